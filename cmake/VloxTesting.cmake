@@ -1,0 +1,70 @@
+# Test, fuzzer and benchmark targets. One ctest entry per test executable: under Wine each
+# start costs a fresh prefix.
+include_guard(GLOBAL)
+
+if(NOT VLOX_FUZZ AND NOT VLOX_BENCH)
+  enable_testing()
+  if(WIN32)
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+    add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+    set(VLOX_GTEST_MAIN gtest_main)
+    set(VLOX_GMOCK gmock)
+  else()
+    find_package(GTest REQUIRED)
+    set(VLOX_GTEST_MAIN GTest::gtest_main)
+    set(VLOX_GMOCK GTest::gmock)
+  endif()
+endif()
+
+# vlox_test(name SOURCES ... [LIBS ...]): a portable test, built and run by both presets
+# (natively, and under Wine, which catches 16-bit wchar_t and runtime differences).
+function(vlox_test name)
+  if(VLOX_FUZZ OR VLOX_BENCH)
+    return()
+  endif()
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE core ${T_LIBS} ${VLOX_GTEST_MAIN} ${VLOX_GMOCK})
+  add_test(NAME ${name} COMMAND ${name})
+endfunction()
+
+# vlox_win_test(name SOURCES ... [LIBS ...] [LABELS ...]): a test of Win32 behaviour, built
+# only by the win32 preset and run under Wine on its own virtual display.
+function(vlox_win_test name)
+  if(NOT WIN32 OR VLOX_FUZZ OR VLOX_BENCH)
+    return()
+  endif()
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} ${VLOX_GTEST_MAIN} ${VLOX_GMOCK})
+  add_test(NAME ${name} COMMAND ${name})
+  if(T_LABELS)
+    set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}")
+  endif()
+endfunction()
+
+# vlox_fuzzer(name SOURCES ...): a libFuzzer target (fuzz preset); tools/test runs each one
+# for a few seconds.
+function(vlox_fuzzer name)
+  if(NOT VLOX_FUZZ)
+    return()
+  endif()
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE core ${T_LIBS})
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzzers)
+endfunction()
+
+# vlox_benchmark(name SOURCES ...): a Google Benchmark program over the portable core.
+function(vlox_benchmark name)
+  if(NOT VLOX_BENCH)
+    return()
+  endif()
+  find_package(benchmark REQUIRED)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE core ${T_LIBS} benchmark::benchmark_main)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/benchmarks)
+endfunction()
