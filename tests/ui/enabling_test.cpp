@@ -1,0 +1,241 @@
+#include "vlox/ui/enabling.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+#include <vector>
+
+namespace {
+
+// Records the last state each routine set for each item; untouched items are absent.
+class RecordingSink final : public EnablingSink {
+public:
+    std::map<int32_t, bool> menus;
+    std::map<int32_t, bool> enabled;
+    std::map<int32_t, bool> shown;
+    std::vector<bool> bar;
+    std::set<int32_t> visibleAtStart;
+
+    void SetMenuItemEnabled(int32_t id, bool on) override { menus[id] = on; }
+    void SetButtonEnabled(int32_t index, bool on) override { enabled[index] = on; }
+    void SetButtonShown(int32_t index, bool on) override { shown[index] = on; }
+    void SetProgressBarShown(bool on) override { bar.push_back(on); }
+    bool IsButtonShown(int32_t index) const override
+    {
+        auto it = shown.find(index);
+        if (it != shown.end())
+            return it->second;
+        return visibleAtStart.count(index) == 1;
+    }
+};
+
+std::set<int32_t> Ids(std::initializer_list<std::pair<int32_t, int32_t>> ranges)
+{
+    std::set<int32_t> out;
+    for (auto [first, last] : ranges) {
+        for (int32_t id = first; id <= last; ++id)
+            out.insert(id);
+    }
+    return out;
+}
+
+std::set<int32_t> WithState(const std::map<int32_t, bool>& m, bool state)
+{
+    std::set<int32_t> out;
+    for (auto [id, on] : m) {
+        if (on == state)
+            out.insert(id);
+    }
+    return out;
+}
+
+// The items that the measuring state grays and the ready state enables.
+const std::set<int32_t> kLoggingList = Ids({{40001, 40001}, {40006, 40007}, {40010, 40010}, {40012, 40013},
+                                            {40019, 40023}, {40025, 40025}, {40027, 40027}, {40030, 40032},
+                                            {40034, 40036}, {40043, 40043}, {40045, 40050}, {40052, 40055},
+                                            {40088, 40088}});
+
+}  // namespace
+
+TEST(MenusForState, MeasuringGraysTheListAndEnablesStopOnly)
+{
+    RecordingSink s;
+    ApplyMenusForState(LogMeasuring, s);
+    EXPECT_EQ(WithState(s.menus, false), kLoggingList);
+    EXPECT_EQ(WithState(s.menus, true), std::set<int32_t>{40033});
+    EXPECT_TRUE(s.enabled.empty());
+    EXPECT_TRUE(s.shown.empty());
+}
+
+TEST(MenusForState, ReadyEnablesTheListButStoreAndCancel)
+{
+    RecordingSink s;
+    ApplyMenusForState(LogReady, s);
+    std::set<int32_t> expectedOn = kLoggingList;
+    expectedOn.erase(40034);
+    expectedOn.erase(40035);
+    EXPECT_EQ(WithState(s.menus, true), expectedOn);
+    EXPECT_EQ(WithState(s.menus, false), (std::set<int32_t>{40033, 40034, 40035}));
+}
+
+TEST(MenusForState, ReadingCompleteAndNoDataFile)
+{
+    RecordingSink complete;
+    ApplyMenusForState(LogReadingComplete, complete);
+    EXPECT_EQ(complete.menus, (std::map<int32_t, bool>{{40033, false}, {40034, true}, {40035, true}}));
+
+    RecordingSink none;
+    ApplyMenusForState(LogNoDataFile, none);
+    EXPECT_EQ(WithState(none.menus, false), Ids({{40032, 40036}}));
+    EXPECT_TRUE(WithState(none.menus, true).empty());
+}
+
+TEST(MenusForState, DataFileCreatedEnablesMeasureOnlyWhilePauseIsShown)
+{
+    RecordingSink monitoring;
+    monitoring.visibleAtStart = {ButtonIndexPause};
+    ApplyMenusForState(LogDataFileCreated, monitoring);
+    EXPECT_EQ(monitoring.menus,
+              (std::map<int32_t, bool>{{40032, true}, {40036, true}, {40079, false}, {40083, false}}));
+
+    // Without monitoring the "&Measure" item keeps whatever state it had.
+    RecordingSink idle;
+    ApplyMenusForState(LogDataFileCreated, idle);
+    EXPECT_EQ(idle.menus.count(40032), 0u);
+    EXPECT_EQ(idle.menus, (std::map<int32_t, bool>{{40036, true}, {40079, false}, {40083, false}}));
+}
+
+TEST(MenusForState, OutOfRangeChangesNothing)
+{
+    for (int32_t state : {-1, 5, 100}) {
+        RecordingSink s;
+        ApplyMenusForState(state, s);
+        ApplyMenusForReview(state == 5 ? 2 : state, s);
+        ApplyControlsForState(state == 5 ? 2 : state, s);
+        ApplyControlsForTest(state == 5 ? 2 : state, s);
+        ApplyMenusForTest(state == 5 ? 2 : state, 0, s);
+        EXPECT_TRUE(s.menus.empty()) << state;
+        EXPECT_TRUE(s.enabled.empty()) << state;
+        EXPECT_TRUE(s.shown.empty()) << state;
+        EXPECT_TRUE(s.bar.empty()) << state;
+    }
+}
+
+TEST(MenusForReview, OnAndOffAreMirrorImagesExceptSaveAs)
+{
+    const std::set<int32_t> grayedByOn =
+        Ids({{40001, 40001}, {40006, 40007}, {40013, 40013}, {40027, 40027}, {40030, 40036}, {40069, 40069},
+             {40088, 40088}});
+    const std::set<int32_t> enabledByOn =
+        Ids({{40002, 40002}, {40004, 40004}, {40014, 40018}, {40024, 40024}, {40026, 40026}, {40086, 40086}});
+
+    RecordingSink on;
+    ApplyMenusForReview(ReviewOn, on);
+    EXPECT_EQ(WithState(on.menus, false), grayedByOn);
+    EXPECT_EQ(WithState(on.menus, true), enabledByOn);
+    EXPECT_EQ(on.menus.count(40003), 0u);  // entering review does not enable "Save &As"
+
+    RecordingSink off;
+    ApplyMenusForReview(ReviewOff, off);
+    EXPECT_EQ(WithState(off.menus, true), grayedByOn);
+    std::set<int32_t> grayedByOff = enabledByOn;
+    grayedByOff.insert(40003);  // leaving review grays it
+    EXPECT_EQ(WithState(off.menus, false), grayedByOff);
+}
+
+TEST(ControlsForState, BusyAndIdleSwitchTheSameButtons)
+{
+    const std::set<int32_t> list = Ids({{4, 8}, {10, 10}, {12, 13}, {17, 24}, {29, 29}, {33, 36}, {38, 41}, {43, 43}});
+
+    RecordingSink busy;
+    ApplyControlsForState(ButtonsBusy, busy);
+    EXPECT_EQ(WithState(busy.enabled, false), list);
+    EXPECT_TRUE(WithState(busy.enabled, true).empty());
+    EXPECT_EQ(busy.shown, (std::map<int32_t, bool>{{ButtonIndexMeasure, false}, {ButtonIndexStop, true}}));
+    EXPECT_EQ(busy.bar, std::vector<bool>{true});
+    EXPECT_TRUE(busy.menus.empty());
+
+    // Idle after busy leaves STOP shown: its callers hide it.
+    ApplyControlsForState(ButtonsIdle, busy);
+    EXPECT_EQ(WithState(busy.enabled, true), list);
+    EXPECT_TRUE(busy.shown.at(ButtonIndexStop));
+    EXPECT_TRUE(busy.shown.at(ButtonIndexMeasure));
+    EXPECT_FALSE(busy.shown.at(ButtonIndexStore));
+    EXPECT_FALSE(busy.shown.at(ButtonIndexCancel));
+    EXPECT_EQ(busy.bar, (std::vector<bool>{true, false}));
+}
+
+TEST(ControlsForTest, OpeningShowsTheTestButtonsButNotExitTest)
+{
+    const std::set<int32_t> list = Ids({{4, 10}, {12, 12}, {17, 24}, {33, 36}, {38, 41}});
+
+    RecordingSink open;
+    ApplyControlsForTest(0, open);
+    EXPECT_EQ(WithState(open.enabled, false), list);
+    EXPECT_EQ(WithState(open.shown, true), Ids({{45, 48}}));
+    EXPECT_EQ(open.shown.count(ButtonIndexExitTest), 0u);
+
+    RecordingSink close;
+    ApplyControlsForTest(1, close);
+    EXPECT_EQ(WithState(close.enabled, true), list);
+    EXPECT_EQ(WithState(close.shown, false), Ids({{15, 16}, {45, 49}}));
+    EXPECT_TRUE(close.bar.empty());
+}
+
+TEST(MenusForTest, NullingItemsFollowTheGateSet)
+{
+    const std::set<int32_t> list = Ids({{40001, 40001}, {40006, 40007}, {40010, 40010}, {40012, 40013},
+                                        {40019, 40023}, {40025, 40025}, {40031, 40031}, {40039, 40043},
+                                        {40045, 40050}, {40052, 40056}, {40069, 40069}, {40088, 40088}});
+    RecordingSink open;
+    ApplyMenusForTest(0, 0, open);
+    std::set<int32_t> grayed = list;
+    for (int32_t id : {40058, 40059, 40060})
+        grayed.insert(id);
+    EXPECT_EQ(WithState(open.menus, false), grayed);
+    EXPECT_TRUE(WithState(open.menus, true).empty());
+
+    RecordingSink standard;
+    ApplyMenusForTest(1, 1, standard);
+    std::set<int32_t> on = list;
+    on.insert(40058);
+    on.insert(40059);
+    EXPECT_EQ(WithState(standard.menus, true), on);
+    EXPECT_EQ(WithState(standard.menus, false), std::set<int32_t>{40060});
+
+    RecordingSink user;
+    ApplyMenusForTest(1, 2, user);
+    on = list;
+    on.insert(40060);
+    EXPECT_EQ(WithState(user.menus, true), on);
+    EXPECT_EQ(WithState(user.menus, false), (std::set<int32_t>{40058, 40059}));
+}
+
+TEST(NullingMenus, StandardOrUserDefinedGates)
+{
+    struct Case {
+        int32_t gateSet;
+        bool standard;
+    };
+    for (Case c : {Case{0, true}, Case{1, true}, Case{2, false}}) {
+        RecordingSink s;
+        ApplyNullingMenus(c.gateSet, s);
+        EXPECT_EQ(s.menus,
+                  (std::map<int32_t, bool>{{40058, c.standard}, {40059, c.standard}, {40060, !c.standard}}))
+            << c.gateSet;
+    }
+}
+
+TEST(RestoreLoggingButtons, RepeatButtonOnlyWhenItWasHidden)
+{
+    int32_t hidden = 1;
+    RecordingSink s;
+    ApplyRestoreLoggingButtons(hidden, s);
+    EXPECT_EQ(hidden, 0);
+    EXPECT_EQ(s.shown, (std::map<int32_t, bool>{{ButtonIndexInvert, true}, {ButtonIndexRepeatLastStation, true}}));
+
+    RecordingSink again;
+    ApplyRestoreLoggingButtons(hidden, again);
+    EXPECT_EQ(again.shown, (std::map<int32_t, bool>{{ButtonIndexInvert, true}}));
+}
