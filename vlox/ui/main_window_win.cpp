@@ -11,6 +11,7 @@
 #include "vlox/display/monitor_gps_window_win.h"
 #include "vlox/display/splash_win.h"
 #include "vlox/settings/settings.h"
+#include "vlox/settings/rate_tables.h"
 #include "vlox/settings/settings_file_win.h"
 #include "vlox/settings/textconv.h"
 #include "vlox/ui/enabling_win.h"
@@ -196,12 +197,8 @@ LRESULT CALLBACK OnMainCreate(HWND window, UINT, WPARAM, LPARAM)
     BuildReviewGateTimesAtStart();
     RateChoiceCount60Hz = 7;
     RateChoiceCount50Hz = 7;
-    if (Settings.GateSet == 0)
-        GateCount = 20;
-    else if (Settings.GateSet == 1)
-        GateCount = 30;
-    else if (Settings.GateSet == 2)
-        GateCount = 40;
+    // The user-defined set counts its configured gates, so stored readings get their times.
+    GateCount = GateCountForSet(Settings.GateSet, Settings.UserGateCount);
     BuildGateTablesAtStart();
     ComputeCurveScale();
 

@@ -1,5 +1,13 @@
 #include "vlox/ui/startup_stubs_win.h"
 
+#include "vlox/settings/config_file.h"
+#include "vlox/settings/null_tables.h"
+#include "vlox/settings/rate_tables.h"
+#include "vlox/settings/settings.h"
+#include "vlox/settings/settings_file_win.h"
+#include "vlox/display/splash_win.h"
+#include "vlox/ui/main_window_win.h"
+
 namespace StandIn {
 double TxLoopArea = 0.0;
 HANDLE GpsPort = INVALID_HANDLE_VALUE;
@@ -8,14 +16,21 @@ HANDLE GpsThread = INVALID_HANDLE_VALUE;
 
 void ClearNullTablesAtStart()
 {
+    ClearNullTables(NullTablesStore);
 }
 
 void ComputeTotalTurnOffDelayAtStart()
 {
+    TotalTurnOffDelay = ComputeTotalTurnOffDelay(Settings);
 }
 
 void LoadSettingsAtStart()
 {
+    // The reset that a corrupt file leads to closes what the program has open by then.
+    ResetHooks.CloseGpsPort = CloseGpsLinkAtExit;
+    ResetHooks.StopAcquisition = StopAcquisitionAtExit;
+    ResetHooks.ShowClosingSplash = ShowClosingSplash;
+    SettingsFile(SettingsLoad);
 }
 
 void ComputeTxLoopAreaAtStart()
@@ -24,6 +39,7 @@ void ComputeTxLoopAreaAtStart()
 
 void BuildGateTablesAtStart()
 {
+    BuildGateTables();
 }
 
 void BuildReviewGateTimesAtStart()
@@ -44,6 +60,8 @@ void StartGpsReaderAfterSplash()
 
 void ReportCorruptConfigurationAtSplash()
 {
+    CorruptMessageOwner = hWndMain;
+    ReportCorruptConfiguration(0);
 }
 
 void CloseGpsLinkAtExit()

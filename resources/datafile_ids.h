@@ -1,0 +1,25 @@
+// Control ids of the comment dialogs COMMENTS and COMMENTSVIEW. Plain defines: read by the
+// resource compiler and by the dialog procedures.
+#pragma once
+
+// COMMENTS "Enter Survey Comments": the comments of the file being recorded.
+#define IDC_COMMENT_FILE 12233
+#define IDC_COMMENT_LINE 12232
+#define IDC_COMMENT_STATION 12235
+#define IDC_COMMENT_PREVIOUS_RECORD 12237
+#define IDC_COMMENT_NEXT_RECORD 12239
+#define IDC_COMMENT_FILE_LABEL 12267
+#define IDC_COMMENT_LINE_LABEL 12269
+#define IDC_COMMENT_STATION_LABEL 12265
+#define IDC_COMMENT_PREVIOUS_RECORD_LABEL 12261
+#define IDC_COMMENT_NEXT_RECORD_LABEL 12263
+
+// COMMENTSVIEW "View and Edit Available Comments": the comments of the file under review.
+#define IDC_VIEW_COMMENT_FILE 12247
+#define IDC_VIEW_COMMENT_LINE 12248
+#define IDC_VIEW_COMMENT_STATION 12252
+#define IDC_VIEW_COMMENT_RECORD 12253
+#define IDC_VIEW_COMMENT_FILE_LABEL 12250
+#define IDC_VIEW_COMMENT_LINE_LABEL 12249
+#define IDC_VIEW_COMMENT_STATION_LABEL 12251
+#define IDC_VIEW_COMMENT_RECORD_LABEL 12254

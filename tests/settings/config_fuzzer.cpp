@@ -1,0 +1,64 @@
+// Feeds arbitrary bytes to the configuration reader. Every input either loads or is marked
+// corrupt (or is another version); a loaded configuration holds only values the program can
+// index and compute with, and writing it back and reading it again never fails the reader.
+#include "vlox/settings/config_file.h"
+#include "vlox/settings/rate_tables.h"
+
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+namespace {
+
+void Require(bool condition)
+{
+    if (!condition)
+        std::abort();
+}
+
+void CheckLoaded(const SettingsValues& s, const SettingsDerived& d)
+{
+    Require(s.PowerLineFrequency == 0 || s.PowerLineFrequency == 1);
+    Require(s.RepRateIndex >= 0 && s.RepRateIndex < RepRateCount);
+    Require(s.CoilType >= 0 && s.CoilType < CoilTypeCount);
+    Require(s.TransmitterType >= 0 && s.TransmitterType < TransmitterTypeCount);
+    Require(s.UserGateCount >= 1 && s.UserGateCount <= MaxGateCount);
+    Require(s.GateSet >= 0 && s.GateSet <= 2);
+    Require(std::isfinite(d.RepetitionRate) && d.RepetitionRate > 0.0);
+    Require(std::isfinite(d.TxAmpereTurns));
+    Require(std::isfinite(d.TotalTurnOffDelay));
+    Require(s.MapSize > 0.0 && std::isfinite(d.PixelsPerMetre));
+    Require(s.TimeAxisMaxMs > s.TimeAxisMinMs && s.TimeAxisMinMs > 0.0);
+    Require(d.GateSampleOffset >= 0);
+    for (int32_t w : s.LineWidths)
+        Require(w >= 0 && w <= 4);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    SettingsValues s;
+    SettingsDerived d;
+    auto nulls = std::make_unique<NullTableValues>();
+    ConfigLoadEnvironment env;
+    env.MapPaneWidth = 400;
+    if (LoadConfiguration(bytes, s, d, *nulls, env) == 0)
+        return 0;
+    if (d.ConfigInvalid != 0)
+        return 0;
+    CheckLoaded(s, d);
+
+    // What loaded can be written and read again.
+    const int32_t none[RepRateCount] = {};
+    std::string again = ComposeConfigurationFile(s, *nulls, none, NullTimeStamp{});
+    SettingsValues s2;
+    SettingsDerived d2;
+    auto nulls2 = std::make_unique<NullTableValues>();
+    Require(LoadConfiguration(again, s2, d2, *nulls2, env) == 1);
+    return 0;
+}

@@ -1,0 +1,238 @@
+// SettingsFile on a real file in a temporary folder, and the corrupt-configuration path with
+// its message box pressed by a helper thread.
+#include "vlox/settings/settings_file_win.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+std::wstring MakeTempFolder()
+{
+    wchar_t base[MAX_PATH];
+    GetTempPathW(MAX_PATH, base);
+    std::wstring folder = std::wstring(base) + L"vlox-settings-" + std::to_wstring(GetCurrentProcessId()) +
+                          L"-" + std::to_wstring(GetTickCount());
+    CreateDirectoryW(folder.c_str(), nullptr);
+    return folder;
+}
+
+std::string ReadWhole(const std::wstring& path)
+{
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE)
+        return std::string();
+    std::string bytes;
+    char chunk[4096];
+    DWORD got = 0;
+    while (ReadFile(f, chunk, sizeof chunk, &got, nullptr) && got > 0)
+        bytes.append(chunk, got);
+    CloseHandle(f);
+    return bytes;
+}
+
+void WriteWhole(const std::wstring& path, const std::string& bytes)
+{
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(f, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(f);
+}
+
+bool Exists(const std::wstring& path)
+{
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::wstring CurrentFolder()
+{
+    wchar_t cwd[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, cwd);
+    return cwd;
+}
+
+// The file with line n (1-based) holding text instead.
+std::string WithLine(const std::string& file, int n, const std::string& text)
+{
+    size_t pos = 0;
+    for (int i = 1; i < n; ++i)
+        pos = file.find("\r\n", pos) + 2;
+    return file.substr(0, pos) + text + file.substr(file.find("\r\n", pos));
+}
+
+std::string SettingLines(const std::string& file)
+{
+    size_t pos = 0;
+    for (int i = 0; i < 499; ++i)
+        pos = file.find("\r\n", pos) + 2;
+    return file.substr(0, pos);
+}
+
+class SettingsFileTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        folder = MakeTempFolder();
+        lstrcpynW(StartDirectory, folder.c_str(), MAX_PATH);
+        file = folder + L"\\VLOXTARNWEL.INI";
+        Settings = SettingsValues{};
+        ConfigInvalid = 0;
+        ClearNullTables(NullTablesStore);
+    }
+    void TearDown() override
+    {
+        DeleteFileW(file.c_str());
+        RemoveDirectoryW(folder.c_str());
+        Settings = SettingsValues{};
+        ConfigInvalid = 0;
+    }
+    std::wstring folder;
+    std::wstring file;
+};
+
+}  // namespace
+
+TEST_F(SettingsFileTest, FirstStartWritesTheDefaultFile)
+{
+    const std::wstring before = CurrentFolder();
+    ASSERT_FALSE(Exists(file));
+    SettingsFile(SettingsLoad);
+    EXPECT_EQ(CurrentFolder(), before);
+    EXPECT_EQ(ConfigInvalid, 0);
+    EXPECT_TRUE(Settings == SettingsValues{});
+    EXPECT_EQ(ConfigFile, INVALID_HANDLE_VALUE);
+    const std::string bytes = ReadWhole(file);
+    auto nulls = std::make_unique<NullTableValues>();
+    const int32_t none[RepRateCount] = {};
+    const std::string expected = ComposeConfigurationFile(SettingsValues{}, *nulls, none, NullTimeStamp{});
+    EXPECT_EQ(bytes.size(), expected.size());
+    EXPECT_EQ(SettingLines(bytes), SettingLines(expected));
+    EXPECT_EQ(bytes.substr(0, 7), "V1.42\r\n");
+}
+
+TEST_F(SettingsFileTest, SaveThenLoadKeepsTheSettings)
+{
+    Settings.DataDirectory = L"C:\\Dat\u00e9\\";
+    Settings.OperatorName = L"Field Crew";
+    Settings.RepRateIndex = 5;
+    Settings.GateSet = 0;
+    Settings.MapSize = 123.5;
+    Settings.LineColours[7] = 0x123456;
+    NullingTables[1][3][2][4] = 4.5e-6;
+    const SettingsValues saved = Settings;
+    const std::wstring before = CurrentFolder();
+    SettingsFile(SettingsSave);
+    EXPECT_EQ(CurrentFolder(), before);
+    const std::string bytes = ReadWhole(file);
+    // One byte per character in the file.
+    EXPECT_EQ(bytes.substr(7, 10), "C:\\Dat\xE9\\\r\n");
+
+    Settings = SettingsValues{};
+    ClearNullTables(NullTablesStore);
+    SettingsFile(SettingsLoad);
+    EXPECT_EQ(ConfigInvalid, 0);
+    EXPECT_TRUE(Settings == saved);
+    EXPECT_EQ(Settings.DataDirectory, L"C:\\Dat\u00e9\\");
+    EXPECT_DOUBLE_EQ(NullingTables[1][3][2][4], 4.5e-6);
+    EXPECT_EQ(RepetitionRate, 0.75);
+    EXPECT_EQ(GateCount, 20);
+    EXPECT_EQ(ReadWhole(file).size(), bytes.size());
+}
+
+TEST_F(SettingsFileTest, AnotherVersionIsReplacedByTheValuesInMemory)
+{
+    std::string old = "V1.40\r\n3\r\n";
+    WriteWhole(file, old);
+    SettingsFile(SettingsLoad);
+    EXPECT_EQ(ConfigInvalid, 0);
+    EXPECT_TRUE(Settings == SettingsValues{});
+    const std::string bytes = ReadWhole(file);
+    EXPECT_EQ(bytes.substr(0, 7), "V1.42\r\n");
+    EXPECT_GT(bytes.size(), 60000u);
+}
+
+TEST_F(SettingsFileTest, BadValueMarksTheConfigurationCorrupt)
+{
+    SettingsFile(SettingsSave);
+    WriteWhole(file, WithLine(ReadWhole(file), 7, "7"));
+    SettingsFile(SettingsLoad);
+    EXPECT_EQ(ConfigInvalid, 1);
+    EXPECT_EQ(Settings.RepRateIndex, 2);
+    // The file stays until the reset deletes it.
+    EXPECT_TRUE(Exists(file));
+}
+
+TEST_F(SettingsFileTest, DeleteRemovesTheFile)
+{
+    SettingsFile(SettingsSave);
+    ASSERT_TRUE(Exists(file));
+    EXPECT_NE(SettingsFile(SettingsDelete), 0);
+    EXPECT_FALSE(Exists(file));
+}
+
+namespace {
+
+std::vector<std::string> Calls;
+std::atomic<int> EndCode{-1};
+
+void RecordCloseGps() { Calls.push_back("gps"); }
+void RecordSplash() { Calls.push_back("splash"); }
+void RecordStop() { Calls.push_back("board"); }
+void RecordEnd(uint32_t code) { EndCode = static_cast<int>(code); }
+
+// Waits for the message box, reads its text and presses OK.
+void PressOk(std::wstring* text, std::atomic<bool>* found)
+{
+    for (int i = 0; i < 500 && !*found; ++i) {
+        HWND box = FindWindowW(L"#32770", L"Reset to Default Settings");
+        if (box != nullptr) {
+            wchar_t buf[256] = {};
+            GetDlgItemTextW(box, 0xFFFF, buf, 256);
+            *text = buf;
+            *found = true;
+            PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+            return;
+        }
+        Sleep(20);
+    }
+}
+
+}  // namespace
+
+TEST_F(SettingsFileTest, ReportedCorruptionResetsTheConfiguration)
+{
+    SettingsFile(SettingsSave);
+    ASSERT_TRUE(Exists(file));
+    const ConfigResetHooks saved = ResetHooks;
+    ResetHooks.CloseGpsPort = RecordCloseGps;
+    ResetHooks.ShowClosingSplash = RecordSplash;
+    ResetHooks.StopAcquisition = RecordStop;
+    ResetHooks.EndProcess = RecordEnd;
+
+    // Any flag but 0 does nothing.
+    ReportCorruptConfiguration(1);
+    EXPECT_TRUE(Calls.empty());
+    EXPECT_TRUE(Exists(file));
+
+    std::wstring text;
+    std::atomic<bool> found{false};
+    std::thread presser(PressOk, &text, &found);
+    const DWORD start = GetTickCount();
+    ReportCorruptConfiguration(0);
+    const DWORD elapsed = GetTickCount() - start;
+    presser.join();
+    ResetHooks = saved;
+
+    EXPECT_TRUE(found);
+    EXPECT_EQ(text, L"Configuration file is corrupted, press OK to reset, then start the program.");
+    EXPECT_EQ(Calls, (std::vector<std::string>{"gps", "splash", "board"}));
+    EXPECT_GE(elapsed, 2000u);
+    EXPECT_FALSE(Exists(file));
+    EXPECT_EQ(EndCode, 0);
+    EXPECT_EQ(ConfigFile, INVALID_HANDLE_VALUE);
+}

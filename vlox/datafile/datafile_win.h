@@ -1,0 +1,85 @@
+// Win32 side of the survey data file: the file handles, creation through the save dialog
+// (or at a given path), storing readings and GPS sentences into the open file, closing, and
+// the operator's messages about them.
+#pragma once
+
+#include "vlox/datafile/fileio.h"
+#include "vlox/datafile/store.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+// Handles of the data file and its companions; INVALID_HANDLE_VALUE when closed.
+extern HANDLE DataFile;
+extern HANDLE StationIndexFile;
+extern HANDLE NullingLogFile;
+// Full names: the data file (wide, as chosen) and the companions (the station index is
+// deleted when the data file is closed).
+extern std::wstring DataFileWidePath;
+extern std::wstring StationIndexFileName;
+extern std::wstring NullingLogFileName;
+
+// A RecordFile over a Win32 file handle (read, write, seek, flush, truncate).
+class HandleFile : public RecordFile {
+public:
+    explicit HandleFile(HANDLE h) : handle_(h) {}
+    int64_t Tell() override;
+    bool Seek(int64_t offset) override;
+    size_t Read(char* buffer, size_t n) override;
+    bool Write(const char* bytes, size_t n) override;
+    bool Flush() override;
+    int64_t Size() override;
+    bool Truncate(int64_t size) override;
+    using RecordFile::Write;
+
+private:
+    HANDLE handle_;
+};
+
+// Shows the operator a message; MessageBoxW unless a test puts its own recorder here.
+using FileMessageBoxFunction = int(WINAPI*)(HWND owner, const wchar_t* text, const wchar_t* caption,
+                                       UINT type);
+extern FileMessageBoxFunction DataFileMessageBox;
+
+// Fills name (260 characters) with the default name of a new data file in `DataDirectory`:
+// the date, "_" and the first counter whose file does not exist, without extension.
+void DefaultDataFileName(HWND owner, wchar_t* name);
+
+// The save dialog "Create Data File", then the new file with its companions. Returns 1 when
+// a file was created, 0 when the user cancelled.
+int32_t CreateDataFile(HWND owner);
+
+// Everything CreateDataFile does after the dialog, at a path given (tests, scripts): the
+// file is created (never over an existing one), its companions, header and null tables
+// written, the data folder taken as the new default and the settings saved. Returns 1 when
+// created, 0 when the file exists or cannot be created (no message shown).
+int32_t CreateDataFileAt(const wchar_t* path);
+
+// Stores the current reading (one rate), or the two-frequency reading, from the results
+// the measurement left. Returns 1 when stored; 0 when refused (no data file) or when a
+// write failed, after telling the operator ("File Error"): nothing is then counted.
+int32_t StoreReading();
+int32_t StoreDualRepetitionReading();
+
+// Appends a GPS sentence (tags '@' and '#') or a placeholder text (tags '?' and '"') to the
+// open data file with its tick. Returns 1 when written; 0 with no data file (silently) or
+// after a failed write (reported once while the message is up). Any thread.
+int32_t StoreTextInDataFile(const char* text, uint32_t tick, char firstTag, char continuationTag);
+
+// Moves the loop centre with the receiver after a station or line step (settings).
+void UpdateLoopCentre();
+
+// Closes the data file and the null-table log; with closeStationIndex also closes the
+// station index file and deletes it (never the data file itself).
+void CloseDataFile(int32_t closeStationIndex);
+// Closes and deletes the station index file (program end).
+void CloseStationIndexFile();
+
+// Appends text (null-table records) to the open NLG file; 1 when written.
+int32_t AppendToNullingLog(const std::string& text);
+// Appends the standard null-table block of one mains setting to the open NLG file: op 1 the
+// slots of the rates just nulled (`NullRateSelected`), op 2 all 12 slots. 1 when written;
+// 0 with no data file open.
+int32_t WriteNullingLog(int32_t op, int32_t mains);

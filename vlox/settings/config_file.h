@@ -1,0 +1,71 @@
+// The configuration file "VLOXTARNWEL.INI": the version line "V1.42", the 498 setting lines
+// in their fixed order, then the null tables. Written and read here over bytes in memory;
+// the Win32 side only moves those bytes to and from the file.
+#pragma once
+
+#include "vlox/settings/config_stream.h"
+#include "vlox/settings/null_tables.h"
+#include "vlox/settings/settings.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+constexpr char ConfigVersion[] = "V1.42";
+constexpr char ConfigFileName[] = "VLOXTARNWEL.INI";
+constexpr int32_t SettingLineCount = 498;    // lines 2 to 499
+// Sample period assumed before the board was set up, microseconds.
+constexpr double DefaultSamplePeriodUs = 2.083333333333;
+
+// What the loader needs from outside the settings: the board's sample period (0 before the
+// board was set up) and the map pane's width in pixels, for the live map scale.
+struct ConfigLoadEnvironment {
+    double SamplePeriodUs = 0.0;
+    int32_t MapPaneWidth = 0;
+};
+// What SettingsFile's load passes to the reader. The load runs at start-up, before the board
+// and the layout exist, so both stay 0 unless the start-up sets them.
+extern ConfigLoadEnvironment SettingsLoadEnvironment;
+
+// Averaging time of one reading by `AveragingTimeIndex` 0..8, ms (0 outside).
+int32_t AveragingTimeForIndex(int32_t index);
+// Auto-trigger interval by `AutoTriggerIndex` 0..10, ms (0 outside).
+int32_t AutoTriggerIntervalForIndex(int32_t index);
+
+// Turn-off time plus the receiver delay (with on-time measurement) plus the transmitter's
+// own delay, less 1.2 us: TXB1 adds 12.0, TXA1 and TXA1HP 7.1, the others nothing.
+double ComputeTotalTurnOffDelay(const SettingsValues& s);
+
+// Samples to skip for a negative total delay: the integer part of (-delay / period + 0.5),
+// with DefaultSamplePeriodUs while samplePeriodUs is not above 0. Returns 1 with the offset
+// (0 for a delay of 0 or more); returns 0 with offset 0 when the delay is below the turn-off
+// limit of the rate index (or the index is outside 0..6).
+int32_t ComputeGateSampleOffset(double totalTurnOffDelay, int32_t repRateIndex,
+                                double samplePeriodUs, int32_t& offset);
+
+// The live map scale for a pane width and map size: (width - 3) / size pixels per metre.
+double LiveMapScale(int32_t mapPaneWidth, double mapSize);
+
+// Appends the 498 setting lines, then the null tables (50 Hz, 60 Hz, user gates). Marks the
+// rates of the last nulling run valid in both mains settings before their flag lines.
+void WriteSettings(std::string& out, const SettingsValues& s, NullTableValues& nulls,
+                   const int32_t (&nullRateSelected)[RepRateCount], const NullTimeStamp& when);
+
+// Reads the setting lines from the reader's position (after the version line) with their
+// checks, deriving the working values between lines, then the null tables. A bad value sets
+// d.ConfigInvalid and ends the reading: the values before it stay, the bad value itself is
+// not taken. A GPS corner out of range and a turn-off delay below its limit set
+// d.ConfigInvalid and let the reading go on.
+void ReadSettings(ByteReader& in, SettingsValues& s, SettingsDerived& d, NullTableValues& nulls,
+                  const ConfigLoadEnvironment& env);
+
+// The whole file: version line, WriteSettings.
+std::string ComposeConfigurationFile(const SettingsValues& s, NullTableValues& nulls,
+                                     const int32_t (&nullRateSelected)[RepRateCount],
+                                     const NullTimeStamp& when);
+
+// Reads a whole file's bytes. Returns 1 when the version line is "V1.42" and the settings were
+// read (d.ConfigInvalid tells whether they were good), 0 when the first line holds anything
+// else (a longer line too): nothing is read and the caller replaces the file.
+int32_t LoadConfiguration(std::string_view bytes, SettingsValues& s, SettingsDerived& d,
+                          NullTableValues& nulls, const ConfigLoadEnvironment& env);

@@ -1,0 +1,135 @@
+#include "vlox/settings/settings_file_win.h"
+
+#include <memory>
+#include <string>
+
+wchar_t StartDirectory[MAX_PATH] = L"";
+wchar_t SavedDirectory[MAX_PATH] = L"";
+HANDLE ConfigFile = INVALID_HANDLE_VALUE;
+HWND CorruptMessageOwner = nullptr;
+
+static void EndProcessNow(uint32_t exitCode)
+{
+    ExitProcess(exitCode);
+}
+
+ConfigResetHooks ResetHooks = {nullptr, nullptr, nullptr, EndProcessNow};
+
+static const wchar_t ConfigFileNameW[] = L"VLOXTARNWEL.INI";
+
+// A configuration file is well under 100 kB; more than this is never needed to read one.
+static const DWORD ConfigReadLimit = 1 << 20;
+
+NullTimeStamp LocalNullTimeStamp()
+{
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    NullTimeStamp when;
+    when.Day = t.wDay;
+    when.Month = t.wMonth;
+    when.Year = t.wYear;
+    when.Hour = t.wHour;
+    when.Minute = t.wMinute;
+    when.Second = t.wSecond;
+    return when;
+}
+
+// Creates the file anew and writes the version line, the settings in memory and the null
+// tables. Failures are not reported: the save is lost.
+static void WriteConfigurationFile()
+{
+    ConfigFile = CreateFileW(ConfigFileNameW, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (ConfigFile == INVALID_HANDLE_VALUE)
+        return;
+    std::string bytes = ComposeConfigurationFile(Settings, NullTablesStore, NullRateSelected,
+                                                 LocalNullTimeStamp());
+    DWORD written = 0;
+    WriteFile(ConfigFile, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(ConfigFile);
+    ConfigFile = INVALID_HANDLE_VALUE;
+}
+
+static std::string ReadConfigurationBytes(HANDLE file)
+{
+    std::string bytes;
+    char chunk[16384];
+    DWORD got = 0;
+    while (bytes.size() < ConfigReadLimit && ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0)
+        bytes.append(chunk, got);
+    return bytes;
+}
+
+static void LoadConfigurationFile()
+{
+    ConfigFile = CreateFileW(ConfigFileNameW, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (ConfigFile == INVALID_HANDLE_VALUE) {
+        // First start: the values in memory are the defaults.
+        WriteConfigurationFile();
+        return;
+    }
+    std::string bytes = ReadConfigurationBytes(ConfigFile);
+
+    // The reader works on copies; what it read (up to a bad value) then becomes the program's.
+    SettingsValues s = Settings;
+    SettingsDerived d = CaptureDerivedValues();
+    auto nulls = std::make_unique<NullTableValues>(NullTablesStore);
+    if (LoadConfiguration(bytes, s, d, *nulls, SettingsLoadEnvironment) == 1) {
+        Settings = s;
+        PublishDerivedValues(d);
+        NullTablesStore = *nulls;
+    } else {
+        // Another version: settings of another version are never read.
+        CloseHandle(ConfigFile);
+        ConfigFile = INVALID_HANDLE_VALUE;
+        DeleteFileW(ConfigFileNameW);
+        WriteConfigurationFile();
+    }
+    if (ConfigFile != INVALID_HANDLE_VALUE)
+        CloseHandle(ConfigFile);
+    ConfigFile = INVALID_HANDLE_VALUE;
+}
+
+int32_t SettingsFile(int32_t operation)
+{
+    GetCurrentDirectoryW(MAX_PATH, SavedDirectory);
+    int32_t result = SetCurrentDirectoryW(StartDirectory);
+    if (operation == SettingsDelete) {
+        // The folder stays: the program ends right after.
+        return DeleteFileW(ConfigFileNameW);
+    }
+    if (operation == SettingsSave)
+        WriteConfigurationFile();
+    else if (operation == SettingsLoad)
+        LoadConfigurationFile();
+    result = SetCurrentDirectoryW(SavedDirectory);
+    return result;
+}
+
+void ReportCorruptConfiguration(int32_t flag)
+{
+    if (flag != 0)
+        return;
+    MessageBoxW(CorruptMessageOwner,
+                L"Configuration file is corrupted, press OK to reset, then start the program.",
+                L"Reset to Default Settings", MB_OK | MB_ICONEXCLAMATION);
+    if (ConfigFile != INVALID_HANDLE_VALUE)
+        CloseHandle(ConfigFile);
+    ConfigFile = INVALID_HANDLE_VALUE;
+    ResetConfiguration();
+}
+
+void ResetConfiguration()
+{
+    if (ResetHooks.CloseGpsPort != nullptr)
+        ResetHooks.CloseGpsPort();
+    if (ResetHooks.ShowClosingSplash != nullptr)
+        ResetHooks.ShowClosingSplash();
+    if (ResetHooks.StopAcquisition != nullptr)
+        ResetHooks.StopAcquisition();
+    DelayMs(2000);
+    SettingsFile(SettingsDelete);
+    if (ResetHooks.EndProcess != nullptr)
+        ResetHooks.EndProcess(0);
+}

@@ -1,0 +1,21 @@
+// Win32 side of the configuration file: the start folder, the handle of the open file and the
+// owner of the corrupt-configuration message.
+#pragma once
+
+#include "vlox/settings/null_tables.h"
+#include "vlox/settings/settings_file.h"
+
+#include <windows.h>
+
+// The program's folder at start (set by the main window's creation); the configuration file
+// lives there.
+extern wchar_t StartDirectory[MAX_PATH];
+// The current folder saved while the configuration file is worked on.
+extern wchar_t SavedDirectory[MAX_PATH];
+// The configuration file while one operation works on it, INVALID_HANDLE_VALUE otherwise.
+extern HANDLE ConfigFile;
+// Owner window of the corrupt-configuration message (the main window).
+extern HWND CorruptMessageOwner;
+
+// The local time as the null-table headers carry it.
+NullTimeStamp LocalNullTimeStamp();
