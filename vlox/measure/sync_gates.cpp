@@ -1,0 +1,599 @@
+#include "vlox/measure/sync_gates.h"
+
+#include "vlox/settings/null_tables.h"
+#include "vlox/settings/rate_tables.h"
+
+#include <cmath>
+#include <limits>
+
+SyncCycleState SyncCycle;
+
+namespace {
+
+int32_t PolarityOf(const SyncCycleState& s)
+{
+    return s.SyncState > 0 ? 1 : -1;
+}
+
+int32_t StageOf(const SyncCycleState& s)
+{
+    return s.SyncState > 0 ? s.SyncState : -s.SyncState;
+}
+
+bool InLevel(double volts, int32_t sign)
+{
+    return sign > 0 ? volts > SyncLevelVolts : volts < -SyncLevelVolts;
+}
+
+bool SyncInLevel(const SyncBufferView& view, const SampleScale& scale, int32_t index, int32_t sign)
+{
+    return InLevel(CodeToVolts(scale, view.Samples[index]), sign);
+}
+
+int32_t GateCountOf(const SyncCycleConfig& config)
+{
+    if (config.GateEdges == nullptr || config.GateCentres == nullptr || config.GateCount < 0)
+        return 0;
+    return config.GateCount > MaxCycleGates ? MaxCycleGates : config.GateCount;
+}
+
+int32_t SkipOf(const SyncCycleConfig& config)
+{
+    return config.SyncSkip < 4 ? 4 : config.SyncSkip / 4 * 4;
+}
+
+// A coarse step shrinks to an eighth, at least one scan, on whole scans.
+int32_t ReduceStep(int32_t step)
+{
+    int32_t s = step / 8;
+    if (s < 4)
+        s = 4;
+    return s / 4 * 4;
+}
+
+void StartHalfCycle(SyncCycleState& s, const SyncCycleConfig& config)
+{
+    s.IntegrationIndex = s.SyncIndex + 2;
+    s.HalfCycleScan = 1;
+    s.GateIndex = 0;
+    s.GateSum = 0.0;
+    s.GateSampleCount = 0;
+    s.EarlyWindowSum = 0.0;
+    s.EarlyWindowCount = 0;
+    s.EarlyWindowDone = 0;
+    s.GatesDone = GateCountOf(config) == 0 ? 1 : 0;
+    s.GateEndIndex = s.IntegrationIndex;
+    s.SyncState = PolarityOf(s) * 4;
+}
+
+// Signal sample of the scan before index: in this buffer, or the one kept from the end of the
+// previous buffer, or (right after a reset) the sample itself.
+double PreviousSignal(const SyncCycleState& s, const SyncBufferView& view, int32_t index, double v)
+{
+    if (index >= 4)
+        return CodeToVolts(view.Fine, view.Samples[index - 4]);
+    return s.PreviousSignalValid ? s.PreviousSignalVolts : v;
+}
+
+void StoreGate(SyncCycleState& s, int32_t sign, int32_t gate, double value)
+{
+    if (sign < 0)
+        s.HalfCycleGatesNegative[gate] = -value;
+    else
+        s.HalfCycleGatesPositive[gate] = value;
+}
+
+void StoreEarly(SyncCycleState& s, int32_t sign, double value)
+{
+    if (sign < 0)
+        s.EarlyValueNegative = -value;
+    else
+        s.EarlyValuePositive = value;
+}
+
+int32_t FlagSlot(int32_t sign)
+{
+    return sign < 0 ? 0 : 1;
+}
+
+// What the next buffer needs from this one: the last signal sample and the run of sync level
+// that ends it, so that neither an edge nor a straight line ever reads before index 0.
+void NoteBufferEnd(SyncCycleState& s, const SyncCycleConfig& config, const SyncBufferView& view)
+{
+    const int32_t n = view.Count;
+    if (n < 4)
+        return;
+    s.PreviousSignalVolts = CodeToVolts(view.Fine, view.Samples[n - 1]);
+    s.PreviousSignalValid = 1;
+
+    const double last = CodeToVolts(view.Fine, view.Samples[n - 3]);
+    const int32_t sign = InLevel(last, 1) ? 1 : (InLevel(last, -1) ? -1 : 0);
+    if (sign == 0) {
+        s.SyncTailScans = 0;
+        s.SyncTailSign = 0;
+        return;
+    }
+    const int32_t cap = SkipOf(config) / 4 + 1;
+    int32_t run = 0;
+    int32_t index = n - 3;
+    while (index >= 1 && run < cap && SyncInLevel(view, view.Fine, index, sign)) {
+        ++run;
+        index -= 4;
+    }
+    if (index < 1 && run < cap) {
+        // The whole buffer is in the level: the run may go on in the buffer before.
+        if (s.SyncTailScans < 0)
+            run = -1;
+        else if (s.SyncTailSign == sign)
+            run = run + s.SyncTailScans < cap ? run + s.SyncTailScans : cap;
+    }
+    s.SyncTailScans = run;
+    s.SyncTailSign = sign;
+}
+
+} // namespace
+
+int32_t ChooseSyncVariant(int32_t internalTestMode, double totalTurnOffDelay)
+{
+    if (internalTestMode >= 45 && internalTestMode <= 48)
+        return SyncVariantStandard;
+    return totalTurnOffDelay < 0.0 ? SyncVariantNegativeDelay : SyncVariantStandard;
+}
+
+void ResetSyncState(SyncCycleState& state)
+{
+    state.SyncState = -1;
+    state.SyncIndex = 1;
+    state.IntegrationIndex = 3;
+    state.HalfCycleScan = 0;
+    state.GateIndex = 0;
+    state.GateSampleCount = 0;
+    state.HalfCycleFlags[0] = 0;
+    state.HalfCycleFlags[1] = 0;
+    state.CycleReady = 0;
+    state.SyncStep = 4;
+    state.PreviousSignalValid = 0;
+    state.SyncTailScans = -1;
+    state.SyncTailSign = 0;
+    state.SyncEndResumed = 0;
+    state.SyncNeedsGap = 0;
+    state.NextLevelSeen = 0;
+    state.NextLevelPending = 0;
+}
+
+void ResetAcquisitionState()
+{
+    ResetSyncState(SyncCycle);
+}
+
+void FindSyncLevelAlt(SyncCycleState& s, const SyncCycleConfig& config, const SyncBufferView& view)
+{
+    const int32_t sign = PolarityOf(s);
+    const int32_t skip = SkipOf(config);
+    if (s.SyncIndex < 1)
+        s.SyncIndex = 1;
+    while (s.SyncIndex < view.Count) {
+        if (SyncInLevel(view, view.Coarse, s.SyncIndex, sign)) {
+            s.SyncState = sign * 2;
+            s.SyncStep = 4;
+            return;
+        }
+        s.SyncIndex += skip;
+    }
+    s.SyncIndex = 1;
+}
+
+void FindSyncEndAlt(SyncCycleState& s, const SyncCycleConfig&, const SyncBufferView& view)
+{
+    const int32_t sign = PolarityOf(s);
+    const int32_t n = view.Count;
+    if (n < 4)
+        return;
+    if (s.SyncStep < 4)
+        s.SyncStep = 4;
+    // A search resumed in a new buffer tests its first scan too: a level that ends exactly at
+    // the buffer boundary is then dated on the first sample after it.
+    if (s.SyncEndResumed)
+        s.SyncEndResumed = 0;
+    else
+        s.SyncIndex += s.SyncStep;
+
+    for (;;) {
+        while (s.SyncIndex < n) {
+            if (s.SyncIndex >= 1 && SyncInLevel(view, view.Fine, s.SyncIndex, sign)) {
+                s.SyncIndex += s.SyncStep;
+                continue;
+            }
+            s.SyncIndex -= s.SyncStep;
+            s.SyncStep = ReduceStep(s.SyncStep);
+            s.SyncIndex += s.SyncStep;
+            if (s.SyncStep <= 50) {
+                if (s.SyncIndex < 1)
+                    s.SyncIndex = 1;
+                s.SyncState = sign * 3;
+                s.SyncStep = 4;
+                return;
+            }
+        }
+        if (SyncInLevel(view, view.Fine, n - 3, sign)) {
+            s.SyncIndex = 1;
+            s.SyncEndResumed = 1;
+            return;
+        }
+        s.SyncIndex -= s.SyncStep;
+        s.SyncStep = ReduceStep(s.SyncStep);
+        if (s.SyncStep <= 50) {
+            if (s.SyncIndex < 1)
+                s.SyncIndex = 1;
+            s.SyncState = sign * 3;
+            s.SyncStep = 4;
+            return;
+        }
+    }
+}
+
+void FindSyncLevel(SyncCycleState& s, const SyncCycleConfig&, const SyncBufferView& view)
+{
+    const int32_t sign = PolarityOf(s);
+    if (s.NextLevelPending) {
+        // Found while the last half-cycle was being integrated, perhaps in an earlier buffer.
+        s.NextLevelPending = 0;
+        s.SyncIndex = s.NextLevelIndex;
+        s.SyncState = sign * 2;
+        return;
+    }
+    if (s.SyncIndex < 1)
+        s.SyncIndex = 1;
+    // Every scan is tested, so the first level sample after an out-of-level one is the
+    // leading edge itself; looking again at the end of the buffer could add nothing.
+    while (s.SyncIndex < view.Count) {
+        const bool in = SyncInLevel(view, view.Coarse, s.SyncIndex, sign);
+        if (s.SyncNeedsGap) {
+            if (!in)
+                s.SyncNeedsGap = 0;
+        } else if (in) {
+            s.SyncState = sign * 2;
+            return;
+        }
+        s.SyncIndex += 4;
+    }
+    s.SyncIndex = 1;
+}
+
+void FindSyncStart(SyncCycleState& s, const SyncCycleConfig& config, const SyncBufferView& view)
+{
+    const int32_t sign = PolarityOf(s);
+    const int32_t windowEnd = s.SyncIndex - SkipOf(config);
+    for (int32_t index = s.SyncIndex - 4; index > windowEnd; index -= 4) {
+        bool in;
+        if (index >= 1) {
+            in = SyncInLevel(view, view.Fine, index, sign);
+        } else {
+            // Before this buffer: the level run that ended the previous one.
+            if (s.SyncTailScans < 0) {
+                // Nothing is known of what came before (the first buffer after a start): the
+                // edge cannot be dated, so this level is let go and the next one is taken.
+                s.SyncNeedsGap = 1;
+                s.SyncState = sign;
+                return;
+            }
+            const int32_t scansBack = (1 - index) / 4;
+            in = s.SyncTailSign == sign && scansBack <= s.SyncTailScans;
+        }
+        if (!in) {
+            s.SyncIndex = index + 4;
+            break;
+        }
+    }
+    const int32_t quarter = config.ScansPerPeriod - config.GateSampleOffset;
+    s.SyncToIntegrationOffset = quarter > 0 ? quarter * 4 : 0;
+    s.SyncState = sign * 3;
+}
+
+namespace {
+
+// Standard start: walk to the first scan after the level. false when the buffer ends first.
+bool StartIntegrationAlt(SyncCycleState& s, const SyncCycleConfig& config, const SyncBufferView& view)
+{
+    const int32_t sign = PolarityOf(s);
+    if (s.SyncIndex < 1)
+        s.SyncIndex = 1;
+    while (s.SyncIndex < view.Count && SyncInLevel(view, view.Fine, s.SyncIndex, sign))
+        s.SyncIndex += 4;
+    if (s.SyncIndex >= view.Count) {
+        s.SyncIndex = 1;
+        return false;
+    }
+    StartHalfCycle(s, config);
+    return true;
+}
+
+// Negative-delay start: the offset from the leading edge, carried over as many buffers as it
+// spans. false when the start lies in a later buffer.
+bool StartIntegrationAfterOffset(SyncCycleState& s, const SyncCycleConfig& config,
+                                 const SyncBufferView& view)
+{
+    const int64_t start = static_cast<int64_t>(s.SyncIndex) + s.SyncToIntegrationOffset;
+    if (start < view.Count) {
+        s.SyncIndex = start < 1 ? 1 : static_cast<int32_t>(start);
+        StartHalfCycle(s, config);
+        return true;
+    }
+    // Index 1 of the next buffer plus what remains of the offset.
+    s.SyncToIntegrationOffset = static_cast<int32_t>(start - view.Count - 1);
+    s.SyncIndex = 1;
+    return false;
+}
+
+double StraightLine(double v, double vPrevious, double periodUs, double atUs, double tUs)
+{
+    return v + (v - vPrevious) / periodUs * (atUs - tUs);
+}
+
+} // namespace
+
+int32_t IntegrateHalfCycleAlt(SyncCycleState& s, const SyncCycleConfig& config, const SyncBufferView& view)
+{
+    const int32_t sign = PolarityOf(s);
+    const int32_t gateCount = GateCountOf(config);
+    const double period = config.SamplePeriodUs;
+    const double delay = config.TotalTurnOffDelay;
+    s.HalfCycleFlags[FlagSlot(sign)] = 0;
+    if (gateCount == 0)
+        s.GatesDone = 1;
+    if (s.IntegrationIndex < 3)
+        s.IntegrationIndex = 3;
+
+    while (s.IntegrationIndex < view.Count) {
+        const double v = CodeToVolts(view.Fine, view.Samples[s.IntegrationIndex]);
+        const double vPrevious = PreviousSignal(s, view, s.IntegrationIndex, v);
+        const double t = s.HalfCycleScan * period;
+
+        if (!s.EarlyWindowDone) {
+            if (config.QuarterPeriodUs <= t && t <= config.EarlyWindowEndUs) {
+                s.EarlyWindowSum += v;
+                ++s.EarlyWindowCount;
+            } else if (t > config.EarlyWindowEndUs) {
+                const double value = s.EarlyWindowCount > 0
+                                         ? s.EarlyWindowSum / s.EarlyWindowCount
+                                         : (vPrevious + v) / 2.0;
+                StoreEarly(s, sign, value);
+                s.EarlyWindowSum = 0.0;
+                s.EarlyWindowCount = 0;
+                s.EarlyWindowDone = 1;
+            }
+        }
+
+        // A gate closing without any sample hands the same sample on to the next gate.
+        while (!s.GatesDone) {
+            const int32_t g = s.GateIndex;
+            const double start = config.GateEdges[g] + delay;
+            const double end = config.GateEdges[g + 1] + delay;
+            if (t < start)
+                break;
+            if (t <= end) {
+                s.GateSum += v;
+                ++s.GateSampleCount;
+            }
+            if (!(t + period > end))
+                break;
+            const int32_t samples = s.GateSampleCount;
+            const double value =
+                samples >= 3 ? s.GateSum / samples
+                             : StraightLine(v, vPrevious, period,
+                                            1000.0 * config.GateCentres[g] + delay, t);
+            StoreGate(s, sign, g, value);
+            s.GateSum = 0.0;
+            s.GateSampleCount = 0;
+            if (++s.GateIndex >= gateCount)
+                s.GatesDone = 1;
+            if (samples > 0)
+                break;
+        }
+
+        ++s.HalfCycleScan;
+        s.IntegrationIndex += 4;
+        if (s.EarlyWindowDone && s.GatesDone) {
+            s.HalfCycleFlags[FlagSlot(sign)] = 1;
+            return 0;
+        }
+    }
+    s.IntegrationIndex = 3;
+    s.SyncIndex = 1;
+    return 1;
+}
+
+int32_t IntegrateHalfCycle(SyncCycleState& s, const SyncCycleConfig& config, const SyncBufferView& view)
+{
+    const int32_t sign = PolarityOf(s);
+    const int32_t gateCount = GateCountOf(config);
+    const double period = config.SamplePeriodUs;
+    const double delay = config.TotalTurnOffDelay;
+    s.HalfCycleFlags[FlagSlot(sign)] = 0;
+    if (gateCount == 0)
+        s.GatesDone = 1;
+    if (s.IntegrationIndex < 3)
+        s.IntegrationIndex = 3;
+
+    while (s.IntegrationIndex < view.Count) {
+        const double v = CodeToVolts(view.Fine, view.Samples[s.IntegrationIndex]);
+        const double vPrevious = PreviousSignal(s, view, s.IntegrationIndex, v);
+        const double t = s.HalfCycleScan * period;
+        const double te = static_cast<double>(s.HalfCycleScan - config.GateSampleOffset) * period;
+
+        if (!s.EarlyWindowDone) {
+            if (config.QuarterPeriodUs <= te && te <= config.EarlyWindowEndUs) {
+                s.EarlyWindowSum += v;
+                ++s.EarlyWindowCount;
+            } else if (te > config.EarlyWindowEndUs) {
+                double value;
+                if (s.EarlyWindowCount > 0) {
+                    value = s.EarlyWindowSum / s.EarlyWindowCount;
+                } else {
+                    // The gate index has passed the last gate once the gates are done.
+                    int32_t g = s.GateIndex < gateCount ? s.GateIndex : gateCount - 1;
+                    const double centre = g >= 0 ? config.GateCentres[g] : 0.0;
+                    value = StraightLine(v, vPrevious, period, 1000.0 * centre + delay, t);
+                }
+                StoreEarly(s, sign, value);
+                s.EarlyWindowSum = 0.0;
+                s.EarlyWindowCount = 0;
+                s.EarlyWindowDone = 1;
+            }
+        }
+
+        // A gate closes on the first sample past its end, which is then tried on the next.
+        while (!s.GatesDone) {
+            const int32_t g = s.GateIndex;
+            if (t < config.GateEdges[g])
+                break;
+            if (t <= config.GateEdges[g + 1]) {
+                s.GateSum += v;
+                ++s.GateSampleCount;
+                break;
+            }
+            const double value =
+                s.GateSampleCount > 0
+                    ? s.GateSum / s.GateSampleCount
+                    : StraightLine(v, vPrevious, period, 1000.0 * config.GateCentres[g], t);
+            StoreGate(s, sign, g, value);
+            s.GateSum = 0.0;
+            s.GateSampleCount = 0;
+            if (++s.GateIndex >= gateCount) {
+                s.GatesDone = 1;
+                s.GateEndIndex = s.IntegrationIndex;
+                s.NextLevelSeen = 0;
+            }
+        }
+        if (s.GatesDone && !s.NextLevelSeen && s.IntegrationIndex > s.GateEndIndex &&
+            SyncInLevel(view, view.Coarse, s.IntegrationIndex - 2, -sign)) {
+            s.NextLevelIndex = s.IntegrationIndex - 2;
+            s.NextLevelSeen = 1;
+        }
+
+        ++s.HalfCycleScan;
+        s.IntegrationIndex += 4;
+        if (s.EarlyWindowDone && s.GatesDone) {
+            if (config.RepRateIndex < 4) {
+                // The next search starts right after the gates. When they closed in an earlier
+                // buffer, the level seen since then is taken as found.
+                if (s.GateEndIndex + 4 >= 3) {
+                    s.IntegrationIndex = s.GateEndIndex + 4;
+                } else {
+                    s.IntegrationIndex = 3;
+                    s.NextLevelPending = s.NextLevelSeen;
+                }
+            }
+            s.HalfCycleFlags[FlagSlot(sign)] = 1;
+            return 0;
+        }
+    }
+    // Indexes of this buffer become indexes before the next one.
+    s.GateEndIndex = s.GateEndIndex - view.Count < -view.Count ? -view.Count : s.GateEndIndex - view.Count;
+    if (s.NextLevelSeen)
+        s.NextLevelIndex -= view.Count;
+    s.IntegrationIndex = 3;
+    s.SyncIndex = 1;
+    return 1;
+}
+
+void CombineHalfCycles(SyncCycleState& s, const SyncCycleConfig& config)
+{
+    s.SyncState = -s.SyncState / 4;
+    if (s.SyncState == 0)
+        s.SyncState = -1;
+    s.SyncIndex = s.IntegrationIndex - 2;
+    s.GateIndex = 0;
+    s.SyncStep = SkipOf(config) / 2;
+    if (config.RepRateIndex > 3)
+        s.SyncStep = 4;
+    s.SyncStep = s.SyncStep / 4 * 4;
+    if (s.SyncStep < 4)
+        s.SyncStep = 4;
+    if (config.RepRateIndex == 0)
+        s.SyncIndex += 8 * s.SyncStep;
+
+    s.CycleReady = 0;
+    if (s.HalfCycleFlags[0] == 1 && s.HalfCycleFlags[1] == 1) {
+        const int32_t gateCount = GateCountOf(config);
+        for (int32_t g = 0; g < gateCount; ++g)
+            s.CycleGates[g] = s.HalfCycleGatesNegative[g] + s.HalfCycleGatesPositive[g];
+        s.HalfCycleFlags[0] = 0;
+        s.HalfCycleFlags[1] = 0;
+        s.CycleReady = 1;
+        if (config.GainCodeSent >= 0 && config.GainCodeSent < GainCodeCount &&
+            config.CoilType >= 0 && config.CoilType < CoilTypeCount) {
+            s.EarlyWindowValue = (s.EarlyValueNegative + s.EarlyValuePositive) *
+                                 std::ldexp(1.0, 5 - config.GainCodeSent) * 3000.0 * 100.0 /
+                                 CoilAreas[config.CoilType] * config.PolaritySign;
+        } else {
+            s.EarlyWindowValue = std::numeric_limits<double>::quiet_NaN();
+        }
+    }
+}
+
+int32_t RunSyncStages(SyncCycleState& s, const SyncCycleConfig& config, const SampleBuffer& buffer)
+{
+    SyncBufferView view;
+    view.Samples = buffer.Samples;
+    view.Count = WholeScanCount(buffer);
+    if (view.Count == 0)
+        return SyncBufferUsed;   // no scan, no time: nothing changes
+    if (!MakeSampleScale(buffer.RangeMin, buffer.RangeMax, buffer.Resolution, 0, view.Coarse) ||
+        !MakeSampleScale(buffer.RangeMin, buffer.RangeMax, buffer.Resolution, 1, view.Fine) ||
+        !(config.SamplePeriodUs > 0.0)) {
+        // Samples that cannot be read break the time axis: search afresh after them.
+        ResetSyncState(s);
+        return SyncBufferUsed;
+    }
+    const bool standard = config.Variant != SyncVariantNegativeDelay;
+
+    for (;;) {
+        const int32_t stage = StageOf(s);
+        switch (stage) {
+        case 1:
+            if (standard)
+                FindSyncLevelAlt(s, config, view);
+            else
+                FindSyncLevel(s, config, view);
+            if (StageOf(s) == 1) {
+                NoteBufferEnd(s, config, view);
+                return SyncBufferUsed;
+            }
+            break;
+        case 2:
+            if (standard)
+                FindSyncEndAlt(s, config, view);
+            else
+                FindSyncStart(s, config, view);
+            if (StageOf(s) == 2) {
+                NoteBufferEnd(s, config, view);
+                return SyncBufferUsed;
+            }
+            break;
+        case 3: {
+            const bool started = standard ? StartIntegrationAlt(s, config, view)
+                                          : StartIntegrationAfterOffset(s, config, view);
+            if (!started) {
+                NoteBufferEnd(s, config, view);
+                return SyncBufferUsed;
+            }
+            break;
+        }
+        case 4: {
+            const int32_t ranOut = standard ? IntegrateHalfCycleAlt(s, config, view)
+                                            : IntegrateHalfCycle(s, config, view);
+            if (ranOut) {
+                NoteBufferEnd(s, config, view);
+                return SyncBufferUsed;
+            }
+            CombineHalfCycles(s, config);
+            return SyncHalfCycleDone;
+        }
+        default:
+            // Never 0 or beyond 4; a damaged state searches afresh.
+            ResetSyncState(s);
+            break;
+        }
+    }
+}
