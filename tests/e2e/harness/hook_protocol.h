@@ -1,0 +1,26 @@
+// What the harness asks the hook DLL (e2e_hook.dll) inside the program under test. The hook
+// watches the messages sent to the program's GUI thread; for the registered message below it
+// replies at once with the answer, before the window procedure sees the message.
+//
+//   wParam = one of the queries, lParam = its argument; the reply is the answer, or
+//   HookNoAnswer where a query has none (no menu, no such item, index past the end).
+#pragma once
+
+namespace e2e {
+
+// RegisterWindowMessage name of the query message; both sides register it.
+#define E2E_HOOK_MESSAGE_NAME L"VloxE2eHookQuery"
+// Export of the hook DLL, undecorated (the DLL links with --kill-at).
+#define E2E_HOOK_PROC_NAME "E2eCallWndProc"
+
+enum HookQuery {
+    HookPing = 0,            // answers HookPingAnswer: the hook is installed and live
+    HookMenuState = 1,       // lParam = item id: GetMenuState(GetMenu(window), id, MF_BYCOMMAND)
+    HookMenuTextLength = 2,  // lParam = item id: length of the item text
+    HookMenuTextChar = 3,    // lParam = MAKELPARAM(item id, index): one character of the text
+};
+
+const long HookPingAnswer = 0x45324548;  // "E2EH"
+const long HookNoAnswer = -1;
+
+}  // namespace e2e
