@@ -1,0 +1,109 @@
+// V-LOX on a damaged configuration file: the screen comes up, the splash closes, the operator
+// is told, and OK leaves no file behind and ends the program with 0. The next start then runs
+// on the defaults and writes a fresh file.
+#include "tests/e2e/harness/e2e_harness_win.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+const wchar_t* const RunFolder = L"C:\\vloxcfg";
+const std::wstring ConfigPath = std::wstring(RunFolder) + L"\\VLOXTARNWEL.INI";
+
+std::vector<uint8_t> Bytes(const std::string& s)
+{
+    return std::vector<uint8_t>(s.begin(), s.end());
+}
+
+// Starts V-LOX over the given configuration bytes and answers the corrupt-configuration box.
+void ExpectResetOf(const std::vector<uint8_t>& config)
+{
+    ASSERT_TRUE(e2e::MakeEmptyFolder(RunFolder));
+    ASSERT_TRUE(e2e::WriteFileBytes(ConfigPath, config));
+
+    e2e::Program vlox;
+    ASSERT_TRUE(vlox.Start(e2e::InBinFolder(L"V-LOX.exe"), RunFolder));
+    HWND main = vlox.WaitWindow(L"VLOX", nullptr, 20000);
+    ASSERT_NE(main, nullptr);
+    // The whole screen is built before the message: the buttons exist under the splash.
+    EXPECT_NE(e2e::Control(main, 431), nullptr);
+
+    HWND box = vlox.WaitMessageBox(L"Reset to Default Settings", 25000);
+    ASSERT_NE(box, nullptr) << "no corrupt-configuration message after the splash";
+    e2e::MessageBoxInfo info;
+    ASSERT_TRUE(e2e::ReadMessageBox(box, &info));
+    EXPECT_EQ(info.text, L"Configuration file is corrupted, press OK to reset, then start the program.");
+    ASSERT_TRUE(e2e::PressButton(box, IDOK));
+
+    DWORD code = 99;
+    ASSERT_TRUE(vlox.WaitExit(20000, &code));
+    EXPECT_EQ(code, 0u);
+    EXPECT_FALSE(e2e::FileExists(ConfigPath));
+    // The reset message is the only box of the run.
+    EXPECT_EQ(vlox.MessageBoxesSeen().size(), 1u);
+}
+
+}  // namespace
+
+TEST(ConfigurationReset, TruncatedFileIsReportedAndDeleted)
+{
+    ExpectResetOf(Bytes("V1.42\r\n1\r\n"));
+}
+
+TEST(ConfigurationReset, BadValueIsReportedAndNextStartRunsOnDefaults)
+{
+    // A first start writes the default file; one of its values is then spoiled by hand.
+    ASSERT_TRUE(e2e::MakeEmptyFolder(RunFolder));
+    {
+        e2e::Program vlox;
+        ASSERT_TRUE(vlox.Start(e2e::InBinFolder(L"V-LOX.exe"), RunFolder));
+        HWND main = vlox.WaitWindow(L"VLOX", nullptr, 20000);
+        ASSERT_NE(main, nullptr);
+        ASSERT_TRUE(e2e::WaitUntil([] { return e2e::FileExists(ConfigPath); }, 10000));
+        ASSERT_TRUE(e2e::PostClose(main));
+        DWORD code = 99;
+        ASSERT_TRUE(vlox.WaitExit(20000, &code));
+        EXPECT_EQ(code, 0u);
+    }
+    std::vector<uint8_t> config;
+    ASSERT_TRUE(e2e::ReadFileBytes(ConfigPath, &config));
+    std::string text(config.begin(), config.end());
+    ASSERT_EQ(text.rfind("V1.42\r\n", 0), 0u);
+    // Line 5 holds the mains choice, 0 or 1: 7 is out of its range.
+    size_t at = 0;
+    for (int line = 1; line < 5; ++line)
+        at = text.find("\r\n", at) + 2;
+    size_t end = text.find("\r\n", at);
+    std::string spoiled = text.substr(0, at) + "7" + text.substr(end);
+    ExpectResetOf(Bytes(spoiled));
+
+    // The next start runs on the defaults and writes a fresh file, without a message.
+    e2e::Program again;
+    ASSERT_TRUE(again.Start(e2e::InBinFolder(L"V-LOX.exe"), RunFolder));
+    HWND main = again.WaitWindow(L"VLOX", nullptr, 20000);
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(e2e::WaitUntil([] { return e2e::FileExists(ConfigPath); }, 10000));
+    // Past the splash: a corrupt file would be reported by now.
+    Sleep(6500);
+    EXPECT_TRUE(again.OpenMessageBoxes().empty());
+    ASSERT_TRUE(e2e::PostClose(main));
+    DWORD code = 99;
+    ASSERT_TRUE(again.WaitExit(20000, &code));
+    EXPECT_EQ(code, 0u);
+    std::vector<uint8_t> fresh;
+    ASSERT_TRUE(e2e::ReadFileBytes(ConfigPath, &fresh));
+    // The settings lines are the defaults again (the null tables after them carry times).
+    auto settingsLines = [](const std::vector<uint8_t>& b) {
+        std::string t(b.begin(), b.end());
+        size_t at = 0;
+        for (int line = 0; line < 499 && at != std::string::npos; ++line)
+            at = t.find("\r\n", at) == std::string::npos ? std::string::npos : t.find("\r\n", at) + 2;
+        return at == std::string::npos ? std::string() : t.substr(0, at);
+    };
+    EXPECT_FALSE(settingsLines(config).empty());
+    EXPECT_EQ(settingsLines(fresh), settingsLines(config));
+    EXPECT_TRUE(again.MessageBoxesSeen().empty());
+}
