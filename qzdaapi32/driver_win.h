@@ -1,32 +1,25 @@
-// What the frame asks of the kernel driver, the data-copy thread and board discovery. Until
-// those exist here, each answers QZERR_NOT_SUPPORTED (36) where it would talk to the driver,
-// and does nothing where there is nothing to undo.
+// The library's side of the kernel driver for one subsystem: opening its device path and the
+// commands of SubsystemRequest, each one synchronous request on the subsystem's own handle
+// (through the device's driver port), with the data-copy thread's mailbox where it has one.
 #pragma once
 
+#include "qzdaapi32/copy_thread_win.h"
+#include "qzdaapi32/driver_request.h"
 #include "qzdaapi32/frame_win.h"
 
-// Opens the subsystem's device path for overlapped reading and writing without sharing
-// (20 when it cannot be opened).
+// Opens the subsystem's device path ("%s\\%s%x": link, type word, element) for overlapped
+// reading and writing without sharing: 20 when it cannot be opened (also while it is open
+// already).
 QZSTATUS OpenSubsystemDriver(DeviceRecord* device, uint32_t type, uint32_t element, HANDLE* driver);
-void CloseDriverHandle(HANDLE handle);
 
-// The commands of SubsystemRequest (codes 0x4063-0x4076 with a command), under the
-// subsystem's lock. Parameter records as the exports fill them:
-//   read events: the count back in word0;
-//   put single value: value word0, channel word1, gain real0;
-//   get single value: channel word0 (bit 31 set for the extended read); back: value word1,
-//     gain used real0, volts real1;
-//   get single values: word0 points to a zeroed 336-byte driver request that the command
-//     fills (values from byte 24); gain real0;
-//   flush in process: buffer word0, sample count word1.
+// The commands (codes 0x4064-0x4076), under the subsystem's lock; parameter records as
+// commands.h describes them.
 QZSTATUS HandleCommandRequest(SubsystemRecord* subsystem, uint32_t code, RequestParams& params);
 
 // The abort sent straight to the driver when the library is unloaded with the subsystem
-// running.
+// running (no thread is waited for).
 void AbortThroughDriver(SubsystemRecord* subsystem);
 
-// The data-copy thread of a subsystem with continuous transfer (125 when it cannot be made),
-// its end, and the buffers it has with the driver.
-QZSTATUS CreateCopyThread(SubsystemRecord* subsystem);
-void DestroyCopyThread(SubsystemRecord* subsystem);
-uint32_t CopyThreadInProcess(const SubsystemCore& subsystem);
+// A board-level request on the device's own driver handle (diagnostics and hardware
+// information), without any lock: the driver's status, or 125 when the call fails.
+QZSTATUS SendDeviceRequest(DeviceRecord* device, uint32_t ioctl, DriverRequest& request);

@@ -3,6 +3,7 @@
 // Names, ordinals and argument sizes come from qzdaapi32.exports.
 #include "qzdaapi32/board_text.h"
 #include "qzdaapi32/conversions.h"
+#include "qzdaapi32/discovery_win.h"
 #include "qzdaapi32/driver_win.h"
 #include "qzdaapi32/error_text.h"
 #include "qzdaapi32/frame_win.h"
@@ -13,6 +14,7 @@
 #include <windows.h>
 
 #include <cmath>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -91,6 +93,35 @@ QZSTATUS StartListInOrder(SimultaneousStartListHandle list, uint32_t code)
     return status;
 }
 
+// The exported enumeration callbacks behind the walk's visitor.
+struct PlainWalk {
+    QzEnumBoardsProc callback;
+    intptr_t user;
+};
+
+int32_t PlainVisitor(const char* boardName, const char* driverName, BoardSource&, void* user)
+{
+    const PlainWalk& walk = *static_cast<const PlainWalk*>(user);
+    return walk.callback(boardName, driverName, walk.user);
+}
+
+struct ExtendedWalk {
+    QzEnumBoardsExProc callback;
+    intptr_t user;
+};
+
+int32_t ExtendedVisitor(const char* boardName, const char* driverName, BoardSource& source, void* user)
+{
+    const ExtendedWalk& walk = *static_cast<const ExtendedWalk*>(user);
+    return walk.callback(boardName, driverName, source.NativeKey(), walk.user);
+}
+
+// Stops at the board whose name is the old name.
+int32_t BoardNameDiffers(const char* boardName, const char*, BoardSource&, void* user)
+{
+    return SameBoardName(boardName, static_cast<const char*>(user)) ? 0 : 1;
+}
+
 // The FileVersion text of a file's version block into buffer, cut to size - 1 characters.
 QZSTATUS FileVersionText(const char* path, char* buffer, uint32_t size)
 {
@@ -116,8 +147,10 @@ extern "C" {
 
 // ---- devices and subsystems ----
 
-// Finding and opening a board needs the board enumeration and the driver link.
-QZSTATUS QZDA_CALL qzDaInitialize(const char*, DeviceHandle*) { return QZERR_NOT_SUPPORTED; }
+QZSTATUS QZDA_CALL qzDaInitialize(const char* boardName, DeviceHandle* device)
+{
+    return InitializeBoard(boardName, BoardRoute::BySystem, device);
+}
 
 QZSTATUS QZDA_CALL qzDaTerminate(DeviceHandle device) { return RemoveDevice(device); }
 
@@ -271,32 +304,39 @@ QZSTATUS QZDA_CALL qzDaEnumSSCaps(SubsystemHandle subsystem, uint32_t kind, QzEn
     return status;
 }
 
-// Board enumeration and the board database come with the registry and device-interface
-// enumeration; until then no board is found.
-QZSTATUS QZDA_CALL qzDaEnumBoards(QzEnumBoardsProc callback, intptr_t)
+QZSTATUS QZDA_CALL qzDaEnumBoards(QzEnumBoardsProc callback, intptr_t userData)
 {
     if (!IsCallback(reinterpret_cast<const void*>(callback)))
         return QZERR_ENUM_PROC_CALLBACK_NULL;
-    return QZERR_NOT_SUPPORTED;
+    PlainWalk walk{callback, userData};
+    return EnumBoardsByRoute(BoardRoute::BySystem, PlainVisitor, &walk, nullptr).count == 0
+               ? QZERR_NO_QUENZOR_BOARDS_INSTALLED
+               : QZERR_NO_ERROR;
 }
 
-QZSTATUS QZDA_CALL qzDaEnumBoardsEx(QzEnumBoardsExProc callback, intptr_t)
+QZSTATUS QZDA_CALL qzDaEnumBoardsEx(QzEnumBoardsExProc callback, intptr_t userData)
 {
     if (!IsCallback(reinterpret_cast<const void*>(callback)))
         return QZERR_ENUM_PROC_CALLBACK_NULL;
-    return QZERR_NOT_SUPPORTED;
+    ExtendedWalk walk{callback, userData};
+    return EnumBoardsByRoute(BoardRoute::BySystem, ExtendedVisitor, &walk, nullptr).count == 0
+               ? QZERR_NO_QUENZOR_BOARDS_INSTALLED
+               : QZERR_NO_ERROR;
 }
 
-QZSTATUS QZDA_CALL qzDaModifyQuenzorBoardName(const char*, const char* newName)
+QZSTATUS QZDA_CALL qzDaModifyQuenzorBoardName(const char* oldName, const char* newName)
 {
     if (newName == nullptr)
         return QZERR_NO_QUENZOR_BOARDS_INSTALLED;
-    return QZERR_NOT_SUPPORTED;
+    const BoardWalk walk =
+        EnumBoardsByRoute(BoardRoute::BySystem, BoardNameDiffers, const_cast<char*>(oldName), newName);
+    return walk.stopped ? QZERR_NO_ERROR : QZERR_NO_QUENZOR_BOARDS_INSTALLED;
 }
 
-QZSTATUS QZDA_CALL qzDaGetBoardInfo(const char*, char*, char*, uint32_t, uint32_t*)
+QZSTATUS QZDA_CALL qzDaGetBoardInfo(const char* boardName, char* driverName, char* modelName,
+                                    uint32_t size, uint32_t* instanceNumber)
 {
-    return QZERR_NOT_SUPPORTED;
+    return BoardInfo(boardName, driverName, modelName, size, instanceNumber);
 }
 
 // ---- set/get family ----
@@ -904,42 +944,96 @@ QZSTATUS QZDA_CALL qzDaGetDriverVersion(DeviceHandle handle, char* buffer, uint3
 
 // ---- diagnostics and hardware information: requests to the device's driver ----
 
-QZSTATUS QZDA_CALL qzDiagReadReg(DeviceHandle handle, uint32_t, uint32_t*, uint32_t)
+QZSTATUS QZDA_CALL qzDiagReadReg(DeviceHandle handle, uint32_t reg, uint32_t* value, uint32_t width)
 {
     DeviceUse device(handle);
-    return device ? QZERR_NOT_SUPPORTED : QZERR_INVALID_DEVICE_HANDLE;
+    if (!device)
+        return QZERR_INVALID_DEVICE_HANDLE;
+    DriverRequest request = RegisterRequest(0, 0, reg, 0, width);
+    const QZSTATUS status = SendDeviceRequest(device.get(), QZIOCTL_READREG, request);
+    if (status == QZERR_NO_ERROR && value != nullptr)
+        *value = Get32(request, ArgRegisterValue);
+    return status;
 }
 
-QZSTATUS QZDA_CALL qzDiagWriteReg(DeviceHandle handle, uint32_t, uint32_t, uint32_t)
+QZSTATUS QZDA_CALL qzDiagWriteReg(DeviceHandle handle, uint32_t reg, uint32_t value, uint32_t width)
 {
     DeviceUse device(handle);
-    return device ? QZERR_NOT_SUPPORTED : QZERR_INVALID_DEVICE_HANDLE;
+    if (!device)
+        return QZERR_INVALID_DEVICE_HANDLE;
+    DriverRequest request = RegisterRequest(0, 0, reg, value, width);
+    return SendDeviceRequest(device.get(), QZIOCTL_WRITEREG, request);
 }
 
-QZSTATUS QZDA_CALL qzDiagWriteCalPot(DeviceHandle handle, uint32_t, uint32_t, uint32_t, uint32_t)
+// A potentiometer write or read that the driver refuses is reported with the driver's code,
+// not as a success.
+QZSTATUS QZDA_CALL qzDiagWriteCalPot(DeviceHandle handle, uint32_t word1, uint32_t word2, uint32_t word3,
+                                     uint32_t word4)
 {
     DeviceUse device(handle);
-    return device ? QZERR_NOT_SUPPORTED : QZERR_INVALID_DEVICE_HANDLE;
+    if (!device)
+        return QZERR_INVALID_DEVICE_HANDLE;
+    DriverRequest request = NewDriverRequest(0, 0);
+    const uint32_t words[4] = {word1, word2, word3, word4};
+    for (size_t i = 0; i < 4; ++i)
+        Put32(request, ArgCalPotWords + 4 * i, words[i]);
+    return SendDeviceRequest(device.get(), QZIOCTL_WRITECALPOT, request);
 }
 
-QZSTATUS QZDA_CALL qzDiagReadCalPot(DeviceHandle handle, uint32_t, uint32_t, uint32_t, uint32_t*)
+QZSTATUS QZDA_CALL qzDiagReadCalPot(DeviceHandle handle, uint32_t word1, uint32_t word2, uint32_t word3,
+                                    uint32_t* value)
 {
     DeviceUse device(handle);
-    return device ? QZERR_NOT_SUPPORTED : QZERR_INVALID_DEVICE_HANDLE;
+    if (!device)
+        return QZERR_INVALID_DEVICE_HANDLE;
+    DriverRequest request = NewDriverRequest(0, 0);
+    const uint32_t words[3] = {word1, word2, word3};
+    for (size_t i = 0; i < 3; ++i)
+        Put32(request, ArgCalPotWords + 4 * i, words[i]);
+    const QZSTATUS status = SendDeviceRequest(device.get(), QZIOCTL_READCALPOT, request);
+    if (status == QZERR_NO_ERROR && value != nullptr)
+        *value = Get32(request, ArgCalPotValue);
+    return status;
 }
 
-QZSTATUS QZDA_CALL qzDaSetHardwareInfo(DeviceHandle handle, uint32_t, uint32_t, uint32_t, uint32_t,
-                                       uint32_t, const uint8_t*)
+QZSTATUS QZDA_CALL qzDaSetHardwareInfo(DeviceHandle handle, uint32_t word1, uint32_t word2, uint32_t word3,
+                                       uint32_t word4, uint32_t word5, const uint8_t* block)
 {
     DeviceUse device(handle);
-    return device ? QZERR_NOT_SUPPORTED : QZERR_INVALID_DEVICE_HANDLE;
+    if (!device)
+        return QZERR_INVALID_DEVICE_HANDLE;
+    const uint32_t words[5] = {word1, word2, word3, word4, word5};
+    DriverRequest request = SetHardwareInfoRequest(words, block);
+    return SendDeviceRequest(device.get(), QZIOCTL_SETHWINFO, request);
 }
 
-QZSTATUS QZDA_CALL qzDaGetHardwareInfo(DeviceHandle handle, uint32_t*, uint16_t*, uint16_t*,
-                                       uint16_t*, uint32_t*, uint32_t*, uint8_t*)
+QZSTATUS QZDA_CALL qzDaGetHardwareInfo(DeviceHandle handle, uint32_t* word, uint16_t* half1,
+                                       uint16_t* half2, uint16_t* half3, uint32_t* word2,
+                                       uint32_t* word3, uint8_t* block)
 {
     DeviceUse device(handle);
-    return device ? QZERR_NOT_SUPPORTED : QZERR_INVALID_DEVICE_HANDLE;
+    if (!device)
+        return QZERR_INVALID_DEVICE_HANDLE;
+    DriverRequest request = NewDriverRequest(0, 0);
+    const QZSTATUS status = SendDeviceRequest(device.get(), QZIOCTL_GETHWINFO, request);
+    if (status != QZERR_NO_ERROR)
+        return status;
+    const HardwareInfo info = ReadHardwareInfo(request);
+    if (word != nullptr)
+        *word = info.word;
+    if (half1 != nullptr)
+        *half1 = info.half1;
+    if (half2 != nullptr)
+        *half2 = info.half2;
+    if (half3 != nullptr)
+        *half3 = info.half3;
+    if (word2 != nullptr)
+        *word2 = info.word2;
+    if (word3 != nullptr)
+        *word3 = info.word3;
+    if (block != nullptr)
+        std::memcpy(block, info.block, kHwInfoBlockBytes);
+    return QZERR_NO_ERROR;
 }
 
 } // extern "C"

@@ -70,11 +70,15 @@ bool PutInSlot(Record* (&table)[N], Record* record)
     return false;
 }
 
+// The link is closed before the personality library goes: a simulated board's driver lives
+// in that library.
 void DestroyDevice(DeviceRecord* device)
 {
+    CloseDriverPath(*device->port, device->driver);
+    device->driver = INVALID_HANDLE_VALUE;
     if (device->personality != nullptr)
         FreeLibrary(device->personality);
-    CloseDriverHandle(device->driver);
+    device->personality = nullptr;
     device->self = nullptr;
     RetiredDevices().Retire(device);
 }
@@ -90,18 +94,6 @@ void FreeQueue(HBUFLIST list)
     MemDestroyList(list);
 }
 
-void DestroySubsystem(SubsystemRecord* subsystem)
-{
-    DestroyCopyThread(subsystem);
-    FreeQueue(subsystem->core.readyQueue);
-    FreeQueue(subsystem->core.doneQueue);
-    DeleteCriticalSection(&subsystem->lock);
-    CloseDriverHandle(subsystem->driver);
-    subsystem->self = nullptr;
-    subsystem->core = SubsystemCore{}; // its memory goes now, the record's shell later
-    RetiredSubsystems().Retire(subsystem);
-}
-
 void DropDeviceReference(DeviceRecord* device)
 {
     bool last;
@@ -111,6 +103,21 @@ void DropDeviceReference(DeviceRecord* device)
     }
     if (last)
         DestroyDevice(device);
+}
+
+void DestroySubsystem(SubsystemRecord* subsystem)
+{
+    DestroyCopyThread(subsystem);
+    FreeQueue(subsystem->core.readyQueue);
+    FreeQueue(subsystem->core.doneQueue);
+    DeleteCriticalSection(&subsystem->lock);
+    DeviceRecord* device = subsystem->device;
+    CloseDriverPath(*device->port, subsystem->driver);
+    subsystem->driver = INVALID_HANDLE_VALUE;
+    subsystem->self = nullptr;
+    subsystem->core = SubsystemCore{}; // its memory goes now, the record's shell later
+    RetiredSubsystems().Retire(subsystem);
+    DropDeviceReference(device);
 }
 
 void DropSubsystemReference(SubsystemRecord* subsystem)
@@ -218,7 +225,14 @@ DeviceRecord* NewDeviceRecord()
         return nullptr;
     device->self = device;
     device->driver = INVALID_HANDLE_VALUE;
+    device->port = &KernelDriverPort();
     return device;
+}
+
+void DiscardDeviceRecord(DeviceRecord* record)
+{
+    if (record != nullptr)
+        DestroyDevice(record);
 }
 
 QZSTATUS InsertDevice(DeviceRecord* device, DeviceHandle* handle)
@@ -256,8 +270,12 @@ QZSTATUS CreateSubsystem(DeviceRecord* device, uint32_t type, uint32_t element, 
 {
     SubsystemRecord* subsystem = new (std::nothrow) SubsystemRecord{};
     if (subsystem == nullptr) {
-        CloseDriverHandle(driver);
+        CloseDriverPath(*device->port, driver);
         return QZERR_CANNOT_ALLOCATE_DASS;
+    }
+    {
+        std::lock_guard<std::mutex> held(LibraryLock());
+        ++device->references;
     }
     subsystem->self = subsystem;
     subsystem->driver = driver;

@@ -10,6 +10,7 @@
 #pragma once
 
 #include "qzdaapi32/board_text.h"
+#include "qzdaapi32/driver_port_win.h"
 #include "qzdaapi32/qzdaapi32.h"
 #include "qzdaapi32/setget.h"
 
@@ -51,6 +52,7 @@ struct DeviceRecord {
     char linkName[kLinkNameChars + 1];
     uint32_t boardInfo;
     HANDLE driver; // overlapped; diagnostics and hardware information
+    const DriverPort* port; // how every handle of this board is driven
     TuningValues tuning;
     uint32_t references; // the table's and each use's; under the library lock
 };
@@ -105,8 +107,11 @@ QZSTATUS SubsystemRequest(SubsystemHandle handle, uint32_t code, RequestParams& 
 // The environment of the set/get requests on Windows.
 const SetGetEnvironment& WindowsSetGetEnvironment();
 
-// A zeroed device record with its self pointer and no handles.
+// A zeroed device record with its self pointer, no handles and the kernel driver port.
 DeviceRecord* NewDeviceRecord();
+// Frees a record that never went into the table: its link closed, then its personality
+// library freed (which may hold the driver port).
+void DiscardDeviceRecord(DeviceRecord* record);
 // Puts a filled record into the first free slot of OpenDeviceTable (67 when full; the record
 // is then freed).
 QZSTATUS InsertDevice(DeviceRecord* record, DeviceHandle* handle);
@@ -117,7 +122,9 @@ QZSTATUS RemoveDevice(DeviceHandle handle);
 // Opens subsystem (type, element) of an open device over its already opened driver handle:
 // the record, the personality's capabilities, the configuration with its defaults, the AD/DA
 // queues, the copy thread, a slot in OpenSubsystemTable. On failure everything done is
-// undone, the driver handle closed included.
+// undone (queues, lock, record, the driver handle closed), so the same subsystem can be
+// opened again. A subsystem holds its device until it is destroyed: the device's driver port
+// and personality stay while any of its handles is still in use.
 QZSTATUS CreateSubsystem(DeviceRecord* device, uint32_t type, uint32_t element, HANDLE driver,
                          SubsystemHandle* handle);
 // Takes a subsystem out of its table; its resources go with its last use (the copy thread

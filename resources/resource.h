@@ -6,6 +6,17 @@
 #define IDR_MAINMENU 128
 #define IDI_VLOX 108
 
+// Popup parameter menus of the status panel; each holds one popup "MyMenu" whose items carry
+// their command ids and end with "&Cancel".
+#define IDR_POPUP_RATE_50HZ 1240
+#define IDR_POPUP_RATE_60HZ 1241
+#define IDR_POPUP_AVERAGING 1250
+#define IDR_POPUP_GATES 1260
+#define IDR_POPUP_COMPONENT 1300
+#define IDR_POPUP_GAIN 1310
+#define IDR_POPUP_UNITS 1320
+#define IDM_POPUP_CANCEL 1249
+
 // Main menu items (menu 128). 40082 is a command id that no item carries.
 #define IDM_CREATE_DATA_FILE 40001
 #define IDM_OPEN_DATA_FILE 40002

@@ -201,7 +201,7 @@ protected:
         StateAtReport = 99;
         CaptureHeldAtGpsStart = false;
         ConfigInvalid = 0;
-        StandIn::GpsThread = INVALID_HANDLE_VALUE;
+        GpsThread = INVALID_HANDLE_VALUE;
     }
 
     // The splash's client area that the parent shows: the splash has a one-pixel border.
@@ -333,17 +333,17 @@ TEST_F(SplashWindow, NoSecondReaderWhenOneRuns)
     MakeSplash(640, 480, 1);
     ASSERT_FALSE(HasFatalFailure());
     HANDLE running = CreateEventW(nullptr, FALSE, FALSE, nullptr);  // any handle: a reader runs
-    StandIn::GpsThread = running;
+    GpsThread = running;
     SendMessageW(hWndSplash, WM_TIMER, 7, 0);  // any timer id closes
     EXPECT_EQ(SplashState, -1);
     EXPECT_EQ(GpsStarts, 0);
     EXPECT_EQ(Settings.GpsInput, 1);  // still put back
-    EXPECT_EQ(StandIn::GpsThread, running);
+    EXPECT_EQ(GpsThread, running);
     CloseHandle(running);
 
     // With GPS input "Disabled" nothing starts either.
     DestroyWindow(parent);
-    StandIn::GpsThread = INVALID_HANDLE_VALUE;
+    GpsThread = INVALID_HANDLE_VALUE;
     MakeSplash(640, 480, 0);
     ASSERT_FALSE(HasFatalFailure());
     SendMessageW(hWndSplash, WM_RBUTTONUP, 0, 0);

@@ -1,11 +1,18 @@
 // The library's frame under Wine, linked in directly: devices and subsystems opened through
-// the frame with a made-up personality (there is no board here), then driven through the
+// the frame with a made-up personality (no driver behind it), then driven through the
 // exports: set/get packing with doubles, queues with the real qzmem32.dll, notification
 // targets, handle lifetimes, table limits, unload clean-up, and open/close and requests from
-// many threads at once.
+// many threads at once. Then the frame on the simulated board: both discovery routes, the
+// configuration record as the board received it, and synchronous requests on overlapped
+// handles.
 #include "qzdaapi32/frame_win.h"
 
+#include "qzdaapi32/discovery_win.h"
+#include "qzdaapi32/driver_request.h"
 #include "qzdaapi32/qzdaapi32.h"
+#include "standins/personality/qzsimbrd_control_win.h"
+#include "standins/personality/sim_personality.h"
+#include "standins/personality/sim_registration_win.h"
 #include "tests/qzdaapi32/test_boards.h"
 
 #include <gtest/gtest.h>
@@ -172,9 +179,10 @@ TEST_F(Frame, SetAndGetThroughTheExportsWithDoubles)
     EXPECT_EQ(value, 25.0);
     ASSERT_EQ(qzDaGetDataFlow(ct, &word), QZERR_NO_ERROR);
     EXPECT_EQ(word, DataFlowContinuous);
-    // The commands need the driver.
-    EXPECT_EQ(qzDaConfig(ct), QZERR_NOT_SUPPORTED);
-    EXPECT_EQ(qzDaStart(ct), QZERR_NOT_SUPPORTED);
+    // There is no driver behind this made-up board: the configure call fails (125) and the
+    // subsystem stays unconfigured.
+    EXPECT_EQ(qzDaConfig(ct), QZERR_A_GENERAL_FAILURE_HAS_OCCURRED_SEE_MANUAL_FOR_POSSIBLE_EXPLANATIONS);
+    EXPECT_EQ(qzDaStart(ct), QZERR_SYSTEM_NOT_CONFIGURED);
 
     QzDassInfo info{};
     ASSERT_EQ(qzDaGetDASSInfo(ct, &info), QZERR_NO_ERROR);
@@ -220,8 +228,8 @@ TEST_F(Frame, DeviceQuestionsAndEnumerations)
     EXPECT_EQ(qzDaGetDASS(device, 6, 0, &subsystem), QZERR_INVALID_SUBSYSTEM_SPECIFIED);
     EXPECT_EQ(qzDaGetDASS(device, SubsystemTypeAD, 2, &subsystem),
               QZERR_INVALID_SUBSYSTEM_SPECIFIED);
-    // Opening a subsystem's driver path comes with the driver interface.
-    EXPECT_EQ(qzDaGetDASS(device, SubsystemTypeAD, 0, &subsystem), QZERR_NOT_SUPPORTED);
+    // This made-up board has no driver path to open.
+    EXPECT_EQ(qzDaGetDASS(device, SubsystemTypeAD, 0, &subsystem), QZERR_SUBSYSTEM_IN_USE);
 
     SubsystemHandle ad = OpenSubsystem(device, SubsystemTypeAD);
     Caps ranges;
@@ -332,7 +340,7 @@ TEST_F(Frame, HandleLifetimesAndSimultaneousStartLists)
     EXPECT_EQ(qzDaEnumSSList(list, CountMembers, reinterpret_cast<intptr_t>(&members)),
               QZERR_NO_ERROR);
     EXPECT_EQ(members, 1);
-    EXPECT_EQ(qzDaSimultaneousPrestart(list), QZERR_NOT_SUPPORTED); // needs the driver
+    EXPECT_EQ(qzDaSimultaneousPrestart(list), QZERR_SYSTEM_NOT_CONFIGURED);
 
     EXPECT_EQ(qzDaReleaseDASS(ad), QZERR_NO_ERROR);
     EXPECT_EQ(qzDaSimultaneousPrestart(list),
@@ -465,4 +473,190 @@ TEST_F(Frame, OpenCloseAndRequestsFromManyThreads)
     EXPECT_EQ(failures.load(), 0);
     EXPECT_EQ(OpenSubsystems(), 0u);
     EXPECT_EQ(qzDaTerminate(device), QZERR_NO_ERROR);
+}
+
+// ---- the frame on the simulated board: both discovery routes, the record as the board got
+// it, and the synchronous request that waits for an answer the driver gives later ----
+
+namespace {
+
+int32_t CountVisited(const char* boardName, const char* driverName, BoardSource& source, void* user)
+{
+    auto& seen = *static_cast<std::vector<std::string>*>(user);
+    seen.push_back(std::string(boardName) + "/" + driverName);
+    char link[kLinkNameChars + 1] = {};
+    if (source.ReadLink(link, sizeof link))
+        seen.push_back(link);
+    return 1;
+}
+
+class FrameOnBoard : public Frame {
+protected:
+    static void SetUpTestSuite()
+    {
+        ASSERT_TRUE(RegisterSimBoardInterface());
+        ASSERT_TRUE(RegisterSimBoardDeviceMap());
+        ASSERT_TRUE(Control().Load());
+    }
+    static SimBoardControl& Control()
+    {
+        static SimBoardControl control;
+        return control;
+    }
+};
+
+struct WaitedRequest {
+    DeviceRecord* device;
+    HANDLE driver;
+    DriverRequest request;
+    uint32_t status = 99;
+    bool failed = true;
+};
+
+DWORD WINAPI WaitForMessage(void* context)
+{
+    auto& w = *static_cast<WaitedRequest*>(context);
+    w.status = SendDriverRequest(*w.device->port, w.driver, QZIOCTL_WAITMESSAGE, w.request.bytes, kRequestBytes,
+                                 &w.failed);
+    return 0;
+}
+
+} // namespace
+
+TEST_F(FrameOnBoard, BothRoutesFindTheBoardWithItsLink)
+{
+    std::vector<std::string> byInterfaces, byDeviceMap;
+    EXPECT_EQ(EnumBoardsByRoute(BoardRoute::DeviceInterfaces, CountVisited, &byInterfaces, nullptr).count, 1u);
+    EXPECT_EQ(EnumBoardsByRoute(BoardRoute::DeviceMap, CountVisited, &byDeviceMap, nullptr).count, 1u);
+    EXPECT_EQ(byInterfaces, (std::vector<std::string>{"QZSIM480/qzsimbrd", kSimInterfacePath}));
+    // The device map's LinkName loses its first 12 characters ("\DosDevices\").
+    EXPECT_EQ(byDeviceMap, (std::vector<std::string>{"QZSIM480/qzsimbrd", "\\\\.\\QzSimBrd0"}));
+    // This system lists its boards through the device interfaces.
+    bool interfaces = false;
+    ASSERT_TRUE(CheckOsVersion(CurrentOsVersion(), &interfaces));
+    EXPECT_TRUE(interfaces);
+}
+
+TEST_F(FrameOnBoard, TheBoardOpensByEitherRoute)
+{
+    for (BoardRoute route : {BoardRoute::DeviceMap, BoardRoute::DeviceInterfaces}) {
+        DeviceHandle device = nullptr;
+        ASSERT_EQ(InitializeBoard("qzsim480", route, &device), QZERR_NO_ERROR);
+        EXPECT_STREQ(device->linkName, route == BoardRoute::DeviceMap ? "\\\\.\\QzSimBrd0" : kSimInterfacePath);
+        EXPECT_STREQ(device->driverName, "qzsimbrd");
+        EXPECT_EQ(device->boardType, kSimBoardType);
+        EXPECT_EQ(device->boardInfo, kSimBoardInfo);
+        EXPECT_NE(device->port, &KernelDriverPort());
+        SubsystemHandle ad = nullptr;
+        ASSERT_EQ(qzDaGetDASS(device, SubsystemTypeAD, 0, &ad), QZERR_NO_ERROR);
+        EXPECT_EQ(qzDaReleaseDASS(ad), QZERR_NO_ERROR);
+        EXPECT_EQ(qzDaTerminate(device), QZERR_NO_ERROR);
+    }
+    // Without its device-map entry the board is not found on that route.
+    ASSERT_TRUE(UnregisterSimBoardDeviceMap());
+    DeviceHandle device = nullptr;
+    EXPECT_EQ(InitializeBoard(kSimBoardName, BoardRoute::DeviceMap, &device), QZERR_DRIVER_CANNOT_BE_INITIALIZED);
+    EXPECT_EQ(device, nullptr);
+    ASSERT_TRUE(RegisterSimBoardDeviceMap());
+}
+
+TEST_F(FrameOnBoard, TheConfigurationReachesTheBoardByteForByte)
+{
+    DeviceHandle device = nullptr;
+    ASSERT_EQ(qzDaInitialize(kSimBoardName, &device), QZERR_NO_ERROR);
+    SubsystemHandle ad = nullptr;
+    ASSERT_EQ(qzDaGetDASS(device, SubsystemTypeAD, 0, &ad), QZERR_NO_ERROR);
+    ASSERT_EQ(qzDaSetChannelListSize(ad, 4), 0u);
+    for (uint32_t i = 0; i < 4; ++i)
+        ASSERT_EQ(qzDaSetChannelListEntry(ad, i, 3 - i), 0u);
+    ASSERT_EQ(qzDaSetWrapMode(ad, WrapRequeueEach), 0u);
+    ASSERT_EQ(qzDaSetTrigger(ad, TriggerExtra1), 0u);
+    ASSERT_EQ(qzDaSetClockFrequency(ad, 250000.0), 0u);
+    const ConfigRecord sent = [&] {
+        ConfigRecord r = ad->core.configuration;
+        Put32(r, CfgSubsystemType, SubsystemTypeAD);
+        Put32(r, CfgState, SubsystemStateConfigured);
+        return r;
+    }();
+    ASSERT_EQ(qzDaConfig(ad), 0u);
+    std::vector<uint8_t> received(4096), returned(4096);
+    const uint32_t length = Control().Configuration(SubsystemTypeAD, 0, 0, received.data(), 4096);
+    ASSERT_EQ(length, ConfigureRequestSize(ad->core.caps));
+    ASSERT_EQ(Control().Configuration(SubsystemTypeAD, 0, 1, returned.data(), 4096), length);
+    // What the board received is the library's record, byte for byte; what it sent back is
+    // the library's record now (the board wrote the clock it runs at, with the form word).
+    EXPECT_TRUE(std::equal(sent.begin(), sent.begin() + length, received.begin()));
+    EXPECT_TRUE(std::equal(ad->core.configuration.begin(), ad->core.configuration.begin() + length, returned.begin()));
+    EXPECT_EQ(Get16(ad->core.configuration, CfgClockForm), 1u);
+    double clock = 0;
+    ASSERT_EQ(qzDaGetClockFrequency(ad, &clock), 0u);
+    EXPECT_EQ(clock, 250000.0);
+    EXPECT_EQ(qzDaReleaseDASS(ad), QZERR_NO_ERROR);
+    EXPECT_EQ(qzDaTerminate(device), QZERR_NO_ERROR);
+}
+
+// Pins the mend: a synchronous request on a handle opened for overlapped I/O passes an
+// OVERLAPPED record and waits for it, so an answer the driver gives later (here a driver
+// message posted from another thread) is in the record when the call returns; without the
+// record the board refuses the request.
+TEST_F(FrameOnBoard, SynchronousRequestsWaitForTheirAnswer)
+{
+    DeviceHandle device = nullptr;
+    ASSERT_EQ(qzDaInitialize(kSimBoardName, &device), QZERR_NO_ERROR);
+    SubsystemHandle ct = nullptr;
+    ASSERT_EQ(qzDaGetDASS(device, SubsystemTypeCT, 1, &ct), QZERR_NO_ERROR);
+    WaitedRequest w{device, ct->driver, NewDriverRequest(SubsystemTypeCT, 1)};
+    HANDLE thread = CreateThread(nullptr, 0, WaitForMessage, &w, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    EXPECT_EQ(WaitForSingleObject(thread, 100), static_cast<DWORD>(WAIT_TIMEOUT));
+    ASSERT_TRUE(Control().InjectFault(SimFaultMessage, SubsystemTypeCT, 1, DriverMessageCounterEvent, 4321));
+    ASSERT_EQ(WaitForSingleObject(thread, 5000), static_cast<DWORD>(WAIT_OBJECT_0));
+    CloseHandle(thread);
+    EXPECT_FALSE(w.failed);
+    EXPECT_EQ(w.status, 0u);
+    EXPECT_EQ(Get32(w.request, ArgMessageCode), DriverMessageCounterEvent);
+    EXPECT_EQ(Get32(w.request, ArgMessageValue), 4321u);
+    // The same request without an OVERLAPPED record on this handle is refused.
+    DriverRequest bare = NewDriverRequest(SubsystemTypeCT, 1);
+    DWORD bytes = 0;
+    EXPECT_FALSE(device->port->ioControl(ct->driver, QZIOCTL_STOP, bare.bytes, kRequestBytes, bare.bytes,
+                                         kRequestBytes, &bytes, nullptr));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    SimDriverCounts counts;
+    ASSERT_TRUE(Control().GetCounts(&counts, sizeof counts));
+    EXPECT_EQ(counts.board.protocolViolations, 1u);
+    EXPECT_EQ(qzDaReleaseDASS(ct), QZERR_NO_ERROR);
+    EXPECT_EQ(qzDaTerminate(device), QZERR_NO_ERROR);
+}
+
+// Registry texts are read into 128-byte buffers: a value that does not fit, or is not text,
+// counts as missing, and a board without its names ends the walk.
+TEST_F(FrameOnBoard, RegistryValuesThatDoNotFitEndTheWalk)
+{
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Hardware\\DeviceMap\\BrQuenzorDaDevice\\QzSimBrd0", 0,
+                            KEY_ALL_ACCESS, &key),
+              ERROR_SUCCESS);
+    std::vector<std::string> seen;
+    const std::string longName(kRegistryTextBytes, 'N');
+    ASSERT_EQ(RegSetValueExA(key, "BrQuenzorBoardName", 0, REG_SZ, reinterpret_cast<const BYTE*>(longName.c_str()),
+                             static_cast<DWORD>(longName.size() + 1)),
+              ERROR_SUCCESS);
+    EXPECT_EQ(EnumBoardsByRoute(BoardRoute::DeviceMap, CountVisited, &seen, nullptr).count, 0u);
+    // 127 characters and the terminator fit.
+    const std::string longest(kRegistryTextBytes - 1, 'N');
+    ASSERT_EQ(RegSetValueExA(key, "BrQuenzorBoardName", 0, REG_SZ, reinterpret_cast<const BYTE*>(longest.c_str()),
+                             static_cast<DWORD>(longest.size() + 1)),
+              ERROR_SUCCESS);
+    EXPECT_EQ(EnumBoardsByRoute(BoardRoute::DeviceMap, CountVisited, &seen, nullptr).count, 1u);
+    // ... but not into the device record's 64-character name: the board cannot be opened.
+    DeviceHandle device = nullptr;
+    EXPECT_EQ(InitializeBoard(longest.c_str(), BoardRoute::DeviceMap, &device), QZERR_DRIVER_CANNOT_BE_INITIALIZED);
+    const DWORD number = 7;
+    ASSERT_EQ(RegSetValueExA(key, "DriverName", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number),
+              ERROR_SUCCESS);
+    EXPECT_EQ(EnumBoardsByRoute(BoardRoute::DeviceMap, CountVisited, &seen, nullptr).count, 0u);
+    RegCloseKey(key);
+    ASSERT_TRUE(RegisterSimBoardDeviceMap());
+    EXPECT_EQ(EnumBoardsByRoute(BoardRoute::DeviceMap, CountVisited, &seen, nullptr).count, 1u);
 }

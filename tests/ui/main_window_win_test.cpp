@@ -52,10 +52,19 @@ RECT ClientRectOf(HWND child)
     return r;
 }
 
+// The GPS port of the test's prefix does not exist: its message is noted, not shown.
+int SerialPortMessages = 0;
+int WINAPI NoteSerialPortMessage(HWND, LPCWSTR, LPCWSTR, UINT)
+{
+    ++SerialPortMessages;
+    return IDOK;
+}
+
 class MainWindow : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
+        SerialPortMessageBox = NoteSerialPortMessage;
         // A configuration with GPS input on: it must stay off until the splash closes.
         Settings.GpsInput = 1;
         registration = RegisterWindowClasses(Instance());
@@ -332,14 +341,14 @@ TEST_F(MainWindow, SplashClosesOnAClickAndPutsGpsInputBack)
 TEST_F(MainWindow, CloseEndsTheLoopWithExitCode0)
 {
     ASSERT_NE(window, nullptr);
-    StandIn::GpsPort = CreateEventW(nullptr, FALSE, FALSE, nullptr);  // any handle will do
+    GpsPort = CreateEventW(nullptr, FALSE, FALSE, nullptr);  // any handle will do
     ASSERT_TRUE(PostMessageW(window, WM_CLOSE, 0, 0));
     const DWORD start = GetTickCount();
     EXPECT_EQ(RunMessageLoop(), 0);
     EXPECT_GE(GetTickCount() - start, 1000u);  // the destroy handler's one-second wait
     EXPECT_FALSE(IsWindow(window));
-    EXPECT_EQ(StandIn::GpsPort, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(StandIn::GpsThread, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GpsPort, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GpsThread, INVALID_HANDLE_VALUE);
 }
 
 TEST_F(MainWindow, MissingChildWindowFailsTheCreationCleanly)

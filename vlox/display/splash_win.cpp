@@ -96,7 +96,7 @@ LRESULT CALLBACK PaintSplash(HWND, UINT, WPARAM, LPARAM)
 LRESULT CALLBACK CloseSplash(HWND, UINT, WPARAM, LPARAM)
 {
     const SplashCloseSteps steps = PlanSplashClose(SplashState, SavedGpsSetting,
-                                                   StandIn::GpsThread != INVALID_HANDLE_VALUE, ConfigInvalid);
+                                                   GpsThread != INVALID_HANDLE_VALUE, ConfigInvalid);
     if (steps.SlideAway) {
         SlideSplashAway();
         ShowWindow(hWndSplash, SW_HIDE);

@@ -10,11 +10,29 @@
 // hum, Gaussian noise and impulsive spikes. Times are microseconds from the start of a
 // positive on-time; one scan of the four channels lasts 1e6 / ScanRateHz microseconds, which
 // is what the cycle counts as its sample period.
+//
+// The receiver's response to one switch-off comes from one of three sources (`DecayModel`):
+// a sum of exponentials given in volts; the field of the transmitter loop over a uniform
+// half-space, as the sensor coil and the receiver's front end turn it into volts; or the
+// receiver's internal test generator, which feeds a copy of the transmitter current through
+// an RC filter into the input instead of the sensor.
 #pragma once
 
 #include <cstdint>
 
 constexpr int32_t SignalDecayTerms = 4;
+
+// Sources of the receiver response.
+constexpr int32_t DecayModelExponentials = 0;
+constexpr int32_t DecayModelHalfSpace = 1;
+constexpr int32_t DecayModelTestSource = 2;
+
+// Magnetic constant, H/m.
+constexpr double VacuumPermeability = 4.0e-7 * 3.14159265358979323846;
+// The receiver front end: volts at the board input per volt of sensor coil, before the gain
+// stage. The program adds the two half-cycles of a period into one reading, so each half
+// carries half of 10^9 / 300000: a stacked reading in nV/m2 is then mu0 dh/dt itself.
+constexpr double FrontEndVoltsPerCoilVolt = 0.5e9 / 300000.0;
 
 struct SignalModel {
     double ScanRateHz = 480000.0;       // scans per second (the board's read-back clock)
@@ -38,6 +56,16 @@ struct SignalModel {
     double RangeMax = 10.0;
     int32_t Resolution = 16;            // bits, 1..16
     uint64_t Seed = 1;
+    int32_t DecayModel = DecayModelExponentials;
+    // Half-space: the ground, the transmitter loop (the circle of its area) and the sensor.
+    double ResistivityOhmM = 100.0;
+    double LoopAreaM2 = 5000.0;
+    double AmpereTurns = 3.0;           // current x turns
+    double SensorAreaM2 = 31.4;         // effective area of the receiver coil
+    // Test source: volts at the receiver input for full current, and the RC time constant
+    // (0: the current itself, the "DC" test).
+    double TestSourceVolts = 0.0;
+    double TestTimeConstantUs = 0.0;
 };
 
 // Where a generator stands in its stream.
@@ -46,6 +74,9 @@ struct SignalGeneratorState {
     uint64_t Random = 0;
     int32_t HaveSpare = 0;      // Gaussian numbers come in pairs
     double Spare = 0.0;
+    // The receiver response is worked out once per scan and shared by its channels.
+    int64_t ResponseScan = -1;
+    double Response = 0.0;
 };
 
 // Starts a stream at its first sample.
@@ -68,6 +99,23 @@ double StepResponse(const SignalModel& model, double tUs);
 double ReceiverResponse(const SignalModel& model, double timeUs);
 // What a channel reads without noise or spikes, volts.
 double ModelChannelVolts(const SignalModel& model, int32_t channel, double timeUs);
+
+// Uniform half-space, receiver at the centre of a circular transmitter loop of radius
+// radiusM carrying ampereTurns, conductivity in S/m: mu0 dh_z/dt in T/s (V/m2) at tSeconds
+// after a step turn-off,
+//   mu0 dh_z/dt = -I / (sigma a^3) [3 erf(theta a) - (2/sqrt(pi)) theta a (3 + 2 theta^2 a^2)
+//                                   exp(-theta^2 a^2)],  theta = sqrt(mu0 sigma / (4 t)).
+// Early it tends to -3 I / (sigma a^3), late to -I a^2 sigma^1.5 mu0^2.5 / (20 sqrt(pi) t^2.5).
+// 0 for t not above 0; NaN when radius or conductivity is not above 0 or a value is NaN.
+double HalfSpaceDbzDt(double ampereTurns, double radiusM, double conductivity, double tSeconds);
+// The bracket of the formula above as a function of x = theta a: 3 at x = infinity, about
+// 8 x^5 / (5 sqrt(pi)) for small x; 0 for x not above 0.
+double HalfSpaceShape(double x);
+// Radius of the circle with the loop's area, m; 0 for an area not above 0.
+double EquivalentLoopRadius(double loopAreaM2);
+// Volts at the board input before the gain stage for a rate of change of the field dBz/dt
+// (T/s) through a coil of the given effective area: -A dBz/dt times the front end.
+double FrontEndVolts(double sensorAreaM2, double dBzDt);
 
 // The straight-binary code of a voltage: code = (v - min) / (max - min) x 2^resolution,
 // rounded, held to 0 .. 2^resolution - 1.

@@ -15,6 +15,7 @@
 #include "vlox/settings/settings_file_win.h"
 #include "vlox/settings/textconv.h"
 #include "vlox/ui/enabling_win.h"
+#include "vlox/ui/instrument_links_win.h"
 #include "vlox/ui/startup_stubs_win.h"
 #include "vlox/ui/status_panel_win.h"
 
@@ -235,6 +236,7 @@ LRESULT CALLBACK OnMainCreate(HWND window, UINT, WPARAM, LPARAM)
     CreateBackBuffers();
     BoardNotifyWindow = hWndCurve;
     GpsMessageWindow = window;
+    ConnectInstrumentCommandLinks();
     CreateDrawingObjects();
     if (ConfigInvalid != 0)
         return 0;

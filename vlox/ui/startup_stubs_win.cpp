@@ -7,11 +7,12 @@
 #include "vlox/settings/settings_file_win.h"
 #include "vlox/display/splash_win.h"
 #include "vlox/ui/main_window_win.h"
+#include "vlox/datafile/datafile_win.h"
+#include "vlox/ui/acquisition_seams_win.h"
+#include "vlox/ui/command_handler_win.h"
 
 namespace StandIn {
 double TxLoopArea = 0.0;
-HANDLE GpsPort = INVALID_HANDLE_VALUE;
-HANDLE GpsThread = INVALID_HANDLE_VALUE;
 }  // namespace StandIn
 
 void ClearNullTablesAtStart()
@@ -30,6 +31,7 @@ void LoadSettingsAtStart()
     ResetHooks.CloseGpsPort = CloseGpsLinkAtExit;
     ResetHooks.StopAcquisition = StopAcquisitionAtExit;
     ResetHooks.ShowClosingSplash = ShowClosingSplash;
+    ResetHooks.EndProcess = EndProgramProcess;
     SettingsFile(SettingsLoad);
 }
 
@@ -48,13 +50,10 @@ void BuildReviewGateTimesAtStart()
 
 void SetNmeaFieldRolesAtStart()
 {
+    SetNmeaFieldRoles();
 }
 
 void CreateProfilePens(int32_t)
-{
-}
-
-void StartGpsReaderAfterSplash()
 {
 }
 
@@ -64,36 +63,12 @@ void ReportCorruptConfigurationAtSplash()
     ReportCorruptConfiguration(0);
 }
 
-void CloseGpsLinkAtExit()
-{
-    // The reader loop ends when it sees the invalid handle, so both are set in every case.
-    if (StandIn::GpsPort != INVALID_HANDLE_VALUE)
-        CloseHandle(StandIn::GpsPort);
-    if (StandIn::GpsThread != INVALID_HANDLE_VALUE)
-        CloseHandle(StandIn::GpsThread);
-    StandIn::GpsPort = INVALID_HANDLE_VALUE;
-    StandIn::GpsThread = INVALID_HANDLE_VALUE;
-}
-
 void CloseStationIndexFileAtExit()
 {
+    CloseStationIndexFile();
 }
 
 void StopAcquisitionAtExit()
 {
-}
-
-LRESULT CALLBACK OnCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-
-LRESULT CALLBACK OnGgaSentence(HWND, UINT, WPARAM, LPARAM)
-{
-    return 0;
-}
-
-LRESULT CALLBACK OnGsaSentence(HWND, UINT, WPARAM, LPARAM)
-{
-    return 0;
+    StopAcquisition();
 }

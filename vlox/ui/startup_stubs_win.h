@@ -7,11 +7,12 @@
 
 #include <cstdint>
 
+// The GPS link's start and end and its two message handlers.
+#include "vlox/instruments/gps_link_win.h"
+
 // Stand-ins for values that belong to other parts of the program and do not exist yet.
 namespace StandIn {
 extern double TxLoopArea;  // the live loop's area, square metres (measurement engine)
-extern HANDLE GpsPort;     // GPS serial port (GPS link)
-extern HANDLE GpsThread;   // GPS reader thread (GPS link)
 }  // namespace StandIn
 
 // Start (main-window creation), in the order it calls them.
@@ -24,16 +25,12 @@ void BuildReviewGateTimesAtStart();
 void SetNmeaFieldRolesAtStart();
 void CreateProfilePens(int32_t recreate);
 
-// Splash close.
-void StartGpsReaderAfterSplash();           // map pens, map view, GPS port, reader thread
+// Splash close (the GPS start is StartGpsReaderAfterSplash of the GPS link).
 void ReportCorruptConfigurationAtSplash();  // message, reset, end of the program
 
-// End (main-window destruction).
-void CloseGpsLinkAtExit();             // GPS port and reader thread handle closed, both -1
+// End (main-window destruction; the GPS link's end is CloseGpsLinkAtExit).
 void CloseStationIndexFileAtExit();    // station index file closed and deleted
 void StopAcquisitionAtExit();          // board stopped and released
 
-// Main-window message handlers that later work builds.
-LRESULT CALLBACK OnCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-LRESULT CALLBACK OnGgaSentence(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-LRESULT CALLBACK OnGsaSentence(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// The main window's command handler.
+#include "vlox/ui/command_handler_win.h"

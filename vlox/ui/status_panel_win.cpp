@@ -3,10 +3,18 @@
 #include <string>
 
 #include "vlox/common/gdi_guard_win.h"
+#include "vlox/datafile/datafile.h"
+#include "vlox/datafile/datafile_win.h"
 #include "vlox/display/drawing_objects_win.h"
+#include "vlox/display/parameter_panel_win.h"
 #include "vlox/settings/settings.h"
 #include "vlox/settings/textconv.h"
+#include "vlox/ui/acquisition_seams_win.h"
 #include "vlox/ui/main_window_win.h"
+#include "vlox/ui/review_state.h"
+#include "vlox/ui/status_panel.h"
+
+StatusPanelSourceSet StatusPanelSources;
 
 namespace {
 
@@ -21,34 +29,170 @@ HBRUSH WhiteBrush()
                                                 : static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
 }
 
-void TextAt(HDC dc, int32_t x, int32_t y, const char* text)
-{
-    const WideString wide = NarrowToWide(std::string(text));
-    TextOutW(dc, x, y, wide.c_str(), static_cast<int>(wide.size()));
-}
-
-// Writes text horizontally centred in r, at its top.
-void TextCentred(HDC dc, const FieldRect& r, const char* text)
-{
-    const WideString wide = NarrowToWide(std::string(text));
-    SIZE size{};
-    GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
-    TextOutW(dc, (r.left + r.right - size.cx) / 2, r.top, wide.c_str(), static_cast<int>(wide.size()));
-}
-
 RECT ToRect(const FieldRect& r)
 {
     return RECT{r.left, r.top, r.right, r.bottom};
 }
 
-const char* ViewModeText()
+void Fill(HDC dc, const FieldRect& r, HBRUSH brush)
 {
-    if (Settings.SurveyMode != 0)
-        return Settings.GraphView != 0 ? "Auto - Profile View" : "Auto - Decay View";
-    return Settings.GraphView != 0 ? "Manual - Profile View" : "Manual - Decay View";
+    const RECT rect = ToRect(r);
+    FillRect(dc, &rect, brush);
+}
+
+void TextAt(HDC dc, int32_t x, int32_t y, const WideString& text)
+{
+    TextOutW(dc, x, y, text.c_str(), static_cast<int>(text.size()));
+}
+
+void TextAt(HDC dc, int32_t x, int32_t y, const std::string& text)
+{
+    TextAt(dc, x, y, NarrowToWide(text));
+}
+
+void TextClipped(HDC dc, const FieldRect& r, const WideString& text)
+{
+    const RECT rect = ToRect(r);
+    ExtTextOutW(dc, r.left, r.top, ETO_CLIPPED, &rect, text.c_str(), static_cast<UINT>(text.size()), nullptr);
+}
+
+// Writes text horizontally centred in r, at its top.
+void TextCentred(HDC dc, const FieldRect& r, const wchar_t* text)
+{
+    const int length = static_cast<int>(wcslen(text));
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text, length, &size);
+    TextOutW(dc, (r.left + r.right - size.cx) / 2, r.top, text, length);
+}
+
+bool Reviewing()
+{
+    return ReviewMode != -1;
+}
+
+void PaintFileState(HDC dc)
+{
+    const StatusPanelLayout& p = StatusPanelGeometry;
+    SetBkMode(dc, TRANSPARENT);
+    SelectGuard font(dc, hFontBold);
+    Fill(dc, p.FileValueRect, PanelBrush());
+    const wchar_t* reviewTitle = StatusPanelSources.ReviewFileTitle ? StatusPanelSources.ReviewFileTitle() : L"VIEW";
+    const WideString text =
+        FileFieldText(Reviewing(), reviewTitle != nullptr ? WideString(reviewTitle) : WideString(),
+                      DataFile != INVALID_HANDLE_VALUE, DataFileWideTitle);
+    TextClipped(dc, p.FileValueRect, text);
+}
+
+void PaintLineNumber(HDC dc)
+{
+    const StatusPanelLayout& p = StatusPanelGeometry;
+    SetBkMode(dc, TRANSPARENT);
+    SelectGuard font(dc, hFontBold);
+    Fill(dc, p.LineValueRect, PanelBrush());
+    TextClipped(dc, p.LineValueRect, NarrowToWide(LineNumberText(Reviewing() ? ReviewLineNumber : Settings.SurveyLine)));
+}
+
+void PaintLineDirection(HDC dc)
+{
+    const StatusPanelLayout& p = StatusPanelGeometry;
+    SetBkMode(dc, TRANSPARENT);
+    SelectGuard font(dc, hFontNormal);
+    Fill(dc, p.DirectionValueRect, PanelBrush());
+    TextClipped(dc, p.DirectionValueRect,
+                NarrowToWide(LineDirectionText(Reviewing() ? ReviewLineDirection : Settings.LineDirection)));
+}
+
+void PaintStation(HDC dc)
+{
+    const StatusPanelLayout& p = StatusPanelGeometry;
+    SetBkMode(dc, TRANSPARENT);
+    SelectGuard font(dc, hFontBold);
+    Fill(dc, p.StationValueRect, PanelBrush());
+    TextAt(dc, p.StationValueRect.left, p.StationValueRect.top, StationText(CurrentStation));
+}
+
+void PaintViewMode(HDC dc)
+{
+    const StatusPanelLayout& p = StatusPanelGeometry;
+    SetBkMode(dc, TRANSPARENT);
+    SelectGuard font(dc, hFontNormal);
+    Fill(dc, p.ViewModeRect, PanelBrush());
+    TextAt(dc, p.LabelX, p.SurveyTitleY + 11, ViewModeText(Settings.SurveyMode, Settings.GraphView));
+}
+
+void PaintRecordNumber(HDC dc)
+{
+    const StatusPanelLayout& p = StatusPanelGeometry;
+    SetBkMode(dc, TRANSPARENT);
+    SelectGuard font(dc, hFontBold);
+    Fill(dc, p.RecordValueRect, PanelBrush());
+    TextAt(dc, p.RecordValueRect.left, p.RecordValueRect.top,
+           RecordNumberText(Reviewing() ? ReviewRecordNumber : ReadingCounter));
+}
+
+void PaintMapSize(HDC dc)
+{
+    const FieldRect& r = MainScreenLayout.MessageLineRect;
+    SetBkMode(dc, TRANSPARENT);
+    SelectGuard font(dc, hFontNormal);
+    Fill(dc, r, PanelBrush());
+    TextAt(dc, r.left, r.top, MapSizeText(Reviewing() ? ReviewMapSize : Settings.MapSize));
+}
+
+// Runs a painter on a device context of the window.
+void OnWindowDc(HWND window, void (*paint)(HDC))
+{
+    if (window == nullptr)
+        return;
+    WindowDc dc(window);
+    if (dc)
+        paint(dc.get());
+}
+
+void PaintMeterBox(HDC dc, const MainLayout& m)
+{
+    {
+        SelectGuard brush(dc, WhiteBrush());
+        Rectangle(dc, m.MeterBoxRect.left, m.MeterBoxRect.top, m.MeterBoxRect.right, m.MeterBoxRect.bottom);
+    }
+    TextCentred(dc, m.MeterTitleRect, L"SQ12-MK2");
+    Fill(dc, m.MeterTextRect, WhiteBrush());
+    if (Settings.MeterInput == 0) {
+        SelectGuard bold(dc, hFontBold);
+        TextCentred(dc, m.MeterTextRect, L"DISABLED");
+    }
+}
+
+void PaintGpsFields(HDC dc, const MainLayout& m)
+{
+    const GpsStatusRects& g = m.Gps;
+    if (Settings.GpsInput < 1) {
+        SelectGuard bold(dc, hFontBold);
+        TextAt(dc, g.Disabled.left, g.Disabled.top, std::string("GPS Disabled"));
+        return;
+    }
+    Fill(dc, g.PdopValue, PanelBrush());
+    TextAt(dc, g.PdopLabelX, g.PdopValue.top, std::string(Settings.GpsNmeaData != 0 ? "HDOP: " : "PDOP: "));
+    Fill(dc, g.SatValue, PanelBrush());
+    TextAt(dc, g.SatLabelX, g.SatValue.top, std::string("Sat: "));
+    Fill(dc, g.GpsCountRect, PanelBrush());
+    TextAt(dc, g.CountLabelX, g.GpsCountRect.top, std::string("GPS#:"));
+    const int32_t count = StatusPanelSources.GpsPositionCount ? StatusPanelSources.GpsPositionCount() : 0;
+    TextClipped(dc, g.GpsCountRect, NarrowToWide(GpsCountText(count)));
+    if (Settings.GpsCoordinateDisplay > 0) {
+        TextAt(dc, g.ZoneValue.left - 10, g.ZoneValue.top, std::string("Z:"));
+        // A UTM display leaves the count box empty after a repaint.
+        Fill(dc, g.GpsCountRect, PanelBrush());
+    }
 }
 
 }  // namespace
+
+HPEN PanelFramePen()
+{
+    static HPEN pen = CreatePen(PS_SOLID, 1, RGB(64, 64, 64));
+    return pen;
+}
 
 void LayoutStatusPanel(HWND window)
 {
@@ -75,87 +219,125 @@ LRESULT CALLBACK PaintStatusPanel(HWND window, UINT, WPARAM, LPARAM)
         HDC dc = paint.get();
         SelectGuard font(dc, hFontNormal);
 
-        // Conductivity-meter box.
-        {
-            SelectGuard brush(dc, WhiteBrush());
-            Rectangle(dc, m.MeterBoxRect.left, m.MeterBoxRect.top, m.MeterBoxRect.right, m.MeterBoxRect.bottom);
-        }
-        TextCentred(dc, m.MeterTitleRect, "SQ12-MK2");
-        const RECT meterText = ToRect(m.MeterTextRect);
-        FillRect(dc, &meterText, WhiteBrush());
-        if (Settings.MeterInput == 0) {
-            SelectGuard bold(dc, hFontBold);
-            TextCentred(dc, m.MeterTextRect, "DISABLED");
-        }
+        PaintMeterBox(dc, m);
 
-        // Frames around the curve and numbers panes.
-        {
-            SelectGuard brush(dc, PanelBrush());
-            const PaneBox& c = m.CurvePaneRect;
-            const PaneBox& n = m.NumbersPaneRect;
-            RoundRect(dc, c.x - 4, c.y - 4, c.x + c.width + 4, c.y + c.height + 4, 10, 10);
-            RoundRect(dc, n.x - 4, n.y - 4, n.x + n.width + 4, n.y + n.height + 4, 10, 10);
-        }
+        // Pane frames, with the context's own outline pen.
+        SelectGuard panelBrush(dc, PanelBrush());
+        const PaneBox& c = m.CurvePaneRect;
+        const PaneBox& n = m.NumbersPaneRect;
+        RoundRect(dc, c.x - 4, c.y - 4, c.x + c.width + 4, c.y + c.height + 4, 10, 10);
+        RoundRect(dc, n.x - 4, n.y - 4, n.x + n.width + 4, n.y + n.height + 4, 10, 10);
 
-        // Outer frame with two dots at its top corners.
+        // Outer frame with two dots at its top corners; the same pen outlines the boxes. The
+        // pen is the program's own, selected here and put back when the paint ends.
         const int32_t W = WorkAreaWidth;
         const int32_t H = WorkAreaHeight;
-        HPEN framePen = CreatePen(PS_SOLID, 1, RGB(64, 64, 64));
-        {
-            SelectGuard pen(dc, framePen);
-            const POINT frame[4] = {{6, 6}, {6, H - 6}, {W - 6, H - 6}, {W - 6, 6}};
-            Polyline(dc, frame, 4);
-        }
-        DeleteObject(framePen);
-        HPEN boxPen = CreatePen(PS_SOLID, 1, RGB(64, 64, 64));
-        {
-            SelectGuard pen(dc, boxPen);
-            SelectGuard brush(dc, PanelBrush());
-            Ellipse(dc, 6 - 3, 6 - 3, 6 + 3, 6 + 3);
-            Ellipse(dc, W - 6 - 3, 6 - 3, W - 6 + 3, 6 + 3);
+        SelectGuard pen(dc, PanelFramePen());
+        const POINT frame[4] = {{6, 6}, {6, H - 6}, {W - 6, H - 6}, {W - 6, 6}};
+        Polyline(dc, frame, 4);
+        Ellipse(dc, 6 - 3, 6 - 3, 6 + 3, 6 + 3);
+        Ellipse(dc, W - 6 - 3, 6 - 3, W - 6 + 3, 6 + 3);
 
-            SetBkMode(dc, TRANSPARENT);
-            RoundRect(dc, p.PanelLeft - 4, m.CurvePaneRect.y - 4, p.PanelRight + 4, p.SurveyBoxBottom, 10, 10);
-            RoundRect(dc, p.PanelLeft - 4, p.SystemRowY[0] - 4, p.PanelRight + 4, p.SystemBoxBottom, 10, 10);
-            RoundRect(dc, m.CurvePaneRect.x - 4, m.CurvePaneRect.y + m.CurvePaneRect.height + 8, m.LowerBoxRight + 4,
-                      H - 10, 10, 10);
-        }
-        DeleteObject(boxPen);
+        SetBkMode(dc, TRANSPARENT);
+        RoundRect(dc, p.PanelLeft - 4, c.y - 4, p.PanelRight + 4, p.SurveyBoxBottom, 10, 10);
+        RoundRect(dc, p.PanelLeft - 4, p.SystemRowY[0] - 4, p.PanelRight + 4, p.SystemBoxBottom, 10, 10);
+        RoundRect(dc, c.x - 4, c.y + c.height + 8, m.LowerBoxRight + 4, H - 10, 10, 10);
 
-        // Survey box: title, view mode and labels (the values come with the data file).
+        // Title.
+        if (Reviewing()) {
+            const bool test = StatusPanelSources.ReviewTestMode && StatusPanelSources.ReviewTestMode() != 0;
+            SelectGuard bold(dc, hFontBold);
+            TextAt(dc, p.LabelX, p.SurveyTitleY, std::string(test ? "Review: Internal Test" : "Review:"));
+        } else {
+            {
+                SelectGuard bold(dc, hFontBold);
+                TextAt(dc, p.LabelX + 8, p.SurveyTitleY - 2, std::string("   Survey Parameters"));
+            }
+            TextAt(dc, p.LabelX, p.SurveyTitleY + 11, ViewModeText(Settings.SurveyMode, Settings.GraphView));
+        }
+
+        // Survey box rows; in review the review code paints line, station and record.
+        Fill(dc, p.FileValueRect, PanelBrush());
+        TextAt(dc, p.LabelX, p.FileRowY, std::string("File:   "));
+        PaintFileState(dc);
+        TextAt(dc, p.LabelX, p.LineRowY, std::string("Curr. Line:"));
+        if (!Reviewing())
+            PaintLineNumber(dc);
+        TextAt(dc, p.LabelX, p.DirectionRowY, std::string("Direction:"));
+        PaintLineDirection(dc);
+        TextAt(dc, p.LabelX, p.StationRowY, std::string("Station:      "));
+        if (!Reviewing())
+            PaintStation(dc);
+        TextAt(dc, p.LabelX, p.RecordRowY, std::string("Record:   "));
+        if (!Reviewing()) {
+            PaintRecordNumber(dc);
+        } else {
+            TextAt(dc, p.LabelX, p.RcdModeRowY, std::string("Rcd Mode"));
+            const bool test = StatusPanelSources.ReviewTestMode && StatusPanelSources.ReviewTestMode() != 0;
+            if (!test)
+                TextAt(dc, p.LabelX, p.ProfModeRowY, std::string("Prof Mode"));
+        }
+
+        // System box title and hint.
         {
             SelectGuard bold(dc, hFontBold);
-            TextAt(dc, p.LabelX + 8, p.SurveyTitleY - 2, "   Survey Parameters");
+            TextAt(dc, p.LabelX + 8, p.SystemRowY[0], std::string("System Parameters"));
         }
-        TextAt(dc, p.LabelX, p.SurveyTitleY + 11, ViewModeText());
-        const RECT fileValue = ToRect(p.FileValueRect);
-        FillRect(dc, &fileValue, PanelBrush());
-        TextAt(dc, p.LabelX, p.FileRowY, "File:   ");
-        {
-            SelectGuard bold(dc, hFontBold);
-            TextAt(dc, p.ValueX, p.FileRowY, "None");
-        }
-        TextAt(dc, p.LabelX, p.LineRowY, "Curr. Line:");
-        TextAt(dc, p.LabelX, p.DirectionRowY, "Direction:");
-        TextAt(dc, p.LabelX, p.StationRowY, "Station:      ");
-        TextAt(dc, p.LabelX, p.RecordRowY, "Record:   ");
+        TextAt(dc, p.LabelX + 2, p.SystemRowY[1] - 4,
+               std::string(Reviewing() ? "     ( for current record )  " : "( click on any to change )"));
 
-        // System box.
-        {
-            SelectGuard bold(dc, hFontBold);
-            TextAt(dc, p.LabelX + 8, p.SystemRowY[0], "System Parameters");
-        }
-        TextAt(dc, p.LabelX + 2, p.SystemRowY[1] - 4, "( click on any to change )");
-
-        if (Settings.GpsInput < 1) {
-            SelectGuard bold(dc, hFontBold);
-            TextAt(dc, m.Gps.Disabled.left, m.Gps.Disabled.top, "GPS Disabled");
-        }
+        PaintGpsFields(dc, m);
     }
+    DrawParameterPanel();
     UpdateWindow(window);
     return 0;
 }
 
+void DrawFileStateField(HWND window)
+{
+    OnWindowDc(window, PaintFileState);
+}
+
+void DrawLineNumberField(HWND window)
+{
+    OnWindowDc(window, PaintLineNumber);
+}
+
+void DrawLineDirectionField(HWND window)
+{
+    OnWindowDc(window, PaintLineDirection);
+}
+
+void DrawStationField(HWND window)
+{
+    OnWindowDc(window, PaintStation);
+}
+
+void DrawViewModeField(HWND window)
+{
+    OnWindowDc(window, PaintViewMode);
+}
+
+void DrawRecordNumberField(HWND window)
+{
+    OnWindowDc(window, PaintRecordNumber);
+}
+
+void DrawMapSizeField(HWND window)
+{
+    OnWindowDc(window, PaintMapSize);
+}
+
 void RedrawNumbersHeader()
 {
+    if (hWndNumbers == nullptr)
+        return;
+    int32_t gateCount = GateCount;
+    int32_t component = Settings.SelectedComponent;
+    int32_t componentCount = ComponentCount;
+    if (Reviewing() && StatusPanelSources.ReviewedReadingGates)
+        StatusPanelSources.ReviewedReadingGates(gateCount, component, componentCount);
+    WindowDc dc(hWndNumbers);
+    if (dc)
+        DrawNumbersHeader(dc.get(), gateCount, component, componentCount);
 }

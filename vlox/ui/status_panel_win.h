@@ -1,12 +1,40 @@
-// The status panel on the left of the main window. The least version: the rows are laid out
-// in full (the review combo boxes and the popups need them) and the paint handler draws the
-// two boxes and their labels; the field values and the parameter summary come later.
+// The status panel on the left of the main window: its layout, the paint handler that draws
+// the whole panel with the pane frames, the meter box and the GPS labels, and the painters
+// of single fields that the commands, the measurement cycle and the review call when one
+// value changes. Each painter takes its own device context of the window it is given.
 #pragma once
 
 #include <windows.h>
 
+#include <cstdint>
+
 void LayoutStatusPanel(HWND window);
 LRESULT CALLBACK PaintStatusPanel(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Placeholder: the numbers window's headings for the live or reviewed gate count.
+void DrawFileStateField(HWND window);
+void DrawLineNumberField(HWND window);
+void DrawLineDirectionField(HWND window);
+void DrawStationField(HWND window);
+void DrawViewModeField(HWND window);
+void DrawRecordNumberField(HWND window);
+void DrawMapSizeField(HWND window);
+
+// The numbers window's headings for the live gate count and component, or the reviewed
+// reading's while reviewing.
 void RedrawNumbersHeader();
+
+// What the panel shows of the review and of the GPS link, from their own modules.
+struct StatusPanelSourceSet {
+    // The reviewed file's name (with its extension) and its internal-test mode (0 for a
+    // survey file).
+    const wchar_t* (*ReviewFileTitle)() = nullptr;
+    int32_t (*ReviewTestMode)() = nullptr;
+    // Gate count, component and component count of the reviewed reading.
+    void (*ReviewedReadingGates)(int32_t& gateCount, int32_t& component, int32_t& componentCount) = nullptr;
+    // Positions received from the GPS receiver.
+    int32_t (*GpsPositionCount)() = nullptr;
+};
+extern StatusPanelSourceSet StatusPanelSources;
+
+// The one-pixel frame pen of the panel (RGB 64, 64, 64), made once.
+HPEN PanelFramePen();

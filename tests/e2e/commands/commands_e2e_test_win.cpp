@@ -1,0 +1,294 @@
+// V-LOX's commands from outside, as an operator gives them, without the board: nulling and
+// the internal test refused without Monitor (their texts and captions), Create File under
+// its default name through the save dialog, Next Station and Next Line changing the survey
+// fields of the panel, Comment, a key that would open a second data file, and Exit: exit code
+// 0, the station index file gone, the data file kept, and no error box at any time. One
+// program run serves the suite; the tests run in the order written.
+#include "tests/e2e/harness/e2e_harness_win.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+const wchar_t RunFolder[] = L"C:\\vloxcommands";
+const wchar_t MainClass[] = L"VLOX";
+const int SplashId = 605;
+
+// Buttons by control id.
+const int CreateFileButton = 429, CloseFileButton = 430, CommentButton = 449, NextStationButton = 443,
+          NextLineButton = 444, InvertButton = 463;
+const int ExitMenuItem = 40005;
+
+std::string Narrow(const std::wstring& text)
+{
+    return e2e::ToUtf8(text);
+}
+
+// The default name of a data file made today: year, month, day, "_", counter 000.
+std::wstring TodaysFirstDataFile(const wchar_t* extension)
+{
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    wchar_t name[MAX_PATH];
+    swprintf(name, MAX_PATH, L"C:\\Vlox_Data\\%04u%02u%02u_000.%ls", t.wYear, t.wMonth, t.wDay, extension);
+    return name;
+}
+
+// The client area of the main window as the screen shows it, once drawing has settled.
+bool CaptureClient(HWND window, e2e::RgbImage* client)
+{
+    Sleep(300);
+    e2e::RgbImage whole;
+    if (!e2e::CaptureWindow(window, &whole))
+        return false;
+    RECT outer = e2e::ScreenRect(window);
+    POINT origin{0, 0};
+    ClientToScreen(window, &origin);
+    RECT inner = e2e::ClientRectOf(window);
+    const int dx = origin.x - outer.left, dy = origin.y - outer.top;
+    client->width = inner.right;
+    client->height = inner.bottom;
+    client->rgb.assign(static_cast<size_t>(client->width) * client->height * 3, 0);
+    for (int y = 0; y < client->height && y + dy < whole.height; ++y)
+        for (int x = 0; x < client->width && x + dx < whole.width; ++x)
+            for (int c = 0; c < 3; ++c)
+                client->rgb[(static_cast<size_t>(y) * client->width + x) * 3 + c] =
+                    whole.rgb[(static_cast<size_t>(y + dy) * whole.width + x + dx) * 3 + c];
+    return true;
+}
+
+// The smallest rectangle holding every pixel that differs; empty when none does.
+RECT ChangedBox(const e2e::RgbImage& a, const e2e::RgbImage& b)
+{
+    RECT box{INT_MAX, INT_MAX, -1, -1};
+    if (a.width != b.width || a.height != b.height)
+        return RECT{0, 0, a.width, a.height};
+    for (int y = 0; y < a.height; ++y)
+        for (int x = 0; x < a.width; ++x) {
+            const size_t i = (static_cast<size_t>(y) * a.width + x) * 3;
+            if (a.rgb[i] != b.rgb[i] || a.rgb[i + 1] != b.rgb[i + 1] || a.rgb[i + 2] != b.rgb[i + 2]) {
+                box.left = std::min<LONG>(box.left, x);
+                box.top = std::min<LONG>(box.top, y);
+                box.right = std::max<LONG>(box.right, x + 1);
+                box.bottom = std::max<LONG>(box.bottom, y + 1);
+            }
+        }
+    if (box.right < 0)
+        return RECT{0, 0, 0, 0};
+    return box;
+}
+
+class VloxCommands : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        vlox = new e2e::Program;
+        if (!e2e::MakeEmptyFolder(RunFolder)) {
+            startError = "cannot empty the run folder";
+            return;
+        }
+        std::wstring error;
+        if (!vlox->Start(e2e::InBinFolder(L"V-LOX.exe"), RunFolder, &error)) {
+            startError = Narrow(error);
+            return;
+        }
+        mainWindow = vlox->WaitWindow(MainClass, nullptr, 30000);
+        if (mainWindow == nullptr) {
+            startError = "no shown window of class VLOX within 30 s";
+            return;
+        }
+        if (!e2e::WaitUntil([] { return !e2e::IsShown(e2e::Control(mainWindow, SplashId)); }, 20000))
+            startError = "the splash is still shown after 20 s";
+        vlox->WaitIdle(5000);
+    }
+
+    static void TearDownTestSuite()
+    {
+        delete vlox;
+        vlox = nullptr;
+    }
+
+    void SetUp() override { ASSERT_TRUE(startError.empty()) << startError; }
+
+    // Waits for a box of the caption, reads it, presses button and waits until it is gone.
+    static bool AnswerBox(const wchar_t* caption, int button, e2e::MessageBoxInfo* info)
+    {
+        HWND box = vlox->WaitMessageBox(caption, 10000);
+        if (box == nullptr || !e2e::ReadMessageBox(box, info))
+            return false;
+        if (!e2e::PressButton(box, button))
+            return false;
+        return e2e::WaitUntil([box] { return !IsWindow(box) || !e2e::IsShown(box); }, 10000);
+    }
+
+    static bool Grayed(UINT id)
+    {
+        UINT state = 0;
+        return vlox->MenuState(mainWindow, id, &state) && (state & MF_GRAYED) != 0;
+    }
+
+    static e2e::Program* vlox;
+    static HWND mainWindow;
+    static std::string startError;
+};
+
+e2e::Program* VloxCommands::vlox = nullptr;
+HWND VloxCommands::mainWindow = nullptr;
+std::string VloxCommands::startError;
+
+}  // namespace
+
+TEST_F(VloxCommands, NullingWithoutMonitorIsRefused)
+{
+    for (int id : {40058, 40059}) {
+        ASSERT_TRUE(e2e::PostCommand(mainWindow, id));
+        e2e::MessageBoxInfo info;
+        ASSERT_TRUE(AnswerBox(L"Nulling Procedure", IDOK, &info)) << id;
+        EXPECT_EQ(Narrow(info.text), "Please start Monitor mode and then activate Nulling");
+        EXPECT_EQ(info.buttons, std::vector<int>{IDOK});
+    }
+}
+
+TEST_F(VloxCommands, InternalTestWithoutMonitorIsRefused)
+{
+    ASSERT_TRUE(e2e::PostCommand(mainWindow, 40062));
+    e2e::MessageBoxInfo info;
+    ASSERT_TRUE(AnswerBox(L"Internal Test Procedure", IDOK, &info));
+    EXPECT_EQ(Narrow(info.text), "Please start Monitor mode and then activate Internal Test mode");
+    EXPECT_EQ(info.buttons, std::vector<int>{IDOK});
+    // The test screen never opened: "Invert" is back and the test buttons stay hidden.
+    ASSERT_TRUE(vlox->WaitIdle(5000));
+    EXPECT_TRUE(e2e::IsShown(e2e::Control(mainWindow, InvertButton)));
+    EXPECT_FALSE(e2e::IsShown(e2e::Control(mainWindow, 465)));
+}
+
+TEST_F(VloxCommands, KeysOfCommandsNotOfferedRunNothing)
+{
+    // "O" would measure: without a data file "&Measure" is grayed.
+    ASSERT_TRUE(Grayed(40032));
+    ASSERT_TRUE(e2e::PostKey(mainWindow, 'O'));
+    ASSERT_TRUE(vlox->WaitIdle(5000));
+    EXPECT_FALSE(e2e::IsShown(e2e::Control(mainWindow, 434)));  // no STOP: nothing measures
+    EXPECT_TRUE(vlox->OpenMessageBoxes().empty());
+}
+
+TEST_F(VloxCommands, CreateFileTakesTheDefaultName)
+{
+    const std::wstring data = TodaysFirstDataFile(L"VLX");
+    const std::wstring index = TodaysFirstDataFile(L"tmp");
+    ASSERT_FALSE(e2e::FileExists(data));
+    ASSERT_TRUE(e2e::ClickButton(e2e::Control(mainWindow, CreateFileButton)));
+    HWND dialog = vlox->WaitMessageBox(L"Create Data File", 15000);
+    ASSERT_NE(dialog, nullptr) << "no save dialog";
+    ASSERT_TRUE(e2e::PressButton(dialog, IDOK));
+    ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::FileExists(data); }, 10000)) << Narrow(data);
+    ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::IsShown(e2e::Control(mainWindow, CloseFileButton)); }, 10000));
+    EXPECT_TRUE(e2e::FileExists(index));
+    EXPECT_FALSE(e2e::IsShown(e2e::Control(mainWindow, CreateFileButton)));
+    EXPECT_TRUE(e2e::IsEnabled(e2e::Control(mainWindow, CommentButton)));
+    EXPECT_TRUE(Grayed(40001));
+    EXPECT_FALSE(Grayed(40027));
+    EXPECT_FALSE(Grayed(40036));
+    EXPECT_TRUE(Grayed(40069));
+    EXPECT_TRUE(Grayed(40062));
+}
+
+TEST_F(VloxCommands, ASecondDataFileIsNeverOpenedByKey)
+{
+    // "P" is Create Data File; with a file open its item is grayed.
+    ASSERT_TRUE(e2e::PostKey(mainWindow, 'P'));
+    ASSERT_TRUE(vlox->WaitIdle(5000));
+    EXPECT_EQ(vlox->WaitMessageBox(L"Create Data File", 1500), nullptr);
+}
+
+TEST_F(VloxCommands, NextStationAndNextLineChangeTheSurveyFields)
+{
+    e2e::RgbImage before, still, station, line;
+    ASSERT_TRUE(vlox->WaitIdle(5000));
+    ASSERT_TRUE(CaptureClient(mainWindow, &before));
+    Sleep(300);
+    ASSERT_TRUE(CaptureClient(mainWindow, &still));
+    RECT none = ChangedBox(before, still);
+    ASSERT_TRUE(IsRectEmpty(&none)) << "the screen changes by itself";
+
+    ASSERT_TRUE(e2e::ClickButton(e2e::Control(mainWindow, NextStationButton)));
+    ASSERT_TRUE(vlox->WaitIdle(5000));
+    ASSERT_TRUE(CaptureClient(mainWindow, &station));
+    const RECT stationBox = ChangedBox(still, station);
+    ASSERT_FALSE(IsRectEmpty(&stationBox)) << "Next Station changed nothing on the screen";
+    // Only the survey box of the panel changes: left of the curve pane, above the system box.
+    EXPECT_LT(stationBox.right, 190);
+    EXPECT_GT(stationBox.top, 40);
+    EXPECT_LT(stationBox.bottom, 220);
+
+    ASSERT_TRUE(e2e::ClickButton(e2e::Control(mainWindow, NextLineButton)));
+    ASSERT_TRUE(vlox->WaitIdle(5000));
+    ASSERT_TRUE(CaptureClient(mainWindow, &line));
+    const RECT lineBox = ChangedBox(station, line);
+    ASSERT_FALSE(IsRectEmpty(&lineBox)) << "Next Line changed nothing on the screen";
+    EXPECT_LT(lineBox.right, 190);
+    // The line and direction rows lie above the station row; the station stays.
+    EXPECT_LT(lineBox.top, stationBox.top);
+    EXPECT_LE(lineBox.bottom, stationBox.top + 2);
+}
+
+TEST_F(VloxCommands, CommentOpensTheCommentsDialog)
+{
+    ASSERT_TRUE(e2e::ClickButton(e2e::Control(mainWindow, CommentButton)));
+    HWND dialog = vlox->WaitMessageBox(L"Enter Survey Comments", 10000);
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(e2e::PressButton(dialog, IDCANCEL));
+    EXPECT_TRUE(e2e::WaitUntil([dialog] { return !IsWindow(dialog); }, 10000));
+}
+
+TEST_F(VloxCommands, RepaintsKeepTheGdiCount)
+{
+    // Windows counts a process's GDI objects; Wine answers 0 (the in-process test of the
+    // painters counts them there).
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, vlox->ProcessId());
+    ASSERT_NE(process, nullptr);
+    auto repaint = [] {
+        for (int i = 0; i < 20; ++i)
+            InvalidateRect(mainWindow, nullptr, TRUE);
+        vlox->WaitIdle(5000);
+    };
+    repaint();
+    const DWORD before = GetGuiResources(process, GR_GDIOBJECTS);
+    for (int i = 0; i < 10; ++i)
+        repaint();
+    EXPECT_EQ(GetGuiResources(process, GR_GDIOBJECTS), before);
+    CloseHandle(process);
+}
+
+TEST_F(VloxCommands, ExitEndsWithCodeZeroAndRemovesTheStationIndex)
+{
+    const std::wstring data = TodaysFirstDataFile(L"VLX");
+    const std::wstring index = TodaysFirstDataFile(L"tmp");
+    ASSERT_TRUE(e2e::FileExists(index)) << Narrow(index);
+    // "E&xit" of the File menu (the top row of buttons is hidden on the live screen).
+    ASSERT_TRUE(e2e::PostCommand(mainWindow, ExitMenuItem));
+    DWORD code = 255;
+    ASSERT_TRUE(vlox->WaitExit(20000, &code)) << "V-LOX has not ended 20 s after Exit";
+    EXPECT_EQ(code, 0u);
+    EXPECT_FALSE(e2e::FileExists(index));
+    // The data file stays, with its header (it could not be read while V-LOX held it open).
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(e2e::ReadFileBytes(data, &bytes));
+    ASSERT_GE(bytes.size(), 60u);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 2), "H1");
+}
+
+TEST_F(VloxCommands, NoErrorBoxAtAnyTime)
+{
+    // Only the boxes the tests asked for came up.
+    for (const e2e::MessageBoxInfo& box : vlox->MessageBoxesSeen()) {
+        const std::string caption = Narrow(box.caption);
+        EXPECT_TRUE(caption == "Nulling Procedure" || caption == "Internal Test Procedure" ||
+                    caption == "Create Data File" || caption == "Enter Survey Comments")
+            << caption << ": " << Narrow(box.text);
+    }
+}

@@ -1,0 +1,37 @@
+// The simulated board makes its signal as fast as the sample clock at least: one second of
+// the four channels at 480 kHz (1.92 million samples) per iteration, for each source.
+#include "standins/qzdrvsim/sim_signal.h"
+#include "vlox/measure/signal_model.h"
+
+#include <benchmark/benchmark.h>
+
+#include <vector>
+
+namespace {
+
+void GenerateOneSecond(benchmark::State& state, uint32_t output, double noise)
+{
+    SimSettings settings;
+    settings.NoiseVolts = noise;
+    SimModelInputs in;
+    in.TransmitterOn = true;
+    in.OutputValue = output;
+    const SignalModel model = BuildSimModel(settings, in);
+    std::vector<uint16_t> samples(1920000);
+    for (auto _ : state) {
+        SignalGeneratorState generator;
+        StartSignal(model, generator);
+        GenerateSamples(model, generator, samples.data(), static_cast<int32_t>(samples.size()));
+        benchmark::DoNotOptimize(samples.data());
+    }
+}
+
+void HalfSpace(benchmark::State& state) { GenerateOneSecond(state, 5, 0.0); }
+void HalfSpaceWithNoise(benchmark::State& state) { GenerateOneSecond(state, 5, 0.001); }
+void InternalTest3ms(benchmark::State& state) { GenerateOneSecond(state, 0x215, 0.0); }
+
+} // namespace
+
+BENCHMARK(HalfSpace)->Unit(benchmark::kMillisecond);
+BENCHMARK(HalfSpaceWithNoise)->Unit(benchmark::kMillisecond);
+BENCHMARK(InternalTest3ms)->Unit(benchmark::kMillisecond);

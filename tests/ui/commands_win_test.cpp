@@ -1,0 +1,417 @@
+// The command handler on the real main window of this process: the keyboard highlight, keys
+// refused while their command is not offered, the refusals of nulling and the internal test
+// without Monitor, the live station and line steps, the hand cursor, a pending popup choice,
+// Invert, the panel's painters without a GDI leak, the guard against a second data file, and
+// Exit. The tests run in the order written on one window; the last one ends it.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "resources/resource.h"
+#include "vlox/datafile/datafile_win.h"
+#include "vlox/display/parameter_panel_win.h"
+#include "vlox/display/splash_win.h"
+#include "vlox/settings/settings.h"
+#include "vlox/settings/settings_file_win.h"
+#include "vlox/ui/acquisition_commands_win.h"
+#include "vlox/ui/acquisition_state.h"
+#include "vlox/ui/command_handler_win.h"
+#include "vlox/ui/main_window_win.h"
+#include "vlox/ui/review_state.h"
+#include "vlox/ui/status_panel_win.h"
+#include "vlox/ui/status_strip_win.h"
+
+namespace {
+
+HINSTANCE Instance()
+{
+    return GetModuleHandleW(nullptr);
+}
+
+void Pump()
+{
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+struct Box {
+    HWND owner;
+    std::wstring text;
+    std::wstring caption;
+    UINT type;
+};
+std::vector<Box> Boxes;
+int BoxAnswer = IDOK;
+
+int WINAPI RecordBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type)
+{
+    Boxes.push_back({owner, text, caption, type});
+    return BoxAnswer;
+}
+
+std::vector<uint32_t> EndCodes;
+void RecordEnd(uint32_t code)
+{
+    EndCodes.push_back(code);
+}
+
+// Live GDI objects of this process. Wine's GetGuiResources answers 0; there every entry of
+// the handle table answers GetObjectType to its index alone.
+int CountGdiObjects()
+{
+    const DWORD reported = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    if (reported != 0)
+        return static_cast<int>(reported);
+    int n = 0;
+    for (UINT i = 1; i < 0x10000; ++i)
+        if (GetObjectType(reinterpret_cast<HGDIOBJ>(static_cast<UINT_PTR>(i))) != 0)
+            ++n;
+    return n;
+}
+
+LONG ButtonType(int32_t slot)
+{
+    return GetWindowLongW(hButtons[slot], GWL_STYLE) & BS_TYPEMASK;
+}
+
+void Key(UINT code)
+{
+    SendMessageW(hWndMain, WM_KEYDOWN, code, 0);
+}
+
+void Command(int id)
+{
+    SendMessageW(hWndMain, WM_COMMAND, static_cast<WPARAM>(id), 0);
+}
+
+bool FileExists(const std::wstring& path)
+{
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+class Commands : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        CommandMessageBox = RecordBox;
+        EndProgramProcess = RecordEnd;
+        // A folder of its own inside the prefix: the configuration file starts from the
+        // defaults (GPS and meter off), whatever other tests left in the build folder.
+        CreateDirectoryW(L"C:\\vlox_commands_test", nullptr);
+        SetCurrentDirectoryW(L"C:\\vlox_commands_test");
+        DeleteFileW(L"VLOXTARNWEL.INI");
+        if (RegisterWindowClasses(Instance()) == 0)
+            window = CreateMainWindow(Instance(), nullptr, SW_SHOWNORMAL);
+        Pump();
+        if (window != nullptr)
+            SendMessageW(hWndSplash, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+        Pump();
+    }
+    void SetUp() override
+    {
+        ASSERT_NE(window, nullptr);
+        Boxes.clear();
+        BoxAnswer = IDOK;
+    }
+
+    static HWND window;
+};
+
+HWND Commands::window = nullptr;
+
+}  // namespace
+
+TEST_F(Commands, TabAndArrowsMoveTheDefaultButtonOverTheCycle)
+{
+    EXPECT_EQ(HighlightedButton, 0);
+    for (int i = 0; i < 5; ++i)
+        Key(VK_TAB);
+    EXPECT_EQ(HighlightedButton, 5);
+    EXPECT_EQ(ButtonType(5), BS_DEFPUSHBUTTON);
+    Key(VK_DOWN);
+    EXPECT_EQ(ButtonType(5), BS_PUSHBUTTON);
+    EXPECT_EQ(ButtonType(6), BS_DEFPUSHBUTTON);
+    for (int i = 0; i < 7; ++i)
+        Key(VK_LEFT);
+    EXPECT_EQ(HighlightedButton, 13);
+    EXPECT_EQ(ButtonType(13), BS_DEFPUSHBUTTON);
+    // Forward from "MEASURE" the cycle starts again at 0, never at STOP.
+    Key(VK_RIGHT);
+    EXPECT_EQ(HighlightedButton, 0);
+    EXPECT_EQ(ButtonType(13), BS_PUSHBUTTON);
+    EXPECT_EQ(ButtonType(14), BS_PUSHBUTTON);
+}
+
+TEST_F(Commands, KeysOfCommandsNotOfferedRunNothing)
+{
+    // No data file: "&Measure" grayed and "MEASURE" disabled.
+    Key('O');
+    Key('o');
+    HighlightedButton = 13;
+    Key(VK_RETURN);
+    HighlightedButton = 0;
+    EXPECT_EQ(MeasurementRunning, 0);
+    EXPECT_EQ(MeasureState, 0);
+
+    // Offered, the same key measures; STOP then puts the screen back.
+    EnableMenuItem(hMenuMain, IDM_MEASURE, MF_BYCOMMAND | MF_ENABLED);
+    Key('O');
+    EXPECT_EQ(MeasurementRunning, 1);
+    EXPECT_EQ(MeasureState, 1);
+    EXPECT_TRUE(ButtonShown(14));
+    // While measuring the survey and system parameters are grayed: their keys do nothing.
+    const double line = Settings.SurveyLine;
+    Key('S');
+    Key('F');
+    EXPECT_TRUE(Boxes.empty());
+    Command(434);
+    EXPECT_EQ(MeasurementRunning, 0);
+    EXPECT_EQ(MeasureState, 0);
+    EXPECT_FALSE(ButtonShown(14));
+    EXPECT_TRUE(ButtonShown(13));
+    EXPECT_DOUBLE_EQ(Settings.SurveyLine, line);
+    EnableMenuItem(hMenuMain, IDM_MEASURE, MF_BYCOMMAND | MF_GRAYED);
+}
+
+TEST_F(Commands, NullingAndInternalTestRefuseWithoutMonitor)
+{
+    ASSERT_FALSE(MonitorRunning());
+    for (int id : {IDM_FULL_NULLING, IDM_SELECTIVE_NULLING, IDM_USER_GATES_NULLING}) {
+        Boxes.clear();
+        Command(id);
+        ASSERT_EQ(Boxes.size(), 1u) << id;
+        EXPECT_EQ(Boxes[0].text, L"Please start Monitor mode and then activate Nulling");
+        EXPECT_EQ(Boxes[0].caption, L"Nulling Procedure");
+        EXPECT_EQ(Boxes[0].owner, hWndMain);
+        EXPECT_EQ(Boxes[0].type, static_cast<UINT>(MB_OK));
+    }
+    EXPECT_EQ(MeasureState, 0);
+
+    ShowButton(42, true);
+    for (int id : {IDM_TEST_DC, IDM_TEST_01MS, 465}) {
+        Boxes.clear();
+        Command(id);
+        ASSERT_EQ(Boxes.size(), 1u);
+        EXPECT_EQ(Boxes[0].text, L"Please start Monitor mode and then activate Internal Test mode");
+        EXPECT_EQ(Boxes[0].caption, L"Internal Test Procedure");
+    }
+    EXPECT_EQ(InternalTestMode, 0);
+    // The buttons the test hid are back.
+    EXPECT_TRUE(ButtonShown(43));
+    EXPECT_TRUE(ButtonShown(42));
+    ShowButton(42, false);
+
+    // Exit Test without a test only restores the buttons and offers Create Data File.
+    EnableMenuItem(hMenuMain, IDM_CREATE_DATA_FILE, MF_BYCOMMAND | MF_GRAYED);
+    Command(IDM_EXIT_TEST);
+    EXPECT_EQ(GetMenuState(hMenuMain, IDM_CREATE_DATA_FILE, MF_BYCOMMAND) & MF_GRAYED, 0u);
+    EXPECT_EQ(InternalTestMode, 0);
+}
+
+TEST_F(Commands, StationAndLineStepsMoveTheLiveValues)
+{
+    Settings.StationIncrement = 5.0;
+    Settings.LineIncrement = 20.0;
+    Settings.LineSequence = 0;
+    Settings.LineDirection = 0;
+    Settings.SurveyLine = 100.0;
+    CurrentStation = 0.0;
+    ReadingCounter = 2;
+    Command(443);
+    EXPECT_DOUBLE_EQ(CurrentStation, 5.0);
+    EXPECT_EQ(ReadingCounter, 0);
+    Command(IDM_NEXT_STATION);
+    Command(441);
+    EXPECT_DOUBLE_EQ(CurrentStation, 5.0);
+
+    Command(444);
+    EXPECT_DOUBLE_EQ(Settings.SurveyLine, 120.0);
+    EXPECT_EQ(Settings.LineDirection, 1);
+    EXPECT_DOUBLE_EQ(Settings.StationIncrement, -5.0);
+    Command(IDM_NEXT_LINE);
+    EXPECT_DOUBLE_EQ(Settings.SurveyLine, 140.0);
+    EXPECT_EQ(Settings.LineDirection, 0);
+    EXPECT_DOUBLE_EQ(Settings.StationIncrement, 5.0);
+    Command(442);
+    EXPECT_DOUBLE_EQ(Settings.SurveyLine, 120.0);
+    EXPECT_DOUBLE_EQ(CurrentStation, 5.0);
+
+    // Repeat Last Station brings back the counter of the last store.
+    PreviousReadingCounter = 3;
+    Settings.StationIncrement = 5.0;
+    ShowButton(42, true);
+    Command(462);
+    EXPECT_DOUBLE_EQ(CurrentStation, 0.0);
+    EXPECT_EQ(ReadingCounter, 3);
+    EXPECT_FALSE(ButtonShown(42));
+    ReadingCounter = 0;
+}
+
+TEST_F(Commands, HandCursorOnlyOverTheParameterPanel)
+{
+    const FieldRect& p = StatusPanelGeometry.SummaryPanelRect;
+    SendMessageW(hWndMain, WM_MOUSEMOVE, 0, MAKELPARAM(p.left, p.top + 1));
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
+    SendMessageW(hWndMain, WM_MOUSEMOVE, 0, MAKELPARAM(p.left, p.top));
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_ARROW));
+    SendMessageW(hWndMain, WM_MOUSEMOVE, MK_SHIFT | MK_CONTROL, MAKELPARAM(p.right, p.bottom - 1));
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
+    EXPECT_EQ(HighlightedButton, 0);
+    SendMessageW(hWndMain, WM_MOUSEMOVE, 0, MAKELPARAM(p.right + 1, p.bottom - 1));
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_ARROW));
+}
+
+TEST_F(Commands, AButtonWhileAPopupChoiceIsPendingRunsItsCommand)
+{
+    PopupChoicePending = 1;
+    CurrentStation = 0.0;
+    Settings.StationIncrement = 5.0;
+    Command(443);
+    EXPECT_EQ(PopupChoicePending, 0);
+    EXPECT_DOUBLE_EQ(CurrentStation, 5.0);
+    // A click on the panel with no popup to show leaves nothing pending.
+    const FieldRect& p = StatusPanelGeometry.SummaryPanelRect;
+    SendMessageW(hWndMain, WM_LBUTTONUP, 0, MAKELPARAM(p.left + 2, p.top + 2));
+    EXPECT_EQ(PopupChoicePending, 0);
+}
+
+TEST_F(Commands, InvertTogglesThePolarity)
+{
+    Command(463);
+    EXPECT_EQ(InvertOn, 1);
+    EXPECT_DOUBLE_EQ(PolaritySign, -1.0);
+    Command(IDM_INVERT);
+    EXPECT_EQ(InvertOn, 0);
+    EXPECT_DOUBLE_EQ(PolaritySign, 1.0);
+}
+
+// Every paint and field painter gives back what it takes: the count of live GDI objects
+// after fifty rounds is the count after the first.
+TEST_F(Commands, PanelPaintsLeakNoGdiObjects)
+{
+    auto round = [] {
+        RedrawWindow(hWndMain, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        DrawFileStateField(hWndMain);
+        DrawLineNumberField(hWndMain);
+        DrawLineDirectionField(hWndMain);
+        DrawStationField(hWndMain);
+        DrawViewModeField(hWndMain);
+        DrawRecordNumberField(hWndMain);
+        DrawMapSizeField(hWndMain);
+        DrawParameterPanel();
+        SetBusyIndicator(1);
+        SetBusyIndicator(0);
+        NullingEstimateSeconds = 75.0;
+        DrawNullingProgress(0, 0);
+        DrawNullingProgressBar(2, 0.5);
+        DrawNullingProgress(0, 1);
+    };
+    round();
+    Pump();
+    const int before = CountGdiObjects();
+    ASSERT_GT(before, 0);
+    for (int i = 0; i < 50; ++i)
+        round();
+    Pump();
+    EXPECT_EQ(CountGdiObjects(), before);
+}
+
+TEST_F(Commands, CreateDataFileNeverOpensASecondFile)
+{
+    CreateDirectoryW(L"C:\\Vlox_Data", nullptr);
+    const std::wstring path = L"C:\\Vlox_Data\\CMDTEST1.VLX";
+    DeleteFileW(path.c_str());
+    ASSERT_EQ(CreateDataFileAt(path.c_str()), 1);
+    ASSERT_NE(DataFile, INVALID_HANDLE_VALUE);
+    const HANDLE open = DataFile;
+
+    // A save dialog that came up would be the fault: a watcher cancels it and counts it.
+    std::atomic<bool> stop{false};
+    std::atomic<int> dialogs{0};
+    const DWORD process = GetCurrentProcessId();
+    std::thread watcher([&] {
+        while (!stop) {
+            HWND d = FindWindowW(L"#32770", nullptr);
+            DWORD owner = 0;
+            if (d != nullptr && GetWindowThreadProcessId(d, &owner) && owner == process) {
+                ++dialogs;
+                PostMessageW(d, WM_COMMAND, IDCANCEL, 0);
+            }
+            Sleep(50);
+        }
+    });
+    Command(429);
+    Key('P');
+    stop = true;
+    watcher.join();
+    EXPECT_EQ(dialogs.load(), 0);
+    EXPECT_EQ(DataFile, open);
+}
+
+TEST_F(Commands, BoxesWithoutAnOwnerHoldTheWholeProgram)
+{
+    ShowCommandMessage(nullptr, "text", "caption", MB_OK);
+    ShowCommandMessage(hWndMain, "text", "caption", MB_OK);
+    ASSERT_EQ(Boxes.size(), 2u);
+    EXPECT_EQ(Boxes[0].type & MB_TASKMODAL, static_cast<UINT>(MB_TASKMODAL));
+    EXPECT_EQ(Boxes[1].type & MB_TASKMODAL, 0u);
+}
+
+TEST_F(Commands, AChildProgramMissingIsReportedAndTheWindowComesBack)
+{
+    wchar_t before[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, before);
+    Command(IDM_EXPORT_USF);
+    ASSERT_EQ(Boxes.size(), 1u);
+    EXPECT_EQ(Boxes[0].text, L"ConvertVLXtoUSF.exe not found");
+    EXPECT_EQ(Boxes[0].caption, L"USF Format");
+    EXPECT_EQ(Boxes[0].owner, hWndMain);
+    EXPECT_TRUE(IsWindowEnabled(hWndMain));
+    wchar_t after[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, after);
+    EXPECT_EQ(std::wstring(after), std::wstring(before));
+}
+
+// The wait is on the child's process: it returns when the child has ended, with the window
+// enabled again and the folder put back.
+TEST_F(Commands, AChildProgramIsWaitedForUntilItEnds)
+{
+    ASSERT_TRUE(CopyFileW(L"C:\\windows\\system32\\hostname.exe", L"C:\\vlox_commands_test\\IXV-LOX.exe", FALSE));
+    wcscpy(StartDirectory, L"C:\\vlox_commands_test");
+    SetCurrentDirectoryW(L"C:\\");
+    Command(IDM_INVERSION_ANALYSIS);
+    EXPECT_TRUE(Boxes.empty());
+    EXPECT_TRUE(IsWindowEnabled(hWndMain));
+    wchar_t after[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, after);
+    EXPECT_EQ(std::wstring(after), L"C:\\");
+    SetCurrentDirectoryW(L"C:\\vlox_commands_test");
+}
+
+TEST_F(Commands, ExitClosesAndDeletesTheStationIndexAndEndsWithCode0)
+{
+    ASSERT_NE(StationIndexFile, INVALID_HANDLE_VALUE);
+    const std::wstring index = StationIndexFileName;
+    ASSERT_FALSE(index.empty());
+    ASSERT_TRUE(FileExists(index));
+    EndCodes.clear();
+    const DWORD start = GetTickCount();
+    Command(428);
+    EXPECT_GE(GetTickCount() - start, 2000u);
+    ASSERT_EQ(EndCodes.size(), 1u);
+    EXPECT_EQ(EndCodes[0], 0u);
+    EXPECT_EQ(StationIndexFile, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(FileExists(index));
+    EXPECT_TRUE(FileExists(L"C:\\Vlox_Data\\CMDTEST1.VLX"));
+    EXPECT_EQ(SplashState, 3);
+    EXPECT_TRUE(Boxes.empty());
+    DestroyWindow(hWndMain);
+}

@@ -1,0 +1,264 @@
+// The review controls' routing and the review screen's station and line steps: which
+// reader, list and plot operations run in which order, and that selections outside the
+// lists are ignored.
+#include "vlox/ui/review_routing.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "vlox/ui/commands.h"
+#include "vlox/ui/review_state.h"
+
+namespace {
+
+class RecordingOps final : public ReviewOps {
+public:
+    std::vector<std::string> calls;
+    std::map<int32_t, int32_t> selection;
+    std::map<int32_t, int32_t> items;
+    std::map<int32_t, int32_t> tags;
+    std::map<int32_t, bool> listSelected;
+    int32_t contents[4] = {1, 1, 1, 1};
+    int32_t repetitions = 0;
+    bool repetitionEnabled = true;
+
+    void Note(const std::string& s) { calls.push_back(s); }
+    void Note(const std::string& s, int32_t v) { calls.push_back(s + "(" + std::to_string(v) + ")"); }
+
+    int32_t Selection(int32_t id) override { return selection.count(id) ? selection[id] : -1; }
+    int32_t ItemCount(int32_t id) override { return items.count(id) ? items[id] : 0; }
+    void SetSelection(int32_t id, int32_t index) override { Note("Set" + std::to_string(id), index); }
+    void EnableRepetitionCombo(bool enable) override { repetitionEnabled = enable; }
+    bool RecordListSelected(int32_t item) override { return listSelected[item]; }
+    void DeselectRecordListItem(int32_t item) override { Note("Deselect", item); }
+    void ShowRecordList(int32_t show) override { Note("ShowRecordList", show); }
+    void CopyRecordsToListBox() override { Note("CopyRecords"); }
+    void Message(const char* text, const char* caption) override { Note(std::string("Message:") + text + "|" + caption); }
+    void FillProcessingList() override { Note("FillProcessing"); }
+    void FillRepetitionList() override { Note("FillRepetition"); }
+    void ReadLineStations(int32_t line) override { Note("ReadLine", line); }
+    void FillStationList() override { Note("FillStations"); }
+    void ReadStationRecords(int32_t station) override { Note("ReadStation", station); }
+    void FillRecordList() override { Note("FillRecords"); }
+    int32_t CheckReviewContents(int32_t level) override
+    {
+        Note("Check", level);
+        return contents[level];
+    }
+    int32_t CountStationRepetitions() override { return repetitions; }
+    void SelectReviewRepetition(int32_t e) override { Note("SelectRepetition", e); }
+    void SelectReviewUserGateSet(int32_t e) override { Note("SelectUserGates", e); }
+    void SelectReviewStation(int32_t s, int32_t) override { Note("SelectStation", s); }
+    double LineNumber(int32_t line) override { return 100.0 + line; }
+    int32_t LineDirection(int32_t line) override { return line % 4; }
+    double StationValue(int32_t s) override { return 10.0 * s; }
+    int32_t RecordNumber(int32_t r) override { return r + 1; }
+    int32_t RecordTag(int32_t r) override { return tags.count(r) ? tags[r] : 0; }
+    void SetRecordTag(int32_t r, int32_t tag) override { tags[r] = tag; }
+    double ProfileStation(int32_t s) override { return 5.0 * s; }
+    int32_t ProfileRecordNumber(int32_t r) override { return 7 + r; }
+    int32_t ProfileRecordTag(int32_t r) override { return tags.count(r) ? tags[r] : 0; }
+    void ShowDecayRecord(int32_t r) override { Note("ShowDecay", r); }
+    void ShowProfileRecord(int32_t r, int32_t) override { Note("ShowProfile", r); }
+    void DrawReviewNumbers(bool) override { Note("Numbers"); }
+    void ClearDisplayArea(int32_t area) override { Note("Clear", area); }
+    void DrawReviewDecay() override { Note("Decay"); }
+    void DrawProfilePlot() override { Note("Profile"); }
+    void SaveProfileCursorColumn(int32_t s) override { Note("SaveCursor", s); }
+    void RestoreProfileCursorColumn(int32_t s) override { Note("RestoreCursor", s); }
+    void DrawProfileCursor(int32_t s) override { Note("Cursor", s); }
+    void DrawFileStateField() override { Note("FileField"); }
+    void DrawLineDirectionField() override { Note("DirectionField"); }
+    void DrawParameterPanel() override { Note("Panel"); }
+    void InvalidateMap() override { Note("InvalidateMap"); }
+    void UpdateMainWindow() override { Note("UpdateMain"); }
+};
+
+uint32_t Changed(int32_t id)
+{
+    return (SelectionChangeCode << 16) | static_cast<uint32_t>(id);
+}
+
+class ReviewRouting : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ReviewMode = 0;
+        ReviewViewChoice = 0;
+        ReviewLineIndex = ReviewStationIndex = ReviewRecordIndex = ReviewRepetitionIndex = 0;
+        ReviewLineCount = 3;
+        ReviewStationCount = 4;
+        ReviewRecordCount = 2;
+        ReviewListedStationCount = 4;
+        ProfileRecordCount = 2;
+        ReviewStandardEntryCount = 2;
+        ReviewUserGateEntryCount = 1;
+        ProcessingChoice = 0;
+        ProfileProcessingChoice = 0;
+    }
+    void TearDown() override { ReviewMode = -1; }
+    RecordingOps ops;
+};
+
+}  // namespace
+
+TEST_F(ReviewRouting, LineChangeInDecayViewReadsTheLineAndRedraws)
+{
+    ops.selection[ReviewLineComboId] = 2;
+    ReviewStationIndex = 3;
+    EXPECT_TRUE(RouteReviewNotification(MsgCommand, Changed(ReviewLineComboId), ops));
+    EXPECT_FALSE(ops.repetitionEnabled);
+    EXPECT_EQ(ReviewLineIndex, 2);
+    EXPECT_EQ(ReviewStationIndex, 0);
+    EXPECT_DOUBLE_EQ(ReviewLineNumber, 102.0);
+    EXPECT_EQ(ReviewLineDirection, 2);
+    const std::vector<std::string> expected = {
+        "DirectionField", "ReadLine(2)", "FillStations", "Check(2)", "ReadStation(0)", "FillRecords", "Check(3)",
+        // the "Single" redraw
+        "ShowDecay(0)", "Numbers", "Clear(0)", "Decay", "FileField", "DirectionField", "Panel", "InvalidateMap",
+        "UpdateMain"};
+    EXPECT_EQ(ops.calls, expected);
+}
+
+TEST_F(ReviewRouting, AnEmptyLineEndsTheWholeMessage)
+{
+    ops.selection[ReviewLineComboId] = 1;
+    ops.contents[2] = 0;
+    EXPECT_FALSE(RouteReviewNotification(MsgCommand, Changed(ReviewLineComboId), ops));
+    EXPECT_EQ(ops.calls.back(), "Check(2)");
+}
+
+TEST_F(ReviewRouting, SelectionsOutsideTheListsAreIgnored)
+{
+    const int32_t ids[] = {ReviewViewComboId,    ReviewProcessingComboId, ReviewLineComboId,
+                           ReviewStationComboId, ReviewRecordComboId};
+    for (int32_t id : ids) {
+        for (int32_t sel : {-1, 2, 4, 1000}) {
+            ops.calls.clear();
+            ops.selection[id] = sel;
+            ops.items[ReviewViewComboId] = 2;
+            ops.items[ReviewProcessingComboId] = 2;
+            ReviewLineCount = 2;
+            ReviewStationCount = 2;
+            ReviewRecordCount = 2;
+            EXPECT_TRUE(RouteReviewNotification(MsgCommand, Changed(id), ops));
+            EXPECT_TRUE(ops.calls.empty()) << id << " " << sel << " " << ops.calls.front();
+            EXPECT_EQ(ReviewMode, 0);
+            EXPECT_EQ(ReviewLineIndex, 0);
+            EXPECT_EQ(ReviewStationIndex, 0);
+            EXPECT_EQ(ReviewRecordIndex, 0);
+        }
+    }
+    // The same in the profile view.
+    ReviewMode = ReviewViewChoice = 1;
+    for (int32_t id : {ReviewRepetitionComboId, ReviewLineComboId, ReviewStationComboId, ReviewRecordComboId}) {
+        ops.calls.clear();
+        ops.selection[id] = 9;
+        EXPECT_TRUE(RouteReviewNotification(MsgCommand, Changed(id), ops));
+        EXPECT_TRUE(ops.calls.empty()) << id;
+        EXPECT_TRUE(ops.repetitionEnabled);
+    }
+}
+
+TEST_F(ReviewRouting, ProfileViewWithNothingToPlotFallsBackToDecays)
+{
+    ops.items[ReviewViewComboId] = 2;
+    ops.selection[ReviewViewComboId] = 1;
+    ReviewStandardEntryCount = 0;
+    ReviewUserGateEntryCount = 0;
+    EXPECT_TRUE(RouteReviewNotification(MsgCommand, Changed(ReviewViewComboId), ops));
+    EXPECT_EQ(ReviewMode, 0);
+    EXPECT_EQ(ReviewViewChoice, 0);
+    const std::vector<std::string> start(ops.calls.begin(), ops.calls.begin() + 5);
+    EXPECT_EQ(start, (std::vector<std::string>{"FillProcessing", "FillRepetition", "ReadLine(0)", "FillRepetition",
+                                               "Message:No profiles to draw for this survey line|Profile Mode"}));
+    EXPECT_EQ(ops.calls.back(), "UpdateMain");
+}
+
+TEST_F(ReviewRouting, ProfileViewSelectsTheCountedRepetitionAndStationZero)
+{
+    ops.items[ReviewViewComboId] = 2;
+    ops.selection[ReviewViewComboId] = 1;
+    ops.repetitions = 2;  // the user-gate set after the two standard entries
+    ReviewStationIndex = 3;
+    EXPECT_TRUE(RouteReviewNotification(MsgCommand, Changed(ReviewViewComboId), ops));
+    EXPECT_EQ(ReviewMode, 1);
+    EXPECT_EQ(ReviewRepetitionIndex, 2);
+    EXPECT_EQ(ReviewStationIndex, 0);
+    EXPECT_EQ(ops.calls, (std::vector<std::string>{"FillProcessing", "FillRepetition", "ReadLine(0)",
+                                                   "FillRepetition", "SelectUserGates(2)", "SaveCursor(0)",
+                                                   "Cursor(0)"}));
+}
+
+TEST_F(ReviewRouting, SelectedProcessingShowsTheListAndReadsTheTagsBack)
+{
+    ops.items[ReviewProcessingComboId] = 4;
+    ops.selection[ReviewProcessingComboId] = 1;
+    ops.selection[ReviewRecordComboId] = 1;
+    ops.tags[0] = -1;
+    ops.listSelected[0] = true;  // an excluded reading never becomes selected
+    ops.listSelected[1] = true;
+    EXPECT_TRUE(RouteReviewNotification(MsgCommand, Changed(ReviewProcessingComboId), ops));
+    EXPECT_EQ(ProcessingChoice, 1);
+    EXPECT_EQ(ops.calls[0], "ShowRecordList(1)");
+    EXPECT_EQ(ops.calls[1], "CopyRecords");
+    EXPECT_EQ(ops.calls[2], "Deselect(0)");
+    EXPECT_EQ(ReviewRecordIndex, 1);
+    EXPECT_EQ(ops.tags[1], 1);
+}
+
+TEST_F(ReviewRouting, RecordListKeepsExcludedReadingsExcluded)
+{
+    ops.tags[0] = -1;
+    ops.tags[1] = 1;
+    ops.listSelected[1] = false;
+    EXPECT_TRUE(RouteReviewNotification(MsgCommand, Changed(ReviewRecordListId), ops));
+    EXPECT_EQ(ops.tags[0], -1);
+    EXPECT_EQ(ops.tags[1], 0);
+}
+
+TEST_F(ReviewRouting, OtherMessagesOnlySetTheRepetitionCombo)
+{
+    EXPECT_TRUE(RouteReviewNotification(MsgMouseMove, 0, ops));
+    EXPECT_TRUE(RouteReviewNotification(MsgCommand, 433, ops));
+    EXPECT_TRUE(ops.calls.empty());
+    EXPECT_FALSE(ops.repetitionEnabled);
+}
+
+TEST_F(ReviewRouting, StationStepsStopAtTheEndsOfTheLine)
+{
+    ReviewStationIndex = 0;
+    EXPECT_TRUE(StepReviewStation(false, ops));
+    EXPECT_TRUE(ops.calls.empty());
+    ReviewStationIndex = 3;
+    EXPECT_TRUE(StepReviewStation(true, ops));
+    EXPECT_TRUE(ops.calls.empty());
+    EXPECT_TRUE(StepReviewStation(false, ops));
+    EXPECT_EQ(ReviewStationIndex, 2);
+    EXPECT_DOUBLE_EQ(ReviewStationNumber, 20.0);
+    EXPECT_EQ(ops.calls.front(), "Set83(2)");
+    EXPECT_EQ(ops.calls.back(), "InvalidateMap");
+
+    // Profile view: at a bound only the cursor is drawn again.
+    ReviewMode = 1;
+    ops.calls.clear();
+    ReviewStationIndex = 3;
+    EXPECT_TRUE(StepReviewStation(true, ops));
+    EXPECT_EQ(ops.calls, (std::vector<std::string>{"RestoreCursor(3)", "Cursor(3)"}));
+}
+
+TEST_F(ReviewRouting, LineStepsReadTheNewLine)
+{
+    ReviewLineIndex = 2;
+    EXPECT_TRUE(StepReviewLine(true, ops));
+    EXPECT_TRUE(ops.calls.empty());
+    EXPECT_TRUE(StepReviewLine(false, ops));
+    EXPECT_EQ(ReviewLineIndex, 1);
+    EXPECT_DOUBLE_EQ(ReviewLineNumber, 101.0);
+    EXPECT_EQ(ops.calls.front(), "Set82(1)");
+    ops.contents[3] = 0;
+    EXPECT_FALSE(StepReviewLine(false, ops));
+}

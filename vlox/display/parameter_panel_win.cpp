@@ -1,0 +1,66 @@
+#include "vlox/display/parameter_panel_win.h"
+
+#include <windows.h>
+
+#include "vlox/common/gdi_guard_win.h"
+#include "vlox/display/drawing_objects_win.h"
+#include "vlox/settings/settings.h"
+#include "vlox/ui/main_window_win.h"
+#include "vlox/ui/review_state.h"
+#include "vlox/ui/status_panel.h"
+
+ReviewedPanelParameters (*ReviewedParametersSource)() = nullptr;
+
+namespace {
+
+HBRUSH PanelBrush()
+{
+    return DrawingObjects.PanelBrush != nullptr ? DrawingObjects.PanelBrush : GetSysColorBrush(COLOR_BTNFACE);
+}
+
+void Text(HDC dc, int32_t x, int32_t y, const WideString& text)
+{
+    TextOutW(dc, x, y, text.c_str(), static_cast<int>(text.size()));
+}
+
+}  // namespace
+
+void DrawParameterPanel()
+{
+    if (hWndMain == nullptr)
+        return;
+    ParameterPanelInput in;
+    in.Reviewing = ReviewMode != -1;
+    in.Live = &Settings;
+    in.GainCodeSent = GainCodeSent;
+    in.GateCount = GateCount;
+    if (in.Reviewing && ReviewedParametersSource != nullptr)
+        in.Reviewed = ReviewedParametersSource();
+    const std::vector<ParameterPanelRow> rows = ParameterPanelRows(in, StatusPanelGeometry);
+
+    WindowDc window(hWndMain);
+    if (!window)
+        return;
+    HDC dc = window.get();
+    SetBkMode(dc, TRANSPARENT);
+    SelectGuard brush(dc, PanelBrush());
+    SelectGuard font(dc, hFontNormal);
+    const int32_t labelX = StatusPanelGeometry.LabelX;
+    for (const ParameterPanelRow& row : rows) {
+        Text(dc, labelX, row.LabelY, NarrowToWide(row.Label));
+        const RECT r{row.ValueRect.left, row.ValueRect.top, row.ValueRect.right, row.ValueRect.bottom};
+        FillRect(dc, &r, PanelBrush());
+        SelectGuard bold(dc, hFontBold);
+        ExtTextOutW(dc, r.left, r.top, row.Clipped ? ETO_CLIPPED : 0, row.Clipped ? &r : nullptr,
+                    row.Value.c_str(), static_cast<UINT>(row.Value.size()), nullptr);
+    }
+
+    // The live map size under the map pane, also in review.
+    const MainLayout& m = MainScreenLayout;
+    Text(dc, m.MapPaneX, m.MapPaneY + m.MapPaneSize + 2, VLOX_WIDE("Map Size:"));
+    const FieldRect& line = m.MessageLineRect;
+    const RECT r{line.left, line.top, line.right, line.bottom};
+    FillRect(dc, &r, PanelBrush());
+    const WideString size = NarrowToWide(MapSizeText(Settings.MapSize));
+    ExtTextOutW(dc, r.left, r.top, ETO_CLIPPED, &r, size.c_str(), static_cast<UINT>(size.size()), nullptr);
+}

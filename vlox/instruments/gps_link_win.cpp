@@ -1,0 +1,419 @@
+#include "vlox/instruments/gps_link_win.h"
+
+#include "vlox/common/gdi_guard_win.h"
+#include "vlox/datafile/datafile_win.h"
+#include "vlox/datafile/store_inputs.h"
+#include "vlox/display/drawing_objects_win.h"
+#include "vlox/instruments/meter.h"
+#include "vlox/instruments/nmea.h"
+#include "vlox/settings/settings.h"
+#include "vlox/ui/main_state.h"
+#include "vlox/ui/main_window_win.h"
+
+#include <mutex>
+#include <string>
+
+std::atomic<HANDLE> GpsPort{INVALID_HANDLE_VALUE};
+HANDLE GpsThread = INVALID_HANDLE_VALUE;
+HANDLE GpsMonitorThreadHandle = INVALID_HANDLE_VALUE;
+std::atomic<int32_t> GpsMonitorRunning{0};
+ReaderControl GpsReaderControl;
+ReaderControl GpsMonitorControl;
+GpsMapServices GpsMapHooks;
+
+namespace {
+
+// The monitor's Pause button: shown while the monitor lists new lines.
+const int MonitorPauseButtonId = 751;
+// A reader handles at most this many bytes before it looks at its controls and the silence.
+const int ReaderBytesPerPass = 64;
+
+std::mutex ShownLock;
+GpsFieldsShown Shown;
+
+// The values the store and the header take from the instruments. Set before main() runs:
+// DataFileInputs is constant-initialised, so the order of the two does not matter.
+bool RegisterInstrumentSources()
+{
+    DataFileInputs.Meter = MeterValuesForStore;
+    DataFileInputs.GpsOrigin = GpsOriginForDataFile;
+    DataFileInputs.ClearGpsPositionCount = ClearGpsPositionCount;
+    return true;
+}
+[[maybe_unused]] const bool InstrumentSourcesRegistered = RegisterInstrumentSources();
+
+HBRUSH PanelBrush()
+{
+    return DrawingObjects.PanelBrush != nullptr ? DrawingObjects.PanelBrush : GetSysColorBrush(COLOR_BTNFACE);
+}
+
+HBRUSH LampBrush(int32_t state)
+{
+    switch (state) {
+    case LampLitValid:
+        return DrawingObjects.GreenBrush != nullptr ? DrawingObjects.GreenBrush
+                                                     : static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+    case LampLitInvalid:
+        return DrawingObjects.RedBrush != nullptr ? DrawingObjects.RedBrush
+                                                   : static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    default:
+        return DrawingObjects.WhiteBrush != nullptr ? DrawingObjects.WhiteBrush
+                                                     : static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    }
+}
+
+// Fills the field with the background and writes the text at its top-left corner, clipped.
+void DrawField(HDC dc, const FieldRect& r, const WideString& text, HFONT font)
+{
+    RECT box{r.left, r.top, r.right, r.bottom};
+    FillRect(dc, &box, PanelBrush());
+    if (text.empty())
+        return;
+    SelectGuard select(dc, font);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(0, 0, 0));
+    ExtTextOutW(dc, r.left, r.top, ETO_CLIPPED, &box, text.c_str(), static_cast<UINT>(text.size()), nullptr);
+}
+
+void DrawLamp(HDC dc, const FieldRect& r, int32_t state)
+{
+    RECT box{r.left, r.top, r.right, r.bottom};
+    FillRect(dc, &box, PanelBrush());
+    if (state == LampBlank)
+        return;
+    SelectGuard brush(dc, LampBrush(state));
+    Ellipse(dc, r.left, r.top, r.right, r.bottom);
+}
+
+HWND SentenceWindow()
+{
+    return GpsMessageWindow != nullptr ? GpsMessageWindow : hWndMain;
+}
+
+// Synchronous, so that the handler has taken the line before the reader goes on; bounded, so
+// that a user-interface thread busy elsewhere never holds the reader for long.
+void SendToMainWindow(UINT message)
+{
+    HWND window = SentenceWindow();
+    if (window == nullptr)
+        return;
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(window, message, 0, 0, SMTO_NORMAL, ReaderSendTimeoutMs, &result);
+}
+
+// One finished line of the reader. Answers whether it was a good sentence.
+bool HandleReaderLine(const std::string& line, uint32_t startTick)
+{
+    GpsSentenceContext context;
+    context.SurveyMode = Settings.SurveyMode;
+    context.MeasureState = CurrentMeasureState();
+    context.InternalTestMode = CurrentInternalTestMode();
+    context.GpsNmeaData = Settings.GpsNmeaData;
+    context.GpsCopyHold = GpsCopyHold.load();
+    const GpsSentencePlan plan = PlanGpsSentence(line, context);
+
+    switch (plan.Kind) {
+    case GpsSentenceKind::Failed:
+        PublishNmeaLine(line, false);
+        SendToMainWindow(GpsPositionMessage);
+        return false;
+    case GpsSentenceKind::OtherGood:
+        return true;
+    case GpsSentenceKind::Gga:
+    case GpsSentenceKind::Gsa:
+        break;
+    }
+    const bool gga = plan.Kind == GpsSentenceKind::Gga;
+    PublishNmeaLine(line, true);
+    // StoreTextInDataFile takes the data file's lock: the records never land inside a
+    // reading the user-interface thread is writing.
+    if (plan.StoreInDataFile)
+        StoreTextInDataFile(line.c_str(), startTick, '@', '#');
+    if (plan.CopyForStore)
+        OfferGpsSentenceCopy(gga ? GgaCopy : GsaCopy, line, startTick);
+    SendToMainWindow(gga ? GpsPositionMessage : GpsDopMessage);
+    return true;
+}
+
+bool MonitorListing()
+{
+    HWND pause = hWndMonitorGps != nullptr ? GetDlgItem(hWndMonitorGps, MonitorPauseButtonId) : nullptr;
+    // A monitor window without its buttons lists every line.
+    if (pause == nullptr)
+        return true;
+    return (GetWindowLongW(pause, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+void ShowMonitorLine(const WideString& line, bool flag)
+{
+    PublishGpsMonitorLine(line, flag);
+    // Invalidated only: an immediate update would wait for the user-interface thread.
+    if (hWndMonitorGps != nullptr)
+        InvalidateRect(hWndMonitorGps, nullptr, FALSE);
+}
+
+// Starts a thread procedure into handle unless one of that kind runs.
+int32_t StartReader(ReaderControl& control, HANDLE& thread, LPTHREAD_START_ROUTINE procedure)
+{
+    if (GpsPort.load() == INVALID_HANDLE_VALUE)
+        return 0;
+    if (ReaderThreadAlive(thread))
+        return 1;
+    if (thread != INVALID_HANDLE_VALUE && thread != nullptr)
+        CloseHandle(thread);
+    EnsureReaderControl(control);
+    HANDLE created = CreateThread(nullptr, 0, procedure, nullptr, 0, nullptr);
+    thread = created != nullptr ? created : INVALID_HANDLE_VALUE;
+    return created != nullptr ? 1 : 0;
+}
+
+}  // namespace
+
+int32_t OpenGpsPort()
+{
+    CloseGpsPort();
+    EnsureReaderControl(GpsReaderControl);
+    EnsureReaderControl(GpsMonitorControl);
+    const int32_t portNumber = PortNumberOf(Settings.GpsComPort);
+    SerialTimeouts timeouts;
+    timeouts.ReadInterval = 10;
+    timeouts.ReadTotalConstant = 10;
+    HANDLE port = OpenSerialPort(SerialPortDeviceName(portNumber), GpsLineSettings(Settings), timeouts);
+    if (port == INVALID_HANDLE_VALUE) {
+        ShowSerialPortMessage(hWndMain, GpsPortOpenFailureText(portNumber));
+        return 0;
+    }
+    GpsPort = port;
+    return 1;
+}
+
+DWORD WINAPI GpsReaderThread(LPVOID)
+{
+    ReaderControl& control = GpsReaderControl;
+    EnsureReaderControl(control);
+    const HANDLE port = GpsPort.load();
+    NmeaLineAssembler assembler;
+    std::string line;
+    uint32_t startTick = 0;
+    DWORD lastGood = GetTickCount();
+
+    while (port != INVALID_HANDLE_VALUE && GpsPort.load() == port && ReaderCheckpoint(control)) {
+        DWORD now = GetTickCount();
+        if (now - lastGood > GpsSilenceMs) {
+            HWND window = SentenceWindow();
+            if (window != nullptr)
+                BlankGpsFields(window);
+            lastGood = now;
+        }
+        for (int i = 0; i < ReaderBytesPerPass && ReaderMayGoOn(control); ++i) {
+            uint8_t byte = 0;
+            if (!ReadSerialByte(port, byte, control.StopEvent))
+                break;
+            now = GetTickCount();
+            const NmeaByteResult r = FeedNmeaByte(assembler, byte, now, line, startTick);
+            if (r == NmeaByteResult::LineReady) {
+                if (HandleReaderLine(line, startTick))
+                    lastGood = GetTickCount();
+                break;
+            }
+        }
+    }
+    return 0;
+}
+
+DWORD WINAPI GpsMonitorThread(LPVOID)
+{
+    ReaderControl& control = GpsMonitorControl;
+    EnsureReaderControl(control);
+    GpsMonitorRunning = 1;
+    const HANDLE port = GpsPort.load();
+    NmeaLineAssembler assembler;
+    std::string line;
+    uint32_t startTick = 0;
+    DWORD lastLine = GetTickCount();
+
+    while (port != INVALID_HANDLE_VALUE && GpsPort.load() == port && ReaderCheckpoint(control)) {
+        DWORD now = GetTickCount();
+        if (now - lastLine > GpsMonitorSilenceMs) {
+            ShowMonitorLine(NarrowToWide(std::string("NO DATA")), true);
+            lastLine = now;
+        }
+        for (int i = 0; i < ReaderBytesPerPass && ReaderMayGoOn(control); ++i) {
+            uint8_t byte = 0;
+            if (!ReadSerialByte(port, byte, control.StopEvent))
+                break;
+            now = GetTickCount();
+            if (FeedNmeaByte(assembler, byte, now, line, startTick) == NmeaByteResult::LineReady) {
+                ShowMonitorLine(NarrowToWide(line), MonitorListing());
+                lastLine = GetTickCount();
+                break;
+            }
+        }
+    }
+    GpsMonitorRunning = 0;
+    return 0;
+}
+
+int32_t StartGpsReader()
+{
+    return StartReader(GpsReaderControl, GpsThread, GpsReaderThread);
+}
+
+int32_t StartGpsMonitorReader()
+{
+    return StartReader(GpsMonitorControl, GpsMonitorThreadHandle, GpsMonitorThread);
+}
+
+void StopGpsReader()
+{
+    EndReaderThread(GpsReaderControl, GpsThread);
+}
+
+void StopGpsMonitorReader()
+{
+    EndReaderThread(GpsMonitorControl, GpsMonitorThreadHandle);
+}
+
+void CloseGpsPort()
+{
+    const bool readerEnded = EndReaderThread(GpsReaderControl, GpsThread);
+    const bool monitorEnded = EndReaderThread(GpsMonitorControl, GpsMonitorThreadHandle);
+    HANDLE port = GpsPort.exchange(INVALID_HANDLE_VALUE);
+    // A reader that did not end may still read the port: it is left open rather than closed
+    // under it (the reader ends on the invalid GpsPort).
+    if (port != INVALID_HANDLE_VALUE && readerEnded && monitorEnded)
+        CloseHandle(port);
+}
+
+void SuspendGpsReader()
+{
+    if (ReaderThreadAlive(GpsThread))
+        PauseReader(GpsReaderControl, GpsThread, ReaderStopTimeoutMs);
+}
+
+void ResumeGpsReader()
+{
+    ResumeReader(GpsReaderControl);
+}
+
+void CloseGpsLinkAtExit()
+{
+    CloseGpsPort();
+    GpsThread = INVALID_HANDLE_VALUE;
+}
+
+void StartGpsReaderAfterSplash()
+{
+    if (GpsMapHooks.CreateMapPens != nullptr)
+        GpsMapHooks.CreateMapPens(0);
+    if (GpsMapHooks.SetupMapView != nullptr)
+        GpsMapHooks.SetupMapView();
+    if (OpenGpsPort() != 1)
+        return;
+    DelayMs(50);
+    StartGpsReader();
+    DelayMs(100);
+}
+
+LRESULT CALLBACK OnGgaSentence(HWND window, UINT, WPARAM, LPARAM)
+{
+    std::string line;
+    bool good = false;
+    // Nothing waiting: a message that came late after its line was handled.
+    if (!TakeNmeaLine(line, good))
+        return 0;
+    GgaContext context;
+    context.GpsNmeaData = Settings.GpsNmeaData;
+    context.GpsCoordinateDisplay = Settings.GpsCoordinateDisplay;
+    context.Averaging = CurrentMeasureState() == MeasureStateAveraging;
+    const GgaOutcome outcome = HandleGgaLine(line, good, NmeaFieldRoles, context, GpsFix);
+    const GgaDisplay& d = outcome.Display;
+
+    const int32_t lit = d.LampValid ? LampLitValid : LampLitInvalid;
+    const int32_t lamps[2] = {d.LitLamp == 0 ? lit : LampUnlit, d.LitLamp == 1 ? lit : LampUnlit};
+    {
+        WindowDc dc(window);
+        if (dc) {
+            const GpsStatusRects& g = MainScreenLayout.Gps;
+            DrawField(dc.get(), g.SatValue, d.Satellites, hFontBold);
+            DrawField(dc.get(), g.Indicator, d.FixQuality, hFontNormal);
+            DrawField(dc.get(), g.Coordinates[0], d.Latitude, hFontBold);
+            DrawField(dc.get(), g.Coordinates[1], d.Longitude, hFontBold);
+            if (d.DrawDilution)
+                DrawField(dc.get(), g.PdopValue, d.Dilution, hFontBold);
+            if (d.DrawCount)
+                DrawField(dc.get(), g.GpsCountRect, d.Count, hFontBold);
+            if (d.DrawZone)
+                DrawField(dc.get(), g.ZoneValue, d.Zone, hFontBold);
+            DrawLamp(dc.get(), g.Lamps[0], lamps[0]);
+            DrawLamp(dc.get(), g.Lamps[1], lamps[1]);
+        }
+    }
+    {
+        std::lock_guard<std::mutex> hold(ShownLock);
+        Shown.Satellites = d.Satellites;
+        Shown.FixQuality = d.FixQuality;
+        Shown.Latitude = d.Latitude;
+        Shown.Longitude = d.Longitude;
+        if (d.DrawDilution)
+            Shown.Dilution = d.Dilution;
+        if (d.DrawCount)
+            Shown.Count = d.Count;
+        if (d.DrawZone)
+            Shown.Zone = d.Zone;
+        Shown.Lamps[0] = lamps[0];
+        Shown.Lamps[1] = lamps[1];
+    }
+
+    const bool plotOn = GpsMapHooks.MapGpsPlotOn == nullptr || GpsMapHooks.MapGpsPlotOn() == 1;
+    if (outcome.Plot && MapLayoutMode == 1 && plotOn && GpsMapHooks.PlotGpsPosition != nullptr)
+        GpsMapHooks.PlotGpsPosition(hWndMap, CurrentMeasureState(), 1);
+    return 0;
+}
+
+LRESULT CALLBACK OnGsaSentence(HWND window, UINT, WPARAM, LPARAM)
+{
+    std::string line;
+    bool good = false;
+    if (!TakeNmeaLine(line, good))
+        return 0;
+    const WideString text = GsaDilutionText(line);
+    {
+        WindowDc dc(window);
+        if (dc)
+            DrawField(dc.get(), MainScreenLayout.Gps.PdopValue, text, hFontBold);
+    }
+    std::lock_guard<std::mutex> hold(ShownLock);
+    Shown.Dilution = text;
+    return 0;
+}
+
+void BlankGpsFields(HWND window)
+{
+    {
+        WindowDc dc(window);
+        if (dc) {
+            const GpsStatusRects& g = MainScreenLayout.Gps;
+            const FieldRect* fields[] = {&g.SatValue, &g.Indicator, &g.Coordinates[0], &g.Coordinates[1],
+                                         &g.PdopValue};
+            for (const FieldRect* f : fields)
+                DrawField(dc.get(), *f, WideString(), nullptr);
+            DrawLamp(dc.get(), g.Lamps[0], LampBlank);
+            DrawLamp(dc.get(), g.Lamps[1], LampBlank);
+        }
+    }
+    std::lock_guard<std::mutex> hold(ShownLock);
+    Shown.Satellites.clear();
+    Shown.FixQuality.clear();
+    Shown.Latitude.clear();
+    Shown.Longitude.clear();
+    Shown.Dilution.clear();
+    Shown.Lamps[0] = Shown.Lamps[1] = LampBlank;
+    ++Shown.Blankings;
+}
+
+GpsFieldsShown CurrentGpsFieldsShown()
+{
+    std::lock_guard<std::mutex> hold(ShownLock);
+    return Shown;
+}

@@ -1,0 +1,81 @@
+// Win32 side of the serial links: opening a port with its line settings and time-outs, the
+// operator's message when it fails, and the cooperative control of a reader thread (stop and
+// pause by event, the pause acknowledged, the end awaited) so that a reader is never frozen
+// while it holds a lock and a port is closed only after its reader has ended.
+#pragma once
+
+#include "vlox/instruments/serial_line.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+struct SerialTimeouts {
+    DWORD ReadInterval = 0;
+    DWORD ReadTotalMultiplier = 0;
+    DWORD ReadTotalConstant = 0;
+    DWORD WriteTotalMultiplier = 0;
+    DWORD WriteTotalConstant = 0;
+};
+
+// Opens the device for reading and writing, not shared, existing devices only, without
+// overlapped I/O; sets the time-outs, then the line on top of the port's current state.
+// INVALID_HANDLE_VALUE when the device cannot be opened.
+HANDLE OpenSerialPort(const std::string& device, const SerialLineSettings& line, const SerialTimeouts& timeouts);
+
+// Reads one byte within the port's time-outs; true when one came. A read that comes back
+// empty sooner than a time-out waits the time-out's length. A port whose device has gone
+// (the read fails, or the port's status cannot be read any more) is read again only after
+// SerialGoneRetryMs or when wake (the reader's stop event, may be null) is set: reads of
+// a vanished device may fail at once or busy-wait inside the driver, and a reader must
+// neither spin nor be slow to stop.
+bool ReadSerialByte(HANDLE port, uint8_t& byte, HANDLE wake);
+constexpr DWORD SerialGoneRetryMs = 200;
+
+// How the links tell the operator. MessageBoxW unless a test puts a recorder here.
+using SerialMessageBoxFunction = int(WINAPI*)(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
+extern SerialMessageBoxFunction SerialPortMessageBox;
+void ShowSerialPortMessage(HWND owner, const std::string& text);
+
+// Waits for the object while serving the messages other threads send to this one (a reader
+// may be inside SendMessage to this thread's window). True when the object was signalled.
+bool WaitServingSentMessages(HANDLE object, DWORD timeoutMs);
+
+// One reader thread's controls. The user-interface thread requests; the reader answers at the
+// top of its loop, where it holds no lock.
+struct ReaderControl {
+    std::once_flag Made;
+    HANDLE StopEvent = nullptr;    // manual reset: set, the reader leaves its loop
+    HANDLE RunEvent = nullptr;     // manual reset: reset, the reader waits at its next pass
+    HANDLE PausedEvent = nullptr;  // manual reset: set by the reader while it waits
+    int32_t PauseDepth = 0;        // pauses requested and not yet resumed (requesting thread)
+};
+
+// Makes the events once; any thread.
+void EnsureReaderControl(ReaderControl& c);
+// The reader's pass point: waits while paused (acknowledged through PausedEvent), then
+// answers false when a stop is requested.
+bool ReaderCheckpoint(ReaderControl& c);
+// Inside the reader's read loop: false once a stop or a pause is requested.
+bool ReaderMayGoOn(ReaderControl& c);
+// Requests a pause and waits until the reader has acknowledged it or ended. Nested pauses
+// count; true when the reader is held (or not running).
+bool PauseReader(ReaderControl& c, HANDLE thread, DWORD timeoutMs);
+// Ends one pause; the last one lets the reader go on.
+void ResumeReader(ReaderControl& c);
+// Requests the stop and waits for the thread to end; then the controls are ready for the
+// next reader. True when the thread has ended (or none was given).
+bool StopReader(ReaderControl& c, HANDLE thread, DWORD timeoutMs);
+
+// True while the thread exists and has not ended.
+bool ReaderThreadAlive(HANDLE thread);
+// StopReader, then the thread handle closed and set invalid. False when the thread did not
+// end in time: its port must then stay open.
+bool EndReaderThread(ReaderControl& c, HANDLE& thread);
+
+// How long the stop and pause requests wait for a reader: its reads return every 10 ms and
+// its messages to the main window give up after ReaderSendTimeoutMs.
+constexpr DWORD ReaderStopTimeoutMs = 5000;
+constexpr DWORD ReaderSendTimeoutMs = 2000;

@@ -1,0 +1,46 @@
+// The command cases that drive the receiver: monitoring, measuring, storing and cancelling a
+// reading, station and line steps, the nulling set-ups, the internal test, Invert, the reset
+// to defaults, the GPS monitor, the meter set-up and Exit. Each runs on the user-interface
+// thread and returns; a reading, a nulling run or a test goes on in the measurement cycle.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+// `ReadingCounter` before the last Store Reading reset it.
+extern int32_t PreviousReadingCounter;
+// Map pixel of the GPS cross taken by Store Reading; the station's marker goes there when
+// the station is left.
+extern POINT StoredStationPixel;
+
+void MonitorCommand();
+void PauseCommand();
+void MeasureCommand();
+void StopCommand();
+void StoreReadingCommand();
+void CancelReadingCommand();
+void StationStepCommand(int32_t command);  // 21 previous, 23 next
+void LineStepCommand(int32_t command);     // 22 previous, 24 next
+void RepeatLastStationCommand();
+void FullNullingCommand();
+void SelectiveNullingCommand();
+void UserGatesNullingCommand();
+void InternalTestCommand(int32_t command);  // 45..48
+void ExitTestCommand();
+void ResetDefaultsCommand();
+void InvertCommand();
+void MonitorGpsCommand();
+void MeterSetupCommand();
+void ExitCommand();
+
+// Command buttons by slot in hButtons (control id - 420): shown (its own visible flag, so
+// the answer holds while the main window itself is hidden), shown or hidden, enabled.
+bool ButtonShown(int32_t slot);
+void ShowButton(int32_t slot, bool shown);
+void EnableButton(int32_t slot, bool enabled);
+void SetMenuItem(UINT id, bool enabled);
+
+// Monitor runs while "Pause" is shown; a data file is open while "Close File" is shown.
+bool MonitorRunning();
+bool DataFileShownOpen();

@@ -1,0 +1,147 @@
+#include "vlox/ui/acquisition_seams_win.h"
+
+void ReleaseSubsystems()
+{
+}
+
+void ResetAcquisitionState()
+{
+}
+
+// No board library yet: the board never opens, so Monitor ends before it changes anything.
+int32_t OpenAcquisitionBoard()
+{
+    return 0;
+}
+
+void StartAcquisition(int32_t)
+{
+}
+
+void RestartAcquisition()
+{
+}
+
+void RestartAcquisitionIfOpen()
+{
+}
+
+void StopAcquisition()
+{
+}
+
+void SelectActiveRepetition(int32_t)
+{
+}
+
+void StandardGatesNullingStep()
+{
+}
+
+void UserGatesNullingStep()
+{
+}
+
+void DrawInternalTest(int32_t, int32_t)
+{
+}
+
+void SaveRestoreUserSettings(int32_t)
+{
+}
+
+void SetTestPlotScale()
+{
+}
+
+void SetupInternalTest()
+{
+}
+
+int32_t ProfileDrawn = 0;
+int32_t MapGpsPlotOn = 1;
+int32_t MapCrossBoxSaved = 0;
+int32_t SimStationStep = 0;
+int32_t SimTrackRestart = 0;
+
+void ClearDisplayArea(int32_t)
+{
+}
+
+void ClearProgressBar()
+{
+}
+
+void DrawCurveAxes(HDC)
+{
+}
+
+void ScaleProfileAxis()
+{
+}
+
+void DrawLiveProfileFrame()
+{
+}
+
+void PlotGpsPosition(HWND, int32_t, int32_t, POINT* crossPosition)
+{
+    if (crossPosition != nullptr)
+        *crossPosition = POINT{0, 0};
+}
+
+int32_t GpsTrackPointCount()
+{
+    return 0;
+}
+
+void DrawStationMarker(HWND, POINT)
+{
+}
+
+void KeepStationInView()
+{
+}
+
+void RedrawStationMap(HWND)
+{
+}
+
+void SaveRestoreMapBackground(HWND, int32_t)
+{
+}
+
+void FreeGpsTrack()
+{
+}
+
+void ResetLiveGpsMap()
+{
+}
+
+void DrawNumbersHeader(HDC, int32_t, int32_t, int32_t)
+{
+}
+
+int32_t ParameterPopupMenu(int32_t, int32_t)
+{
+    return 0;
+}
+
+int32_t TestPanelPopupMenu(int32_t, int32_t)
+{
+    return 0;
+}
+
+void ApplyPopupChoice(int32_t)
+{
+}
+
+INT_PTR SelectiveNullingDialog(HWND)
+{
+    return 0;
+}
+
+int32_t DynamicBuildVariant = 0;
+
+InstrumentCommandLinkSet InstrumentCommandLinks;

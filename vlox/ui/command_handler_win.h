@@ -1,0 +1,37 @@
+// The main window's command handler: WM_COMMAND, the keys and the mouse messages of the
+// main window come here, are resolved into at most one `MainCommand` and run its case. On
+// the way it routes the review controls' selections, sets the cursor over the parameter
+// panel, opens the panel's popups and moves the keyboard highlight over the buttons.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "vlox/ui/main_layout.h"
+
+// 1 when the last button-up showed a popup menu or panel dialog: the next command message
+// is its choice.
+extern int32_t PopupChoicePending;
+// Slot in hButtons of the button the keyboard made the default push button.
+extern int32_t HighlightedButton;
+// 2 while the GPS monitor window holds the keys, 0 otherwise.
+extern int32_t GpsMonitorState;
+// Buttons hidden by the GPS monitor (1: shown again when the monitor closes), and how many
+// slots to walk.
+extern int32_t ButtonVisible[ButtonSlots];
+extern int32_t ButtonCount;
+
+LRESULT CALLBACK OnCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Runs the case of a command 0..66; any other value runs nothing.
+void RunMainCommand(int32_t command);
+
+// Message boxes of the commands: MessageBoxW unless a test puts its recorder here. A box
+// without an owner is made task-modal, so that it holds every window of the program.
+using CommandMessageBoxFunction = int(WINAPI*)(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
+extern CommandMessageBoxFunction CommandMessageBox;
+int ShowCommandMessage(HWND owner, const char* text, const char* caption, UINT type);
+
+// Ends the process (Exit, the configuration reset); ExitProcess unless a test replaces it.
+extern void (*EndProgramProcess)(uint32_t exitCode);

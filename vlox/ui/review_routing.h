@@ -1,0 +1,91 @@
+// The command handler's routing of the review controls' selection changes, and the station
+// and line steps of the review screen: which reader, list and plot operations run, in which
+// order, with which indices. The operations come through ReviewOps, so that the order is
+// tested natively against a recorder; the main window gives the real controls and plots.
+#pragma once
+
+#include <cstdint>
+
+// Control ids of the review controls.
+constexpr int32_t ReviewViewComboId = 81;
+constexpr int32_t ReviewLineComboId = 82;
+constexpr int32_t ReviewStationComboId = 83;
+constexpr int32_t ReviewRecordComboId = 84;
+constexpr int32_t ReviewProcessingComboId = 85;
+constexpr int32_t ReviewRecordListId = 86;
+constexpr int32_t ReviewRepetitionComboId = 87;
+
+// CBN_SELCHANGE and LBN_SELCHANGE.
+constexpr uint32_t SelectionChangeCode = 1;
+
+class ReviewOps {
+public:
+    virtual ~ReviewOps() = default;
+
+    // The review controls.
+    virtual int32_t Selection(int32_t controlId) = 0;   // the combo box's selected item, -1 none
+    virtual int32_t ItemCount(int32_t controlId) = 0;   // items in the combo box
+    virtual void SetSelection(int32_t controlId, int32_t index) = 0;
+    virtual void EnableRepetitionCombo(bool enable) = 0;
+    virtual bool RecordListSelected(int32_t item) = 0;  // the record list box shows it selected
+    virtual void DeselectRecordListItem(int32_t item) = 0;
+    virtual void ShowRecordList(int32_t show) = 0;
+    virtual void CopyRecordsToListBox() = 0;
+    virtual void Message(const char* text, const char* caption) = 0;
+
+    // The reader's lists and the selection operations.
+    virtual void FillProcessingList() = 0;
+    virtual void FillRepetitionList() = 0;
+    virtual void ReadLineStations(int32_t lineIndex) = 0;
+    virtual void FillStationList() = 0;
+    virtual void ReadStationRecords(int32_t stationIndex) = 0;
+    virtual void FillRecordList() = 0;
+    // 1 when the file (level 1), line (2) or station (3) holds something; else review has
+    // been left and 0 ends the command.
+    virtual int32_t CheckReviewContents(int32_t level) = 0;
+    virtual int32_t CountStationRepetitions() = 0;
+    virtual void SelectReviewRepetition(int32_t entry) = 0;
+    virtual void SelectReviewUserGateSet(int32_t entry) = 0;
+    virtual void SelectReviewStation(int32_t station, int32_t repetition) = 0;
+
+    // Values of the lists.
+    virtual double LineNumber(int32_t line) = 0;
+    virtual int32_t LineDirection(int32_t line) = 0;
+    virtual double StationValue(int32_t station) = 0;
+    virtual int32_t RecordNumber(int32_t record) = 0;
+    virtual int32_t RecordTag(int32_t record) = 0;      // -1 excluded, 0 included, 1 also selected
+    virtual void SetRecordTag(int32_t record, int32_t tag) = 0;
+    virtual double ProfileStation(int32_t station) = 0;
+    virtual int32_t ProfileRecordNumber(int32_t record) = 0;
+    virtual int32_t ProfileRecordTag(int32_t record) = 0;
+
+    // Reading a record for display: read, (decay view) gate times, loop area, conversion into
+    // the display unit; the profile variant reads the record of the profile list and copies
+    // its values into the profile row of the station.
+    virtual void ShowDecayRecord(int32_t record) = 0;
+    virtual void ShowProfileRecord(int32_t record, int32_t station) = 0;
+
+    // Plots and fields.
+    virtual void DrawReviewNumbers(bool profileTags) = 0;
+    virtual void ClearDisplayArea(int32_t area) = 0;
+    virtual void DrawReviewDecay() = 0;
+    virtual void DrawProfilePlot() = 0;
+    virtual void SaveProfileCursorColumn(int32_t station) = 0;
+    virtual void RestoreProfileCursorColumn(int32_t station) = 0;
+    virtual void DrawProfileCursor(int32_t station) = 0;
+    virtual void DrawFileStateField() = 0;
+    virtual void DrawLineDirectionField() = 0;
+    virtual void DrawParameterPanel() = 0;
+    virtual void InvalidateMap() = 0;
+    virtual void UpdateMainWindow() = 0;
+};
+
+// Step 1 of the command handler while reviewing (ReviewMode not -1): the selection changes
+// of the review controls. Returns false when a contents check left review, which ends the
+// whole message. A selection outside its list is ignored.
+bool RouteReviewNotification(uint32_t message, uint32_t wParam, ReviewOps& ops);
+
+// Previous (next false) and Next Station, Previous and Next Line on the review screen.
+// Return false when a contents check left review.
+bool StepReviewStation(bool next, ReviewOps& ops);
+bool StepReviewLine(bool next, ReviewOps& ops);

@@ -1,0 +1,36 @@
+// Program-wide state of the review screen that the command handler reads and keeps: the
+// view (live, decay or profile review) and the selection in the review lists. The lists
+// themselves (offsets, numbers, tags) belong to the review reader, which fills the counts.
+#pragma once
+
+#include <cstdint>
+
+// -1 live display, 0 review showing decays, 1 review showing profiles.
+extern int32_t ReviewMode;
+// The item chosen in the review-view combo box (0 "Decay", 1 "Profiles").
+extern int32_t ReviewViewChoice;
+
+// Selected entries of the review lists.
+extern int32_t ReviewLineIndex;
+extern int32_t ReviewStationIndex;
+extern int32_t ReviewRecordIndex;
+extern int32_t ReviewRepetitionIndex;
+// Entries of the lists: lines of the file, stations of the line, readings of the station;
+// stations of the profile plot; readings of the station for the chosen repetition; the
+// standard-repetition entries and the user-gate sets of the repetition list.
+extern int32_t ReviewLineCount;
+extern int32_t ReviewStationCount;
+extern int32_t ReviewRecordCount;
+extern int32_t ReviewListedStationCount;
+extern int32_t ProfileRecordCount;
+extern int32_t ReviewStandardEntryCount;
+extern int32_t ReviewUserGateEntryCount;
+// Processing of the decay view (0 "Single", 1 "Selected", 2 "Average", 3 "Avg.+All") and of
+// the profile view.
+extern int32_t ProcessingChoice;
+extern int32_t ProfileProcessingChoice;
+// The shown line, direction, station and record of the reviewed reading.
+extern double ReviewLineNumber;
+extern int32_t ReviewLineDirection;
+extern double ReviewStationNumber;
+extern int32_t ReviewRecordNumber;

@@ -1,0 +1,157 @@
+#include "vlox/ui/status_strip_win.h"
+
+#include <windows.h>
+
+#include "vlox/common/gdi_guard_win.h"
+#include "vlox/display/drawing_objects_win.h"
+#include "vlox/settings/null_tables.h"
+#include "vlox/settings/settings.h"
+#include "vlox/ui/acquisition_seams_win.h"
+#include "vlox/ui/acquisition_state.h"
+#include "vlox/ui/main_window_win.h"
+#include "vlox/ui/review_state.h"
+
+NullingBoxLayout NullingBox;
+
+namespace {
+
+HBRUSH Brush(HBRUSH made, int stock)
+{
+    return made != nullptr ? made : static_cast<HBRUSH>(GetStockObject(stock));
+}
+
+HBRUSH PanelBrush()
+{
+    return DrawingObjects.PanelBrush != nullptr ? DrawingObjects.PanelBrush : GetSysColorBrush(COLOR_BTNFACE);
+}
+
+NullingBoxInput BoxInput()
+{
+    NullingBoxInput in;
+    in.LowerBoxRight = MainScreenLayout.LowerBoxRight;
+    in.ButtonWidth = ButtonWidth;
+    in.ButtonColumnX = ButtonColumnX;
+    in.ButtonRowY = ButtonRowY;
+    in.WorkAreaHeight = WorkAreaHeight;
+    in.CurvePaneRect = MainScreenLayout.CurvePaneRect;
+    return in;
+}
+
+void FillField(HDC dc, const FieldRect& f, HBRUSH brush)
+{
+    const RECT r{f.left, f.top, f.right, f.bottom};
+    FillRect(dc, &r, brush);
+}
+
+}  // namespace
+
+void SetBusyIndicator(int32_t on)
+{
+    if (hWndMain == nullptr)
+        return;
+    WindowDc dc(hWndMain);
+    if (dc)
+        FillField(dc.get(), MainScreenLayout.BarLabelRect,
+                  on != 0 ? Brush(DrawingObjects.RedBrush, BLACK_BRUSH) : PanelBrush());
+}
+
+void DrawNullingProgress(int32_t kind, int32_t erase)
+{
+    if (hWndMain == nullptr)
+        return;
+    WindowDc window(hWndMain);
+    if (!window)
+        return;
+    HDC dc = window.get();
+    if (erase != 0) {
+        NullingBox = NullingBoxFrame(BoxInput());
+        FillField(dc, NullingBox.Frame, PanelBrush());
+        return;
+    }
+    NullingBox = ComputeNullingBox(BoxInput(), kind, NullRateSelected, Settings.RepRateIndex);
+    const NullingBoxLayout& b = NullingBox;
+
+    SelectGuard brush(dc, PanelBrush());
+    RoundRect(dc, b.Frame.left, b.Frame.top, b.Frame.right, b.Frame.bottom, 10, 10);
+    SetBkMode(dc, TRANSPARENT);
+    SelectGuard font(dc, hFontNormal);
+    const WideString title = NarrowToWide(NullingProgressTitle(NullingEstimateSeconds));
+    TextOutW(dc, b.TitleX, b.TitleY, title.c_str(), static_cast<int>(title.size()));
+
+    const bool sixtyHz = Settings.PowerLineFrequency != 0;
+    for (int32_t i = 0; i < b.ColumnCount; ++i) {
+        {
+            SelectGuard white(dc, Brush(DrawingObjects.WhiteBrush, WHITE_BRUSH));
+            Rectangle(dc, b.ColumnX[i], b.BarBottom, b.ColumnX[i] + b.ColumnWidth, b.BarTop);
+        }
+        const WideChar* label = MainsRateLabel(Settings.PowerLineFrequency, b.ColumnRate[i]);
+        const int length = static_cast<int>(wcslen(label));
+        SIZE size{};
+        GetTextExtentPoint32W(dc, label, length, &size);
+        TextOutW(dc, NullingLabelX(b, i, size.cx, sixtyHz), b.BarBottom + 2, label, length);
+    }
+}
+
+void DrawNullingProgressBar(int32_t column, double fraction)
+{
+    if (hWndMain == nullptr || column < 0 || column >= NullingBox.ColumnCount)
+        return;
+    WindowDc window(hWndMain);
+    if (!window)
+        return;
+    HDC dc = window.get();
+    const NullingBoxLayout& b = NullingBox;
+    SelectGuard brush(dc, Brush(DrawingObjects.GreenBrush, GRAY_BRUSH));
+    Rectangle(dc, b.ColumnX[column], b.BarBottom, b.ColumnX[column] + b.ColumnWidth, NullingBarFillTop(b, fraction));
+}
+
+void PreserveMapBackground(int32_t phase)
+{
+    if (phase == 0) {
+        MapGpsPlotOn = 0;
+        SaveRestoreMapBackground(hWndMap, 0);
+    } else if (phase == 1) {
+        if (hWndMap != nullptr) {
+            InvalidateRect(hWndMap, nullptr, TRUE);
+            UpdateWindow(hWndMap);
+        }
+        SaveRestoreMapBackground(hWndMap, 1);
+        MapGpsPlotOn = 1;
+    }
+}
+
+void ShowRecordList(int32_t show)
+{
+    if (show == 1) {
+        if (hWndMap != nullptr)
+            ShowWindow(hWndMap, SW_HIDE);
+        if (hListRecords != nullptr)
+            ShowWindow(hListRecords, SW_SHOW);
+    } else if (show == 0) {
+        if (hListRecords != nullptr) {
+            SendMessageW(hListRecords, LB_RESETCONTENT, 0, 0);
+            ShowWindow(hListRecords, SW_HIDE);
+        }
+        if (hWndMap != nullptr)
+            ShowWindow(hWndMap, SW_SHOW);
+    }
+}
+
+void CopyRecordsToListBox(int32_t)
+{
+    if (hListRecords == nullptr || hComboRecord == nullptr)
+        return;
+    SendMessageW(hListRecords, LB_RESETCONTENT, 0, 0);
+    const LRESULT items = SendMessageW(hComboRecord, CB_GETCOUNT, 0, 0);
+    for (int32_t i = 0; i < ReviewRecordCount && i < items; ++i) {
+        // An item text is at most 127 characters; a longer one is not copied.
+        const LRESULT length = SendMessageW(hComboRecord, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
+        wchar_t text[128] = {};
+        if (length >= 0 && length < 128)
+            SendMessageW(hComboRecord, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+        SendMessageW(hListRecords, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+    }
+    const LRESULT selected = SendMessageW(hComboRecord, CB_GETCURSEL, 0, 0);
+    if (selected >= 0)
+        SendMessageW(hListRecords, LB_SETSEL, TRUE, selected);
+}
