@@ -1,35 +1,5 @@
 #include "vlox/ui/acquisition_seams_win.h"
 
-void ReleaseSubsystems()
-{
-}
-
-void ResetAcquisitionState()
-{
-}
-
-// No board library yet: the board never opens, so Monitor ends before it changes anything.
-int32_t OpenAcquisitionBoard()
-{
-    return 0;
-}
-
-void StartAcquisition(int32_t)
-{
-}
-
-void RestartAcquisition()
-{
-}
-
-void RestartAcquisitionIfOpen()
-{
-}
-
-void StopAcquisition()
-{
-}
-
 void SelectActiveRepetition(int32_t)
 {
 }

@@ -14,20 +14,13 @@
 #include <cstdint>
 #include <string>
 
-// ---------------------------------------------------------------------------------------
-// Board control.
+#include "vlox/measure/board_control_win.h"
+#include "vlox/measure/sync_gates.h"
 
-void ReleaseSubsystems();
-void ResetAcquisitionState();
-// 1 when the board opened and was set up, 0 when it did not (after its own message).
-int32_t OpenAcquisitionBoard();
-void StartAcquisition(int32_t mode);
-// Stop, release, reopen, set up and start, also when the board was closed.
-void RestartAcquisition();
-// The same only when the board is open.
-void RestartAcquisitionIfOpen();
-// Stop and release the board (nothing when closed).
-void StopAcquisition();
+// ---------------------------------------------------------------------------------------
+// Board control: the measurement engine's operations (OpenAcquisitionBoard,
+// StartAcquisition, RestartAcquisition, RestartAcquisitionIfOpen, StopAcquisition,
+// ReleaseSubsystems) and the reset of the cycle state before a start.
 
 // ---------------------------------------------------------------------------------------
 // Repetition switching, nulling steps and the internal test.

@@ -1,0 +1,215 @@
+// Board control on the simulated board through qzdaapi32 as V-LOX links it: open, set-up,
+// the gain code in the digital-output log, running with buffer hand-off, stop, restart and
+// release with nothing left open on the board.
+#include "vlox/measure/board_control_win.h"
+
+#include "standins/personality/qzsimbrd_control_win.h"
+#include "standins/personality/sim_registration_win.h"
+#include "vlox/measure/acquisition_counts.h"
+#include "vlox/measure/sync_gates.h"
+#include "vlox/settings/settings.h"
+#include "vlox/ui/acquisition_state.h"
+#include "vlox/ui/main_window_win.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+SimBoardControl& Control()
+{
+    static SimBoardControl control;
+    return control;
+}
+
+std::vector<std::wstring> Boxes;
+
+int WINAPI RecordBox(HWND, LPCWSTR text, LPCWSTR caption, UINT)
+{
+    Boxes.push_back(std::wstring(text) + L" | " + caption);
+    return IDOK;
+}
+
+int BuffersSeen = 0;
+int SamplesSeen = 0;
+
+// The cycle's hand-off on every buffer-done message.
+LRESULT CALLBACK CurveProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == QZMSG_BUFFER_DONE) {
+        if (TakeDoneBuffer() == 1) {
+            if (GetBufferInfo() == 1) {
+                ++BuffersSeen;
+                SamplesSeen = BufferSampleCount;
+            }
+            RequeueBuffer();
+        }
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void Pump(DWORD ms)
+{
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < ms) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&msg);
+        Sleep(5);
+    }
+}
+
+SimDriverCounts Counts()
+{
+    SimDriverCounts counts{};
+    EXPECT_TRUE(Control().GetCounts(&counts, sizeof counts));
+    return counts;
+}
+
+class SimBoardControlTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        ASSERT_TRUE(RegisterSimBoardInterface());
+        ASSERT_TRUE(RegisterSimBoardDeviceMap());
+        ASSERT_TRUE(Control().Load());
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = CurveProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"BoardTestCurveWnd";
+        RegisterClassW(&wc);
+        BoardNotifyWindow = CreateWindowExW(0, L"BoardTestCurveWnd", L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                            nullptr, wc.hInstance, nullptr);
+        ASSERT_NE(BoardNotifyWindow, nullptr);
+        BoardMessageBox = RecordBox;
+    }
+
+    void SetUp() override
+    {
+        SimSettings settings;
+        settings.SpeedUp = 1.0;
+        ASSERT_TRUE(Control().SetSettings(&settings));
+        Control().ClearOutputLog();
+        Boxes.clear();
+        BuffersSeen = 0;
+        RepetitionRate = 30.0;
+        TotalTurnOffDelay = 0.0;
+        OutputLineBase = 0;
+        Settings.SelectedComponent = 0;
+        Settings.GainZ = 4;
+        violationsBefore = Counts().board.protocolViolations;
+    }
+
+    void TearDown() override
+    {
+        StopAcquisition();
+        const SimDriverCounts counts = Counts();
+        EXPECT_EQ(counts.board.protocolViolations, violationsBefore);
+        for (uint32_t i = violationsBefore; i < counts.board.protocolViolations; ++i) {
+            char text[200] = {};
+            Control().Violation(i, text, sizeof text);
+            ADD_FAILURE() << "the board refused: " << text;
+        }
+    }
+
+    // Nothing of the board is left open: no handle, no waiting request, no running unit.
+    void ExpectClosed()
+    {
+        EXPECT_EQ(BoardDevice, nullptr);
+        EXPECT_EQ(BoardAnalogInput, nullptr);
+        EXPECT_EQ(CurrentBuffer, nullptr);
+        const SimDriverCounts counts = Counts();
+        EXPECT_EQ(counts.board.openHandles, 0u);
+        EXPECT_EQ(counts.board.pendingReads, 0u);
+        EXPECT_EQ(counts.board.runningUnits, 0u);
+    }
+
+    // The Monitor command's board part.
+    int32_t Monitor()
+    {
+        ReleaseSubsystems();
+        ResetAcquisitionState();
+        if (OpenAcquisitionBoard() == 0)
+            return 0;
+        return StartAcquisition(0);
+    }
+
+    uint32_t violationsBefore = 0;
+};
+
+std::vector<uint32_t> OutputValues()
+{
+    SimOutputWrite log[32];
+    const uint32_t n = Control().OutputLog(log, 32);
+    std::vector<uint32_t> values;
+    for (uint32_t i = 0; i < n && i < 32; ++i)
+        values.push_back(log[i].value);
+    return values;
+}
+
+TEST_F(SimBoardControlTest, StopAndReleaseWithNothingOpenDoNothing)
+{
+    EXPECT_EQ(StopAcquisition(), 1);
+    EXPECT_EQ(ReleaseSubsystems(), 1);
+    RestartAcquisitionIfOpen();
+    EXPECT_EQ(BoardDevice, nullptr);
+    EXPECT_TRUE(Boxes.empty());
+}
+
+TEST_F(SimBoardControlTest, MonitorRunsStopsRestartsAndReleases)
+{
+    const int32_t started = Monitor();
+    for (const std::wstring& b : Boxes)
+        ADD_FAILURE() << "message: " << std::string(b.begin(), b.end());
+    ASSERT_EQ(started, 1);
+    EXPECT_EQ(SampleRate, 480000);
+    EXPECT_EQ(SyncSkip, 800);
+    // Gain 4 steps through 3 with the settling pause between.
+    SimOutputWrite log[8];
+    ASSERT_EQ(Control().OutputLog(log, 8), 2u);
+    EXPECT_EQ(log[0].value, 3u);
+    EXPECT_EQ(log[1].value, 4u);
+    EXPECT_GE(log[1].timeMs - log[0].timeMs, 45.0);
+    EXPECT_EQ(GainCodeSent, 4);
+
+    Pump(2500);
+    EXPECT_GE(BuffersSeen, 1);
+    EXPECT_EQ(SamplesSeen, 480000);
+
+    // A restart with another gain and rate, then a stop and a fresh Monitor.
+    Control().ClearOutputLog();
+    Settings.GainZ = 2;
+    RestartAcquisitionIfOpen();
+    EXPECT_NE(BoardDevice, nullptr);
+    EXPECT_EQ(OutputValues(), (std::vector<uint32_t>{2}));
+    Pump(1500);
+    EXPECT_EQ(StopAcquisition(), 1);
+    ExpectClosed();
+    Pump(200);  // buffer-done messages queued before the stop find no board
+    EXPECT_EQ(Monitor(), 1);
+    EXPECT_EQ(ReleaseSubsystems(), 1);
+    ExpectClosed();
+    EXPECT_TRUE(Boxes.empty());
+}
+
+// A failing step of the set-up leaves the board closed and a later Monitor opens it again.
+TEST_F(SimBoardControlTest, FailedStartLeavesTheBoardOpenable)
+{
+    RepetitionRate = 0.0;  // refused before it reaches the counters
+    EXPECT_EQ(Monitor(), 0);
+    ASSERT_EQ(Boxes.size(), 1u);
+    EXPECT_NE(Boxes[0].find(L" | Error"), std::wstring::npos);
+    ExpectClosed();
+    Boxes.clear();
+    RepetitionRate = 30.0;
+    EXPECT_EQ(Monitor(), 1);
+    EXPECT_TRUE(Boxes.empty());
+    EXPECT_EQ(StopAcquisition(), 1);
+    ExpectClosed();
+}
+
+}  // namespace
