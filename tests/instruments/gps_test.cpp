@@ -1,6 +1,7 @@
 // The GPS link's logic over plain data: field roles, angles, the GGA handler's texts and fix,
 // the survey origin and the jump rule, the GSA text, and what the reader does with each line.
 #include "vlox/instruments/gps.h"
+#include "vlox/measure/measure_cycle.h"
 #include "vlox/instruments/nmea.h"
 #include "vlox/instruments/utm.h"
 

@@ -1,6 +1,7 @@
 // Line assembly and sentence parsing on any byte stream: every finished line goes through the
 // check, the reader's plan, both handlers and bounded field copies.
 #include "vlox/instruments/gps.h"
+#include "vlox/measure/measure_cycle.h"
 #include "vlox/instruments/nmea.h"
 
 #include <cstddef>

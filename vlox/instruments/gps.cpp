@@ -1,6 +1,7 @@
 #include "vlox/instruments/gps.h"
 
 #include "vlox/instruments/nmea.h"
+#include "vlox/measure/measure_cycle.h"
 #include "vlox/instruments/utm.h"
 #include "vlox/settings/settings.h"
 

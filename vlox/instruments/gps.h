@@ -11,8 +11,6 @@
 #include <mutex>
 #include <string>
 
-// Sentences received while a reading is averaged (MeasureState 1) count as its positions.
-constexpr int32_t MeasureStateAveraging = 1;
 // Without a good sentence for this long the GPS fields of the main window are blanked.
 constexpr uint32_t GpsSilenceMs = 3000;
 // Without a line for this long the GPS monitor lists "NO DATA".
@@ -81,7 +79,7 @@ GpsFixStep ApplyGpsFix(GpsFixValues& fix, double easting, double northing);
 struct GgaContext {
     int32_t GpsNmeaData = 0;
     int32_t GpsCoordinateDisplay = 0;  // 0 geodetic, 1 UTM m, 2 UTM ft, 3 UTM US ft
-    bool Averaging = false;            // MeasureState is MeasureStateAveraging
+    bool Averaging = false;            // MeasureState is MeasureStateAveraging: positions count
 };
 
 // What the handler draws. Satellites, quality, latitude and longitude are always drawn (an
@@ -144,7 +142,7 @@ enum class GpsSentenceKind {
 
 struct GpsSentenceContext {
     int32_t SurveyMode = 0;        // 1 automatic trigger
-    int32_t MeasureState = 0;
+    int32_t MeasureState = 0;      // 1 (MeasureStateAveraging) while a reading is averaged
     int32_t InternalTestMode = 0;
     int32_t GpsNmeaData = 0;
     int32_t GpsCopyHold = 0;

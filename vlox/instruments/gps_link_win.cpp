@@ -6,6 +6,7 @@
 #include "vlox/display/drawing_objects_win.h"
 #include "vlox/instruments/meter.h"
 #include "vlox/instruments/nmea.h"
+#include "vlox/measure/measure_cycle.h"
 #include "vlox/settings/settings.h"
 #include "vlox/ui/main_state.h"
 #include "vlox/ui/main_window_win.h"

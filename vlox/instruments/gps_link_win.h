@@ -7,6 +7,10 @@
 // only then close the thread handle and the port. Callers that still close GpsPort and set it
 // invalid themselves end the readers too (each leaves its loop when GpsPort no longer holds
 // the port it started on), but CloseGpsPort is the safe way.
+//
+// The usual sequences: a new port or new line settings: OpenGpsPort (it closes the old port
+// and its readers first), then StartGpsReader or StartGpsMonitorReader. The GPS monitor
+// window's paint takes each new line with TakeGpsMonitorLine (gps.h).
 #pragma once
 
 #include "vlox/instruments/gps.h"

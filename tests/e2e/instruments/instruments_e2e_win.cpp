@@ -13,6 +13,7 @@
 #include "vlox/datafile/datafile_win.h"
 #include "vlox/datafile/store_inputs.h"
 #include "vlox/instruments/nmea.h"
+#include "vlox/measure/measure_cycle.h"
 #include "vlox/settings/config_file.h"
 #include "vlox/settings/settings.h"
 #include "vlox/settings/settings_file_win.h"
