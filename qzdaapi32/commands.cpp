@@ -318,8 +318,12 @@ QZSTATUS FlushInProcess(const Command& c)
     if (Get16(c.ss.configuration, CfgWrapMode) != WrapStopWhenDone)
         return QZERR_WRAP_MODE_MISMATCH;
     HBUF buffer = reinterpret_cast<HBUF>(c.p.word0);
-    if (c.env.setValidSamples == nullptr || c.env.setValidSamples(buffer, 0) != 0)
+    if (c.env.setValidSamples == nullptr)
         return QZERR_NO_ERROR;
+    // A buffer the buffer-memory library refuses is not flushed; its code says why.
+    const uint32_t marked = c.env.setValidSamples(buffer, 0);
+    if (marked != 0)
+        return marked;
     c.ss.flushBuffer = buffer;
     c.ss.flushSamples = static_cast<uint32_t>(c.p.word1);
     if (c.env.sendNoWait != nullptr)

@@ -1,7 +1,7 @@
-// The data-copy thread of a streaming subsystem, as the rest of the library calls it. The
-// thread itself (overlapped reads of the buffers, the driver-message requests, the
-// notifications) is not here yet: a subsystem gets no thread, its commands go straight to the
-// driver, and the mailbox answers 125.
+// The data-copy thread of a streaming subsystem (CBrDataCopyThread): it owns the overlapped
+// traffic with the driver (three wait-for-message requests, at most eight reads), runs the
+// completion routines in its alertable wait and runs the buffer flow (copy_flow.h) there.
+// Callers reach it through the command mailbox.
 #pragma once
 
 #include "qzdaapi32/frame_win.h"
@@ -18,3 +18,11 @@ uint32_t CopyThreadInProcess(const SubsystemCore& subsystem);
 bool HasCopyThread(const SubsystemRecord* subsystem);
 uint32_t CopyThreadSendAndWait(SubsystemRecord* subsystem, uint32_t request);
 uint32_t CopyThreadSend(SubsystemRecord* subsystem, uint32_t request);
+
+// Tells the client (message, has-value flag, value) as the copy thread does: a posted window
+// message or a call of its procedure, with the subsystem handle first.
+void NotifyClient(const SubsystemCore& subsystem, uint32_t message, bool hasValue, uint32_t value);
+
+// Copy threads whose memory was left behind because the driver might still write into it
+// (tests).
+uint32_t AbandonedCopyThreads();

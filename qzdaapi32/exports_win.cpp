@@ -839,17 +839,7 @@ QZSTATUS QZDA_CALL qzDaFlushFromBufferInprocess(SubsystemHandle s, HBUF buffer, 
 
 // ---- frequency measurement, simultaneous start ----
 
-QZSTATUS QZDA_CALL qzDaMeasureFrequency(SubsystemHandle s, QzWindowHandle window, double seconds)
-{
-    if (!IsOpenSubsystem(s))
-        return QZERR_INVALID_SUBSYSTEM_HANDLE;
-    if (window == nullptr)
-        return QZERR_NO_WINDOW_HANDLE_SPECIFIED_FOR_FREQUENCY_MEASUREMENT;
-    if (!(seconds >= 0.001 && seconds <= 4294967.0))
-        return QZERR_INVALID_COUNT_DURATION_FOR_FREQUENCY_MEASUREMENT;
-    // The measurement counts events of a running counter: it needs the driver.
-    return QZERR_NOT_SUPPORTED;
-}
+// qzDaMeasureFrequency: frequency_win.cpp.
 
 QZSTATUS QZDA_CALL qzDaGetSSList(SimultaneousStartListHandle* list)
 {

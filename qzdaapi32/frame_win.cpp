@@ -1,6 +1,8 @@
 #include "qzdaapi32/frame_win.h"
 
+#include "qzdaapi32/copy_thread_win.h"
 #include "qzdaapi32/driver_win.h"
+#include "qzdaapi32/frequency_win.h"
 #include "qzdaapi32/requests.h"
 #include "qzdaapi32/retired.h"
 #include "standins/qzmem32/qzmem32.h"
@@ -107,6 +109,7 @@ void DropDeviceReference(DeviceRecord* device)
 
 void DestroySubsystem(SubsystemRecord* subsystem)
 {
+    KillFrequencyTimer(subsystem);
     DestroyCopyThread(subsystem);
     FreeQueue(subsystem->core.readyQueue);
     FreeQueue(subsystem->core.doneQueue);

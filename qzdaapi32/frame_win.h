@@ -62,9 +62,10 @@ struct SubsystemRecord {
     HANDLE driver; // the subsystem's own overlapped open of its device path
     DeviceRecord* device;
     SubsystemCore core;        // capabilities, type, element, configuration, queues, notification
-    volatile uint32_t mailbox; // request word for the copy thread
+    volatile uint32_t mailbox; // the last request sent to the copy thread (its queue holds them all)
     CRITICAL_SECTION lock;
     CBrDataCopyThread* copyThread;
+    volatile LONG frequencyTimer; // the one-shot timer of a frequency measurement, 0 when none
     uint32_t references;
 };
 

@@ -7,6 +7,7 @@
 // handles.
 #include "qzdaapi32/frame_win.h"
 
+#include "qzdaapi32/copy_thread_win.h"
 #include "qzdaapi32/discovery_win.h"
 #include "qzdaapi32/driver_request.h"
 #include "qzdaapi32/qzdaapi32.h"
@@ -490,6 +491,88 @@ int32_t CountVisited(const char* boardName, const char* driverName, BoardSource&
     return 1;
 }
 
+namespace {
+
+// A driver that takes reads and waits and never gives them back, not even when cancelled;
+// every other request it answers at once with status 0.
+std::atomic<uint32_t> StuckReads{0};
+
+HANDLE WINAPI StuckOpen(LPCSTR, DWORD, DWORD, DWORD, DWORD) { return INVALID_HANDLE_VALUE; }
+BOOL WINAPI StuckClose(HANDLE) { return TRUE; }
+BOOL WINAPI StuckIoControl(HANDLE, DWORD code, LPVOID in, DWORD inBytes, LPVOID, DWORD, LPDWORD returned,
+                           LPOVERLAPPED overlapped)
+{
+    if (code == QZIOCTL_WAITMESSAGE) {
+        overlapped->Internal = STATUS_PENDING;
+        SetLastError(ERROR_IO_PENDING);
+        return FALSE;
+    }
+    RequestPut32(static_cast<uint8_t*>(in), inBytes, ReqStatus, 0);
+    if (returned != nullptr)
+        *returned = inBytes;
+    if (overlapped != nullptr) {
+        overlapped->Internal = 0;
+        overlapped->InternalHigh = inBytes;
+        if (overlapped->hEvent != nullptr)
+            SetEvent(overlapped->hEvent);
+    }
+    return TRUE;
+}
+BOOL WINAPI StuckRead(HANDLE, LPVOID, DWORD, LPOVERLAPPED overlapped, LPOVERLAPPED_COMPLETION_ROUTINE)
+{
+    overlapped->Internal = STATUS_PENDING;
+    ++StuckReads;
+    return TRUE;
+}
+BOOL WINAPI StuckCancel(HANDLE) { return TRUE; }
+BOOL WINAPI StuckResult(HANDLE, LPOVERLAPPED overlapped, LPDWORD bytes, BOOL)
+{
+    if (overlapped->Internal == STATUS_PENDING) {
+        SetLastError(ERROR_IO_INCOMPLETE);
+        return FALSE;
+    }
+    if (bytes != nullptr)
+        *bytes = static_cast<DWORD>(overlapped->InternalHigh);
+    return TRUE;
+}
+const DriverPort kStuckPort = {sizeof(DriverPort), StuckOpen,  StuckClose, StuckIoControl,
+                               StuckRead,          StuckCancel, StuckResult};
+
+} // namespace
+
+// Pins the mend: when the driver keeps a buffer past the end of the copy thread, the release
+// still ends in bounded time, and the memory the driver may write into (the buffer, the
+// thread's records) is left behind rather than freed.
+TEST_F(Frame, ADriverThatNeverGivesBuffersBackLeavesThemAllocated)
+{
+    DeviceHandle device = OpenTestDevice();
+    {
+        DeviceUse use(device);
+        use->port = &kStuckPort;
+    }
+    SubsystemHandle ad = OpenSubsystem(device, SubsystemTypeAD);
+    ASSERT_NE(ad, nullptr);
+    ASSERT_TRUE(HasCopyThread(ad));
+    ASSERT_EQ(qzDaSetDataFlow(ad, DataFlowContinuous), 0u);
+    ASSERT_EQ(qzDaConfig(ad), 0u);
+    HBUF buffer = nullptr;
+    ASSERT_EQ(MemAllocBuffer(0, 0, 64, 2, &buffer), 0u);
+    ASSERT_EQ(qzDaPutBuffer(ad, buffer), 0u);
+    ASSERT_EQ(qzDaStart(ad), 0u);
+    EXPECT_EQ(StuckReads.load(), 1u);
+    uint32_t inProcess = 0;
+    ASSERT_EQ(qzDaGetQueueSize(ad, QueueInProcess, &inProcess), 0u);
+    EXPECT_EQ(inProcess, 1u);
+    const uint32_t abandoned = AbandonedCopyThreads();
+    const DWORD start = GetTickCount();
+    ASSERT_EQ(qzDaReleaseDASS(ad), 0u);
+    EXPECT_LT(GetTickCount() - start, 4000u);
+    EXPECT_EQ(AbandonedCopyThreads(), abandoned + 1);
+    // The buffer was not freed under the driver.
+    EXPECT_EQ(MemFreeBuffer(buffer), 0u);
+    EXPECT_EQ(qzDaTerminate(device), 0u);
+}
+
 class FrameOnBoard : public Frame {
 protected:
     static void SetUpTestSuite()
@@ -609,7 +692,9 @@ TEST_F(FrameOnBoard, SynchronousRequestsWaitForTheirAnswer)
     HANDLE thread = CreateThread(nullptr, 0, WaitForMessage, &w, 0, nullptr);
     ASSERT_NE(thread, nullptr);
     EXPECT_EQ(WaitForSingleObject(thread, 100), static_cast<DWORD>(WAIT_TIMEOUT));
-    ASSERT_TRUE(Control().InjectFault(SimFaultMessage, SubsystemTypeCT, 1, DriverMessageCounterEvent, 4321));
+    // The subsystem's copy thread has its three waits in first: the fourth message is ours.
+    for (int i = 0; i < 4; ++i)
+        ASSERT_TRUE(Control().InjectFault(SimFaultMessage, SubsystemTypeCT, 1, DriverMessageCounterEvent, 4321));
     ASSERT_EQ(WaitForSingleObject(thread, 5000), static_cast<DWORD>(WAIT_OBJECT_0));
     CloseHandle(thread);
     EXPECT_FALSE(w.failed);
