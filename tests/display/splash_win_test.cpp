@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/common/win_test_util.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -16,20 +18,6 @@
 #include "vlox/ui/startup_stubs_win.h"
 
 namespace {
-
-HINSTANCE Instance()
-{
-    return GetModuleHandleW(nullptr);
-}
-
-void Pump()
-{
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
 
 bool Visible(HWND w)
 {

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "tests/common/export_check_win.h"
+
 #include <atomic>
 #include <cmath>
 #include <cstring>
@@ -16,13 +18,6 @@
 
 namespace {
 
-struct ExportRow {
-    int ordinal;
-    const char* name;
-    int bytes;
-    const void* imported;
-};
-
 // Taking each export's address makes this program import all 126 from the by-ordinal import
 // library with the stdcall sizes of the public header: a size that differs from the table
 // fails the link.
@@ -32,16 +27,6 @@ const ExportRow kExports[] = {
 #include "qzdaapi32_exports.inc"
 #undef EXPORT_ROW
 };
-
-const void* ThunkTarget(const void* thunk)
-{
-    const uint8_t* code = static_cast<const uint8_t*>(thunk);
-    if (code[0] != 0xFF || code[1] != 0x25)
-        return thunk;
-    const void* const* slot;
-    std::memcpy(&slot, code + 2, sizeof slot);
-    return *slot;
-}
 
 // A record that looks like the library's (its first word points to itself) but was never
 // handed out: refused like any foreign handle.
@@ -68,19 +53,9 @@ int32_t __stdcall CountBoards(const char*, const char*, intptr_t userData)
 
 TEST(Qzdaapi32Dll, AllExportsByNameEqualByOrdinalAndTheImports)
 {
-    HMODULE dll = GetModuleHandleA("qzdaapi32.dll");
-    ASSERT_NE(dll, nullptr);
     EXPECT_EQ(std::size(kExports), 126u);
-    std::set<int> ordinals;
-    for (const ExportRow& row : kExports) {
-        FARPROC byName = GetProcAddress(dll, row.name);
-        FARPROC byOrdinal = GetProcAddress(dll, MAKEINTRESOURCEA(row.ordinal));
-        ASSERT_NE(byName, nullptr) << row.name;
-        EXPECT_EQ(byName, byOrdinal) << row.name;
-        EXPECT_EQ(ThunkTarget(row.imported), reinterpret_cast<const void*>(byOrdinal)) << row.name;
-        ordinals.insert(row.ordinal);
-    }
-    EXPECT_EQ(ordinals.size(), 126u);
+    ExpectExportsMatch("qzdaapi32.dll", kExports, std::size(kExports));
+    HMODULE dll = GetModuleHandleA("qzdaapi32.dll");
     // No decorated names are exported.
     EXPECT_EQ(GetProcAddress(dll, "qzDaInitialize@8"), nullptr);
     EXPECT_EQ(GetProcAddress(dll, "_qzDaInitialize@8"), nullptr);

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "tests/common/export_check_win.h"
+
 #include <atomic>
 #include <cstring>
 #include <set>
@@ -13,13 +15,6 @@
 
 namespace {
 
-struct ExportRow {
-    int ordinal;
-    const char* name;
-    int bytes;
-    const void* imported; // the function as this program imports it
-};
-
 const ExportRow kExports[] = {
 #define EXPORT_ROW(ordinal, name, bytes)                                                           \
     {ordinal, #name, bytes, reinterpret_cast<const void*>(&name)},
@@ -27,31 +22,12 @@ const ExportRow kExports[] = {
 #undef EXPORT_ROW
 };
 
-// The address an import thunk (jmp [__imp_name]) jumps to.
-const void* ThunkTarget(const void* thunk)
-{
-    const uint8_t* code = static_cast<const uint8_t*>(thunk);
-    if (code[0] != 0xFF || code[1] != 0x25)
-        return thunk;
-    const void* const* slot;
-    std::memcpy(&slot, code + 2, sizeof slot);
-    return *slot;
-}
-
 } // namespace
 
 TEST(Qzmem32Dll, EveryExportByNameEqualsByOrdinalAndTheImport)
 {
-    HMODULE dll = GetModuleHandleA("qzmem32.dll");
-    ASSERT_NE(dll, nullptr);
     EXPECT_EQ(std::size(kExports), 17u);
-    for (const ExportRow& row : kExports) {
-        FARPROC byName = GetProcAddress(dll, row.name);
-        FARPROC byOrdinal = GetProcAddress(dll, MAKEINTRESOURCEA(row.ordinal));
-        ASSERT_NE(byName, nullptr) << row.name;
-        EXPECT_EQ(byName, byOrdinal) << row.name;
-        EXPECT_EQ(ThunkTarget(row.imported), reinterpret_cast<const void*>(byOrdinal)) << row.name;
-    }
+    ExpectExportsMatch("qzmem32.dll", kExports, std::size(kExports));
 }
 
 TEST(Qzmem32Dll, BuffersListsAndMisuseThroughTheDll)

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/common/win_test_util.h"
+
 #include <atomic>
 #include <string>
 #include <thread>
@@ -27,20 +29,6 @@
 #include "vlox/ui/status_strip_win.h"
 
 namespace {
-
-HINSTANCE Instance()
-{
-    return GetModuleHandleW(nullptr);
-}
-
-void Pump()
-{
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
 
 struct Box {
     HWND owner;

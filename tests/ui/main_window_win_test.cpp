@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/common/win_test_util.h"
+
 #include <set>
 #include <string>
 
@@ -17,20 +19,6 @@
 #include "vlox/ui/startup_stubs_win.h"
 
 namespace {
-
-HINSTANCE Instance()
-{
-    return GetModuleHandleW(nullptr);
-}
-
-void Pump()
-{
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
 
 std::wstring ClassOf(HWND w)
 {
