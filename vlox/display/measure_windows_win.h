@@ -1,7 +1,8 @@
 // The curve, numbers and progress-bar windows (classes CurveWnd, NumbersWnd, BarWnd), which
-// share one window procedure. For now the procedure only paints what the class background
-// gives (white or light grey); the plots, the numbers and the buffer-done cycle come with the
-// display and measurement work, which replaces the placeholders below.
+// share one window procedure; the curve window also receives the board library's buffer-done
+// message, so the measurement cycle runs inside it. Here also the back buffers of the curve
+// window, the clearing of the display areas, the progress bar, the decay-curve plot and the
+// numbers column; their arithmetic is portable (curve_plot.h, numbers_layout.h).
 #pragma once
 
 #include <windows.h>
@@ -13,7 +14,30 @@ LRESULT CALLBACK MeasureWndProc(HWND window, UINT message, WPARAM wParam, LPARAM
 // 1 once the plot buffer holds the frame of the current scale.
 extern int32_t CurveBackgroundSaved;
 
-// Placeholder: the decay-plot scale of the curve window (margins, axes, decades).
+// The plot geometry from the curve pane and the scale settings.
 void ComputeCurveScale();
-// Placeholder: the off-screen copies of the curve window.
+// The off-screen copies of the curve window (plot buffer and column buffer), made once.
 void CreateBackBuffers();
+struct CurveBackBufferSet {
+    HDC PlotDc = nullptr;
+    HBITMAP PlotBitmap = nullptr;
+    HDC ColumnDc = nullptr;
+    HBITMAP ColumnBitmap = nullptr;
+};
+extern CurveBackBufferSet CurveBackBuffers;
+
+// 0 the curve area, 1 the map area, 2 both numbers areas; other values nothing.
+void ClearDisplayArea(int32_t area);
+void ClearProgressBar();
+// fraction 0..1 of the bar's height, from the bottom; the bar only grows.
+void DrawProgressBar(double fraction);
+// Frame, grids, labels and captions of the decay plot.
+void DrawCurveAxes(HDC dc);
+// `DisplayValues` for `GateCount` gates with the pen of curve entry penIndex (100-102).
+void DrawDecayCurve(HWND window, int32_t penIndex, int32_t drawFrame);
+// Copies the saved empty frame over the curve window.
+void RestoreCurveFrame(HWND window);
+// The numbers window's layout, heading and gate numbers.
+void DrawNumbersHeader(HDC dc, int32_t gateCount, int32_t component, int32_t componentCount);
+// Row 0 with `EarlyWindowValue`, then the values in their rows.
+void DrawNumbersColumn(HWND window, int32_t gateCount, const double* values);

@@ -34,15 +34,7 @@ int32_t MapCrossBoxSaved = 0;
 int32_t SimStationStep = 0;
 int32_t SimTrackRestart = 0;
 
-void ClearDisplayArea(int32_t)
-{
-}
-
-void ClearProgressBar()
-{
-}
-
-void DrawCurveAxes(HDC)
+void ScrollProfile()
 {
 }
 
@@ -86,10 +78,6 @@ void FreeGpsTrack()
 }
 
 void ResetLiveGpsMap()
-{
-}
-
-void DrawNumbersHeader(HDC, int32_t, int32_t, int32_t)
 {
 }
 

@@ -16,6 +16,8 @@
 
 #include "vlox/measure/board_control_win.h"
 #include "vlox/measure/sync_gates.h"
+// The display areas, the progress bar, the curve axes and the numbers header.
+#include "vlox/display/measure_windows_win.h"
 
 // ---------------------------------------------------------------------------------------
 // Board control: the measurement engine's operations (OpenAcquisitionBoard,
@@ -46,9 +48,8 @@ extern int32_t MapCrossBoxSaved;
 extern int32_t SimStationStep;
 extern int32_t SimTrackRestart;
 
-void ClearDisplayArea(int32_t area);
-void ClearProgressBar();
-void DrawCurveAxes(HDC dc);
+// The live profile strip moves on by one station (profile view in automatic mode).
+void ScrollProfile();
 void ScaleProfileAxis();
 void DrawLiveProfileFrame();
 // Plots the latest fix on the map; gives the cross position just plotted.
@@ -65,8 +66,6 @@ void FreeGpsTrack();
 // The live GPS map starts empty (Close Data File with the GPS map): the reader paused, the
 // map cleared with its grid, the track arrays made anew, the reader resumed.
 void ResetLiveGpsMap();
-// The headings of the numbers window for a gate count and components.
-void DrawNumbersHeader(HDC dc, int32_t gateCount, int32_t component, int32_t componentCount);
 
 // ---------------------------------------------------------------------------------------
 // Popup parameter menus of the status panel (the dialogs' work builds them).

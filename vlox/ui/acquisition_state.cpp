@@ -1,22 +1,5 @@
 #include "vlox/ui/acquisition_state.h"
 
-int32_t MeasureState = 0;
-int32_t MeasurementRunning = 0;
-int32_t InternalTestMode = 0;
-int32_t LiveDisplayMode = 0;
-
-double StackSums[StackSumCount] = {};
-int32_t StackCount = 0;
-int32_t RecordIndex = 0;
-int32_t HalfCycleFlags[2] = {};
-int32_t RepetitionPhase = 0;
-uint32_t AveragingStartTick = 0;
-uint32_t AveragingEndTick = 0;
-uint32_t SecondTick = 0;
-uint32_t LastAutoTriggerTick = 0;
-uint32_t ReadingEndTick = 0;
-double MonitorSums[MaxGateCount] = {};
-int32_t MonitorPassCount = 0;
 int32_t OutputLineBase = 0;
 int32_t InvertOn = 0;
 double PolaritySign = 1.0;

@@ -1,7 +1,5 @@
-// Program-wide state of the measurement cycle, the internal test and the nulling run that the
-// acquisition commands prepare. The measurement engine owns these values and their meaning;
-// until it is built they live here under their own names, and the engine's work takes them
-// over and removes this file's definitions.
+// Program-wide state of the internal test and the nulling run that the acquisition commands
+// prepare. The measurement cycle's own state is declared in vlox/measure/measure_cycle.h.
 #pragma once
 
 #include <cstdint>
@@ -9,29 +7,11 @@
 #include "vlox/settings/settings.h"
 #include "vlox/ui/command_rules.h"
 
-// -1 nulling, 0 monitoring, 1 averaging a reading, 2 the two-frequency reading.
-extern int32_t MeasureState;
-// 1 while a measurement series (reading, test) runs.
-extern int32_t MeasurementRunning;
-// 0, or the test command 45..48 that runs.
-extern int32_t InternalTestMode;
-// 0 stopped, 1 live decay curve, 2 live profile.
-extern int32_t LiveDisplayMode;
+#include "vlox/measure/measure_cycle.h"
 
-constexpr int32_t StackSumCount = 101;
-extern double StackSums[StackSumCount];
-extern int32_t StackCount;
-extern int32_t RecordIndex;
-extern int32_t HalfCycleFlags[2];
-extern int32_t RepetitionPhase;
-// GetTickCount milliseconds.
-extern uint32_t AveragingStartTick;
-extern uint32_t AveragingEndTick;
-extern uint32_t SecondTick;
-extern uint32_t LastAutoTriggerTick;
-extern uint32_t ReadingEndTick;
-extern double MonitorSums[MaxGateCount];
-extern int32_t MonitorPassCount;
+// The cycle's half-cycle flags live in the synchronisation state.
+inline int32_t (&HalfCycleFlags)[2] = SyncCycle.HalfCycleFlags;
+
 // The Invert switch (0 at every start, not a saved setting) and the sign it gives the live
 // values.
 extern int32_t InvertOn;

@@ -1,0 +1,193 @@
+// One reading on the simulated board at the default settings (30 Hz, 30 gates, 15 s): the
+// live decay curve moves while monitoring, Measure averages for the averaging time and ends
+// with the reading-complete screen, the numbers column shows values, and Store Reading writes
+// the gate values into the data file. Screenshots of the curve and numbers windows during
+// and after the reading are kept beside the test (e2e_measure_*.png) for a look by eye.
+#include "tests/e2e/harness/e2e_harness_win.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+const wchar_t RunFolder[] = L"C:\\vloxmeasure";
+const int SplashId = 605, CurveId = 600, NumbersId = 650, BarId = 620;
+const int CreateFileButton = 429, CloseFileButton = 430, MonitorButton = 431, MeasureButton = 433,
+          StopButton = 434, StoreButton = 435;
+
+std::wstring TodaysFirstDataFile()
+{
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    wchar_t name[MAX_PATH];
+    swprintf(name, MAX_PATH, L"C:\\Vlox_Data\\%04u%02u%02u_000.VLX", t.wYear, t.wMonth, t.wDay);
+    return name;
+}
+
+// Pixels of the image that are not white, light grey or the grid greys.
+int32_t InkPixels(const e2e::RgbImage& image)
+{
+    int32_t n = 0;
+    for (size_t i = 0; i + 2 < image.rgb.size(); i += 3) {
+        const int r = image.rgb[i], g = image.rgb[i + 1], b = image.rgb[i + 2];
+        const bool grey = r == g && g == b && r >= 192;
+        n += grey ? 0 : 1;
+    }
+    return n;
+}
+
+int32_t DifferentPixels(const e2e::RgbImage& a, const e2e::RgbImage& b)
+{
+    if (a.rgb.size() != b.rgb.size())
+        return -1;
+    int32_t n = 0;
+    for (size_t i = 0; i < a.rgb.size(); i += 3)
+        n += a.rgb[i] != b.rgb[i] || a.rgb[i + 1] != b.rgb[i + 1] || a.rgb[i + 2] != b.rgb[i + 2] ? 1 : 0;
+    return n;
+}
+
+class VloxMeasure : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        vlox = new e2e::Program;
+        if (!e2e::MakeEmptyFolder(RunFolder)) {
+            startError = "cannot empty the run folder";
+            return;
+        }
+        std::wstring error;
+        if (!vlox->Start(e2e::InBinFolder(L"V-LOX.exe"), RunFolder, &error)) {
+            startError = e2e::ToUtf8(error);
+            return;
+        }
+        mainWindow = vlox->WaitWindow(L"VLOX", nullptr, 30000);
+        if (mainWindow == nullptr) {
+            startError = "no shown window of class VLOX within 30 s";
+            return;
+        }
+        if (!e2e::WaitUntil([] { return !e2e::IsShown(e2e::Control(mainWindow, SplashId)); }, 20000))
+            startError = "the splash is still shown after 20 s";
+        vlox->WaitIdle(5000);
+    }
+
+    static void TearDownTestSuite()
+    {
+        delete vlox;
+        vlox = nullptr;
+    }
+
+    void SetUp() override { ASSERT_TRUE(startError.empty()) << startError; }
+
+    static bool Capture(int id, e2e::RgbImage* image)
+    {
+        return e2e::CaptureWindow(e2e::Control(mainWindow, id), image);
+    }
+
+    static e2e::Program* vlox;
+    static HWND mainWindow;
+    static std::string startError;
+};
+
+e2e::Program* VloxMeasure::vlox = nullptr;
+HWND VloxMeasure::mainWindow = nullptr;
+std::string VloxMeasure::startError;
+
+}  // namespace
+
+TEST_F(VloxMeasure, DataFileForTheReading)
+{
+    ASSERT_TRUE(e2e::ClickButton(e2e::Control(mainWindow, CreateFileButton)));
+    HWND dialog = vlox->WaitMessageBox(L"Create Data File", 15000);
+    ASSERT_NE(dialog, nullptr) << "no save dialog";
+    ASSERT_TRUE(e2e::PressButton(dialog, IDOK));
+    ASSERT_TRUE(e2e::WaitUntil([] { return e2e::FileExists(TodaysFirstDataFile()); }, 10000));
+    ASSERT_TRUE(e2e::WaitUntil([] { return e2e::IsShown(e2e::Control(mainWindow, CloseFileButton)); }, 10000));
+}
+
+TEST_F(VloxMeasure, MonitorDrawsTheLiveCurveOverAndOver)
+{
+    ASSERT_TRUE(e2e::ClickButton(e2e::Control(mainWindow, MonitorButton)));
+    e2e::RgbImage first, later;
+    // The first curve comes with the first buffers.
+    ASSERT_TRUE(e2e::WaitUntil(
+        [&] { return Capture(CurveId, &first) && InkPixels(first) > 200; }, 15000))
+        << "no curve while monitoring";
+    bool changed = false;
+    e2e::WaitUntil(
+        [&] {
+            Sleep(200);
+            changed = Capture(CurveId, &later) && DifferentPixels(first, later) > 0;
+            return changed;
+        },
+        10000);
+    EXPECT_TRUE(changed) << "the monitor curve is not redrawn";
+    e2e::RgbImage numbers;
+    ASSERT_TRUE(Capture(NumbersId, &numbers));
+    EXPECT_GT(InkPixels(numbers), 300) << "the numbers window shows no values";
+    EXPECT_TRUE(vlox->OpenMessageBoxes().empty());
+}
+
+TEST_F(VloxMeasure, ReadingAveragesForItsTimeAndEnds)
+{
+    HWND measure = e2e::Control(mainWindow, MeasureButton);
+    ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::IsEnabled(measure); }, 5000));
+    const DWORD start = GetTickCount();
+    ASSERT_TRUE(e2e::ClickButton(measure));
+    ASSERT_TRUE(e2e::WaitUntil([] { return e2e::IsShown(e2e::Control(mainWindow, StopButton)); }, 5000));
+
+    // Half-way: the running average and the progress bar.
+    Sleep(7000);
+    e2e::RgbImage curve, numbers, bar;
+    ASSERT_TRUE(Capture(CurveId, &curve));
+    ASSERT_TRUE(Capture(NumbersId, &numbers));
+    ASSERT_TRUE(Capture(BarId, &bar));
+    e2e::WriteFileBytes(e2e::InBinFolder(L"e2e_measure_curve_during.png"), e2e::EncodePng(curve));
+    e2e::WriteFileBytes(e2e::InBinFolder(L"e2e_measure_numbers_during.png"), e2e::EncodePng(numbers));
+    EXPECT_GT(InkPixels(bar), 0) << "no progress bar";
+    EXPECT_GT(InkPixels(curve), 200);
+
+    // 15 s at 30 Hz: the reading-complete screen.
+    ASSERT_TRUE(e2e::WaitUntil([] { return e2e::IsShown(e2e::Control(mainWindow, StoreButton)); }, 30000))
+        << "the reading did not end";
+    const DWORD elapsed = GetTickCount() - start;
+    EXPECT_GE(elapsed, 14000u);
+    EXPECT_LE(elapsed, 25000u);
+    EXPECT_FALSE(e2e::IsShown(e2e::Control(mainWindow, StopButton)));
+    Sleep(300);
+    ASSERT_TRUE(Capture(CurveId, &curve));
+    ASSERT_TRUE(Capture(NumbersId, &numbers));
+    e2e::WriteFileBytes(e2e::InBinFolder(L"e2e_measure_curve_final.png"), e2e::EncodePng(curve));
+    e2e::WriteFileBytes(e2e::InBinFolder(L"e2e_measure_numbers_final.png"), e2e::EncodePng(numbers));
+    EXPECT_GT(InkPixels(curve), 200);
+    EXPECT_GT(InkPixels(numbers), 300);
+    EXPECT_TRUE(vlox->OpenMessageBoxes().empty());
+}
+
+TEST_F(VloxMeasure, StoreReadingWritesTheGateValues)
+{
+    const std::wstring file = TodaysFirstDataFile();
+    ASSERT_TRUE(e2e::ClickButton(e2e::Control(mainWindow, StoreButton)));
+    ASSERT_TRUE(e2e::WaitUntil([] { return !e2e::IsShown(e2e::Control(mainWindow, StopButton)); }, 5000));
+    Sleep(1000);
+    ASSERT_TRUE(vlox->WaitIdle(5000));
+    EXPECT_TRUE(vlox->OpenMessageBoxes().empty());
+    // The program holds the data file open; it is read once the program has ended.
+    ASSERT_TRUE(e2e::PostCommand(mainWindow, 40005));
+    DWORD code = 1;
+    ASSERT_TRUE(vlox->WaitExit(20000, &code));
+    EXPECT_EQ(code, 0u);
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(e2e::ReadFileBytes(file, &bytes));
+    const std::string text(bytes.begin(), bytes.end());
+    // Records of 60 bytes; the gate values tagged "V".
+    int32_t valueRecords = 0;
+    for (size_t at = 0; at + 60 <= text.size(); at += 60)
+        valueRecords += text[at] == 'V' ? 1 : 0;
+    EXPECT_GT(valueRecords, 0) << text;
+    // No box at any time besides the save dialog of the data file.
+    for (const e2e::MessageBoxInfo& box : vlox->MessageBoxesSeen())
+        EXPECT_EQ(e2e::ToUtf8(box.caption), "Create Data File") << e2e::ToUtf8(box.text);
+}

@@ -1,0 +1,279 @@
+#include "vlox/measure/measure_cycle.h"
+
+#include "vlox/measure/acquisition_counts.h"
+#include "vlox/measure/pruning.h"
+#include "vlox/measure/ticks.h"
+#include "vlox/settings/rate_tables.h"
+
+int32_t MeasureState = MeasureStateMonitor;
+int32_t MeasurementRunning = 0;
+int32_t InternalTestMode = 0;
+int32_t LiveDisplayMode = 0;
+
+double StackSums[StackSumCount] = {};
+int32_t StackCount = 0;
+int32_t NullingStackCount = 0;
+double GateAverages[StackSumCount] = {};
+int32_t RecordIndex = 0;
+int32_t RepetitionPhase = 0;
+uint32_t AveragingStartTick = 0;
+uint32_t AveragingEndTick = 0;
+uint32_t SecondTick = 0;
+uint32_t LastAutoTriggerTick = 0;
+uint32_t ReadingEndTick = 0;
+double MonitorSums[MaxGateCount] = {};
+int32_t MonitorPassCount = 0;
+ReadingRecordResult ReadingResultsA[MaxRecordsPerReading + 1];
+ReadingRecordResult ReadingResultsB[MaxRecordsPerReading + 1];
+double DisplayValues[StackSumCount] = {};
+double EarlyWindowValue = 0.0;
+
+namespace {
+
+// The live gate count as the arrays can hold it.
+int32_t LiveGateCount()
+{
+    if (GateCount < 0)
+        return 0;
+    return GateCount > MaxGateCount ? MaxGateCount : GateCount;
+}
+
+int32_t RecordsPerReading()
+{
+    if (NumberOfRecords < 1)
+        return 1;
+    return NumberOfRecords > MaxRecordsPerReading ? MaxRecordsPerReading : NumberOfRecords;
+}
+
+void FillRecord(ReadingRecordResult& record, uint32_t now, CycleServices& services)
+{
+    record.Tick = now;
+    record.Time = services.LocalNow();
+    services.ConvertGateValues(GateAverages);
+    const int32_t n = LiveGateCount();
+    for (int32_t g = 0; g < StackSumCount; ++g)
+        record.GateRow[g] = g < n ? GateAverages[g] : 0.0;
+    record.EarlyWindowValue = EarlyWindowValue;
+}
+
+void ShowReadingCompleteScreen(uint32_t now, int32_t storeEnabled, CycleServices& services)
+{
+    ReadingEndTick = now;
+    LiveDisplayMode = 0;
+    services.ShowReadingComplete(storeEnabled);
+}
+
+void StartNewReading(uint32_t now, CycleServices& services)
+{
+    ReadingCounter = 0;
+    MeasurementRunning = 1;
+    RecordIndex = 0;
+    StartRecordTimer(now);
+    services.ClearProgressBar();
+    if (MapLayoutMode == 2)
+        services.RedrawStationMapArea();
+}
+
+// The end of a record in the averaging state, with at least one period stacked.
+void EndRecord(uint32_t now, CycleServices& services)
+{
+    const int32_t records = RecordsPerReading();
+    if (RecordIndex < records)
+        ++RecordIndex;
+    AverageStack(StackCount);
+    FillRecord(ReadingResultsA[RecordIndex], now, services);
+
+    if (RecordIndex >= records && Settings.SurveyMode == 0) {
+        ShowReadingCompleteScreen(now, 1, services);
+    } else if (RecordIndex >= records) {
+        if (TicksSince(now, LastAutoTriggerTick) >= static_cast<uint32_t>(AutoTriggerIntervalMs > 0 ? AutoTriggerIntervalMs : 0)) {
+            services.SetBusyIndicator(1);
+            // A reading that was not stored must not move the receiver on.
+            if (services.StoreReading() != 0) {
+                CurrentStation += Settings.StationIncrement;
+                services.StationAdvanced();
+            }
+            LastAutoTriggerTick = now;
+        }
+        StartNewReading(now, services);
+    } else {
+        StartRecordTimer(now);
+        services.ClearProgressBar();
+    }
+
+    if (Settings.GraphView == 0 || Settings.SurveyMode == 0) {
+        services.RedrawNumbersHeader();
+        services.DrawNumbersColumn();
+        if (records == 1)
+            services.RestoreCurveFrame();
+        services.DrawDecayCurve(FinalDecayPen);
+    } else {
+        services.ScrollProfile();
+    }
+}
+
+int32_t HandleMonitor(const SyncCycleState& cycle, CycleServices& services)
+{
+    if (LiveDisplayMode <= 0 || cycle.CycleReady != 1)
+        return CycleContinue;
+    const int32_t n = LiveGateCount();
+    for (int32_t g = 0; g < n; ++g)
+        MonitorSums[g] += cycle.CycleGates[g];
+    ++MonitorPassCount;
+    const int32_t passPeriods = MonitorPassPeriods > 0 ? MonitorPassPeriods : 1;
+    if (MonitorPassCount < passPeriods)
+        return CycleContinue;
+    for (int32_t g = 0; g < n; ++g)
+        MonitorSums[g] /= MonitorPassCount;
+    MonitorPassCount = 0;
+    services.ConvertGateValues(MonitorSums);
+    services.DrawNumbersColumn();
+    if (LiveDisplayMode == 1)
+        services.DrawDecayCurve(MonitoringDecayPen);
+    for (int32_t g = 0; g < MaxGateCount; ++g)
+        MonitorSums[g] = 0.0;
+    return CycleContinue;
+}
+
+int32_t HandleAveraging(const SyncCycleState& cycle, CycleServices& services)
+{
+    StackPeriod(cycle, StackCount, services);
+    const uint32_t now = services.Now();
+    if (TickReached(now, AveragingEndTick)) {
+        // A record is made of whole periods: when the time is over before one has been
+        // stacked (a short averaging time, or the time ran out on a negative half-cycle),
+        // the reading stays in this state and ends with the next complete period instead of
+        // dropping into monitoring with the measurement still shown as running.
+        if (StackCount == 0)
+            return CycleContinue;
+        MeasureState = MeasureStateMonitor;
+        EndRecord(now, services);
+        return CycleContinue;
+    }
+    if (TicksSince(now, SecondTick) > 1000 && NumberOfRecords == 1) {
+        SecondTick += 1000;
+        if (StackCount > 0) {
+            AverageStack(StackCount);
+            if (LiveDisplayMode > 0 && Settings.GraphView == 0) {
+                services.ConvertGateValues(GateAverages);
+                services.RedrawNumbersHeader();
+                services.DrawNumbersColumn();
+                services.DrawDecayCurve(IntermediateDecayPen);
+            }
+        }
+    }
+    return CycleContinue;
+}
+
+}  // namespace
+
+double ProgressFraction(uint32_t now, uint32_t startTick, int32_t averagingMs)
+{
+    if (!(averagingMs > 0))
+        return 0.0;
+    return static_cast<double>(TicksSince(now, startTick)) / averagingMs;
+}
+
+void StackPeriod(const SyncCycleState& cycle, int32_t& stackCount, CycleServices& services)
+{
+    if (cycle.CycleReady != 1)
+        return;
+    const int32_t n = LiveGateCount();
+    if (Settings.ProcessingMethod == 1) {
+        for (int32_t g = 0; g < n; ++g)
+            Pruning.PruningInput[g + 1] = cycle.CycleGates[g];
+        PruningStack(Pruning, n, PruningDepth, PruningHistoryGate, stackCount);
+        for (int32_t k = 0; k < Pruning.DiagnosticCount && k < PruningDiagnosticSlots; ++k)
+            services.LogDiagnostic(Pruning.Diagnostics[k].Caption, Pruning.Diagnostics[k].Text);
+    } else {
+        for (int32_t g = 0; g < n; ++g)
+            StackSums[g] += cycle.CycleGates[g];
+    }
+    ++stackCount;
+}
+
+void AverageStack(int32_t stackCount)
+{
+    if (stackCount <= 0)
+        return;
+    const int32_t n = LiveGateCount();
+    if (Settings.ProcessingMethod == 1) {
+        for (int32_t g = 0; g < n; ++g)
+            GateAverages[g] = Pruning.PruningResults[g + 1][0];
+    } else {
+        for (int32_t g = 0; g < n; ++g)
+            GateAverages[g] = StackSums[g] / stackCount;
+    }
+}
+
+void StartRecordTimer(uint32_t now)
+{
+    StackCount = 0;
+    for (double& s : StackSums)
+        s = 0.0;
+    SecondTick = AveragingStartTick = now;
+    AveragingEndTick = now + static_cast<uint32_t>(AveragingTimeMs > 0 ? AveragingTimeMs : 0);
+    MeasureState = MeasureStateAveraging;
+    SyncCycle.HalfCycleFlags[0] = SyncCycle.HalfCycleFlags[1] = 0;
+}
+
+int32_t HandleHalfCycle(const SyncCycleState& cycle, CycleServices& services)
+{
+    if (cycle.CycleReady == 1)
+        EarlyWindowValue = cycle.EarlyWindowValue;
+    if (InternalTestMode >= 45 && InternalTestMode <= 48)
+        return MeasureState == MeasureStateAveraging ? services.InternalTestPeriod() : CycleContinue;
+    switch (MeasureState) {
+    case MeasureStateNulling:
+        return services.NullingPeriod();
+    case MeasureStateMonitor:
+        return HandleMonitor(cycle, services);
+    case MeasureStateAveraging:
+        return HandleAveraging(cycle, services);
+    case MeasureStateSequence:
+        return services.SequencePeriod();
+    default:
+        return CycleContinue;
+    }
+}
+
+int32_t RunMeasurementCycle(const SampleBuffer& buffer, const SyncCycleConfig& config,
+                            CycleServices& services)
+{
+    if (MeasureState == MeasureStateAveraging || MeasureState == MeasureStateSequence) {
+        const int32_t t = InternalTestMode != 0 ? 10000 : AveragingTimeMs;
+        services.DrawProgressBar(ProgressFraction(services.Now(), AveragingStartTick, t));
+        services.SetBusyIndicator(0);
+    }
+    // A failed buffer query leaves no samples: nothing is read, the buffer goes back.
+    if (buffer.Samples == nullptr || buffer.Count <= 0)
+        return CycleRequeue;
+    while (RunSyncStages(SyncCycle, config, buffer) == SyncHalfCycleDone) {
+        const int32_t step = HandleHalfCycle(SyncCycle, services);
+        if (step != CycleContinue)
+            return step;
+    }
+    return CycleRequeue;
+}
+
+SyncCycleConfig CurrentSyncConfig(double polaritySign)
+{
+    SyncCycleConfig c;
+    const int32_t rate = Settings.RepRateIndex >= 0 && Settings.RepRateIndex < RepRateCount ? Settings.RepRateIndex : 0;
+    c.Variant = ChooseSyncVariant(InternalTestMode, TotalTurnOffDelay);
+    c.SamplePeriodUs = SamplePeriodUs;
+    c.ScansPerPeriod = ScansPerPeriod;
+    c.SyncSkip = SyncSkip;
+    c.GateSampleOffset = GateSampleOffset;
+    c.TotalTurnOffDelay = TotalTurnOffDelay;
+    c.RepRateIndex = rate;
+    c.GateCount = LiveGateCount();
+    c.GateEdges = GateEdges[rate];
+    c.GateCentres = GateCentres[rate];
+    c.QuarterPeriodUs = ActiveQuarterPeriod[rate];
+    c.EarlyWindowEndUs = ActiveEarlyWindowEnd[rate];
+    c.GainCodeSent = GainCodeSent;
+    c.CoilType = Settings.CoilType;
+    c.PolaritySign = polaritySign;
+    return c;
+}

@@ -1,0 +1,132 @@
+// The buffer-done measurement cycle: after every half-cycle that the synchronisation search
+// and gating complete, the work that `MeasureState` asks for: the live monitor pass, stacking
+// periods into a reading, the end of a record and of a reading, the automatic store with the
+// station advance.
+//
+// The logic works on the program-wide state below; everything it draws, stores or reads from
+// the clock goes through `CycleServices`, which the Win32 handler fills with the real
+// operations and a test with a recorder.
+#pragma once
+
+#include "vlox/datafile/store.h"
+#include "vlox/measure/samples.h"
+#include "vlox/measure/sync_gates.h"
+#include "vlox/settings/settings.h"
+
+#include <cstdint>
+
+constexpr int32_t MeasureStateNulling = -1;
+constexpr int32_t MeasureStateMonitor = 0;
+constexpr int32_t MeasureStateAveraging = 1;
+constexpr int32_t MeasureStateSequence = 2;
+
+constexpr int32_t StackSumCount = 101;
+constexpr int32_t MaxRecordsPerReading = 6;
+constexpr int32_t PruningDepth = 41;
+constexpr int32_t PruningHistoryGate = 1;
+
+// Pens of `DrawDecayCurve`: the curve entries of the line settings.
+constexpr int32_t MonitoringDecayPen = 100;
+constexpr int32_t IntermediateDecayPen = 101;
+constexpr int32_t FinalDecayPen = 102;
+
+// -1 nulling, 0 monitoring, 1 averaging a reading, 2 the two-frequency reading.
+extern int32_t MeasureState;
+// 1 while a measurement series (reading, test) runs.
+extern int32_t MeasurementRunning;
+// 0, or the test command 45..48 that runs.
+extern int32_t InternalTestMode;
+// 0 stopped, 1 live decay curve, 2 live profile.
+extern int32_t LiveDisplayMode;
+
+extern double StackSums[StackSumCount];
+extern int32_t StackCount;
+extern int32_t NullingStackCount;
+// The finished average per gate, volts (corrected in place by the live conversion).
+extern double GateAverages[StackSumCount];
+extern int32_t RecordIndex;
+extern int32_t RepetitionPhase;
+// GetTickCount milliseconds; compared through their differences only (ticks.h).
+extern uint32_t AveragingStartTick;
+extern uint32_t AveragingEndTick;
+extern uint32_t SecondTick;
+extern uint32_t LastAutoTriggerTick;
+extern uint32_t ReadingEndTick;
+extern double MonitorSums[MaxGateCount];
+extern int32_t MonitorPassCount;
+// Records 1..NumberOfRecords of the reading (index 0 unused): the first or only rate, and
+// the second rate of a two-frequency reading.
+extern ReadingRecordResult ReadingResultsA[MaxRecordsPerReading + 1];
+extern ReadingRecordResult ReadingResultsB[MaxRecordsPerReading + 1];
+// Gate values of the last display in `DisplayUnit`, and the early-window value of the last
+// complete period (row 0 of the numbers window).
+extern double DisplayValues[StackSumCount];
+extern double EarlyWindowValue;
+
+// What the cycle asks of the rest of the program.
+class CycleServices {
+public:
+    virtual ~CycleServices() = default;
+    virtual uint32_t Now() = 0;
+    virtual LocalTime LocalNow() = 0;
+    virtual void DrawProgressBar(double fraction) = 0;
+    virtual void ClearProgressBar() = 0;
+    virtual void SetBusyIndicator(int32_t on) = 0;
+    // ConvertGateValues of a live row (`GateCount` values) into `DisplayValues`; the row is
+    // corrected in place (polarity, null row).
+    virtual void ConvertGateValues(double* row) = 0;
+    virtual void RedrawNumbersHeader() = 0;
+    // DrawNumbersColumn(hWndNumbers, GateCount, DisplayValues).
+    virtual void DrawNumbersColumn() = 0;
+    // Copies the empty plot frame from the back buffer onto the curve window.
+    virtual void RestoreCurveFrame() = 0;
+    virtual void DrawDecayCurve(int32_t pen) = 0;
+    virtual void ScrollProfile() = 0;
+    // The reading-complete screen: Stop hidden, Store Reading (enabled or not) and Cancel
+    // Reading shown, the menus of the reading-complete state.
+    virtual void ShowReadingComplete(int32_t storeEnabled) = 0;
+    // 1 when the reading was stored, 0 when nothing was stored.
+    virtual int32_t StoreReading() = 0;
+    // After the station advance: loop centre, station and record fields of the main window.
+    virtual void StationAdvanced() = 0;
+    // Station map layout, after an automatic store: map area cleared, station kept in view,
+    // map redrawn.
+    virtual void RedrawStationMapArea() = 0;
+    // A diagnostic of the stacking (caption, text); never a modal box inside the cycle.
+    virtual void LogDiagnostic(const char* caption, const char* text) = 0;
+
+    // Seams for the nulling steps, the two-frequency sequence and the internal test. Each
+    // answers a `CycleStep` value; the defaults do nothing and go on with the buffer.
+    virtual int32_t NullingPeriod() { return 0; }
+    virtual int32_t SequencePeriod() { return 0; }
+    virtual int32_t InternalTestPeriod() { return 0; }
+};
+
+// What the cycle does with the buffer after a half-cycle.
+constexpr int32_t CycleContinue = 0;     // go on with the next half-cycle in the buffer
+constexpr int32_t CycleRequeue = 1;      // hand the buffer back and answer
+constexpr int32_t CycleHoldBuffer = 2;   // answer without handing it back (board restarted)
+
+// Progress of the reading, elapsed / averaging time; 0 for a time that is not positive.
+double ProgressFraction(uint32_t now, uint32_t startTick, int32_t averagingMs);
+
+// Adds the complete period in `cycle` to the reading's stack (standard or pruning) and
+// counts it in stackCount. Nothing happens unless `CycleReady` is 1.
+void StackPeriod(const SyncCycleState& cycle, int32_t& stackCount, CycleServices& services);
+// `GateAverages` over stackCount periods; nothing for a count of 0.
+void AverageStack(int32_t stackCount);
+
+// Clears the stack and sets the ticks for a new record or reading starting now.
+void StartRecordTimer(uint32_t now);
+
+// The per-period handling after one completed half-cycle (CombineHalfCycles has run).
+int32_t HandleHalfCycle(const SyncCycleState& cycle, CycleServices& services);
+
+// One buffer: progress, the half-cycles found in it, each handled. Answers `CycleRequeue`
+// or `CycleHoldBuffer`.
+int32_t RunMeasurementCycle(const SampleBuffer& buffer, const SyncCycleConfig& config,
+                            CycleServices& services);
+
+// The synchronisation configuration from the program-wide values of the last board start
+// and the settings, with the sign of the Invert switch.
+SyncCycleConfig CurrentSyncConfig(double polaritySign);
