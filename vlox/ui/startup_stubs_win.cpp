@@ -8,12 +8,25 @@
 #include "vlox/display/splash_win.h"
 #include "vlox/ui/main_window_win.h"
 #include "vlox/datafile/datafile_win.h"
+#include "vlox/datafile/store_inputs.h"
+#include "vlox/measure/units.h"
 #include "vlox/ui/acquisition_seams_win.h"
 #include "vlox/ui/command_handler_win.h"
 
 namespace StandIn {
 double TxLoopArea = 0.0;
 }  // namespace StandIn
+
+// The loop's corners in metres when it was entered by GPS coordinates; the map draws them.
+double TxCornerEasting[TxCornerCount] = {};
+double TxCornerNorthing[TxCornerCount] = {};
+
+namespace {
+double LiveTxLoopArea()
+{
+    return StandIn::TxLoopArea;
+}
+}  // namespace
 
 void ClearNullTablesAtStart()
 {
@@ -37,6 +50,9 @@ void LoadSettingsAtStart()
 
 void ComputeTxLoopAreaAtStart()
 {
+    StandIn::TxLoopArea = LoopArea(LoopGeometryFromSettings(Settings), TxCornerEasting, TxCornerNorthing);
+    // The loop records of every stored reading carry the same area.
+    DataFileInputs.TxLoopArea = LiveTxLoopArea;
 }
 
 void BuildGateTablesAtStart()

@@ -19,6 +19,8 @@ extern double TxLoopArea;  // the live loop's area, square metres (measurement e
 void ClearNullTablesAtStart();          // every null table value and validity flag to 0
 void ComputeTotalTurnOffDelayAtStart();  // TotalTurnOffDelay from the values in memory
 void LoadSettingsAtStart();             // SettingsFile(0); a bad value sets ConfigInvalid
+extern double TxCornerEasting[4];   // the loop's corners in metres (GPS-entered loops)
+extern double TxCornerNorthing[4];
 void ComputeTxLoopAreaAtStart();        // TxLoopArea = LoopArea(live settings)
 void BuildGateTablesAtStart();
 void BuildReviewGateTimesAtStart();
