@@ -402,3 +402,72 @@ TEST_F(DataFileWin, SaveDialogInAnotherFolderMakesItTheDefault)
     EXPECT_EQ(Settings.DataDirectory, L"C:\\Vlox_Other\\");
     EXPECT_EQ(DataFileTitle, "chosen");
 }
+
+namespace {
+
+// Runs the messages posted to this thread, as the main loop would after the cycle returns.
+void PumpPostedMessages()
+{
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+} // namespace
+
+// Pins: the cycle's automatic store must not open a modal box (its message loop re-enters the
+// cycle); the same "File Error" box follows once the caller has returned, and only one while
+// it is pending however often the store fails.
+TEST_F(DataFileWin, StoreFromTheCycleReportsAfterItReturns)
+{
+    PumpPostedMessages();
+    StoreErrorsPending = 0;
+    EXPECT_EQ(StoreReading(StoreReportPosted), 0);
+    EXPECT_EQ(StoreReading(StoreReportPosted), 0);
+    EXPECT_TRUE(Messages.empty());
+    EXPECT_EQ(StoreErrorsPending, 1);
+    EXPECT_EQ(ReadingCounter, 0);
+    PumpPostedMessages();
+    ASSERT_EQ(Messages.size(), 1u);
+    EXPECT_EQ(Messages[0], L"File Error: " + NarrowToWide(std::string(NoDataFileText)));
+    EXPECT_EQ(StoreErrorsPending, 0);
+}
+
+TEST_F(DataFileWin, FailedWriteFromTheCycleIsCutBackAndReportedLater)
+{
+    const std::wstring path = L"C:\\Vlox_Data\\cyclefail.VLX";
+    DeleteFileW(path.c_str());
+    ASSERT_EQ(CreateDataFileAt(path.c_str()), 1);
+    ASSERT_EQ(StoreReading(), 1);
+    const int32_t counted = ReadingCounter;
+    // A file that cannot be written in its place: every write of the store fails.
+    const std::wstring readOnly = L"C:\\Vlox_Data\\cyclefail.ro";
+    HANDLE made = CreateFileW(readOnly.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(made, INVALID_HANDLE_VALUE);
+    HandleFile(made).Write(std::string(120, 'x'));
+    CloseHandle(made);
+    HANDLE writable = DataFile;
+    DataFile = CreateFileW(readOnly.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           0, nullptr);
+    ASSERT_NE(DataFile, INVALID_HANDLE_VALUE);
+    HandleFile(DataFile).Seek(120);
+    PumpPostedMessages();
+    StoreErrorsPending = 0;
+    Messages.clear();
+    EXPECT_EQ(StoreReading(StoreReportPosted), 0);
+    EXPECT_TRUE(Messages.empty());
+    EXPECT_EQ(ReadingCounter, counted);
+    CloseHandle(DataFile);
+    DataFile = writable;
+    EXPECT_EQ(ReadAll(readOnly), std::string(120, 'x'));
+    PumpPostedMessages();
+    ASSERT_EQ(Messages.size(), 1u);
+    EXPECT_EQ(Messages[0], L"File Error: " + NarrowToWide(std::string(StoreWriteErrorText)));
+    // The Store command still shows its box at once.
+    Messages.clear();
+    CloseDataFile(1);
+    EXPECT_EQ(StoreReading(), 0);
+    EXPECT_EQ(Messages.size(), 1u);
+}

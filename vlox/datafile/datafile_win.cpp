@@ -19,6 +19,7 @@ std::wstring StationIndexFileName;
 std::wstring NullingLogFileName;
 
 FileMessageBoxFunction DataFileMessageBox = MessageBoxW;
+int32_t StoreErrorsPending = 0;
 
 // HandleFile.
 
@@ -186,21 +187,63 @@ const ReadingRecordResult* Results(const ReadingRecordResult* (*source)())
     return source ? source() : nullptr;
 }
 
-// Tells the operator why a store did not happen; 1 when it did.
-int32_t ReportStore(const StoreOutcome& out)
+// The operator's box for a failed store.
+void ShowStoreFailure(StoreResult result)
 {
-    switch (out.Result) {
-    case StoreResult::Stored:
+    const char* text = result == StoreResult::NoDataFile ? NoDataFileText : StoreWriteErrorText;
+    ShowMessage(GetActiveWindow(), text, FileErrorCaption, MB_OK | MB_ICONERROR);
+}
+
+const wchar_t StoreErrorWindowClass[] = L"VLOXSTOREERROR";
+HWND StoreErrorWindow = nullptr;
+
+LRESULT CALLBACK StoreErrorWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message != StoreErrorMessage)
+        return DefWindowProcW(window, message, wParam, lParam);
+    // Cleared before the box: its own message loop may take the next report.
+    if (StoreErrorsPending > 0)
+        --StoreErrorsPending;
+    ShowStoreFailure(static_cast<StoreResult>(wParam));
+    return 0;
+}
+
+// The message-only window of the thread that stores; made at the first posted report.
+HWND StoreErrorTarget()
+{
+    if (StoreErrorWindow != nullptr && IsWindow(StoreErrorWindow))
+        return StoreErrorWindow;
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = StoreErrorWndProc;
+    wc.hInstance = instance;
+    wc.lpszClassName = StoreErrorWindowClass;
+    RegisterClassW(&wc); // fails harmlessly when already registered
+    StoreErrorWindow = CreateWindowExW(0, StoreErrorWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                       nullptr, instance, nullptr);
+    return StoreErrorWindow;
+}
+
+// Tells the operator why a store did not happen, at once or after the caller has returned;
+// 1 when it did.
+int32_t ReportStore(const StoreOutcome& out, int32_t report)
+{
+    if (out.Result == StoreResult::Stored) {
         if (out.NewStation && MapLayoutMode == 2 && DataFileInputs.StationMapChanged)
             DataFileInputs.StationMapChanged();
         return 1;
-    case StoreResult::NoDataFile:
-        ShowMessage(GetActiveWindow(), NoDataFileText, FileErrorCaption, MB_OK | MB_ICONERROR);
-        return 0;
-    case StoreResult::WriteFailed:
-        ShowMessage(GetActiveWindow(), StoreWriteErrorText, FileErrorCaption, MB_OK | MB_ICONERROR);
+    }
+    if (report != StoreReportPosted) {
+        ShowStoreFailure(out.Result);
         return 0;
     }
+    if (StoreErrorsPending > 0)
+        return 0; // the operator is already being told
+    // Without a window to post to the caller's 0 is the only report: never a box here.
+    HWND target = StoreErrorTarget();
+    if (target != nullptr &&
+        PostMessageW(target, StoreErrorMessage, static_cast<WPARAM>(out.Result), 0))
+        ++StoreErrorsPending;
     return 0;
 }
 
@@ -315,18 +358,18 @@ static StoreOutcome StoreUnderLock(bool dual, bool& nothingToStore)
     return out;
 }
 
-int32_t StoreReading()
+int32_t StoreReading(int32_t report)
 {
     bool nothingToStore = false;
     StoreOutcome out = StoreUnderLock(false, nothingToStore);
-    return nothingToStore ? 0 : ReportStore(out);
+    return nothingToStore ? 0 : ReportStore(out, report);
 }
 
-int32_t StoreDualRepetitionReading()
+int32_t StoreDualRepetitionReading(int32_t report)
 {
     bool nothingToStore = false;
     StoreOutcome out = StoreUnderLock(true, nothingToStore);
-    return nothingToStore ? 0 : ReportStore(out);
+    return nothingToStore ? 0 : ReportStore(out, report);
 }
 
 int32_t StoreTextInDataFile(const char* text, uint32_t tick, char firstTag, char continuationTag)

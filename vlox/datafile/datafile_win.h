@@ -57,11 +57,24 @@ int32_t CreateDataFile(HWND owner);
 // created, 0 when the file exists or cannot be created (no message shown).
 int32_t CreateDataFileAt(const wchar_t* path);
 
+// How a store tells the operator that it failed: with the box at once (the Store command),
+// or with the box posted to be shown once the caller has returned (the measurement cycle,
+// where a modal box would run a nested message loop that re-enters the cycle).
+constexpr int32_t StoreReportAtOnce = 0;
+constexpr int32_t StoreReportPosted = 1;
+
 // Stores the current reading (one rate), or the two-frequency reading, from the results
 // the measurement left. Returns 1 when stored; 0 when refused (no data file) or when a
-// write failed, after telling the operator ("File Error"): nothing is then counted.
-int32_t StoreReading();
-int32_t StoreDualRepetitionReading();
+// write failed, after telling the operator ("File Error") as report says: nothing is then
+// counted.
+int32_t StoreReading(int32_t report = StoreReportAtOnce);
+int32_t StoreDualRepetitionReading(int32_t report = StoreReportAtOnce);
+
+// The message that carries a posted store failure to the data file's message-only window
+// (wParam: the StoreResult), and the number of posted reports not yet shown (one at most:
+// a failing automatic store does not pile up boxes).
+constexpr UINT StoreErrorMessage = WM_APP + 0x2A1;
+extern int32_t StoreErrorsPending;
 
 // Appends a GPS sentence (tags '@' and '#') or a placeholder text (tags '?' and '"') to the
 // open data file with its tick. Returns 1 when written; 0 with no data file (silently) or

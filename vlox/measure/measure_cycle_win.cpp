@@ -92,7 +92,8 @@ public:
         ShowButton(CmdCancelReading, true);
         EnableMenusForState(LogReadingComplete);
     }
-    int32_t StoreReading() override { return ::StoreReading(); }
+    // The box of a failed store comes after the cycle has returned.
+    int32_t StoreReading() override { return ::StoreReading(StoreReportPosted); }
     void StationAdvanced() override
     {
         UpdateLoopCentre();

@@ -776,6 +776,17 @@ bool Program::MenuText(HWND window, UINT itemId, std::wstring* text)
     return true;
 }
 
+bool Program::GdiObjects(HWND window, DWORD* count)
+{
+    LRESULT ping = 0, answer = 0;
+    if (!Ask(window, HookPing, 0, &ping) || ping != HookPingAnswer)
+        return false;
+    if (!Ask(window, HookGdiObjects, 0, &answer) || answer <= 0)
+        return false;
+    *count = DWORD(answer);
+    return true;
+}
+
 // ---------------------------------------------------------------------------------------
 // SerialLink
 

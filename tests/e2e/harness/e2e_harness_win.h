@@ -198,6 +198,10 @@ public:
     bool MenuState(HWND window, UINT itemId, UINT* state);
     // The text of a menu item ("&Decay View"), the same way.
     bool MenuText(HWND window, UINT itemId, std::wstring* text);
+    // The number of GDI objects the program holds, counted inside it through e2e_hook.dll
+    // (GetGuiResources from another process answers 0 under Wine). window is one of the
+    // program's windows on the thread to ask. False when the count cannot be had.
+    bool GdiObjects(HWND window, DWORD* count);
 
 private:
     bool Hook(HWND window);

@@ -18,6 +18,7 @@ enum HookQuery {
     HookMenuState = 1,       // lParam = item id: GetMenuState(GetMenu(window), id, MF_BYCOMMAND)
     HookMenuTextLength = 2,  // lParam = item id: length of the item text
     HookMenuTextChar = 3,    // lParam = MAKELPARAM(item id, index): one character of the text
+    HookGdiObjects = 4,      // lParam unused: GDI objects of the program's process (stock ones too)
 };
 
 const long HookPingAnswer = 0x45324548;  // "E2EH"
