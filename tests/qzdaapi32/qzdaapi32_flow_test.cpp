@@ -264,7 +264,9 @@ TEST_F(Flow, StopWhenDoneWithFourAndEightBuffers)
     std::set<uint16_t> levels;
     for (uint32_t count : {4u, 8u}) {
         Notices().clear();
-        SubsystemHandle ad = AnalogInput(WrapStopWhenDone, count, 4800);
+        // 14400 samples are 7.5 ms at 480 kHz: four buffers span more than three quarter
+        // periods of the 30 Hz transmitter, so each run alone sees all three levels.
+        SubsystemHandle ad = AnalogInput(WrapStopWhenDone, count, 14400);
         std::vector<HBUF> mine(buffers.end() - count, buffers.end());
         ASSERT_EQ(qzDaStart(ad), 0u);
         ASSERT_TRUE(PumpUntil([] { return CountOf(QZMSG_QUEUE_DONE) > 0; }, 5000));
@@ -284,7 +286,7 @@ TEST_F(Flow, StopWhenDoneWithFourAndEightBuffers)
             EXPECT_EQ(b, mine[i]);
             uint32_t valid = 0;
             ASSERT_EQ(MemGetValidSamples(b, &valid), 0u);
-            EXPECT_EQ(valid, 4800u);
+            EXPECT_EQ(valid, 14400u);
             void* data = nullptr;
             ASSERT_EQ(MemGetBufferPointer(b, &data), 0u);
             const uint16_t* codes = static_cast<const uint16_t*>(data);
@@ -311,7 +313,7 @@ TEST_F(Flow, RequeueEachRunsSilentlyUntilStopped)
     EXPECT_EQ(Queue(ad, QueueInProcess), 1u);
     EXPECT_TRUE(Notices().empty());
     ASSERT_EQ(qzDaStop(ad), 0u);
-    PumpFor(50);
+    PumpUntil([] { return CountOf(QZMSG_IO_COMPLETE) > 0; }, 5000);
     // The stop announces the one it returned, then the drain.
     EXPECT_EQ(Messages(), (std::vector<UINT>{QZMSG_BUFFER_DONE, QZMSG_IO_COMPLETE}));
     EXPECT_EQ(TakeAll(ad).size(), 3u);
@@ -353,23 +355,23 @@ TEST_F(Flow, AbortReturnsEveryBufferWithoutNotices)
     SubsystemHandle ad = AnalogInput(WrapRecycleDone, 8, 48000);
     ASSERT_EQ(qzDaStart(ad), 0u);
     ASSERT_TRUE(PumpUntil([] { return CountOf(QZMSG_BUFFER_DONE) > 0; }, 5000));
-    const size_t before = Notices().size();
     ASSERT_EQ(qzDaAbort(ad), 0u);
     EXPECT_EQ(Queue(ad, QueueInProcess), 0u);
     PumpFor(100);
-    EXPECT_EQ(Notices().size(), before);
+    // Only the buffer-done notices posted before the abort arrive (a loaded machine may have
+    // finished more than one by then); the abort itself announces nothing.
+    const size_t good = CountOf(QZMSG_BUFFER_DONE);
+    ASSERT_GE(good, 1u);
+    ASSERT_LT(good, 8u);
+    EXPECT_EQ(Notices().size(), good);
     EXPECT_EQ(Queue(ad, QueueDone), 8u);
-    // The good one first, then the cancelled ones, empty.
-    HBUF first = nullptr;
-    ASSERT_EQ(qzDaGetBuffer(ad, &first), 0u);
-    uint32_t valid = 0;
-    ASSERT_EQ(MemGetValidSamples(first, &valid), 0u);
-    EXPECT_EQ(valid, 48000u);
-    for (int i = 0; i < 7; ++i) {
+    // The finished ones first, then the cancelled ones, empty.
+    for (size_t i = 0; i < 8; ++i) {
         HBUF b = nullptr;
         ASSERT_EQ(qzDaGetBuffer(ad, &b), 0u);
+        uint32_t valid = 0;
         ASSERT_EQ(MemGetValidSamples(b, &valid), 0u);
-        EXPECT_EQ(valid, 0u);
+        EXPECT_EQ(valid, i < good ? 48000u : 0u) << i;
     }
 }
 
