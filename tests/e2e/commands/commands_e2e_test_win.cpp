@@ -15,8 +15,6 @@
 namespace {
 
 const wchar_t RunFolder[] = L"C:\\vloxcommands";
-const wchar_t MainClass[] = L"VLOX";
-const int SplashId = 605;
 
 // Buttons by control id.
 const int CreateFileButton = 429, CloseFileButton = 430, CommentButton = 449, NextStationButton = 443,
@@ -87,23 +85,7 @@ protected:
     static void SetUpTestSuite()
     {
         vlox = new e2e::Program;
-        if (!e2e::MakeEmptyFolder(RunFolder)) {
-            startError = "cannot empty the run folder";
-            return;
-        }
-        std::wstring error;
-        if (!vlox->Start(e2e::InBinFolder(L"V-LOX.exe"), RunFolder, &error)) {
-            startError = Narrow(error);
-            return;
-        }
-        mainWindow = vlox->WaitWindow(MainClass, nullptr, 30000);
-        if (mainWindow == nullptr) {
-            startError = "no shown window of class VLOX within 30 s";
-            return;
-        }
-        if (!e2e::WaitUntil([] { return !e2e::IsShown(e2e::Control(mainWindow, SplashId)); }, 20000))
-            startError = "the splash is still shown after 20 s";
-        vlox->WaitIdle(5000);
+        mainWindow = e2e::StartVloxPastSplash(*vlox, RunFolder, &startError);
     }
 
     static void TearDownTestSuite()

@@ -17,7 +17,6 @@
 namespace {
 
 const wchar_t RunFolder[] = L"C:\\vloxreadings";
-const int SplashId = 605;
 const int CreateFileButton = 429, CloseFileButton = 430, MonitorButton = 431, PauseButton = 432,
           MeasureButton = 433, StopButton = 434, StoreButton = 435, NextStationButton = 443,
           RepeatButton = 462;
@@ -94,23 +93,7 @@ protected:
     static void SetUpTestSuite()
     {
         vlox = new e2e::Program;
-        if (!e2e::MakeEmptyFolder(RunFolder)) {
-            startError = "cannot empty the run folder";
-            return;
-        }
-        std::wstring error;
-        if (!vlox->Start(e2e::InBinFolder(L"V-LOX.exe"), RunFolder, &error)) {
-            startError = e2e::ToUtf8(error);
-            return;
-        }
-        mainWindow = vlox->WaitWindow(L"VLOX", nullptr, 30000);
-        if (mainWindow == nullptr) {
-            startError = "no shown window of class VLOX within 30 s";
-            return;
-        }
-        if (!e2e::WaitUntil([] { return !e2e::IsShown(e2e::Control(mainWindow, SplashId)); }, 20000))
-            startError = "the splash is still shown after 20 s";
-        vlox->WaitIdle(5000);
+        mainWindow = e2e::StartVloxPastSplash(*vlox, RunFolder, &startError);
     }
 
     static void TearDownTestSuite()

@@ -959,4 +959,29 @@ bool SerialLink::Read(std::string* bytes, DWORD timeoutMs)
     return true;
 }
 
+HWND StartVloxPastSplash(Program& vlox, const std::wstring& folder, std::string* error)
+{
+    const int splashId = 605;
+    if (!MakeEmptyFolder(folder)) {
+        *error = "cannot empty the run folder";
+        return nullptr;
+    }
+    std::wstring why;
+    if (!vlox.Start(InBinFolder(L"V-LOX.exe"), folder, &why)) {
+        *error = ToUtf8(why);
+        return nullptr;
+    }
+    HWND main = vlox.WaitWindow(L"VLOX", nullptr, 30000);
+    if (main == nullptr) {
+        *error = "no shown window of class VLOX within 30 s";
+        return nullptr;
+    }
+    if (!WaitUntil([main] { return !IsShown(Control(main, splashId)); }, 20000)) {
+        *error = "the splash is still shown after 20 s";
+        return nullptr;
+    }
+    vlox.WaitIdle(5000);
+    return main;
+}
+
 }  // namespace e2e

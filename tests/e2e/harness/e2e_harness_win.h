@@ -265,4 +265,12 @@ private:
     std::wstring unixBase_;  // Unix path of the link's files, without extension
 };
 
+// ---------------------------------------------------------------------------------------
+// V-LOX
+
+// Starts V-LOX.exe from the bin folder in the emptied folder and waits until its main window
+// is shown, the splash has gone and the program is idle. Returns the main window, or null
+// with the reason in *error.
+HWND StartVloxPastSplash(Program& vlox, const std::wstring& folder, std::string* error);
+
 }  // namespace e2e

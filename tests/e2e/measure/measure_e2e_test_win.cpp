@@ -100,23 +100,7 @@ protected:
         vlox = new e2e::Program;
         // The simulated board in V-LOX's process reads its ground from the environment.
         SetEnvironmentVariableW(L"QZSIM_OPTIONS", SimOptionsForDefaults().c_str());
-        if (!e2e::MakeEmptyFolder(RunFolder)) {
-            startError = "cannot empty the run folder";
-            return;
-        }
-        std::wstring error;
-        if (!vlox->Start(e2e::InBinFolder(L"V-LOX.exe"), RunFolder, &error)) {
-            startError = e2e::ToUtf8(error);
-            return;
-        }
-        mainWindow = vlox->WaitWindow(L"VLOX", nullptr, 30000);
-        if (mainWindow == nullptr) {
-            startError = "no shown window of class VLOX within 30 s";
-            return;
-        }
-        if (!e2e::WaitUntil([] { return !e2e::IsShown(e2e::Control(mainWindow, SplashId)); }, 20000))
-            startError = "the splash is still shown after 20 s";
-        vlox->WaitIdle(5000);
+        mainWindow = e2e::StartVloxPastSplash(*vlox, RunFolder, &startError);
     }
 
     static void TearDownTestSuite()
