@@ -75,7 +75,7 @@ public:
         context.NullRow = SelectNullRow(NullTablesStore, Settings.PowerLineFrequency, Settings.GateSet, rate,
                                         GateCount, GainCodeSent, UserGatesNullingValid);
         context.GateCentresMs = GateCentres[rate];
-        context.LoopArea = StandIn::TxLoopArea;
+        context.LoopArea = TxLoopArea;
         ::ConvertGateValues(context, 0, Settings.DisplayUnit, Settings.CoilType, GateCount, GainCodeSent,
                             TxAmpereTurns, row, DisplayValues);
     }

@@ -231,7 +231,7 @@ LRESULT CALLBACK OnMainCreate(HWND window, UINT, WPARAM, LPARAM)
 
     LayoutStatusPanel(window);
     LayoutMainWindow(window);
-    if (MapLayoutMode == 2 && StandIn::TxLoopArea != 0.0)
+    if (MapLayoutMode == 2 && TxLoopArea != 0.0)
         FitStationMap(1.25);
     CreateBackBuffers();
     BoardNotifyWindow = hWndCurve;

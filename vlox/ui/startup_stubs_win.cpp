@@ -13,9 +13,8 @@
 #include "vlox/ui/acquisition_seams_win.h"
 #include "vlox/ui/command_handler_win.h"
 
-namespace StandIn {
+// The live loop's area, square metres; computed at start from the loop settings.
 double TxLoopArea = 0.0;
-}  // namespace StandIn
 
 // The loop's corners in metres when it was entered by GPS coordinates; the map draws them.
 double TxCornerEasting[TxCornerCount] = {};
@@ -24,7 +23,7 @@ double TxCornerNorthing[TxCornerCount] = {};
 namespace {
 double LiveTxLoopArea()
 {
-    return StandIn::TxLoopArea;
+    return TxLoopArea;
 }
 }  // namespace
 
@@ -50,7 +49,7 @@ void LoadSettingsAtStart()
 
 void ComputeTxLoopAreaAtStart()
 {
-    StandIn::TxLoopArea = LoopArea(LoopGeometryFromSettings(Settings), TxCornerEasting, TxCornerNorthing);
+    TxLoopArea = LoopArea(LoopGeometryFromSettings(Settings), TxCornerEasting, TxCornerNorthing);
     // The loop records of every stored reading carry the same area.
     DataFileInputs.TxLoopArea = LiveTxLoopArea;
 }

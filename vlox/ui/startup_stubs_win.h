@@ -10,10 +10,7 @@
 // The GPS link's start and end and its two message handlers.
 #include "vlox/instruments/gps_link_win.h"
 
-// Stand-ins for values that belong to other parts of the program and do not exist yet.
-namespace StandIn {
 extern double TxLoopArea;  // the live loop's area, square metres (measurement engine)
-}  // namespace StandIn
 
 // Start (main-window creation), in the order it calls them.
 void ClearNullTablesAtStart();          // every null table value and validity flag to 0
