@@ -138,6 +138,23 @@ BufferRecord* FindBuffer(Store& store, HBUF buffer)
 
 } // namespace
 
+namespace {
+
+// Runs op on the live record of buffer under the store's lock; a stale, freed or foreign
+// handle is refused before anything is read.
+template <class Op>
+uint32_t WithBuffer(HBUF buffer, Op op)
+{
+    Store& store = TheStore();
+    std::lock_guard<std::mutex> held(store.lock);
+    BufferRecord* record = FindBuffer(store, buffer);
+    if (record == nullptr)
+        return QZMEM_BAD_BUFFER;
+    return op(record);
+}
+
+} // namespace
+
 uint32_t BmAllocBuffer(uint32_t sampleCount, uint32_t sampleSize, HBUF* buffer)
 {
     if (buffer == nullptr)
@@ -272,102 +289,78 @@ uint32_t BmGetBufferPointer(HBUF buffer, void** data)
 {
     if (data == nullptr)
         return QZMEM_NULL_PARAMETER;
-    Store& store = TheStore();
-    std::lock_guard<std::mutex> held(store.lock);
-    BufferRecord* record = FindBuffer(store, buffer);
-    if (record == nullptr)
-        return QZMEM_BAD_BUFFER;
-    *data = record->data.get();
-    return QZMEM_OK;
+    return WithBuffer(buffer, [&](BufferRecord* record) -> uint32_t {
+        *data = record->data.get();
+        return QZMEM_OK;
+    });
 }
 
 uint32_t BmGetBufferSize(HBUF buffer, uint32_t* bytes)
 {
     if (bytes == nullptr)
         return QZMEM_NULL_PARAMETER;
-    Store& store = TheStore();
-    std::lock_guard<std::mutex> held(store.lock);
-    BufferRecord* record = FindBuffer(store, buffer);
-    if (record == nullptr)
-        return QZMEM_BAD_BUFFER;
-    *bytes = record->bytes;
-    return QZMEM_OK;
+    return WithBuffer(buffer, [&](BufferRecord* record) -> uint32_t {
+        *bytes = record->bytes;
+        return QZMEM_OK;
+    });
 }
 
 uint32_t BmGetValidSamples(HBUF buffer, uint32_t* count)
 {
     if (count == nullptr)
         return QZMEM_NULL_PARAMETER;
-    Store& store = TheStore();
-    std::lock_guard<std::mutex> held(store.lock);
-    BufferRecord* record = FindBuffer(store, buffer);
-    if (record == nullptr)
-        return QZMEM_BAD_BUFFER;
-    *count = record->validSamples;
-    return QZMEM_OK;
+    return WithBuffer(buffer, [&](BufferRecord* record) -> uint32_t {
+        *count = record->validSamples;
+        return QZMEM_OK;
+    });
 }
 
 uint32_t BmSetSampleSize(HBUF buffer, uint32_t bytesPerSample)
 {
-    Store& store = TheStore();
-    std::lock_guard<std::mutex> held(store.lock);
-    BufferRecord* record = FindBuffer(store, buffer);
-    if (record == nullptr)
-        return QZMEM_BAD_BUFFER;
-    if (bytesPerSample != 1 && bytesPerSample != 2 && bytesPerSample != 4)
-        return QZMEM_BAD_SAMPLE_SIZE;
-    if (static_cast<uint64_t>(record->validSamples) * bytesPerSample > record->bytes)
-        return QZMEM_TOO_MANY_SAMPLES;
-    record->sampleSize = bytesPerSample;
-    return QZMEM_OK;
+    return WithBuffer(buffer, [&](BufferRecord* record) -> uint32_t {
+        if (bytesPerSample != 1 && bytesPerSample != 2 && bytesPerSample != 4)
+            return QZMEM_BAD_SAMPLE_SIZE;
+        if (static_cast<uint64_t>(record->validSamples) * bytesPerSample > record->bytes)
+            return QZMEM_TOO_MANY_SAMPLES;
+        record->sampleSize = bytesPerSample;
+        return QZMEM_OK;
+    });
 }
 
 uint32_t BmSetValidSamples(HBUF buffer, uint32_t count)
 {
-    Store& store = TheStore();
-    std::lock_guard<std::mutex> held(store.lock);
-    BufferRecord* record = FindBuffer(store, buffer);
-    if (record == nullptr)
-        return QZMEM_BAD_BUFFER;
-    if (static_cast<uint64_t>(count) * record->sampleSize > record->bytes)
-        return QZMEM_TOO_MANY_SAMPLES;
-    record->validSamples = count;
-    return QZMEM_OK;
+    return WithBuffer(buffer, [&](BufferRecord* record) -> uint32_t {
+        if (static_cast<uint64_t>(count) * record->sampleSize > record->bytes)
+            return QZMEM_TOO_MANY_SAMPLES;
+        record->validSamples = count;
+        return QZMEM_OK;
+    });
 }
 
 uint32_t BmSetBufferResolution(HBUF buffer, uint32_t bits)
 {
-    Store& store = TheStore();
-    std::lock_guard<std::mutex> held(store.lock);
-    BufferRecord* record = FindBuffer(store, buffer);
-    if (record == nullptr)
-        return QZMEM_BAD_BUFFER;
-    record->resolution = bits;
-    return QZMEM_OK;
+    return WithBuffer(buffer, [&](BufferRecord* record) -> uint32_t {
+        record->resolution = bits;
+        return QZMEM_OK;
+    });
 }
 
 uint32_t BmFinishBuffer(HBUF buffer)
 {
-    Store& store = TheStore();
-    std::lock_guard<std::mutex> held(store.lock);
-    BufferRecord* record = FindBuffer(store, buffer);
-    if (record == nullptr)
-        return QZMEM_BAD_BUFFER;
-    ++record->finishCount;
-    return QZMEM_OK;
+    return WithBuffer(buffer, [&](BufferRecord* record) -> uint32_t {
+        ++record->finishCount;
+        return QZMEM_OK;
+    });
 }
 
 uint32_t BmGetControlBlock(HBUF buffer, BufferControlBlock** block)
 {
     if (block == nullptr)
         return QZMEM_NULL_PARAMETER;
-    Store& store = TheStore();
-    std::lock_guard<std::mutex> held(store.lock);
-    BufferRecord* record = FindBuffer(store, buffer);
-    if (record == nullptr)
-        return QZMEM_BAD_BUFFER;
-    *block = &record->control;
-    return QZMEM_OK;
+    return WithBuffer(buffer, [&](BufferRecord* record) -> uint32_t {
+        *block = &record->control;
+        return QZMEM_OK;
+    });
 }
 
 uint32_t BmListBeginUpdate(HBUFLIST list)
@@ -404,14 +397,11 @@ uint32_t BmGetBufferFacts(HBUF buffer, BufferFacts* facts)
 {
     if (facts == nullptr)
         return QZMEM_NULL_PARAMETER;
-    Store& store = TheStore();
-    std::lock_guard<std::mutex> held(store.lock);
-    BufferRecord* record = FindBuffer(store, buffer);
-    if (record == nullptr)
-        return QZMEM_BAD_BUFFER;
-    *facts = {record->bytes,      record->sampleSize,  record->validSamples,
-              record->resolution, record->finishCount, record->onList != 0};
-    return QZMEM_OK;
+    return WithBuffer(buffer, [&](BufferRecord* record) -> uint32_t {
+        *facts = {record->bytes,      record->sampleSize,  record->validSamples,
+                  record->resolution, record->finishCount, record->onList != 0};
+        return QZMEM_OK;
+    });
 }
 
 void BmCountLive(uint32_t* buffers, uint32_t* lists)
