@@ -56,6 +56,9 @@ public:
     void StationAdvanced() override { Calls.push_back("station"); }
     void RedrawStationMapArea() override { Calls.push_back("map"); }
     void LogDiagnostic(const char*, const char*) override { ++Diagnostics; }
+    void NullingStep(int32_t userGates) override { Calls.push_back(userGates ? "step-user" : "step"); }
+    void SelectActiveRepetition(int32_t which) override { Calls.push_back("rate" + std::to_string(which)); }
+    void FinishInternalTest(int32_t testIndex) override { Calls.push_back("test" + std::to_string(testIndex)); }
 
     int32_t Count(const std::string& call) const
     {
@@ -334,18 +337,87 @@ TEST_F(MeasureCycleTest, PruningStartsItsWindowWithEveryReading)
     EXPECT_NEAR(ReadingResultsA[1].GateRow[2], 6.0, 1e-12);
 }
 
-TEST_F(MeasureCycleTest, NullingSequenceAndTestGoToTheirSeams)
+TEST_F(MeasureCycleTest, NullingRowEndsAtItsStackTargetAndCallsTheStep)
 {
-    StackCount = 0;
+    Settings.AveragingTimeIndex = 0;
+    NullingSlot = 6;  // 0.3 Hz at 0.5 s: the target is the minimum of 2 periods
+    ASSERT_EQ(StackTargets[0][6], 2);
+    NullingStackCount = 0;
+    NullingStepIndex = 3;
+    for (double& v : StackSums)
+        v = 0.0;
     MeasureState = MeasureStateNulling;
     EXPECT_EQ(HandleHalfCycle(Period(1.0), s), CycleContinue);
+    // A negative half-cycle stacks nothing and ends nothing.
+    EXPECT_EQ(HandleHalfCycle(Period(9.0, 0), s), CycleContinue);
+    EXPECT_EQ(NullingStackCount, 1);
+    EXPECT_EQ(HandleHalfCycle(Period(3.0), s), CycleHoldBuffer);
+    EXPECT_EQ(NullingStepIndex, 4);
+    EXPECT_NEAR(GateAverages[0], 2.0, 1e-12);
+    EXPECT_NEAR(GateAverages[2], 6.0, 1e-12);
+    EXPECT_EQ(s.Calls, (std::vector<std::string>{"header", "numbers", "curve102", "step"}));
+
+    // User-defined gates go to their own step routine.
+    s.Calls.clear();
+    Settings.GateSet = 2;
+    NullingStackCount = 1;
+    EXPECT_EQ(HandleHalfCycle(Period(1.0), s), CycleHoldBuffer);
+    EXPECT_EQ(s.Count("step-user"), 1);
+}
+
+TEST_F(MeasureCycleTest, TwoFrequencyReadingAlternatesTheRatesRecordByRecord)
+{
+    NumberOfRecords = 2;
+    for (auto& r : ReadingResultsB)
+        r = ReadingRecordResult{};
+    StartReading(0);
     MeasureState = MeasureStateSequence;
+    RepetitionPhase = 1;
+    const double bases[4] = {1.0, 2.0, 3.0, 4.0};
+    uint32_t t = 0;
+    for (double base : bases) {
+        s.Clock = t + 100;
+        EXPECT_EQ(HandleHalfCycle(Period(base), s), CycleContinue);  // no running display
+        s.Clock = t + 1000;
+        const int32_t step = HandleHalfCycle(Period(base), s);
+        EXPECT_EQ(step, base < 4.0 ? CycleHoldBuffer : CycleContinue) << base;
+        t += 1000;
+    }
+    EXPECT_EQ(s.Count("rate2"), 2);
+    EXPECT_EQ(s.Count("rate1"), 1);
+    EXPECT_EQ(s.Count("complete"), 1);
+    EXPECT_EQ(s.Count("curve101"), 0);
+    EXPECT_NEAR(ReadingResultsA[1].GateRow[0], 1.0, 1e-12);
+    EXPECT_NEAR(ReadingResultsB[1].GateRow[0], 2.0, 1e-12);
+    EXPECT_NEAR(ReadingResultsA[2].GateRow[0], 3.0, 1e-12);
+    EXPECT_NEAR(ReadingResultsB[2].GateRow[0], 4.0, 1e-12);
+    EXPECT_EQ(RecordIndex, 2);
+    EXPECT_EQ(MeasureState, MeasureStateMonitor);
+    EXPECT_EQ(LiveDisplayMode, 0);
+}
+
+TEST_F(MeasureCycleTest, InternalTestEndsWithAStackedPeriodAndShowsItsVerdict)
+{
+    InternalTestMode = 47;
+    StartReading(0);
+    AveragingEndTick = 10000;
+    // While the test runs nothing of the monitor display happens.
+    MeasureState = MeasureStateMonitor;
     EXPECT_EQ(HandleHalfCycle(Period(1.0), s), CycleContinue);
-    MeasureState = MeasureStateAveraging;
-    InternalTestMode = 45;
-    EXPECT_EQ(HandleHalfCycle(Period(1.0), s), CycleContinue);
-    EXPECT_EQ(StackCount, 0);
     EXPECT_TRUE(s.Calls.empty());
+
+    MeasureState = MeasureStateAveraging;
+    s.Clock = 10000;
+    EXPECT_EQ(HandleHalfCycle(Period(5.0, 0), s), CycleContinue);  // time over, nothing stacked
+    EXPECT_EQ(LiveDisplayMode, 0);
+    EXPECT_EQ(MeasureState, MeasureStateAveraging);
+    s.Clock = 10100;
+    EXPECT_EQ(HandleHalfCycle(Period(2.0), s), CycleHoldBuffer);
+    EXPECT_EQ(s.Calls, (std::vector<std::string>{"header", "numbers", "curve102", "test2"}));
+    EXPECT_EQ(MeasureState, MeasureStateMonitor);
+    EXPECT_EQ(MeasurementRunning, 0);
+    EXPECT_NEAR(ReadingResultsA[0].GateRow[1], 4.0, 1e-12);
+    InternalTestMode = 0;
 }
 
 TEST_F(MeasureCycleTest, BufferWithoutSamplesIsHandedBackUnread)

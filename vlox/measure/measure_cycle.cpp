@@ -165,6 +165,97 @@ int32_t HandleAveraging(const SyncCycleState& cycle, CycleServices& services)
     return CycleContinue;
 }
 
+// Shows a finished row: numbers and the final decay curve.
+void ShowFinishedRow(CycleServices& services)
+{
+    services.RedrawNumbersHeader();
+    services.DrawNumbersColumn();
+    services.DrawDecayCurve(FinalDecayPen);
+}
+
+int32_t HandleNulling(const SyncCycleState& cycle, CycleServices& services)
+{
+    if (cycle.CycleReady != 1)
+        return CycleContinue;
+    StackPeriod(cycle, NullingStackCount, services);
+    const int32_t a = Settings.AveragingTimeIndex >= 0 && Settings.AveragingTimeIndex < AveragingTimeCount
+                          ? Settings.AveragingTimeIndex : 0;
+    const int32_t slot = NullingSlot >= 0 && NullingSlot < StackTargetSlots ? NullingSlot : 0;
+    if (NullingStackCount < StackTargets[a][slot])
+        return CycleContinue;
+    AverageStack(NullingStackCount);
+    services.ConvertGateValues(GateAverages);
+    ShowFinishedRow(services);
+    ++NullingStepIndex;
+    services.NullingStep(Settings.GateSet < 2 ? 0 : 1);
+    // The step has restarted or stopped the board, which took the held buffer with it.
+    return CycleHoldBuffer;
+}
+
+// The next half of a two-frequency pair starts on the other rate.
+void StartSequenceHalf(int32_t phase, CycleServices& services)
+{
+    RepetitionPhase = phase;
+    MeasurementRunning = 1;
+    // The ticks are taken after the switch: the restart is not part of the averaging time.
+    StartRecordTimer(services.Now());
+    MeasureState = MeasureStateSequence;
+    services.ClearProgressBar();
+}
+
+int32_t HandleSequence(const SyncCycleState& cycle, CycleServices& services)
+{
+    StackPeriod(cycle, StackCount, services);
+    const uint32_t now = services.Now();
+    if (!TickReached(now, AveragingEndTick))
+        return CycleContinue;
+    // As in a single-rate reading, a half ends only with a whole period stacked.
+    if (StackCount == 0)
+        return CycleContinue;
+    MeasureState = MeasureStateMonitor;
+    AverageStack(StackCount);
+    const int32_t records = RecordsPerReading();
+    if (RepetitionPhase != 2) {
+        if (RecordIndex < records)
+            ++RecordIndex;
+        FillRecord(ReadingResultsA[RecordIndex], now, services);
+        ShowFinishedRow(services);
+        services.SelectActiveRepetition(2);
+        StartSequenceHalf(2, services);
+        return CycleHoldBuffer;
+    }
+    FillRecord(ReadingResultsB[RecordIndex], now, services);
+    ShowFinishedRow(services);
+    if (RecordIndex >= records) {
+        ShowReadingCompleteScreen(now, 1, services);
+        return CycleContinue;
+    }
+    services.SelectActiveRepetition(1);
+    StartSequenceHalf(1, services);
+    return CycleHoldBuffer;
+}
+
+int32_t HandleInternalTest(const SyncCycleState& cycle, CycleServices& services)
+{
+    StackPeriod(cycle, StackCount, services);
+    const uint32_t now = services.Now();
+    if (!TickReached(now, AveragingEndTick))
+        return CycleContinue;
+    LiveDisplayMode = 0;
+    // The test goes on until a whole period has been stacked.
+    if (StackCount == 0)
+        return CycleContinue;
+    AverageStack(StackCount);
+    const int32_t record = RecordIndex >= 0 && RecordIndex <= MaxRecordsPerReading ? RecordIndex : 0;
+    FillRecord(ReadingResultsA[record], now, services);
+    ShowFinishedRow(services);
+    MeasureState = MeasureStateMonitor;
+    MeasurementRunning = 0;
+    services.FinishInternalTest(InternalTestMode - 45);
+    // The board has been stopped with the held buffer.
+    return CycleHoldBuffer;
+}
+
 }  // namespace
 
 double ProgressFraction(uint32_t now, uint32_t startTick, int32_t averagingMs)
@@ -222,16 +313,16 @@ int32_t HandleHalfCycle(const SyncCycleState& cycle, CycleServices& services)
     if (cycle.CycleReady == 1)
         EarlyWindowValue = cycle.EarlyWindowValue;
     if (InternalTestMode >= 45 && InternalTestMode <= 48)
-        return MeasureState == MeasureStateAveraging ? services.InternalTestPeriod() : CycleContinue;
+        return MeasureState == MeasureStateAveraging ? HandleInternalTest(cycle, services) : CycleContinue;
     switch (MeasureState) {
     case MeasureStateNulling:
-        return services.NullingPeriod();
+        return HandleNulling(cycle, services);
     case MeasureStateMonitor:
         return HandleMonitor(cycle, services);
     case MeasureStateAveraging:
         return HandleAveraging(cycle, services);
     case MeasureStateSequence:
-        return services.SequencePeriod();
+        return HandleSequence(cycle, services);
     default:
         return CycleContinue;
     }

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "vlox/datafile/store.h"
+#include "vlox/measure/nulling.h"
 #include "vlox/measure/samples.h"
 #include "vlox/measure/sync_gates.h"
 #include "vlox/settings/settings.h"
@@ -95,11 +96,15 @@ public:
     // A diagnostic of the stacking (caption, text); never a modal box inside the cycle.
     virtual void LogDiagnostic(const char* caption, const char* text) = 0;
 
-    // Seams for the nulling steps, the two-frequency sequence and the internal test. Each
-    // answers a `CycleStep` value; the defaults do nothing and go on with the buffer.
-    virtual int32_t NullingPeriod() { return 0; }
-    virtual int32_t SequencePeriod() { return 0; }
-    virtual int32_t InternalTestPeriod() { return 0; }
+    // The nulling step routine once a row is complete: 0 standard gates, 1 user gates. It
+    // sets up the next step (restarting the board) or ends the run (stopping it).
+    virtual void NullingStep(int32_t userGates) = 0;
+    // Switches to the first (1) or second (2) rate of a two-frequency reading; restarts the
+    // board when it is open.
+    virtual void SelectActiveRepetition(int32_t which) = 0;
+    // The end of an internal test: board stopped, progress bar hidden, the verdict of test
+    // 0..3 shown.
+    virtual void FinishInternalTest(int32_t testIndex) = 0;
 };
 
 // What the cycle does with the buffer after a half-cycle.

@@ -107,6 +107,21 @@ public:
         RedrawStationMap(hWndMap);
     }
     void LogDiagnostic(const char* caption, const char* text) override { AppendToCycleLog(caption, text); }
+    void NullingStep(int32_t userGates) override
+    {
+        if (userGates != 0)
+            ::UserGatesNullingStep();
+        else
+            ::StandardGatesNullingStep();
+    }
+    void SelectActiveRepetition(int32_t which) override { ::SelectActiveRepetition(which); }
+    void FinishInternalTest(int32_t testIndex) override
+    {
+        StopAcquisition();
+        if (hWndBar != nullptr)
+            ShowWindow(hWndBar, SW_HIDE);
+        DrawInternalTest(testIndex, 2);
+    }
 };
 
 // One buffer from the done queue through the cycle.

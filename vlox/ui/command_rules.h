@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "vlox/measure/nulling.h"
 #include "vlox/settings/settings.h"
 
 // ---------------------------------------------------------------------------------------
@@ -53,10 +54,6 @@ int32_t MonitorPassPeriodsForMonitor(int32_t repRateIndex, int32_t fast, int32_t
 
 // ---------------------------------------------------------------------------------------
 // Nulling
-
-constexpr int32_t NullingStepSlots = 85;   // entries of NullingSteps
-constexpr int32_t NullingEndCode = 84;     // ends the list of steps
-constexpr int32_t StackTargetSlots = 12;   // repetition slots of a stack-target row
 
 // Seconds per stack target and rate index, used for the estimate of a run.
 extern const double NullingTimeFactors[RepRateCount];
