@@ -1,33 +1,5 @@
 #include "vlox/ui/acquisition_seams_win.h"
 
-void SelectActiveRepetition(int32_t)
-{
-}
-
-void StandardGatesNullingStep()
-{
-}
-
-void UserGatesNullingStep()
-{
-}
-
-void DrawInternalTest(int32_t, int32_t)
-{
-}
-
-void SaveRestoreUserSettings(int32_t)
-{
-}
-
-void SetTestPlotScale()
-{
-}
-
-void SetupInternalTest()
-{
-}
-
 int32_t ProfileDrawn = 0;
 int32_t MapGpsPlotOn = 1;
 int32_t MapCrossBoxSaved = 0;

@@ -27,13 +27,8 @@
 // ---------------------------------------------------------------------------------------
 // Repetition switching, nulling steps and the internal test.
 
-void SelectActiveRepetition(int32_t phase);
-void StandardGatesNullingStep();
-void UserGatesNullingStep();
-void DrawInternalTest(int32_t test, int32_t mode);
-void SaveRestoreUserSettings(int32_t restore);
-void SetTestPlotScale();
-void SetupInternalTest();
+#include "vlox/measure/internal_test_win.h"
+#include "vlox/measure/nulling_win.h"
 
 // ---------------------------------------------------------------------------------------
 // Displays and map.
