@@ -38,6 +38,7 @@ bool SetOption(SimSettings& s, const std::string& name, double v)
         {"SensorAreaM2", &SimSettings::SensorAreaM2}, {"NoiseVolts", &SimSettings::NoiseVolts},
         {"HumVolts", &SimSettings::HumVolts},       {"HumHz", &SimSettings::HumHz},
         {"SpikeRateHz", &SimSettings::SpikeRateHz}, {"SpikeVolts", &SimSettings::SpikeVolts},
+        {"TestSourceScale", &SimSettings::TestSourceScale},
     };
     if (SameName(name, "Seed")) {
         if (!(v >= 0.0 && v <= 4294967295.0))
@@ -138,7 +139,8 @@ SignalModel BuildSimModel(const SimSettings& settings, const SimModelInputs& in)
     if (TestSourceSelected(in.OutputValue)) {
         const TestSource source = InternalTestSource(in.OutputValue);
         m.DecayModel = DecayModelTestSource;
-        m.TestSourceVolts = in.TransmitterOn ? source.Volts : 0.0;
+        // A generator out of tune (scale other than 1) makes the internal tests fail.
+        m.TestSourceVolts = in.TransmitterOn ? source.Volts * settings.TestSourceScale : 0.0;
         m.TestTimeConstantUs = source.TimeConstantUs;
     } else if (in.TransmitterOn) {
         m.DecayModel = DecayModelHalfSpace;

@@ -23,6 +23,7 @@ struct SimSettings {
     double HumHz = 60.0;
     double SpikeRateHz = 0.0;
     double SpikeVolts = 0.0;
+    double TestSourceScale = 1.0;    // the internal test generator's level; 1: as built
     uint32_t Seed = 1;
 };
 

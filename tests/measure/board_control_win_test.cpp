@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <psapi.h>
 
 #include <string>
 #include <vector>
@@ -35,11 +36,26 @@ int WINAPI RecordBox(HWND, LPCWSTR text, LPCWSTR caption, UINT)
 
 int BuffersSeen = 0;
 int SamplesSeen = 0;
+// 1: the next done buffer is taken and kept, as the cycle keeps it over a nulling step.
+int HoldNextBuffer = 0;
+int HoldingBuffer = 0;
+int BuffersHeld = 0;
 
 // The cycle's hand-off on every buffer-done message.
 LRESULT CALLBACK CurveProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == QZMSG_BUFFER_DONE) {
+        // While a buffer is held the later messages wait, as they do while the cycle runs.
+        if (HoldingBuffer != 0)
+            return 0;
+        if (HoldNextBuffer != 0) {
+            if (TakeDoneBuffer() == 1) {
+                HoldNextBuffer = 0;
+                HoldingBuffer = 1;
+                ++BuffersHeld;
+            }
+            return 0;
+        }
         if (TakeDoneBuffer() == 1) {
             if (GetBufferInfo() == 1) {
                 ++BuffersSeen;
@@ -96,6 +112,9 @@ protected:
         Control().ClearOutputLog();
         Boxes.clear();
         BuffersSeen = 0;
+        HoldNextBuffer = 0;
+        HoldingBuffer = 0;
+        BuffersHeld = 0;
         RepetitionRate = 30.0;
         TotalTurnOffDelay = 0.0;
         OutputLineBase = 0;
@@ -210,6 +229,52 @@ TEST_F(SimBoardControlTest, FailedStartLeavesTheBoardOpenable)
     EXPECT_TRUE(Boxes.empty());
     EXPECT_EQ(StopAcquisition(), 1);
     ExpectClosed();
+}
+
+SIZE_T PrivateBytes()
+{
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    EXPECT_TRUE(GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters));
+    return counters.PagefileUsage;
+}
+
+// Every nulling step restarts the board while the cycle holds the buffer it has just taken;
+// a full run does that 84 times in a 32-bit process. The restart frees the held buffer with
+// its stopped subsystem, so the process does not grow by a buffer per restart.
+TEST_F(SimBoardControlTest, RestartWhileHoldingABufferDoesNotLeakIt)
+{
+    SimSettings settings;
+    settings.SpeedUp = 0.0;  // every buffer is due at once
+    ASSERT_TRUE(Control().SetSettings(&settings));
+    ASSERT_EQ(Monitor(), 1);
+    const SIZE_T bufferBytes = static_cast<SIZE_T>(SampleRate) * sizeof(uint16_t);
+    auto holdAndRestart = [&] {
+        HoldNextBuffer = 1;
+        const int before = BuffersHeld;
+        const DWORD start = GetTickCount();
+        while (BuffersHeld == before && GetTickCount() - start < 5000)
+            Pump(5);
+        ASSERT_EQ(BuffersHeld, before + 1) << "no buffer came";
+        EXPECT_NE(CurrentBuffer, nullptr);
+        RestartAcquisitionIfOpen();
+        HoldingBuffer = 0;
+        ASSERT_NE(BoardDevice, nullptr);
+        EXPECT_EQ(CurrentBuffer, nullptr);
+    };
+    for (int i = 0; i < 2; ++i)
+        holdAndRestart();
+    const SIZE_T before = PrivateBytes();
+    const int restarts = 12;
+    for (int i = 0; i < restarts; ++i)
+        holdAndRestart();
+    const SIZE_T after = PrivateBytes();
+    const SIZE_T grown = after > before ? after - before : 0;
+    EXPECT_LT(grown, bufferBytes * 4) << "grew " << grown << " bytes over " << restarts << " restarts, buffer "
+                                      << bufferBytes;
+    EXPECT_EQ(StopAcquisition(), 1);
+    ExpectClosed();
+    EXPECT_TRUE(Boxes.empty());
 }
 
 }  // namespace

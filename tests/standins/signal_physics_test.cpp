@@ -223,6 +223,50 @@ TEST(InternalTestSource, ReadsTheExpectedGateValues)
     }
 }
 
+// The detuned generator: every gate of every test reads the scale times its tuned value, so
+// a scale of 0.8 puts each test outside the main program's 10 % and a test can fail on
+// purpose. Only the generator is scaled: the half-space response is not.
+TEST(InternalTestSource, ScaleDetunesOnlyTheGenerator)
+{
+    const uint32_t bits[4] = {0x10, 0x30, 0x210, 0x230};
+    const int32_t rate[4] = {2, 6, 3, 2};
+    for (int test = 0; test < 4; ++test) {
+        SimModelInputs in;
+        in.TransmitterOn = true;
+        in.RepetitionRate = RepRateValue(1, rate[test]);
+        in.OutputValue = bits[test] + 5u;
+        SimSettings detuned;
+        detuned.TestSourceScale = 0.8;
+        const SignalModel tuned = BuildSimModel(SimSettings{}, in);
+        const SignalModel model = BuildSimModel(detuned, in);
+        EXPECT_DOUBLE_EQ(model.TestSourceVolts, 0.8 * tuned.TestSourceVolts) << test;
+        EXPECT_EQ(model.TestTimeConstantUs, tuned.TestTimeConstantUs) << test;
+    }
+    SimModelInputs ground;
+    ground.TransmitterOn = true;
+    ground.OutputValue = 5;
+    SimSettings detuned;
+    detuned.TestSourceScale = 0.8;
+    EXPECT_EQ(BuildSimModel(detuned, ground).DecayModel, DecayModelHalfSpace);
+    EXPECT_EQ(BuildSimModel(detuned, ground).AmpereTurns, BuildSimModel(SimSettings{}, ground).AmpereTurns);
+
+    // Through the receiver chain: the DC test's gates read 0.8 of 18430.
+    SimModelInputs in;
+    in.TransmitterOn = true;
+    in.RepetitionRate = RepRateValue(1, 2);
+    in.OutputValue = 0x10 + 5u;
+    SignalModel model = BuildSimModel(detuned, in);
+    ChainSetup setup;
+    setup.RepRateIndex = 2;
+    setup.InternalTestMode = 45;
+    setup.TotalTurnOffDelay = 8333.0;
+    setup.GainCode = 5;
+    ChainResult r = RunReceiverChain(setup, model, 4.0, 480000);
+    ASSERT_GT(r.Periods, 0);
+    for (size_t g = 0; g < 30; ++g)
+        EXPECT_NEAR(std::fabs(r.Display[g]) / 18430.0, 0.8, 0.02) << "gate " << g + 1;
+}
+
 TEST(InternalTestSource, OutputBitsPickTheSignal)
 {
     EXPECT_FALSE(TestSourceSelected(5));

@@ -483,12 +483,15 @@ TEST(SimOptions, NamesAndValuesAreCheckedBeforeAnythingChanges)
     EXPECT_EQ(s.ResistivityOhmM, 30.0);
     EXPECT_EQ(s.NoiseVolts, 0.001);
     EXPECT_EQ(s.Seed, 7u);
+    EXPECT_EQ(s.TestSourceScale, 1.0);
+    ASSERT_TRUE(ParseSimOptions("testsourcescale=0.8", s));
+    EXPECT_EQ(s.TestSourceScale, 0.8);
     EXPECT_TRUE(ParseSimOptions("", s));
     EXPECT_TRUE(ParseSimOptions(nullptr, s));
     const SimSettings before = s;
     for (const char* bad : {"SpeedUp", "SpeedUp=", "SpeedUp=fast", "SpeedUp=-1", "SpeedUp=inf", "SpeedUp=nan",
                             "Colour=3", "ResistivityOhmM=0", "LoopAreaM2=-5", "HumHz=1e400", "Seed=-1",
-                            "SpeedUp=2;Colour=3"}) {
+                            "SpeedUp=2;Colour=3", "TestSourceScale=-0.5", "TestSourceScale=nan"}) {
         EXPECT_FALSE(ParseSimOptions(bad, s)) << bad;
         EXPECT_EQ(s.SpeedUp, before.SpeedUp) << bad;
     }

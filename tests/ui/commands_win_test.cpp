@@ -18,6 +18,10 @@
 #include "vlox/datafile/datafile_win.h"
 #include "vlox/display/parameter_panel_win.h"
 #include "vlox/display/splash_win.h"
+#include "vlox/measure/board_control_win.h"
+#include "vlox/measure/measure_cycle.h"
+#include "vlox/measure/nulling_win.h"
+#include "vlox/settings/null_tables.h"
 #include "vlox/settings/settings.h"
 #include "vlox/settings/settings_file_win.h"
 #include "vlox/ui/acquisition_commands_win.h"
@@ -310,6 +314,78 @@ TEST_F(Commands, PanelPaintsLeakNoGdiObjects)
         round();
     Pump();
     EXPECT_EQ(CountGdiObjects(), before);
+}
+
+std::vector<std::wstring> BoardBoxes;
+int WINAPI RecordBoardBox(HWND, LPCWSTR text, LPCWSTR caption, UINT)
+{
+    BoardBoxes.push_back(std::wstring(caption) + L": " + text);
+    return IDOK;
+}
+
+// Full nulling nulls every rate: after a selective run of one rate, the flags name all seven
+// again, so that the configuration's flag lines and the NLG file take every rate. Cancel in
+// the "NULLING" box changes nothing. The run's end puts the settings back and saves them.
+// Placed after the GDI count: the board restart at the run's end adds one object a moment
+// later, which that count would take for a leak.
+TEST_F(Commands, FullNullingMarksEveryRateAndItsEndSavesTheFlags)
+{
+    ShowButton(12, true);  // Monitor counts as running while "Pause" is shown
+    ASSERT_TRUE(MonitorRunning());
+    const SettingsValues before = Settings;
+    const int32_t gateCount = GateCount;
+    for (int32_t r = 0; r < RepRateCount; ++r)
+        NullRateSelected[r] = r == 0 ? 1 : 0;
+
+    BoxAnswer = IDCANCEL;
+    Command(IDM_FULL_NULLING);
+    ASSERT_EQ(Boxes.size(), 1u);
+    EXPECT_EQ(Boxes[0].caption, L"NULLING");
+    EXPECT_EQ(MeasureState, 0);
+    EXPECT_EQ(NullRateSelected[1], 0);
+
+    Boxes.clear();
+    BoxAnswer = IDOK;
+    Command(IDM_FULL_NULLING);
+    for (int32_t r = 0; r < RepRateCount; ++r)
+        EXPECT_EQ(NullRateSelected[r], 1) << r;
+    EXPECT_EQ(MeasureState, MeasureStateNulling);
+    EXPECT_EQ(Settings.RepRateIndex, 6);
+    EXPECT_EQ(NullingSlot, 6);
+    EXPECT_EQ(GateCount, 20);
+    EXPECT_EQ(GainCodeSent, 0);
+
+    // The end code: the board is restarted at the end (none here: its box is recorded).
+    const BoardMessageBoxFunction boardBox = BoardMessageBox;
+    BoardMessageBox = RecordBoardBox;
+    Boxes.clear();
+    NullingStepIndex = NullingEndCode;
+    StandardGatesNullingStep();
+    BoardMessageBox = boardBox;
+    ASSERT_EQ(Boxes.size(), 1u);
+    EXPECT_EQ(Boxes[0].text, L"Selective Nulling Completed");
+    EXPECT_EQ(Boxes[0].caption, L"Nulling");
+    EXPECT_EQ(Boxes[0].owner, hWndMain);
+    EXPECT_EQ(MeasureState, 0);
+    EXPECT_EQ(Settings.RepRateIndex, before.RepRateIndex);
+    EXPECT_EQ(Settings.GateSet, before.GateSet);
+    EXPECT_EQ(Settings.GainZ, before.GainZ);
+    EXPECT_EQ(GateCount, gateCount);
+
+    HANDLE f = CreateFileW(L"VLOXTARNWEL.INI", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(f, INVALID_HANDLE_VALUE);
+    std::string text(2000000, '\0');
+    DWORD got = 0;
+    ReadFile(f, text.data(), static_cast<DWORD>(text.size()), &got, nullptr);
+    CloseHandle(f);
+    text.resize(got);
+    size_t flagLines = 0;
+    for (size_t at = text.find(" 1 1 1 1 1 1 1\r\n"); at != std::string::npos;
+         at = text.find(" 1 1 1 1 1 1 1\r\n", at + 1))
+        ++flagLines;
+    EXPECT_EQ(flagLines, 2u) << "both mains settings mark every rate";
+    ShowButton(12, false);
+    Pump();
 }
 
 TEST_F(Commands, CreateDataFileNeverOpensASecondFile)

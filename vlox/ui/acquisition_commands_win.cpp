@@ -497,6 +497,10 @@ void FullNullingCommand()
     NullingEstimateSeconds = FullNullingEstimate(StackTargetRow());
     if (!ConfirmNulling(NullingKind::Full))
         return;
+    // Every rate is nulled: the flag line and the NLG file read the rates of the last run
+    // from here, and must not keep those of an earlier selective run.
+    for (int32_t& selected : NullRateSelected)
+        selected = 1;
     StartNullingRun(0, false);
     StandardGatesNullingStep();
 }

@@ -67,11 +67,6 @@ void ApplyPopupChoice(int32_t)
 {
 }
 
-INT_PTR SelectiveNullingDialog(HWND)
-{
-    return 0;
-}
-
 int32_t DynamicBuildVariant = 0;
 
 InstrumentCommandLinkSet InstrumentCommandLinks;

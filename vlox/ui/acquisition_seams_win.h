@@ -73,9 +73,10 @@ void ApplyPopupChoice(int32_t id);
 
 // ---------------------------------------------------------------------------------------
 // Dialogs of the settings and review work. Each returns the dialog's result (1 OK, 0
-// Cancel); the placeholders show nothing and return 0.
+// Cancel).
 
-INT_PTR SelectiveNullingDialog(HWND owner);
+// The "Selective Nulling" dialog (SelectiveNullingDialog), in its own module.
+#include "vlox/ui/selective_nulling_dialog_win.h"
 // Selective nulling skips its dialog in the dynamic build variant and nulls rate index 0.
 extern int32_t DynamicBuildVariant;
 

@@ -787,6 +787,49 @@ bool Program::GdiObjects(HWND window, DWORD* count)
     return true;
 }
 
+bool Program::DrawnTextCount(HWND window, long* count)
+{
+    LRESULT ping = 0, answer = 0;
+    if (!Ask(window, HookPing, 0, &ping) || ping != HookPingAnswer)
+        return false;
+    if (!Ask(window, HookTextCount, 0, &answer) || answer < 0)
+        return false;
+    *count = long(answer);
+    return true;
+}
+
+bool Program::DrawnTexts(HWND window, long from, std::vector<DrawnText>* texts)
+{
+    long count = 0;
+    if (!DrawnTextCount(window, &count))
+        return false;
+    texts->clear();
+    for (long sequence = std::max(from, count - HookTextSlots); sequence < count; ++sequence) {
+        LRESULT length = 0;
+        if (!Ask(window, HookTextSelect, LPARAM(sequence), &length))
+            return false;
+        if (length < 0)
+            continue;  // overwritten meanwhile
+        DrawnText drawn;
+        drawn.sequence = sequence;
+        LRESULT x = 0, y = 0, owner = 0;
+        if (!Ask(window, HookTextX, 0, &x) || !Ask(window, HookTextY, 0, &y) ||
+            !Ask(window, HookTextWindow, 0, &owner))
+            return false;
+        drawn.x = int(x);
+        drawn.y = int(y);
+        drawn.window = reinterpret_cast<HWND>(owner);
+        for (LRESULT i = 0; i < length; ++i) {
+            LRESULT c = 0;
+            if (!Ask(window, HookTextChar, LPARAM(i), &c) || c == HookNoAnswer)
+                return false;
+            drawn.text.push_back(wchar_t(c));
+        }
+        texts->push_back(drawn);
+    }
+    return true;
+}
+
 // ---------------------------------------------------------------------------------------
 // SerialLink
 

@@ -150,6 +150,16 @@ std::vector<HWND> DialogsOfProcess(DWORD processId);
 // ---------------------------------------------------------------------------------------
 // The program under test
 
+// A text the program drew with TextOutW or ExtTextOutW on one of its top-level windows
+// (recorded inside it by e2e_hook.dll).
+struct DrawnText {
+    long sequence = 0;       // order of drawing, from 0
+    HWND window = nullptr;   // the window of the device context
+    int x = 0;               // where it was drawn, device-context units (client pixels)
+    int y = 0;
+    std::wstring text;
+};
+
 class Program {
 public:
     Program() = default;
@@ -202,6 +212,14 @@ public:
     // (GetGuiResources from another process answers 0 under Wine). window is one of the
     // program's windows on the thread to ask. False when the count cannot be had.
     bool GdiObjects(HWND window, DWORD* count);
+    // Texts drawn on the program's top-level windows are recorded from the first query to the
+    // hook on (any of the calls above or below; the recording stays until the program ends).
+    // DrawnTextCount gives the number recorded so far (the next text's sequence number);
+    // DrawnTexts the texts from sequence from on that are still held (the last
+    // HookTextSlots). window is one of the program's windows on the thread to ask. False when
+    // the hook cannot be asked.
+    bool DrawnTextCount(HWND window, long* count);
+    bool DrawnTexts(HWND window, long from, std::vector<DrawnText>* texts);
 
 private:
     bool Hook(HWND window);

@@ -1,0 +1,221 @@
+// The internal test mode on the simulated board: V-LOX starts over a configuration of the
+// user's own (rate, gates, plot scale, unit and gain not those of any test), Monitor runs, and
+// each of the four tests in turn shows "Completed PASSED" in its text block; Exit Test Mode
+// then gives the user's settings back, as the configuration saved afterwards shows. A second
+// start with the simulation's test generator detuned shows "Completed FAILED". The verdict is
+// drawn, not held by a control: the hook DLL records the texts V-LOX draws. Screenshots of the
+// main window with each verdict are kept beside the test (e2e_itest_*.png).
+#include "tests/e2e/harness/e2e_harness_win.h"
+
+#include "vlox/settings/config_file.h"
+#include "vlox/settings/null_tables.h"
+#include "vlox/settings/settings.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+const wchar_t RunFolder[] = L"C:\\vloxitest";
+const std::wstring ConfigPath = std::wstring(RunFolder) + L"\\VLOXTARNWEL.INI";
+const int SplashId = 605, MonitorButton = 431, PauseButton = 432, InvertButton = 463;
+const int TestButtons[4] = {465, 466, 467, 468};
+const int ExitTestButton = 469;
+const wchar_t* const TimeConstantTexts[4] = {L"Time Constant: DC", L"Time Constant: 100 ms",
+                                            L"Time Constant: 3 ms", L"Time Constant: 0.1 ms"};
+// The 0.3 Hz test stacks three periods in its 10 s at four times the board's pace.
+const wchar_t SimOptions[] = L"SpeedUp=4";
+const wchar_t DetunedSimOptions[] = L"SpeedUp=4;TestSourceScale=0.8";
+
+NullTableValues Nulls;
+
+// The user's settings: none of them what a test sets.
+SettingsValues UserSettings()
+{
+    SettingsValues s;
+    s.RepRateIndex = 3;
+    s.GateSet = 0;
+    s.AmplitudeAxisMax = 500.0;
+    s.AmplitudeAxisMin = 1.0;
+    s.TimeAxisMaxMs = 50.0;
+    s.TimeAxisMinMs = 0.01;
+    s.DisplayUnit = 1;
+    s.TimeAxisLabels = 1;
+    s.AmplitudeAxisMinorGrid = 0;
+    s.GainZ = 4;
+    return s;
+}
+
+std::vector<uint8_t> ConfigBytes(const SettingsValues& s)
+{
+    const int32_t selected[RepRateCount] = {};
+    const std::string text = ComposeConfigurationFile(s, Nulls, selected, NullTimeStamp{});
+    return std::vector<uint8_t>(text.begin(), text.end());
+}
+
+// V-LOX over the user's configuration in the emptied run folder, past its splash, with the
+// drawn texts recorded from then on.
+HWND StartVlox(e2e::Program& vlox, const wchar_t* simOptions, std::string* error)
+{
+    if (!e2e::MakeEmptyFolder(RunFolder) || !e2e::WriteFileBytes(ConfigPath, ConfigBytes(UserSettings()))) {
+        *error = "cannot prepare the run folder";
+        return nullptr;
+    }
+    // The simulated board in V-LOX's process reads its options from the environment.
+    SetEnvironmentVariableW(L"QZSIM_OPTIONS", simOptions);
+    std::wstring why;
+    if (!vlox.Start(e2e::InBinFolder(L"V-LOX.exe"), RunFolder, &why)) {
+        *error = e2e::ToUtf8(why);
+        return nullptr;
+    }
+    HWND main = vlox.WaitWindow(L"VLOX", nullptr, 30000);
+    if (main == nullptr) {
+        *error = "no shown window of class VLOX within 30 s";
+        return nullptr;
+    }
+    if (!e2e::WaitUntil([main] { return !e2e::IsShown(e2e::Control(main, SplashId)); }, 20000)) {
+        *error = "the splash is still shown after 20 s";
+        return nullptr;
+    }
+    vlox.WaitIdle(5000);
+    long count = 0;
+    if (!vlox.DrawnTextCount(main, &count)) {
+        *error = "the hook does not record drawn texts";
+        return nullptr;
+    }
+    return main;
+}
+
+bool StartMonitor(HWND main)
+{
+    return e2e::ClickButton(e2e::Control(main, MonitorButton)) &&
+           e2e::WaitUntil([main] { return e2e::IsShown(e2e::Control(main, PauseButton)); }, 15000);
+}
+
+// The texts drawn on the main window since sequence from.
+std::vector<e2e::DrawnText> TextsOnMain(e2e::Program& vlox, HWND main, long from)
+{
+    std::vector<e2e::DrawnText> all, onMain;
+    if (vlox.DrawnTexts(main, from, &all))
+        for (const e2e::DrawnText& t : all)
+            if (t.window == main)
+                onMain.push_back(t);
+    return onMain;
+}
+
+const e2e::DrawnText* Find(const std::vector<e2e::DrawnText>& texts, const std::wstring& text)
+{
+    for (const e2e::DrawnText& t : texts)
+        if (t.text == text)
+            return &t;
+    return nullptr;
+}
+
+// Runs one test by its button and waits for its verdict; returns the verdict text ("" when
+// none came) and checks the block drawn with it.
+std::wstring RunTest(e2e::Program& vlox, HWND main, int test)
+{
+    long from = 0;
+    EXPECT_TRUE(vlox.DrawnTextCount(main, &from));
+    EXPECT_TRUE(e2e::PostCommand(main, TestButtons[test]));
+    std::vector<e2e::DrawnText> texts;
+    const bool done = e2e::WaitUntil(
+        [&] {
+            texts = TextsOnMain(vlox, main, from);
+            return Find(texts, L"Completed PASSED") != nullptr || Find(texts, L"Completed FAILED") != nullptr;
+        },
+        45000, 250);
+    if (!done) {
+        ADD_FAILURE() << "no verdict of test " << test;
+        return L"";
+    }
+    const e2e::DrawnText* title = Find(texts, L"INTERNAL TEST MODE");
+    const e2e::DrawnText* constant = Find(texts, TimeConstantTexts[test]);
+    const e2e::DrawnText* wait = Find(texts, L"Please Wait...");
+    const e2e::DrawnText* passed = Find(texts, L"Completed PASSED");
+    const e2e::DrawnText* verdict = passed != nullptr ? passed : Find(texts, L"Completed FAILED");
+    EXPECT_NE(title, nullptr) << test;
+    EXPECT_NE(constant, nullptr) << test;
+    EXPECT_NE(wait, nullptr) << test;
+    if (title != nullptr && constant != nullptr && wait != nullptr) {
+        // Three lines 18 pixels apart; the verdict replaces "Please Wait...".
+        EXPECT_EQ(constant->y, title->y + 18);
+        EXPECT_EQ(wait->y, title->y + 36);
+        EXPECT_EQ(verdict->y, wait->y);
+        EXPECT_LT(wait->sequence, verdict->sequence);
+    }
+    return verdict->text;
+}
+
+SettingsValues SavedSettings()
+{
+    std::vector<uint8_t> bytes;
+    SettingsValues s;
+    SettingsDerived d;
+    static NullTableValues nulls;
+    if (!e2e::ReadFileBytes(ConfigPath, &bytes))
+        return s;
+    const std::string text(bytes.begin(), bytes.end());
+    EXPECT_EQ(LoadConfiguration(text, s, d, nulls, ConfigLoadEnvironment{}), 1);
+    EXPECT_EQ(d.ConfigInvalid, 0);
+    return s;
+}
+
+}  // namespace
+
+TEST(InternalTestMode, EachTestPassesAndLeavingBringsBackTheUserSettings)
+{
+    e2e::Program vlox;
+    std::string error;
+    HWND main = StartVlox(vlox, SimOptions, &error);
+    ASSERT_NE(main, nullptr) << error;
+    ASSERT_TRUE(StartMonitor(main));
+
+    for (int test = 0; test < 4; ++test)
+        EXPECT_EQ(RunTest(vlox, main, test), L"Completed PASSED") << "test " << test;
+    // For a look by eye: the block with the last verdict.
+    e2e::CaptureWindowToPng(main, e2e::InBinFolder(L"e2e_itest_passed.png"));
+    EXPECT_TRUE(e2e::IsShown(e2e::Control(main, ExitTestButton)));
+
+    ASSERT_TRUE(e2e::PostCommand(main, ExitTestButton));
+    ASSERT_TRUE(e2e::WaitUntil([main] { return !e2e::IsShown(e2e::Control(main, ExitTestButton)); }, 10000));
+    // Invert saves the configuration: what it writes now must be the user's settings again.
+    ASSERT_TRUE(DeleteFileW(ConfigPath.c_str()));
+    ASSERT_TRUE(e2e::PostCommand(main, InvertButton));
+    ASSERT_TRUE(e2e::WaitUntil([] { return e2e::FileExists(ConfigPath); }, 10000));
+    vlox.WaitIdle(5000);
+    const SettingsValues saved = SavedSettings();
+    const SettingsValues user = UserSettings();
+    EXPECT_EQ(saved.RepRateIndex, user.RepRateIndex);
+    EXPECT_EQ(saved.GateSet, user.GateSet);
+    EXPECT_EQ(saved.AmplitudeAxisMax, user.AmplitudeAxisMax);
+    EXPECT_EQ(saved.AmplitudeAxisMin, user.AmplitudeAxisMin);
+    EXPECT_EQ(saved.TimeAxisMaxMs, user.TimeAxisMaxMs);
+    EXPECT_EQ(saved.TimeAxisMinMs, user.TimeAxisMinMs);
+    EXPECT_EQ(saved.DisplayUnit, user.DisplayUnit);
+    EXPECT_EQ(saved.TimeAxisLabels, user.TimeAxisLabels);
+    EXPECT_EQ(saved.AmplitudeAxisMinorGrid, user.AmplitudeAxisMinorGrid);
+    EXPECT_EQ(saved.GainZ, user.GainZ);
+    EXPECT_TRUE(saved == user) << "another setting changed";
+
+    EXPECT_TRUE(vlox.MessageBoxesSeen().empty());
+    ASSERT_TRUE(e2e::PostClose(main));
+    EXPECT_TRUE(vlox.WaitExit(20000));
+}
+
+TEST(InternalTestMode, DetunedTestGeneratorFails)
+{
+    e2e::Program vlox;
+    std::string error;
+    HWND main = StartVlox(vlox, DetunedSimOptions, &error);
+    ASSERT_NE(main, nullptr) << error;
+    ASSERT_TRUE(StartMonitor(main));
+    EXPECT_EQ(RunTest(vlox, main, 0), L"Completed FAILED");
+    e2e::CaptureWindowToPng(main, e2e::InBinFolder(L"e2e_itest_failed.png"));
+    ASSERT_TRUE(e2e::PostCommand(main, ExitTestButton));
+    EXPECT_TRUE(vlox.MessageBoxesSeen().empty());
+    ASSERT_TRUE(e2e::PostClose(main));
+    EXPECT_TRUE(vlox.WaitExit(20000));
+}

@@ -1,0 +1,204 @@
+// Selective nulling of the fastest rate on the simulated board, at the shortest averaging
+// time so that the run takes a few seconds: started from Monitor with a data file open, the
+// "Selective Nulling" dialog answered with one rate, the "NULLING" box confirmed; the run ends
+// with "Selective Nulling Completed". Afterwards the configuration file holds the new null
+// rows of that rate (the simulated board gives a signal, so they are not zero) and no others,
+// and the data file's NLG file has that rate's slot appended after the tables written at its
+// creation. A screenshot of the main window during the run is kept beside the test
+// (e2e_nulling_progress.png).
+#include "tests/e2e/harness/e2e_harness_win.h"
+
+#include "vlox/settings/config_file.h"
+#include "vlox/settings/null_tables.h"
+#include "vlox/settings/settings.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+const wchar_t RunFolder[] = L"C:\\vloxnull";
+const int SplashId = 605;
+const int CreateFileButton = 429, CloseFileButton = 430, MonitorButton = 431, PauseButton = 432;
+const int SelectiveNullingItem = 40059, ExitItem = 40005;
+const int RateList = 12271;
+
+std::wstring ConfigPath()
+{
+    return std::wstring(RunFolder) + L"\\VLOXTARNWEL.INI";
+}
+
+std::wstring TodaysFirstFile(const wchar_t* extension)
+{
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    wchar_t name[MAX_PATH];
+    swprintf(name, MAX_PATH, L"C:\\Vlox_Data\\%04u%02u%02u_000.%ls", t.wYear, t.wMonth, t.wDay, extension);
+    return name;
+}
+
+std::string Text(const std::vector<uint8_t>& bytes)
+{
+    return std::string(bytes.begin(), bytes.end());
+}
+
+LRESULT Ask(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    DWORD_PTR answer = 0;
+    if (SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, e2e::ReadTimeoutMs, &answer) == 0)
+        return -1;
+    return static_cast<LRESULT>(answer);
+}
+
+// The settings of the run: 60 Hz, the shortest averaging time (142 periods per row at the
+// fastest rate), 30 Hz with 30 gates as the user's own choice, no null tables yet.
+std::string StartConfiguration()
+{
+    SettingsValues s{};
+    s.PowerLineFrequency = 1;
+    s.AveragingTimeIndex = 0;
+    NullTableValues nulls{};
+    const int32_t none[RepRateCount] = {};
+    return ComposeConfigurationFile(s, nulls, none, NullTimeStamp{});
+}
+
+}  // namespace
+
+TEST(SelectiveNullingRun, OneRateEndToEnd)
+{
+    ASSERT_TRUE(e2e::MakeEmptyFolder(RunFolder));
+    const std::string config = StartConfiguration();
+    ASSERT_TRUE(e2e::WriteFileBytes(ConfigPath(), std::vector<uint8_t>(config.begin(), config.end())));
+    SetEnvironmentVariableW(L"QZSIM_OPTIONS", L"SpeedUp=4");
+
+    e2e::Program vlox;
+    ASSERT_TRUE(vlox.Start(e2e::InBinFolder(L"V-LOX.exe"), RunFolder));
+    HWND main = vlox.WaitWindow(L"VLOX", nullptr, 30000);
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(e2e::WaitUntil([&] { return !e2e::IsShown(e2e::Control(main, SplashId)); }, 20000));
+    vlox.WaitIdle(5000);
+
+    // A data file, so that the run appends to its NLG file.
+    ASSERT_TRUE(e2e::ClickButton(e2e::Control(main, CreateFileButton)));
+    HWND save = vlox.WaitMessageBox(L"Create Data File", 15000);
+    ASSERT_NE(save, nullptr) << "no save dialog";
+    ASSERT_TRUE(e2e::PressButton(save, IDOK));
+    ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::IsShown(e2e::Control(main, CloseFileButton)); }, 10000));
+    const std::wstring nlg = TodaysFirstFile(L"NLG");
+    ASSERT_TRUE(e2e::FileExists(nlg));
+
+    ASSERT_TRUE(e2e::ClickButton(e2e::Control(main, MonitorButton)));
+    ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::IsShown(e2e::Control(main, PauseButton)); }, 10000));
+
+    // Cancel, and OK with no rate selected, start nothing.
+    for (int button : {IDCANCEL, IDOK}) {
+        ASSERT_TRUE(e2e::PostCommand(main, SelectiveNullingItem));
+        HWND dialog = vlox.WaitMessageBox(L"Selective Nulling", 10000);
+        ASSERT_NE(dialog, nullptr) << "no \"Selective Nulling\" dialog";
+        ASSERT_TRUE(e2e::PressButton(dialog, button));
+        ASSERT_TRUE(e2e::WaitUntil([&] { return vlox.OpenMessageBoxes().empty(); }, 5000));
+        vlox.WaitIdle(3000);
+        EXPECT_EQ(vlox.WaitMessageBox(L"NULLING", 500), nullptr) << button;
+    }
+
+    ASSERT_TRUE(e2e::PostCommand(main, SelectiveNullingItem));
+    HWND dialog = vlox.WaitMessageBox(L"Selective Nulling", 10000);
+    ASSERT_NE(dialog, nullptr) << "no \"Selective Nulling\" dialog";
+    HWND list = e2e::Control(dialog, RateList);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(Ask(list, LB_GETCOUNT, 0, 0), 7);
+    EXPECT_EQ(Ask(list, LB_GETTEXTLEN, 0, 0), 6) << "\"285 Hz\" first";
+    ASSERT_TRUE(PostMessageW(list, LB_SETSEL, TRUE, 0));
+    ASSERT_TRUE(e2e::WaitUntil([&] { return Ask(list, LB_GETSEL, 0, 0) > 0; }, 3000));
+    ASSERT_TRUE(e2e::PressButton(dialog, IDOK));
+
+    HWND confirm = vlox.WaitMessageBox(L"NULLING", 10000);
+    ASSERT_NE(confirm, nullptr) << "no \"NULLING\" box";
+    e2e::MessageBoxInfo info;
+    ASSERT_TRUE(e2e::ReadMessageBox(confirm, &info));
+    EXPECT_NE(info.text.find(L"Ready to perform selective nulling for "), std::wstring::npos) << e2e::ToUtf8(info.text);
+    const DWORD start = GetTickCount();
+    ASSERT_TRUE(e2e::PressButton(confirm, IDOK));
+    // The progress box under the curve pane, kept beside the test for a look by eye.
+    Sleep(1500);
+    e2e::CaptureWindowToPng(main, e2e::InBinFolder(L"e2e_nulling_progress.png"));
+
+    HWND done = vlox.WaitMessageBox(L"Nulling", 40000);
+    ASSERT_NE(done, nullptr) << "the run did not end";
+    ASSERT_TRUE(e2e::ReadMessageBox(done, &info));
+    EXPECT_EQ(info.text, L"Selective Nulling Completed");
+    EXPECT_LT(GetTickCount() - start, 40000u);
+    ASSERT_TRUE(e2e::PressButton(done, IDOK));
+    // The board runs again on the user's settings: Monitor goes on.
+    ASSERT_TRUE(e2e::WaitUntil([&] { return vlox.OpenMessageBoxes().empty(); }, 5000));
+    vlox.WaitIdle(5000);
+    EXPECT_TRUE(e2e::IsShown(e2e::Control(main, PauseButton)));
+
+    ASSERT_TRUE(e2e::PostCommand(main, ExitItem));
+    DWORD code = 1;
+    ASSERT_TRUE(vlox.WaitExit(20000, &code));
+    EXPECT_EQ(code, 0u);
+    for (const e2e::MessageBoxInfo& box : vlox.MessageBoxesSeen()) {
+        const std::string caption = e2e::ToUtf8(box.caption);
+        EXPECT_TRUE(caption == "Create Data File" || caption == "Selective Nulling" || caption == "NULLING" ||
+                    caption == "Nulling")
+            << caption << ": " << e2e::ToUtf8(box.text);
+    }
+
+    // The configuration file: the rows of slot 0 at 60 Hz, every gain; nothing elsewhere.
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(e2e::ReadFileBytes(ConfigPath(), &bytes));
+    SettingsValues s{};
+    SettingsDerived d{};
+    static NullTableValues nulls;
+    ASSERT_EQ(LoadConfiguration(Text(bytes), s, d, nulls, ConfigLoadEnvironment{}), 1);
+    EXPECT_EQ(d.ConfigInvalid, 0);
+    EXPECT_EQ(s.AveragingTimeIndex, 0);
+    EXPECT_EQ(s.RepRateIndex, SettingsValues{}.RepRateIndex) << "the user's rate is back";
+    EXPECT_EQ(nulls.NullingValid[1][0], 1);
+    EXPECT_EQ(nulls.NullingValid[1][1], 0);
+    for (int32_t g = 0; g < GainCodeCount; ++g) {
+        int32_t nonZero = 0;
+        for (int32_t i = 0; i < 20; ++i)
+            nonZero += nulls.NullingTables[1][0][g][i] != 0.0 ? 1 : 0;
+        EXPECT_GT(nonZero, 0) << "gain " << g;
+        for (int32_t i = 20; i < MaxGateCount; ++i)
+            ASSERT_EQ(nulls.NullingTables[1][0][g][i], 0.0);
+    }
+    for (int32_t slot = 1; slot < NullSlotCount; ++slot)
+        for (int32_t g = 0; g < GainCodeCount; ++g)
+            for (int32_t i = 0; i < MaxGateCount; ++i) {
+                ASSERT_EQ(nulls.NullingTables[1][slot][g][i], 0.0) << slot;
+                ASSERT_EQ(nulls.NullingTables[0][slot][g][i], 0.0) << slot;
+            }
+
+    // The NLG file: at creation all twelve slots (609 records) and the user-gates block (7 x
+    // 11 records at 40 gates), then slot 0 alone: seven headers of rate index 0, five value
+    // records each.
+    ASSERT_TRUE(e2e::ReadFileBytes(nlg, &bytes));
+    const std::string log = Text(bytes);
+    const size_t atCreation = 609 + 77;
+    const size_t appended = 7 * 6;
+    ASSERT_EQ(log.size(), (atCreation + appended) * 60);
+    const std::string tail = log.substr(log.size() - appended * 60);
+    int32_t nonZeroFields = 0;
+    for (size_t r = 0; r < appended; ++r) {
+        const std::string record = tail.substr(r * 60, 60);
+        SCOPED_TRACE(record);
+        ASSERT_EQ(record.substr(58), "\r\n");
+        if (r % 6 == 0) {
+            EXPECT_EQ(record.substr(0, 10), "N0 160   0");
+            EXPECT_EQ(record.substr(25, 2), "20");
+            EXPECT_EQ(record[30], static_cast<char>('0' + r / 6));
+        } else {
+            EXPECT_EQ(record[0], 'N');
+            EXPECT_EQ(record[1], static_cast<char>('0' + r % 6));
+            for (size_t field = 0; field < 4; ++field)
+                nonZeroFields += std::strtod(record.substr(2 + 14 * field, 14).c_str(), nullptr) != 0.0 ? 1 : 0;
+        }
+    }
+    EXPECT_GT(nonZeroFields, 0);
+}
