@@ -24,6 +24,9 @@ public:
     std::vector<std::pair<int32_t, int32_t>> NlgWrites;
     std::vector<std::string> Messages;
     int32_t FileOpen = 0;
+    // The board is closed after the restart that makes this call count reach it (0: never).
+    int32_t FailAtRestart = 0;
+    int32_t Restarts = 0;
     // Whether the run marked the user-gates table invalid while it measured.
     std::vector<int32_t> ValidAtRestart;
 
@@ -51,6 +54,11 @@ public:
         Calls.push_back("nlg");
     }
     void InvalidateMainWindow() override { Calls.push_back("invalidate"); }
+    int32_t BoardOpen() override
+    {
+        ++Restarts;
+        return FailAtRestart > 0 && Restarts >= FailAtRestart ? 0 : 1;
+    }
 
     int32_t Count(const std::string& call) const
     {
@@ -387,6 +395,25 @@ TEST_F(NullingRunTest, ListWithoutEndCodeEndsAtItsLastEntry)
 }
 
 // A gate count above the table rows stores 100 gates, never past the row.
+// A restart that fails closes the board: no buffer would ever end the run, so it is
+// abandoned at once with the user's settings back, and nothing is saved or logged.
+TEST_F(NullingRunTest, FailedRestartAbandonsTheRunWithTheSettingsBack)
+{
+    for (int32_t i = 0; i <= NullingEndCode; ++i)
+        NullingSteps[i] = i;
+    RecordingNullingServices services;
+    services.FileOpen = 1;
+    services.FailAtRestart = 3;
+    EXPECT_EQ(Drive(false, services), 2);
+    ExpectSettingsPutBack();
+    EXPECT_EQ(services.Count("erase"), 1);
+    EXPECT_EQ(services.Count("save"), 0);
+    EXPECT_EQ(services.Count("stop"), 0);
+    EXPECT_TRUE(services.NlgWrites.empty());
+    EXPECT_TRUE(services.Messages.empty()) << "the board has given its own message";
+    EXPECT_EQ(services.Calls.back(), "invalidate");
+}
+
 TEST_F(NullingRunTest, GateCountAboveTheRowsStoresOneHundred)
 {
     NullingStepIndex = 1;

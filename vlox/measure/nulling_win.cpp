@@ -38,6 +38,7 @@ public:
         if (hWndMain != nullptr)
             InvalidateRect(hWndMain, nullptr, TRUE);
     }
+    int32_t BoardOpen() override { return BoardDevice != nullptr ? 1 : 0; }
 };
 
 }  // namespace

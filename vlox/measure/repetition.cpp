@@ -99,15 +99,9 @@ void ApplyStep(const NullingStepAction& a, NullingServices& services)
     services.RestartAcquisitionIfOpen();
 }
 
-// The first steps of the end of a run: board stopped, last column full, the box, the
-// progress box erased, the user's settings back, gate tables and panel.
-void FinishRunStart(const char* text, NullingServices& services)
+// The user's measurement settings as the run found them, with gate tables and panel.
+void PutBackSavedSettings(NullingServices& services)
 {
-    services.StopAcquisition();
-    if (NullingProgressCount > 0)
-        services.DrawNullingProgressBar(NullingProgressCount - 1, 1.0);
-    services.ShowMessage(text, NullingDoneCaption);
-    services.EraseNullingProgress();
     const SavedMeasureSettingsValues& saved = SavedMeasureSettings;
     Settings.RepRateIndex = saved.RepRateIndex;
     RepetitionRate = RateValue(Settings.RepRateIndex);
@@ -119,6 +113,32 @@ void FinishRunStart(const char* text, NullingServices& services)
     GainCodeSent = saved.GainCodeSent;
     services.BuildGateTables();
     services.DrawParameterPanel();
+}
+
+// Sets up a step; false when its restart left the board closed and the run was abandoned.
+// The nulling settings must not stay behind as the user's (a later save would keep them).
+bool ApplyStepOrAbandon(const NullingStepAction& a, NullingServices& services)
+{
+    ApplyStep(a, services);
+    if (services.BoardOpen() != 0)
+        return true;
+    services.EraseNullingProgress();
+    PutBackSavedSettings(services);
+    services.InvalidateMainWindow();
+    MeasureState = MeasureStateMonitor;
+    return false;
+}
+
+// The first steps of the end of a run: board stopped, last column full, the box, the
+// progress box erased, the user's settings back, gate tables and panel.
+void FinishRunStart(const char* text, NullingServices& services)
+{
+    services.StopAcquisition();
+    if (NullingProgressCount > 0)
+        services.DrawNullingProgressBar(NullingProgressCount - 1, 1.0);
+    services.ShowMessage(text, NullingDoneCaption);
+    services.EraseNullingProgress();
+    PutBackSavedSettings(services);
 }
 
 void FinishRunEnd(NullingServices& services)
@@ -244,7 +264,7 @@ int32_t StandardGatesNullingStepWith(NullingServices& services)
     ClearStackForNextRow();
     const NullingStepAction a = StandardNullingStepAction(CurrentStepCode());
     if (a.EndOfRun == 0) {
-        ApplyStep(a, services);
+        ApplyStepOrAbandon(a, services);
         return 0;
     }
     FinishRunStart(SelectiveNullingDoneText, services);
@@ -268,7 +288,7 @@ int32_t UserGatesNullingStepWith(NullingServices& services)
     const int32_t code = CurrentStepCode();
     const NullingStepAction a = UserGatesNullingStepAction(code);
     if (a.EndOfRun == 0) {
-        ApplyStep(a, services);
+        ApplyStepOrAbandon(a, services);
         return 0;
     }
     FinishRunStart(UserGatesNullingDoneText, services);

@@ -68,6 +68,8 @@ public:
     virtual int32_t DataFileOpen() = 0;
     virtual void WriteNullingTable(int32_t op, int32_t mains) = 0;
     virtual void InvalidateMainWindow() = 0;
+    // 1 while the board is open (a failed restart has closed it after its own message).
+    virtual int32_t BoardOpen() = 0;
 };
 
 constexpr const char NullingDoneCaption[] = "Nulling";
@@ -80,6 +82,8 @@ constexpr const char UserGatesNullingDoneText[] = "User Gates Setup Nulling Comp
 void SelectActiveRepetitionWith(int32_t which, NullingServices& services);
 
 // The step routines: store the row the cycle has just averaged (from the second call of a
-// run on), then set up the step at `NullingStepIndex` or end the run. Both answer 0.
+// run on), then set up the step at `NullingStepIndex` or end the run. A step whose board
+// restart fails abandons the run: no buffers would come to end it, so the progress box goes,
+// the user's settings come back and the state returns to monitoring. Both answer 0.
 int32_t StandardGatesNullingStepWith(NullingServices& services);
 int32_t UserGatesNullingStepWith(NullingServices& services);

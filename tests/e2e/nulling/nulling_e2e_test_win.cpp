@@ -1,7 +1,8 @@
 // Selective nulling of the fastest rate on the simulated board, at the shortest averaging
 // time so that the run takes a few seconds: started from Monitor with a data file open, the
 // "Selective Nulling" dialog answered with one rate, the "NULLING" box confirmed; the run ends
-// with "Selective Nulling Completed". Afterwards the configuration file holds the new null
+// with "Selective Nulling Completed"; a second run leaves the GDI object count where the
+// first left it. Afterwards the configuration file holds the new null
 // rows of that rate (the simulated board gives a signal, so they are not zero) and no others,
 // and the data file's NLG file has that rate's slot appended after the tables written at its
 // creation. A screenshot of the main window during the run is kept beside the test
@@ -104,38 +105,54 @@ TEST(SelectiveNullingRun, OneRateEndToEnd)
         EXPECT_EQ(vlox.WaitMessageBox(L"NULLING", 500), nullptr) << button;
     }
 
-    ASSERT_TRUE(e2e::PostCommand(main, SelectiveNullingItem));
-    HWND dialog = vlox.WaitMessageBox(L"Selective Nulling", 10000);
-    ASSERT_NE(dialog, nullptr) << "no \"Selective Nulling\" dialog";
-    HWND list = e2e::Control(dialog, RateList);
-    ASSERT_NE(list, nullptr);
-    EXPECT_EQ(Ask(list, LB_GETCOUNT, 0, 0), 7);
-    EXPECT_EQ(Ask(list, LB_GETTEXTLEN, 0, 0), 6) << "\"285 Hz\" first";
-    ASSERT_TRUE(PostMessageW(list, LB_SETSEL, TRUE, 0));
-    ASSERT_TRUE(e2e::WaitUntil([&] { return Ask(list, LB_GETSEL, 0, 0) > 0; }, 3000));
-    ASSERT_TRUE(e2e::PressButton(dialog, IDOK));
+    // One run of rate index 0: dialog, confirmation, the run to its end box.
+    auto runOneRate = [&](bool screenshot) {
+        ASSERT_TRUE(e2e::PostCommand(main, SelectiveNullingItem));
+        HWND dialog = vlox.WaitMessageBox(L"Selective Nulling", 10000);
+        ASSERT_NE(dialog, nullptr) << "no \"Selective Nulling\" dialog";
+        HWND list = e2e::Control(dialog, RateList);
+        ASSERT_NE(list, nullptr);
+        EXPECT_EQ(Ask(list, LB_GETCOUNT, 0, 0), 7);
+        EXPECT_EQ(Ask(list, LB_GETTEXTLEN, 0, 0), 6) << "\"285 Hz\" first";
+        ASSERT_TRUE(PostMessageW(list, LB_SETSEL, TRUE, 0));
+        ASSERT_TRUE(e2e::WaitUntil([&] { return Ask(list, LB_GETSEL, 0, 0) > 0; }, 3000));
+        ASSERT_TRUE(e2e::PressButton(dialog, IDOK));
 
-    HWND confirm = vlox.WaitMessageBox(L"NULLING", 10000);
-    ASSERT_NE(confirm, nullptr) << "no \"NULLING\" box";
-    e2e::MessageBoxInfo info;
-    ASSERT_TRUE(e2e::ReadMessageBox(confirm, &info));
-    EXPECT_NE(info.text.find(L"Ready to perform selective nulling for "), std::wstring::npos) << e2e::ToUtf8(info.text);
-    const DWORD start = GetTickCount();
-    ASSERT_TRUE(e2e::PressButton(confirm, IDOK));
-    // The progress box under the curve pane, kept beside the test for a look by eye.
-    Sleep(1500);
-    e2e::CaptureWindowToPng(main, e2e::InBinFolder(L"e2e_nulling_progress.png"));
+        HWND confirm = vlox.WaitMessageBox(L"NULLING", 10000);
+        ASSERT_NE(confirm, nullptr) << "no \"NULLING\" box";
+        e2e::MessageBoxInfo info;
+        ASSERT_TRUE(e2e::ReadMessageBox(confirm, &info));
+        EXPECT_NE(info.text.find(L"Ready to perform selective nulling for "), std::wstring::npos) << e2e::ToUtf8(info.text);
+        const DWORD start = GetTickCount();
+        ASSERT_TRUE(e2e::PressButton(confirm, IDOK));
+        // The progress box under the curve pane, kept beside the test for a look by eye.
+        Sleep(1500);
+        if (screenshot)
+            e2e::CaptureWindowToPng(main, e2e::InBinFolder(L"e2e_nulling_progress.png"));
 
-    HWND done = vlox.WaitMessageBox(L"Nulling", 40000);
-    ASSERT_NE(done, nullptr) << "the run did not end";
-    ASSERT_TRUE(e2e::ReadMessageBox(done, &info));
-    EXPECT_EQ(info.text, L"Selective Nulling Completed");
-    EXPECT_LT(GetTickCount() - start, 40000u);
-    ASSERT_TRUE(e2e::PressButton(done, IDOK));
-    // The board runs again on the user's settings: Monitor goes on.
-    ASSERT_TRUE(e2e::WaitUntil([&] { return vlox.OpenMessageBoxes().empty(); }, 5000));
-    vlox.WaitIdle(5000);
-    EXPECT_TRUE(e2e::IsShown(e2e::Control(main, PauseButton)));
+        HWND done = vlox.WaitMessageBox(L"Nulling", 40000);
+        ASSERT_NE(done, nullptr) << "the run did not end";
+        ASSERT_TRUE(e2e::ReadMessageBox(done, &info));
+        EXPECT_EQ(info.text, L"Selective Nulling Completed");
+        EXPECT_LT(GetTickCount() - start, 40000u);
+        ASSERT_TRUE(e2e::PressButton(done, IDOK));
+        // The board runs again on the user's settings: Monitor goes on.
+        ASSERT_TRUE(e2e::WaitUntil([&] { return vlox.OpenMessageBoxes().empty(); }, 5000));
+        vlox.WaitIdle(5000);
+        EXPECT_TRUE(e2e::IsShown(e2e::Control(main, PauseButton)));
+    };
+    runOneRate(true);
+    if (HasFatalFailure())
+        return;
+    // Each row restarts the board: a second run must leave the program holding no more GDI
+    // objects than the first left it with.
+    DWORD afterFirst = 0, afterSecond = 0;
+    ASSERT_TRUE(vlox.GdiObjects(main, &afterFirst));
+    runOneRate(false);
+    if (HasFatalFailure())
+        return;
+    ASSERT_TRUE(vlox.GdiObjects(main, &afterSecond));
+    EXPECT_EQ(afterSecond, afterFirst);
 
     ASSERT_TRUE(e2e::PostCommand(main, ExitItem));
     DWORD code = 1;
@@ -182,7 +199,7 @@ TEST(SelectiveNullingRun, OneRateEndToEnd)
     const std::string log = Text(bytes);
     const size_t atCreation = 609 + 77;
     const size_t appended = 7 * 6;
-    ASSERT_EQ(log.size(), (atCreation + appended) * 60);
+    ASSERT_EQ(log.size(), (atCreation + 2 * appended) * 60) << "each run appends its slot";
     const std::string tail = log.substr(log.size() - appended * 60);
     int32_t nonZeroFields = 0;
     for (size_t r = 0; r < appended; ++r) {
