@@ -205,6 +205,30 @@ TEST(NullingTexts, MinutesFromSixtySecondsOnSecondsBelow)
     EXPECT_EQ(EstimateWholeSeconds(1e300), std::numeric_limits<int32_t>::max());
 }
 
+// The full run's estimate from the stack targets of every averaging time (0.5 s to 120 s):
+// minutes and seconds, the minutes widening past two digits.
+TEST(NullingTexts, FullRunEstimateForEachAveragingTime)
+{
+    const char* const expected[AveragingTimeCount] = {" 5:00", " 5:43", " 7:17", "10:57", "18:52",
+                                                      "35:36", "72:47", "146:09", "292:19"};
+    for (int32_t a = 0; a < AveragingTimeCount; ++a) {
+        const std::string text = NullingConfirmText(NullingKind::Full, 60, FullNullingEstimate(StackTargets[a]));
+        EXPECT_EQ(text, std::string("Ready to perform full nulling for  60 Hz  power line frequency.\r\n"
+                                    "Estimated time approx.  ") + expected[a] + " min")
+            << "averaging index " << a;
+    }
+    // The fastest rate alone stays below a minute up to 2 s of averaging.
+    const int32_t fastest[RepRateCount] = {1, 0, 0, 0, 0, 0, 0};
+    EXPECT_EQ(NullingProgressTitle(SelectiveNullingEstimate(StackTargets[0], fastest)),
+              "Nulling Progress (approx.     7 s)");
+    EXPECT_EQ(NullingProgressTitle(SelectiveNullingEstimate(StackTargets[2], fastest)),
+              "Nulling Progress (approx.    31 s)");
+    EXPECT_EQ(NullingProgressTitle(SelectiveNullingEstimate(StackTargets[3], fastest)),
+              "Nulling Progress (approx.  1:03 min)");
+    EXPECT_EQ(NullingProgressTitle(SelectiveNullingEstimate(StackTargets[4], fastest)),
+              "Nulling Progress (approx.  2:07 min)");
+}
+
 TEST(ChildPrograms, FilesAndFailureTexts)
 {
     ASSERT_NE(ChildProgramFor(56), nullptr);
