@@ -11,28 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/common/win_test_util.h"
+
 namespace {
-
-int CountGdiObjects()
-{
-    const DWORD reported = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-    if (reported != 0)
-        return static_cast<int>(reported);
-    int n = 0;
-    for (UINT i = 1; i < 0x10000; ++i)
-        if (GetObjectType(reinterpret_cast<HGDIOBJ>(static_cast<UINT_PTR>(i))) != 0)
-            ++n;
-    return n;
-}
-
-void Pump()
-{
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
 
 class TestBlockWindow : public testing::Test {
 protected:

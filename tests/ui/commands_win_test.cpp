@@ -55,20 +55,6 @@ void RecordEnd(uint32_t code)
     EndCodes.push_back(code);
 }
 
-// Live GDI objects of this process. Wine's GetGuiResources answers 0; there every entry of
-// the handle table answers GetObjectType to its index alone.
-int CountGdiObjects()
-{
-    const DWORD reported = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-    if (reported != 0)
-        return static_cast<int>(reported);
-    int n = 0;
-    for (UINT i = 1; i < 0x10000; ++i)
-        if (GetObjectType(reinterpret_cast<HGDIOBJ>(static_cast<UINT_PTR>(i))) != 0)
-            ++n;
-    return n;
-}
-
 LONG ButtonType(int32_t slot)
 {
     return GetWindowLongW(hButtons[slot], GWL_STYLE) & BS_TYPEMASK;
