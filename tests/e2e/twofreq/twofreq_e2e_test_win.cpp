@@ -1,0 +1,428 @@
+// Two-frequency readings on the simulated board, driven from outside as an operator would:
+// a configuration with the two-frequency measurement on (30 Hz with 20 gates first, 3 Hz with
+// 30 gates second, each with its own gain, two records per reading, the shortest averaging
+// time), Create File, Monitor, Measure, the reading's end, Store, then a second Measure and
+// Store at the next station, Exit. The data file then holds, for every record of each
+// reading, the first rate's reading and then the second rate's, each with its own rate, gate
+// set, gate count and gain in its receiver record and gate values that decay. The second
+// reading's first-rate values match the first reading's: Store has put the board back on the
+// first rate. One program run serves the suite; the tests run in the order written.
+#include "tests/e2e/harness/e2e_harness_win.h"
+
+#include "vlox/settings/config_file.h"
+#include "vlox/settings/null_tables.h"
+#include "vlox/settings/settings.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+const wchar_t RunFolder[] = L"C:\\vloxtwofreq";
+const wchar_t DataFolder[] = L"C:\\Vlox_Data";
+const int CreateFileButton = 429, CloseFileButton = 430, MonitorButton = 431, PauseButton = 432,
+          MeasureButton = 433, StopButton = 434, StoreButton = 435, CancelButton = 436,
+          RepeatButton = 462;
+const int ExitMenuItem = 40005;
+const size_t RecordLength = 60;
+
+// The two rates: choice 2 is rate index 2 (30 Hz at 60 Hz mains) with 20 gates, choice 9 rate
+// index 4 (3 Hz) with 30 gates. Gains differ so that each record shows whose it is.
+const int FirstChoice = 2, SecondChoice = 9;
+const int FirstGain = 2, SecondGain = 4;
+const int RecordsPerReading = 2;
+
+struct RateShape {
+    int RateIndex;
+    int GateSet;
+    int Gates;
+    int Gain;
+};
+const RateShape FirstRate{2, 0, 20, FirstGain};
+const RateShape SecondRate{4, 1, 30, SecondGain};
+
+// As the system dialog leaves a two-frequency configuration: the measurement settings are
+// those of the first choice. 60 Hz mains, 0.5 s per half, no GPS and no meter.
+std::string StartConfiguration()
+{
+    SettingsValues s{};
+    s.PowerLineFrequency = 1;
+    s.AveragingTimeIndex = 0;
+    s.SurveyMode = 0;
+    s.TwoFrequencyMode = 1;
+    s.FirstRepetitionChoice = FirstChoice;
+    s.SecondRepetitionChoice = SecondChoice;
+    s.FirstRepetitionGain = FirstGain;
+    s.SecondRepetitionGain = SecondGain;
+    s.RecordCountIndex = RecordsPerReading - 1;
+    s.RepRateIndex = FirstRate.RateIndex;
+    s.GateSet = FirstRate.GateSet;
+    s.SelectedComponent = 0;
+    s.GainZ = FirstGain;
+    s.TimeAxisLabels = 0;
+    s.GpsInput = 0;
+    s.MeterInput = 0;
+    NullTableValues nulls{};
+    const int32_t none[RepRateCount] = {};
+    return ComposeConfigurationFile(s, nulls, none, NullTimeStamp{});
+}
+
+// The data files in the data folder (the run's prefix is fresh: there is one).
+std::vector<std::wstring> DataFiles()
+{
+    std::vector<std::wstring> found;
+    WIN32_FIND_DATAW entry;
+    HANDLE search = FindFirstFileW((std::wstring(DataFolder) + L"\\*.VLX").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE)
+        return found;
+    do
+        found.push_back(std::wstring(DataFolder) + L"\\" + entry.cFileName);
+    while (FindNextFileW(search, &entry));
+    FindClose(search);
+    return found;
+}
+
+// The tag of every record: two characters, one for the stored-text records.
+std::vector<std::string> RecordTags(const std::string& file)
+{
+    std::vector<std::string> tags;
+    for (size_t at = 0; at + RecordLength <= file.size(); at += RecordLength) {
+        const char first = file[at];
+        const bool text = first == '@' || first == '#' || first == '?' || first == '"' || first == '!';
+        tags.push_back(text ? std::string(1, first) : file.substr(at, 2));
+    }
+    return tags;
+}
+
+// Columns from..to (1-based) of a record as an integer; fallback when blank or not a number.
+int Column(const std::string& record, size_t from, size_t to, int fallback)
+{
+    if (record.size() < to)
+        return fallback;
+    const std::string field = record.substr(from - 1, to - from + 1);
+    char* end = nullptr;
+    const long value = std::strtol(field.c_str(), &end, 10);
+    return end == field.c_str() ? fallback : int(value);
+}
+
+double Number(const std::string& record, size_t from, size_t to)
+{
+    return record.size() < to ? 0.0 : std::atof(record.substr(from - 1, to - from + 1).c_str());
+}
+
+// The records of one stored reading of one rate: rectangle loop (P1, P2), no meter record.
+std::vector<std::string> ReadingTags(int gates)
+{
+    std::vector<std::string> tags{"W1", "T1", "P1", "P2", "R1", "R2"};
+    for (int n = 1; n <= (gates + 3) / 4; ++n)
+        tags.push_back(std::string("V") + char('0' + n));
+    tags.insert(tags.end(), {"C7", "C8", "Z1"});
+    return tags;
+}
+
+std::string Joined(const std::vector<std::string>& tags)
+{
+    std::string out;
+    for (const std::string& t : tags)
+        out += t + " ";
+    return out;
+}
+
+std::string Joined(const std::vector<double>& values)
+{
+    std::string out;
+    char text[32];
+    for (double v : values) {
+        std::snprintf(text, sizeof text, "%.4g ", v);
+        out += text;
+    }
+    return out;
+}
+
+// One stored reading of one rate, as read back from its records.
+struct StoredReading {
+    size_t At = 0;           // record number of its W1, from 0
+    int Counter = 0;         // W1 reading number
+    double Station = 0.0;    // W1 station
+    int RateIndex = -1, GateSet = -1, GateCount = -1, GainZ = -1, Records = -1, Mains = -1;
+    int TwoFrequency = -1;
+    long Tick = 0;           // Z1
+    std::vector<double> Gates;  // nV, in gate order
+};
+
+// The readings of the file in order: W1 opens one, its R1, R2, V records and Z1 follow.
+std::vector<StoredReading> Readings(const std::string& file, const std::vector<std::string>& tags)
+{
+    std::vector<StoredReading> out;
+    auto record = [&](size_t n) { return file.substr(n * RecordLength, RecordLength); };
+    for (size_t n = 0; n < tags.size(); ++n) {
+        const std::string r = record(n);
+        if (tags[n] == "W1") {
+            StoredReading w;
+            w.At = n;
+            w.Counter = Column(r, 3, 6, -1);
+            w.Station = Number(r, 8, 21);
+            out.push_back(w);
+            continue;
+        }
+        if (out.empty())
+            continue;
+        StoredReading& w = out.back();
+        if (tags[n] == "R1") {
+            w.Mains = Column(r, 3, 5, -1);
+            w.RateIndex = Column(r, 7, 9, -1);
+            w.Records = Column(r, 15, 17, -1);
+            w.GainZ = Column(r, 39, 41, -1);
+            w.GateSet = Column(r, 43, 45, -1);
+            w.GateCount = Column(r, 52, 54, -1);
+        } else if (tags[n] == "R2") {
+            w.TwoFrequency = Column(r, 3, 5, -1);
+        } else if (tags[n].size() == 2 && tags[n][0] == 'V') {
+            for (size_t c = 3; c + 13 <= 58; c += 14) {
+                const std::string field = r.substr(c - 1, 14);
+                if (field.find_first_not_of(' ') != std::string::npos)
+                    w.Gates.push_back(std::atof(field.c_str()));
+            }
+        } else if (tags[n] == "Z1") {
+            w.Tick = std::strtol(r.substr(25, 10).c_str(), nullptr, 10);
+        }
+    }
+    return out;
+}
+
+// Median over the first n gates that both rows measured (not 0) of |ln(a/b)|: 0 for equal
+// rows, about 0.7 for rows a factor of two apart; 100 when the rows share no such gate or
+// one of them has the other sign there.
+double MedianLogDistance(const std::vector<double>& a, const std::vector<double>& b, size_t n)
+{
+    std::vector<double> d;
+    for (size_t g = 0; g < n && g < a.size() && g < b.size(); ++g) {
+        if (a[g] == 0.0 || b[g] == 0.0)
+            continue;
+        d.push_back(a[g] * b[g] > 0 ? std::fabs(std::log(a[g] / b[g])) : 100.0);
+    }
+    if (d.empty())
+        return 100.0;
+    std::sort(d.begin(), d.end());
+    return d[d.size() / 2];
+}
+
+class VloxTwoFrequency : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        vlox = new e2e::Program;
+        startError = Start();
+    }
+
+    static std::string Start()
+    {
+        if (!e2e::MakeEmptyFolder(RunFolder))
+            return "cannot empty the run folder";
+        const std::string config = StartConfiguration();
+        if (!e2e::WriteFileBytes(std::wstring(RunFolder) + L"\\VLOXTARNWEL.INI",
+                                 std::vector<uint8_t>(config.begin(), config.end())))
+            return "cannot write the configuration";
+        // The simulated board in V-LOX's process reads its options from the environment.
+        SetEnvironmentVariableW(L"QZSIM_OPTIONS", L"SpeedUp=4");
+        std::wstring why;
+        if (!vlox->Start(e2e::InBinFolder(L"V-LOX.exe"), RunFolder, &why))
+            return e2e::ToUtf8(why);
+        mainWindow = vlox->WaitWindow(L"VLOX", nullptr, 30000);
+        if (mainWindow == nullptr)
+            return "no shown window of class VLOX within 30 s";
+        if (!e2e::WaitUntil([] { return !e2e::IsShown(e2e::Control(mainWindow, 605)); }, 20000))
+            return "the splash is still shown after 20 s";
+        vlox->WaitIdle(5000);
+        return "";
+    }
+
+    static void TearDownTestSuite()
+    {
+        delete vlox;
+        vlox = nullptr;
+    }
+
+    void SetUp() override { ASSERT_TRUE(startError.empty()) << startError; }
+
+    static bool Shown(int id) { return e2e::IsShown(e2e::Control(mainWindow, id)); }
+
+    // Measure, the reading-complete screen after both rates of both records, then Store: back
+    // to the idle buttons with "Repeat Last Station" offered, and no box on the way.
+    static void MeasureAndStore()
+    {
+        HWND measure = e2e::Control(mainWindow, MeasureButton);
+        ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::IsShown(measure) && e2e::IsEnabled(measure); }, 10000))
+            << "MEASURE is not offered";
+        const DWORD start = GetTickCount();
+        ASSERT_TRUE(e2e::ClickButton(measure));
+        ASSERT_TRUE(e2e::WaitUntil([] { return Shown(StopButton); }, 5000)) << "the reading did not start";
+        ASSERT_TRUE(e2e::WaitUntil([] { return Shown(StoreButton) && !Shown(StopButton); }, 20000))
+            << "the reading did not end";
+        std::printf("reading took %lu ms\n", static_cast<unsigned long>(GetTickCount() - start));
+        EXPECT_TRUE(Shown(CancelButton));
+        EXPECT_TRUE(vlox->OpenMessageBoxes().empty());
+        ASSERT_TRUE(e2e::WaitUntil([] { return e2e::IsEnabled(e2e::Control(mainWindow, StoreButton)); }, 5000))
+            << "STORE is shown but disabled: nothing was stacked";
+        ASSERT_TRUE(e2e::ClickButton(e2e::Control(mainWindow, StoreButton)));
+        ASSERT_TRUE(e2e::WaitUntil([] { return !Shown(StoreButton) && Shown(MeasureButton) && Shown(RepeatButton); },
+                                   10000))
+            << "Store did not return to the idle buttons";
+        ASSERT_TRUE(vlox->WaitIdle(5000));
+        EXPECT_TRUE(vlox->OpenMessageBoxes().empty());
+    }
+
+    static e2e::Program* vlox;
+    static HWND mainWindow;
+    static std::string startError;
+};
+
+e2e::Program* VloxTwoFrequency::vlox = nullptr;
+HWND VloxTwoFrequency::mainWindow = nullptr;
+std::string VloxTwoFrequency::startError;
+
+}  // namespace
+
+TEST_F(VloxTwoFrequency, CreateFileUnderTheDefaultName)
+{
+    ASSERT_TRUE(e2e::ClickButton(e2e::Control(mainWindow, CreateFileButton)));
+    HWND dialog = vlox->WaitMessageBox(L"Create Data File", 15000);
+    ASSERT_NE(dialog, nullptr) << "no save dialog";
+    ASSERT_TRUE(e2e::PressButton(dialog, IDOK));
+    ASSERT_TRUE(e2e::WaitUntil([] { return DataFiles().size() == 1; }, 10000));
+    ASSERT_TRUE(e2e::WaitUntil([] { return Shown(CloseFileButton); }, 10000));
+}
+
+TEST_F(VloxTwoFrequency, MonitorStarts)
+{
+    ASSERT_TRUE(e2e::ClickButton(e2e::Control(mainWindow, MonitorButton)));
+    ASSERT_TRUE(e2e::WaitUntil([] { return Shown(PauseButton); }, 10000)) << "Monitor did not start";
+    // A few buffers of live display first.
+    Sleep(1500);
+    EXPECT_TRUE(vlox->OpenMessageBoxes().empty());
+}
+
+TEST_F(VloxTwoFrequency, FirstReading)
+{
+    MeasureAndStore();
+}
+
+TEST_F(VloxTwoFrequency, SecondReadingAtTheNextStation)
+{
+    MeasureAndStore();
+}
+
+TEST_F(VloxTwoFrequency, ExitLeavesBothRatesOfEveryRecord)
+{
+    ASSERT_TRUE(e2e::PostCommand(mainWindow, ExitMenuItem));
+    DWORD code = 255;
+    ASSERT_TRUE(vlox->WaitExit(20000, &code)) << "V-LOX has not ended 20 s after Exit";
+    EXPECT_EQ(code, 0u);
+
+    const std::vector<std::wstring> files = DataFiles();
+    ASSERT_EQ(files.size(), 1u);
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(e2e::ReadFileBytes(files[0], &bytes));
+    const std::string file(bytes.begin(), bytes.end());
+    ASSERT_EQ(file.size() % RecordLength, 0u) << file;
+    for (size_t at = 0; at < file.size(); at += RecordLength)
+        ASSERT_EQ(file.substr(at + 58, 2), "\r\n") << "record " << at / RecordLength + 1;
+    const std::vector<std::string> tags = RecordTags(file);
+    std::printf("records: %s\n", Joined(tags).c_str());
+
+    // Per record of a reading, the first rate's 20 gates (V1-V5), then the second rate's 30
+    // (V1-V8); the second reading after its own station.
+    const std::vector<std::string> first = ReadingTags(FirstRate.Gates);
+    const std::vector<std::string> second = ReadingTags(SecondRate.Gates);
+    std::vector<std::string> expected{"H1", "H2", "H3", "C1", "C2", "L1", "C3", "C4", "S1", "C5", "C6"};
+    for (int reading = 0; reading < 2; ++reading) {
+        if (reading == 1)
+            expected.insert(expected.end(), {"S1", "C5", "C6"});
+        for (int r = 0; r < RecordsPerReading; ++r) {
+            expected.insert(expected.end(), first.begin(), first.end());
+            expected.insert(expected.end(), second.begin(), second.end());
+        }
+    }
+    ASSERT_EQ(Joined(tags), Joined(expected));
+
+    const std::vector<StoredReading> stored = Readings(file, tags);
+    ASSERT_EQ(stored.size(), size_t(2 * 2 * RecordsPerReading));
+    for (size_t n = 0; n < stored.size(); ++n) {
+        const StoredReading& w = stored[n];
+        const RateShape& rate = n % 2 == 0 ? FirstRate : SecondRate;
+        SCOPED_TRACE("stored reading " + std::to_string(n + 1) + ": " + Joined(w.Gates));
+        // Its own rate, gate set, gate count and gain; the measurement's record count.
+        EXPECT_EQ(w.Mains, 1);
+        EXPECT_EQ(w.RateIndex, rate.RateIndex);
+        EXPECT_EQ(w.GateSet, rate.GateSet);
+        EXPECT_EQ(w.GateCount, rate.Gates);
+        EXPECT_EQ(w.GainZ, rate.Gain);
+        EXPECT_EQ(w.Records, RecordsPerReading);
+        EXPECT_EQ(w.TwoFrequency, 1);
+        // Numbered from 1 at each station, one number per rate.
+        EXPECT_EQ(w.Counter, int(n % (2 * RecordsPerReading)) + 1);
+        // Measured values of one sign, falling from gate to gate. The simulated board has no
+        // noise, so a late gate whose signal is below one step of the 16-bit +-10 V input
+        // (0.305 mV) reads exactly 0; from the first such gate on all later ones do too. Near
+        // that step two gates may read the same few steps, so they need only not rise there.
+        const double fewSteps = 4 * 305176.0;
+        ASSERT_EQ(w.Gates.size(), size_t(rate.Gates));
+        size_t measured = 0;
+        while (measured < w.Gates.size() && w.Gates[measured] != 0.0)
+            ++measured;
+        EXPECT_GE(measured, 8u);
+        for (size_t g = 0; g < w.Gates.size(); ++g) {
+            if (g < measured) {
+                EXPECT_GT(w.Gates[g] * w.Gates[0], 0.0) << "gate " << g + 1;
+                if (g > 0 && std::fabs(w.Gates[g - 1]) > fewSteps) {
+                    EXPECT_LT(std::fabs(w.Gates[g]), std::fabs(w.Gates[g - 1])) << "gate " << g + 1;
+                } else if (g > 0) {
+                    EXPECT_LE(std::fabs(w.Gates[g]), std::fabs(w.Gates[g - 1])) << "gate " << g + 1;
+                }
+            } else {
+                EXPECT_EQ(w.Gates[g], 0.0) << "gate " << g + 1;
+            }
+        }
+        if (measured > 0) {
+            EXPECT_LT(std::fabs(w.Gates[measured - 1]), std::fabs(w.Gates[0]) / 50);
+        }
+    }
+
+    // The readings of a pair were taken one after the other, first rate first, and the pairs
+    // in order: the record ticks rise through the file.
+    for (size_t n = 1; n < stored.size(); ++n)
+        EXPECT_GT(stored[n].Tick - stored[n - 1].Tick, 0) << "stored reading " << n + 1;
+
+    // Stations: the second reading one increment (5 m in a fresh configuration) further on.
+    const size_t perReading = 2 * RecordsPerReading;
+    for (size_t n = 0; n < stored.size(); ++n)
+        EXPECT_EQ(stored[n].Station, stored[n < perReading ? 0 : perReading].Station);
+    EXPECT_DOUBLE_EQ(stored[perReading].Station - stored[0].Station, 5.0);
+
+    // The two rates gave different decays (another gate set, another gain).
+    EXPECT_GT(MedianLogDistance(stored[0].Gates, stored[1].Gates, FirstRate.Gates), 0.3);
+
+    // After Store the board measured the first rate again: the second reading's first
+    // first-rate row is the first reading's, not the second rate's first 20 gates, which a
+    // board left on the second rate would have given.
+    const double same = MedianLogDistance(stored[perReading].Gates, stored[0].Gates, FirstRate.Gates);
+    const double other = MedianLogDistance(stored[perReading].Gates, stored[1].Gates, FirstRate.Gates);
+    std::printf("second reading against first rate %.3f, against second rate %.3f\n", same, other);
+    EXPECT_LT(same, 0.1);
+    EXPECT_GT(other, 0.3);
+    // Within a reading too, the second record's first-rate row matches the first record's.
+    EXPECT_LT(MedianLogDistance(stored[2].Gates, stored[0].Gates, FirstRate.Gates), 0.1);
+    EXPECT_LT(MedianLogDistance(stored[3].Gates, stored[1].Gates, SecondRate.Gates), 0.1);
+}
+
+TEST_F(VloxTwoFrequency, NoErrorBoxAtAnyTime)
+{
+    for (const e2e::MessageBoxInfo& box : vlox->MessageBoxesSeen())
+        EXPECT_EQ(e2e::ToUtf8(box.caption), "Create Data File") << e2e::ToUtf8(box.text);
+}
