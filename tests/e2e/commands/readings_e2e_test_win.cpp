@@ -5,6 +5,7 @@
 // index file is gone, the exit code is 0 and no box besides the save dialog ever came up.
 // One program run serves the suite; the tests run in the order written.
 #include "tests/e2e/harness/e2e_harness_win.h"
+#include "tests/e2e/harness/vlx_records.h"
 
 #include <gtest/gtest.h>
 
@@ -16,12 +17,16 @@
 
 namespace {
 
+using e2e::Column;
+using e2e::Number;
+using e2e::RecordLength;
+using e2e::RecordTags;
+
 const wchar_t RunFolder[] = L"C:\\vloxreadings";
 const int CreateFileButton = 429, CloseFileButton = 430, MonitorButton = 431, PauseButton = 432,
           MeasureButton = 433, StopButton = 434, StoreButton = 435, NextStationButton = 443,
           RepeatButton = 462;
 const int ExitMenuItem = 40005;
-const size_t RecordLength = 60;
 
 std::wstring TodaysFirstDataFile(const wchar_t* extension)
 {
@@ -30,34 +35,6 @@ std::wstring TodaysFirstDataFile(const wchar_t* extension)
     wchar_t name[MAX_PATH];
     swprintf(name, MAX_PATH, L"C:\\Vlox_Data\\%04u%02u%02u_000.%ls", t.wYear, t.wMonth, t.wDay, extension);
     return name;
-}
-
-// The tag of every record: two characters, one for the stored-text records.
-std::vector<std::string> RecordTags(const std::string& file)
-{
-    std::vector<std::string> tags;
-    for (size_t at = 0; at + RecordLength <= file.size(); at += RecordLength) {
-        const char first = file[at];
-        const bool text = first == '@' || first == '#' || first == '?' || first == '"' || first == '!';
-        tags.push_back(text ? std::string(1, first) : file.substr(at, 2));
-    }
-    return tags;
-}
-
-// Columns from..to (1-based) of a record as an integer; fallback when blank or not a number.
-int Column(const std::string& record, size_t from, size_t to, int fallback)
-{
-    if (record.size() < to)
-        return fallback;
-    const std::string field = record.substr(from - 1, to - from + 1);
-    char* end = nullptr;
-    const long value = std::strtol(field.c_str(), &end, 10);
-    return end == field.c_str() ? fallback : int(value);
-}
-
-double Number(const std::string& record, size_t from, size_t to)
-{
-    return record.size() < to ? 0.0 : std::atof(record.substr(from - 1, to - from + 1).c_str());
 }
 
 // The records of one stored reading of one record of a measurement, taking its shape, gate

@@ -8,6 +8,7 @@
 // reading's first-rate values match the first reading's: Store has put the board back on the
 // first rate. One program run serves the suite; the tests run in the order written.
 #include "tests/e2e/harness/e2e_harness_win.h"
+#include "tests/e2e/harness/vlx_records.h"
 
 #include "vlox/settings/config_file.h"
 #include "vlox/settings/null_tables.h"
@@ -24,13 +25,17 @@
 
 namespace {
 
+using e2e::Column;
+using e2e::Number;
+using e2e::RecordLength;
+using e2e::RecordTags;
+
 const wchar_t RunFolder[] = L"C:\\vloxtwofreq";
 const wchar_t DataFolder[] = L"C:\\Vlox_Data";
 const int CreateFileButton = 429, CloseFileButton = 430, MonitorButton = 431, PauseButton = 432,
           MeasureButton = 433, StopButton = 434, StoreButton = 435, CancelButton = 436,
           RepeatButton = 462;
 const int ExitMenuItem = 40005;
-const size_t RecordLength = 60;
 
 // The two rates: choice 2 is rate index 2 (30 Hz at 60 Hz mains) with 20 gates, choice 9 rate
 // index 4 (3 Hz) with 30 gates. Gains differ so that each record shows whose it is.
@@ -86,34 +91,6 @@ std::vector<std::wstring> DataFiles()
     while (FindNextFileW(search, &entry));
     FindClose(search);
     return found;
-}
-
-// The tag of every record: two characters, one for the stored-text records.
-std::vector<std::string> RecordTags(const std::string& file)
-{
-    std::vector<std::string> tags;
-    for (size_t at = 0; at + RecordLength <= file.size(); at += RecordLength) {
-        const char first = file[at];
-        const bool text = first == '@' || first == '#' || first == '?' || first == '"' || first == '!';
-        tags.push_back(text ? std::string(1, first) : file.substr(at, 2));
-    }
-    return tags;
-}
-
-// Columns from..to (1-based) of a record as an integer; fallback when blank or not a number.
-int Column(const std::string& record, size_t from, size_t to, int fallback)
-{
-    if (record.size() < to)
-        return fallback;
-    const std::string field = record.substr(from - 1, to - from + 1);
-    char* end = nullptr;
-    const long value = std::strtol(field.c_str(), &end, 10);
-    return end == field.c_str() ? fallback : int(value);
-}
-
-double Number(const std::string& record, size_t from, size_t to)
-{
-    return record.size() < to ? 0.0 : std::atof(record.substr(from - 1, to - from + 1).c_str());
 }
 
 // The records of one stored reading of one rate: rectangle loop (P1, P2), no meter record.
