@@ -5,6 +5,7 @@
 // index file is gone, the exit code is 0 and no box besides the save dialog ever came up.
 // One program run serves the suite; the tests run in the order written.
 #include "tests/e2e/harness/e2e_harness_win.h"
+#include "tests/e2e/harness/reading_steps.h"
 #include "tests/e2e/harness/vlx_records.h"
 
 #include <gtest/gtest.h>
@@ -87,19 +88,7 @@ protected:
     // back to the idle buttons with "Repeat Last Station" offered.
     static void MeasureAndStore()
     {
-        HWND measure = e2e::Control(mainWindow, MeasureButton);
-        ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::IsShown(measure) && e2e::IsEnabled(measure); }, 10000))
-            << "MEASURE is not offered";
-        ASSERT_TRUE(e2e::ClickButton(measure));
-        ASSERT_TRUE(e2e::WaitUntil([] { return Shown(StopButton); }, 5000)) << "the reading did not start";
-        ASSERT_TRUE(e2e::WaitUntil([] { return Shown(StoreButton) && !Shown(StopButton); }, 40000))
-            << "the reading did not end";
-        ASSERT_TRUE(e2e::WaitUntil([] { return e2e::IsEnabled(e2e::Control(mainWindow, StoreButton)); }, 5000));
-        ASSERT_TRUE(e2e::ClickButton(e2e::Control(mainWindow, StoreButton)));
-        ASSERT_TRUE(e2e::WaitUntil([] { return !Shown(StoreButton) && Shown(MeasureButton) && Shown(RepeatButton); },
-                                   10000))
-            << "Store did not return to the idle buttons";
-        ASSERT_TRUE(vlox->WaitIdle(5000));
+        ASSERT_EQ(e2e::MeasureAndStore(*vlox, mainWindow, 40000), "");
         EXPECT_TRUE(vlox->OpenMessageBoxes().empty());
     }
 

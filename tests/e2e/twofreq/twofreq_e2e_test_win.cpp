@@ -8,6 +8,7 @@
 // reading's first-rate values match the first reading's: Store has put the board back on the
 // first rate. One program run serves the suite; the tests run in the order written.
 #include "tests/e2e/harness/e2e_harness_win.h"
+#include "tests/e2e/harness/reading_steps.h"
 #include "tests/e2e/harness/vlx_records.h"
 
 #include "vlox/settings/config_file.h"
@@ -234,24 +235,13 @@ protected:
     // to the idle buttons with "Repeat Last Station" offered, and no box on the way.
     static void MeasureAndStore()
     {
-        HWND measure = e2e::Control(mainWindow, MeasureButton);
-        ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::IsShown(measure) && e2e::IsEnabled(measure); }, 10000))
-            << "MEASURE is not offered";
         const DWORD start = GetTickCount();
-        ASSERT_TRUE(e2e::ClickButton(measure));
-        ASSERT_TRUE(e2e::WaitUntil([] { return Shown(StopButton); }, 5000)) << "the reading did not start";
-        ASSERT_TRUE(e2e::WaitUntil([] { return Shown(StoreButton) && !Shown(StopButton); }, 20000))
-            << "the reading did not end";
-        std::printf("reading took %lu ms\n", static_cast<unsigned long>(GetTickCount() - start));
-        EXPECT_TRUE(Shown(CancelButton));
-        EXPECT_TRUE(vlox->OpenMessageBoxes().empty());
-        ASSERT_TRUE(e2e::WaitUntil([] { return e2e::IsEnabled(e2e::Control(mainWindow, StoreButton)); }, 5000))
-            << "STORE is shown but disabled: nothing was stacked";
-        ASSERT_TRUE(e2e::ClickButton(e2e::Control(mainWindow, StoreButton)));
-        ASSERT_TRUE(e2e::WaitUntil([] { return !Shown(StoreButton) && Shown(MeasureButton) && Shown(RepeatButton); },
-                                   10000))
-            << "Store did not return to the idle buttons";
-        ASSERT_TRUE(vlox->WaitIdle(5000));
+        auto atComplete = [start] {
+            std::printf("reading took %lu ms\n", static_cast<unsigned long>(GetTickCount() - start));
+            EXPECT_TRUE(Shown(CancelButton));
+            EXPECT_TRUE(vlox->OpenMessageBoxes().empty());
+        };
+        ASSERT_EQ(e2e::MeasureAndStore(*vlox, mainWindow, 20000, atComplete), "");
         EXPECT_TRUE(vlox->OpenMessageBoxes().empty());
     }
 
