@@ -1,5 +1,6 @@
 // Station and line stepping, the measure and nulling set-ups, the texts of the nulling
 // boxes, and the GPS sentences stored after a reading.
+#include "vlox/settings/rate_tables.h"
 #include "vlox/ui/command_rules.h"
 
 #include <gtest/gtest.h>
@@ -126,9 +127,9 @@ TEST(Measure, AutoTriggerIntervalNotAboveTheAveragingTimeBecomesFastest)
     EXPECT_EQ(AutoTriggerIntervalForMeasure(8000, 4000), 0);
     // Unsigned: a negative interval reads as a huge one and stays.
     EXPECT_EQ(AutoTriggerIntervalForMeasure(4000, -1), -1);
-    EXPECT_EQ(MonitorPassPeriodsForMonitor(0, 5, 2), 5);
-    EXPECT_EQ(MonitorPassPeriodsForMonitor(1, 5, 2), 2);
-    EXPECT_EQ(MonitorPassPeriodsForMonitor(6, 5, 2), 1);
+    EXPECT_EQ(MonitorPassPeriodsFor(0, 5, 2), 5);
+    EXPECT_EQ(MonitorPassPeriodsFor(1, 5, 2), 2);
+    EXPECT_EQ(MonitorPassPeriodsFor(6, 5, 2), 1);
 }
 
 TEST(NullingSteps, FullSelectiveAndUserGatesLists)

@@ -18,6 +18,7 @@
 #include "vlox/ui/acquisition_seams_win.h"
 #include "vlox/ui/acquisition_state.h"
 #include "vlox/ui/command_handler_win.h"
+#include "vlox/settings/rate_tables.h"
 #include "vlox/ui/command_rules.h"
 #include "vlox/ui/commands.h"
 #include "vlox/ui/enabling_win.h"
@@ -294,7 +295,7 @@ void MonitorCommand()
     ShowButton(SlotCancel, false);
 
     MonitorPassPeriods =
-        MonitorPassPeriodsForMonitor(Settings.RepRateIndex, MonitorPassPeriodsFast, Settings.MonitorPassPeriodsMedium);
+        MonitorPassPeriodsFor(Settings.RepRateIndex, MonitorPassPeriodsFast, Settings.MonitorPassPeriodsMedium);
     MonitorPassCount = 0;
     for (int32_t g = 0; g < GateCount && g < MaxGateCount; ++g)
         MonitorSums[g] = 0.0;

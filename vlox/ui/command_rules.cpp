@@ -85,15 +85,6 @@ int32_t AutoTriggerIntervalForMeasure(int32_t averagingTimeMs, int32_t autoTrigg
     return autoTriggerIntervalMs;
 }
 
-int32_t MonitorPassPeriodsForMonitor(int32_t repRateIndex, int32_t fast, int32_t medium)
-{
-    if (repRateIndex == 0)
-        return fast;
-    if (repRateIndex == 1)
-        return medium;
-    return 1;
-}
-
 const double NullingTimeFactors[RepRateCount] = {4, 15, 35, 200, 600, 2500, 6500};
 
 namespace {

@@ -48,10 +48,6 @@ bool ReviewSelectionInList(int32_t selection, int32_t count);
 // averaging time (compared unsigned) becomes 0, the "Fastest" choice.
 int32_t AutoTriggerIntervalForMeasure(int32_t averagingTimeMs, int32_t autoTriggerIntervalMs);
 
-// Transmitter periods per monitor display pass for a rate index: the fast count at index
-// 0, the medium count at 1, else 1.
-int32_t MonitorPassPeriodsForMonitor(int32_t repRateIndex, int32_t fast, int32_t medium);
-
 // ---------------------------------------------------------------------------------------
 // Nulling
 
