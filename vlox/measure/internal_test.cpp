@@ -92,7 +92,7 @@ void SetupInternalTest()
     }
     RepetitionRate = RepRateValue(Settings.PowerLineFrequency, Settings.RepRateIndex);
     Settings.GateSet = 1;
-    GateCount = 20 + 10 * Settings.GateSet;
+    GateCount = GateCountForSet(Settings.GateSet, Settings.UserGateCount);
     BuildGateTables();
 }
 

@@ -245,7 +245,7 @@ void SelectActiveRepetitionWith(int32_t which, NullingServices& services)
     PreviousGain = GainCodeSent;
     GainCodeSent = gain;
     RepetitionRate = RateValue(Settings.RepRateIndex);
-    GateCount = Settings.GateSet * 10 + 20;
+    GateCount = GateCountForSet(Settings.GateSet, Settings.UserGateCount);
     services.BuildGateTables();
     services.DrawParameterPanel();
     services.RestartAcquisitionIfOpen();
