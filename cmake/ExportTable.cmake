@@ -3,7 +3,9 @@
 #
 #   <dll>.def          the DLL's exports with their ordinals ("Name@bytes @ordinal"); the DLL is
 #                      linked with --kill-at so the exported names are undecorated, and the
-#                      linker refuses a function whose stdcall size differs from the table;
+#                      linker refuses a function whose stdcall size differs from the table.
+#                      x64 has one calling convention and no decoration: there the names go
+#                      as they are ("Name @ordinal") and only the ordinals are checked;
 #   <dll>-noname.def   the same with every export NONAME, from which dlltool makes
 #                      lib<dll>.a: callers linked with it import by ordinal;
 #   <dll>_exports.inc  rows EXPORT_ROW(ordinal, name, bytes) for tests (all builds).
@@ -30,6 +32,11 @@ function(vlox_dll_export_table dll)
   set(inc "// Made from ${E_TABLE} by ExportTable.cmake: EXPORT_ROW(ordinal, name, bytes).\n")
   set(seen_names "")
   set(seen_ordinals "")
+  # The stdcall decoration exists on 32-bit x86 only.
+  set(decorate OFF)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    set(decorate ON)
+  endif()
   foreach(line IN LISTS lines)
     string(STRIP "${line}" line)
     if(line STREQUAL "" OR line MATCHES "^#")
@@ -50,8 +57,12 @@ function(vlox_dll_export_table dll)
     endif()
     list(APPEND seen_names ${name})
     list(APPEND seen_ordinals ${ordinal})
-    string(APPEND def "    ${name}@${bytes} @${ordinal}\n")
-    string(APPEND noname "    ${name}@${bytes} @${ordinal} NONAME\n")
+    set(symbol "${name}")
+    if(decorate)
+      set(symbol "${name}@${bytes}")
+    endif()
+    string(APPEND def "    ${symbol} @${ordinal}\n")
+    string(APPEND noname "    ${symbol} @${ordinal} NONAME\n")
     string(APPEND inc "EXPORT_ROW(${ordinal}, ${name}, ${bytes})\n")
   endforeach()
 

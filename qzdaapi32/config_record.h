@@ -161,6 +161,11 @@ enum ChannelEntryOffset : size_t {
     EntrySyncDioValue = 18,
 };
 constexpr size_t kChannelEntryBytes = 24;
+// The driver's layout, the same in the 32- and the 64-bit build: the window and subsystem
+// words at 260 and 272 stay 32-bit (see frequency_win.cpp).
+static_assert(kConfigFixedBytes == 320 && CfgChannelList + kChannelEntryBytes <= kConfigFixedBytes
+                  && CfgFrequencySubsystem + 4 <= CfgSpecialVpiMode && EntrySyncDioValue + 2 <= kChannelEntryBytes,
+              "configuration record layout");
 
 // Channels whose ranges the record holds at 8-byte steps from CfgRangeMinimum and
 // CfgRangeMaximum without the two rows overlapping.

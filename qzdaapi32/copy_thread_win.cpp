@@ -150,11 +150,12 @@ public:
 namespace {
 
 // The completion of a read, run on the copy thread inside its alertable wait. The buffer's
-// control block carries the buffer in its offset word and the thread in its event word.
+// control block carries the buffer in its pointer word (the driver reads no file offset) and
+// the thread in its event word.
 VOID CALLBACK TransferCompletionRoutine(DWORD error, DWORD bytes, LPOVERLAPPED overlapped)
 {
     CBrDataCopyThread* thread = static_cast<CBrDataCopyThread*>(overlapped->hEvent);
-    HBUF buffer = reinterpret_cast<HBUF>(static_cast<uintptr_t>(overlapped->Offset));
+    HBUF buffer = static_cast<HBUF>(overlapped->Pointer);
     TransferComplete(thread->m_flow, *thread, error, bytes, buffer);
     thread->Seen();
 }
@@ -222,10 +223,12 @@ void CBrDataCopyThread::IssueDeferred()
         MemGetBufferPointer(buffer, &data);
         MemGetBufferSize(buffer, &bytes);
         MemGetControlBlock(buffer, &block);
-        static_assert(sizeof(OVERLAPPED) <= sizeof(BufferControlBlock::bytes), "overlapped record in the block");
+        static_assert(sizeof(OVERLAPPED) == (sizeof(void*) == 8 ? 32 : 20)
+                          && sizeof(OVERLAPPED) <= sizeof(BufferControlBlock::bytes),
+                      "overlapped record in the block");
         OVERLAPPED* overlapped = reinterpret_cast<OVERLAPPED*>(block->bytes);
         *overlapped = OVERLAPPED{};
-        overlapped->Offset = static_cast<DWORD>(reinterpret_cast<uintptr_t>(buffer));
+        overlapped->Pointer = buffer;
         overlapped->hEvent = this;
         if (!Port().readEx(Driver(), data, bytes, overlapped, TransferCompletionRoutine)) {
             const DWORD error = GetLastError();

@@ -101,6 +101,9 @@ enum : uint32_t {
 struct DriverRequest {
     uint8_t bytes[kRequestBytes];
 };
+// The driver's layout, the same in the 32- and the 64-bit build.
+static_assert(sizeof(DriverRequest) == 336 && ArgHwInfoBlock + kHwInfoBlockBytes <= kRequestBytes,
+              "driver request layout");
 
 // Little-endian access within a record of `size` bytes; offsets beyond it read 0 and are not
 // written.

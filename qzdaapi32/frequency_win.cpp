@@ -9,6 +9,23 @@
 
 namespace {
 
+// The record keeps 32-bit words for the window and the subsystem (the driver's layout).
+// Window handles have 32 significant bits in 64-bit Windows as well, sign-extended when
+// widened back. The subsystem word is for the driver only and never read back here: it holds
+// the handle's low 32 bits in the 64-bit build.
+uint32_t WindowWord(QzWindowHandle window)
+{
+    return static_cast<uint32_t>(HandleToLong(window));
+}
+HWND WindowFromWord(uint32_t word)
+{
+    return static_cast<HWND>(LongToHandle(static_cast<LONG>(word)));
+}
+uint32_t SubsystemWord(SubsystemHandle s)
+{
+    return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(s) & 0xFFFFFFFFu);
+}
+
 struct Measurement {
     uintptr_t window = 0;
     double seconds = 0.0;
@@ -23,7 +40,7 @@ bool ReadMeasurement(SubsystemHandle handle, Measurement* m)
     if (!use)
         return false;
     EnterCriticalSection(&use->lock);
-    m->window = Get32(use->core.configuration, CfgFrequencyWindow);
+    m->window = reinterpret_cast<uintptr_t>(WindowFromWord(Get32(use->core.configuration, CfgFrequencyWindow)));
     m->seconds = GetDouble(use->core.configuration, CfgFrequencyDuration);
     m->notify = use->core.notify;
     LeaveCriticalSection(&use->lock);
@@ -83,10 +100,9 @@ QZSTATUS QZDA_CALL qzDaMeasureFrequency(SubsystemHandle s, QzWindowHandle window
         if (!use)
             return QZERR_INVALID_SUBSYSTEM_HANDLE;
         EnterCriticalSection(&use->lock);
-        Put32(use->core.configuration, CfgFrequencyWindow,
-              static_cast<uint32_t>(reinterpret_cast<uintptr_t>(window)));
+        Put32(use->core.configuration, CfgFrequencyWindow, WindowWord(window));
         PutDouble(use->core.configuration, CfgFrequencyDuration, seconds);
-        Put32(use->core.configuration, CfgFrequencySubsystem, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(s)));
+        Put32(use->core.configuration, CfgFrequencySubsystem, SubsystemWord(s));
         LeaveCriticalSection(&use->lock);
     }
     status = qzDaStart(s);

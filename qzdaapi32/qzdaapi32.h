@@ -147,6 +147,8 @@ struct QzDassInfo {
     uint32_t type;
     uint32_t element;
 };
+// The one public record with a pointer in it: 12 bytes in the 32-bit build, 16 in the 64-bit.
+static_assert(sizeof(QzDassInfo) == (sizeof(void*) == 8 ? 16 : 12), "QzDassInfo layout");
 
 // Callbacks. A nonzero answer of an enumeration callback goes on, zero stops.
 typedef void(QZDA_CALL* QzNotifyProc)(uint32_t message, SubsystemHandle subsystem, intptr_t lParam);

@@ -21,10 +21,12 @@ typedef struct QzMemBuffer__* HBUF;
 typedef struct QzMemList__* HBUFLIST;
 
 // Per-buffer scratch record for the user of the buffer (the board library keeps the overlapped
-// record of a transfer in its first 20 bytes). Stable at one address while the buffer exists.
+// record of a transfer in it: 20 bytes in the 32-bit build, 32 in the 64-bit). Stable at one
+// address while the buffer exists.
 struct BufferControlBlock {
     alignas(8) uint8_t bytes[32];
 };
+static_assert(sizeof(BufferControlBlock) == 32, "buffer control block layout");
 
 // Codes returned by the calls (texts in the board library's table).
 enum : uint32_t {

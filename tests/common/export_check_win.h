@@ -17,14 +17,21 @@ struct ExportRow {
     const void* imported;  // the function as this program imports it
 };
 
-// The address an import thunk (jmp [__imp_name]) jumps to.
+// The address an import thunk (jmp [__imp_name]) jumps to. The jump's operand is the slot's
+// address on x86 and the slot's distance from the next instruction on x64.
 inline const void* ThunkTarget(const void* thunk)
 {
     const uint8_t* code = static_cast<const uint8_t*>(thunk);
     if (code[0] != 0xFF || code[1] != 0x25)
         return thunk;
     const void* const* slot;
+#if defined(__x86_64__) || defined(_M_X64)
+    int32_t distance;
+    std::memcpy(&distance, code + 2, sizeof distance);
+    slot = reinterpret_cast<const void* const*>(code + 6 + distance);
+#else
     std::memcpy(&slot, code + 2, sizeof slot);
+#endif
     return *slot;
 }
 

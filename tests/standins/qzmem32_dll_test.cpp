@@ -41,7 +41,7 @@ TEST(Qzmem32Dll, BuffersListsAndMisuseThroughTheDll)
     ASSERT_EQ(MemGetControlBlock(buffer, &block), QZMEM_OK);
     // The board library keeps an overlapped record there.
     OVERLAPPED* overlapped = reinterpret_cast<OVERLAPPED*>(block->bytes);
-    overlapped->Offset = reinterpret_cast<uintptr_t>(buffer);
+    overlapped->Pointer = buffer;
     static_assert(sizeof(OVERLAPPED) <= sizeof(BufferControlBlock), "overlapped record fits");
 
     HBUFLIST list = nullptr;

@@ -21,6 +21,10 @@ constexpr int CommentLength = 112;   // characters of one comment (two records o
 constexpr int StoredTextChunk = 57;  // characters of a stored text per '@'/'#' record
 constexpr int MaxGateValues = 100;   // gates a reading can hold
 extern const char DataFileVersion[]; // "V142"
+// Stored files are read by other programs and other builds: text records of one size in the
+// 32- and the 64-bit build.
+static_assert(DataLineLength == RecordTextLength + 2 && DataLineLength == 60 && IndexLineLength == 33,
+              "data-file record layout");
 
 // Local calendar time as the record writers stamp it (the Win32 edge fills it from
 // GetLocalTime).

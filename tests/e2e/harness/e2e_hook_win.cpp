@@ -4,6 +4,7 @@
 // about the texts it draws on its windows (which no control holds): at its first message the
 // hook points the program's imports of TextOutW and ExtTextOutW at recorders that keep the
 // text and its place and then draw as before.
+#include "tests/common/win_test_util.h"
 #include "tests/e2e/harness/hook_protocol.h"
 
 #include <windows.h>
@@ -226,39 +227,10 @@ LRESULT MenuTextChar(HMENU menu, UINT id, UINT index)
     return LRESULT(buffer[index]);
 }
 
-// Wine answers GetGuiResources with 0 (not implemented), even for the own process. Its GDI
-// handles live in a per-process table that the PEB points to, as on Windows: 24-byte entries
-// indexed by the handle's low word, the handle's high word at byte 12 and a non-zero object
-// type at byte 14 while the object lives. Each live entry is confirmed by GetObjectType on
-// the handle it stands for, so a misread table counts nothing rather than garbage.
-LRESULT CountGdiTableEntries()
-{
-#if defined(__i386__) || defined(_M_IX86)
-    const uint8_t* peb = reinterpret_cast<const uint8_t*>(__readfsdword(0x30));
-    const uint8_t* table = peb ? *reinterpret_cast<const uint8_t* const*>(peb + 0x94) : nullptr;
-    if (!table)
-        return e2e::HookNoAnswer;
-    const size_t EntrySize = 24, EntryCount = 0x10000;
-    LRESULT live = 0;
-    for (size_t index = 0; index < EntryCount; ++index) {
-        const uint8_t* entry = table + index * EntrySize;
-        if (entry[14] == 0)
-            continue;
-        uint16_t unique = 0;
-        std::memcpy(&unique, entry + 12, sizeof unique);
-        const HGDIOBJ handle = reinterpret_cast<HGDIOBJ>(uintptr_t(unique) << 16 | index);
-        live += GetObjectType(handle) != 0 ? 1 : 0;
-    }
-    return live > 0 ? live : e2e::HookNoAnswer;
-#else
-    return e2e::HookNoAnswer;
-#endif
-}
-
 LRESULT GdiObjectsOfThisProcess()
 {
-    const DWORD counted = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-    return counted > 0 ? LRESULT(counted) : CountGdiTableEntries();
+    const int counted = CountGdiObjects();
+    return counted > 0 ? LRESULT(counted) : e2e::HookNoAnswer;
 }
 
 LRESULT Answer(HWND window, WPARAM query, LPARAM argument)

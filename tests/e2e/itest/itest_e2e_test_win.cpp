@@ -155,8 +155,11 @@ SettingsValues SavedSettings()
     SettingsValues s;
     SettingsDerived d;
     static NullTableValues nulls;
-    if (!e2e::ReadFileBytes(ConfigPath, &bytes))
+    // V-LOX holds the file exclusively while it writes it: it reads once the save is done.
+    if (!e2e::WaitUntil([&] { return e2e::ReadFileBytes(ConfigPath, &bytes); }, 10000)) {
+        ADD_FAILURE() << "the saved configuration cannot be read";
         return s;
+    }
     const std::string text(bytes.begin(), bytes.end());
     EXPECT_EQ(LoadConfiguration(text, s, d, nulls, ConfigLoadEnvironment{}), 1);
     EXPECT_EQ(d.ConfigInvalid, 0);
