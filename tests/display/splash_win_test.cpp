@@ -13,7 +13,7 @@
 #include "vlox/display/splash.h"
 #include "vlox/display/splash_win.h"
 #include "vlox/settings/settings.h"
-#include "vlox/ui/main_state.h"
+#include "vlox/common/screen_state.h"
 #include "vlox/ui/main_window_win.h"
 #include "vlox/ui/startup_stubs_win.h"
 

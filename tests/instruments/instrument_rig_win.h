@@ -3,10 +3,10 @@
 // GPS and meter fields out at fixed places, so that the fields can be read back as pixels.
 #pragma once
 
-#include "vlox/display/drawing_objects_win.h"
+#include "vlox/common/drawing_objects_win.h"
 #include "vlox/instruments/gps_link_win.h"
 #include "vlox/instruments/meter_win.h"
-#include "vlox/ui/main_state.h"
+#include "vlox/common/screen_state.h"
 #include "vlox/ui/main_window_win.h"
 
 #include <windows.h>

@@ -6,7 +6,7 @@
 #include <windows.h>
 
 #include "vlox/measure/measure_cycle.h"
-#include "vlox/ui/main_state.h"
+#include "vlox/common/screen_state.h"
 #include "vlox/ui/main_window_win.h"
 
 #include <gtest/gtest.h>

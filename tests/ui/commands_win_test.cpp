@@ -25,10 +25,10 @@
 #include "vlox/settings/settings.h"
 #include "vlox/settings/settings_file_win.h"
 #include "vlox/ui/acquisition_commands_win.h"
-#include "vlox/ui/acquisition_state.h"
+#include "vlox/measure/acquisition_state.h"
 #include "vlox/ui/command_handler_win.h"
 #include "vlox/ui/main_window_win.h"
-#include "vlox/ui/review_state.h"
+#include "vlox/display/review_state.h"
 #include "vlox/ui/status_panel_win.h"
 #include "vlox/ui/status_strip_win.h"
 

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "resources/resource.h"
-#include "vlox/display/drawing_objects_win.h"
+#include "vlox/common/drawing_objects_win.h"
 #include "vlox/display/splash_win.h"
 #include "vlox/settings/settings.h"
 #include "vlox/settings/settings_file_win.h"

@@ -4,7 +4,7 @@
 #include "vlox/common/gdi_guard_win.h"
 #include "vlox/common/message_table_win.h"
 #include "vlox/display/curve_plot.h"
-#include "vlox/display/drawing_objects_win.h"
+#include "vlox/common/drawing_objects_win.h"
 #include "vlox/display/numbers_layout.h"
 #include "vlox/measure/measure_cycle.h"
 #include "vlox/measure/measure_cycle_win.h"
@@ -12,7 +12,7 @@
 #include "vlox/settings/settings.h"
 #include "vlox/settings/textconv.h"
 #include "vlox/ui/main_window_win.h"
-#include "vlox/ui/review_state.h"
+#include "vlox/display/review_state.h"
 
 #include <string>
 #include <vector>

@@ -3,10 +3,10 @@
 #include <windows.h>
 
 #include "vlox/common/gdi_guard_win.h"
-#include "vlox/display/drawing_objects_win.h"
+#include "vlox/common/drawing_objects_win.h"
 #include "vlox/settings/settings.h"
 #include "vlox/ui/main_window_win.h"
-#include "vlox/ui/review_state.h"
+#include "vlox/display/review_state.h"
 #include "vlox/ui/status_panel.h"
 
 ReviewedPanelParameters (*ReviewedParametersSource)() = nullptr;

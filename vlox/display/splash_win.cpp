@@ -5,7 +5,7 @@
 #include "vlox/common/gdi_guard_win.h"
 #include "vlox/settings/settings.h"
 #include "vlox/settings/textconv.h"
-#include "vlox/ui/main_state.h"
+#include "vlox/common/screen_state.h"
 #include "vlox/ui/main_window_win.h"
 #include "vlox/ui/startup_stubs_win.h"
 

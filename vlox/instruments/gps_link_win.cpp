@@ -3,12 +3,12 @@
 #include "vlox/common/gdi_guard_win.h"
 #include "vlox/datafile/datafile_win.h"
 #include "vlox/datafile/store_inputs.h"
-#include "vlox/display/drawing_objects_win.h"
+#include "vlox/common/drawing_objects_win.h"
 #include "vlox/instruments/meter.h"
 #include "vlox/instruments/nmea.h"
 #include "vlox/measure/measure_cycle.h"
 #include "vlox/settings/settings.h"
-#include "vlox/ui/main_state.h"
+#include "vlox/common/screen_state.h"
 #include "vlox/ui/main_window_win.h"
 
 #include <mutex>

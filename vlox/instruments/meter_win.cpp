@@ -2,10 +2,10 @@
 
 #include "resources/instruments_ids.h"
 #include "vlox/common/gdi_guard_win.h"
-#include "vlox/display/drawing_objects_win.h"
+#include "vlox/common/drawing_objects_win.h"
 #include "vlox/settings/settings.h"
 #include "vlox/settings/settings_file.h"
-#include "vlox/ui/main_state.h"
+#include "vlox/common/screen_state.h"
 #include "vlox/ui/main_window_win.h"
 
 #include <cstring>

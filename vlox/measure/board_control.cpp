@@ -3,7 +3,7 @@
 #include "vlox/measure/acquisition_counts.h"
 #include "vlox/measure/sync_gates.h"
 #include "vlox/settings/settings.h"
-#include "vlox/ui/acquisition_state.h"
+#include "vlox/measure/acquisition_state.h"
 
 #include <cstdio>
 #include <cstring>

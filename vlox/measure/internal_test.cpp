@@ -2,7 +2,7 @@
 
 #include "vlox/measure/measure_cycle.h"
 #include "vlox/settings/rate_tables.h"
-#include "vlox/ui/acquisition_state.h"
+#include "vlox/measure/acquisition_state.h"
 
 #include <cmath>
 

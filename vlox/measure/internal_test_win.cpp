@@ -3,9 +3,9 @@
 #include <windows.h>
 
 #include "vlox/common/gdi_guard_win.h"
-#include "vlox/display/drawing_objects_win.h"
+#include "vlox/common/drawing_objects_win.h"
 #include "vlox/settings/textconv.h"
-#include "vlox/ui/main_state.h"
+#include "vlox/common/screen_state.h"
 #include "vlox/ui/main_window_win.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include "vlox/settings/rate_tables.h"
 #include "vlox/ui/acquisition_commands_win.h"
 #include "vlox/ui/acquisition_seams_win.h"
-#include "vlox/ui/acquisition_state.h"
+#include "vlox/measure/acquisition_state.h"
 #include "vlox/ui/commands.h"
 #include "vlox/ui/enabling.h"
 #include "vlox/ui/enabling_win.h"

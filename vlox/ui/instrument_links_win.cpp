@@ -5,7 +5,7 @@
 #include "vlox/instruments/gps_link_win.h"
 #include "vlox/instruments/meter_win.h"
 #include "vlox/ui/acquisition_seams_win.h"
-#include "vlox/ui/acquisition_state.h"
+#include "vlox/measure/acquisition_state.h"
 #include "vlox/ui/status_panel_win.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include "resources/resource.h"
 #include "vlox/common/gdi_guard_win.h"
 #include "vlox/common/message_table_win.h"
-#include "vlox/display/drawing_objects_win.h"
+#include "vlox/common/drawing_objects_win.h"
 #include "vlox/display/map_window_win.h"
 #include "vlox/display/measure_windows_win.h"
 #include "vlox/display/monitor_gps_window_win.h"

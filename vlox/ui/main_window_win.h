@@ -7,7 +7,7 @@
 #include <cstddef>
 
 #include "vlox/common/message_table_win.h"
-#include "vlox/ui/main_state.h"
+#include "vlox/common/screen_state.h"
 
 extern HINSTANCE hInstance;
 extern HWND hWndMain;

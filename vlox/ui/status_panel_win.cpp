@@ -5,13 +5,13 @@
 #include "vlox/common/gdi_guard_win.h"
 #include "vlox/datafile/datafile.h"
 #include "vlox/datafile/datafile_win.h"
-#include "vlox/display/drawing_objects_win.h"
+#include "vlox/common/drawing_objects_win.h"
 #include "vlox/display/parameter_panel_win.h"
 #include "vlox/settings/settings.h"
 #include "vlox/settings/textconv.h"
 #include "vlox/ui/acquisition_seams_win.h"
 #include "vlox/ui/main_window_win.h"
-#include "vlox/ui/review_state.h"
+#include "vlox/display/review_state.h"
 #include "vlox/ui/status_panel.h"
 
 StatusPanelSourceSet StatusPanelSources;

@@ -1,4 +1,4 @@
-#include "vlox/display/drawing_objects_win.h"
+#include "vlox/common/drawing_objects_win.h"
 
 DrawingObjectSet DrawingObjects;
 

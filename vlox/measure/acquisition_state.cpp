@@ -1,4 +1,4 @@
-#include "vlox/ui/acquisition_state.h"
+#include "vlox/measure/acquisition_state.h"
 
 int32_t OutputLineBase = 0;
 int32_t InvertOn = 0;

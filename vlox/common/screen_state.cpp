@@ -1,4 +1,4 @@
-#include "vlox/ui/main_state.h"
+#include "vlox/common/screen_state.h"
 
 int32_t WorkAreaWidth = 0;
 int32_t WorkAreaHeight = 0;
