@@ -7,7 +7,7 @@
 #include "vlox/instruments/gps_link_win.h"
 #include "vlox/instruments/meter_win.h"
 #include "vlox/common/screen_state.h"
-#include "vlox/ui/main_window_win.h"
+#include "vlox/common/program_windows_win.h"
 
 #include <windows.h>
 

@@ -9,7 +9,7 @@
 #include "vlox/measure/sync_gates.h"
 #include "vlox/settings/settings.h"
 #include "vlox/measure/acquisition_state.h"
-#include "vlox/ui/main_window_win.h"
+#include "vlox/common/program_windows_win.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>

@@ -7,7 +7,6 @@
 #include "vlox/settings/null_tables.h"
 #include "vlox/settings/rate_tables.h"
 #include "vlox/settings/settings.h"
-#include "vlox/ui/command_rules.h"
 
 #include <gtest/gtest.h>
 

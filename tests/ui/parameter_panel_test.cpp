@@ -1,5 +1,6 @@
 // The rows of the parameter summary panel, live and for a reviewed reading.
 #include "vlox/display/parameter_panel.h"
+#include "vlox/ui/main_layout.h"
 
 #include <gtest/gtest.h>
 

@@ -17,10 +17,6 @@ int32_t ComponentCount = 1;
 PaneBox CurvePaneRect;
 PaneBox NumbersPaneRect;
 
-int32_t RateChoiceCount60Hz = 7;
-int32_t RateChoiceCount50Hz = 7;
-int32_t SavedGpsSetting = 0;
-
 MainLayout MainScreenLayout;
 StatusPanelLayout StatusPanelGeometry;
 

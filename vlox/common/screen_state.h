@@ -1,11 +1,11 @@
-// Program-wide values of the main window that are plain numbers: the work area, the text
-// line height, the button geometry that the commands use to move buttons, and the whole
-// computed screen. Set once by the main window's creation handler.
+// Program-wide values of the screen that are plain numbers: the work area, the text line
+// height, the button geometry that the commands use to move buttons, and the whole computed
+// screen. Set by the main window's creation handler and its layout.
 #pragma once
 
 #include <cstdint>
 
-#include "vlox/ui/main_layout.h"
+#include "vlox/common/screen_layout.h"
 
 extern int32_t WorkAreaWidth;   // outer window size at first, then the client size
 extern int32_t WorkAreaHeight;
@@ -23,10 +23,6 @@ extern int32_t MapPaneY;
 extern int32_t ComponentCount;
 extern PaneBox CurvePaneRect;
 extern PaneBox NumbersPaneRect;
-
-extern int32_t RateChoiceCount60Hz;
-extern int32_t RateChoiceCount50Hz;
-extern int32_t SavedGpsSetting;  // the loaded GpsInput, held while the splash is up
 
 // The whole screen as the layout computed it, and the status panel's rows.
 extern MainLayout MainScreenLayout;

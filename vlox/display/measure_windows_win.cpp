@@ -11,7 +11,8 @@
 #include "vlox/settings/rate_tables.h"
 #include "vlox/settings/settings.h"
 #include "vlox/settings/textconv.h"
-#include "vlox/ui/main_window_win.h"
+#include "vlox/common/program_windows_win.h"
+#include "vlox/common/screen_state.h"
 #include "vlox/display/review_state.h"
 
 #include <string>

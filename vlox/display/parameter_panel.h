@@ -9,7 +9,7 @@
 
 #include "vlox/settings/settings.h"
 #include "vlox/settings/textconv.h"
-#include "vlox/ui/main_layout.h"
+#include "vlox/common/screen_layout.h"
 
 // The parameters stored with a reviewed reading, as the panel shows them.
 struct ReviewedPanelParameters {

@@ -5,7 +5,8 @@
 #include "vlox/common/gdi_guard_win.h"
 #include "vlox/common/drawing_objects_win.h"
 #include "vlox/settings/settings.h"
-#include "vlox/ui/main_window_win.h"
+#include "vlox/common/program_windows_win.h"
+#include "vlox/common/screen_state.h"
 #include "vlox/display/review_state.h"
 #include "vlox/ui/status_panel.h"
 

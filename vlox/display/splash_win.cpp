@@ -6,10 +6,11 @@
 #include "vlox/settings/settings.h"
 #include "vlox/settings/textconv.h"
 #include "vlox/common/screen_state.h"
-#include "vlox/ui/main_window_win.h"
+#include "vlox/common/program_windows_win.h"
 #include "vlox/ui/startup_stubs_win.h"
 
 int32_t SplashState = SplashStartUp;
+int32_t SavedGpsSetting = 0;
 
 HBITMAP SplashBitmap = nullptr;
 SplashPicture SplashBitmapPicture = SplashPicture::None;

@@ -14,6 +14,8 @@
 
 // 0 start-up picture shown, 1-3 closing picture shown, -1 dismissed.
 extern int32_t SplashState;
+// The loaded GpsInput, held while the splash is up; its close puts it back.
+extern int32_t SavedGpsSetting;
 
 // The picture of the last paint, loaded from the resources, with its size in pixels.
 extern HBITMAP SplashBitmap;

@@ -9,7 +9,7 @@
 #include "vlox/measure/measure_cycle.h"
 #include "vlox/settings/settings.h"
 #include "vlox/common/screen_state.h"
-#include "vlox/ui/main_window_win.h"
+#include "vlox/common/program_windows_win.h"
 
 #include <mutex>
 #include <string>

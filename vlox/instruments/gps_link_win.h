@@ -73,6 +73,10 @@ void CloseGpsLinkAtExit();
 // only when the port opened.
 void StartGpsReaderAfterSplash();
 
+// Window messages the reader thread sends to GpsMessageWindow for each good GGA and GSA.
+constexpr UINT GpsPositionMessage = WM_USER + 11;
+constexpr UINT GpsDopMessage = WM_USER + 12;
+
 // The main window's handlers of GpsPositionMessage and GpsDopMessage; they return 0.
 LRESULT CALLBACK OnGgaSentence(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK OnGsaSentence(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -6,7 +6,7 @@
 #include "vlox/settings/settings.h"
 #include "vlox/settings/settings_file.h"
 #include "vlox/common/screen_state.h"
-#include "vlox/ui/main_window_win.h"
+#include "vlox/common/program_windows_win.h"
 
 #include <cstring>
 #include <mutex>

@@ -1,7 +1,7 @@
 #include "vlox/measure/board_control_win.h"
 
 #include "vlox/settings/textconv.h"
-#include "vlox/ui/main_window_win.h"
+#include "vlox/common/program_windows_win.h"
 
 #include <string>
 

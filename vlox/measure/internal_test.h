@@ -6,7 +6,7 @@
 #pragma once
 
 #include "vlox/settings/settings.h"
-#include "vlox/ui/main_layout.h"
+#include "vlox/common/screen_layout.h"
 
 #include <cstdint>
 

@@ -6,7 +6,7 @@
 #include "vlox/common/drawing_objects_win.h"
 #include "vlox/settings/textconv.h"
 #include "vlox/common/screen_state.h"
-#include "vlox/ui/main_window_win.h"
+#include "vlox/common/program_windows_win.h"
 
 namespace {
 

@@ -8,6 +8,16 @@ double NullingEstimateSeconds = 0.0;
 
 namespace {
 
+struct StepBlock {
+    int32_t first;
+    int32_t last;
+};
+
+// The step codes of each rate index.
+constexpr StepBlock kRateBlocks[RepRateCount] = {
+    {77, 83}, {70, 76}, {56, 69}, {42, 55}, {28, 41}, {14, 27}, {0, 13},
+};
+
 struct StackTargetTable {
     int32_t values[AveragingTimeCount][StackTargetSlots];
 };
@@ -60,4 +70,33 @@ SavedMeasureSettingsValues CaptureMeasureSettings(const SettingsValues& s, int32
     v.GainZ = s.GainZ;
     v.GainCodeSent = gainCodeSent;
     return v;
+}
+
+void BuildFullNullingSteps(int32_t (&steps)[NullingStepSlots])
+{
+    for (int32_t i = 0; i < NullingStepSlots; ++i)
+        steps[i] = i;
+}
+
+int32_t BuildSelectiveNullingSteps(const int32_t (&selected)[RepRateCount], int32_t (&steps)[NullingStepSlots])
+{
+    for (int32_t& s : steps)
+        s = 0;
+    int32_t n = 0;
+    for (int32_t r = RepRateCount - 1; r >= 0; --r) {
+        if (selected[r] != 1)
+            continue;
+        for (int32_t code = kRateBlocks[r].first; code <= kRateBlocks[r].last; ++code)
+            steps[n++] = code;
+    }
+    steps[n] = NullingEndCode;  // all seven blocks fill 84 entries, so n <= 84
+    return n;
+}
+
+void BuildUserGatesNullingSteps(int32_t (&steps)[NullingStepSlots])
+{
+    for (int32_t& s : steps)
+        s = 0;
+    for (int32_t i = 0; i <= 7; ++i)
+        steps[i] = i;
 }

@@ -24,6 +24,15 @@ extern double NullingEstimateSeconds;
 // Periods stacked per nulling row: averaging time index by repetition slot.
 extern int32_t StackTargets[AveragingTimeCount][StackTargetSlots];
 
+// Full nulling: every step code 0..84 in order.
+void BuildFullNullingSteps(int32_t (&steps)[NullingStepSlots]);
+// Selective nulling: the step blocks of the selected rates from rate 6 down to 0 (fourteen
+// codes for rates 2-6, seven for 0 and 1), then the end code; the rest of the list is 0.
+// Returns the number of codes before the end code.
+int32_t BuildSelectiveNullingSteps(const int32_t (&selected)[RepRateCount], int32_t (&steps)[NullingStepSlots]);
+// User-gates nulling: codes 0..7, the rest 0.
+void BuildUserGatesNullingSteps(int32_t (&steps)[NullingStepSlots]);
+
 // The stack targets' rule: the 60 Hz rate of the slot (slots 7-11 repeat rate indexes 2-6)
 // times the averaging time in seconds, truncated, at least 2.
 int32_t StackTargetFor(int32_t averagingTimeIndex, int32_t slot);

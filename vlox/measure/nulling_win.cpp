@@ -9,7 +9,7 @@
 #include "vlox/settings/rate_tables.h"
 #include "vlox/settings/settings_file.h"
 #include "vlox/ui/command_handler_win.h"
-#include "vlox/ui/main_window_win.h"
+#include "vlox/common/program_windows_win.h"
 #include "vlox/ui/status_strip_win.h"
 
 namespace {

@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "vlox/ui/main_layout.h"
+#include "vlox/common/screen_layout.h"
 
 // 1 when the last button-up showed a popup menu or panel dialog: the next command message
 // is its choice.

@@ -89,51 +89,12 @@ const double NullingTimeFactors[RepRateCount] = {4, 15, 35, 200, 600, 2500, 6500
 
 namespace {
 
-struct StepBlock {
-    int32_t first;
-    int32_t last;
-};
-
-// The step codes of each rate index.
-constexpr StepBlock kRateBlocks[RepRateCount] = {
-    {77, 83}, {70, 76}, {56, 69}, {42, 55}, {28, 41}, {14, 27}, {0, 13},
-};
-
 double RateEstimate(const int32_t (&targetRow)[StackTargetSlots], int32_t r)
 {
     return 14.0 * NullingTimeFactors[r] * targetRow[r] / 1000.0;
 }
 
 }  // namespace
-
-void BuildFullNullingSteps(int32_t (&steps)[NullingStepSlots])
-{
-    for (int32_t i = 0; i < NullingStepSlots; ++i)
-        steps[i] = i;
-}
-
-int32_t BuildSelectiveNullingSteps(const int32_t (&selected)[RepRateCount], int32_t (&steps)[NullingStepSlots])
-{
-    for (int32_t& s : steps)
-        s = 0;
-    int32_t n = 0;
-    for (int32_t r = RepRateCount - 1; r >= 0; --r) {
-        if (selected[r] != 1)
-            continue;
-        for (int32_t code = kRateBlocks[r].first; code <= kRateBlocks[r].last; ++code)
-            steps[n++] = code;
-    }
-    steps[n] = NullingEndCode;  // all seven blocks fill 84 entries, so n <= 84
-    return n;
-}
-
-void BuildUserGatesNullingSteps(int32_t (&steps)[NullingStepSlots])
-{
-    for (int32_t& s : steps)
-        s = 0;
-    for (int32_t i = 0; i <= 7; ++i)
-        steps[i] = i;
-}
 
 double FullNullingEstimate(const int32_t (&targetRow)[StackTargetSlots])
 {

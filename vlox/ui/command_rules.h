@@ -54,15 +54,6 @@ int32_t AutoTriggerIntervalForMeasure(int32_t averagingTimeMs, int32_t autoTrigg
 // Seconds per stack target and rate index, used for the estimate of a run.
 extern const double NullingTimeFactors[RepRateCount];
 
-// Full nulling: every step code 0..84 in order.
-void BuildFullNullingSteps(int32_t (&steps)[NullingStepSlots]);
-// Selective nulling: the step blocks of the selected rates from rate 6 down to 0 (fourteen
-// codes for rates 2-6, seven for 0 and 1), then the end code; the rest of the list is 0.
-// Returns the number of codes before the end code.
-int32_t BuildSelectiveNullingSteps(const int32_t (&selected)[RepRateCount], int32_t (&steps)[NullingStepSlots]);
-// User-gates nulling: codes 0..7, the rest 0.
-void BuildUserGatesNullingSteps(int32_t (&steps)[NullingStepSlots]);
-
 // Estimated seconds of a run: 14 x factor x stack target / 1000 summed over the rates (all
 // seven, or the selected ones), with the stack targets of the averaging time's row; the
 // user-gates run is target x factor of the current rate. A rate index outside 0..6 gives 0.

@@ -19,28 +19,8 @@
 #include "vlox/ui/startup_stubs_win.h"
 #include "vlox/ui/status_panel_win.h"
 
-HINSTANCE hInstance = nullptr;
-HWND hWndMain = nullptr;
-HWND hWndMainCopy = nullptr;
-HMENU hMenuMain = nullptr;
-HFONT hFontNormal = nullptr;
-HFONT hFontBold = nullptr;
-HWND hWndCurve = nullptr;
-HWND hWndMap = nullptr;
-HWND hWndNumbers = nullptr;
-HWND hWndMonitorGps = nullptr;
-HWND hWndBar = nullptr;
-HWND hWndSplash = nullptr;
-HWND hButtons[ButtonSlots] = {};
-HWND hComboReviewView = nullptr;
-HWND hComboLine = nullptr;
-HWND hComboStation = nullptr;
-HWND hComboRecord = nullptr;
-HWND hComboProcessing = nullptr;
-HWND hComboRepetition = nullptr;
-HWND hListRecords = nullptr;
-HWND BoardNotifyWindow = nullptr;
-HWND GpsMessageWindow = nullptr;
+int32_t RateChoiceCount60Hz = 7;
+int32_t RateChoiceCount50Hz = 7;
 
 namespace {
 

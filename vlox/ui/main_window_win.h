@@ -7,34 +7,13 @@
 #include <cstddef>
 
 #include "vlox/common/message_table_win.h"
+#include "vlox/common/program_windows_win.h"
 #include "vlox/common/screen_state.h"
+#include "vlox/ui/main_layout.h"
 
-extern HINSTANCE hInstance;
-extern HWND hWndMain;
-extern HWND hWndMainCopy;
-extern HMENU hMenuMain;
-extern HFONT hFontNormal;
-extern HFONT hFontBold;
-extern HWND hWndCurve;
-extern HWND hWndMap;
-extern HWND hWndNumbers;
-extern HWND hWndMonitorGps;
-extern HWND hWndBar;
-extern HWND hWndSplash;
-extern HWND hButtons[ButtonSlots];  // index = control id - 420; 0-3 and 44 stay empty
-extern HWND hComboReviewView;
-extern HWND hComboLine;
-extern HWND hComboStation;
-extern HWND hComboRecord;
-extern HWND hComboProcessing;
-extern HWND hComboRepetition;
-extern HWND hListRecords;
-extern HWND BoardNotifyWindow;  // receives the board library's notifications (= hWndCurve)
-extern HWND GpsMessageWindow;   // receives the GPS reader's sentences (= the main window)
-
-// Window messages of the GPS reader thread.
-constexpr UINT GpsPositionMessage = WM_USER + 11;
-constexpr UINT GpsDopMessage = WM_USER + 12;
+// Repetition-rate choices of each mains family that the rate popups offer.
+extern int32_t RateChoiceCount60Hz;
+extern int32_t RateChoiceCount50Hz;
 
 // Exit codes of the program besides the quit message's.
 constexpr int ExitClassRegistrationCurveOrSplash = 1;
