@@ -28,7 +28,7 @@
 #include "vlox/measure/acquisition_state.h"
 #include "vlox/ui/command_handler_win.h"
 #include "vlox/ui/main_window_win.h"
-#include "vlox/display/review_state.h"
+#include "vlox/datafile/review_state.h"
 #include "vlox/ui/status_panel_win.h"
 #include "vlox/ui/status_strip_win.h"
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "vlox/ui/commands.h"
-#include "vlox/display/review_state.h"
+#include "vlox/datafile/review_state.h"
 
 namespace {
 

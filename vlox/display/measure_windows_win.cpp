@@ -13,7 +13,7 @@
 #include "vlox/settings/textconv.h"
 #include "vlox/common/program_windows_win.h"
 #include "vlox/common/screen_state.h"
-#include "vlox/display/review_state.h"
+#include "vlox/datafile/review_state.h"
 
 #include <string>
 #include <vector>

@@ -7,7 +7,7 @@
 #include "vlox/settings/settings.h"
 #include "vlox/common/program_windows_win.h"
 #include "vlox/common/screen_state.h"
-#include "vlox/display/review_state.h"
+#include "vlox/datafile/review_state.h"
 #include "vlox/ui/status_panel.h"
 
 ReviewedPanelParameters (*ReviewedParametersSource)() = nullptr;

@@ -23,7 +23,7 @@
 #include "vlox/ui/commands.h"
 #include "vlox/ui/enabling_win.h"
 #include "vlox/ui/main_window_win.h"
-#include "vlox/display/review_state.h"
+#include "vlox/datafile/review_state.h"
 #include "vlox/ui/startup_stubs_win.h"
 #include "vlox/ui/status_panel_win.h"
 #include "vlox/ui/status_strip_win.h"

@@ -15,7 +15,7 @@
 #include "vlox/settings/settings_file_win.h"
 #include "vlox/settings/textconv.h"
 #include "vlox/ui/enabling_win.h"
-#include "vlox/ui/instrument_links_win.h"
+#include "vlox/ui/program_parts_win.h"
 #include "vlox/ui/startup_stubs_win.h"
 #include "vlox/ui/status_panel_win.h"
 

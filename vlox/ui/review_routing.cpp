@@ -2,7 +2,7 @@
 
 #include "vlox/ui/command_rules.h"
 #include "vlox/ui/commands.h"
-#include "vlox/display/review_state.h"
+#include "vlox/datafile/review_state.h"
 
 namespace {
 

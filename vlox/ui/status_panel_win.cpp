@@ -11,7 +11,7 @@
 #include "vlox/settings/textconv.h"
 #include "vlox/ui/acquisition_seams_win.h"
 #include "vlox/ui/main_window_win.h"
-#include "vlox/display/review_state.h"
+#include "vlox/datafile/review_state.h"
 #include "vlox/ui/status_panel.h"
 
 StatusPanelSourceSet StatusPanelSources;

@@ -9,7 +9,7 @@
 #include "vlox/ui/acquisition_seams_win.h"
 #include "vlox/measure/acquisition_state.h"
 #include "vlox/ui/main_window_win.h"
-#include "vlox/display/review_state.h"
+#include "vlox/datafile/review_state.h"
 
 NullingBoxLayout NullingBox;
 

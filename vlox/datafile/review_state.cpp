@@ -1,4 +1,4 @@
-#include "vlox/display/review_state.h"
+#include "vlox/datafile/review_state.h"
 
 int32_t ReviewMode = -1;
 int32_t ReviewViewChoice = 0;

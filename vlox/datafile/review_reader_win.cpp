@@ -1,4 +1,4 @@
-#include "vlox/ui/review_seams_win.h"
+#include "vlox/datafile/review_reader_win.h"
 
 void FillProcessingList() {}
 void FillRepetitionList() {}

@@ -1,4 +1,4 @@
-#include "vlox/ui/instrument_links_win.h"
+#include "vlox/ui/program_parts_win.h"
 
 #include "vlox/datafile/store_inputs.h"
 #include "vlox/instruments/gps.h"
