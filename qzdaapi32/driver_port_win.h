@@ -1,10 +1,10 @@
-// The seam under which all device I/O of the library passes: open, close, synchronous and
+// The driver port, under which all device I/O of the library passes: open, close, synchronous and
 // overlapped I/O control, overlapped read with a completion routine, cancel and overlapped
 // result, with the signatures and meanings of the kernel32 calls they stand for. A board's
 // driver is reached through the kernel32 calls themselves; a simulated board's personality
 // library hands over its own table (QzSimulatedDriver), which completes requests through the
 // same means (events of overlapped requests, APCs to the issuing thread for reads), so
-// everything above the seam runs unchanged.
+// everything above the port runs unchanged.
 #pragma once
 
 #include <windows.h>

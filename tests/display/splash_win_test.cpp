@@ -14,8 +14,8 @@
 #include "vlox/display/splash_win.h"
 #include "vlox/settings/settings.h"
 #include "vlox/common/screen_state.h"
-#include "vlox/ui/main_window_win.h"
-#include "vlox/ui/startup_stubs_win.h"
+#include "vlox/common/program_windows_win.h"
+#include "vlox/instruments/gps_link_win.h"
 
 namespace {
 

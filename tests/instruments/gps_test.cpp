@@ -1,7 +1,6 @@
 // The GPS link's logic over plain data: field roles, angles, the GGA handler's texts and fix,
 // the survey origin and the jump rule, the GSA text, and what the reader does with each line.
 #include "vlox/instruments/gps.h"
-#include "vlox/measure/measure_cycle.h"
 #include "vlox/instruments/nmea.h"
 #include "vlox/instruments/utm.h"
 
@@ -347,7 +346,7 @@ TEST(GpsReaderPlan, GoodGgaAndGsaByModeAndState)
     p = PlanGpsSentence(ExampleGga, automatic);
     EXPECT_FALSE(p.StoreInDataFile);  // not averaging
     EXPECT_FALSE(p.CopyForStore);
-    automatic.MeasureState = MeasureStateAveraging;
+    automatic.Averaging = true;
     EXPECT_TRUE(PlanGpsSentence(ExampleGga, automatic).StoreInDataFile);
     EXPECT_TRUE(PlanGpsSentence(gsa, automatic).StoreInDataFile);
     automatic.InternalTestMode = 45;
@@ -376,7 +375,7 @@ TEST(GpsReaderPlan, FailedLinesAreShownNeverStoredOrCopied)
 {
     GpsSentenceContext c;
     c.SurveyMode = 1;
-    c.MeasureState = MeasureStateAveraging;
+    c.Averaging = true;
     std::string wrong = ExampleGga;
     wrong.back() = 'C';
     for (const std::string& line : {wrong, std::string("GPGGA,1,2*00"), std::string("$GPGGA,101500")}) {

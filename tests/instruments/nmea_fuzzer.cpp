@@ -1,7 +1,6 @@
 // Line assembly and sentence parsing on any byte stream: every finished line goes through the
 // check, the reader's plan, both handlers and bounded field copies.
 #include "vlox/instruments/gps.h"
-#include "vlox/measure/measure_cycle.h"
 #include "vlox/instruments/nmea.h"
 
 #include <cstddef>
@@ -20,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         GpsSentenceContext context;
         context.GpsNmeaData = static_cast<int32_t>(i & 1);
         context.SurveyMode = static_cast<int32_t>((i >> 1) & 1);
-        context.MeasureState = MeasureStateAveraging;
+        context.Averaging = true;
         const GpsSentencePlan plan = PlanGpsSentence(line, context);
         GgaContext gga;
         gga.GpsNmeaData = context.GpsNmeaData;

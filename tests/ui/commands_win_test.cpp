@@ -20,7 +20,7 @@
 #include "vlox/display/splash_win.h"
 #include "vlox/measure/board_control_win.h"
 #include "vlox/measure/measure_cycle.h"
-#include "vlox/measure/nulling_win.h"
+#include "vlox/ui/cycle_services_win.h"
 #include "vlox/settings/null_tables.h"
 #include "vlox/settings/settings.h"
 #include "vlox/settings/settings_file_win.h"

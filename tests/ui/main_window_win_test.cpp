@@ -16,7 +16,9 @@
 #include "vlox/settings/settings.h"
 #include "vlox/settings/settings_file_win.h"
 #include "vlox/ui/main_window_win.h"
-#include "vlox/ui/startup_stubs_win.h"
+#include "vlox/instruments/gps_link_win.h"
+#include "vlox/measure/acquisition_state.h"
+#include "vlox/ui/command_handler_win.h"
 
 namespace {
 

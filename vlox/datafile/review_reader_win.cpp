@@ -17,6 +17,7 @@ int32_t CountStationRepetitions()
 void SelectReviewRepetition(int32_t) {}
 void SelectReviewUserGateSet(int32_t) {}
 void SelectReviewStation(int32_t, int32_t) {}
+void BuildReviewGateTimes() {}
 
 double ReviewLineNumberAt(int32_t)
 {
@@ -51,12 +52,3 @@ int32_t ProfileRecordTagAt(int32_t)
 {
     return 0;
 }
-
-void ShowDecayRecord(int32_t) {}
-void ShowProfileRecord(int32_t, int32_t) {}
-void DrawReviewNumbers(bool) {}
-void DrawReviewDecay() {}
-void DrawProfilePlot() {}
-void SaveProfileCursorColumn(int32_t) {}
-void RestoreProfileCursorColumn(int32_t) {}
-void DrawProfileCursor(int32_t) {}

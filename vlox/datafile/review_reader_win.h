@@ -1,7 +1,7 @@
-// The review reader's and the review plots' operations that the command handler routes the
-// review controls to. Placeholders until the review work builds them: the lists stay empty,
-// the contents checks pass, nothing is drawn. That work replaces the bodies here (or moves
-// them into its own module and deletes them here).
+// The review reader: the lines, stations and readings of the reviewed file, the review lists
+// and their selection, and the gate times of the reviewed reading, as the command handler
+// routes the review controls to them. No file is read for review yet: the lists stay empty,
+// every contents check passes and each value read is 0.
 #pragma once
 
 #include <cstdint>
@@ -17,6 +17,8 @@ int32_t CountStationRepetitions();
 void SelectReviewRepetition(int32_t entry);
 void SelectReviewUserGateSet(int32_t entry);
 void SelectReviewStation(int32_t station, int32_t repetition);
+// The reviewed reading's gate centres and time-axis limits.
+void BuildReviewGateTimes();
 
 double ReviewLineNumberAt(int32_t line);
 int32_t ReviewLineDirectionAt(int32_t line);
@@ -27,12 +29,3 @@ void SetReviewRecordTag(int32_t record, int32_t tag);
 double ProfileStationAt(int32_t station);
 int32_t ProfileRecordNumberAt(int32_t record);
 int32_t ProfileRecordTagAt(int32_t record);
-
-void ShowDecayRecord(int32_t record);
-void ShowProfileRecord(int32_t record, int32_t station);
-void DrawReviewNumbers(bool profileTags);
-void DrawReviewDecay();
-void DrawProfilePlot();
-void SaveProfileCursorColumn(int32_t station);
-void RestoreProfileCursorColumn(int32_t station);
-void DrawProfileCursor(int32_t station);

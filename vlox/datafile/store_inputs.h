@@ -1,7 +1,7 @@
 // What the store and the header take from the rest of the program: the settings as they
 // stand, and the few values other parts own (the measurement results, the meter reading,
-// the GPS origin, the loop area, the invert switch). Those parts register where their
-// values are in DataFileSources; an entry not set yet gives a neutral value.
+// the GPS origin, the loop area, the invert switch). The program's start connects them in
+// DataFileSources; an entry left unset gives a neutral value.
 #pragma once
 
 #include "vlox/datafile/store.h"

@@ -3,6 +3,9 @@
 #include "vlox/common/gdi_guard_win.h"
 #include "vlox/common/message_table_win.h"
 
+int32_t MapGpsPlotOn = 1;
+int32_t MapCrossBoxSaved = 0;
+
 namespace {
 
 LRESULT CALLBACK OnMapCreate(HWND, UINT, WPARAM, LPARAM)
@@ -42,5 +45,40 @@ int RegisterMapWndClass(HINSTANCE instance)
 }
 
 void FitStationMap(double)
+{
+}
+
+void PlotGpsPosition(HWND, int32_t, int32_t, POINT* crossPosition)
+{
+    if (crossPosition != nullptr)
+        *crossPosition = POINT{0, 0};
+}
+
+int32_t GpsTrackPointCount()
+{
+    return 0;
+}
+
+void DrawStationMarker(HWND, POINT)
+{
+}
+
+void KeepStationInView()
+{
+}
+
+void RedrawStationMap(HWND)
+{
+}
+
+void SaveRestoreMapBackground(HWND, int32_t)
+{
+}
+
+void FreeGpsTrack()
+{
+}
+
+void ResetLiveGpsMap()
 {
 }

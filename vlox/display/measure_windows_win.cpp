@@ -20,6 +20,7 @@
 
 int32_t CurveBackgroundSaved = 0;
 CurveBackBufferSet CurveBackBuffers;
+int32_t ProfileDrawn = 0;
 
 namespace {
 
@@ -100,7 +101,7 @@ LRESULT CALLBACK OnMeasurePaint(HWND, UINT, WPARAM, LPARAM)
 {
     if (hWndNumbers != nullptr) {
         PaintDc paint(hWndNumbers);
-        // The review screens draw their own plots through the review work.
+        // While reviewing, the numbers window shows the reviewed reading's plots instead.
         if (ReviewMode == -1)
             DrawNumbersHeader(paint.get(), GateCount, Settings.SelectedComponent, ComponentCount);
     }
@@ -359,3 +360,28 @@ void DrawNumbersColumn(HWND window, int32_t gateCount, const double* values)
     SelectClipRgn(dc.get(), nullptr);
     DeleteObject(clip);
 }
+
+void ScrollProfile()
+{
+}
+
+void ScaleProfileAxis()
+{
+}
+
+void DrawLiveProfileFrame()
+{
+}
+
+void CreateProfilePens(int32_t)
+{
+}
+
+void ShowDecayRecord(int32_t) {}
+void ShowProfileRecord(int32_t, int32_t) {}
+void DrawReviewNumbers(bool) {}
+void DrawReviewDecay() {}
+void DrawProfilePlot() {}
+void SaveProfileCursorColumn(int32_t) {}
+void RestoreProfileCursorColumn(int32_t) {}
+void DrawProfileCursor(int32_t) {}

@@ -41,3 +41,32 @@ void RestoreCurveFrame(HWND window);
 void DrawNumbersHeader(HDC dc, int32_t gateCount, int32_t component, int32_t componentCount);
 // Row 0 with `EarlyWindowValue`, then the values in their rows.
 void DrawNumbersColumn(HWND window, int32_t gateCount, const double* values);
+
+// ---------------------------------------------------------------------------------------
+// The live profile strip of the curve window (profile view). It is not drawn yet: the curve
+// window shows the decay view in both views.
+
+// 1 once the live profile strip has been drawn; cleared to restart it.
+extern int32_t ProfileDrawn;
+// The strip moves on by one station (profile view in automatic mode). Does nothing yet.
+void ScrollProfile();
+// The strip's value axis from the gates shown. Does nothing yet.
+void ScaleProfileAxis();
+// The strip's empty frame. Draws nothing yet.
+void DrawLiveProfileFrame();
+// (Re)makes the profile pens from the line settings; 1 deletes the old ones first. Makes
+// none yet.
+void CreateProfilePens(int32_t recreate);
+
+// ---------------------------------------------------------------------------------------
+// The review plots in the curve and numbers windows. Nothing is drawn for a reviewed file
+// yet: the windows keep what they show.
+
+void ShowDecayRecord(int32_t record);
+void ShowProfileRecord(int32_t record, int32_t station);
+void DrawReviewNumbers(bool profileTags);
+void DrawReviewDecay();
+void DrawProfilePlot();
+void SaveProfileCursorColumn(int32_t station);
+void RestoreProfileCursorColumn(int32_t station);
+void DrawProfileCursor(int32_t station);

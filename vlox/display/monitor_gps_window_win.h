@@ -1,6 +1,5 @@
 // The GPS monitor window (class MonitorGPSWnd), hidden until the Monitor GPS Receiver
-// command. For now it only paints its class background; its buttons, list and keys come with
-// the GPS work, which replaces this procedure.
+// command. It paints its class background only: it has no buttons, list or keys yet.
 #pragma once
 
 #include <windows.h>

@@ -6,8 +6,8 @@
 #include "vlox/settings/settings.h"
 #include "vlox/settings/textconv.h"
 #include "vlox/common/screen_state.h"
+#include "vlox/instruments/gps_link_win.h"
 #include "vlox/common/program_windows_win.h"
-#include "vlox/ui/startup_stubs_win.h"
 
 int32_t SplashState = SplashStartUp;
 int32_t SavedGpsSetting = 0;
@@ -17,7 +17,7 @@ SplashPicture SplashBitmapPicture = SplashPicture::None;
 int32_t SplashBitmapWidth = 0;
 int32_t SplashBitmapHeight = 0;
 
-SplashCloseServices SplashServices = {StartGpsReaderAfterSplash, ReportCorruptConfigurationAtSplash};
+SplashCloseServices SplashServices;
 
 const MessageEntry SplashMessageTable[] = {
     {WM_CREATE, OnSplashCreate},

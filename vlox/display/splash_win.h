@@ -27,11 +27,11 @@ constexpr UINT_PTR SplashTimerId = 1;
 constexpr UINT SplashTimerMs = 5000;
 
 // What the close calls beyond the window: the GPS start (map pens, map view, GPS port,
-// reader thread with its waits) and the corrupt-configuration report. Program-wide so that
-// tests can watch the calls; they point at the start-up services.
+// reader thread with its waits) and the corrupt-configuration report. The program's start
+// connects them; each is skipped while unset, and tests may watch the calls.
 struct SplashCloseServices {
-    void (*StartGpsReader)();
-    void (*ReportCorruptConfiguration)();
+    void (*StartGpsReader)() = nullptr;
+    void (*ReportCorruptConfiguration)() = nullptr;
 };
 extern SplashCloseServices SplashServices;
 

@@ -1,7 +1,6 @@
 #include "vlox/instruments/gps.h"
 
 #include "vlox/instruments/nmea.h"
-#include "vlox/measure/measure_cycle.h"
 #include "vlox/instruments/utm.h"
 #include "vlox/settings/settings.h"
 
@@ -310,7 +309,7 @@ GpsSentencePlan PlanGpsSentence(const std::string& line, const GpsSentenceContex
     // sentence ($GPTXT) is not a position.
     std::string address;
     GetNmeaField(line, 1, ',', address);
-    const bool storeNow = c.SurveyMode == 1 && c.MeasureState == MeasureStateAveraging && c.InternalTestMode == 0;
+    const bool storeNow = c.SurveyMode == 1 && c.Averaging && c.InternalTestMode == 0;
     const bool copy = c.SurveyMode != 1 && c.GpsCopyHold == 0;
     if (address.find("GGA") != std::string::npos) {
         p.Kind = GpsSentenceKind::Gga;
@@ -366,6 +365,32 @@ bool ReadGpsSentenceCopy(GpsSentenceCopy& copy, std::string& text, uint32_t& tic
     return copy.Fresh.load() != 0;
 }
 
+namespace {
+
+GpsSentenceCopy& CopyOf(int32_t kind)
+{
+    return kind == 0 ? GgaCopy : GsaCopy;
+}
+
+}  // namespace
+
+bool GpsSentenceFresh(int32_t kind)
+{
+    return CopyOf(kind).Fresh.load() != 0;
+}
+
+void ClearGpsSentenceFresh()
+{
+    GgaCopy.Fresh = 0;
+    GsaCopy.Fresh = 0;
+}
+
+bool CopyGpsSentence(int32_t kind, std::string& text, uint32_t& tick)
+{
+    ReadGpsSentenceCopy(CopyOf(kind), text, tick);
+    return !text.empty();
+}
+
 void PublishGpsMonitorLine(const WideString& line, bool flagNewLine)
 {
     std::lock_guard<std::mutex> hold(GpsMonitorLineLock);
@@ -384,9 +409,9 @@ bool TakeGpsMonitorLine(WideString& line)
     return true;
 }
 
-int32_t CurrentMeasureState()
+bool CurrentReadingAveraged()
 {
-    return GpsLinkInputs.MeasureState != nullptr ? GpsLinkInputs.MeasureState() : 0;
+    return GpsLinkInputs.ReadingAveraged != nullptr && GpsLinkInputs.ReadingAveraged();
 }
 
 int32_t CurrentInternalTestMode()

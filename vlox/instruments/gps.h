@@ -79,7 +79,7 @@ GpsFixStep ApplyGpsFix(GpsFixValues& fix, double easting, double northing);
 struct GgaContext {
     int32_t GpsNmeaData = 0;
     int32_t GpsCoordinateDisplay = 0;  // 0 geodetic, 1 UTM m, 2 UTM ft, 3 UTM US ft
-    bool Averaging = false;            // MeasureState is MeasureStateAveraging: positions count
+    bool Averaging = false;            // a reading is being averaged (MeasureState 1): positions count
 };
 
 // What the handler draws. Satellites, quality, latitude and longitude are always drawn (an
@@ -142,7 +142,7 @@ enum class GpsSentenceKind {
 
 struct GpsSentenceContext {
     int32_t SurveyMode = 0;        // 1 automatic trigger
-    int32_t MeasureState = 0;      // 1 (MeasureStateAveraging) while a reading is averaged
+    bool Averaging = false;        // a reading is being averaged (MeasureState 1)
     int32_t InternalTestMode = 0;
     int32_t GpsNmeaData = 0;
     int32_t GpsCopyHold = 0;
@@ -187,6 +187,13 @@ bool OfferGpsSentenceCopy(GpsSentenceCopy& copy, const std::string& text, uint32
 // Store Reading's side: text and tick as they stand; answers the fresh flag.
 bool ReadGpsSentenceCopy(GpsSentenceCopy& copy, std::string& text, uint32_t& tick);
 
+// The same by kind, 0 GGA (GgaCopy) or any other value GSA (GsaCopy): a sentence arrived
+// since the fresh flags were cleared; both flags cleared; the latest sentence and its tick
+// (false when there is none).
+bool GpsSentenceFresh(int32_t kind);
+void ClearGpsSentenceFresh();
+bool CopyGpsSentence(int32_t kind, std::string& text, uint32_t& tick);
+
 // `GpsMonitorLine`: the last line for the GPS monitor window (widened with sign extension),
 // and its new-line flag. The monitor thread publishes; the monitor window's paint takes.
 void PublishGpsMonitorLine(const WideString& line, bool flagNewLine);
@@ -197,12 +204,12 @@ bool TakeGpsMonitorLine(WideString& line);
 // Values the GPS link reads from parts that own them. Entries not set read as 0.
 
 struct GpsLinkSources {
-    int32_t (*MeasureState)() = nullptr;      // the measurement cycle's MeasureState
+    bool (*ReadingAveraged)() = nullptr;      // the measurement cycle averages a reading
     int32_t (*InternalTestMode)() = nullptr;  // 45-48 while an internal test runs
 };
 extern GpsLinkSources GpsLinkInputs;
 
-int32_t CurrentMeasureState();
+bool CurrentReadingAveraged();
 int32_t CurrentInternalTestMode();
 
 // For the data file: the survey origin and the position count's reset at a new file.

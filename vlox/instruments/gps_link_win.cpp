@@ -2,11 +2,9 @@
 
 #include "vlox/common/gdi_guard_win.h"
 #include "vlox/datafile/datafile_win.h"
-#include "vlox/datafile/store_inputs.h"
 #include "vlox/common/drawing_objects_win.h"
 #include "vlox/instruments/meter.h"
 #include "vlox/instruments/nmea.h"
-#include "vlox/measure/measure_cycle.h"
 #include "vlox/settings/settings.h"
 #include "vlox/common/screen_state.h"
 #include "vlox/common/program_windows_win.h"
@@ -21,6 +19,8 @@ std::atomic<int32_t> GpsMonitorRunning{0};
 ReaderControl GpsReaderControl;
 ReaderControl GpsMonitorControl;
 GpsMapServices GpsMapHooks;
+int32_t SimStationStep = 0;
+int32_t SimTrackRestart = 0;
 
 namespace {
 
@@ -31,17 +31,6 @@ const int ReaderBytesPerPass = 64;
 
 std::mutex ShownLock;
 GpsFieldsShown Shown;
-
-// The values the store and the header take from the instruments. Set before main() runs:
-// DataFileInputs is constant-initialised, so the order of the two does not matter.
-bool RegisterInstrumentSources()
-{
-    DataFileInputs.Meter = MeterValuesForStore;
-    DataFileInputs.GpsOrigin = GpsOriginForDataFile;
-    DataFileInputs.ClearGpsPositionCount = ClearGpsPositionCount;
-    return true;
-}
-[[maybe_unused]] const bool InstrumentSourcesRegistered = RegisterInstrumentSources();
 
 HBRUSH PanelBrush()
 {
@@ -107,7 +96,7 @@ bool HandleReaderLine(const std::string& line, uint32_t startTick)
 {
     GpsSentenceContext context;
     context.SurveyMode = Settings.SurveyMode;
-    context.MeasureState = CurrentMeasureState();
+    context.Averaging = CurrentReadingAveraged();
     context.InternalTestMode = CurrentInternalTestMode();
     context.GpsNmeaData = Settings.GpsNmeaData;
     context.GpsCopyHold = GpsCopyHold.load();
@@ -265,6 +254,13 @@ int32_t StartGpsMonitorReader()
     return StartReader(GpsMonitorControl, GpsMonitorThreadHandle, GpsMonitorThread);
 }
 
+bool OpenGpsMonitor()
+{
+    if (OpenGpsPort() == 0)
+        return false;
+    return StartGpsMonitorReader() == 1;
+}
+
 void StopGpsReader()
 {
     EndReaderThread(GpsReaderControl, GpsThread);
@@ -326,7 +322,7 @@ LRESULT CALLBACK OnGgaSentence(HWND window, UINT, WPARAM, LPARAM)
     GgaContext context;
     context.GpsNmeaData = Settings.GpsNmeaData;
     context.GpsCoordinateDisplay = Settings.GpsCoordinateDisplay;
-    context.Averaging = CurrentMeasureState() == MeasureStateAveraging;
+    context.Averaging = CurrentReadingAveraged();
     const GgaOutcome outcome = HandleGgaLine(line, good, NmeaFieldRoles, context, GpsFix);
     const GgaDisplay& d = outcome.Display;
 
@@ -366,9 +362,10 @@ LRESULT CALLBACK OnGgaSentence(HWND window, UINT, WPARAM, LPARAM)
         Shown.Lamps[1] = lamps[1];
     }
 
+    // A fix becomes a track point only while a reading is averaged.
     const bool plotOn = GpsMapHooks.MapGpsPlotOn == nullptr || GpsMapHooks.MapGpsPlotOn() == 1;
     if (outcome.Plot && MapLayoutMode == 1 && plotOn && GpsMapHooks.PlotGpsPosition != nullptr)
-        GpsMapHooks.PlotGpsPosition(hWndMap, CurrentMeasureState(), 1);
+        GpsMapHooks.PlotGpsPosition(hWndMap, context.Averaging ? 1 : 0, 1);
     return 0;
 }
 

@@ -32,7 +32,8 @@ extern std::atomic<int32_t> GpsMonitorRunning;
 extern ReaderControl GpsReaderControl;
 extern ReaderControl GpsMonitorControl;
 
-// What the link calls on the map (the map work sets them; each is skipped while unset).
+// What the link calls on the map (the program's start connects them; each is skipped while
+// unset).
 struct GpsMapServices {
     void (*PlotGpsPosition)(HWND mapWindow, int32_t addToTrack, int32_t drawCross) = nullptr;
     int32_t (*MapGpsPlotOn)() = nullptr;  // 1 while fixes may be plotted on the live map
@@ -40,6 +41,11 @@ struct GpsMapServices {
     void (*SetupMapView)() = nullptr;
 };
 extern GpsMapServices GpsMapHooks;
+
+// The simulated-track variant of the link: set when a station (or a line) was stepped. No
+// track is simulated yet; nothing reads them.
+extern int32_t SimStationStep;
+extern int32_t SimTrackRestart;
 
 // Opens the port of the GPS settings into GpsPort (an open one is closed first, its readers
 // ended): time-outs of 10 ms, the line of GpsLineSettings. Returns 1 when open; otherwise
@@ -56,6 +62,9 @@ DWORD WINAPI GpsMonitorThread(LPVOID);
 // that kind runs. 1 when one runs afterwards.
 int32_t StartGpsReader();
 int32_t StartGpsMonitorReader();
+// The GPS monitor's start: opens the port and starts the monitor's reader; false when the
+// port did not open.
+bool OpenGpsMonitor();
 // End a reader: its thread handle is closed and set invalid; the port stays open.
 void StopGpsReader();
 void StopGpsMonitorReader();

@@ -165,6 +165,11 @@ void StopMeterReader()
         CloseHandle(port);
 }
 
+bool MeterReaderRunning()
+{
+    return MeterThread != INVALID_HANDLE_VALUE;
+}
+
 void ShowMeterReading(HDC dc, double conductivity, double inPhase, char dipole)
 {
     const RECT box = MeterTextBox();
@@ -229,6 +234,11 @@ INT_PTR CALLBACK MeterSetupDlgProc(HWND dialog, UINT message, WPARAM wParam, LPA
     default:
         return FALSE;
     }
+}
+
+INT_PTR ShowMeterSetupDialog(HWND owner)
+{
+    return DialogBoxParamW(GetModuleHandleW(nullptr), L"SQ12SETUP", owner, MeterSetupDlgProc, 0);
 }
 
 MeterBlockShown CurrentMeterBlockShown()

@@ -36,6 +36,8 @@ DWORD WINAPI MeterReaderThread(LPVOID);
 int32_t StartMeterReader();
 // Ends the reader, then closes the port: MeterThread and MeterPort invalid.
 void StopMeterReader();
+// True while a reader thread is there (MeterThread valid).
+bool MeterReaderRunning();
 
 // The meter block: MeterTextRect filled white, " HD    %-8.2f   %-8.2f" (or " VD ...") in the
 // bold font, black, at its top-left corner, clipped.
@@ -46,6 +48,8 @@ void ShowMeterSilence(HDC dc);
 // SQ12SETUP ("SQ12-MK2 Setup"): OK takes the four lists and saves the settings (result 1);
 // Cancel changes nothing (result 0).
 INT_PTR CALLBACK MeterSetupDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+// The dialog from the program's resources, owned by owner; its result.
+INT_PTR ShowMeterSetupDialog(HWND owner);
 
 // What the meter block shows now, as last drawn by the reader (for tests and checks).
 struct MeterBlockShown {

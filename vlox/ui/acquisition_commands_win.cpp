@@ -3,33 +3,41 @@
 #include <string>
 
 #include "resources/resource.h"
+#include "vlox/common/drawing_objects_win.h"
 #include "vlox/common/gdi_guard_win.h"
+#include "vlox/common/program_windows_win.h"
 #include "vlox/datafile/datafile.h"
 #include "vlox/datafile/datafile_win.h"
+#include "vlox/datafile/review_state.h"
 #include "vlox/datafile/store.h"
-#include "vlox/common/drawing_objects_win.h"
+#include "vlox/display/map_window_win.h"
 #include "vlox/display/measure_windows_win.h"
 #include "vlox/display/parameter_panel_win.h"
 #include "vlox/display/splash_win.h"
+#include "vlox/instruments/gps.h"
+#include "vlox/instruments/gps_link_win.h"
+#include "vlox/instruments/meter_win.h"
+#include "vlox/measure/acquisition_state.h"
+#include "vlox/measure/board_control_win.h"
+#include "vlox/measure/internal_test_win.h"
 #include "vlox/settings/null_tables.h"
+#include "vlox/settings/rate_tables.h"
 #include "vlox/settings/settings.h"
 #include "vlox/settings/settings_file.h"
 #include "vlox/settings/textconv.h"
-#include "vlox/ui/acquisition_seams_win.h"
-#include "vlox/measure/acquisition_state.h"
 #include "vlox/ui/command_handler_win.h"
-#include "vlox/settings/rate_tables.h"
 #include "vlox/ui/command_rules.h"
 #include "vlox/ui/commands.h"
+#include "vlox/ui/cycle_services_win.h"
 #include "vlox/ui/enabling_win.h"
 #include "vlox/ui/main_window_win.h"
-#include "vlox/datafile/review_state.h"
-#include "vlox/ui/startup_stubs_win.h"
+#include "vlox/ui/selective_nulling_dialog_win.h"
 #include "vlox/ui/status_panel_win.h"
 #include "vlox/ui/status_strip_win.h"
 
 int32_t PreviousReadingCounter = 0;
 POINT StoredStationPixel = {0, 0};
+int32_t DynamicBuildVariant = 0;
 
 namespace {
 
@@ -96,12 +104,6 @@ void PaintMeterTextBox()
     }
 }
 
-void SetMeterReadingsActive(int32_t active)
-{
-    if (InstrumentCommandLinks.SetMeterReadingsActive != nullptr)
-        InstrumentCommandLinks.SetMeterReadingsActive(active);
-}
-
 // Leaving a station in manual survey mode: GPS plotting goes on, and the left station gets
 // its marker on the map where its reading was stored.
 void StationMarkerStep(bool lineStep)
@@ -143,19 +145,10 @@ void DrawStationAndRecordFields()
 // send until they are, and would otherwise never deliver the sentence waited for.
 class LinkStoreGpsOps final : public StoreGpsOps {
 public:
-    bool Fresh(int32_t kind) override
-    {
-        return links_.SentenceFresh != nullptr && links_.SentenceFresh(kind);
-    }
-    void ClearFresh() override
-    {
-        if (links_.ClearFreshFlags != nullptr)
-            links_.ClearFreshFlags();
-    }
+    bool Fresh(int32_t kind) override { return GpsSentenceFresh(kind); }
+    void ClearFresh() override { ClearGpsSentenceFresh(); }
     bool WaitFresh(int32_t kind, uint32_t timeoutMs) override
     {
-        if (links_.SentenceFresh == nullptr)
-            return false;
         const uint32_t start = GetTickCount();
         while (!Fresh(kind)) {
             const uint32_t elapsed = GetTickCount() - start;
@@ -169,23 +162,13 @@ public:
         }
         return true;
     }
-    void SetCopyHold(int32_t hold) override
-    {
-        if (links_.SetCopyHold != nullptr)
-            links_.SetCopyHold(hold);
-    }
-    bool Copy(int32_t kind, std::string& text, uint32_t& tick) override
-    {
-        return links_.CopySentence != nullptr && links_.CopySentence(kind, text, tick);
-    }
+    void SetCopyHold(int32_t hold) override { GpsCopyHold = hold; }
+    bool Copy(int32_t kind, std::string& text, uint32_t& tick) override { return CopyGpsSentence(kind, text, tick); }
     uint32_t Now() override { return GetTickCount(); }
     void Store(const std::string& text, uint32_t tick, char firstTag, char continuationTag) override
     {
         StoreTextInDataFile(text.c_str(), tick, firstTag, continuationTag);
     }
-
-private:
-    const InstrumentCommandLinkSet& links_ = InstrumentCommandLinks;
 };
 
 bool RefuseWithoutMonitor(const char* text, const char* caption)
@@ -263,18 +246,15 @@ bool DataFileShownOpen()
 
 void MonitorCommand()
 {
-    const InstrumentCommandLinkSet& links = InstrumentCommandLinks;
-    const bool meterRunning = links.MeterReaderRunning != nullptr && links.MeterReaderRunning();
-    if (Settings.MeterInput == 1 && !meterRunning) {
-        if (links.OpenMeterPort == nullptr || links.OpenMeterPort() == 0)
+    if (Settings.MeterInput == 1 && !MeterReaderRunning()) {
+        if (OpenMeterPort() == 0)
             return;
         if (Settings.MeterModel == 0) {
-            if (links.StartMeterReader != nullptr)
-                links.StartMeterReader();
-            SetMeterReadingsActive(1);
+            StartMeterReader();
+            MeterReadingsActive = 1;
         }
     } else {
-        SetMeterReadingsActive(1);
+        MeterReadingsActive = 1;
     }
 
     ReleaseSubsystems();
@@ -311,7 +291,7 @@ void PauseCommand()
     SetMenuItem(IDM_MONITOR, true);
     SetMenuItem(IDM_PAUSE, false);
     SetMenuItem(IDM_METER_SETUP, true);
-    SetMeterReadingsActive(0);
+    MeterReadingsActive = 0;
     PaintMeterTextBox();
     if (DataFileShownOpen()) {
         EnableButton(SlotMeasure, false);
@@ -639,16 +619,13 @@ void InvertCommand()
 
 void MonitorGpsCommand()
 {
-    const InstrumentCommandLinkSet& links = InstrumentCommandLinks;
     SavedGpsSetting = Settings.GpsInput;
     // Every reader of the port ends (and is waited for) before the monitor's reader starts:
     // two readers never share the port.
-    if (links.StopGpsReaders != nullptr)
-        links.StopGpsReaders();
+    CloseGpsLinkAtExit();
     if (Settings.GpsInput > 0)
         FreeGpsTrack();
-    if (links.StartGpsMonitorReader != nullptr)
-        links.StartGpsMonitorReader();
+    OpenGpsMonitor();
 
     GpsMonitorState = 2;
     if (hWndMonitorGps != nullptr) {
@@ -669,12 +646,9 @@ void MonitorGpsCommand()
 
 void MeterSetupCommand()
 {
-    const InstrumentCommandLinkSet& links = InstrumentCommandLinks;
-    if (links.MeterSetupDialog != nullptr)
-        links.MeterSetupDialog(hWndMain);
-    const bool running = links.MeterReaderRunning != nullptr && links.MeterReaderRunning();
-    if (Settings.MeterInput == 0 && running && links.StopMeterReader != nullptr)
-        links.StopMeterReader();
+    ShowMeterSetupDialog(hWndMain);
+    if (Settings.MeterInput == 0 && MeterReaderRunning())
+        StopMeterReader();
     SettingsFile(SettingsSave);
     Invalidate(hWndMain);
 }

@@ -13,6 +13,8 @@ extern int32_t PreviousReadingCounter;
 // Map pixel of the GPS cross taken by Store Reading; the station's marker goes there when
 // the station is left.
 extern POINT StoredStationPixel;
+// Selective nulling skips its dialog in the dynamic build variant and nulls rate index 0.
+extern int32_t DynamicBuildVariant;
 
 void MonitorCommand();
 void PauseCommand();

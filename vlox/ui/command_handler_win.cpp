@@ -3,23 +3,25 @@
 #include <string>
 
 #include "resources/resource.h"
+#include "vlox/common/program_windows_win.h"
+#include "vlox/common/screen_state.h"
 #include "vlox/datafile/comments_win.h"
 #include "vlox/datafile/datafile_win.h"
+#include "vlox/datafile/review_reader_win.h"
+#include "vlox/datafile/review_state.h"
+#include "vlox/display/map_window_win.h"
+#include "vlox/display/measure_windows_win.h"
+#include "vlox/display/parameter_panel_win.h"
+#include "vlox/measure/acquisition_state.h"
 #include "vlox/settings/settings.h"
 #include "vlox/settings/settings_file.h"
 #include "vlox/settings/settings_file_win.h"
 #include "vlox/settings/textconv.h"
 #include "vlox/ui/acquisition_commands_win.h"
-#include "vlox/ui/acquisition_seams_win.h"
-#include "vlox/measure/acquisition_state.h"
 #include "vlox/ui/command_rules.h"
 #include "vlox/ui/commands.h"
 #include "vlox/ui/enabling_win.h"
-#include "vlox/ui/main_window_win.h"
-#include "vlox/display/parameter_panel_win.h"
 #include "vlox/ui/review_routing.h"
-#include "vlox/datafile/review_reader_win.h"
-#include "vlox/datafile/review_state.h"
 #include "vlox/ui/status_panel.h"
 #include "vlox/ui/status_panel_win.h"
 #include "vlox/ui/status_strip_win.h"
@@ -302,8 +304,8 @@ void StartChildProgram(const ChildProgram& program)
     EnableWindow(hWndMain, TRUE);
 }
 
-// Cases that other work builds (the settings dialogs, the review, the scale steps, the map
-// commands and the graph view): they run nothing until then.
+// The settings dialogs, the review, the scale steps, the map commands and the graph view do
+// nothing yet.
 void NotBuiltYetCommand(int32_t)
 {
 }

@@ -3,20 +3,28 @@
 #include <string>
 
 #include "resources/resource.h"
+#include "vlox/common/drawing_objects_win.h"
 #include "vlox/common/gdi_guard_win.h"
 #include "vlox/common/message_table_win.h"
-#include "vlox/common/drawing_objects_win.h"
+#include "vlox/datafile/datafile_win.h"
+#include "vlox/datafile/review_reader_win.h"
 #include "vlox/display/map_window_win.h"
 #include "vlox/display/measure_windows_win.h"
 #include "vlox/display/monitor_gps_window_win.h"
 #include "vlox/display/splash_win.h"
-#include "vlox/settings/settings.h"
+#include "vlox/instruments/gps.h"
+#include "vlox/instruments/gps_link_win.h"
+#include "vlox/measure/acquisition_state.h"
+#include "vlox/measure/board_control_win.h"
+#include "vlox/settings/null_tables.h"
 #include "vlox/settings/rate_tables.h"
+#include "vlox/settings/settings.h"
+#include "vlox/settings/settings_file.h"
 #include "vlox/settings/settings_file_win.h"
 #include "vlox/settings/textconv.h"
+#include "vlox/ui/command_handler_win.h"
 #include "vlox/ui/enabling_win.h"
 #include "vlox/ui/program_parts_win.h"
-#include "vlox/ui/startup_stubs_win.h"
 #include "vlox/ui/status_panel_win.h"
 
 int32_t RateChoiceCount60Hz = 7;
@@ -149,6 +157,8 @@ void ShowIf(HWND w, bool shown)
 // with a corrupt configuration the screen is still built, and the splash's close reports it.
 LRESULT CALLBACK OnMainCreate(HWND window, UINT, WPARAM, LPARAM)
 {
+    ConnectProgramParts();
+
     // Working values from the settings in memory, before loading.
     MonitorPassPeriodsFast = 5;
     RepetitionRate = Settings.PowerLineFrequency == 1 ? 30.0 : 25.0;
@@ -163,24 +173,24 @@ LRESULT CALLBACK OnMainCreate(HWND window, UINT, WPARAM, LPARAM)
     if (GetCurrentDirectoryW(MAX_PATH, StartDirectory) >= MAX_PATH)
         StartDirectory[0] = 0;
     CreateDirectoryW(L"C:\\Vlox_Data\\", nullptr);
-    ClearNullTablesAtStart();
+    ClearNullTables(NullTablesStore);
     TxAmpereTurns = Settings.TxTurns * Settings.TxCurrent;
-    ComputeTotalTurnOffDelayAtStart();
+    TotalTurnOffDelay = ComputeTotalTurnOffDelay(Settings);
 
-    LoadSettingsAtStart();
+    SettingsFile(SettingsLoad);
     // GPS input stays off while the splash is up; its close puts the loaded value back.
     SavedGpsSetting = Settings.GpsInput;
     Settings.GpsInput = 0;
     MapLayoutMode = 2;
     if (ConfigInvalid == 0)
-        ComputeTxLoopAreaAtStart();
-    BuildGateTablesAtStart();
-    BuildReviewGateTimesAtStart();
+        ComputeTxLoopArea();
+    BuildGateTables();
+    BuildReviewGateTimes();
     RateChoiceCount60Hz = 7;
     RateChoiceCount50Hz = 7;
     // The user-defined set counts its configured gates, so stored readings get their times.
     GateCount = GateCountForSet(Settings.GateSet, Settings.UserGateCount);
-    BuildGateTablesAtStart();
+    BuildGateTables();
     ComputeCurveScale();
 
     hFontNormal = MakePanelFont(FW_NORMAL);
@@ -216,12 +226,11 @@ LRESULT CALLBACK OnMainCreate(HWND window, UINT, WPARAM, LPARAM)
     CreateBackBuffers();
     BoardNotifyWindow = hWndCurve;
     GpsMessageWindow = window;
-    ConnectInstrumentCommandLinks();
     CreateDrawingObjects();
     if (ConfigInvalid != 0)
         return 0;
 
-    SetNmeaFieldRolesAtStart();
+    SetNmeaFieldRoles();
     ComputeCurveScale();
     CreateProfilePens(0);
     return 0;
@@ -236,8 +245,8 @@ LRESULT CALLBACK OnMainSize(HWND, UINT, WPARAM, LPARAM)
 LRESULT CALLBACK OnMainDestroy(HWND, UINT, WPARAM, LPARAM)
 {
     CloseGpsLinkAtExit();
-    CloseStationIndexFileAtExit();
-    StopAcquisitionAtExit();
+    CloseStationIndexFile();
+    StopAcquisition();
     DelayMs(1000);
     PostQuitMessage(0);
     return 0;

@@ -1,121 +1,65 @@
 #include "vlox/ui/program_parts_win.h"
 
+#include "vlox/common/program_windows_win.h"
 #include "vlox/datafile/store_inputs.h"
+#include "vlox/display/map_window_win.h"
+#include "vlox/display/splash_win.h"
 #include "vlox/instruments/gps.h"
 #include "vlox/instruments/gps_link_win.h"
-#include "vlox/instruments/meter_win.h"
-#include "vlox/ui/acquisition_seams_win.h"
+#include "vlox/instruments/meter.h"
 #include "vlox/measure/acquisition_state.h"
+#include "vlox/measure/board_control_win.h"
+#include "vlox/measure/measure_cycle_win.h"
+#include "vlox/settings/settings_file.h"
+#include "vlox/settings/settings_file_win.h"
+#include "vlox/ui/command_handler_win.h"
+#include "vlox/ui/cycle_services_win.h"
 #include "vlox/ui/status_panel_win.h"
 
 namespace {
 
-GpsSentenceCopy& CopyOf(int32_t kind)
+// The splash's close reports a corrupt configuration with the main window as its owner.
+void ReportCorruptConfigurationAtSplash()
 {
-    return kind == 0 ? GgaCopy : GsaCopy;
-}
-
-bool SentenceFresh(int32_t kind)
-{
-    return CopyOf(kind).Fresh.load() != 0;
-}
-
-void ClearFreshFlags()
-{
-    GgaCopy.Fresh = 0;
-    GsaCopy.Fresh = 0;
-}
-
-void SetCopyHold(int32_t hold)
-{
-    GpsCopyHold = hold;
-}
-
-bool CopySentence(int32_t kind, std::string& text, uint32_t& tick)
-{
-    ReadGpsSentenceCopy(CopyOf(kind), text, tick);
-    return !text.empty();
-}
-
-// Both readers end, and are waited for, before the port closes.
-void StopGpsReaders()
-{
-    CloseGpsLinkAtExit();
-}
-
-bool StartMonitorReader()
-{
-    if (OpenGpsPort() == 0)
-        return false;
-    return StartGpsMonitorReader() == 1;
-}
-
-bool MeterRunning()
-{
-    return MeterThread != INVALID_HANDLE_VALUE;
-}
-
-void StartMeter()
-{
-    StartMeterReader();
-}
-
-void SetMeterActive(int32_t active)
-{
-    MeterReadingsActive = active;
-}
-
-INT_PTR MeterSetupDialog(HWND owner)
-{
-    return DialogBoxParamW(GetModuleHandleW(nullptr), L"SQ12SETUP", owner, MeterSetupDlgProc, 0);
-}
-
-int32_t PositionCount()
-{
-    return GpsFix.GpsPositionCount;
-}
-
-int32_t CurrentMeasureStateValue()
-{
-    return MeasureState;
-}
-
-int32_t CurrentTestMode()
-{
-    return InternalTestMode;
-}
-
-int32_t PlotOn()
-{
-    return MapGpsPlotOn;
-}
-
-int32_t InvertSwitch()
-{
-    return InvertOn;
+    CorruptMessageOwner = hWndMain;
+    ReportCorruptConfiguration(0);
 }
 
 }  // namespace
 
-void ConnectInstrumentCommandLinks()
+void ConnectProgramParts()
 {
-    InstrumentCommandLinkSet& l = InstrumentCommandLinks;
-    l.SentenceFresh = SentenceFresh;
-    l.ClearFreshFlags = ClearFreshFlags;
-    l.SetCopyHold = SetCopyHold;
-    l.CopySentence = CopySentence;
-    l.StopGpsReaders = StopGpsReaders;
-    l.StartGpsMonitorReader = StartMonitorReader;
-    l.MeterReaderRunning = MeterRunning;
-    l.OpenMeterPort = OpenMeterPort;
-    l.StartMeterReader = StartMeter;
-    l.StopMeterReader = StopMeterReader;
-    l.SetMeterReadingsActive = SetMeterActive;
-    l.MeterSetupDialog = MeterSetupDialog;
+    // The reset that a corrupt file leads to closes what the program has open by then.
+    ResetHooks.CloseGpsPort = CloseGpsLinkAtExit;
+    ResetHooks.StopAcquisition = [] { StopAcquisition(); };
+    ResetHooks.ShowClosingSplash = ShowClosingSplash;
+    ResetHooks.EndProcess = EndProgramProcess;
 
-    StatusPanelSources.GpsPositionCount = PositionCount;
-    GpsLinkInputs.MeasureState = CurrentMeasureStateValue;
-    GpsLinkInputs.InternalTestMode = CurrentTestMode;
-    GpsMapHooks.MapGpsPlotOn = PlotOn;
-    DataFileInputs.InvertOn = InvertSwitch;
+    // What a stored reading and a new file's header carry from the cycle, the instruments
+    // and the live loop.
+    DataFileInputs.ResultsA = [] { return static_cast<const ReadingRecordResult*>(ReadingResultsA); };
+    DataFileInputs.ResultsB = [] { return static_cast<const ReadingRecordResult*>(ReadingResultsB); };
+    DataFileInputs.ClearMonitorSums = [] {
+        MonitorPassCount = 0;
+        for (double& m : MonitorSums)
+            m = 0.0;
+    };
+    DataFileInputs.Meter = MeterValuesForStore;
+    DataFileInputs.GpsOrigin = GpsOriginForDataFile;
+    DataFileInputs.ClearGpsPositionCount = ClearGpsPositionCount;
+    DataFileInputs.TxLoopArea = [] { return TxLoopArea; };
+    DataFileInputs.InvertOn = [] { return InvertOn; };
+
+    // The GPS link stores and counts positions only while a reading is averaged, and plots
+    // them only while the map takes them.
+    GpsLinkInputs.ReadingAveraged = [] { return MeasureState == MeasureStateAveraging; };
+    GpsLinkInputs.InternalTestMode = [] { return InternalTestMode; };
+    GpsMapHooks.MapGpsPlotOn = [] { return MapGpsPlotOn; };
+
+    SplashServices.StartGpsReader = StartGpsReaderAfterSplash;
+    SplashServices.ReportCorruptConfiguration = ReportCorruptConfigurationAtSplash;
+
+    StatusPanelSources.GpsPositionCount = [] { return GpsFix.GpsPositionCount; };
+
+    MeasurementCycleServices = &ProgramCycleServices();
 }

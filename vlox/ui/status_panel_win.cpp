@@ -2,16 +2,17 @@
 
 #include <string>
 
+#include "vlox/common/drawing_objects_win.h"
 #include "vlox/common/gdi_guard_win.h"
+#include "vlox/common/program_windows_win.h"
+#include "vlox/common/screen_state.h"
 #include "vlox/datafile/datafile.h"
 #include "vlox/datafile/datafile_win.h"
-#include "vlox/common/drawing_objects_win.h"
+#include "vlox/datafile/review_state.h"
+#include "vlox/display/measure_windows_win.h"
 #include "vlox/display/parameter_panel_win.h"
 #include "vlox/settings/settings.h"
 #include "vlox/settings/textconv.h"
-#include "vlox/ui/acquisition_seams_win.h"
-#include "vlox/ui/main_window_win.h"
-#include "vlox/datafile/review_state.h"
 #include "vlox/ui/status_panel.h"
 
 StatusPanelSourceSet StatusPanelSources;
@@ -340,4 +341,18 @@ void RedrawNumbersHeader()
     WindowDc dc(hWndNumbers);
     if (dc)
         DrawNumbersHeader(dc.get(), gateCount, component, componentCount);
+}
+
+int32_t ParameterPopupMenu(int32_t, int32_t)
+{
+    return 0;
+}
+
+int32_t TestPanelPopupMenu(int32_t, int32_t)
+{
+    return 0;
+}
+
+void ApplyPopupChoice(int32_t)
+{
 }

@@ -2,14 +2,16 @@
 
 #include <windows.h>
 
-#include "vlox/common/gdi_guard_win.h"
 #include "vlox/common/drawing_objects_win.h"
+#include "vlox/common/gdi_guard_win.h"
+#include "vlox/common/program_windows_win.h"
+#include "vlox/common/screen_state.h"
+#include "vlox/datafile/review_state.h"
+#include "vlox/display/map_window_win.h"
+#include "vlox/measure/acquisition_state.h"
 #include "vlox/settings/null_tables.h"
 #include "vlox/settings/settings.h"
-#include "vlox/ui/acquisition_seams_win.h"
-#include "vlox/measure/acquisition_state.h"
-#include "vlox/ui/main_window_win.h"
-#include "vlox/datafile/review_state.h"
+#include "vlox/ui/command_rules.h"
 
 NullingBoxLayout NullingBox;
 

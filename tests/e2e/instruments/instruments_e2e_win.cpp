@@ -17,6 +17,7 @@
 #include "vlox/settings/config_file.h"
 #include "vlox/settings/settings.h"
 #include "vlox/settings/settings_file_win.h"
+#include "vlox/ui/program_parts_win.h"
 
 #include <gtest/gtest.h>
 
@@ -132,8 +133,8 @@ const ReadingRecordResult* StoredRowsSource()
 {
     return StoredRows;
 }
-int32_t AveragingNow = 0;
-int32_t MeasureStateNow()
+bool AveragingNow = false;
+bool ReadingAveragedNow()
 {
     return AveragingNow;
 }
@@ -156,7 +157,9 @@ protected:
         window = rig::MakeMainWindow();
         e2e::MakeEmptyFolder(L"C:\\vloxe2e");
         lstrcpyW(StartDirectory, L"C:\\vloxe2e");
-        GpsLinkInputs.MeasureState = MeasureStateNow;
+        // The links as the program connects them, with this test's measurement state.
+        ConnectProgramParts();
+        GpsLinkInputs.ReadingAveraged = ReadingAveragedNow;
     }
 
     void SetUp() override
@@ -167,7 +170,7 @@ protected:
         Settings.MeterComPort = 5;  // COM6
         SetNmeaFieldRoles();
         GpsFix = GpsFixValues{};
-        AveragingNow = 0;
+        AveragingNow = false;
     }
 
     void TearDown() override
@@ -196,14 +199,14 @@ TEST_F(InProcessLinks, RecordedNmeaReachesTheFieldsAndAutomaticReadingsStoreIt)
     // every good GGA and GSA straight into the file.
     ASSERT_EQ(CreateDataFileAt(L"C:\\vloxe2e\\AUTO.VLX"), 1);
     Settings.SurveyMode = 1;
-    AveragingNow = MeasureStateAveraging;
+    AveragingNow = true;
     {
         Feeder feed(gps, capture);
         ASSERT_TRUE(PumpUntil([&] { return feed.Done(); }, 30000));
         EXPECT_TRUE(feed.Ok());
         PumpFor(300);
     }
-    AveragingNow = 0;
+    AveragingNow = false;
 
     // Positions reached the main window's fields: the last GGA of the capture, the last GSA.
     const GpsFieldsShown shown = CurrentGpsFieldsShown();
