@@ -372,15 +372,13 @@ TEST(NumbersFormat, ByMagnitude)
     EXPECT_EQ(ValueTextX(l, 48), 16 + 34 - 48 - 9);
 }
 
-TEST(NumbersFormat, HeadingsAndMeterText)
+TEST(NumbersFormat, Headings)
 {
     EXPECT_EQ(ColumnHeadings(3, 3), (std::vector<std::string>{"Bz", "Bx", "By"}));
     EXPECT_EQ(ColumnHeadings(0, 3), (std::vector<std::string>{"Bz", "Bz", "By"}));
     EXPECT_EQ(ColumnHeadings(5, 2), (std::vector<std::string>{"Bz", "By"}));
     EXPECT_EQ(ColumnHeadings(1, 1), (std::vector<std::string>{"Bx"}));
     EXPECT_TRUE(ColumnHeadings(7, 3).empty());
-    EXPECT_EQ(MeterValuesText('H', 12.345, -1.0), " HD    12.35      -1.00   ");
-    EXPECT_EQ(MeterValuesText('V', 1.0, 2.0), " VD    1.00       2.00    ");
 }
 
 }  // namespace

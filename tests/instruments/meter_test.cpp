@@ -153,6 +153,8 @@ TEST(MeterText, OneLineByDipole)
     EXPECT_EQ(MeterReadingText('H', 12.3456, -1.5), " HD    12.35      -1.50   ");
     EXPECT_EQ(MeterReadingText('V', 0.0, 1280.0), " VD    0.00       1280.00 ");
     EXPECT_EQ(MeterReadingText('x', -1280.0, -36.88832), " VD    -1280.00   -36.89  ");
+    EXPECT_EQ(MeterReadingText('H', 12.345, -1.0), " HD    12.35      -1.00   ");
+    EXPECT_EQ(MeterReadingText('V', 1.0, 2.0), " VD    1.00       2.00    ");
 }
 
 TEST(MeterStore, TheStoreTakesTheReadingUnderItsLock)

@@ -1,5 +1,6 @@
 // The texts of the status panel's fields, the hit test of the parameter panel, and the
 // geometry of the nulling progress box.
+#include "vlox/display/parameter_panel.h"
 #include "vlox/ui/status_panel.h"
 
 #include <gtest/gtest.h>

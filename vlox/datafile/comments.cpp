@@ -2,8 +2,6 @@
 
 #include "vlox/datafile/trim.h"
 
-#include <cstdio>
-
 ReviewCommentEntry ReviewComments[4];
 
 namespace {
@@ -13,20 +11,6 @@ WideString Label(const char* head, const std::string& value)
     WideString label = NarrowToWide(std::string(head) + value);
     TrimTextW(label, 3);
     return label;
-}
-
-std::string Formatted(const char* format, double value)
-{
-    char buf[400];
-    std::snprintf(buf, sizeof buf, format, value);
-    return buf;
-}
-
-std::string FormattedInt(const char* format, int32_t value)
-{
-    char buf[32];
-    std::snprintf(buf, sizeof buf, format, value);
-    return buf;
 }
 
 std::string Shown(const std::string& comment)
@@ -50,13 +34,13 @@ CommentsDialogView CommentsDialogContents(double surveyLine, double currentStati
 {
     CommentsDialogView v;
     v.Labels[CommentsFile] = Label("Comment for File ", DataFileTitle);
-    v.Labels[CommentsLine] = Label("Comment for Line ", Formatted("%-11.2f", surveyLine));
+    v.Labels[CommentsLine] = Label("Comment for Line ", FormatText("%-11.2f", surveyLine));
     v.Labels[CommentsStation] =
-        Label("Comment for Station ", Formatted("%-11.2f", currentStation));
+        Label("Comment for Station ", FormatText("%-11.2f", currentStation));
     v.Labels[CommentsPreviousRecord] =
-        Label("Comment for Record ", FormattedInt("%3d", ReadingCounter));
+        Label("Comment for Record ", FormatText("%3d", ReadingCounter));
     v.Labels[CommentsNextRecord] =
-        Label("Apply Comment to Next Record ", FormattedInt("%3d", ReadingCounter + 1));
+        Label("Apply Comment to Next Record ", FormatText("%3d", ReadingCounter + 1));
     v.Texts[CommentsFile] = Shown(CommentLines[FileCommentLine]);
     v.Texts[CommentsLine] = Shown(CommentLines[LineCommentLine]);
     v.Texts[CommentsStation] = Shown(CommentLines[StationCommentLine]);
@@ -108,11 +92,11 @@ CommentsViewContentsData CommentsViewContents(const WideString& reviewFileTitle,
     v.Labels[ReviewFileComment] = VLOX_WIDE("Comment for File ") + reviewFileTitle;
     TrimTextW(v.Labels[ReviewFileComment], 3);
     v.Labels[ReviewLineComment] =
-        Label("Comment for Line ", Formatted("%-11.2f", reviewLineNumber));
+        Label("Comment for Line ", FormatText("%-11.2f", reviewLineNumber));
     v.Labels[ReviewStationComment] =
-        Label("Comment for Station ", Formatted("%-11.2f", reviewStationNumber));
+        Label("Comment for Station ", FormatText("%-11.2f", reviewStationNumber));
     v.Labels[ReviewReadingComment] =
-        Label("Comment for Record ", FormattedInt("%-6d", reviewRecordNumber));
+        Label("Comment for Record ", FormatText("%-6d", reviewRecordNumber));
     for (int i = 0; i < 4; ++i)
         v.Texts[i] = Shown(ReviewComments[i].Text);
     return v;

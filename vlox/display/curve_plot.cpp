@@ -14,20 +14,6 @@ bool Finite(double v)
     return std::isfinite(v);
 }
 
-std::string Format(const char* format, double v)
-{
-    char text[64];
-    std::snprintf(text, sizeof text, format, v);
-    return text;
-}
-
-std::string FormatInt(const char* format, int32_t v)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, format, v);
-    return text;
-}
-
 }  // namespace
 
 void MapScaleLimits(double& timeMin, double& timeMax, double& amplitudeMin, double& amplitudeMax)
@@ -151,8 +137,8 @@ int32_t AxisValueToY(const CurvePlotGeometryValues& g, double v)
 std::string TimeLabelText(double t)
 {
     if (t >= 10.0)
-        return FormatInt("%d", SaturatePixel(t));
-    std::string s = Format("%f", t);
+        return FormatText("%d", SaturatePixel(t));
+    std::string s = FormatText("%f", t);
     const size_t point = s.find('.');
     if (point != std::string::npos) {
         while (!s.empty() && s.back() == '0')
@@ -202,7 +188,7 @@ struct AxesBuilder {
 
 std::string IntegerPartText(double a)
 {
-    return Format("%g", std::trunc(a));
+    return FormatText("%g", std::trunc(a));
 }
 
 // Decade loops stop after this many passes whatever the limits.
@@ -260,7 +246,7 @@ CurveAxesLayout LayOutCurveAxes(const CurvePlotGeometryValues& g, const CurveAxe
                 continue;
             b.Vertical(AxisPen::Grid, x);
             if (labelled)
-                b.TimeLabel(FormatInt(k < 10 ? "%1d" : "%2d", k), x);
+                b.TimeLabel(FormatText(k < 10 ? "%1d" : "%2d", k), x);
         }
     }
 

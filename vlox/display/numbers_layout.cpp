@@ -1,7 +1,8 @@
 #include "vlox/display/numbers_layout.h"
 
 #include <cmath>
-#include <cstdio>
+
+#include "vlox/settings/textconv.h"
 
 NumbersLayoutValues NumbersLayout;
 
@@ -44,9 +45,7 @@ std::string GateValueText(double v)
 {
     const double m = std::fabs(v);
     const char* format = m >= 100.0 ? "%8.0f" : (m >= 10.0 ? "%8.1f" : "%8.2f");
-    char text[400];
-    std::snprintf(text, sizeof text, format, v);
-    return text;
+    return FormatText(format, v);
 }
 
 int32_t ValueTextX(const NumbersLayoutValues& l, int32_t textWidth)
@@ -68,12 +67,4 @@ std::vector<std::string> ColumnHeadings(int32_t mode, int32_t componentCount)
     if (componentCount == 3)
         headings.push_back(table[mode][2]);
     return headings;
-}
-
-std::string MeterValuesText(char dipole, double value1, double value2)
-{
-    char text[400];
-    std::snprintf(text, sizeof text, dipole == 'H' ? " HD    %-8.2f   %-8.2f" : " VD    %-8.2f   %-8.2f",
-                  value1, value2);
-    return text;
 }

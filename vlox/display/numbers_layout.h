@@ -51,5 +51,3 @@ int32_t ValueTextX(const NumbersLayoutValues& l, int32_t textWidth);
 // repeat column 1's heading in column 2 and write "By" in column 3.
 std::vector<std::string> ColumnHeadings(int32_t mode, int32_t componentCount);
 
-// The meter field's text for state 1, by dipole 'H' or other.
-std::string MeterValuesText(char dipole, double value1, double value2);

@@ -9,14 +9,6 @@
 
 namespace {
 
-template <class... Args>
-std::string Format(const char* format, Args... args)
-{
-    char buffer[96];
-    std::snprintf(buffer, sizeof buffer, format, args...);
-    return buffer;
-}
-
 // Truncated toward zero; NaN or out-of-range values give 0 rather than an undefined cast.
 int32_t Truncated(double value)
 {
@@ -83,7 +75,7 @@ int32_t GateCountOfChoice(int32_t choice)
 
 std::string GainText(int32_t gainCode)
 {
-    return Format("%-2d", gainCode + 1);
+    return FormatText("%-2d", gainCode + 1);
 }
 
 std::string GatesText(int32_t gateSet, int32_t gateCount, double firstGateTimeUs)
@@ -93,13 +85,13 @@ std::string GatesText(int32_t gateSet, int32_t gateCount, double firstGateTimeUs
     if (gateSet == 1)
         return "30";
     if (gateSet == 2)
-        return Format("%d (%d us)", gateCount, Truncated(firstGateTimeUs));
+        return FormatText("%d (%d us)", gateCount, Truncated(firstGateTimeUs));
     return std::string();
 }
 
 std::string RecordsText(int32_t records)
 {
-    std::string text = Format("%3d", records);
+    std::string text = FormatText("%3d", records);
     TrimText(text, 1);
     return text;
 }
@@ -140,10 +132,10 @@ std::vector<ParameterPanelRow> ParameterPanelRows(const ParameterPanelInput& in,
         add("Compon.: ", 7, Wide(ComponentName(r.Component)), false);
         add("Gain:", 8, Wide(GainText(r.Gain)), false);
         add("Gates:", 9, Wide(GatesText(r.GateSet, r.GateCount, r.FirstGateTimeUs)), false);
-        add("On Time:", 10, Wide(r.OnTimeMeasurement == 1 ? Format("%-.2f us", r.ReceiverDelayUs) : "No"), true);
+        add("On Time:", 10, Wide(r.OnTimeMeasurement == 1 ? FormatText("%-.2f us", r.ReceiverDelayUs) : "No"), true);
         add("Units: ", 11, Wide(DisplayUnitName(s.DisplayUnit)), false);
-        add("Tx Current:", 12, Wide(Format("%-.2f A", r.TxCurrent)), true);
-        add("Turn Off:", 13, Wide(Format("%-.2f us", r.TurnOffTimeUs)), true);
+        add("Tx Current:", 12, Wide(FormatText("%-.2f A", r.TxCurrent)), true);
+        add("Turn Off:", 13, Wide(FormatText("%-.2f us", r.TurnOffTimeUs)), true);
         return rows;
     }
 
@@ -165,13 +157,18 @@ std::vector<ParameterPanelRow> ParameterPanelRows(const ParameterPanelInput& in,
         false);
     std::string gates;
     if (two)
-        gates = Format("%d", GateCountOfChoice(s.FirstRepetitionChoice)) + " & " +
-                Format("%d", GateCountOfChoice(s.SecondRepetitionChoice));
+        gates = FormatText("%d", GateCountOfChoice(s.FirstRepetitionChoice)) + " & " +
+                FormatText("%d", GateCountOfChoice(s.SecondRepetitionChoice));
     else
         gates = GatesText(s.GateSet, in.GateCount, s.FirstGateTimeUs);
     add("Gates:", 7, Wide(gates), false);
     add("Units: ", 8, Wide(DisplayUnitName(s.DisplayUnit)), false);
-    add("Tx Current:", 9, Wide(Format("%-.2f A", s.TxCurrent)), true);
-    add("Turn Off:", 10, Wide(Format("%-.2f us", s.TurnOffTimeUs)), true);
+    add("Tx Current:", 9, Wide(FormatText("%-.2f A", s.TxCurrent)), true);
+    add("Turn Off:", 10, Wide(FormatText("%-.2f us", s.TurnOffTimeUs)), true);
     return rows;
+}
+
+std::string MapSizeText(double metres)
+{
+    return FormatText("%8.2f m", metres);
 }

@@ -64,3 +64,5 @@ std::string GainText(int32_t gainCode);
 std::string GatesText(int32_t gateSet, int32_t gateCount, double firstGateTimeUs);
 // "%3d" with the leading blanks removed.
 std::string RecordsText(int32_t records);
+// "%8.2f m": the map size field.
+std::string MapSizeText(double metres);

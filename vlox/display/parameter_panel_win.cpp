@@ -8,7 +8,6 @@
 #include "vlox/common/program_windows_win.h"
 #include "vlox/common/screen_state.h"
 #include "vlox/datafile/review_state.h"
-#include "vlox/ui/status_panel.h"
 
 ReviewedPanelParameters (*ReviewedParametersSource)() = nullptr;
 

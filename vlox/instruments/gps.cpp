@@ -36,14 +36,6 @@ WideString Widen(const std::string& bytes)
     return out;
 }
 
-template <typename... Args>
-WideString Format(const char* format, Args... args)
-{
-    char text[64];
-    std::snprintf(text, sizeof text, format, args...);
-    return Widen(text);
-}
-
 // Fix-quality text by the field's first digit; empty for anything else.
 WideString FixQualityText(const std::string& field)
 {
@@ -181,7 +173,7 @@ GgaOutcome HandleGgaLine(const std::string& line, bool lineGood, const NmeaField
                 satellites = 0;
             if (satellites <= 1)
                 valid = false;
-            d.Satellites = Format("%2d", satellites);
+            d.Satellites = Widen(FormatText("%2d", satellites));
             break;
         case RoleFixQuality: {
             int32_t quality = 0;
@@ -228,7 +220,7 @@ GgaOutcome HandleGgaLine(const std::string& line, bool lineGood, const NmeaField
             d.Dilution.clear();
             double dilution = 0.0;
             if (present && ParseNmeaNumber(field, dilution))
-                d.Dilution = Format("%3.1f", dilution);
+                d.Dilution = Widen(FormatText("%3.1f", dilution));
             break;
         }
         default:
@@ -254,15 +246,15 @@ GgaOutcome HandleGgaLine(const std::string& line, bool lineGood, const NmeaField
         if (lineGood && context.Averaging)
             ++fix.GpsPositionCount;
         d.DrawCount = true;
-        d.Count = Format("%-5d", fix.GpsPositionCount);
+        d.Count = Widen(FormatText("%-5d", fix.GpsPositionCount));
         const int32_t display = context.GpsCoordinateDisplay;
         if (display >= 1 && display <= 3) {
             const double unit = display == 1 ? 1.0 : display == 2 ? 0.3048 : 0.304800609601219;
             const char* format = display == 1 ? "%12.2f m" : display == 2 ? "%12.2f ft" : "%12.2f USft";
-            d.Latitude = Format(format, northing / unit);
-            d.Longitude = Format(format, easting / unit);
+            d.Latitude = Widen(FormatText(format, northing / unit));
+            d.Longitude = Widen(FormatText(format, easting / unit));
             d.DrawZone = true;
-            d.Zone = Format("%-2d", zone);
+            d.Zone = Widen(FormatText("%-2d", zone));
         }
     } else {
         d.Latitude = Widen(" Lat:  N/A   ");
@@ -293,7 +285,7 @@ WideString GsaDilutionText(const std::string& line)
         field.resize(star);
     if (!ParseNmeaNumber(field, dilution))
         return Widen("N/A");
-    return Format("%-4.1f", dilution);
+    return Widen(FormatText("%-4.1f", dilution));
 }
 
 GpsSentencePlan PlanGpsSentence(const std::string& line, const GpsSentenceContext& c)

@@ -53,10 +53,7 @@ bool CountMeterFrame(MeterFrameCounter& counter, int32_t readingsActive)
 
 std::string MeterReadingText(char dipole, double conductivity, double inPhase)
 {
-    char text[96];
-    std::snprintf(text, sizeof text, dipole == 'H' ? " HD    %-8.2f   %-8.2f" : " VD    %-8.2f   %-8.2f", conductivity,
-                  inPhase);
-    return text;
+    return FormatText(dipole == 'H' ? " HD    %-8.2f   %-8.2f" : " VD    %-8.2f   %-8.2f", conductivity, inPhase);
 }
 
 MeterValues MeterValuesForStore()

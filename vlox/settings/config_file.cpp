@@ -27,14 +27,6 @@ bool IsStorableDouble(double v)
     return std::isfinite(v) && std::fabs(v) < 1e250;
 }
 
-std::string Format(const char* format, double v)
-{
-    int n = std::snprintf(nullptr, 0, format, v);
-    std::vector<char> buf(static_cast<size_t>(n) + 1);
-    std::snprintf(buf.data(), buf.size(), format, v);
-    return std::string(buf.data(), static_cast<size_t>(n));
-}
-
 // Writes each setting as its line.
 struct LineWriter {
     std::string& out;
@@ -51,23 +43,19 @@ struct LineWriter {
     }
     void Int(const int32_t& v, int32_t, int32_t)
     {
-        char buf[32];
-        std::snprintf(buf, sizeof buf, "%d\r\n", v);
-        out += buf;
+        out += FormatText("%d\r\n", v);
     }
     void Double(const double& v, DoubleRule = DoubleRule::Any, double = 0.0)
     {
-        out += Format("%f\r\n", v);
+        out += FormatText("%f\r\n", v);
     }
     void Colour(const int32_t& v)
     {
-        char buf[32];
-        std::snprintf(buf, sizeof buf, "%ld\r\n", static_cast<long>(v));
-        out += buf;
+        out += FormatText("%ld\r\n", static_cast<long>(v));
     }
     void Corner(const double& v, double)
     {
-        out += Format(s.TxCornerCoordinateType == 0 ? "%.8f\r\n" : "%.3f\r\n", v);
+        out += FormatText(s.TxCornerCoordinateType == 0 ? "%.8f\r\n" : "%.3f\r\n", v);
     }
 };
 

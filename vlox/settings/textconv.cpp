@@ -1,6 +1,9 @@
 #include "vlox/settings/textconv.h"
 
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
+#include <vector>
 
 void NarrowToWide(const char* src, WideChar* dst)
 {
@@ -54,4 +57,22 @@ int32_t DelayMsWith(int32_t ms, const TickSource& ticks)
         if (elapsed > ms)
             return elapsed;
     }
+}
+
+std::string FormatText(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    va_list again;
+    va_copy(again, args);
+    const int n = std::vsnprintf(nullptr, 0, format, args);
+    va_end(args);
+    std::string text;
+    if (n > 0) {
+        std::vector<char> buffer(static_cast<size_t>(n) + 1);
+        std::vsnprintf(buffer.data(), buffer.size(), format, again);
+        text.assign(buffer.data(), static_cast<size_t>(n));
+    }
+    va_end(again);
+    return text;
 }

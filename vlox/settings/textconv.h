@@ -32,6 +32,13 @@ void WideToNarrow(const WideChar* src, char* dst);
 WideString NarrowToWide(const std::string& src);
 std::string WideToNarrow(const WideString& src);
 
+// printf into a string as long as the text needs: the C library's conversions, digit for
+// digit the same on every build. A format the library refuses gives an empty text.
+#if defined(__GNUC__)
+__attribute__((format(printf, 1, 2)))
+#endif
+std::string FormatText(const char* format, ...);
+
 // Tick source: milliseconds since system start, 32-bit, wrapping (GetTickCount on Windows).
 using TickSource = std::function<uint32_t()>;
 

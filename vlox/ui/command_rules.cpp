@@ -1,7 +1,5 @@
 #include "vlox/ui/command_rules.h"
 
-#include <cstdarg>
-#include <cstdio>
 #include <limits>
 
 int32_t ReversedLineDirection(int32_t direction)
@@ -136,26 +134,10 @@ int32_t EstimateWholeSeconds(double seconds)
     return static_cast<int32_t>(seconds);
 }
 
-namespace {
-
-std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
-
-std::string Format(const char* format, ...)
-{
-    char buffer[512];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(buffer, sizeof buffer, format, args);
-    va_end(args);
-    return buffer;
-}
-
-}  // namespace
-
 std::string NullingConfirmText(NullingKind kind, int32_t mainsHz, double estimateSeconds)
 {
     if (kind == NullingKind::UserGates)
-        return Format("%s\r\n%d Hz\r\n%s", "Ready to perform User Gates setup nulling for ", mainsHz,
+        return FormatText("%s\r\n%d Hz\r\n%s", "Ready to perform User Gates setup nulling for ", mainsHz,
                       "power line frequency.");
     const bool full = kind == NullingKind::Full;
     const char* ready = full ? "Ready to perform full nulling for " : "Ready to perform selective nulling for ";
@@ -164,10 +146,10 @@ std::string NullingConfirmText(NullingKind kind, int32_t mainsHz, double estimat
     if (estimateSeconds >= 60.0) {
         const int32_t minutes = total / 60;
         const int32_t seconds = total - 60 * minutes;
-        return Format("%s %d Hz  %s\r\n%s %2d:%02d min", ready, mainsHz, "power line frequency.", estimated, minutes,
+        return FormatText("%s %d Hz  %s\r\n%s %2d:%02d min", ready, mainsHz, "power line frequency.", estimated, minutes,
                       seconds);
     }
-    return Format("%s %d Hz  %s\r\n%s %4d s", ready, mainsHz, "power line frequency.", estimated, total);
+    return FormatText("%s %d Hz  %s\r\n%s %4d s", ready, mainsHz, "power line frequency.", estimated, total);
 }
 
 std::string NullingProgressTitle(double estimateSeconds)
@@ -175,9 +157,9 @@ std::string NullingProgressTitle(double estimateSeconds)
     const int32_t total = EstimateWholeSeconds(estimateSeconds);
     if (estimateSeconds >= 60.0) {
         const int32_t minutes = total / 60;
-        return Format("Nulling Progress (approx. %2d:%02d min)", minutes, total - 60 * minutes);
+        return FormatText("Nulling Progress (approx. %2d:%02d min)", minutes, total - 60 * minutes);
     }
-    return Format("Nulling Progress (approx.  %4d s)", total);
+    return FormatText("Nulling Progress (approx.  %4d s)", total);
 }
 
 void StoreGpsSentences(int32_t gpsInput, int32_t gpsNmeaData, uint32_t readingEndTick, uint32_t averagingStartTick,

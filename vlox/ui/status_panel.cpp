@@ -1,24 +1,8 @@
 #include "vlox/ui/status_panel.h"
 
-#include <cstdio>
-
 #include "vlox/settings/rate_tables.h"
 
 namespace {
-
-std::string FormatDouble(const char* format, double value)
-{
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, format, value);
-    return buffer;
-}
-
-std::string FormatInt(const char* format, int32_t value)
-{
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, format, value);
-    return buffer;
-}
 
 WideString WithoutExtension(const WideString& title)
 {
@@ -41,12 +25,12 @@ WideString FileFieldText(bool reviewing, const WideString& reviewFileTitle, bool
 
 std::string LineNumberText(double line)
 {
-    return FormatDouble("%-11.2f", line);
+    return FormatText("%-11.2f", line);
 }
 
 std::string StationText(double station)
 {
-    return FormatDouble("%-11.2f", station);
+    return FormatText("%-11.2f", station);
 }
 
 std::string LineDirectionText(int32_t direction)
@@ -59,7 +43,7 @@ std::string LineDirectionText(int32_t direction)
 
 std::string RecordNumberText(int32_t record)
 {
-    return FormatInt("%-6d", record);
+    return FormatText("%-6d", record);
 }
 
 std::string ViewModeText(int32_t surveyMode, int32_t graphView)
@@ -69,14 +53,9 @@ std::string ViewModeText(int32_t surveyMode, int32_t graphView)
     return graphView != 0 ? "Manual - Profile View" : "Manual - Decay View";
 }
 
-std::string MapSizeText(double metres)
-{
-    return FormatDouble("%8.2f m", metres);
-}
-
 std::string GpsCountText(int32_t count)
 {
-    return FormatInt("%-5d", count);
+    return FormatText("%-5d", count);
 }
 
 bool InSummaryPanel(const FieldRect& panel, int32_t x, int32_t y)

@@ -28,8 +28,6 @@ std::string RecordNumberText(int32_t record);
 // "Auto - Profile View" ... "Manual - Decay View": Auto for a nonzero survey mode, Profile
 // for a nonzero graph view.
 std::string ViewModeText(int32_t surveyMode, int32_t graphView);
-// "%8.2f m": the map size field.
-std::string MapSizeText(double metres);
 // "%-5d": the GPS position count.
 std::string GpsCountText(int32_t count);
 
