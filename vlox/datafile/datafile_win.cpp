@@ -80,21 +80,6 @@ bool HandleFile::Truncate(int64_t size)
 
 namespace {
 
-LocalTime LocalNow()
-{
-    SYSTEMTIME st;
-    GetLocalTime(&st);
-    LocalTime t;
-    t.Year = st.wYear;
-    t.Month = st.wMonth;
-    t.Day = st.wDay;
-    t.Hour = st.wHour;
-    t.Minute = st.wMinute;
-    t.Second = st.wSecond;
-    t.Milliseconds = st.wMilliseconds;
-    return t;
-}
-
 void ShowMessage(HWND owner, const std::string& text, const char* caption, UINT type)
 {
     DataFileMessageBox(owner, NarrowToWide(text).c_str(),
@@ -169,7 +154,7 @@ bool FinishDataFile(const std::wstring& path, HANDLE file)
     if (DataFileInputs.ClearGpsPositionCount)
         DataFileInputs.ClearGpsPositionCount();
     HandleFile f(DataFile);
-    if (!BeginDataFile(f, HeaderFieldsFromSettings(Settings, DataFileTitle), LocalNow())) {
+    if (!BeginDataFile(f, HeaderFieldsFromSettings(Settings, DataFileTitle), LocalTimeNow())) {
         CloseDataFile(1);
         DeleteFileW(path.c_str());
         DeleteFileW(NullingLogFileName.c_str());
@@ -264,7 +249,7 @@ void DefaultDataFileName(HWND, wchar_t* name)
         std::wstring full = folder + NarrowToWide(candidate);
         return GetFileAttributesW(full.c_str()) != INVALID_FILE_ATTRIBUTES;
     };
-    std::wstring offered = NarrowToWide(DefaultDataFileName(LocalNow(), exists));
+    std::wstring offered = NarrowToWide(DefaultDataFileName(LocalTimeNow(), exists));
     lstrcpynW(name, offered.c_str(), MAX_PATH);
 }
 
@@ -344,7 +329,7 @@ static StoreOutcome StoreUnderLock(bool dual, bool& nothingToStore)
     ReadingParameters p = ReadingParametersFromSettings(Settings, CurrentStation, NumberOfRecords);
     MeterValues meter = DataFileInputs.Meter ? DataFileInputs.Meter() : MeterValues{};
     if (!dual)
-        return StoreReadingTo(&f, StationIndexSink(index), p, GateCount, rowsA, meter, LocalNow);
+        return StoreReadingTo(&f, StationIndexSink(index), p, GateCount, rowsA, meter, LocalTimeNow);
 
     DualRepetitionChoice c;
     c.FirstRepetitionChoice = Settings.FirstRepetitionChoice;
@@ -352,7 +337,7 @@ static StoreOutcome StoreUnderLock(bool dual, bool& nothingToStore)
     c.FirstRepetitionGain = Settings.FirstRepetitionGain;
     c.SecondRepetitionGain = Settings.SecondRepetitionGain;
     StoreOutcome out = StoreDualRepetitionReadingTo(&f, StationIndexSink(index), p, c, rowsA,
-                                                    rowsB, meter, LocalNow);
+                                                    rowsB, meter, LocalTimeNow);
     if (out.Result == StoreResult::Stored)
         ApplyRepetitionToSettings(p, Settings);
     return out;

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "vlox/settings/textconv.h"
+
 constexpr int DataLineLength = 60;   // bytes per data-file record, CR LF included
 constexpr int RecordTextLength = 58; // text columns before CR LF
 constexpr int IndexLineLength = 33;  // bytes per station index line, CR LF included
@@ -25,18 +27,6 @@ extern const char DataFileVersion[]; // "V142"
 // 32- and the 64-bit build.
 static_assert(DataLineLength == RecordTextLength + 2 && DataLineLength == 60 && IndexLineLength == 33,
               "data-file record layout");
-
-// Local calendar time as the record writers stamp it (the Win32 edge fills it from
-// GetLocalTime).
-struct LocalTime {
-    int Year = 2000;
-    int Month = 1;
-    int Day = 1;
-    int Hour = 0;
-    int Minute = 0;
-    int Second = 0;
-    int Milliseconds = 0;
-};
 
 // Everything a stored reading's records carry, as the settings and the survey state stand
 // at the moment of writing. Field names are those of the settings they come from.

@@ -22,15 +22,14 @@ static const DWORD ConfigReadLimit = 1 << 20;
 
 NullTimeStamp LocalNullTimeStamp()
 {
-    SYSTEMTIME t;
-    GetLocalTime(&t);
+    const LocalTime t = LocalTimeNow();
     NullTimeStamp when;
-    when.Day = t.wDay;
-    when.Month = t.wMonth;
-    when.Year = t.wYear;
-    when.Hour = t.wHour;
-    when.Minute = t.wMinute;
-    when.Second = t.wSecond;
+    when.Day = t.Day;
+    when.Month = t.Month;
+    when.Year = t.Year;
+    when.Hour = t.Hour;
+    when.Minute = t.Minute;
+    when.Second = t.Second;
     return when;
 }
 

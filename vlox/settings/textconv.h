@@ -50,3 +50,17 @@ int32_t DelayMsWith(int32_t ms, const TickSource& ticks);
 
 // The program's busy wait on the system tick count (Windows builds only).
 int32_t DelayMs(int32_t ms);
+
+// Local calendar time, as the data-file records and the null-table headers stamp it.
+struct LocalTime {
+    int Year = 2000;
+    int Month = 1;
+    int Day = 1;
+    int Hour = 0;
+    int Minute = 0;
+    int Second = 0;
+    int Milliseconds = 0;
+};
+
+// The local time now (Windows builds only: GetLocalTime).
+LocalTime LocalTimeNow();

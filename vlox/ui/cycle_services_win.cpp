@@ -47,20 +47,7 @@ void AppendToCycleLog(const char* caption, const char* text)
 class WinCycleServices : public CycleServices {
 public:
     uint32_t Now() override { return GetTickCount(); }
-    LocalTime LocalNow() override
-    {
-        SYSTEMTIME st{};
-        GetLocalTime(&st);
-        LocalTime t;
-        t.Year = st.wYear;
-        t.Month = st.wMonth;
-        t.Day = st.wDay;
-        t.Hour = st.wHour;
-        t.Minute = st.wMinute;
-        t.Second = st.wSecond;
-        t.Milliseconds = st.wMilliseconds;
-        return t;
-    }
+    LocalTime LocalNow() override { return LocalTimeNow(); }
     void DrawProgressBar(double fraction) override { ::DrawProgressBar(fraction); }
     void ClearProgressBar() override { ::ClearProgressBar(); }
     void SetBusyIndicator(int32_t on) override { ::SetBusyIndicator(on); }
