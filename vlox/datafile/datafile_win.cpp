@@ -125,7 +125,7 @@ void WriteNullingLogAtCreation()
 {
     WriteNullingLog(NullTableToLogAll, Settings.PowerLineFrequency);
     std::string out;
-    AppendUserGatesNullingTable(out, NullTablesStore, LocalNullTimeStamp());
+    AppendUserGatesNullingTable(out, NullTablesStore, LocalTimeNow());
     AppendToNullingLog(out);
 }
 
@@ -413,6 +413,6 @@ int32_t AppendToNullingLog(const std::string& text)
 int32_t WriteNullingLog(int32_t op, int32_t mains)
 {
     std::string out;
-    AppendNullingTable(out, op, mains, NullTablesStore, NullRateSelected, LocalNullTimeStamp());
+    AppendNullingTable(out, op, mains, NullTablesStore, NullRateSelected, LocalTimeNow());
     return AppendToNullingLog(out);
 }

@@ -32,6 +32,14 @@ const int ReaderBytesPerPass = 64;
 std::mutex ShownLock;
 GpsFieldsShown Shown;
 
+// The link's two readers: the sentences for the main window and the GPS monitor's lines.
+std::span<const SerialLinkReader> GpsReaders()
+{
+    static const SerialLinkReader readers[] = {{GpsReaderControl, GpsThread},
+                                               {GpsMonitorControl, GpsMonitorThreadHandle}};
+    return readers;
+}
+
 HBRUSH PanelBrush()
 {
     return DrawingObjects.PanelBrush != nullptr ? DrawingObjects.PanelBrush : GetSysColorBrush(COLOR_BTNFACE);
@@ -142,39 +150,16 @@ void ShowMonitorLine(const WideString& line, bool flag)
         InvalidateRect(hWndMonitorGps, nullptr, FALSE);
 }
 
-// Starts a thread procedure into handle unless one of that kind runs.
-int32_t StartReader(ReaderControl& control, HANDLE& thread, LPTHREAD_START_ROUTINE procedure)
-{
-    if (GpsPort.load() == INVALID_HANDLE_VALUE)
-        return 0;
-    if (ReaderThreadAlive(thread))
-        return 1;
-    if (thread != INVALID_HANDLE_VALUE && thread != nullptr)
-        CloseHandle(thread);
-    EnsureReaderControl(control);
-    HANDLE created = CreateThread(nullptr, 0, procedure, nullptr, 0, nullptr);
-    thread = created != nullptr ? created : INVALID_HANDLE_VALUE;
-    return created != nullptr ? 1 : 0;
-}
-
 }  // namespace
 
 int32_t OpenGpsPort()
 {
-    CloseGpsPort();
-    EnsureReaderControl(GpsReaderControl);
-    EnsureReaderControl(GpsMonitorControl);
     const int32_t portNumber = PortNumberOf(Settings.GpsComPort);
     SerialTimeouts timeouts;
     timeouts.ReadInterval = 10;
     timeouts.ReadTotalConstant = 10;
-    HANDLE port = OpenSerialPort(SerialPortDeviceName(portNumber), GpsLineSettings(Settings), timeouts);
-    if (port == INVALID_HANDLE_VALUE) {
-        ShowSerialPortMessage(hWndMain, GpsPortOpenFailureText(portNumber));
-        return 0;
-    }
-    GpsPort = port;
-    return 1;
+    return OpenSerialLink(GpsPort, GpsReaders(), portNumber, GpsLineSettings(Settings), timeouts, hWndMain,
+                          GpsPortOpenFailureText(portNumber));
 }
 
 DWORD WINAPI GpsReaderThread(LPVOID)
@@ -187,7 +172,7 @@ DWORD WINAPI GpsReaderThread(LPVOID)
     uint32_t startTick = 0;
     DWORD lastGood = GetTickCount();
 
-    while (port != INVALID_HANDLE_VALUE && GpsPort.load() == port && ReaderCheckpoint(control)) {
+    while (SerialLinkReaderGoesOn(port, GpsPort, control)) {
         DWORD now = GetTickCount();
         if (now - lastGood > GpsSilenceMs) {
             HWND window = SentenceWindow();
@@ -222,7 +207,7 @@ DWORD WINAPI GpsMonitorThread(LPVOID)
     uint32_t startTick = 0;
     DWORD lastLine = GetTickCount();
 
-    while (port != INVALID_HANDLE_VALUE && GpsPort.load() == port && ReaderCheckpoint(control)) {
+    while (SerialLinkReaderGoesOn(port, GpsPort, control)) {
         DWORD now = GetTickCount();
         if (now - lastLine > GpsMonitorSilenceMs) {
             ShowMonitorLine(NarrowToWide(std::string("NO DATA")), true);
@@ -246,12 +231,12 @@ DWORD WINAPI GpsMonitorThread(LPVOID)
 
 int32_t StartGpsReader()
 {
-    return StartReader(GpsReaderControl, GpsThread, GpsReaderThread);
+    return StartSerialLinkReader(GpsPort, {GpsReaderControl, GpsThread}, GpsReaderThread);
 }
 
 int32_t StartGpsMonitorReader()
 {
-    return StartReader(GpsMonitorControl, GpsMonitorThreadHandle, GpsMonitorThread);
+    return StartSerialLinkReader(GpsPort, {GpsMonitorControl, GpsMonitorThreadHandle}, GpsMonitorThread);
 }
 
 bool OpenGpsMonitor()
@@ -273,13 +258,7 @@ void StopGpsMonitorReader()
 
 void CloseGpsPort()
 {
-    const bool readerEnded = EndReaderThread(GpsReaderControl, GpsThread);
-    const bool monitorEnded = EndReaderThread(GpsMonitorControl, GpsMonitorThreadHandle);
-    HANDLE port = GpsPort.exchange(INVALID_HANDLE_VALUE);
-    // A reader that did not end may still read the port: it is left open rather than closed
-    // under it (the reader ends on the invalid GpsPort).
-    if (port != INVALID_HANDLE_VALUE && readerEnded && monitorEnded)
-        CloseHandle(port);
+    CloseSerialLink(GpsPort, GpsReaders());
 }
 
 void SuspendGpsReader()

@@ -24,6 +24,13 @@ const DWORD SilenceRedrawMs = 100;
 std::mutex ShownLock;
 MeterBlockShown Shown;
 
+// The link's one reader.
+std::span<const SerialLinkReader> MeterReaders()
+{
+    static const SerialLinkReader readers[] = {{MeterReaderControl, MeterThread}};
+    return readers;
+}
+
 RECT MeterTextBox()
 {
     const FieldRect& r = MainScreenLayout.MeterTextRect;
@@ -72,18 +79,11 @@ void FillMeterSetup(HWND dialog)
 
 int32_t OpenMeterPort()
 {
-    StopMeterReader();
-    EnsureReaderControl(MeterReaderControl);
     const int32_t portNumber = PortNumberOf(Settings.MeterComPort);
     SerialTimeouts timeouts;
     timeouts.ReadTotalConstant = 10;
-    HANDLE port = OpenSerialPort(SerialPortDeviceName(portNumber), MeterLineSettings(), timeouts);
-    if (port == INVALID_HANDLE_VALUE) {
-        ShowSerialPortMessage(hWndCurve, MeterPortOpenFailureText(portNumber));
-        return 0;
-    }
-    MeterPort = port;
-    return 1;
+    return OpenSerialLink(MeterPort, MeterReaders(), portNumber, MeterLineSettings(), timeouts, hWndCurve,
+                          MeterPortOpenFailureText(portNumber));
 }
 
 DWORD WINAPI MeterReaderThread(LPVOID)
@@ -100,7 +100,7 @@ DWORD WINAPI MeterReaderThread(LPVOID)
         PurgeComm(port, PURGE_RXCLEAR);
     }
 
-    while (port != INVALID_HANDLE_VALUE && MeterPort.load() == port && ReaderCheckpoint(control)) {
+    while (SerialLinkReaderGoesOn(port, MeterPort, control)) {
         DWORD now = GetTickCount();
         if (now - lastFrame > MeterSilenceMs) {
             {
@@ -144,25 +144,12 @@ DWORD WINAPI MeterReaderThread(LPVOID)
 
 int32_t StartMeterReader()
 {
-    if (MeterPort.load() == INVALID_HANDLE_VALUE)
-        return 0;
-    if (ReaderThreadAlive(MeterThread))
-        return 1;
-    if (MeterThread != INVALID_HANDLE_VALUE && MeterThread != nullptr)
-        CloseHandle(MeterThread);
-    EnsureReaderControl(MeterReaderControl);
-    HANDLE created = CreateThread(nullptr, 0, MeterReaderThread, nullptr, 0, nullptr);
-    MeterThread = created != nullptr ? created : INVALID_HANDLE_VALUE;
-    return created != nullptr ? 1 : 0;
+    return StartSerialLinkReader(MeterPort, MeterReaders()[0], MeterReaderThread);
 }
 
 void StopMeterReader()
 {
-    const bool ended = EndReaderThread(MeterReaderControl, MeterThread);
-    HANDLE port = MeterPort.exchange(INVALID_HANDLE_VALUE);
-    // A reader that did not end may still read the port: left open rather than closed under it.
-    if (port != INVALID_HANDLE_VALUE && ended)
-        CloseHandle(port);
+    CloseSerialLink(MeterPort, MeterReaders());
 }
 
 bool MeterReaderRunning()

@@ -193,3 +193,51 @@ bool EndReaderThread(ReaderControl& c, HANDLE& thread)
     thread = INVALID_HANDLE_VALUE;
     return ended;
 }
+
+int32_t OpenSerialLink(std::atomic<HANDLE>& port, std::span<const SerialLinkReader> readers, int32_t portNumber,
+                       const SerialLineSettings& line, const SerialTimeouts& timeouts, HWND owner,
+                       const std::string& failureText)
+{
+    CloseSerialLink(port, readers);
+    for (const SerialLinkReader& r : readers)
+        EnsureReaderControl(r.Control);
+    HANDLE opened = OpenSerialPort(SerialPortDeviceName(portNumber), line, timeouts);
+    if (opened == INVALID_HANDLE_VALUE) {
+        ShowSerialPortMessage(owner, failureText);
+        return 0;
+    }
+    port = opened;
+    return 1;
+}
+
+int32_t StartSerialLinkReader(const std::atomic<HANDLE>& port, SerialLinkReader reader,
+                              LPTHREAD_START_ROUTINE procedure)
+{
+    if (port.load() == INVALID_HANDLE_VALUE)
+        return 0;
+    if (ReaderThreadAlive(reader.Thread))
+        return 1;
+    if (reader.Thread != INVALID_HANDLE_VALUE && reader.Thread != nullptr)
+        CloseHandle(reader.Thread);
+    EnsureReaderControl(reader.Control);
+    HANDLE created = CreateThread(nullptr, 0, procedure, nullptr, 0, nullptr);
+    reader.Thread = created != nullptr ? created : INVALID_HANDLE_VALUE;
+    return created != nullptr ? 1 : 0;
+}
+
+void CloseSerialLink(std::atomic<HANDLE>& port, std::span<const SerialLinkReader> readers)
+{
+    bool allEnded = true;
+    for (const SerialLinkReader& r : readers) {
+        if (!EndReaderThread(r.Control, r.Thread))
+            allEnded = false;
+    }
+    HANDLE closing = port.exchange(INVALID_HANDLE_VALUE);
+    if (closing != INVALID_HANDLE_VALUE && allEnded)
+        CloseHandle(closing);
+}
+
+bool SerialLinkReaderGoesOn(HANDLE startPort, const std::atomic<HANDLE>& port, ReaderControl& control)
+{
+    return startPort != INVALID_HANDLE_VALUE && port.load() == startPort && ReaderCheckpoint(control);
+}

@@ -8,8 +8,10 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <mutex>
+#include <span>
 #include <string>
 
 struct SerialTimeouts {
@@ -74,6 +76,33 @@ bool ReaderThreadAlive(HANDLE thread);
 // StopReader, then the thread handle closed and set invalid. False when the thread did not
 // end in time: its port must then stay open.
 bool EndReaderThread(ReaderControl& c, HANDLE& thread);
+
+// ---------------------------------------------------------------------------------------
+// A serial link: its port and the reader threads that read it. The GPS link and the meter
+// each keep their port and readers program-wide and run them through these steps.
+
+struct SerialLinkReader {
+    ReaderControl& Control;
+    HANDLE& Thread;  // INVALID_HANDLE_VALUE when none runs
+};
+
+// Closes the link (CloseSerialLink), makes the readers' controls, then opens COM portNumber
+// with the line and the time-outs into port. 1 when open; otherwise the operator is told
+// failureText (owned by owner), port stays invalid and the answer is 0.
+int32_t OpenSerialLink(std::atomic<HANDLE>& port, std::span<const SerialLinkReader> readers, int32_t portNumber,
+                       const SerialLineSettings& line, const SerialTimeouts& timeouts, HWND owner,
+                       const std::string& failureText);
+// Starts procedure into the reader's thread when the port is open and the reader does not
+// run; 1 when it runs afterwards.
+int32_t StartSerialLinkReader(const std::atomic<HANDLE>& port, SerialLinkReader reader,
+                              LPTHREAD_START_ROUTINE procedure);
+// Ends every reader (each waited for), then closes the port and sets it invalid. A reader that
+// did not end may still read the port: the port is then left open rather than closed under it
+// (the reader ends on the invalid port).
+void CloseSerialLink(std::atomic<HANDLE>& port, std::span<const SerialLinkReader> readers);
+// A reader's loop goes on while the port it started on is still the link's port and no stop
+// is requested; a pause is waited out here, where the reader holds no lock.
+bool SerialLinkReaderGoesOn(HANDLE startPort, const std::atomic<HANDLE>& port, ReaderControl& control);
 
 // How long the stop and pause requests wait for a reader: its reads return every 10 ms and
 // its messages to the main window give up after ReaderSendTimeoutMs.

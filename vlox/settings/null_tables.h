@@ -53,15 +53,8 @@ extern int32_t& UserGatesNullingPresent;
 // 1 for each rate index chosen for the last nulling run.
 extern int32_t NullRateSelected[RepRateCount];
 
-// Local time of writing, for the header records.
-struct NullTimeStamp {
-    int32_t Day = 1;
-    int32_t Month = 1;
-    int32_t Year = 2000;
-    int32_t Hour = 0;
-    int32_t Minute = 0;
-    int32_t Second = 0;
-};
+// Local time of writing, for the header records (to the second).
+using NullTimeStamp = LocalTime;
 
 // Clears every table and flag (program start, before the settings are loaded).
 void ClearNullTables(NullTableValues& t);

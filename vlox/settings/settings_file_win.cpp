@@ -20,19 +20,6 @@ static const wchar_t ConfigFileNameW[] = L"VLOXTARNWEL.INI";
 // A configuration file is well under 100 kB; more than this is never needed to read one.
 static const DWORD ConfigReadLimit = 1 << 20;
 
-NullTimeStamp LocalNullTimeStamp()
-{
-    const LocalTime t = LocalTimeNow();
-    NullTimeStamp when;
-    when.Day = t.Day;
-    when.Month = t.Month;
-    when.Year = t.Year;
-    when.Hour = t.Hour;
-    when.Minute = t.Minute;
-    when.Second = t.Second;
-    return when;
-}
-
 // Creates the file anew and writes the version line, the settings in memory and the null
 // tables. Failures are not reported: the save is lost.
 static void WriteConfigurationFile()
@@ -42,7 +29,7 @@ static void WriteConfigurationFile()
     if (ConfigFile == INVALID_HANDLE_VALUE)
         return;
     std::string bytes = ComposeConfigurationFile(Settings, NullTablesStore, NullRateSelected,
-                                                 LocalNullTimeStamp());
+                                                 LocalTimeNow());
     DWORD written = 0;
     WriteFile(ConfigFile, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     CloseHandle(ConfigFile);

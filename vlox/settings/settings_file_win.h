@@ -17,5 +17,3 @@ extern HANDLE ConfigFile;
 // Owner window of the corrupt-configuration message (the main window).
 extern HWND CorruptMessageOwner;
 
-// The local time as the null-table headers carry it.
-NullTimeStamp LocalNullTimeStamp();
