@@ -4,6 +4,8 @@
 // tests run in the order written and the last ones close the program.
 #include "tests/e2e/harness/e2e_harness_win.h"
 
+#include "resources/resource.h"
+
 #include <gtest/gtest.h>
 
 #include <iterator>
@@ -16,10 +18,9 @@ const wchar_t RunFolder[] = L"C:\\vloxrun";
 const wchar_t MainClass[] = L"VLOX";
 const wchar_t MainTitle[] = L"Tarnwel V-LOX   Version 1.42";
 
-// Child windows of the main window by control id.
-const int CurveId = 600, MapId = 610, NumbersId = 650, MonitorGpsId = 780, BarId = 620, SplashId = 605;
-const int ReviewComboIds[] = {81, 82, 83, 84, 85, 87};
-const int RecordListId = 86;
+// The review controls of the main window.
+const int ReviewComboIds[] = {IDC_COMBO_REVIEW_VIEW, IDC_COMBO_LINE,       IDC_COMBO_STATION,
+                              IDC_COMBO_RECORD,      IDC_COMBO_PROCESSING, IDC_COMBO_REPETITION};
 
 struct ButtonCaption {
     int id;
@@ -28,23 +29,23 @@ struct ButtonCaption {
 
 // Every command button and its caption; the ids 420-423 and 464 are never created.
 const ButtonCaption Captions[] = {
-    {424, L"Test"}, {425, L"Review"}, {426, L"Analysis"}, {427, L"Transfer"}, {428, L"E&xit"},
-    {429, L"Create File"}, {430, L"Close File"}, {431, L"Monitor"}, {432, L"Pause"},
-    {433, L"MEASURE"}, {434, L"STOP"}, {435, L"STORE"}, {436, L"Cancel"}, {437, L"Down"},
-    {438, L"Down"}, {439, L"Up"}, {440, L"Up"}, {441, L"Prev. Station"}, {442, L"Prev. Line"},
-    {443, L"Next Station"}, {444, L"Next Line"}, {445, L"Prev. Rcd."}, {446, L"Next Rcd."},
-    {447, L"E&xit Review"}, {448, L"Print"}, {449, L"Comment"},
-    {450, L"Display Available Comments"}, {451, L"New File"}, {452, L"Manage Rcds"},
-    {453, L"Auto Scale"}, {454, L"Zoom+"}, {455, L"Zoom-"}, {456, L"Fit All"}, {457, L"Hide L"},
-    {458, L"Left"}, {459, L"Up"}, {460, L"Down"}, {461, L"Right"},
-    {462, L"Repeat Last Station"}, {463, L"Invert"}, {465, L"DC"}, {466, L"100"}, {467, L"3"},
-    {468, L"0.1"}, {469, L"E&xit Test Mode"},
+    {IDC_TEST, L"Test"}, {IDC_START_REVIEW, L"Review"}, {IDC_ANALYSIS, L"Analysis"}, {IDC_TRANSFER, L"Transfer"}, {IDC_EXIT, L"E&xit"},
+    {IDC_CREATE_DATA_FILE, L"Create File"}, {IDC_CLOSE_DATA_FILE, L"Close File"}, {IDC_MONITOR, L"Monitor"}, {IDC_PAUSE, L"Pause"},
+    {IDC_MEASURE, L"MEASURE"}, {IDC_STOP, L"STOP"}, {IDC_STORE_READING, L"STORE"}, {IDC_CANCEL_READING, L"Cancel"}, {IDC_TOP_OF_SCALE_DOWN, L"Down"},
+    {IDC_BOTTOM_OF_SCALE_DOWN, L"Down"}, {IDC_TOP_OF_SCALE_UP, L"Up"}, {IDC_BOTTOM_OF_SCALE_UP, L"Up"}, {IDC_PREVIOUS_STATION, L"Prev. Station"}, {IDC_PREVIOUS_LINE, L"Prev. Line"},
+    {IDC_NEXT_STATION, L"Next Station"}, {IDC_NEXT_LINE, L"Next Line"}, {IDC_PREVIOUS_RECORD, L"Prev. Rcd."}, {IDC_NEXT_RECORD, L"Next Rcd."},
+    {IDC_EXIT_REVIEW, L"E&xit Review"}, {IDC_PRINT, L"Print"}, {IDC_ENTER_COMMENT, L"Comment"},
+    {IDC_DISPLAY_COMMENTS, L"Display Available Comments"}, {IDC_OPEN_DATA_FILE, L"New File"}, {IDC_MANAGE_RECORDS, L"Manage Rcds"},
+    {IDC_AUTO_SCALE, L"Auto Scale"}, {IDC_ZOOM_IN, L"Zoom+"}, {IDC_ZOOM_OUT, L"Zoom-"}, {IDC_FIT_ALL, L"Fit All"}, {IDC_HIDE, L"Hide L"},
+    {IDC_SHIFT_MAP_LEFT, L"Left"}, {IDC_SHIFT_MAP_UP, L"Up"}, {IDC_SHIFT_MAP_DOWN, L"Down"}, {IDC_SHIFT_MAP_RIGHT, L"Right"},
+    {IDC_REPEAT_LAST_STATION, L"Repeat Last Station"}, {IDC_INVERT, L"Invert"}, {IDC_TEST_DC, L"DC"}, {IDC_TEST_100MS, L"100"}, {IDC_TEST_3MS, L"3"},
+    {IDC_TEST_01MS, L"0.1"}, {IDC_EXIT_TEST, L"E&xit Test Mode"},
 };
 
 // The start state once the splash has gone: shown and enabled, shown and disabled; every
 // other created button is hidden.
-const int ShownEnabled[] = {429, 431, 453, 443, 444, 463, 454, 455, 456, 458, 459, 460, 461};
-const int ShownDisabled[] = {449, 433};
+const int ShownEnabled[] = {IDC_CREATE_DATA_FILE, IDC_MONITOR, IDC_AUTO_SCALE, IDC_NEXT_STATION, IDC_NEXT_LINE, IDC_INVERT, IDC_ZOOM_IN, IDC_ZOOM_OUT, IDC_FIT_ALL, IDC_SHIFT_MAP_LEFT, IDC_SHIFT_MAP_UP, IDC_SHIFT_MAP_DOWN, IDC_SHIFT_MAP_RIGHT};
+const int ShownDisabled[] = {IDC_ENTER_COMMENT, IDC_MEASURE};
 
 struct MenuExpectation {
     UINT id;
@@ -56,16 +57,16 @@ struct MenuExpectation {
 // Menu items that the start state sets: no data file greys Measure to Enter Comment; the
 // standard gate set of the defaults allows the standard nulling only; the decay view.
 const MenuExpectation StartMenus[] = {
-    {40032, L"&Measure", true, false},
-    {40033, L"&Stop", true, false},
-    {40034, L"S&tore Reading", true, false},
-    {40035, L"C&ancel Reading", true, false},
-    {40036, L"&Enter Comment", true, false},
-    {40058, L"&Perform Full Nulling (Standard Gates)", false, false},
-    {40059, L"Perform &Selective Nulling (Standard Gates)", false, false},
-    {40060, L"Perform Nulling for Current Set of &User Defined Gates", true, false},
-    {40067, L"&Decay View", false, true},
-    {40068, L"&Profile View", false, false},
+    {IDM_MEASURE, L"&Measure", true, false},
+    {IDM_STOP, L"&Stop", true, false},
+    {IDM_STORE_READING, L"S&tore Reading", true, false},
+    {IDM_CANCEL_READING, L"C&ancel Reading", true, false},
+    {IDM_ENTER_COMMENT, L"&Enter Comment", true, false},
+    {IDM_FULL_NULLING, L"&Perform Full Nulling (Standard Gates)", false, false},
+    {IDM_SELECTIVE_NULLING, L"Perform &Selective Nulling (Standard Gates)", false, false},
+    {IDM_USER_GATES_NULLING, L"Perform Nulling for Current Set of &User Defined Gates", true, false},
+    {IDM_DECAY_VIEW, L"&Decay View", false, true},
+    {IDM_PROFILE_VIEW, L"&Profile View", false, false},
 };
 
 bool Contains(const int* list, size_t count, int id)
@@ -106,7 +107,7 @@ protected:
         if (!mainWindow)
             startError = "no shown window of class VLOX within 30 s";
         else
-            splashShownAtFirstSight = e2e::IsShown(e2e::Control(mainWindow, SplashId));
+            splashShownAtFirstSight = e2e::IsShown(e2e::Control(mainWindow, IDC_SPLASH_WND));
     }
 
     static void TearDownTestSuite()
@@ -120,7 +121,7 @@ protected:
     {
         if (!splashClosed)
             splashClosed = e2e::WaitUntil(
-                [] { return !e2e::IsShown(e2e::Control(mainWindow, SplashId)); }, 20000);
+                [] { return !e2e::IsShown(e2e::Control(mainWindow, IDC_SPLASH_WND)); }, 20000);
         return splashClosed;
     }
 
@@ -182,7 +183,7 @@ TEST_F(VloxStart, MainWindowClassTitleAndPlace)
 TEST_F(VloxStart, SplashCoversTheStartThenGoesAfterFiveSeconds)
 {
     ASSERT_NE(mainWindow, nullptr) << startError;
-    HWND splash = e2e::Control(mainWindow, SplashId);
+    HWND splash = e2e::Control(mainWindow, IDC_SPLASH_WND);
     ASSERT_NE(splash, nullptr);
     EXPECT_EQ(e2e::ClassOf(splash), L"SplashWnd");
     EXPECT_TRUE(splashShownAtFirstSight);
@@ -200,9 +201,9 @@ TEST_F(VloxStart, ChildWindowsOfTheStartState)
         const wchar_t* cls;
         bool shown;
     } panes[] = {
-        {CurveId, L"CurveWnd", true},       {MapId, L"MapWnd", true},
-        {NumbersId, L"NumbersWnd", true},   {MonitorGpsId, L"MonitorGPSWnd", false},
-        {BarId, L"BarWnd", false},          {SplashId, L"SplashWnd", false},
+        {IDC_CURVE_WND, L"CurveWnd", true},       {IDC_MAP_WND, L"MapWnd", true},
+        {IDC_NUMBERS_WND, L"NumbersWnd", true},   {IDC_MONITOR_GPS_WND, L"MonitorGPSWnd", false},
+        {IDC_BAR_WND, L"BarWnd", false},          {IDC_SPLASH_WND, L"SplashWnd", false},
     };
     for (const auto& p : panes) {
         HWND pane = e2e::Control(mainWindow, p.id);
@@ -216,7 +217,7 @@ TEST_F(VloxStart, ChildWindowsOfTheStartState)
         EXPECT_TRUE(IsClass(combo, L"ComboBox")) << id;
         EXPECT_FALSE(e2e::IsShown(combo)) << id;
     }
-    HWND list = e2e::Control(mainWindow, RecordListId);
+    HWND list = e2e::Control(mainWindow, IDC_LIST_RECORDS);
     ASSERT_NE(list, nullptr);
     EXPECT_TRUE(IsClass(list, L"ListBox"));
     EXPECT_FALSE(e2e::IsShown(list));
@@ -226,7 +227,7 @@ TEST_F(VloxStart, StartButtonsShownAndEnabled)
 {
     ASSERT_NE(mainWindow, nullptr) << startError;
     ASSERT_TRUE(WaitForSplashToClose());
-    for (int id : {420, 421, 422, 423, 464})
+    for (int id : {IDC_BUTTON_BASE, IDC_BUTTON_BASE + 1, IDC_BUTTON_BASE + 2, IDC_BUTTON_BASE + 3, IDC_BUTTON_BASE + 44})
         EXPECT_EQ(e2e::Control(mainWindow, id), nullptr) << "button " << id << " is never created";
     for (const ButtonCaption& b : Captions) {
         HWND button = e2e::Control(mainWindow, b.id);
@@ -253,27 +254,27 @@ TEST_F(VloxStart, StartLayoutOfPanesAndButtons)
     const int clientW = e2e::ClientRectOf(mainWindow).right;
     const int columnX = clientW - 20 - 120 + 4;
 
-    RECT curve = at(CurveId);
+    RECT curve = at(IDC_CURVE_WND);
     EXPECT_EQ(curve.left, 190);
     EXPECT_EQ(curve.top, 9);
     // One component column: the numbers pane is 80 wide at the right margin.
-    RECT numbers = at(NumbersId);
+    RECT numbers = at(IDC_NUMBERS_WND);
     EXPECT_EQ(numbers.right - numbers.left, 80);
     EXPECT_EQ(numbers.right, clientW - 20);
     EXPECT_EQ(numbers.top, curve.top);
     EXPECT_EQ(numbers.bottom, curve.bottom);
-    RECT map = at(MapId);
+    RECT map = at(IDC_MAP_WND);
     EXPECT_EQ(map.left, 16);
     EXPECT_EQ(map.right - map.left, 168);
     EXPECT_EQ(map.bottom - map.top, 168);
 
     // The right-hand column, 120 wide.
-    for (int id : {429, 431}) {
+    for (int id : {IDC_CREATE_DATA_FILE, IDC_MONITOR}) {
         EXPECT_EQ(at(id).left, columnX) << id;
         EXPECT_EQ(at(id).right - at(id).left, 120) << id;
     }
     // "STOP" lies exactly over "MEASURE"; "STORE" and "Cancel" over its upper and lower part.
-    RECT measure = at(433), stop = at(434), store = at(435), cancel = at(436);
+    RECT measure = at(IDC_MEASURE), stop = at(IDC_STOP), store = at(IDC_STORE_READING), cancel = at(IDC_CANCEL_READING);
     EXPECT_EQ(measure.left, columnX - 6 - 120);
     EXPECT_TRUE(EqualRect(&measure, &stop));
     EXPECT_EQ(store.left, measure.left);
@@ -282,13 +283,13 @@ TEST_F(VloxStart, StartLayoutOfPanesAndButtons)
     EXPECT_EQ(cancel.bottom, measure.bottom);
     EXPECT_EQ(store.bottom - store.top, cancel.bottom - cancel.top);
     EXPECT_EQ(measure.bottom - measure.top, 2 * (store.bottom - store.top) + 5);
-    EXPECT_EQ(at(429).top, measure.top);
-    EXPECT_EQ(at(431).bottom, measure.bottom);
+    EXPECT_EQ(at(IDC_CREATE_DATA_FILE).top, measure.top);
+    EXPECT_EQ(at(IDC_MONITOR).bottom, measure.bottom);
     // "Hide L" waits, hidden, in the place of "Fit All".
-    RECT fit = at(456), hide = at(457);
+    RECT fit = at(IDC_FIT_ALL), hide = at(IDC_HIDE);
     EXPECT_TRUE(EqualRect(&fit, &hide));
-    EXPECT_EQ(at(454).left, 16);
-    EXPECT_EQ(at(458).left, 16);
+    EXPECT_EQ(at(IDC_ZOOM_IN).left, 16);
+    EXPECT_EQ(at(IDC_SHIFT_MAP_LEFT).left, 16);
 }
 
 TEST_F(VloxStart, StartMenuStates)

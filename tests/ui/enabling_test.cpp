@@ -1,5 +1,7 @@
 #include "vlox/ui/enabling.h"
 
+#include "vlox/common/screen_layout.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
@@ -94,7 +96,7 @@ TEST(MenusForState, ReadingCompleteAndNoDataFile)
 TEST(MenusForState, DataFileCreatedEnablesMeasureOnlyWhilePauseIsShown)
 {
     RecordingSink monitoring;
-    monitoring.visibleAtStart = {ButtonIndexPause};
+    monitoring.visibleAtStart = {ButtonSlotForId(IDC_PAUSE)};
     ApplyMenusForState(LogDataFileCreated, monitoring);
     EXPECT_EQ(monitoring.menus,
               (std::map<int32_t, bool>{{40032, true}, {40036, true}, {40079, false}, {40083, false}}));
@@ -152,17 +154,17 @@ TEST(ControlsForState, BusyAndIdleSwitchTheSameButtons)
     ApplyControlsForState(ButtonsBusy, busy);
     EXPECT_EQ(WithState(busy.enabled, false), list);
     EXPECT_TRUE(WithState(busy.enabled, true).empty());
-    EXPECT_EQ(busy.shown, (std::map<int32_t, bool>{{ButtonIndexMeasure, false}, {ButtonIndexStop, true}}));
+    EXPECT_EQ(busy.shown, (std::map<int32_t, bool>{{ButtonSlotForId(IDC_MEASURE), false}, {ButtonSlotForId(IDC_STOP), true}}));
     EXPECT_EQ(busy.bar, std::vector<bool>{true});
     EXPECT_TRUE(busy.menus.empty());
 
     // Idle after busy leaves STOP shown: its callers hide it.
     ApplyControlsForState(ButtonsIdle, busy);
     EXPECT_EQ(WithState(busy.enabled, true), list);
-    EXPECT_TRUE(busy.shown.at(ButtonIndexStop));
-    EXPECT_TRUE(busy.shown.at(ButtonIndexMeasure));
-    EXPECT_FALSE(busy.shown.at(ButtonIndexStore));
-    EXPECT_FALSE(busy.shown.at(ButtonIndexCancel));
+    EXPECT_TRUE(busy.shown.at(ButtonSlotForId(IDC_STOP)));
+    EXPECT_TRUE(busy.shown.at(ButtonSlotForId(IDC_MEASURE)));
+    EXPECT_FALSE(busy.shown.at(ButtonSlotForId(IDC_STORE_READING)));
+    EXPECT_FALSE(busy.shown.at(ButtonSlotForId(IDC_CANCEL_READING)));
     EXPECT_EQ(busy.bar, (std::vector<bool>{true, false}));
 }
 
@@ -174,7 +176,7 @@ TEST(ControlsForTest, OpeningShowsTheTestButtonsButNotExitTest)
     ApplyControlsForTest(0, open);
     EXPECT_EQ(WithState(open.enabled, false), list);
     EXPECT_EQ(WithState(open.shown, true), Ids({{45, 48}}));
-    EXPECT_EQ(open.shown.count(ButtonIndexExitTest), 0u);
+    EXPECT_EQ(open.shown.count(ButtonSlotForId(IDC_EXIT_TEST)), 0u);
 
     RecordingSink close;
     ApplyControlsForTest(1, close);
@@ -233,9 +235,9 @@ TEST(RestoreLoggingButtons, RepeatButtonOnlyWhenItWasHidden)
     RecordingSink s;
     ApplyRestoreLoggingButtons(hidden, s);
     EXPECT_EQ(hidden, 0);
-    EXPECT_EQ(s.shown, (std::map<int32_t, bool>{{ButtonIndexInvert, true}, {ButtonIndexRepeatLastStation, true}}));
+    EXPECT_EQ(s.shown, (std::map<int32_t, bool>{{ButtonSlotForId(IDC_INVERT), true}, {ButtonSlotForId(IDC_REPEAT_LAST_STATION), true}}));
 
     RecordingSink again;
     ApplyRestoreLoggingButtons(hidden, again);
-    EXPECT_EQ(again.shown, (std::map<int32_t, bool>{{ButtonIndexInvert, true}}));
+    EXPECT_EQ(again.shown, (std::map<int32_t, bool>{{ButtonSlotForId(IDC_INVERT), true}}));
 }

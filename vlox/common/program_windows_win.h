@@ -19,7 +19,7 @@ extern HWND hWndNumbers;
 extern HWND hWndMonitorGps;
 extern HWND hWndBar;
 extern HWND hWndSplash;
-extern HWND hButtons[ButtonSlots];  // index = control id - 420; 0-3 and 44 stay empty
+extern HWND hButtons[ButtonSlots];  // by button slot (ButtonSlotForId); 0-3 and 44 stay empty
 extern HWND hComboReviewView;
 extern HWND hComboLine;
 extern HWND hComboStation;

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "resources/resource.h"
+
 // A window's place: x, y, width, height.
 struct PaneBox {
     int32_t x = 0;
@@ -92,8 +94,14 @@ struct StatusPanelLayout {
 // ---------------------------------------------------------------------------------------
 // Panes, buttons and fields.
 
-constexpr int32_t ButtonFirstId = 420;
-constexpr int32_t ButtonSlots = 50;
+constexpr int32_t ButtonFirstId = IDC_BUTTON_BASE;
+constexpr int32_t ButtonSlots = BUTTON_SLOT_COUNT;
+
+// The slot in hButtons and in MainLayout::Buttons of a button's control id.
+constexpr int32_t ButtonSlotForId(int32_t controlId)
+{
+    return controlId - ButtonFirstId;
+}
 
 // One command button: its place and start state. Slots 0-3 and 44 (ids 420-423 and 464)
 // have no button: exists is false there.

@@ -41,20 +41,6 @@ int32_t DynamicBuildVariant = 0;
 
 namespace {
 
-// Button slots the cases name by caption.
-constexpr int32_t SlotCreateFile = 9;
-constexpr int32_t SlotCloseFile = 10;
-constexpr int32_t SlotMonitor = 11;
-constexpr int32_t SlotPause = 12;
-constexpr int32_t SlotMeasure = 13;
-constexpr int32_t SlotStop = 14;
-constexpr int32_t SlotStore = 15;
-constexpr int32_t SlotCancel = 16;
-constexpr int32_t SlotRepeat = 42;
-constexpr int32_t SlotInvert = 43;
-constexpr int32_t SlotTestDc = 45;
-constexpr int32_t SlotExitTest = 49;
-
 HWND ButtonAt(int32_t slot)
 {
     return slot >= 0 && slot < ButtonSlots ? hButtons[slot] : nullptr;
@@ -131,7 +117,7 @@ void StationMapStep()
 
 void HideRepeatLastStation()
 {
-    ShowButton(SlotRepeat, false);
+    ShowButton(ButtonSlotOf(CmdRepeatLastStation), false);
 }
 
 void DrawStationAndRecordFields()
@@ -236,12 +222,12 @@ void SetMenuItem(UINT id, bool enabled)
 
 bool MonitorRunning()
 {
-    return ButtonShown(SlotPause);
+    return ButtonShown(ButtonSlotOf(CmdPause));
 }
 
 bool DataFileShownOpen()
 {
-    return ButtonShown(SlotCloseFile);
+    return ButtonShown(ButtonSlotOf(CmdCloseDataFile));
 }
 
 void MonitorCommand()
@@ -262,17 +248,17 @@ void MonitorCommand()
     if (OpenAcquisitionBoard() == 0)
         return;
 
-    ShowButton(SlotMonitor, false);
-    ShowButton(SlotPause, true);
+    ShowButton(ButtonSlotOf(CmdMonitor), false);
+    ShowButton(ButtonSlotOf(CmdPause), true);
     SetMenuItem(IDM_MONITOR, false);
     SetMenuItem(IDM_PAUSE, true);
     SetMenuItem(IDM_METER_SETUP, false);
     if (DataFileShownOpen()) {
-        EnableButton(SlotMeasure, true);
+        EnableButton(ButtonSlotOf(CmdMeasure), true);
         SetMenuItem(IDM_MEASURE, true);
     }
-    ShowButton(SlotStore, false);
-    ShowButton(SlotCancel, false);
+    ShowButton(ButtonSlotOf(CmdStoreReading), false);
+    ShowButton(ButtonSlotOf(CmdCancelReading), false);
 
     MonitorPassPeriods =
         MonitorPassPeriodsFor(Settings.RepRateIndex, MonitorPassPeriodsFast, Settings.MonitorPassPeriodsMedium);
@@ -286,15 +272,15 @@ void MonitorCommand()
 
 void PauseCommand()
 {
-    ShowButton(SlotPause, false);
-    ShowButton(SlotMonitor, true);
+    ShowButton(ButtonSlotOf(CmdPause), false);
+    ShowButton(ButtonSlotOf(CmdMonitor), true);
     SetMenuItem(IDM_MONITOR, true);
     SetMenuItem(IDM_PAUSE, false);
     SetMenuItem(IDM_METER_SETUP, true);
     MeterReadingsActive = 0;
     PaintMeterTextBox();
     if (DataFileShownOpen()) {
-        EnableButton(SlotMeasure, false);
+        EnableButton(ButtonSlotOf(CmdMeasure), false);
         SetMenuItem(IDM_MEASURE, false);
     }
     LiveDisplayMode = 0;
@@ -330,7 +316,7 @@ void MeasureCommand()
         }
         HalfCycleFlags[0] = HalfCycleFlags[1] = 0;
         RecordIndex = 0;
-        EnableButton(SlotMeasure, false);
+        EnableButton(ButtonSlotOf(CmdMeasure), false);
         return;
     }
 
@@ -354,7 +340,7 @@ void MeasureCommand()
     HalfCycleFlags[0] = HalfCycleFlags[1] = 0;
     RecordIndex = 0;
     LastAutoTriggerTick = GetTickCount();
-    EnableButton(SlotMeasure, false);
+    EnableButton(ButtonSlotOf(CmdMeasure), false);
 }
 
 void StopCommand()
@@ -366,7 +352,7 @@ void StopCommand()
         MeasurementRunning = 0;
         if (ReadingCounter == 0)
             MapGpsPlotOn = 1;
-        ShowButton(SlotStop, false);
+        ShowButton(ButtonSlotOf(CmdStop), false);
         EnableMenusForState(LogReady);
         EnableControlsForState(ButtonsIdle);
         ClearDisplayArea(0);
@@ -382,10 +368,10 @@ void StopCommand()
     StackCount = 0;
     RecordIndex = 0;
     MeasurementRunning = 0;
-    ShowButton(SlotStop, false);
-    ShowButton(SlotMeasure, true);
-    ShowButton(SlotCloseFile, true);
-    ShowButton(SlotPause, true);
+    ShowButton(ButtonSlotOf(CmdStop), false);
+    ShowButton(ButtonSlotOf(CmdMeasure), true);
+    ShowButton(ButtonSlotOf(CmdCloseDataFile), true);
+    ShowButton(ButtonSlotOf(CmdPause), true);
     EnableMenusForState(LogReady);
     EnableControlsForState(ButtonsIdle);
     HalfCycleFlags[0] = HalfCycleFlags[1] = 0;
@@ -394,8 +380,8 @@ void StopCommand()
 
 void StoreReadingCommand()
 {
-    EnableButton(SlotStore, false);
-    EnableButton(SlotCancel, false);
+    EnableButton(ButtonSlotOf(CmdStoreReading), false);
+    EnableButton(ButtonSlotOf(CmdCancelReading), false);
 
     if (ReadingCounter == 0 && MapLayoutMode == 1) {
         POINT cross{0, 0};
@@ -413,8 +399,8 @@ void StoreReadingCommand()
     if (stored == 0) {
         // The operator has been told; the reading stays on screen to be stored again or
         // cancelled, and the station is not left as if it had been stored.
-        EnableButton(SlotStore, true);
-        EnableButton(SlotCancel, true);
+        EnableButton(ButtonSlotOf(CmdStoreReading), true);
+        EnableButton(ButtonSlotOf(CmdCancelReading), true);
         return;
     }
 
@@ -424,14 +410,14 @@ void StoreReadingCommand()
     DelayMs(200);
     EnableMenusForState(LogReady);
     EnableControlsForState(ButtonsIdle);
-    EnableButton(SlotStore, true);
-    EnableButton(SlotCancel, true);
+    EnableButton(ButtonSlotOf(CmdStoreReading), true);
+    EnableButton(ButtonSlotOf(CmdCancelReading), true);
     MeasurementRunning = 0;
     ClearDisplayArea(0);
     Invalidate(hWndCurve);
     LiveDisplayMode = 1;
     RecordIndex = 0;
-    ShowButton(SlotRepeat, true);
+    ShowButton(ButtonSlotOf(CmdRepeatLastStation), true);
 
     StationMarkerStep(false);
 
@@ -527,12 +513,12 @@ void UserGatesNullingCommand()
 
 void InternalTestCommand(int32_t command)
 {
-    ShowButton(SlotInvert, false);
-    if (ButtonShown(SlotRepeat)) {
-        ShowButton(SlotRepeat, false);
+    ShowButton(ButtonSlotOf(CmdInvert), false);
+    if (ButtonShown(ButtonSlotOf(CmdRepeatLastStation))) {
+        ShowButton(ButtonSlotOf(CmdRepeatLastStation), false);
         RepeatButtonHidden = 1;
     }
-    if (!MonitorRunning() && !ButtonShown(SlotExitTest)) {
+    if (!MonitorRunning() && !ButtonShown(ButtonSlotOf(CmdExitTest))) {
         ShowCommandMessage(hWndMain, TestRefusalText, TestRefusalCaption, MB_OK);
         RestoreLoggingButtons();
         return;
@@ -540,8 +526,8 @@ void InternalTestCommand(int32_t command)
     InternalTestMode = command;
     DrawInternalTest(command - CmdTestDc, 0);
     // A second test chosen while one runs keeps the settings the first one saved.
-    if (!ButtonShown(SlotTestDc)) {
-        ShowButton(SlotExitTest, true);
+    if (!ButtonShown(ButtonSlotOf(CmdTestDc))) {
+        ShowButton(ButtonSlotOf(CmdExitTest), true);
         SaveRestoreUserSettings(0);
         EnableControlsForTest(0);
         EnableMenusForTest(0);
@@ -567,7 +553,7 @@ void InternalTestCommand(int32_t command)
     CurveBackgroundSaved = 0;
     ComputeCurveScale();
     Invalidate(hWndCurve);
-    EnableButton(SlotMeasure, false);
+    EnableButton(ButtonSlotOf(CmdMeasure), false);
 }
 
 void ExitTestCommand()

@@ -215,11 +215,11 @@ void CreateDataFileCommand()
         PreserveMapBackground(0);
     if (CreateDataFile(hWndCurve) == 1) {
         Invalidate(hWndCurve);
-        ShowButton(9, false);
-        ShowButton(10, true);
-        EnableButton(29, true);
+        ShowButton(ButtonSlotOf(CmdCreateDataFile), false);
+        ShowButton(ButtonSlotOf(CmdCloseDataFile), true);
+        EnableButton(ButtonSlotOf(CmdEnterComment), true);
         if (MonitorRunning())
-            EnableButton(13, true);
+            EnableButton(ButtonSlotOf(CmdMeasure), true);
         EnableMenusForState(LogDataFileCreated);
         SetMenuItem(IDM_CREATE_DATA_FILE, false);
         SetMenuItem(IDM_CLOSE_DATA_FILE, true);
@@ -239,13 +239,13 @@ void CreateDataFileCommand()
 
 void CloseDataFileCommand()
 {
-    ShowButton(42, false);
+    ShowButton(ButtonSlotOf(CmdRepeatLastStation), false);
     // During the internal test the station index file stays open.
     CloseDataFile(InternalTestMode == 0 ? 1 : 0);
-    ShowButton(10, false);
-    ShowButton(9, true);
-    EnableButton(13, false);
-    EnableButton(29, false);
+    ShowButton(ButtonSlotOf(CmdCloseDataFile), false);
+    ShowButton(ButtonSlotOf(CmdCreateDataFile), true);
+    EnableButton(ButtonSlotOf(CmdMeasure), false);
+    EnableButton(ButtonSlotOf(CmdEnterComment), false);
     EnableMenusForState(LogNoDataFile);
     SetMenuItem(IDM_CREATE_DATA_FILE, true);
     SetMenuItem(IDM_CLOSE_DATA_FILE, false);

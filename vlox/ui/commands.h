@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <functional>
 
+#include "resources/resource.h"
+
 enum MainCommand : int32_t {
     CmdSurveyParameters = 0,
     CmdSystemParameters = 1,
@@ -108,14 +110,16 @@ constexpr uint32_t MsgMouseMove = 0x0200;
 constexpr uint32_t MsgLButtonUp = 0x0202;
 constexpr uint32_t MsgRButtonUp = 0x0205;
 
-constexpr int32_t FirstButtonId = 420;
-constexpr int32_t FirstMenuId = 40001;
-constexpr int32_t LastMenuId = 40088;
+constexpr int32_t FirstMenuId = IDM_CREATE_DATA_FILE;
+constexpr int32_t LastMenuId = IDM_INVERT;
 
-// The command a control id gives: id - 420, except the buttons 462 "Repeat Last Station"
-// (64) and 463 "Invert" (65). Any other id gives a value outside 0..66 (or a test command
-// 45..49 for the test buttons), which runs nothing.
+// The command a control id gives: its button slot (id - 420), except the buttons
+// "Repeat Last Station" (462, command 64) and "Invert" (463, command 65). Any other id gives a
+// value outside 0..66 (or a test command 45..49 for the test buttons), which runs nothing.
 int32_t CommandForButton(int32_t controlId);
+
+// The button slot of a command's button (in hButtons), or -1 for a command without a button.
+int32_t ButtonSlotOf(int32_t command);
 
 // The command of a main-menu id in 40001..40088, or NoCommand for an id no item carries
 // (40082 gives 60). Ids outside that range also give NoCommand.

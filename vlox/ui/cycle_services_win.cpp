@@ -71,10 +71,10 @@ public:
     void ScrollProfile() override { ::ScrollProfile(); }
     void ShowReadingComplete(int32_t storeEnabled) override
     {
-        ShowButton(CmdStop, false);
-        ShowButton(CmdStoreReading, true);
-        EnableButton(CmdStoreReading, storeEnabled != 0);
-        ShowButton(CmdCancelReading, true);
+        ShowButton(ButtonSlotOf(CmdStop), false);
+        ShowButton(ButtonSlotOf(CmdStoreReading), true);
+        EnableButton(ButtonSlotOf(CmdStoreReading), storeEnabled != 0);
+        ShowButton(ButtonSlotOf(CmdCancelReading), true);
         EnableMenusForState(LogReadingComplete);
     }
     // The box of a failed store comes after the cycle has returned.

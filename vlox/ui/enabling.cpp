@@ -2,6 +2,9 @@
 
 #include <cstddef>
 
+#include "resources/resource.h"
+#include "vlox/common/screen_layout.h"
+
 namespace {
 
 // What a list does to one item in one state.
@@ -24,26 +27,26 @@ struct StateRow {
 };
 
 const StateRow kMenusForState[] = {
-    {{40001, 40001}, {Gray, Enable, Keep, Keep, Keep}},
-    {{40027, 40027}, {Gray, Enable, Keep, Keep, Keep}},
-    {{40025, 40025}, {Gray, Enable, Keep, Keep, Keep}},
-    {{40006, 40007}, {Gray, Enable, Keep, Keep, Keep}},
-    {{40052, 40055}, {Gray, Enable, Keep, Keep, Keep}},
-    {{40088, 40088}, {Gray, Enable, Keep, Keep, Keep}},
-    {{40010, 40010}, {Gray, Enable, Keep, Keep, Keep}},
-    {{40020, 40023}, {Gray, Enable, Keep, Keep, Keep}},
-    {{40012, 40012}, {Gray, Enable, Keep, Keep, Keep}},
-    {{40030, 40031}, {Gray, Enable, Keep, Keep, Keep}},
-    {{40032, 40032}, {Gray, Enable, Keep, Gray, EnableIfPauseShown}},
-    {{40033, 40033}, {Enable, Gray, Gray, Gray, Keep}},
-    {{40034, 40035}, {Gray, Gray, Enable, Gray, Keep}},
-    {{40036, 40036}, {Gray, Enable, Keep, Gray, Enable}},
-    {{40013, 40013}, {Gray, Enable, Keep, Keep, Keep}},
-    {{40043, 40043}, {Gray, Enable, Keep, Keep, Keep}},
-    {{40045, 40050}, {Gray, Enable, Keep, Keep, Keep}},
-    {{40019, 40019}, {Gray, Enable, Keep, Keep, Keep}},
-    {{40079, 40079}, {Keep, Keep, Keep, Keep, Gray}},
-    {{40083, 40083}, {Keep, Keep, Keep, Keep, Gray}},
+    {{IDM_CREATE_DATA_FILE, IDM_CREATE_DATA_FILE}, {Gray, Enable, Keep, Keep, Keep}},
+    {{IDM_CLOSE_DATA_FILE, IDM_CLOSE_DATA_FILE}, {Gray, Enable, Keep, Keep, Keep}},
+    {{IDM_TRANSFER, IDM_TRANSFER}, {Gray, Enable, Keep, Keep, Keep}},
+    {{IDM_SURVEY_PARAMETERS, IDM_SYSTEM_PARAMETERS}, {Gray, Enable, Keep, Keep, Keep}},
+    {{IDM_NEXT_STATION, IDM_PREVIOUS_LINE}, {Gray, Enable, Keep, Keep, Keep}},
+    {{IDM_INVERT, IDM_INVERT}, {Gray, Enable, Keep, Keep, Keep}},
+    {{IDM_SCALE, IDM_SCALE}, {Gray, Enable, Keep, Keep, Keep}},
+    {{IDM_TOP_OF_SCALE_UP, IDM_BOTTOM_OF_SCALE_DOWN}, {Gray, Enable, Keep, Keep, Keep}},
+    {{IDM_ATTRIBUTES, IDM_ATTRIBUTES}, {Gray, Enable, Keep, Keep, Keep}},
+    {{IDM_MONITOR, IDM_PAUSE}, {Gray, Enable, Keep, Keep, Keep}},
+    {{IDM_MEASURE, IDM_MEASURE}, {Gray, Enable, Keep, Gray, EnableIfPauseShown}},
+    {{IDM_STOP, IDM_STOP}, {Enable, Gray, Gray, Gray, Keep}},
+    {{IDM_STORE_READING, IDM_CANCEL_READING}, {Gray, Gray, Enable, Gray, Keep}},
+    {{IDM_ENTER_COMMENT, IDM_ENTER_COMMENT}, {Gray, Enable, Keep, Gray, Enable}},
+    {{IDM_START_REVIEW, IDM_START_REVIEW}, {Gray, Enable, Keep, Keep, Keep}},
+    {{IDM_MAP_OPTIONS, IDM_MAP_OPTIONS}, {Gray, Enable, Keep, Keep, Keep}},
+    {{IDM_ZOOM_IN, IDM_SHIFT_MAP_DOWN}, {Gray, Enable, Keep, Keep, Keep}},
+    {{IDM_ABOUT, IDM_ABOUT}, {Gray, Enable, Keep, Keep, Keep}},
+    {{IDM_GPS_PORT_SETUP, IDM_GPS_PORT_SETUP}, {Keep, Keep, Keep, Keep, Gray}},
+    {{IDM_MONITOR_GPS, IDM_MONITOR_GPS}, {Keep, Keep, Keep, Keep, Gray}},
 };
 
 // Menu items on entering and leaving review: columns ReviewOff, ReviewOn.
@@ -53,50 +56,66 @@ struct ReviewRow {
 };
 
 const ReviewRow kMenusForReview[] = {
-    {{40013, 40013}, {Enable, Gray}},
-    {{40014, 40014}, {Gray, Enable}},
-    {{40024, 40024}, {Gray, Enable}},
-    {{40015, 40015}, {Gray, Enable}},
-    {{40086, 40086}, {Gray, Enable}},
-    {{40016, 40017}, {Gray, Enable}},
-    {{40026, 40026}, {Gray, Enable}},
-    {{40018, 40018}, {Gray, Enable}},
-    {{40006, 40007}, {Enable, Gray}},
-    {{40069, 40069}, {Enable, Gray}},
-    {{40088, 40088}, {Enable, Gray}},
-    {{40030, 40036}, {Enable, Gray}},
-    {{40002, 40002}, {Gray, Enable}},
-    {{40003, 40003}, {Gray, Keep}},  // "Save &As" is never enabled by review
-    {{40004, 40004}, {Gray, Enable}},
-    {{40001, 40001}, {Enable, Gray}},
-    {{40027, 40027}, {Enable, Gray}},
+    {{IDM_START_REVIEW, IDM_START_REVIEW}, {Enable, Gray}},
+    {{IDM_DECAY_MODE, IDM_DECAY_MODE}, {Gray, Enable}},
+    {{IDM_PROFILE_MODE, IDM_PROFILE_MODE}, {Gray, Enable}},
+    {{IDM_MANAGE_RECORDS, IDM_MANAGE_RECORDS}, {Gray, Enable}},
+    {{IDM_EDIT_PARAMETERS, IDM_EDIT_PARAMETERS}, {Gray, Enable}},
+    {{IDM_DISPLAY_COMMENTS, IDM_PRINT_COMMENTS}, {Gray, Enable}},
+    {{IDM_ANALYSIS, IDM_ANALYSIS}, {Gray, Enable}},
+    {{IDM_EXIT_REVIEW, IDM_EXIT_REVIEW}, {Gray, Enable}},
+    {{IDM_SURVEY_PARAMETERS, IDM_SYSTEM_PARAMETERS}, {Enable, Gray}},
+    {{IDM_RESET_DEFAULTS, IDM_RESET_DEFAULTS}, {Enable, Gray}},
+    {{IDM_INVERT, IDM_INVERT}, {Enable, Gray}},
+    {{IDM_MONITOR, IDM_ENTER_COMMENT}, {Enable, Gray}},
+    {{IDM_OPEN_DATA_FILE, IDM_OPEN_DATA_FILE}, {Gray, Enable}},
+    {{IDM_SAVE_AS, IDM_SAVE_AS}, {Gray, Keep}},  // "Save &As" is never enabled by review
+    {{IDM_PRINT, IDM_PRINT}, {Gray, Enable}},
+    {{IDM_CREATE_DATA_FILE, IDM_CREATE_DATA_FILE}, {Enable, Gray}},
+    {{IDM_CLOSE_DATA_FILE, IDM_CLOSE_DATA_FILE}, {Enable, Gray}},
 };
 
 // Items of the internal-test list; the nulling items are set by the gate set instead.
 const IdRange kMenusForTest[] = {
-    {40001, 40001}, {40039, 40042}, {40025, 40025}, {40006, 40007}, {40052, 40055},
-    {40069, 40069}, {40088, 40088}, {40010, 40010}, {40020, 40023}, {40012, 40012},
-    {40031, 40031}, {40013, 40013}, {40043, 40043}, {40045, 40050}, {40056, 40056},
-    {40019, 40019},
+    {IDM_CREATE_DATA_FILE, IDM_CREATE_DATA_FILE}, {IDM_EXPORT_TXT, IDM_EXPORT_XYZ},
+    {IDM_TRANSFER, IDM_TRANSFER}, {IDM_SURVEY_PARAMETERS, IDM_SYSTEM_PARAMETERS},
+    {IDM_NEXT_STATION, IDM_PREVIOUS_LINE}, {IDM_RESET_DEFAULTS, IDM_RESET_DEFAULTS},
+    {IDM_INVERT, IDM_INVERT}, {IDM_SCALE, IDM_SCALE}, {IDM_TOP_OF_SCALE_UP, IDM_BOTTOM_OF_SCALE_DOWN},
+    {IDM_ATTRIBUTES, IDM_ATTRIBUTES}, {IDM_PAUSE, IDM_PAUSE}, {IDM_START_REVIEW, IDM_START_REVIEW},
+    {IDM_MAP_OPTIONS, IDM_MAP_OPTIONS}, {IDM_ZOOM_IN, IDM_SHIFT_MAP_DOWN}, {IDM_FIT_ALL, IDM_FIT_ALL},
+    {IDM_ABOUT, IDM_ABOUT},
 };
-const IdRange kNullingMenus = {40058, 40060};
+const IdRange kNullingMenus = {IDM_FULL_NULLING, IDM_USER_GATES_NULLING};
 
-// Buttons enabled when idle and disabled when busy.
+// Buttons (control ids) enabled when idle and disabled when busy.
 const IdRange kButtonsForState[] = {
-    {4, 8}, {10, 10}, {12, 12}, {13, 13}, {17, 24}, {29, 29}, {33, 36}, {38, 41}, {43, 43},
+    {IDC_TEST, IDC_EXIT}, {IDC_CLOSE_DATA_FILE, IDC_CLOSE_DATA_FILE}, {IDC_PAUSE, IDC_PAUSE},
+    {IDC_MEASURE, IDC_MEASURE}, {IDC_TOP_OF_SCALE_DOWN, IDC_NEXT_LINE},
+    {IDC_ENTER_COMMENT, IDC_ENTER_COMMENT}, {IDC_AUTO_SCALE, IDC_FIT_ALL},
+    {IDC_SHIFT_MAP_LEFT, IDC_SHIFT_MAP_RIGHT}, {IDC_INVERT, IDC_INVERT},
 };
 
 // Buttons disabled while the internal test screen is open.
 const IdRange kButtonsForTest[] = {
-    {4, 8}, {9, 9}, {10, 10}, {12, 12}, {17, 24}, {33, 36}, {38, 41},
+    {IDC_TEST, IDC_EXIT}, {IDC_CREATE_DATA_FILE, IDC_CREATE_DATA_FILE},
+    {IDC_CLOSE_DATA_FILE, IDC_CLOSE_DATA_FILE}, {IDC_PAUSE, IDC_PAUSE},
+    {IDC_TOP_OF_SCALE_DOWN, IDC_NEXT_LINE}, {IDC_AUTO_SCALE, IDC_FIT_ALL},
+    {IDC_SHIFT_MAP_LEFT, IDC_SHIFT_MAP_RIGHT},
 };
-const IdRange kTestButtons = {45, 48};
+const IdRange kTestButtons = {IDC_TEST_DC, IDC_TEST_01MS};
 
 template <class F>
 void ForEachId(IdRange r, F f)
 {
     for (int32_t id = r.first; id <= r.last; ++id)
         f(id);
+}
+
+// The same over the button slots of a range of button ids.
+template <class F>
+void ForEachButtonSlot(IdRange r, F f)
+{
+    ForEachId(r, [&](int32_t id) { f(ButtonSlotForId(id)); });
 }
 
 void ApplyMenuAction(EnablingSink& sink, int32_t id, Action action)
@@ -111,7 +130,7 @@ void ApplyMenuAction(EnablingSink& sink, int32_t id, Action action)
         sink.SetMenuItemEnabled(id, false);
         break;
     case EnableIfPauseShown:
-        if (sink.IsButtonShown(ButtonIndexPause))
+        if (sink.IsButtonShown(ButtonSlotForId(IDC_PAUSE)))
             sink.SetMenuItemEnabled(id, true);
         break;
     }
@@ -141,16 +160,16 @@ void ApplyControlsForState(int32_t state, EnablingSink& sink)
         return;
     const bool idle = state == ButtonsIdle;
     for (IdRange r : kButtonsForState)
-        ForEachId(r, [&](int32_t index) { sink.SetButtonEnabled(index, idle); });
+        ForEachButtonSlot(r, [&](int32_t slot) { sink.SetButtonEnabled(slot, idle); });
     if (idle) {
         // STOP stays as it is: the callers hide it.
-        sink.SetButtonShown(ButtonIndexMeasure, true);
-        sink.SetButtonShown(ButtonIndexStore, false);
-        sink.SetButtonShown(ButtonIndexCancel, false);
+        sink.SetButtonShown(ButtonSlotForId(IDC_MEASURE), true);
+        sink.SetButtonShown(ButtonSlotForId(IDC_STORE_READING), false);
+        sink.SetButtonShown(ButtonSlotForId(IDC_CANCEL_READING), false);
         sink.SetProgressBarShown(false);
     } else {
-        sink.SetButtonShown(ButtonIndexMeasure, false);
-        sink.SetButtonShown(ButtonIndexStop, true);
+        sink.SetButtonShown(ButtonSlotForId(IDC_MEASURE), false);
+        sink.SetButtonShown(ButtonSlotForId(IDC_STOP), true);
         sink.SetProgressBarShown(true);
     }
 }
@@ -160,15 +179,15 @@ void ApplyControlsForTest(int32_t enable, EnablingSink& sink)
     if (enable != 0 && enable != 1)
         return;
     for (IdRange r : kButtonsForTest)
-        ForEachId(r, [&](int32_t index) { sink.SetButtonEnabled(index, enable == 1); });
+        ForEachButtonSlot(r, [&](int32_t slot) { sink.SetButtonEnabled(slot, enable == 1); });
     if (enable == 0) {
         // The exit-test button is shown by the command that opens the test.
-        ForEachId(kTestButtons, [&](int32_t index) { sink.SetButtonShown(index, true); });
+        ForEachButtonSlot(kTestButtons, [&](int32_t slot) { sink.SetButtonShown(slot, true); });
     } else {
-        ForEachId(kTestButtons, [&](int32_t index) { sink.SetButtonShown(index, false); });
-        sink.SetButtonShown(ButtonIndexExitTest, false);
-        sink.SetButtonShown(ButtonIndexStore, false);
-        sink.SetButtonShown(ButtonIndexCancel, false);
+        ForEachButtonSlot(kTestButtons, [&](int32_t slot) { sink.SetButtonShown(slot, false); });
+        sink.SetButtonShown(ButtonSlotForId(IDC_EXIT_TEST), false);
+        sink.SetButtonShown(ButtonSlotForId(IDC_STORE_READING), false);
+        sink.SetButtonShown(ButtonSlotForId(IDC_CANCEL_READING), false);
     }
 }
 
@@ -187,16 +206,16 @@ void ApplyMenusForTest(int32_t enable, int32_t gateSet, EnablingSink& sink)
 void ApplyNullingMenus(int32_t gateSet, EnablingSink& sink)
 {
     const bool standard = gateSet < 2;
-    sink.SetMenuItemEnabled(40058, standard);
-    sink.SetMenuItemEnabled(40059, standard);
-    sink.SetMenuItemEnabled(40060, !standard);
+    sink.SetMenuItemEnabled(IDM_FULL_NULLING, standard);
+    sink.SetMenuItemEnabled(IDM_SELECTIVE_NULLING, standard);
+    sink.SetMenuItemEnabled(IDM_USER_GATES_NULLING, !standard);
 }
 
 void ApplyRestoreLoggingButtons(int32_t& repeatButtonHidden, EnablingSink& sink)
 {
-    sink.SetButtonShown(ButtonIndexInvert, true);
+    sink.SetButtonShown(ButtonSlotForId(IDC_INVERT), true);
     if (repeatButtonHidden == 1) {
-        sink.SetButtonShown(ButtonIndexRepeatLastStation, true);
+        sink.SetButtonShown(ButtonSlotForId(IDC_REPEAT_LAST_STATION), true);
         repeatButtonHidden = 0;
     }
 }

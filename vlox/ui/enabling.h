@@ -24,25 +24,16 @@ enum ButtonState : int32_t {
     ButtonsIdle = 1,
 };
 
-// Button indices in hButtons (control id - 420) that the lists name.
-constexpr int32_t ButtonIndexPause = 12;
-constexpr int32_t ButtonIndexMeasure = 13;
-constexpr int32_t ButtonIndexStop = 14;
-constexpr int32_t ButtonIndexStore = 15;
-constexpr int32_t ButtonIndexCancel = 16;
-constexpr int32_t ButtonIndexRepeatLastStation = 42;
-constexpr int32_t ButtonIndexInvert = 43;
-constexpr int32_t ButtonIndexExitTest = 49;
-
 class EnablingSink {
 public:
     virtual ~EnablingSink() = default;
     virtual void SetMenuItemEnabled(int32_t id, bool enabled) = 0;
-    // Slots without a button (0-3, 44) are ignored by the sink.
-    virtual void SetButtonEnabled(int32_t index, bool enabled) = 0;
-    virtual void SetButtonShown(int32_t index, bool shown) = 0;
+    // Buttons by slot (ButtonSlotForId); slots without a button (0-3, 44) are ignored by the
+    // sink.
+    virtual void SetButtonEnabled(int32_t slot, bool enabled) = 0;
+    virtual void SetButtonShown(int32_t slot, bool shown) = 0;
     virtual void SetProgressBarShown(bool shown) = 0;
-    virtual bool IsButtonShown(int32_t index) const = 0;
+    virtual bool IsButtonShown(int32_t slot) const = 0;
 };
 
 // Each takes the state as an int so that an out-of-range value, which changes nothing, can be

@@ -22,7 +22,7 @@ FieldRect FieldAt(int32_t left, int32_t top, TextExtent e)
 
 ButtonPlace& Slot(MainLayout& out, int32_t id)
 {
-    return out.Buttons[id - ButtonFirstId];
+    return out.Buttons[ButtonSlotForId(id)];
 }
 
 void Place(MainLayout& out, int32_t id, PaneBox box, bool shown, bool enabled = true)
@@ -33,20 +33,57 @@ void Place(MainLayout& out, int32_t id, PaneBox box, bool shown, bool enabled = 
     b.enabled = enabled;
 }
 
-const char* const kButtonCaptions[ButtonSlots] = {
-    "", "", "", "",                                          // 420-423: never created
-    "Test", "Review", "Analysis", "Transfer", "E&xit",       // 424-428
-    "Create File", "Close File", "Monitor", "Pause",         // 429-432
-    "MEASURE", "STOP", "STORE", "Cancel",                    // 433-436
-    "Down", "Down", "Up", "Up",                              // 437-440
-    "Prev. Station", "Prev. Line", "Next Station", "Next Line",  // 441-444
-    "Prev. Rcd.", "Next Rcd.", "E&xit Review", "Print",      // 445-448
-    "Comment", "Display Available Comments", "New File",     // 449-451
-    "Manage Rcds", "Auto Scale", "Zoom+", "Zoom-",           // 452-455
-    "Fit All", "Hide L", "Left", "Up", "Down", "Right",      // 456-461
-    "Repeat Last Station", "Invert",                         // 462-463
-    "",                                                      // 464: never created
-    "DC", "100", "3", "0.1", "E&xit Test Mode",              // 465-469
+// The caption of every command button; a slot without a caption holds no button.
+struct ButtonText {
+    int32_t id;
+    const char* caption;
+};
+const ButtonText kButtonCaptions[] = {
+    {IDC_TEST, "Test"},
+    {IDC_START_REVIEW, "Review"},
+    {IDC_ANALYSIS, "Analysis"},
+    {IDC_TRANSFER, "Transfer"},
+    {IDC_EXIT, "E&xit"},
+    {IDC_CREATE_DATA_FILE, "Create File"},
+    {IDC_CLOSE_DATA_FILE, "Close File"},
+    {IDC_MONITOR, "Monitor"},
+    {IDC_PAUSE, "Pause"},
+    {IDC_MEASURE, "MEASURE"},
+    {IDC_STOP, "STOP"},
+    {IDC_STORE_READING, "STORE"},
+    {IDC_CANCEL_READING, "Cancel"},
+    {IDC_TOP_OF_SCALE_DOWN, "Down"},
+    {IDC_BOTTOM_OF_SCALE_DOWN, "Down"},
+    {IDC_TOP_OF_SCALE_UP, "Up"},
+    {IDC_BOTTOM_OF_SCALE_UP, "Up"},
+    {IDC_PREVIOUS_STATION, "Prev. Station"},
+    {IDC_PREVIOUS_LINE, "Prev. Line"},
+    {IDC_NEXT_STATION, "Next Station"},
+    {IDC_NEXT_LINE, "Next Line"},
+    {IDC_PREVIOUS_RECORD, "Prev. Rcd."},
+    {IDC_NEXT_RECORD, "Next Rcd."},
+    {IDC_EXIT_REVIEW, "E&xit Review"},
+    {IDC_PRINT, "Print"},
+    {IDC_ENTER_COMMENT, "Comment"},
+    {IDC_DISPLAY_COMMENTS, "Display Available Comments"},
+    {IDC_OPEN_DATA_FILE, "New File"},
+    {IDC_MANAGE_RECORDS, "Manage Rcds"},
+    {IDC_AUTO_SCALE, "Auto Scale"},
+    {IDC_ZOOM_IN, "Zoom+"},
+    {IDC_ZOOM_OUT, "Zoom-"},
+    {IDC_FIT_ALL, "Fit All"},
+    {IDC_HIDE, "Hide L"},
+    {IDC_SHIFT_MAP_LEFT, "Left"},
+    {IDC_SHIFT_MAP_UP, "Up"},
+    {IDC_SHIFT_MAP_DOWN, "Down"},
+    {IDC_SHIFT_MAP_RIGHT, "Right"},
+    {IDC_REPEAT_LAST_STATION, "Repeat Last Station"},
+    {IDC_INVERT, "Invert"},
+    {IDC_TEST_DC, "DC"},
+    {IDC_TEST_100MS, "100"},
+    {IDC_TEST_3MS, "3"},
+    {IDC_TEST_01MS, "0.1"},
+    {IDC_EXIT_TEST, "E&xit Test Mode"},
 };
 
 }  // namespace
@@ -132,28 +169,36 @@ int32_t ComponentCountFor(int32_t selectedComponent)
 
 const char* ButtonCaption(int32_t slot)
 {
-    if (slot < 0 || slot >= ButtonSlots)
-        return "";
-    return kButtonCaptions[slot];
+    for (const ButtonText& b : kButtonCaptions) {
+        if (ButtonSlotForId(b.id) == slot)
+            return b.caption;
+    }
+    return "";
 }
 
 const int32_t ButtonCreationOrderFirst[] = {
-    424, 425, 426, 427, 428, 458, 459, 460, 461, 429, 430, 431, 432, 469,
-    433, 434, 435, 436, 465, 466, 467, 468,
+    IDC_TEST, IDC_START_REVIEW, IDC_ANALYSIS, IDC_TRANSFER, IDC_EXIT, IDC_SHIFT_MAP_LEFT,
+    IDC_SHIFT_MAP_UP, IDC_SHIFT_MAP_DOWN, IDC_SHIFT_MAP_RIGHT, IDC_CREATE_DATA_FILE,
+    IDC_CLOSE_DATA_FILE, IDC_MONITOR, IDC_PAUSE, IDC_EXIT_TEST, IDC_MEASURE, IDC_STOP,
+    IDC_STORE_READING, IDC_CANCEL_READING, IDC_TEST_DC, IDC_TEST_100MS, IDC_TEST_3MS, IDC_TEST_01MS,
 };
 const int32_t ButtonCreationOrderFirstCount =
     static_cast<int32_t>(sizeof(ButtonCreationOrderFirst) / sizeof(ButtonCreationOrderFirst[0]));
 
 const int32_t ButtonCreationOrderSecond[] = {
-    437, 438, 439, 440, 441, 442, 462, 463, 443, 444, 445, 446,
-    447, 448, 449, 450, 451, 452, 453, 454, 455, 456, 457,
+    IDC_TOP_OF_SCALE_DOWN, IDC_BOTTOM_OF_SCALE_DOWN, IDC_TOP_OF_SCALE_UP, IDC_BOTTOM_OF_SCALE_UP,
+    IDC_PREVIOUS_STATION, IDC_PREVIOUS_LINE, IDC_REPEAT_LAST_STATION, IDC_INVERT, IDC_NEXT_STATION,
+    IDC_NEXT_LINE, IDC_PREVIOUS_RECORD, IDC_NEXT_RECORD, IDC_EXIT_REVIEW, IDC_PRINT,
+    IDC_ENTER_COMMENT, IDC_DISPLAY_COMMENTS, IDC_OPEN_DATA_FILE, IDC_MANAGE_RECORDS, IDC_AUTO_SCALE,
+    IDC_ZOOM_IN, IDC_ZOOM_OUT, IDC_FIT_ALL, IDC_HIDE,
 };
 const int32_t ButtonCreationOrderSecondCount =
     static_cast<int32_t>(sizeof(ButtonCreationOrderSecond) / sizeof(ButtonCreationOrderSecond[0]));
 
 bool ButtonVisibleAtCreation(int32_t id)
 {
-    return id == 431 || id == 443 || id == 444 || id == 453 || id == 462 || id == 463;
+    return id == IDC_MONITOR || id == IDC_NEXT_STATION || id == IDC_NEXT_LINE || id == IDC_AUTO_SCALE ||
+           id == IDC_REPEAT_LAST_STATION || id == IDC_INVERT;
 }
 
 MainLayout ComputeMainLayout(const MainLayoutInput& in)
@@ -167,7 +212,7 @@ MainLayout ComputeMainLayout(const MainLayoutInput& in)
     auto bold = [&](const char* t) { return in.Measure ? in.Measure(t, true) : TextExtent{}; };
 
     for (int32_t slot = 0; slot < ButtonSlots; ++slot)
-        out.Buttons[slot].exists = kButtonCaptions[slot][0] != '\0';
+        out.Buttons[slot].exists = ButtonCaption(slot)[0] != '\0';
 
     // Counts.
     out.ComponentCount = ComponentCountFor(in.SelectedComponent);
@@ -201,16 +246,16 @@ MainLayout ComputeMainLayout(const MainLayoutInput& in)
     const int32_t mapButtonHeight = BH / 2;
     const int32_t rowA = out.MapPaneY + mapSize + 20;
     const int32_t t = (mapSize - 1) / 3;
-    Place(out, 454, Box(mapX, rowA, t - 1, mapButtonHeight), true);
-    Place(out, 455, Box(mapX + t + 1, rowA, t - 1, mapButtonHeight), true);
-    Place(out, 456, Box(mapX + 2 * t + 2, rowA, t - 1, mapButtonHeight), true);
-    Place(out, 457, Box(mapX + 2 * t + 2, rowA, t - 1, mapButtonHeight), false);
+    Place(out, IDC_ZOOM_IN, Box(mapX, rowA, t - 1, mapButtonHeight), true);
+    Place(out, IDC_ZOOM_OUT, Box(mapX + t + 1, rowA, t - 1, mapButtonHeight), true);
+    Place(out, IDC_FIT_ALL, Box(mapX + 2 * t + 2, rowA, t - 1, mapButtonHeight), true);
+    Place(out, IDC_HIDE, Box(mapX + 2 * t + 2, rowA, t - 1, mapButtonHeight), false);
     const int32_t rowB = rowA + BH / 2 + 2;
     const int32_t q = (mapSize - 1) / 4;
-    Place(out, 458, Box(mapX, rowB, q - 1, mapButtonHeight), true);
-    Place(out, 459, Box(mapX + q + 1, rowB, q - 1, mapButtonHeight), true);
-    Place(out, 460, Box(mapX + 2 * q + 2, rowB, q - 1, mapButtonHeight), true);
-    Place(out, 461, Box(mapX + 3 * (q + 1), rowB, q - 1, mapButtonHeight), true);
+    Place(out, IDC_SHIFT_MAP_LEFT, Box(mapX, rowB, q - 1, mapButtonHeight), true);
+    Place(out, IDC_SHIFT_MAP_UP, Box(mapX + q + 1, rowB, q - 1, mapButtonHeight), true);
+    Place(out, IDC_SHIFT_MAP_DOWN, Box(mapX + 2 * q + 2, rowB, q - 1, mapButtonHeight), true);
+    Place(out, IDC_SHIFT_MAP_RIGHT, Box(mapX + 3 * (q + 1), rowB, q - 1, mapButtonHeight), true);
     out.ListRecordsBox = Box(mapX + 10, out.MapPaneY, mapSize / 3, mapSize);
 
     // Text fields: the GPS block fixes where the stepping buttons start.
@@ -267,50 +312,50 @@ MainLayout ComputeMainLayout(const MainLayoutInput& in)
     const int32_t measureX = colX - 6 - BW;
     const int32_t commentX = colX - (2 * BW + 20) + 4;
     const int32_t wideWidth = static_cast<int32_t>(1.25 * BW);
-    Place(out, 429, Box(colX, row1, BW, BH), true);
-    Place(out, 430, Box(colX, row1, BW, BH), false);
-    Place(out, 431, Box(colX, row2, BW, BH), true);
-    Place(out, 432, Box(colX, row2, BW, BH), false);
-    Place(out, 469, Box(colX, row2, BW, BH), false);
-    Place(out, 448, Box(colX - 10 - BW, row1, BW, BH), false);
-    Place(out, 449, Box(commentX, row1, BW - 15, BH), true, false);
-    Place(out, 453, Box(commentX, row2, BW - 15, BH), true);
-    Place(out, 450, Box(measureX, row2, 2 * BW + 10, BH), false);
-    Place(out, 447, Box(colX, row2, BW, BH), false);
-    Place(out, 451, Box(colX, row1, BW, BH), false);
-    Place(out, 433, Box(measureX, row1, BW, 2 * BH + gap), true, false);
-    Place(out, 434, Box(measureX, row1, BW, 2 * BH + gap), false);
-    Place(out, 435, Box(measureX, row1, BW, BH), false);
-    Place(out, 436, Box(measureX, row2, BW, BH), false);
-    Place(out, 443, Box(stepX, row1, BW, BH), true);
-    Place(out, 444, Box(stepX, row2, BW, BH), true);
-    Place(out, 462, Box(stepX + BW + 4, row1, wideWidth, BH), false);
-    Place(out, 463, Box(stepX + BW + 4, row2, wideWidth, BH), true);
+    Place(out, IDC_CREATE_DATA_FILE, Box(colX, row1, BW, BH), true);
+    Place(out, IDC_CLOSE_DATA_FILE, Box(colX, row1, BW, BH), false);
+    Place(out, IDC_MONITOR, Box(colX, row2, BW, BH), true);
+    Place(out, IDC_PAUSE, Box(colX, row2, BW, BH), false);
+    Place(out, IDC_EXIT_TEST, Box(colX, row2, BW, BH), false);
+    Place(out, IDC_PRINT, Box(colX - 10 - BW, row1, BW, BH), false);
+    Place(out, IDC_ENTER_COMMENT, Box(commentX, row1, BW - 15, BH), true, false);
+    Place(out, IDC_AUTO_SCALE, Box(commentX, row2, BW - 15, BH), true);
+    Place(out, IDC_DISPLAY_COMMENTS, Box(measureX, row2, 2 * BW + 10, BH), false);
+    Place(out, IDC_EXIT_REVIEW, Box(colX, row2, BW, BH), false);
+    Place(out, IDC_OPEN_DATA_FILE, Box(colX, row1, BW, BH), false);
+    Place(out, IDC_MEASURE, Box(measureX, row1, BW, 2 * BH + gap), true, false);
+    Place(out, IDC_STOP, Box(measureX, row1, BW, 2 * BH + gap), false);
+    Place(out, IDC_STORE_READING, Box(measureX, row1, BW, BH), false);
+    Place(out, IDC_CANCEL_READING, Box(measureX, row2, BW, BH), false);
+    Place(out, IDC_NEXT_STATION, Box(stepX, row1, BW, BH), true);
+    Place(out, IDC_NEXT_LINE, Box(stepX, row2, BW, BH), true);
+    Place(out, IDC_REPEAT_LAST_STATION, Box(stepX + BW + 4, row1, wideWidth, BH), false);
+    Place(out, IDC_INVERT, Box(stepX + BW + 4, row2, wideWidth, BH), true);
     const int32_t SBH = out.SmallButtonHeight;
-    Place(out, 445, Box(stepX, row1, BW, SBH), false);
-    Place(out, 446, Box(stepX + BW + 2, row1, BW, SBH), false);
-    Place(out, 441, Box(stepX, row1 + SBH + 2, BW, SBH), false);
-    Place(out, 442, Box(stepX, row1 + 2 * (SBH + 2), BW, SBH), false);
+    Place(out, IDC_PREVIOUS_RECORD, Box(stepX, row1, BW, SBH), false);
+    Place(out, IDC_NEXT_RECORD, Box(stepX + BW + 2, row1, BW, SBH), false);
+    Place(out, IDC_PREVIOUS_STATION, Box(stepX, row1 + SBH + 2, BW, SBH), false);
+    Place(out, IDC_PREVIOUS_LINE, Box(stepX, row1 + 2 * (SBH + 2), BW, SBH), false);
     const int32_t testWidth = (colX - (2 * BW + 20) - 6 - stepX - BW - 10) / 4 - 2;
     for (int32_t k = 0; k < 4; ++k) {
-        Place(out, 465 + k, Box(stepX + BW + 10 + k * (testWidth + 2), row1 + 2 * SBH + 2, testWidth, SBH),
+        Place(out, IDC_TEST_DC + k, Box(stepX + BW + 10 + k * (testWidth + 2), row1 + 2 * SBH + 2, testWidth, SBH),
               false);
     }
     out.LowerBoxRight = stepX + BW + 4 + wideWidth;
 
     // Buttons the layout does not move keep their creation places; all hidden at start.
-    for (int32_t id = 424; id <= 428; ++id) {
-        Place(out, id, Box(20 + (out.TopRowWidth + 5) * (id - 420), TopRowY, out.TopRowWidth, TopRowHeight),
+    for (int32_t id = IDC_TEST; id <= IDC_EXIT; ++id) {
+        Place(out, id, Box(20 + (out.TopRowWidth + 5) * ButtonSlotForId(id), TopRowY, out.TopRowWidth, TopRowHeight),
               false);
     }
     const int32_t halfWidth = static_cast<int32_t>(0.5 * BW);
     const int32_t scaleHeight = 2 * BH / 3;
     const int32_t curveX = out.CurvePaneRect.x;
-    Place(out, 437, Box(curveX, row1 + BH / 3, halfWidth, scaleHeight), false);
-    Place(out, 438, Box(curveX, row2 + BH / 3, halfWidth, scaleHeight), false);
-    Place(out, 439, Box(curveX + halfWidth + 2, row1 + BH / 3, halfWidth, scaleHeight), false);
-    Place(out, 440, Box(curveX + halfWidth + 2, row2 + BH / 3, halfWidth, scaleHeight), false);
-    Place(out, 452, Box(curveX + 2 * BW + 4 + 6 * gap, row2 + BH / 3, BW + 2, scaleHeight), false);
+    Place(out, IDC_TOP_OF_SCALE_DOWN, Box(curveX, row1 + BH / 3, halfWidth, scaleHeight), false);
+    Place(out, IDC_BOTTOM_OF_SCALE_DOWN, Box(curveX, row2 + BH / 3, halfWidth, scaleHeight), false);
+    Place(out, IDC_TOP_OF_SCALE_UP, Box(curveX + halfWidth + 2, row1 + BH / 3, halfWidth, scaleHeight), false);
+    Place(out, IDC_BOTTOM_OF_SCALE_UP, Box(curveX + halfWidth + 2, row2 + BH / 3, halfWidth, scaleHeight), false);
+    Place(out, IDC_MANAGE_RECORDS, Box(curveX + 2 * BW + 4 + 6 * gap, row2 + BH / 3, BW + 2, scaleHeight), false);
 
     // Progress bar with the busy strip above it.
     out.BarBox = Box(colX - 6 - BW - 20, row1, 15, 2 * BH + gap);

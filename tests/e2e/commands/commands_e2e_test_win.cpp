@@ -5,6 +5,7 @@
 // 0, the station index file gone, the data file kept, and no error box at any time. One
 // program run serves the suite; the tests run in the order written.
 #include "tests/e2e/harness/e2e_harness_win.h"
+#include "tests/e2e/harness/vlox_steps.h"
 
 #include <gtest/gtest.h>
 
@@ -16,24 +17,11 @@ namespace {
 
 const wchar_t RunFolder[] = L"C:\\vloxcommands";
 
-// Buttons by control id.
-const int CreateFileButton = 429, CloseFileButton = 430, CommentButton = 449, NextStationButton = 443,
-          NextLineButton = 444, InvertButton = 463;
-const int ExitMenuItem = 40005;
+using e2e::TodaysFirstDataFile;
 
 std::string Narrow(const std::wstring& text)
 {
     return e2e::ToUtf8(text);
-}
-
-// The default name of a data file made today: year, month, day, "_", counter 000.
-std::wstring TodaysFirstDataFile(const wchar_t* extension)
-{
-    SYSTEMTIME t;
-    GetLocalTime(&t);
-    wchar_t name[MAX_PATH];
-    swprintf(name, MAX_PATH, L"C:\\Vlox_Data\\%04u%02u%02u_000.%ls", t.wYear, t.wMonth, t.wDay, extension);
-    return name;
 }
 
 // The client area of the main window as the screen shows it, once drawing has settled.
@@ -80,21 +68,9 @@ RECT ChangedBox(const e2e::RgbImage& a, const e2e::RgbImage& b)
     return box;
 }
 
-class VloxCommands : public testing::Test {
+class VloxCommands : public e2e::VloxSuite<VloxCommands> {
 protected:
-    static void SetUpTestSuite()
-    {
-        vlox = new e2e::Program;
-        mainWindow = e2e::StartVloxPastSplash(*vlox, RunFolder, &startError);
-    }
-
-    static void TearDownTestSuite()
-    {
-        delete vlox;
-        vlox = nullptr;
-    }
-
-    void SetUp() override { ASSERT_TRUE(startError.empty()) << startError; }
+    static void SetUpTestSuite() { Begin(RunFolder); }
 
     // Waits for a box of the caption, reads it, presses button and waits until it is gone.
     static bool AnswerBox(const wchar_t* caption, int button, e2e::MessageBoxInfo* info)
@@ -112,21 +88,13 @@ protected:
         UINT state = 0;
         return vlox->MenuState(mainWindow, id, &state) && (state & MF_GRAYED) != 0;
     }
-
-    static e2e::Program* vlox;
-    static HWND mainWindow;
-    static std::string startError;
 };
-
-e2e::Program* VloxCommands::vlox = nullptr;
-HWND VloxCommands::mainWindow = nullptr;
-std::string VloxCommands::startError;
 
 }  // namespace
 
 TEST_F(VloxCommands, NullingWithoutMonitorIsRefused)
 {
-    for (int id : {40058, 40059}) {
+    for (int id : {IDM_FULL_NULLING, IDM_SELECTIVE_NULLING}) {
         ASSERT_TRUE(e2e::PostCommand(mainWindow, id));
         e2e::MessageBoxInfo info;
         ASSERT_TRUE(AnswerBox(L"Nulling Procedure", IDOK, &info)) << id;
@@ -137,24 +105,24 @@ TEST_F(VloxCommands, NullingWithoutMonitorIsRefused)
 
 TEST_F(VloxCommands, InternalTestWithoutMonitorIsRefused)
 {
-    ASSERT_TRUE(e2e::PostCommand(mainWindow, 40062));
+    ASSERT_TRUE(e2e::PostCommand(mainWindow, IDM_TEST_DC));
     e2e::MessageBoxInfo info;
     ASSERT_TRUE(AnswerBox(L"Internal Test Procedure", IDOK, &info));
     EXPECT_EQ(Narrow(info.text), "Please start Monitor mode and then activate Internal Test mode");
     EXPECT_EQ(info.buttons, std::vector<int>{IDOK});
     // The test screen never opened: "Invert" is back and the test buttons stay hidden.
     ASSERT_TRUE(vlox->WaitIdle(5000));
-    EXPECT_TRUE(e2e::IsShown(e2e::Control(mainWindow, InvertButton)));
-    EXPECT_FALSE(e2e::IsShown(e2e::Control(mainWindow, 465)));
+    EXPECT_TRUE(e2e::IsShown(e2e::Control(mainWindow, IDC_INVERT)));
+    EXPECT_FALSE(e2e::IsShown(e2e::Control(mainWindow, IDC_TEST_DC)));
 }
 
 TEST_F(VloxCommands, KeysOfCommandsNotOfferedRunNothing)
 {
     // "O" would measure: without a data file "&Measure" is grayed.
-    ASSERT_TRUE(Grayed(40032));
+    ASSERT_TRUE(Grayed(IDM_MEASURE));
     ASSERT_TRUE(e2e::PostKey(mainWindow, 'O'));
     ASSERT_TRUE(vlox->WaitIdle(5000));
-    EXPECT_FALSE(e2e::IsShown(e2e::Control(mainWindow, 434)));  // no STOP: nothing measures
+    EXPECT_FALSE(e2e::IsShown(e2e::Control(mainWindow, IDC_STOP)));  // no STOP: nothing measures
     EXPECT_TRUE(vlox->OpenMessageBoxes().empty());
 }
 
@@ -163,20 +131,16 @@ TEST_F(VloxCommands, CreateFileTakesTheDefaultName)
     const std::wstring data = TodaysFirstDataFile(L"VLX");
     const std::wstring index = TodaysFirstDataFile(L"tmp");
     ASSERT_FALSE(e2e::FileExists(data));
-    ASSERT_TRUE(e2e::ClickButton(e2e::Control(mainWindow, CreateFileButton)));
-    HWND dialog = vlox->WaitMessageBox(L"Create Data File", 15000);
-    ASSERT_NE(dialog, nullptr) << "no save dialog";
-    ASSERT_TRUE(e2e::PressButton(dialog, IDOK));
-    ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::FileExists(data); }, 10000)) << Narrow(data);
-    ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::IsShown(e2e::Control(mainWindow, CloseFileButton)); }, 10000));
+    ASSERT_EQ(e2e::CreateDataFileUnderDefaultName(*vlox, mainWindow), "");
+    ASSERT_TRUE(e2e::FileExists(data)) << Narrow(data);
     EXPECT_TRUE(e2e::FileExists(index));
-    EXPECT_FALSE(e2e::IsShown(e2e::Control(mainWindow, CreateFileButton)));
-    EXPECT_TRUE(e2e::IsEnabled(e2e::Control(mainWindow, CommentButton)));
-    EXPECT_TRUE(Grayed(40001));
-    EXPECT_FALSE(Grayed(40027));
-    EXPECT_FALSE(Grayed(40036));
-    EXPECT_TRUE(Grayed(40069));
-    EXPECT_TRUE(Grayed(40062));
+    EXPECT_FALSE(e2e::IsShown(e2e::Control(mainWindow, IDC_CREATE_DATA_FILE)));
+    EXPECT_TRUE(e2e::IsEnabled(e2e::Control(mainWindow, IDC_ENTER_COMMENT)));
+    EXPECT_TRUE(Grayed(IDM_CREATE_DATA_FILE));
+    EXPECT_FALSE(Grayed(IDM_CLOSE_DATA_FILE));
+    EXPECT_FALSE(Grayed(IDM_ENTER_COMMENT));
+    EXPECT_TRUE(Grayed(IDM_RESET_DEFAULTS));
+    EXPECT_TRUE(Grayed(IDM_TEST_DC));
 }
 
 TEST_F(VloxCommands, ASecondDataFileIsNeverOpenedByKey)
@@ -197,7 +161,7 @@ TEST_F(VloxCommands, NextStationAndNextLineChangeTheSurveyFields)
     RECT none = ChangedBox(before, still);
     ASSERT_TRUE(IsRectEmpty(&none)) << "the screen changes by itself";
 
-    ASSERT_TRUE(e2e::ClickButton(e2e::Control(mainWindow, NextStationButton)));
+    ASSERT_TRUE(e2e::ClickButton(e2e::Control(mainWindow, IDC_NEXT_STATION)));
     ASSERT_TRUE(vlox->WaitIdle(5000));
     ASSERT_TRUE(CaptureClient(mainWindow, &station));
     const RECT stationBox = ChangedBox(still, station);
@@ -207,7 +171,7 @@ TEST_F(VloxCommands, NextStationAndNextLineChangeTheSurveyFields)
     EXPECT_GT(stationBox.top, 40);
     EXPECT_LT(stationBox.bottom, 220);
 
-    ASSERT_TRUE(e2e::ClickButton(e2e::Control(mainWindow, NextLineButton)));
+    ASSERT_TRUE(e2e::ClickButton(e2e::Control(mainWindow, IDC_NEXT_LINE)));
     ASSERT_TRUE(vlox->WaitIdle(5000));
     ASSERT_TRUE(CaptureClient(mainWindow, &line));
     const RECT lineBox = ChangedBox(station, line);
@@ -220,7 +184,7 @@ TEST_F(VloxCommands, NextStationAndNextLineChangeTheSurveyFields)
 
 TEST_F(VloxCommands, CommentOpensTheCommentsDialog)
 {
-    ASSERT_TRUE(e2e::ClickButton(e2e::Control(mainWindow, CommentButton)));
+    ASSERT_TRUE(e2e::ClickButton(e2e::Control(mainWindow, IDC_ENTER_COMMENT)));
     HWND dialog = vlox->WaitMessageBox(L"Enter Survey Comments", 10000);
     ASSERT_NE(dialog, nullptr);
     ASSERT_TRUE(e2e::PressButton(dialog, IDCANCEL));
@@ -250,7 +214,7 @@ TEST_F(VloxCommands, ExitEndsWithCodeZeroAndRemovesTheStationIndex)
     const std::wstring index = TodaysFirstDataFile(L"tmp");
     ASSERT_TRUE(e2e::FileExists(index)) << Narrow(index);
     // "E&xit" of the File menu (the top row of buttons is hidden on the live screen).
-    ASSERT_TRUE(e2e::PostCommand(mainWindow, ExitMenuItem));
+    ASSERT_TRUE(e2e::PostCommand(mainWindow, IDM_EXIT));
     DWORD code = 255;
     ASSERT_TRUE(vlox->WaitExit(20000, &code)) << "V-LOX has not ended 20 s after Exit";
     EXPECT_EQ(code, 0u);

@@ -5,7 +5,7 @@
 // index file is gone, the exit code is 0 and no box besides the save dialog ever came up.
 // One program run serves the suite; the tests run in the order written.
 #include "tests/e2e/harness/e2e_harness_win.h"
-#include "tests/e2e/harness/reading_steps.h"
+#include "tests/e2e/harness/vlox_steps.h"
 #include "tests/e2e/harness/vlx_records.h"
 
 #include <gtest/gtest.h>
@@ -24,19 +24,7 @@ using e2e::RecordLength;
 using e2e::RecordTags;
 
 const wchar_t RunFolder[] = L"C:\\vloxreadings";
-const int CreateFileButton = 429, CloseFileButton = 430, MonitorButton = 431, PauseButton = 432,
-          MeasureButton = 433, StopButton = 434, StoreButton = 435, NextStationButton = 443,
-          RepeatButton = 462;
-const int ExitMenuItem = 40005;
-
-std::wstring TodaysFirstDataFile(const wchar_t* extension)
-{
-    SYSTEMTIME t;
-    GetLocalTime(&t);
-    wchar_t name[MAX_PATH];
-    swprintf(name, MAX_PATH, L"C:\\Vlox_Data\\%04u%02u%02u_000.%ls", t.wYear, t.wMonth, t.wDay, extension);
-    return name;
-}
+using e2e::TodaysFirstDataFile;
 
 // The records of one stored reading of one record of a measurement, taking its shape, gate
 // count and meter from the reading's own P1, R1 and W1 records.
@@ -66,23 +54,9 @@ std::string Joined(const std::vector<std::string>& tags)
     return out;
 }
 
-class VloxReadings : public testing::Test {
+class VloxReadings : public e2e::VloxSuite<VloxReadings> {
 protected:
-    static void SetUpTestSuite()
-    {
-        vlox = new e2e::Program;
-        mainWindow = e2e::StartVloxPastSplash(*vlox, RunFolder, &startError);
-    }
-
-    static void TearDownTestSuite()
-    {
-        delete vlox;
-        vlox = nullptr;
-    }
-
-    void SetUp() override { ASSERT_TRUE(startError.empty()) << startError; }
-
-    static bool Shown(int id) { return e2e::IsShown(e2e::Control(mainWindow, id)); }
+    static void SetUpTestSuite() { Begin(RunFolder); }
 
     // Measure, then the reading-complete screen (15 s at the default settings), then Store:
     // back to the idle buttons with "Repeat Last Station" offered.
@@ -91,33 +65,21 @@ protected:
         ASSERT_EQ(e2e::MeasureAndStore(*vlox, mainWindow, 40000), "");
         EXPECT_TRUE(vlox->OpenMessageBoxes().empty());
     }
-
-    static e2e::Program* vlox;
-    static HWND mainWindow;
-    static std::string startError;
 };
-
-e2e::Program* VloxReadings::vlox = nullptr;
-HWND VloxReadings::mainWindow = nullptr;
-std::string VloxReadings::startError;
 
 }  // namespace
 
 TEST_F(VloxReadings, CreateFileUnderTheDefaultName)
 {
-    ASSERT_TRUE(e2e::ClickButton(e2e::Control(mainWindow, CreateFileButton)));
-    HWND dialog = vlox->WaitMessageBox(L"Create Data File", 15000);
-    ASSERT_NE(dialog, nullptr) << "no save dialog";
-    ASSERT_TRUE(e2e::PressButton(dialog, IDOK));
-    ASSERT_TRUE(e2e::WaitUntil([] { return e2e::FileExists(TodaysFirstDataFile(L"VLX")); }, 10000));
-    ASSERT_TRUE(e2e::WaitUntil([] { return Shown(CloseFileButton); }, 10000));
+    ASSERT_EQ(e2e::CreateDataFileUnderDefaultName(*vlox, mainWindow), "");
+    ASSERT_TRUE(e2e::FileExists(TodaysFirstDataFile(L"VLX")));
     EXPECT_TRUE(e2e::FileExists(TodaysFirstDataFile(L"tmp")));
 }
 
 TEST_F(VloxReadings, MonitoringKeepsTheGdiCountFlat)
 {
-    ASSERT_TRUE(e2e::ClickButton(e2e::Control(mainWindow, MonitorButton)));
-    ASSERT_TRUE(e2e::WaitUntil([] { return Shown(PauseButton); }, 10000)) << "Monitor did not start";
+    ASSERT_TRUE(e2e::ClickButton(e2e::Control(mainWindow, IDC_MONITOR)));
+    ASSERT_TRUE(e2e::WaitUntil([] { return Shown(IDC_PAUSE); }, 10000)) << "Monitor did not start";
     // The first buffers draw the curve and numbers; objects made once for good come then.
     Sleep(5000);
     DWORD first = 0;
@@ -148,7 +110,7 @@ TEST_F(VloxReadings, FirstReading)
 
 TEST_F(VloxReadings, NextStationThenSecondReading)
 {
-    ASSERT_TRUE(e2e::ClickButton(e2e::Control(mainWindow, NextStationButton)));
+    ASSERT_TRUE(e2e::ClickButton(e2e::Control(mainWindow, IDC_NEXT_STATION)));
     ASSERT_TRUE(vlox->WaitIdle(5000));
     MeasureAndStore();
 }
@@ -158,7 +120,7 @@ TEST_F(VloxReadings, ExitLeavesTwoReadingsInRecordOrder)
     const std::wstring data = TodaysFirstDataFile(L"VLX");
     const std::wstring index = TodaysFirstDataFile(L"tmp");
     ASSERT_TRUE(e2e::FileExists(index));
-    ASSERT_TRUE(e2e::PostCommand(mainWindow, ExitMenuItem));
+    ASSERT_TRUE(e2e::PostCommand(mainWindow, IDM_EXIT));
     DWORD code = 255;
     ASSERT_TRUE(vlox->WaitExit(20000, &code)) << "V-LOX has not ended 20 s after Exit";
     EXPECT_EQ(code, 0u);

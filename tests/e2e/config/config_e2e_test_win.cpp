@@ -3,6 +3,8 @@
 // on the defaults and writes a fresh file.
 #include "tests/e2e/harness/e2e_harness_win.h"
 
+#include "resources/resource.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -29,7 +31,7 @@ void ExpectResetOf(const std::vector<uint8_t>& config)
     HWND main = vlox.WaitWindow(L"VLOX", nullptr, 20000);
     ASSERT_NE(main, nullptr);
     // The whole screen is built before the message: the buttons exist under the splash.
-    EXPECT_NE(e2e::Control(main, 431), nullptr);
+    EXPECT_NE(e2e::Control(main, IDC_MONITOR), nullptr);
 
     HWND box = vlox.WaitMessageBox(L"Reset to Default Settings", 25000);
     ASSERT_NE(box, nullptr) << "no corrupt-configuration message after the splash";

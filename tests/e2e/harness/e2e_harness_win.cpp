@@ -2,6 +2,8 @@
 
 #include "tests/e2e/harness/hook_protocol.h"
 
+#include "resources/resource.h"
+
 #include <algorithm>
 
 namespace e2e {
@@ -1002,11 +1004,17 @@ bool SerialLink::Read(std::string* bytes, DWORD timeoutMs)
     return true;
 }
 
-HWND StartVloxPastSplash(Program& vlox, const std::wstring& folder, std::string* error)
+HWND StartVloxPastSplash(Program& vlox, const std::wstring& folder, std::string* error,
+                         const std::string& configuration)
 {
-    const int splashId = 605;
+    const int splashId = IDC_SPLASH_WND;
     if (!MakeEmptyFolder(folder)) {
         *error = "cannot empty the run folder";
+        return nullptr;
+    }
+    if (!configuration.empty() &&
+        !WriteFileBytes(folder + L"\\VLOXTARNWEL.INI", std::vector<uint8_t>(configuration.begin(), configuration.end()))) {
+        *error = "cannot write the configuration";
         return nullptr;
     }
     std::wstring why;

@@ -13,13 +13,13 @@
 //   e2e::Program vlox;
 //   ASSERT_TRUE(vlox.Start(e2e::InBinFolder(L"V-LOX.exe"), L"C:\\vloxrun"));
 //   HWND main = vlox.WaitWindow(L"VLOX", nullptr, 20000);
-//   e2e::PostCommand(main, 431);                          // the "Monitor" button
+//   e2e::PostCommand(main, IDC_MONITOR);                  // the "Monitor" button
 //   HWND box = vlox.WaitMessageBox(L"Error", 5000);
 //   e2e::MessageBoxInfo info;
 //   e2e::ReadMessageBox(box, &info);                     // caption, text, button ids
 //   e2e::PressButton(box, IDOK);
 //   UINT state;
-//   vlox.MenuState(main, 40032, &state);                  // MF_GRAYED, MF_CHECKED ...
+//   vlox.MenuState(main, IDM_MEASURE, &state);            // MF_GRAYED, MF_CHECKED ...
 //   e2e::PostClose(main);
 //   DWORD code;
 //   vlox.WaitExit(15000, &code);
@@ -286,9 +286,11 @@ private:
 // ---------------------------------------------------------------------------------------
 // V-LOX
 
-// Starts V-LOX.exe from the bin folder in the emptied folder and waits until its main window
-// is shown, the splash has gone and the program is idle. Returns the main window, or null
-// with the reason in *error.
-HWND StartVloxPastSplash(Program& vlox, const std::wstring& folder, std::string* error);
+// Starts V-LOX.exe from the bin folder in the emptied folder (with the configuration file
+// "VLOXTARNWEL.INI" written there first, when one is given) and waits until its main window is
+// shown, the splash has gone and the program is idle. Returns the main window, or null with
+// the reason in *error.
+HWND StartVloxPastSplash(Program& vlox, const std::wstring& folder, std::string* error,
+                         const std::string& configuration = std::string());
 
 }  // namespace e2e

@@ -7,6 +7,8 @@
 // in a data file, unplugging the feed gives the silence texts and nothing hangs.
 // VloxProgram starts V-LOX itself with GPS input on and watches its GPS fields from outside.
 #include "tests/e2e/harness/e2e_harness_win.h"
+
+#include "resources/resource.h"
 #include "tests/instruments/instrument_rig_win.h"
 
 #include "vlox/datafile/datafile.h"
@@ -414,7 +416,7 @@ int InkOnScreen(const RECT& r)
 // window's text line height - 1 (its line height is the system font's height + 2).
 RECT CoordinateRows(HWND main)
 {
-    const RECT pane = e2e::RectInParent(e2e::Control(main, 600));
+    const RECT pane = e2e::RectInParent(e2e::Control(main, IDC_CURVE_WND));
     HDC dc = GetDC(nullptr);
     TEXTMETRICW tm{};
     GetTextMetricsW(dc, &tm);
@@ -440,7 +442,7 @@ TEST(VloxProgram, GpsFieldsFillFromTheSerialPortAndBlankWhenItIsUnplugged)
     HWND main = vlox.WaitWindow(L"VLOX", nullptr, 30000);
     ASSERT_NE(main, nullptr);
     // The port is opened when the splash goes.
-    ASSERT_TRUE(e2e::WaitUntil([&] { return !e2e::IsShown(e2e::Control(main, 605)); }, 20000));
+    ASSERT_TRUE(e2e::WaitUntil([&] { return !e2e::IsShown(e2e::Control(main, IDC_SPLASH_WND)); }, 20000));
     ASSERT_TRUE(vlox.WaitIdle(5000));
     const RECT rows = CoordinateRows(main);
     EXPECT_EQ(InkOnScreen(rows), 0) << "the coordinate rows hold something before any sentence";

@@ -7,6 +7,8 @@
 // main window with each verdict are kept beside the test (e2e_itest_*.png).
 #include "tests/e2e/harness/e2e_harness_win.h"
 
+#include "resources/resource.h"
+
 #include "vlox/settings/config_file.h"
 #include "vlox/settings/null_tables.h"
 #include "vlox/settings/settings.h"
@@ -20,9 +22,7 @@ namespace {
 
 const wchar_t RunFolder[] = L"C:\\vloxitest";
 const std::wstring ConfigPath = std::wstring(RunFolder) + L"\\VLOXTARNWEL.INI";
-const int SplashId = 605, MonitorButton = 431, PauseButton = 432, InvertButton = 463;
-const int TestButtons[4] = {465, 466, 467, 468};
-const int ExitTestButton = 469;
+const int TestButtons[4] = {IDC_TEST_DC, IDC_TEST_100MS, IDC_TEST_3MS, IDC_TEST_01MS};
 const wchar_t* const TimeConstantTexts[4] = {L"Time Constant: DC", L"Time Constant: 100 ms",
                                             L"Time Constant: 3 ms", L"Time Constant: 0.1 ms"};
 // The 0.3 Hz test stacks three periods in its 10 s at four times the board's pace.
@@ -59,27 +59,12 @@ std::vector<uint8_t> ConfigBytes(const SettingsValues& s)
 // drawn texts recorded from then on.
 HWND StartVlox(e2e::Program& vlox, const wchar_t* simOptions, std::string* error)
 {
-    if (!e2e::MakeEmptyFolder(RunFolder) || !e2e::WriteFileBytes(ConfigPath, ConfigBytes(UserSettings()))) {
-        *error = "cannot prepare the run folder";
-        return nullptr;
-    }
     // The simulated board in V-LOX's process reads its options from the environment.
     SetEnvironmentVariableW(L"QZSIM_OPTIONS", simOptions);
-    std::wstring why;
-    if (!vlox.Start(e2e::InBinFolder(L"V-LOX.exe"), RunFolder, &why)) {
-        *error = e2e::ToUtf8(why);
+    const std::vector<uint8_t> config = ConfigBytes(UserSettings());
+    HWND main = e2e::StartVloxPastSplash(vlox, RunFolder, error, std::string(config.begin(), config.end()));
+    if (main == nullptr)
         return nullptr;
-    }
-    HWND main = vlox.WaitWindow(L"VLOX", nullptr, 30000);
-    if (main == nullptr) {
-        *error = "no shown window of class VLOX within 30 s";
-        return nullptr;
-    }
-    if (!e2e::WaitUntil([main] { return !e2e::IsShown(e2e::Control(main, SplashId)); }, 20000)) {
-        *error = "the splash is still shown after 20 s";
-        return nullptr;
-    }
-    vlox.WaitIdle(5000);
     long count = 0;
     if (!vlox.DrawnTextCount(main, &count)) {
         *error = "the hook does not record drawn texts";
@@ -90,8 +75,8 @@ HWND StartVlox(e2e::Program& vlox, const wchar_t* simOptions, std::string* error
 
 bool StartMonitor(HWND main)
 {
-    return e2e::ClickButton(e2e::Control(main, MonitorButton)) &&
-           e2e::WaitUntil([main] { return e2e::IsShown(e2e::Control(main, PauseButton)); }, 15000);
+    return e2e::ClickButton(e2e::Control(main, IDC_MONITOR)) &&
+           e2e::WaitUntil([main] { return e2e::IsShown(e2e::Control(main, IDC_PAUSE)); }, 15000);
 }
 
 // The texts drawn on the main window since sequence from.
@@ -180,13 +165,13 @@ TEST(InternalTestMode, EachTestPassesAndLeavingBringsBackTheUserSettings)
         EXPECT_EQ(RunTest(vlox, main, test), L"Completed PASSED") << "test " << test;
     // For a look by eye: the block with the last verdict.
     e2e::CaptureWindowToPng(main, e2e::InBinFolder(L"e2e_itest_passed.png"));
-    EXPECT_TRUE(e2e::IsShown(e2e::Control(main, ExitTestButton)));
+    EXPECT_TRUE(e2e::IsShown(e2e::Control(main, IDC_EXIT_TEST)));
 
-    ASSERT_TRUE(e2e::PostCommand(main, ExitTestButton));
-    ASSERT_TRUE(e2e::WaitUntil([main] { return !e2e::IsShown(e2e::Control(main, ExitTestButton)); }, 10000));
+    ASSERT_TRUE(e2e::PostCommand(main, IDC_EXIT_TEST));
+    ASSERT_TRUE(e2e::WaitUntil([main] { return !e2e::IsShown(e2e::Control(main, IDC_EXIT_TEST)); }, 10000));
     // Invert saves the configuration: what it writes now must be the user's settings again.
     ASSERT_TRUE(DeleteFileW(ConfigPath.c_str()));
-    ASSERT_TRUE(e2e::PostCommand(main, InvertButton));
+    ASSERT_TRUE(e2e::PostCommand(main, IDC_INVERT));
     ASSERT_TRUE(e2e::WaitUntil([] { return e2e::FileExists(ConfigPath); }, 10000));
     vlox.WaitIdle(5000);
     const SettingsValues saved = SavedSettings();
@@ -217,7 +202,7 @@ TEST(InternalTestMode, DetunedTestGeneratorFails)
     ASSERT_TRUE(StartMonitor(main));
     EXPECT_EQ(RunTest(vlox, main, 0), L"Completed FAILED");
     e2e::CaptureWindowToPng(main, e2e::InBinFolder(L"e2e_itest_failed.png"));
-    ASSERT_TRUE(e2e::PostCommand(main, ExitTestButton));
+    ASSERT_TRUE(e2e::PostCommand(main, IDC_EXIT_TEST));
     EXPECT_TRUE(vlox.MessageBoxesSeen().empty());
     ASSERT_TRUE(e2e::PostClose(main));
     EXPECT_TRUE(vlox.WaitExit(20000));

@@ -6,6 +6,7 @@
 // simulated ground is a uniform half-space, and the stored gate values are checked against
 // its response.
 #include "tests/e2e/harness/e2e_harness_win.h"
+#include "tests/e2e/harness/vlox_steps.h"
 
 #include "vlox/measure/signal_model.h"
 #include "vlox/measure/units.h"
@@ -23,9 +24,6 @@
 namespace {
 
 const wchar_t RunFolder[] = L"C:\\vloxmeasure";
-const int SplashId = 605, CurveId = 600, NumbersId = 650, BarId = 620;
-const int CreateFileButton = 429, CloseFileButton = 430, MonitorButton = 431, MeasureButton = 433,
-          StopButton = 434, StoreButton = 435;
 
 // The simulated ground and loop; the sensor and the current are V-LOX's defaults, so that the
 // reading converts to the field the simulation makes.
@@ -62,15 +60,6 @@ std::vector<double> LastStoredGateValues(const std::string& bytes)
     return values;
 }
 
-std::wstring TodaysFirstDataFile()
-{
-    SYSTEMTIME t;
-    GetLocalTime(&t);
-    wchar_t name[MAX_PATH];
-    swprintf(name, MAX_PATH, L"C:\\Vlox_Data\\%04u%02u%02u_000.VLX", t.wYear, t.wMonth, t.wDay);
-    return name;
-}
-
 // Pixels of the image that are not white, light grey or the grid greys.
 int32_t InkPixels(const e2e::RgbImage& image)
 {
@@ -93,102 +82,81 @@ int32_t DifferentPixels(const e2e::RgbImage& a, const e2e::RgbImage& b)
     return n;
 }
 
-class VloxMeasure : public testing::Test {
+class VloxMeasure : public e2e::VloxSuite<VloxMeasure> {
 protected:
     static void SetUpTestSuite()
     {
-        vlox = new e2e::Program;
         // The simulated board in V-LOX's process reads its ground from the environment.
         SetEnvironmentVariableW(L"QZSIM_OPTIONS", SimOptionsForDefaults().c_str());
-        mainWindow = e2e::StartVloxPastSplash(*vlox, RunFolder, &startError);
+        Begin(RunFolder);
     }
-
-    static void TearDownTestSuite()
-    {
-        delete vlox;
-        vlox = nullptr;
-    }
-
-    void SetUp() override { ASSERT_TRUE(startError.empty()) << startError; }
 
     static bool Capture(int id, e2e::RgbImage* image)
     {
         return e2e::CaptureWindow(e2e::Control(mainWindow, id), image);
     }
-
-    static e2e::Program* vlox;
-    static HWND mainWindow;
-    static std::string startError;
 };
-
-e2e::Program* VloxMeasure::vlox = nullptr;
-HWND VloxMeasure::mainWindow = nullptr;
-std::string VloxMeasure::startError;
 
 }  // namespace
 
 TEST_F(VloxMeasure, DataFileForTheReading)
 {
-    ASSERT_TRUE(e2e::ClickButton(e2e::Control(mainWindow, CreateFileButton)));
-    HWND dialog = vlox->WaitMessageBox(L"Create Data File", 15000);
-    ASSERT_NE(dialog, nullptr) << "no save dialog";
-    ASSERT_TRUE(e2e::PressButton(dialog, IDOK));
-    ASSERT_TRUE(e2e::WaitUntil([] { return e2e::FileExists(TodaysFirstDataFile()); }, 10000));
-    ASSERT_TRUE(e2e::WaitUntil([] { return e2e::IsShown(e2e::Control(mainWindow, CloseFileButton)); }, 10000));
+    ASSERT_EQ(e2e::CreateDataFileUnderDefaultName(*vlox, mainWindow), "");
+    ASSERT_TRUE(e2e::FileExists(e2e::TodaysFirstDataFile(L"VLX")));
 }
 
 TEST_F(VloxMeasure, MonitorDrawsTheLiveCurveOverAndOver)
 {
-    ASSERT_TRUE(e2e::ClickButton(e2e::Control(mainWindow, MonitorButton)));
+    ASSERT_TRUE(e2e::ClickButton(e2e::Control(mainWindow, IDC_MONITOR)));
     e2e::RgbImage first, later;
     // The first curve comes with the first buffers.
     ASSERT_TRUE(e2e::WaitUntil(
-        [&] { return Capture(CurveId, &first) && InkPixels(first) > 200; }, 15000))
+        [&] { return Capture(IDC_CURVE_WND, &first) && InkPixels(first) > 200; }, 15000))
         << "no curve while monitoring";
     bool changed = false;
     e2e::WaitUntil(
         [&] {
             Sleep(200);
-            changed = Capture(CurveId, &later) && DifferentPixels(first, later) > 0;
+            changed = Capture(IDC_CURVE_WND, &later) && DifferentPixels(first, later) > 0;
             return changed;
         },
         10000);
     EXPECT_TRUE(changed) << "the monitor curve is not redrawn";
     e2e::RgbImage numbers;
-    ASSERT_TRUE(Capture(NumbersId, &numbers));
+    ASSERT_TRUE(Capture(IDC_NUMBERS_WND, &numbers));
     EXPECT_GT(InkPixels(numbers), 300) << "the numbers window shows no values";
     EXPECT_TRUE(vlox->OpenMessageBoxes().empty());
 }
 
 TEST_F(VloxMeasure, ReadingAveragesForItsTimeAndEnds)
 {
-    HWND measure = e2e::Control(mainWindow, MeasureButton);
+    HWND measure = e2e::Control(mainWindow, IDC_MEASURE);
     ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::IsEnabled(measure); }, 5000));
     const DWORD start = GetTickCount();
     ASSERT_TRUE(e2e::ClickButton(measure));
-    ASSERT_TRUE(e2e::WaitUntil([] { return e2e::IsShown(e2e::Control(mainWindow, StopButton)); }, 5000));
+    ASSERT_TRUE(e2e::WaitUntil([] { return e2e::IsShown(e2e::Control(mainWindow, IDC_STOP)); }, 5000));
 
     // Half-way: the running average and the progress bar.
     Sleep(7000);
     e2e::RgbImage curve, numbers, bar;
-    ASSERT_TRUE(Capture(CurveId, &curve));
-    ASSERT_TRUE(Capture(NumbersId, &numbers));
-    ASSERT_TRUE(Capture(BarId, &bar));
+    ASSERT_TRUE(Capture(IDC_CURVE_WND, &curve));
+    ASSERT_TRUE(Capture(IDC_NUMBERS_WND, &numbers));
+    ASSERT_TRUE(Capture(IDC_BAR_WND, &bar));
     e2e::WriteFileBytes(e2e::InBinFolder(L"e2e_measure_curve_during.png"), e2e::EncodePng(curve));
     e2e::WriteFileBytes(e2e::InBinFolder(L"e2e_measure_numbers_during.png"), e2e::EncodePng(numbers));
     EXPECT_GT(InkPixels(bar), 0) << "no progress bar";
     EXPECT_GT(InkPixels(curve), 200);
 
     // 15 s at 30 Hz: the reading-complete screen.
-    ASSERT_TRUE(e2e::WaitUntil([] { return e2e::IsShown(e2e::Control(mainWindow, StoreButton)); }, 30000))
+    ASSERT_TRUE(e2e::WaitUntil([] { return e2e::IsShown(e2e::Control(mainWindow, IDC_STORE_READING)); }, 30000))
         << "the reading did not end";
     const DWORD elapsed = GetTickCount() - start;
     EXPECT_GE(elapsed, 14000u);
     EXPECT_LE(elapsed, 25000u);
-    EXPECT_FALSE(e2e::IsShown(e2e::Control(mainWindow, StopButton)));
+    EXPECT_FALSE(e2e::IsShown(e2e::Control(mainWindow, IDC_STOP)));
     Sleep(300);
-    ASSERT_TRUE(Capture(CurveId, &curve));
-    ASSERT_TRUE(Capture(NumbersId, &numbers));
+    ASSERT_TRUE(Capture(IDC_CURVE_WND, &curve));
+    ASSERT_TRUE(Capture(IDC_NUMBERS_WND, &numbers));
     e2e::WriteFileBytes(e2e::InBinFolder(L"e2e_measure_curve_final.png"), e2e::EncodePng(curve));
     e2e::WriteFileBytes(e2e::InBinFolder(L"e2e_measure_numbers_final.png"), e2e::EncodePng(numbers));
     EXPECT_GT(InkPixels(curve), 200);
@@ -198,14 +166,14 @@ TEST_F(VloxMeasure, ReadingAveragesForItsTimeAndEnds)
 
 TEST_F(VloxMeasure, StoreReadingWritesTheGateValues)
 {
-    const std::wstring file = TodaysFirstDataFile();
-    ASSERT_TRUE(e2e::ClickButton(e2e::Control(mainWindow, StoreButton)));
-    ASSERT_TRUE(e2e::WaitUntil([] { return !e2e::IsShown(e2e::Control(mainWindow, StopButton)); }, 5000));
+    const std::wstring file = e2e::TodaysFirstDataFile(L"VLX");
+    ASSERT_TRUE(e2e::ClickButton(e2e::Control(mainWindow, IDC_STORE_READING)));
+    ASSERT_TRUE(e2e::WaitUntil([] { return !e2e::IsShown(e2e::Control(mainWindow, IDC_STOP)); }, 5000));
     Sleep(1000);
     ASSERT_TRUE(vlox->WaitIdle(5000));
     EXPECT_TRUE(vlox->OpenMessageBoxes().empty());
     // The program holds the data file open; it is read once the program has ended.
-    ASSERT_TRUE(e2e::PostCommand(mainWindow, 40005));
+    ASSERT_TRUE(e2e::PostCommand(mainWindow, IDM_EXIT));
     DWORD code = 1;
     ASSERT_TRUE(vlox->WaitExit(20000, &code));
     EXPECT_EQ(code, 0u);
@@ -227,7 +195,7 @@ TEST_F(VloxMeasure, StoreReadingWritesTheGateValues)
 TEST_F(VloxMeasure, StoredGateValuesFollowTheHalfSpace)
 {
     std::vector<uint8_t> bytes;
-    ASSERT_TRUE(e2e::ReadFileBytes(TodaysFirstDataFile(), &bytes));
+    ASSERT_TRUE(e2e::ReadFileBytes(e2e::TodaysFirstDataFile(L"VLX"), &bytes));
     std::vector<double> stored = LastStoredGateValues(std::string(bytes.begin(), bytes.end()));
     const SettingsValues defaults{};
     const int32_t gates = GateCountForSet(defaults.GateSet, defaults.UserGateCount);

@@ -8,6 +8,9 @@
 // creation. A screenshot of the main window during the run is kept beside the test
 // (e2e_nulling_progress.png).
 #include "tests/e2e/harness/e2e_harness_win.h"
+#include "tests/e2e/harness/vlox_steps.h"
+
+#include "resources/nulling_ids.h"
 
 #include "vlox/settings/config_file.h"
 #include "vlox/settings/null_tables.h"
@@ -22,23 +25,10 @@
 namespace {
 
 const wchar_t RunFolder[] = L"C:\\vloxnull";
-const int SplashId = 605;
-const int CreateFileButton = 429, CloseFileButton = 430, MonitorButton = 431, PauseButton = 432;
-const int SelectiveNullingItem = 40059, ExitItem = 40005;
-const int RateList = 12271;
 
 std::wstring ConfigPath()
 {
     return std::wstring(RunFolder) + L"\\VLOXTARNWEL.INI";
-}
-
-std::wstring TodaysFirstFile(const wchar_t* extension)
-{
-    SYSTEMTIME t;
-    GetLocalTime(&t);
-    wchar_t name[MAX_PATH];
-    swprintf(name, MAX_PATH, L"C:\\Vlox_Data\\%04u%02u%02u_000.%ls", t.wYear, t.wMonth, t.wDay, extension);
-    return name;
 }
 
 std::string Text(const std::vector<uint8_t>& bytes)
@@ -70,33 +60,23 @@ std::string StartConfiguration()
 
 TEST(SelectiveNullingRun, OneRateEndToEnd)
 {
-    ASSERT_TRUE(e2e::MakeEmptyFolder(RunFolder));
-    const std::string config = StartConfiguration();
-    ASSERT_TRUE(e2e::WriteFileBytes(ConfigPath(), std::vector<uint8_t>(config.begin(), config.end())));
     SetEnvironmentVariableW(L"QZSIM_OPTIONS", L"SpeedUp=4");
-
     e2e::Program vlox;
-    ASSERT_TRUE(vlox.Start(e2e::InBinFolder(L"V-LOX.exe"), RunFolder));
-    HWND main = vlox.WaitWindow(L"VLOX", nullptr, 30000);
-    ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(e2e::WaitUntil([&] { return !e2e::IsShown(e2e::Control(main, SplashId)); }, 20000));
-    vlox.WaitIdle(5000);
+    std::string error;
+    HWND main = e2e::StartVloxPastSplash(vlox, RunFolder, &error, StartConfiguration());
+    ASSERT_NE(main, nullptr) << error;
 
     // A data file, so that the run appends to its NLG file.
-    ASSERT_TRUE(e2e::ClickButton(e2e::Control(main, CreateFileButton)));
-    HWND save = vlox.WaitMessageBox(L"Create Data File", 15000);
-    ASSERT_NE(save, nullptr) << "no save dialog";
-    ASSERT_TRUE(e2e::PressButton(save, IDOK));
-    ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::IsShown(e2e::Control(main, CloseFileButton)); }, 10000));
-    const std::wstring nlg = TodaysFirstFile(L"NLG");
+    ASSERT_EQ(e2e::CreateDataFileUnderDefaultName(vlox, main), "");
+    const std::wstring nlg = e2e::TodaysFirstDataFile(L"NLG");
     ASSERT_TRUE(e2e::FileExists(nlg));
 
-    ASSERT_TRUE(e2e::ClickButton(e2e::Control(main, MonitorButton)));
-    ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::IsShown(e2e::Control(main, PauseButton)); }, 10000));
+    ASSERT_TRUE(e2e::ClickButton(e2e::Control(main, IDC_MONITOR)));
+    ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::IsShown(e2e::Control(main, IDC_PAUSE)); }, 10000));
 
     // Cancel, and OK with no rate selected, start nothing.
     for (int button : {IDCANCEL, IDOK}) {
-        ASSERT_TRUE(e2e::PostCommand(main, SelectiveNullingItem));
+        ASSERT_TRUE(e2e::PostCommand(main, IDM_SELECTIVE_NULLING));
         HWND dialog = vlox.WaitMessageBox(L"Selective Nulling", 10000);
         ASSERT_NE(dialog, nullptr) << "no \"Selective Nulling\" dialog";
         ASSERT_TRUE(e2e::PressButton(dialog, button));
@@ -107,10 +87,10 @@ TEST(SelectiveNullingRun, OneRateEndToEnd)
 
     // One run of rate index 0: dialog, confirmation, the run to its end box.
     auto runOneRate = [&](bool screenshot) {
-        ASSERT_TRUE(e2e::PostCommand(main, SelectiveNullingItem));
+        ASSERT_TRUE(e2e::PostCommand(main, IDM_SELECTIVE_NULLING));
         HWND dialog = vlox.WaitMessageBox(L"Selective Nulling", 10000);
         ASSERT_NE(dialog, nullptr) << "no \"Selective Nulling\" dialog";
-        HWND list = e2e::Control(dialog, RateList);
+        HWND list = e2e::Control(dialog, IDC_NULLING_RATES);
         ASSERT_NE(list, nullptr);
         EXPECT_EQ(Ask(list, LB_GETCOUNT, 0, 0), 7);
         EXPECT_EQ(Ask(list, LB_GETTEXTLEN, 0, 0), 6) << "\"285 Hz\" first";
@@ -139,7 +119,7 @@ TEST(SelectiveNullingRun, OneRateEndToEnd)
         // The board runs again on the user's settings: Monitor goes on.
         ASSERT_TRUE(e2e::WaitUntil([&] { return vlox.OpenMessageBoxes().empty(); }, 5000));
         vlox.WaitIdle(5000);
-        EXPECT_TRUE(e2e::IsShown(e2e::Control(main, PauseButton)));
+        EXPECT_TRUE(e2e::IsShown(e2e::Control(main, IDC_PAUSE)));
     };
     runOneRate(true);
     if (HasFatalFailure())
@@ -154,7 +134,7 @@ TEST(SelectiveNullingRun, OneRateEndToEnd)
     ASSERT_TRUE(vlox.GdiObjects(main, &afterSecond));
     EXPECT_EQ(afterSecond, afterFirst);
 
-    ASSERT_TRUE(e2e::PostCommand(main, ExitItem));
+    ASSERT_TRUE(e2e::PostCommand(main, IDM_EXIT));
     DWORD code = 1;
     ASSERT_TRUE(vlox.WaitExit(20000, &code));
     EXPECT_EQ(code, 0u);

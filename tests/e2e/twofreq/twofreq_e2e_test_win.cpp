@@ -8,7 +8,7 @@
 // reading's first-rate values match the first reading's: Store has put the board back on the
 // first rate. One program run serves the suite; the tests run in the order written.
 #include "tests/e2e/harness/e2e_harness_win.h"
-#include "tests/e2e/harness/reading_steps.h"
+#include "tests/e2e/harness/vlox_steps.h"
 #include "tests/e2e/harness/vlx_records.h"
 
 #include "vlox/settings/config_file.h"
@@ -33,10 +33,6 @@ using e2e::RecordTags;
 
 const wchar_t RunFolder[] = L"C:\\vloxtwofreq";
 const wchar_t DataFolder[] = L"C:\\Vlox_Data";
-const int CreateFileButton = 429, CloseFileButton = 430, MonitorButton = 431, PauseButton = 432,
-          MeasureButton = 433, StopButton = 434, StoreButton = 435, CancelButton = 436,
-          RepeatButton = 462;
-const int ExitMenuItem = 40005;
 
 // The two rates: choice 2 is rate index 2 (30 Hz at 60 Hz mains) with 20 gates, choice 9 rate
 // index 4 (3 Hz) with 30 gates. Gains differ so that each record shows whose it is.
@@ -191,45 +187,14 @@ double MedianLogDistance(const std::vector<double>& a, const std::vector<double>
     return d[d.size() / 2];
 }
 
-class VloxTwoFrequency : public testing::Test {
+class VloxTwoFrequency : public e2e::VloxSuite<VloxTwoFrequency> {
 protected:
     static void SetUpTestSuite()
     {
-        vlox = new e2e::Program;
-        startError = Start();
-    }
-
-    static std::string Start()
-    {
-        if (!e2e::MakeEmptyFolder(RunFolder))
-            return "cannot empty the run folder";
-        const std::string config = StartConfiguration();
-        if (!e2e::WriteFileBytes(std::wstring(RunFolder) + L"\\VLOXTARNWEL.INI",
-                                 std::vector<uint8_t>(config.begin(), config.end())))
-            return "cannot write the configuration";
         // The simulated board in V-LOX's process reads its options from the environment.
         SetEnvironmentVariableW(L"QZSIM_OPTIONS", L"SpeedUp=4");
-        std::wstring why;
-        if (!vlox->Start(e2e::InBinFolder(L"V-LOX.exe"), RunFolder, &why))
-            return e2e::ToUtf8(why);
-        mainWindow = vlox->WaitWindow(L"VLOX", nullptr, 30000);
-        if (mainWindow == nullptr)
-            return "no shown window of class VLOX within 30 s";
-        if (!e2e::WaitUntil([] { return !e2e::IsShown(e2e::Control(mainWindow, 605)); }, 20000))
-            return "the splash is still shown after 20 s";
-        vlox->WaitIdle(5000);
-        return "";
+        Begin(RunFolder, StartConfiguration());
     }
-
-    static void TearDownTestSuite()
-    {
-        delete vlox;
-        vlox = nullptr;
-    }
-
-    void SetUp() override { ASSERT_TRUE(startError.empty()) << startError; }
-
-    static bool Shown(int id) { return e2e::IsShown(e2e::Control(mainWindow, id)); }
 
     // Measure, the reading-complete screen after both rates of both records, then Store: back
     // to the idle buttons with "Repeat Last Station" offered, and no box on the way.
@@ -238,38 +203,26 @@ protected:
         const DWORD start = GetTickCount();
         auto atComplete = [start] {
             std::printf("reading took %lu ms\n", static_cast<unsigned long>(GetTickCount() - start));
-            EXPECT_TRUE(Shown(CancelButton));
+            EXPECT_TRUE(Shown(IDC_CANCEL_READING));
             EXPECT_TRUE(vlox->OpenMessageBoxes().empty());
         };
         ASSERT_EQ(e2e::MeasureAndStore(*vlox, mainWindow, 20000, atComplete), "");
         EXPECT_TRUE(vlox->OpenMessageBoxes().empty());
     }
-
-    static e2e::Program* vlox;
-    static HWND mainWindow;
-    static std::string startError;
 };
-
-e2e::Program* VloxTwoFrequency::vlox = nullptr;
-HWND VloxTwoFrequency::mainWindow = nullptr;
-std::string VloxTwoFrequency::startError;
 
 }  // namespace
 
 TEST_F(VloxTwoFrequency, CreateFileUnderTheDefaultName)
 {
-    ASSERT_TRUE(e2e::ClickButton(e2e::Control(mainWindow, CreateFileButton)));
-    HWND dialog = vlox->WaitMessageBox(L"Create Data File", 15000);
-    ASSERT_NE(dialog, nullptr) << "no save dialog";
-    ASSERT_TRUE(e2e::PressButton(dialog, IDOK));
-    ASSERT_TRUE(e2e::WaitUntil([] { return DataFiles().size() == 1; }, 10000));
-    ASSERT_TRUE(e2e::WaitUntil([] { return Shown(CloseFileButton); }, 10000));
+    ASSERT_EQ(e2e::CreateDataFileUnderDefaultName(*vlox, mainWindow), "");
+    ASSERT_EQ(DataFiles().size(), 1u);
 }
 
 TEST_F(VloxTwoFrequency, MonitorStarts)
 {
-    ASSERT_TRUE(e2e::ClickButton(e2e::Control(mainWindow, MonitorButton)));
-    ASSERT_TRUE(e2e::WaitUntil([] { return Shown(PauseButton); }, 10000)) << "Monitor did not start";
+    ASSERT_TRUE(e2e::ClickButton(e2e::Control(mainWindow, IDC_MONITOR)));
+    ASSERT_TRUE(e2e::WaitUntil([] { return Shown(IDC_PAUSE); }, 10000)) << "Monitor did not start";
     // A few buffers of live display first.
     Sleep(1500);
     EXPECT_TRUE(vlox->OpenMessageBoxes().empty());
@@ -287,7 +240,7 @@ TEST_F(VloxTwoFrequency, SecondReadingAtTheNextStation)
 
 TEST_F(VloxTwoFrequency, ExitLeavesBothRatesOfEveryRecord)
 {
-    ASSERT_TRUE(e2e::PostCommand(mainWindow, ExitMenuItem));
+    ASSERT_TRUE(e2e::PostCommand(mainWindow, IDM_EXIT));
     DWORD code = 255;
     ASSERT_TRUE(vlox->WaitExit(20000, &code)) << "V-LOX has not ended 20 s after Exit";
     EXPECT_EQ(code, 0u);

@@ -1,0 +1,102 @@
+// The operator's steps on V-LOX's main window that the end-to-end tests share: the name of
+// today's first data file, Create Data File under its default name, Measure then Store, and
+// the fixture of a suite that one V-LOX run serves. Controls by their names in
+// resources/resource.h.
+#pragma once
+
+#include "resources/resource.h"
+#include "tests/e2e/harness/e2e_harness_win.h"
+
+#include <gtest/gtest.h>
+
+#include <cwchar>
+#include <functional>
+#include <string>
+
+namespace e2e {
+
+// The default name of a data file made today: year, month, day, "_", counter 000, with the
+// extension given (VLX, tmp, NLG).
+inline std::wstring TodaysFirstDataFile(const wchar_t* extension)
+{
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    wchar_t name[MAX_PATH];
+    swprintf(name, MAX_PATH, L"C:\\Vlox_Data\\%04u%02u%02u_000.%ls", t.wYear, t.wMonth, t.wDay, extension);
+    return name;
+}
+
+// Create File, the save dialog taken with its default name, "Close File" shown: the data file
+// is open. Empty when every step came, else the step that did not.
+inline std::string CreateDataFileUnderDefaultName(Program& program, HWND main)
+{
+    if (!ClickButton(Control(main, IDC_CREATE_DATA_FILE)))
+        return "Create File cannot be pressed";
+    HWND dialog = program.WaitMessageBox(L"Create Data File", 15000);
+    if (dialog == nullptr)
+        return "no save dialog";
+    if (!PressButton(dialog, IDOK))
+        return "the save dialog's OK cannot be pressed";
+    if (!WaitUntil([main] { return IsShown(Control(main, IDC_CLOSE_DATA_FILE)); }, 10000))
+        return "Close File is not shown after the save dialog";
+    return std::string();
+}
+
+// Measure, the reading-complete screen within readingTimeoutMs, Store: back to the idle
+// buttons with "Repeat Last Station" offered. atComplete runs once the reading has ended,
+// before Store. Empty when every step came, else the step that did not.
+inline std::string MeasureAndStore(Program& program, HWND main, DWORD readingTimeoutMs,
+                                   const std::function<void()>& atComplete = {})
+{
+    auto shown = [main](int id) { return IsShown(Control(main, id)); };
+    HWND measure = Control(main, IDC_MEASURE);
+    if (!WaitUntil([&] { return IsShown(measure) && IsEnabled(measure); }, 10000))
+        return "MEASURE is not offered";
+    if (!ClickButton(measure))
+        return "MEASURE cannot be pressed";
+    if (!WaitUntil([&] { return shown(IDC_STOP); }, 5000))
+        return "the reading did not start";
+    if (!WaitUntil([&] { return shown(IDC_STORE_READING) && !shown(IDC_STOP); }, readingTimeoutMs))
+        return "the reading did not end";
+    if (atComplete)
+        atComplete();
+    if (!WaitUntil([&] { return IsEnabled(Control(main, IDC_STORE_READING)); }, 5000))
+        return "STORE is shown but disabled: nothing was stacked";
+    if (!ClickButton(Control(main, IDC_STORE_READING)))
+        return "STORE cannot be pressed";
+    if (!WaitUntil(
+            [&] { return !shown(IDC_STORE_READING) && shown(IDC_MEASURE) && shown(IDC_REPEAT_LAST_STATION); }, 10000))
+        return "Store did not return to the idle buttons";
+    if (!program.WaitIdle(5000))
+        return "V-LOX is not idle after Store";
+    return std::string();
+}
+
+// A suite that one V-LOX run serves, its tests in the order written. The suite's
+// SetUpTestSuite calls Begin; a failed start fails every test of the suite with its reason.
+template <class Suite>
+class VloxSuite : public testing::Test {
+protected:
+    // V-LOX in the emptied folder (over the configuration, when one is given), past its splash.
+    static void Begin(const wchar_t* folder, const std::string& configuration = std::string())
+    {
+        vlox = new Program;
+        mainWindow = StartVloxPastSplash(*vlox, folder, &startError, configuration);
+    }
+
+    static void TearDownTestSuite()
+    {
+        delete vlox;
+        vlox = nullptr;
+    }
+
+    void SetUp() override { ASSERT_TRUE(startError.empty()) << startError; }
+
+    static bool Shown(int id) { return IsShown(Control(mainWindow, id)); }
+
+    static inline Program* vlox = nullptr;
+    static inline HWND mainWindow = nullptr;
+    static inline std::string startError;
+};
+
+}  // namespace e2e
