@@ -44,6 +44,23 @@ function(vlox_win_test name)
   endif()
 endfunction()
 
+# vlox_e2e_test(name SOURCES ... [LIBS ...] [PROGRAMS ...]): an end-to-end test that drives
+# programs from outside under Wine (tests/e2e/harness): it links the harness, is labelled
+# e2e, reads recorded inputs from the source tree (VLOX_SOURCE_DIR), and is built after the
+# hook DLL and the programs it starts (V-LOX unless PROGRAMS names others).
+function(vlox_e2e_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;PROGRAMS" ${ARGN})
+  vlox_win_test(${name} SOURCES ${T_SOURCES} LIBS e2e_harness ${T_LIBS} LABELS e2e)
+  if(NOT TARGET ${name})
+    return()
+  endif()
+  if(NOT T_PROGRAMS)
+    set(T_PROGRAMS V-LOX)
+  endif()
+  add_dependencies(${name} e2e_hook ${T_PROGRAMS})
+  target_compile_definitions(${name} PRIVATE VLOX_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+endfunction()
+
 # vlox_fuzzer(name SOURCES ...): a libFuzzer target (fuzz preset); tools/test runs each one
 # for a few seconds.
 function(vlox_fuzzer name)
