@@ -17,7 +17,11 @@ if(NOT VLOX_FUZZ AND NOT VLOX_BENCH)
   endif()
 endif()
 
-# vlox_test(name SOURCES ... [LIBS ...]): a portable test, built and run by both presets
+# Every test, fuzzer and benchmark names the libraries of what it tests in LIBS: a module's
+# test links that module's library (vlox_settings ... vlox_ui, qzdaapi32_core, standins_core),
+# and so only what the module may use. Nothing is linked by default.
+
+# vlox_test(name SOURCES ... LIBS ...): a portable test, built and run by both presets
 # (natively, and under Wine, which catches 16-bit wchar_t and runtime differences).
 function(vlox_test name)
   if(VLOX_FUZZ OR VLOX_BENCH)
@@ -25,7 +29,8 @@ function(vlox_test name)
   endif()
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
-  target_link_libraries(${name} PRIVATE core ${T_LIBS} ${VLOX_GTEST_MAIN} ${VLOX_GMOCK})
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} ${VLOX_GTEST_MAIN} ${VLOX_GMOCK})
   add_test(NAME ${name} COMMAND ${name})
 endfunction()
 
@@ -61,7 +66,7 @@ function(vlox_e2e_test name)
   target_compile_definitions(${name} PRIVATE VLOX_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 endfunction()
 
-# vlox_fuzzer(name SOURCES ...): a libFuzzer target (fuzz preset); tools/test runs each one
+# vlox_fuzzer(name SOURCES ... LIBS ...): a libFuzzer target (fuzz preset); tools/test runs each one
 # for a few seconds.
 function(vlox_fuzzer name)
   if(NOT VLOX_FUZZ)
@@ -69,12 +74,12 @@ function(vlox_fuzzer name)
   endif()
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
-  target_link_libraries(${name} PRIVATE core ${T_LIBS})
+  target_link_libraries(${name} PRIVATE ${T_LIBS})
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzzers)
 endfunction()
 
-# vlox_benchmark(name SOURCES ...): a Google Benchmark program over the portable core.
+# vlox_benchmark(name SOURCES ... LIBS ...): a Google Benchmark program over the portable code.
 function(vlox_benchmark name)
   if(NOT VLOX_BENCH)
     return()
@@ -82,6 +87,6 @@ function(vlox_benchmark name)
   find_package(benchmark REQUIRED)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
-  target_link_libraries(${name} PRIVATE core ${T_LIBS} benchmark::benchmark_main)
+  target_link_libraries(${name} PRIVATE ${T_LIBS} benchmark::benchmark_main)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/benchmarks)
 endfunction()

@@ -12,8 +12,6 @@ std::string CommentLines[3];
 std::string RecordCommentLines[2];
 CommentOffsetTable CommentOffsets;
 
-double LastStoredLine = NoStoredLine;
-double LastStoredStation = 0.0;
 int32_t ReadingCounter = 0;
 int32_t AutoStoredCount = 0;
 double TxCentreOffsetX = 0.0;

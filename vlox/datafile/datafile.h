@@ -10,6 +10,7 @@
 
 #include "vlox/datafile/fileio.h"
 #include "vlox/datafile/records.h"
+#include "vlox/settings/settings.h"
 #include "vlox/settings/textconv.h"
 
 #include <cstdint>
@@ -42,10 +43,8 @@ struct CommentOffsetTable {
 };
 extern CommentOffsetTable CommentOffsets;
 
-// Line and station of the last L1 and S1 records; -999999.0 makes the next store write L1.
-constexpr double NoStoredLine = -999999.0;
-extern double LastStoredLine;
-extern double LastStoredStation;
+// Line and station of the last L1 and S1 records: LastStoredLine and LastStoredStation
+// (vlox/settings/settings.h).
 // Reading number within the current station: 0 after a new station, counted up before
 // each W1 record.
 extern int32_t ReadingCounter;

@@ -21,6 +21,8 @@ int32_t GainCodeSent = 5;
 int32_t PreviousGain = 5;
 int32_t AveragingTimeMs = 15000;
 double CurrentStation = 0.0;
+double LastStoredLine = NoStoredLine;
+double LastStoredStation = 0.0;
 double TxAmpereTurns = 3.0;
 // TXA1 with no turn-off time: 5.9, summed in the loader's order so both agree to the last bit.
 double TotalTurnOffDelay = 0.0 + 9.6 - 2.5 - 1.2;

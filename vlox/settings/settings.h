@@ -174,9 +174,9 @@ extern int32_t GateCount;
 extern int32_t GainCodeSent;             // gain code last written to the board
 extern int32_t PreviousGain;
 extern int32_t AveragingTimeMs;
-// Line and station of the last line and station records; kept with the data-file writers
-// (vlox/datafile/datafile.cpp), set here on load: -999999.0 makes the next store write a line
-// record.
+// Line and station of the last line and station records (L1, S1) that the data-file writers
+// keep; the loader sets them too. NoStoredLine makes the next store write a line record.
+constexpr double NoStoredLine = -999999.0;
 extern double LastStoredLine;
 extern double LastStoredStation;
 extern double CurrentStation;
