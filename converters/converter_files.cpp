@@ -59,6 +59,12 @@ std::string_view VlxRecords::Record(int32_t n)
                 break;
             got += r;
         }
+        // Texts of the records reach the outputs; a control character in them (a damaged file)
+        // would break an output's lines.
+        for (size_t at = 0; at < bytes; at += RecordLength)
+            for (size_t c = at; c < at + RecordTextLength; ++c)
+                if (static_cast<unsigned char>(Block[c]) < 0x20 || Block[c] == 0x7F)
+                    Block[c] = ' ';
     }
     return std::string_view(Block.data() + static_cast<size_t>(n - BlockFirst) * RecordLength, RecordLength);
 }

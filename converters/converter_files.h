@@ -58,6 +58,7 @@ private:
 // The survey file by record number (1 for the first). The record count is the file size
 // divided by 60, rounded to the nearest integer; a last record cut short (a file cut inside a
 // record) reads with blanks in place of its missing bytes, never past the end of the file.
+// Control characters in columns 1-58 read as blanks.
 class VlxRecords {
 public:
     explicit VlxRecords(InputFile& file);

@@ -104,12 +104,19 @@ struct ParsedRecords {
     std::array<std::string, MaxGates + 1> Lz5GateTextsEarly;
 };
 
+// Data types of the XYZ build: rate index 0-6 with 20 gates, then 7-11 = rate index 2-6 with
+// 30 gates.
+constexpr int32_t DataTypeCount = 12;
+
 struct ConverterState {
     int32_t ConverterMode = ModeXyz;
     ConverterSettings Settings;
     std::string InputPath;   // UTF-8
     std::string OutputPath;  // UTF-8
     ParsedRecords Parsed;
+    // Results of the XYZ build's analysis of the input, read by its dialog.
+    std::array<int32_t, DataTypeCount> DataTypePresent{};
+    int32_t GgaRecordCount = 0;
 };
 
 // The parsed-record state as a conversion of the state's mode starts: every value empty or 0,

@@ -132,11 +132,14 @@ void BuildGateTimeTable(ParsedRecords& p, int32_t rateIndex, int32_t gateSet)
         times[g] = 0.0;
     if (!(first > 0) || !(end > first) || !std::isfinite(end))
         return;
+    // Each edge is the one before times the ratio: plain products give the same times in every
+    // build, where a power per edge would follow each library's pow.
     const double ratio = std::pow(end / first, 1.0 / n);
+    double lower = first;
     for (int32_t k = 1; k <= n; ++k) {
-        const double lower = first * std::pow(ratio, k - 1);
-        const double upper = k == n ? end : first * std::pow(ratio, k);
+        const double upper = k == n ? end : lower * ratio;
         times[k] = (lower + upper) / 2.0;
+        lower = upper;
     }
 }
 
@@ -182,11 +185,13 @@ double ScaleGateValue(const ParsedRecords& p, int32_t mode, int32_t outputUnits,
     if (outputUnits >= 0 && outputUnits < 6)
         conversion = mode == ModeLz5 ? ByIndexLz5[outputUnits] : ByIndex[outputUnits];
 
+    const double v = value;
+    if (conversion == Millivolts)
+        return v / 1000000.0;
     const double area = NumberOfField(p.RxAreaText);
     const double gain = std::pow(2.0, NumberOfField(p.GainText));
     const double ampereTurns = p.FileTxTurns * p.TxCurrent;
     const double c = static_cast<double>(52.083f);
-    const double v = value;
     switch (conversion) {
     case Millivolts:
         return v / 1000000.0;

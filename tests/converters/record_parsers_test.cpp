@@ -342,6 +342,18 @@ TEST(VlxRecordsReader, RecordCountRoundsAndACutRecordReadsBlanks)
         ASSERT_EQ(records.Count(), n + 1);
         EXPECT_EQ(records.Record(n + 1), LineRecord(f.Params).substr(0, 35) + std::string(25, ' '));
     }
+    // A control character inside a record's text (a damaged file) reads as a blank, so no text
+    // copied from the file can break an output's lines.
+    std::string damaged = whole;
+    damaged[60 + 5] = '\r';
+    damaged[60 + 6] = '\n';
+    damaged[60 + 7] = '\0';
+    {
+        MemoryInputFile input(damaged);
+        VlxRecords records(input);
+        EXPECT_EQ(records.Record(2).substr(5, 3), "   ");
+        EXPECT_EQ(records.Record(2).substr(58), "\r\n");
+    }
     // Less than half a record is not counted.
     const std::string stub = whole + "L1   ";
     MemoryInputFile input(stub);

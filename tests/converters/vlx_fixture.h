@@ -27,6 +27,8 @@ public:
                  int32_t tick, bool excluded = false);
     // A stored sentence: '@', as many '#' as needed, '!' with the tick.
     void Sentence(const std::string& text, int32_t tick);
+    // The placeholder V-LOX stores when it holds no sentence: '?', '"' as needed, '!'.
+    void Placeholder(const std::string& text, int32_t tick);
 
     std::string Bytes;
 
@@ -43,3 +45,13 @@ std::vector<double> DecayVolts(int32_t gateCount, double firstVolts, double rati
 
 // A local time on 15 March 2024 at the given hour, minute, second and milliseconds.
 LocalTime FixtureTime(int32_t hour, int32_t minute, int32_t second, int32_t milliseconds = 0);
+
+// The surveys the writers' golden outputs are made from (what each holds is said beside it in
+// vlx_fixture.cpp).
+std::string SingleReadingSurvey();
+std::string GpsSurvey();
+std::string UserGateSurvey();
+std::string CutSurvey();
+// A survey of `readings` readings, 20 stations to a line, a GGA sentence 2 s before and 3 s
+// after each; gateSet 2 with 100 user gates.
+std::string LargeSurvey(int32_t readings, int32_t gateSet, int32_t userGates = 100);
