@@ -143,18 +143,6 @@ void BuildGateTimeTable(ParsedRecords& p, int32_t rateIndex, int32_t gateSet)
     }
 }
 
-bool TimeBaseFor(int32_t rateIndex, bool thirtyGates, std::string& letter, std::string& text)
-{
-    if (!RateInTables(rateIndex))
-        return false;
-    const TimeBaseRow& row = thirtyGates ? TimeBase30[rateIndex] : TimeBase20[rateIndex];
-    if (!row.Letter)
-        return false;
-    letter = row.Letter;
-    text = row.Text;
-    return true;
-}
-
 void SetFirstGateTexts(ParsedRecords& p, double receiverDelayUs)
 {
     const int32_t rate = p.FileRepRateIndex;

@@ -24,12 +24,8 @@ const double* StandardGateTimes(int32_t rateIndex, int32_t gateSet, int32_t& cou
 // times are 0. A rate index outside 0..6 (or a negative set) leaves the table unchanged.
 void BuildGateTimeTable(ParsedRecords& p, int32_t rateIndex, int32_t gateSet);
 
-// The time-base letter and first-gate time text (ms) of rate index 0..6, 20-gate set and
-// 30-gate set; false outside the table (the 30-gate set exists for indexes 2..6 only).
-bool TimeBaseFor(int32_t rateIndex, bool thirtyGates, std::string& letter, std::string& text);
-
-// Sets `TimeBaseLetter` and `FirstGateTimeText` (and the 30-gate pair when the set is 1) from
-// the rate index; with a receiver delay in microseconds other than 0, each text is the table
+// Sets `TimeBaseLetter` and `FirstGateTimeText` (time base and first-gate time in ms) and, for
+// the 30-gate set at indexes 2..6, the 30-gate pair, from the rate index; with a receiver delay in microseconds other than 0, each text is the table
 // time plus delay x 0.001 through its row's mask. An index outside 0..6 leaves them.
 void SetFirstGateTexts(ParsedRecords& p, double receiverDelayUs);
 

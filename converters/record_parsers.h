@@ -44,8 +44,9 @@ std::string ParseLineRecord(ConverterState& state, std::string_view record);
 // label; returns the LZ5 station field (rightmost six characters, right-aligned in 6).
 std::string ParseStationRecord(ConverterState& state, std::string_view record);
 
-// `ParseTransmitterRecord`: current and turn-off texts and numbers, loop turns (0 read as 1);
-// returns the loop-shape code of columns 33-34.
+// `ParseTransmitterRecord`: current and turn-off texts and numbers, loop turns (0 read as 1),
+// and the loop shape (columns 33-34; a P1 record of the current layout sets it again, the
+// earlier layout has no code of its own); returns the shape.
 int32_t ParseTransmitterRecord(ConverterState& state, std::string_view record);
 
 // `ParseLoopRecord`: P1 codes and loop area, and the loop sizes record (P2 of the current

@@ -90,21 +90,13 @@ TEST(GateTimeTable, UserGatesWithoutAWindowStayZero)
     }
 }
 
-TEST(TimeBase, LettersTextsAndReceiverAreas)
+TEST(FirstGateTexts, MovedByTheReceiverDelayAndFittedToTheirField)
 {
-    std::string letter, text;
-    ASSERT_TRUE(TimeBaseFor(0, false, letter, text));
-    EXPECT_EQ(letter + text, "u 0.00681");
-    ASSERT_TRUE(TimeBaseFor(6, true, letter, text));
-    EXPECT_EQ(letter + text, "j     0.9");
-    EXPECT_FALSE(TimeBaseFor(1, true, letter, text));
-    EXPECT_FALSE(TimeBaseFor(7, false, letter, text));
-
     ParsedRecords p;
     p.FileRepRateIndex = 0;
     p.FileGateSet = 0;
     SetFirstGateTexts(p, 1.0);
-    EXPECT_EQ(p.FirstGateTimeText, "  .00781");
+    EXPECT_EQ(p.TimeBaseLetter + p.FirstGateTimeText, "u  .00781");
     p.FileRepRateIndex = 9;
     SetFirstGateTexts(p, 0.0);
     EXPECT_EQ(p.FirstGateTimeText, "  .00781") << "an index outside 0..6 leaves the texts";
@@ -114,11 +106,6 @@ TEST(TimeBase, LettersTextsAndReceiverAreas)
     SetFirstGateTexts(p, 123456789.0);
     EXPECT_EQ(p.FirstGateTimeText, "123465.6");
     EXPECT_EQ(p.FirstGateTimeText30, "123457.7");
-
-    EXPECT_STREQ(ReceiverAreaText(0), "   31.4");
-    EXPECT_STREQ(ReceiverAreaText(7), "  40000");
-    EXPECT_STREQ(ReceiverAreaText(11), "    ???");
-    EXPECT_STREQ(ReceiverAreaText(-1), "    ???");
 }
 
 // One reading's terms: sensor 0 (31.4 m2), gain code 5 (G = 6), 3 A x 2 turns, loop 5000 m2.
@@ -181,15 +168,13 @@ TEST(ScaleGateValue, ZeroTermsLeaveOrZeroTheValue)
     EXPECT_DOUBLE_EQ(sigma, -ScaleGateValue(p, ModeTxt, 3, 1000000.0, 12));
 }
 
-TEST(ScaleUsfValue, FourUnits)
+TEST(ScaleUsfValue, UnitsAndMissingTerms)
 {
     ParsedRecords p = UnitTerms();
     const double v = 2000000.0; // nV = 2 mV
     EXPECT_DOUBLE_EQ(ScaleUsfValue(p, 0, v), 2.0 * 1e6 / 6.0 / 1e9);
-    EXPECT_DOUBLE_EQ(ScaleUsfValue(p, 1, v), 192.0 * 2.0 / (31.4 * 64.0 / 100.0) / 6.0 / 1e9);
     EXPECT_DOUBLE_EQ(ScaleUsfValue(p, 2, v), 192.0 * 2.0 / (31.4 * 64.0 / 100.0) / 1e9);
-    EXPECT_DOUBLE_EQ(ScaleUsfValue(p, 3, v), ScaleUsfValue(p, 2, v));
-    EXPECT_DOUBLE_EQ(ScaleUsfValue(p, 9, v), 2.0 / 1e9);
+    EXPECT_DOUBLE_EQ(ScaleUsfValue(p, 1, v), ScaleUsfValue(p, 2, v) / 6.0);
     // No current: divided by 1; no area: 1.
     p.TxCurrent = 0.0;
     EXPECT_DOUBLE_EQ(ScaleUsfValue(p, 0, v), 2.0 * 1e6 / 1e9);

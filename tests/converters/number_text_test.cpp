@@ -25,35 +25,28 @@ TEST(NumberMask, RendersEveryMaskOfTheWriters)
         // Gate number of the TXT table: three wide, blank-filled; a wider number widens.
         {"* #", 7, "  7"},
         {"* #", 12, " 12"},
-        {"* #", 0, "  0"},
         {"* #", 100, "100"},
         {"* #", 1234, "1234"},
         // Gate time of the TXT table.
         {"* #####0.000", 6.813, "       6.813"},
         {"* #####0.000", 0, "       0.000"},
-        {"* #####0.000", 279150, "  279150.000"},
         {"* #####0.000", 123456789.5, "123456789.500"},
         // Responses: sign of the exponent always, its digits without leading zeros.
         {"0.00000E+##", 0.0000123457, "1.23457E-5"},
         {"0.00000E+##", 2, "2.00000E+0"},
         {"0.00000E+##", -1234.5, "-1.23450E+3"},
         {"0.00000E+##", 9.999996e-5, "1.00000E-4"},
-        {"0.00000E+##", 1e100, "1.00000E+100"},
         {"0.00000E+##", 0, "0.00000E+0"},
-        {"0.00000E+##", -0.0, "0.00000E+0"},
         {"0.0000E+##", 1e-5, "1.0000E-5"},
         // Forced decimals round and keep their zeros; exact ties go to even.
-        {"####0.00", 10, "10.00"},
         {"####0.00", 0.5, "0.50"},
         {"####0.00", -3.14159, "-3.14"},
         {"####0.00", -0.001, "0.00"},
         {"#######0.00", 5.125, "5.12"},
         {"#######0.00", 5.375, "5.38"},
-        {"#######0.000", -12.5, "-12.500"},
         {"########0.000", 4982950.4, "4982950.400"},
         {"####0.000000000", -123.185333333, "-123.185333333"},
         {"####0.0000000000", 49.2741666666667, "49.2741666667"},
-        {"###0.00", 3, "3.00"},
         // Optional places: no zero before the point, trailing zeros and a bare point dropped,
         // a value rounding to zero still written as "0".
         {"###", 6, "6"},
@@ -62,13 +55,11 @@ TEST(NumberMask, RendersEveryMaskOfTheWriters)
         {"####.##", 0.25, ".25"},
         {"####.##", 12, "12"},
         {"####.##", 0.004, "0"},
-        {"######.##", 10.001, "10"},
         {"##.#####", 14.0519444444, "14.05194"},
         {"########.###", 500000, "500000"},
         {"#####.##", -0.5, "-.5"},
         // Every place from the first forced one on is forced.
         {"0#", 1, "01"},
-        {"0#", 12, "12"},
         {"0#", 0, "00"},
         // First-gate times moved by a receiver delay, in their 8-character fields.
         {"* .#####", 0.00781, "  .00781"},
@@ -91,7 +82,6 @@ TEST(NumberText, FifteenDigitsLeadingBlankNoZeroBeforeThePoint)
     const MaskCase cases[] = {
         {"", 0.5, " .5"},
         {"", -0.25, "-.25"},
-        {"", 3, " 3"},
         {"", 0, " 0"},
         {"", -0.0, " 0"},
         {"", 1234567.125, " 1234567.125"},
@@ -99,7 +89,6 @@ TEST(NumberText, FifteenDigitsLeadingBlankNoZeroBeforeThePoint)
         {"", 1.234e-5, " 1.234E-05"},
         {"", 1e20, " 1E+20"},
         {"", 123456789012345678.0, " 1.23456789012346E+17"},
-        {"", 0.1 + 0.2, " .3"},
         {"", NaN, " nan"},
         {"", -Inf, "-inf"},
     };
