@@ -154,6 +154,10 @@ TEST(LoopRecords, CurrentAndEarlierLayouts)
     EXPECT_EQ(ParseLoopRecord(lz5, rectangle[1]), "11287.5");
     EXPECT_EQ(lz5.Parsed.LoopSideXText, "   150.0");
     EXPECT_EQ(lz5.Parsed.LoopSideYText, "    75.2");
+    // Mended: a side text wider than its 8-character field ran into the next field.
+    p.TxLoopSideX = 1234567.5;
+    ParseLoopRecord(lz5, LoopRecords(p)[1]);
+    EXPECT_EQ(lz5.Parsed.LoopSideXText, " 1234567");
 
     // The earlier layout: P1 carries the sizes, the shape comes from T1 (mended: the shape
     // was never set, so a rectangle of an earlier file was read as a square).
