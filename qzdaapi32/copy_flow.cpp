@@ -31,7 +31,7 @@ void MoveHeldBuffers(CopyFlow& flow, CopyFlowHost& host)
 }
 
 // DischargeBuffer: finished and to the done queue; a failed one waits until nothing is in
-// process, so that it comes after the good ones of its run.
+// process, so that it comes after the good ones of its run (used for a run that is ending).
 void DischargeBuffer(CopyFlow& flow, CopyFlowHost& host, HBUF buffer, bool failed)
 {
     host.FinishBuffer(buffer, flow.resolution);
@@ -40,6 +40,23 @@ void DischargeBuffer(CopyFlow& flow, CopyFlowHost& host, HBUF buffer, bool faile
     else
         host.AppendDone(buffer);
     MoveHeldBuffers(flow, host);
+}
+
+// A failed transfer, or a read that could not be issued: an input buffer is left with no
+// valid samples. In a live run it goes back to the client at once, finished, in the done
+// queue and announced; the client puts it back, so no buffer leaves the rotation of a run
+// that never drains. Only while a stop or abort is under way does it wait for the good ones
+// of its run.
+void ReturnFailedBuffer(CopyFlow& flow, CopyFlowHost& host, HBUF buffer)
+{
+    if (flow.input)
+        host.SetValidSamples(buffer, 0);
+    if (flow.stopRequested || flow.abortRequested) {
+        DischargeBuffer(flow, host, buffer, true);
+        return;
+    }
+    DischargeBuffer(flow, host, buffer, false);
+    host.Notify(BufferDoneMessage(flow), false, 0);
 }
 
 // OnInProcessEmpty.
@@ -86,17 +103,14 @@ void InProcessEmpty(CopyFlow& flow, CopyFlowHost& host)
     }
 }
 
-// QueueBuffer: a read that cannot be issued leaves the buffer a failed, empty transfer in the
-// done queue, so no buffer falls out of the rotation.
+// QueueBuffer: a read that cannot be issued hands the buffer back as a failed transfer.
 void QueueBuffer(CopyFlow& flow, CopyFlowHost& host, HBUF buffer)
 {
     if (host.IssueRead(buffer)) {
         ++flow.inProcess;
         return;
     }
-    if (flow.input)
-        host.SetValidSamples(buffer, 0);
-    DischargeBuffer(flow, host, buffer, true);
+    ReturnFailedBuffer(flow, host, buffer);
 }
 
 void Route(CopyFlow& flow, CopyFlowHost& host, HBUF buffer)
@@ -162,9 +176,7 @@ void TransferComplete(CopyFlow& flow, CopyFlowHost& host, uint32_t error, uint32
     if (flow.inProcess > 0)
         --flow.inProcess;
     if (error != 0) {
-        if (flow.input)
-            host.SetValidSamples(buffer, 0);
-        DischargeBuffer(flow, host, buffer, true);
+        ReturnFailedBuffer(flow, host, buffer);
         if (flow.inProcess != 0)
             return;
         if (!flow.abortRequested)

@@ -34,6 +34,7 @@ public:
     uint32_t acknowledged = 0;
     uint32_t batches = 0;
     bool failReads = false;
+    uint32_t refused = 0;
 
     bool TakeReady(HBUF* b) override
     {
@@ -58,8 +59,10 @@ public:
     void EndDoneBatch() override {}
     bool IssueRead(HBUF b) override
     {
-        if (failReads)
+        if (failReads) {
+            ++refused;
             return false;
+        }
         driver.push_back(b);
         return true;
     }
@@ -251,22 +254,40 @@ TEST_F(Flow, CountersAndDigitalInputsAreAcknowledgedAtOnce)
     }
 }
 
-TEST_F(Flow, FailedTransfersJoinTheDoneQueueAfterTheGoodOnes)
+// In a live run a failed transfer comes back at once, announced; while a stop drains the
+// run, the failed ones join the done queue after the good ones, in one batch.
+TEST_F(Flow, FailedTransfersComeBackAtOnceUnlessTheRunIsEnding)
 {
     Start(WrapStopWhenDone, 3);
     Complete(0, 31); // the first fails
-    Complete(200);
-    Complete(200);
-    EXPECT_EQ(host.done, (std::deque<HBUF>{B(2), B(3), B(1)}));
+    EXPECT_EQ(host.done, std::deque<HBUF>{B(1)});
+    EXPECT_EQ(host.notices, N{1127});
     EXPECT_EQ(host.valid[B(1)], 0u);
     EXPECT_EQ(host.finished[B(1)], 1u);
+
+    Host h;
+    CopyFlow f;
+    f.type = SubsystemTypeAD;
+    f.input = true;
+    h.ready = {B(1), B(2), B(3)};
+    PrepareRun(f, 16, WrapStopWhenDone, DataFlowContinuous);
+    FillInProcess(f, h);
+    f.stopRequested = true;
+    StopSubsystem(f, h, false);
+    TransferComplete(f, h, 31, 0, B(1));
+    TransferComplete(f, h, 0, 200, B(2));
+    TransferComplete(f, h, 0, 200, B(3));
+    EXPECT_EQ(h.done, (std::deque<HBUF>{B(2), B(3), B(1)}));
+    EXPECT_EQ(h.batches, 1u);
+    EXPECT_EQ(h.notices, (N{1127, 1127, 1130}));
+    EXPECT_EQ(h.acknowledged, 1u);
 }
 
 TEST_F(Flow, ALoneFailedTransferSaysIoComplete)
 {
     Start(WrapStopWhenDone, 1);
     Complete(0, 31);
-    EXPECT_EQ(host.notices, N{1130});
+    EXPECT_EQ(host.notices, (N{1127, 1130}));
     EXPECT_EQ(host.done.size(), 1u);
 }
 
@@ -278,9 +299,10 @@ TEST_F(Flow, AReadThatCannotBeIssuedLeavesNoBufferBehind)
     Start(WrapRecycleDone, 3);
     EXPECT_EQ(flow.inProcess, 0u);
     EXPECT_EQ(host.done.size(), 3u);
+    EXPECT_EQ(host.notices, N(3, 1127));
     for (HBUF b : host.done)
         EXPECT_EQ(host.valid[b], 0u);
-    // While others are in process they wait for them.
+    // Nor while others are in process: it does not wait for them.
     Host h;
     CopyFlow f;
     f.type = SubsystemTypeAD;
@@ -291,10 +313,48 @@ TEST_F(Flow, AReadThatCannotBeIssuedLeavesNoBufferBehind)
     h.failReads = true;
     h.ready.push_back(B(3));
     TransferComplete(f, h, 0, 100, h.driver.front());
-    EXPECT_EQ(h.done, (std::deque<HBUF>{B(1)}));
-    h.driver.pop_front();
-    TransferComplete(f, h, 0, 100, h.driver.front());
-    EXPECT_EQ(h.done.size(), 3u);
+    EXPECT_EQ(h.done, (std::deque<HBUF>{B(1), B(3)}));
+    EXPECT_EQ(h.valid[B(3)], 0u);
+    EXPECT_EQ(h.notices, (N{1127, 1127}));
+    EXPECT_EQ(f.inProcess, 1u);
+}
+
+// Pins the mend: in a continuous run a read the driver refuses, or a transfer that fails,
+// hands its buffer back to the client at once, finished, empty and announced; the client puts
+// it back like any other, and all eight buffers keep circulating for the whole run.
+TEST_F(Flow, RefusedAndFailedReadsKeepEveryBufferCirculating)
+{
+    Start(WrapRecycleDone, 8);
+    std::map<HBUF, int> rounds;
+    uint32_t failures = 0, empties = 0;
+    size_t told = 0;
+    for (int i = 1; i <= 3000; ++i) {
+        host.failReads = i % 97 == 0; // the next read asked for is refused
+        const bool fails = i % 89 == 0;
+        failures += fails ? 1 : 0;
+        Complete(fails ? 0 : 200, fails ? 31 : 0);
+        host.failReads = false;
+        // The client takes one buffer per notice and puts it back, an empty one too.
+        for (; told < host.notices.size(); ++told) {
+            if (host.notices[told] != QZMSG_BUFFER_DONE)
+                continue;
+            ASSERT_FALSE(host.done.empty()) << i;
+            HBUF b = host.done.front();
+            host.done.pop_front();
+            empties += host.valid[b] == 0 ? 1 : 0;
+            ++rounds[b];
+            host.ready.push_back(b);
+        }
+        ASSERT_TRUE(flow.errorBuffers.empty()) << i;
+        ASSERT_EQ(host.driver.size() + host.ready.size(), 8u) << i;
+    }
+    EXPECT_GT(host.refused, 20u);
+    EXPECT_EQ(empties, failures + host.refused);
+    EXPECT_GE(flow.inProcess, 7u);
+    ASSERT_EQ(rounds.size(), 8u);
+    for (const auto& [b, n] : rounds)
+        EXPECT_GT(n, 300) << b;
+    EXPECT_EQ(host.state, SubsystemStateRunning);
 }
 
 TEST_F(Flow, SampleWidthFollowsTheResolution)
