@@ -113,6 +113,20 @@ void QueueBuffer(CopyFlow& flow, CopyFlowHost& host, HBUF buffer)
     ReturnFailedBuffer(flow, host, buffer);
 }
 
+// The run's marks on a transferred buffer. The count goes first: one left from a run of
+// narrower samples would not fit the new width, and the size would be refused. False when
+// the buffer does not take the size.
+bool MarkTransferred(const CopyFlow& flow, CopyFlowHost& host, uint32_t bytes, HBUF buffer)
+{
+    if (flow.type == SubsystemTypeAD)
+        host.SetValidSamples(buffer, 0);
+    if (!host.SetSampleSize(buffer, flow.sampleWidth))
+        return false;
+    if (flow.type == SubsystemTypeAD)
+        host.SetValidSamples(buffer, bytes / flow.sampleWidth);
+    return true;
+}
+
 void Route(CopyFlow& flow, CopyFlowHost& host, HBUF buffer)
 {
     if (flow.wrapMode == WrapRequeueEach)
@@ -175,7 +189,8 @@ void TransferComplete(CopyFlow& flow, CopyFlowHost& host, uint32_t error, uint32
 {
     if (flow.inProcess > 0)
         --flow.inProcess;
-    if (error != 0) {
+    // A buffer that does not take the run's sample size comes back as a failed transfer.
+    if (error != 0 || !MarkTransferred(flow, host, bytes, buffer)) {
         ReturnFailedBuffer(flow, host, buffer);
         if (flow.inProcess != 0)
             return;
@@ -190,9 +205,6 @@ void TransferComplete(CopyFlow& flow, CopyFlowHost& host, uint32_t error, uint32
         }
         return;
     }
-    host.SetSampleSize(buffer, flow.sampleWidth);
-    if (flow.type == SubsystemTypeAD)
-        host.SetValidSamples(buffer, bytes / flow.sampleWidth);
     Route(flow, host, buffer);
     if (!flow.stopRequested && !flow.abortRequested)
         FillInProcess(flow, host);

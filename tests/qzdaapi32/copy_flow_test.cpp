@@ -7,6 +7,7 @@
 #include "qzdaapi32/frequency.h"
 #include "qzdaapi32/qzdaapi32.h"
 #include "qzdaapi32/requests.h"
+#include "standins/qzmem32/buffer_memory.h"
 
 #include <gtest/gtest.h>
 
@@ -34,6 +35,7 @@ public:
     uint32_t acknowledged = 0;
     uint32_t batches = 0;
     bool failReads = false;
+    bool refuseSize = false;
     uint32_t refused = 0;
 
     bool TakeReady(HBUF* b) override
@@ -66,7 +68,13 @@ public:
         driver.push_back(b);
         return true;
     }
-    void SetSampleSize(HBUF b, uint32_t bytes) override { width[b] = bytes; }
+    bool SetSampleSize(HBUF b, uint32_t bytes) override
+    {
+        if (refuseSize)
+            return false;
+        width[b] = bytes;
+        return true;
+    }
     void SetValidSamples(HBUF b, uint32_t count) override { valid[b] = count; }
     void FinishBuffer(HBUF b, uint32_t) override { ++finished[b]; }
     void DriverStop(bool abort) override { driverStops.push_back(abort); }
@@ -366,6 +374,59 @@ TEST_F(Flow, SampleWidthFollowsTheResolution)
     Complete(400);
     EXPECT_EQ(host.width[B(1)], 4u);
     EXPECT_EQ(host.valid[B(1)], 100u);
+}
+
+// The sample size and count kept by the buffer-memory store itself, which refuses a size
+// that the count already set would overflow.
+class StoreHost : public Host {
+public:
+    bool SetSampleSize(HBUF b, uint32_t bytes) override { return BmSetSampleSize(b, bytes) == QZMEM_OK; }
+    void SetValidSamples(HBUF b, uint32_t count) override { BmSetValidSamples(b, count); }
+};
+
+// Pins the mend: a buffer filled at one byte per sample and then by a run of two-byte
+// samples takes the new width; the count of the first run would not fit it.
+TEST(FlowOnTheStore, ABufferReusedAtAnotherWidthTakesIt)
+{
+    HBUF b = nullptr;
+    ASSERT_EQ(BmAllocBuffer(100, 2, &b), QZMEM_OK); // 200 bytes
+    StoreHost h;
+    CopyFlow f;
+    f.type = SubsystemTypeAD;
+    f.input = true;
+    const std::pair<uint32_t, uint32_t> runs[] = {{8, 1}, {16, 2}, {8, 1}, {24, 4}};
+    for (const auto& [resolution, width] : runs) {
+        h.done.clear();
+        h.ready = {b};
+        PrepareRun(f, resolution, WrapStopWhenDone, DataFlowContinuous);
+        FillInProcess(f, h);
+        ASSERT_EQ(h.driver.size(), 1u);
+        h.driver.clear();
+        TransferComplete(f, h, 0, 200, b);
+        BufferFacts facts{};
+        ASSERT_EQ(BmGetBufferFacts(b, &facts), QZMEM_OK);
+        EXPECT_EQ(facts.sampleSize, width) << resolution;
+        EXPECT_EQ(facts.validSamples, 200 / width) << resolution;
+        EXPECT_EQ(h.done, std::deque<HBUF>{b});
+    }
+    EXPECT_EQ(BmFreeBuffer(b), QZMEM_OK);
+
+    // A buffer that refuses the size all the same comes back as a failed, empty transfer.
+    Host r;
+    CopyFlow g;
+    g.type = SubsystemTypeAD;
+    g.input = true;
+    r.ready = {B(1), B(2)};
+    PrepareRun(g, 16, WrapRecycleDone, DataFlowContinuous);
+    FillInProcess(g, r);
+    r.refuseSize = true;
+    r.driver.pop_front();
+    TransferComplete(g, r, 0, 200, B(1));
+    EXPECT_EQ(r.done, std::deque<HBUF>{B(1)});
+    EXPECT_EQ(r.valid[B(1)], 0u);
+    EXPECT_EQ(r.notices, N{1127});
+    EXPECT_EQ(r.driver, std::deque<HBUF>{B(2)});
+    EXPECT_EQ(g.inProcess, 1u);
 }
 
 // Pins the mend: a flush copies at the run's sample width (four bytes above 16 bits), never
