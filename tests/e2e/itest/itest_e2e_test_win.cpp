@@ -155,8 +155,11 @@ SettingsValues SavedSettings()
     SettingsValues s;
     SettingsDerived d;
     static NullTableValues nulls;
-    if (!e2e::ReadFileBytes(ConfigPath, &bytes))
+    // V-LOX writes the file under an exclusive handle: it is read once that handle is closed.
+    if (!e2e::WaitUntil([&] { return e2e::ReadFileBytes(ConfigPath, &bytes); }, 10000)) {
+        ADD_FAILURE() << "the saved configuration could not be read";
         return s;
+    }
     const std::string text(bytes.begin(), bytes.end());
     EXPECT_EQ(LoadConfiguration(text, s, d, nulls, ConfigLoadEnvironment{}), 1);
     EXPECT_EQ(d.ConfigInvalid, 0);
