@@ -228,6 +228,8 @@ INT_PTR ShowMeterSetupDialog(HWND owner)
     return DialogBoxParamW(GetModuleHandleW(nullptr), L"SQ12SETUP", owner, MeterSetupDlgProc, 0);
 }
 
+MeterSetupDialogFunction MeterSetupDialogBox = ShowMeterSetupDialog;
+
 MeterBlockShown CurrentMeterBlockShown()
 {
     std::lock_guard<std::mutex> hold(ShownLock);

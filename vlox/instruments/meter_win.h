@@ -34,7 +34,8 @@ DWORD WINAPI MeterReaderThread(LPVOID);
 // Starts MeterReaderThread into MeterThread when the port is open and no reader runs; 1 when
 // one runs afterwards.
 int32_t StartMeterReader();
-// Ends the reader, then closes the port: MeterThread and MeterPort invalid.
+// Ends the reader, if one runs, then closes the port, if open: MeterThread and MeterPort
+// invalid.
 void StopMeterReader();
 // True while a reader thread is there (MeterThread valid).
 bool MeterReaderRunning();
@@ -50,6 +51,9 @@ void ShowMeterSilence(HDC dc);
 INT_PTR CALLBACK MeterSetupDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 // The dialog from the program's resources, owned by owner; its result.
 INT_PTR ShowMeterSetupDialog(HWND owner);
+// How the set-up command shows it: ShowMeterSetupDialog unless a test puts its own answer here.
+using MeterSetupDialogFunction = INT_PTR (*)(HWND owner);
+extern MeterSetupDialogFunction MeterSetupDialogBox;
 
 // What the meter block shows now, as last drawn by the reader (for tests and checks).
 struct MeterBlockShown {

@@ -632,8 +632,10 @@ void MonitorGpsCommand()
 
 void MeterSetupCommand()
 {
-    ShowMeterSetupDialog(hWndMain);
-    if (Settings.MeterInput == 0 && MeterReaderRunning())
+    MeterSetupDialogBox(hWndMain);
+    // A disabled meter holds nothing: its port is closed whether or not a reader ran on it
+    // (model 1 opens the port without one). Nothing open, nothing is done.
+    if (Settings.MeterInput == 0)
         StopMeterReader();
     SettingsFile(SettingsSave);
     Invalidate(hWndMain);
