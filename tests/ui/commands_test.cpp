@@ -1,42 +1,105 @@
 // The command table and the resolution of a message into a command: every button id, every
 // menu id of 40001..40088 and every key code, the highlight cycle, and the gate that lets a
-// key run its command only while the command is offered.
+// key run its command only while the command is offered. The table is checked against what
+// the operator sees: the buttons' captions and the menu script's item texts.
 #include "vlox/ui/commands.h"
+
+#include "tests/ui/menu_resource.h"
+#include "vlox/ui/main_layout.h"
 
 #include <gtest/gtest.h>
 
 #include <map>
 #include <set>
+#include <string>
 
 namespace {
 
-struct Expected {
+// What the operator sees of each command: its button's caption ("" without a button), its
+// main-menu item's text ("" without an item) and its key letter. GpsMapType's id is carried
+// by no item (NoItem).
+const char* const NoItem = nullptr;
+struct Seen {
     int32_t command;
-    int32_t button;
-    int32_t menu;
+    const char* caption;
+    const char* menuText;
     char key;
 };
-
-// The command table as the operator's manual of the menus and buttons lists it.
-const Expected kTable[] = {
-    {0, 0, 40006, 'F'},   {1, 0, 40007, 'S'},   {2, 0, 40010, 'L'},   {3, 0, 40079, 'T'},
-    {4, 424, 0, 0},       {5, 425, 40013, 'V'}, {6, 426, 40026, 0},   {7, 427, 40025, 'X'},
-    {8, 428, 40005, 'R'}, {9, 429, 40001, 'P'}, {10, 430, 40027, 0},  {11, 431, 40030, 'Z'},
-    {12, 432, 40031, 'D'}, {13, 433, 40032, 'O'}, {14, 434, 40033, 0}, {15, 435, 40034, 0},
-    {16, 436, 40035, 0},  {17, 437, 40021, 0},  {18, 438, 40023, 0},  {19, 439, 40020, 0},
-    {20, 440, 40022, 0},  {21, 441, 40053, 0},  {22, 442, 40055, 0},  {23, 443, 40052, 0},
-    {24, 444, 40054, 0},  {25, 445, 0, 0},      {26, 446, 0, 0},      {27, 447, 40018, 0},
-    {28, 448, 40004, 0},  {29, 449, 40036, 0},  {30, 450, 40016, 0},  {31, 451, 40002, 0},
-    {32, 452, 40015, 0},  {33, 453, 0, 0},      {34, 454, 40045, 0},  {35, 455, 40046, 0},
-    {36, 456, 40056, 0},  {37, 457, 0, 0},      {38, 458, 40047, 0},  {39, 459, 40049, 0},
-    {40, 460, 40050, 0},  {41, 461, 40048, 0},  {42, 0, 40043, 0},    {43, 0, 40058, 0},
-    {44, 0, 40059, 0},    {45, 465, 40062, 0},  {46, 466, 40063, 0},  {47, 467, 40064, 0},
-    {48, 468, 40065, 0},  {49, 469, 40066, 0},  {50, 0, 40012, 0},    {51, 0, 40067, 0},
-    {52, 0, 40068, 0},    {53, 0, 40071, 0},    {54, 0, 40081, 0},    {55, 0, 40069, 0},
-    {56, 0, 40041, 0},    {57, 0, 40040, 0},    {58, 0, 40042, 0},    {59, 0, 40039, 0},
-    {60, 0, 40082, 0},    {61, 0, 40060, 0},    {62, 0, 40083, 0},    {63, 0, 40086, 0},
-    {64, 462, 0, 0},      {65, 463, 40088, 0},  {66, 0, 40084, 0},
+const Seen kSeen[] = {
+    {CmdSurveyParameters, "", "S&urvey Parameters", 'F'},
+    {CmdSystemParameters, "", "S&ystem Parameters", 'S'},
+    {CmdScale, "", "&Scale", 'L'},
+    {CmdGpsPortSetup, "", "&GPS Port Setup", 'T'},
+    {CmdTest, "Test", "", 0},
+    {CmdStartReview, "Review", "&Start Review Mode", 'V'},
+    {CmdAnalysis, "Analysis", "&Analysis", 0},
+    {CmdTransfer, "Transfer", "&Transfer", 'X'},
+    {CmdExit, "E&xit", "E&xit", 'R'},
+    {CmdCreateDataFile, "Create File", "&Create Data File", 'P'},
+    {CmdCloseDataFile, "Close File", "C&lose Data File", 0},
+    {CmdMonitor, "Monitor", "M&onitor", 'Z'},
+    {CmdPause, "Pause", "&Pause", 'D'},
+    {CmdMeasure, "MEASURE", "&Measure", 'O'},
+    {CmdStop, "STOP", "&Stop", 0},
+    {CmdStoreReading, "STORE", "S&tore Reading", 0},
+    {CmdCancelReading, "Cancel", "C&ancel Reading", 0},
+    {CmdTopOfScaleDown, "Down", "&Top of Scale Down", 0},
+    {CmdBottomOfScaleDown, "Down", "B&ottom of Scale Down", 0},
+    {CmdTopOfScaleUp, "Up", "Top of Scale &Up", 0},
+    {CmdBottomOfScaleUp, "Up", "&Bottom of Scale Up", 0},
+    {CmdPreviousStation, "Prev. Station", "&Previous Station", 0},
+    {CmdPreviousLine, "Prev. Line", "P&revious Line", 0},
+    {CmdNextStation, "Next Station", "&Next Station", 0},
+    {CmdNextLine, "Next Line", "Next &Line", 0},
+    {CmdPreviousRecord, "Prev. Rcd.", "", 0},
+    {CmdNextRecord, "Next Rcd.", "", 0},
+    {CmdExitReview, "E&xit Review", "E&xit Review Mode", 0},
+    {CmdPrint, "Print", "&Print", 0},
+    {CmdEnterComment, "Comment", "&Enter Comment", 0},
+    {CmdDisplayComments, "Display Available Comments", "&Display Comments", 0},
+    {CmdOpenDataFile, "New File", "&Open Data File", 0},
+    {CmdManageRecords, "Manage Rcds", "&Manage Records", 0},
+    {CmdAutoScale, "Auto Scale", "", 0},
+    {CmdZoomIn, "Zoom+", "&Zoom In", 0},
+    {CmdZoomOut, "Zoom-", "Zoom &Out", 0},
+    {CmdFitAll, "Fit All", "&Fit All in Map", 0},
+    {CmdHide, "Hide L", "", 0},
+    {CmdShiftMapLeft, "Left", "Shift Map &Left", 0},
+    {CmdShiftMapUp, "Up", "Shift Map &Up", 0},
+    {CmdShiftMapDown, "Down", "Shift Map &Down", 0},
+    {CmdShiftMapRight, "Right", "Shift Map &Right", 0},
+    {CmdMapOptions, "", "&Map Size and Options", 0},
+    {CmdFullNulling, "", "&Perform Full Nulling (Standard Gates)", 0},
+    {CmdSelectiveNulling, "", "Perform &Selective Nulling (Standard Gates)", 0},
+    {CmdTestDc, "DC", "Test &DC", 0},
+    {CmdTest100ms, "100", "Test Time Constant &100 ms", 0},
+    {CmdTest3ms, "3", "Test Time Constant &3 ms", 0},
+    {CmdTest01ms, "0.1", "Test Time Constant &0.1 ms", 0},
+    {CmdExitTest, "E&xit Test Mode", "E&xit Internal Test Mode", 0},
+    {CmdAttributes, "", "&Attributes", 0},
+    {CmdDecayView, "", "&Decay View", 0},
+    {CmdProfileView, "", "&Profile View", 0},
+    {CmdInversionAnalysis, "", "&Inversion Analysis", 0},
+    {CmdGpsCoordinates, "", "GPS &Coordinates Display", 0},
+    {CmdResetDefaults, "", "Reset to &Default Parameters", 0},
+    {CmdExportUsf, "", "&USF Format", 0},
+    {CmdExportLz5, "", "&Tarnwel LZ5", 0},
+    {CmdExportXyz, "", "&XYZ Format", 0},
+    {CmdExportTxt, "", "&TXT Text Format", 0},
+    {CmdGpsMapType, "", NoItem, 0},
+    {CmdUserGatesNulling, "", "Perform Nulling for Current Set of &User Defined Gates", 0},
+    {CmdMonitorGps, "", "M&onitor GPS Receiver", 0},
+    {CmdEditParameters, "", "&Edit Selected Parameters", 0},
+    {CmdRepeatLastStation, "Repeat Last Station", "", 0},
+    {CmdInvert, "Invert", "&Invert", 0},
+    {CmdMeterSetup, "", "&SQ12-MK2 Setup", 0},
 };
+
+const std::map<int32_t, menu_resource::MenuItem>& Menu()
+{
+    static const std::map<int32_t, menu_resource::MenuItem> items = menu_resource::ParseMenu();
+    return items;
+}
 
 CommandResolution Key(uint32_t code, int32_t highlighted = 0, int32_t gpsMonitor = 0)
 {
@@ -53,26 +116,56 @@ CommandGate GateOf(std::set<int32_t> enabledMenus, std::set<int32_t> usableButto
 
 }  // namespace
 
-TEST(MainCommandTable, SixtySevenCommandsWithTheirButtonMenuAndKey)
+// The table against the resources: each command's button is the one with its caption, its
+// menu id the item with its text in the menu script, its key the letter the manual gives.
+TEST(MainCommandTable, EachCommandOnItsButtonMenuItemAndKey)
 {
-    ASSERT_EQ(sizeof(kTable) / sizeof(kTable[0]), static_cast<size_t>(MainCommandCount));
+    ASSERT_EQ(sizeof(kSeen) / sizeof(kSeen[0]), static_cast<size_t>(MainCommandCount));
     for (int32_t n = 0; n < MainCommandCount; ++n) {
         const MainCommandEntry& e = MainCommandTable[n];
+        const Seen& seen = kSeen[n];
         SCOPED_TRACE(e.name);
         EXPECT_EQ(e.command, n);
-        EXPECT_EQ(e.buttonId, kTable[n].button);
-        EXPECT_EQ(e.menuId, kTable[n].menu);
-        EXPECT_EQ(e.key, kTable[n].key);
+        EXPECT_EQ(seen.command, n);
+        if (seen.caption[0] == '\0') {
+            EXPECT_EQ(e.buttonId, 0);
+        } else {
+            ASSERT_NE(e.buttonId, 0);
+            EXPECT_STREQ(ButtonCaption(ButtonSlotForId(e.buttonId)), seen.caption);
+            EXPECT_EQ(ButtonSlotOf(e.command), ButtonSlotForId(e.buttonId));
+        }
+        if (seen.menuText == NoItem) {
+            EXPECT_NE(e.menuId, 0);
+            EXPECT_EQ(Menu().count(e.menuId), 0u) << e.menuId;
+        } else if (seen.menuText[0] == '\0') {
+            EXPECT_EQ(e.menuId, 0);
+        } else {
+            auto item = Menu().find(e.menuId);
+            ASSERT_NE(item, Menu().end()) << e.menuId;
+            EXPECT_EQ(item->second.text, seen.menuText);
+        }
+        EXPECT_EQ(e.key, seen.key);
     }
     EXPECT_STREQ(MainCommandTable[CmdMeterSetup].name, "CmdMeterSetup");
+    EXPECT_EQ(ButtonSlotOf(CmdMapOptions), -1);
+    EXPECT_EQ(ButtonSlotOf(NoCommand), -1);
+    EXPECT_EQ(ButtonSlotOf(MainCommandCount), -1);
 }
 
 TEST(CommandForButton, EveryCreatedButtonRunsItsCommand)
 {
-    for (const Expected& e : kTable) {
-        if (e.button == 0)
+    // Every slot that holds a button gives the command of its caption.
+    std::map<std::string, std::set<int32_t>> byCaption;
+    for (const Seen& s : kSeen)
+        if (s.caption[0] != '\0')
+            byCaption[s.caption].insert(s.command);
+    for (int32_t slot = 0; slot < ButtonSlots; ++slot) {
+        const std::string caption = ButtonCaption(slot);
+        if (caption.empty())
             continue;
-        EXPECT_EQ(CommandForButton(e.button), e.command) << e.button;
+        const int32_t command = CommandForButton(ButtonFirstId + slot);
+        EXPECT_EQ(byCaption[caption].count(command), 1u) << caption;
+        EXPECT_EQ(ButtonSlotOf(command), slot) << caption;
     }
     // The two buttons whose slots belong to menu-only commands.
     EXPECT_EQ(CommandForButton(462), CmdRepeatLastStation);
@@ -90,18 +183,29 @@ TEST(CommandForButton, EveryCreatedButtonRunsItsCommand)
 
 TEST(CommandForMenu, EveryIdOfTheMenuRange)
 {
-    std::map<int32_t, int32_t> byMenu;
-    for (const Expected& e : kTable)
-        if (e.menu != 0)
-            byMenu[e.menu] = e.command;
+    // Every item of the menu script runs the command of its text, or nothing.
+    std::map<std::string, int32_t> byText;
+    for (const Seen& s : kSeen)
+        if (s.menuText != NoItem && s.menuText[0] != '\0')
+            byText[s.menuText] = s.command;
+    std::set<int32_t> itemsWithoutCommand;
     for (int32_t id = FirstMenuId; id <= LastMenuId; ++id) {
-        auto it = byMenu.find(id);
-        EXPECT_EQ(CommandForMenu(id), it == byMenu.end() ? NoCommand : it->second) << id;
+        auto item = Menu().find(id);
+        if (item == Menu().end()) {
+            EXPECT_EQ(CommandForMenu(id), id == 40082 ? CmdGpsMapType : NoCommand) << id;
+            continue;
+        }
+        auto command = byText.find(item->second.text);
+        if (command == byText.end()) {
+            itemsWithoutCommand.insert(id);
+            EXPECT_EQ(CommandForMenu(id), NoCommand) << id;
+        } else {
+            EXPECT_EQ(CommandForMenu(id), command->second) << item->second.text;
+        }
     }
-    // Items that yield no command, the id without an item, and ids outside the range.
-    for (int32_t id : {40003, 40014, 40017, 40019, 40024})
-        EXPECT_EQ(CommandForMenu(id), NoCommand) << id;
-    EXPECT_EQ(CommandForMenu(40082), CmdGpsMapType);
+    // Items that yield no command ("Save As", "Decay Mode", "Print Comments", "About",
+    // "Profile Mode"), and ids outside the range.
+    EXPECT_EQ(itemsWithoutCommand, (std::set<int32_t>{40003, 40014, 40017, 40019, 40024}));
     EXPECT_EQ(CommandForMenu(40000), NoCommand);
     EXPECT_EQ(CommandForMenu(40089), NoCommand);
 }

@@ -26,10 +26,18 @@ MainLayoutInput Input(int32_t width, int32_t height, int32_t lineHeight = 18)
 
 const ButtonPlace& B(const MainLayout& l, int32_t id)
 {
-    return l.Buttons[id - ButtonFirstId];
+    return l.Buttons[ButtonSlotForId(id)];
 }
 
 }  // namespace
+
+// The expected numbers below are worked by hand from the layout's table for two work areas
+// with a text line height of 18 and the fixed-pitch fonts above:
+//   1018 by 710: ButtonColumnX 1018 - 20 - 120 + 4 = 882; ButtonRowY 710 - 90 - 12 = 608;
+//     ButtonHeight (710 - 12 - 5 - 608) / 2 = 42; SmallButtonHeight 28; row 2 at 655;
+//     curve pane 190, 9, 716 by 587; MapPaneY 9 + 587 - 164 + 2 = 434.
+//   1024 by 768: ButtonColumnX 888; ButtonRowY 666; ButtonHeight 42; row 2 at 713; curve
+//     pane 722 by 645.
 
 TEST(MainWindowPlacement, FullScreenUpTo1280By806OtherwiseCentred)
 {
@@ -108,37 +116,40 @@ TEST(StatusPanelLayout, RowsAndFieldsFromLineHeightAndLabelExtent)
 
 TEST(MainLayout, RightColumnAndNumbersPaneOn1024By768)
 {
+    // The right-hand column starts 136 pixels from the right; the numbers pane is 80 wide.
     MainLayout l = ComputeMainLayout(Input(1024, 768));
-    EXPECT_EQ(l.ButtonColumnX, 1024 - 136);
+    EXPECT_EQ(l.ButtonColumnX, 888);
     EXPECT_EQ(l.NumbersPaneRect.width, 80);
-    EXPECT_EQ(l.NumbersPaneRect.x, 1024 - 20 - 80);
-    EXPECT_EQ(B(l, 429).box.x, 1024 - 136);
-    EXPECT_EQ(B(l, 431).box.x, 1024 - 136);
-    // Curve pane fills the rest: 1024 - 80 - 190 - 20 - 12.
+    EXPECT_EQ(l.NumbersPaneRect.x, 924);
+    EXPECT_EQ(B(l, IDC_CREATE_DATA_FILE).box.x, 888);
+    EXPECT_EQ(B(l, IDC_MONITOR).box.x, 888);
     EXPECT_EQ(l.CurvePaneRect.x, 190);
     EXPECT_EQ(l.CurvePaneRect.y, 9);
     EXPECT_EQ(l.CurvePaneRect.width, 722);
-    EXPECT_EQ(l.ButtonRowY, 768 - 5 * 18 - 12);
-    EXPECT_EQ(l.CurvePaneRect.height, l.ButtonRowY - 21);
-    EXPECT_EQ(l.NumbersPaneRect.y, l.CurvePaneRect.y);
-    EXPECT_EQ(l.NumbersPaneRect.height, l.CurvePaneRect.height);
-    EXPECT_EQ(l.ButtonHeight, (768 - 12 - 5 - l.ButtonRowY) / 2);
-    EXPECT_EQ(l.SmallButtonHeight, 2 * l.ButtonHeight / 3);
-    EXPECT_EQ(l.ButtonRow2Y, l.ButtonRowY + l.ButtonHeight + 5);
+    EXPECT_EQ(l.ButtonRowY, 666);
+    EXPECT_EQ(l.CurvePaneRect.height, 645);
+    EXPECT_EQ(l.NumbersPaneRect.y, 9);
+    EXPECT_EQ(l.NumbersPaneRect.height, 645);
+    EXPECT_EQ(l.ButtonHeight, 42);
+    EXPECT_EQ(l.SmallButtonHeight, 28);
+    EXPECT_EQ(l.ButtonRow2Y, 713);
 }
 
 TEST(MainLayout, NumbersPaneWidthByComponent)
 {
     struct Case {
-        int32_t component, count;
+        int32_t component, count, numbersWidth, curveWidth;
     };
-    const Case cases[] = {{0, 1}, {1, 1}, {2, 1}, {3, 3}, {4, 2}, {-1, 2}};
+    const Case cases[] = {{0, 1, 80, 722}, {1, 1, 80, 722},  {2, 1, 80, 722},
+                          {3, 3, 200, 602}, {4, 2, 140, 662}, {-1, 2, 140, 662}};
     for (const Case& c : cases) {
         MainLayoutInput in = Input(1024, 768);
         in.SelectedComponent = c.component;
         MainLayout l = ComputeMainLayout(in);
         EXPECT_EQ(l.ComponentCount, c.count) << c.component;
-        EXPECT_EQ(l.NumbersPaneRect.width, c.count * 60 + 20) << c.component;
+        EXPECT_EQ(l.NumbersPaneRect.width, c.numbersWidth) << c.component;
+        EXPECT_EQ(l.CurvePaneRect.width, c.curveWidth) << c.component;
+        // 12 pixels between the panes.
         EXPECT_EQ(l.CurvePaneRect.x + l.CurvePaneRect.width + 12, l.NumbersPaneRect.x) << c.component;
     }
 }
@@ -158,31 +169,32 @@ TEST(MainLayout, GateCountBySet)
 TEST(MainLayout, StopOverMeasureStoreAndCancelOverItsHalves)
 {
     MainLayout l = ComputeMainLayout(Input(1018, 710));
-    const PaneBox m = B(l, 433).box;
-    const PaneBox stop = B(l, 434).box;
+    const PaneBox m = B(l, IDC_MEASURE).box;
+    const PaneBox stop = B(l, IDC_STOP).box;
     EXPECT_EQ(stop.x, m.x);
     EXPECT_EQ(stop.y, m.y);
     EXPECT_EQ(stop.width, m.width);
     EXPECT_EQ(stop.height, m.height);
-    EXPECT_EQ(m.x, l.ButtonColumnX - 6 - 120);
-    EXPECT_EQ(m.height, 2 * l.ButtonHeight + 5);
+    EXPECT_EQ(m.x, 756);
+    EXPECT_EQ(m.y, 608);
+    EXPECT_EQ(m.height, 89);
 
-    const PaneBox store = B(l, 435).box;
-    const PaneBox cancel = B(l, 436).box;
+    const PaneBox store = B(l, IDC_STORE_READING).box;
+    const PaneBox cancel = B(l, IDC_CANCEL_READING).box;
     EXPECT_EQ(store.x, m.x);
     EXPECT_EQ(cancel.x, m.x);
     EXPECT_EQ(store.width, m.width);
     EXPECT_EQ(store.y, m.y);                                     // upper half
     EXPECT_EQ(cancel.y + cancel.height, m.y + m.height);         // lower half
-    EXPECT_EQ(store.height, l.ButtonHeight);
-    EXPECT_EQ(cancel.height, l.ButtonHeight);
+    EXPECT_EQ(store.height, 42);
+    EXPECT_EQ(cancel.height, 42);
 
     // Only MEASURE is shown in the start state, and it is disabled.
-    EXPECT_TRUE(B(l, 433).shown);
-    EXPECT_FALSE(B(l, 433).enabled);
-    EXPECT_FALSE(B(l, 434).shown);
-    EXPECT_FALSE(B(l, 435).shown);
-    EXPECT_FALSE(B(l, 436).shown);
+    EXPECT_TRUE(B(l, IDC_MEASURE).shown);
+    EXPECT_FALSE(B(l, IDC_MEASURE).enabled);
+    EXPECT_FALSE(B(l, IDC_STOP).shown);
+    EXPECT_FALSE(B(l, IDC_STORE_READING).shown);
+    EXPECT_FALSE(B(l, IDC_CANCEL_READING).shown);
 }
 
 TEST(MainLayout, MapButtonsAndHideLPlacedButHidden)
@@ -190,29 +202,31 @@ TEST(MainLayout, MapButtonsAndHideLPlacedButHidden)
     MainLayout l = ComputeMainLayout(Input(1018, 710));
     EXPECT_EQ(l.MapPaneX, 16);
     EXPECT_EQ(l.MapPaneSize, 168);
-    EXPECT_EQ(l.MapPaneY, 9 + l.CurvePaneRect.height - 164 + 2);
-    const int32_t rowA = l.MapPaneY + 168 + 20;
-    const int32_t rowB = rowA + l.ButtonHeight / 2 + 2;
+    EXPECT_EQ(l.MapPaneY, 434);
+    // Row A at 434 + 168 + 20, row B 21 + 2 below it; thirds of 55, quarters of 41.
+    const int32_t rowA = 622;
+    const int32_t rowB = 645;
     struct Case {
         int32_t id, x, y, width;
         bool shown;
     };
     const Case cases[] = {
-        {454, 16, rowA, 54, true},  {455, 72, rowA, 54, true},  {456, 128, rowA, 54, true},
-        {457, 128, rowA, 54, false}, {458, 16, rowB, 40, true},  {459, 58, rowB, 40, true},
-        {460, 100, rowB, 40, true}, {461, 142, rowB, 40, true},
+        {IDC_ZOOM_IN, 16, rowA, 54, true},         {IDC_ZOOM_OUT, 72, rowA, 54, true},
+        {IDC_FIT_ALL, 128, rowA, 54, true},        {IDC_HIDE, 128, rowA, 54, false},
+        {IDC_SHIFT_MAP_LEFT, 16, rowB, 40, true},  {IDC_SHIFT_MAP_UP, 58, rowB, 40, true},
+        {IDC_SHIFT_MAP_DOWN, 100, rowB, 40, true}, {IDC_SHIFT_MAP_RIGHT, 142, rowB, 40, true},
     };
     for (const Case& c : cases) {
         const ButtonPlace& b = B(l, c.id);
         EXPECT_EQ(b.box.x, c.x) << c.id;
         EXPECT_EQ(b.box.y, c.y) << c.id;
         EXPECT_EQ(b.box.width, c.width) << c.id;
-        EXPECT_EQ(b.box.height, l.ButtonHeight / 2) << c.id;
+        EXPECT_EQ(b.box.height, 21) << c.id;
         EXPECT_EQ(b.shown, c.shown) << c.id;
     }
     // The record list lies over the map pane, hidden.
     EXPECT_EQ(l.ListRecordsBox.x, 26);
-    EXPECT_EQ(l.ListRecordsBox.y, l.MapPaneY);
+    EXPECT_EQ(l.ListRecordsBox.y, 434);
     EXPECT_EQ(l.ListRecordsBox.width, 56);
     EXPECT_EQ(l.ListRecordsBox.height, 168);
 }
@@ -220,8 +234,11 @@ TEST(MainLayout, MapButtonsAndHideLPlacedButHidden)
 TEST(MainLayout, StartSetOfButtons)
 {
     MainLayout l = ComputeMainLayout(Input(1018, 710));
-    const std::set<int32_t> shown = {429, 431, 433, 443, 444, 449, 453, 454, 455, 456, 458, 459, 460, 461, 463};
-    const std::set<int32_t> disabled = {433, 449};
+    const std::set<int32_t> shown = {IDC_CREATE_DATA_FILE, IDC_MONITOR,      IDC_MEASURE,         IDC_NEXT_STATION,
+                                     IDC_NEXT_LINE,        IDC_ENTER_COMMENT, IDC_AUTO_SCALE,      IDC_ZOOM_IN,
+                                     IDC_ZOOM_OUT,         IDC_FIT_ALL,       IDC_SHIFT_MAP_LEFT,  IDC_SHIFT_MAP_UP,
+                                     IDC_SHIFT_MAP_DOWN,   IDC_SHIFT_MAP_RIGHT, IDC_INVERT};
+    const std::set<int32_t> disabled = {IDC_MEASURE, IDC_ENTER_COMMENT};
     for (int32_t id = 420; id < 470; ++id) {
         const ButtonPlace& b = B(l, id);
         const bool exists = !(id <= 423 || id == 464);
@@ -261,14 +278,15 @@ TEST(MainLayout, GpsBlockFixesTheSteppingButtons)
     // The coordinate field is wider than the satellite field's right edge here.
     EXPECT_EQ(l.GpsBlockRight, 318);
     EXPECT_EQ(g.Disabled.right, 318);
-    EXPECT_EQ(g.Disabled.left, 192 + (318 - 192 + 4 - 84) / 2 - 4);
+    // "GPS Disabled" (84 wide) centred over the block: 192 + (318 - 192 + 4 - 84) / 2 - 4.
+    EXPECT_EQ(g.Disabled.left, 211);
     EXPECT_EQ(l.StepButtonsX, 328);
-    EXPECT_EQ(B(l, 443).box.x, 328);
-    EXPECT_EQ(B(l, 462).box.x, 328 + 124);
-    EXPECT_EQ(B(l, 462).box.width, 150);
-    EXPECT_EQ(B(l, 446).box.x, 328 + 122);
-    EXPECT_EQ(B(l, 441).box.y, l.ButtonRowY + l.SmallButtonHeight + 2);
-    EXPECT_EQ(B(l, 442).box.y, l.ButtonRowY + 2 * (l.SmallButtonHeight + 2));
+    EXPECT_EQ(B(l, IDC_NEXT_STATION).box.x, 328);
+    EXPECT_EQ(B(l, IDC_REPEAT_LAST_STATION).box.x, 328 + 124);
+    EXPECT_EQ(B(l, IDC_REPEAT_LAST_STATION).box.width, 150);
+    EXPECT_EQ(B(l, IDC_NEXT_RECORD).box.x, 328 + 122);
+    EXPECT_EQ(B(l, IDC_PREVIOUS_STATION).box.y, 638);
+    EXPECT_EQ(B(l, IDC_PREVIOUS_LINE).box.y, 668);
     EXPECT_EQ(l.LowerBoxRight, 328 + 124 + 150);
 }
 
@@ -289,40 +307,45 @@ TEST(MainLayout, SatelliteFieldCanSetTheBlockEdge)
 
 TEST(MainLayout, TestButtonsShareTheGapBeforeComment)
 {
+    // w = (882 - 260 - 6 - 328 - 120 - 10) / 4 - 2 = 37, from 328 + 130, 39 apart, at
+    // 608 + 2 x 28 + 2.
     MainLayout l = ComputeMainLayout(Input(1018, 710));
-    const int32_t w = (l.ButtonColumnX - 260 - 6 - l.StepButtonsX - 120 - 10) / 4 - 2;
+    const int32_t x[4] = {458, 497, 536, 575};
     for (int32_t k = 0; k < 4; ++k) {
-        const ButtonPlace& b = B(l, 465 + k);
-        EXPECT_EQ(b.box.x, l.StepButtonsX + 130 + k * (w + 2)) << k;
-        EXPECT_EQ(b.box.y, l.ButtonRowY + 2 * l.SmallButtonHeight + 2) << k;
-        EXPECT_EQ(b.box.width, w) << k;
+        const ButtonPlace& b = B(l, IDC_TEST_DC + k);
+        EXPECT_EQ(b.box.x, x[k]) << k;
+        EXPECT_EQ(b.box.y, 666) << k;
+        EXPECT_EQ(b.box.width, 37) << k;
+        EXPECT_EQ(b.box.height, 28) << k;
         EXPECT_FALSE(b.shown) << k;
     }
-    const PaneBox last = B(l, 468).box;
-    EXPECT_LT(last.x + last.width, B(l, 449).box.x);
+    const PaneBox last = B(l, IDC_TEST_01MS).box;
+    EXPECT_LT(last.x + last.width, B(l, IDC_ENTER_COMMENT).box.x);
 }
 
 TEST(MainLayout, FixedButtonsKeepTheirCreationPlaces)
 {
+    // The top row: (1018 - 40 - 45) / 10 = 93 wide, at 20 + 98 x (id - 420).
     MainLayout l = ComputeMainLayout(Input(1018, 710));
-    const int32_t tw = (1018 - 40 - 45) / 10;
-    EXPECT_EQ(l.TopRowWidth, tw);
-    for (int32_t id = 424; id <= 428; ++id) {
+    EXPECT_EQ(l.TopRowWidth, 93);
+    const int32_t x[5] = {412, 510, 608, 706, 804};
+    for (int32_t id = IDC_TEST; id <= IDC_EXIT; ++id) {
         const ButtonPlace& b = B(l, id);
-        EXPECT_EQ(b.box.x, 20 + (tw + 5) * (id - 420)) << id;
+        EXPECT_EQ(b.box.x, x[id - IDC_TEST]) << id;
         EXPECT_EQ(b.box.y, 2) << id;
+        EXPECT_EQ(b.box.width, 93) << id;
         EXPECT_EQ(b.box.height, 32) << id;
         EXPECT_FALSE(b.shown) << id;
     }
-    const int32_t third = l.ButtonHeight / 3;
-    EXPECT_EQ(B(l, 437).box.x, 190);
-    EXPECT_EQ(B(l, 437).box.y, l.ButtonRowY + third);
-    EXPECT_EQ(B(l, 438).box.y, l.ButtonRow2Y + third);
-    EXPECT_EQ(B(l, 439).box.x, 190 + 60 + 2);
-    EXPECT_EQ(B(l, 440).box.width, 60);
-    EXPECT_EQ(B(l, 440).box.height, 2 * l.ButtonHeight / 3);
-    EXPECT_EQ(B(l, 452).box.x, 190 + 240 + 4 + 30);
-    EXPECT_EQ(B(l, 452).box.width, 122);
+    // The scale buttons a third of a button height (14) into rows 1 and 2.
+    EXPECT_EQ(B(l, IDC_TOP_OF_SCALE_DOWN).box.x, 190);
+    EXPECT_EQ(B(l, IDC_TOP_OF_SCALE_DOWN).box.y, 622);
+    EXPECT_EQ(B(l, IDC_BOTTOM_OF_SCALE_DOWN).box.y, 669);
+    EXPECT_EQ(B(l, IDC_TOP_OF_SCALE_UP).box.x, 252);
+    EXPECT_EQ(B(l, IDC_BOTTOM_OF_SCALE_UP).box.width, 60);
+    EXPECT_EQ(B(l, IDC_BOTTOM_OF_SCALE_UP).box.height, 28);
+    EXPECT_EQ(B(l, IDC_MANAGE_RECORDS).box.x, 464);
+    EXPECT_EQ(B(l, IDC_MANAGE_RECORDS).box.width, 122);
 }
 
 TEST(MainLayout, FieldsBarAndCombos)
@@ -339,22 +362,23 @@ TEST(MainLayout, FieldsBarAndCombos)
         EXPECT_EQ(l.ReviewCombos[i].width, 96) << i;
         EXPECT_EQ(l.ReviewCombos[i].height, 300) << i;
     }
-    EXPECT_EQ(l.BarBox.x, l.ButtonColumnX - 146);
-    EXPECT_EQ(l.BarBox.y, l.ButtonRowY);
+    EXPECT_EQ(l.BarBox.x, 736);
+    EXPECT_EQ(l.BarBox.y, 608);
     EXPECT_EQ(l.BarBox.width, 15);
-    EXPECT_EQ(l.BarBox.height, 2 * l.ButtonHeight + 5);
-    EXPECT_EQ(l.BarLabelRect.top, l.ButtonRowY - 7);
-    EXPECT_EQ(l.BarLabelRect.bottom, l.ButtonRowY - 1);
+    EXPECT_EQ(l.BarBox.height, 89);
+    EXPECT_EQ(l.BarLabelRect.top, 601);
+    EXPECT_EQ(l.BarLabelRect.bottom, 607);
 
     EXPECT_EQ(l.MessageLineRect.left, 16 + 54);
-    EXPECT_EQ(l.MessageLineRect.top, l.MapPaneY + 170);
+    EXPECT_EQ(l.MessageLineRect.top, 604);
     EXPECT_EQ(l.MessageLineRect.right, 184);
-    const int32_t rowB = l.MapPaneY + 188 + l.ButtonHeight / 2 + 2;
-    EXPECT_EQ(l.MeterBoxRect.top, rowB + l.ButtonHeight / 2 + 2);
+    // Under the map buttons' row B (645), 21 + 2 lower; the title 13 high, the text below it.
+    EXPECT_EQ(l.MeterBoxRect.top, 668);
     EXPECT_EQ(l.MeterBoxRect.bottom, 700);
     EXPECT_EQ(l.MeterTitleRect.left, 20);
     EXPECT_EQ(l.MeterTitleRect.right, 180);
-    EXPECT_EQ(l.MeterTextRect.top, l.MeterTitleRect.bottom + 1);
+    EXPECT_EQ(l.MeterTitleRect.top, 670);
+    EXPECT_EQ(l.MeterTextRect.top, 684);
 
     EXPECT_EQ(l.MonitorGpsBox.width, 1014);
     EXPECT_EQ(l.SplashBoxAtCreation.width, 2036);
@@ -381,10 +405,10 @@ TEST(MainLayout, TinyWorkAreaGivesNoNegativeSizes)
 
 TEST(MainLayout, CaptionsAndCreationOrder)
 {
-    EXPECT_STREQ(ButtonCaption(433 - 420), "MEASURE");
-    EXPECT_STREQ(ButtonCaption(428 - 420), "E&xit");
-    EXPECT_STREQ(ButtonCaption(450 - 420), "Display Available Comments");
-    EXPECT_STREQ(ButtonCaption(469 - 420), "E&xit Test Mode");
+    EXPECT_STREQ(ButtonCaption(ButtonSlotForId(IDC_MEASURE)), "MEASURE");
+    EXPECT_STREQ(ButtonCaption(ButtonSlotForId(IDC_EXIT)), "E&xit");
+    EXPECT_STREQ(ButtonCaption(ButtonSlotForId(IDC_DISPLAY_COMMENTS)), "Display Available Comments");
+    EXPECT_STREQ(ButtonCaption(ButtonSlotForId(IDC_EXIT_TEST)), "E&xit Test Mode");
     EXPECT_STREQ(ButtonCaption(0), "");
     EXPECT_STREQ(ButtonCaption(44), "");
     EXPECT_STREQ(ButtonCaption(50), "");
@@ -396,7 +420,7 @@ TEST(MainLayout, CaptionsAndCreationOrder)
     for (int32_t i = 0; i < ButtonCreationOrderSecondCount; ++i)
         EXPECT_TRUE(created.insert(ButtonCreationOrderSecond[i]).second);
     EXPECT_EQ(created.size(), 45u);
-    EXPECT_EQ(*created.begin(), 424);
-    EXPECT_EQ(*created.rbegin(), 469);
+    EXPECT_EQ(*created.begin(), IDC_TEST);
+    EXPECT_EQ(*created.rbegin(), IDC_EXIT_TEST);
     EXPECT_EQ(created.count(464), 0u);
 }

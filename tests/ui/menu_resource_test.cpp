@@ -3,64 +3,18 @@
 // file, standard gates".
 #include "vlox/ui/enabling.h"
 
+#include "tests/ui/menu_resource.h"
+
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <map>
-#include <regex>
 #include <set>
-#include <sstream>
 #include <string>
-
-#ifndef VLOX_SOURCE_DIR
-#error VLOX_SOURCE_DIR must name the source tree
-#endif
 
 namespace {
 
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-struct MenuItem {
-    std::string text;
-    bool grayed = false;
-    bool checked = false;
-};
-
-// Parses resource.h's defines and the MENUITEM lines of the script into id -> item.
-std::map<int32_t, MenuItem> ParseMenu()
-{
-    const std::string header = ReadFile(std::string(VLOX_SOURCE_DIR) + "/resources/resource.h");
-    const std::string script = ReadFile(std::string(VLOX_SOURCE_DIR) + "/resources/vlox.rc");
-    EXPECT_FALSE(header.empty());
-    EXPECT_FALSE(script.empty());
-
-    std::map<std::string, int32_t> defines;
-    const std::regex define(R"(#define\s+(\w+)\s+(\d+))");
-    for (std::sregex_iterator it(header.begin(), header.end(), define), end; it != end; ++it)
-        defines[(*it)[1]] = std::stoi((*it)[2]);
-
-    std::map<int32_t, MenuItem> items;
-    const std::regex item(R"re(MENUITEM\s+"([^"]*)",\s*(\w+)([^\r\n]*))re");
-    for (std::sregex_iterator it(script.begin(), script.end(), item), end; it != end; ++it) {
-        const std::string name = (*it)[2];
-        EXPECT_EQ(defines.count(name), 1u) << name;
-        const int32_t id = defines[name];
-        EXPECT_EQ(items.count(id), 0u) << "menu id " << id << " appears twice";
-        MenuItem m;
-        m.text = (*it)[1];
-        const std::string flags = (*it)[3];
-        m.grayed = flags.find("GRAYED") != std::string::npos;
-        m.checked = flags.find("CHECKED") != std::string::npos;
-        items[id] = m;
-    }
-    return items;
-}
+using menu_resource::MenuItem;
+using menu_resource::ParseMenu;
 
 // Records the start-state calls on top of an all-enabled menu.
 class MenuState final : public EnablingSink {
