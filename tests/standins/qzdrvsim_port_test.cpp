@@ -1,4 +1,4 @@
-// The simulated driver at the seam, under Wine: its port (as qzsimbrd.dll hands it to the
+// The simulated driver at its driver port, under Wine: its port (as qzsimbrd.dll hands it to the
 // board library) driven with the library's own command handlers and with raw overlapped
 // requests and reads. Answers come as a driver's do: the OVERLAPPED record and its event for
 // I/O controls, the completion routine as an APC on the issuing thread for reads; cancel is
@@ -148,7 +148,7 @@ bool Drain(std::vector<Read*> reads, DWORD ms)
     }
 }
 
-class Seam : public ::testing::Test {
+class SimulatedPort : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
@@ -214,7 +214,7 @@ protected:
 
 } // namespace
 
-TEST_F(Seam, PathsOpenOnceEach)
+TEST_F(SimulatedPort, PathsOpenOnceEach)
 {
     HANDLE a = OpenPath("\\AD0");
     ASSERT_NE(a, INVALID_HANDLE_VALUE);
@@ -237,7 +237,7 @@ TEST_F(Seam, PathsOpenOnceEach)
     Port()->close(link);
 }
 
-TEST_F(Seam, AnIoControlThatIsDoneAtOnceCompletesItsOverlapped)
+TEST_F(SimulatedPort, AnIoControlThatIsDoneAtOnceCompletesItsOverlapped)
 {
     HANDLE link = OpenPath("");
     DriverRequest r = RegisterRequest(0, 0, 4, 0x77, 4);
@@ -259,7 +259,7 @@ TEST_F(Seam, AnIoControlThatIsDoneAtOnceCompletesItsOverlapped)
     Port()->close(link);
 }
 
-TEST_F(Seam, AWaitForAMessagePendsUntilOneComesAndCancelsPerThread)
+TEST_F(SimulatedPort, AWaitForAMessagePendsUntilOneComesAndCancelsPerThread)
 {
     HANDLE h = OpenPath("\\CT0");
     DriverRequest r = NewDriverRequest(SubsystemTypeCT, 0);
@@ -300,7 +300,7 @@ TEST_F(Seam, AWaitForAMessagePendsUntilOneComesAndCancelsPerThread)
     Port()->close(h);
 }
 
-TEST_F(Seam, ReadsCompleteOnTheIssuingThreadWithTheSamplesOfTheModel)
+TEST_F(SimulatedPort, ReadsCompleteOnTheIssuingThreadWithTheSamplesOfTheModel)
 {
     StartLikeTheProgram(30.0, 5);
     Read reads[3];
@@ -335,7 +335,7 @@ TEST_F(Seam, ReadsCompleteOnTheIssuingThreadWithTheSamplesOfTheModel)
     EXPECT_EQ(current.GainCode, 5);
 }
 
-TEST_F(Seam, StopAndAbortCompleteEveryPendingReadAtOnce)
+TEST_F(SimulatedPort, StopAndAbortCompleteEveryPendingReadAtOnce)
 {
     Speed(1.0);
     StartLikeTheProgram(30.0, 5);
@@ -358,7 +358,7 @@ TEST_F(Seam, StopAndAbortCompleteEveryPendingReadAtOnce)
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_OPERATION_ABORTED));
 }
 
-TEST_F(Seam, ReadsArriveAtThePaceOfTheSampleClock)
+TEST_F(SimulatedPort, ReadsArriveAtThePaceOfTheSampleClock)
 {
     Speed(1.0);
     StartLikeTheProgram(30.0, 5);
@@ -380,7 +380,7 @@ TEST_F(Seam, ReadsArriveAtThePaceOfTheSampleClock)
     EXPECT_EQ(fast.bytes, 960000u);
 }
 
-TEST_F(Seam, TransferErrorsAndClosingWithRequestsOutstanding)
+TEST_F(SimulatedPort, TransferErrorsAndClosingWithRequestsOutstanding)
 {
     StartLikeTheProgram(30.0, 5);
     ASSERT_TRUE(Control().InjectFault(SimFaultFailNextRead, ERROR_GEN_FAILURE, 0, 0, 0));
@@ -432,7 +432,7 @@ uint32_t WorkersWhenSettled(uint32_t wanted)
 
 } // namespace
 
-TEST_F(Seam, TheWorkerEndsWithTheLastHandle)
+TEST_F(SimulatedPort, TheWorkerEndsWithTheLastHandle)
 {
     ASSERT_EQ(WorkersWhenSettled(0), 0u);
     HANDLE a = OpenPath("\\DIN0");
