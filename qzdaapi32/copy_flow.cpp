@@ -133,16 +133,12 @@ void Route(CopyFlow& flow, CopyFlowHost& host, HBUF buffer)
         host.AppendReady(buffer);
     else
         DischargeBuffer(flow, host, buffer, false);
-    bool notice = true;
-    if (flow.wrapMode == WrapRequeueEach && !flow.stopRequested)
-        notice = false;
-    else if (flow.wrapMode == WrapRecycleDone && flow.inProcess == 0 && host.ReadyCount() == 0)
-        notice = false;
-    else if (flow.abortRequested && flow.messageOnAbort == 0 && !flow.pretrigger)
-        notice = false;
-    if (flow.stopRequested)
-        notice = true;
-    if (notice)
+    // No notice for a buffer requeued while running, for a recycled one while none is in
+    // process or ready, or for an abort that asked for none; a stop always gives one.
+    const bool quiet = (flow.wrapMode == WrapRequeueEach && !flow.stopRequested) ||
+                       (flow.wrapMode == WrapRecycleDone && flow.inProcess == 0 && host.ReadyCount() == 0) ||
+                       (flow.abortRequested && flow.messageOnAbort == 0 && !flow.pretrigger);
+    if (!quiet || flow.stopRequested)
         host.Notify(BufferDoneMessage(flow), false, 0);
 }
 

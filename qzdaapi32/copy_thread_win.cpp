@@ -487,7 +487,7 @@ void NotifyClient(const SubsystemCore& subsystem, uint32_t message, bool hasValu
     const NotifyOrder order = RouteNotification(n.window, n.wParam, n.lParam, n.procedure, n.procedureUser,
                                                 subsystem.handle, message, hasValue, value);
     if (order.route == NotifyRoute::Post) {
-        PostMessageA(reinterpret_cast<HWND>(order.target), order.message, order.wParam, order.lParam);
+        PostMessageA(reinterpret_cast<HWND>(order.target), order.message, order.wParam, static_cast<LPARAM>(order.lParam));
     } else if (order.route == NotifyRoute::Call) {
         reinterpret_cast<QzNotifyProc>(order.target)(order.message,
                                                      reinterpret_cast<SubsystemHandle>(order.wParam),

@@ -39,6 +39,7 @@ constexpr uint32_t QzIoctl(uint32_t function, uint32_t method = 0)
     QZ_IOCTL_ROW(0x22246C, QZIOCTL_GETSINGLEVALUES)
 // clang-format on
 
+// NOLINTNEXTLINE(bugprone-macro-parentheses): the argument is an enumerator's name
 #define QZ_IOCTL_ENUM_ROW(code, name) name = code,
 enum : uint32_t { QZ_IOCTL_TABLE(QZ_IOCTL_ENUM_ROW) };
 #undef QZ_IOCTL_ENUM_ROW

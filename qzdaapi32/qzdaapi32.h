@@ -25,6 +25,7 @@
 
 typedef uint32_t QZSTATUS;
 
+// NOLINTNEXTLINE(bugprone-macro-parentheses): the argument is an enumerator's name
 #define QZ_ERROR_ENUM_ROW(code, name, text) name = code,
 enum : QZSTATUS { QZ_ERROR_TABLE(QZ_ERROR_ENUM_ROW) };
 #undef QZ_ERROR_ENUM_ROW

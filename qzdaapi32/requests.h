@@ -110,6 +110,7 @@
     QZ_REQUEST_ROW(0x4076, QZDRV_GETSINGLEVALUES)
 // clang-format on
 
+// NOLINTNEXTLINE(bugprone-macro-parentheses): the argument is an enumerator's name
 #define QZ_REQUEST_ENUM_ROW(code, name) name = code,
 enum : uint32_t { QZ_REQUEST_TABLE(QZ_REQUEST_ENUM_ROW) };
 #undef QZ_REQUEST_ENUM_ROW

