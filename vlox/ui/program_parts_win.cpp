@@ -55,6 +55,9 @@ void ConnectProgramParts()
     GpsLinkInputs.ReadingAveraged = [] { return MeasureState == MeasureStateAveraging; };
     GpsLinkInputs.InternalTestMode = [] { return InternalTestMode; };
     GpsMapHooks.MapGpsPlotOn = [] { return MapGpsPlotOn; };
+    GpsMapHooks.PlotGpsPosition = [](HWND map, int32_t addToTrack, int32_t drawCross) {
+        PlotGpsPosition(map, addToTrack, drawCross, nullptr);
+    };
 
     SplashServices.StartGpsReader = StartGpsReaderAfterSplash;
     SplashServices.ReportCorruptConfiguration = ReportCorruptConfigurationAtSplash;
