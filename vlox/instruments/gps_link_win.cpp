@@ -150,6 +150,40 @@ void ShowMonitorLine(const WideString& line, bool flag)
         InvalidateRect(hWndMonitorGps, nullptr, FALSE);
 }
 
+// The loop of a reader of the GPS port: whole NMEA lines to onLine (line, tick of its '$'),
+// which answers whether the line restarts the silence clock; onSilence after silenceMs
+// without one. At most ReaderBytesPerPass bytes between looks at the controls and the clock;
+// the loop ends on a stop request or when GpsPort no longer holds the port it started on.
+template <class OnLine, class OnSilence>
+void ReadNmeaLines(ReaderControl& control, uint32_t silenceMs, OnLine onLine, OnSilence onSilence)
+{
+    EnsureReaderControl(control);
+    const HANDLE port = GpsPort.load();
+    NmeaLineAssembler assembler;
+    std::string line;
+    uint32_t startTick = 0;
+    DWORD last = GetTickCount();
+
+    while (SerialLinkReaderGoesOn(port, GpsPort, control)) {
+        DWORD now = GetTickCount();
+        if (now - last > silenceMs) {
+            onSilence();
+            last = now;
+        }
+        for (int i = 0; i < ReaderBytesPerPass && ReaderMayGoOn(control); ++i) {
+            uint8_t byte = 0;
+            if (!ReadSerialByte(port, byte, control.StopEvent))
+                break;
+            now = GetTickCount();
+            if (FeedNmeaByte(assembler, byte, now, line, startTick) == NmeaByteResult::LineReady) {
+                if (onLine(line, startTick))
+                    last = GetTickCount();
+                break;
+            }
+        }
+    }
+}
+
 }  // namespace
 
 int32_t OpenGpsPort()
@@ -164,67 +198,28 @@ int32_t OpenGpsPort()
 
 DWORD WINAPI GpsReaderThread(LPVOID)
 {
-    ReaderControl& control = GpsReaderControl;
-    EnsureReaderControl(control);
-    const HANDLE port = GpsPort.load();
-    NmeaLineAssembler assembler;
-    std::string line;
-    uint32_t startTick = 0;
-    DWORD lastGood = GetTickCount();
-
-    while (SerialLinkReaderGoesOn(port, GpsPort, control)) {
-        DWORD now = GetTickCount();
-        if (now - lastGood > GpsSilenceMs) {
+    ReadNmeaLines(
+        GpsReaderControl, GpsSilenceMs,
+        [](const std::string& line, uint32_t startTick) { return HandleReaderLine(line, startTick); },
+        [] {
             HWND window = SentenceWindow();
             if (window != nullptr)
                 BlankGpsFields(window);
-            lastGood = now;
-        }
-        for (int i = 0; i < ReaderBytesPerPass && ReaderMayGoOn(control); ++i) {
-            uint8_t byte = 0;
-            if (!ReadSerialByte(port, byte, control.StopEvent))
-                break;
-            now = GetTickCount();
-            const NmeaByteResult r = FeedNmeaByte(assembler, byte, now, line, startTick);
-            if (r == NmeaByteResult::LineReady) {
-                if (HandleReaderLine(line, startTick))
-                    lastGood = GetTickCount();
-                break;
-            }
-        }
-    }
+        });
     return 0;
 }
 
 DWORD WINAPI GpsMonitorThread(LPVOID)
 {
-    ReaderControl& control = GpsMonitorControl;
-    EnsureReaderControl(control);
+    EnsureReaderControl(GpsMonitorControl);
     GpsMonitorRunning = 1;
-    const HANDLE port = GpsPort.load();
-    NmeaLineAssembler assembler;
-    std::string line;
-    uint32_t startTick = 0;
-    DWORD lastLine = GetTickCount();
-
-    while (SerialLinkReaderGoesOn(port, GpsPort, control)) {
-        DWORD now = GetTickCount();
-        if (now - lastLine > GpsMonitorSilenceMs) {
-            ShowMonitorLine(NarrowToWide(std::string("NO DATA")), true);
-            lastLine = now;
-        }
-        for (int i = 0; i < ReaderBytesPerPass && ReaderMayGoOn(control); ++i) {
-            uint8_t byte = 0;
-            if (!ReadSerialByte(port, byte, control.StopEvent))
-                break;
-            now = GetTickCount();
-            if (FeedNmeaByte(assembler, byte, now, line, startTick) == NmeaByteResult::LineReady) {
-                ShowMonitorLine(NarrowToWide(line), MonitorListing());
-                lastLine = GetTickCount();
-                break;
-            }
-        }
-    }
+    ReadNmeaLines(
+        GpsMonitorControl, GpsMonitorSilenceMs,
+        [](const std::string& line, uint32_t) {
+            ShowMonitorLine(NarrowToWide(line), MonitorListing());
+            return true;
+        },
+        [] { ShowMonitorLine(NarrowToWide(std::string("NO DATA")), true); });
     GpsMonitorRunning = 0;
     return 0;
 }

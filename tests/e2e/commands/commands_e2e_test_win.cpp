@@ -214,9 +214,8 @@ TEST_F(VloxCommands, ExitEndsWithCodeZeroAndRemovesTheStationIndex)
     const std::wstring index = TodaysFirstDataFile(L"tmp");
     ASSERT_TRUE(e2e::FileExists(index)) << Narrow(index);
     // "E&xit" of the File menu (the top row of buttons is hidden on the live screen).
-    ASSERT_TRUE(e2e::PostCommand(mainWindow, IDM_EXIT));
     DWORD code = 255;
-    ASSERT_TRUE(vlox->WaitExit(20000, &code)) << "V-LOX has not ended 20 s after Exit";
+    ASSERT_EQ(e2e::ExitVlox(*vlox, mainWindow, &code), "");
     EXPECT_EQ(code, 0u);
     EXPECT_FALSE(e2e::FileExists(index));
     // The data file stays, with its header (it could not be read while V-LOX held it open).

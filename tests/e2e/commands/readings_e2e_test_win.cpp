@@ -19,6 +19,7 @@
 namespace {
 
 using e2e::Column;
+using e2e::JoinedTags;
 using e2e::Number;
 using e2e::RecordLength;
 using e2e::RecordTags;
@@ -44,14 +45,6 @@ std::vector<std::string> ExpectedReadingTags(const std::string& w1, const std::s
         tags.push_back("U1");
     tags.insert(tags.end(), {"C7", "C8", "Z1"});
     return tags;
-}
-
-std::string Joined(const std::vector<std::string>& tags)
-{
-    std::string out;
-    for (const std::string& t : tags)
-        out += t + " ";
-    return out;
 }
 
 class VloxReadings : public e2e::VloxSuite<VloxReadings> {
@@ -120,9 +113,8 @@ TEST_F(VloxReadings, ExitLeavesTwoReadingsInRecordOrder)
     const std::wstring data = TodaysFirstDataFile(L"VLX");
     const std::wstring index = TodaysFirstDataFile(L"tmp");
     ASSERT_TRUE(e2e::FileExists(index));
-    ASSERT_TRUE(e2e::PostCommand(mainWindow, IDM_EXIT));
     DWORD code = 255;
-    ASSERT_TRUE(vlox->WaitExit(20000, &code)) << "V-LOX has not ended 20 s after Exit";
+    ASSERT_EQ(e2e::ExitVlox(*vlox, mainWindow, &code), "");
     EXPECT_EQ(code, 0u);
     EXPECT_FALSE(e2e::FileExists(index));
 
@@ -138,7 +130,7 @@ TEST_F(VloxReadings, ExitLeavesTwoReadingsInRecordOrder)
         return size_t(std::find(tags.begin(), tags.end(), tag) - tags.begin());
     };
     const size_t w1 = first("W1"), p1 = first("P1"), r1 = first("R1");
-    ASSERT_LT(r1, tags.size()) << Joined(tags);
+    ASSERT_LT(r1, tags.size()) << JoinedTags(tags);
 
     // The header, the file comment, then the first reading after its line and station; the
     // second after its station only. The measurement's record count and (with GPS input on)
@@ -162,11 +154,11 @@ TEST_F(VloxReadings, ExitLeavesTwoReadingsInRecordOrder)
     for (int r = 0; r < records; ++r)
         expected.insert(expected.end(), reading.begin(), reading.end());
     expected.insert(expected.end(), gpsGroups.begin(), gpsGroups.end());
-    std::printf("records: %s\n", Joined(tags).c_str());
+    std::printf("records: %s\n", JoinedTags(tags).c_str());
     if (!gps)
-        EXPECT_EQ(Joined(tags), Joined(expected));
+        EXPECT_EQ(JoinedTags(tags), JoinedTags(expected));
     else
-        EXPECT_EQ(tags.size(), expected.size()) << Joined(tags);
+        EXPECT_EQ(tags.size(), expected.size()) << JoinedTags(tags);
 
     // Store moved one station on, Next Station another: the second station record is two
     // increments past the first. The readings are numbered from 1 at each station.
@@ -177,8 +169,8 @@ TEST_F(VloxReadings, ExitLeavesTwoReadingsInRecordOrder)
         if (tags[n] == "W1")
             readings.push_back(n);
     }
-    ASSERT_EQ(stations.size(), 2u) << Joined(tags);
-    ASSERT_EQ(readings.size(), size_t(2 * records)) << Joined(tags);
+    ASSERT_EQ(stations.size(), 2u) << JoinedTags(tags);
+    ASSERT_EQ(readings.size(), size_t(2 * records)) << JoinedTags(tags);
     const double firstStation = Number(record(stations[0]), 3, 16);
     const double secondStation = Number(record(stations[1]), 3, 16);
     const double firstReadingStation = Number(record(readings[0]), 8, 21);

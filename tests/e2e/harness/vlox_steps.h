@@ -72,6 +72,17 @@ inline std::string MeasureAndStore(Program& program, HWND main, DWORD readingTim
     return std::string();
 }
 
+// Exit from the File menu, then V-LOX's end within 20 s with its exit code in *code. Empty
+// when it ended, else why not.
+inline std::string ExitVlox(Program& program, HWND main, DWORD* code)
+{
+    if (!PostCommand(main, IDM_EXIT))
+        return "Exit cannot be given";
+    if (!program.WaitExit(20000, code))
+        return "V-LOX has not ended 20 s after Exit";
+    return std::string();
+}
+
 // A suite that one V-LOX run serves, its tests in the order written. The suite's
 // SetUpTestSuite calls Begin; a failed start fails every test of the suite with its reason.
 template <class Suite>

@@ -23,6 +23,15 @@ inline std::vector<std::string> RecordTags(const std::string& file)
     return tags;
 }
 
+// The tags in one line, each followed by a blank, for messages and comparisons.
+inline std::string JoinedTags(const std::vector<std::string>& tags)
+{
+    std::string out;
+    for (const std::string& t : tags)
+        out += t + " ";
+    return out;
+}
+
 // Columns from..to (1-based) of a record as an integer; fallback when blank or not a number.
 inline int Column(const std::string& record, size_t from, size_t to, int fallback)
 {

@@ -173,9 +173,8 @@ TEST_F(VloxMeasure, StoreReadingWritesTheGateValues)
     ASSERT_TRUE(vlox->WaitIdle(5000));
     EXPECT_TRUE(vlox->OpenMessageBoxes().empty());
     // The program holds the data file open; it is read once the program has ended.
-    ASSERT_TRUE(e2e::PostCommand(mainWindow, IDM_EXIT));
-    DWORD code = 1;
-    ASSERT_TRUE(vlox->WaitExit(20000, &code));
+    DWORD code = 255;
+    ASSERT_EQ(e2e::ExitVlox(*vlox, mainWindow, &code), "");
     EXPECT_EQ(code, 0u);
     std::vector<uint8_t> bytes;
     ASSERT_TRUE(e2e::ReadFileBytes(file, &bytes));

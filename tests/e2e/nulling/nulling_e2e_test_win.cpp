@@ -134,9 +134,8 @@ TEST(SelectiveNullingRun, OneRateEndToEnd)
     ASSERT_TRUE(vlox.GdiObjects(main, &afterSecond));
     EXPECT_EQ(afterSecond, afterFirst);
 
-    ASSERT_TRUE(e2e::PostCommand(main, IDM_EXIT));
-    DWORD code = 1;
-    ASSERT_TRUE(vlox.WaitExit(20000, &code));
+    DWORD code = 255;
+    ASSERT_EQ(e2e::ExitVlox(vlox, main, &code), "");
     EXPECT_EQ(code, 0u);
     for (const e2e::MessageBoxInfo& box : vlox.MessageBoxesSeen()) {
         const std::string caption = e2e::ToUtf8(box.caption);

@@ -27,6 +27,7 @@
 namespace {
 
 using e2e::Column;
+using e2e::JoinedTags;
 using e2e::Number;
 using e2e::RecordLength;
 using e2e::RecordTags;
@@ -98,14 +99,6 @@ std::vector<std::string> ReadingTags(int gates)
         tags.push_back(std::string("V") + char('0' + n));
     tags.insert(tags.end(), {"C7", "C8", "Z1"});
     return tags;
-}
-
-std::string Joined(const std::vector<std::string>& tags)
-{
-    std::string out;
-    for (const std::string& t : tags)
-        out += t + " ";
-    return out;
 }
 
 std::string Joined(const std::vector<double>& values)
@@ -240,9 +233,8 @@ TEST_F(VloxTwoFrequency, SecondReadingAtTheNextStation)
 
 TEST_F(VloxTwoFrequency, ExitLeavesBothRatesOfEveryRecord)
 {
-    ASSERT_TRUE(e2e::PostCommand(mainWindow, IDM_EXIT));
     DWORD code = 255;
-    ASSERT_TRUE(vlox->WaitExit(20000, &code)) << "V-LOX has not ended 20 s after Exit";
+    ASSERT_EQ(e2e::ExitVlox(*vlox, mainWindow, &code), "");
     EXPECT_EQ(code, 0u);
 
     const std::vector<std::wstring> files = DataFiles();
@@ -254,7 +246,7 @@ TEST_F(VloxTwoFrequency, ExitLeavesBothRatesOfEveryRecord)
     for (size_t at = 0; at < file.size(); at += RecordLength)
         ASSERT_EQ(file.substr(at + 58, 2), "\r\n") << "record " << at / RecordLength + 1;
     const std::vector<std::string> tags = RecordTags(file);
-    std::printf("records: %s\n", Joined(tags).c_str());
+    std::printf("records: %s\n", JoinedTags(tags).c_str());
 
     // Per record of a reading, the first rate's 20 gates (V1-V5), then the second rate's 30
     // (V1-V8); the second reading after its own station.
@@ -269,7 +261,7 @@ TEST_F(VloxTwoFrequency, ExitLeavesBothRatesOfEveryRecord)
             expected.insert(expected.end(), second.begin(), second.end());
         }
     }
-    ASSERT_EQ(Joined(tags), Joined(expected));
+    ASSERT_EQ(JoinedTags(tags), JoinedTags(expected));
 
     const std::vector<StoredReading> stored = Readings(file, tags);
     ASSERT_EQ(stored.size(), size_t(2 * 2 * RecordsPerReading));
