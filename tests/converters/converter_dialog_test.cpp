@@ -1,6 +1,7 @@
 // The converter dialog's logic over recorded controls and memory files: the XYZ enabling over
-// every combination of its choices, the small builds' command flow, the XYZ input analysis
-// and the reading of the dialog, each mended fault by name.
+// every combination of its choices, the small builds' command flow, the AGS units switch and
+// the reading of the dialog, each mended fault by name. The XYZ analysis's list and GPS
+// offer are driven end to end (tests/e2e/converters).
 #include "converters/converter_dialog.h"
 #include "converters/converter_settings.h"
 #include "memory_host.h"
@@ -241,62 +242,6 @@ TEST(ConverterDialog, UnitsIndexesOutsideTheListGiveTheFirstUnit)
             EXPECT_EQ(layout.Controls[i].Kind, ControlKind::DropDownList);
         }
     }
-}
-
-TEST(ConverterDialog, XyzStartsFromTheSettingsWithOutputAndListDisabled)
-{
-    DialogRun run(ModeXyz);
-    run.Dialog.Init();
-    EXPECT_TRUE(run.Controls.At(IDC_CONV_POSITION_WE).Checked);
-    EXPECT_TRUE(run.Controls.At(IDC_CONV_FORMAT_AGS).Checked);
-    EXPECT_TRUE(run.Controls.At(IDC_CONV_DELIMITER_FIXED).Checked);
-    EXPECT_TRUE(run.Controls.At(IDC_CONV_GATES_ALL).Checked);
-    EXPECT_TRUE(run.Controls.At(IDC_CONV_INCLUDE_HEADER).Checked);
-    EXPECT_TRUE(run.Controls.At(IDC_CONV_TIME_STAMP).Checked);
-    EXPECT_FALSE(run.Controls.At(IDC_CONV_DATE).Checked);
-    EXPECT_EQ(run.Controls.Selected(IDC_CONV_COORDINATE_TYPE), "Geodetic ddd.dddd");
-    EXPECT_EQ(run.Controls.Selected(IDC_CONV_MIN_GPS_QUALITY), "AGPS");
-    EXPECT_EQ(run.Controls.At(IDC_CONV_HDOP_MASK).Text, "10.2");
-    EXPECT_FALSE(run.Controls.At(IDC_CONV_OUTPUT_FILE).Enabled);
-    EXPECT_FALSE(run.Controls.At(IDC_CONV_DATA_TYPE).Enabled);
-    EXPECT_FALSE(run.Controls.At(IDC_CONV_SELECT_GATES).Shown);
-    EXPECT_FALSE(run.Controls.At(IDC_CONV_INCLUDE_HEADER).Enabled);
-    EXPECT_TRUE(run.Controls.At(IDC_CONV_POSITION_GPS).Enabled);
-}
-
-TEST(ConverterDialog, XyzAnalysisFillsTheListAndOffersGpsOnlyWithGga)
-{
-    DialogRun run(ModeXyz);
-    run.State.Settings.XyzFileFormat = 1;
-    run.State.Settings.IncludeDate = 1;
-    run.Dialog.Init();
-    run.Pick(IDC_CONV_INPUT_FILE, "C:\\data\\gps30.VLX");
-    EXPECT_EQ(run.Controls.At(IDC_CONV_DATA_TYPE).Items, std::vector<std::string>{"30 Hz/30 gates"});
-    EXPECT_EQ(run.Controls.At(IDC_CONV_DATA_TYPE).Selection, 0);
-    EXPECT_TRUE(run.Controls.At(IDC_CONV_POSITION_GPS).Enabled);
-    EXPECT_TRUE(run.Controls.At(IDC_CONV_OUTPUT_FILE).Enabled);
-    EXPECT_EQ(run.Host.LastStatus(), "Select Output File");
-    run.Dialog.Command(IDC_CONV_POSITION_GPS, 0);
-    run.Controls.At(IDC_CONV_POSITION_GPS).Checked = true;
-    run.Controls.At(IDC_CONV_POSITION_WE).Checked = false;
-    EXPECT_TRUE(run.Controls.At(IDC_CONV_ELEVATION).Enabled);
-    EXPECT_TRUE(run.Controls.At(IDC_CONV_HDOP_MASK).Enabled);
-    run.Dialog.ReadDialogSettings();
-    EXPECT_EQ(run.State.Settings.DataType, 7);
-
-    // A file without GGA sentences moves GPS positioning back to W-E, touching nothing else.
-    run.Pick(IDC_CONV_INPUT_FILE, "C:\\data\\single20.VLX");
-    EXPECT_EQ(run.Controls.At(IDC_CONV_DATA_TYPE).Items, std::vector<std::string>{"30 Hz/20 gates"});
-    EXPECT_FALSE(run.Controls.At(IDC_CONV_POSITION_GPS).Enabled);
-    EXPECT_FALSE(run.Controls.At(IDC_CONV_POSITION_GPS).Checked);
-    EXPECT_TRUE(run.Controls.At(IDC_CONV_POSITION_WE).Checked);
-    EXPECT_TRUE(run.Controls.At(IDC_CONV_FORMAT_SURFER).Checked);
-    EXPECT_TRUE(run.Controls.At(IDC_CONV_DATE).Checked);
-    EXPECT_FALSE(run.Controls.At(IDC_CONV_ELEVATION).Enabled);
-    EXPECT_FALSE(run.Controls.At(IDC_CONV_HDOP_MASK).Enabled);
-    run.Dialog.ReadDialogSettings();
-    EXPECT_EQ(run.State.Settings.DataType, 2);
-    EXPECT_EQ(run.State.Settings.XyzPositioning, 0);
 }
 
 TEST(ConverterDialog, AgsTakesItsUnitsAndOtherFormatsGiveTheUsersBack)

@@ -110,7 +110,7 @@ public:
             *error = "no dialog within 20 s";
             return false;
         }
-        return Program.WaitIdle(5000);
+        return Settle();
     }
 
     HWND Control(int id) const { return e2e::Control(Dialog, id); }
