@@ -4,8 +4,8 @@
 // station advance.
 //
 // The logic works on the program-wide state below; everything it draws, stores or reads from
-// the clock goes through `CycleServices`, which the Win32 handler fills with the real
-// operations and a test with a recorder.
+// the clock goes through `CycleServices`: the program's own (vlox/ui/cycle_services_win.cpp)
+// in the buffer-done handler, a recorder in a test.
 #pragma once
 
 #include "vlox/datafile/store.h"

@@ -24,8 +24,9 @@ void ReportCorruptConfiguration(int32_t flag);
 // the configuration file and ends the process with exit code 0.
 void ResetConfiguration();
 
-// What the reset needs from the parts that own the GPS link, the splash and the board. Each
-// is skipped while it is not set; EndProcess ends the process (tests replace it).
+// What the reset needs from the parts that own the GPS link, the splash and the board; the
+// program's start connects them. Each is skipped while it is not set; EndProcess ends the
+// process (tests replace it).
 struct ConfigResetHooks {
     void (*CloseGpsPort)() = nullptr;       // close GpsPort and GpsThread, both := invalid
     void (*ShowClosingSplash)() = nullptr;  // SplashState := 3, splash at (0, 0), repainted

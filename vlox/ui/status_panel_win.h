@@ -23,7 +23,8 @@ void DrawMapSizeField(HWND window);
 // reading's while reviewing.
 void RedrawNumbersHeader();
 
-// What the panel shows of the review and of the GPS link, from their own modules.
+// What the panel shows of the review and of the GPS link, from their own modules; the
+// program's start connects them, and an entry left unset shows nothing.
 struct StatusPanelSourceSet {
     // The reviewed file's name (with its extension) and its internal-test mode (0 for a
     // survey file).
