@@ -166,7 +166,7 @@ void ResetAcquisitionState()
     ResetSyncState(SyncCycle);
 }
 
-void FindSyncLevelAlt(SyncCycleState& s, const SyncCycleConfig& config, const SyncBufferView& view)
+void FindSyncLevelStandard(SyncCycleState& s, const SyncCycleConfig& config, const SyncBufferView& view)
 {
     const int32_t sign = PolarityOf(s);
     const int32_t skip = SkipOf(config);
@@ -183,7 +183,7 @@ void FindSyncLevelAlt(SyncCycleState& s, const SyncCycleConfig& config, const Sy
     s.SyncIndex = 1;
 }
 
-void FindSyncEndAlt(SyncCycleState& s, const SyncCycleConfig&, const SyncBufferView& view)
+void FindSyncEndStandard(SyncCycleState& s, const SyncCycleConfig&, const SyncBufferView& view)
 {
     const int32_t sign = PolarityOf(s);
     const int32_t n = view.Count;
@@ -232,7 +232,7 @@ void FindSyncEndAlt(SyncCycleState& s, const SyncCycleConfig&, const SyncBufferV
     }
 }
 
-void FindSyncLevel(SyncCycleState& s, const SyncCycleConfig&, const SyncBufferView& view)
+void FindSyncLevelNegativeDelay(SyncCycleState& s, const SyncCycleConfig&, const SyncBufferView& view)
 {
     const int32_t sign = PolarityOf(s);
     if (s.NextLevelPending) {
@@ -260,7 +260,7 @@ void FindSyncLevel(SyncCycleState& s, const SyncCycleConfig&, const SyncBufferVi
     s.SyncIndex = 1;
 }
 
-void FindSyncStart(SyncCycleState& s, const SyncCycleConfig& config, const SyncBufferView& view)
+void FindSyncStartNegativeDelay(SyncCycleState& s, const SyncCycleConfig& config, const SyncBufferView& view)
 {
     const int32_t sign = PolarityOf(s);
     const int32_t windowEnd = s.SyncIndex - SkipOf(config);
@@ -293,7 +293,7 @@ void FindSyncStart(SyncCycleState& s, const SyncCycleConfig& config, const SyncB
 namespace {
 
 // Standard start: walk to the first scan after the level. false when the buffer ends first.
-bool StartIntegrationAlt(SyncCycleState& s, const SyncCycleConfig& config, const SyncBufferView& view)
+bool StartIntegrationStandard(SyncCycleState& s, const SyncCycleConfig& config, const SyncBufferView& view)
 {
     const int32_t sign = PolarityOf(s);
     if (s.SyncIndex < 1)
@@ -310,7 +310,7 @@ bool StartIntegrationAlt(SyncCycleState& s, const SyncCycleConfig& config, const
 
 // Negative-delay start: the offset from the leading edge, carried over as many buffers as it
 // spans. false when the start lies in a later buffer.
-bool StartIntegrationAfterOffset(SyncCycleState& s, const SyncCycleConfig& config,
+bool StartIntegrationNegativeDelay(SyncCycleState& s, const SyncCycleConfig& config,
                                  const SyncBufferView& view)
 {
     const int64_t start = static_cast<int64_t>(s.SyncIndex) + s.SyncToIntegrationOffset;
@@ -332,83 +332,102 @@ double StraightLine(double v, double vPrevious, double periodUs, double atUs, do
 
 } // namespace
 
-int32_t IntegrateHalfCycleAlt(SyncCycleState& s, const SyncCycleConfig& config, const SyncBufferView& view)
+namespace {
+
+// The gates of the standard variant at one scan, shifted by the turn-off delay. A gate takes
+// the scans up to its end and closes on the last of them; one with fewer than three samples
+// takes the straight line at its centre. A gate closing without any sample hands the same
+// sample on to the next gate.
+void StepGatesStandard(SyncCycleState& s, const SyncCycleConfig& config, int32_t gateCount,
+                       int32_t sign, double v, double vPrevious, double t)
 {
-    const int32_t sign = PolarityOf(s);
-    const int32_t gateCount = GateCountOf(config);
     const double period = config.SamplePeriodUs;
     const double delay = config.TotalTurnOffDelay;
-    s.HalfCycleFlags[FlagSlot(sign)] = 0;
-    if (gateCount == 0)
-        s.GatesDone = 1;
-    if (s.IntegrationIndex < 3)
-        s.IntegrationIndex = 3;
-
-    while (s.IntegrationIndex < view.Count) {
-        const double v = CodeToVolts(view.Fine, view.Samples[s.IntegrationIndex]);
-        const double vPrevious = PreviousSignal(s, view, s.IntegrationIndex, v);
-        const double t = s.HalfCycleScan * period;
-
-        if (!s.EarlyWindowDone) {
-            if (config.QuarterPeriodUs <= t && t <= config.EarlyWindowEndUs) {
-                s.EarlyWindowSum += v;
-                ++s.EarlyWindowCount;
-            } else if (t > config.EarlyWindowEndUs) {
-                const double value = s.EarlyWindowCount > 0
-                                         ? s.EarlyWindowSum / s.EarlyWindowCount
-                                         : (vPrevious + v) / 2.0;
-                StoreEarly(s, sign, value);
-                s.EarlyWindowSum = 0.0;
-                s.EarlyWindowCount = 0;
-                s.EarlyWindowDone = 1;
-            }
+    while (!s.GatesDone) {
+        const int32_t g = s.GateIndex;
+        const double start = config.GateEdges[g] + delay;
+        const double end = config.GateEdges[g + 1] + delay;
+        if (t < start)
+            break;
+        if (t <= end) {
+            s.GateSum += v;
+            ++s.GateSampleCount;
         }
-
-        // A gate closing without any sample hands the same sample on to the next gate.
-        while (!s.GatesDone) {
-            const int32_t g = s.GateIndex;
-            const double start = config.GateEdges[g] + delay;
-            const double end = config.GateEdges[g + 1] + delay;
-            if (t < start)
-                break;
-            if (t <= end) {
-                s.GateSum += v;
-                ++s.GateSampleCount;
-            }
-            if (!(t + period > end))
-                break;
-            const int32_t samples = s.GateSampleCount;
-            const double value =
-                samples >= 3 ? s.GateSum / samples
-                             : StraightLine(v, vPrevious, period,
-                                            1000.0 * config.GateCentres[g] + delay, t);
-            StoreGate(s, sign, g, value);
-            s.GateSum = 0.0;
-            s.GateSampleCount = 0;
-            if (++s.GateIndex >= gateCount)
-                s.GatesDone = 1;
-            if (samples > 0)
-                break;
-        }
-
-        ++s.HalfCycleScan;
-        s.IntegrationIndex += 4;
-        if (s.EarlyWindowDone && s.GatesDone) {
-            s.HalfCycleFlags[FlagSlot(sign)] = 1;
-            return 0;
-        }
+        if (!(t + period > end))
+            break;
+        const int32_t samples = s.GateSampleCount;
+        const double value =
+            samples >= 3 ? s.GateSum / samples
+                         : StraightLine(v, vPrevious, period, 1000.0 * config.GateCentres[g] + delay, t);
+        StoreGate(s, sign, g, value);
+        s.GateSum = 0.0;
+        s.GateSampleCount = 0;
+        if (++s.GateIndex >= gateCount)
+            s.GatesDone = 1;
+        if (samples > 0)
+            break;
     }
-    s.IntegrationIndex = 3;
-    s.SyncIndex = 1;
-    return 1;
 }
 
-int32_t IntegrateHalfCycle(SyncCycleState& s, const SyncCycleConfig& config, const SyncBufferView& view)
+// The gates of the negative-delay variant at one scan, unshifted. A gate closes on the first
+// sample past its end, which is then tried on the next gate.
+void StepGatesNegativeDelay(SyncCycleState& s, const SyncCycleConfig& config, int32_t gateCount,
+                            int32_t sign, double v, double vPrevious, double t)
 {
+    const double period = config.SamplePeriodUs;
+    while (!s.GatesDone) {
+        const int32_t g = s.GateIndex;
+        if (t < config.GateEdges[g])
+            break;
+        if (t <= config.GateEdges[g + 1]) {
+            s.GateSum += v;
+            ++s.GateSampleCount;
+            break;
+        }
+        const double value =
+            s.GateSampleCount > 0
+                ? s.GateSum / s.GateSampleCount
+                : StraightLine(v, vPrevious, period, 1000.0 * config.GateCentres[g], t);
+        StoreGate(s, sign, g, value);
+        s.GateSum = 0.0;
+        s.GateSampleCount = 0;
+        if (++s.GateIndex >= gateCount) {
+            s.GatesDone = 1;
+            s.GateEndIndex = s.IntegrationIndex;
+            s.NextLevelSeen = 0;
+        }
+    }
+}
+
+// The early window of an integration that closes without a sample: the standard variant takes
+// the mean of the two scans around its end, the negative-delay one the straight line at the
+// centre of the gate being filled, shifted by the delay.
+template <int32_t Variant>
+double EmptyEarlyWindow(const SyncCycleState& s, const SyncCycleConfig& config, int32_t gateCount,
+                        double v, double vPrevious, double t)
+{
+    if constexpr (Variant == SyncVariantStandard) {
+        return (vPrevious + v) / 2.0;
+    } else {
+        // The gate index has passed the last gate once the gates are done.
+        const int32_t g = s.GateIndex < gateCount ? s.GateIndex : gateCount - 1;
+        const double centre = g >= 0 ? config.GateCentres[g] : 0.0;
+        return StraightLine(v, vPrevious, config.SamplePeriodUs, 1000.0 * centre + config.TotalTurnOffDelay, t);
+    }
+}
+
+// The integration of both variants, scan by scan: the early window, then the gates by the
+// variant's rules. The negative-delay variant times its early window `GateSampleOffset` scans
+// earlier, watches for the next sync level once its gates are done, and lets the next search
+// start right after the gates.
+template <int32_t Variant>
+int32_t IntegrateHalfCycleWith(SyncCycleState& s, const SyncCycleConfig& config, const SyncBufferView& view)
+{
+    constexpr bool standard = Variant == SyncVariantStandard;
     const int32_t sign = PolarityOf(s);
     const int32_t gateCount = GateCountOf(config);
     const double period = config.SamplePeriodUs;
-    const double delay = config.TotalTurnOffDelay;
+    const int32_t earlyOffset = standard ? 0 : config.GateSampleOffset;
     s.HalfCycleFlags[FlagSlot(sign)] = 0;
     if (gateCount == 0)
         s.GatesDone = 1;
@@ -419,22 +438,16 @@ int32_t IntegrateHalfCycle(SyncCycleState& s, const SyncCycleConfig& config, con
         const double v = CodeToVolts(view.Fine, view.Samples[s.IntegrationIndex]);
         const double vPrevious = PreviousSignal(s, view, s.IntegrationIndex, v);
         const double t = s.HalfCycleScan * period;
-        const double te = static_cast<double>(s.HalfCycleScan - config.GateSampleOffset) * period;
+        const double te = static_cast<double>(s.HalfCycleScan - earlyOffset) * period;
 
         if (!s.EarlyWindowDone) {
             if (config.QuarterPeriodUs <= te && te <= config.EarlyWindowEndUs) {
                 s.EarlyWindowSum += v;
                 ++s.EarlyWindowCount;
             } else if (te > config.EarlyWindowEndUs) {
-                double value;
-                if (s.EarlyWindowCount > 0) {
-                    value = s.EarlyWindowSum / s.EarlyWindowCount;
-                } else {
-                    // The gate index has passed the last gate once the gates are done.
-                    int32_t g = s.GateIndex < gateCount ? s.GateIndex : gateCount - 1;
-                    const double centre = g >= 0 ? config.GateCentres[g] : 0.0;
-                    value = StraightLine(v, vPrevious, period, 1000.0 * centre + delay, t);
-                }
+                const double value = s.EarlyWindowCount > 0
+                                         ? s.EarlyWindowSum / s.EarlyWindowCount
+                                         : EmptyEarlyWindow<Variant>(s, config, gateCount, v, vPrevious, t);
                 StoreEarly(s, sign, value);
                 s.EarlyWindowSum = 0.0;
                 s.EarlyWindowCount = 0;
@@ -442,39 +455,21 @@ int32_t IntegrateHalfCycle(SyncCycleState& s, const SyncCycleConfig& config, con
             }
         }
 
-        // A gate closes on the first sample past its end, which is then tried on the next.
-        while (!s.GatesDone) {
-            const int32_t g = s.GateIndex;
-            if (t < config.GateEdges[g])
-                break;
-            if (t <= config.GateEdges[g + 1]) {
-                s.GateSum += v;
-                ++s.GateSampleCount;
-                break;
+        if constexpr (standard) {
+            StepGatesStandard(s, config, gateCount, sign, v, vPrevious, t);
+        } else {
+            StepGatesNegativeDelay(s, config, gateCount, sign, v, vPrevious, t);
+            if (s.GatesDone && !s.NextLevelSeen && s.IntegrationIndex > s.GateEndIndex &&
+                SyncInLevel(view, view.Coarse, s.IntegrationIndex - 2, -sign)) {
+                s.NextLevelIndex = s.IntegrationIndex - 2;
+                s.NextLevelSeen = 1;
             }
-            const double value =
-                s.GateSampleCount > 0
-                    ? s.GateSum / s.GateSampleCount
-                    : StraightLine(v, vPrevious, period, 1000.0 * config.GateCentres[g], t);
-            StoreGate(s, sign, g, value);
-            s.GateSum = 0.0;
-            s.GateSampleCount = 0;
-            if (++s.GateIndex >= gateCount) {
-                s.GatesDone = 1;
-                s.GateEndIndex = s.IntegrationIndex;
-                s.NextLevelSeen = 0;
-            }
-        }
-        if (s.GatesDone && !s.NextLevelSeen && s.IntegrationIndex > s.GateEndIndex &&
-            SyncInLevel(view, view.Coarse, s.IntegrationIndex - 2, -sign)) {
-            s.NextLevelIndex = s.IntegrationIndex - 2;
-            s.NextLevelSeen = 1;
         }
 
         ++s.HalfCycleScan;
         s.IntegrationIndex += 4;
         if (s.EarlyWindowDone && s.GatesDone) {
-            if (config.RepRateIndex < 4) {
+            if (!standard && config.RepRateIndex < 4) {
                 // The next search starts right after the gates. When they closed in an earlier
                 // buffer, the level seen since then is taken as found.
                 if (s.GateEndIndex + 4 >= 3) {
@@ -488,13 +483,28 @@ int32_t IntegrateHalfCycle(SyncCycleState& s, const SyncCycleConfig& config, con
             return 0;
         }
     }
-    // Indexes of this buffer become indexes before the next one.
-    s.GateEndIndex = s.GateEndIndex - view.Count < -view.Count ? -view.Count : s.GateEndIndex - view.Count;
-    if (s.NextLevelSeen)
-        s.NextLevelIndex -= view.Count;
+    if constexpr (!standard) {
+        // Indexes of this buffer become indexes before the next one.
+        s.GateEndIndex = s.GateEndIndex - view.Count < -view.Count ? -view.Count : s.GateEndIndex - view.Count;
+        if (s.NextLevelSeen)
+            s.NextLevelIndex -= view.Count;
+    }
     s.IntegrationIndex = 3;
     s.SyncIndex = 1;
     return 1;
+}
+
+} // namespace
+
+int32_t IntegrateHalfCycleStandard(SyncCycleState& s, const SyncCycleConfig& config, const SyncBufferView& view)
+{
+    return IntegrateHalfCycleWith<SyncVariantStandard>(s, config, view);
+}
+
+int32_t IntegrateHalfCycleNegativeDelay(SyncCycleState& s, const SyncCycleConfig& config,
+                                        const SyncBufferView& view)
+{
+    return IntegrateHalfCycleWith<SyncVariantNegativeDelay>(s, config, view);
 }
 
 void CombineHalfCycles(SyncCycleState& s, const SyncCycleConfig& config)
@@ -553,9 +563,9 @@ int32_t RunSyncStages(SyncCycleState& s, const SyncCycleConfig& config, const Sa
         switch (stage) {
         case 1:
             if (standard)
-                FindSyncLevelAlt(s, config, view);
+                FindSyncLevelStandard(s, config, view);
             else
-                FindSyncLevel(s, config, view);
+                FindSyncLevelNegativeDelay(s, config, view);
             if (StageOf(s) == 1) {
                 NoteBufferEnd(s, config, view);
                 return SyncBufferUsed;
@@ -563,17 +573,17 @@ int32_t RunSyncStages(SyncCycleState& s, const SyncCycleConfig& config, const Sa
             break;
         case 2:
             if (standard)
-                FindSyncEndAlt(s, config, view);
+                FindSyncEndStandard(s, config, view);
             else
-                FindSyncStart(s, config, view);
+                FindSyncStartNegativeDelay(s, config, view);
             if (StageOf(s) == 2) {
                 NoteBufferEnd(s, config, view);
                 return SyncBufferUsed;
             }
             break;
         case 3: {
-            const bool started = standard ? StartIntegrationAlt(s, config, view)
-                                          : StartIntegrationAfterOffset(s, config, view);
+            const bool started = standard ? StartIntegrationStandard(s, config, view)
+                                          : StartIntegrationNegativeDelay(s, config, view);
             if (!started) {
                 NoteBufferEnd(s, config, view);
                 return SyncBufferUsed;
@@ -581,8 +591,8 @@ int32_t RunSyncStages(SyncCycleState& s, const SyncCycleConfig& config, const Sa
             break;
         }
         case 4: {
-            const int32_t ranOut = standard ? IntegrateHalfCycleAlt(s, config, view)
-                                            : IntegrateHalfCycle(s, config, view);
+            const int32_t ranOut = standard ? IntegrateHalfCycleStandard(s, config, view)
+                                            : IntegrateHalfCycleNegativeDelay(s, config, view);
             if (ranOut) {
                 NoteBufferEnd(s, config, view);
                 return SyncBufferUsed;

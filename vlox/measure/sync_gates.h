@@ -119,11 +119,15 @@ struct SyncBufferView {
     SampleScale Coarse;         // range as doubles (level search)
     SampleScale Fine;           // range rounded to single precision
 };
-void FindSyncLevelAlt(SyncCycleState& state, const SyncCycleConfig& config, const SyncBufferView& view);
-void FindSyncEndAlt(SyncCycleState& state, const SyncCycleConfig& config, const SyncBufferView& view);
-void FindSyncLevel(SyncCycleState& state, const SyncCycleConfig& config, const SyncBufferView& view);
-void FindSyncStart(SyncCycleState& state, const SyncCycleConfig& config, const SyncBufferView& view);
+// Standard variant: the level by the coarse step `SyncSkip`, its trailing edge, the gates
+// shifted by `TotalTurnOffDelay`.
+void FindSyncLevelStandard(SyncCycleState& state, const SyncCycleConfig& config, const SyncBufferView& view);
+void FindSyncEndStandard(SyncCycleState& state, const SyncCycleConfig& config, const SyncBufferView& view);
+// Negative-delay variant: the level scan by scan, its leading edge, the gates unshifted.
+void FindSyncLevelNegativeDelay(SyncCycleState& state, const SyncCycleConfig& config, const SyncBufferView& view);
+void FindSyncStartNegativeDelay(SyncCycleState& state, const SyncCycleConfig& config, const SyncBufferView& view);
 // 1 when the buffer ended first, 0 when the half-cycle is complete.
-int32_t IntegrateHalfCycleAlt(SyncCycleState& state, const SyncCycleConfig& config, const SyncBufferView& view);
-int32_t IntegrateHalfCycle(SyncCycleState& state, const SyncCycleConfig& config, const SyncBufferView& view);
+int32_t IntegrateHalfCycleStandard(SyncCycleState& state, const SyncCycleConfig& config, const SyncBufferView& view);
+int32_t IntegrateHalfCycleNegativeDelay(SyncCycleState& state, const SyncCycleConfig& config,
+                                        const SyncBufferView& view);
 void CombineHalfCycles(SyncCycleState& state, const SyncCycleConfig& config);
