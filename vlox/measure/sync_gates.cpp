@@ -3,7 +3,9 @@
 #include "vlox/settings/null_tables.h"
 #include "vlox/settings/rate_tables.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 SyncCycleState SyncCycle;
@@ -25,9 +27,25 @@ bool InLevel(double volts, int32_t sign)
     return sign > 0 ? volts > SyncLevelVolts : volts < -SyncLevelVolts;
 }
 
-bool SyncInLevel(const SyncBufferView& view, const SampleScale& scale, int32_t index, int32_t sign)
+bool CodeInLevel(const SyncLevelCodes& level, uint16_t code, int32_t sign)
 {
-    return InLevel(CodeToVolts(scale, view.Samples[index]), sign);
+    return sign > 0 ? code >= level.PositiveFrom : code < level.NegativeBelow;
+}
+
+// First code 0..65535 for which a test that turns from false to true as the code rises holds;
+// 65536 when none does.
+template <class Test>
+int32_t FirstCodeWhere(Test test)
+{
+    int32_t low = -1, high = 65536;   // test fails at low, holds at high
+    while (high - low > 1) {
+        const int32_t mid = low + (high - low) / 2;
+        if (test(static_cast<uint16_t>(mid)))
+            high = mid;
+        else
+            low = mid;
+    }
+    return high;
 }
 
 int32_t GateCountOf(const SyncCycleConfig& config)
@@ -106,8 +124,8 @@ void NoteBufferEnd(SyncCycleState& s, const SyncCycleConfig& config, const SyncB
     s.PreviousSignalVolts = CodeToVolts(view.Fine, view.Samples[n - 1]);
     s.PreviousSignalValid = 1;
 
-    const double last = CodeToVolts(view.Fine, view.Samples[n - 3]);
-    const int32_t sign = InLevel(last, 1) ? 1 : (InLevel(last, -1) ? -1 : 0);
+    const uint16_t last = view.Samples[n - 3];
+    const int32_t sign = CodeInLevel(view.FineLevel, last, 1) ? 1 : (CodeInLevel(view.FineLevel, last, -1) ? -1 : 0);
     if (sign == 0) {
         s.SyncTailScans = 0;
         s.SyncTailSign = 0;
@@ -116,7 +134,7 @@ void NoteBufferEnd(SyncCycleState& s, const SyncCycleConfig& config, const SyncB
     const int32_t cap = SkipOf(config) / 4 + 1;
     int32_t run = 0;
     int32_t index = n - 3;
-    while (index >= 1 && run < cap && SyncInLevel(view, view.Fine, index, sign)) {
+    while (index >= 1 && run < cap && CodeInLevel(view.FineLevel, view.Samples[index], sign)) {
         ++run;
         index -= 4;
     }
@@ -173,7 +191,7 @@ void FindSyncLevelStandard(SyncCycleState& s, const SyncCycleConfig& config, con
     if (s.SyncIndex < 1)
         s.SyncIndex = 1;
     while (s.SyncIndex < view.Count) {
-        if (SyncInLevel(view, view.Coarse, s.SyncIndex, sign)) {
+        if (CodeInLevel(view.CoarseLevel, view.Samples[s.SyncIndex], sign)) {
             s.SyncState = sign * 2;
             s.SyncStep = 4;
             return;
@@ -200,9 +218,17 @@ void FindSyncEndStandard(SyncCycleState& s, const SyncCycleConfig&, const SyncBu
 
     for (;;) {
         while (s.SyncIndex < n) {
-            if (s.SyncIndex >= 1 && SyncInLevel(view, view.Fine, s.SyncIndex, sign)) {
-                s.SyncIndex += s.SyncStep;
-                continue;
+            if (s.SyncIndex >= 1) {
+                // Through the level at the present step, which is one scan at the first pass.
+                const uint16_t* samples = view.Samples;
+                const SyncLevelCodes level = view.FineLevel;
+                const int32_t step = s.SyncStep;
+                int32_t index = s.SyncIndex;
+                while (index < n && CodeInLevel(level, samples[index], sign))
+                    index += step;
+                s.SyncIndex = index;
+                if (index >= n)
+                    break;
             }
             s.SyncIndex -= s.SyncStep;
             s.SyncStep = ReduceStep(s.SyncStep);
@@ -215,7 +241,7 @@ void FindSyncEndStandard(SyncCycleState& s, const SyncCycleConfig&, const SyncBu
                 return;
             }
         }
-        if (SyncInLevel(view, view.Fine, n - 3, sign)) {
+        if (CodeInLevel(view.FineLevel, view.Samples[n - 3], sign)) {
             s.SyncIndex = 1;
             s.SyncEndResumed = 1;
             return;
@@ -246,16 +272,21 @@ void FindSyncLevelNegativeDelay(SyncCycleState& s, const SyncCycleConfig&, const
         s.SyncIndex = 1;
     // Every scan is tested, so the first level sample after an out-of-level one is the
     // leading edge itself; looking again at the end of the buffer could add nothing.
-    while (s.SyncIndex < view.Count) {
-        const bool in = SyncInLevel(view, view.Coarse, s.SyncIndex, sign);
-        if (s.SyncNeedsGap) {
-            if (!in)
-                s.SyncNeedsGap = 0;
-        } else if (in) {
-            s.SyncState = sign * 2;
-            return;
-        }
-        s.SyncIndex += 4;
+    const uint16_t* samples = view.Samples;
+    const SyncLevelCodes level = view.CoarseLevel;
+    int32_t index = s.SyncIndex;
+    if (s.SyncNeedsGap) {
+        while (index < view.Count && CodeInLevel(level, samples[index], sign))
+            index += 4;
+        if (index < view.Count)
+            s.SyncNeedsGap = 0;
+    }
+    while (index < view.Count && !CodeInLevel(level, samples[index], sign))
+        index += 4;
+    if (index < view.Count) {
+        s.SyncIndex = index;
+        s.SyncState = sign * 2;
+        return;
     }
     s.SyncIndex = 1;
 }
@@ -267,7 +298,7 @@ void FindSyncStartNegativeDelay(SyncCycleState& s, const SyncCycleConfig& config
     for (int32_t index = s.SyncIndex - 4; index > windowEnd; index -= 4) {
         bool in;
         if (index >= 1) {
-            in = SyncInLevel(view, view.Fine, index, sign);
+            in = CodeInLevel(view.FineLevel, view.Samples[index], sign);
         } else {
             // Before this buffer: the level run that ended the previous one.
             if (s.SyncTailScans < 0) {
@@ -298,7 +329,7 @@ bool StartIntegrationStandard(SyncCycleState& s, const SyncCycleConfig& config, 
     const int32_t sign = PolarityOf(s);
     if (s.SyncIndex < 1)
         s.SyncIndex = 1;
-    while (s.SyncIndex < view.Count && SyncInLevel(view, view.Fine, s.SyncIndex, sign))
+    while (s.SyncIndex < view.Count && CodeInLevel(view.FineLevel, view.Samples[s.SyncIndex], sign))
         s.SyncIndex += 4;
     if (s.SyncIndex >= view.Count) {
         s.SyncIndex = 1;
@@ -416,74 +447,236 @@ double EmptyEarlyWindow(const SyncCycleState& s, const SyncCycleConfig& config, 
     }
 }
 
-// The integration of both variants, scan by scan: the early window, then the gates by the
+bool SameBits(double a, double b)
+{
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// First scan 1..NeverScan - 1 at which a test that turns from false to true as the scan number
+// grows holds; NeverScan when none does.
+template <class Test>
+int32_t FirstScanWhere(Test test)
+{
+    int64_t low = 0, high = NeverScan;   // the test is taken to fail at low and hold at high
+    while (high - low > 1) {
+        const int64_t mid = low + (high - low) / 2;
+        if (test(static_cast<int32_t>(mid)))
+            high = mid;
+        else
+            low = mid;
+    }
+    return static_cast<int32_t>(high);
+}
+
+// The plan of one configuration, with the comparisons of the scan-by-scan integration. With a
+// positive finite sample period a scan's time never falls as its number grows, so each of
+// them turns from false to true at one scan at most.
+void MakeGateScanPlan(GateScanPlan& plan, int32_t variant, const SyncCycleConfig& config, int32_t gateCount)
+{
+    const double period = config.SamplePeriodUs;
+    const bool standard = variant == SyncVariantStandard;
+    const auto time = [period](int32_t scan) { return scan * period; };
+    for (int32_t g = 0; g < gateCount; ++g) {
+        if (standard) {
+            const double start = config.GateEdges[g] + config.TotalTurnOffDelay;
+            const double end = config.GateEdges[g + 1] + config.TotalTurnOffDelay;
+            plan.GateFrom[g] = FirstScanWhere([&](int32_t k) { return !(time(k) < start); });
+            plan.GateUntil[g] = FirstScanWhere([&](int32_t k) { return !(time(k) <= end); });
+            plan.GateClose[g] = FirstScanWhere([&](int32_t k) { return time(k) + period > end; });
+        } else {
+            const double start = config.GateEdges[g];
+            const double end = config.GateEdges[g + 1];
+            plan.GateFrom[g] = FirstScanWhere([&](int32_t k) { return !(time(k) < start); });
+            plan.GateUntil[g] = FirstScanWhere([&](int32_t k) { return !(time(k) <= end); });
+            plan.GateClose[g] = plan.GateUntil[g];
+        }
+    }
+    const int32_t offset = standard ? 0 : config.GateSampleOffset;
+    const auto earlyTime = [period, offset](int32_t scan) {
+        return static_cast<double>(static_cast<int64_t>(scan) - offset) * period;
+    };
+    const double from = config.QuarterPeriodUs;
+    const double to = config.EarlyWindowEndUs;
+    plan.EarlyFrom = FirstScanWhere([&](int32_t k) { return from <= earlyTime(k); });
+    plan.EarlyUntil = FirstScanWhere([&](int32_t k) { return !(earlyTime(k) <= to); });
+    plan.EarlyClose = FirstScanWhere([&](int32_t k) { return earlyTime(k) > to; });
+
+    plan.Variant = variant;
+    plan.GateCount = gateCount;
+    plan.GateSampleOffset = offset;
+    plan.SamplePeriodUs = period;
+    plan.TotalTurnOffDelay = config.TotalTurnOffDelay;
+    plan.QuarterPeriodUs = from;
+    plan.EarlyWindowEndUs = to;
+    if (gateCount > 0)
+        std::memcpy(plan.GateEdges, config.GateEdges, (gateCount + 1) * sizeof(double));
+    plan.Valid = 1;
+}
+
+// The kept plan, made afresh when anything it was made from has changed (the tables are
+// rebuilt in place, so their contents are compared, not their address).
+const GateScanPlan& GateScanPlanFor(SyncCycleState& s, int32_t variant, const SyncCycleConfig& config,
+                                    int32_t gateCount)
+{
+    GateScanPlan& plan = s.Plan;
+    const int32_t offset = variant == SyncVariantStandard ? 0 : config.GateSampleOffset;
+    if (!(plan.Valid && plan.Variant == variant && plan.GateCount == gateCount &&
+          plan.GateSampleOffset == offset && SameBits(plan.SamplePeriodUs, config.SamplePeriodUs) &&
+          SameBits(plan.TotalTurnOffDelay, config.TotalTurnOffDelay) &&
+          SameBits(plan.QuarterPeriodUs, config.QuarterPeriodUs) &&
+          SameBits(plan.EarlyWindowEndUs, config.EarlyWindowEndUs) &&
+          (gateCount == 0 ||
+           std::memcmp(plan.GateEdges, config.GateEdges, (gateCount + 1) * sizeof(double)) == 0)))
+        MakeGateScanPlan(plan, variant, config, gateCount);
+    return plan;
+}
+
+// The signal samples of count scans from index added to sum in scan order, each converted as
+// the scan-by-scan integration converts it: the same sum to the last bit.
+double AddSignal(const SyncBufferView& view, int32_t index, int64_t count, double sum)
+{
+    const uint16_t* samples = view.Samples + index;
+    const SampleScale scale = view.Fine;
+    for (int64_t j = 0; j < count; ++j)
+        sum += CodeToVolts(scale, samples[4 * j]);
+    return sum;
+}
+
+// Runs the scans from the present one up to the next on which the early window or the gate
+// being filled may close, or to the end of the buffer. On those scans each of them only takes
+// samples, so whole runs are added at once; the scan that decides is left to IntegrateScan.
+template <int32_t Variant>
+void AddUntilNextClose(SyncCycleState& s, const GateScanPlan& plan, int32_t gateCount,
+                       const SyncBufferView& view, int32_t sign)
+{
+    const int64_t scan = s.HalfCycleScan;
+    if (scan < 1 || (s.EarlyWindowDone && s.GatesDone))
+        return;
+    int64_t next = scan + (static_cast<int64_t>(view.Count) - s.IntegrationIndex + 3) / 4;
+    if (!s.EarlyWindowDone)
+        next = std::min<int64_t>(next, std::max<int64_t>(scan, plan.EarlyClose));
+    const int32_t g = s.GateIndex;
+    if (!s.GatesDone) {
+        // Gates beyond the plan (the gate count fell under a half-cycle) go scan by scan.
+        if (g < 0 || g >= gateCount)
+            return;
+        next = std::min<int64_t>(next, std::max<int64_t>({scan, plan.GateFrom[g], plan.GateClose[g]}));
+    }
+    if (next <= scan)
+        return;
+
+    if (!s.EarlyWindowDone) {
+        const int64_t from = std::max<int64_t>(scan, plan.EarlyFrom);
+        const int64_t until = std::min<int64_t>(next, plan.EarlyUntil);
+        if (from < until) {
+            s.EarlyWindowSum = AddSignal(view, s.IntegrationIndex + 4 * static_cast<int32_t>(from - scan),
+                                         until - from, s.EarlyWindowSum);
+            s.EarlyWindowCount += static_cast<int32_t>(until - from);
+        }
+    }
+    if (!s.GatesDone) {
+        const int64_t from = std::max<int64_t>(scan, plan.GateFrom[g]);
+        const int64_t until = std::min<int64_t>(next, plan.GateUntil[g]);
+        if (from < until) {
+            s.GateSum = AddSignal(view, s.IntegrationIndex + 4 * static_cast<int32_t>(from - scan),
+                                  until - from, s.GateSum);
+            s.GateSampleCount += static_cast<int32_t>(until - from);
+        }
+    } else if (Variant == SyncVariantNegativeDelay && !s.NextLevelSeen) {
+        // The first sync sample of the next level after the gates.
+        const int32_t end = s.IntegrationIndex + 4 * static_cast<int32_t>(next - scan);
+        for (int32_t index = s.IntegrationIndex; index < end; index += 4) {
+            if (index > s.GateEndIndex && CodeInLevel(view.CoarseLevel, view.Samples[index - 2], -sign)) {
+                s.NextLevelIndex = index - 2;
+                s.NextLevelSeen = 1;
+                break;
+            }
+        }
+    }
+    s.HalfCycleScan += static_cast<int32_t>(next - scan);
+    s.IntegrationIndex += 4 * static_cast<int32_t>(next - scan);
+}
+
+// One scan of the integration of both variants: the early window, then the gates by the
 // variant's rules. The negative-delay variant times its early window `GateSampleOffset` scans
 // earlier, watches for the next sync level once its gates are done, and lets the next search
-// start right after the gates.
+// start right after the gates. true when the half-cycle is complete.
+template <int32_t Variant>
+bool IntegrateScan(SyncCycleState& s, const SyncCycleConfig& config, int32_t gateCount,
+                   const SyncBufferView& view, int32_t sign)
+{
+    constexpr bool standard = Variant == SyncVariantStandard;
+    const double period = config.SamplePeriodUs;
+    const int32_t earlyOffset = standard ? 0 : config.GateSampleOffset;
+    const double v = CodeToVolts(view.Fine, view.Samples[s.IntegrationIndex]);
+    const double vPrevious = PreviousSignal(s, view, s.IntegrationIndex, v);
+    const double t = s.HalfCycleScan * period;
+    const double te = static_cast<double>(s.HalfCycleScan - earlyOffset) * period;
+
+    if (!s.EarlyWindowDone) {
+        if (config.QuarterPeriodUs <= te && te <= config.EarlyWindowEndUs) {
+            s.EarlyWindowSum += v;
+            ++s.EarlyWindowCount;
+        } else if (te > config.EarlyWindowEndUs) {
+            const double value = s.EarlyWindowCount > 0
+                                     ? s.EarlyWindowSum / s.EarlyWindowCount
+                                     : EmptyEarlyWindow<Variant>(s, config, gateCount, v, vPrevious, t);
+            StoreEarly(s, sign, value);
+            s.EarlyWindowSum = 0.0;
+            s.EarlyWindowCount = 0;
+            s.EarlyWindowDone = 1;
+        }
+    }
+
+    if constexpr (standard) {
+        StepGatesStandard(s, config, gateCount, sign, v, vPrevious, t);
+    } else {
+        StepGatesNegativeDelay(s, config, gateCount, sign, v, vPrevious, t);
+        if (s.GatesDone && !s.NextLevelSeen && s.IntegrationIndex > s.GateEndIndex &&
+            CodeInLevel(view.CoarseLevel, view.Samples[s.IntegrationIndex - 2], -sign)) {
+            s.NextLevelIndex = s.IntegrationIndex - 2;
+            s.NextLevelSeen = 1;
+        }
+    }
+
+    ++s.HalfCycleScan;
+    s.IntegrationIndex += 4;
+    if (!(s.EarlyWindowDone && s.GatesDone))
+        return false;
+    if (!standard && config.RepRateIndex < 4) {
+        // The next search starts right after the gates. When they closed in an earlier buffer,
+        // the level seen since then is taken as found.
+        if (s.GateEndIndex + 4 >= 3) {
+            s.IntegrationIndex = s.GateEndIndex + 4;
+        } else {
+            s.IntegrationIndex = 3;
+            s.NextLevelPending = s.NextLevelSeen;
+        }
+    }
+    s.HalfCycleFlags[FlagSlot(sign)] = 1;
+    return true;
+}
+
 template <int32_t Variant>
 int32_t IntegrateHalfCycleWith(SyncCycleState& s, const SyncCycleConfig& config, const SyncBufferView& view)
 {
-    constexpr bool standard = Variant == SyncVariantStandard;
     const int32_t sign = PolarityOf(s);
     const int32_t gateCount = GateCountOf(config);
-    const double period = config.SamplePeriodUs;
-    const int32_t earlyOffset = standard ? 0 : config.GateSampleOffset;
     s.HalfCycleFlags[FlagSlot(sign)] = 0;
     if (gateCount == 0)
         s.GatesDone = 1;
     if (s.IntegrationIndex < 3)
         s.IntegrationIndex = 3;
+    const GateScanPlan& plan = GateScanPlanFor(s, Variant, config, gateCount);
 
     while (s.IntegrationIndex < view.Count) {
-        const double v = CodeToVolts(view.Fine, view.Samples[s.IntegrationIndex]);
-        const double vPrevious = PreviousSignal(s, view, s.IntegrationIndex, v);
-        const double t = s.HalfCycleScan * period;
-        const double te = static_cast<double>(s.HalfCycleScan - earlyOffset) * period;
-
-        if (!s.EarlyWindowDone) {
-            if (config.QuarterPeriodUs <= te && te <= config.EarlyWindowEndUs) {
-                s.EarlyWindowSum += v;
-                ++s.EarlyWindowCount;
-            } else if (te > config.EarlyWindowEndUs) {
-                const double value = s.EarlyWindowCount > 0
-                                         ? s.EarlyWindowSum / s.EarlyWindowCount
-                                         : EmptyEarlyWindow<Variant>(s, config, gateCount, v, vPrevious, t);
-                StoreEarly(s, sign, value);
-                s.EarlyWindowSum = 0.0;
-                s.EarlyWindowCount = 0;
-                s.EarlyWindowDone = 1;
-            }
-        }
-
-        if constexpr (standard) {
-            StepGatesStandard(s, config, gateCount, sign, v, vPrevious, t);
-        } else {
-            StepGatesNegativeDelay(s, config, gateCount, sign, v, vPrevious, t);
-            if (s.GatesDone && !s.NextLevelSeen && s.IntegrationIndex > s.GateEndIndex &&
-                SyncInLevel(view, view.Coarse, s.IntegrationIndex - 2, -sign)) {
-                s.NextLevelIndex = s.IntegrationIndex - 2;
-                s.NextLevelSeen = 1;
-            }
-        }
-
-        ++s.HalfCycleScan;
-        s.IntegrationIndex += 4;
-        if (s.EarlyWindowDone && s.GatesDone) {
-            if (!standard && config.RepRateIndex < 4) {
-                // The next search starts right after the gates. When they closed in an earlier
-                // buffer, the level seen since then is taken as found.
-                if (s.GateEndIndex + 4 >= 3) {
-                    s.IntegrationIndex = s.GateEndIndex + 4;
-                } else {
-                    s.IntegrationIndex = 3;
-                    s.NextLevelPending = s.NextLevelSeen;
-                }
-            }
-            s.HalfCycleFlags[FlagSlot(sign)] = 1;
+        AddUntilNextClose<Variant>(s, plan, gateCount, view, sign);
+        if (s.IntegrationIndex >= view.Count)
+            break;
+        if (IntegrateScan<Variant>(s, config, gateCount, view, sign))
             return 0;
-        }
     }
-    if constexpr (!standard) {
+    if constexpr (Variant == SyncVariantNegativeDelay) {
         // Indexes of this buffer become indexes before the next one.
         s.GateEndIndex = s.GateEndIndex - view.Count < -view.Count ? -view.Count : s.GateEndIndex - view.Count;
         if (s.NextLevelSeen)
@@ -494,7 +687,35 @@ int32_t IntegrateHalfCycleWith(SyncCycleState& s, const SyncCycleConfig& config,
     return 1;
 }
 
+// The scales and level codes of a buffer's range and resolution, kept from the last buffer
+// while they stay the same. false when the buffer cannot be read.
+bool ScalesFor(SyncScaleCache& cache, const SampleBuffer& buffer)
+{
+    if (cache.Valid && SameBits(cache.RangeMin, buffer.RangeMin) && SameBits(cache.RangeMax, buffer.RangeMax) &&
+        cache.Resolution == buffer.Resolution)
+        return cache.Readable != 0;
+    cache.Valid = 1;
+    cache.RangeMin = buffer.RangeMin;
+    cache.RangeMax = buffer.RangeMax;
+    cache.Resolution = buffer.Resolution;
+    cache.Readable = MakeSampleScale(buffer.RangeMin, buffer.RangeMax, buffer.Resolution, 0, cache.Coarse) &&
+                     MakeSampleScale(buffer.RangeMin, buffer.RangeMax, buffer.Resolution, 1, cache.Fine);
+    if (cache.Readable) {
+        cache.CoarseLevel = MakeSyncLevelCodes(cache.Coarse);
+        cache.FineLevel = MakeSyncLevelCodes(cache.Fine);
+    }
+    return cache.Readable != 0;
+}
+
 } // namespace
+
+SyncLevelCodes MakeSyncLevelCodes(const SampleScale& scale)
+{
+    SyncLevelCodes level;
+    level.PositiveFrom = FirstCodeWhere([&](uint16_t code) { return InLevel(CodeToVolts(scale, code), 1); });
+    level.NegativeBelow = FirstCodeWhere([&](uint16_t code) { return !InLevel(CodeToVolts(scale, code), -1); });
+    return level;
+}
 
 int32_t IntegrateHalfCycleStandard(SyncCycleState& s, const SyncCycleConfig& config, const SyncBufferView& view)
 {
@@ -549,13 +770,15 @@ int32_t RunSyncStages(SyncCycleState& s, const SyncCycleConfig& config, const Sa
     view.Count = WholeScanCount(buffer);
     if (view.Count == 0)
         return SyncBufferUsed;   // no scan, no time: nothing changes
-    if (!MakeSampleScale(buffer.RangeMin, buffer.RangeMax, buffer.Resolution, 0, view.Coarse) ||
-        !MakeSampleScale(buffer.RangeMin, buffer.RangeMax, buffer.Resolution, 1, view.Fine) ||
-        !(config.SamplePeriodUs > 0.0)) {
+    if (!ScalesFor(s.Scales, buffer) || !(config.SamplePeriodUs > 0.0) || !std::isfinite(config.SamplePeriodUs)) {
         // Samples that cannot be read break the time axis: search afresh after them.
         ResetSyncState(s);
         return SyncBufferUsed;
     }
+    view.Coarse = s.Scales.Coarse;
+    view.Fine = s.Scales.Fine;
+    view.CoarseLevel = s.Scales.CoarseLevel;
+    view.FineLevel = s.Scales.FineLevel;
     const bool standard = config.Variant != SyncVariantNegativeDelay;
 
     for (;;) {
