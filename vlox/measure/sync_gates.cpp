@@ -542,50 +542,125 @@ double AddSignal(const SyncBufferView& view, int32_t index, int64_t count, doubl
     return sum;
 }
 
-// Runs the scans from the present one up to the next on which the early window or the gate
-// being filled may close, or to the end of the buffer. On those scans each of them only takes
-// samples, so whole runs are added at once; the scan that decides is left to IntegrateScan.
+// The end of a complete half-cycle, after its last scan: the negative-delay variant lets the
+// next search start right after the gates; the flag of the polarity is set.
 template <int32_t Variant>
-void AddUntilNextClose(SyncCycleState& s, const GateScanPlan& plan, int32_t gateCount,
-                       const SyncBufferView& view, int32_t sign)
+void CompleteHalfCycle(SyncCycleState& s, const SyncCycleConfig& config, int32_t sign)
+{
+    if (Variant == SyncVariantNegativeDelay && config.RepRateIndex < 4) {
+        // When the gates closed in an earlier buffer, the level seen since then is taken as found.
+        if (s.GateEndIndex + 4 >= 3) {
+            s.IntegrationIndex = s.GateEndIndex + 4;
+        } else {
+            s.IntegrationIndex = 3;
+            s.NextLevelPending = s.NextLevelSeen;
+        }
+    }
+    s.HalfCycleFlags[FlagSlot(sign)] = 1;
+}
+
+// The gates from the present scan up to (not including) scan `limit`: the samples of each gate
+// and every close on the way, with the rules of IntegrateScan read from the plan. Returns the
+// scan on which the last gate closed, or 0 while gates remain open.
+template <int32_t Variant>
+int64_t RunGates(SyncCycleState& s, const SyncCycleConfig& config, const GateScanPlan& plan,
+                 int32_t gateCount, const SyncBufferView& view, int32_t sign, int64_t limit)
+{
+    constexpr bool standard = Variant == SyncVariantStandard;
+    const int64_t first = s.HalfCycleScan;
+    const int32_t firstIndex = s.IntegrationIndex;
+    const double period = config.SamplePeriodUs;
+    const double delay = standard ? config.TotalTurnOffDelay : 0.0;
+    int32_t g = s.GateIndex;
+    double sum = s.GateSum;
+    int32_t count = s.GateSampleCount;
+    int64_t scan = first;   // where the present gate goes on
+    int64_t doneScan = 0;
+    for (;;) {
+        const int64_t from = std::max<int64_t>(scan, plan.GateFrom[g]);
+        const int64_t close = std::max<int64_t>(from, plan.GateClose[g]);
+        const int64_t until = std::min<int64_t>(std::min<int64_t>(close + 1, limit), plan.GateUntil[g]);
+        if (from < until) {
+            sum = AddSignal(view, firstIndex + 4 * static_cast<int32_t>(from - first), until - from, sum);
+            count += static_cast<int32_t>(until - from);
+        }
+        if (close >= limit)
+            break;
+        const int32_t closeScan = static_cast<int32_t>(close);
+        const int32_t index = firstIndex + 4 * static_cast<int32_t>(close - first);
+        const double v = CodeToVolts(view.Fine, view.Samples[index]);
+        const double t = closeScan * period;
+        double value;
+        if (standard ? count >= 3 : count > 0)
+            value = sum / count;
+        else
+            value = StraightLine(v, PreviousSignal(s, view, index, v), period,
+                                 standard ? 1000.0 * config.GateCentres[g] + delay : 1000.0 * config.GateCentres[g], t);
+        StoreGate(s, sign, g, value);
+        // The standard variant moves on to the next scan after a gate that took samples; a
+        // gate of the negative-delay variant closes on a sample that is not its own.
+        scan = standard && count > 0 ? close + 1 : close;
+        sum = 0.0;
+        count = 0;
+        if (++g >= gateCount) {
+            s.GatesDone = 1;
+            if (!standard) {
+                s.GateEndIndex = index;
+                s.NextLevelSeen = 0;
+            }
+            doneScan = close;
+            break;
+        }
+    }
+    s.GateIndex = g;
+    s.GateSum = sum;
+    s.GateSampleCount = count;
+    return doneScan;
+}
+
+// Runs the scans from the present one up to the one that closes the early window, or to the
+// end of the buffer: the gates close on the way by the plan, every other scan only takes
+// samples, so whole runs are added at once. true when the half-cycle is complete. Leaves the
+// scan alone when it cannot go on this way: the next scan is then for IntegrateScan.
+template <int32_t Variant>
+bool RunToEarlyWindowClose(SyncCycleState& s, const SyncCycleConfig& config, const GateScanPlan& plan,
+                           int32_t gateCount, const SyncBufferView& view, int32_t sign)
 {
     const int64_t scan = s.HalfCycleScan;
     if (scan < 1 || (s.EarlyWindowDone && s.GatesDone))
-        return;
-    int64_t next = scan + (static_cast<int64_t>(view.Count) - s.IntegrationIndex + 3) / 4;
+        return false;
+    // Gates beyond the plan (the gate count fell under a half-cycle) go scan by scan.
+    if (!s.GatesDone && (s.GateIndex < 0 || s.GateIndex >= gateCount))
+        return false;
+    int64_t limit = scan + (static_cast<int64_t>(view.Count) - s.IntegrationIndex + 3) / 4;
     if (!s.EarlyWindowDone)
-        next = std::min<int64_t>(next, std::max<int64_t>(scan, plan.EarlyClose));
-    const int32_t g = s.GateIndex;
-    if (!s.GatesDone) {
-        // Gates beyond the plan (the gate count fell under a half-cycle) go scan by scan.
-        if (g < 0 || g >= gateCount)
-            return;
-        next = std::min<int64_t>(next, std::max<int64_t>({scan, plan.GateFrom[g], plan.GateClose[g]}));
-    }
-    if (next <= scan)
-        return;
+        limit = std::min<int64_t>(limit, std::max<int64_t>(scan, plan.EarlyClose));
+    if (limit <= scan)
+        return false;
 
+    const bool gatesOpen = !s.GatesDone;
+    int64_t gatesDoneScan = gatesOpen ? RunGates<Variant>(s, config, plan, gateCount, view, sign, limit) : 0;
+    if (gatesDoneScan > 0 && s.EarlyWindowDone) {
+        // The last gate closed the half-cycle.
+        s.IntegrationIndex += 4 * static_cast<int32_t>(gatesDoneScan + 1 - scan);
+        s.HalfCycleScan = static_cast<int32_t>(gatesDoneScan + 1);
+        CompleteHalfCycle<Variant>(s, config, sign);
+        return true;
+    }
     if (!s.EarlyWindowDone) {
         const int64_t from = std::max<int64_t>(scan, plan.EarlyFrom);
-        const int64_t until = std::min<int64_t>(next, plan.EarlyUntil);
+        const int64_t until = std::min<int64_t>(limit, plan.EarlyUntil);
         if (from < until) {
             s.EarlyWindowSum = AddSignal(view, s.IntegrationIndex + 4 * static_cast<int32_t>(from - scan),
                                          until - from, s.EarlyWindowSum);
             s.EarlyWindowCount += static_cast<int32_t>(until - from);
         }
     }
-    if (!s.GatesDone) {
-        const int64_t from = std::max<int64_t>(scan, plan.GateFrom[g]);
-        const int64_t until = std::min<int64_t>(next, plan.GateUntil[g]);
-        if (from < until) {
-            s.GateSum = AddSignal(view, s.IntegrationIndex + 4 * static_cast<int32_t>(from - scan),
-                                  until - from, s.GateSum);
-            s.GateSampleCount += static_cast<int32_t>(until - from);
-        }
-    } else if (Variant == SyncVariantNegativeDelay && !s.NextLevelSeen) {
+    if (Variant == SyncVariantNegativeDelay && s.GatesDone && !s.NextLevelSeen) {
         // The first sync sample of the next level after the gates.
-        const int32_t end = s.IntegrationIndex + 4 * static_cast<int32_t>(next - scan);
-        for (int32_t index = s.IntegrationIndex; index < end; index += 4) {
+        const int64_t from = gatesOpen ? gatesDoneScan + 1 : scan;
+        const int32_t end = s.IntegrationIndex + 4 * static_cast<int32_t>(limit - scan);
+        for (int32_t index = s.IntegrationIndex + 4 * static_cast<int32_t>(from - scan); index < end; index += 4) {
             if (index > s.GateEndIndex && CodeInLevel(view.CoarseLevel, view.Samples[index - 2], -sign)) {
                 s.NextLevelIndex = index - 2;
                 s.NextLevelSeen = 1;
@@ -593,8 +668,9 @@ void AddUntilNextClose(SyncCycleState& s, const GateScanPlan& plan, int32_t gate
             }
         }
     }
-    s.HalfCycleScan += static_cast<int32_t>(next - scan);
-    s.IntegrationIndex += 4 * static_cast<int32_t>(next - scan);
+    s.HalfCycleScan = static_cast<int32_t>(limit);
+    s.IntegrationIndex += 4 * static_cast<int32_t>(limit - scan);
+    return false;
 }
 
 // One scan of the integration of both variants: the early window, then the gates by the
@@ -643,17 +719,7 @@ bool IntegrateScan(SyncCycleState& s, const SyncCycleConfig& config, int32_t gat
     s.IntegrationIndex += 4;
     if (!(s.EarlyWindowDone && s.GatesDone))
         return false;
-    if (!standard && config.RepRateIndex < 4) {
-        // The next search starts right after the gates. When they closed in an earlier buffer,
-        // the level seen since then is taken as found.
-        if (s.GateEndIndex + 4 >= 3) {
-            s.IntegrationIndex = s.GateEndIndex + 4;
-        } else {
-            s.IntegrationIndex = 3;
-            s.NextLevelPending = s.NextLevelSeen;
-        }
-    }
-    s.HalfCycleFlags[FlagSlot(sign)] = 1;
+    CompleteHalfCycle<Variant>(s, config, sign);
     return true;
 }
 
@@ -670,7 +736,8 @@ int32_t IntegrateHalfCycleWith(SyncCycleState& s, const SyncCycleConfig& config,
     const GateScanPlan& plan = GateScanPlanFor(s, Variant, config, gateCount);
 
     while (s.IntegrationIndex < view.Count) {
-        AddUntilNextClose<Variant>(s, plan, gateCount, view, sign);
+        if (RunToEarlyWindowClose<Variant>(s, config, plan, gateCount, view, sign))
+            return 0;
         if (s.IntegrationIndex >= view.Count)
             break;
         if (IntegrateScan<Variant>(s, config, gateCount, view, sign))
