@@ -208,20 +208,27 @@ void FillPruningWindow(PruningWindow& w, int32_t depth, double x)
 namespace {
 
 // Adds the change of one slot's value (and of its square) to the prefix sums of ranks
-// from..depth, two ranks to a register.
+// from..depth, two ranks to a register. How many ranks that is follows the data, so an odd
+// last rank is taken alone by a select rather than a branch.
 void AddToPrefixSums(PruningWindow& w, int32_t from, int32_t depth, double dx, double dx2)
 {
+    if (from > depth)
+        return;
     const __m128d change = _mm_set1_pd(dx);
     const __m128d changeSquare = _mm_set1_pd(dx2);
+    const int32_t odd = (depth - from + 1) & 1;
     int32_t k = from;
-    for (; k < depth; k += 2) {
+    for (; k < depth - odd; k += 2) {
         _mm_storeu_pd(w.PrefixSum + k, _mm_add_pd(_mm_loadu_pd(w.PrefixSum + k), change));
         _mm_storeu_pd(w.PrefixSquares + k, _mm_add_pd(_mm_loadu_pd(w.PrefixSquares + k), changeSquare));
     }
-    if (k == depth) {
-        w.PrefixSum[k] += dx;
-        w.PrefixSquares[k] += dx2;
-    }
+    const __m128d last = _mm_castsi128_pd(_mm_set1_epi32(-odd));
+    const __m128d sum = _mm_load_sd(w.PrefixSum + depth);
+    const __m128d square = _mm_load_sd(w.PrefixSquares + depth);
+    _mm_store_sd(w.PrefixSum + depth,
+                 _mm_or_pd(_mm_and_pd(last, _mm_add_sd(change, sum)), _mm_andnot_pd(last, sum)));
+    _mm_store_sd(w.PrefixSquares + depth,
+                 _mm_or_pd(_mm_and_pd(last, _mm_add_sd(changeSquare, square)), _mm_andnot_pd(last, square)));
 }
 
 } // namespace
