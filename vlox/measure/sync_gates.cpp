@@ -576,6 +576,10 @@ int64_t RunGates(SyncCycleState& s, const SyncCycleConfig& config, const GateSca
     int32_t count = s.GateSampleCount;
     int64_t scan = first;   // where the present gate goes on
     int64_t doneScan = 0;
+    // The straight line through the scan a gate closes on and the one before: v + slope x
+    // (centre - t), as StraightLine has it.
+    int64_t lineScan = -1;
+    double lineV = 0.0, lineSlope = 0.0, lineT = 0.0;
     for (;;) {
         const int64_t from = std::max<int64_t>(scan, plan.GateFrom[g]);
         const int64_t close = std::max<int64_t>(from, plan.GateClose[g]);
@@ -586,16 +590,23 @@ int64_t RunGates(SyncCycleState& s, const SyncCycleConfig& config, const GateSca
         }
         if (close >= limit)
             break;
-        const int32_t closeScan = static_cast<int32_t>(close);
         const int32_t index = firstIndex + 4 * static_cast<int32_t>(close - first);
-        const double v = CodeToVolts(view.Fine, view.Samples[index]);
-        const double t = closeScan * period;
         double value;
-        if (standard ? count >= 3 : count > 0)
+        if (standard ? count >= 3 : count > 0) {
             value = sum / count;
-        else
-            value = StraightLine(v, PreviousSignal(s, view, index, v), period,
-                                 standard ? 1000.0 * config.GateCentres[g] + delay : 1000.0 * config.GateCentres[g], t);
+        } else {
+            // Gates without samples close one after the other on the same scan: its line is
+            // worked out once.
+            if (close != lineScan) {
+                const int32_t closeScan = static_cast<int32_t>(close);
+                lineScan = close;
+                lineV = CodeToVolts(view.Fine, view.Samples[index]);
+                lineSlope = (lineV - PreviousSignal(s, view, index, lineV)) / period;
+                lineT = closeScan * period;
+            }
+            const double at = standard ? 1000.0 * config.GateCentres[g] + delay : 1000.0 * config.GateCentres[g];
+            value = lineV + lineSlope * (at - lineT);
+        }
         StoreGate(s, sign, g, value);
         // The standard variant moves on to the next scan after a gate that took samples; a
         // gate of the negative-delay variant closes on a sample that is not its own.
