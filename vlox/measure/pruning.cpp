@@ -326,6 +326,20 @@ void UpdateWindows(PruningState& s, int32_t gateCount, int32_t depth, int32_t st
     const TrimmedWindows trimmed = MakeTrimmedWindows(s);
     for (int32_t g = 1; g <= gateCount; ++g) {
         PruningWindow& w = s.GateWindow[g];
+        if (g < gateCount) {
+            // The windows do not fit the first-level cache: the next gate's is fetched around
+            // the rank its insertion starts from while this one's goes on (and the slot of the
+            // one after).
+            const PruningWindow& next = s.GateWindow[g + 1];
+            const int32_t rank = next.RankOfSlot[slot];
+            _mm_prefetch(reinterpret_cast<const char*>(next.Sorted + rank), _MM_HINT_T0);
+            _mm_prefetch(reinterpret_cast<const char*>(next.PrefixSum + rank), _MM_HINT_T0);
+            _mm_prefetch(reinterpret_cast<const char*>(next.PrefixSquares + rank), _MM_HINT_T0);
+            if (g + 1 < gateCount) {
+                _mm_prefetch(reinterpret_cast<const char*>(s.GateWindow[g + 2].RankOfSlot + slot), _MM_HINT_T0);
+                _mm_prefetch(reinterpret_cast<const char*>(s.GateWindow[g + 2].Ring + slot), _MM_HINT_T0);
+            }
+        }
         InsertIntoWindow(w, depth, slot, s.PruningInput[g]);
         if (g == 1)
             CheckPrefixSums(s, w, depth, s.PruningInput[g]);
