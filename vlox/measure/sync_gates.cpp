@@ -32,15 +32,14 @@ bool CodeInLevel(const SyncLevelCodes& level, uint16_t code, int32_t sign)
     return sign > 0 ? code >= level.PositiveFrom : code < level.NegativeBelow;
 }
 
-// First code 0..65535 for which a test that turns from false to true as the code rises holds;
-// 65536 when none does.
+// First n in low + 1..high - 1 for which a test that turns from false to true as n grows
+// holds; high when none does. Used for the codes of a level and the scans of a gate.
 template <class Test>
-int32_t FirstCodeWhere(Test test)
+int64_t FirstWhere(int64_t low, int64_t high, Test test)
 {
-    int32_t low = -1, high = 65536;   // test fails at low, holds at high
     while (high - low > 1) {
-        const int32_t mid = low + (high - low) / 2;
-        if (test(static_cast<uint16_t>(mid)))
+        const int64_t mid = low + (high - low) / 2;
+        if (test(mid))
             high = mid;
         else
             low = mid;
@@ -457,15 +456,7 @@ bool SameBits(double a, double b)
 template <class Test>
 int32_t FirstScanWhere(Test test)
 {
-    int64_t low = 0, high = NeverScan;   // the test is taken to fail at low and hold at high
-    while (high - low > 1) {
-        const int64_t mid = low + (high - low) / 2;
-        if (test(static_cast<int32_t>(mid)))
-            high = mid;
-        else
-            low = mid;
-    }
-    return static_cast<int32_t>(high);
+    return static_cast<int32_t>(FirstWhere(0, NeverScan, [&](int64_t scan) { return test(static_cast<int32_t>(scan)); }));
 }
 
 // The plan of one configuration, with the comparisons of the scan-by-scan integration. With a
@@ -790,8 +781,10 @@ bool ScalesFor(SyncScaleCache& cache, const SampleBuffer& buffer)
 SyncLevelCodes MakeSyncLevelCodes(const SampleScale& scale)
 {
     SyncLevelCodes level;
-    level.PositiveFrom = FirstCodeWhere([&](uint16_t code) { return InLevel(CodeToVolts(scale, code), 1); });
-    level.NegativeBelow = FirstCodeWhere([&](uint16_t code) { return !InLevel(CodeToVolts(scale, code), -1); });
+    // Codes 0..65535; 65536 when none is in the level, or every code is below it.
+    const auto volts = [&](int64_t code) { return CodeToVolts(scale, static_cast<uint16_t>(code)); };
+    level.PositiveFrom = static_cast<int32_t>(FirstWhere(-1, 65536, [&](int64_t c) { return InLevel(volts(c), 1); }));
+    level.NegativeBelow = static_cast<int32_t>(FirstWhere(-1, 65536, [&](int64_t c) { return !InLevel(volts(c), -1); }));
     return level;
 }
 

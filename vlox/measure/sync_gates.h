@@ -157,7 +157,8 @@ void ResetAcquisitionState();
 //     (`CycleReady` tells whether a whole period is in `CycleGates`); call again with the same
 //     buffer to go on.
 //   SyncBufferUsed: the buffer is used up (or cannot be read: its range or resolution is
-//     refused, which starts the search afresh); the state waits for the next buffer.
+//     refused, or the sample period is not a positive finite number, which starts the search
+//     afresh); the state waits for the next buffer.
 constexpr int32_t SyncBufferUsed = 0;
 constexpr int32_t SyncHalfCycleDone = 1;
 int32_t RunSyncStages(SyncCycleState& state, const SyncCycleConfig& config,
