@@ -762,3 +762,22 @@ TEST(SyncAndGates, KeptPlanFollowsTablesRebuiltInPlace)
     ASSERT_NE(wider, rebuilt);
     EXPECT_EQ(run(*kept, 12.0), wider);
 }
+
+// Pins: in the negative-delay variant a half-cycle without gates watches for the next level
+// from its own start; a level seen in the half-cycle before, in a buffer long gone, is never
+// taken as found (the search once began at that stale index, past the end of the buffer).
+TEST(SyncAndGates, NegativeDelayWithoutGatesTakesNoStaleLevel)
+{
+    RigSetup s;
+    s.RepRateIndex = 2;
+    s.GateSet = 1;
+    s.GateCount = 30;
+    s.TotalTurnOffDelay = -100.0;
+    std::unique_ptr<Rig> rig = MakeRig(s);
+    rig->Config.GateCount = 0;
+    MakeRealistic(rig->Model, 41);
+    const std::vector<uint16_t> stream = MakeStream(rig->Model, 6.3);
+    const std::vector<HalfCycleResult> whole = RunCut(*rig, stream, {});
+    ExpectMatchesDirectIntegration(*rig, stream, whole);
+    ExpectIndependentOfBufferCuts(*rig, stream, whole, 41);
+}

@@ -80,6 +80,10 @@ void StartHalfCycle(SyncCycleState& s, const SyncCycleConfig& config)
     s.EarlyWindowDone = 0;
     s.GatesDone = GateCountOf(config) == 0 ? 1 : 0;
     s.GateEndIndex = s.IntegrationIndex;
+    // A level seen after the gates of the last half-cycle is not one of this half-cycle: with
+    // no gates to close, it would otherwise be taken as found, at an index of a buffer long
+    // gone.
+    s.NextLevelSeen = 0;
     s.SyncState = PolarityOf(s) * 4;
 }
 
