@@ -1,7 +1,8 @@
 // One buffer of the board at the clock cap (480000 samples, four channels) through the
 // synchronisation search, the gate integration and the stacking of every completed period,
 // at rate indexes 0, 2 and 6, with 20, 30 and 100 gates, standard and pruned stacking and both
-// search variants. Each line also reports the time of one plain pass over the same samples
+// search variants. Pruned stacking adds every period as the cycle does and works the rows out
+// once a buffer (the cycle does so once a second). Each line also reports the time of one plain pass over the same samples
 // (plain_us) and the ratio of the cycle to it: the distance from the memory-bound limit.
 #include "cycle_rig.h"
 
@@ -104,14 +105,18 @@ void RunCycle(benchmark::State& bench, RigSetup setup, int32_t pruned)
             if (pruned) {
                 for (int32_t g = 0; g < setup.GateCount; ++g)
                     pruning->PruningInput[g + 1] = sync->CycleGates[g];
-                PruningStack(*pruning, setup.GateCount, 41, 1, stackCount);
+                PruningAddPeriod(*pruning, setup.GateCount, 41, 1, stackCount);
             } else {
                 for (int32_t g = 0; g < setup.GateCount; ++g)
                     stackSums[g] += sync->CycleGates[g];
             }
             ++stackCount;
         }
+        // The cycle reads a pruned reading at its end and once a second; here once a buffer.
+        if (pruned)
+            FinishPruningResults(*pruning);
         benchmark::DoNotOptimize(stackSums.data());
+        benchmark::DoNotOptimize(pruning->PruningResults);
     }
     const auto end = Clock::now();
     const double perBuffer =

@@ -260,3 +260,100 @@ TEST(Pruning, DiagnosticWhenThePrefixSumsDrift)
     EXPECT_EQ(std::string(s->Diagnostics[0].Text).rfind("  1 s   1.500 ss ", 0), 0u) << s->Diagnostics[0].Text;
     EXPECT_LE(s->DiagnosticCount, PruningDiagnosticSlots);
 }
+
+namespace {
+
+bool SameBits(const double* a, const double* b, size_t n)
+{
+    return std::memcmp(a, b, n * sizeof(double)) == 0;
+}
+
+} // namespace
+
+// Rows left to FinishPruningResults end up as the whole step leaves them, whenever they are
+// worked out: across new readings, gates added and dropped, a new depth and another history
+// gate; the windows, the history and the diagnostics never differ.
+TEST(Pruning, DeferredRowsMatchTheWholeStep)
+{
+    auto whole = NewState();
+    auto deferred = NewState();
+    std::mt19937 random(17);
+    std::normal_distribution<double> noise(0.0, 0.01);
+    int32_t stack = 0;
+    for (int32_t n = 0; n < 700; ++n) {
+        const int32_t gates = n < 200 ? 40 : (n < 400 ? 70 : 25);
+        const int32_t depth = n < 500 ? 41 : 33;
+        const int32_t history = n < 300 ? 1 : 3;
+        if (n % 150 == 0)
+            stack = 0;
+        for (int32_t g = 1; g <= gates; ++g) {
+            double x = 0.1 * g + noise(random);
+            if (random() % 29 == 0)
+                x += 5.0;
+            whole->PruningInput[g] = deferred->PruningInput[g] = x;
+        }
+        ASSERT_EQ(PruningStack(*whole, gates, depth, history, stack), 1);
+        ASSERT_EQ(PruningAddPeriod(*deferred, gates, depth, history, stack), 1);
+        ++stack;
+        ASSERT_EQ(deferred->DiagnosticCount, whole->DiagnosticCount) << n;
+        ASSERT_TRUE(SameBits(deferred->EstimatorSpread, whole->EstimatorSpread, 4)) << n;
+        ASSERT_EQ(std::memcmp(deferred->GateWindow, whole->GateWindow, sizeof whole->GateWindow), 0) << n;
+        for (int32_t c = 0; c <= 3; ++c)
+            ASSERT_EQ(deferred->PruningResults[history][c], whole->PruningResults[history][c]) << n;
+        if (random() % 9 == 0 || n == 699) {
+            FinishPruningResults(*deferred);
+            for (int32_t g = 1; g < PruningGateRows; ++g)
+                ASSERT_TRUE(SameBits(deferred->PruningResults[g], whole->PruningResults[g], 4)) << n << " " << g;
+        }
+    }
+}
+
+// Columns 1-3 against the rule as written, one window after the other, from the window's own
+// prefix sums: to the last bit, with ties, all-equal windows (variance 0), variances made
+// negative by rounding, and a NaN in the window.
+TEST(Pruning, EstimatesFollowTheRuleExactly)
+{
+    std::mt19937 random(23);
+    std::normal_distribution<double> noise(0.0, 1.0);
+    for (int32_t kind = 0; kind < 4; ++kind) {
+        auto s = NewState();
+        int32_t negative = 0;
+        for (int32_t n = 0; n < 300; ++n) {
+            double x;
+            switch (kind) {
+            case 0: x = std::round(noise(random) * 2.0) / 4.0; break;   // many ties
+            case 1: x = 0.75; break;                                     // every variance 0
+            case 2: x = 1e8 + 1e-6 * noise(random); break;              // rounding below 0
+            default: x = n == 57 ? std::nan("") : noise(random); break;
+            }
+            s->PruningInput[1] = x;
+            ASSERT_EQ(PruningStack(*s, 1, 41, 1, n), 1);
+            const PruningWindow& w = s->GateWindow[1];
+            double bestE = 0.0, bestW = 0.0, mE = 0.0, mW = 0.0;
+            for (int32_t i = 0; i <= 3; ++i) {
+                for (int32_t j = 8; j >= 5; --j) {
+                    const int32_t a = s->RankBounds[i], b = s->RankBounds[j];
+                    const double m = (w.PrefixSum[b] - w.PrefixSum[a]) / (b - a);
+                    const double q = (w.PrefixSquares[b] - w.PrefixSquares[a]) / (b - a);
+                    const double v = q - m * m;
+                    const double e = v / (b - a);
+                    if (bestE == 0.0 || e < bestE) {
+                        bestE = e;
+                        mE = m;
+                    }
+                    if (bestW == 0.0 || v < bestW) {
+                        bestW = v;
+                        mW = m;
+                    }
+                }
+            }
+            negative += bestW < 0.0 ? 1 : 0;
+            const double mean = w.PrefixSum[41] / 41;
+            ASSERT_TRUE(SameBits(&s->PruningResults[1][1], &mean, 1)) << kind << " " << n;
+            ASSERT_TRUE(SameBits(&s->PruningResults[1][2], &mE, 1)) << kind << " " << n;
+            ASSERT_TRUE(SameBits(&s->PruningResults[1][3], &mW, 1)) << kind << " " << n;
+        }
+        if (kind == 2)
+            EXPECT_GT(negative, 0);
+    }
+}

@@ -653,3 +653,131 @@ TEST(SyncAndGates, NegativeDelayLetsGoOfALevelAlreadyOnAtTheStart)
     // t = 1; gate 2 (3.5..10.5 us) holds t = 4..10.
     EXPECT_DOUBLE_EQ(s.HalfCycleGatesNegative[2], -(4 + 5 + 6 + 7 + 8 + 9 + 10) / 7.0 / 64.0);
 }
+
+// The level tests on the codes decide as the volts test does, code by code, on ranges where
+// 8 V falls on a code, between codes, beyond the range, and where the step overflows (code 0
+// then converts to NaN, which is in neither level).
+TEST(SyncAndGates, LevelCodesDecideAsTheVoltsTest)
+{
+    const struct {
+        double Min, Max;
+        int32_t Resolution;
+    } ranges[] = {{-10.0, 10.0, 16}, {-10.24, 10.24, 16}, {-16.0, 16.0, 16}, {-10.0, 10.0, 12},
+                  {-9.1, 12.3, 16}, {-5.0, 5.0, 16}, {-1e308, 1e308, 16}};
+    for (const auto& r : ranges) {
+        for (int32_t single = 0; single < 2; ++single) {
+            SampleScale scale;
+            if (!MakeSampleScale(r.Min, r.Max, r.Resolution, single, scale)) {
+                ASSERT_EQ(single, 1);   // beyond single precision: the buffer is refused
+                continue;
+            }
+            const SyncLevelCodes level = MakeSyncLevelCodes(scale);
+            for (int32_t code = 0; code <= 65535; ++code) {
+                const double v = CodeToVolts(scale, static_cast<uint16_t>(code));
+                ASSERT_EQ(code >= level.PositiveFrom, v > SyncLevelVolts) << r.Min << " " << single << " " << code;
+                ASSERT_EQ(code < level.NegativeBelow, v < -SyncLevelVolts) << r.Min << " " << single << " " << code;
+            }
+        }
+    }
+}
+
+// The gates and early windows of every half-cycle are, to the last bit, those of a direct
+// integration over the whole stream, also where most gates are narrower than a scan and close
+// one after the other on one sample (rate index 0 with 100 gates).
+TEST(SyncAndGates, RunsOfScansAddAsTheDirectIntegrationBitForBit)
+{
+    struct Case {
+        int32_t Rate, GateSet, Gates;
+        double Delay;
+    };
+    for (const Case& c : {Case{0, 2, 100, 5.9}, Case{0, 2, 100, -100.0}, Case{2, 1, 30, 0.0},
+                          Case{2, 2, 100, 150.0}, Case{4, 1, 30, -2000.0}}) {
+        RigSetup s;
+        s.RepRateIndex = c.Rate;
+        s.GateSet = c.GateSet;
+        s.GateCount = c.Gates;
+        s.TotalTurnOffDelay = c.Delay;
+        std::unique_ptr<Rig> rig = MakeRig(s);
+        MakeRealistic(rig->Model, 20 + c.Rate);
+        const std::vector<uint16_t> stream = MakeStream(rig->Model, c.Rate >= 4 ? 2.3 : 6.5);
+        const std::vector<double> signal = ChannelVolts(*rig, stream, SignalChannel);
+        const std::vector<Expected> expected = ExpectedHalfCycles(*rig, stream);
+        const std::vector<HalfCycleResult> results = RunCut(*rig, stream, {rig->Counts.SampleRate});
+        ASSERT_GE(results.size(), 3u) << c.Rate;
+        for (size_t i = 0; i < results.size(); ++i) {
+            if (results[i].CycleReady)
+                continue;   // a period's sum is checked through its halves
+            const DirectHalfCycle direct = IntegrateDirect(*rig, signal, expected[i].StartScan, expected[i].Polarity);
+            ASSERT_TRUE(direct.Complete);
+            for (int32_t g = 0; g < c.Gates; ++g)
+                ASSERT_EQ(results[i].Gates[g], direct.Gates[g]) << c.Rate << " " << c.Delay << " " << i << " " << g;
+            ASSERT_EQ(results[i].EarlyWindowValue, direct.Early) << c.Rate << " " << c.Delay << " " << i;
+        }
+    }
+}
+
+// Pins: what the state keeps from the configuration and the input range (the scans gates
+// close on, the level codes) follows tables rebuilt in place at the same address and a new
+// range, rather than the ones it was worked out from.
+TEST(SyncAndGates, KeptPlanFollowsTablesRebuiltInPlace)
+{
+    RigSetup setup;
+    setup.RepRateIndex = 2;
+    setup.GateSet = 1;
+    setup.GateCount = 30;
+    std::unique_ptr<Rig> rig = MakeRig(setup);
+    MakeRealistic(rig->Model, 31);
+    const std::vector<uint16_t> stream = MakeStream(rig->Model, 4.3);
+    double edges[GateEdgeCount];
+    std::copy(rig->Edges[2], rig->Edges[2] + GateEdgeCount, edges);
+    SyncCycleConfig config = rig->Config;
+    config.GateEdges = edges;
+
+    auto run = [&](SyncCycleState& state, double rangeMax) {
+        ResetSyncState(state);
+        SampleBuffer b;
+        b.Samples = stream.data();
+        b.Count = static_cast<int32_t>(stream.size());
+        b.RangeMin = -10.0;
+        b.RangeMax = rangeMax;
+        b.Resolution = 16;
+        std::vector<double> out;
+        while (RunSyncStages(state, config, b) == SyncHalfCycleDone) {
+            const double* row = state.SyncState > 0 ? state.HalfCycleGatesNegative : state.HalfCycleGatesPositive;
+            out.insert(out.end(), row, row + 30);
+        }
+        return out;
+    };
+    auto kept = std::make_unique<SyncCycleState>();
+    const std::vector<double> before = run(*kept, 10.0);
+    for (double& e : edges)
+        e *= 1.5;
+    auto fresh = std::make_unique<SyncCycleState>();
+    const std::vector<double> rebuilt = run(*fresh, 10.0);
+    ASSERT_NE(rebuilt, before);
+    EXPECT_EQ(run(*kept, 10.0), rebuilt);
+    // Another range converts every code differently, the level codes among them.
+    auto other = std::make_unique<SyncCycleState>();
+    const std::vector<double> wider = run(*other, 12.0);
+    ASSERT_NE(wider, rebuilt);
+    EXPECT_EQ(run(*kept, 12.0), wider);
+}
+
+// Pins: in the negative-delay variant a half-cycle without gates watches for the next level
+// from its own start; a level seen in the half-cycle before, in a buffer long gone, is never
+// taken as found (the search once began at that stale index, past the end of the buffer).
+TEST(SyncAndGates, NegativeDelayWithoutGatesTakesNoStaleLevel)
+{
+    RigSetup s;
+    s.RepRateIndex = 2;
+    s.GateSet = 1;
+    s.GateCount = 30;
+    s.TotalTurnOffDelay = -100.0;
+    std::unique_ptr<Rig> rig = MakeRig(s);
+    rig->Config.GateCount = 0;
+    MakeRealistic(rig->Model, 41);
+    const std::vector<uint16_t> stream = MakeStream(rig->Model, 6.3);
+    const std::vector<HalfCycleResult> whole = RunCut(*rig, stream, {});
+    ExpectMatchesDirectIntegration(*rig, stream, whole);
+    ExpectIndependentOfBufferCuts(*rig, stream, whole, 41);
+}

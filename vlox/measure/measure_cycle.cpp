@@ -273,7 +273,8 @@ void StackPeriod(const SyncCycleState& cycle, int32_t& stackCount, CycleServices
     if (Settings.ProcessingMethod == 1) {
         for (int32_t g = 0; g < n; ++g)
             Pruning.PruningInput[g + 1] = cycle.CycleGates[g];
-        PruningStack(Pruning, n, PruningDepth, PruningHistoryGate, stackCount);
+        // The rows are worked out when the reading is averaged.
+        PruningAddPeriod(Pruning, n, PruningDepth, PruningHistoryGate, stackCount);
         for (int32_t k = 0; k < Pruning.DiagnosticCount && k < PruningDiagnosticSlots; ++k)
             services.LogDiagnostic(Pruning.Diagnostics[k].Caption, Pruning.Diagnostics[k].Text);
     } else {
@@ -289,6 +290,7 @@ void AverageStack(int32_t stackCount)
         return;
     const int32_t n = LiveGateCount();
     if (Settings.ProcessingMethod == 1) {
+        FinishPruningResults(Pruning);
         for (int32_t g = 0; g < n; ++g)
             GateAverages[g] = Pruning.PruningResults[g + 1][0];
     } else {

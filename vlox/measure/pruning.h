@@ -49,6 +49,12 @@ struct PruningState {
 
     PruningDiagnostic Diagnostics[PruningDiagnosticSlots];   // of the last call
     int32_t DiagnosticCount;
+
+    // Rows whose window took a period that columns 0-3 do not show yet, with the estimate
+    // chosen in that period; PendingRows is the highest of them (0: none).
+    int32_t RowPending[PruningGateRows];
+    int32_t RowChoice[PruningGateRows];
+    int32_t PendingRows;
 };
 
 // The program-wide instance used by the measurement cycle.
@@ -63,7 +69,8 @@ void FillPruningWindow(PruningWindow& window, int32_t depth, double x);
 void InsertIntoWindow(PruningWindow& window, int32_t depth, int32_t slot, double x);
 
 // Updates the windows of gates 1..gateCount with `PruningInput` and fills columns 1-3 of their
-// `PruningResults` rows. Stack number 0 starts a new reading: all windows are refilled with
+// `PruningResults` rows (rows left pending before are worked out first when the windows are
+// refilled). Stack number 0 starts a new reading: all windows are refilled with
 // the present input (also whenever the depth changes, or for gates not filled before).
 void UpdateGateWindows(PruningState& state, int32_t gateCount, int32_t depth, int32_t stackNumber);
 // Puts columns 1-3 of the gate's row into the history (depth positions) and recomputes
@@ -78,3 +85,13 @@ int32_t SmallestSpreadEstimator(const PruningState& state);
 // 1..gateCount, or the stack number is negative.
 int32_t PruningStack(PruningState& state, int32_t gateCount, int32_t depth, int32_t historyGate,
                      int32_t stackNumber);
+
+// The same step with the rows of gates other than gate 1 and the history gate left pending:
+// the windows, the history, the choice and the diagnostics are as after `PruningStack`. A
+// reading is averaged about once a second, while a period ends up to 570 times a second, so
+// the cycle works out each row only when it reads it. Returns as `PruningStack`.
+int32_t PruningAddPeriod(PruningState& state, int32_t gateCount, int32_t depth, int32_t historyGate,
+                         int32_t stackNumber);
+// Works out the pending rows: afterwards every row holds what `PruningStack` would have left
+// in it.
+void FinishPruningResults(PruningState& state);

@@ -3,7 +3,9 @@
 #include "vlox/settings/null_tables.h"
 #include "vlox/settings/rate_tables.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 SyncCycleState SyncCycle;
@@ -25,9 +27,24 @@ bool InLevel(double volts, int32_t sign)
     return sign > 0 ? volts > SyncLevelVolts : volts < -SyncLevelVolts;
 }
 
-bool SyncInLevel(const SyncBufferView& view, const SampleScale& scale, int32_t index, int32_t sign)
+bool CodeInLevel(const SyncLevelCodes& level, uint16_t code, int32_t sign)
 {
-    return InLevel(CodeToVolts(scale, view.Samples[index]), sign);
+    return sign > 0 ? code >= level.PositiveFrom : code < level.NegativeBelow;
+}
+
+// First n in low + 1..high - 1 for which a test that turns from false to true as n grows
+// holds; high when none does. Used for the codes of a level and the scans of a gate.
+template <class Test>
+int64_t FirstWhere(int64_t low, int64_t high, Test test)
+{
+    while (high - low > 1) {
+        const int64_t mid = low + (high - low) / 2;
+        if (test(mid))
+            high = mid;
+        else
+            low = mid;
+    }
+    return high;
 }
 
 int32_t GateCountOf(const SyncCycleConfig& config)
@@ -63,6 +80,10 @@ void StartHalfCycle(SyncCycleState& s, const SyncCycleConfig& config)
     s.EarlyWindowDone = 0;
     s.GatesDone = GateCountOf(config) == 0 ? 1 : 0;
     s.GateEndIndex = s.IntegrationIndex;
+    // A level seen after the gates of the last half-cycle is not one of this half-cycle: with
+    // no gates to close, it would otherwise be taken as found, at an index of a buffer long
+    // gone.
+    s.NextLevelSeen = 0;
     s.SyncState = PolarityOf(s) * 4;
 }
 
@@ -106,8 +127,8 @@ void NoteBufferEnd(SyncCycleState& s, const SyncCycleConfig& config, const SyncB
     s.PreviousSignalVolts = CodeToVolts(view.Fine, view.Samples[n - 1]);
     s.PreviousSignalValid = 1;
 
-    const double last = CodeToVolts(view.Fine, view.Samples[n - 3]);
-    const int32_t sign = InLevel(last, 1) ? 1 : (InLevel(last, -1) ? -1 : 0);
+    const uint16_t last = view.Samples[n - 3];
+    const int32_t sign = CodeInLevel(view.FineLevel, last, 1) ? 1 : (CodeInLevel(view.FineLevel, last, -1) ? -1 : 0);
     if (sign == 0) {
         s.SyncTailScans = 0;
         s.SyncTailSign = 0;
@@ -116,7 +137,7 @@ void NoteBufferEnd(SyncCycleState& s, const SyncCycleConfig& config, const SyncB
     const int32_t cap = SkipOf(config) / 4 + 1;
     int32_t run = 0;
     int32_t index = n - 3;
-    while (index >= 1 && run < cap && SyncInLevel(view, view.Fine, index, sign)) {
+    while (index >= 1 && run < cap && CodeInLevel(view.FineLevel, view.Samples[index], sign)) {
         ++run;
         index -= 4;
     }
@@ -166,14 +187,14 @@ void ResetAcquisitionState()
     ResetSyncState(SyncCycle);
 }
 
-void FindSyncLevelAlt(SyncCycleState& s, const SyncCycleConfig& config, const SyncBufferView& view)
+void FindSyncLevelStandard(SyncCycleState& s, const SyncCycleConfig& config, const SyncBufferView& view)
 {
     const int32_t sign = PolarityOf(s);
     const int32_t skip = SkipOf(config);
     if (s.SyncIndex < 1)
         s.SyncIndex = 1;
     while (s.SyncIndex < view.Count) {
-        if (SyncInLevel(view, view.Coarse, s.SyncIndex, sign)) {
+        if (CodeInLevel(view.CoarseLevel, view.Samples[s.SyncIndex], sign)) {
             s.SyncState = sign * 2;
             s.SyncStep = 4;
             return;
@@ -183,7 +204,7 @@ void FindSyncLevelAlt(SyncCycleState& s, const SyncCycleConfig& config, const Sy
     s.SyncIndex = 1;
 }
 
-void FindSyncEndAlt(SyncCycleState& s, const SyncCycleConfig&, const SyncBufferView& view)
+void FindSyncEndStandard(SyncCycleState& s, const SyncCycleConfig&, const SyncBufferView& view)
 {
     const int32_t sign = PolarityOf(s);
     const int32_t n = view.Count;
@@ -200,9 +221,17 @@ void FindSyncEndAlt(SyncCycleState& s, const SyncCycleConfig&, const SyncBufferV
 
     for (;;) {
         while (s.SyncIndex < n) {
-            if (s.SyncIndex >= 1 && SyncInLevel(view, view.Fine, s.SyncIndex, sign)) {
-                s.SyncIndex += s.SyncStep;
-                continue;
+            if (s.SyncIndex >= 1) {
+                // Through the level at the present step, which is one scan at the first pass.
+                const uint16_t* samples = view.Samples;
+                const SyncLevelCodes level = view.FineLevel;
+                const int32_t step = s.SyncStep;
+                int32_t index = s.SyncIndex;
+                while (index < n && CodeInLevel(level, samples[index], sign))
+                    index += step;
+                s.SyncIndex = index;
+                if (index >= n)
+                    break;
             }
             s.SyncIndex -= s.SyncStep;
             s.SyncStep = ReduceStep(s.SyncStep);
@@ -215,7 +244,7 @@ void FindSyncEndAlt(SyncCycleState& s, const SyncCycleConfig&, const SyncBufferV
                 return;
             }
         }
-        if (SyncInLevel(view, view.Fine, n - 3, sign)) {
+        if (CodeInLevel(view.FineLevel, view.Samples[n - 3], sign)) {
             s.SyncIndex = 1;
             s.SyncEndResumed = 1;
             return;
@@ -232,7 +261,7 @@ void FindSyncEndAlt(SyncCycleState& s, const SyncCycleConfig&, const SyncBufferV
     }
 }
 
-void FindSyncLevel(SyncCycleState& s, const SyncCycleConfig&, const SyncBufferView& view)
+void FindSyncLevelNegativeDelay(SyncCycleState& s, const SyncCycleConfig&, const SyncBufferView& view)
 {
     const int32_t sign = PolarityOf(s);
     if (s.NextLevelPending) {
@@ -246,28 +275,33 @@ void FindSyncLevel(SyncCycleState& s, const SyncCycleConfig&, const SyncBufferVi
         s.SyncIndex = 1;
     // Every scan is tested, so the first level sample after an out-of-level one is the
     // leading edge itself; looking again at the end of the buffer could add nothing.
-    while (s.SyncIndex < view.Count) {
-        const bool in = SyncInLevel(view, view.Coarse, s.SyncIndex, sign);
-        if (s.SyncNeedsGap) {
-            if (!in)
-                s.SyncNeedsGap = 0;
-        } else if (in) {
-            s.SyncState = sign * 2;
-            return;
-        }
-        s.SyncIndex += 4;
+    const uint16_t* samples = view.Samples;
+    const SyncLevelCodes level = view.CoarseLevel;
+    int32_t index = s.SyncIndex;
+    if (s.SyncNeedsGap) {
+        while (index < view.Count && CodeInLevel(level, samples[index], sign))
+            index += 4;
+        if (index < view.Count)
+            s.SyncNeedsGap = 0;
+    }
+    while (index < view.Count && !CodeInLevel(level, samples[index], sign))
+        index += 4;
+    if (index < view.Count) {
+        s.SyncIndex = index;
+        s.SyncState = sign * 2;
+        return;
     }
     s.SyncIndex = 1;
 }
 
-void FindSyncStart(SyncCycleState& s, const SyncCycleConfig& config, const SyncBufferView& view)
+void FindSyncStartNegativeDelay(SyncCycleState& s, const SyncCycleConfig& config, const SyncBufferView& view)
 {
     const int32_t sign = PolarityOf(s);
     const int32_t windowEnd = s.SyncIndex - SkipOf(config);
     for (int32_t index = s.SyncIndex - 4; index > windowEnd; index -= 4) {
         bool in;
         if (index >= 1) {
-            in = SyncInLevel(view, view.Fine, index, sign);
+            in = CodeInLevel(view.FineLevel, view.Samples[index], sign);
         } else {
             // Before this buffer: the level run that ended the previous one.
             if (s.SyncTailScans < 0) {
@@ -293,12 +327,12 @@ void FindSyncStart(SyncCycleState& s, const SyncCycleConfig& config, const SyncB
 namespace {
 
 // Standard start: walk to the first scan after the level. false when the buffer ends first.
-bool StartIntegrationAlt(SyncCycleState& s, const SyncCycleConfig& config, const SyncBufferView& view)
+bool StartIntegrationStandard(SyncCycleState& s, const SyncCycleConfig& config, const SyncBufferView& view)
 {
     const int32_t sign = PolarityOf(s);
     if (s.SyncIndex < 1)
         s.SyncIndex = 1;
-    while (s.SyncIndex < view.Count && SyncInLevel(view, view.Fine, s.SyncIndex, sign))
+    while (s.SyncIndex < view.Count && CodeInLevel(view.FineLevel, view.Samples[s.SyncIndex], sign))
         s.SyncIndex += 4;
     if (s.SyncIndex >= view.Count) {
         s.SyncIndex = 1;
@@ -310,7 +344,7 @@ bool StartIntegrationAlt(SyncCycleState& s, const SyncCycleConfig& config, const
 
 // Negative-delay start: the offset from the leading edge, carried over as many buffers as it
 // spans. false when the start lies in a later buffer.
-bool StartIntegrationAfterOffset(SyncCycleState& s, const SyncCycleConfig& config,
+bool StartIntegrationNegativeDelay(SyncCycleState& s, const SyncCycleConfig& config,
                                  const SyncBufferView& view)
 {
     const int64_t start = static_cast<int64_t>(s.SyncIndex) + s.SyncToIntegrationOffset;
@@ -332,169 +366,441 @@ double StraightLine(double v, double vPrevious, double periodUs, double atUs, do
 
 } // namespace
 
-int32_t IntegrateHalfCycleAlt(SyncCycleState& s, const SyncCycleConfig& config, const SyncBufferView& view)
+namespace {
+
+// The gates of the standard variant at one scan, shifted by the turn-off delay. A gate takes
+// the scans up to its end and closes on the last of them; one with fewer than three samples
+// takes the straight line at its centre. A gate closing without any sample hands the same
+// sample on to the next gate.
+void StepGatesStandard(SyncCycleState& s, const SyncCycleConfig& config, int32_t gateCount,
+                       int32_t sign, double v, double vPrevious, double t)
+{
+    const double period = config.SamplePeriodUs;
+    const double delay = config.TotalTurnOffDelay;
+    while (!s.GatesDone) {
+        const int32_t g = s.GateIndex;
+        const double start = config.GateEdges[g] + delay;
+        const double end = config.GateEdges[g + 1] + delay;
+        if (t < start)
+            break;
+        if (t <= end) {
+            s.GateSum += v;
+            ++s.GateSampleCount;
+        }
+        if (!(t + period > end))
+            break;
+        const int32_t samples = s.GateSampleCount;
+        const double value =
+            samples >= 3 ? s.GateSum / samples
+                         : StraightLine(v, vPrevious, period, 1000.0 * config.GateCentres[g] + delay, t);
+        StoreGate(s, sign, g, value);
+        s.GateSum = 0.0;
+        s.GateSampleCount = 0;
+        if (++s.GateIndex >= gateCount)
+            s.GatesDone = 1;
+        if (samples > 0)
+            break;
+    }
+}
+
+// The gates of the negative-delay variant at one scan, unshifted. A gate closes on the first
+// sample past its end, which is then tried on the next gate.
+void StepGatesNegativeDelay(SyncCycleState& s, const SyncCycleConfig& config, int32_t gateCount,
+                            int32_t sign, double v, double vPrevious, double t)
+{
+    const double period = config.SamplePeriodUs;
+    while (!s.GatesDone) {
+        const int32_t g = s.GateIndex;
+        if (t < config.GateEdges[g])
+            break;
+        if (t <= config.GateEdges[g + 1]) {
+            s.GateSum += v;
+            ++s.GateSampleCount;
+            break;
+        }
+        const double value =
+            s.GateSampleCount > 0
+                ? s.GateSum / s.GateSampleCount
+                : StraightLine(v, vPrevious, period, 1000.0 * config.GateCentres[g], t);
+        StoreGate(s, sign, g, value);
+        s.GateSum = 0.0;
+        s.GateSampleCount = 0;
+        if (++s.GateIndex >= gateCount) {
+            s.GatesDone = 1;
+            s.GateEndIndex = s.IntegrationIndex;
+            s.NextLevelSeen = 0;
+        }
+    }
+}
+
+// The early window of an integration that closes without a sample: the standard variant takes
+// the mean of the two scans around its end, the negative-delay one the straight line at the
+// centre of the gate being filled, shifted by the delay.
+template <int32_t Variant>
+double EmptyEarlyWindow(const SyncCycleState& s, const SyncCycleConfig& config, int32_t gateCount,
+                        double v, double vPrevious, double t)
+{
+    if constexpr (Variant == SyncVariantStandard) {
+        return (vPrevious + v) / 2.0;
+    } else {
+        // The gate index has passed the last gate once the gates are done.
+        const int32_t g = s.GateIndex < gateCount ? s.GateIndex : gateCount - 1;
+        const double centre = g >= 0 ? config.GateCentres[g] : 0.0;
+        return StraightLine(v, vPrevious, config.SamplePeriodUs, 1000.0 * centre + config.TotalTurnOffDelay, t);
+    }
+}
+
+bool SameBits(double a, double b)
+{
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// First scan 1..NeverScan - 1 at which a test that turns from false to true as the scan number
+// grows holds; NeverScan when none does.
+template <class Test>
+int32_t FirstScanWhere(Test test)
+{
+    return static_cast<int32_t>(FirstWhere(0, NeverScan, [&](int64_t scan) { return test(static_cast<int32_t>(scan)); }));
+}
+
+// The plan of one configuration, with the comparisons of the scan-by-scan integration. With a
+// positive finite sample period a scan's time never falls as its number grows, so each of
+// them turns from false to true at one scan at most.
+void MakeGateScanPlan(GateScanPlan& plan, int32_t variant, const SyncCycleConfig& config, int32_t gateCount)
+{
+    const double period = config.SamplePeriodUs;
+    const bool standard = variant == SyncVariantStandard;
+    const auto time = [period](int32_t scan) { return scan * period; };
+    for (int32_t g = 0; g < gateCount; ++g) {
+        if (standard) {
+            const double start = config.GateEdges[g] + config.TotalTurnOffDelay;
+            const double end = config.GateEdges[g + 1] + config.TotalTurnOffDelay;
+            plan.GateFrom[g] = FirstScanWhere([&](int32_t k) { return !(time(k) < start); });
+            plan.GateUntil[g] = FirstScanWhere([&](int32_t k) { return !(time(k) <= end); });
+            plan.GateClose[g] = FirstScanWhere([&](int32_t k) { return time(k) + period > end; });
+        } else {
+            const double start = config.GateEdges[g];
+            const double end = config.GateEdges[g + 1];
+            plan.GateFrom[g] = FirstScanWhere([&](int32_t k) { return !(time(k) < start); });
+            plan.GateUntil[g] = FirstScanWhere([&](int32_t k) { return !(time(k) <= end); });
+            plan.GateClose[g] = plan.GateUntil[g];
+        }
+    }
+    const int32_t offset = standard ? 0 : config.GateSampleOffset;
+    const auto earlyTime = [period, offset](int32_t scan) {
+        return static_cast<double>(static_cast<int64_t>(scan) - offset) * period;
+    };
+    const double from = config.QuarterPeriodUs;
+    const double to = config.EarlyWindowEndUs;
+    plan.EarlyFrom = FirstScanWhere([&](int32_t k) { return from <= earlyTime(k); });
+    plan.EarlyUntil = FirstScanWhere([&](int32_t k) { return !(earlyTime(k) <= to); });
+    plan.EarlyClose = FirstScanWhere([&](int32_t k) { return earlyTime(k) > to; });
+
+    plan.Variant = variant;
+    plan.GateCount = gateCount;
+    plan.GateSampleOffset = offset;
+    plan.SamplePeriodUs = period;
+    plan.TotalTurnOffDelay = config.TotalTurnOffDelay;
+    plan.QuarterPeriodUs = from;
+    plan.EarlyWindowEndUs = to;
+    if (gateCount > 0)
+        std::memcpy(plan.GateEdges, config.GateEdges, (gateCount + 1) * sizeof(double));
+    plan.Valid = 1;
+}
+
+// The kept plan, made afresh when anything it was made from has changed (the tables are
+// rebuilt in place, so their contents are compared, not their address).
+const GateScanPlan& GateScanPlanFor(SyncCycleState& s, int32_t variant, const SyncCycleConfig& config,
+                                    int32_t gateCount)
+{
+    GateScanPlan& plan = s.Plan;
+    const int32_t offset = variant == SyncVariantStandard ? 0 : config.GateSampleOffset;
+    if (!(plan.Valid && plan.Variant == variant && plan.GateCount == gateCount &&
+          plan.GateSampleOffset == offset && SameBits(plan.SamplePeriodUs, config.SamplePeriodUs) &&
+          SameBits(plan.TotalTurnOffDelay, config.TotalTurnOffDelay) &&
+          SameBits(plan.QuarterPeriodUs, config.QuarterPeriodUs) &&
+          SameBits(plan.EarlyWindowEndUs, config.EarlyWindowEndUs) &&
+          (gateCount == 0 ||
+           std::memcmp(plan.GateEdges, config.GateEdges, (gateCount + 1) * sizeof(double)) == 0)))
+        MakeGateScanPlan(plan, variant, config, gateCount);
+    return plan;
+}
+
+// The signal samples of count scans from index added to sum in scan order, each converted as
+// the scan-by-scan integration converts it: the same sum to the last bit.
+double AddSignal(const SyncBufferView& view, int32_t index, int64_t count, double sum)
+{
+    const uint16_t* samples = view.Samples + index;
+    const SampleScale scale = view.Fine;
+    for (int64_t j = 0; j < count; ++j)
+        sum += CodeToVolts(scale, samples[4 * j]);
+    return sum;
+}
+
+// The end of a complete half-cycle, after its last scan: the negative-delay variant lets the
+// next search start right after the gates; the flag of the polarity is set.
+template <int32_t Variant>
+void CompleteHalfCycle(SyncCycleState& s, const SyncCycleConfig& config, int32_t sign)
+{
+    if (Variant == SyncVariantNegativeDelay && config.RepRateIndex < 4) {
+        // When the gates closed in an earlier buffer, the level seen since then is taken as found.
+        if (s.GateEndIndex + 4 >= 3) {
+            s.IntegrationIndex = s.GateEndIndex + 4;
+        } else {
+            s.IntegrationIndex = 3;
+            s.NextLevelPending = s.NextLevelSeen;
+        }
+    }
+    s.HalfCycleFlags[FlagSlot(sign)] = 1;
+}
+
+// The gates from the present scan up to (not including) scan `limit`: the samples of each gate
+// and every close on the way, with the rules of IntegrateScan read from the plan. Returns the
+// scan on which the last gate closed, or 0 while gates remain open.
+template <int32_t Variant>
+int64_t RunGates(SyncCycleState& s, const SyncCycleConfig& config, const GateScanPlan& plan,
+                 int32_t gateCount, const SyncBufferView& view, int32_t sign, int64_t limit)
+{
+    constexpr bool standard = Variant == SyncVariantStandard;
+    const int64_t first = s.HalfCycleScan;
+    const int32_t firstIndex = s.IntegrationIndex;
+    const double period = config.SamplePeriodUs;
+    const double delay = standard ? config.TotalTurnOffDelay : 0.0;
+    int32_t g = s.GateIndex;
+    double sum = s.GateSum;
+    int32_t count = s.GateSampleCount;
+    int64_t scan = first;   // where the present gate goes on
+    int64_t doneScan = 0;
+    // The straight line through the scan a gate closes on and the one before: v + slope x
+    // (centre - t), as StraightLine has it.
+    int64_t lineScan = -1;
+    double lineV = 0.0, lineSlope = 0.0, lineT = 0.0;
+    for (;;) {
+        const int64_t from = std::max<int64_t>(scan, plan.GateFrom[g]);
+        const int64_t close = std::max<int64_t>(from, plan.GateClose[g]);
+        const int64_t until = std::min<int64_t>(std::min<int64_t>(close + 1, limit), plan.GateUntil[g]);
+        if (from < until) {
+            sum = AddSignal(view, firstIndex + 4 * static_cast<int32_t>(from - first), until - from, sum);
+            count += static_cast<int32_t>(until - from);
+        }
+        if (close >= limit)
+            break;
+        const int32_t index = firstIndex + 4 * static_cast<int32_t>(close - first);
+        double value;
+        if (standard ? count >= 3 : count > 0) {
+            value = sum / count;
+        } else {
+            // Gates without samples close one after the other on the same scan: its line is
+            // worked out once.
+            if (close != lineScan) {
+                const int32_t closeScan = static_cast<int32_t>(close);
+                lineScan = close;
+                lineV = CodeToVolts(view.Fine, view.Samples[index]);
+                lineSlope = (lineV - PreviousSignal(s, view, index, lineV)) / period;
+                lineT = closeScan * period;
+            }
+            const double at = standard ? 1000.0 * config.GateCentres[g] + delay : 1000.0 * config.GateCentres[g];
+            value = lineV + lineSlope * (at - lineT);
+        }
+        StoreGate(s, sign, g, value);
+        // The standard variant moves on to the next scan after a gate that took samples; a
+        // gate of the negative-delay variant closes on a sample that is not its own.
+        scan = standard && count > 0 ? close + 1 : close;
+        sum = 0.0;
+        count = 0;
+        if (++g >= gateCount) {
+            s.GatesDone = 1;
+            if (!standard) {
+                s.GateEndIndex = index;
+                s.NextLevelSeen = 0;
+            }
+            doneScan = close;
+            break;
+        }
+    }
+    s.GateIndex = g;
+    s.GateSum = sum;
+    s.GateSampleCount = count;
+    return doneScan;
+}
+
+// Runs the scans from the present one up to the one that closes the early window, or to the
+// end of the buffer: the gates close on the way by the plan, every other scan only takes
+// samples, so whole runs are added at once. true when the half-cycle is complete. Leaves the
+// scan alone when it cannot go on this way: the next scan is then for IntegrateScan.
+template <int32_t Variant>
+bool RunToEarlyWindowClose(SyncCycleState& s, const SyncCycleConfig& config, const GateScanPlan& plan,
+                           int32_t gateCount, const SyncBufferView& view, int32_t sign)
+{
+    const int64_t scan = s.HalfCycleScan;
+    if (scan < 1 || (s.EarlyWindowDone && s.GatesDone))
+        return false;
+    // Gates beyond the plan (the gate count fell under a half-cycle) go scan by scan.
+    if (!s.GatesDone && (s.GateIndex < 0 || s.GateIndex >= gateCount))
+        return false;
+    int64_t limit = scan + (static_cast<int64_t>(view.Count) - s.IntegrationIndex + 3) / 4;
+    if (!s.EarlyWindowDone)
+        limit = std::min<int64_t>(limit, std::max<int64_t>(scan, plan.EarlyClose));
+    if (limit <= scan)
+        return false;
+
+    const bool gatesOpen = !s.GatesDone;
+    int64_t gatesDoneScan = gatesOpen ? RunGates<Variant>(s, config, plan, gateCount, view, sign, limit) : 0;
+    if (gatesDoneScan > 0 && s.EarlyWindowDone) {
+        // The last gate closed the half-cycle.
+        s.IntegrationIndex += 4 * static_cast<int32_t>(gatesDoneScan + 1 - scan);
+        s.HalfCycleScan = static_cast<int32_t>(gatesDoneScan + 1);
+        CompleteHalfCycle<Variant>(s, config, sign);
+        return true;
+    }
+    if (!s.EarlyWindowDone) {
+        const int64_t from = std::max<int64_t>(scan, plan.EarlyFrom);
+        const int64_t until = std::min<int64_t>(limit, plan.EarlyUntil);
+        if (from < until) {
+            s.EarlyWindowSum = AddSignal(view, s.IntegrationIndex + 4 * static_cast<int32_t>(from - scan),
+                                         until - from, s.EarlyWindowSum);
+            s.EarlyWindowCount += static_cast<int32_t>(until - from);
+        }
+    }
+    if (Variant == SyncVariantNegativeDelay && s.GatesDone && !s.NextLevelSeen) {
+        // The first sync sample of the next level after the gates.
+        const int64_t from = gatesOpen ? gatesDoneScan + 1 : scan;
+        const int32_t end = s.IntegrationIndex + 4 * static_cast<int32_t>(limit - scan);
+        for (int32_t index = s.IntegrationIndex + 4 * static_cast<int32_t>(from - scan); index < end; index += 4) {
+            if (index > s.GateEndIndex && CodeInLevel(view.CoarseLevel, view.Samples[index - 2], -sign)) {
+                s.NextLevelIndex = index - 2;
+                s.NextLevelSeen = 1;
+                break;
+            }
+        }
+    }
+    s.HalfCycleScan = static_cast<int32_t>(limit);
+    s.IntegrationIndex += 4 * static_cast<int32_t>(limit - scan);
+    return false;
+}
+
+// One scan of the integration of both variants: the early window, then the gates by the
+// variant's rules. The negative-delay variant times its early window `GateSampleOffset` scans
+// earlier, watches for the next sync level once its gates are done, and lets the next search
+// start right after the gates. true when the half-cycle is complete.
+template <int32_t Variant>
+bool IntegrateScan(SyncCycleState& s, const SyncCycleConfig& config, int32_t gateCount,
+                   const SyncBufferView& view, int32_t sign)
+{
+    constexpr bool standard = Variant == SyncVariantStandard;
+    const double period = config.SamplePeriodUs;
+    const int32_t earlyOffset = standard ? 0 : config.GateSampleOffset;
+    const double v = CodeToVolts(view.Fine, view.Samples[s.IntegrationIndex]);
+    const double vPrevious = PreviousSignal(s, view, s.IntegrationIndex, v);
+    const double t = s.HalfCycleScan * period;
+    const double te = static_cast<double>(s.HalfCycleScan - earlyOffset) * period;
+
+    if (!s.EarlyWindowDone) {
+        if (config.QuarterPeriodUs <= te && te <= config.EarlyWindowEndUs) {
+            s.EarlyWindowSum += v;
+            ++s.EarlyWindowCount;
+        } else if (te > config.EarlyWindowEndUs) {
+            const double value = s.EarlyWindowCount > 0
+                                     ? s.EarlyWindowSum / s.EarlyWindowCount
+                                     : EmptyEarlyWindow<Variant>(s, config, gateCount, v, vPrevious, t);
+            StoreEarly(s, sign, value);
+            s.EarlyWindowSum = 0.0;
+            s.EarlyWindowCount = 0;
+            s.EarlyWindowDone = 1;
+        }
+    }
+
+    if constexpr (standard) {
+        StepGatesStandard(s, config, gateCount, sign, v, vPrevious, t);
+    } else {
+        StepGatesNegativeDelay(s, config, gateCount, sign, v, vPrevious, t);
+        if (s.GatesDone && !s.NextLevelSeen && s.IntegrationIndex > s.GateEndIndex &&
+            CodeInLevel(view.CoarseLevel, view.Samples[s.IntegrationIndex - 2], -sign)) {
+            s.NextLevelIndex = s.IntegrationIndex - 2;
+            s.NextLevelSeen = 1;
+        }
+    }
+
+    ++s.HalfCycleScan;
+    s.IntegrationIndex += 4;
+    if (!(s.EarlyWindowDone && s.GatesDone))
+        return false;
+    CompleteHalfCycle<Variant>(s, config, sign);
+    return true;
+}
+
+template <int32_t Variant>
+int32_t IntegrateHalfCycleWith(SyncCycleState& s, const SyncCycleConfig& config, const SyncBufferView& view)
 {
     const int32_t sign = PolarityOf(s);
     const int32_t gateCount = GateCountOf(config);
-    const double period = config.SamplePeriodUs;
-    const double delay = config.TotalTurnOffDelay;
     s.HalfCycleFlags[FlagSlot(sign)] = 0;
     if (gateCount == 0)
         s.GatesDone = 1;
     if (s.IntegrationIndex < 3)
         s.IntegrationIndex = 3;
+    const GateScanPlan& plan = GateScanPlanFor(s, Variant, config, gateCount);
 
     while (s.IntegrationIndex < view.Count) {
-        const double v = CodeToVolts(view.Fine, view.Samples[s.IntegrationIndex]);
-        const double vPrevious = PreviousSignal(s, view, s.IntegrationIndex, v);
-        const double t = s.HalfCycleScan * period;
-
-        if (!s.EarlyWindowDone) {
-            if (config.QuarterPeriodUs <= t && t <= config.EarlyWindowEndUs) {
-                s.EarlyWindowSum += v;
-                ++s.EarlyWindowCount;
-            } else if (t > config.EarlyWindowEndUs) {
-                const double value = s.EarlyWindowCount > 0
-                                         ? s.EarlyWindowSum / s.EarlyWindowCount
-                                         : (vPrevious + v) / 2.0;
-                StoreEarly(s, sign, value);
-                s.EarlyWindowSum = 0.0;
-                s.EarlyWindowCount = 0;
-                s.EarlyWindowDone = 1;
-            }
-        }
-
-        // A gate closing without any sample hands the same sample on to the next gate.
-        while (!s.GatesDone) {
-            const int32_t g = s.GateIndex;
-            const double start = config.GateEdges[g] + delay;
-            const double end = config.GateEdges[g + 1] + delay;
-            if (t < start)
-                break;
-            if (t <= end) {
-                s.GateSum += v;
-                ++s.GateSampleCount;
-            }
-            if (!(t + period > end))
-                break;
-            const int32_t samples = s.GateSampleCount;
-            const double value =
-                samples >= 3 ? s.GateSum / samples
-                             : StraightLine(v, vPrevious, period,
-                                            1000.0 * config.GateCentres[g] + delay, t);
-            StoreGate(s, sign, g, value);
-            s.GateSum = 0.0;
-            s.GateSampleCount = 0;
-            if (++s.GateIndex >= gateCount)
-                s.GatesDone = 1;
-            if (samples > 0)
-                break;
-        }
-
-        ++s.HalfCycleScan;
-        s.IntegrationIndex += 4;
-        if (s.EarlyWindowDone && s.GatesDone) {
-            s.HalfCycleFlags[FlagSlot(sign)] = 1;
+        if (RunToEarlyWindowClose<Variant>(s, config, plan, gateCount, view, sign))
             return 0;
-        }
+        if (s.IntegrationIndex >= view.Count)
+            break;
+        if (IntegrateScan<Variant>(s, config, gateCount, view, sign))
+            return 0;
+    }
+    if constexpr (Variant == SyncVariantNegativeDelay) {
+        // Indexes of this buffer become indexes before the next one.
+        s.GateEndIndex = s.GateEndIndex - view.Count < -view.Count ? -view.Count : s.GateEndIndex - view.Count;
+        if (s.NextLevelSeen)
+            s.NextLevelIndex -= view.Count;
     }
     s.IntegrationIndex = 3;
     s.SyncIndex = 1;
     return 1;
 }
 
-int32_t IntegrateHalfCycle(SyncCycleState& s, const SyncCycleConfig& config, const SyncBufferView& view)
+// The scales and level codes of a buffer's range and resolution, kept from the last buffer
+// while they stay the same. false when the buffer cannot be read.
+bool ScalesFor(SyncScaleCache& cache, const SampleBuffer& buffer)
 {
-    const int32_t sign = PolarityOf(s);
-    const int32_t gateCount = GateCountOf(config);
-    const double period = config.SamplePeriodUs;
-    const double delay = config.TotalTurnOffDelay;
-    s.HalfCycleFlags[FlagSlot(sign)] = 0;
-    if (gateCount == 0)
-        s.GatesDone = 1;
-    if (s.IntegrationIndex < 3)
-        s.IntegrationIndex = 3;
-
-    while (s.IntegrationIndex < view.Count) {
-        const double v = CodeToVolts(view.Fine, view.Samples[s.IntegrationIndex]);
-        const double vPrevious = PreviousSignal(s, view, s.IntegrationIndex, v);
-        const double t = s.HalfCycleScan * period;
-        const double te = static_cast<double>(s.HalfCycleScan - config.GateSampleOffset) * period;
-
-        if (!s.EarlyWindowDone) {
-            if (config.QuarterPeriodUs <= te && te <= config.EarlyWindowEndUs) {
-                s.EarlyWindowSum += v;
-                ++s.EarlyWindowCount;
-            } else if (te > config.EarlyWindowEndUs) {
-                double value;
-                if (s.EarlyWindowCount > 0) {
-                    value = s.EarlyWindowSum / s.EarlyWindowCount;
-                } else {
-                    // The gate index has passed the last gate once the gates are done.
-                    int32_t g = s.GateIndex < gateCount ? s.GateIndex : gateCount - 1;
-                    const double centre = g >= 0 ? config.GateCentres[g] : 0.0;
-                    value = StraightLine(v, vPrevious, period, 1000.0 * centre + delay, t);
-                }
-                StoreEarly(s, sign, value);
-                s.EarlyWindowSum = 0.0;
-                s.EarlyWindowCount = 0;
-                s.EarlyWindowDone = 1;
-            }
-        }
-
-        // A gate closes on the first sample past its end, which is then tried on the next.
-        while (!s.GatesDone) {
-            const int32_t g = s.GateIndex;
-            if (t < config.GateEdges[g])
-                break;
-            if (t <= config.GateEdges[g + 1]) {
-                s.GateSum += v;
-                ++s.GateSampleCount;
-                break;
-            }
-            const double value =
-                s.GateSampleCount > 0
-                    ? s.GateSum / s.GateSampleCount
-                    : StraightLine(v, vPrevious, period, 1000.0 * config.GateCentres[g], t);
-            StoreGate(s, sign, g, value);
-            s.GateSum = 0.0;
-            s.GateSampleCount = 0;
-            if (++s.GateIndex >= gateCount) {
-                s.GatesDone = 1;
-                s.GateEndIndex = s.IntegrationIndex;
-                s.NextLevelSeen = 0;
-            }
-        }
-        if (s.GatesDone && !s.NextLevelSeen && s.IntegrationIndex > s.GateEndIndex &&
-            SyncInLevel(view, view.Coarse, s.IntegrationIndex - 2, -sign)) {
-            s.NextLevelIndex = s.IntegrationIndex - 2;
-            s.NextLevelSeen = 1;
-        }
-
-        ++s.HalfCycleScan;
-        s.IntegrationIndex += 4;
-        if (s.EarlyWindowDone && s.GatesDone) {
-            if (config.RepRateIndex < 4) {
-                // The next search starts right after the gates. When they closed in an earlier
-                // buffer, the level seen since then is taken as found.
-                if (s.GateEndIndex + 4 >= 3) {
-                    s.IntegrationIndex = s.GateEndIndex + 4;
-                } else {
-                    s.IntegrationIndex = 3;
-                    s.NextLevelPending = s.NextLevelSeen;
-                }
-            }
-            s.HalfCycleFlags[FlagSlot(sign)] = 1;
-            return 0;
-        }
+    if (cache.Valid && SameBits(cache.RangeMin, buffer.RangeMin) && SameBits(cache.RangeMax, buffer.RangeMax) &&
+        cache.Resolution == buffer.Resolution)
+        return cache.Readable != 0;
+    cache.Valid = 1;
+    cache.RangeMin = buffer.RangeMin;
+    cache.RangeMax = buffer.RangeMax;
+    cache.Resolution = buffer.Resolution;
+    cache.Readable = MakeSampleScale(buffer.RangeMin, buffer.RangeMax, buffer.Resolution, 0, cache.Coarse) &&
+                     MakeSampleScale(buffer.RangeMin, buffer.RangeMax, buffer.Resolution, 1, cache.Fine);
+    if (cache.Readable) {
+        cache.CoarseLevel = MakeSyncLevelCodes(cache.Coarse);
+        cache.FineLevel = MakeSyncLevelCodes(cache.Fine);
     }
-    // Indexes of this buffer become indexes before the next one.
-    s.GateEndIndex = s.GateEndIndex - view.Count < -view.Count ? -view.Count : s.GateEndIndex - view.Count;
-    if (s.NextLevelSeen)
-        s.NextLevelIndex -= view.Count;
-    s.IntegrationIndex = 3;
-    s.SyncIndex = 1;
-    return 1;
+    return cache.Readable != 0;
+}
+
+} // namespace
+
+SyncLevelCodes MakeSyncLevelCodes(const SampleScale& scale)
+{
+    SyncLevelCodes level;
+    // Codes 0..65535; 65536 when none is in the level, or every code is below it.
+    const auto volts = [&](int64_t code) { return CodeToVolts(scale, static_cast<uint16_t>(code)); };
+    level.PositiveFrom = static_cast<int32_t>(FirstWhere(-1, 65536, [&](int64_t c) { return InLevel(volts(c), 1); }));
+    level.NegativeBelow = static_cast<int32_t>(FirstWhere(-1, 65536, [&](int64_t c) { return !InLevel(volts(c), -1); }));
+    return level;
+}
+
+int32_t IntegrateHalfCycleStandard(SyncCycleState& s, const SyncCycleConfig& config, const SyncBufferView& view)
+{
+    return IntegrateHalfCycleWith<SyncVariantStandard>(s, config, view);
+}
+
+int32_t IntegrateHalfCycleNegativeDelay(SyncCycleState& s, const SyncCycleConfig& config,
+                                        const SyncBufferView& view)
+{
+    return IntegrateHalfCycleWith<SyncVariantNegativeDelay>(s, config, view);
 }
 
 void CombineHalfCycles(SyncCycleState& s, const SyncCycleConfig& config)
@@ -539,13 +845,15 @@ int32_t RunSyncStages(SyncCycleState& s, const SyncCycleConfig& config, const Sa
     view.Count = WholeScanCount(buffer);
     if (view.Count == 0)
         return SyncBufferUsed;   // no scan, no time: nothing changes
-    if (!MakeSampleScale(buffer.RangeMin, buffer.RangeMax, buffer.Resolution, 0, view.Coarse) ||
-        !MakeSampleScale(buffer.RangeMin, buffer.RangeMax, buffer.Resolution, 1, view.Fine) ||
-        !(config.SamplePeriodUs > 0.0)) {
+    if (!ScalesFor(s.Scales, buffer) || !(config.SamplePeriodUs > 0.0) || !std::isfinite(config.SamplePeriodUs)) {
         // Samples that cannot be read break the time axis: search afresh after them.
         ResetSyncState(s);
         return SyncBufferUsed;
     }
+    view.Coarse = s.Scales.Coarse;
+    view.Fine = s.Scales.Fine;
+    view.CoarseLevel = s.Scales.CoarseLevel;
+    view.FineLevel = s.Scales.FineLevel;
     const bool standard = config.Variant != SyncVariantNegativeDelay;
 
     for (;;) {
@@ -553,9 +861,9 @@ int32_t RunSyncStages(SyncCycleState& s, const SyncCycleConfig& config, const Sa
         switch (stage) {
         case 1:
             if (standard)
-                FindSyncLevelAlt(s, config, view);
+                FindSyncLevelStandard(s, config, view);
             else
-                FindSyncLevel(s, config, view);
+                FindSyncLevelNegativeDelay(s, config, view);
             if (StageOf(s) == 1) {
                 NoteBufferEnd(s, config, view);
                 return SyncBufferUsed;
@@ -563,17 +871,17 @@ int32_t RunSyncStages(SyncCycleState& s, const SyncCycleConfig& config, const Sa
             break;
         case 2:
             if (standard)
-                FindSyncEndAlt(s, config, view);
+                FindSyncEndStandard(s, config, view);
             else
-                FindSyncStart(s, config, view);
+                FindSyncStartNegativeDelay(s, config, view);
             if (StageOf(s) == 2) {
                 NoteBufferEnd(s, config, view);
                 return SyncBufferUsed;
             }
             break;
         case 3: {
-            const bool started = standard ? StartIntegrationAlt(s, config, view)
-                                          : StartIntegrationAfterOffset(s, config, view);
+            const bool started = standard ? StartIntegrationStandard(s, config, view)
+                                          : StartIntegrationNegativeDelay(s, config, view);
             if (!started) {
                 NoteBufferEnd(s, config, view);
                 return SyncBufferUsed;
@@ -581,8 +889,8 @@ int32_t RunSyncStages(SyncCycleState& s, const SyncCycleConfig& config, const Sa
             break;
         }
         case 4: {
-            const int32_t ranOut = standard ? IntegrateHalfCycleAlt(s, config, view)
-                                            : IntegrateHalfCycle(s, config, view);
+            const int32_t ranOut = standard ? IntegrateHalfCycleStandard(s, config, view)
+                                            : IntegrateHalfCycleNegativeDelay(s, config, view);
             if (ranOut) {
                 NoteBufferEnd(s, config, view);
                 return SyncBufferUsed;

@@ -48,6 +48,54 @@ struct SyncCycleConfig {
     double PolaritySign = 1.0;
 };
 
+// The scans on which the gates and the early window of a half-cycle take samples and close.
+// The time of a scan depends only on its number (1 at the start of the half-cycle) and the
+// configuration, so these are worked out once and kept while the configuration stays the
+// same; the integration then adds whole runs of samples between them.
+struct GateScanPlan {
+    int32_t Valid = 0;
+    // What the plan was made from.
+    int32_t Variant = 0;
+    int32_t GateCount = 0;
+    int32_t GateSampleOffset = 0;
+    double SamplePeriodUs = 0.0;
+    double TotalTurnOffDelay = 0.0;
+    double QuarterPeriodUs = 0.0;
+    double EarlyWindowEndUs = 0.0;
+    double GateEdges[CycleGateSlots] = {};
+    // Per gate: the first scan at or after its start, the first scan past its end, and the
+    // first scan on which it may close (standard variant: the last one before its end).
+    // `NeverScan` where no scan a half-cycle can count qualifies.
+    int32_t GateFrom[MaxCycleGates] = {};
+    int32_t GateUntil[MaxCycleGates] = {};
+    int32_t GateClose[MaxCycleGates] = {};
+    // The early window: first scan in it, first scan past it, first scan that closes it.
+    int32_t EarlyFrom = 0;
+    int32_t EarlyUntil = 0;
+    int32_t EarlyClose = 0;
+};
+constexpr int32_t NeverScan = 0x7fffffff;
+
+// The level tests on the codes themselves: volts never fall as the code rises, so a code is
+// beyond +8 V from `PositiveFrom` up and beyond -8 V below `NegativeBelow`.
+struct SyncLevelCodes {
+    int32_t PositiveFrom = 65536;
+    int32_t NegativeBelow = 0;
+};
+
+// The conversions of one input range and resolution, kept while the buffers keep them.
+struct SyncScaleCache {
+    int32_t Valid = 0;
+    double RangeMin = 0.0;
+    double RangeMax = 0.0;
+    int32_t Resolution = 0;
+    int32_t Readable = 0;            // 0: the range or resolution is refused
+    SampleScale Coarse;
+    SampleScale Fine;
+    SyncLevelCodes CoarseLevel;
+    SyncLevelCodes FineLevel;
+};
+
 // The carried state. Field names are those of the measurement cycle.
 struct SyncCycleState {
     int32_t SyncState = -1;          // -4..-1, 1..4: polarity x (1 level, 2 edge, 3 start, 4 integrate)
@@ -89,6 +137,10 @@ struct SyncCycleState {
     int32_t NextLevelIndex = 0;
     int32_t NextLevelSeen = 0;
     int32_t NextLevelPending = 0;        // the next search starts at NextLevelIndex
+
+    // Worked out from the configuration and the input range; a reset leaves them.
+    GateScanPlan Plan;
+    SyncScaleCache Scales;
 };
 
 // The program-wide instance used by the measurement cycle.
@@ -105,7 +157,8 @@ void ResetAcquisitionState();
 //     (`CycleReady` tells whether a whole period is in `CycleGates`); call again with the same
 //     buffer to go on.
 //   SyncBufferUsed: the buffer is used up (or cannot be read: its range or resolution is
-//     refused, which starts the search afresh); the state waits for the next buffer.
+//     refused, or the sample period is not a positive finite number, which starts the search
+//     afresh); the state waits for the next buffer.
 constexpr int32_t SyncBufferUsed = 0;
 constexpr int32_t SyncHalfCycleDone = 1;
 int32_t RunSyncStages(SyncCycleState& state, const SyncCycleConfig& config,
@@ -118,12 +171,21 @@ struct SyncBufferView {
     int32_t Count = 0;          // whole scans x 4
     SampleScale Coarse;         // range as doubles (level search)
     SampleScale Fine;           // range rounded to single precision
+    SyncLevelCodes CoarseLevel; // the level tests of each scale on the codes
+    SyncLevelCodes FineLevel;
 };
-void FindSyncLevelAlt(SyncCycleState& state, const SyncCycleConfig& config, const SyncBufferView& view);
-void FindSyncEndAlt(SyncCycleState& state, const SyncCycleConfig& config, const SyncBufferView& view);
-void FindSyncLevel(SyncCycleState& state, const SyncCycleConfig& config, const SyncBufferView& view);
-void FindSyncStart(SyncCycleState& state, const SyncCycleConfig& config, const SyncBufferView& view);
-// 1 when the buffer ended first, 0 when the half-cycle is complete.
-int32_t IntegrateHalfCycleAlt(SyncCycleState& state, const SyncCycleConfig& config, const SyncBufferView& view);
-int32_t IntegrateHalfCycle(SyncCycleState& state, const SyncCycleConfig& config, const SyncBufferView& view);
+// The level codes of a scale: the same decisions as the volts test, code by code.
+SyncLevelCodes MakeSyncLevelCodes(const SampleScale& scale);
+// Standard variant: the level by the coarse step `SyncSkip`, its trailing edge, the gates
+// shifted by `TotalTurnOffDelay`.
+void FindSyncLevelStandard(SyncCycleState& state, const SyncCycleConfig& config, const SyncBufferView& view);
+void FindSyncEndStandard(SyncCycleState& state, const SyncCycleConfig& config, const SyncBufferView& view);
+// Negative-delay variant: the level scan by scan, its leading edge, the gates unshifted.
+void FindSyncLevelNegativeDelay(SyncCycleState& state, const SyncCycleConfig& config, const SyncBufferView& view);
+void FindSyncStartNegativeDelay(SyncCycleState& state, const SyncCycleConfig& config, const SyncBufferView& view);
+// 1 when the buffer ended first, 0 when the half-cycle is complete. The sample period must be
+// a positive finite number (`RunSyncStages` refuses others).
+int32_t IntegrateHalfCycleStandard(SyncCycleState& state, const SyncCycleConfig& config, const SyncBufferView& view);
+int32_t IntegrateHalfCycleNegativeDelay(SyncCycleState& state, const SyncCycleConfig& config,
+                                        const SyncBufferView& view);
 void CombineHalfCycles(SyncCycleState& state, const SyncCycleConfig& config);
