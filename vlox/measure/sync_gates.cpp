@@ -4,6 +4,7 @@
 #include "vlox/settings/rate_tables.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -452,7 +453,7 @@ double EmptyEarlyWindow(const SyncCycleState& s, const SyncCycleConfig& config, 
 
 bool SameBits(double a, double b)
 {
-    return std::memcmp(&a, &b, sizeof a) == 0;
+    return std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b);
 }
 
 // First scan 1..NeverScan - 1 at which a test that turns from false to true as the scan number
