@@ -5,7 +5,7 @@
 // counter 0's period each), channel 3 the receiver's response (channels 0 and 2 a share of it).
 #pragma once
 
-#include "vlox/measure/signal_model.h"
+#include "standins/qzdrvsim/signal_model.h"
 
 #include <cstdint>
 

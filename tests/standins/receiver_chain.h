@@ -5,7 +5,7 @@
 // own signal chain.
 #pragma once
 
-#include "vlox/measure/signal_model.h"
+#include "standins/qzdrvsim/signal_model.h"
 
 #include <cstdint>
 #include <vector>

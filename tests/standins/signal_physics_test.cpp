@@ -2,9 +2,9 @@
 // limits and an independent integral, the front end's scale against the main program's unit
 // conversion, clipping at the converter, the periodic steady state against a brute-force sum,
 // and the internal-test generator through the main program's own signal chain.
+#include "standins/qzdrvsim/signal_model.h"
 #include "standins/qzdrvsim/sim_signal.h"
 #include "tests/standins/receiver_chain.h"
-#include "vlox/measure/signal_model.h"
 #include "vlox/measure/units.h"
 #include "vlox/settings/rate_tables.h"
 

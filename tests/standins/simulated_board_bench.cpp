@@ -1,7 +1,7 @@
 // The simulated board makes its signal as fast as the sample clock at least: one second of
 // the four channels at 480 kHz (1.92 million samples) per iteration, for each source.
+#include "standins/qzdrvsim/signal_model.h"
 #include "standins/qzdrvsim/sim_signal.h"
-#include "vlox/measure/signal_model.h"
 
 #include <benchmark/benchmark.h>
 

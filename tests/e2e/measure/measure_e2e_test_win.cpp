@@ -7,7 +7,7 @@
 // its response.
 #include "tests/e2e/harness/e2e_harness_win.h"
 
-#include "vlox/measure/signal_model.h"
+#include "standins/qzdrvsim/signal_model.h"
 #include "vlox/measure/units.h"
 #include "vlox/settings/rate_tables.h"
 #include "vlox/settings/settings.h"

@@ -1,4 +1,4 @@
-#include "vlox/measure/signal_model.h"
+#include "standins/qzdrvsim/signal_model.h"
 
 #include <gtest/gtest.h>
 
