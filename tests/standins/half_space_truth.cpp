@@ -96,6 +96,62 @@ double SteadyDecayMean(const TruthGround& ground, const TruthWaveform& waveform,
     return MeanOver(t1Us, t2Us, [&](double t) { return SteadyDecay(ground, waveform, t); });
 }
 
+namespace {
+
+// A gate's samples by scan number after the sync edge, and the scan that closes it.
+struct GateSamples {
+    int64_t First = 0;
+    int64_t Count = 0;
+    int64_t Closing = 0;
+};
+
+GateSamples SamplesOf(double fromUs, double toUs, double scanUs)
+{
+    GateSamples g;
+    g.First = ScanBeforeGate(fromUs, scanUs) + 1;
+    const int64_t last = static_cast<int64_t>(std::floor(toUs / scanUs + 1e-9));
+    g.Count = last >= g.First ? last - g.First + 1 : 0;
+    g.Closing = g.Count > 0 ? last : g.First;
+    return g;
+}
+
+double GateValue(const TruthGround& ground, const TruthWaveform& waveform, const GateSamples& gate,
+                 double centreUs, double delayUs, double scanUs, double lateUs)
+{
+    const double first = gate.First * scanUs - delayUs - lateUs;
+    if (gate.Count > 8)
+        return SteadyDecayMean(ground, waveform, first - 0.5 * scanUs, first + (gate.Count - 0.5) * scanUs);
+    if (gate.Count >= 3) {
+        double sum = 0.0;
+        for (int64_t k = 0; k < gate.Count; ++k)
+            sum += SteadyDecay(ground, waveform, first + k * scanUs);
+        return sum / gate.Count;
+    }
+    const double closing = gate.Closing * scanUs - delayUs;
+    const double v = SteadyDecay(ground, waveform, closing - lateUs);
+    const double before = SteadyDecay(ground, waveform, closing - scanUs - lateUs);
+    return v + (v - before) / scanUs * (centreUs - delayUs - closing);
+}
+
+} // namespace
+
+int64_t ScanBeforeGate(double fromUs, double scanUs)
+{
+    return static_cast<int64_t>(std::ceil(fromUs / scanUs - 1e-9)) - 1;
+}
+
+double ReceiverGateTruth(const TruthGround& ground, const TruthWaveform& waveform, double fromUs, double toUs,
+                         double centreUs, double delayUs, double scanUs, double lateUs)
+{
+    const GateSamples gate = SamplesOf(fromUs, toUs, scanUs);
+    if (!(lateUs > 0.0))
+        return GateValue(ground, waveform, gate, centreUs, delayUs, scanUs, 0.0);
+    double sum = 0.0;
+    for (int i = 0; i < 8; ++i)
+        sum += GateValue(ground, waveform, gate, centreUs, delayUs, scanUs, lateUs * (i + 0.5) / 8.0);
+    return sum / 8.0;
+}
+
 double LateTimeResistivity(double loopMomentAm2, double tSeconds, double dBzDt)
 {
     const double b = std::fabs(dBzDt);

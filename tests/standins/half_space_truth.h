@@ -9,6 +9,8 @@
 // simulated board and the receiver's signal chain are held to.
 #pragma once
 
+#include <cstdint>
+
 struct TruthGround {
     double ResistivityOhmM = 100.0;
     double LoopRadiusM = 0.0;     // the circle of the loop's area
@@ -30,6 +32,21 @@ double SteadyDecay(const TruthGround& ground, const TruthWaveform& waveform, dou
 
 // Its mean over t1..t2 microseconds.
 double SteadyDecayMean(const TruthGround& ground, const TruthWaveform& waveform, double t1Us, double t2Us);
+
+// What the receiver reads for one gate of the decay: its gate runs from fromUs to toUs after
+// the sync edge (the table's edges shifted by the turn-off delay delayUs, the transmitter's
+// time zero lying that delay after the edge), and scan k of the half-cycle is dated k scanUs
+// after the edge. The gate is the mean over its samples (over the span they stand for when
+// they are more than eight, which is the same to 0.02 % at the times such gates lie); with
+// fewer than three, the straight line through the scan that closes the gate and the one
+// before, at the gate centre (centreUs after the edge). Where the receiver's dates run late
+// by an unknown share of up to lateUs (the first scan after an edge lies anywhere within a
+// scan period of it), the reading is averaged over that lateness.
+double ReceiverGateTruth(const TruthGround& ground, const TruthWaveform& waveform, double fromUs, double toUs,
+                         double centreUs, double delayUs, double scanUs, double lateUs);
+// The scan (from 1 at the edge) from which a gate's largest sample can come: the one before
+// the gate's first, which the straight line reads.
+int64_t ScanBeforeGate(double fromUs, double scanUs);
 
 // The late-time apparent resistivity, Ohm-m, of a rate of change of the field dBz/dt (T/s,
 // either sign) at tSeconds after the turn-off, under a loop of the given moment (A m2):

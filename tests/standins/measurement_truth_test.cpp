@@ -4,12 +4,11 @@
 // both standard gate sets; and the late-time apparent resistivity gives the ground back.
 //
 // The yardstick (half_space_truth.h) is the closed-form dBz/dt of the step turn-off at the loop
-// centre, averaged over the ramp, summed over the switches of earlier periods, and averaged
-// over each gate's nominal times: edge g to edge g + 1 after the decay's time zero (the
-// receiver shifts its gates by the turn-off delay, and the transmitter's time zero lies that
-// delay after the sync edge). A gate that holds fewer than three samples is read by the
-// receiver as the straight line through its last two samples at the gate centre: its truth is
-// the value at the centre.
+// centre, averaged over the ramp and summed over the switches of earlier periods, taken at
+// each gate's nominal times: the times the receiver gives the samples it takes into the gate,
+// scan k at k scan periods after the sync edge, which is that less the turn-off delay after
+// the decay's time zero; combined as the receiver combines them (their mean, or for a gate of
+// fewer than three samples the straight line through the last two at the gate centre).
 //
 // Sampling: the receiver dates the first scan after a sync edge one scan period after the
 // edge. The board's scans fall a hair before the edges here, so that date is exact, except at
@@ -19,7 +18,8 @@
 // average over the stack; its truth is averaged over that lateness.
 //
 // A gate is compared where no sample of it can reach the converter's range and where the
-// noise left after stacking is below a quarter of the 2 % tolerance.
+// noise left after stacking is below a quarter of the 2 % tolerance. The apparent resistivity
+// is the late-time formula of a step turn-off applied to the gate values in nV/m2.
 #include "standins/qzdrvsim/signal_model.h"
 #include "standins/qzdrvsim/sim_signal.h"
 #include "tests/standins/half_space_truth.h"
@@ -73,49 +73,6 @@ struct CaseResult {
     int32_t Compared = 0;
     std::vector<double> LateResistivity;
 };
-
-// What the receiver makes of a gate, from the closed-form values at the times of its samples
-// (k P - delay after the decay's time zero, each lateUs earlier in truth): the mean over its
-// samples (over the span they stand for when they are more than eight, which is the same to
-// 0.02 % at the times such gates lie); with fewer than three, the
-// straight line through the scan that closes the gate and the one before, taken at the gate
-// centre.
-struct GateSamples {
-    int64_t First = 0;      // scan numbers after the sync edge
-    int64_t Count = 0;
-    int64_t Closing = 0;
-};
-
-double GateTruth(const TruthGround& ground, const TruthWaveform& waveform, const GateSamples& gate, double P,
-                 double delay, double centreUs, double lateUs)
-{
-    const double first = gate.First * P - delay - lateUs;
-    if (gate.Count > 8)
-        return SteadyDecayMean(ground, waveform, first - 0.5 * P, first + (gate.Count - 0.5) * P);
-    if (gate.Count >= 3) {
-        double sum = 0.0;
-        for (int64_t k = 0; k < gate.Count; ++k)
-            sum += SteadyDecay(ground, waveform, first + k * P);
-        return sum / gate.Count;
-    }
-    const double closing = gate.Closing * P - delay;
-    const double v = SteadyDecay(ground, waveform, closing - lateUs);
-    const double before = SteadyDecay(ground, waveform, closing - P - lateUs);
-    return v + (v - before) / P * (centreUs - closing);
-}
-
-// A receiver whose clock runs late by an unknown share of up to lateUs: the mean over that
-// lateness (8 points).
-template <typename F>
-double AveragedOverLateness(double lateUs, F truthAt)
-{
-    if (!(lateUs > 0.0))
-        return truthAt(0.0);
-    double sum = 0.0;
-    for (int i = 0; i < 8; ++i)
-        sum += truthAt(lateUs * (i + 0.5) / 8.0);
-    return sum / 8.0;
-}
 
 // The receiver's turn-off delay for the default transmitter type (0) and no receiver delay.
 double TotalTurnOffDelayFor(double turnOffTimeUs)
@@ -181,22 +138,15 @@ std::vector<CaseResult> RunCase(int32_t mains60, int32_t rate, const Transmitter
             continue;
         }
         for (int32_t g = 0; g < gates; ++g) {
-            // The gate's samples as the receiver dates them: scan k at k P after the sync edge.
             const double from = chain.GateEdgesUs[g] + delay, to = chain.GateEdgesUs[g + 1] + delay;
-            GateSamples samples;
-            samples.First = static_cast<int64_t>(std::ceil(from / P - 1e-9));
-            const int64_t last = static_cast<int64_t>(std::floor(to / P + 1e-9));
-            samples.Count = std::max<int64_t>(0, last - samples.First + 1);
-            samples.Closing = samples.Count > 0 ? last : samples.First;
-            const double centre = chain.GateCentresMs[g] * 1000.0;
-            const double truthTs = AveragedOverLateness(late, [&](double u) {
-                return GateTruth(ground, waveform, samples, P, delay, centre, u);
-            });
+            const double truthTs = ReceiverGateTruth(ground, waveform, from, to, chain.GateCentresMs[g] * 1000.0 + delay,
+                                                     delay, P, late);
+            const double samples = std::floor(to / P + 1e-9) - ScanBeforeGate(from, P);
             // The largest sample the gate can read: the scan before its first (the line's).
-            const double earliest = std::max(1e-3, (samples.First - 1) * P - delay - late);
+            const double earliest = std::max(1e-3, ScanBeforeGate(from, P) * P - delay - late);
             const double peak = SteadyDecay(ground, waveform, earliest) * voltsPerTs;
             const double perHalf = truthTs * voltsPerTs;
-            const double used = samples.Count >= 3 ? static_cast<double>(samples.Count) : 0.25;
+            const double used = samples >= 3.0 ? samples : 0.25;
             const double relativeNoise = sampleNoise / (perHalf * std::sqrt(2.0 * used * chain.Periods));
             GateCheck& check = result.Gates[static_cast<size_t>(g)];
             check.Truth = truthTs * 1e9;
