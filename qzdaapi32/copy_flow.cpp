@@ -31,7 +31,7 @@ void MoveHeldBuffers(CopyFlow& flow, CopyFlowHost& host)
 }
 
 // DischargeBuffer: finished and to the done queue; a failed one waits until nothing is in
-// process, so that it comes after the good ones of its run.
+// process, so that it comes after the good ones of its run (used for a run that is ending).
 void DischargeBuffer(CopyFlow& flow, CopyFlowHost& host, HBUF buffer, bool failed)
 {
     host.FinishBuffer(buffer, flow.resolution);
@@ -40,6 +40,23 @@ void DischargeBuffer(CopyFlow& flow, CopyFlowHost& host, HBUF buffer, bool faile
     else
         host.AppendDone(buffer);
     MoveHeldBuffers(flow, host);
+}
+
+// A failed transfer, or a read that could not be issued: an input buffer is left with no
+// valid samples. In a live run it goes back to the client at once, finished, in the done
+// queue and announced; the client puts it back, so no buffer leaves the rotation of a run
+// that never drains. Only while a stop or abort is under way does it wait for the good ones
+// of its run.
+void ReturnFailedBuffer(CopyFlow& flow, CopyFlowHost& host, HBUF buffer)
+{
+    if (flow.input)
+        host.SetValidSamples(buffer, 0);
+    if (flow.stopRequested || flow.abortRequested) {
+        DischargeBuffer(flow, host, buffer, true);
+        return;
+    }
+    DischargeBuffer(flow, host, buffer, false);
+    host.Notify(BufferDoneMessage(flow), false, 0);
 }
 
 // OnInProcessEmpty.
@@ -86,17 +103,28 @@ void InProcessEmpty(CopyFlow& flow, CopyFlowHost& host)
     }
 }
 
-// QueueBuffer: a read that cannot be issued leaves the buffer a failed, empty transfer in the
-// done queue, so no buffer falls out of the rotation.
+// QueueBuffer: a read that cannot be issued hands the buffer back as a failed transfer.
 void QueueBuffer(CopyFlow& flow, CopyFlowHost& host, HBUF buffer)
 {
     if (host.IssueRead(buffer)) {
         ++flow.inProcess;
         return;
     }
-    if (flow.input)
+    ReturnFailedBuffer(flow, host, buffer);
+}
+
+// The run's marks on a transferred buffer. The count goes first: one left from a run of
+// narrower samples would not fit the new width, and the size would be refused. False when
+// the buffer does not take the size.
+bool MarkTransferred(const CopyFlow& flow, CopyFlowHost& host, uint32_t bytes, HBUF buffer)
+{
+    if (flow.type == SubsystemTypeAD)
         host.SetValidSamples(buffer, 0);
-    DischargeBuffer(flow, host, buffer, true);
+    if (!host.SetSampleSize(buffer, flow.sampleWidth))
+        return false;
+    if (flow.type == SubsystemTypeAD)
+        host.SetValidSamples(buffer, bytes / flow.sampleWidth);
+    return true;
 }
 
 void Route(CopyFlow& flow, CopyFlowHost& host, HBUF buffer)
@@ -161,10 +189,9 @@ void TransferComplete(CopyFlow& flow, CopyFlowHost& host, uint32_t error, uint32
 {
     if (flow.inProcess > 0)
         --flow.inProcess;
-    if (error != 0) {
-        if (flow.input)
-            host.SetValidSamples(buffer, 0);
-        DischargeBuffer(flow, host, buffer, true);
+    // A buffer that does not take the run's sample size comes back as a failed transfer.
+    if (error != 0 || !MarkTransferred(flow, host, bytes, buffer)) {
+        ReturnFailedBuffer(flow, host, buffer);
         if (flow.inProcess != 0)
             return;
         if (!flow.abortRequested)
@@ -178,9 +205,6 @@ void TransferComplete(CopyFlow& flow, CopyFlowHost& host, uint32_t error, uint32
         }
         return;
     }
-    host.SetSampleSize(buffer, flow.sampleWidth);
-    if (flow.type == SubsystemTypeAD)
-        host.SetValidSamples(buffer, bytes / flow.sampleWidth);
     Route(flow, host, buffer);
     if (!flow.stopRequested && !flow.abortRequested)
         FillInProcess(flow, host);

@@ -37,8 +37,9 @@ public:
     // Hands the buffer to the driver (its control block marked); false when the read could not
     // be issued.
     virtual bool IssueRead(HBUF buffer) = 0;
-    // Buffer marks: sample size, valid samples, resolution then finish.
-    virtual void SetSampleSize(HBUF buffer, uint32_t bytes) = 0;
+    // Buffer marks: sample size (false when the buffer refuses it), valid samples, resolution
+    // then finish.
+    virtual bool SetSampleSize(HBUF buffer, uint32_t bytes) = 0;
     virtual void SetValidSamples(HBUF buffer, uint32_t count) = 0;
     virtual void FinishBuffer(HBUF buffer, uint32_t resolution) = 0;
     // The driver: QZIOCTL_STOP or QZIOCTL_ABORT with the subsystem's type and element.

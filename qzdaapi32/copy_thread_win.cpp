@@ -103,7 +103,10 @@ public:
     void BeginDoneBatch() override { MemListBeginUpdate(Core().doneQueue); }
     void EndDoneBatch() override { MemListEndUpdate(Core().doneQueue); }
     bool IssueRead(HBUF buffer) override;
-    void SetSampleSize(HBUF buffer, uint32_t bytes) override { MemSetSampleSize(buffer, bytes); }
+    bool SetSampleSize(HBUF buffer, uint32_t bytes) override
+    {
+        return MemSetSampleSize(buffer, bytes) == QZMEM_OK;
+    }
     void SetValidSamples(HBUF buffer, uint32_t count) override { MemSetValidSamples(buffer, count); }
     void FinishBuffer(HBUF buffer, uint32_t resolution) override
     {

@@ -73,7 +73,7 @@ TEST_F(CommentsTest, DialogBeforeAnyStoreRewritesOnlyTheFileComment)
 {
     p.SurveyLine = 100.0;
     p.CurrentStation = 250.5;
-    CommentsDialogView v = CommentsDialogContents(p.SurveyLine, p.CurrentStation);
+    CommentsDialogView v = CommentsDialogContents(&file, p.SurveyLine, p.CurrentStation);
     EXPECT_EQ(Narrow(v.Labels[CommentsFile]), "Comment for File 20261207_000");
     EXPECT_EQ(Narrow(v.Labels[CommentsLine]), "Comment for Line 100.00");
     EXPECT_EQ(Narrow(v.Labels[CommentsStation]), "Comment for Station 250.50");
@@ -99,7 +99,7 @@ TEST_F(CommentsTest, RewritesPairsInPlaceAfterAStore)
 {
     Store();
     std::string before = file.Bytes;
-    CommentsDialogView v = CommentsDialogContents(p.SurveyLine, p.CurrentStation);
+    CommentsDialogView v = CommentsDialogContents(&file, p.SurveyLine, p.CurrentStation);
     EXPECT_TRUE(v.PreviousRecordEnabled);
     EXPECT_EQ(Narrow(v.Labels[CommentsPreviousRecord]), "Comment for Record   1");
 
@@ -129,6 +129,8 @@ TEST_F(CommentsTest, StationChangeNeverRewritesTheLastStationsPairs)
     std::string before = file.Bytes;
     ClearComments(0); // the store command, then the station steps on
     p.CurrentStation += 5.0;
+    EXPECT_EQ(CommentsDialogContents(&file, p.SurveyLine, p.CurrentStation).Texts[CommentsStation],
+              "");
     std::string texts[5] = {"", "", "new station", "", ""};
     ASSERT_TRUE(ApplyCommentsDialog(&file, texts, p.SurveyLine, p.CurrentStation));
     EXPECT_EQ(Record(9).substr(0, 13), "C5old station");
@@ -143,6 +145,72 @@ TEST_F(CommentsTest, StationChangeNeverRewritesTheLastStationsPairs)
     std::string texts2[5] = {"", "", "another", "", ""};
     ASSERT_TRUE(ApplyCommentsDialog(&file, texts2, p.SurveyLine, p.CurrentStation));
     EXPECT_EQ(file.Bytes.substr(240), auto1.substr(240));
+}
+
+// Pins the mend: Repeat Last Station goes back to the station just stored. Its pairs are
+// that station's, so a comment entered there reaches them; the next store leaves them be.
+TEST_F(CommentsTest, RepeatLastStationRewritesThePairsJustStored)
+{
+    p.CurrentStation = 10.0;
+    CommentLines[StationCommentLine] = "boulder";
+    RecordCommentLines[NextRecordComment] = "first reading";
+    Store();
+    const size_t length = file.Bytes.size();
+    // Store Reading steps the station on; Repeat Last Station steps it back.
+    ClearComments(0);
+    const int32_t previous = ReadingCounter;
+    ReadingCounter = 0;
+    p.CurrentStation += 5.0;
+    ClearComments(0);
+    ReadingCounter = previous;
+    p.CurrentStation -= 5.0;
+
+    // The dialog shows the pairs it will write over as they stand.
+    CommentsDialogView v = CommentsDialogContents(&file, p.SurveyLine, p.CurrentStation);
+    EXPECT_TRUE(v.PreviousRecordEnabled);
+    EXPECT_EQ(v.Texts[CommentsStation], "boulder");
+    EXPECT_EQ(v.Texts[CommentsPreviousRecord], "first reading");
+    EXPECT_EQ(v.Texts[CommentsNextRecord], "");
+
+    std::string texts[5] = {"", "", "boulder, wet", "first reading, noisy", ""};
+    ASSERT_TRUE(ApplyCommentsDialog(&file, texts, p.SurveyLine, p.CurrentStation));
+    EXPECT_EQ(file.Bytes.size(), length);
+    EXPECT_EQ(Record(9).substr(0, 14), "C5boulder, wet");
+    EXPECT_EQ(Record(25).substr(0, 22), "C7first reading, noisy");
+
+    Store();
+    EXPECT_EQ(Record(28).substr(0, 6), "W1   2");
+    EXPECT_EQ(Record(9).substr(0, 14), "C5boulder, wet");
+    EXPECT_EQ(Record(25).substr(0, 22), "C7first reading, noisy");
+}
+
+// Pins the mend: a step back to the line and station just stored reaches their pairs; the
+// reading pair stays, since no reading of this visit is stored yet.
+TEST_F(CommentsTest, StepsBackToTheStoredLineAndStationRewriteTheirPairs)
+{
+    CommentLines[LineCommentLine] = "along the road";
+    CommentLines[StationCommentLine] = "fence";
+    RecordCommentLines[NextRecordComment] = "reading";
+    Store();
+    ClearComments(0); // Store Reading, then Next Station and Previous Station
+    ReadingCounter = 0;
+    p.CurrentStation += 5.0;
+    ClearComments(0);
+    p.CurrentStation -= 5.0;
+    ClearComments(2); // Next Line, then Previous Line
+    p.SurveyLine += 20.0;
+    ClearComments(2);
+    p.SurveyLine -= 20.0;
+
+    CommentsDialogView v = CommentsDialogContents(&file, p.SurveyLine, p.CurrentStation);
+    EXPECT_EQ(v.Texts[CommentsLine], "along the road");
+    EXPECT_EQ(v.Texts[CommentsStation], "fence");
+    EXPECT_FALSE(v.PreviousRecordEnabled);
+    std::string texts[5] = {"", "along the old road", "fence post", "not written", ""};
+    ASSERT_TRUE(ApplyCommentsDialog(&file, texts, p.SurveyLine, p.CurrentStation));
+    EXPECT_EQ(Record(6).substr(0, 20), "C3along the old road");
+    EXPECT_EQ(Record(9).substr(0, 12), "C5fence post");
+    EXPECT_EQ(Record(25).substr(0, 9), "C7reading");
 }
 
 TEST_F(CommentsTest, NoDataFileKeepsTheCommentsPending)
@@ -196,4 +264,13 @@ TEST_F(CommentsTest, RewriteOutsideTheFileIsRefused)
     EXPECT_FALSE(WriteCommentRecords(file, 1, 3, static_cast<int64_t>(length), "x"));
     EXPECT_FALSE(WriteCommentRecords(file, 1, 1, 0, "x"));
     EXPECT_EQ(file.Bytes.size(), length);
+    // Read back only where the pair stands.
+    std::string text = "kept";
+    EXPECT_FALSE(ReadCommentRecords(file, 1, 60, text));
+    EXPECT_FALSE(ReadCommentRecords(file, 3, 180, text));
+    EXPECT_FALSE(ReadCommentRecords(file, 1, static_cast<int64_t>(length) - 60, text));
+    EXPECT_EQ(text, "kept");
+    ASSERT_TRUE(ReadCommentRecords(file, 1, 180, text));
+    EXPECT_EQ(text, std::string(112, ' '));
+    EXPECT_EQ(file.Position, static_cast<int64_t>(length));
 }

@@ -345,24 +345,26 @@ TEST(ClearCommentsLevels, WhatEachLevelEmpties)
     EXPECT_EQ(CommentLines[StationCommentLine], "");
     EXPECT_EQ(RecordCommentLines[PreviousRecordComment], "");
     EXPECT_EQ(RecordCommentLines[NextRecordComment], "");
+    // The pairs last stored stay known: a step back to their station finds them again.
     EXPECT_EQ(CommentOffsets.File, 180);
     EXPECT_EQ(CommentOffsets.Line, 360);
-    // A station change forgets the station and reading pairs of the station left.
-    EXPECT_EQ(CommentOffsets.Station, 0);
-    EXPECT_EQ(CommentOffsets.PreviousRecord, 0);
-    EXPECT_EQ(CommentOffsets.Reading, 0);
+    EXPECT_EQ(CommentOffsets.Station, 540);
+    EXPECT_EQ(CommentOffsets.PreviousRecord, 900);
+    EXPECT_EQ(CommentOffsets.Reading, 960);
 
     fill();
     ClearComments(2);
     EXPECT_EQ(CommentLines[FileCommentLine], "x");
     EXPECT_EQ(CommentLines[LineCommentLine], "");
+    EXPECT_EQ(CommentLines[StationCommentLine], "");
     EXPECT_EQ(CommentOffsets.File, 180);
-    EXPECT_EQ(CommentOffsets.Line, 0);
+    EXPECT_EQ(CommentOffsets.Line, 360);
 
     fill();
     ClearComments(1);
     EXPECT_EQ(CommentLines[FileCommentLine], "");
     EXPECT_EQ(CommentOffsets.File, 0);
+    EXPECT_EQ(CommentOffsets.Line, 0);
     ResetDataFileState();
 }
 

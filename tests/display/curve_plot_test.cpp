@@ -216,6 +216,33 @@ TEST(CurveAxes, DefaultScaleDecadesAndLabels)
             EXPECT_LT(line.X1, 560);
 }
 
+// Pins the mend: with an amplitude axis from 0 the zero line is the bottom frame line at
+// every pane height, not a pixel above it where the product falls just short of the bottom.
+TEST(CurveAxes, ZeroLineOnTheBottomFrameAtEveryPaneHeight)
+{
+    FixedMeasure m;
+    for (double maximum : {10.0, 50.0, 100.0, 1000.0, 100000.0}) {
+        int32_t off = 0;
+        for (int32_t height = 100; height <= 1000; ++height) {
+            CurveScaleInputs s;
+            s.PaneWidth = 600;
+            s.PaneHeight = height;
+            s.AmplitudeMax = maximum;
+            const CurvePlotGeometryValues g = ComputeCurveScaleFrom(s);
+            CurveAxesInputs in;
+            in.PaneWidth = 600;
+            in.AmplitudeMax = maximum;
+            in.AmplitudeAxisMinorGrid = 0;
+            bool onBottom = false;
+            for (const auto& line : LayOutCurveAxes(g, in, m).Lines)
+                onBottom = onBottom || (line.Pen == AxisPen::Decade && line.Y1 == line.Y2 &&
+                                        line.Y1 == g.PlotBottom);
+            off += onBottom ? 0 : 1;
+        }
+        EXPECT_EQ(off, 0) << "maximum " << maximum;
+    }
+}
+
 TEST(CurveAxes, MinimumNotAPowerOfTenStartsAtTheNextDecade)
 {
     CurveScaleInputs s;

@@ -7,6 +7,7 @@
 #include "qzdaapi32/frequency.h"
 #include "qzdaapi32/qzdaapi32.h"
 #include "qzdaapi32/requests.h"
+#include "standins/qzmem32/buffer_memory.h"
 
 #include <gtest/gtest.h>
 
@@ -34,6 +35,8 @@ public:
     uint32_t acknowledged = 0;
     uint32_t batches = 0;
     bool failReads = false;
+    bool refuseSize = false;
+    uint32_t refused = 0;
 
     bool TakeReady(HBUF* b) override
     {
@@ -58,12 +61,20 @@ public:
     void EndDoneBatch() override {}
     bool IssueRead(HBUF b) override
     {
-        if (failReads)
+        if (failReads) {
+            ++refused;
             return false;
+        }
         driver.push_back(b);
         return true;
     }
-    void SetSampleSize(HBUF b, uint32_t bytes) override { width[b] = bytes; }
+    bool SetSampleSize(HBUF b, uint32_t bytes) override
+    {
+        if (refuseSize)
+            return false;
+        width[b] = bytes;
+        return true;
+    }
     void SetValidSamples(HBUF b, uint32_t count) override { valid[b] = count; }
     void FinishBuffer(HBUF b, uint32_t) override { ++finished[b]; }
     void DriverStop(bool abort) override { driverStops.push_back(abort); }
@@ -251,22 +262,40 @@ TEST_F(Flow, CountersAndDigitalInputsAreAcknowledgedAtOnce)
     }
 }
 
-TEST_F(Flow, FailedTransfersJoinTheDoneQueueAfterTheGoodOnes)
+// In a live run a failed transfer comes back at once, announced; while a stop drains the
+// run, the failed ones join the done queue after the good ones, in one batch.
+TEST_F(Flow, FailedTransfersComeBackAtOnceUnlessTheRunIsEnding)
 {
     Start(WrapStopWhenDone, 3);
     Complete(0, 31); // the first fails
-    Complete(200);
-    Complete(200);
-    EXPECT_EQ(host.done, (std::deque<HBUF>{B(2), B(3), B(1)}));
+    EXPECT_EQ(host.done, std::deque<HBUF>{B(1)});
+    EXPECT_EQ(host.notices, N{1127});
     EXPECT_EQ(host.valid[B(1)], 0u);
     EXPECT_EQ(host.finished[B(1)], 1u);
+
+    Host h;
+    CopyFlow f;
+    f.type = SubsystemTypeAD;
+    f.input = true;
+    h.ready = {B(1), B(2), B(3)};
+    PrepareRun(f, 16, WrapStopWhenDone, DataFlowContinuous);
+    FillInProcess(f, h);
+    f.stopRequested = true;
+    StopSubsystem(f, h, false);
+    TransferComplete(f, h, 31, 0, B(1));
+    TransferComplete(f, h, 0, 200, B(2));
+    TransferComplete(f, h, 0, 200, B(3));
+    EXPECT_EQ(h.done, (std::deque<HBUF>{B(2), B(3), B(1)}));
+    EXPECT_EQ(h.batches, 1u);
+    EXPECT_EQ(h.notices, (N{1127, 1127, 1130}));
+    EXPECT_EQ(h.acknowledged, 1u);
 }
 
 TEST_F(Flow, ALoneFailedTransferSaysIoComplete)
 {
     Start(WrapStopWhenDone, 1);
     Complete(0, 31);
-    EXPECT_EQ(host.notices, N{1130});
+    EXPECT_EQ(host.notices, (N{1127, 1130}));
     EXPECT_EQ(host.done.size(), 1u);
 }
 
@@ -278,9 +307,10 @@ TEST_F(Flow, AReadThatCannotBeIssuedLeavesNoBufferBehind)
     Start(WrapRecycleDone, 3);
     EXPECT_EQ(flow.inProcess, 0u);
     EXPECT_EQ(host.done.size(), 3u);
+    EXPECT_EQ(host.notices, N(3, 1127));
     for (HBUF b : host.done)
         EXPECT_EQ(host.valid[b], 0u);
-    // While others are in process they wait for them.
+    // Nor while others are in process: it does not wait for them.
     Host h;
     CopyFlow f;
     f.type = SubsystemTypeAD;
@@ -291,10 +321,48 @@ TEST_F(Flow, AReadThatCannotBeIssuedLeavesNoBufferBehind)
     h.failReads = true;
     h.ready.push_back(B(3));
     TransferComplete(f, h, 0, 100, h.driver.front());
-    EXPECT_EQ(h.done, (std::deque<HBUF>{B(1)}));
-    h.driver.pop_front();
-    TransferComplete(f, h, 0, 100, h.driver.front());
-    EXPECT_EQ(h.done.size(), 3u);
+    EXPECT_EQ(h.done, (std::deque<HBUF>{B(1), B(3)}));
+    EXPECT_EQ(h.valid[B(3)], 0u);
+    EXPECT_EQ(h.notices, (N{1127, 1127}));
+    EXPECT_EQ(f.inProcess, 1u);
+}
+
+// Pins the mend: in a continuous run a read the driver refuses, or a transfer that fails,
+// hands its buffer back to the client at once, finished, empty and announced; the client puts
+// it back like any other, and all eight buffers keep circulating for the whole run.
+TEST_F(Flow, RefusedAndFailedReadsKeepEveryBufferCirculating)
+{
+    Start(WrapRecycleDone, 8);
+    std::map<HBUF, int> rounds;
+    uint32_t failures = 0, empties = 0;
+    size_t told = 0;
+    for (int i = 1; i <= 3000; ++i) {
+        host.failReads = i % 97 == 0; // the next read asked for is refused
+        const bool fails = i % 89 == 0;
+        failures += fails ? 1 : 0;
+        Complete(fails ? 0 : 200, fails ? 31 : 0);
+        host.failReads = false;
+        // The client takes one buffer per notice and puts it back, an empty one too.
+        for (; told < host.notices.size(); ++told) {
+            if (host.notices[told] != QZMSG_BUFFER_DONE)
+                continue;
+            ASSERT_FALSE(host.done.empty()) << i;
+            HBUF b = host.done.front();
+            host.done.pop_front();
+            empties += host.valid[b] == 0 ? 1 : 0;
+            ++rounds[b];
+            host.ready.push_back(b);
+        }
+        ASSERT_TRUE(flow.errorBuffers.empty()) << i;
+        ASSERT_EQ(host.driver.size() + host.ready.size(), 8u) << i;
+    }
+    EXPECT_GT(host.refused, 20u);
+    EXPECT_EQ(empties, failures + host.refused);
+    EXPECT_GE(flow.inProcess, 7u);
+    ASSERT_EQ(rounds.size(), 8u);
+    for (const auto& [b, n] : rounds)
+        EXPECT_GT(n, 300) << b;
+    EXPECT_EQ(host.state, SubsystemStateRunning);
 }
 
 TEST_F(Flow, SampleWidthFollowsTheResolution)
@@ -306,6 +374,59 @@ TEST_F(Flow, SampleWidthFollowsTheResolution)
     Complete(400);
     EXPECT_EQ(host.width[B(1)], 4u);
     EXPECT_EQ(host.valid[B(1)], 100u);
+}
+
+// The sample size and count kept by the buffer-memory store itself, which refuses a size
+// that the count already set would overflow.
+class StoreHost : public Host {
+public:
+    bool SetSampleSize(HBUF b, uint32_t bytes) override { return BmSetSampleSize(b, bytes) == QZMEM_OK; }
+    void SetValidSamples(HBUF b, uint32_t count) override { BmSetValidSamples(b, count); }
+};
+
+// Pins the mend: a buffer filled at one byte per sample and then by a run of two-byte
+// samples takes the new width; the count of the first run would not fit it.
+TEST(FlowOnTheStore, ABufferReusedAtAnotherWidthTakesIt)
+{
+    HBUF b = nullptr;
+    ASSERT_EQ(BmAllocBuffer(100, 2, &b), QZMEM_OK); // 200 bytes
+    StoreHost h;
+    CopyFlow f;
+    f.type = SubsystemTypeAD;
+    f.input = true;
+    const std::pair<uint32_t, uint32_t> runs[] = {{8, 1}, {16, 2}, {8, 1}, {24, 4}};
+    for (const auto& [resolution, width] : runs) {
+        h.done.clear();
+        h.ready = {b};
+        PrepareRun(f, resolution, WrapStopWhenDone, DataFlowContinuous);
+        FillInProcess(f, h);
+        ASSERT_EQ(h.driver.size(), 1u);
+        h.driver.clear();
+        TransferComplete(f, h, 0, 200, b);
+        BufferFacts facts{};
+        ASSERT_EQ(BmGetBufferFacts(b, &facts), QZMEM_OK);
+        EXPECT_EQ(facts.sampleSize, width) << resolution;
+        EXPECT_EQ(facts.validSamples, 200 / width) << resolution;
+        EXPECT_EQ(h.done, std::deque<HBUF>{b});
+    }
+    EXPECT_EQ(BmFreeBuffer(b), QZMEM_OK);
+
+    // A buffer that refuses the size all the same comes back as a failed, empty transfer.
+    Host r;
+    CopyFlow g;
+    g.type = SubsystemTypeAD;
+    g.input = true;
+    r.ready = {B(1), B(2)};
+    PrepareRun(g, 16, WrapRecycleDone, DataFlowContinuous);
+    FillInProcess(g, r);
+    r.refuseSize = true;
+    r.driver.pop_front();
+    TransferComplete(g, r, 0, 200, B(1));
+    EXPECT_EQ(r.done, std::deque<HBUF>{B(1)});
+    EXPECT_EQ(r.valid[B(1)], 0u);
+    EXPECT_EQ(r.notices, N{1127});
+    EXPECT_EQ(r.driver, std::deque<HBUF>{B(2)});
+    EXPECT_EQ(g.inProcess, 1u);
 }
 
 // Pins the mend: a flush copies at the run's sample width (four bytes above 16 bits), never

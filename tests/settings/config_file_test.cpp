@@ -1,5 +1,6 @@
 #include "config_test_util.h"
 
+#include "vlox/settings/config_stream.h"
 #include "vlox/settings/rate_tables.h"
 
 #include <gtest/gtest.h>
@@ -286,6 +287,32 @@ TEST(ConfigFile, EdgeValuesThatLoad)
     EXPECT_EQ(o.S.FirstGateTimeUs, 0.0);
     EXPECT_EQ(o.S.RepRateIndex, 3);
     EXPECT_EQ(o.S.AmplitudeAxisMin, 0.0);
+}
+
+// Pins the mend: doubles are read by the decimal rule, as the integers are, so hexadecimal
+// text reads as its leading 0 ("0x10" loaded as 16). The words that name infinity or NaN
+// still come back non-finite, so that the loader refuses them.
+TEST(ConfigFile, DoublesAreReadByTheDecimalRule)
+{
+    const std::pair<const char*, double> cases[] = {
+        {"0x10", 0.0}, {" -0X1p4", 0.0}, {"  12.5xyz", 12.5}, {"-.5", -0.5}, {"5.", 5.0},
+        {"1e3", 1000.0}, {"2E-2", 0.02}, {"1e", 1.0}, {"3e+x", 3.0}, {"+7", 7.0},
+        {"abc", 0.0}, {"", 0.0}, {".", 0.0}, {"-", 0.0}, {"e5", 0.0}};
+    for (const auto& [text, value] : cases)
+        EXPECT_EQ(ParseConfigDouble(text), value) << "\"" << text << "\"";
+    EXPECT_TRUE(std::isinf(ParseConfigDouble("inf")));
+    EXPECT_TRUE(std::isinf(ParseConfigDouble(" -Infinity")));
+    EXPECT_TRUE(std::isnan(ParseConfigDouble("nan")));
+    EXPECT_TRUE(std::isinf(ParseConfigDouble("1e400")));
+    // The fixed fields of the null tables go by the same rule.
+    EXPECT_EQ(ParseFieldDouble("          0x10", 14), 0.0);
+    EXPECT_EQ(ParseFieldDouble("     -12.50x99", 14), -12.5);
+
+    LoadOutcome o = LoadBytes(WithLine(DefaultFile(), 17, "0x10"));
+    EXPECT_EQ(o.D.ConfigInvalid, 0);
+    EXPECT_EQ(o.S.AmplitudeAxisMin, 0.0);
+    // As the maximum it reads 0, which is a bad value there.
+    EXPECT_EQ(LoadBytes(WithLine(DefaultFile(), 18, "0x10")).D.ConfigInvalid, 1);
 }
 
 TEST(ConfigFile, ReadingStopsAtTheFirstBadValue)

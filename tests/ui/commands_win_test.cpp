@@ -18,6 +18,7 @@
 #include "vlox/datafile/datafile_win.h"
 #include "vlox/display/parameter_panel_win.h"
 #include "vlox/display/splash_win.h"
+#include "vlox/instruments/meter_win.h"
 #include "vlox/measure/board_control_win.h"
 #include "vlox/measure/measure_cycle.h"
 #include "vlox/measure/nulling_win.h"
@@ -25,6 +26,7 @@
 #include "vlox/settings/settings.h"
 #include "vlox/settings/settings_file_win.h"
 #include "vlox/ui/acquisition_commands_win.h"
+#include "vlox/ui/acquisition_seams_win.h"
 #include "vlox/ui/acquisition_state.h"
 #include "vlox/ui/command_handler_win.h"
 #include "vlox/ui/main_window_win.h"
@@ -446,6 +448,40 @@ TEST_F(Commands, AChildProgramIsWaitedForUntilItEnds)
     GetCurrentDirectoryW(MAX_PATH, after);
     EXPECT_EQ(std::wstring(after), L"C:\\");
     SetCurrentDirectoryW(L"C:\\vlox_commands_test");
+}
+
+INT_PTR DisableTheMeter(HWND)
+{
+    Settings.MeterInput = 0;
+    return 1;
+}
+
+// Pins the mend: with meter model 1 Monitor opens the meter's port without a reader thread.
+// When the set-up then disables the meter, its port is closed all the same and no longer
+// held (an opened file stands for the port).
+TEST_F(Commands, DisablingTheMeterClosesItsPortEvenWithoutAReader)
+{
+    const wchar_t* path = L"C:\\vlox_commands_test\\meter_port";
+    HANDLE port = CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(port, INVALID_HANDLE_VALUE);
+    ASSERT_EQ(MeterThread, INVALID_HANDLE_VALUE);
+    Settings.MeterInput = 1;
+    Settings.MeterModel = 1;
+    MeterPort = port;
+    const auto dialog = InstrumentCommandLinks.MeterSetupDialog;
+    InstrumentCommandLinks.MeterSetupDialog = DisableTheMeter;
+    Command(IDM_METER_SETUP);
+    InstrumentCommandLinks.MeterSetupDialog = dialog;
+    EXPECT_EQ(MeterPort.load(), INVALID_HANDLE_VALUE);
+    HANDLE again = CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_NE(again, INVALID_HANDLE_VALUE) << "the port is still held";
+    if (again != INVALID_HANDLE_VALUE)
+        CloseHandle(again);
+    if (MeterPort.load() == port) {
+        CloseHandle(port);
+        MeterPort = INVALID_HANDLE_VALUE;
+    }
+    Settings.MeterModel = 0;
 }
 
 TEST_F(Commands, ExitClosesAndDeletesTheStationIndexAndEndsWithCode0)

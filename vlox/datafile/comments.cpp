@@ -44,10 +44,36 @@ std::string Cut(const std::string& text)
     return t;
 }
 
+// The offsets of the pairs that OK of the COMMENTS dialog writes over: a pair only while it
+// still belongs to what the dialog names (the line and station last stored, a reading stored
+// at this station); 0 for the others.
+CommentOffsetTable RewritablePairs(double surveyLine, double currentStation)
+{
+    bool sameLine = surveyLine == LastStoredLine;
+    bool sameStation = sameLine && currentStation == LastStoredStation;
+    CommentOffsetTable o;
+    o.File = CommentOffsets.File;
+    o.Line = sameLine ? CommentOffsets.Line : 0;
+    o.Station = sameStation ? CommentOffsets.Station : 0;
+    o.PreviousRecord = sameStation && ReadingCounter != 0 ? CommentOffsets.PreviousRecord : 0;
+    return o;
+}
+
+// A pair that OK writes over is shown as the file holds it: after a step back to the stored
+// station the pending texts are empty, and an OK that did not show the pair would blank it.
+void ShowStoredPair(RecordFile* f, int first, int64_t offset, std::string& shown)
+{
+    std::string stored;
+    if (f != nullptr && offset != 0 && ReadCommentRecords(*f, first, offset, stored))
+        shown = Shown(stored);
+}
+
 } // namespace
 
-CommentsDialogView CommentsDialogContents(double surveyLine, double currentStation)
+CommentsDialogView CommentsDialogContents(RecordFile* f, double surveyLine,
+                                          double currentStation)
 {
+    std::lock_guard<std::recursive_mutex> hold(DataFileLock);
     CommentsDialogView v;
     v.Labels[CommentsFile] = Label("Comment for File ", DataFileTitle);
     v.Labels[CommentsLine] = Label("Comment for Line ", Formatted("%-11.2f", surveyLine));
@@ -63,6 +89,11 @@ CommentsDialogView CommentsDialogContents(double surveyLine, double currentStati
     v.Texts[CommentsPreviousRecord] = Shown(RecordCommentLines[PreviousRecordComment]);
     v.Texts[CommentsNextRecord] = Shown(RecordCommentLines[NextRecordComment]);
     v.PreviousRecordEnabled = ReadingCounter != 0;
+    CommentOffsetTable o = RewritablePairs(surveyLine, currentStation);
+    ShowStoredPair(f, 1, o.File, v.Texts[CommentsFile]);
+    ShowStoredPair(f, 3, o.Line, v.Texts[CommentsLine]);
+    ShowStoredPair(f, 5, o.Station, v.Texts[CommentsStation]);
+    ShowStoredPair(f, 7, o.PreviousRecord, v.Texts[CommentsPreviousRecord]);
     return v;
 }
 
@@ -78,22 +109,16 @@ bool ApplyCommentsDialog(RecordFile* f, const std::string texts[5], double surve
     if (f == nullptr)
         return true;
 
-    // A pair is written over only while it still belongs to what the dialog names: the
-    // line and station last stored, and a reading stored at this station.
-    bool sameLine = surveyLine == LastStoredLine;
-    bool sameStation = sameLine && currentStation == LastStoredStation;
+    CommentOffsetTable o = RewritablePairs(surveyLine, currentStation);
     bool ok = true;
-    if (CommentOffsets.File != 0)
-        ok = WriteCommentRecords(*f, 1, 1, CommentOffsets.File,
-                                 CommentLines[FileCommentLine]) && ok;
-    if (CommentOffsets.Line != 0 && sameLine)
-        ok = WriteCommentRecords(*f, 1, 3, CommentOffsets.Line,
-                                 CommentLines[LineCommentLine]) && ok;
-    if (CommentOffsets.Station != 0 && sameStation)
-        ok = WriteCommentRecords(*f, 1, 5, CommentOffsets.Station,
-                                 CommentLines[StationCommentLine]) && ok;
-    if (CommentOffsets.PreviousRecord != 0 && ReadingCounter != 0)
-        ok = WriteCommentRecords(*f, 1, 7, CommentOffsets.PreviousRecord,
+    if (o.File != 0)
+        ok = WriteCommentRecords(*f, 1, 1, o.File, CommentLines[FileCommentLine]) && ok;
+    if (o.Line != 0)
+        ok = WriteCommentRecords(*f, 1, 3, o.Line, CommentLines[LineCommentLine]) && ok;
+    if (o.Station != 0)
+        ok = WriteCommentRecords(*f, 1, 5, o.Station, CommentLines[StationCommentLine]) && ok;
+    if (o.PreviousRecord != 0)
+        ok = WriteCommentRecords(*f, 1, 7, o.PreviousRecord,
                                  RecordCommentLines[PreviousRecordComment]) && ok;
     ok = f->Flush() && ok;
     return ok;

@@ -24,8 +24,10 @@ struct CommentsDialogView {
     bool PreviousRecordEnabled; // a reading was stored at this station
 };
 
-// Labels and texts of the COMMENTS dialog for the current line and station.
-CommentsDialogView CommentsDialogContents(double surveyLine, double currentStation);
+// Labels and texts of the COMMENTS dialog for the current line and station. A pair that OK
+// writes over is shown with the text f holds there (f: the data file, or nullptr).
+CommentsDialogView CommentsDialogContents(RecordFile* f, double surveyLine,
+                                          double currentStation);
 
 // OK of the COMMENTS dialog: the pending comments take the five texts (at most 112
 // characters each); the file pair is written over at its offset, and the line, station

@@ -42,7 +42,13 @@ std::string GetComment(HWND dialog, int edit)
 
 void InitComments(HWND dialog)
 {
-    CommentsDialogView v = CommentsDialogContents(Settings.SurveyLine, CurrentStation);
+    CommentsDialogView v;
+    {
+        std::lock_guard<std::recursive_mutex> hold(DataFileLock);
+        HandleFile f(DataFile);
+        v = CommentsDialogContents(DataFile != INVALID_HANDLE_VALUE ? &f : nullptr,
+                                   Settings.SurveyLine, CurrentStation);
+    }
     for (int i = 0; i < 5; ++i) {
         SetDlgItemTextW(dialog, CommentLabels[i], v.Labels[i].c_str());
         SetComment(dialog, CommentEdits[i], v.Texts[i]);

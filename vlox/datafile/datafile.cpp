@@ -117,6 +117,29 @@ bool WriteCommentRecords(RecordFile& f, int mode, int first, int64_t offset,
     return ok && restored;
 }
 
+bool ReadCommentRecords(RecordFile& f, int first, int64_t offset, std::string& text)
+{
+    std::lock_guard<std::recursive_mutex> hold(DataFileLock);
+    if (offset <= 0 || offset + 2 * DataLineLength > f.Size())
+        return false;
+    char pair[2 * DataLineLength];
+    int64_t back = f.Tell();
+    bool read = f.Seek(offset) && f.Read(pair, sizeof pair) == sizeof pair;
+    bool restored = f.Seek(back);
+    if (!read || !restored)
+        return false;
+    std::string found;
+    for (int i = 0; i < 2; ++i) {
+        const char* r = pair + i * DataLineLength;
+        if (r[0] != 'C' || r[1] != static_cast<char>('0' + first + i) ||
+            r[DataLineLength - 2] != '\r' || r[DataLineLength - 1] != '\n')
+            return false;
+        found.append(r + 2, DataLineLength - 4);
+    }
+    text = found;
+    return true;
+}
+
 bool StoreTextInDataFile(RecordFile* f, const std::string& text, uint32_t tick, char firstTag,
                          char continuationTag)
 {

@@ -91,6 +91,9 @@ bool WriteTimeStampRecord(RecordFile& f, const LocalTime& now, uint32_t tick);
 // over the pair at offset and puts the position back where it was.
 bool WriteCommentRecords(RecordFile& f, int mode, int first, int64_t offset,
                          const std::string& text);
+// Reads the text of the pair Cn, Cn+1 at offset (112 characters, blanks kept) and puts the
+// position back; false, text untouched, when no such pair lies there.
+bool ReadCommentRecords(RecordFile& f, int first, int64_t offset, std::string& text);
 
 // Appends a stored text ('@'/'#' and '!', or '?'/'"' and '!' for the placeholders) as one
 // group under the lock and flushes it. No file (nullptr) writes nothing and answers false.

@@ -210,13 +210,9 @@ void ClearComments(int level)
         CommentLines[FileCommentLine].clear();
         CommentLines[LineCommentLine].clear();
     } else if (level == 2) {
-        CommentOffsets.Line = 0;
         CommentLines[LineCommentLine].clear();
     }
     CommentLines[StationCommentLine].clear();
     RecordCommentLines[PreviousRecordComment].clear();
     RecordCommentLines[NextRecordComment].clear();
-    CommentOffsets.Station = 0;
-    CommentOffsets.PreviousRecord = 0;
-    CommentOffsets.Reading = 0;
 }

@@ -69,8 +69,9 @@ StoreOutcome StoreDualRepetitionReadingTo(RecordFile* f, RecordFile* stationInde
 void UpdateLoopCentreOf(int32_t systemConfiguration, int32_t lineDirection, double surveyLine,
                         double currentStation, double& txCentreX, double& txCentreY);
 
-// Clears pending comments: level 1 the file and line comments with their offsets, level 2
-// the line comment and its offset; every level the station, previous-record and next-record
-// comments. Every level is a change of station, so the station and reading offsets are
-// forgotten too: a comment entered now never overwrites the last station's pairs.
+// Clears pending comments: level 1 the file and line comments with their offsets (a new
+// file), level 2 the line comment; every level the station, previous-record and next-record
+// comments. The offsets of the pairs last stored are kept: a step back to that line and
+// station (Repeat Last Station, Previous Station) finds them again, and the comments dialog
+// writes over a pair only while it belongs to the current line and station.
 void ClearComments(int level);

@@ -282,7 +282,11 @@ CurveAxesLayout LayOutCurveAxes(const CurvePlotGeometryValues& g, const CurveAxe
             break;
         a *= 10.0;
     }
-    if (aMin <= 0.0)
+    // With the axis starting at 0 the zero line is the bottom frame line itself; computed, the
+    // product can fall just short of it and truncate a pixel higher.
+    if (aMin == 0.0)
+        b.Horizontal(AxisPen::Decade, g.PlotBottom);
+    else if (aMin < 0.0)
         b.Horizontal(AxisPen::Decade,
                      SaturatePixel((g.LogAmplitudeMax + 0.05) * g.PixelsPerAmplitudeDecade + g.PlotTop));
     if (aMin <= -1.0) {

@@ -1,5 +1,6 @@
 #include "vlox/settings/config_stream.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -53,7 +54,41 @@ int32_t ParseConfigInt(const char* text)
 
 double ParseConfigDouble(const char* text)
 {
-    return std::strtod(text, nullptr);
+    // Only the decimal number at the front goes to strtod, which would also read hexadecimal.
+    const char* p = text;
+    while (std::isspace(static_cast<unsigned char>(*p)))
+        ++p;
+    const char* start = p;
+    if (*p == '+' || *p == '-')
+        ++p;
+    int digits = 0;
+    while (std::isdigit(static_cast<unsigned char>(*p))) {
+        ++p;
+        ++digits;
+    }
+    if (*p == '.') {
+        ++p;
+        while (std::isdigit(static_cast<unsigned char>(*p))) {
+            ++p;
+            ++digits;
+        }
+    }
+    if (digits == 0) {
+        // "inf" and "nan" come back non-finite, for the loader to refuse.
+        const char c = static_cast<char>(std::tolower(static_cast<unsigned char>(*p)));
+        return c == 'i' || c == 'n' ? std::strtod(start, nullptr) : 0.0;
+    }
+    if (*p == 'e' || *p == 'E') {
+        const char* e = p + 1;
+        if (*e == '+' || *e == '-')
+            ++e;
+        if (std::isdigit(static_cast<unsigned char>(*e))) {
+            while (std::isdigit(static_cast<unsigned char>(*e)))
+                ++e;
+            p = e;
+        }
+    }
+    return std::strtod(std::string(start, p).c_str(), nullptr);
 }
 
 int32_t ParseFieldInt(const char* field, size_t width)

@@ -36,8 +36,9 @@ bool ReadFixedRecord(ByteReader& in, char* record, size_t length);
 // Decimal integer as the lines hold it: leading blanks, optional sign, digits; what follows
 // is ignored; no digits give 0; values beyond 32 bits are held at the int32 limits.
 int32_t ParseConfigInt(const char* text);
-// Decimal floating-point number by the same rule (no digits give 0.0). May return a
-// non-finite value ("inf", "nan", overflow); callers check.
+// Decimal floating-point number by the same rule: digits with an optional point and
+// exponent, never hexadecimal (no digits give 0.0). May return a non-finite value ("inf",
+// "nan", overflow); callers check.
 double ParseConfigDouble(const char* text);
 // The same conversions over a fixed field of `width` characters.
 int32_t ParseFieldInt(const char* field, size_t width);

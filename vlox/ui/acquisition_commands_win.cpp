@@ -672,8 +672,9 @@ void MeterSetupCommand()
     const InstrumentCommandLinkSet& links = InstrumentCommandLinks;
     if (links.MeterSetupDialog != nullptr)
         links.MeterSetupDialog(hWndMain);
-    const bool running = links.MeterReaderRunning != nullptr && links.MeterReaderRunning();
-    if (Settings.MeterInput == 0 && running && links.StopMeterReader != nullptr)
+    // A disabled meter holds nothing: its port is closed whether or not a reader ran on it
+    // (model 1 opens the port without one). Nothing open, nothing is done.
+    if (Settings.MeterInput == 0 && links.StopMeterReader != nullptr)
         links.StopMeterReader();
     SettingsFile(SettingsSave);
     Invalidate(hWndMain);

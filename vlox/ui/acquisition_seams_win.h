@@ -105,7 +105,7 @@ struct InstrumentCommandLinkSet {
     int32_t (*OpenMeterPort)() = nullptr;
     // Starts the meter reader thread.
     void (*StartMeterReader)() = nullptr;
-    // Stops the meter reader cooperatively and closes its port.
+    // Stops the meter reader cooperatively, if one runs, and closes its port, if open.
     void (*StopMeterReader)() = nullptr;
     // 1 while meter readings are taken and shown.
     void (*SetMeterReadingsActive)(int32_t active) = nullptr;

@@ -1,0 +1,34 @@
+// A converter host over memory for the tests, the fuzzer and the benchmark: the input's bytes,
+// the output collected, and every status, progress and message recorded.
+#pragma once
+
+#include "converters/conversion.h"
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+class MemoryHost : public converters::ConverterHost {
+public:
+    std::string Input;
+    bool InputMissing = false;
+    bool OutputRefused = false;
+    int64_t OutputFailAfter = -1;  // bytes the output takes before writes fail
+    bool Record = true;            // keep statuses and progress (the benchmark does not)
+
+    bool OutputCreated = false;
+    std::string Output;
+    std::vector<std::string> Statuses;
+    std::vector<std::pair<std::string, std::string>> Messages; // text, caption
+    int32_t ProgressHigh = 0;
+    int32_t ProgressPosition = 0;
+    bool ProgressOutOfRange = false;
+
+    void SetStatusText(const std::string& text) override;
+    void SetProgressRange(int32_t high) override;
+    void SetProgressPosition(int32_t position) override;
+    void ShowMessage(const std::string& text, const std::string& caption) override;
+    std::unique_ptr<converters::InputFile> OpenInput(const std::string& path) override;
+    std::unique_ptr<converters::OutputFile> CreateOutput(const std::string& path) override;
+};

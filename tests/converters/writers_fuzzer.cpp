@@ -1,0 +1,80 @@
+// Every writer, and the XYZ analysis, over any bytes as the survey file, into memory: no
+// sanitizer report, and no output line longer than its format allows (LZ5's exactly 48 or 204
+// characters before CR LF).
+#include "converters/converter_settings.h"
+#include "converters/writers.h"
+#include "memory_host.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+using namespace converters;
+
+namespace {
+
+void CheckLines(const std::string& output, int32_t mode)
+{
+    size_t start = 0;
+    while (start < output.size()) {
+        size_t end = output.find("\r\n", start);
+        if (end == std::string::npos)
+            std::abort(); // every line ends with CR LF
+        const size_t length = end - start;
+        bool fits = false;
+        switch (mode) {
+        case ModeLz5: fits = length == Lz5ShortLineLength || length == Lz5DataLineLength; break;
+        case ModeTxt: fits = length <= TxtMaxLineLength; break;
+        case ModeUsf: fits = length <= UsfMaxLineLength; break;
+        default: fits = length <= XyzMaxLineLength; break;
+        }
+        if (!fits)
+            std::abort();
+        start = end + 2;
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    // The first bytes choose the options, in and out of their lists; the rest is the file.
+    uint8_t options[8] = {};
+    for (size_t i = 0; i < sizeof options && i < size; ++i)
+        options[i] = data[i];
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    for (int32_t mode : {ModeLz5, ModeUsf, ModeTxt, ModeXyz}) {
+        ConverterState state;
+        state.ConverterMode = mode;
+        DefaultConverterSettings(state.Settings, mode);
+        ConverterSettings& s = state.Settings;
+        s.OutputUnits = options[0] % 8 - 1;
+        s.UsfVoltageUnits = options[1] % 6 - 1;
+        s.XyzPositioning = options[2] % 3;
+        s.XyzFileFormat = options[2] / 3 % 4;
+        s.ColumnDelimiter = options[3] % 4;
+        s.DataType = options[3] / 4 % 12;
+        s.GateSelection = options[4] % 5;
+        s.CoordinateType = options[4] / 5 % 4;
+        s.IncludeHeader = options[5] & 1;
+        s.IncludeElevation = options[5] >> 1 & 1;
+        s.IncludeGpsQuality = options[5] >> 2 & 1;
+        s.IncludeHdop = options[5] >> 3 & 1;
+        s.IncludeSatellites = options[5] >> 4 & 1;
+        s.IncludeTimeStamp = options[5] >> 5 & 1;
+        s.IncludeDate = options[5] >> 6 & 1;
+        s.MinGpsQuality = options[6] % 9;
+        s.HdopMask = options[7] % 12;
+        MemoryHost host;
+        host.Record = false;
+        host.Input = bytes;
+        if (mode == ModeXyz)
+            AnalyseVlxFile(state, host);
+        if (RunConverterWriter(state, host) == 1)
+            CheckLines(host.Output, mode);
+        if (host.ProgressOutOfRange)
+            std::abort();
+    }
+    return 0;
+}
