@@ -1,5 +1,6 @@
 #include "standins/qzdrvsim/signal_model.h"
 
+#include <array>
 #include <cmath>
 
 namespace {
@@ -82,7 +83,7 @@ double SwitchedLevel(const SignalModel& model, double timeUs, double delayUs, do
 }
 
 // Time since the end of the ramp of switch k, in (-ramp, period - ramp]: the latest switch of
-// that kind whose ramp has begun.
+// that kind whose ramp has begun. At the very end of an ideal step the decay has not begun.
 double SinceSwitch(const SignalModel& model, double timeUs, int32_t k, double rampUs)
 {
     const double period = RepetitionPeriodUs(model);
@@ -136,21 +137,20 @@ double TransmitterCurrent(const SignalModel& model, double timeUs)
 
 namespace {
 
-// Terms of the bracket's series in x^2 (below), and how many of them reach double precision
-// for x^2 up to a bound: each term is about x^2 / n of the one before.
-struct SeriesTerms {
-    double Coefficients[13];
-    SeriesTerms()
-    {
-        double factorial = 1.0;
-        for (int32_t n = 0; n < 13; ++n) {
-            factorial *= n > 0 ? n : 1;
-            Coefficients[n] = (n % 2 == 0 ? 8.0 : -8.0) / (std::sqrt(Pi) * factorial * (2 * n + 5));
-        }
+// Terms of the bracket's series in x^2 (below), without its factor 8 / sqrt(pi):
+// (-1)^n / (n! (2n + 5)).
+constexpr std::array<double, 13> BracketSeries = [] {
+    std::array<double, 13> c{};
+    double factorial = 1.0;
+    for (int32_t n = 0; n < 13; ++n) {
+        factorial *= n > 0 ? n : 1;
+        c[static_cast<size_t>(n)] = (n % 2 == 0 ? 1.0 : -1.0) / (factorial * (2 * n + 5));
     }
-};
-const SeriesTerms BracketSeries;
+    return c;
+}();
 
+// How many terms reach double precision for x^2 up to a bound: each term is about x^2 / n of
+// the one before.
 int32_t TermsFor(double x2)
 {
     return x2 < 1e-4 ? 5 : (x2 < 1e-2 ? 8 : 13);
@@ -168,10 +168,10 @@ double HalfSpaceShape(double x)
         // the closed form when x is small. Summed from the last term (Horner's rule).
         const double x2 = x * x;
         const int32_t terms = TermsFor(x2);
-        double sum = BracketSeries.Coefficients[terms - 1];
+        double sum = BracketSeries[static_cast<size_t>(terms - 1)];
         for (int32_t n = terms - 2; n >= 0; --n)
-            sum = sum * x2 + BracketSeries.Coefficients[n];
-        return sum * x2 * x2 * x;
+            sum = sum * x2 + BracketSeries[static_cast<size_t>(n)];
+        return 8.0 / std::sqrt(Pi) * sum * x2 * x2 * x;
     }
     const double x2 = x * x;
     return 3.0 * std::erf(x) - 2.0 / std::sqrt(Pi) * x * (3.0 + 2.0 * x2) * std::exp(-x2);
