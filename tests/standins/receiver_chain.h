@@ -14,7 +14,7 @@ struct ChainSetup {
     int32_t Mains60 = 1;
     int32_t RepRateIndex = 2;
     int32_t GateSet = 1;          // 0: 20 gates, 1: 30
-    double TotalTurnOffDelay = 0.0;
+    double TotalTurnOffDelay = 5.9;   // V-LOX's default, as the simulation's transmitter has it
     int32_t InternalTestMode = 0; // 45..48 during an internal test
     int32_t CoilType = 0;
     int32_t GainCode = 5;
