@@ -17,8 +17,8 @@
 // The receiver's response to one switch-off comes from one of three sources (`DecayModel`):
 // a sum of exponentials given in volts; the field of the transmitter loop over a uniform
 // half-space, as the sensor coil and the receiver's front end turn it into volts; or the
-// receiver's internal test generator, which feeds a copy of the counter output through an RC
-// filter into the input instead of the sensor. The response to a ramp is the response to a
+// receiver's internal test generator, which feeds a copy of the transmitter current through an
+// RC filter into the input instead of the sensor. The response to a ramp is the response to a
 // step averaged over the ramp.
 #pragma once
 
