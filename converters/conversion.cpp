@@ -31,6 +31,17 @@ bool ConversionRun::CreateOutput()
     return true;
 }
 
+bool ConversionRun::StartsAsSurveyFile()
+{
+    if (Count() > 0) {
+        const std::string_view first = Records().Record(1);
+        if (first[0] == 'H' && RecordDigit(first) == 1 && ParseHeaderRecord(State, first) == 1)
+            return true;
+    }
+    Refuse(NotVlxFileText, NotVlxFileCaption);
+    return false;
+}
+
 bool ConversionRun::SignaturesAccepted()
 {
     VlxRecords& records = Records();

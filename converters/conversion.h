@@ -53,6 +53,10 @@ public:
     void ProgressRange(int32_t high) { Host.SetProgressRange(high); }
     void Progress(int32_t position) { Host.SetProgressPosition(position); }
 
+    // The input opens with an H1 record that passes the signature check: a file that is not
+    // a survey file at all (empty, or another program's) is refused like a foreign signature,
+    // never converted to an empty output reported as done.
+    bool StartsAsSurveyFile();
     // Every H1 record of the input passes the signature check; otherwise the message "It is not
     // correct V-LOX file, ..." has been shown and the run ended (Refuse). Called before the
     // output is created, so a rejected input is never converted.

@@ -145,6 +145,56 @@ void LoadConverterSettings(bool fileRead, std::string_view bytes, int32_t mode,
         DefaultConverterSettings(s, mode);
 }
 
+int32_t CheckedSetting(int32_t ConverterSettings::*field, int32_t value, int32_t mode)
+{
+    size_t count = 0;
+    const SettingLine* lines = LinesOf(mode, count);
+    for (size_t i = 0; i < count; ++i)
+        if (lines[i].Value == field)
+            return value >= lines[i].Min && value <= lines[i].Max ? value : lines[i].Default;
+    return value;
+}
+
+bool IsUtf8Text(std::string_view text)
+{
+    size_t i = 0;
+    while (i < text.size()) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        size_t more = 0;
+        uint32_t code = 0;
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        if (c >= 0xC2 && c <= 0xDF) {
+            more = 1;
+            code = c & 0x1F;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            more = 2;
+            code = c & 0x0F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            more = 3;
+            code = c & 0x07;
+        } else {
+            return false;
+        }
+        if (text.size() - i <= more)
+            return false;
+        for (size_t k = 1; k <= more; ++k) {
+            const unsigned char d = static_cast<unsigned char>(text[i + k]);
+            if ((d & 0xC0) != 0x80)
+                return false;
+            code = (code << 6) | (d & 0x3F);
+        }
+        // Overlong forms, surrogates and values past U+10FFFF.
+        if ((more == 2 && code < 0x800) || (more == 3 && (code < 0x10000 || code > 0x10FFFF)) ||
+            (code >= 0xD800 && code <= 0xDFFF))
+            return false;
+        i += more + 1;
+    }
+    return true;
+}
+
 std::string ComposeConverterSettings(const ConverterSettings& s, int32_t mode)
 {
     std::string out = s.DataFolder + "\r\n";

@@ -34,6 +34,16 @@ int32_t ReadConverterSettings(std::string_view bytes, int32_t mode, ConverterSet
 void LoadConverterSettings(bool fileRead, std::string_view bytes, int32_t mode,
                            ConverterSettings& s);
 
+// A value as the build's settings store it: the value when it lies within the setting's range,
+// else the setting's default. field is one of the integers of the build's file; any other
+// field gets the value unchanged. The dialogs store what they read through it, so a list with
+// no selection (-1) or a radio group with none checked gives the default.
+int32_t CheckedSetting(int32_t ConverterSettings::*field, int32_t value, int32_t mode);
+
+// True when the bytes are well-formed UTF-8. The programs write the folder line in UTF-8; a
+// line that is not (a file written in the system's ANSI code page) is read in that code page.
+bool IsUtf8Text(std::string_view text);
+
 // The file's bytes: the folder line, then the build's integers as plain decimal digits (a
 // leading "-" when negative), every line ended by CR LF.
 std::string ComposeConverterSettings(const ConverterSettings& s, int32_t mode);

@@ -94,6 +94,8 @@ int32_t WriteTxtFile(ConverterState& state, ConverterHost& host)
     ConversionRun run(state, host);
     if (!run.OpenInput())
         return -1;
+    if (!run.StartsAsSurveyFile())
+        return 0;
     VlxRecords& records = run.Records();
     const int32_t n = run.Count();
     run.ProgressRange(n);

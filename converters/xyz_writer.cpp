@@ -214,6 +214,8 @@ int32_t AnalyseVlxFile(ConverterState& state, ConverterHost& host)
     ConversionRun run(state, host);
     if (!run.OpenInput())
         return -1;
+    if (!run.StartsAsSurveyFile())
+        return 0;
     VlxRecords& records = run.Records();
     const int32_t n = run.Count();
     run.Status("Analysing file:" + FileNamePart(state.InputPath));
@@ -266,6 +268,8 @@ int32_t WriteXyzFile(ConverterState& state, ConverterHost& host)
         xyz.Delimiter = "\t";
     if (!run.OpenInput())
         return -1;
+    if (!run.StartsAsSurveyFile())
+        return 0;
     VlxRecords& records = run.Records();
     const int32_t n = run.Count();
     run.Status("Creating file:" + FileNamePart(state.InputPath));

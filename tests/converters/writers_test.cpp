@@ -395,6 +395,15 @@ TEST(Writers, FailuresAreReportedAndRejectedFilesAreNeverConverted)
         EXPECT_EQ(c.Host.Messages[0].second, NotVlxFileCaption);
         EXPECT_EQ(c.Host.Statuses.back(), NextFileStatus);
         EXPECT_EQ(c.Host.ProgressPosition, 0);
+        // Mended: a file with no header record at all (an empty file, a text file picked by
+        // mistake) was converted to an empty output and reported as done.
+        for (const std::string& bytes : {std::string(), std::string("L1 not a survey file" + std::string(38, ' ') + "\r\n")}) {
+            c = Convert(mode, bytes);
+            EXPECT_EQ(c.Result, 0);
+            EXPECT_FALSE(c.Host.OutputCreated);
+            ASSERT_EQ(c.Host.Messages.size(), 1u);
+            EXPECT_EQ(c.Host.Messages[0].second, NotVlxFileCaption);
+        }
         // A good run: progress within its range, back at 0, the end status.
         c = Convert(mode, GpsSurvey());
         EXPECT_EQ(c.Result, 1);
