@@ -207,8 +207,9 @@ protected:
         if (!e2e::WriteFileBytes(std::wstring(RunFolder) + L"\\VLOXTARNWEL.INI",
                                  std::vector<uint8_t>(config.begin(), config.end())))
             return "cannot write the configuration";
-        // The simulated board in V-LOX's process reads its options from the environment.
-        SetEnvironmentVariableW(L"QZSIM_OPTIONS", L"SpeedUp=4");
+        // The simulated board in V-LOX's process reads its options from the environment: here
+        // without its noise floor, so that the values are exact.
+        SetEnvironmentVariableW(L"QZSIM_OPTIONS", L"SpeedUp=4;NoiseVolts=0;HumVolts=0");
         std::wstring why;
         if (!vlox->Start(e2e::InBinFolder(L"V-LOX.exe"), RunFolder, &why))
             return e2e::ToUtf8(why);
@@ -334,10 +335,11 @@ TEST_F(VloxTwoFrequency, ExitLeavesBothRatesOfEveryRecord)
         EXPECT_EQ(w.TwoFrequency, 1);
         // Numbered from 1 at each station, one number per rate.
         EXPECT_EQ(w.Counter, int(n % (2 * RecordsPerReading)) + 1);
-        // Measured values of one sign, falling from gate to gate. The simulated board has no
-        // noise, so a late gate whose signal is below one step of the 16-bit +-10 V input
-        // (0.305 mV) reads exactly 0; from the first such gate on all later ones do too. Near
-        // that step two gates may read the same few steps, so they need only not rise there.
+        // Measured values of one sign, falling from gate to gate. The simulated board runs
+        // without noise here, so a late gate whose signal is below one step of the 16-bit
+        // +-10 V input (0.305 mV) reads exactly 0; from the first such gate on all later ones
+        // do too. Near that step two gates may read the same few steps, so they need only not
+        // rise there.
         const double fewSteps = 4 * 305176.0;
         ASSERT_EQ(w.Gates.size(), size_t(rate.Gates));
         size_t measured = 0;
