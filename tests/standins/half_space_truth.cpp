@@ -152,8 +152,3 @@ double ReceiverGateTruth(const TruthGround& ground, const TruthWaveform& wavefor
     return sum / 8.0;
 }
 
-double LateTimeResistivity(double loopMomentAm2, double tSeconds, double dBzDt)
-{
-    const double b = std::fabs(dBzDt);
-    return Mu0 / (4.0 * Pi * tSeconds) * std::pow(2.0 * Mu0 * loopMomentAm2 / (5.0 * tSeconds * b), 2.0 / 3.0);
-}

@@ -48,7 +48,3 @@ double ReceiverGateTruth(const TruthGround& ground, const TruthWaveform& wavefor
 // the gate's first, which the straight line reads.
 int64_t ScanBeforeGate(double fromUs, double scanUs);
 
-// The late-time apparent resistivity, Ohm-m, of a rate of change of the field dBz/dt (T/s,
-// either sign) at tSeconds after the turn-off, under a loop of the given moment (A m2):
-//   rho = mu0 / (4 pi t) (2 mu0 m / (5 t dBz/dt))^(2/3).
-double LateTimeResistivity(double loopMomentAm2, double tSeconds, double dBzDt);

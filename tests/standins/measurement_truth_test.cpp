@@ -24,6 +24,7 @@
 #include "standins/qzdrvsim/sim_signal.h"
 #include "tests/standins/half_space_truth.h"
 #include "tests/standins/receiver_chain.h"
+#include "vlox/measure/units.h"
 #include "vlox/settings/rate_tables.h"
 
 #include <gtest/gtest.h>
@@ -159,16 +160,20 @@ std::vector<CaseResult> RunCase(int32_t mains60, int32_t rate, const Transmitter
                 result.WorstDeviation = std::max(result.WorstDeviation, std::fabs(check.Ratio - 1.0));
             }
         }
-        // Late-time apparent resistivity of the reading, from its values in nV/m2, at the
-        // compared gates of the late-time regime (the diffusion time mu0 sigma a^2 / 4 under
-        // 3 % of the gate time) before the transmitter's own earlier switches weigh (a quarter
-        // of the off-time). The formula is that of a step turn-off.
+        // Late-time apparent resistivity of the reading in the program's own "Ohm-m" unit, at
+        // the compared gates of the late-time regime (the diffusion time mu0 sigma a^2 / 4
+        // under 3 % of the gate time) before the transmitter's own earlier switches weigh (a
+        // quarter of the off-time). The unit's formula is that of a step turn-off.
+        UnitConversionContext units;
+        units.GateCentresMs = chain.GateCentresMs.data();
+        units.LoopArea = LoopAreaM2;
+        std::vector<double> volts = chain.GateVolts, ohmM(volts.size());
+        ConvertGateValues(units, 0, 5, rr.CoilType, gates, 5, rr.AmpereTurns, volts.data(), ohmM.data());
         const double diffusionUs = 4e-7 * Pi / ResistivityOhmM * ground.LoopRadiusM * ground.LoopRadiusM / 4.0 * 1e6;
         for (int32_t g = 0; g < gates && !(tx.RampUs > 0.0); ++g) {
             const double t = chain.GateCentresMs[g] * 1000.0;
             if (result.Gates[g].Compared && diffusionUs < 0.03 * t && t < 0.25 * quarterScans * P)
-                result.LateResistivity.push_back(
-                    LateTimeResistivity(rr.AmpereTurns * LoopAreaM2, t * 1e-6, chain.Display[static_cast<size_t>(g)] * 1e-9));
+                result.LateResistivity.push_back(ohmM[static_cast<size_t>(g)]);
         }
         results.push_back(result);
     }
