@@ -190,8 +190,10 @@ double ScaleGateValue(const ParsedRecords& p, int32_t mode, int32_t outputUnits,
     case Conductivity:
     case Resistivity: {
         const double time = gate >= 0 && gate <= MaxGates ? p.GateTimes[gate] : 0.0;
+        // The receiver's amplification 2^gain (the file's gain is the code + 1), as V-LOX's own
+        // resistivity takes it: the value over it is the field's rate of change at any gain.
         const double k = ampereTurns * area * NumberOfField(p.LoopAreaText) *
-                         std::pow(2.0, 6.0 - NumberOfField(p.GainText));
+                         std::pow(2.0, NumberOfField(p.GainText));
         const double t = v * time / 1000.0;
         const double x = t != 0 ? k / t : k;
         const double r = SignedTwoThirds(x);

@@ -14,8 +14,8 @@
 
 #include "qzdaapi32/config_record.h"
 #include "qzdaapi32/driver_request.h"
+#include "standins/qzdrvsim/signal_model.h"
 #include "standins/qzdrvsim/sim_signal.h"
-#include "vlox/measure/signal_model.h"
 
 #include <cstdint>
 #include <deque>

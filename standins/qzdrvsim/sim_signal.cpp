@@ -1,5 +1,6 @@
 #include "standins/qzdrvsim/sim_signal.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
@@ -35,7 +36,8 @@ bool SetOption(SimSettings& s, const std::string& name, double v)
     static const Field fields[] = {
         {"SpeedUp", &SimSettings::SpeedUp},         {"ResistivityOhmM", &SimSettings::ResistivityOhmM},
         {"LoopAreaM2", &SimSettings::LoopAreaM2},   {"AmpereTurns", &SimSettings::AmpereTurns},
-        {"SensorAreaM2", &SimSettings::SensorAreaM2}, {"NoiseVolts", &SimSettings::NoiseVolts},
+        {"SensorAreaM2", &SimSettings::SensorAreaM2}, {"TurnOffDelayUs", &SimSettings::TurnOffDelayUs},
+        {"RampUs", &SimSettings::RampUs},           {"NoiseVolts", &SimSettings::NoiseVolts},
         {"HumVolts", &SimSettings::HumVolts},       {"HumHz", &SimSettings::HumHz},
         {"SpikeRateHz", &SimSettings::SpikeRateHz}, {"SpikeVolts", &SimSettings::SpikeVolts},
         {"TestSourceScale", &SimSettings::TestSourceScale},
@@ -48,7 +50,8 @@ bool SetOption(SimSettings& s, const std::string& name, double v)
     }
     for (const Field& f : fields) {
         if (SameName(name, f.name)) {
-            if (!(v >= 0.0))
+            // A transmitter may switch ahead of its sync edge; nothing else is negative.
+            if (!(v >= 0.0) && f.field != &SimSettings::TurnOffDelayUs)
                 return false;
             // The ground and the loop must have a size.
             if ((f.field == &SimSettings::ResistivityOhmM || f.field == &SimSettings::LoopAreaM2) && !(v > 0.0))
@@ -115,6 +118,21 @@ TestSource InternalTestSource(uint32_t outputValue)
     return sources[which];
 }
 
+double MainsOfRepetitionRate(double repetitionRate)
+{
+    // Both families hold the same shares of their mains frequency.
+    static const double shares[] = {4.75, 1.25, 0.5, 0.125, 0.05, 0.0125, 0.005};
+    if (!(repetitionRate > 0.0))
+        return 60.0;
+    auto distance = [&](double mains) {
+        double best = 1e300;
+        for (double share : shares)
+            best = std::min(best, std::fabs(std::log(repetitionRate / (mains * share))));
+        return best;
+    };
+    return distance(50.0) < distance(60.0) ? 50.0 : 60.0;
+}
+
 SignalModel BuildSimModel(const SimSettings& settings, const SimModelInputs& in)
 {
     SignalModel m;
@@ -127,7 +145,7 @@ SignalModel BuildSimModel(const SimSettings& settings, const SimModelInputs& in)
     m.GainCode = GainCodeOfOutput(in.OutputValue);
     m.NoiseVolts = settings.NoiseVolts;
     m.HumVolts = settings.HumVolts;
-    m.HumHz = settings.HumHz;
+    m.HumHz = settings.HumHz > 0.0 ? settings.HumHz : MainsOfRepetitionRate(m.RepetitionRate);
     m.SpikeRateHz = settings.SpikeRateHz;
     m.SpikeVolts = settings.SpikeVolts;
     m.Seed = settings.Seed;
@@ -137,13 +155,19 @@ SignalModel BuildSimModel(const SimSettings& settings, const SimModelInputs& in)
     m.AmpereTurns = settings.AmpereTurns;
     m.SensorAreaM2 = settings.SensorAreaM2;
     if (TestSourceSelected(in.OutputValue)) {
+        // The generator takes the counter output itself, in place of the sensor: no transmitter
+        // delay or ramp, no noise or hum from the ground.
         const TestSource source = InternalTestSource(in.OutputValue);
         m.DecayModel = DecayModelTestSource;
+        m.NoiseVolts = 0.0;
+        m.HumVolts = 0.0;
         // A generator out of tune (scale other than 1) makes the internal tests fail.
         m.TestSourceVolts = in.TransmitterOn ? source.Volts * settings.TestSourceScale : 0.0;
         m.TestTimeConstantUs = source.TimeConstantUs;
     } else if (in.TransmitterOn) {
         m.DecayModel = DecayModelHalfSpace;
+        m.TurnOffDelayUs = settings.TurnOffDelayUs;
+        m.RampUs = settings.RampUs;
     } else {
         // No current, no response: an empty sum of decays.
         m.DecayModel = DecayModelExponentials;

@@ -5,12 +5,16 @@
 // counter 0's period each), channel 3 the receiver's response (channels 0 and 2 a share of it).
 #pragma once
 
-#include "vlox/measure/signal_model.h"
+#include "standins/qzdrvsim/signal_model.h"
 
 #include <cstdint>
 
-// The simulation's own settings: its pace, the ground and loop of the half-space, and what
-// disturbs the signal. Plain data: tests pass it to the simulated driver as it is.
+// The simulation's own settings: its pace, the ground and loop of the half-space, the
+// transmitter, and what disturbs the signal. Plain data: tests pass it to the simulated
+// driver as it is. The defaults stand for the field as the receiver is set up by default: the
+// transmitter's time zero where V-LOX's default turn-off delay puts it (5.9 us after the sync
+// edge, no ramp), and a noise floor of about two codes of the converter at unity gain with a
+// little hum at the mains frequency of the repetition rate's family.
 struct SimSettings {
     uint32_t Size = sizeof(SimSettings);
     double SpeedUp = 1.0;            // board seconds per wall second; 0: no waiting at all
@@ -18,9 +22,11 @@ struct SimSettings {
     double LoopAreaM2 = 5000.0;      // the transmitter loop (100 m by 50 m)
     double AmpereTurns = 3.0;
     double SensorAreaM2 = 31.4;      // the receiver coil ("HF")
-    double NoiseVolts = 0.0;         // rms at the receiver input
-    double HumVolts = 0.0;
-    double HumHz = 60.0;
+    double TurnOffDelayUs = 5.9;     // sync edge to the end of the turn-off ramp; may be negative
+    double RampUs = 0.0;             // the linear turn-off (and turn-on) ramp
+    double NoiseVolts = 0.0006;      // rms at the receiver input, before the gain stage
+    double HumVolts = 0.0003;        // amplitude, the same
+    double HumHz = 0.0;              // 0: the mains of the repetition rate's family
     double SpikeRateHz = 0.0;
     double SpikeVolts = 0.0;
     double TestSourceScale = 1.0;    // the internal test generator's level; 1: as built
@@ -29,7 +35,7 @@ struct SimSettings {
 
 // Reads "name=value" pairs separated by ';' or ',' (names as the fields above, in any case)
 // into settings. Returns false, with settings unchanged, for an unknown name or a value that
-// is not a finite number (negative where it must not be).
+// is not a finite number (negative where it must not be: everywhere but TurnOffDelayUs).
 bool ParseSimOptions(const char* text, SimSettings& settings);
 
 // The digital output: the receiver gain code in the low four bits (0 to 6; more reads as 6),
@@ -57,5 +63,9 @@ struct SimModelInputs {
     uint32_t OutputValue = 5;        // the digital output lines
 };
 constexpr double kSimSyncVolts = 9.0;
+
+// The mains frequency of a repetition rate's family, 50 or 60 Hz: the family whose rates, as
+// shares of the mains, lie nearest to the rate. 60 for a rate that is not a positive number.
+double MainsOfRepetitionRate(double repetitionRate);
 
 SignalModel BuildSimModel(const SimSettings& settings, const SimModelInputs& inputs);

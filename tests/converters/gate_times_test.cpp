@@ -135,8 +135,9 @@ TEST(ScaleGateValue, FiveUnitsOfOneValue)
     EXPECT_DOUBLE_EQ(ScaleGateValue(p, ModeTxt, 4, v, gate), perArea / 6.0);
     const double sigma = ScaleGateValue(p, ModeTxt, 3, v, gate);
     const double rho = ScaleGateValue(p, ModeTxt, 5, v, gate);
-    // Late-time apparent conductivity: K = 6 x 31.4 x 5000, t = v T / 1000, (K / t)^(2/3).
-    const double r = std::pow(6.0 * 31.4 * 5000.0 / (v * 104.7 / 1000.0), 2.0 / 3.0);
+    // Late-time apparent conductivity: K = 6 x 31.4 x 5000 x 2^6 (gain 6 amplifies 64 times),
+    // t = v T / 1000, (K / t)^(2/3).
+    const double r = std::pow(6.0 * 31.4 * 5000.0 * 64.0 / (v * 104.7 / 1000.0), 2.0 / 3.0);
     EXPECT_DOUBLE_EQ(sigma, 104.7 / (8.82 * r));
     // The two are reciprocal: mS/m times ohm-m is 1000.
     EXPECT_DOUBLE_EQ(sigma * rho, 1000.0);

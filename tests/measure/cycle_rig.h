@@ -3,8 +3,8 @@
 // over that stream cut into buffers.
 #pragma once
 
+#include "standins/qzdrvsim/signal_model.h"
 #include "vlox/measure/acquisition_counts.h"
-#include "vlox/measure/signal_model.h"
 #include "vlox/measure/sync_gates.h"
 #include "vlox/settings/rate_tables.h"
 

@@ -54,14 +54,21 @@ TEST(ConvertGateValues, WorkedNumbersOfTheUnits)
     // The sensor area divides the field units: "HF" is 31.4 m2.
     EXPECT_DOUBLE_EQ(Convert(c, 0, 0, 0, 5, 3.0, 1.0).out[0], 300000.0 / 31.4);
 
-    // Resistivity: M = 100 x 10000 x 3 x 1 = 3e6; at 1 ms and 1 uV, x = 3e6 / (1e9 x 1e-3 x 1e-6 x 1e3)
-    // = 3000, and 8.82 x 3000^(2/3) / 1 = 1834.63 Ohm-m.
+    // Resistivity: M = 100 x 10000 x 3 x 64 = 1.92e8 (gain code 5 amplifies 2^6); at 1 ms and
+    // 1 uV, x = 1.92e8 / (1e9 x 1e-3 x 1e-6 x 1e3) = 192000, and 8.82 x 192000^(2/3) / 1 =
+    // 29354.14 Ohm-m.
     const Converted ohm = Convert(c, 0, 5, 2, 5, 3.0, 1.0e-6);
-    const double expected = 8.82 * std::cbrt(3000.0) * std::cbrt(3000.0);
+    const double expected = 8.82 * std::cbrt(192000.0) * std::cbrt(192000.0);
     EXPECT_NEAR(ohm.out[0], expected, 1e-9 * expected);
-    EXPECT_NEAR(ohm.out[0], 1834.634, 0.001);
+    EXPECT_NEAR(ohm.out[0], 29354.143, 0.001);
     const Converted ms = Convert(c, 0, 4, 2, 5, 3.0, 1.0e-6);
     EXPECT_NEAR(ms.out[0], 1000.0 / expected, 1e-12);
+    // Pins the mended moment: one field read at any gain gives one resistivity (the gate value
+    // doubles with each gain code), where the moment with G in it moved the figure by 2^(4/3)
+    // per code.
+    for (int32_t gain : {0, 3, 6})
+        EXPECT_NEAR(Convert(c, 0, 5, 2, gain, 3.0, 1.0e-6 * std::ldexp(1.0, gain - 5)).out[0], expected, 1e-9 * expected)
+            << gain;
 }
 
 TEST(ConvertGateValues, StoredValuesReadLikeLiveOnes)

@@ -2,9 +2,9 @@
 // limits and an independent integral, the front end's scale against the main program's unit
 // conversion, clipping at the converter, the periodic steady state against a brute-force sum,
 // and the internal-test generator through the main program's own signal chain.
+#include "standins/qzdrvsim/signal_model.h"
 #include "standins/qzdrvsim/sim_signal.h"
 #include "tests/standins/receiver_chain.h"
-#include "vlox/measure/signal_model.h"
 #include "vlox/measure/units.h"
 #include "vlox/settings/rate_tables.h"
 
@@ -65,6 +65,27 @@ TEST(HalfSpace, ShapeAgreesWithItsIntegralOnBothSidesOfTheSeriesSwitch)
     EXPECT_NEAR(HalfSpaceShape(1e-3) / (8.0 * std::pow(1e-3, 5) / (5.0 * std::sqrt(Pi))), 1.0, 1e-6);
 }
 
+// The field and its rate of change are two closed forms of one decay: the field's difference
+// quotient is the rate, on both sides of the field's series switch (x = 1) and of the
+// rate's (x = 0.5), and the field starts from the loop's static field.
+TEST(HalfSpace, FieldChangesAtTheRateOfItsDerivative)
+{
+    const double current = 3.0, a = 39.89, sigma = 0.01;
+    const double thetaA2 = Mu0 * sigma * a * a / 4.0;
+    for (double x : {0.05, 0.3, 0.5, 0.9, 0.999, 1.001, 1.5, 4.0}) {
+        const double t = thetaA2 / (x * x);
+        const double h = 1e-4 * t;
+        const double slope = (HalfSpaceBz(current, a, sigma, t + h) - HalfSpaceBz(current, a, sigma, t - h)) / (2.0 * h);
+        EXPECT_NEAR(slope / HalfSpaceDbzDt(current, a, sigma, t), 1.0, 1e-6) << x;
+    }
+    const double staticField = Mu0 * current / (2.0 * a);
+    EXPECT_EQ(HalfSpaceBz(current, a, sigma, 0.0), staticField);
+    EXPECT_NEAR(HalfSpaceBz(current, a, sigma, 1e-12) / staticField, 1.0, 1e-9);
+    EXPECT_NEAR(HalfSpaceFieldShape(0.999999) / HalfSpaceFieldShape(1.000001), 1.0, 1e-5);
+    EXPECT_EQ(HalfSpaceFieldShape(0.0), 0.0);
+    EXPECT_TRUE(std::isnan(HalfSpaceBz(current, 0.0, sigma, 1e-3)));
+}
+
 TEST(HalfSpace, BadInputIsInvalidAndTimeZeroIsNothing)
 {
     struct Case {
@@ -121,6 +142,9 @@ TEST(HalfSpace, EarlyGatesClipAtTheConverterRange)
     EXPECT_EQ(VoltsToCode(ModelChannelVolts(m, 3, 3.0 * q + 5.0), m.RangeMin, m.RangeMax, 16), 0);
 }
 
+// The periodic steady state against a brute-force sum over every earlier switch, for an ideal
+// step and for a ramp that ends after its counter edge; the ramp's response against the step
+// response averaged over the ramp by quadrature.
 TEST(HalfSpace, SteadyStateMatchesTheSumOverEveryEarlierSwitch)
 {
     SignalModel m;
@@ -130,18 +154,34 @@ TEST(HalfSpace, SteadyStateMatchesTheSumOverEveryEarlierSwitch)
     const double period = RepetitionPeriodUs(m);
     const double q = period / 4.0;
     const double steps[4] = {1.0, -1.0, -1.0, 1.0};
-    for (double since : {20.0, 300.0, 0.9 * q}) {
-        const double t = q + since;
-        double brute = 0.0;
-        for (int k = 0; k < 4; ++k) {
-            double s = std::fmod(t - k * q, period);
-            if (s <= 0.0)
-                s += period;
-            for (int n = 0; n < 200000; ++n)
-                brute -= steps[k] * StepResponse(m, s + n * period);
+    for (double ramp : {0.0, 40.0}) {
+        m.RampUs = ramp;
+        m.TurnOffDelayUs = ramp > 0.0 ? 45.9 : 0.0;
+        for (double since : {-25.0, 20.0, 300.0, 0.9 * q}) {
+            if (since < 0.0 && ramp == 0.0)
+                continue;
+            const double t = q + m.TurnOffDelayUs + since;
+            double brute = 0.0;
+            for (int k = 0; k < 4; ++k) {
+                const double latest = std::floor((t - k * q - m.TurnOffDelayUs + ramp) / period);
+                // The four switches' tails nearly cancel: a few thousand periods are plenty.
+                for (int n = 0; n < 4000; ++n)
+                    brute -= steps[k] * RampResponse(m, t - k * q - m.TurnOffDelayUs - (latest - n) * period);
+            }
+            EXPECT_NEAR(ReceiverResponse(m, t) / brute, 1.0, 2e-4) << ramp << " " << since;
         }
-        EXPECT_NEAR(ReceiverResponse(m, t) / brute, 1.0, 2e-4) << since;
     }
+    m.RampUs = 40.0;
+    for (double t : {-30.0, 0.0, 3.0, 100.0, 5000.0}) {
+        const double from = t < 0.0 ? -t : 0.0;
+        const int n = 20000;
+        const double h = (m.RampUs - from) / n;
+        double sum = 0.0;
+        for (int i = 0; i < n; ++i)
+            sum += StepResponse(m, t + from + h * (i + 0.5));
+        EXPECT_NEAR(RampResponse(m, t) / (sum * h / m.RampUs), 1.0, 1e-6) << t;
+    }
+    EXPECT_EQ(RampResponse(m, -40.0), 0.0);
 }
 
 TEST(HalfSpace, StreamIsTheSameInAnyPieces)

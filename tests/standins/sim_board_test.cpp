@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -486,13 +487,56 @@ TEST(SimOptions, NamesAndValuesAreCheckedBeforeAnythingChanges)
     EXPECT_EQ(s.TestSourceScale, 1.0);
     ASSERT_TRUE(ParseSimOptions("testsourcescale=0.8", s));
     EXPECT_EQ(s.TestSourceScale, 0.8);
+    // A transmitter may switch ahead of its sync edge.
+    ASSERT_TRUE(ParseSimOptions("TurnOffDelayUs=-1.2;RampUs=100", s));
+    EXPECT_EQ(s.TurnOffDelayUs, -1.2);
+    EXPECT_EQ(s.RampUs, 100.0);
     EXPECT_TRUE(ParseSimOptions("", s));
     EXPECT_TRUE(ParseSimOptions(nullptr, s));
     const SimSettings before = s;
     for (const char* bad : {"SpeedUp", "SpeedUp=", "SpeedUp=fast", "SpeedUp=-1", "SpeedUp=inf", "SpeedUp=nan",
                             "Colour=3", "ResistivityOhmM=0", "LoopAreaM2=-5", "HumHz=1e400", "Seed=-1",
-                            "SpeedUp=2;Colour=3", "TestSourceScale=-0.5", "TestSourceScale=nan"}) {
+                            "SpeedUp=2;Colour=3", "TestSourceScale=-0.5", "TestSourceScale=nan", "RampUs=-1",
+                            "TurnOffDelayUs=nan", "NoiseVolts=-0.1"}) {
         EXPECT_FALSE(ParseSimOptions(bad, s)) << bad;
         EXPECT_EQ(s.SpeedUp, before.SpeedUp) << bad;
     }
+}
+
+// The defaults stand for the receiver's default set-up in the field: the transmitter's time
+// zero 5.9 us after the sync edge, a noise floor of about two converter codes with a little hum
+// at the mains of the rate's family; the internal test generator replaces the sensor, and with
+// it the noise, the hum and the transmitter's delay.
+TEST(SimOptions, DefaultsAreTheFieldTheReceiverIsSetFor)
+{
+    const SimSettings defaults;
+    SimModelInputs in;
+    in.TransmitterOn = true;
+    in.RepetitionRate = 30.0;
+    in.OutputValue = 5;
+    const SignalModel field = BuildSimModel(defaults, in);
+    EXPECT_EQ(field.TurnOffDelayUs, 5.9);
+    EXPECT_EQ(field.RampUs, 0.0);
+    EXPECT_NEAR(field.NoiseVolts / (20.0 / 65536.0), 2.0, 0.1);
+    EXPECT_GT(field.HumVolts, 0.0);
+    EXPECT_EQ(field.HumHz, 60.0);
+    in.OutputValue = 0x215;
+    const SignalModel test = BuildSimModel(defaults, in);
+    EXPECT_EQ(test.NoiseVolts, 0.0);
+    EXPECT_EQ(test.HumVolts, 0.0);
+    EXPECT_EQ(test.TurnOffDelayUs, 0.0);
+    SimSettings hum;
+    hum.HumHz = 55.0;
+    EXPECT_EQ(BuildSimModel(hum, in).HumHz, 55.0);
+
+    // The families' rates at 60 and 50 Hz mains.
+    const double rates60[] = {285.0, 75.0, 30.0, 7.5, 3.0, 0.75, 0.3};
+    const double rates50[] = {237.5, 62.5, 25.0, 6.25, 2.5, 0.625, 0.25};
+    for (int i = 0; i < 7; ++i) {
+        EXPECT_EQ(MainsOfRepetitionRate(rates60[i]), 60.0) << rates60[i];
+        EXPECT_EQ(MainsOfRepetitionRate(rates50[i]), 50.0) << rates50[i];
+    }
+    EXPECT_EQ(MainsOfRepetitionRate(285.0002), 60.0);   // as counter 0 divides the base clock
+    EXPECT_EQ(MainsOfRepetitionRate(0.0), 60.0);
+    EXPECT_EQ(MainsOfRepetitionRate(std::nan("")), 60.0);
 }

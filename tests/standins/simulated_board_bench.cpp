@@ -1,7 +1,7 @@
 // The simulated board makes its signal as fast as the sample clock at least: one second of
 // the four channels at 480 kHz (1.92 million samples) per iteration, for each source.
+#include "standins/qzdrvsim/signal_model.h"
 #include "standins/qzdrvsim/sim_signal.h"
-#include "vlox/measure/signal_model.h"
 
 #include <benchmark/benchmark.h>
 
@@ -9,10 +9,14 @@
 
 namespace {
 
-void GenerateOneSecond(benchmark::State& state, uint32_t output, double noise)
+// With the field's noise floor (the default) or without it.
+void GenerateOneSecond(benchmark::State& state, uint32_t output, bool noiseFloor)
 {
     SimSettings settings;
-    settings.NoiseVolts = noise;
+    if (!noiseFloor) {
+        settings.NoiseVolts = 0.0;
+        settings.HumVolts = 0.0;
+    }
     SimModelInputs in;
     in.TransmitterOn = true;
     in.OutputValue = output;
@@ -26,9 +30,9 @@ void GenerateOneSecond(benchmark::State& state, uint32_t output, double noise)
     }
 }
 
-void HalfSpace(benchmark::State& state) { GenerateOneSecond(state, 5, 0.0); }
-void HalfSpaceWithNoise(benchmark::State& state) { GenerateOneSecond(state, 5, 0.001); }
-void InternalTest3ms(benchmark::State& state) { GenerateOneSecond(state, 0x215, 0.0); }
+void HalfSpace(benchmark::State& state) { GenerateOneSecond(state, 5, false); }
+void HalfSpaceWithNoise(benchmark::State& state) { GenerateOneSecond(state, 5, true); }
+void InternalTest3ms(benchmark::State& state) { GenerateOneSecond(state, 0x215, false); }
 
 } // namespace
 

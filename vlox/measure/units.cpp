@@ -72,7 +72,11 @@ int32_t ConvertGateValues(const UnitConversionContext& context, int32_t review, 
     if ((unit == 4 || unit == 5) && context.GateCentresMs == nullptr)
         return 0;
 
-    const double moment = area * context.LoopArea * ampereTurns * g;
+    // The moment carries the receiver's amplification 2^(gain code + 1) = 64 / G: the gate
+    // value over it is then the field's rate of change, whatever the gain, and the late-time
+    // formula with its constant 8.82 gives the ground's resistivity. (With G in its place the
+    // figure read 1/16 of the ground's at gain code 5 and moved with the gain code.)
+    const double moment = area * context.LoopArea * ampereTurns * (64.0 / g);
     for (int32_t i = 0; i < n; ++i) {
         const double v = values[i];
         double result = 0.0;

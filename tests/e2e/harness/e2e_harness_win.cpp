@@ -800,6 +800,14 @@ bool Program::DrawnTextCount(HWND window, long* count)
     return true;
 }
 
+bool Program::RecordTextsOfChild(HWND window, HWND child)
+{
+    LRESULT ping = 0, answer = 0;
+    if (!Ask(window, HookPing, 0, &ping) || ping != HookPingAnswer)
+        return false;
+    return Ask(window, HookTextAlsoChild, reinterpret_cast<LPARAM>(child), &answer) && answer == 1;
+}
+
 bool Program::DrawnTexts(HWND window, long from, std::vector<DrawnText>* texts)
 {
     long count = 0;

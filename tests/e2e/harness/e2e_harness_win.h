@@ -220,6 +220,9 @@ public:
     // the hook cannot be asked.
     bool DrawnTextCount(HWND window, long* count);
     bool DrawnTexts(HWND window, long from, std::vector<DrawnText>* texts);
+    // Records the texts drawn on one child window of the program too (a window that redraws
+    // often, such as the numbers window, fills the record quickly), from now on.
+    bool RecordTextsOfChild(HWND window, HWND child);
 
 private:
     bool Hook(HWND window);

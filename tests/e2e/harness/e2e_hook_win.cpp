@@ -34,6 +34,7 @@ struct DrawnText {
 CRITICAL_SECTION TextLock;
 DrawnText Texts[e2e::HookTextSlots];
 long TextCount = 0;     // sequence number of the next text
+HWND AlsoChild = nullptr;  // the one child window recorded too
 DrawnText Selected;     // the copy the harness reads
 bool HaveSelected = false;
 LONG Patched = 0;
@@ -42,12 +43,16 @@ void Record(HDC dc, int x, int y, LPCWSTR text, int length)
 {
     if (!text || length <= 0)
         return;
-    // Only top-level windows: the child windows redraw their numbers many times a second and
-    // would push everything else out.
+    // Top-level windows, and the one child the harness asked for: the child windows redraw
+    // their numbers many times a second and would push everything else out.
     HWND window = WindowFromDC(dc);
-    if (!window || GetAncestor(window, GA_ROOT) != window)
+    if (!window)
         return;
     EnterCriticalSection(&TextLock);
+    if (GetAncestor(window, GA_ROOT) != window && window != AlsoChild) {
+        LeaveCriticalSection(&TextLock);
+        return;
+    }
     DrawnText& slot = Texts[TextCount % e2e::HookTextSlots];
     slot.window = window;
     slot.x = x;
@@ -256,6 +261,11 @@ LRESULT Answer(HWND window, WPARAM query, LPARAM argument)
     }
     case e2e::HookTextSelect:
         return SelectText(long(argument));
+    case e2e::HookTextAlsoChild:
+        EnterCriticalSection(&TextLock);
+        AlsoChild = reinterpret_cast<HWND>(argument);
+        LeaveCriticalSection(&TextLock);
+        return 1;
     case e2e::HookTextChar:
     case e2e::HookTextX:
     case e2e::HookTextY:

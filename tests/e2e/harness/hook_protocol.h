@@ -29,6 +29,8 @@ enum HookQuery {
     HookTextX = 8,           // lParam unused: where the selected text was drawn (DC units)
     HookTextY = 9,
     HookTextWindow = 10,     // lParam unused: the window of the DC (WindowFromDC)
+    HookTextAlsoChild = 11,  // lParam = one child window whose texts are recorded too from now
+                             // on (replacing an earlier one; null: none); answers 1
 };
 
 const long HookTextSlots = 512;

@@ -184,8 +184,9 @@ class VloxTwoFrequency : public e2e::VloxSuite<VloxTwoFrequency> {
 protected:
     static void SetUpTestSuite()
     {
-        // The simulated board in V-LOX's process reads its options from the environment.
-        SetEnvironmentVariableW(L"QZSIM_OPTIONS", L"SpeedUp=4");
+        // The simulated board in V-LOX's process reads its options from the environment: here
+        // without its noise floor, so that the values are exact.
+        SetEnvironmentVariableW(L"QZSIM_OPTIONS", L"SpeedUp=4;NoiseVolts=0;HumVolts=0");
         Begin(RunFolder, StartConfiguration());
     }
 
@@ -279,10 +280,11 @@ TEST_F(VloxTwoFrequency, ExitLeavesBothRatesOfEveryRecord)
         EXPECT_EQ(w.TwoFrequency, 1);
         // Numbered from 1 at each station, one number per rate.
         EXPECT_EQ(w.Counter, int(n % (2 * RecordsPerReading)) + 1);
-        // Measured values of one sign, falling from gate to gate. The simulated board has no
-        // noise, so a late gate whose signal is below one step of the 16-bit +-10 V input
-        // (0.305 mV) reads exactly 0; from the first such gate on all later ones do too. Near
-        // that step two gates may read the same few steps, so they need only not rise there.
+        // Measured values of one sign, falling from gate to gate. The simulated board runs
+        // without noise here, so a late gate whose signal is below one step of the 16-bit
+        // +-10 V input (0.305 mV) reads exactly 0; from the first such gate on all later ones
+        // do too. Near that step two gates may read the same few steps, so they need only not
+        // rise there.
         const double fewSteps = 4 * 305176.0;
         ASSERT_EQ(w.Gates.size(), size_t(rate.Gates));
         size_t measured = 0;

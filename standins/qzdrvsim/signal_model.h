@@ -3,19 +3,23 @@
 //
 // The transmitter is driven by the two counters: counter 0 at the repetition rate with a 25 %
 // pulse and counter 1 at twice the rate with a 50 % pulse. Their product is a bipolar square
-// wave: positive current for the first quarter of each period, off for the second, negative
-// for the third, off for the fourth. The sync channel (1) follows the current; the three
-// receiver channels (0, 2, 3; channel 3 is the one that is gated) carry the ground response to
-// every current step, a sum of exponential decays, in the periodic steady state, plus mains
-// hum, Gaussian noise and impulsive spikes. Times are microseconds from the start of a
-// positive on-time; one scan of the four channels lasts 1e6 / ScanRateHz microseconds, which
-// is what the cycle counts as its sample period.
+// wave: positive for the first quarter of each period, off for the second, negative for the
+// third, off for the fourth. The sync channel (1) is that counter output. The transmitter
+// current follows it with the transmitter's own delay: each switch of the current is a linear
+// ramp of `RampUs` that ends `TurnOffDelayUs` after the counter's edge, and the end of the ramp
+// is the time zero of the decay that follows. The three receiver channels (0, 2, 3; channel 3
+// is the one that is gated) carry the ground response to every ramp, in the periodic steady
+// state, plus mains hum, Gaussian noise and impulsive spikes. Times are microseconds from the
+// start of a positive on-time of the counter; one scan of the four channels lasts
+// 1e6 / ScanRateHz microseconds, which is what the cycle counts as its sample period. A scan
+// that falls exactly on a counter edge reads the new level.
 //
 // The receiver's response to one switch-off comes from one of three sources (`DecayModel`):
 // a sum of exponentials given in volts; the field of the transmitter loop over a uniform
 // half-space, as the sensor coil and the receiver's front end turn it into volts; or the
-// receiver's internal test generator, which feeds a copy of the transmitter current through
-// an RC filter into the input instead of the sensor.
+// receiver's internal test generator, which feeds a copy of the transmitter current through an
+// RC filter into the input instead of the sensor. The response to a ramp is the response to a
+// step averaged over the ramp.
 #pragma once
 
 #include <cstdint>
@@ -38,18 +42,21 @@ struct SignalModel {
     double ScanRateHz = 480000.0;       // scans per second (the board's read-back clock)
     double RepetitionRate = 30.0;       // Hz
     double StartTimeUs = 0.0;           // transmitter time of the first scan
-    double SyncVolts = 9.5;             // sync channel while the current is fully on
-    double RampUs = 0.0;                // linear current ramp at each switch (0: ideal step)
-    double PrimaryVolts = 0.0;          // receiver voltage while the current ramps
+    double SyncVolts = 9.5;             // sync channel while the counter output is on
+    // From each counter edge to the end of the current's ramp, the decay's time zero; negative
+    // when the transmitter switches ahead of the counter.
+    double TurnOffDelayUs = 0.0;
+    double RampUs = 0.0;                // linear ramp of every switch, held to a quarter period
     int32_t DecayTermCount = 3;
     double DecayVolts[SignalDecayTerms] = {2.0, 0.2, 0.02, 0.0};     // at the step, before gain
     double DecayTimeUs[SignalDecayTerms] = {30.0, 300.0, 3000.0, 1.0};
     double ChannelFactor[4] = {0.3, 0.0, 0.5, 1.0};   // response per channel (1 is the sync)
     int32_t GainCode = 5;               // receiver gain 2^(code - 5) on channels 0, 2, 3
     double OffsetVolts = 0.0;           // receiver offset on channels 0, 2, 3 (what nulling removes)
+    // Hum and noise enter with the sensor's signal, before the gain stage.
     double HumVolts = 0.0;              // mains hum amplitude
     double HumHz = 60.0;
-    double NoiseVolts = 0.0;            // rms, every sample
+    double NoiseVolts = 0.0;            // rms, every sample of channels 0, 2 and 3
     double SpikeRateHz = 0.0;           // impulsive spikes per second on channels 0, 2, 3
     double SpikeVolts = 0.0;
     double RangeMin = -10.0;            // converter input range, volts
@@ -77,6 +84,7 @@ struct SignalGeneratorState {
     // The receiver response is worked out once per scan and shared by its channels.
     int64_t ResponseScan = -1;
     double Response = 0.0;
+    double Spike = 0.0;         // of the current scan, drawn with its channel 0
 };
 
 // Starts a stream at its first sample.
@@ -91,10 +99,17 @@ void GenerateSamples(const SignalModel& model, SignalGeneratorState& state, uint
 // Noise-free model values, for tests and for checking a gate against the model.
 double ScanTimeUs(const SignalModel& model, int64_t scan);
 double RepetitionPeriodUs(const SignalModel& model);
+// The counter output that the sync channel carries: +1, 0 or -1.
+double CounterOutput(const SignalModel& model, double timeUs);
 // Transmitter current in units of full current, -1..1.
 double TransmitterCurrent(const SignalModel& model, double timeUs);
-// Response to one switch-off of full positive current, t microseconds after it (0 before).
+// Response to one ideal switch-off of full positive current, t microseconds after it (0
+// before).
 double StepResponse(const SignalModel& model, double tUs);
+// Response to one switch-off of full positive current through the model's ramp, t
+// microseconds after the end of the ramp: the step response averaged over the ramp (0 before
+// the ramp starts).
+double RampResponse(const SignalModel& model, double tUs);
 // Channel 3 response before gain, offset, hum and noise.
 double ReceiverResponse(const SignalModel& model, double timeUs);
 // What a channel reads without noise or spikes, volts.
@@ -111,6 +126,14 @@ double HalfSpaceDbzDt(double ampereTurns, double radiusM, double conductivity, d
 // The bracket of the formula above as a function of x = theta a: 3 at x = infinity, about
 // 8 x^5 / (5 sqrt(pi)) for small x; 0 for x not above 0.
 double HalfSpaceShape(double x);
+// The field itself after the step turn-off, B_z = mu0 I / (2 a) F(theta a), in T at tSeconds:
+//   F(x) = 3 exp(-x^2) / (sqrt(pi) x) + (1 - 3 / (2 x^2)) erf(x),
+// the loop's static field at t = 0 (F(infinity) = 1) decaying as 8 x^3 / (15 sqrt(pi)). Its
+// time derivative is HalfSpaceDbzDt. The field at 0 or before for t not above 0; NaN as
+// HalfSpaceDbzDt.
+double HalfSpaceBz(double ampereTurns, double radiusM, double conductivity, double tSeconds);
+// F above; 1 for x = infinity, 0 for x not above 0.
+double HalfSpaceFieldShape(double x);
 // Radius of the circle with the loop's area, m; 0 for an area not above 0.
 double EquivalentLoopRadius(double loopAreaM2);
 // Volts at the board input before the gain stage for a rate of change of the field dBz/dt
