@@ -19,7 +19,8 @@ bool CheckOsVersion(const OsVersion& os, bool* useDeviceInterfaces)
             return false;
         interfaces = os.major >= 5;
         break;
-    default: return false;
+    default:
+        return false;
     }
     if (useDeviceInterfaces != nullptr)
         *useDeviceInterfaces = interfaces;
@@ -74,7 +75,7 @@ bool RenameOpenBoard(BoardSource& source, uint32_t index, const char* driverName
     return written == 1;
 }
 
-} // namespace
+}  // namespace
 
 BoardWalk WalkBoards(BoardSource& source, BoardVisitor visitor, void* user, const char* newName)
 {
@@ -136,7 +137,7 @@ int32_t MatchBoardInfoCallback(const char* boardName, const char* driverName, Bo
     return 0;
 }
 
-} // namespace
+}  // namespace
 
 bool FindBoardByName(BoardSource& source, const char* boardName, FoundBoard* found)
 {
@@ -147,8 +148,8 @@ bool FindBoardByName(BoardSource& source, const char* boardName, FoundBoard* fou
     return WalkBoards(source, MatchBoardNameCallback, &find, nullptr).stopped;
 }
 
-uint32_t BoardInfoByName(BoardSource& source, const char* boardName, char* driverName,
-                         char* modelName, uint32_t size, uint32_t* instanceNumber)
+uint32_t BoardInfoByName(BoardSource& source, const char* boardName, char* driverName, char* modelName, uint32_t size,
+                         uint32_t* instanceNumber)
 {
     if (boardName == nullptr)
         return QZERR_DRIVER_CANNOT_BE_INITIALIZED;

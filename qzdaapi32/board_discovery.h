@@ -11,7 +11,7 @@
 
 // The registry's names.
 constexpr const char* kDeviceInterfaceClass = "{A8294CE0-49BA-11D3-BC2A-00E0293245B9}";
-constexpr uint32_t kPresentInterfaceFlags = 0x12; // present interfaces of the class
+constexpr uint32_t kPresentInterfaceFlags = 0x12;  // present interfaces of the class
 constexpr const char* kDeviceMapKey = "Hardware\\DeviceMap\\BrQuenzorDaDevice";
 constexpr const char* kTuningKey = "SOFTWARE\\Brellis\\BR-Quenzor Data Acquisition Software";
 constexpr const char* kValueDriverName = "DriverName";
@@ -22,14 +22,13 @@ constexpr const char* kValueBoardModelName = "BoardModelName";
 constexpr const char* kValueSerialNumber = "SerialNumber";
 constexpr const char* kValueDeviceInstanceNumber = "DeviceInstanceNumber";
 // The tuning values of the data-copy thread, in the order of TuningValues.
-constexpr const char* kTuningValueNames[5] = {"ThreadStartSleepTimeMSecs", "ThreadStopSleepTimeMSecs",
-                                               "MessageOnAbort", "AbortSleepTimeMSecs",
-                                               "CopyThreadPriority"};
+constexpr const char* kTuningValueNames[5] = {"ThreadStartSleepTimeMSecs", "ThreadStopSleepTimeMSecs", "MessageOnAbort",
+                                              "AbortSleepTimeMSecs", "CopyThreadPriority"};
 
 // What the system says about itself.
 enum : uint32_t {
     PlatformWin32s = 0,
-    PlatformWindows = 1, // the 9x family
+    PlatformWindows = 1,  // the 9x family
     PlatformNt = 2,
 };
 struct OsVersion {
@@ -76,12 +75,11 @@ public:
 
 // Called for each board; a nonzero answer goes on with the next board, zero stops here. The
 // board stays open during the call, so the callback may read more of it from the source.
-typedef int32_t (*BoardVisitor)(const char* boardName, const char* driverName, BoardSource& source,
-                                void* user);
+typedef int32_t (*BoardVisitor)(const char* boardName, const char* driverName, BoardSource& source, void* user);
 
 struct BoardWalk {
-    bool stopped = false; // the visitor stopped at a board (and a rename, if asked, was done)
-    uint32_t count = 0;   // boards visited
+    bool stopped = false;  // the visitor stopped at a board (and a rename, if asked, was done)
+    uint32_t count = 0;    // boards visited
 };
 
 // The walk: boards in order; a board without DriverName or BrQuenzorBoardName ends it. When
@@ -106,5 +104,5 @@ bool FindBoardByName(BoardSource& source, const char* boardName, FoundBoard* fou
 // instance number; 219, and nothing written, when either name does not fit `size` bytes with
 // its terminator; 67 when no board has the name or its values cannot be read. A null out
 // pointer is left alone.
-uint32_t BoardInfoByName(BoardSource& source, const char* boardName, char* driverName,
-                         char* modelName, uint32_t size, uint32_t* instanceNumber);
+uint32_t BoardInfoByName(BoardSource& source, const char* boardName, char* driverName, char* modelName, uint32_t size,
+                         uint32_t* instanceNumber);

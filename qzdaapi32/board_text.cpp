@@ -44,8 +44,7 @@ std::string SubsystemUnitName(uint32_t type, uint32_t element)
 {
     const char* word = SubsystemTypeWord(type);
     char text[48];
-    std::snprintf(text, sizeof text, "%s Unit %d", word != nullptr ? word : "",
-                  static_cast<int>(element));
+    std::snprintf(text, sizeof text, "%s Unit %d", word != nullptr ? word : "", static_cast<int>(element));
     return text;
 }
 
@@ -54,8 +53,7 @@ std::string SubsystemDevicePath(const char* link, uint32_t type, uint32_t elemen
     const char* word = SubsystemTypeWord(type);
     std::string path = link != nullptr ? link : "";
     char tail[32];
-    std::snprintf(tail, sizeof tail, "\\%s%x", word != nullptr ? word : "",
-                  static_cast<unsigned>(element));
+    std::snprintf(tail, sizeof tail, "\\%s%x", word != nullptr ? word : "", static_cast<unsigned>(element));
     return path + tail;
 }
 

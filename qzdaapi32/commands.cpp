@@ -13,11 +13,26 @@ struct Command {
     const CommandEnvironment& env;
 };
 
-uint32_t Slot(const Command& c, uint32_t slot) { return SubsystemSlot(c.ss, slot); }
-uint32_t State(const Command& c) { return SubsystemStateOf(c.ss); }
-void SetState(const Command& c, uint32_t state) { SetSubsystemState(c.ss, state); }
-uint32_t Flow(const Command& c) { return Get16(c.ss.configuration, CfgDataFlow); }
-bool Streaming(const Command& c) { return IsStreamingFlow(Flow(c)); }
+uint32_t Slot(const Command& c, uint32_t slot)
+{
+    return SubsystemSlot(c.ss, slot);
+}
+uint32_t State(const Command& c)
+{
+    return SubsystemStateOf(c.ss);
+}
+void SetState(const Command& c, uint32_t state)
+{
+    SetSubsystemState(c.ss, state);
+}
+uint32_t Flow(const Command& c)
+{
+    return Get16(c.ss.configuration, CfgDataFlow);
+}
+bool Streaming(const Command& c)
+{
+    return IsStreamingFlow(Flow(c));
+}
 bool HasQueues(const Command& c)
 {
     return c.ss.type == SubsystemTypeAD || c.ss.type == SubsystemTypeDA;
@@ -129,9 +144,8 @@ QZSTATUS GetSingleValue(const Command& c)
     const ConfigRecord& record = c.ss.configuration;
     double volts = 0.0;
     status = CodeToVolts(StoredRangeEnd(c.ss, CfgRangeMinimum, c.ss.caps.rangeMinimumRows),
-                         StoredRangeEnd(c.ss, CfgRangeMaximum, c.ss.caps.rangeMaximumRows),
-                         answer.gain, Get16(record, CfgResolution), Get16(record, CfgEncoding),
-                         answer.value, &volts);
+                         StoredRangeEnd(c.ss, CfgRangeMaximum, c.ss.caps.rangeMaximumRows), answer.gain,
+                         Get16(record, CfgResolution), Get16(record, CfgEncoding), answer.value, &volts);
     if (status == QZERR_NO_ERROR) {
         c.p.real0 = answer.gain;
         c.p.real1 = volts;
@@ -171,8 +185,7 @@ QZSTATUS Configure(const Command& c)
     SetState(c, streaming ? SubsystemStateConfigured : SubsystemStateConfiguredSingle);
     Put32(record, CfgSubsystemType, c.ss.type);
     Put32(record, CfgElement, c.ss.element);
-    const uint32_t bytes =
-        std::min<uint32_t>(ConfigureRequestSize(c.ss.caps), static_cast<uint32_t>(record.size()));
+    const uint32_t bytes = std::min<uint32_t>(ConfigureRequestSize(c.ss.caps), static_cast<uint32_t>(record.size()));
     bool failed = false;
     const uint32_t status = c.env.send(c.env.context, QZIOCTL_CONFIG, record.data(), bytes, &failed);
     if (failed) {
@@ -202,7 +215,7 @@ QZSTATUS StartRun(const Command& c, uint32_t request, uint32_t ioctl, uint32_t r
             return QZERR_NO_READY_BUFFERS;
     }
     if (c.env.hasCopyThread)
-        MailboxAndWait(c, request); // its answer is not examined
+        MailboxAndWait(c, request);  // its answer is not examined
     SetState(c, runState);
     const QZSTATUS status = SendPlain(c, ioctl);
     if (status != QZERR_NO_ERROR) {
@@ -334,15 +347,15 @@ QZSTATUS FlushInProcess(const Command& c)
 QZSTATUS Register(const Command& c, uint32_t ioctl)
 {
     DriverRequest request =
-        RegisterRequest(c.ss.type, c.ss.element, static_cast<uint32_t>(c.p.word0),
-                        static_cast<uint32_t>(c.p.word1), static_cast<uint32_t>(TruncateToInt32(c.p.real0)));
+        RegisterRequest(c.ss.type, c.ss.element, static_cast<uint32_t>(c.p.word0), static_cast<uint32_t>(c.p.word1),
+                        static_cast<uint32_t>(TruncateToInt32(c.p.real0)));
     const QZSTATUS status = Send(c, ioctl, request);
     if (status == QZERR_NO_ERROR && ioctl == QZIOCTL_READREG)
         c.p.word1 = Get32(request, ArgRegisterValue);
     return status;
 }
 
-} // namespace
+}  // namespace
 
 QZSTATUS CheckSingleValueChannel(const SubsystemCore& ss, uint32_t channel)
 {
@@ -386,29 +399,45 @@ double SnapGain(const SubsystemCore& ss, double gain)
     return ss.caps.gains[FindNearestValue(ss.caps.gains, count, gain)];
 }
 
-QZSTATUS HandleCommand(SubsystemCore& subsystem, uint32_t code, RequestParams& params,
-                       const CommandEnvironment& env)
+QZSTATUS HandleCommand(SubsystemCore& subsystem, uint32_t code, RequestParams& params, const CommandEnvironment& env)
 {
     const Command c{subsystem, params, env};
     if (env.send == nullptr)
         return QZERR_A_GENERAL_FAILURE_HAS_OCCURRED_SEE_MANUAL_FOR_POSSIBLE_EXPLANATIONS;
     switch (code) {
-    case QZDRV_READEVENTS: return ReadEvents(c);
-    case QZDRV_SETSINGLEVALUE: return SetSingleValue(c);
-    case QZDRV_GETSINGLEVALUE: return GetSingleValue(c);
-    case QZDRV_CONFIG: return Configure(c);
-    case QZDRV_START: return StartRun(c, QZDRV_START, QZIOCTL_START, SubsystemStateRunning);
-    case QZDRV_STOP: return Stop(c);
-    case QZDRV_PAUSE: return Pause(c);
-    case QZDRV_CONTINUE: return Continue(c);
-    case QZDRV_RESET: return Reset(c);
-    case QZDRV_ABORT: return Abort(c);
-    case QZDRV_PRESTART: return StartRun(c, QZDRV_PRESTART, QZIOCTL_PRESTART, SubsystemStatePrestarted);
-    case QZDRV_SIMULSTART: return SimultaneousStart(c);
-    case QZDRV_FLUSHINPROCESS: return FlushInProcess(c);
-    case QZDRV_WRITEREG: return Register(c, QZIOCTL_WRITEREG);
-    case QZDRV_READREG: return Register(c, QZIOCTL_READREG);
-    case QZDRV_GETSINGLEVALUES: return GetSingleValues(c);
-    default: return QZERR_NO_ERROR;
+    case QZDRV_READEVENTS:
+        return ReadEvents(c);
+    case QZDRV_SETSINGLEVALUE:
+        return SetSingleValue(c);
+    case QZDRV_GETSINGLEVALUE:
+        return GetSingleValue(c);
+    case QZDRV_CONFIG:
+        return Configure(c);
+    case QZDRV_START:
+        return StartRun(c, QZDRV_START, QZIOCTL_START, SubsystemStateRunning);
+    case QZDRV_STOP:
+        return Stop(c);
+    case QZDRV_PAUSE:
+        return Pause(c);
+    case QZDRV_CONTINUE:
+        return Continue(c);
+    case QZDRV_RESET:
+        return Reset(c);
+    case QZDRV_ABORT:
+        return Abort(c);
+    case QZDRV_PRESTART:
+        return StartRun(c, QZDRV_PRESTART, QZIOCTL_PRESTART, SubsystemStatePrestarted);
+    case QZDRV_SIMULSTART:
+        return SimultaneousStart(c);
+    case QZDRV_FLUSHINPROCESS:
+        return FlushInProcess(c);
+    case QZDRV_WRITEREG:
+        return Register(c, QZIOCTL_WRITEREG);
+    case QZDRV_READREG:
+        return Register(c, QZIOCTL_READREG);
+    case QZDRV_GETSINGLEVALUES:
+        return GetSingleValues(c);
+    default:
+        return QZERR_NO_ERROR;
     }
 }

@@ -17,8 +17,7 @@ struct CommandEnvironment {
     // A synchronous driver request on the subsystem's own driver handle, record in and out:
     // the status word the driver wrote, or the system's error number when the call itself
     // failed (then *callFailed is set).
-    uint32_t (*send)(void* context, uint32_t ioctl, uint8_t* record, uint32_t bytes,
-                     bool* callFailed) = nullptr;
+    uint32_t (*send)(void* context, uint32_t ioctl, uint8_t* record, uint32_t bytes, bool* callFailed) = nullptr;
     // The subsystem's data-copy thread, when it has one: a mailbox request and its
     // acknowledgement (start, prestart, stop, reset, abort), or a request sent without waiting
     // (the flush). Both answer 125 when there is no thread.
@@ -41,8 +40,7 @@ struct CommandEnvironment {
 //   registers: register word0, value word1 (back for a read), width real0.
 constexpr uintptr_t kExtendedSingleValue = 0x80000000u;
 
-QZSTATUS HandleCommand(SubsystemCore& subsystem, uint32_t code, RequestParams& params,
-                       const CommandEnvironment& env);
+QZSTATUS HandleCommand(SubsystemCore& subsystem, uint32_t code, RequestParams& params, const CommandEnvironment& env);
 
 // The checks a single-value request makes before it reaches the driver.
 QZSTATUS CheckSingleValueChannel(const SubsystemCore& subsystem, uint32_t channel);

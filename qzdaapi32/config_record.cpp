@@ -45,7 +45,7 @@ void PutBytes(ConfigRecord& record, size_t offset, size_t bytes, uint64_t value)
         record[offset + i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
-} // namespace
+}  // namespace
 
 uint8_t Get8(const ConfigRecord& record, size_t offset)
 {
@@ -222,9 +222,7 @@ uint32_t FindNearestValue(const double* table, uint32_t count, double value)
 void SetDefaultConfiguration(const SubsystemCapabilities& caps, ConfigRecord& record)
 {
     auto slot = [&caps](uint32_t n) { return CapabilitySlotValue(caps, n); };
-    auto first = [](const double* table, uint32_t count) {
-        return (table != nullptr && count > 0) ? table[0] : 0.0;
-    };
+    auto first = [](const double* table, uint32_t count) { return (table != nullptr && count > 0) ? table[0] : 0.0; };
 
     Put32(record, CfgState, SubsystemStateChanged);
     Put32(record, CfgDriverStatus, 0);
@@ -235,22 +233,17 @@ void SetDefaultConfiguration(const SubsystemCapabilities& caps, ConfigRecord& re
     Put16(record, CfgChannelListSize, slot(SlotChannelListCapacity) > 0 ? 1 : 0);
     Put16(record, CfgChannelCount, static_cast<uint16_t>(slot(SlotChannelCount)));
     Put16(record, CfgChannelType, slot(SlotChannelsType101) != 0 ? ChannelType101 : ChannelType100);
-    Put16(record, CfgEncoding,
-          slot(SlotEncoding201) != 0 ? EncodingTwosComplement : EncodingStraightBinary);
-    Put16(
-        record, CfgResolution,
-        static_cast<uint16_t>(TruncateToInt32(first(caps.resolutions, slot(SlotResolutionCount)))));
+    Put16(record, CfgEncoding, slot(SlotEncoding201) != 0 ? EncodingTwosComplement : EncodingStraightBinary);
+    Put16(record, CfgResolution,
+          static_cast<uint16_t>(TruncateToInt32(first(caps.resolutions, slot(SlotResolutionCount)))));
     Put16(record, CfgWrapMode, WrapStopWhenDone);
-    Put16(record, CfgDataFlow,
-          slot(SlotContinuousTransfer) != 0 ? DataFlowContinuous : DataFlowSingleValue);
+    Put16(record, CfgDataFlow, slot(SlotContinuousTransfer) != 0 ? DataFlowContinuous : DataFlowSingleValue);
     Put16(record, CfgClockSource, ClockInternal);
     Put16(record, CfgClockForm, 0);
-    Put32(
-        record, CfgClockParameter,
-        static_cast<uint32_t>(TruncateToInt32(DoubleCapabilityValue(caps, DoubleClockParameter))));
+    Put32(record, CfgClockParameter,
+          static_cast<uint32_t>(TruncateToInt32(DoubleCapabilityValue(caps, DoubleClockParameter))));
     Put32(record, CfgExtClockDivider,
-          static_cast<uint32_t>(
-              TruncateToInt32(DoubleCapabilityValue(caps, DoubleMinExtClockDivider))));
+          static_cast<uint32_t>(TruncateToInt32(DoubleCapabilityValue(caps, DoubleMinExtClockDivider))));
     PutFloat(record, CfgClockFloat, 1000.0f);
     PutFixed(record, CfgClockFixed, {1000, 0});
     Put16(record, CfgTriggerSource, TriggerSource300);

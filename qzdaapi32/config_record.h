@@ -11,13 +11,13 @@
 // field computer a block of seven 32-bit words). Any of them may be null; a missing integer
 // block reads as all slots 0, a missing table as no entries.
 struct SubsystemCapabilities {
-    const double* gains;              // integer slot 4 entries
-    const double* rangeMinimumRows;   // row per channel of slot 5 entries; row 0 serves all
-    const double* rangeMaximumRows;   // likewise
-    const double* filters;            // slot 3 entries
-    const double* resolutions;        // slot 10 entries, bits
-    const int32_t* integerSlots;      // kCapabilitySlotCount slots
-    const double* doubleCapabilities; // seven values, see DoubleCapability
+    const double* gains;               // integer slot 4 entries
+    const double* rangeMinimumRows;    // row per channel of slot 5 entries; row 0 serves all
+    const double* rangeMaximumRows;    // likewise
+    const double* filters;             // slot 3 entries
+    const double* resolutions;         // slot 10 entries, bits
+    const int32_t* integerSlots;       // kCapabilitySlotCount slots
+    const double* doubleCapabilities;  // seven values, see DoubleCapability
 };
 
 constexpr uint32_t kCapabilitySlotCount = 100;
@@ -59,7 +59,7 @@ enum CapabilitySlot : uint32_t {
     SlotWrapRequeueEach = 39,
     SlotNotifications = 40,
     SlotCascading = 41,
-    SlotCounterMode700 = 42, // 42-45: counter modes 700-703
+    SlotCounterMode700 = 42,  // 42-45: counter modes 700-703
     SlotLargestSyncDioValue = 46,
     SlotChannelInhibit = 49,
     SlotSynchronousDio = 50,
@@ -69,7 +69,7 @@ enum CapabilitySlot : uint32_t {
     SlotReadAllChannels = 54,
     SlotPulseType600 = 61,
     SlotPulseType601 = 62,
-    SlotGateType500 = 63, // 63-73: gate types 500-510
+    SlotGateType500 = 63,  // 63-73: gate types 500-510
     SlotRetriggerMode1300 = 74,
     SlotRetriggerMode1301 = 75,
     SlotLargestMultiscan = 76,
@@ -78,7 +78,7 @@ enum CapabilitySlot : uint32_t {
     SlotRetriggerMode1302 = 80,
     SlotExtraSingleValueChannel = 81,
     SlotCounterMode704 = 83,
-    SlotCounterMode705 = 84, // also the allowed counter edges, bit 0 edge 750 to bit 3 edge 753
+    SlotCounterMode705 = 84,  // also the allowed counter edges, bit 0 edge 750 to bit 3 edge 753
     SlotPulseWidthFixed = 88,
     SlotQuadratureDecoder = 89,
     SlotCounterMode706 = 90,
@@ -120,7 +120,7 @@ enum ConfigOffset : size_t {
     CfgWrapMode = 30,
     CfgDataFlow = 32,
     CfgClockSource = 34,
-    CfgClockForm = 36, // 1: the float at CfgClockFloat is the valid value
+    CfgClockForm = 36,  // 1: the float at CfgClockFloat is the valid value
     CfgClockParameter = 40,
     CfgExtClockDivider = 44,
     CfgClockFloat = 48,
@@ -133,7 +133,7 @@ enum ConfigOffset : size_t {
     CfgRetriggerSource = 74,
     CfgRetriggerFloat = 76,
     CfgRetriggerFixed = 80,
-    CfgRangeMinimum = 88, // channel 0 (and the subsystem), channel 1 at +8
+    CfgRangeMinimum = 88,  // channel 0 (and the subsystem), channel 1 at +8
     CfgRangeMaximum = 104,
     CfgQuadScaling = 242,
     CfgQuadFlag = 245,
@@ -163,8 +163,8 @@ enum ChannelEntryOffset : size_t {
 constexpr size_t kChannelEntryBytes = 24;
 // The driver's layout, the same in the 32- and the 64-bit build: the window and subsystem
 // words at 260 and 272 stay 32-bit (see frequency_win.cpp).
-static_assert(kConfigFixedBytes == 320 && CfgChannelList + kChannelEntryBytes <= kConfigFixedBytes
-                  && CfgFrequencySubsystem + 4 <= CfgSpecialVpiMode && EntrySyncDioValue + 2 <= kChannelEntryBytes,
+static_assert(kConfigFixedBytes == 320 && CfgChannelList + kChannelEntryBytes <= kConfigFixedBytes &&
+                  CfgFrequencySubsystem + 4 <= CfgSpecialVpiMode && EntrySyncDioValue + 2 <= kChannelEntryBytes,
               "configuration record layout");
 
 // Channels whose ranges the record holds at 8-byte steps from CfgRangeMinimum and

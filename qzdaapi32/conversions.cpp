@@ -4,8 +4,7 @@
 
 #include <cmath>
 
-QZSTATUS CheckConversion(double minimum, double maximum, double gain, uint32_t resolution,
-                         uint32_t encoding)
+QZSTATUS CheckConversion(double minimum, double maximum, double gain, uint32_t resolution, uint32_t encoding)
 {
     if (resolution < 1 || resolution > 32)
         return QZERR_INVALID_RESOLUTION;
@@ -18,8 +17,8 @@ QZSTATUS CheckConversion(double minimum, double maximum, double gain, uint32_t r
     return QZERR_NO_ERROR;
 }
 
-QZSTATUS CodeToVolts(double minimum, double maximum, double gain, uint32_t resolution,
-                     uint32_t encoding, uint32_t code, double* volts)
+QZSTATUS CodeToVolts(double minimum, double maximum, double gain, uint32_t resolution, uint32_t encoding, uint32_t code,
+                     double* volts)
 {
     QZSTATUS status = CheckConversion(minimum, maximum, gain, resolution, encoding);
     if (status != QZERR_NO_ERROR)
@@ -43,8 +42,8 @@ QZSTATUS CodeToVolts(double minimum, double maximum, double gain, uint32_t resol
     return QZERR_NO_ERROR;
 }
 
-QZSTATUS VoltsToCode(double minimum, double maximum, double gain, uint32_t resolution,
-                     uint32_t encoding, double volts, uint32_t* code)
+QZSTATUS VoltsToCode(double minimum, double maximum, double gain, uint32_t resolution, uint32_t encoding, double volts,
+                     uint32_t* code)
 {
     QZSTATUS status = CheckConversion(minimum, maximum, gain, resolution, encoding);
     if (status != QZERR_NO_ERROR)

@@ -5,7 +5,10 @@
 
 namespace {
 
-bool IsDA(const CopyFlow& flow) { return flow.type == SubsystemTypeDA; }
+bool IsDA(const CopyFlow& flow)
+{
+    return flow.type == SubsystemTypeDA;
+}
 
 // The stop is over: state 1004 (only for a D/A subsystem in its variant, only for the others
 // in the plain one), flags cleared, the waiting caller released.
@@ -99,7 +102,8 @@ void InProcessEmpty(CopyFlow& flow, CopyFlowHost& host)
         }
         break;
     }
-    default: break;
+    default:
+        break;
     }
 }
 
@@ -142,7 +146,7 @@ void Route(CopyFlow& flow, CopyFlowHost& host, HBUF buffer)
         host.Notify(BufferDoneMessage(flow), false, 0);
 }
 
-} // namespace
+}  // namespace
 
 uint32_t SampleWidthFor(uint32_t resolution)
 {
@@ -294,13 +298,13 @@ bool HandleDriverMessage(CopyFlow& flow, CopyFlowHost& host, uint32_t code, uint
         StopSubsystem(flow, host, true);
         host.Notify(QZMSG_DRIVER_ERROR4, false, 0);
         return true;
-    default: return false;
+    default:
+        return false;
     }
 }
 
-NotifyOrder RouteNotification(uintptr_t window, uintptr_t wParam, uintptr_t lParam, uintptr_t procedure,
-                              uintptr_t user, uintptr_t subsystem, uint32_t message, bool hasValue,
-                              uint32_t value)
+NotifyOrder RouteNotification(uintptr_t window, uintptr_t wParam, uintptr_t lParam, uintptr_t procedure, uintptr_t user,
+                              uintptr_t subsystem, uint32_t message, bool hasValue, uint32_t value)
 {
     NotifyOrder order;
     order.message = message;

@@ -44,7 +44,7 @@ public:
     virtual void FinishBuffer(HBUF buffer, uint32_t resolution) = 0;
     // The driver: QZIOCTL_STOP or QZIOCTL_ABORT with the subsystem's type and element.
     virtual void DriverStop(bool abort) = 0;
-    virtual void AfterDriverStop() {} // AbortSleepTimeMSecs
+    virtual void AfterDriverStop() {}  // AbortSleepTimeMSecs
     virtual uint32_t State() = 0;
     virtual void SetState(uint32_t state) = 0;
     // The waiting caller's command is done.
@@ -54,18 +54,18 @@ public:
 };
 
 struct CopyFlow {
-    uint32_t type = 0;           // subsystem type
-    bool input = false;          // AD or DIN
+    uint32_t type = 0;   // subsystem type
+    bool input = false;  // AD or DIN
     bool stopRequested = false;
     bool abortRequested = false;
     bool pretrigger = false;
     uint16_t wrapMode = 1000;
-    uint32_t sampleWidth = 2;    // bytes
+    uint32_t sampleWidth = 2;  // bytes
     uint32_t resolution = 16;
     uint32_t dataFlow = 800;
-    uint32_t messageOnAbort = 0; // tuning value
-    uint32_t inProcess = 0;      // InProcessQueue
-    std::deque<HBUF> errorBuffers; // ErrorBufferDeque
+    uint32_t messageOnAbort = 0;    // tuning value
+    uint32_t inProcess = 0;         // InProcessQueue
+    std::deque<HBUF> errorBuffers;  // ErrorBufferDeque
 };
 
 // Bytes per sample for a resolution: 1 up to 8 bits, 4 above 16, else 2.
@@ -99,15 +99,14 @@ uint32_t BufferDoneMessage(const CopyFlow& flow);
 enum class NotifyRoute { None, Post, Call };
 struct NotifyOrder {
     NotifyRoute route = NotifyRoute::None;
-    uintptr_t target = 0; // window or procedure
+    uintptr_t target = 0;  // window or procedure
     uint32_t message = 0;
-    uintptr_t wParam = 0; // posted: the stored wParam; called: the subsystem handle
+    uintptr_t wParam = 0;  // posted: the stored wParam; called: the subsystem handle
     uintptr_t lParam = 0;
 };
 // From the stored target (window, wParam, lParam, procedure, user word).
-NotifyOrder RouteNotification(uintptr_t window, uintptr_t wParam, uintptr_t lParam, uintptr_t procedure,
-                              uintptr_t user, uintptr_t subsystem, uint32_t message, bool hasValue,
-                              uint32_t value);
+NotifyOrder RouteNotification(uintptr_t window, uintptr_t wParam, uintptr_t lParam, uintptr_t procedure, uintptr_t user,
+                              uintptr_t subsystem, uint32_t message, bool hasValue, uint32_t value);
 
 // The command mailbox. Post stores a request and gives it a ticket; the thread takes requests
 // in order and acknowledges the ticket it is working on; a waiter is done once its ticket is

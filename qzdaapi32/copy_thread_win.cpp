@@ -22,7 +22,7 @@ constexpr DWORD kCancelDrainMs = 2000;
 
 std::atomic<uint32_t> Abandoned{0};
 
-} // namespace
+}  // namespace
 
 class CBrDataCopyThread : public CopyFlowHost {
 public:
@@ -32,7 +32,7 @@ public:
     HANDLE m_commandEvent = nullptr;
     HANDLE m_acknowledgeEvent = nullptr;
     HANDLE m_messageEvents[kMessageSlots] = {};
-    HANDLE m_finishedEvent = nullptr; // set by the thread as its last act
+    HANDLE m_finishedEvent = nullptr;  // set by the thread as its last act
     // One record per wait request: a message answered to one slot is never overwritten by
     // the next one answered to another before it is handled.
     DriverRequest m_messages[kMessageSlots] = {};
@@ -41,9 +41,9 @@ public:
     HANDLE m_waitList[kMessageSlots + 1] = {};
     CopyFlow m_flow;
     CommandMailbox m_mailbox;
-    uint32_t m_ticket = 0; // of the command being worked on
+    uint32_t m_ticket = 0;  // of the command being worked on
     bool m_ending = false;
-    bool m_clean = false; // nothing left with the driver when the thread ended
+    bool m_clean = false;  // nothing left with the driver when the thread ended
     std::atomic<uint32_t> m_inProcessSeen{0};
     DriverRequest m_flushRecord = {};
     // Reads the flow has counted in process, handed to the driver once the wait is over: a
@@ -103,10 +103,7 @@ public:
     void BeginDoneBatch() override { MemListBeginUpdate(Core().doneQueue); }
     void EndDoneBatch() override { MemListEndUpdate(Core().doneQueue); }
     bool IssueRead(HBUF buffer) override;
-    bool SetSampleSize(HBUF buffer, uint32_t bytes) override
-    {
-        return MemSetSampleSize(buffer, bytes) == QZMEM_OK;
-    }
+    bool SetSampleSize(HBUF buffer, uint32_t bytes) override { return MemSetSampleSize(buffer, bytes) == QZMEM_OK; }
     void SetValidSamples(HBUF buffer, uint32_t count) override { MemSetValidSamples(buffer, count); }
     void FinishBuffer(HBUF buffer, uint32_t resolution) override
     {
@@ -129,7 +126,7 @@ public:
     void SetState(uint32_t state) override { SetSubsystemState(Core(), state); }
     void Acknowledge() override
     {
-        Seen(); // the caller may ask for the queue sizes as soon as it is released
+        Seen();  // the caller may ask for the queue sizes as soon as it is released
         m_mailbox.Acknowledge(m_ticket);
         SetEvent(m_acknowledgeEvent);
     }
@@ -190,7 +187,7 @@ DWORD WINAPI CopyThreadProc(void* parameter)
     return 0;
 }
 
-} // namespace
+}  // namespace
 
 bool CBrDataCopyThread::IssueRead(HBUF buffer)
 {
@@ -226,8 +223,8 @@ void CBrDataCopyThread::IssueDeferred()
         MemGetBufferPointer(buffer, &data);
         MemGetBufferSize(buffer, &bytes);
         MemGetControlBlock(buffer, &block);
-        static_assert(sizeof(OVERLAPPED) == (sizeof(void*) == 8 ? 32 : 20)
-                          && sizeof(OVERLAPPED) <= sizeof(BufferControlBlock::bytes),
+        static_assert(sizeof(OVERLAPPED) == (sizeof(void*) == 8 ? 32 : 20) &&
+                          sizeof(OVERLAPPED) <= sizeof(BufferControlBlock::bytes),
                       "overlapped record in the block");
         OVERLAPPED* overlapped = reinterpret_cast<OVERLAPPED*>(block->bytes);
         *overlapped = OVERLAPPED{};
@@ -260,7 +257,7 @@ void CBrDataCopyThread::DriverMessage(uint32_t slot)
     if (!Port().overlappedResult(Driver(), &m_messageOverlapped[slot], &bytes, FALSE)) {
         if (GetLastError() == ERROR_IO_INCOMPLETE)
             return;
-        m_slotPending[slot] = false; // retired until the next start
+        m_slotPending[slot] = false;  // retired until the next start
         return;
     }
     m_slotPending[slot] = false;
@@ -289,8 +286,8 @@ void CBrDataCopyThread::FlushInProcess()
     if (overlapped.hEvent == nullptr)
         return;
     DWORD returned = 0;
-    BOOL done = Port().ioControl(Driver(), QZIOCTL_FLUSHINPROCESS, m_flushRecord.bytes, kRequestBytes, data,
-                                 bytes, &returned, &overlapped);
+    BOOL done = Port().ioControl(Driver(), QZIOCTL_FLUSHINPROCESS, m_flushRecord.bytes, kRequestBytes, data, bytes,
+                                 &returned, &overlapped);
     if (!done && GetLastError() == ERROR_IO_PENDING)
         done = Port().overlappedResult(Driver(), &overlapped, &returned, TRUE);
     CloseHandle(overlapped.hEvent);
@@ -313,7 +310,7 @@ void CBrDataCopyThread::RunCommand(uint32_t request)
                    Get16(core.configuration, CfgDataFlow));
         m_flow.messageOnAbort = m_pDevice->device->tuning.messageOnAbort;
         FillInProcess(m_flow, *this);
-        IssueDeferred(); // with the driver before the caller starts it
+        IssueDeferred();  // with the driver before the caller starts it
         Acknowledge();
         break;
     case QZDRV_STOP:
@@ -321,13 +318,19 @@ void CBrDataCopyThread::RunCommand(uint32_t request)
         StopSubsystem(m_flow, *this, false);
         break;
     case QZDRV_RESET:
-    case QZDRV_ABORT: StopSubsystem(m_flow, *this, true); break;
+    case QZDRV_ABORT:
+        StopSubsystem(m_flow, *this, true);
+        break;
     case QZDRV_DEALLOCATE:
         StopSubsystem(m_flow, *this, true);
         m_ending = true;
         break;
-    case QZDRV_FLUSHINPROCESS: FlushInProcess(); break;
-    default: Acknowledge(); break;
+    case QZDRV_FLUSHINPROCESS:
+        FlushInProcess();
+        break;
+    default:
+        Acknowledge();
+        break;
     }
     Seen();
 }
@@ -444,7 +447,10 @@ uint32_t CopyThreadInProcess(const SubsystemCore& subsystem)
     return record->copyThread->m_inProcessSeen.load();
 }
 
-bool HasCopyThread(const SubsystemRecord* subsystem) { return subsystem->copyThread != nullptr; }
+bool HasCopyThread(const SubsystemRecord* subsystem)
+{
+    return subsystem->copyThread != nullptr;
+}
 
 uint32_t CopyThreadSend(SubsystemRecord* subsystem, uint32_t request)
 {
@@ -472,7 +478,7 @@ uint32_t CopyThreadSendAndWait(SubsystemRecord* subsystem, uint32_t request)
             break;
         const DWORD waited = GetTickCount() - start;
         if (waited >= kAcknowledgeTimeoutMs)
-            break; // the caller goes on; its state change stands
+            break;  // the caller goes on; its state change stands
         ResetEvent(thread->m_acknowledgeEvent);
         if (thread->m_mailbox.IsAcknowledged(ticket))
             break;
@@ -487,12 +493,15 @@ void NotifyClient(const SubsystemCore& subsystem, uint32_t message, bool hasValu
     const NotifyOrder order = RouteNotification(n.window, n.wParam, n.lParam, n.procedure, n.procedureUser,
                                                 subsystem.handle, message, hasValue, value);
     if (order.route == NotifyRoute::Post) {
-        PostMessageA(reinterpret_cast<HWND>(order.target), order.message, order.wParam, static_cast<LPARAM>(order.lParam));
+        PostMessageA(reinterpret_cast<HWND>(order.target), order.message, order.wParam,
+                     static_cast<LPARAM>(order.lParam));
     } else if (order.route == NotifyRoute::Call) {
-        reinterpret_cast<QzNotifyProc>(order.target)(order.message,
-                                                     reinterpret_cast<SubsystemHandle>(order.wParam),
+        reinterpret_cast<QzNotifyProc>(order.target)(order.message, reinterpret_cast<SubsystemHandle>(order.wParam),
                                                      static_cast<intptr_t>(order.lParam));
     }
 }
 
-uint32_t AbandonedCopyThreads() { return Abandoned.load(); }
+uint32_t AbandonedCopyThreads()
+{
+    return Abandoned.load();
+}

@@ -116,11 +116,9 @@ private:
 
 // SetupApi as the library finds it at run time.
 typedef HDEVINFO(WINAPI* GetClassDevsA)(const GUID*, PCSTR, HWND, DWORD);
-typedef BOOL(WINAPI* EnumDeviceInterfaces)(HDEVINFO, PSP_DEVINFO_DATA, const GUID*, DWORD,
-                                           PSP_DEVICE_INTERFACE_DATA);
-typedef BOOL(WINAPI* GetDeviceInterfaceDetailA)(HDEVINFO, PSP_DEVICE_INTERFACE_DATA,
-                                                PSP_DEVICE_INTERFACE_DETAIL_DATA_A, DWORD, PDWORD,
-                                                PSP_DEVINFO_DATA);
+typedef BOOL(WINAPI* EnumDeviceInterfaces)(HDEVINFO, PSP_DEVINFO_DATA, const GUID*, DWORD, PSP_DEVICE_INTERFACE_DATA);
+typedef BOOL(WINAPI* GetDeviceInterfaceDetailA)(HDEVINFO, PSP_DEVICE_INTERFACE_DATA, PSP_DEVICE_INTERFACE_DETAIL_DATA_A,
+                                                DWORD, PDWORD, PSP_DEVINFO_DATA);
 typedef HKEY(WINAPI* OpenDeviceInterfaceRegKey)(HDEVINFO, PSP_DEVICE_INTERFACE_DATA, DWORD, REGSAM);
 typedef BOOL(WINAPI* DestroyDeviceInfoList)(HDEVINFO);
 
@@ -179,7 +177,8 @@ public:
         detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
         if (!getDetail_(set_, &interface_, detail, needed, nullptr, nullptr))
             return false;
-        const size_t length = strnlen(detail->DevicePath, needed - offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_A, DevicePath));
+        const size_t length =
+            strnlen(detail->DevicePath, needed - offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_A, DevicePath));
         if (length + 1 > size)
             return false;
         std::memcpy(link, detail->DevicePath, length);
@@ -221,7 +220,7 @@ bool CopyField(const char* text, char* field, size_t fieldSize)
     return true;
 }
 
-} // namespace
+}  // namespace
 
 OsVersion CurrentOsVersion()
 {
@@ -252,8 +251,8 @@ TuningValues ReadTuningValues()
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kTuningKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
         return tuning;
-    uint32_t* fields[5] = {&tuning.threadStartSleepTimeMSecs, &tuning.threadStopSleepTimeMSecs,
-                           &tuning.messageOnAbort, &tuning.abortSleepTimeMSecs, &tuning.copyThreadPriority};
+    uint32_t* fields[5] = {&tuning.threadStartSleepTimeMSecs, &tuning.threadStopSleepTimeMSecs, &tuning.messageOnAbort,
+                           &tuning.abortSleepTimeMSecs, &tuning.copyThreadPriority};
     for (size_t i = 0; i < 5; ++i) {
         if (!ReadRegistryNumber(key, kTuningValueNames[i], fields[i]))
             *fields[i] = 0;
@@ -311,8 +310,7 @@ QZSTATUS InitializeBoard(const char* boardName, BoardRoute route, DeviceHandle* 
     return InsertDevice(device, handle);
 }
 
-QZSTATUS BoardInfo(const char* boardName, char* driverName, char* modelName, uint32_t size,
-                   uint32_t* instanceNumber)
+QZSTATUS BoardInfo(const char* boardName, char* driverName, char* modelName, uint32_t size, uint32_t* instanceNumber)
 {
     DeviceInterfaceSource source;
     return BoardInfoByName(source, boardName, driverName, modelName, size, instanceNumber);

@@ -19,8 +19,7 @@ OsVersion CurrentOsVersion();
 QZSTATUS InitializeBoard(const char* boardName, BoardRoute route, DeviceHandle* device);
 
 // qzDaGetBoardInfo (device interfaces only).
-QZSTATUS BoardInfo(const char* boardName, char* driverName, char* modelName, uint32_t size,
-                   uint32_t* instanceNumber);
+QZSTATUS BoardInfo(const char* boardName, char* driverName, char* modelName, uint32_t size, uint32_t* instanceNumber);
 
 // The copy-thread tuning of the library's software key; all 0 when the key cannot be opened.
 TuningValues ReadTuningValues();

@@ -7,7 +7,7 @@ namespace {
 
 LONG ProcessAttaches;
 
-} // namespace
+}  // namespace
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
 {
@@ -21,7 +21,8 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
         if (InterlockedDecrement(&ProcessAttaches) == 0)
             ShutdownAllHandles(reserved != nullptr);
         break;
-    default: break;
+    default:
+        break;
     }
     return TRUE;
 }

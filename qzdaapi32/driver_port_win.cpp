@@ -13,9 +13,12 @@ const DriverPort kKernelPort = {
     sizeof(DriverPort), KernelOpen, CloseHandle, DeviceIoControl, ReadFileEx, CancelIo, GetOverlappedResult,
 };
 
-} // namespace
+}  // namespace
 
-const DriverPort& KernelDriverPort() { return kKernelPort; }
+const DriverPort& KernelDriverPort()
+{
+    return kKernelPort;
+}
 
 HANDLE OpenDriverPath(const DriverPort& port, const char* path)
 {
@@ -28,8 +31,8 @@ void CloseDriverPath(const DriverPort& port, HANDLE handle)
         port.close(handle);
 }
 
-uint32_t SendDriverRequest(const DriverPort& port, HANDLE handle, DWORD ioctl, void* record,
-                           DWORD bytes, bool* callFailed)
+uint32_t SendDriverRequest(const DriverPort& port, HANDLE handle, DWORD ioctl, void* record, DWORD bytes,
+                           bool* callFailed)
 {
     *callFailed = false;
     OVERLAPPED overlapped = {};

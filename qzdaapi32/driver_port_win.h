@@ -12,13 +12,14 @@
 #include <cstdint>
 
 struct DriverPort {
-    uint32_t size; // sizeof(DriverPort) of the side that made the table
+    uint32_t size;  // sizeof(DriverPort) of the side that made the table
     HANDLE(WINAPI* open)(LPCSTR path, DWORD access, DWORD share, DWORD disposition, DWORD flags);
     BOOL(WINAPI* close)(HANDLE handle);
-    BOOL(WINAPI* ioControl)(HANDLE handle, DWORD code, LPVOID in, DWORD inBytes, LPVOID out,
-                            DWORD outBytes, LPDWORD returned, LPOVERLAPPED overlapped);
-    BOOL(WINAPI* readEx)(HANDLE handle, LPVOID buffer, DWORD bytes, LPOVERLAPPED overlapped,
-                         LPOVERLAPPED_COMPLETION_ROUTINE completion);
+    BOOL(WINAPI* ioControl)
+    (HANDLE handle, DWORD code, LPVOID in, DWORD inBytes, LPVOID out, DWORD outBytes, LPDWORD returned,
+     LPOVERLAPPED overlapped);
+    BOOL(WINAPI* readEx)
+    (HANDLE handle, LPVOID buffer, DWORD bytes, LPOVERLAPPED overlapped, LPOVERLAPPED_COMPLETION_ROUTINE completion);
     BOOL(WINAPI* cancel)(HANDLE handle);
     BOOL(WINAPI* overlappedResult)(HANDLE handle, LPOVERLAPPED overlapped, LPDWORD bytes, BOOL wait);
 };
@@ -41,5 +42,5 @@ void CloseDriverPath(const DriverPort& port, HANDLE handle);
 // the answer is in before the call returns whether the driver completes it at once or later.
 // Returns the status word the driver wrote at offset 12; when the call itself fails, the
 // system's error number, with *callFailed set.
-uint32_t SendDriverRequest(const DriverPort& port, HANDLE handle, DWORD ioctl, void* record,
-                           DWORD bytes, bool* callFailed);
+uint32_t SendDriverRequest(const DriverPort& port, HANDLE handle, DWORD ioctl, void* record, DWORD bytes,
+                           bool* callFailed);

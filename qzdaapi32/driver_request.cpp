@@ -5,11 +5,13 @@
 const char* DriverIoctlName(uint32_t code)
 {
     switch (code) {
-#define QZ_IOCTL_NAME_ROW(value, name) \
-    case value: return #name;
+#define QZ_IOCTL_NAME_ROW(value, name)                                                                                 \
+    case value:                                                                                                        \
+        return #name;
         QZ_IOCTL_TABLE(QZ_IOCTL_NAME_ROW)
 #undef QZ_IOCTL_NAME_ROW
-    default: return nullptr;
+    default:
+        return nullptr;
     }
 }
 
@@ -96,8 +98,7 @@ SingleValueArguments ReadSingleValueArguments(const DriverRequest& r)
     return a;
 }
 
-DriverRequest RegisterRequest(uint32_t type, uint32_t element, uint32_t reg, uint32_t value,
-                              uint32_t width)
+DriverRequest RegisterRequest(uint32_t type, uint32_t element, uint32_t reg, uint32_t value, uint32_t width)
 {
     DriverRequest r = NewDriverRequest(type, element);
     Put32(r, ArgRegister, reg);

@@ -50,36 +50,36 @@ const char* DriverIoctlName(uint32_t code);
 // The record.
 constexpr uint32_t kRequestBytes = 336;
 enum DriverRequestOffset : size_t {
-    ReqType = 0,      // subsystem type 0-5
+    ReqType = 0,  // subsystem type 0-5
     ReqElement = 4,
     ReqReserved = 8,
-    ReqStatus = 12,   // written by the driver: 0 or a library error code
+    ReqStatus = 12,  // written by the driver: 0 or a library error code
     ReqArguments = 16,
 };
 
 // Argument offsets of the requests.
 enum DriverArgumentOffset : size_t {
-    ArgEventCount = 16,        // read events, out
-    ArgChannel = 16,           // single values
-    ArgValue = 20,             // single values, in (set) or out (get)
-    ArgGainFraction = 24,      // single values: the gain as fixed point
+    ArgEventCount = 16,    // read events, out
+    ArgChannel = 16,       // single values
+    ArgValue = 20,         // single values, in (set) or out (get)
+    ArgGainFraction = 24,  // single values: the gain as fixed point
     ArgGainInteger = 28,
-    ArgExtendedFlag = 32,      // get single value: one byte
-    ArgSingleValues = 24,      // get single values, out: one 32-bit value per channel
-    ArgRegister = 16,          // registers
+    ArgExtendedFlag = 32,  // get single value: one byte
+    ArgSingleValues = 24,  // get single values, out: one 32-bit value per channel
+    ArgRegister = 16,      // registers
     ArgRegisterValue = 20,
     ArgRegisterWidth = 24,
-    ArgCalPotWords = 16,       // write: four words 16-28; read: three words 16-24
-    ArgCalPotValue = 28,       // read, out
-    ArgHwInfoWords = 16,       // set: five words 16-32
-    ArgHwInfoWord = 16,        // get: a 32-bit word,
-    ArgHwInfoHalf1 = 20,       //      three 16-bit words,
+    ArgCalPotWords = 16,  // write: four words 16-28; read: three words 16-24
+    ArgCalPotValue = 28,  // read, out
+    ArgHwInfoWords = 16,  // set: five words 16-32
+    ArgHwInfoWord = 16,   // get: a 32-bit word,
+    ArgHwInfoHalf1 = 20,  //      three 16-bit words,
     ArgHwInfoHalf2 = 22,
     ArgHwInfoHalf3 = 24,
-    ArgHwInfoWord2 = 28,       //      two more 32-bit words
+    ArgHwInfoWord2 = 28,  //      two more 32-bit words
     ArgHwInfoWord3 = 32,
-    ArgHwInfoBlock = 36,       // 128 bytes, both directions
-    ArgMessageCode = 16,       // wait for a message, out
+    ArgHwInfoBlock = 36,  // 128 bytes, both directions
+    ArgMessageCode = 16,  // wait for a message, out
     ArgMessageValue = 20,
 };
 constexpr size_t kHwInfoBlockBytes = 128;
@@ -140,8 +140,7 @@ DriverRequest SetSingleValueRequest(uint32_t type, uint32_t element, const Singl
 DriverRequest GetSingleValueRequest(uint32_t type, uint32_t element, const SingleValueArguments& a);
 SingleValueArguments ReadSingleValueArguments(const DriverRequest& r);
 
-DriverRequest RegisterRequest(uint32_t type, uint32_t element, uint32_t reg, uint32_t value,
-                              uint32_t width);
+DriverRequest RegisterRequest(uint32_t type, uint32_t element, uint32_t reg, uint32_t value, uint32_t width);
 
 struct HardwareInfo {
     uint32_t word = 0;

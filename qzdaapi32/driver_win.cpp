@@ -7,7 +7,10 @@
 
 namespace {
 
-const DriverPort& PortOf(const SubsystemRecord* subsystem) { return *subsystem->device->port; }
+const DriverPort& PortOf(const SubsystemRecord* subsystem)
+{
+    return *subsystem->device->port;
+}
 
 uint32_t SendForSubsystem(void* context, uint32_t ioctl, uint8_t* record, uint32_t bytes, bool* failed)
 {
@@ -25,10 +28,16 @@ uint32_t MailboxOnly(void* context, uint32_t request)
     return CopyThreadSend(static_cast<SubsystemRecord*>(context), request);
 }
 
-uint32_t ReadyCount(HBUFLIST list, uint32_t* count) { return MemCountList(list, count); }
-uint32_t MarkValidSamples(HBUF buffer, uint32_t count) { return MemSetValidSamples(buffer, count); }
+uint32_t ReadyCount(HBUFLIST list, uint32_t* count)
+{
+    return MemCountList(list, count);
+}
+uint32_t MarkValidSamples(HBUF buffer, uint32_t count)
+{
+    return MemSetValidSamples(buffer, count);
+}
 
-} // namespace
+}  // namespace
 
 QZSTATUS OpenSubsystemDriver(DeviceRecord* device, uint32_t type, uint32_t element, HANDLE* driver)
 {
@@ -60,6 +69,7 @@ void AbortThroughDriver(SubsystemRecord* subsystem)
 QZSTATUS SendDeviceRequest(DeviceRecord* device, uint32_t ioctl, DriverRequest& request)
 {
     bool failed = false;
-    const uint32_t status = SendDriverRequest(*device->port, device->driver, ioctl, request.bytes, kRequestBytes, &failed);
+    const uint32_t status =
+        SendDriverRequest(*device->port, device->driver, ioctl, request.bytes, kRequestBytes, &failed);
     return failed ? QZERR_A_GENERAL_FAILURE_HAS_OCCURRED_SEE_MANUAL_FOR_POSSIBLE_EXPLANATIONS : status;
 }

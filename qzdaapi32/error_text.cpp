@@ -14,12 +14,11 @@ struct StringEntry {
 
 #define QZ_ERROR_TEXT_ROW(code, name, text) {code, text},
 #define QZ_REQUEST_TEXT_ROW(code, name) {code, #name},
-const StringEntry kStringTable[] = {QZ_ERROR_TABLE(QZ_ERROR_TEXT_ROW)
-                                        QZ_REQUEST_TABLE(QZ_REQUEST_TEXT_ROW)};
+const StringEntry kStringTable[] = {QZ_ERROR_TABLE(QZ_ERROR_TEXT_ROW) QZ_REQUEST_TABLE(QZ_REQUEST_TEXT_ROW)};
 #undef QZ_ERROR_TEXT_ROW
 #undef QZ_REQUEST_TEXT_ROW
 
-} // namespace
+}  // namespace
 
 const char* StringTableText(uint32_t id)
 {
@@ -50,7 +49,6 @@ char* FormatErrorString(QZSTATUS code, char* buffer, int32_t size)
     }
     if (size < kUnknownErrorMinSize)
         return nullptr;
-    std::snprintf(buffer, static_cast<size_t>(size), "QZ Unknown Error: 0x%lX",
-                  static_cast<unsigned long>(code));
+    std::snprintf(buffer, static_cast<size_t>(size), "QZ Unknown Error: 0x%lX", static_cast<unsigned long>(code));
     return buffer;
 }

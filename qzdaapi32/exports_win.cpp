@@ -71,7 +71,10 @@ QZSTATUS Command(SubsystemHandle subsystem, uint32_t code)
     return SubsystemRequest(subsystem, code, params);
 }
 
-bool IsCallback(const void* callback) { return IsExecutableAddress(callback); }
+bool IsCallback(const void* callback)
+{
+    return IsExecutableAddress(callback);
+}
 
 bool SubsystemCanStartTogether(SubsystemHandle handle)
 {
@@ -133,15 +136,15 @@ QZSTATUS FileVersionText(const char* path, char* buffer, uint32_t size)
     char* text = nullptr;
     UINT length = 0;
     if (!GetFileVersionInfoA(path, 0, bytes, block.data()) ||
-        !VerQueryValueA(block.data(), "\\StringFileInfo\\040904E4\\FileVersion",
-                        reinterpret_cast<void**>(&text), &length) ||
+        !VerQueryValueA(block.data(), "\\StringFileInfo\\040904E4\\FileVersion", reinterpret_cast<void**>(&text),
+                        &length) ||
         text == nullptr)
         return QZERR_A_GENERAL_FAILURE_HAS_OCCURRED_SEE_MANUAL_FOR_POSSIBLE_EXPLANATIONS;
     CopyCut(text, buffer, size);
     return QZERR_NO_ERROR;
 }
 
-} // namespace
+}  // namespace
 
 extern "C" {
 
@@ -152,16 +155,17 @@ QZSTATUS QZDA_CALL qzDaInitialize(const char* boardName, DeviceHandle* device)
     return InitializeBoard(boardName, BoardRoute::BySystem, device);
 }
 
-QZSTATUS QZDA_CALL qzDaTerminate(DeviceHandle device) { return RemoveDevice(device); }
+QZSTATUS QZDA_CALL qzDaTerminate(DeviceHandle device)
+{
+    return RemoveDevice(device);
+}
 
-QZSTATUS QZDA_CALL qzDaGetDASS(DeviceHandle handle, uint32_t type, uint32_t element,
-                               SubsystemHandle* subsystem)
+QZSTATUS QZDA_CALL qzDaGetDASS(DeviceHandle handle, uint32_t type, uint32_t element, SubsystemHandle* subsystem)
 {
     DeviceUse device(handle);
     if (!device)
         return QZERR_INVALID_DEVICE_HANDLE;
-    if (type >= kSubsystemTypeCount || device->typeCounts == nullptr ||
-        element >= device->typeCounts[type])
+    if (type >= kSubsystemTypeCount || device->typeCounts == nullptr || element >= device->typeCounts[type])
         return QZERR_INVALID_SUBSYSTEM_SPECIFIED;
     if (subsystem == nullptr)
         return QZERR_CANNOT_ALLOCATE_DASS;
@@ -172,7 +176,10 @@ QZSTATUS QZDA_CALL qzDaGetDASS(DeviceHandle handle, uint32_t type, uint32_t elem
     return CreateSubsystem(device.get(), type, element, driver, subsystem);
 }
 
-QZSTATUS QZDA_CALL qzDaReleaseDASS(SubsystemHandle subsystem) { return RemoveSubsystem(subsystem); }
+QZSTATUS QZDA_CALL qzDaReleaseDASS(SubsystemHandle subsystem)
+{
+    return RemoveSubsystem(subsystem);
+}
 
 QZSTATUS QZDA_CALL qzDaGetDeviceName(DeviceHandle handle, char* buffer, uint32_t size)
 {
@@ -204,8 +211,7 @@ QZSTATUS QZDA_CALL qzDaGetDevCaps(DeviceHandle handle, int32_t type, uint32_t* c
         return QZERR_INVALID_SUBSYSTEM_SPECIFIED;
     uint32_t total = 0;
     for (uint32_t t = 0; t < kSubsystemTypeCount; ++t) {
-        if (device->typeCounts != nullptr &&
-            (type == SubsystemTypeAll || type == static_cast<int32_t>(t)))
+        if (device->typeCounts != nullptr && (type == SubsystemTypeAll || type == static_cast<int32_t>(t)))
             total += device->typeCounts[t];
     }
     if (count != nullptr)
@@ -233,8 +239,7 @@ QZSTATUS QZDA_CALL qzDaGetSSCapsEx(SubsystemHandle subsystem, uint32_t index, do
     return status;
 }
 
-QZSTATUS QZDA_CALL qzDaEnumSubSystems(DeviceHandle handle, QzEnumSubsystemsProc callback,
-                                      intptr_t userData)
+QZSTATUS QZDA_CALL qzDaEnumSubSystems(DeviceHandle handle, QzEnumSubsystemsProc callback, intptr_t userData)
 {
     DeviceUse device(handle);
     if (!device)
@@ -253,8 +258,7 @@ QZSTATUS QZDA_CALL qzDaEnumSubSystems(DeviceHandle handle, QzEnumSubsystemsProc 
     return QZERR_NO_ERROR;
 }
 
-QZSTATUS QZDA_CALL qzDaEnumSSCaps(SubsystemHandle subsystem, uint32_t kind, QzEnumCapsProc callback,
-                                  intptr_t userData)
+QZSTATUS QZDA_CALL qzDaEnumSSCaps(SubsystemHandle subsystem, uint32_t kind, QzEnumCapsProc callback, intptr_t userData)
 {
     if (!IsOpenSubsystem(subsystem))
         return QZERR_INVALID_SUBSYSTEM_HANDLE;
@@ -279,7 +283,8 @@ QZSTATUS QZDA_CALL qzDaEnumSSCaps(SubsystemHandle subsystem, uint32_t kind, QzEn
         countSlot = SlotResolutionCount;
         first = CapResolution;
         break;
-    default: return QZERR_CANNOT_ENUMERATE_THIS_CAPABILITY;
+    default:
+        return QZERR_CANNOT_ENUMERATE_THIS_CAPABILITY;
     }
     RequestParams params;
     params.word0 = countSlot;
@@ -333,8 +338,8 @@ QZSTATUS QZDA_CALL qzDaModifyQuenzorBoardName(const char* oldName, const char* n
     return walk.stopped ? QZERR_NO_ERROR : QZERR_NO_QUENZOR_BOARDS_INSTALLED;
 }
 
-QZSTATUS QZDA_CALL qzDaGetBoardInfo(const char* boardName, char* driverName, char* modelName,
-                                    uint32_t size, uint32_t* instanceNumber)
+QZSTATUS QZDA_CALL qzDaGetBoardInfo(const char* boardName, char* driverName, char* modelName, uint32_t size,
+                                    uint32_t* instanceNumber)
 {
     return BoardInfo(boardName, driverName, modelName, size, instanceNumber);
 }
@@ -563,8 +568,7 @@ QZSTATUS QZDA_CALL qzDaGetDataFlow(SubsystemHandle s, uint32_t* flow)
 
 QZSTATUS QZDA_CALL qzDaSetWndHandle(SubsystemHandle s, QzWindowHandle window, intptr_t lParam)
 {
-    return SetValue(s, QZDRV_SETWINDOWHANDLE, reinterpret_cast<uintptr_t>(window),
-                    static_cast<uintptr_t>(lParam));
+    return SetValue(s, QZDRV_SETWINDOWHANDLE, reinterpret_cast<uintptr_t>(window), static_cast<uintptr_t>(lParam));
 }
 
 QZSTATUS QZDA_CALL qzDaGetWndHandle(SubsystemHandle s, QzWindowHandle* window)
@@ -572,11 +576,9 @@ QZSTATUS QZDA_CALL qzDaGetWndHandle(SubsystemHandle s, QzWindowHandle* window)
     return GetValue(s, QZDRV_GETWINDOWHANDLE, window);
 }
 
-QZSTATUS QZDA_CALL qzDaSetNotificationProcedure(SubsystemHandle s, QzNotifyProc procedure,
-                                                intptr_t userData)
+QZSTATUS QZDA_CALL qzDaSetNotificationProcedure(SubsystemHandle s, QzNotifyProc procedure, intptr_t userData)
 {
-    return SetValue(s, QZDRV_SETNOTIFYPROC, reinterpret_cast<uintptr_t>(procedure),
-                    static_cast<uintptr_t>(userData));
+    return SetValue(s, QZDRV_SETNOTIFYPROC, reinterpret_cast<uintptr_t>(procedure), static_cast<uintptr_t>(userData));
 }
 
 QZSTATUS QZDA_CALL qzDaGetNotificationProcedure(SubsystemHandle s, QzNotifyProc* procedure)
@@ -584,14 +586,12 @@ QZSTATUS QZDA_CALL qzDaGetNotificationProcedure(SubsystemHandle s, QzNotifyProc*
     return GetValue(s, QZDRV_GETNOTIFYPROC, procedure);
 }
 
-QZSTATUS QZDA_CALL qzDaSetChannelListEntryInhibit(SubsystemHandle s, uint32_t entry,
-                                                  uint32_t inhibit)
+QZSTATUS QZDA_CALL qzDaSetChannelListEntryInhibit(SubsystemHandle s, uint32_t entry, uint32_t inhibit)
 {
     return SetValue(s, QZDRV_SETCHANNELLISTINHIBIT, entry, inhibit);
 }
 
-QZSTATUS QZDA_CALL qzDaGetChannelListEntryInhibit(SubsystemHandle s, uint32_t entry,
-                                                  uint32_t* inhibit)
+QZSTATUS QZDA_CALL qzDaGetChannelListEntryInhibit(SubsystemHandle s, uint32_t entry, uint32_t* inhibit)
 {
     return GetEntryValue(s, QZDRV_GETCHANNELLISTINHIBIT, entry, inhibit);
 }
@@ -615,8 +615,7 @@ QZSTATUS QZDA_CALL qzDaGetSynchronousDigitalIOUsage(SubsystemHandle s, uint32_t*
     return GetValue(s, QZDRV_GETSYNCHRONOUSDIOUSAGE, flag);
 }
 
-QZSTATUS QZDA_CALL qzDaSetChannelRange(SubsystemHandle s, uint32_t channel, double maximum,
-                                       double minimum)
+QZSTATUS QZDA_CALL qzDaSetChannelRange(SubsystemHandle s, uint32_t channel, double maximum, double minimum)
 {
     RequestParams params;
     params.word0 = channel;
@@ -625,8 +624,7 @@ QZSTATUS QZDA_CALL qzDaSetChannelRange(SubsystemHandle s, uint32_t channel, doub
     return SubsystemRequest(s, QZDRV_SETCHANNELRANGE, params);
 }
 
-QZSTATUS QZDA_CALL qzDaGetChannelRange(SubsystemHandle s, uint32_t channel, double* maximum,
-                                       double* minimum)
+QZSTATUS QZDA_CALL qzDaGetChannelRange(SubsystemHandle s, uint32_t channel, double* maximum, double* minimum)
 {
     RequestParams params;
     params.word0 = channel;
@@ -697,16 +695,17 @@ QZSTATUS QZDA_CALL qzDaGetMeasureStopEdge(SubsystemHandle s, uint32_t* edge)
     return GetValue(s, QZDRV_GETSTOPEDGE, edge);
 }
 
-QZSTATUS QZDA_CALL qzDaSetQuadDecoder(SubsystemHandle s, uint16_t scaling, uint8_t flag,
-                                      uint16_t indexMode)
+QZSTATUS QZDA_CALL qzDaSetQuadDecoder(SubsystemHandle s, uint16_t scaling, uint8_t flag, uint16_t indexMode)
 {
-    return SetValue(s, QZDRV_SETQUADRATURE, scaling | (static_cast<uintptr_t>(flag) << 16),
-                    indexMode);
+    return SetValue(s, QZDRV_SETQUADRATURE, scaling | (static_cast<uintptr_t>(flag) << 16), indexMode);
 }
 
 // ---- not supported ----
 
-QZSTATUS QZDA_CALL qzDaBRConnectBurst(SubsystemHandle, uint32_t) { return QZERR_NOT_SUPPORTED; }
+QZSTATUS QZDA_CALL qzDaBRConnectBurst(SubsystemHandle, uint32_t)
+{
+    return QZERR_NOT_SUPPORTED;
+}
 QZSTATUS QZDA_CALL qzDaSetBRConnectTransferSize(SubsystemHandle, uint32_t)
 {
     return QZERR_NOT_SUPPORTED;
@@ -726,12 +725,30 @@ QZSTATUS QZDA_CALL qzDaGetBRConnectTransferCount(SubsystemHandle, uint32_t*)
 
 // ---- commands ----
 
-QZSTATUS QZDA_CALL qzDaConfig(SubsystemHandle s) { return Command(s, QZDRV_CONFIG); }
-QZSTATUS QZDA_CALL qzDaStart(SubsystemHandle s) { return Command(s, QZDRV_START); }
-QZSTATUS QZDA_CALL qzDaStop(SubsystemHandle s) { return Command(s, QZDRV_STOP); }
-QZSTATUS QZDA_CALL qzDaContinue(SubsystemHandle s) { return Command(s, QZDRV_CONTINUE); }
-QZSTATUS QZDA_CALL qzDaPause(SubsystemHandle s) { return Command(s, QZDRV_PAUSE); }
-QZSTATUS QZDA_CALL qzDaAbort(SubsystemHandle s) { return Command(s, QZDRV_ABORT); }
+QZSTATUS QZDA_CALL qzDaConfig(SubsystemHandle s)
+{
+    return Command(s, QZDRV_CONFIG);
+}
+QZSTATUS QZDA_CALL qzDaStart(SubsystemHandle s)
+{
+    return Command(s, QZDRV_START);
+}
+QZSTATUS QZDA_CALL qzDaStop(SubsystemHandle s)
+{
+    return Command(s, QZDRV_STOP);
+}
+QZSTATUS QZDA_CALL qzDaContinue(SubsystemHandle s)
+{
+    return Command(s, QZDRV_CONTINUE);
+}
+QZSTATUS QZDA_CALL qzDaPause(SubsystemHandle s)
+{
+    return Command(s, QZDRV_PAUSE);
+}
+QZSTATUS QZDA_CALL qzDaAbort(SubsystemHandle s)
+{
+    return Command(s, QZDRV_ABORT);
+}
 
 QZSTATUS QZDA_CALL qzDaReset(SubsystemHandle s)
 {
@@ -746,8 +763,7 @@ QZSTATUS QZDA_CALL qzDaReadEvents(SubsystemHandle s, uint32_t* count)
     return GetValue(s, QZDRV_READEVENTS, count);
 }
 
-QZSTATUS QZDA_CALL qzDaGetSingleValue(SubsystemHandle s, uint32_t* value, uint32_t channel,
-                                      double gain)
+QZSTATUS QZDA_CALL qzDaGetSingleValue(SubsystemHandle s, uint32_t* value, uint32_t channel, double gain)
 {
     RequestParams params;
     params.word0 = channel;
@@ -758,8 +774,7 @@ QZSTATUS QZDA_CALL qzDaGetSingleValue(SubsystemHandle s, uint32_t* value, uint32
     return status;
 }
 
-QZSTATUS QZDA_CALL qzDaPutSingleValue(SubsystemHandle s, uint32_t value, uint32_t channel,
-                                      double gain)
+QZSTATUS QZDA_CALL qzDaPutSingleValue(SubsystemHandle s, uint32_t value, uint32_t channel, double gain)
 {
     RequestParams params;
     params.word0 = value;
@@ -770,8 +785,8 @@ QZSTATUS QZDA_CALL qzDaPutSingleValue(SubsystemHandle s, uint32_t value, uint32_
 
 // The extended read returns the value in the second word, the gain used and the volts in the
 // two doubles.
-QZSTATUS QZDA_CALL qzDaGetSingleValueEx(SubsystemHandle s, uint32_t channel, uint32_t extended,
-                                        double* gain, uint32_t* value, double* volts)
+QZSTATUS QZDA_CALL qzDaGetSingleValueEx(SubsystemHandle s, uint32_t channel, uint32_t extended, double* gain,
+                                        uint32_t* value, double* volts)
 {
     RequestParams params;
     params.word0 = channel | (extended != 0 ? 0x80000000u : 0u);
@@ -820,7 +835,10 @@ QZSTATUS QZDA_CALL qzDaPutBuffer(SubsystemHandle s, HBUF buffer)
     return SetValue(s, QZDRV_PUTBUFFER, reinterpret_cast<uintptr_t>(buffer));
 }
 
-QZSTATUS QZDA_CALL qzDaFlushBuffers(SubsystemHandle s) { return Command(s, QZDRV_FLUSHBUFFERS); }
+QZSTATUS QZDA_CALL qzDaFlushBuffers(SubsystemHandle s)
+{
+    return Command(s, QZDRV_FLUSHBUFFERS);
+}
 
 QZSTATUS QZDA_CALL qzDaGetQueueSize(SubsystemHandle s, uint32_t queue, uint32_t* count)
 {
@@ -865,8 +883,7 @@ QZSTATUS QZDA_CALL qzDaSimultaneousStart(SimultaneousStartListHandle list)
     return StartListInOrder(list, QZDRV_SIMULSTART);
 }
 
-QZSTATUS QZDA_CALL qzDaEnumSSList(SimultaneousStartListHandle list, QzEnumSSListProc callback,
-                                  intptr_t userData)
+QZSTATUS QZDA_CALL qzDaEnumSSList(SimultaneousStartListHandle list, QzEnumSSListProc callback, intptr_t userData)
 {
     std::vector<SubsystemHandle> members;
     QZSTATUS status = StartListMembers(list, &members);
@@ -883,14 +900,14 @@ QZSTATUS QZDA_CALL qzDaEnumSSList(SimultaneousStartListHandle list, QzEnumSSList
 
 // ---- conversions ----
 
-QZSTATUS QZDA_CALL qzDaCodeToVolts(double minimum, double maximum, double gain, uint32_t resolution,
-                                   uint32_t encoding, uint32_t code, double* volts)
+QZSTATUS QZDA_CALL qzDaCodeToVolts(double minimum, double maximum, double gain, uint32_t resolution, uint32_t encoding,
+                                   uint32_t code, double* volts)
 {
     return CodeToVolts(minimum, maximum, gain, resolution, encoding, code, volts);
 }
 
-QZSTATUS QZDA_CALL qzDaVoltsToCode(double minimum, double maximum, double gain, uint32_t resolution,
-                                   uint32_t encoding, double volts, uint32_t* code)
+QZSTATUS QZDA_CALL qzDaVoltsToCode(double minimum, double maximum, double gain, uint32_t resolution, uint32_t encoding,
+                                   double volts, uint32_t* code)
 {
     return VoltsToCode(minimum, maximum, gain, resolution, encoding, volts, code);
 }
@@ -997,9 +1014,8 @@ QZSTATUS QZDA_CALL qzDaSetHardwareInfo(DeviceHandle handle, uint32_t word1, uint
     return SendDeviceRequest(device.get(), QZIOCTL_SETHWINFO, request);
 }
 
-QZSTATUS QZDA_CALL qzDaGetHardwareInfo(DeviceHandle handle, uint32_t* word, uint16_t* half1,
-                                       uint16_t* half2, uint16_t* half3, uint32_t* word2,
-                                       uint32_t* word3, uint8_t* block)
+QZSTATUS QZDA_CALL qzDaGetHardwareInfo(DeviceHandle handle, uint32_t* word, uint16_t* half1, uint16_t* half2,
+                                       uint16_t* half3, uint32_t* word2, uint32_t* word3, uint8_t* block)
 {
     DeviceUse device(handle);
     if (!device)
@@ -1026,4 +1042,4 @@ QZSTATUS QZDA_CALL qzDaGetHardwareInfo(DeviceHandle handle, uint32_t* word, uint
     return QZERR_NO_ERROR;
 }
 
-} // extern "C"
+}  // extern "C"

@@ -118,7 +118,7 @@ void DestroySubsystem(SubsystemRecord* subsystem)
     CloseDriverPath(*device->port, subsystem->driver);
     subsystem->driver = INVALID_HANDLE_VALUE;
     subsystem->self = nullptr;
-    subsystem->core = SubsystemCore{}; // its memory goes now, the record's shell later
+    subsystem->core = SubsystemCore{};  // its memory goes now, the record's shell later
     RetiredSubsystems().Retire(subsystem);
     DropDeviceReference(device);
 }
@@ -134,14 +134,26 @@ void DropSubsystemReference(SubsystemRecord* subsystem)
         DestroySubsystem(subsystem);
 }
 
-uint32_t ListAppend(HBUFLIST list, HBUF buffer) { return MemAppendToList(list, buffer); }
-uint32_t ListTakeHead(HBUFLIST list, HBUF* buffer) { return MemTakeListHead(list, buffer); }
-uint32_t ListCount(HBUFLIST list, uint32_t* count) { return MemCountList(list, count); }
+uint32_t ListAppend(HBUFLIST list, HBUF buffer)
+{
+    return MemAppendToList(list, buffer);
+}
+uint32_t ListTakeHead(HBUFLIST list, HBUF* buffer)
+{
+    return MemTakeListHead(list, buffer);
+}
+uint32_t ListCount(HBUFLIST list, uint32_t* count)
+{
+    return MemCountList(list, count);
+}
 uint32_t BufferValidSamples(HBUF buffer, uint32_t* count)
 {
     return MemGetValidSamples(buffer, count);
 }
-bool WindowExists(uintptr_t window) { return IsWindow(reinterpret_cast<HWND>(window)) != FALSE; }
+bool WindowExists(uintptr_t window)
+{
+    return IsWindow(reinterpret_cast<HWND>(window)) != FALSE;
+}
 bool IsCodeAddress(uintptr_t address)
 {
     return IsExecutableAddress(reinterpret_cast<const void*>(address));
@@ -154,7 +166,7 @@ const SetGetEnvironment kWindowsEnvironment = {
     CopyThreadInProcess,
 };
 
-} // namespace
+}  // namespace
 
 DeviceUse::DeviceUse(DeviceHandle handle) : record_(nullptr)
 {
@@ -190,7 +202,10 @@ bool IsOpenSubsystem(SubsystemHandle handle)
     return FindOpen(OpenSubsystemTable, handle) != nullptr;
 }
 
-const SetGetEnvironment& WindowsSetGetEnvironment() { return kWindowsEnvironment; }
+const SetGetEnvironment& WindowsSetGetEnvironment()
+{
+    return kWindowsEnvironment;
+}
 
 QZSTATUS SubsystemRequest(SubsystemHandle handle, uint32_t code, RequestParams& params)
 {
@@ -203,8 +218,11 @@ QZSTATUS SubsystemRequest(SubsystemHandle handle, uint32_t code, RequestParams& 
     case RequestRoute::SetGet:
         status = HandleSetGetRequest(subsystem->core, code, params, kWindowsEnvironment);
         break;
-    case RequestRoute::Command: status = HandleCommandRequest(subsystem.get(), code, params); break;
-    case RequestRoute::Nothing: break;
+    case RequestRoute::Command:
+        status = HandleCommandRequest(subsystem.get(), code, params);
+        break;
+    case RequestRoute::Nothing:
+        break;
     }
     LeaveCriticalSection(&subsystem->lock);
     return status;
@@ -268,8 +286,7 @@ QZSTATUS RemoveDevice(DeviceHandle handle)
     return QZERR_NO_ERROR;
 }
 
-QZSTATUS CreateSubsystem(DeviceRecord* device, uint32_t type, uint32_t element, HANDLE driver,
-                         SubsystemHandle* handle)
+QZSTATUS CreateSubsystem(DeviceRecord* device, uint32_t type, uint32_t element, HANDLE driver, SubsystemHandle* handle)
 {
     SubsystemRecord* subsystem = new (std::nothrow) SubsystemRecord{};
     if (subsystem == nullptr) {
@@ -290,8 +307,7 @@ QZSTATUS CreateSubsystem(DeviceRecord* device, uint32_t type, uint32_t element, 
 
     QZSTATUS status = QZERR_NO_ERROR;
     if (device->personalityProc != nullptr)
-        device->personalityProc(device->boardType, device->boardName, type, element,
-                                &subsystem->core.caps);
+        device->personalityProc(device->boardType, device->boardName, type, element, &subsystem->core.caps);
     try {
         status = AllocateConfiguration(subsystem->core);
     } catch (const std::bad_alloc&) {
@@ -397,18 +413,15 @@ bool IsExecutableAddress(const void* address)
     MEMORY_BASIC_INFORMATION info;
     if (address == nullptr || VirtualQuery(address, &info, sizeof info) != sizeof info)
         return false;
-    const DWORD executable =
-        PAGE_EXECUTE | PAGE_EXECUTE_READ | PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
-    return info.State == MEM_COMMIT && (info.Protect & executable) != 0 &&
-           (info.Protect & PAGE_GUARD) == 0;
+    const DWORD executable = PAGE_EXECUTE | PAGE_EXECUTE_READ | PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+    return info.State == MEM_COMMIT && (info.Protect & executable) != 0 && (info.Protect & PAGE_GUARD) == 0;
 }
 
 bool IsWritableRange(void* address, size_t size)
 {
     if (address == nullptr || size == 0)
         return false;
-    const DWORD writable =
-        PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+    const DWORD writable = PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
     uintptr_t at = reinterpret_cast<uintptr_t>(address);
     uintptr_t end = at + size;
     if (end < at)
@@ -429,12 +442,14 @@ HMODULE LibraryModule()
 {
     if (ModuleInstance == nullptr) {
         HMODULE module = nullptr;
-        GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                               GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+        GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                            reinterpret_cast<LPCSTR>(&LibraryModule), &module);
         return module;
     }
     return ModuleInstance;
 }
 
-void SetLibraryModule(HMODULE module) { ModuleInstance = module; }
+void SetLibraryModule(HMODULE module)
+{
+    ModuleInstance = module;
+}

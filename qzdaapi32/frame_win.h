@@ -21,11 +21,10 @@
 class CBrDataCopyThread;
 
 // Entries of the per-board personality library.
-typedef int32_t(__stdcall* PersonalityProcEx)(uint32_t boardType, const char* boardName,
-                                              uint32_t type, uint32_t element,
-                                              SubsystemCapabilities* caps);
-typedef int32_t(__stdcall* BoardInfoProcEx)(uint32_t boardType, const char* boardName,
-                                            uint32_t* boardInfo, const uint32_t** typeCounts);
+typedef int32_t(__stdcall* PersonalityProcEx)(uint32_t boardType, const char* boardName, uint32_t type,
+                                              uint32_t element, SubsystemCapabilities* caps);
+typedef int32_t(__stdcall* BoardInfoProcEx)(uint32_t boardType, const char* boardName, uint32_t* boardInfo,
+                                            const uint32_t** typeCounts);
 
 // Copy-thread tuning from the registry, 0 when absent.
 struct TuningValues {
@@ -46,26 +45,26 @@ struct DeviceRecord {
     PersonalityProcEx personalityProc;
     uint32_t openSubsystems;
     uint32_t boardType;
-    const uint32_t* typeCounts; // six, indexed by subsystem type
+    const uint32_t* typeCounts;  // six, indexed by subsystem type
     char driverName[kDriverNameChars + 1];
     char boardName[kBoardNameChars + 1];
     char linkName[kLinkNameChars + 1];
     uint32_t boardInfo;
-    HANDLE driver; // overlapped; diagnostics and hardware information
-    const DriverPort* port; // how every handle of this board is driven
+    HANDLE driver;           // overlapped; diagnostics and hardware information
+    const DriverPort* port;  // how every handle of this board is driven
     TuningValues tuning;
-    uint32_t references; // the table's and each use's; under the library lock
+    uint32_t references;  // the table's and each use's; under the library lock
 };
 
 struct SubsystemRecord {
     SubsystemRecord* self;
-    HANDLE driver; // the subsystem's own overlapped open of its device path
+    HANDLE driver;  // the subsystem's own overlapped open of its device path
     DeviceRecord* device;
-    SubsystemCore core;        // capabilities, type, element, configuration, queues, notification
-    volatile uint32_t mailbox; // the last request sent to the copy thread (its queue holds them all)
+    SubsystemCore core;         // capabilities, type, element, configuration, queues, notification
+    volatile uint32_t mailbox;  // the last request sent to the copy thread (its queue holds them all)
     CRITICAL_SECTION lock;
     CBrDataCopyThread* copyThread;
-    volatile LONG frequencyTimer; // the one-shot timer of a frequency measurement, 0 when none
+    volatile LONG frequencyTimer;  // the one-shot timer of a frequency measurement, 0 when none
     uint32_t references;
 };
 
@@ -126,8 +125,7 @@ QZSTATUS RemoveDevice(DeviceHandle handle);
 // undone (queues, lock, record, the driver handle closed), so the same subsystem can be
 // opened again. A subsystem holds its device until it is destroyed: the device's driver port
 // and personality stay while any of its handles is still in use.
-QZSTATUS CreateSubsystem(DeviceRecord* device, uint32_t type, uint32_t element, HANDLE driver,
-                         SubsystemHandle* handle);
+QZSTATUS CreateSubsystem(DeviceRecord* device, uint32_t type, uint32_t element, HANDLE driver, SubsystemHandle* handle);
 // Takes a subsystem out of its table; its resources go with its last use (the copy thread
 // stopped, the buffers left on its queues freed, the lock deleted, the driver handle closed).
 QZSTATUS RemoveSubsystem(SubsystemHandle handle);

@@ -2,9 +2,15 @@
 
 #include <cstring>
 
-bool FrequencyDurationValid(double seconds) { return seconds >= 0.001 && seconds <= 4294967.0; }
+bool FrequencyDurationValid(double seconds)
+{
+    return seconds >= 0.001 && seconds <= 4294967.0;
+}
 
-uint32_t FrequencyTimerMs(double seconds) { return static_cast<uint32_t>(seconds * 1000.0); }
+uint32_t FrequencyTimerMs(double seconds)
+{
+    return static_cast<uint32_t>(seconds * 1000.0);
+}
 
 float FrequencyFromCount(uint32_t count, double seconds)
 {

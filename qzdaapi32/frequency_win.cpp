@@ -77,7 +77,7 @@ void CALLBACK MeasureFrequencyTimerProc(UINT id, UINT, DWORD_PTR user, DWORD_PTR
         reinterpret_cast<QzNotifyProc>(m.notify.procedure)(QZMSG_FREQUENCY, handle, static_cast<intptr_t>(bits));
 }
 
-} // namespace
+}  // namespace
 
 QZSTATUS QZDA_CALL qzDaMeasureFrequency(SubsystemHandle s, QzWindowHandle window, double seconds)
 {

@@ -153,4 +153,3 @@
     QZ_ERROR_ROW(219, QZERR_SPECIFIED_BUFFER_TOO_SMALL_FOR_REQUESTED_COPY_OPERATION, "Specified buffer too small for requested copy operation") \
     QZ_ERROR_ROW(220, QZERR_REQUESTED_OPERATION_REQUIRES_THAT_VALID_SAMPLES_IN_BUFFER_BE_A_MULTIPLE_OF_2, "Requested operation requires that valid samples in buffer be a multiple of 2")
 // clang-format on
-

@@ -89,16 +89,16 @@ enum : uint32_t {
     TriggerSource303 = 303,
     TriggerSource304 = 304,
     TriggerSource305 = 305,
-    TriggerExtra1 = 306, // the first extra trigger source
+    TriggerExtra1 = 306,  // the first extra trigger source
     TriggerSource1200 = 1200,
     TriggerSource1201 = 1201,
     ClockInternal = 400,
     ClockExternal = 401,
-    GateType500 = 500, // gate types run 500 to 510
+    GateType500 = 500,  // gate types run 500 to 510
     PulseType600 = 600,
     PulseType601 = 601,
-    CounterMode700 = 700, // counter modes run 700 to 706
-    CounterEdge750 = 750, // counter edges run 750 to 753
+    CounterMode700 = 700,  // counter modes run 700 to 706
+    CounterEdge750 = 750,  // counter edges run 750 to 753
     DataFlowContinuous = 800,
     DataFlowSingleValue = 801,
     DataFlowPretrigger = 804,
@@ -114,7 +114,7 @@ enum : uint32_t {
     RetriggerMode1300 = 1300,
     RetriggerMode1301 = 1301,
     RetriggerMode1302 = 1302,
-    QuadIndexMode1400 = 1400, // index modes run 1400 to 1402
+    QuadIndexMode1400 = 1400,  // index modes run 1400 to 1402
 };
 
 // Capability indexes of qzDaGetSSCaps / qzDaGetSSCapsEx: 0-60 and 73-101 are the integer
@@ -153,39 +153,33 @@ static_assert(sizeof(QzDassInfo) == (sizeof(void*) == 8 ? 16 : 12), "QzDassInfo 
 
 // Callbacks. A nonzero answer of an enumeration callback goes on, zero stops.
 typedef void(QZDA_CALL* QzNotifyProc)(uint32_t message, SubsystemHandle subsystem, intptr_t lParam);
-typedef int32_t(QZDA_CALL* QzEnumBoardsProc)(const char* boardName, const char* driverName,
+typedef int32_t(QZDA_CALL* QzEnumBoardsProc)(const char* boardName, const char* driverName, intptr_t userData);
+typedef int32_t(QZDA_CALL* QzEnumBoardsExProc)(const char* boardName, const char* driverName, void* boardKey,
+                                               intptr_t userData);
+typedef int32_t(QZDA_CALL* QzEnumSubsystemsProc)(const char* name, uint32_t type, uint32_t element, intptr_t userData);
+typedef int32_t(QZDA_CALL* QzEnumCapsProc)(uint32_t kind, double first, double second, intptr_t userData);
+typedef int32_t(QZDA_CALL* QzEnumSSListProc)(SimultaneousStartListHandle list, SubsystemHandle subsystem,
                                              intptr_t userData);
-typedef int32_t(QZDA_CALL* QzEnumBoardsExProc)(const char* boardName, const char* driverName,
-                                               void* boardKey, intptr_t userData);
-typedef int32_t(QZDA_CALL* QzEnumSubsystemsProc)(const char* name, uint32_t type, uint32_t element,
-                                                 intptr_t userData);
-typedef int32_t(QZDA_CALL* QzEnumCapsProc)(uint32_t kind, double first, double second,
-                                           intptr_t userData);
-typedef int32_t(QZDA_CALL* QzEnumSSListProc)(SimultaneousStartListHandle list,
-                                             SubsystemHandle subsystem, intptr_t userData);
 
 extern "C" {
 
 // Devices and subsystems.
 QZSTATUS QZDA_CALL qzDaInitialize(const char* boardName, DeviceHandle* device);
 QZSTATUS QZDA_CALL qzDaTerminate(DeviceHandle device);
-QZSTATUS QZDA_CALL qzDaGetDASS(DeviceHandle device, uint32_t type, uint32_t element,
-                               SubsystemHandle* subsystem);
+QZSTATUS QZDA_CALL qzDaGetDASS(DeviceHandle device, uint32_t type, uint32_t element, SubsystemHandle* subsystem);
 QZSTATUS QZDA_CALL qzDaReleaseDASS(SubsystemHandle subsystem);
 QZSTATUS QZDA_CALL qzDaGetDeviceName(DeviceHandle device, char* buffer, uint32_t size);
 QZSTATUS QZDA_CALL qzDaGetDASSInfo(SubsystemHandle subsystem, QzDassInfo* info);
 QZSTATUS QZDA_CALL qzDaGetDevCaps(DeviceHandle device, int32_t type, uint32_t* count);
 QZSTATUS QZDA_CALL qzDaGetSSCaps(SubsystemHandle subsystem, uint32_t index, uint32_t* value);
 QZSTATUS QZDA_CALL qzDaGetSSCapsEx(SubsystemHandle subsystem, uint32_t index, double* value);
-QZSTATUS QZDA_CALL qzDaEnumSubSystems(DeviceHandle device, QzEnumSubsystemsProc callback,
-                                      intptr_t userData);
-QZSTATUS QZDA_CALL qzDaEnumSSCaps(SubsystemHandle subsystem, uint32_t kind, QzEnumCapsProc callback,
-                                  intptr_t userData);
+QZSTATUS QZDA_CALL qzDaEnumSubSystems(DeviceHandle device, QzEnumSubsystemsProc callback, intptr_t userData);
+QZSTATUS QZDA_CALL qzDaEnumSSCaps(SubsystemHandle subsystem, uint32_t kind, QzEnumCapsProc callback, intptr_t userData);
 QZSTATUS QZDA_CALL qzDaEnumBoards(QzEnumBoardsProc callback, intptr_t userData);
 QZSTATUS QZDA_CALL qzDaEnumBoardsEx(QzEnumBoardsExProc callback, intptr_t userData);
 QZSTATUS QZDA_CALL qzDaModifyQuenzorBoardName(const char* oldName, const char* newName);
-QZSTATUS QZDA_CALL qzDaGetBoardInfo(const char* boardName, char* driverName, char* modelName,
-                                    uint32_t size, uint32_t* instanceNumber);
+QZSTATUS QZDA_CALL qzDaGetBoardInfo(const char* boardName, char* driverName, char* modelName, uint32_t size,
+                                    uint32_t* instanceNumber);
 
 // Set/get family.
 QZSTATUS QZDA_CALL qzDaSetDmaUsage(SubsystemHandle subsystem, uint32_t channels);
@@ -194,10 +188,8 @@ QZSTATUS QZDA_CALL qzDaSetTriggeredScanUsage(SubsystemHandle subsystem, uint32_t
 QZSTATUS QZDA_CALL qzDaGetTriggeredScanUsage(SubsystemHandle subsystem, uint32_t* flag);
 QZSTATUS QZDA_CALL qzDaSetChannelListSize(SubsystemHandle subsystem, uint32_t size);
 QZSTATUS QZDA_CALL qzDaGetChannelListSize(SubsystemHandle subsystem, uint32_t* size);
-QZSTATUS QZDA_CALL qzDaSetChannelListEntry(SubsystemHandle subsystem, uint32_t entry,
-                                           uint32_t channel);
-QZSTATUS QZDA_CALL qzDaGetChannelListEntry(SubsystemHandle subsystem, uint32_t entry,
-                                           uint32_t* channel);
+QZSTATUS QZDA_CALL qzDaSetChannelListEntry(SubsystemHandle subsystem, uint32_t entry, uint32_t channel);
+QZSTATUS QZDA_CALL qzDaGetChannelListEntry(SubsystemHandle subsystem, uint32_t entry, uint32_t* channel);
 QZSTATUS QZDA_CALL qzDaSetGainListEntry(SubsystemHandle subsystem, uint32_t entry, double gain);
 QZSTATUS QZDA_CALL qzDaGetGainListEntry(SubsystemHandle subsystem, uint32_t entry, double* gain);
 QZSTATUS QZDA_CALL qzDaSetChannelFilter(SubsystemHandle subsystem, uint32_t entry, double filter);
@@ -234,26 +226,18 @@ QZSTATUS QZDA_CALL qzDaSetWrapMode(SubsystemHandle subsystem, uint32_t mode);
 QZSTATUS QZDA_CALL qzDaGetWrapMode(SubsystemHandle subsystem, uint32_t* mode);
 QZSTATUS QZDA_CALL qzDaSetDataFlow(SubsystemHandle subsystem, uint32_t flow);
 QZSTATUS QZDA_CALL qzDaGetDataFlow(SubsystemHandle subsystem, uint32_t* flow);
-QZSTATUS QZDA_CALL qzDaSetWndHandle(SubsystemHandle subsystem, QzWindowHandle window,
-                                    intptr_t lParam);
+QZSTATUS QZDA_CALL qzDaSetWndHandle(SubsystemHandle subsystem, QzWindowHandle window, intptr_t lParam);
 QZSTATUS QZDA_CALL qzDaGetWndHandle(SubsystemHandle subsystem, QzWindowHandle* window);
-QZSTATUS QZDA_CALL qzDaSetNotificationProcedure(SubsystemHandle subsystem, QzNotifyProc procedure,
-                                                intptr_t userData);
+QZSTATUS QZDA_CALL qzDaSetNotificationProcedure(SubsystemHandle subsystem, QzNotifyProc procedure, intptr_t userData);
 QZSTATUS QZDA_CALL qzDaGetNotificationProcedure(SubsystemHandle subsystem, QzNotifyProc* procedure);
-QZSTATUS QZDA_CALL qzDaSetChannelListEntryInhibit(SubsystemHandle subsystem, uint32_t entry,
-                                                  uint32_t inhibit);
-QZSTATUS QZDA_CALL qzDaGetChannelListEntryInhibit(SubsystemHandle subsystem, uint32_t entry,
-                                                  uint32_t* inhibit);
-QZSTATUS QZDA_CALL qzDaSetDigitalIOListEntry(SubsystemHandle subsystem, uint32_t entry,
-                                             uint32_t value);
-QZSTATUS QZDA_CALL qzDaGetDigitalIOListEntry(SubsystemHandle subsystem, uint32_t entry,
-                                             uint32_t* value);
+QZSTATUS QZDA_CALL qzDaSetChannelListEntryInhibit(SubsystemHandle subsystem, uint32_t entry, uint32_t inhibit);
+QZSTATUS QZDA_CALL qzDaGetChannelListEntryInhibit(SubsystemHandle subsystem, uint32_t entry, uint32_t* inhibit);
+QZSTATUS QZDA_CALL qzDaSetDigitalIOListEntry(SubsystemHandle subsystem, uint32_t entry, uint32_t value);
+QZSTATUS QZDA_CALL qzDaGetDigitalIOListEntry(SubsystemHandle subsystem, uint32_t entry, uint32_t* value);
 QZSTATUS QZDA_CALL qzDaSetSynchronousDigitalIOUsage(SubsystemHandle subsystem, uint32_t flag);
 QZSTATUS QZDA_CALL qzDaGetSynchronousDigitalIOUsage(SubsystemHandle subsystem, uint32_t* flag);
-QZSTATUS QZDA_CALL qzDaSetChannelRange(SubsystemHandle subsystem, uint32_t channel, double maximum,
-                                       double minimum);
-QZSTATUS QZDA_CALL qzDaGetChannelRange(SubsystemHandle subsystem, uint32_t channel, double* maximum,
-                                       double* minimum);
+QZSTATUS QZDA_CALL qzDaSetChannelRange(SubsystemHandle subsystem, uint32_t channel, double maximum, double minimum);
+QZSTATUS QZDA_CALL qzDaGetChannelRange(SubsystemHandle subsystem, uint32_t channel, double* maximum, double* minimum);
 QZSTATUS QZDA_CALL qzDaSetRetriggerMode(SubsystemHandle subsystem, uint32_t mode);
 QZSTATUS QZDA_CALL qzDaGetRetriggerMode(SubsystemHandle subsystem, uint32_t* mode);
 QZSTATUS QZDA_CALL qzDaSetPretriggerSource(SubsystemHandle subsystem, uint32_t source);
@@ -268,8 +252,7 @@ QZSTATUS QZDA_CALL qzDaSetMeasureStartEdge(SubsystemHandle subsystem, uint32_t e
 QZSTATUS QZDA_CALL qzDaGetMeasureStartEdge(SubsystemHandle subsystem, uint32_t* edge);
 QZSTATUS QZDA_CALL qzDaSetMeasureStopEdge(SubsystemHandle subsystem, uint32_t edge);
 QZSTATUS QZDA_CALL qzDaGetMeasureStopEdge(SubsystemHandle subsystem, uint32_t* edge);
-QZSTATUS QZDA_CALL qzDaSetQuadDecoder(SubsystemHandle subsystem, uint16_t scaling, uint8_t flag,
-                                      uint16_t indexMode);
+QZSTATUS QZDA_CALL qzDaSetQuadDecoder(SubsystemHandle subsystem, uint16_t scaling, uint8_t flag, uint16_t indexMode);
 
 // Not supported: 36 whatever the arguments.
 QZSTATUS QZDA_CALL qzDaBRConnectBurst(SubsystemHandle subsystem, uint32_t count);
@@ -287,13 +270,10 @@ QZSTATUS QZDA_CALL qzDaReset(SubsystemHandle subsystem);
 QZSTATUS QZDA_CALL qzDaPause(SubsystemHandle subsystem);
 QZSTATUS QZDA_CALL qzDaAbort(SubsystemHandle subsystem);
 QZSTATUS QZDA_CALL qzDaReadEvents(SubsystemHandle subsystem, uint32_t* count);
-QZSTATUS QZDA_CALL qzDaGetSingleValue(SubsystemHandle subsystem, uint32_t* value, uint32_t channel,
-                                      double gain);
-QZSTATUS QZDA_CALL qzDaPutSingleValue(SubsystemHandle subsystem, uint32_t value, uint32_t channel,
-                                      double gain);
-QZSTATUS QZDA_CALL qzDaGetSingleValueEx(SubsystemHandle subsystem, uint32_t channel,
-                                        uint32_t extended, double* gain, uint32_t* value,
-                                        double* volts);
+QZSTATUS QZDA_CALL qzDaGetSingleValue(SubsystemHandle subsystem, uint32_t* value, uint32_t channel, double gain);
+QZSTATUS QZDA_CALL qzDaPutSingleValue(SubsystemHandle subsystem, uint32_t value, uint32_t channel, double gain);
+QZSTATUS QZDA_CALL qzDaGetSingleValueEx(SubsystemHandle subsystem, uint32_t channel, uint32_t extended, double* gain,
+                                        uint32_t* value, double* volts);
 // values receives one 32-bit value per channel of the subsystem.
 QZSTATUS QZDA_CALL qzDaGetSingleValues(SubsystemHandle subsystem, uint32_t* values, double gain);
 
@@ -302,25 +282,22 @@ QZSTATUS QZDA_CALL qzDaGetBuffer(SubsystemHandle subsystem, HBUF* buffer);
 QZSTATUS QZDA_CALL qzDaPutBuffer(SubsystemHandle subsystem, HBUF buffer);
 QZSTATUS QZDA_CALL qzDaFlushBuffers(SubsystemHandle subsystem);
 QZSTATUS QZDA_CALL qzDaGetQueueSize(SubsystemHandle subsystem, uint32_t queue, uint32_t* count);
-QZSTATUS QZDA_CALL qzDaFlushFromBufferInprocess(SubsystemHandle subsystem, HBUF buffer,
-                                                uint32_t samples);
+QZSTATUS QZDA_CALL qzDaFlushFromBufferInprocess(SubsystemHandle subsystem, HBUF buffer, uint32_t samples);
 
 // Frequency measurement, simultaneous start.
-QZSTATUS QZDA_CALL qzDaMeasureFrequency(SubsystemHandle subsystem, QzWindowHandle window,
-                                        double seconds);
+QZSTATUS QZDA_CALL qzDaMeasureFrequency(SubsystemHandle subsystem, QzWindowHandle window, double seconds);
 QZSTATUS QZDA_CALL qzDaGetSSList(SimultaneousStartListHandle* list);
 QZSTATUS QZDA_CALL qzDaReleaseSSList(SimultaneousStartListHandle list);
 QZSTATUS QZDA_CALL qzDaPutDassToSSList(SimultaneousStartListHandle list, SubsystemHandle subsystem);
 QZSTATUS QZDA_CALL qzDaSimultaneousPrestart(SimultaneousStartListHandle list);
 QZSTATUS QZDA_CALL qzDaSimultaneousStart(SimultaneousStartListHandle list);
-QZSTATUS QZDA_CALL qzDaEnumSSList(SimultaneousStartListHandle list, QzEnumSSListProc callback,
-                                  intptr_t userData);
+QZSTATUS QZDA_CALL qzDaEnumSSList(SimultaneousStartListHandle list, QzEnumSSListProc callback, intptr_t userData);
 
 // Conversions between converter codes and volts.
-QZSTATUS QZDA_CALL qzDaCodeToVolts(double minimum, double maximum, double gain, uint32_t resolution,
-                                   uint32_t encoding, uint32_t code, double* volts);
-QZSTATUS QZDA_CALL qzDaVoltsToCode(double minimum, double maximum, double gain, uint32_t resolution,
-                                   uint32_t encoding, double volts, uint32_t* code);
+QZSTATUS QZDA_CALL qzDaCodeToVolts(double minimum, double maximum, double gain, uint32_t resolution, uint32_t encoding,
+                                   uint32_t code, double* volts);
+QZSTATUS QZDA_CALL qzDaVoltsToCode(double minimum, double maximum, double gain, uint32_t resolution, uint32_t encoding,
+                                   double volts, uint32_t* code);
 
 // Texts and versions. qzDaGetErrorString returns buffer, or null (see error_text.h).
 char* QZDA_CALL qzDaGetErrorString(QZSTATUS code, char* buffer, int32_t size);
@@ -328,19 +305,15 @@ QZSTATUS QZDA_CALL qzDaGetVersion(char* buffer, uint32_t size);
 QZSTATUS QZDA_CALL qzDaGetDriverVersion(DeviceHandle device, char* buffer, uint32_t size);
 
 // Diagnostics and hardware information (device level).
-QZSTATUS QZDA_CALL qzDiagReadReg(DeviceHandle device, uint32_t reg, uint32_t* value,
-                                 uint32_t width);
-QZSTATUS QZDA_CALL qzDiagWriteReg(DeviceHandle device, uint32_t reg, uint32_t value,
-                                  uint32_t width);
-QZSTATUS QZDA_CALL qzDiagWriteCalPot(DeviceHandle device, uint32_t word1, uint32_t word2,
-                                     uint32_t word3, uint32_t word4);
-QZSTATUS QZDA_CALL qzDiagReadCalPot(DeviceHandle device, uint32_t word1, uint32_t word2,
-                                    uint32_t word3, uint32_t* value);
-QZSTATUS QZDA_CALL qzDaSetHardwareInfo(DeviceHandle device, uint32_t word1, uint32_t word2,
-                                       uint32_t word3, uint32_t word4, uint32_t word5,
-                                       const uint8_t* block);
-QZSTATUS QZDA_CALL qzDaGetHardwareInfo(DeviceHandle device, uint32_t* word, uint16_t* half1,
-                                       uint16_t* half2, uint16_t* half3, uint32_t* word2,
-                                       uint32_t* word3, uint8_t* block);
+QZSTATUS QZDA_CALL qzDiagReadReg(DeviceHandle device, uint32_t reg, uint32_t* value, uint32_t width);
+QZSTATUS QZDA_CALL qzDiagWriteReg(DeviceHandle device, uint32_t reg, uint32_t value, uint32_t width);
+QZSTATUS QZDA_CALL qzDiagWriteCalPot(DeviceHandle device, uint32_t word1, uint32_t word2, uint32_t word3,
+                                     uint32_t word4);
+QZSTATUS QZDA_CALL qzDiagReadCalPot(DeviceHandle device, uint32_t word1, uint32_t word2, uint32_t word3,
+                                    uint32_t* value);
+QZSTATUS QZDA_CALL qzDaSetHardwareInfo(DeviceHandle device, uint32_t word1, uint32_t word2, uint32_t word3,
+                                       uint32_t word4, uint32_t word5, const uint8_t* block);
+QZSTATUS QZDA_CALL qzDaGetHardwareInfo(DeviceHandle device, uint32_t* word, uint16_t* half1, uint16_t* half2,
+                                       uint16_t* half3, uint32_t* word2, uint32_t* word3, uint8_t* block);
 
-} // extern "C"
+}  // extern "C"

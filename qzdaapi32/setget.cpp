@@ -12,12 +12,27 @@ struct Call {
     const SetGetEnvironment& env;
 };
 
-uint32_t Slot(const Call& c, uint32_t slot) { return SubsystemSlot(c.ss, slot); }
-ConfigRecord& Record(const Call& c) { return c.ss.configuration; }
-uint32_t Word0(const Call& c) { return static_cast<uint32_t>(c.p.word0); }
-uint32_t Word1(const Call& c) { return static_cast<uint32_t>(c.p.word1); }
+uint32_t Slot(const Call& c, uint32_t slot)
+{
+    return SubsystemSlot(c.ss, slot);
+}
+ConfigRecord& Record(const Call& c)
+{
+    return c.ss.configuration;
+}
+uint32_t Word0(const Call& c)
+{
+    return static_cast<uint32_t>(c.p.word0);
+}
+uint32_t Word1(const Call& c)
+{
+    return static_cast<uint32_t>(c.p.word1);
+}
 
-bool IsRunning(const SubsystemCore& ss) { return SubsystemStateOf(ss) > SubsystemStateConfigured; }
+bool IsRunning(const SubsystemCore& ss)
+{
+    return SubsystemStateOf(ss) > SubsystemStateConfigured;
+}
 
 // Steps 3 to 5 of every setter: refuse while running, keep the state when nothing changes,
 // otherwise store and mark the record as changed, so it must be configured again.
@@ -79,8 +94,7 @@ double DecodeFromTable(FixedPoint stored, const double* table, uint32_t count)
 
 // --- capabilities ---
 
-QZSTATUS TableEntry(const Call& c, const double* table, uint32_t count, QZSTATUS badEntry,
-                    QZSTATUS noTable)
+QZSTATUS TableEntry(const Call& c, const double* table, uint32_t count, QZSTATUS badEntry, QZSTATUS noTable)
 {
     uint32_t entry = Word1(c);
     if (entry >= count)
@@ -104,21 +118,20 @@ QZSTATUS GetSubsystemCaps(const Call& c)
     }
     switch (index) {
     case CapRangeMinimum:
-        return TableEntry(c, caps.rangeMinimumRows, Slot(c, SlotRangeCount),
-                          QZERR_INVALID_RANGE_INDEX, QZERR_NO_RANGE_LIST);
+        return TableEntry(c, caps.rangeMinimumRows, Slot(c, SlotRangeCount), QZERR_INVALID_RANGE_INDEX,
+                          QZERR_NO_RANGE_LIST);
     case CapRangeMaximum:
-        return TableEntry(c, caps.rangeMaximumRows, Slot(c, SlotRangeCount),
-                          QZERR_INVALID_RANGE_INDEX, QZERR_NO_RANGE_LIST);
+        return TableEntry(c, caps.rangeMaximumRows, Slot(c, SlotRangeCount), QZERR_INVALID_RANGE_INDEX,
+                          QZERR_NO_RANGE_LIST);
     case CapFilter:
-        return TableEntry(c, caps.filters, Slot(c, SlotFilterCount), QZERR_INVALID_FILTER_INDEX,
-                          QZERR_NO_FILTER_LIST);
+        return TableEntry(c, caps.filters, Slot(c, SlotFilterCount), QZERR_INVALID_FILTER_INDEX, QZERR_NO_FILTER_LIST);
     case CapGain:
-        return TableEntry(c, caps.gains, Slot(c, SlotGainCount), QZERR_INVALID_GAIN_INDEX,
-                          QZERR_NO_GAIN_LIST);
+        return TableEntry(c, caps.gains, Slot(c, SlotGainCount), QZERR_INVALID_GAIN_INDEX, QZERR_NO_GAIN_LIST);
     case CapResolution:
-        return TableEntry(c, caps.resolutions, Slot(c, SlotResolutionCount),
-                          QZERR_BAD_RESOLUTION_SELECTED, QZERR_BAD_RESOLUTION_SELECTED);
-    default: break;
+        return TableEntry(c, caps.resolutions, Slot(c, SlotResolutionCount), QZERR_BAD_RESOLUTION_SELECTED,
+                          QZERR_BAD_RESOLUTION_SELECTED);
+    default:
+        break;
     }
     if (index >= CapMaxClockFrequency && index <= CapClockParameter) {
         double value = DoubleCapabilityValue(caps, index - CapMaxClockFrequency);
@@ -133,8 +146,7 @@ QZSTATUS GetSubsystemCaps(const Call& c)
 
 uint32_t DmaChannelsHeld(const Call& c)
 {
-    return (Get8(Record(c), CfgFirstDma) != 0 ? 1u : 0u) +
-           (Get8(Record(c), CfgSecondDma) != 0 ? 1u : 0u);
+    return (Get8(Record(c), CfgFirstDma) != 0 ? 1u : 0u) + (Get8(Record(c), CfgSecondDma) != 0 ? 1u : 0u);
 }
 
 QZSTATUS SetDmaUsage(const Call& c)
@@ -234,12 +246,15 @@ QZSTATUS GetGainListEntry(const Call& c)
     uint32_t entry = Word0(c);
     if (!IsListEntry(c, entry))
         return QZERR_INVALID_LIST_ENTRY;
-    c.p.real0 = DecodeFromTable(GetFixed(Record(c), ChannelEntryOffset(entry, EntryGain)),
-                                c.ss.caps.gains, Slot(c, SlotGainCount));
+    c.p.real0 = DecodeFromTable(GetFixed(Record(c), ChannelEntryOffset(entry, EntryGain)), c.ss.caps.gains,
+                                Slot(c, SlotGainCount));
     return QZERR_NO_ERROR;
 }
 
-QZSTATUS SetChannelFilter(const Call&) { return QZERR_NO_ERROR; }
+QZSTATUS SetChannelFilter(const Call&)
+{
+    return QZERR_NO_ERROR;
+}
 
 QZSTATUS GetChannelFilter(const Call& c)
 {
@@ -271,8 +286,7 @@ QZSTATUS SetRange(const Call& c)
 {
     FixedPoint maximum = EncodeFixedPoint(c.p.real0);
     FixedPoint minimum = EncodeFixedPoint(c.p.real1);
-    bool unchanged = GetFixed(Record(c), CfgRangeMaximum) == maximum &&
-                     GetFixed(Record(c), CfgRangeMinimum) == minimum;
+    bool unchanged = GetFixed(Record(c), CfgRangeMaximum) == maximum && GetFixed(Record(c), CfgRangeMinimum) == minimum;
     if (Slot(c, SlotRangeCount) == 0)
         return WithoutCapability(unchanged);
     if (!HasRangeRows(c))
@@ -290,10 +304,8 @@ QZSTATUS GetRange(const Call& c)
     if (Slot(c, SlotRangeCount) == 0)
         return QZERR_NOT_SUPPORTED;
     uint32_t count = Slot(c, SlotRangeCount);
-    c.p.real0 =
-        DecodeFromTable(GetFixed(Record(c), CfgRangeMaximum), c.ss.caps.rangeMaximumRows, count);
-    c.p.real1 =
-        DecodeFromTable(GetFixed(Record(c), CfgRangeMinimum), c.ss.caps.rangeMinimumRows, count);
+    c.p.real0 = DecodeFromTable(GetFixed(Record(c), CfgRangeMaximum), c.ss.caps.rangeMaximumRows, count);
+    c.p.real1 = DecodeFromTable(GetFixed(Record(c), CfgRangeMinimum), c.ss.caps.rangeMinimumRows, count);
     return QZERR_NO_ERROR;
 }
 
@@ -393,13 +405,27 @@ QZSTATUS CheckTriggerSource(const Call& c, uint32_t source)
 {
     uint32_t slot;
     switch (source) {
-    case TriggerSource300: slot = SlotTrigger300; break;
-    case TriggerSource301: slot = SlotTrigger301; break;
-    case TriggerSource303: slot = SlotTrigger303; break;
-    case TriggerSource304: slot = SlotTrigger304; break;
-    case TriggerSource305: slot = SlotTrigger305; break;
-    case TriggerSource1200: slot = SlotTrigger1200; break;
-    case TriggerSource1201: slot = SlotTrigger1201; break;
+    case TriggerSource300:
+        slot = SlotTrigger300;
+        break;
+    case TriggerSource301:
+        slot = SlotTrigger301;
+        break;
+    case TriggerSource303:
+        slot = SlotTrigger303;
+        break;
+    case TriggerSource304:
+        slot = SlotTrigger304;
+        break;
+    case TriggerSource305:
+        slot = SlotTrigger305;
+        break;
+    case TriggerSource1200:
+        slot = SlotTrigger1200;
+        break;
+    case TriggerSource1201:
+        slot = SlotTrigger1201;
+        break;
     default:
         if (source >= TriggerExtra1 && source <= 305 + Slot(c, SlotExtraTriggerSources))
             return QZERR_NO_ERROR;
@@ -507,8 +533,7 @@ QZSTATUS SetClockFrequency(const Call& c)
                       DoubleCapabilityValue(caps, DoubleMaxClockFrequency));
     }
     FixedPoint wanted = EncodeFixedPoint(hertz);
-    bool unchanged =
-        GetFixed(Record(c), CfgClockFixed) == wanted && Get16(Record(c), CfgClockForm) == 0;
+    bool unchanged = GetFixed(Record(c), CfgClockFixed) == wanted && Get16(Record(c), CfgClockForm) == 0;
     if (!capable)
         return WithoutCapability(unchanged);
     return Commit(c, unchanged, [&] {
@@ -516,8 +541,7 @@ QZSTATUS SetClockFrequency(const Call& c)
         PutFloat(Record(c), CfgClockFloat, ToFloat(hertz));
         Put16(Record(c), CfgClockForm, 0);
         Put32(Record(c), CfgClockParameter,
-              static_cast<uint32_t>(
-                  TruncateToInt32(DoubleCapabilityValue(caps, DoubleClockParameter))));
+              static_cast<uint32_t>(TruncateToInt32(DoubleCapabilityValue(caps, DoubleClockParameter))));
     });
 }
 
@@ -546,8 +570,7 @@ QZSTATUS SetRetriggerFrequency(const Call& c)
     double hertz = Clamp(c.p.real0, DoubleCapabilityValue(c.ss.caps, DoubleMinRetriggerFrequency),
                          DoubleCapabilityValue(c.ss.caps, DoubleMaxRetriggerFrequency));
     FixedPoint wanted = EncodeFixedPoint(hertz);
-    bool unchanged =
-        GetFixed(Record(c), CfgRetriggerFixed) == wanted && Get16(Record(c), CfgRetriggerForm) == 0;
+    bool unchanged = GetFixed(Record(c), CfgRetriggerFixed) == wanted && Get16(Record(c), CfgRetriggerForm) == 0;
     return Commit(c, unchanged, [&] {
         PutFixed(Record(c), CfgRetriggerFixed, wanted);
         PutFloat(Record(c), CfgRetriggerFloat, ToFloat(hertz));
@@ -639,9 +662,9 @@ QZSTATUS GetPulseWidth(const Call& c)
 
 QZSTATUS SetCounterMode(const Call& c)
 {
-    static const uint32_t kModeSlots[] = {
-        SlotCounterMode700, SlotCounterMode700 + 1, SlotCounterMode700 + 2, SlotCounterMode700 + 3,
-        SlotCounterMode704, SlotCounterMode705,     SlotCounterMode706};
+    static const uint32_t kModeSlots[] = {SlotCounterMode700,     SlotCounterMode700 + 1, SlotCounterMode700 + 2,
+                                          SlotCounterMode700 + 3, SlotCounterMode704,     SlotCounterMode705,
+                                          SlotCounterMode706};
     if (!IsPlainCounter(c))
         return QZERR_NOT_SUPPORTED;
     uint32_t mode = Word0(c);
@@ -695,8 +718,14 @@ QZSTATUS SetEdge(const Call& c, size_t offset, bool stopEdge)
     return Commit16(c, offset, edge);
 }
 
-QZSTATUS SetStartEdge(const Call& c) { return SetEdge(c, CfgStartEdge, false); }
-QZSTATUS SetStopEdge(const Call& c) { return SetEdge(c, CfgStopEdge, true); }
+QZSTATUS SetStartEdge(const Call& c)
+{
+    return SetEdge(c, CfgStartEdge, false);
+}
+QZSTATUS SetStopEdge(const Call& c)
+{
+    return SetEdge(c, CfgStopEdge, true);
+}
 
 QZSTATUS GetStartEdge(const Call& c)
 {
@@ -714,7 +743,10 @@ QZSTATUS GetStopEdge(const Call& c)
 
 // --- data flow, wrap mode, notifications ---
 
-bool CanStream(const Call& c) { return Slot(c, SlotContinuousTransfer) != 0 || HasPretrigger(c); }
+bool CanStream(const Call& c)
+{
+    return Slot(c, SlotContinuousTransfer) != 0 || HasPretrigger(c);
+}
 
 QZSTATUS SetWrapMode(const Call& c)
 {
@@ -741,13 +773,23 @@ QZSTATUS SetDataFlow(const Call& c)
     uint32_t flow = Word0(c);
     uint32_t slot;
     switch (flow) {
-    case DataFlowContinuous: slot = SlotContinuousTransfer; break;
-    case DataFlowSingleValue: slot = SlotSingleValues; break;
-    case DataFlowPretrigger: slot = SlotDataFlow804; break;
-    case DataFlowPrePostTrigger: slot = SlotDataFlow805; break;
+    case DataFlowContinuous:
+        slot = SlotContinuousTransfer;
+        break;
+    case DataFlowSingleValue:
+        slot = SlotSingleValues;
+        break;
+    case DataFlowPretrigger:
+        slot = SlotDataFlow804;
+        break;
+    case DataFlowPrePostTrigger:
+        slot = SlotDataFlow805;
+        break;
     case 802:
-    case 803: return QZERR_NOT_SUPPORTED;
-    default: return QZERR_INVALID_DATA_FLOW;
+    case 803:
+        return QZERR_NOT_SUPPORTED;
+    default:
+        return QZERR_INVALID_DATA_FLOW;
     }
     if (Slot(c, slot) == 0)
         return QZERR_NOT_SUPPORTED;
@@ -869,14 +911,16 @@ QZSTATUS GetSynchronousDioUsage(const Call& c)
     return QZERR_NO_ERROR;
 }
 
-QZSTATUS NotServed(const Call&) { return QZERR_NOT_SUPPORTED; }
+QZSTATUS NotServed(const Call&)
+{
+    return QZERR_NOT_SUPPORTED;
+}
 
 // --- buffer queues ---
 
 bool HasQueues(const Call& c)
 {
-    return Slot(c, SlotContinuousTransfer) != 0 && c.ss.readyQueue != nullptr &&
-           c.ss.doneQueue != nullptr;
+    return Slot(c, SlotContinuousTransfer) != 0 && c.ss.readyQueue != nullptr && c.ss.doneQueue != nullptr;
 }
 
 QZSTATUS PutBuffer(const Call& c)
@@ -913,10 +957,17 @@ QZSTATUS GetQueueSizes(const Call& c)
     uint32_t count = 0;
     QZSTATUS status = QZERR_NO_ERROR;
     switch (Word0(c)) {
-    case QueueReady: status = c.env.lists.count(c.ss.readyQueue, &count); break;
-    case QueueDone: status = c.env.lists.count(c.ss.doneQueue, &count); break;
-    case QueueInProcess: count = c.env.inProcessCount ? c.env.inProcessCount(c.ss) : 0; break;
-    default: return QZERR_INVALID_QUEUE_TYPE_SPECIFIED;
+    case QueueReady:
+        status = c.env.lists.count(c.ss.readyQueue, &count);
+        break;
+    case QueueDone:
+        status = c.env.lists.count(c.ss.doneQueue, &count);
+        break;
+    case QueueInProcess:
+        count = c.env.inProcessCount ? c.env.inProcessCount(c.ss) : 0;
+        break;
+    default:
+        return QZERR_INVALID_QUEUE_TYPE_SPECIFIED;
     }
     if (status == QZERR_NO_ERROR)
         c.p.word1 = count;
@@ -949,10 +1000,17 @@ QZSTATUS SetRetriggerMode(const Call& c)
     uint32_t mode = Word0(c);
     uint32_t slot;
     switch (mode) {
-    case RetriggerMode1300: slot = SlotRetriggerMode1300; break;
-    case RetriggerMode1301: slot = SlotRetriggerMode1301; break;
-    case RetriggerMode1302: slot = SlotRetriggerMode1302; break;
-    default: return QZERR_INVALID_RETRIGGER_MODE;
+    case RetriggerMode1300:
+        slot = SlotRetriggerMode1300;
+        break;
+    case RetriggerMode1301:
+        slot = SlotRetriggerMode1301;
+        break;
+    case RetriggerMode1302:
+        slot = SlotRetriggerMode1302;
+        break;
+    default:
+        return QZERR_INVALID_RETRIGGER_MODE;
     }
     if (Slot(c, slot) == 0)
         return QZERR_NOT_SUPPORTED;
@@ -961,7 +1019,10 @@ QZSTATUS SetRetriggerMode(const Call& c)
     return QZERR_NO_ERROR;
 }
 
-QZSTATUS GetRetriggerMode(const Call& c) { return Get16Into(c, CfgRetriggerMode); }
+QZSTATUS GetRetriggerMode(const Call& c)
+{
+    return Get16Into(c, CfgRetriggerMode);
+}
 
 QZSTATUS SetMultiscanCount(const Call& c)
 {
@@ -1007,8 +1068,7 @@ QZSTATUS SetQuadrature(const Call& c)
     uint32_t mode = Word1(c);
     if (mode < QuadIndexMode1400 || mode > QuadIndexMode1400 + 2)
         return QZERR_INVALID_INDEX;
-    bool unchanged = Get16(Record(c), CfgQuadScaling) == scaling &&
-                     Get8(Record(c), CfgQuadFlag) == flag &&
+    bool unchanged = Get16(Record(c), CfgQuadScaling) == scaling && Get8(Record(c), CfgQuadFlag) == flag &&
                      Get16(Record(c), CfgQuadIndexMode) == mode;
     return Commit(c, unchanged, [&] {
         Put16(Record(c), CfgQuadScaling, scaling);
@@ -1017,7 +1077,10 @@ QZSTATUS SetQuadrature(const Call& c)
     });
 }
 
-QZSTATUS GetStored16(const Call& c, size_t offset) { return Get16Into(c, offset); }
+QZSTATUS GetStored16(const Call& c, size_t offset)
+{
+    return Get16Into(c, offset);
+}
 
 struct Handler {
     uint32_t code;
@@ -1107,7 +1170,7 @@ const Handler kHandlers[] = {
     {QZDRV_SETQUADRATURE, SetQuadrature},
 };
 
-} // namespace
+}  // namespace
 
 QZSTATUS AllocateConfiguration(SubsystemCore& subsystem)
 {
@@ -1142,8 +1205,7 @@ uint32_t SubsystemSlot(const SubsystemCore& subsystem, uint32_t slot)
 
 bool IsStreamingFlow(uint32_t flow)
 {
-    return flow == DataFlowContinuous || flow == DataFlowPretrigger ||
-           flow == DataFlowPrePostTrigger;
+    return flow == DataFlowContinuous || flow == DataFlowPretrigger || flow == DataFlowPrePostTrigger;
 }
 
 QZSTATUS HandleSetGetRequest(SubsystemCore& subsystem, uint32_t code, RequestParams& params,

@@ -25,7 +25,7 @@ struct RequestParams {
 // Where the library tells the client about its subsystem.
 struct NotificationTarget {
     uintptr_t window = 0;
-    uintptr_t wParam = 0; // the subsystem handle
+    uintptr_t wParam = 0;  // the subsystem handle
     uintptr_t lParam = 0;
     uintptr_t procedure = 0;
     uintptr_t procedureSubsystem = 0;
@@ -43,14 +43,14 @@ struct ChannelRangeSetting {
 struct SubsystemCore {
     uint32_t type = 0;
     uint32_t element = 0;
-    uintptr_t handle = 0; // the subsystem handle, as notifications carry it
+    uintptr_t handle = 0;  // the subsystem handle, as notifications carry it
     SubsystemCapabilities caps{};
     ConfigRecord configuration;
-    HBUFLIST readyQueue = nullptr; // AD and DA only
+    HBUFLIST readyQueue = nullptr;  // AD and DA only
     HBUFLIST doneQueue = nullptr;
     NotificationTarget notify;
     std::vector<ChannelRangeSetting> extraChannelRanges;
-    HBUF flushBuffer = nullptr; // pending flush of the transfer in process
+    HBUF flushBuffer = nullptr;  // pending flush of the transfer in process
     uint32_t flushSamples = 0;
 };
 

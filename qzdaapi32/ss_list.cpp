@@ -34,7 +34,7 @@ SimultaneousStartList* FindLive(SimultaneousStartListHandle list)
     return list;
 }
 
-} // namespace
+}  // namespace
 
 QZSTATUS CreateStartList(SimultaneousStartListHandle* list)
 {
@@ -78,8 +78,7 @@ QZSTATUS ReleaseStartList(SimultaneousStartListHandle list)
     return QZERR_NO_ERROR;
 }
 
-QZSTATUS AddToStartList(SimultaneousStartListHandle list, SubsystemHandle subsystem,
-                        const SubsystemChecks& checks)
+QZSTATUS AddToStartList(SimultaneousStartListHandle list, SubsystemHandle subsystem, const SubsystemChecks& checks)
 {
     std::lock_guard<std::mutex> held(ListLock());
     SimultaneousStartList* header = FindLive(list);
@@ -120,8 +119,7 @@ QZSTATUS StartListMembers(SimultaneousStartListHandle list, std::vector<Subsyste
     return QZERR_NO_ERROR;
 }
 
-QZSTATUS CheckStartListMembers(const std::vector<SubsystemHandle>& members,
-                               const SubsystemChecks& checks)
+QZSTATUS CheckStartListMembers(const std::vector<SubsystemHandle>& members, const SubsystemChecks& checks)
 {
     if (members.empty())
         return QZERR_NO_SUBSYSTEM_HANDLES_ON_SIMULTANEOUS_START_LIST;

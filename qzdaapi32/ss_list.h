@@ -31,7 +31,7 @@ struct SimultaneousStartList {
 // What a list asks of a subsystem handle.
 struct SubsystemChecks {
     bool (*isOpen)(SubsystemHandle subsystem);
-    bool (*canStartTogether)(SubsystemHandle subsystem); // capability slot 51
+    bool (*canStartTogether)(SubsystemHandle subsystem);  // capability slot 51
 };
 
 // A new empty list (101 when out of memory).
@@ -40,12 +40,10 @@ QZSTATUS CreateStartList(SimultaneousStartListHandle* list);
 QZSTATUS ReleaseStartList(SimultaneousStartListHandle list);
 // Appends subsystem: 102, then 40 for a handle that is not open, 114 when it is on the list
 // already, 36 without the capability, 101 when out of memory.
-QZSTATUS AddToStartList(SimultaneousStartListHandle list, SubsystemHandle subsystem,
-                        const SubsystemChecks& checks);
+QZSTATUS AddToStartList(SimultaneousStartListHandle list, SubsystemHandle subsystem, const SubsystemChecks& checks);
 // The subsystems of the list in order (102 for a list that is not live).
 QZSTATUS StartListMembers(SimultaneousStartListHandle list, std::vector<SubsystemHandle>* members);
 // Members that may be started: 104 when there are none, 103 when any of them is not open.
-QZSTATUS CheckStartListMembers(const std::vector<SubsystemHandle>& members,
-                               const SubsystemChecks& checks);
+QZSTATUS CheckStartListMembers(const std::vector<SubsystemHandle>& members, const SubsystemChecks& checks);
 // Number of live lists (leak checks).
 uint32_t LiveStartLists();

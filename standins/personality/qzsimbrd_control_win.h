@@ -13,10 +13,10 @@
 
 // Faults for SimBoardInjectFault.
 enum : uint32_t {
-    SimFaultRefuseNext = 1,      // a: ioctl, b: status the driver answers to its next use
-    SimFaultFailNextRead = 2,    // a: system error of the next read's completion
-    SimFaultMessage = 3,         // a: type, b: element, c: message code, d: message value
-    SimFaultOversizeNextCaps = 4 // the next subsystem opened gets a channel list too big to hold
+    SimFaultRefuseNext = 1,       // a: ioctl, b: status the driver answers to its next use
+    SimFaultFailNextRead = 2,     // a: system error of the next read's completion
+    SimFaultMessage = 3,          // a: type, b: element, c: message code, d: message value
+    SimFaultOversizeNextCaps = 4  // the next subsystem opened gets a channel list too big to hold
 };
 
 extern "C" {

@@ -29,7 +29,7 @@ int32_t UnitOf(uint32_t type, uint32_t element)
     return SimUnitIndex(type, element);
 }
 
-} // namespace
+}  // namespace
 
 extern "C" {
 
@@ -97,8 +97,7 @@ void WINAPI SimBoardClearOutputLog()
     WithSimBoard([](SimBoard& board, std::vector<SimCompletion>&) { board.outputLog.clear(); });
 }
 
-uint32_t WINAPI SimBoardConfiguration(uint32_t type, uint32_t element, uint32_t returned, uint8_t* bytes,
-                                      uint32_t size)
+uint32_t WINAPI SimBoardConfiguration(uint32_t type, uint32_t element, uint32_t returned, uint8_t* bytes, uint32_t size)
 {
     const int32_t unit = UnitOf(type, element);
     if (unit < 0)
@@ -141,13 +140,15 @@ BOOL WINAPI SimBoardInjectFault(uint32_t fault, uint32_t a, uint32_t b, uint32_t
         const int32_t unit = UnitOf(a, b);
         if (unit < 0)
             return FALSE;
-        WithSimBoard([&](SimBoard& board, std::vector<SimCompletion>& done) {
-            SimPostMessage(board, unit, c, d, done);
-        });
+        WithSimBoard(
+            [&](SimBoard& board, std::vector<SimCompletion>& done) { SimPostMessage(board, unit, c, d, done); });
         return TRUE;
     }
-    case SimFaultOversizeNextCaps: InterlockedExchange(&OversizeNextCaps, 1); return TRUE;
-    default: return FALSE;
+    case SimFaultOversizeNextCaps:
+        InterlockedExchange(&OversizeNextCaps, 1);
+        return TRUE;
+    default:
+        return FALSE;
     }
 }
 
@@ -183,4 +184,4 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved)
     return TRUE;
 }
 
-} // extern "C"
+}  // extern "C"

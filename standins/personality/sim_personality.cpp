@@ -98,14 +98,18 @@ const Personality& Table(uint32_t type)
     static const Personality output = DigitalPort(false);
     static const Personality counter = CounterTimer();
     switch (type) {
-    case SubsystemTypeAD: return analog;
-    case SubsystemTypeDIN: return input;
-    case SubsystemTypeDOUT: return output;
-    default: return counter;
+    case SubsystemTypeAD:
+        return analog;
+    case SubsystemTypeDIN:
+        return input;
+    case SubsystemTypeDOUT:
+        return output;
+    default:
+        return counter;
     }
 }
 
-} // namespace
+}  // namespace
 
 bool SimCapabilities(uint32_t type, uint32_t element, SubsystemCapabilities* caps)
 {
@@ -122,9 +126,14 @@ bool SimCapabilities(uint32_t type, uint32_t element, SubsystemCapabilities* cap
         caps->rangeMaximumRows = kRangeMaximum;
         caps->resolutions = kAnalogResolution;
         break;
-    case SubsystemTypeDIN: caps->resolutions = kPortResolution; break;
-    case SubsystemTypeDOUT: caps->resolutions = kOutputResolution; break;
-    default: break;
+    case SubsystemTypeDIN:
+        caps->resolutions = kPortResolution;
+        break;
+    case SubsystemTypeDOUT:
+        caps->resolutions = kOutputResolution;
+        break;
+    default:
+        break;
     }
     return true;
 }

@@ -10,7 +10,7 @@
 #include <cstdint>
 
 // How the simulated board is named and found.
-constexpr const char* kSimDriverName = "qzsimbrd";         // qzsimbrd.dll, the personality
+constexpr const char* kSimDriverName = "qzsimbrd";  // qzsimbrd.dll, the personality
 constexpr const char* kSimBoardName = "QZSIM480";
 constexpr const char* kSimModelName = "QZSIM-480";
 constexpr uint32_t kSimSerialNumber = 0x1234;
@@ -18,8 +18,7 @@ constexpr uint32_t kSimBoardType = 0x480;
 constexpr uint32_t kSimDeviceInstance = 0;
 // The driver link by each route: the device interface's path, and the device map's LinkName
 // (whose first 12 characters the library drops).
-constexpr const char* kSimInterfacePath =
-    "\\\\?\\root#qzsimbrd#0000#{a8294ce0-49ba-11d3-bc2a-00e0293245b9}";
+constexpr const char* kSimInterfacePath = "\\\\?\\root#qzsimbrd#0000#{a8294ce0-49ba-11d3-bc2a-00e0293245b9}";
 constexpr const char* kSimDeviceInstanceId = "ROOT\\QZSIMBRD\\0000";
 constexpr const char* kSimLinkName = "\\DosDevices\\QzSimBrd0";
 constexpr const char* kSimDevicePath = "\\\\.\\QzSimBrd0";
@@ -33,7 +32,7 @@ constexpr uint32_t kSimBoardInfo = 0x00010480;
 bool SimCapabilities(uint32_t type, uint32_t element, SubsystemCapabilities* caps);
 
 // Values the simulation works with.
-constexpr double kSimBaseClockHz = 48.0e6;     // counters and the sample clock divide it
+constexpr double kSimBaseClockHz = 48.0e6;  // counters and the sample clock divide it
 constexpr double kSimMaxSampleClockHz = 500000.0;
 constexpr uint32_t kSimAnalogChannels = 4;
 constexpr uint32_t kSimChannelListCapacity = 16;

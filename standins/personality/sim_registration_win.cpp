@@ -18,8 +18,8 @@ public:
     Key(HKEY parent, const std::string& path, bool isVolatile)
     {
         ok_ = RegCreateKeyExA(parent, path.c_str(), 0, nullptr,
-                              isVolatile ? REG_OPTION_VOLATILE : REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                              nullptr, &key_, nullptr) == ERROR_SUCCESS;
+                              isVolatile ? REG_OPTION_VOLATILE : REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                              &key_, nullptr) == ERROR_SUCCESS;
     }
     ~Key()
     {
@@ -35,8 +35,8 @@ public:
     }
     bool Number(const char* name, DWORD value)
     {
-        return ok_ && RegSetValueExA(key_, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
-                                     sizeof value) == ERROR_SUCCESS;
+        return ok_ && RegSetValueExA(key_, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value) ==
+                          ERROR_SUCCESS;
     }
     bool ok() const { return ok_; }
 
@@ -62,7 +62,7 @@ std::string InterfaceKeyPath()
     return std::string("System\\CurrentControlSet\\Control\\DeviceClasses\\") + kDeviceInterfaceClass + "\\" + link;
 }
 
-} // namespace
+}  // namespace
 
 bool RegisterSimBoardInterface()
 {

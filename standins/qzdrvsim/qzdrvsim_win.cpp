@@ -18,27 +18,35 @@ constexpr ULONG_PTR kStatusInvalidParameter = 0xC000000D;
 ULONG_PTR NtStatusOf(uint32_t error)
 {
     switch (error) {
-    case SimErrorNone: return kStatusSuccess;
-    case SimErrorOperationAborted: return kStatusCancelled;
-    case SimErrorInvalidParameter: return kStatusInvalidParameter;
-    default: return kStatusUnsuccessful;
+    case SimErrorNone:
+        return kStatusSuccess;
+    case SimErrorOperationAborted:
+        return kStatusCancelled;
+    case SimErrorInvalidParameter:
+        return kStatusInvalidParameter;
+    default:
+        return kStatusUnsuccessful;
     }
 }
 
 DWORD ErrorOf(ULONG_PTR status)
 {
     switch (status) {
-    case kStatusSuccess: return ERROR_SUCCESS;
-    case kStatusCancelled: return ERROR_OPERATION_ABORTED;
-    case kStatusInvalidParameter: return ERROR_INVALID_PARAMETER;
-    default: return ERROR_GEN_FAILURE;
+    case kStatusSuccess:
+        return ERROR_SUCCESS;
+    case kStatusCancelled:
+        return ERROR_OPERATION_ABORTED;
+    case kStatusInvalidParameter:
+        return ERROR_INVALID_PARAMETER;
+    default:
+        return ERROR_GEN_FAILURE;
     }
 }
 
 struct Pending {
     HANDLE file = nullptr;
     DWORD threadId = 0;
-    HANDLE thread = nullptr; // reads: where the completion routine runs
+    HANDLE thread = nullptr;  // reads: where the completion routine runs
     OVERLAPPED* overlapped = nullptr;
     LPOVERLAPPED_COMPLETION_ROUTINE routine = nullptr;
 };
@@ -60,7 +68,7 @@ struct Driver {
     uint64_t nextId = 1;
     HANDLE worker = nullptr;
     HANDLE wake = nullptr;
-    uintptr_t workerGeneration = 0; // a worker runs while its generation is the current one
+    uintptr_t workerGeneration = 0;  // a worker runs while its generation is the current one
     double tickSeconds = 0.0;
 
     Driver()
@@ -344,8 +352,8 @@ BOOL WINAPI SimReadExPort(HANDLE handle, LPVOID buffer, DWORD bytes, LPOVERLAPPE
             overlapped->InternalHigh = 0;
             overlapped->Internal = kStatusPending;
             std::vector<SimCompletion> done;
-            const SimAnswer a = SimQueueRead(d.board, it->second, static_cast<uint8_t*>(buffer), bytes, true, id,
-                                             Now(d), done);
+            const SimAnswer a =
+                SimQueueRead(d.board, it->second, static_cast<uint8_t*>(buffer), bytes, true, id, Now(d), done);
             if (a.error != SimErrorNone) {
                 d.pending.erase(id);
                 CloseHandle(thread);
@@ -410,11 +418,11 @@ BOOL WINAPI SimOverlappedResultPort(HANDLE, LPOVERLAPPED overlapped, LPDWORD byt
 }
 
 const DriverPort kSimulatedPort = {
-    sizeof(DriverPort), SimOpenPort, SimClosePort, SimIoControlPort, SimReadExPort, SimCancelPort,
+    sizeof(DriverPort),      SimOpenPort, SimClosePort, SimIoControlPort, SimReadExPort, SimCancelPort,
     SimOverlappedResultPort,
 };
 
-} // namespace
+}  // namespace
 
 const DriverPort* SimulatedDriverPort(uint32_t portSize)
 {
@@ -444,4 +452,7 @@ void WithSimBoard(const std::function<void(SimBoard&, std::vector<SimCompletion>
     Wake(d);
 }
 
-void SimDriverProcessEnding() { InterlockedExchange(&ProcessEnding, 1); }
+void SimDriverProcessEnding()
+{
+    InterlockedExchange(&ProcessEnding, 1);
+}

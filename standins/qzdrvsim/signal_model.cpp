@@ -101,7 +101,7 @@ double GainOf(const SignalModel& model)
     return std::ldexp(1.0, model.GainCode - 5);
 }
 
-} // namespace
+}  // namespace
 
 void StartSignal(const SignalModel& model, SignalGeneratorState& state)
 {
@@ -156,7 +156,7 @@ int32_t TermsFor(double x2)
     return x2 < 1e-4 ? 5 : (x2 < 1e-2 ? 8 : 13);
 }
 
-} // namespace
+}  // namespace
 
 double HalfSpaceShape(double x)
 {
@@ -196,7 +196,7 @@ double HalfSpaceFieldShape(double x)
         // F goes as x^3); its series is (8 / sqrt(pi)) sum over m >= 1 of
         // (-1)^(m+1) m x^(2m+1) / (m! (2m+1) (2m+3)).
         const double x2 = x * x;
-        double power = x2 * x; // x^(2m + 1)
+        double power = x2 * x;  // x^(2m + 1)
         double factorial = 1.0;
         double sum = 0.0;
         for (int32_t m = 1; m < 30; ++m) {
@@ -245,10 +245,10 @@ namespace {
 // and their integral from t1 to t2: FieldScale x (F(x(t1)) - F(x(t2))), F the field's shape.
 struct HalfSpaceConstants {
     bool Valid = false;
-    double ThetaA2 = 0.0;    // mu0 sigma a^2 / 4, seconds
-    double Scale = 0.0;      // A_r x front end x I / (sigma a^3)
-    double FieldScale = 0.0; // A_r x front end x mu0 I / (2 a), volt seconds
-    double Late = 0.0;       // A_r x front end x I a^2 sigma^1.5 mu0^2.5 / (20 sqrt(pi))
+    double ThetaA2 = 0.0;     // mu0 sigma a^2 / 4, seconds
+    double Scale = 0.0;       // A_r x front end x I / (sigma a^3)
+    double FieldScale = 0.0;  // A_r x front end x mu0 I / (2 a), volt seconds
+    double Late = 0.0;        // A_r x front end x I a^2 sigma^1.5 mu0^2.5 / (20 sqrt(pi))
 };
 
 HalfSpaceConstants HalfSpaceConstantsOf(const SignalModel& model)
@@ -331,18 +331,19 @@ double ExponentialSteadyTerm(double tau, double sinceUs, double periodUs, double
     return -std::expm1(-(sinceUs + rampUs) / tau) * tau / rampUs + earlier;
 }
 
-} // namespace
+}  // namespace
 
 double StepResponse(const SignalModel& model, double tUs)
 {
     if (!(tUs > 0.0))
         return 0.0;
     switch (model.DecayModel) {
-    case DecayModelHalfSpace: return HalfSpaceVolts(HalfSpaceConstantsOf(model), tUs);
+    case DecayModelHalfSpace:
+        return HalfSpaceVolts(HalfSpaceConstantsOf(model), tUs);
     case DecayModelTestSource:
-        return model.TestTimeConstantUs > 0.0 ? model.TestSourceVolts * std::exp(-tUs / model.TestTimeConstantUs)
-                                              : 0.0;
-    default: break;
+        return model.TestTimeConstantUs > 0.0 ? model.TestSourceVolts * std::exp(-tUs / model.TestTimeConstantUs) : 0.0;
+    default:
+        break;
     }
     double sum = 0.0;
     for (int32_t j = 0; j < model.DecayTermCount && j < SignalDecayTerms; ++j)
@@ -388,7 +389,9 @@ double ResponseWith(const SignalModel& model, const HalfSpaceConstants& halfSpac
         const double since = SinceSwitch(model, timeUs, k, ramp);
         double response = 0.0;
         switch (model.DecayModel) {
-        case DecayModelHalfSpace: response = HalfSpaceSteadyTerm(halfSpace, since, period, ramp); break;
+        case DecayModelHalfSpace:
+            response = HalfSpaceSteadyTerm(halfSpace, since, period, ramp);
+            break;
         case DecayModelTestSource:
             response = model.TestSourceVolts * ExponentialSteadyTerm(model.TestTimeConstantUs, since, period, ramp);
             break;
@@ -410,7 +413,7 @@ HalfSpaceConstants ConstantsFor(const SignalModel& model)
     return model.DecayModel == DecayModelHalfSpace ? HalfSpaceConstantsOf(model) : HalfSpaceConstants{};
 }
 
-} // namespace
+}  // namespace
 
 double ReceiverResponse(const SignalModel& model, double timeUs)
 {
@@ -429,7 +432,7 @@ double ReceiverInputVolts(const SignalModel& model, int32_t channel, double time
     return v;
 }
 
-} // namespace
+}  // namespace
 
 double ModelChannelVolts(const SignalModel& model, int32_t channel, double timeUs)
 {
@@ -450,8 +453,7 @@ uint16_t VoltsToCode(double volts, double rangeMin, double rangeMax, int32_t res
     return static_cast<uint16_t>(c);
 }
 
-void GenerateSamples(const SignalModel& model, SignalGeneratorState& state, uint16_t* out,
-                     int32_t count)
+void GenerateSamples(const SignalModel& model, SignalGeneratorState& state, uint16_t* out, int32_t count)
 {
     const double scanPeriodUs = 1.0e6 / model.ScanRateHz;
     const double spikeChance = model.SpikeRateHz * scanPeriodUs * 1e-6;

@@ -39,36 +39,36 @@ constexpr double VacuumPermeability = 4.0e-7 * 3.14159265358979323846;
 constexpr double FrontEndVoltsPerCoilVolt = 0.5e9 / 300000.0;
 
 struct SignalModel {
-    double ScanRateHz = 480000.0;       // scans per second (the board's read-back clock)
-    double RepetitionRate = 30.0;       // Hz
-    double StartTimeUs = 0.0;           // transmitter time of the first scan
-    double SyncVolts = 9.5;             // sync channel while the counter output is on
+    double ScanRateHz = 480000.0;  // scans per second (the board's read-back clock)
+    double RepetitionRate = 30.0;  // Hz
+    double StartTimeUs = 0.0;      // transmitter time of the first scan
+    double SyncVolts = 9.5;        // sync channel while the counter output is on
     // From each counter edge to the end of the current's ramp, the decay's time zero; negative
     // when the transmitter switches ahead of the counter.
     double TurnOffDelayUs = 0.0;
-    double RampUs = 0.0;                // linear ramp of every switch, held to a quarter period
+    double RampUs = 0.0;  // linear ramp of every switch, held to a quarter period
     int32_t DecayTermCount = 3;
-    double DecayVolts[SignalDecayTerms] = {2.0, 0.2, 0.02, 0.0};     // at the step, before gain
+    double DecayVolts[SignalDecayTerms] = {2.0, 0.2, 0.02, 0.0};  // at the step, before gain
     double DecayTimeUs[SignalDecayTerms] = {30.0, 300.0, 3000.0, 1.0};
-    double ChannelFactor[4] = {0.3, 0.0, 0.5, 1.0};   // response per channel (1 is the sync)
-    int32_t GainCode = 5;               // receiver gain 2^(code - 5) on channels 0, 2, 3
-    double OffsetVolts = 0.0;           // receiver offset on channels 0, 2, 3 (what nulling removes)
+    double ChannelFactor[4] = {0.3, 0.0, 0.5, 1.0};  // response per channel (1 is the sync)
+    int32_t GainCode = 5;                            // receiver gain 2^(code - 5) on channels 0, 2, 3
+    double OffsetVolts = 0.0;                        // receiver offset on channels 0, 2, 3 (what nulling removes)
     // Hum and noise enter with the sensor's signal, before the gain stage.
-    double HumVolts = 0.0;              // mains hum amplitude
+    double HumVolts = 0.0;  // mains hum amplitude
     double HumHz = 60.0;
-    double NoiseVolts = 0.0;            // rms, every sample of channels 0, 2 and 3
-    double SpikeRateHz = 0.0;           // impulsive spikes per second on channels 0, 2, 3
+    double NoiseVolts = 0.0;   // rms, every sample of channels 0, 2 and 3
+    double SpikeRateHz = 0.0;  // impulsive spikes per second on channels 0, 2, 3
     double SpikeVolts = 0.0;
-    double RangeMin = -10.0;            // converter input range, volts
+    double RangeMin = -10.0;  // converter input range, volts
     double RangeMax = 10.0;
-    int32_t Resolution = 16;            // bits, 1..16
+    int32_t Resolution = 16;  // bits, 1..16
     uint64_t Seed = 1;
     int32_t DecayModel = DecayModelExponentials;
     // Half-space: the ground, the transmitter loop (the circle of its area) and the sensor.
     double ResistivityOhmM = 100.0;
     double LoopAreaM2 = 5000.0;
-    double AmpereTurns = 3.0;           // current x turns
-    double SensorAreaM2 = 31.4;         // effective area of the receiver coil
+    double AmpereTurns = 3.0;    // current x turns
+    double SensorAreaM2 = 31.4;  // effective area of the receiver coil
     // Test source: volts at the receiver input for full current, and the RC time constant
     // (0: the current itself, the "DC" test).
     double TestSourceVolts = 0.0;
@@ -77,14 +77,14 @@ struct SignalModel {
 
 // Where a generator stands in its stream.
 struct SignalGeneratorState {
-    int64_t NextSample = 0;     // absolute index of the next sample (4 per scan)
+    int64_t NextSample = 0;  // absolute index of the next sample (4 per scan)
     uint64_t Random = 0;
-    int32_t HaveSpare = 0;      // Gaussian numbers come in pairs
+    int32_t HaveSpare = 0;  // Gaussian numbers come in pairs
     double Spare = 0.0;
     // The receiver response is worked out once per scan and shared by its channels.
     int64_t ResponseScan = -1;
     double Response = 0.0;
-    double Spike = 0.0;         // of the current scan, drawn with its channel 0
+    double Spike = 0.0;  // of the current scan, drawn with its channel 0
 };
 
 // Starts a stream at its first sample.
@@ -93,8 +93,7 @@ void StartSignal(const SignalModel& model, SignalGeneratorState& state);
 // Writes the next count samples (channel = absolute index mod 4) as straight-binary codes of
 // the model's range and resolution, clipped at the ends of the range. A stream cut into any
 // pieces gives the same samples as one piece.
-void GenerateSamples(const SignalModel& model, SignalGeneratorState& state, uint16_t* out,
-                     int32_t count);
+void GenerateSamples(const SignalModel& model, SignalGeneratorState& state, uint16_t* out, int32_t count);
 
 // Noise-free model values, for tests and for checking a gate against the model.
 double ScanTimeUs(const SignalModel& model, int64_t scan);

@@ -13,11 +13,8 @@
 
 namespace {
 
-constexpr uint32_t kUnitTypes[kSimUnitCount][2] = {{SubsystemTypeAD, 0},
-                                                    {SubsystemTypeDIN, 0},
-                                                    {SubsystemTypeDOUT, 0},
-                                                    {SubsystemTypeCT, 0},
-                                                    {SubsystemTypeCT, 1}};
+constexpr uint32_t kUnitTypes[kSimUnitCount][2] = {
+    {SubsystemTypeAD, 0}, {SubsystemTypeDIN, 0}, {SubsystemTypeDOUT, 0}, {SubsystemTypeCT, 0}, {SubsystemTypeCT, 1}};
 constexpr int32_t kAnalogUnit = 0;
 constexpr int32_t kCounter0Unit = 3;
 constexpr int32_t kCounter1Unit = 4;
@@ -42,8 +39,14 @@ bool SameText(const std::string& a, const std::string& b)
     return true;
 }
 
-uint32_t Slot(const SimUnit& u, uint32_t slot) { return CapabilitySlotValue(u.caps, slot); }
-bool IsStreaming(uint32_t flow) { return flow == 800 || flow == 804 || flow == 805; }
+uint32_t Slot(const SimUnit& u, uint32_t slot)
+{
+    return CapabilitySlotValue(u.caps, slot);
+}
+bool IsStreaming(uint32_t flow)
+{
+    return flow == 800 || flow == 804 || flow == 805;
+}
 
 // The sample clock and the counters divide the board's base clock.
 double QuantizedClock(double requested)
@@ -140,15 +143,15 @@ uint16_t Encoded(const SimUnit& u, uint16_t straight)
 void Generate(SimBoard& b, SimUnit& u, uint8_t* data, uint32_t count)
 {
     const uint32_t listSize = ListSize(u);
-    const bool identity = listSize == 4 && u.channelList[0] == 0 && u.channelList[1] == 1 &&
-                          u.channelList[2] == 2 && u.channelList[3] == 3;
+    const bool identity = listSize == 4 && u.channelList[0] == 0 && u.channelList[1] == 1 && u.channelList[2] == 2 &&
+                          u.channelList[3] == 3;
     std::vector<uint16_t> chunk;
     uint32_t written = 0;
     while (written < count) {
         while (!u.pendingOutputs.empty() && u.pendingOutputs.front().sample <= u.produced) {
             u.modelInputs.OutputValue = u.pendingOutputs.front().value;
             u.model = BuildSimModel(b.settings, u.modelInputs);
-            u.generator.ResponseScan = -1; // a scan part-way through takes the new response
+            u.generator.ResponseScan = -1;  // a scan part-way through takes the new response
             u.pendingOutputs.pop_front();
         }
         int64_t n = std::min<int64_t>(count - written, 65536);
@@ -247,7 +250,7 @@ uint32_t Configure(SimBoard& b, SimUnit& u, ConfigRecord& rec)
     double hertz = 0.0;
     if (Slot(u, SlotInternalClock) != 0) {
         hertz = Get16(rec, CfgClockForm) == 1 ? GetFloat(rec, CfgClockFloat)
-                                                : DecodeFixedPoint(GetFixed(rec, CfgClockFixed));
+                                              : DecodeFixedPoint(GetFixed(rec, CfgClockFixed));
         const double lowest = DoubleCapabilityValue(u.caps, DoubleMinClockFrequency);
         const double highest = DoubleCapabilityValue(u.caps, DoubleMaxClockFrequency);
         if (!(hertz >= lowest * (1 - 1e-9) && hertz <= highest * (1 + 1e-9)))
@@ -334,19 +337,28 @@ uint32_t SingleValueOf(const SimBoard& b, const SimUnit& u, uint32_t channel, do
             return QZERR_INVALID_CHANNEL;
         *value = AnalogCodeNow(b, channel, wall);
         return QZERR_NO_ERROR;
-    case SubsystemTypeDIN: *value = 0; return channel == 0 ? QZERR_NO_ERROR : QZERR_INVALID_CHANNEL;
-    case SubsystemTypeDOUT: *value = b.outputValue; return channel == 0 ? QZERR_NO_ERROR : QZERR_INVALID_CHANNEL;
-    default: return QZERR_NOT_SUPPORTED;
+    case SubsystemTypeDIN:
+        *value = 0;
+        return channel == 0 ? QZERR_NO_ERROR : QZERR_INVALID_CHANNEL;
+    case SubsystemTypeDOUT:
+        *value = b.outputValue;
+        return channel == 0 ? QZERR_NO_ERROR : QZERR_INVALID_CHANNEL;
+    default:
+        return QZERR_NOT_SUPPORTED;
     }
 }
 
 uint32_t RegisterMask(uint32_t width)
 {
     switch (width) {
-    case 1: return 0xFFu;
-    case 2: return 0xFFFFu;
-    case 4: return 0xFFFFFFFFu;
-    default: return 0;
+    case 1:
+        return 0xFFu;
+    case 2:
+        return 0xFFFFu;
+    case 4:
+        return 0xFFFFFFFFu;
+    default:
+        return 0;
     }
 }
 
@@ -371,8 +383,8 @@ bool DeviceRequest(SimBoard& b, uint32_t code, DriverRequest& r, uint32_t* statu
     }
     case QZIOCTL_WRITECALPOT:
     case QZIOCTL_READCALPOT: {
-        const auto key = std::make_tuple(Get32(r, ArgCalPotWords), Get32(r, ArgCalPotWords + 4),
-                                         Get32(r, ArgCalPotWords + 8));
+        const auto key =
+            std::make_tuple(Get32(r, ArgCalPotWords), Get32(r, ArgCalPotWords + 4), Get32(r, ArgCalPotWords + 8));
         if (code == QZIOCTL_WRITECALPOT)
             b.calPots[key] = Get32(r, ArgCalPotValue);
         else
@@ -388,17 +400,18 @@ bool DeviceRequest(SimBoard& b, uint32_t code, DriverRequest& r, uint32_t* statu
         std::memcpy(r.bytes + ArgHwInfoWords, b.hardwareInfo, sizeof b.hardwareInfo);
         *status = QZERR_NO_ERROR;
         return true;
-    default: return false;
+    default:
+        return false;
     }
 }
 
-uint32_t UnitRequest(SimBoard& b, SimUnit& u, uint32_t code, DriverRequest& r, uint8_t* out, uint64_t id,
-                     double wall, bool* pending, std::vector<SimCompletion>& done)
+uint32_t UnitRequest(SimBoard& b, SimUnit& u, uint32_t code, DriverRequest& r, uint8_t* out, uint64_t id, double wall,
+                     bool* pending, std::vector<SimCompletion>& done)
 {
     char note[160];
     auto refuse = [&](uint32_t status, const char* what) {
-        std::snprintf(note, sizeof note, "%s on %s%u: %s", DriverIoctlName(code), SubsystemTypeWord(u.type),
-                      u.element, what);
+        std::snprintf(note, sizeof note, "%s on %s%u: %s", DriverIoctlName(code), SubsystemTypeWord(u.type), u.element,
+                      what);
         Violation(b, note);
         return status;
     };
@@ -486,11 +499,12 @@ uint32_t UnitRequest(SimBoard& b, SimUnit& u, uint32_t code, DriverRequest& r, u
         u.waits.push_back({id, out});
         *pending = true;
         return QZERR_NO_ERROR;
-    default: return refuse(QZERR_NOT_SUPPORTED, "request this subsystem does not serve");
+    default:
+        return refuse(QZERR_NOT_SUPPORTED, "request this subsystem does not serve");
     }
 }
 
-} // namespace
+}  // namespace
 
 void InitSimBoard(SimBoard& board)
 {
@@ -515,8 +529,7 @@ int32_t SimUnitIndex(uint32_t type, uint32_t element)
     return kSimNoTarget;
 }
 
-uint32_t SimOpen(SimBoard& board, const char* path, bool readWrite, bool shared, bool overlapped,
-                 int32_t* target)
+uint32_t SimOpen(SimBoard& board, const char* path, bool readWrite, bool shared, bool overlapped, int32_t* target)
 {
     if (path == nullptr)
         return SimErrorFileNotFound;
@@ -573,9 +586,9 @@ void SimClose(SimBoard& board, int32_t target, std::vector<SimCompletion>& done)
     u.open = false;
 }
 
-SimAnswer SimIoControl(SimBoard& board, int32_t target, uint32_t code, const uint8_t* in,
-                       uint32_t inBytes, uint8_t* out, uint32_t outBytes, bool hasOverlapped,
-                       uint64_t id, double wall, std::vector<SimCompletion>& done)
+SimAnswer SimIoControl(SimBoard& board, int32_t target, uint32_t code, const uint8_t* in, uint32_t inBytes,
+                       uint8_t* out, uint32_t outBytes, bool hasOverlapped, uint64_t id, double wall,
+                       std::vector<SimCompletion>& done)
 {
     SimAnswer answer;
     SimUnit* u = target >= 0 && target < kSimUnitCount ? &board.units[target] : nullptr;
@@ -665,8 +678,8 @@ SimAnswer SimIoControl(SimBoard& board, int32_t target, uint32_t code, const uin
     return answer;
 }
 
-SimAnswer SimQueueRead(SimBoard& board, int32_t target, uint8_t* data, uint32_t bytes, bool hasOverlapped,
-                       uint64_t id, double wall, std::vector<SimCompletion>& done)
+SimAnswer SimQueueRead(SimBoard& board, int32_t target, uint8_t* data, uint32_t bytes, bool hasOverlapped, uint64_t id,
+                       double wall, std::vector<SimCompletion>& done)
 {
     SimAnswer answer;
     if (target != kAnalogUnit) {
@@ -687,8 +700,7 @@ SimAnswer SimQueueRead(SimBoard& board, int32_t target, uint8_t* data, uint32_t 
     return answer;
 }
 
-void SimCancel(SimBoard& board, int32_t target, const std::vector<uint64_t>& ids,
-               std::vector<SimCompletion>& done)
+void SimCancel(SimBoard& board, int32_t target, const std::vector<uint64_t>& ids, std::vector<SimCompletion>& done)
 {
     if (target < 0 || target >= kSimUnitCount)
         return;
@@ -736,8 +748,7 @@ double SimNextDue(const SimBoard& board, double)
     return DueWall(board, u, u.produced + u.reads.front().bytes / 2);
 }
 
-void SimPostMessage(SimBoard& board, int32_t target, uint32_t code, uint32_t value,
-                    std::vector<SimCompletion>& done)
+void SimPostMessage(SimBoard& board, int32_t target, uint32_t code, uint32_t value, std::vector<SimCompletion>& done)
 {
     if (target < 0 || target >= kSimUnitCount)
         return;

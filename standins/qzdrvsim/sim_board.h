@@ -38,7 +38,7 @@ enum : uint32_t {
 // Where a handle points: the device link, or one subsystem (index into SimBoard::units).
 constexpr int32_t kSimDeviceTarget = -1;
 constexpr int32_t kSimNoTarget = -2;
-constexpr int32_t kSimUnitCount = 5; // AD 0, DIN 0, DOUT 0, CT 0, CT 1
+constexpr int32_t kSimUnitCount = 5;  // AD 0, DIN 0, DOUT 0, CT 0, CT 1
 
 enum SimRunState : uint32_t { SimIdle = 0, SimRunning, SimPaused, SimPrestarted };
 
@@ -61,7 +61,7 @@ struct SimCompletion {
 
 struct SimLogEntry {
     uint32_t ioctl = 0;
-    uint32_t status = 0; // the record's status, or the system error for a refused call
+    uint32_t status = 0;  // the record's status, or the system error for a refused call
 };
 
 struct SimOutputWrite {
@@ -87,10 +87,10 @@ struct SimUnit {
     bool configured = false;
     uint32_t run = SimIdle;
     uint32_t dataFlow = 0;
-    double clockHz = 0.0;             // as the board runs it
-    double startWall = 0.0;           // wall time of the start (shifted by pauses)
+    double clockHz = 0.0;    // as the board runs it
+    double startWall = 0.0;  // wall time of the start (shifted by pauses)
     double pausedWall = 0.0;
-    double startBoardTime = 0.0;      // board seconds
+    double startBoardTime = 0.0;  // board seconds
     uint64_t eventsAtPause = 0;
     // Analog input.
     std::vector<uint32_t> channelList;
@@ -101,13 +101,13 @@ struct SimUnit {
     SimModelInputs modelInputs;
     SignalModel model;
     SignalGeneratorState generator;
-    int64_t produced = 0;             // samples of the stream delivered
+    int64_t produced = 0;  // samples of the stream delivered
     int64_t scanInCache = -1;
     uint16_t scanCodes[4] = {};
     std::deque<SimPendingOutput> pendingOutputs;
     std::deque<SimRead> reads;
     std::deque<SimMessageWait> waits;
-    std::deque<std::pair<uint32_t, uint32_t>> messages; // queued driver messages (code, value)
+    std::deque<std::pair<uint32_t, uint32_t>> messages;  // queued driver messages (code, value)
     std::vector<SimLogEntry> log;
     uint64_t overruns = 0;
 };
@@ -136,7 +136,7 @@ struct SimBoard {
     uint8_t hardwareInfo[kRequestBytes - ArgHwInfoWords] = {};
     uint32_t outputValue = 0;
     std::vector<SimOutputWrite> outputLog;
-    double epochWall = -1.0;          // wall time of the first open: the log's time origin
+    double epochWall = -1.0;  // wall time of the first open: the log's time origin
     SimFaults faults;
     uint32_t protocolViolations = 0;
     std::vector<std::string> violationNotes;
@@ -151,8 +151,7 @@ int32_t SimUnitIndex(uint32_t type, uint32_t element);
 // "\AD0", "\DIN0", "\DOUT0", "\CT0", "\CT1" (letters in any case). 2 for a path the board
 // does not have, 32 when it is open already (no sharing), 87 for an access other than reading
 // and writing; else 0 and the target.
-uint32_t SimOpen(SimBoard& board, const char* path, bool readWrite, bool shared, bool overlapped,
-                 int32_t* target);
+uint32_t SimOpen(SimBoard& board, const char* path, bool readWrite, bool shared, bool overlapped, int32_t* target);
 // Closes a target: its waiting requests complete as cancelled, a running unit stops.
 void SimClose(SimBoard& board, int32_t target, std::vector<SimCompletion>& done);
 
@@ -165,18 +164,17 @@ struct SimAnswer {
     bool pending = false;
     uint32_t bytes = 0;
 };
-SimAnswer SimIoControl(SimBoard& board, int32_t target, uint32_t code, const uint8_t* in,
-                       uint32_t inBytes, uint8_t* out, uint32_t outBytes, bool hasOverlapped,
-                       uint64_t id, double wall, std::vector<SimCompletion>& done);
+SimAnswer SimIoControl(SimBoard& board, int32_t target, uint32_t code, const uint8_t* in, uint32_t inBytes,
+                       uint8_t* out, uint32_t outBytes, bool hasOverlapped, uint64_t id, double wall,
+                       std::vector<SimCompletion>& done);
 
 // A read of samples from the analog input into data (bytes, even): pending until the stream
 // has the samples, or a system error at once.
-SimAnswer SimQueueRead(SimBoard& board, int32_t target, uint8_t* data, uint32_t bytes, bool hasOverlapped,
-                       uint64_t id, double wall, std::vector<SimCompletion>& done);
+SimAnswer SimQueueRead(SimBoard& board, int32_t target, uint8_t* data, uint32_t bytes, bool hasOverlapped, uint64_t id,
+                       double wall, std::vector<SimCompletion>& done);
 
 // Cancels the waiting requests of a target whose ids are listed.
-void SimCancel(SimBoard& board, int32_t target, const std::vector<uint64_t>& ids,
-               std::vector<SimCompletion>& done);
+void SimCancel(SimBoard& board, int32_t target, const std::vector<uint64_t>& ids, std::vector<SimCompletion>& done);
 
 // Fills the reads that are due by wall time and completes them.
 void SimAdvance(SimBoard& board, double wall, std::vector<SimCompletion>& done);
@@ -184,8 +182,7 @@ void SimAdvance(SimBoard& board, double wall, std::vector<SimCompletion>& done);
 double SimNextDue(const SimBoard& board, double wall);
 
 // A driver message for a unit: answers a waiting request at once, or waits for the next one.
-void SimPostMessage(SimBoard& board, int32_t target, uint32_t code, uint32_t value,
-                    std::vector<SimCompletion>& done);
+void SimPostMessage(SimBoard& board, int32_t target, uint32_t code, uint32_t value, std::vector<SimCompletion>& done);
 
 SimCounts SimCountsOf(const SimBoard& board);
 // The model the analog input streams from now (its start time, gain and source as they stand).

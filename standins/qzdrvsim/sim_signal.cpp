@@ -34,12 +34,18 @@ bool SetOption(SimSettings& s, const std::string& name, double v)
         double SimSettings::*field;
     };
     static const Field fields[] = {
-        {"SpeedUp", &SimSettings::SpeedUp},         {"ResistivityOhmM", &SimSettings::ResistivityOhmM},
-        {"LoopAreaM2", &SimSettings::LoopAreaM2},   {"AmpereTurns", &SimSettings::AmpereTurns},
-        {"SensorAreaM2", &SimSettings::SensorAreaM2}, {"TurnOffDelayUs", &SimSettings::TurnOffDelayUs},
-        {"RampUs", &SimSettings::RampUs},           {"NoiseVolts", &SimSettings::NoiseVolts},
-        {"HumVolts", &SimSettings::HumVolts},       {"HumHz", &SimSettings::HumHz},
-        {"SpikeRateHz", &SimSettings::SpikeRateHz}, {"SpikeVolts", &SimSettings::SpikeVolts},
+        {"SpeedUp", &SimSettings::SpeedUp},
+        {"ResistivityOhmM", &SimSettings::ResistivityOhmM},
+        {"LoopAreaM2", &SimSettings::LoopAreaM2},
+        {"AmpereTurns", &SimSettings::AmpereTurns},
+        {"SensorAreaM2", &SimSettings::SensorAreaM2},
+        {"TurnOffDelayUs", &SimSettings::TurnOffDelayUs},
+        {"RampUs", &SimSettings::RampUs},
+        {"NoiseVolts", &SimSettings::NoiseVolts},
+        {"HumVolts", &SimSettings::HumVolts},
+        {"HumHz", &SimSettings::HumHz},
+        {"SpikeRateHz", &SimSettings::SpikeRateHz},
+        {"SpikeVolts", &SimSettings::SpikeVolts},
         {"TestSourceScale", &SimSettings::TestSourceScale},
     };
     if (SameName(name, "Seed")) {
@@ -63,7 +69,7 @@ bool SetOption(SimSettings& s, const std::string& name, double v)
     return false;
 }
 
-} // namespace
+}  // namespace
 
 bool ParseSimOptions(const char* text, SimSettings& settings)
 {
@@ -109,10 +115,10 @@ TestSource InternalTestSource(uint32_t outputValue)
 {
     // The generator's four settings: level and RC time constant as the test circuit has them.
     static const TestSource sources[4] = {
-        {0.9645, 0.0},       // DC
-        {0.967, 102000.0},   // 100 ms
-        {0.961, 3280.0},     // 3 ms
-        {0.856, 100.0},      // 0.1 ms
+        {0.9645, 0.0},      // DC
+        {0.967, 102000.0},  // 100 ms
+        {0.961, 3280.0},    // 3 ms
+        {0.856, 100.0},     // 0.1 ms
     };
     const int which = ((outputValue & 0x20) != 0 ? 1 : 0) | ((outputValue & 0x200) != 0 ? 2 : 0);
     return sources[which];

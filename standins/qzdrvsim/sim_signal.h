@@ -21,15 +21,15 @@ struct SimSettings {
     double ResistivityOhmM = 100.0;  // the half-space
     double LoopAreaM2 = 5000.0;      // the transmitter loop (100 m by 50 m)
     double AmpereTurns = 3.0;
-    double SensorAreaM2 = 31.4;      // the receiver coil ("HF")
-    double TurnOffDelayUs = 5.9;     // sync edge to the end of the turn-off ramp; may be negative
-    double RampUs = 0.0;             // the linear turn-off (and turn-on) ramp
-    double NoiseVolts = 0.0006;      // rms at the receiver input, before the gain stage
-    double HumVolts = 0.0003;        // amplitude, the same
-    double HumHz = 0.0;              // 0: the mains of the repetition rate's family
+    double SensorAreaM2 = 31.4;   // the receiver coil ("HF")
+    double TurnOffDelayUs = 5.9;  // sync edge to the end of the turn-off ramp; may be negative
+    double RampUs = 0.0;          // the linear turn-off (and turn-on) ramp
+    double NoiseVolts = 0.0006;   // rms at the receiver input, before the gain stage
+    double HumVolts = 0.0003;     // amplitude, the same
+    double HumHz = 0.0;           // 0: the mains of the repetition rate's family
     double SpikeRateHz = 0.0;
     double SpikeVolts = 0.0;
-    double TestSourceScale = 1.0;    // the internal test generator's level; 1: as built
+    double TestSourceScale = 1.0;  // the internal test generator's level; 1: as built
     uint32_t Seed = 1;
 };
 
@@ -48,19 +48,19 @@ bool TestSourceSelected(uint32_t outputValue);
 // their expected values with the "HF" sensor.
 struct TestSource {
     double Volts = 0.0;
-    double TimeConstantUs = 0.0; // 0: the current itself ("DC")
+    double TimeConstantUs = 0.0;  // 0: the current itself ("DC")
 };
 TestSource InternalTestSource(uint32_t outputValue);
 
 struct SimModelInputs {
-    bool TransmitterOn = false;      // both counters run
-    double RepetitionRate = 30.0;    // counter 0, Hz
-    double ScanRateHz = 480000.0;    // the sample clock
-    double StartTimeUs = 0.0;        // transmitter time of the first scan
+    bool TransmitterOn = false;    // both counters run
+    double RepetitionRate = 30.0;  // counter 0, Hz
+    double ScanRateHz = 480000.0;  // the sample clock
+    double StartTimeUs = 0.0;      // transmitter time of the first scan
     double RangeMin = -10.0;
     double RangeMax = 10.0;
     int32_t Resolution = 16;
-    uint32_t OutputValue = 5;        // the digital output lines
+    uint32_t OutputValue = 5;  // the digital output lines
 };
 constexpr double kSimSyncVolts = 9.0;
 

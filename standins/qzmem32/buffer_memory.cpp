@@ -27,7 +27,7 @@ struct BufferRecord {
     uint32_t validSamples = 0;
     uint32_t resolution = 0;
     uint32_t finishCount = 0;
-    uint32_t onList = 0; // code of the list that holds it, 0 for none
+    uint32_t onList = 0;  // code of the list that holds it, 0 for none
 };
 
 struct ListRecord {
@@ -136,7 +136,7 @@ BufferRecord* FindBuffer(Store& store, HBUF buffer)
     return Find(store.buffers, CodeOf(buffer), false);
 }
 
-} // namespace
+}  // namespace
 
 namespace {
 
@@ -153,7 +153,7 @@ uint32_t WithBuffer(HBUF buffer, Op op)
     return op(record);
 }
 
-} // namespace
+}  // namespace
 
 uint32_t BmAllocBuffer(uint32_t sampleCount, uint32_t sampleSize, HBUF* buffer)
 {

@@ -31,30 +31,29 @@ static_assert(sizeof(BufferControlBlock) == 32, "buffer control block layout");
 // Codes returned by the calls (texts in the board library's table).
 enum : uint32_t {
     QZMEM_OK = 0,
-    QZMEM_NULL_PARAMETER = 83,    // an out pointer was null ("... parameter was NULL")
-    QZMEM_NO_CONTROL_BLOCK = 200, // the buffer's record could not be allocated
-    QZMEM_NO_DATA_BUFFER = 201,   // the data area could not be allocated (or has size 0)
-    QZMEM_BAD_BUFFER = 202,       // null, stale, freed or foreign HBUF
-    QZMEM_BUFFER_ON_LIST = 205,   // appended twice, or freed while on a list
-    QZMEM_BAD_SAMPLE_SIZE = 208,  // sample size other than 1, 2 or 4 bytes
-    QZMEM_NO_LIST = 209,          // the list could not be allocated
-    QZMEM_BAD_LIST = 210,         // null, stale, destroyed or foreign list handle
-    QZMEM_LIST_NOT_EMPTY = 211,   // destroy of a list that still holds buffers
-    QZMEM_LIST_NOT_HELD = 212,    // end of an update that this thread did not begin
-    QZMEM_TOO_MANY_SAMPLES = 218, // valid samples beyond the buffer
+    QZMEM_NULL_PARAMETER = 83,     // an out pointer was null ("... parameter was NULL")
+    QZMEM_NO_CONTROL_BLOCK = 200,  // the buffer's record could not be allocated
+    QZMEM_NO_DATA_BUFFER = 201,    // the data area could not be allocated (or has size 0)
+    QZMEM_BAD_BUFFER = 202,        // null, stale, freed or foreign HBUF
+    QZMEM_BUFFER_ON_LIST = 205,    // appended twice, or freed while on a list
+    QZMEM_BAD_SAMPLE_SIZE = 208,   // sample size other than 1, 2 or 4 bytes
+    QZMEM_NO_LIST = 209,           // the list could not be allocated
+    QZMEM_BAD_LIST = 210,          // null, stale, destroyed or foreign list handle
+    QZMEM_LIST_NOT_EMPTY = 211,    // destroy of a list that still holds buffers
+    QZMEM_LIST_NOT_HELD = 212,     // end of an update that this thread did not begin
+    QZMEM_TOO_MANY_SAMPLES = 218,  // valid samples beyond the buffer
 };
 
 extern "C" {
 
 // Ordinal 31. A zero-filled buffer of sampleCount samples of sampleSize bytes (1, 2 or 4).
 // flags and reserved are ignored. No valid samples yet, resolution 0.
-uint32_t QZMEM_CALL MemAllocBuffer(uint32_t flags, uint32_t reserved, uint32_t sampleCount,
-                                   uint32_t sampleSize, HBUF* buffer);
+uint32_t QZMEM_CALL MemAllocBuffer(uint32_t flags, uint32_t reserved, uint32_t sampleCount, uint32_t sampleSize,
+                                   HBUF* buffer);
 // Ordinal 38. Refused with 205 while the buffer is on a list.
 uint32_t QZMEM_CALL MemFreeBuffer(HBUF buffer);
 // Ordinal 35. A new empty list; the three other arguments are ignored.
-uint32_t QZMEM_CALL MemCreateList(HBUFLIST* list, uint32_t reserved1, uint32_t reserved2,
-                                  uint32_t reserved3);
+uint32_t QZMEM_CALL MemCreateList(HBUFLIST* list, uint32_t reserved1, uint32_t reserved2, uint32_t reserved3);
 // Ordinal 39. Only an empty list is destroyed (211 otherwise).
 uint32_t QZMEM_CALL MemDestroyList(HBUFLIST list);
 // Ordinal 41. Removes and returns the first buffer; a null handle (and 0) when empty.
@@ -85,4 +84,4 @@ uint32_t QZMEM_CALL MemGetControlBlock(HBUF buffer, BufferControlBlock** block);
 uint32_t QZMEM_CALL MemListBeginUpdate(HBUFLIST list);
 uint32_t QZMEM_CALL MemListEndUpdate(HBUFLIST list);
 
-} // extern "C"
+}  // extern "C"

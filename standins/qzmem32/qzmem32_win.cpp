@@ -8,20 +8,25 @@
 
 extern "C" {
 
-uint32_t QZMEM_CALL MemAllocBuffer(uint32_t, uint32_t, uint32_t sampleCount, uint32_t sampleSize,
-                                   HBUF* buffer)
+uint32_t QZMEM_CALL MemAllocBuffer(uint32_t, uint32_t, uint32_t sampleCount, uint32_t sampleSize, HBUF* buffer)
 {
     return BmAllocBuffer(sampleCount, sampleSize, buffer);
 }
 
-uint32_t QZMEM_CALL MemFreeBuffer(HBUF buffer) { return BmFreeBuffer(buffer); }
+uint32_t QZMEM_CALL MemFreeBuffer(HBUF buffer)
+{
+    return BmFreeBuffer(buffer);
+}
 
 uint32_t QZMEM_CALL MemCreateList(HBUFLIST* list, uint32_t, uint32_t, uint32_t)
 {
     return BmCreateList(list);
 }
 
-uint32_t QZMEM_CALL MemDestroyList(HBUFLIST list) { return BmDestroyList(list); }
+uint32_t QZMEM_CALL MemDestroyList(HBUFLIST list)
+{
+    return BmDestroyList(list);
+}
 
 uint32_t QZMEM_CALL MemTakeListHead(HBUFLIST list, HBUF* buffer)
 {
@@ -68,17 +73,29 @@ uint32_t QZMEM_CALL MemSetBufferResolution(HBUF buffer, uint32_t bits)
     return BmSetBufferResolution(buffer, bits);
 }
 
-uint32_t QZMEM_CALL MemFinishBuffer(HBUF buffer) { return BmFinishBuffer(buffer); }
+uint32_t QZMEM_CALL MemFinishBuffer(HBUF buffer)
+{
+    return BmFinishBuffer(buffer);
+}
 
 uint32_t QZMEM_CALL MemGetControlBlock(HBUF buffer, BufferControlBlock** block)
 {
     return BmGetControlBlock(buffer, block);
 }
 
-uint32_t QZMEM_CALL MemListBeginUpdate(HBUFLIST list) { return BmListBeginUpdate(list); }
+uint32_t QZMEM_CALL MemListBeginUpdate(HBUFLIST list)
+{
+    return BmListBeginUpdate(list);
+}
 
-uint32_t QZMEM_CALL MemListEndUpdate(HBUFLIST list) { return BmListEndUpdate(list); }
+uint32_t QZMEM_CALL MemListEndUpdate(HBUFLIST list)
+{
+    return BmListEndUpdate(list);
+}
 
-BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) { return TRUE; }
+BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID)
+{
+    return TRUE;
+}
 
-} // extern "C"
+}  // extern "C"

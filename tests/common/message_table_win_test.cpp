@@ -22,9 +22,7 @@ LRESULT CALLBACK Second(HWND, UINT, WPARAM, LPARAM)
 }
 
 const MessageEntry TestTable[] = {
-    {WM_USER + 1, First},
-    {WM_USER + 2, Second},
-    {WM_USER + 1, Second},  // never reached: the first entry wins
+    {WM_USER + 1, First}, {WM_USER + 2, Second}, {WM_USER + 1, Second},  // never reached: the first entry wins
 };
 
 LRESULT CALLBACK TestWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -41,8 +39,8 @@ TEST(MessageTable, FirstMatchAnswersOthersGoToDefaultProcedure)
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = L"MessageTableTest";
     ASSERT_NE(RegisterClassW(&wc), 0);
-    HWND w = CreateWindowExW(0, L"MessageTableTest", L"abcd", 0, 0, 0, 10, 10, HWND_MESSAGE, nullptr,
-                             wc.hInstance, nullptr);
+    HWND w =
+        CreateWindowExW(0, L"MessageTableTest", L"abcd", 0, 0, 0, 10, 10, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
     ASSERT_NE(w, nullptr);
 
     calls = 0;

@@ -7,7 +7,7 @@ struct Entry {
     uint32_t message;
     int handler;
 };
-}
+}  // namespace
 
 TEST(MessageTableScan, FirstMatchWinsAndMissIsNull)
 {

@@ -24,11 +24,7 @@ protected:
     }
     void TearDown() override { ResetDataFileState(); }
 
-    void Store()
-    {
-        ASSERT_EQ(StoreReadingTo(&file, nullptr, p, 30, rows, meter, clock).Result,
-                  StoreResult::Stored);
-    }
+    void Store() { ASSERT_EQ(StoreReadingTo(&file, nullptr, p, 30, rows, meter, clock).Result, StoreResult::Stored); }
 
     std::string Record(size_t i) const { return file.Bytes.substr(i * 60, 60); }
 
@@ -41,7 +37,7 @@ protected:
     MeterValues meter;
 };
 
-} // namespace
+}  // namespace
 
 TEST(Trimming, ModesOfTrimText)
 {
@@ -127,15 +123,14 @@ TEST_F(CommentsTest, StationChangeNeverRewritesTheLastStationsPairs)
     RecordCommentLines[NextRecordComment] = "old reading";
     Store();
     std::string before = file.Bytes;
-    ClearComments(0); // the store command, then the station steps on
+    ClearComments(0);  // the store command, then the station steps on
     p.CurrentStation += 5.0;
-    EXPECT_EQ(CommentsDialogContents(&file, p.SurveyLine, p.CurrentStation).Texts[CommentsStation],
-              "");
+    EXPECT_EQ(CommentsDialogContents(&file, p.SurveyLine, p.CurrentStation).Texts[CommentsStation], "");
     std::string texts[5] = {"", "", "new station", "", ""};
     ASSERT_TRUE(ApplyCommentsDialog(&file, texts, p.SurveyLine, p.CurrentStation));
     EXPECT_EQ(Record(9).substr(0, 13), "C5old station");
     EXPECT_EQ(Record(25).substr(0, 13), "C7old reading");
-    EXPECT_EQ(file.Bytes.substr(240), before.substr(240)); // only C1/C2 rewritten
+    EXPECT_EQ(file.Bytes.substr(240), before.substr(240));  // only C1/C2 rewritten
 
     // In automatic mode the station steps on without a clear: still the old pairs stay.
     Store();
@@ -192,12 +187,12 @@ TEST_F(CommentsTest, StepsBackToTheStoredLineAndStationRewriteTheirPairs)
     CommentLines[StationCommentLine] = "fence";
     RecordCommentLines[NextRecordComment] = "reading";
     Store();
-    ClearComments(0); // Store Reading, then Next Station and Previous Station
+    ClearComments(0);  // Store Reading, then Next Station and Previous Station
     ReadingCounter = 0;
     p.CurrentStation += 5.0;
     ClearComments(0);
     p.CurrentStation -= 5.0;
-    ClearComments(2); // Next Line, then Previous Line
+    ClearComments(2);  // Next Line, then Previous Line
     p.SurveyLine += 20.0;
     ClearComments(2);
     p.SurveyLine -= 20.0;
@@ -235,11 +230,10 @@ TEST_F(CommentsTest, ReviewDialogRewritesOnlyThePairsFound)
     std::string before = file.Bytes;
     ReviewComments[ReviewFileComment] = {"old file", 1, 1, 180};
     ReviewComments[ReviewLineComment] = {"", 0, 1, 360};
-    ReviewComments[ReviewStationComment] = {"", 0, 0, 0}; // no C5/C6 in the file
+    ReviewComments[ReviewStationComment] = {"", 0, 0, 0};  // no C5/C6 in the file
     ReviewComments[ReviewReadingComment] = {"", 0, 1, 25 * 60};
 
-    CommentsViewContentsData v =
-        CommentsViewContents(VLOX_WIDE("20261207_000.VLX"), 100.0, 12.25, 3);
+    CommentsViewContentsData v = CommentsViewContents(VLOX_WIDE("20261207_000.VLX"), 100.0, 12.25, 3);
     EXPECT_EQ(Narrow(v.Labels[0]), "Comment for File 20261207_000.VLX");
     EXPECT_EQ(Narrow(v.Labels[1]), "Comment for Line 100.00");
     EXPECT_EQ(Narrow(v.Labels[2]), "Comment for Station 12.25");

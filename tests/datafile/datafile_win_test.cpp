@@ -37,8 +37,8 @@ int WINAPI RecordMessage(HWND, const wchar_t* text, const wchar_t* caption, UINT
 
 std::string ReadAll(const std::wstring& path)
 {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                           nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE h =
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return "<missing>";
     std::string bytes;
@@ -110,10 +110,10 @@ protected:
     }
 };
 
-const std::vector<std::string> ReadingTags{"W1", "T1", "P1", "P2", "R1", "R2", "V1", "V2",
-                                           "V3", "V4", "V5", "V6", "V7", "V8", "C7", "C8", "Z1"};
+const std::vector<std::string> ReadingTags{"W1", "T1", "P1", "P2", "R1", "R2", "V1", "V2", "V3",
+                                           "V4", "V5", "V6", "V7", "V8", "C7", "C8", "Z1"};
 
-} // namespace
+}  // namespace
 
 TEST_F(DataFileWin, CreateStoreAndCloseInTheDataFolder)
 {
@@ -133,8 +133,7 @@ TEST_F(DataFileWin, CreateStoreAndCloseInTheDataFolder)
     EXPECT_EQ(nlg.substr(0, 7), "N0 160 ");
 
     ASSERT_EQ(StoreReading(), 1);
-    ASSERT_EQ(StoreTextInDataFile("$GPGGA,101500,4530.000,N,07530.000,W,1,05,1.2,100.0,M,-34.0,M,,*7B",
-                                  4711, '@', '#'),
+    ASSERT_EQ(StoreTextInDataFile("$GPGGA,101500,4530.000,N,07530.000,W,1,05,1.2,100.0,M,-34.0,M,,*7B", 4711, '@', '#'),
               1);
     ASSERT_EQ(StoreTextInDataFile("GSA not avaiable", 4712, '?', '"'), 1);
     CurrentStation = 5.0;
@@ -206,7 +205,7 @@ TEST_F(DataFileWin, StoringWithoutAFileIsRefusedWithAMessage)
     EXPECT_EQ(Messages[0], L"File Error: " + NarrowToWide(std::string(NoDataFileText)));
     EXPECT_EQ(ReadingCounter, 0);
     EXPECT_EQ(StoreTextInDataFile("$GPGGA", 1, '@', '#'), 0);
-    EXPECT_EQ(Messages.size(), 1u); // the GPS reader's sentences are dropped silently
+    EXPECT_EQ(Messages.size(), 1u);  // the GPS reader's sentences are dropped silently
 }
 
 TEST_F(DataFileWin, TwoFrequencyStoreLeavesTheSettingsAtTheSecondRate)
@@ -233,8 +232,7 @@ TEST_F(DataFileWin, CommentsDialogRewritesThePairsInPlace)
     ASSERT_EQ(StoreReading(), 1);
     int64_t length = HandleFile(DataFile).Size();
 
-    HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr), L"COMMENTS", nullptr,
-                                     CommentsDlgProc, 0);
+    HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr), L"COMMENTS", nullptr, CommentsDlgProc, 0);
     ASSERT_NE(dialog, nullptr);
     wchar_t label[128];
     GetDlgItemTextW(dialog, IDC_COMMENT_PREVIOUS_RECORD_LABEL, label, 128);
@@ -266,8 +264,7 @@ TEST_F(DataFileWin, ReviewCommentsAndHeaderEditOnAnOpenFile)
     ASSERT_EQ(StoreReading(), 1);
     CloseDataFile(1);
 
-    HANDLE review = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                OPEN_EXISTING, 0, nullptr);
+    HANDLE review = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(review, INVALID_HANDLE_VALUE);
     ReviewComments[ReviewFileComment] = {"", 0, 1, 180};
     ReviewComments[ReviewReadingComment] = {"", 0, 1, 25 * 60};
@@ -275,8 +272,8 @@ TEST_F(DataFileWin, ReviewCommentsAndHeaderEditOnAnOpenFile)
     request.ReviewFile = review;
     request.ReviewFileTitle = L"review.VLX";
     request.ReviewRecordNumber = 1;
-    HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr), L"COMMENTSVIEW", nullptr,
-                                     CommentsViewDlgProc, reinterpret_cast<LPARAM>(&request));
+    HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr), L"COMMENTSVIEW", nullptr, CommentsViewDlgProc,
+                                     reinterpret_cast<LPARAM>(&request));
     ASSERT_NE(dialog, nullptr);
     wchar_t label[128];
     GetDlgItemTextW(dialog, IDC_VIEW_COMMENT_FILE_LABEL, label, 128);
@@ -328,15 +325,13 @@ void CALLBACK DriveSaveDialog(HWND, UINT, UINT_PTR, DWORD)
     DialogStep step = DialogScript[DialogStepsDone++];
     if (!FileToMakeExist.empty()) {
         // The name offered is taken by someone else while the dialog is up.
-        HANDLE h = CreateFileW(FileToMakeExist.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0,
-                               nullptr);
+        HANDLE h = CreateFileW(FileToMakeExist.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
         if (h != INVALID_HANDLE_VALUE)
             CloseHandle(h);
         FileToMakeExist.clear();
     }
     if (step == DialogStep::AcceptOtherFolder)
-        SendMessageW(dialog, CDM_SETCONTROLTEXT, 0x47c,
-                     reinterpret_cast<LPARAM>(L"C:\\Vlox_Other\\chosen.VLX"));
+        SendMessageW(dialog, CDM_SETCONTROLTEXT, 0x47c, reinterpret_cast<LPARAM>(L"C:\\Vlox_Other\\chosen.VLX"));
     int button = step == DialogStep::Cancel ? IDCANCEL : IDOK;
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
@@ -361,7 +356,7 @@ std::wstring TodaysName(int counter)
     return n;
 }
 
-} // namespace
+}  // namespace
 
 TEST_F(DataFileWin, SaveDialogCreatesUnderTheDefaultName)
 {
@@ -369,8 +364,7 @@ TEST_F(DataFileWin, SaveDialogCreatesUnderTheDefaultName)
     Settings.DataDirectory = L"C:\\Vlox_Dialog\\";
     ASSERT_EQ(CreateThroughDialog({DialogStep::Accept}), 1);
     // The dialog adds the extension (Wine writes it in lower case).
-    EXPECT_TRUE(SameFileName(DataFileWidePath, L"C:\\Vlox_Dialog\\" + TodaysName(0)))
-        << WideToNarrow(DataFileWidePath);
+    EXPECT_TRUE(SameFileName(DataFileWidePath, L"C:\\Vlox_Dialog\\" + TodaysName(0))) << WideToNarrow(DataFileWidePath);
     EXPECT_TRUE(Messages.empty());
     CloseDataFile(1);
     EXPECT_EQ(ReadAll(L"C:\\Vlox_Dialog\\" + TodaysName(0)).size(), 5u * 60u);
@@ -397,8 +391,7 @@ TEST_F(DataFileWin, SaveDialogInAnotherFolderMakesItTheDefault)
     DeleteFileW(L"C:\\Vlox_Other\\chosen.VLX");
     ASSERT_EQ(CreateThroughDialog({DialogStep::AcceptOtherFolder}), 1);
     ASSERT_EQ(Messages.size(), 1u);
-    EXPECT_EQ(Messages[0],
-              L"WARNING: The default directory for data files is changed to:\r\nC:\\Vlox_Other\\");
+    EXPECT_EQ(Messages[0], L"WARNING: The default directory for data files is changed to:\r\nC:\\Vlox_Other\\");
     EXPECT_EQ(Settings.DataDirectory, L"C:\\Vlox_Other\\");
     EXPECT_EQ(DataFileTitle, "chosen");
 }
@@ -415,7 +408,7 @@ void PumpPostedMessages()
     }
 }
 
-} // namespace
+}  // namespace
 
 // Pins: the cycle's automatic store must not open a modal box (its message loop re-enters the
 // cycle); the same "File Error" box follows once the caller has returned, and only one while
@@ -449,8 +442,7 @@ TEST_F(DataFileWin, FailedWriteFromTheCycleIsCutBackAndReportedLater)
     HandleFile(made).Write(std::string(120, 'x'));
     CloseHandle(made);
     HANDLE writable = DataFile;
-    DataFile = CreateFileW(readOnly.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                           0, nullptr);
+    DataFile = CreateFileW(readOnly.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(DataFile, INVALID_HANDLE_VALUE);
     HandleFile(DataFile).Seek(120);
     PumpPostedMessages();

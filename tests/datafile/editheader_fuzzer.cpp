@@ -29,7 +29,7 @@ std::string BaseFile(uint8_t shape, uint8_t gates, bool meter)
     return f.Bytes;
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

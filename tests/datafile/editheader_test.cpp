@@ -38,9 +38,9 @@ protected:
         ASSERT_TRUE(BeginDataFile(file, FileHeaderFields{}, LocalTime{}));
         Store();
         for (int g = 0; g < 101; ++g)
-            rows[1].GateRow[g] = (2000.0 + g) * 1e-9; // the second reading's values
+            rows[1].GateRow[g] = (2000.0 + g) * 1e-9;  // the second reading's values
         Store();
-        file.Position = (Z1b + 1) * R; // the end of the reading last read for review
+        file.Position = (Z1b + 1) * R;  // the end of the reading last read for review
         request.TxCurrent = 12.5;
         request.TurnOffTimeUs = 40.0;
         request.CoilType = 7;
@@ -49,10 +49,9 @@ protected:
 
     void Store()
     {
-        ASSERT_EQ(StoreReadingTo(&file, nullptr, p, GateCountFor(p), rows, MeterValues{},
-                                 [] { return LocalTime{}; })
-                      .Result,
-                  StoreResult::Stored);
+        ASSERT_EQ(
+            StoreReadingTo(&file, nullptr, p, GateCountFor(p), rows, MeterValues{}, [] { return LocalTime{}; }).Result,
+            StoreResult::Stored);
     }
     static int GateCountFor(const ReadingParameters& q) { return ReceiverGateCount(q); }
 
@@ -75,7 +74,7 @@ protected:
     HeaderEditRequestData request;
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(EditHeaderTest, NothingSelectedWritesNothing)
 {
@@ -131,21 +130,20 @@ TEST_F(EditHeaderTest, PolarityNegatesEveryGateAndTwiceRestores)
 
 TEST_F(EditHeaderTest, NegationKeepsRecordsOf60Bytes)
 {
-    const std::string written =
-        "V19999999999999.-999999999999.         -0.00           nan\r\n";
+    const std::string written = "V19999999999999.-999999999999.         -0.00           nan\r\n";
     char rec[61];
     std::snprintf(rec, sizeof rec, "%s", written.c_str());
     NegateGateValueRecord(rec);
     // Not clamped: the longer texts keep their first 14 characters.
-    EXPECT_EQ(std::string(rec, 60), std::string("V1") + "-9999999999999" + "999999999999.0" +
-                                        "          0.00" + "           nan" + "\r\n");
+    EXPECT_EQ(std::string(rec, 60),
+              std::string("V1") + "-9999999999999" + "999999999999.0" + "          0.00" + "           nan" + "\r\n");
     NegateGateValueRecord(rec);
     EXPECT_EQ(std::string(rec, 60), written);
 }
 
 TEST_F(EditHeaderTest, CurrentAndEarlierStopsAtThePosition)
 {
-    file.Position = (Z1a + 1) * R; // reviewing the first reading
+    file.Position = (Z1a + 1) * R;  // reviewing the first reading
     request.UpdateCurrent = 1;
     request.UpdateCoilType = 1;
     request.ChangePolarity = 1;
@@ -192,8 +190,7 @@ TEST_F(EditHeaderTest, ReadingsOfMoreThan48GatesHaveTheirT1OutOfReach)
     ASSERT_TRUE(BeginDataFile(big, FileHeaderFields{}, LocalTime{}));
     p.GateSet = 2;
     p.UserGateCount = 100;
-    ASSERT_EQ(StoreReadingTo(&big, nullptr, p, 100, rows, MeterValues{}, [] { return LocalTime{}; })
-                  .Result,
+    ASSERT_EQ(StoreReadingTo(&big, nullptr, p, 100, rows, MeterValues{}, [] { return LocalTime{}; }).Result,
               StoreResult::Stored);
     std::string before = big.Bytes;
     request.UpdateCurrent = 1;
@@ -206,15 +203,14 @@ TEST_F(EditHeaderTest, ReadingsOfMoreThan48GatesHaveTheirT1OutOfReach)
     ResetDataFileState();
     ASSERT_TRUE(BeginDataFile(ok, FileHeaderFields{}, LocalTime{}));
     p.UserGateCount = 48;
-    ASSERT_EQ(StoreReadingTo(&ok, nullptr, p, 48, rows, MeterValues{}, [] { return LocalTime{}; })
-                  .Result,
+    ASSERT_EQ(StoreReadingTo(&ok, nullptr, p, 48, rows, MeterValues{}, [] { return LocalTime{}; }).Result,
               StoreResult::Stored);
     EXPECT_TRUE(EditHeaderRecords(ok, request).Text.empty());
 }
 
 TEST_F(EditHeaderTest, ShortReadInTheSearchGivesE1)
 {
-    file.Position = (Z1b + 1) * R + 30; // half a record beyond the end
+    file.Position = (Z1b + 1) * R + 30;  // half a record beyond the end
     request.UpdateCurrent = 1;
     EXPECT_EQ(Edit().Text, "E1-Error in file line " + Line(Z1b + 1));
 }
@@ -223,8 +219,8 @@ TEST_F(EditHeaderTest, LoopAndReceiverRecordChecks)
 {
     request.UpdateCoilType = 1;
     struct Case {
-        int record;       // record damaged
-        bool truncate;    // cut the file in that record, else change its tag
+        int record;     // record damaged
+        bool truncate;  // cut the file in that record, else change its tag
         const char* code;
     } cases[] = {
         {T1b + 1, false, "E4"}, {T1b + 1, true, "E3"}, {T1b + 2, false, "E6"},
@@ -237,12 +233,11 @@ TEST_F(EditHeaderTest, LoopAndReceiverRecordChecks)
             file.Bytes.resize(static_cast<size_t>(c.record) * 60 + 20);
         else
             file.Bytes[static_cast<size_t>(c.record) * 60] = 'X';
-        file.Position = (T1b + 1) * R; // T1 is the first record back
+        file.Position = (T1b + 1) * R;  // T1 is the first record back
         FileMessage m = Edit();
         // The line shown: the position after the failed read / 60 + 1.
         int64_t end = c.truncate ? c.record * 60 + 20 : (c.record + 1) * 60;
-        EXPECT_EQ(m.Text, std::string(c.code) + "-Error in file line " + std::to_string(end / 60 + 1))
-            << c.code;
+        EXPECT_EQ(m.Text, std::string(c.code) + "-Error in file line " + std::to_string(end / 60 + 1)) << c.code;
         if (file.Bytes.size() >= static_cast<size_t>(R1b + 1) * 60) {
             EXPECT_EQ(Field(R1b, 11, 3), "  0") << c.code;
         }
@@ -265,17 +260,16 @@ TEST_F(EditHeaderTest, LoopsWithAThirdRecordAndOlderLayouts)
     ResetDataFileState();
     ASSERT_TRUE(BeginDataFile(f, FileHeaderFields{}, LocalTime{}));
     p.TxLoopShape = 2;
-    ASSERT_EQ(StoreReadingTo(&f, nullptr, p, 30, rows, MeterValues{}, [] { return LocalTime{}; })
-                  .Result,
+    ASSERT_EQ(StoreReadingTo(&f, nullptr, p, 30, rows, MeterValues{}, [] { return LocalTime{}; }).Result,
               StoreResult::Stored);
     request.UpdateCoilType = 1;
     EXPECT_TRUE(EditHeaderRecords(f, request).Text.empty());
-    EXPECT_EQ(f.Bytes.substr(16 * 60 + 10, 3), "  7"); // R1 after P1, P2, P3
+    EXPECT_EQ(f.Bytes.substr(16 * 60 + 10, 3), "  7");  // R1 after P1, P2, P3
 
     // An older file: P1 carries the loop values of a rectangle, no P2.
     std::string older = file.Bytes;
-    std::string oldP1 = "P1" + Fixed("%14.3f", 0) + Fixed("%14.3f", 0) + Fixed("%14.3f", 100) +
-                        Fixed("%14.3f", 50) + "\r\n";
+    std::string oldP1 =
+        "P1" + Fixed("%14.3f", 0) + Fixed("%14.3f", 0) + Fixed("%14.3f", 100) + Fixed("%14.3f", 50) + "\r\n";
     older.replace((T1b + 1) * 60, 120, oldP1);
     MemoryFile o;
     o.Bytes = older;

@@ -16,7 +16,7 @@ LocalTime Dec7()
     return t;
 }
 
-} // namespace
+}  // namespace
 
 TEST(DefaultName, FirstCounterWhoseFileDoesNotExist)
 {
@@ -57,16 +57,13 @@ TEST(DefaultName, AllThousandTakenOffersTheLastWithItsExtension)
         std::snprintf(n, sizeof n, "20261207_%03d.VLX", i);
         folder.insert(n);
     }
-    EXPECT_EQ(DefaultDataFileName(Dec7(), [&](const std::string& n) { return folder.count(n) > 0; }),
-              "20261207_999");
+    EXPECT_EQ(DefaultDataFileName(Dec7(), [&](const std::string& n) { return folder.count(n) > 0; }), "20261207_999");
 }
 
 TEST(CompanionNames, ExtensionReplacedAfterTheLastDot)
 {
-    EXPECT_EQ(CompanionFileName("C:\\Vlox_Data\\20261207_000.VLX", "tmp"),
-              "C:\\Vlox_Data\\20261207_000.tmp");
-    EXPECT_EQ(CompanionFileName("C:\\Vlox_Data\\20261207_000.VLX", "NLG"),
-              "C:\\Vlox_Data\\20261207_000.NLG");
+    EXPECT_EQ(CompanionFileName("C:\\Vlox_Data\\20261207_000.VLX", "tmp"), "C:\\Vlox_Data\\20261207_000.tmp");
+    EXPECT_EQ(CompanionFileName("C:\\Vlox_Data\\20261207_000.VLX", "NLG"), "C:\\Vlox_Data\\20261207_000.NLG");
     // Not the last three characters: a longer or shorter extension is replaced whole.
     EXPECT_EQ(CompanionFileName("C:\\d\\survey.data", "tmp"), "C:\\d\\survey.tmp");
     EXPECT_EQ(CompanionFileName("C:\\d\\a.b.c", "NLG"), "C:\\d\\a.b.NLG");
@@ -101,8 +98,7 @@ TEST(CompanionNames, WideNamesFollowTheSameRules)
 {
     EXPECT_EQ(CompanionFileName(WideString(VLOX_WIDE("C:\\d\\x.TMP")), WideString(VLOX_WIDE("tmp"))),
               WideString(VLOX_WIDE("C:\\d\\x.TMP.tmp")));
-    EXPECT_EQ(CompanionFileName(WideString(VLOX_WIDE("C:\\a.b\\\u00e9t\u00e9.VLX")),
-                                WideString(VLOX_WIDE("NLG"))),
+    EXPECT_EQ(CompanionFileName(WideString(VLOX_WIDE("C:\\a.b\\\u00e9t\u00e9.VLX")), WideString(VLOX_WIDE("NLG"))),
               WideString(VLOX_WIDE("C:\\a.b\\\u00e9t\u00e9.NLG")));
     EXPECT_TRUE(SameFileName(std::string("A.vlx"), std::string("a.VLX")));
     EXPECT_FALSE(SameFileName(std::string("a.vlx"), std::string("a.vl")));

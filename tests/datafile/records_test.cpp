@@ -40,7 +40,7 @@ LocalTime Dec7()
 const double Nan = std::numeric_limits<double>::quiet_NaN();
 const double Inf = std::numeric_limits<double>::infinity();
 
-} // namespace
+}  // namespace
 
 TEST(FieldFormatting, FixedFieldsKeepTheirWidthForEveryValue)
 {
@@ -52,7 +52,7 @@ TEST(FieldFormatting, FixedFieldsKeepTheirWidthForEveryValue)
         {100.0, 14, 3, "       100.000"},
         {-250.5, 14, 3, "      -250.500"},
         {-0.0, 14, 2, "         -0.00"},
-        {99999999999.99, 14, 2, "99999999999.99"},    // 14 characters: full precision
+        {99999999999.99, 14, 2, "99999999999.99"},  // 14 characters: full precision
         {-9999999999.99, 14, 2, "-9999999999.99"},
         {999999999999.99, 14, 2, "999999999999.9"},   // 15: last decimal cut
         {9999999999999.99, 14, 2, "9999999999999."},  // 16: both decimals cut
@@ -101,14 +101,12 @@ TEST(HeaderRecords, FileIdSurveyInfoAndStartPosition)
     ExpectRecordShape(h2);
     EXPECT_EQ(h2, Rec("H2Brem          1  0  3 20261207_000"));
     // Names too long are cut: 12 characters of the operator, 34 of the title.
-    std::string longName = SurveyInfoRecord("ABCDEFGHIJKLMNOPQRST", 1, 0, 0,
-                                            std::string(40, 'x'));
+    std::string longName = SurveyInfoRecord("ABCDEFGHIJKLMNOPQRST", 1, 0, 0, std::string(40, 'x'));
     ExpectRecordShape(longName);
     EXPECT_EQ(longName, Rec("H2ABCDEFGHIJKL  1  0  0 " + std::string(34, 'x')));
     // An empty name and title leave blanks; bytes above 0x7F are stored as they are.
     EXPECT_EQ(SurveyInfoRecord("", 0, 0, 0, ""), Rec("H2              0  0  0"));
-    EXPECT_EQ(SurveyInfoRecord("J\xF6rg", 0, 0, 0, "\xE9t\xE9"),
-              Rec("H2J\xF6rg          0  0  0 \xE9t\xE9"));
+    EXPECT_EQ(SurveyInfoRecord("J\xF6rg", 0, 0, 0, "\xE9t\xE9"), Rec("H2J\xF6rg          0  0  0 \xE9t\xE9"));
 
     std::string h3 = StartPositionRecord(500000.25, 4500000.5, 0);
     ExpectRecordShape(h3);
@@ -171,7 +169,7 @@ TEST(SurveyRecords, TransmitterAndLoopsOfEveryShape)
     p.TxTurns = 2;
     p.TransmitterType = 3;
     EXPECT_EQ(TransmitterRecord(p), Rec("T1        10.500         35.250  1   2  3"));
-    p.TxCurrent = 1e20; // a huge current stays in columns 3-16
+    p.TxCurrent = 1e20;  // a huge current stays in columns 3-16
     EXPECT_EQ(TransmitterRecord(p), Rec("T19999999999999.         35.250  1   2  3"));
 
     p.TxLoopArea = 5000.0;
@@ -182,18 +180,18 @@ TEST(SurveyRecords, TransmitterAndLoopsOfEveryShape)
     EXPECT_EQ(rect[0], Rec("P1  1   4   1  17   0 " + std::string(22, ' ') + "      5000.000"));
     EXPECT_EQ(rect[1], Rec("P2        10.000        20.000       100.000        50.000"));
 
-    p.TxLoopShape = 0; // square: three fields, no P3
+    p.TxLoopShape = 0;  // square: three fields, no P3
     auto square = LoopRecords(p);
     ASSERT_EQ(square.size(), 2u);
     EXPECT_EQ(square[1], Rec("P2        10.000        20.000       100.000"));
 
-    p.TxLoopShape = 2; // corners in metres
+    p.TxLoopShape = 2;  // corners in metres
     auto corners = LoopRecords(p);
     ASSERT_EQ(corners.size(), 3u);
     EXPECT_EQ(corners[1], Rec("P2         0.000         0.000        50.000         0.000"));
     EXPECT_EQ(corners[2], Rec("P3        60.000        50.000       -10.000        50.000"));
 
-    p.TxLoopShape = 3; // GPS corners in geodetic degrees: eight decimals
+    p.TxLoopShape = 3;  // GPS corners in geodetic degrees: eight decimals
     p.TxCornerCoordinateType = 0;
     p.TxCornerGpsX[0] = -75.5;
     p.TxCornerGpsY[0] = 45.12345678;
@@ -202,13 +200,13 @@ TEST(SurveyRecords, TransmitterAndLoopsOfEveryShape)
     EXPECT_EQ(gps[0].substr(0, 22), "P1  3   4   0  17   0 ");
     EXPECT_EQ(gps[1], Rec("P2  -75.50000000   45.12345678    1.00000000   -1.00000000"));
     EXPECT_EQ(gps[2], Rec("P3   -1.00000000   -1.00000000   -1.00000000    1.00000000"));
-    p.TxCornerCoordinateType = 1; // UTM metres: three decimals
+    p.TxCornerCoordinateType = 1;  // UTM metres: three decimals
     EXPECT_EQ(LoopRecords(p)[2], Rec("P3        -1.000        -1.000        -1.000         1.000"));
 }
 
 TEST(SurveyRecords, ReceiverRecords)
 {
-    ReadingParameters p; // the defaults: 60 Hz, rate 2, 30 gates
+    ReadingParameters p;  // the defaults: 60 Hz, rate 2, 30 gates
     auto r = ReceiverRecords(p, 1234.5);
     ASSERT_EQ(r.size(), 2u);
     EXPECT_EQ(r[0], Rec("R1  1   2   0   1   0   5   0   5   5   5   1 0  0  30"));
@@ -278,7 +276,7 @@ TEST(ReadingRecords, MeterAndTimeStamp)
     m.Value2 = -3.25;
     EXPECT_EQ(MeterRecord(m), Rec("U11H     12.50   -3.25"));
     m.Value1 = 1e9;
-    m.Dipole = '\0'; // no dipole character yet: a blank, never a NUL in the file
+    m.Dipole = '\0';  // no dipole character yet: a blank, never a NUL in the file
     EXPECT_EQ(MeterRecord(m), Rec("U11   9999999.   -3.25"));
 
     EXPECT_EQ(TimeStampRecord(Dec7(), 123456), Rec("Z1 07122026 14:05:09.042     123456"));
@@ -296,12 +294,14 @@ TEST(StoredText, ChunkingInto57CharacterRecords)
     EXPECT_EQ(r[0], Rec("@" + s75.substr(0, 57)));
     EXPECT_EQ(r[0].substr(1, 1), "$");
     EXPECT_EQ(r[0].substr(4, 3), "GGA");
-    EXPECT_EQ(r[1], Rec("#" + s75.substr(57))); // 18 characters and 39 blanks
+    EXPECT_EQ(r[1], Rec("#" + s75.substr(57)));  // 18 characters and 39 blanks
     EXPECT_EQ(r[2], Rec("!" + std::string(47, ' ') + "      5000"));
 
     // ceil(L / 57) text records, at least one, then '!'.
-    struct { size_t length; size_t records; } counts[] = {{0, 2}, {1, 2}, {56, 2}, {57, 2},
-                                                          {58, 3}, {114, 3}, {115, 4}, {200, 5}};
+    struct {
+        size_t length;
+        size_t records;
+    } counts[] = {{0, 2}, {1, 2}, {56, 2}, {57, 2}, {58, 3}, {114, 3}, {115, 4}, {200, 5}};
     for (auto c : counts) {
         auto rs = StoredTextRecords(std::string(c.length, 'a'), 1, '@', '#');
         EXPECT_EQ(rs.size(), c.records) << c.length;

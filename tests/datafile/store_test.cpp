@@ -103,7 +103,7 @@ protected:
     MemoryFile index;
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(StoreTest, CreationWritesHeaderAndBlankFileComment)
 {
@@ -124,7 +124,7 @@ TEST_F(StoreTest, FirstManualStoreWithDefaultsWritesLineStationAndReading)
 {
     MemoryFile f;
     Create(f);
-    ReadingParameters p; // line 0 still differs from the "no line" marker
+    ReadingParameters p;  // line 0 still differs from the "no line" marker
     StoreOutcome out = Store(f, p);
     EXPECT_EQ(out.Result, StoreResult::Stored);
     EXPECT_TRUE(out.NewStation);
@@ -167,7 +167,7 @@ TEST_F(StoreTest, ManualStoreOfThreeRecordsCarriesTheSameNextComment)
     RecordCommentLines[NextRecordComment] = "wet ground";
     ReadingParameters p;
     p.NumberOfRecords = 3;
-    p.MeterInput = 1; // meter on with model 0: U1 after the gate values
+    p.MeterInput = 1;  // meter on with model 0: U1 after the gate values
     meter.Valid = 1;
     meter.Dipole = 'V';
     Store(f, p);
@@ -194,7 +194,7 @@ TEST_F(StoreTest, AutomaticModeStoresOneRecordAndCountsIt)
     Create(f);
     ReadingParameters p;
     p.SurveyMode = 1;
-    p.NumberOfRecords = 3; // ignored: the automatic mode stores record 1 only
+    p.NumberOfRecords = 3;  // ignored: the automatic mode stores record 1 only
     Store(f, p);
     EXPECT_EQ(Tags(f.Bytes), Join({Header, LineStart, Reading(8)}));
     EXPECT_EQ(AutoStoredCount, 1);
@@ -207,22 +207,19 @@ TEST_F(StoreTest, TwoFrequencyStoreAlternatesRatesAndLeavesTheSecond)
     ReadingParameters p;
     p.NumberOfRecords = 2;
     p.TwoFrequencyMode = 1;
-    p.SelectedComponent = 1; // X: the gains go to GainX
+    p.SelectedComponent = 1;  // X: the gains go to GainX
     DualRepetitionChoice c;
-    c.FirstRepetitionChoice = 9; // rate 4 with 30 gates
-    c.SecondRepetitionChoice = 2; // rate 2 with 20 gates
+    c.FirstRepetitionChoice = 9;   // rate 4 with 30 gates
+    c.SecondRepetitionChoice = 2;  // rate 2 with 20 gates
     c.FirstRepetitionGain = 3;
     c.SecondRepetitionGain = 6;
     StoreOutcome out = StoreDualRepetitionReadingTo(&f, &index, p, c, rows, rowsB, meter, clock);
     EXPECT_EQ(out.Result, StoreResult::Stored);
-    EXPECT_EQ(Tags(f.Bytes),
-              Join({Header, LineStart, Reading(8), Reading(5), Reading(8), Reading(5)}));
+    EXPECT_EQ(Tags(f.Bytes), Join({Header, LineStart, Reading(8), Reading(5), Reading(8), Reading(5)}));
     size_t r1 = Header.size() + LineStart.size() + 4;
-    EXPECT_EQ(RecordAt(f, r1).substr(0, 58),
-              "R1  1   4   0   2   0   5   1   3   5   5   1 0  0  30    ");
+    EXPECT_EQ(RecordAt(f, r1).substr(0, 58), "R1  1   4   0   2   0   5   1   3   5   5   1 0  0  30    ");
     size_t r1b = r1 + Reading(8).size();
-    EXPECT_EQ(RecordAt(f, r1b).substr(0, 54),
-              "R1  1   2   0   2   0   5   1   6   5   5   0 0  0  20");
+    EXPECT_EQ(RecordAt(f, r1b).substr(0, 54), "R1  1   2   0   2   0   5   1   6   5   5   0 0  0  20");
     EXPECT_EQ(RecordAt(f, r1b + 1).substr(45, 13), "        -1.00");
     EXPECT_EQ(ReadingCounter, 4);
     EXPECT_EQ(p.RepRateIndex, 2);
@@ -288,7 +285,7 @@ TEST_F(StoreTest, ReadingStoredTwiceInTwoFilesOfOneSession)
     Create(a);
     ReadingParameters p;
     Store(a, p);
-    ClearComments(0); // the store command steps the station
+    ClearComments(0);  // the store command steps the station
 
     MemoryFile b;
     Create(b);
@@ -317,10 +314,10 @@ TEST(LoopCentre, MovesWithTheReceiverUnlessTheTransmitterIsFixed)
     UpdateLoopCentreOf(1, 0, 100.0, 50.0, x, y);
     EXPECT_EQ(x, 1.0);
     EXPECT_EQ(y, 2.0);
-    UpdateLoopCentreOf(0, 1, 100.0, 50.0, x, y); // N/S lines: X from the line
+    UpdateLoopCentreOf(0, 1, 100.0, 50.0, x, y);  // N/S lines: X from the line
     EXPECT_EQ(x, 110.0);
     EXPECT_EQ(y, 45.0);
-    UpdateLoopCentreOf(2, 3, 100.0, 50.0, x, y); // E/W lines: X from the station
+    UpdateLoopCentreOf(2, 3, 100.0, 50.0, x, y);  // E/W lines: X from the station
     EXPECT_EQ(x, 60.0);
     EXPECT_EQ(y, 95.0);
     UpdateLoopCentreOf(0, 4, 0.0, 0.0, x, y);

@@ -90,9 +90,9 @@ TEST(CurveScale, PixelTransformsOfTheDefaultScale)
     ASSERT_TRUE(ValueToY(g, 10.0, y));
     EXPECT_EQ(y, 20);
     ASSERT_TRUE(ValueToY(g, 1.0, y));
-    EXPECT_EQ(y, 381);   // +1 on PlusOneY
+    EXPECT_EQ(y, 381);  // +1 on PlusOneY
     ASSERT_TRUE(ValueToY(g, 0.0, y));
-    EXPECT_EQ(y, 381 + static_cast<int32_t>(0.05 * 380.0 / 1.05));   // 399: one row above the frame by truncation
+    EXPECT_EQ(y, 381 + static_cast<int32_t>(0.05 * 380.0 / 1.05));  // 399: one row above the frame by truncation
     ASSERT_TRUE(ValueToY(g, -1.0, y));
     EXPECT_EQ(y, 381 + static_cast<int32_t>(2.0 * 0.05 * 380.0 / 1.05));
     // The axis rule puts 0 exactly on the bottom frame line.
@@ -140,7 +140,7 @@ TEST(CurveScale, MinimumsMappedAsTheScaleDialogMapsThem)
     CurveScaleInputs in;
     in.PaneWidth = 600;
     in.PaneHeight = 440;
-    in.AmplitudeMin = -0.3;   // would be the log of a negative number
+    in.AmplitudeMin = -0.3;  // would be the log of a negative number
     const CurvePlotGeometryValues g = ComputeCurveScaleFrom(in);
     EXPECT_TRUE(std::isfinite(g.PixelsPerAmplitudeDecade));
     EXPECT_NEAR(g.AmplitudeSpan, 1.1, 1e-12);
@@ -189,7 +189,7 @@ TEST(CurveAxes, DefaultScaleDecadesAndLabels)
     for (const char* t : {"0.01", "0.1", "1", "0.005", "10"})
         EXPECT_TRUE(HasLabel(l, t)) << t;
     ASSERT_TRUE(HasLabel(l, "0.005", &x, &y));
-    EXPECT_EQ(x, 60 - 15);   // centred on PlotLeft
+    EXPECT_EQ(x, 60 - 15);  // centred on PlotLeft
     EXPECT_EQ(y, 405);
     ASSERT_TRUE(HasLabel(l, "Time [ms]", &x, &y));
     EXPECT_EQ(x, 300 - 27);
@@ -205,7 +205,7 @@ TEST(CurveAxes, DefaultScaleDecadesAndLabels)
             zero += line.Y1 == 400 ? 1 : 0;
         }
     }
-    EXPECT_EQ(zero, 1);          // the zero line lies on the bottom frame
+    EXPECT_EQ(zero, 1);  // the zero line lies on the bottom frame
     EXPECT_GE(decades, 2);
     ASSERT_TRUE(HasLabel(l, "0", &x, &y));
     EXPECT_EQ(x, 60 - 5 - 6);
@@ -235,8 +235,7 @@ TEST(CurveAxes, ZeroLineOnTheBottomFrameAtEveryPaneHeight)
             in.AmplitudeAxisMinorGrid = 0;
             bool onBottom = false;
             for (const auto& line : LayOutCurveAxes(g, in, m).Lines)
-                onBottom = onBottom || (line.Pen == AxisPen::Decade && line.Y1 == line.Y2 &&
-                                        line.Y1 == g.PlotBottom);
+                onBottom = onBottom || (line.Pen == AxisPen::Decade && line.Y1 == line.Y2 && line.Y1 == g.PlotBottom);
             off += onBottom ? 0 : 1;
         }
         EXPECT_EQ(off, 0) << "maximum " << maximum;
@@ -333,7 +332,7 @@ TEST(ProgressBar, TopRowOfTheBar)
 {
     EXPECT_EQ(ProgressBarTop(0, 100, 0.0), 100);
     EXPECT_EQ(ProgressBarTop(0, 100, 0.255), 75);
-    EXPECT_EQ(ProgressBarTop(0, 100, 1.5), -50);   // taller than the window, clipped there
+    EXPECT_EQ(ProgressBarTop(0, 100, 1.5), -50);  // taller than the window, clipped there
     EXPECT_EQ(ProgressBarTop(0, 100, std::nan("")), 100);
     EXPECT_EQ(ProgressBarTop(0, 100, 1e30), 100 - std::numeric_limits<int32_t>::max());
     EXPECT_EQ(ProgressBarTop(0, 100, -1e30), std::numeric_limits<int32_t>::max());

@@ -51,7 +51,7 @@ TEST(SplashPicture, CentredInTheWorkAreaTruncatingTowardsZero)
         {1023, 1024, 0},    // -1 / 2 truncates to 0, not -1
         {1021, 1024, -1},   // -3 / 2 truncates to -1, not -2
         {0, 1024, -512},
-        {1024, 0, 512},     // no picture loaded
+        {1024, 0, 512},  // no picture loaded
         {INT32_MAX, -2, 1073741824},
         {INT32_MIN, INT32_MAX, INT32_MIN + 1},  // (1 - 2^32) / 2 truncated: no overflow
     };
@@ -110,8 +110,7 @@ TEST(SplashClose, OnlyTheStartUpPictureSlidesAwayAndStartsGps)
         {0, 1, true, true, false},     // a reader already runs: no second one
         {-1, 1, false, false, false},  // dismissed: later clicks and ticks change nothing
         {3, 1, false, false, false},   // the closing picture never slides
-        {1, 1, false, false, false},
-        {2, 1, false, false, false},
+        {1, 1, false, false, false},  {2, 1, false, false, false},
     };
     for (const Case& c : cases) {
         const SplashCloseSteps s = PlanSplashClose(c.state, c.savedGpsInput, c.readerRunning, 0);

@@ -122,8 +122,8 @@ int CompareWithPicture(const Pixels& shown, const Pixels& picture, int left)
             const uint32_t expected = inside ? picture.at(px, y) : White;
             if (shown.at(x, y) != expected) {
                 if (differing == 0)
-                    ADD_FAILURE() << "first difference at (" << x << ", " << y << "): 0x" << std::hex
-                                  << shown.at(x, y) << " instead of 0x" << expected;
+                    ADD_FAILURE() << "first difference at (" << x << ", " << y << "): 0x" << std::hex << shown.at(x, y)
+                                  << " instead of 0x" << expected;
                 ++differing;
             }
         }
@@ -159,8 +159,8 @@ protected:
     // input held off.
     void MakeSplash(int width, int height, int32_t savedGpsInput)
     {
-        parent = CreateWindowExW(0, L"SplashTestParent", L"", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, width, height, nullptr,
-                                 nullptr, Instance(), nullptr);
+        parent = CreateWindowExW(0, L"SplashTestParent", L"", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, width,
+                                 height, nullptr, nullptr, Instance(), nullptr);
         ASSERT_NE(parent, nullptr);
         WorkAreaWidth = width;
         WorkAreaHeight = height;
@@ -235,8 +235,7 @@ TEST_F(SplashWindow, PicturesAreUncompressed24BitBitmapsOfTheirSize)
     for (const wchar_t* name : {L"SPLASHOPEN", L"SPLASHCLOSE"}) {
         HRSRC found = FindResourceW(Instance(), name, RT_BITMAP);
         ASSERT_NE(found, nullptr);
-        const auto* header =
-            static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(Instance(), found)));
+        const auto* header = static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(Instance(), found)));
         ASSERT_NE(header, nullptr);
         EXPECT_EQ(header->biWidth, 1024);
         EXPECT_EQ(header->biHeight, 730);

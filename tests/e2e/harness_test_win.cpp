@@ -14,8 +14,7 @@ protected:
     void SetUp() override
     {
         std::wstring error;
-        ASSERT_TRUE(target.Start(e2e::InBinFolder(L"e2e_target.exe"), TargetFolder, &error))
-            << e2e::ToUtf8(error);
+        ASSERT_TRUE(target.Start(e2e::InBinFolder(L"e2e_target.exe"), TargetFolder, &error)) << e2e::ToUtf8(error);
         window = target.WaitWindow(TARGET_CLASS, nullptr, 15000);
         ASSERT_NE(window, nullptr);
     }
@@ -123,10 +122,12 @@ TEST_F(TargetTest, MenuStateAndTextAreReadInsideTheProgram)
 
     // The state is read live, not from the resource.
     ASSERT_TRUE(e2e::PostCommand(window, IDC_TOGGLE));
-    EXPECT_TRUE(e2e::WaitUntil([&] {
-        UINT s = MF_GRAYED;
-        return target.MenuState(window, IDM_GREYED, &s) && !(s & MF_GRAYED);
-    }, 5000));
+    EXPECT_TRUE(e2e::WaitUntil(
+        [&] {
+            UINT s = MF_GRAYED;
+            return target.MenuState(window, IDM_GREYED, &s) && !(s & MF_GRAYED);
+        },
+        5000));
     ASSERT_TRUE(target.MenuState(window, IDM_CHECKED, &state));
     EXPECT_FALSE(state & MF_CHECKED);
 }

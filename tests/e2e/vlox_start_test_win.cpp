@@ -29,22 +29,59 @@ struct ButtonCaption {
 
 // Every command button and its caption; the ids 420-423 and 464 are never created.
 const ButtonCaption Captions[] = {
-    {IDC_TEST, L"Test"}, {IDC_START_REVIEW, L"Review"}, {IDC_ANALYSIS, L"Analysis"}, {IDC_TRANSFER, L"Transfer"}, {IDC_EXIT, L"E&xit"},
-    {IDC_CREATE_DATA_FILE, L"Create File"}, {IDC_CLOSE_DATA_FILE, L"Close File"}, {IDC_MONITOR, L"Monitor"}, {IDC_PAUSE, L"Pause"},
-    {IDC_MEASURE, L"MEASURE"}, {IDC_STOP, L"STOP"}, {IDC_STORE_READING, L"STORE"}, {IDC_CANCEL_READING, L"Cancel"}, {IDC_TOP_OF_SCALE_DOWN, L"Down"},
-    {IDC_BOTTOM_OF_SCALE_DOWN, L"Down"}, {IDC_TOP_OF_SCALE_UP, L"Up"}, {IDC_BOTTOM_OF_SCALE_UP, L"Up"}, {IDC_PREVIOUS_STATION, L"Prev. Station"}, {IDC_PREVIOUS_LINE, L"Prev. Line"},
-    {IDC_NEXT_STATION, L"Next Station"}, {IDC_NEXT_LINE, L"Next Line"}, {IDC_PREVIOUS_RECORD, L"Prev. Rcd."}, {IDC_NEXT_RECORD, L"Next Rcd."},
-    {IDC_EXIT_REVIEW, L"E&xit Review"}, {IDC_PRINT, L"Print"}, {IDC_ENTER_COMMENT, L"Comment"},
-    {IDC_DISPLAY_COMMENTS, L"Display Available Comments"}, {IDC_OPEN_DATA_FILE, L"New File"}, {IDC_MANAGE_RECORDS, L"Manage Rcds"},
-    {IDC_AUTO_SCALE, L"Auto Scale"}, {IDC_ZOOM_IN, L"Zoom+"}, {IDC_ZOOM_OUT, L"Zoom-"}, {IDC_FIT_ALL, L"Fit All"}, {IDC_HIDE, L"Hide L"},
-    {IDC_SHIFT_MAP_LEFT, L"Left"}, {IDC_SHIFT_MAP_UP, L"Up"}, {IDC_SHIFT_MAP_DOWN, L"Down"}, {IDC_SHIFT_MAP_RIGHT, L"Right"},
-    {IDC_REPEAT_LAST_STATION, L"Repeat Last Station"}, {IDC_INVERT, L"Invert"}, {IDC_TEST_DC, L"DC"}, {IDC_TEST_100MS, L"100"}, {IDC_TEST_3MS, L"3"},
-    {IDC_TEST_01MS, L"0.1"}, {IDC_EXIT_TEST, L"E&xit Test Mode"},
+    {IDC_TEST, L"Test"},
+    {IDC_START_REVIEW, L"Review"},
+    {IDC_ANALYSIS, L"Analysis"},
+    {IDC_TRANSFER, L"Transfer"},
+    {IDC_EXIT, L"E&xit"},
+    {IDC_CREATE_DATA_FILE, L"Create File"},
+    {IDC_CLOSE_DATA_FILE, L"Close File"},
+    {IDC_MONITOR, L"Monitor"},
+    {IDC_PAUSE, L"Pause"},
+    {IDC_MEASURE, L"MEASURE"},
+    {IDC_STOP, L"STOP"},
+    {IDC_STORE_READING, L"STORE"},
+    {IDC_CANCEL_READING, L"Cancel"},
+    {IDC_TOP_OF_SCALE_DOWN, L"Down"},
+    {IDC_BOTTOM_OF_SCALE_DOWN, L"Down"},
+    {IDC_TOP_OF_SCALE_UP, L"Up"},
+    {IDC_BOTTOM_OF_SCALE_UP, L"Up"},
+    {IDC_PREVIOUS_STATION, L"Prev. Station"},
+    {IDC_PREVIOUS_LINE, L"Prev. Line"},
+    {IDC_NEXT_STATION, L"Next Station"},
+    {IDC_NEXT_LINE, L"Next Line"},
+    {IDC_PREVIOUS_RECORD, L"Prev. Rcd."},
+    {IDC_NEXT_RECORD, L"Next Rcd."},
+    {IDC_EXIT_REVIEW, L"E&xit Review"},
+    {IDC_PRINT, L"Print"},
+    {IDC_ENTER_COMMENT, L"Comment"},
+    {IDC_DISPLAY_COMMENTS, L"Display Available Comments"},
+    {IDC_OPEN_DATA_FILE, L"New File"},
+    {IDC_MANAGE_RECORDS, L"Manage Rcds"},
+    {IDC_AUTO_SCALE, L"Auto Scale"},
+    {IDC_ZOOM_IN, L"Zoom+"},
+    {IDC_ZOOM_OUT, L"Zoom-"},
+    {IDC_FIT_ALL, L"Fit All"},
+    {IDC_HIDE, L"Hide L"},
+    {IDC_SHIFT_MAP_LEFT, L"Left"},
+    {IDC_SHIFT_MAP_UP, L"Up"},
+    {IDC_SHIFT_MAP_DOWN, L"Down"},
+    {IDC_SHIFT_MAP_RIGHT, L"Right"},
+    {IDC_REPEAT_LAST_STATION, L"Repeat Last Station"},
+    {IDC_INVERT, L"Invert"},
+    {IDC_TEST_DC, L"DC"},
+    {IDC_TEST_100MS, L"100"},
+    {IDC_TEST_3MS, L"3"},
+    {IDC_TEST_01MS, L"0.1"},
+    {IDC_EXIT_TEST, L"E&xit Test Mode"},
 };
 
 // The start state once the splash has gone: shown and enabled, shown and disabled; every
 // other created button is hidden.
-const int ShownEnabled[] = {IDC_CREATE_DATA_FILE, IDC_MONITOR, IDC_AUTO_SCALE, IDC_NEXT_STATION, IDC_NEXT_LINE, IDC_INVERT, IDC_ZOOM_IN, IDC_ZOOM_OUT, IDC_FIT_ALL, IDC_SHIFT_MAP_LEFT, IDC_SHIFT_MAP_UP, IDC_SHIFT_MAP_DOWN, IDC_SHIFT_MAP_RIGHT};
+const int ShownEnabled[] = {IDC_CREATE_DATA_FILE, IDC_MONITOR,        IDC_AUTO_SCALE,   IDC_NEXT_STATION,
+                            IDC_NEXT_LINE,        IDC_INVERT,         IDC_ZOOM_IN,      IDC_ZOOM_OUT,
+                            IDC_FIT_ALL,          IDC_SHIFT_MAP_LEFT, IDC_SHIFT_MAP_UP, IDC_SHIFT_MAP_DOWN,
+                            IDC_SHIFT_MAP_RIGHT};
 const int ShownDisabled[] = {IDC_ENTER_COMMENT, IDC_MEASURE};
 
 struct MenuExpectation {
@@ -120,8 +157,8 @@ protected:
     static bool WaitForSplashToClose()
     {
         if (!splashClosed)
-            splashClosed = e2e::WaitUntil(
-                [] { return !e2e::IsShown(e2e::Control(mainWindow, IDC_SPLASH_WND)); }, 20000);
+            splashClosed =
+                e2e::WaitUntil([] { return !e2e::IsShown(e2e::Control(mainWindow, IDC_SPLASH_WND)); }, 20000);
         return splashClosed;
     }
 
@@ -201,9 +238,9 @@ TEST_F(VloxStart, ChildWindowsOfTheStartState)
         const wchar_t* cls;
         bool shown;
     } panes[] = {
-        {IDC_CURVE_WND, L"CurveWnd", true},       {IDC_MAP_WND, L"MapWnd", true},
-        {IDC_NUMBERS_WND, L"NumbersWnd", true},   {IDC_MONITOR_GPS_WND, L"MonitorGPSWnd", false},
-        {IDC_BAR_WND, L"BarWnd", false},          {IDC_SPLASH_WND, L"SplashWnd", false},
+        {IDC_CURVE_WND, L"CurveWnd", true},     {IDC_MAP_WND, L"MapWnd", true},
+        {IDC_NUMBERS_WND, L"NumbersWnd", true}, {IDC_MONITOR_GPS_WND, L"MonitorGPSWnd", false},
+        {IDC_BAR_WND, L"BarWnd", false},        {IDC_SPLASH_WND, L"SplashWnd", false},
     };
     for (const auto& p : panes) {
         HWND pane = e2e::Control(mainWindow, p.id);
@@ -227,7 +264,8 @@ TEST_F(VloxStart, StartButtonsShownAndEnabled)
 {
     ASSERT_NE(mainWindow, nullptr) << startError;
     ASSERT_TRUE(WaitForSplashToClose());
-    for (int id : {IDC_BUTTON_BASE, IDC_BUTTON_BASE + 1, IDC_BUTTON_BASE + 2, IDC_BUTTON_BASE + 3, IDC_BUTTON_BASE + 44})
+    for (int id :
+         {IDC_BUTTON_BASE, IDC_BUTTON_BASE + 1, IDC_BUTTON_BASE + 2, IDC_BUTTON_BASE + 3, IDC_BUTTON_BASE + 44})
         EXPECT_EQ(e2e::Control(mainWindow, id), nullptr) << "button " << id << " is never created";
     for (const ButtonCaption& b : Captions) {
         HWND button = e2e::Control(mainWindow, b.id);

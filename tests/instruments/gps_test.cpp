@@ -232,7 +232,7 @@ TEST(GpsGga, AFailedSentenceIsShownButMovesNothing)
     wrong.back() = wrong.back() == 'F' ? '0' : static_cast<char>(wrong.back() + 1);
     ASSERT_NE(CheckNmeaSentence(wrong), NmeaCheck::Good);
     const GgaOutcome o = Handle(wrong, fix, context, false);
-    EXPECT_TRUE(o.FixValid);           // readable...
+    EXPECT_TRUE(o.FixValid);            // readable...
     EXPECT_FALSE(o.Display.LampValid);  // ...but lit as not valid
     EXPECT_EQ(Narrow(o.Display.Satellites), " 9");
     EXPECT_FALSE(o.Plot);
@@ -255,9 +255,9 @@ TEST(GpsGga, TruncatedAndMalformedSentencesAreNoFix)
     const char* bodies[] = {
         "GPGGA",
         "GPGGA,101500",
-        "GPGGA,101500,4530.000,N",                        // no longitude
-        "GPGGA,101500,4530.000,N,07530.000",              // no hemisphere
-        "GPGGA,101500,4530.000,N,07530.000,W,1,05",       // satellites "05*.." ends it
+        "GPGGA,101500,4530.000,N",                                         // no longitude
+        "GPGGA,101500,4530.000,N,07530.000",                               // no hemisphere
+        "GPGGA,101500,4530.000,N,07530.000,W,1,05",                        // satellites "05*.." ends it
         "GPGGA,101500,4530.000,X,07530.000,W,1,05,1.2,100.0,M,-34.0,M,,",  // bad hemisphere
         "GPGGA,101500,4530000,N,07530.000,W,1,05,1.2,100.0,M,-34.0,M,,",   // no decimal point
         "GPGGA,101500,,N,07530.000,W,1,05,1.2,100.0,M,-34.0,M,,",          // empty latitude

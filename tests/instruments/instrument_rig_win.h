@@ -125,7 +125,8 @@ inline std::string Sentence(const std::string& body)
 inline std::string GgaAt(const char* time, const char* latitude, const char* longitude, const char* talker = "GP")
 {
     return Sentence(std::string(talker) + "GGA," + time + "," + latitude + ",N," + longitude +
-                    ",W,1,07,1.1,100.0,M,-34.0,M,,") + "\r\n";
+                    ",W,1,07,1.1,100.0,M,-34.0,M,,") +
+           "\r\n";
 }
 
 inline std::string Gsa(const char* pdop)

@@ -167,7 +167,8 @@ TEST_F(FieldInstruments, TheReaderHandsSentencesOverAndKeepsCopiesForTheStore)
     GgaCopy.Fresh = 0;
     GsaCopy.Fresh = 0;
     ASSERT_EQ(StartGpsReader(), 1);
-    ASSERT_TRUE(pipe.Write(rig::Sentence("GPGSV,3,1,12") + "\r\n" + rig::GgaAt("101500", "4530.000", "07530.000") + rig::Gsa("1.9")));
+    ASSERT_TRUE(pipe.Write(rig::Sentence("GPGSV,3,1,12") + "\r\n" + rig::GgaAt("101500", "4530.000", "07530.000") +
+                           rig::Gsa("1.9")));
     ASSERT_TRUE(PumpUntil([] { return GpsFix.GpsOriginSet == 1 && !CurrentGpsFieldsShown().Dilution.empty(); }, 5000));
     EXPECT_EQ(Narrow(CurrentGpsFieldsShown().Dilution), "1.9 ");
     std::string text;
@@ -183,8 +184,8 @@ TEST_F(FieldInstruments, TheReaderHandsSentencesOverAndKeepsCopiesForTheStore)
     std::string wrong = rig::GgaAt("101501", "4531.000", "07530.000");
     wrong[wrong.size() - 3] = wrong[wrong.size() - 3] == '0' ? '1' : '0';
     ASSERT_TRUE(pipe.Write(wrong));
-    ASSERT_TRUE(PumpUntil([] { return CurrentGpsFieldsShown().Latitude.find(VLOX_WIDE("31'")) != WideString::npos; },
-                          5000));
+    ASSERT_TRUE(
+        PumpUntil([] { return CurrentGpsFieldsShown().Latitude.find(VLOX_WIDE("31'")) != WideString::npos; }, 5000));
     EXPECT_EQ(GpsFix.GpsNorthing, northing);
 
     // Ended at once on request; the port stays open until it is closed itself.
@@ -256,12 +257,14 @@ TEST_F(FieldInstruments, TheMonitorReaderListsLinesAndNoDataAfterSevenSeconds)
     EXPECT_TRUE(PumpUntil([] { return GpsMonitorRunning.load() == 1; }, 2000));
     pipe.Write("$GPRMC,101500,A*00\r\nno dollar\r\n");
     std::vector<WideString> lines;
-    PumpUntil([&] {
-        WideString l;
-        if (TakeGpsMonitorLine(l))
-            lines.push_back(l);
-        return lines.size() >= 1 && lines.back() == VLOX_WIDE("no dollar");
-    }, 3000);
+    PumpUntil(
+        [&] {
+            WideString l;
+            if (TakeGpsMonitorLine(l))
+                lines.push_back(l);
+            return lines.size() >= 1 && lines.back() == VLOX_WIDE("no dollar");
+        },
+        3000);
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(lines.back(), VLOX_WIDE("no dollar"));
     const DWORD start = GetTickCount();
@@ -274,8 +277,8 @@ TEST_F(FieldInstruments, TheMonitorReaderListsLinesAndNoDataAfterSevenSeconds)
 
 std::string MeterFrame(uint8_t mode, uint16_t r1, uint16_t r2)
 {
-    const uint8_t bytes[16] = {'T', mode, 0, 0, 0, 0, uint8_t(r1 >> 8), uint8_t(r1), uint8_t(r2 >> 8), uint8_t(r2),
-                               0, 0, 0, 0, 0xFF, 0xFF};
+    const uint8_t bytes[16] = {'T', mode, 0, 0, 0,    0,   uint8_t(r1 >> 8), uint8_t(r1), uint8_t(r2 >> 8), uint8_t(r2),
+                               0,   0,    0, 0, 0xFF, 0xFF};
     return std::string(reinterpret_cast<const char*>(bytes), 16);
 }
 

@@ -12,8 +12,8 @@ namespace {
 
 std::vector<uint8_t> Frame(uint8_t first, uint8_t mode, uint16_t r1, uint16_t r2)
 {
-    std::vector<uint8_t> f = {first, mode, 1, 2, 3, 4, uint8_t(r1 >> 8), uint8_t(r1), uint8_t(r2 >> 8),
-                              uint8_t(r2), 5, 6, 7, 8, 0xFF, 0xFF};
+    std::vector<uint8_t> f = {
+        first, mode, 1, 2, 3, 4, uint8_t(r1 >> 8), uint8_t(r1), uint8_t(r2 >> 8), uint8_t(r2), 5, 6, 7, 8, 0xFF, 0xFF};
     return f;
 }
 

@@ -25,7 +25,8 @@ std::vector<Fed> FeedAll(NmeaLineAssembler& a, const std::string& bytes, uint32_
     for (size_t i = 0; i < bytes.size(); ++i) {
         std::string line;
         uint32_t tick = 0;
-        const NmeaByteResult r = FeedNmeaByte(a, static_cast<uint8_t>(bytes[i]), base + static_cast<uint32_t>(i), line, tick);
+        const NmeaByteResult r =
+            FeedNmeaByte(a, static_cast<uint8_t>(bytes[i]), base + static_cast<uint32_t>(i), line, tick);
         if (r != NmeaByteResult::Pending)
             out.push_back({line, tick, r});
     }
@@ -56,10 +57,10 @@ TEST(NmeaChecksum, MalformedLinesAreNamedByTheirFault)
         {" $GPGGA*56", NmeaCheck::NoDollar},
         {"$GPGGA,101500,4530.000", NmeaCheck::NoStar},
         {"$", NmeaCheck::NoStar},
-        {"$GPGGA*", NmeaCheck::BadChecksum},     // no digits
-        {"$GPGGA*5", NmeaCheck::BadChecksum},    // one digit
-        {"$GPGGA*G6", NmeaCheck::BadChecksum},   // not hexadecimal
-        {"$*00", NmeaCheck::Good},               // nothing between: XOR 0
+        {"$GPGGA*", NmeaCheck::BadChecksum},    // no digits
+        {"$GPGGA*5", NmeaCheck::BadChecksum},   // one digit
+        {"$GPGGA*G6", NmeaCheck::BadChecksum},  // not hexadecimal
+        {"$*00", NmeaCheck::Good},              // nothing between: XOR 0
         {"$GPGGA*56", NmeaCheck::Good},
     };
     for (const auto& c : cases)

@@ -54,7 +54,7 @@ Projected Project(double latitude, double longitude, int32_t keepZone = 0, int32
     return p;
 }
 
-} // namespace
+}  // namespace
 
 TEST(LatLonToUtm, WorkedExamplesOfTheProjection)
 {
@@ -97,7 +97,7 @@ TEST(LatLonToUtm, AgreesWithKruegerSeriesAcrossTheZone)
     const double offsets[] = {-3.0, -2.2, -1.0, -0.3, 0.0, 0.4, 1.5, 2.9};
     for (double lat : latitudes) {
         for (double off : offsets) {
-            const double lon = 15.0 + off;   // zone 33, central meridian 15
+            const double lon = 15.0 + off;  // zone 33, central meridian 15
             Projected p = Project(lat, lon);
             ASSERT_EQ(p.ok, 1);
             ASSERT_EQ(p.zone, lon < 12.0 ? 32 : (lon >= 18.0 ? 34 : 33));
@@ -146,7 +146,7 @@ TEST(LatLonToUtm, ZoneEdges)
         int32_t zone;
     };
     const Case cases[] = {
-        {-180.0, 1}, {-179.9999, 1}, {-174.0, 2}, {-75.5, 18}, {-0.000001, 30}, {-0.0, 31},
+        {-180.0, 1}, {-179.9999, 1}, {-174.0, 2}, {-75.5, 18},   {-0.000001, 30}, {-0.0, 31},
         {0.0, 31},   {5.999999, 31}, {6.0, 32},   {179.999, 60}, {180.0, 60},
     };
     for (const Case& c : cases) {
@@ -171,11 +171,11 @@ TEST(LatLonToUtm, EdgeValues)
         double latitude, longitude;
         int32_t keepZone, zoneIn;
         int32_t ok;
-        double falseNorthing;   // which side of the equator, when ok
+        double falseNorthing;  // which side of the equator, when ok
     };
     const Case cases[] = {
         {0.0, -75.0, 0, 0, 1, 0.0},
-        {-0.0, -75.0, 0, 0, 1, 0.0},            // minus zero is taken as north
+        {-0.0, -75.0, 0, 0, 1, 0.0},  // minus zero is taken as north
         {-0.000001, -75.0, 0, 0, 1, 10000000.0},
         {90.0, 0.0, 0, 0, 1, 0.0},
         {-90.0, 0.0, 0, 0, 1, 10000000.0},
@@ -187,9 +187,9 @@ TEST(LatLonToUtm, EdgeValues)
         {0.0, nan, 0, 0, 0, 0.0},
         {inf, 0.0, 0, 0, 0, 0.0},
         {0.0, -inf, 0, 0, 0, 0.0},
-        {10.0, 10.0, 1, 0, 0, 0.0},              // kept zone out of range
+        {10.0, 10.0, 1, 0, 0, 0.0},  // kept zone out of range
         {10.0, 10.0, 1, 61, 0, 0.0},
-        {10.0, 10.0, 1, 60, 1, -1.0},             // projected, however far out
+        {10.0, 10.0, 1, 60, 1, -1.0},  // projected, however far out
     };
     for (const Case& c : cases) {
         Projected p = Project(c.latitude, c.longitude, c.keepZone, c.zoneIn);

@@ -14,12 +14,11 @@ TEST(AcquisitionCounts, TablePerRateAtTheClockCap)
     };
     // Both mains families at a read-back clock of 480000 Hz.
     const Row rows[] = {
-        {285.0, 1684, 421, 84},       {75.0, 6400, 1600, 320},      {30.0, 16000, 4000, 800},
-        {7.5, 64000, 16000, 3200},    {3.0, 160000, 40000, 8000},   {0.75, 640000, 160000, 32000},
-        {0.3, 1600000, 400000, 80000},
-        {237.5, 2021, 505, 100},      {62.5, 7680, 1920, 384},      {25.0, 19200, 4800, 960},
-        {6.25, 76800, 19200, 3840},   {2.5, 192000, 48000, 9600},   {0.625, 768000, 192000, 38400},
-        {0.25, 1920000, 480000, 96000},
+        {285.0, 1684, 421, 84},         {75.0, 6400, 1600, 320},        {30.0, 16000, 4000, 800},
+        {7.5, 64000, 16000, 3200},      {3.0, 160000, 40000, 8000},     {0.75, 640000, 160000, 32000},
+        {0.3, 1600000, 400000, 80000},  {237.5, 2021, 505, 100},        {62.5, 7680, 1920, 384},
+        {25.0, 19200, 4800, 960},       {6.25, 76800, 19200, 3840},     {2.5, 192000, 48000, 9600},
+        {0.625, 768000, 192000, 38400}, {0.25, 1920000, 480000, 96000},
     };
     for (const Row& r : rows) {
         AcquisitionCounts c;
@@ -49,7 +48,7 @@ TEST(AcquisitionCounts, ClockCapAndReadBack)
     AcquisitionCounts c;
     ASSERT_EQ(DeriveAcquisitionCounts(249999.7, 30.0, 0.0, c), 1);
     EXPECT_EQ(c.SampleRate, 249999);
-    EXPECT_EQ(c.SamplesPerPeriod, 8333);   // 4 x 62499 / 30
+    EXPECT_EQ(c.SamplesPerPeriod, 8333);  // 4 x 62499 / 30
     EXPECT_EQ(c.ScansPerPeriod, 2083);
     EXPECT_EQ(c.SyncSkip, 416);
 }
@@ -93,8 +92,8 @@ TEST(AcquisitionCounts, RefusedInputsLeaveTheCountsAlone)
     const AcquisitionCounts before = c;
     const double nan = std::nan("");
     const double inf = std::numeric_limits<double>::infinity();
-    const double refused[][2] = {{0.0, 30.0},   {3.9, 30.0},    {-480000.0, 30.0}, {nan, 30.0},
-                                 {inf, 30.0},   {5.0e9, 30.0},  {480000.0, 0.0},   {480000.0, -30.0},
+    const double refused[][2] = {{0.0, 30.0},     {3.9, 30.0},     {-480000.0, 30.0}, {nan, 30.0},
+                                 {inf, 30.0},     {5.0e9, 30.0},   {480000.0, 0.0},   {480000.0, -30.0},
                                  {480000.0, nan}, {480000.0, inf}, {480000.0, 1.0e-6}};
     for (const auto& r : refused) {
         EXPECT_EQ(DeriveAcquisitionCounts(r[0], r[1], 0.0, c), 0) << r[0] << " " << r[1];

@@ -29,17 +29,17 @@ struct Call {
 
 struct Fake {
     std::vector<Call> calls;
-    std::string failName;   // refuse the failOccurrence-th call of this name
+    std::string failName;  // refuse the failOccurrence-th call of this name
     int failOccurrence = 0;
-    int failIndex = -1;     // or refuse the call at this position
+    int failIndex = -1;  // or refuse the call at this position
     QZSTATUS failCode = 27;
 
     std::vector<std::string> boards{"QZSIM480"};
     std::vector<QZSTATUS> initCodes;  // per board; missing means success
     QZSTATUS enumCode = 0;
     double maxClock = 1000000.0;
-    double aiReadBack = -1.0;         // <0: what was set
-    double counterScale = 0.999;      // counters run a little off what they are asked
+    double aiReadBack = -1.0;     // <0: what was set
+    double counterScale = 0.999;  // counters run a little off what they are asked
     uint32_t aiElements = 1;
 
     uintptr_t next = 0x1000;
@@ -72,7 +72,10 @@ bool Refuse(const char* name, double value = 0.0, uintptr_t handle = 0)
     return false;
 }
 
-uintptr_t H(SubsystemHandle s) { return reinterpret_cast<uintptr_t>(s); }
+uintptr_t H(SubsystemHandle s)
+{
+    return reinterpret_cast<uintptr_t>(s);
+}
 
 // Every subsystem call checks its handle first, as the library does.
 bool Stale(SubsystemHandle s)
@@ -84,12 +87,12 @@ bool Stale(SubsystemHandle s)
     return false;
 }
 
-#define SUBSYSTEM_CALL(name, s, v)          \
-    if (Stale(s)) {                         \
-        F.calls.push_back({name, v, H(s)}); \
-        return 40;                          \
-    }                                       \
-    if (Refuse(name, v, H(s)))              \
+#define SUBSYSTEM_CALL(name, s, v)                                                                                     \
+    if (Stale(s)) {                                                                                                    \
+        F.calls.push_back({name, v, H(s)});                                                                            \
+        return 40;                                                                                                     \
+    }                                                                                                                  \
+    if (Refuse(name, v, H(s)))                                                                                         \
         return F.failCode;
 
 QZSTATUS QZDA_CALL EnumBoards(QzEnumBoardsProc callback, intptr_t user)
@@ -186,11 +189,11 @@ char* QZDA_CALL GetErrorString(QZSTATUS code, char* buffer, int32_t size)
     return buffer;
 }
 
-#define SETTER(fn, name, T)                                  \
-    QZSTATUS QZDA_CALL fn(SubsystemHandle s, T v)            \
-    {                                                        \
-        SUBSYSTEM_CALL(name, s, static_cast<double>(v))      \
-        return 0;                                            \
+#define SETTER(fn, name, T)                                                                                            \
+    QZSTATUS QZDA_CALL fn(SubsystemHandle s, T v)                                                                      \
+    {                                                                                                                  \
+        SUBSYSTEM_CALL(name, s, static_cast<double>(v))                                                                \
+        return 0;                                                                                                      \
     }
 SETTER(SetCascadeMode, "SetCascadeMode", uint32_t)
 SETTER(SetGateType, "SetGateType", uint32_t)
@@ -461,10 +464,7 @@ protected:
         Settings.GainZ = 3;
         GainCodeSent = 5;
     }
-    void TearDown() override
-    {
-        EXPECT_EQ(F.staleUses, 0) << "a released handle was used";
-    }
+    void TearDown() override { EXPECT_EQ(F.staleUses, 0) << "a released handle was used"; }
 };
 
 TEST_F(BoardControl, MonitorOpensConfiguresAndStarts)
@@ -536,8 +536,8 @@ TEST_F(BoardControl, GainCodesAndTheirTwoStepWrite)
         {0, 4, 0, {3, 4}, {50}, 4},
         {0, 6, 0, {3, 6}, {50}, 6},
         {0, 4, 0x10, {0x13, 0x14}, {50}, 4},
-        {3, 4, 0, {}, {}, 5},   // no such component: nothing written
-        {0, 7, 0, {}, {}, 5},   // a gain past the table: nothing written
+        {3, 4, 0, {}, {}, 5},  // no such component: nothing written
+        {0, 7, 0, {}, {}, 5},  // a gain past the table: nothing written
         {0, -1, 0, {}, {}, 5},
     };
     for (const Row& r : rows) {

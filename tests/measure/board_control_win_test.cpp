@@ -98,8 +98,8 @@ protected:
         wc.hInstance = GetModuleHandleW(nullptr);
         wc.lpszClassName = L"BoardTestCurveWnd";
         RegisterClassW(&wc);
-        BoardNotifyWindow = CreateWindowExW(0, L"BoardTestCurveWnd", L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
-                                            nullptr, wc.hInstance, nullptr);
+        BoardNotifyWindow =
+            CreateWindowExW(0, L"BoardTestCurveWnd", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
         ASSERT_NE(BoardNotifyWindow, nullptr);
         BoardMessageBox = RecordBox;
     }

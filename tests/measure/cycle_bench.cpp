@@ -23,7 +23,7 @@ namespace {
 constexpr int32_t BufferSamples = 480000;
 
 struct Workload {
-    std::vector<uint16_t> Stream;   // whole buffers, generated once per rate
+    std::vector<uint16_t> Stream;  // whole buffers, generated once per rate
     int32_t BufferCount = 0;
 };
 
@@ -147,7 +147,7 @@ int RegisterAll()
     for (int32_t rate : {0, 2, 6}) {
         for (int32_t gates : {20, 30, 100}) {
             if (gates == 30 && rate < 2)
-                continue;   // rate indexes 0 and 1 have only the 20-gate set
+                continue;  // rate indexes 0 and 1 have only the 20-gate set
             for (int32_t negative = 0; negative < 2; ++negative) {
                 for (int32_t pruned = 0; pruned < 2; ++pruned) {
                     RigSetup setup;
@@ -157,8 +157,7 @@ int RegisterAll()
                     setup.TotalTurnOffDelay = negative ? -100.0 : 5.9;
                     char name[96];
                     std::snprintf(name, sizeof name, "Cycle/rate%d/gates%d/%s/%s", rate, gates,
-                                  negative ? "negative_delay" : "standard_sync",
-                                  pruned ? "pruned" : "standard_stack");
+                                  negative ? "negative_delay" : "standard_sync", pruned ? "pruned" : "standard_stack");
                     benchmark::RegisterBenchmark(name, [setup, pruned](benchmark::State& s) {
                         RunCycle(s, setup, pruned);
                     })->Unit(benchmark::kMicrosecond);
@@ -171,4 +170,4 @@ int RegisterAll()
 
 const int Registered = RegisterAll();
 
-} // namespace
+}  // namespace

@@ -70,19 +70,20 @@ void Collect(const Rig& rig, SyncCycleState& state, const uint16_t* samples, int
     buffer.Resolution = rig.Model.Resolution;
     while (RunSyncStages(state, rig.Config, buffer) == SyncHalfCycleDone) {
         HalfCycleResult r;
-        r.Polarity = -state.SyncState;   // the next search is for the other polarity
+        r.Polarity = -state.SyncState;  // the next search is for the other polarity
         r.CycleReady = state.CycleReady;
         const int32_t n = rig.Config.GateCount;
-        const double* row = state.CycleReady ? state.CycleGates
-                            : (r.Polarity < 0 ? state.HalfCycleGatesNegative : state.HalfCycleGatesPositive);
+        const double* row = state.CycleReady
+                                ? state.CycleGates
+                                : (r.Polarity < 0 ? state.HalfCycleGatesNegative : state.HalfCycleGatesPositive);
         r.Gates.assign(row, row + n);
         r.EarlyWindowValue = state.CycleReady ? state.EarlyWindowValue
-                             : (r.Polarity < 0 ? state.EarlyValueNegative : state.EarlyValuePositive);
+                                              : (r.Polarity < 0 ? state.EarlyValueNegative : state.EarlyValuePositive);
         out.push_back(std::move(r));
     }
 }
 
-} // namespace
+}  // namespace
 
 std::vector<HalfCycleResult> RunCut(const Rig& rig, const std::vector<uint16_t>& stream,
                                     const std::vector<int32_t>& sizes)
@@ -137,7 +138,7 @@ int32_t LevelOf(double v)
     return v > SyncLevelVolts ? 1 : (v < -SyncLevelVolts ? -1 : 0);
 }
 
-} // namespace
+}  // namespace
 
 std::vector<SyncEdge> TrailingEdges(const Rig& rig, const std::vector<uint16_t>& stream)
 {
@@ -163,8 +164,7 @@ std::vector<SyncEdge> LeadingEdges(const Rig& rig, const std::vector<uint16_t>& 
     return edges;
 }
 
-DirectHalfCycle IntegrateDirect(const Rig& rig, const std::vector<double>& signal, int64_t startScan,
-                                int32_t polarity)
+DirectHalfCycle IntegrateDirect(const Rig& rig, const std::vector<double>& signal, int64_t startScan, int32_t polarity)
 {
     const SyncCycleConfig& c = rig.Config;
     const bool standard = c.Variant == SyncVariantStandard;
@@ -197,13 +197,12 @@ DirectHalfCycle IntegrateDirect(const Rig& rig, const std::vector<double>& signa
             }
         }
         if (closing < 0)
-            return out;   // the stream ends first
+            return out;  // the stream ends first
         const double t = timeOf(closing);
         const double v = signal[closing];
         double value;
         if (standard)
-            value = count >= 3 ? sum / count
-                               : v + (v - previous(closing)) / P * (1000.0 * c.GateCentres[g] + D - t);
+            value = count >= 3 ? sum / count : v + (v - previous(closing)) / P * (1000.0 * c.GateCentres[g] + D - t);
         else
             value = count > 0 ? sum / count : v + (v - previous(closing)) / P * (1000.0 * c.GateCentres[g] - t);
         out.Gates[g] = polarity < 0 ? -value : value;

@@ -15,7 +15,7 @@
 struct RigSetup {
     int32_t RepRateIndex = 2;
     int32_t Mains60 = 1;
-    int32_t GateSet = 1;           // 0: 20 gates, 1: 30, 2: user-defined
+    int32_t GateSet = 1;  // 0: 20 gates, 1: 30, 2: user-defined
     int32_t GateCount = 30;
     double TotalTurnOffDelay = 5.9;
     double Clock = 480000.0;
@@ -40,9 +40,9 @@ std::vector<uint16_t> MakeStream(const SignalModel& model, double periods);
 
 // One completed half-cycle as the cycle reported it.
 struct HalfCycleResult {
-    int32_t Polarity = 0;          // of the half-cycle that completed
+    int32_t Polarity = 0;  // of the half-cycle that completed
     int32_t CycleReady = 0;
-    std::vector<double> Gates;     // `CycleGates` when ready, else that half-cycle's stored row
+    std::vector<double> Gates;  // `CycleGates` when ready, else that half-cycle's stored row
     double EarlyWindowValue = 0.0;
 };
 
@@ -72,8 +72,7 @@ std::vector<SyncEdge> LeadingEdges(const Rig& rig, const std::vector<uint16_t>& 
 struct DirectHalfCycle {
     std::vector<double> Gates;
     double Early = 0.0;
-    int64_t EndScan = 0;     // scan after which the cycle goes on searching
+    int64_t EndScan = 0;  // scan after which the cycle goes on searching
     bool Complete = false;
 };
-DirectHalfCycle IntegrateDirect(const Rig& rig, const std::vector<double>& signal, int64_t startScan,
-                                int32_t polarity);
+DirectHalfCycle IntegrateDirect(const Rig& rig, const std::vector<double>& signal, int64_t startScan, int32_t polarity);

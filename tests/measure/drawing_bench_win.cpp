@@ -39,8 +39,8 @@ struct BufferTimes {
     int32_t Periods;
 };
 std::vector<BufferTimes> Times;
-int32_t BuffersSkipped = 0;   // messages that handled more or fewer than one buffer
-double BufferMs = 0.0;        // the time one buffer holds
+int32_t BuffersSkipped = 0;  // messages that handled more or fewer than one buffer
+double BufferMs = 0.0;       // the time one buffer holds
 std::unique_ptr<SyncCycleState> CoreState;
 double CoreSums[CycleGateSlots];
 
@@ -61,7 +61,8 @@ uint32_t QZMEM_CALL NoteBufferPointer(HBUF buffer, void** data)
 uint32_t QZMEM_CALL NoteValidSamples(HBUF buffer, uint32_t* count)
 {
     const uint32_t result = LibraryValidSamples(buffer, count);
-    HandledCount = count != nullptr ? static_cast<int32_t>(std::min<uint32_t>(*count, static_cast<uint32_t>(SampleRate))) : 0;
+    HandledCount =
+        count != nullptr ? static_cast<int32_t>(std::min<uint32_t>(*count, static_cast<uint32_t>(SampleRate))) : 0;
     return result;
 }
 
@@ -167,8 +168,7 @@ void Report(int seconds, int gates)
         periods += t.Periods;
     }
     const double perBuffer = Times.empty() ? 0.0 : periods / static_cast<double>(Times.size());
-    std::printf("V-LOX buffer-done path, %d s of monitoring at 285 Hz, %d gates, live decay curve\n", seconds,
-                gates);
+    std::printf("V-LOX buffer-done path, %d s of monitoring at 285 Hz, %d gates, live decay curve\n", seconds, gates);
     std::printf("buffers timed %zu (skipped %d), %.0f ms each, %.1f periods and %.1f monitor passes per buffer\n",
                 Times.size(), BuffersSkipped, BufferMs, perBuffer,
                 MonitorPassPeriods > 0 ? perBuffer / MonitorPassPeriods : 0.0);
@@ -212,7 +212,7 @@ int main(int argc, char** argv)
     CreateDirectoryW(L"C:\\vlox_drawing_bench", nullptr);
     SetCurrentDirectoryW(L"C:\\vlox_drawing_bench");
     Settings.PowerLineFrequency = 1;
-    Settings.RepRateIndex = 0;   // "285"
+    Settings.RepRateIndex = 0;  // "285"
     Settings.GateSet = gates == 100 ? 2 : 0;
     Settings.UserGateCount = gates == 100 ? 100 : Settings.UserGateCount;
     // Written out, so that the start reads it as it reads the operator's file.

@@ -232,9 +232,8 @@ TEST_F(InternalTest, VerdictAtTheEdgesOfTheTolerance)
         int32_t failing;
     };
     // One gate of the DC test set to the value, the others at 18430.
-    const Row rows[] = {{20273.0, 0}, {20273.1, 1}, {-18430.0, 0}, {-20273.0, 0},
-                        {16587.0, 0}, {16586.9, 1}, {0.0, 1},      {nan, 1},
-                        {inf, 1},     {-inf, 1},    {-nan, 1}};
+    const Row rows[] = {{20273.0, 0}, {20273.1, 1}, {-18430.0, 0}, {-20273.0, 0}, {16587.0, 0}, {16586.9, 1},
+                        {0.0, 1},     {nan, 1},     {inf, 1},      {-inf, 1},     {-nan, 1}};
     for (const Row& r : rows) {
         for (int32_t gate : {0, 29}) {
             for (int32_t g = 0; g < MaxTestGates; ++g)

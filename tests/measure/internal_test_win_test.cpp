@@ -25,8 +25,8 @@ protected:
         wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
         wc.lpszClassName = L"ItestBlockWnd";
         RegisterClassW(&wc);
-        window = CreateWindowExW(0, L"ItestBlockWnd", L"block", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600,
-                                 nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        window = CreateWindowExW(0, L"ItestBlockWnd", L"block", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600, nullptr, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
         ASSERT_NE(window, nullptr);
         UpdateWindow(window);
         Pump();
@@ -39,8 +39,8 @@ protected:
         ButtonRowY = 500;
         CurvePaneRect = {10, 10, 600, 470};
         WorkAreaHeight = 600;
-        block = ComputeTestBlockLayout({StepButtonsX, ButtonWidth, ButtonColumnX, ButtonRowY, CurvePaneRect,
-                                        WorkAreaHeight});
+        block = ComputeTestBlockLayout(
+            {StepButtonsX, ButtonWidth, ButtonColumnX, ButtonRowY, CurvePaneRect, WorkAreaHeight});
     }
     void TearDown() override
     {

@@ -120,7 +120,7 @@ TEST_F(MeasureCycleTest, MonitorPassAveragesOverItsPeriodsThenClears)
     MeasureState = MeasureStateMonitor;
     MonitorPassPeriods = 2;
     HandleHalfCycle(Period(1.0), s);
-    HandleHalfCycle(Period(1.0, 0), s);   // a negative half-cycle adds nothing
+    HandleHalfCycle(Period(1.0, 0), s);  // a negative half-cycle adds nothing
     EXPECT_EQ(s.Count("curve100"), 0);
     HandleHalfCycle(Period(3.0), s);
     ASSERT_EQ(s.Converted.size(), 1u);
@@ -161,7 +161,7 @@ TEST_F(MeasureCycleTest, SingleRecordManualReadingEndsWithItsAverage)
     HandleHalfCycle(Period(3.0), s);
     EXPECT_EQ(StackCount, 2);
     EXPECT_EQ(MeasureState, MeasureStateAveraging);
-    s.Clock = 6000;   // exactly the end tick
+    s.Clock = 6000;  // exactly the end tick
     HandleHalfCycle(Period(5.0), s);
     EXPECT_EQ(MeasureState, MeasureStateMonitor);
     EXPECT_EQ(RecordIndex, 1);
@@ -193,7 +193,7 @@ TEST_F(MeasureCycleTest, ThreeRecordsEachOverTheirOwnTime)
     }
     EXPECT_EQ(MeasureState, MeasureStateMonitor);
     EXPECT_EQ(s.Count("complete"), 1);
-    EXPECT_EQ(s.Count("frame"), 0);   // earlier records stay visible
+    EXPECT_EQ(s.Count("frame"), 0);  // earlier records stay visible
     EXPECT_EQ(s.Count("curve102"), 3);
 }
 
@@ -204,7 +204,7 @@ TEST_F(MeasureCycleTest, AutomaticModeStoresAtTheIntervalAndAdvancesTheStation)
     LastAutoTriggerTick = 0;
     StartReading(0);
     s.Clock = 1000;
-    HandleHalfCycle(Period(1.0), s);   // interval not yet passed: not stored
+    HandleHalfCycle(Period(1.0), s);  // interval not yet passed: not stored
     EXPECT_EQ(s.Stores, 0);
     EXPECT_EQ(MeasureState, MeasureStateAveraging);
     EXPECT_EQ(RecordIndex, 0);
@@ -215,7 +215,7 @@ TEST_F(MeasureCycleTest, AutomaticModeStoresAtTheIntervalAndAdvancesTheStation)
     EXPECT_DOUBLE_EQ(CurrentStation, 105.0);
     EXPECT_EQ(LastAutoTriggerTick, 2000u);
     EXPECT_EQ(s.Count("station"), 1);
-    EXPECT_EQ(s.Count("map"), 2);   // station layout: after each reading
+    EXPECT_EQ(s.Count("map"), 2);  // station layout: after each reading
     EXPECT_EQ(MeasureState, MeasureStateAveraging);
     EXPECT_EQ(s.Count("complete"), 0);
 }
@@ -272,7 +272,7 @@ TEST_F(MeasureCycleTest, TickWrapDoesNotEndTheReadingEarly)
 {
     StartReading(0xFFFFFF00u);
     EXPECT_EQ(AveragingEndTick, 0xFFFFFF00u + 1000u);
-    s.Clock = 0x00000010u;   // 272 ms later, across the wrap
+    s.Clock = 0x00000010u;  // 272 ms later, across the wrap
     HandleHalfCycle(Period(1.0), s);
     EXPECT_EQ(MeasureState, MeasureStateAveraging);
     s.Clock = 0xFFFFFF00u + 1000u;
@@ -439,13 +439,14 @@ TEST_F(MeasureCycleTest, SyntheticStreamStacksAndEndsTheReading)
     GateCount = rig->Config.GateCount;
     AveragingTimeMs = 500;
     StartReading(0);
-    const int32_t bufferSamples = rig->Counts.SampleRate;   // a quarter second of four channels
+    const int32_t bufferSamples = rig->Counts.SampleRate;  // a quarter second of four channels
     SampleBuffer buffer;
     buffer.RangeMin = rig->Model.RangeMin;
     buffer.RangeMax = rig->Model.RangeMax;
     buffer.Resolution = rig->Model.Resolution;
     int32_t k = 0;
-    for (size_t at = 0; at + bufferSamples <= stream.size() && MeasureState == MeasureStateAveraging; at += bufferSamples, ++k) {
+    for (size_t at = 0; at + bufferSamples <= stream.size() && MeasureState == MeasureStateAveraging;
+         at += bufferSamples, ++k) {
         s.Clock = 250 * k;
         buffer.Samples = stream.data() + at;
         buffer.Count = bufferSamples;
@@ -487,7 +488,7 @@ TEST_F(MeasureCycleTest, HalfSpaceReadingMatchesTheResponse)
     auto rig = MakeRig(setup);
     rig->Model.DecayModel = DecayModelHalfSpace;
     rig->Model.ResistivityOhmM = 30.0;
-    rig->Model.SensorAreaM2 = 31.4;   // coil type 0
+    rig->Model.SensorAreaM2 = 31.4;  // coil type 0
     // The scans fall a hair before each counter edge: the first scan after an edge lies one
     // scan period after it, where the receiver dates it.
     rig->Model.StartTimeUs = -0.01;

@@ -154,8 +154,8 @@ TEST(NullingStepCodes, StandardTable)
         EXPECT_EQ(NullingBlockStart(r), starts[r]);
     EXPECT_EQ(NullingBlockStart(7), -1);
 
-    const double fourteen[14] = {-1, 0.0714, 0.1429, 0.2143, 0.2857, 0.3571, 0.4286,
-                                 0.5,  0.5714, 0.6429, 0.7143, 0.7857, 0.8571, 0.9286};
+    const double fourteen[14] = {-1,  0.0714, 0.1429, 0.2143, 0.2857, 0.3571, 0.4286,
+                                 0.5, 0.5714, 0.6429, 0.7143, 0.7857, 0.8571, 0.9286};
     const double seven[7] = {-1, 0.1429, 0.2857, 0.4286, 0.5714, 0.7143, 0.8571};
     int32_t rowsPerRate[RepRateCount] = {};
     int32_t thirtyGateRows = 0;
@@ -191,8 +191,8 @@ TEST(NullingStepCodes, StandardTable)
             EXPECT_GE(r, 2);
         }
         EXPECT_DOUBLE_EQ(a.BarFraction, r >= 2 ? fourteen[k] : seven[k]);
-        const bool last = code == 13 || code == 27 || code == 41 || code == 55 || code == 69 || code == 76 ||
-                          code == 83;
+        const bool last =
+            code == 13 || code == 27 || code == 41 || code == 55 || code == 69 || code == 76 || code == 83;
         EXPECT_EQ(a.AdvancesColumn, last ? 1 : 0);
     }
     const int32_t expectedRows[RepRateCount] = {7, 7, 14, 14, 14, 14, 14};
@@ -287,8 +287,8 @@ TEST_F(NullingRunTest, FullRunStoresEightyFourRowsAndEnds)
     ExpectSettingsPutBack();
     EXPECT_EQ(services.Count("restart-if-open"), 2 + 83);
     const std::vector<std::string> tail = services.TailFromStop();
-    const std::vector<std::string> expected = {"stop", "message", "erase", "gates", "panel", "save",
-                                               "nlg", "invalidate", "restart"};
+    const std::vector<std::string> expected = {"stop", "message", "erase",      "gates",  "panel",
+                                               "save", "nlg",     "invalidate", "restart"};
     EXPECT_EQ(tail, expected);
     ASSERT_EQ(services.NlgWrites.size(), 1u);
     EXPECT_EQ(services.NlgWrites[0], std::make_pair(NullTableToLogSelected, 1));
@@ -375,8 +375,8 @@ TEST_F(NullingRunTest, UserGatesRunFillsItsTableAndHeader)
     EXPECT_EQ(GateCount, 41);
     EXPECT_EQ(Settings.RepRateIndex, 3);
     EXPECT_EQ(MeasureState, MeasureStateMonitor);
-    const std::vector<std::string> expected = {"stop", "message", "erase", "gates", "panel", "save",
-                                               "invalidate", "restart"};
+    const std::vector<std::string> expected = {"stop",  "message", "erase",      "gates",
+                                               "panel", "save",    "invalidate", "restart"};
     EXPECT_EQ(services.TailFromStop(), expected);
     EXPECT_EQ(NullingProgressCount, 1);
 }

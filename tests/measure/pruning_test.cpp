@@ -43,7 +43,7 @@ void ExpectConsistent(const PruningWindow& w, int32_t depth)
     }
 }
 
-} // namespace
+}  // namespace
 
 TEST(Pruning, InsertionKeepsTheWindowSortedWithItsPrefixSums)
 {
@@ -191,12 +191,12 @@ TEST(Pruning, HistoryChoosesTheSteadiestEstimate)
     s->EstimatorSpread[1] = 1.0;
     s->EstimatorSpread[2] = 1.0;
     s->EstimatorSpread[3] = 2.0;
-    EXPECT_EQ(SmallestSpreadEstimator(*s), 2);   // 2 wins a tie with 1
+    EXPECT_EQ(SmallestSpreadEstimator(*s), 2);  // 2 wins a tie with 1
     s->EstimatorSpread[3] = 1.0;
     EXPECT_EQ(SmallestSpreadEstimator(*s), 3);
     s->EstimatorSpread[1] = 0.5;
     s->EstimatorSpread[3] = 0.5;
-    EXPECT_EQ(SmallestSpreadEstimator(*s), 3);   // 3 wins a tie with the better of 1 and 2
+    EXPECT_EQ(SmallestSpreadEstimator(*s), 3);  // 3 wins a tie with the better of 1 and 2
     s->EstimatorSpread[3] = 0.6;
     EXPECT_EQ(SmallestSpreadEstimator(*s), 1);
 
@@ -210,7 +210,7 @@ TEST(Pruning, HistoryChoosesTheSteadiestEstimate)
     t->PruningInput[1] = 8.0;
     ASSERT_EQ(PruningStack(*t, 1, 41, 1, 0), 1);
     EXPECT_EQ(t->HistoryCalls, 2);
-    EXPECT_DOUBLE_EQ(t->EstimatorSpread[1], 2.0);   // history holds 4 and 8
+    EXPECT_DOUBLE_EQ(t->EstimatorSpread[1], 2.0);  // history holds 4 and 8
 }
 
 // Pins: a depth below 8 makes every rank window empty (division by zero); a depth or gate
@@ -268,7 +268,7 @@ bool SameBits(const double* a, const double* b, size_t n)
     return std::memcmp(a, b, n * sizeof(double)) == 0;
 }
 
-} // namespace
+}  // namespace
 
 // Rows left to FinishPruningResults end up as the whole step leaves them, whenever they are
 // worked out: across new readings, gates added and dropped, a new depth and another history
@@ -321,10 +321,18 @@ TEST(Pruning, EstimatesFollowTheRuleExactly)
         for (int32_t n = 0; n < 300; ++n) {
             double x;
             switch (kind) {
-            case 0: x = std::round(noise(random) * 2.0) / 4.0; break;   // many ties
-            case 1: x = 0.75; break;                                     // every variance 0
-            case 2: x = 1e8 + 1e-6 * noise(random); break;              // rounding below 0
-            default: x = n == 57 ? std::nan("") : noise(random); break;
+            case 0:
+                x = std::round(noise(random) * 2.0) / 4.0;
+                break;  // many ties
+            case 1:
+                x = 0.75;
+                break;  // every variance 0
+            case 2:
+                x = 1e8 + 1e-6 * noise(random);
+                break;  // rounding below 0
+            default:
+                x = n == 57 ? std::nan("") : noise(random);
+                break;
             }
             s->PruningInput[1] = x;
             ASSERT_EQ(PruningStack(*s, 1, 41, 1, n), 1);

@@ -38,8 +38,7 @@ std::vector<Expected> ExpectedHalfCycles(const Rig& rig, const std::vector<uint1
     for (const SyncEdge& e : edges) {
         if (e.Polarity != want)
             continue;
-        const int64_t start =
-            standard ? e.Scan : e.Scan + (rig.Counts.ScansPerPeriod - rig.Counts.GateSampleOffset);
+        const int64_t start = standard ? e.Scan : e.Scan + (rig.Counts.ScansPerPeriod - rig.Counts.GateSampleOffset);
         out.push_back({start, e.Polarity});
         want = -want;
     }
@@ -54,7 +53,7 @@ void ExpectMatchesDirectIntegration(const Rig& rig, const std::vector<uint16_t>&
     const std::vector<Expected> expected = ExpectedHalfCycles(rig, stream);
     ASSERT_GE(results.size(), 4u);
     ASSERT_LE(results.size(), expected.size());
-    EXPECT_GE(results.size() + 1, expected.size());   // at most the last one is cut off
+    EXPECT_GE(results.size() + 1, expected.size());  // at most the last one is cut off
 
     DirectHalfCycle negative;
     for (size_t i = 0; i < results.size(); ++i) {
@@ -79,8 +78,7 @@ void ExpectMatchesDirectIntegration(const Rig& rig, const std::vector<uint16_t>&
     }
 }
 
-void ExpectSameResults(const std::vector<HalfCycleResult>& a, const std::vector<HalfCycleResult>& b,
-                       const char* what)
+void ExpectSameResults(const std::vector<HalfCycleResult>& a, const std::vector<HalfCycleResult>& b, const char* what)
 {
     ASSERT_EQ(a.size(), b.size()) << what;
     for (size_t i = 0; i < a.size(); ++i) {
@@ -140,7 +138,7 @@ void CheckConfiguration(const RigSetup& setup, double periods, uint64_t seed)
     ExpectIndependentOfBufferCuts(*rig, stream, whole, static_cast<uint32_t>(seed));
 }
 
-} // namespace
+}  // namespace
 
 TEST(SyncAndGates, StandardVariantAt30HzWith30Gates)
 {
@@ -307,8 +305,8 @@ struct HandStream {
 };
 
 struct HandConfig {
-    double Edges[8] = {0.0, 1.5, 3.5, 10.5, 12.5, 13.0, 13.2, 20.0};   // us
-    double Centres[7] = {0.0005, 0.0025, 0.007, 0.0115, 0.01275, 0.0131, 0.0166};   // ms
+    double Edges[8] = {0.0, 1.5, 3.5, 10.5, 12.5, 13.0, 13.2, 20.0};               // us
+    double Centres[7] = {0.0005, 0.0025, 0.007, 0.0115, 0.01275, 0.0131, 0.0166};  // ms
     SyncCycleConfig Config;
     HandConfig()
     {
@@ -329,8 +327,8 @@ struct HandConfig {
 };
 
 // Runs buffers [cuts) of a hand stream and returns the state after the first half-cycle.
-SyncCycleState FirstHalfCycle(const HandStream& h, const SyncCycleConfig& config,
-                              const std::vector<size_t>& cuts, int* halfCycles = nullptr)
+SyncCycleState FirstHalfCycle(const HandStream& h, const SyncCycleConfig& config, const std::vector<size_t>& cuts,
+                              int* halfCycles = nullptr)
 {
     SyncCycleState s;
     ResetSyncState(s);
@@ -367,7 +365,7 @@ HandStream NegativeLevelThenRamp(int lead, int level, int after, double syncVolt
     return h;
 }
 
-} // namespace
+}  // namespace
 
 // Hand-made gates: [0, 1.5] has t = 1 (one sample, straight line), [1.5, 3.5] has 2, 3 (two,
 // straight line), [3.5, 10.5] has 4..10 (mean), [10.5, 12.5] has 11, 12; [12.5, 13.0] and
@@ -379,8 +377,8 @@ TEST(SyncAndGates, GateSampleCountsAndStraightLines)
     const HandStream h = NegativeLevelThenRamp(3, 6, 40);
     const SyncCycleState s = FirstHalfCycle(h, hc.Config, {});
     ASSERT_EQ(s.HalfCycleFlags[0], 1);
-    const double step = 1.0 / 64.0;   // signal rises by one step per scan: v(t) = t / 64
-    auto line = [&](double centreMs) { return -(centreMs * 1000.0) * step; };   // stored negated
+    const double step = 1.0 / 64.0;  // signal rises by one step per scan: v(t) = t / 64
+    auto line = [&](double centreMs) { return -(centreMs * 1000.0) * step; };  // stored negated
     EXPECT_DOUBLE_EQ(s.HalfCycleGatesNegative[0], line(0.0005));
     EXPECT_DOUBLE_EQ(s.HalfCycleGatesNegative[1], line(0.0025));
     EXPECT_DOUBLE_EQ(s.HalfCycleGatesNegative[2], -(4 + 5 + 6 + 7 + 8 + 9 + 10) / 7.0 * step);
@@ -584,8 +582,8 @@ TEST(SyncAndGates, CombineHalfCyclesAssemblesAPeriod)
     CombineHalfCycles(s, hc.Config);
     EXPECT_EQ(s.SyncState, 1);
     EXPECT_EQ(s.SyncIndex, 401);
-    EXPECT_EQ(s.SyncStep, 4);            // SyncSkip 8 / 2
-    EXPECT_EQ(s.CycleReady, 0);          // only the negative half is there
+    EXPECT_EQ(s.SyncStep, 4);    // SyncSkip 8 / 2
+    EXPECT_EQ(s.CycleReady, 0);  // only the negative half is there
 
     s.SyncState = 4;
     s.HalfCycleFlags[1] = 1;
@@ -639,11 +637,11 @@ TEST(SyncAndGates, NegativeDelayLetsGoOfALevelAlreadyOnAtTheStart)
     hc.Config.GateSampleOffset = 0;
     HandStream h;
     for (int i = 0; i < 5; ++i)
-        h.Scan(-9.0, 0.0);       // on at the start: let go
+        h.Scan(-9.0, 0.0);  // on at the start: let go
     for (int i = 0; i < 20; ++i)
         h.Scan(0.0, 0.0);
     for (int i = 0; i < 6; ++i)
-        h.Scan(-9.0, 0.0);       // this one is taken: edge at scan 25
+        h.Scan(-9.0, 0.0);  // this one is taken: edge at scan 25
     for (int i = 1; i <= 60; ++i)
         h.Scan(0.0, i / 64.0);
     int done = 0;
@@ -662,13 +660,13 @@ TEST(SyncAndGates, LevelCodesDecideAsTheVoltsTest)
     const struct {
         double Min, Max;
         int32_t Resolution;
-    } ranges[] = {{-10.0, 10.0, 16}, {-10.24, 10.24, 16}, {-16.0, 16.0, 16}, {-10.0, 10.0, 12},
-                  {-9.1, 12.3, 16}, {-5.0, 5.0, 16}, {-1e308, 1e308, 16}};
+    } ranges[] = {{-10.0, 10.0, 16}, {-10.24, 10.24, 16}, {-16.0, 16.0, 16},  {-10.0, 10.0, 12},
+                  {-9.1, 12.3, 16},  {-5.0, 5.0, 16},     {-1e308, 1e308, 16}};
     for (const auto& r : ranges) {
         for (int32_t single = 0; single < 2; ++single) {
             SampleScale scale;
             if (!MakeSampleScale(r.Min, r.Max, r.Resolution, single, scale)) {
-                ASSERT_EQ(single, 1);   // beyond single precision: the buffer is refused
+                ASSERT_EQ(single, 1);  // beyond single precision: the buffer is refused
                 continue;
             }
             const SyncLevelCodes level = MakeSyncLevelCodes(scale);
@@ -690,8 +688,8 @@ TEST(SyncAndGates, RunsOfScansAddAsTheDirectIntegrationBitForBit)
         int32_t Rate, GateSet, Gates;
         double Delay;
     };
-    for (const Case& c : {Case{0, 2, 100, 5.9}, Case{0, 2, 100, -100.0}, Case{2, 1, 30, 0.0},
-                          Case{2, 2, 100, 150.0}, Case{4, 1, 30, -2000.0}}) {
+    for (const Case& c : {Case{0, 2, 100, 5.9}, Case{0, 2, 100, -100.0}, Case{2, 1, 30, 0.0}, Case{2, 2, 100, 150.0},
+                          Case{4, 1, 30, -2000.0}}) {
         RigSetup s;
         s.RepRateIndex = c.Rate;
         s.GateSet = c.GateSet;
@@ -706,7 +704,7 @@ TEST(SyncAndGates, RunsOfScansAddAsTheDirectIntegrationBitForBit)
         ASSERT_GE(results.size(), 3u) << c.Rate;
         for (size_t i = 0; i < results.size(); ++i) {
             if (results[i].CycleReady)
-                continue;   // a period's sum is checked through its halves
+                continue;  // a period's sum is checked through its halves
             const DirectHalfCycle direct = IntegrateDirect(*rig, signal, expected[i].StartScan, expected[i].Polarity);
             ASSERT_TRUE(direct.Complete);
             for (int32_t g = 0; g < c.Gates; ++g)

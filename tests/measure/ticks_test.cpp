@@ -7,7 +7,7 @@
 TEST(Ticks, ComparisonsSurviveTheWrap)
 {
     const uint32_t start = 0xFFFFF000u;
-    const uint32_t end = start + 15000u;   // wraps to 0x00002A98
+    const uint32_t end = start + 15000u;  // wraps to 0x00002A98
     EXPECT_EQ(TickReached(start, end), 0);
     EXPECT_EQ(TickReached(0xFFFFFFFFu, end), 0);
     EXPECT_EQ(TickReached(0x00002A97u, end), 0);

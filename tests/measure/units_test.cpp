@@ -10,7 +10,7 @@
 
 namespace {
 
-const double Centres[4] = {1.0, 0.5, 2.0, 0.01};   // ms
+const double Centres[4] = {1.0, 0.5, 2.0, 0.01};  // ms
 
 struct Converted {
     int32_t ok;
@@ -34,7 +34,7 @@ UnitConversionContext Live(double loopArea = 10000.0)
     return c;
 }
 
-} // namespace
+}  // namespace
 
 TEST(ConvertGateValues, WorkedNumbersOfTheUnits)
 {
@@ -67,7 +67,8 @@ TEST(ConvertGateValues, WorkedNumbersOfTheUnits)
     // doubles with each gain code), where the moment with G in it moved the figure by 2^(4/3)
     // per code.
     for (int32_t gain : {0, 3, 6})
-        EXPECT_NEAR(Convert(c, 0, 5, 2, gain, 3.0, 1.0e-6 * std::ldexp(1.0, gain - 5)).out[0], expected, 1e-9 * expected)
+        EXPECT_NEAR(Convert(c, 0, 5, 2, gain, 3.0, 1.0e-6 * std::ldexp(1.0, gain - 5)).out[0], expected,
+                    1e-9 * expected)
             << gain;
 }
 
@@ -113,9 +114,9 @@ TEST(ConvertGateValues, ZerosGiveNoneInsteadOfInfinity)
     c.GateCentresMs = zeroCentre;
     for (int32_t unit : {4, 5}) {
         const Converted r = Convert(c, 0, unit, 2, 5, 3.0, 1.0e-6, 0.0, -0.0, std::nan(""));
-        EXPECT_EQ(r.out[0], 0.0) << unit;    // gate time 0
-        EXPECT_EQ(r.out[1], 0.0) << unit;    // value 0
-        EXPECT_EQ(r.out[2], 0.0) << unit;    // value -0
+        EXPECT_EQ(r.out[0], 0.0) << unit;  // gate time 0
+        EXPECT_EQ(r.out[1], 0.0) << unit;  // value 0
+        EXPECT_EQ(r.out[2], 0.0) << unit;  // value -0
         EXPECT_TRUE(std::isnan(r.out[3])) << unit;
         const Converted stored = Convert(c, 1, unit, 2, 5, 3.0, 1.0e3, 0.0);
         EXPECT_EQ(stored.out[1], 0.0) << unit;
@@ -230,7 +231,7 @@ TEST(LoopArea, EveryShape)
     std::copy(cx, cx + 4, loop.CornerX);
     std::copy(cy, cy + 4, loop.CornerY);
     EXPECT_EQ(LoopArea(loop, e, n), 3000.0);
-    EXPECT_EQ(e[0], -1.0);   // only GPS corners are written out
+    EXPECT_EQ(e[0], -1.0);  // only GPS corners are written out
 
     // GPS corners in UTM metres, feet and US survey feet.
     loop.LoopShape = 3;
@@ -280,7 +281,7 @@ TEST(LoopArea, LoopAcrossTheEquator)
     double e[4], n[4];
     LoopGeometry loop = LoopGeometryFromSettings(SettingsValues{});
     loop.LoopShape = 3;
-    loop.CornerCoordinateType = 0;   // the default GPS corners: +-1 degree about 0, 0
+    loop.CornerCoordinateType = 0;  // the default GPS corners: +-1 degree about 0, 0
     const double area = LoopArea(loop, e, n);
     EXPECT_NEAR(area, 2.0 * 111320.0 * 2.0 * 110574.0, 0.01 * area);
     // The same loop mirrored to the other side of the equator has the same area.

@@ -24,7 +24,7 @@ struct FakeBoard {
 class FakeSource : public BoardSource {
 public:
     std::vector<FakeBoard> boards;
-    std::map<std::string, std::string> database; // key path -> board name ("" when no name yet)
+    std::map<std::string, std::string> database;  // key path -> board name ("" when no name yet)
     std::set<std::string> readOnlyDatabase;
     bool failTextWrites = false;
     int open = -1;
@@ -119,7 +119,7 @@ int32_t Collect(const char* boardName, const char* driverName, BoardSource&, voi
     return seen.stopAt == boardName ? 0 : 1;
 }
 
-} // namespace
+}  // namespace
 
 TEST(BoardDiscovery, SupportedSystemsAndTheirRoutes)
 {
@@ -127,13 +127,13 @@ TEST(BoardDiscovery, SupportedSystemsAndTheirRoutes)
         uint32_t platform, major, minor;
         bool supported, interfaces;
     } cases[] = {
-        {PlatformWindows, 4, 0, false, false}, {PlatformWindows, 4, 10, true, true},
-        {PlatformWindows, 4, 90, true, true},  {PlatformWindows, 5, 0, true, true},
+        {PlatformWindows, 4, 0, false, false},  {PlatformWindows, 4, 10, true, true},
+        {PlatformWindows, 4, 90, true, true},   {PlatformWindows, 5, 0, true, true},
         {PlatformWindows, 3, 95, false, false}, {PlatformNt, 3, 51, false, false},
-        {PlatformNt, 4, 0, true, false},       {PlatformNt, 4, 10, true, false},
-        {PlatformNt, 5, 0, true, true},        {PlatformNt, 5, 2, true, true},
-        {PlatformNt, 6, 1, true, true},        {PlatformNt, 10, 0, true, true},
-        {PlatformWin32s, 4, 10, false, false}, {7, 6, 0, false, false},
+        {PlatformNt, 4, 0, true, false},        {PlatformNt, 4, 10, true, false},
+        {PlatformNt, 5, 0, true, true},         {PlatformNt, 5, 2, true, true},
+        {PlatformNt, 6, 1, true, true},         {PlatformNt, 10, 0, true, true},
+        {PlatformWin32s, 4, 10, false, false},  {7, 6, 0, false, false},
     };
     for (const Case& c : cases) {
         bool interfaces = !c.interfaces;

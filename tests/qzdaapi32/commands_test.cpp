@@ -26,7 +26,7 @@ struct RecordingDriver {
     std::vector<uint32_t> mailbox;
     uint32_t status = 0;
     bool failCall = false;
-    uint32_t failOnly = 0;        // when set, only this ioctl is refused
+    uint32_t failOnly = 0;  // when set, only this ioctl is refused
     uint32_t answerValue = 0x5A5A;
     uint32_t answerGainInteger = 0;
 
@@ -37,7 +37,7 @@ struct RecordingDriver {
         const bool refused = d.failOnly == 0 || d.failOnly == ioctl;
         if (d.failCall && refused) {
             *failed = true;
-            return 6; // the system's error number, as it came
+            return 6;  // the system's error number, as it came
         }
         if (ioctl == QZIOCTL_READEVENTS)
             RequestPut32(record, bytes, ArgEventCount, 1234);
@@ -132,7 +132,7 @@ protected:
     }
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(Commands, ConfigureSendsTheRecordAndMovesTheState)
 {
@@ -431,7 +431,7 @@ TEST(DriverRequest, CodesAndLayouts)
     EXPECT_EQ(Get32(set, 16), 2u);
     EXPECT_EQ(Get32(set, 20), 0x1234u);
     EXPECT_EQ(Get32(set, 28), 2u);
-    EXPECT_EQ(Get32(set, 24), 2147483647u); // half of 4294967295, truncated
+    EXPECT_EQ(Get32(set, 24), 2147483647u);  // half of 4294967295, truncated
     EXPECT_NEAR(GetRequestGain(set), 2.5, 1e-9);
     a.extended = true;
     DriverRequest get = GetSingleValueRequest(SubsystemTypeAD, 3, a);

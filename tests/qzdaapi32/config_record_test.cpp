@@ -46,7 +46,7 @@ SubsystemCore Allocated(const TestBoard& board)
     return ss;
 }
 
-} // namespace
+}  // namespace
 
 TEST(ConfigRecord, AnalogInputDefaultsByteByByte)
 {
@@ -57,7 +57,7 @@ TEST(ConfigRecord, AnalogInputDefaultsByteByByte)
 
     Bytes e(320 + 24 * 16);
     e.U32(8, 1001);
-    e.b[16] = 1; // one DMA channel on the board
+    e.b[16] = 1;  // one DMA channel on the board
     e.U16(20, 1);
     e.U16(22, 3);
     e.U16(24, 100);
@@ -66,8 +66,8 @@ TEST(ConfigRecord, AnalogInputDefaultsByteByByte)
     e.U16(30, 1000);
     e.U16(32, 800);
     e.U16(34, 400);
-    e.U32(40, 7); // clock parameter 7.9 truncated
-    e.U32(44, 2); // smallest divider
+    e.U32(40, 7);  // clock parameter 7.9 truncated
+    e.U32(44, 2);  // smallest divider
     e.F32(48, 1000.0f);
     e.U32(60, 1000);
     e.U16(64, 300);
@@ -89,7 +89,7 @@ TEST(ConfigRecord, AnalogInputDefaultsByteByByte)
     e.U16(284, 750);
     e.U16(286, 751);
     for (int i = 0; i < 16; ++i)
-        e.U32(296 + 24 * i + 12, 1); // gain 1.0
+        e.U32(296 + 24 * i + 12, 1);  // gain 1.0
     ExpectSameBytes(ss.configuration, e.b);
 }
 
@@ -117,7 +117,7 @@ TEST(ConfigRecord, CounterDefaultsByteByByte)
     e.U16(242, 1);
     e.U16(246, 1400);
     e.U16(248, 500);
-    e.U16(250, 601); // pulse type 601 offered
+    e.U16(250, 601);  // pulse type 601 offered
     e.U16(252, 50);
     e.U16(254, 700);
     e.U16(258, 901);
@@ -195,8 +195,8 @@ TEST(FixedPoint, FractionsOfOneHalfOrMoreKeepTheirPattern)
 TEST(FixedPoint, RoundTripsWithinOneStep)
 {
     const double step = 1.0 / kFixedPointScale;
-    for (double value : {0.25, 0.3, 0.5, 0.6, 0.75, 0.9999, 1.0, 2.5, 28.5, 237.5, 285.0, 480000.0,
-                         1000000.0, 1.25, -1.25, -5.0, -10.3, -1234.567, 2147483000.75}) {
+    for (double value : {0.25, 0.3, 0.5, 0.6, 0.75, 0.9999, 1.0, 2.5, 28.5, 237.5, 285.0, 480000.0, 1000000.0, 1.25,
+                         -1.25, -5.0, -10.3, -1234.567, 2147483000.75}) {
         double back = DecodeFixedPoint(EncodeFixedPoint(value));
         EXPECT_NEAR(back, value, 2 * step * std::fmax(1.0, std::fabs(value) / 1e6)) << value;
         EXPECT_EQ(static_cast<float>(back), static_cast<float>(value)) << value;
@@ -222,7 +222,7 @@ TEST(FixedPoint, RecordHoldsFractionThenInteger)
 TEST(FindNearestValue, SmallestDifferenceAndFirstOfEqualOnes)
 {
     const double gains[] = {1.0, 2.0, 4.0, 8.0};
-    EXPECT_EQ(FindNearestValue(gains, 4, 3.0), 1u); // 2 and 4 equally near: the first
+    EXPECT_EQ(FindNearestValue(gains, 4, 3.0), 1u);  // 2 and 4 equally near: the first
     EXPECT_EQ(FindNearestValue(gains, 4, 3.1), 2u);
     EXPECT_EQ(FindNearestValue(gains, 4, 100.0), 3u);
     EXPECT_EQ(FindNearestValue(gains, 4, -1.0), 0u);

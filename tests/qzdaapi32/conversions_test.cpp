@@ -24,7 +24,7 @@ uint32_t Code(double volts, uint32_t encoding, uint32_t resolution = 16)
     return code;
 }
 
-} // namespace
+}  // namespace
 
 TEST(Conversions, TwosComplementRangeEnds)
 {
@@ -39,8 +39,8 @@ TEST(Conversions, TwosComplementRangeEnds)
 
     EXPECT_EQ(Code(-10.0, EncodingTwosComplement), 0xFFFF8000u);
     EXPECT_EQ(Code(0.0, EncodingTwosComplement), 0u);
-    EXPECT_EQ(Code(9.99969, EncodingTwosComplement), 0x7FFEu); // truncated toward zero
-    EXPECT_EQ(Code(10.0, EncodingTwosComplement), 0x8000u);    // not clamped to the range
+    EXPECT_EQ(Code(9.99969, EncodingTwosComplement), 0x7FFEu);  // truncated toward zero
+    EXPECT_EQ(Code(10.0, EncodingTwosComplement), 0x8000u);     // not clamped to the range
 }
 
 TEST(Conversions, StraightBinaryRangeEnds)
@@ -50,8 +50,7 @@ TEST(Conversions, StraightBinaryRangeEnds)
     EXPECT_NEAR(Volts(65535, EncodingStraightBinary), 9.99969, 1e-5);
     EXPECT_DOUBLE_EQ(Volts(4095, EncodingStraightBinary, 12), -10.0 + 4095 * 20.0 / 4096);
     EXPECT_DOUBLE_EQ(Volts(32768, EncodingStraightBinary, 16, 2.0), 0.0);
-    EXPECT_DOUBLE_EQ(Volts(65535, EncodingStraightBinary, 16, 4.0),
-                     (-10.0 + 65535 * 20.0 / 65536) / 4);
+    EXPECT_DOUBLE_EQ(Volts(65535, EncodingStraightBinary, 16, 4.0), (-10.0 + 65535 * 20.0 / 65536) / 4);
 
     EXPECT_EQ(Code(-10.0, EncodingStraightBinary), 0u);
     EXPECT_EQ(Code(0.0, EncodingStraightBinary), 32768u);
@@ -96,7 +95,7 @@ TEST(Conversions, ArgumentsAreCheckedInOrder)
     const double nan = std::nan("");
     const Case cases[] = {
         {-10, 10, 1, 33, 200, QZERR_INVALID_RESOLUTION},
-        {-10, 10, 1, 0, 200, QZERR_INVALID_RESOLUTION}, // below 1: refused, not 2^0
+        {-10, 10, 1, 0, 200, QZERR_INVALID_RESOLUTION},  // below 1: refused, not 2^0
         {-10, 10, 1, 16, 202, QZERR_INVALID_ENCODING},
         {10, 10, 1, 16, 200, QZERR_INVALID_RANGE},
         {10, -10, 1, 16, 200, QZERR_INVALID_RANGE},
@@ -111,10 +110,8 @@ TEST(Conversions, ArgumentsAreCheckedInOrder)
     for (const Case& c : cases) {
         double volts = 123.0;
         uint32_t code = 456;
-        EXPECT_EQ(CodeToVolts(c.minimum, c.maximum, c.gain, c.resolution, c.encoding, 1, &volts),
-                  c.expected);
-        EXPECT_EQ(VoltsToCode(c.minimum, c.maximum, c.gain, c.resolution, c.encoding, 1.0, &code),
-                  c.expected);
+        EXPECT_EQ(CodeToVolts(c.minimum, c.maximum, c.gain, c.resolution, c.encoding, 1, &volts), c.expected);
+        EXPECT_EQ(VoltsToCode(c.minimum, c.maximum, c.gain, c.resolution, c.encoding, 1.0, &code), c.expected);
         if (c.expected != QZERR_NO_ERROR) {
             EXPECT_EQ(volts, 123.0);
             EXPECT_EQ(code, 456u);

@@ -22,15 +22,18 @@
 
 namespace {
 
-HBUF B(uintptr_t n) { return reinterpret_cast<HBUF>(n); }
+HBUF B(uintptr_t n)
+{
+    return reinterpret_cast<HBUF>(n);
+}
 
 class Host : public CopyFlowHost {
 public:
-    std::deque<HBUF> ready, done, driver; // driver: reads issued, oldest first
+    std::deque<HBUF> ready, done, driver;  // driver: reads issued, oldest first
     std::vector<uint32_t> notices;
     std::vector<uint32_t> values;
     std::map<HBUF, uint32_t> valid, width, finished;
-    std::vector<bool> driverStops; // true for an abort
+    std::vector<bool> driverStops;  // true for an abort
     uint32_t state = SubsystemStateRunning;
     uint32_t acknowledged = 0;
     uint32_t batches = 0;
@@ -120,7 +123,7 @@ protected:
 
 using N = std::vector<uint32_t>;
 
-} // namespace
+}  // namespace
 
 TEST_F(Flow, WrapStopWhenDoneWithFourBuffers)
 {
@@ -192,7 +195,7 @@ TEST_F(Flow, OrderlyStopAnnouncesEachBufferThenIoComplete)
     flow.stopRequested = true;
     StopSubsystem(flow, host, false);
     EXPECT_EQ(host.driverStops, std::vector<bool>{false});
-    EXPECT_EQ(host.acknowledged, 0u); // not before the queue drains
+    EXPECT_EQ(host.acknowledged, 0u);  // not before the queue drains
     DriverReturnsAll(0);
     EXPECT_EQ(host.notices, (N{1127, 1127, 1127, 1127, 1130}));
     EXPECT_EQ(host.acknowledged, 1u);
@@ -204,9 +207,9 @@ TEST_F(Flow, OrderlyStopAnnouncesEachBufferThenIoComplete)
 TEST_F(Flow, AbortReturnsEveryBufferEmptyAndSilent)
 {
     Start(WrapRecycleDone, 8);
-    host.ready.push_back(B(9)); // the client put one more back
+    host.ready.push_back(B(9));  // the client put one more back
     StopSubsystem(flow, host, true);
-    DriverReturnsAll(995); // cancelled
+    DriverReturnsAll(995);  // cancelled
     EXPECT_TRUE(host.notices.empty());
     EXPECT_EQ(host.acknowledged, 1u);
     EXPECT_EQ(host.state, SubsystemStateConfigured);
@@ -267,7 +270,7 @@ TEST_F(Flow, CountersAndDigitalInputsAreAcknowledgedAtOnce)
 TEST_F(Flow, FailedTransfersComeBackAtOnceUnlessTheRunIsEnding)
 {
     Start(WrapStopWhenDone, 3);
-    Complete(0, 31); // the first fails
+    Complete(0, 31);  // the first fails
     EXPECT_EQ(host.done, std::deque<HBUF>{B(1)});
     EXPECT_EQ(host.notices, N{1127});
     EXPECT_EQ(host.valid[B(1)], 0u);
@@ -337,7 +340,7 @@ TEST_F(Flow, RefusedAndFailedReadsKeepEveryBufferCirculating)
     uint32_t failures = 0, empties = 0;
     size_t told = 0;
     for (int i = 1; i <= 3000; ++i) {
-        host.failReads = i % 97 == 0; // the next read asked for is refused
+        host.failReads = i % 97 == 0;  // the next read asked for is refused
         const bool fails = i % 89 == 0;
         failures += fails ? 1 : 0;
         Complete(fails ? 0 : 200, fails ? 31 : 0);
@@ -389,7 +392,7 @@ public:
 TEST(FlowOnTheStore, ABufferReusedAtAnotherWidthTakesIt)
 {
     HBUF b = nullptr;
-    ASSERT_EQ(BmAllocBuffer(100, 2, &b), QZMEM_OK); // 200 bytes
+    ASSERT_EQ(BmAllocBuffer(100, 2, &b), QZMEM_OK);  // 200 bytes
     StoreHost h;
     CopyFlow f;
     f.type = SubsystemTypeAD;
@@ -437,7 +440,7 @@ TEST_F(Flow, FlushCopiesAtTheRunsWidth)
     EXPECT_EQ(FlushCopyBytes(100, 4, 4096), 400u);
     EXPECT_EQ(FlushCopyBytes(100, 1, 4096), 100u);
     EXPECT_EQ(FlushCopyBytes(5000, 4, 4096), 4096u);
-    EXPECT_EQ(FlushCopyBytes(0xFFFFFFFFu, 4, 4096), 4096u); // no wrap-around
+    EXPECT_EQ(FlushCopyBytes(0xFFFFFFFFu, 4, 4096), 4096u);  // no wrap-around
     // The flushed buffer completes like a transfer, with its bytes at that width.
     Start(WrapStopWhenDone, 1, DataFlowContinuous, 24);
     FlushedInProcess(flow, host, 400, B(9));
@@ -469,7 +472,7 @@ TEST_F(Flow, DriverMessagesMapOntoWindowMessages)
 {
     struct Row {
         uint32_t code;
-        uint32_t notice; // 0: none
+        uint32_t notice;  // 0: none
         bool reissued;
         bool aborts;
     };
@@ -617,7 +620,7 @@ TEST(Frequency, DurationsTimerAndResult)
     EXPECT_EQ(FrequencyTimerMs(2.5), 2500u);
     EXPECT_EQ(FrequencyTimerMs(4294967.0), 4294967000u);
     EXPECT_EQ(FrequencyFromCount(1000, 0.5), 2000.0f);
-    EXPECT_EQ(FrequencyFromCount(0xFFFFFFFFu, 1.0), 4294967296.0f); // unsigned, not -1
+    EXPECT_EQ(FrequencyFromCount(0xFFFFFFFFu, 1.0), 4294967296.0f);  // unsigned, not -1
     EXPECT_EQ(FrequencyBits(1.0f), 0x3F800000u);
     EXPECT_TRUE(AlsoPostToNotifyWindow(2, 1, 0));
     EXPECT_FALSE(AlsoPostToNotifyWindow(1, 1, 0));

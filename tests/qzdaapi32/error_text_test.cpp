@@ -42,9 +42,9 @@ TEST(ErrorText, TextsAreTheSystemsOwnSpellingIncluded)
 TEST(ErrorText, EveryCodeOfTheTableHasItsTextAndTheGapsHaveNone)
 {
     std::set<uint32_t> codes;
-#define ROW(code, name, text)                                                                      \
-    EXPECT_STREQ(StringTableText(code), text);                                                     \
-    EXPECT_EQ(static_cast<QZSTATUS>(name), QZSTATUS{code});                                        \
+#define ROW(code, name, text)                                                                                          \
+    EXPECT_STREQ(StringTableText(code), text);                                                                         \
+    EXPECT_EQ(static_cast<QZSTATUS>(name), QZSTATUS{code});                                                            \
     codes.insert(code);
     QZ_ERROR_TABLE(ROW)
 #undef ROW

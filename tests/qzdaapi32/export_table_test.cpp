@@ -20,7 +20,7 @@ const Row kRows[] = {
 #undef EXPORT_ROW
 };
 
-} // namespace
+}  // namespace
 
 TEST(ExportTable, HundredTwentySixNamedExportsWithDistinctOrdinals)
 {
@@ -40,12 +40,11 @@ TEST(ExportTable, HundredTwentySixNamedExportsWithDistinctOrdinals)
 
 TEST(ExportTable, OrdinalsTheMainProgramBinds)
 {
-    const Row bound[] = {{11, "qzDaInitialize", 8},      {13, "qzDaGetDASS", 16},
-                         {19, "qzDaGetSSCapsEx", 12},    {44, "qzDaSetClockFrequency", 12},
-                         {51, "qzDaGetErrorString", 12}, {58, "qzDaGetRange", 12},
-                         {65, "qzDaSetPulseWidth", 12},  {67, "qzDaSetWndHandle", 12},
-                         {74, "qzDaPutSingleValue", 20}, {75, "qzDaGetBuffer", 8},
-                         {97, "qzDaEnumBoards", 8},      {135, "qzDaCodeToVolts", 40}};
+    const Row bound[] = {
+        {11, "qzDaInitialize", 8},         {13, "qzDaGetDASS", 16},        {19, "qzDaGetSSCapsEx", 12},
+        {44, "qzDaSetClockFrequency", 12}, {51, "qzDaGetErrorString", 12}, {58, "qzDaGetRange", 12},
+        {65, "qzDaSetPulseWidth", 12},     {67, "qzDaSetWndHandle", 12},   {74, "qzDaPutSingleValue", 20},
+        {75, "qzDaGetBuffer", 8},          {97, "qzDaEnumBoards", 8},      {135, "qzDaCodeToVolts", 40}};
     for (const Row& want : bound) {
         bool found = false;
         for (const Row& row : kRows) {

@@ -46,8 +46,8 @@ int32_t __stdcall CollectBoardsEx(const char* board, const char* driver, void* k
     f.drivers.push_back(driver);
     char model[64] = {};
     DWORD bytes = sizeof model;
-    if (RegQueryValueExA(static_cast<HKEY>(key), "BoardModelName", nullptr, nullptr,
-                         reinterpret_cast<BYTE*>(model), &bytes) == ERROR_SUCCESS)
+    if (RegQueryValueExA(static_cast<HKEY>(key), "BoardModelName", nullptr, nullptr, reinterpret_cast<BYTE*>(model),
+                         &bytes) == ERROR_SUCCESS)
         f.model = model;
     return 1;
 }
@@ -194,7 +194,7 @@ protected:
     uint32_t violationsBefore = 0;
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(Board, EnumerationFindsTheSimulatedBoard)
 {
@@ -484,11 +484,13 @@ TEST_F(Board, DiagnosticsReachTheBoard)
     ASSERT_EQ(qzDaGetHardwareInfo(device, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr), 0u);
     // Pins the mend: a potentiometer request the driver refuses is not reported as done, and
     // the value is left alone.
-    ASSERT_TRUE(Control().InjectFault(SimFaultRefuseNext, QZIOCTL_READCALPOT, QZERR_HARDWARE_DATA_SEQUENCE_ERROR, 0, 0));
+    ASSERT_TRUE(
+        Control().InjectFault(SimFaultRefuseNext, QZIOCTL_READCALPOT, QZERR_HARDWARE_DATA_SEQUENCE_ERROR, 0, 0));
     value = 5;
     EXPECT_EQ(qzDiagReadCalPot(device, 1, 2, 3, &value), QZERR_HARDWARE_DATA_SEQUENCE_ERROR);
     EXPECT_EQ(value, 5u);
-    ASSERT_TRUE(Control().InjectFault(SimFaultRefuseNext, QZIOCTL_WRITECALPOT, QZERR_HARDWARE_DATA_SEQUENCE_ERROR, 0, 0));
+    ASSERT_TRUE(
+        Control().InjectFault(SimFaultRefuseNext, QZIOCTL_WRITECALPOT, QZERR_HARDWARE_DATA_SEQUENCE_ERROR, 0, 0));
     EXPECT_EQ(qzDiagWriteCalPot(device, 1, 2, 3, 4), QZERR_HARDWARE_DATA_SEQUENCE_ERROR);
     EXPECT_EQ(qzDiagReadReg(nullptr, 0, &value, 4), QZERR_INVALID_DEVICE_HANDLE);
 }
@@ -595,8 +597,8 @@ DWORD RunChild(const char* test, const char* mode, DWORD timeoutMs)
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    const BOOL started = CreateProcessA(exe, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                        &process);
+    const BOOL started =
+        CreateProcessA(exe, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process);
     SetEnvironmentVariableA("QZ_BOARD_CHILD", nullptr);
     if (!started)
         return 0xFFFFFFFE;
@@ -618,7 +620,7 @@ bool IsChild(const char* mode)
 
 constexpr const char* kAppDefaults = "Software\\Wine\\AppDefaults\\qzdaapi32_board_tests.exe";
 
-} // namespace
+}  // namespace
 
 // Pins the mend: when the process ends with the board running, the library's unload sends its
 // aborts and frees nothing and waits for no thread (the other threads are gone, one of them

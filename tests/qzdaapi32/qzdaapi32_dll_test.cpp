@@ -22,8 +22,7 @@ namespace {
 // library with the stdcall sizes of the public header: a size that differs from the table
 // fails the link.
 const ExportRow kExports[] = {
-#define EXPORT_ROW(ordinal, name, bytes)                                                           \
-    {ordinal, #name, bytes, reinterpret_cast<const void*>(&name)},
+#define EXPORT_ROW(ordinal, name, bytes) {ordinal, #name, bytes, reinterpret_cast<const void*>(&name)},
 #include "qzdaapi32_exports.inc"
 #undef EXPORT_ROW
 };
@@ -49,7 +48,7 @@ int32_t __stdcall CountBoards(const char*, const char*, intptr_t userData)
     return 1;
 }
 
-} // namespace
+}  // namespace
 
 TEST(Qzdaapi32Dll, AllExportsByNameEqualByOrdinalAndTheImports)
 {
@@ -126,9 +125,8 @@ TEST(Qzdaapi32Dll, MisusedHandlesAreRefusedWithTheirCodes)
         EXPECT_EQ(qzDaGetDevCaps(d, SubsystemTypeAll, &word), QZERR_INVALID_DEVICE_HANDLE);
         EXPECT_EQ(qzDaEnumSubSystems(d, nullptr, 0), QZERR_INVALID_DEVICE_HANDLE);
         EXPECT_EQ(qzDiagReadReg(d, 0, &word, 4), QZERR_INVALID_DEVICE_HANDLE);
-        EXPECT_EQ(
-            qzDaGetHardwareInfo(d, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr),
-            QZERR_INVALID_DEVICE_HANDLE);
+        EXPECT_EQ(qzDaGetHardwareInfo(d, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr),
+                  QZERR_INVALID_DEVICE_HANDLE);
         char text[16];
         EXPECT_EQ(qzDaGetDeviceName(d, text, sizeof text), QZERR_INVALID_DEVICE_HANDLE);
         EXPECT_EQ(qzDaGetDriverVersion(d, text, sizeof text), QZERR_INVALID_DEVICE_HANDLE);
@@ -155,15 +153,12 @@ TEST(Qzdaapi32Dll, SimultaneousStartListsThroughTheExports)
     SimultaneousStartListHandle list = nullptr;
     ASSERT_EQ(qzDaGetSSList(&list), QZERR_NO_ERROR);
     ASSERT_NE(list, nullptr);
-    EXPECT_EQ(qzDaSimultaneousPrestart(list),
-              QZERR_NO_SUBSYSTEM_HANDLES_ON_SIMULTANEOUS_START_LIST);
+    EXPECT_EQ(qzDaSimultaneousPrestart(list), QZERR_NO_SUBSYSTEM_HANDLES_ON_SIMULTANEOUS_START_LIST);
     EXPECT_EQ(qzDaSimultaneousStart(list), QZERR_NO_SUBSYSTEM_HANDLES_ON_SIMULTANEOUS_START_LIST);
-    EXPECT_EQ(qzDaEnumSSList(list, nullptr, 0),
-              QZERR_NO_SUBSYSTEM_HANDLES_ON_SIMULTANEOUS_START_LIST);
+    EXPECT_EQ(qzDaEnumSSList(list, nullptr, 0), QZERR_NO_SUBSYSTEM_HANDLES_ON_SIMULTANEOUS_START_LIST);
     FakeRecord fake{};
     fake.self = &fake;
-    EXPECT_EQ(qzDaPutDassToSSList(list, reinterpret_cast<SubsystemHandle>(&fake)),
-              QZERR_INVALID_SUBSYSTEM_HANDLE);
+    EXPECT_EQ(qzDaPutDassToSSList(list, reinterpret_cast<SubsystemHandle>(&fake)), QZERR_INVALID_SUBSYSTEM_HANDLE);
     EXPECT_EQ(qzDaReleaseSSList(list), QZERR_NO_ERROR);
     EXPECT_EQ(qzDaReleaseSSList(list), QZERR_ILLEGAL_SIMULTANEOUS_START_LIST_HANDLE_SPECIFIED);
 }
@@ -172,31 +167,22 @@ TEST(Qzdaapi32Dll, SimultaneousStartListsThroughTheExports)
 TEST(Qzdaapi32Dll, ConversionsThroughTheExports)
 {
     double volts = 0;
-    ASSERT_EQ(qzDaCodeToVolts(-10.0, 10.0, 1.0, 16, EncodingTwosComplement, 0x8000, &volts),
-              QZERR_NO_ERROR);
+    ASSERT_EQ(qzDaCodeToVolts(-10.0, 10.0, 1.0, 16, EncodingTwosComplement, 0x8000, &volts), QZERR_NO_ERROR);
     EXPECT_DOUBLE_EQ(volts, -10.0);
-    ASSERT_EQ(qzDaCodeToVolts(-10.0, 10.0, 1.0, 16, EncodingTwosComplement, 0x7FFF, &volts),
-              QZERR_NO_ERROR);
+    ASSERT_EQ(qzDaCodeToVolts(-10.0, 10.0, 1.0, 16, EncodingTwosComplement, 0x7FFF, &volts), QZERR_NO_ERROR);
     EXPECT_NEAR(volts, 9.99969, 1e-5);
-    ASSERT_EQ(qzDaCodeToVolts(-10.0, 10.0, 1.0, 16, EncodingStraightBinary, 32768, &volts),
-              QZERR_NO_ERROR);
+    ASSERT_EQ(qzDaCodeToVolts(-10.0, 10.0, 1.0, 16, EncodingStraightBinary, 32768, &volts), QZERR_NO_ERROR);
     EXPECT_DOUBLE_EQ(volts, 0.0);
-    ASSERT_EQ(qzDaCodeToVolts(-10.0, 10.0, 2.0, 16, EncodingStraightBinary, 0, &volts),
-              QZERR_NO_ERROR);
+    ASSERT_EQ(qzDaCodeToVolts(-10.0, 10.0, 2.0, 16, EncodingStraightBinary, 0, &volts), QZERR_NO_ERROR);
     EXPECT_DOUBLE_EQ(volts, -5.0);
     uint32_t code = 0;
-    ASSERT_EQ(qzDaVoltsToCode(-10.0, 10.0, 1.0, 16, EncodingTwosComplement, -10.0, &code),
-              QZERR_NO_ERROR);
+    ASSERT_EQ(qzDaVoltsToCode(-10.0, 10.0, 1.0, 16, EncodingTwosComplement, -10.0, &code), QZERR_NO_ERROR);
     EXPECT_EQ(code & 0xFFFF, 0x8000u);
-    ASSERT_EQ(qzDaVoltsToCode(-10.0, 10.0, 1.0, 32, EncodingStraightBinary, 1e30, &code),
-              QZERR_NO_ERROR);
+    ASSERT_EQ(qzDaVoltsToCode(-10.0, 10.0, 1.0, 32, EncodingStraightBinary, 1e30, &code), QZERR_NO_ERROR);
     EXPECT_EQ(code, 0xFFFFFFFFu);
-    EXPECT_EQ(qzDaCodeToVolts(-10.0, 10.0, 1.0, 0, EncodingStraightBinary, 0, &volts),
-              QZERR_INVALID_RESOLUTION);
-    EXPECT_EQ(qzDaVoltsToCode(10.0, -10.0, 1.0, 16, EncodingStraightBinary, 0.0, &code),
-              QZERR_INVALID_RANGE);
-    EXPECT_EQ(qzDaVoltsToCode(-10.0, 10.0, 0.0, 16, EncodingStraightBinary, 0.0, &code),
-              QZERR_INVALID_GAIN);
+    EXPECT_EQ(qzDaCodeToVolts(-10.0, 10.0, 1.0, 0, EncodingStraightBinary, 0, &volts), QZERR_INVALID_RESOLUTION);
+    EXPECT_EQ(qzDaVoltsToCode(10.0, -10.0, 1.0, 16, EncodingStraightBinary, 0.0, &code), QZERR_INVALID_RANGE);
+    EXPECT_EQ(qzDaVoltsToCode(-10.0, 10.0, 0.0, 16, EncodingStraightBinary, 0.0, &code), QZERR_INVALID_GAIN);
 }
 
 TEST(Qzdaapi32Dll, VersionTextAndBoardEnumeration)
@@ -213,8 +199,7 @@ TEST(Qzdaapi32Dll, VersionTextAndBoardEnumeration)
     int boards = 0;
     EXPECT_EQ(qzDaEnumBoards(nullptr, 0), QZERR_ENUM_PROC_CALLBACK_NULL);
     int notCode = 0;
-    EXPECT_EQ(qzDaEnumBoards(reinterpret_cast<QzEnumBoardsProc>(&notCode), 0),
-              QZERR_ENUM_PROC_CALLBACK_NULL);
+    EXPECT_EQ(qzDaEnumBoards(reinterpret_cast<QzEnumBoardsProc>(&notCode), 0), QZERR_ENUM_PROC_CALLBACK_NULL);
     // 78 exactly when no board is registered (the simulated board's tests cover a present one).
     const QZSTATUS enumerated = qzDaEnumBoards(CountBoards, reinterpret_cast<intptr_t>(&boards));
     EXPECT_EQ(enumerated, boards == 0 ? QZERR_NO_QUENZOR_BOARDS_INSTALLED : QZERR_NO_ERROR);
@@ -248,18 +233,15 @@ TEST(Qzdaapi32Dll, PublicApiUnderConcurrentUse)
                     ++failures;
                 if (qzDaReleaseSSList(list) != QZERR_NO_ERROR)
                     ++failures;
-                if (qzDaReleaseSSList(list) !=
-                    QZERR_ILLEGAL_SIMULTANEOUS_START_LIST_HANDLE_SPECIFIED)
+                if (qzDaReleaseSSList(list) != QZERR_ILLEGAL_SIMULTANEOUS_START_LIST_HANDLE_SPECIFIED)
                     ++failures;
-                if (qzDaEnumSSList(shared, nullptr, 0) !=
-                    QZERR_NO_SUBSYSTEM_HANDLES_ON_SIMULTANEOUS_START_LIST)
+                if (qzDaEnumSSList(shared, nullptr, 0) != QZERR_NO_SUBSYSTEM_HANDLES_ON_SIMULTANEOUS_START_LIST)
                     ++failures;
 
                 HBUF buffer = nullptr;
                 HBUFLIST queue = nullptr;
                 if (MemAllocBuffer(0, 0, 32 + t, 2, &buffer) != QZMEM_OK ||
-                    MemCreateList(&queue, 0, 0, 0) != QZMEM_OK ||
-                    MemAppendToList(queue, buffer) != QZMEM_OK)
+                    MemCreateList(&queue, 0, 0, 0) != QZMEM_OK || MemAppendToList(queue, buffer) != QZMEM_OK)
                     ++failures;
                 HBUF back = nullptr;
                 if (MemTakeListHead(queue, &back) != QZMEM_OK || back != buffer)
@@ -267,14 +249,11 @@ TEST(Qzdaapi32Dll, PublicApiUnderConcurrentUse)
                 if (MemDestroyList(queue) != QZMEM_OK || MemFreeBuffer(buffer) != QZMEM_OK)
                     ++failures;
 
-                if (qzDaReleaseDASS(reinterpret_cast<SubsystemHandle>(&fake)) !=
-                        QZERR_INVALID_SUBSYSTEM_HANDLE ||
-                    qzDaTerminate(reinterpret_cast<DeviceHandle>(&fake)) !=
-                        QZERR_INVALID_DEVICE_HANDLE)
+                if (qzDaReleaseDASS(reinterpret_cast<SubsystemHandle>(&fake)) != QZERR_INVALID_SUBSYSTEM_HANDLE ||
+                    qzDaTerminate(reinterpret_cast<DeviceHandle>(&fake)) != QZERR_INVALID_DEVICE_HANDLE)
                     ++failures;
                 char text[80];
-                if (qzDaGetErrorString(static_cast<QZSTATUS>(i % 230), text, sizeof text) ==
-                    nullptr)
+                if (qzDaGetErrorString(static_cast<QZSTATUS>(i % 230), text, sizeof text) == nullptr)
                     ++failures;
             }
         });

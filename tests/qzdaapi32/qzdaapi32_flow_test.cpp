@@ -71,9 +71,9 @@ HWND MakeWindow()
         wc.lpszClassName = "QzFlowClient";
         registered = RegisterClassA(&wc) != 0;
     }
-    HWND window = CreateWindowExA(0, "QzFlowClient", "client", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
-                                  nullptr, GetModuleHandleA(nullptr), nullptr);
-    if (window == nullptr) // no display: a message-only window serves as well
+    HWND window = CreateWindowExA(0, "QzFlowClient", "client", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    if (window == nullptr)  // no display: a message-only window serves as well
         window = CreateWindowExA(0, "QzFlowClient", "client", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                  GetModuleHandleA(nullptr), nullptr);
     return window;
@@ -102,8 +102,8 @@ void PumpFor(DWORD ms)
 
 size_t CountOf(UINT message)
 {
-    return static_cast<size_t>(std::count_if(Notices().begin(), Notices().end(),
-                                             [&](const Notice& n) { return n.message == message; }));
+    return static_cast<size_t>(
+        std::count_if(Notices().begin(), Notices().end(), [&](const Notice& n) { return n.message == message; }));
 }
 
 std::vector<UINT> Messages()
@@ -150,7 +150,7 @@ protected:
         }
         EXPECT_EQ(qzDaTerminate(device), QZERR_NO_ERROR);
         for (HBUF b : buffers)
-            MemFreeBuffer(b); // the test's own, where the library did not free them
+            MemFreeBuffer(b);  // the test's own, where the library did not free them
         const SimDriverCounts counts = Counts();
         EXPECT_EQ(counts.pendingRequests, 0u);
         EXPECT_EQ(counts.board.openHandles, 0u);
@@ -255,11 +255,11 @@ bool IsSyncCode(uint16_t code)
     return false;
 }
 
-} // namespace
+}  // namespace
 
 TEST_F(Flow, StopWhenDoneWithFourAndEightBuffers)
 {
-    Pace(1.0); // board time runs, so the transmitter's cycle goes by
+    Pace(1.0);  // board time runs, so the transmitter's cycle goes by
     StartCounter(30.0);
     std::set<uint16_t> levels;
     for (uint32_t count : {4u, 8u}) {
@@ -301,7 +301,7 @@ TEST_F(Flow, StopWhenDoneWithFourAndEightBuffers)
         ASSERT_EQ(qzDaReleaseDASS(ad), 0u);
         opened.back() = nullptr;
     }
-    EXPECT_EQ(levels.size(), 3u); // the whole cycle of the transmitter went by
+    EXPECT_EQ(levels.size(), 3u);  // the whole cycle of the transmitter went by
 }
 
 TEST_F(Flow, RequeueEachRunsSilentlyUntilStopped)
@@ -322,7 +322,7 @@ TEST_F(Flow, RequeueEachRunsSilentlyUntilStopped)
 TEST_F(Flow, StopMidRunReturnsEveryBuffer)
 {
     Pace(1.0);
-    SubsystemHandle ad = AnalogInput(WrapRecycleDone, 8, 48000); // 0.1 s each
+    SubsystemHandle ad = AnalogInput(WrapRecycleDone, 8, 48000);  // 0.1 s each
     ASSERT_EQ(qzDaStart(ad), 0u);
     ASSERT_TRUE(PumpUntil([] { return CountOf(QZMSG_BUFFER_DONE) > 0; }, 5000));
     ASSERT_EQ(qzDaStop(ad), 0u);
@@ -414,7 +414,7 @@ void QZDA_CALL NotifyProcedure(uint32_t message, SubsystemHandle subsystem, intp
         ++TheCalls.queueDone;
 }
 
-} // namespace
+}  // namespace
 
 // A notification procedure takes the place of the window: called on the copy thread with the
 // subsystem handle and the user word; the window hears nothing.
@@ -472,8 +472,7 @@ TEST_F(Flow, DriverMessagesBecomeWindowMessages)
     ASSERT_EQ(qzDaStart(ad), 0u);
     inject(DriverMessageEvent, 55);
     inject(DriverMessageBufferReused, 0);
-    ASSERT_TRUE(PumpUntil([] { return CountOf(QZMSG_DRIVER_EVENT) == 1 && CountOf(QZMSG_BUFFER_REUSED) == 1; },
-                          5000));
+    ASSERT_TRUE(PumpUntil([] { return CountOf(QZMSG_DRIVER_EVENT) == 1 && CountOf(QZMSG_BUFFER_REUSED) == 1; }, 5000));
     EXPECT_EQ(only(QZMSG_DRIVER_EVENT)[0].lParam, 0);
     EXPECT_EQ(only(QZMSG_DRIVER_EVENT)[0].wParam, reinterpret_cast<WPARAM>(ad));
     // Back to back, more than there are waiting requests: none lost, none doubled.
@@ -543,7 +542,7 @@ TEST_F(Flow, ALongRunLosesNothing)
 {
     Pace(50.0);
     StartCounter(285.0);
-    SubsystemHandle ad = AnalogInput(WrapRecycleDone, 8, 4800); // 0.2 ms each at this pace
+    SubsystemHandle ad = AnalogInput(WrapRecycleDone, 8, 4800);  // 0.2 ms each at this pace
     std::map<HBUF, uint32_t> seen;
     uint32_t bad = 0;
     uint32_t taken = 0;
@@ -551,7 +550,7 @@ TEST_F(Flow, ALongRunLosesNothing)
         SubsystemHandle s = reinterpret_cast<SubsystemHandle>(w);
         HBUF b = nullptr;
         if (qzDaGetBuffer(s, &b) != QZERR_NO_ERROR || b == nullptr)
-            return; // the thread took it back for the driver already
+            return;  // the thread took it back for the driver already
         ++taken;
         ++seen[b];
         uint32_t valid = 0;
@@ -592,9 +591,15 @@ TEST_F(Flow, CommandsFromSeveralThreads)
             const DWORD start = GetTickCount();
             QZSTATUS s = 0;
             switch ((seed + i) % 4) {
-            case 0: s = qzDaStart(ad); break;
-            case 1: s = qzDaStop(ad); break;
-            case 2: s = qzDaAbort(ad); break;
+            case 0:
+                s = qzDaStart(ad);
+                break;
+            case 1:
+                s = qzDaStop(ad);
+                break;
+            case 2:
+                s = qzDaAbort(ad);
+                break;
             default: {
                 uint32_t n = 0;
                 s = qzDaGetQueueSize(ad, QueueDone, &n);

@@ -43,8 +43,7 @@ TestBoard& CounterTimerBoard()
     return board;
 }
 
-int32_t __stdcall TestPersonality(uint32_t, const char*, uint32_t type, uint32_t,
-                                  SubsystemCapabilities* caps)
+int32_t __stdcall TestPersonality(uint32_t, const char*, uint32_t type, uint32_t, SubsystemCapabilities* caps)
 {
     *caps = type == SubsystemTypeCT ? CounterTimerBoard().Caps() : AnalogBoard().Caps();
     return 1;
@@ -67,8 +66,7 @@ DeviceHandle OpenTestDevice(const char* name = "QZ-Test Board")
 SubsystemHandle OpenSubsystem(DeviceHandle device, uint32_t type, uint32_t element = 0)
 {
     SubsystemHandle subsystem = nullptr;
-    EXPECT_EQ(CreateSubsystem(device, type, element, INVALID_HANDLE_VALUE, &subsystem),
-              QZERR_NO_ERROR);
+    EXPECT_EQ(CreateSubsystem(device, type, element, INVALID_HANDLE_VALUE, &subsystem), QZERR_NO_ERROR);
     return subsystem;
 }
 
@@ -121,7 +119,7 @@ protected:
     }
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(Frame, SetAndGetThroughTheExportsWithDoubles)
 {
@@ -203,13 +201,11 @@ TEST_F(Frame, DeviceQuestionsAndEnumerations)
     EXPECT_EQ(qzDaGetDevCaps(device, 6, &count), QZERR_INVALID_SUBSYSTEM_SPECIFIED);
 
     std::vector<std::string> units;
-    ASSERT_EQ(qzDaEnumSubSystems(device, CollectUnits, reinterpret_cast<intptr_t>(&units)),
-              QZERR_NO_ERROR);
-    EXPECT_EQ(units, (std::vector<std::string>{"AD Unit 0", "AD Unit 1", "DA Unit 0", "DIN Unit 0",
-                                               "DOUT Unit 0", "CT Unit 0", "CT Unit 1"}));
+    ASSERT_EQ(qzDaEnumSubSystems(device, CollectUnits, reinterpret_cast<intptr_t>(&units)), QZERR_NO_ERROR);
+    EXPECT_EQ(units, (std::vector<std::string>{"AD Unit 0", "AD Unit 1", "DA Unit 0", "DIN Unit 0", "DOUT Unit 0",
+                                               "CT Unit 0", "CT Unit 1"}));
     int calls = 0;
-    EXPECT_EQ(qzDaEnumSubSystems(device, StopAfterOne, reinterpret_cast<intptr_t>(&calls)),
-              QZERR_NO_ERROR);
+    EXPECT_EQ(qzDaEnumSubSystems(device, StopAfterOne, reinterpret_cast<intptr_t>(&calls)), QZERR_NO_ERROR);
     EXPECT_EQ(calls, 1);
     EXPECT_EQ(qzDaEnumSubSystems(device, nullptr, 0), QZERR_ENUM_PROC_CALLBACK_NULL);
 
@@ -224,28 +220,23 @@ TEST_F(Frame, DeviceQuestionsAndEnumerations)
               QZERR_A_GENERAL_FAILURE_HAS_OCCURRED_SEE_MANUAL_FOR_POSSIBLE_EXPLANATIONS);
 
     SubsystemHandle subsystem = nullptr;
-    EXPECT_EQ(qzDaGetDASS(device, SubsystemTypeSRL, 0, &subsystem),
-              QZERR_INVALID_SUBSYSTEM_SPECIFIED);
+    EXPECT_EQ(qzDaGetDASS(device, SubsystemTypeSRL, 0, &subsystem), QZERR_INVALID_SUBSYSTEM_SPECIFIED);
     EXPECT_EQ(qzDaGetDASS(device, 6, 0, &subsystem), QZERR_INVALID_SUBSYSTEM_SPECIFIED);
-    EXPECT_EQ(qzDaGetDASS(device, SubsystemTypeAD, 2, &subsystem),
-              QZERR_INVALID_SUBSYSTEM_SPECIFIED);
+    EXPECT_EQ(qzDaGetDASS(device, SubsystemTypeAD, 2, &subsystem), QZERR_INVALID_SUBSYSTEM_SPECIFIED);
     // This made-up board has no driver path to open.
     EXPECT_EQ(qzDaGetDASS(device, SubsystemTypeAD, 0, &subsystem), QZERR_SUBSYSTEM_IN_USE);
 
     SubsystemHandle ad = OpenSubsystem(device, SubsystemTypeAD);
     Caps ranges;
-    ASSERT_EQ(qzDaEnumSSCaps(ad, CapKindRanges, CollectCaps, reinterpret_cast<intptr_t>(&ranges)),
-              QZERR_NO_ERROR);
+    ASSERT_EQ(qzDaEnumSSCaps(ad, CapKindRanges, CollectCaps, reinterpret_cast<intptr_t>(&ranges)), QZERR_NO_ERROR);
     ASSERT_EQ(ranges.entries.size(), 2u);
     EXPECT_EQ(ranges.entries[1], std::make_pair(5.0, -5.0));
     Caps gains;
-    ASSERT_EQ(qzDaEnumSSCaps(ad, CapKindGains, CollectCaps, reinterpret_cast<intptr_t>(&gains)),
-              QZERR_NO_ERROR);
+    ASSERT_EQ(qzDaEnumSSCaps(ad, CapKindGains, CollectCaps, reinterpret_cast<intptr_t>(&gains)), QZERR_NO_ERROR);
     ASSERT_EQ(gains.entries.size(), 4u);
     EXPECT_EQ(gains.entries[3], std::make_pair(8.0, 0.0));
     Caps resolutions;
-    ASSERT_EQ(qzDaEnumSSCaps(ad, CapKindResolutions, CollectCaps,
-                             reinterpret_cast<intptr_t>(&resolutions)),
+    ASSERT_EQ(qzDaEnumSSCaps(ad, CapKindResolutions, CollectCaps, reinterpret_cast<intptr_t>(&resolutions)),
               QZERR_NO_ERROR);
     EXPECT_EQ(resolutions.entries.size(), 2u);
     EXPECT_EQ(qzDaEnumSSCaps(ad, 104, CollectCaps, 0), QZERR_CANNOT_ENUMERATE_THIS_CAPABILITY);
@@ -295,15 +286,13 @@ TEST_F(Frame, NotificationTargetsAreChecked)
 {
     DeviceHandle device = OpenTestDevice();
     SubsystemHandle ad = OpenSubsystem(device, SubsystemTypeAD);
-    HWND window =
-        CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    HWND window = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(qzDaSetWndHandle(ad, window, 0), QZERR_NO_ERROR);
     QzWindowHandle back = nullptr;
     ASSERT_EQ(qzDaGetWndHandle(ad, &back), QZERR_NO_ERROR);
     EXPECT_EQ(back, window);
-    EXPECT_EQ(qzDaSetWndHandle(ad, reinterpret_cast<HWND>(uintptr_t{0x4321}), 0),
-              QZERR_INVALID_WINDOW_HANDLE);
+    EXPECT_EQ(qzDaSetWndHandle(ad, reinterpret_cast<HWND>(uintptr_t{0x4321}), 0), QZERR_INVALID_WINDOW_HANDLE);
     EXPECT_EQ(qzDaSetWndHandle(ad, nullptr, 0), QZERR_NO_ERROR);
 
     EXPECT_EQ(qzDaSetNotificationProcedure(ad, Notified, 7), QZERR_NO_ERROR);
@@ -315,8 +304,7 @@ TEST_F(Frame, NotificationTargetsAreChecked)
               QZERR_INVALID_NOTIFICATION_PROCEDURE);
     DestroyWindow(window);
 
-    EXPECT_EQ(qzDaMeasureFrequency(ad, nullptr, 1.0),
-              QZERR_NO_WINDOW_HANDLE_SPECIFIED_FOR_FREQUENCY_MEASUREMENT);
+    EXPECT_EQ(qzDaMeasureFrequency(ad, nullptr, 1.0), QZERR_NO_WINDOW_HANDLE_SPECIFIED_FOR_FREQUENCY_MEASUREMENT);
     EXPECT_EQ(qzDaMeasureFrequency(ad, reinterpret_cast<HWND>(uintptr_t{1}), 0.0005),
               QZERR_INVALID_COUNT_DURATION_FOR_FREQUENCY_MEASUREMENT);
     EXPECT_EQ(qzDaMeasureFrequency(ad, reinterpret_cast<HWND>(uintptr_t{1}), 5e6),
@@ -334,20 +322,16 @@ TEST_F(Frame, HandleLifetimesAndSimultaneousStartLists)
     SimultaneousStartListHandle list = nullptr;
     ASSERT_EQ(qzDaGetSSList(&list), QZERR_NO_ERROR);
     EXPECT_EQ(qzDaPutDassToSSList(list, ad), QZERR_NO_ERROR);
-    EXPECT_EQ(qzDaPutDassToSSList(list, ad),
-              QZERR_DASS_HANDLE_IS_ALREADY_ON_SIMULTANEOUS_START_LIST);
-    EXPECT_EQ(qzDaPutDassToSSList(list, ct), QZERR_NOT_SUPPORTED); // no simultaneous start
+    EXPECT_EQ(qzDaPutDassToSSList(list, ad), QZERR_DASS_HANDLE_IS_ALREADY_ON_SIMULTANEOUS_START_LIST);
+    EXPECT_EQ(qzDaPutDassToSSList(list, ct), QZERR_NOT_SUPPORTED);  // no simultaneous start
     int members = 0;
-    EXPECT_EQ(qzDaEnumSSList(list, CountMembers, reinterpret_cast<intptr_t>(&members)),
-              QZERR_NO_ERROR);
+    EXPECT_EQ(qzDaEnumSSList(list, CountMembers, reinterpret_cast<intptr_t>(&members)), QZERR_NO_ERROR);
     EXPECT_EQ(members, 1);
     EXPECT_EQ(qzDaSimultaneousPrestart(list), QZERR_SYSTEM_NOT_CONFIGURED);
 
     EXPECT_EQ(qzDaReleaseDASS(ad), QZERR_NO_ERROR);
-    EXPECT_EQ(qzDaSimultaneousPrestart(list),
-              QZERR_INVALID_SUBSYSTEM_HANDLE_ON_SIMULTANEOUS_START_LIST);
-    EXPECT_EQ(qzDaSimultaneousStart(list),
-              QZERR_INVALID_SUBSYSTEM_HANDLE_ON_SIMULTANEOUS_START_LIST);
+    EXPECT_EQ(qzDaSimultaneousPrestart(list), QZERR_INVALID_SUBSYSTEM_HANDLE_ON_SIMULTANEOUS_START_LIST);
+    EXPECT_EQ(qzDaSimultaneousStart(list), QZERR_INVALID_SUBSYSTEM_HANDLE_ON_SIMULTANEOUS_START_LIST);
     EXPECT_EQ(qzDaReleaseSSList(list), QZERR_NO_ERROR);
 
     // A released subsystem is refused by every export, before anything else is looked at.
@@ -422,15 +406,13 @@ TEST_F(Frame, OpenCloseAndRequestsFromManyThreads)
             for (int i = 0; i < kRounds; ++i) {
                 SubsystemHandle own = nullptr;
                 uint32_t type = (t + i) % 2 == 0 ? SubsystemTypeAD : SubsystemTypeCT;
-                if (CreateSubsystem(device, type, 0, INVALID_HANDLE_VALUE, &own) !=
-                    QZERR_NO_ERROR) {
+                if (CreateSubsystem(device, type, 0, INVALID_HANDLE_VALUE, &own) != QZERR_NO_ERROR) {
                     ++failures;
                     continue;
                 }
                 if (type == SubsystemTypeAD) {
                     HBUF buffer = nullptr;
-                    if (MemAllocBuffer(0, 0, 8, 2, &buffer) != QZMEM_OK ||
-                        qzDaPutBuffer(own, buffer) != QZERR_NO_ERROR)
+                    if (MemAllocBuffer(0, 0, 8, 2, &buffer) != QZMEM_OK || qzDaPutBuffer(own, buffer) != QZERR_NO_ERROR)
                         ++failures;
                     if (qzDaSetClockFrequency(own, 1000.0 + i) != QZERR_NO_ERROR)
                         ++failures;
@@ -438,7 +420,7 @@ TEST_F(Frame, OpenCloseAndRequestsFromManyThreads)
                     ++failures;
                 }
                 if (i % 3 == 0)
-                    victim = own; // others work on it while it is released
+                    victim = own;  // others work on it while it is released
                 else if (qzDaReleaseDASS(own) != QZERR_NO_ERROR)
                     ++failures;
                 if (i % 3 == 0) {
@@ -497,8 +479,14 @@ namespace {
 // every other request it answers at once with status 0.
 std::atomic<uint32_t> StuckReads{0};
 
-HANDLE WINAPI StuckOpen(LPCSTR, DWORD, DWORD, DWORD, DWORD) { return INVALID_HANDLE_VALUE; }
-BOOL WINAPI StuckClose(HANDLE) { return TRUE; }
+HANDLE WINAPI StuckOpen(LPCSTR, DWORD, DWORD, DWORD, DWORD)
+{
+    return INVALID_HANDLE_VALUE;
+}
+BOOL WINAPI StuckClose(HANDLE)
+{
+    return TRUE;
+}
 BOOL WINAPI StuckIoControl(HANDLE, DWORD code, LPVOID in, DWORD inBytes, LPVOID, DWORD, LPDWORD returned,
                            LPOVERLAPPED overlapped)
 {
@@ -524,7 +512,10 @@ BOOL WINAPI StuckRead(HANDLE, LPVOID, DWORD, LPOVERLAPPED overlapped, LPOVERLAPP
     ++StuckReads;
     return TRUE;
 }
-BOOL WINAPI StuckCancel(HANDLE) { return TRUE; }
+BOOL WINAPI StuckCancel(HANDLE)
+{
+    return TRUE;
+}
 BOOL WINAPI StuckResult(HANDLE, LPOVERLAPPED overlapped, LPDWORD bytes, BOOL)
 {
     if (overlapped->Internal == STATUS_PENDING) {
@@ -535,10 +526,10 @@ BOOL WINAPI StuckResult(HANDLE, LPOVERLAPPED overlapped, LPDWORD bytes, BOOL)
         *bytes = static_cast<DWORD>(overlapped->InternalHigh);
     return TRUE;
 }
-const DriverPort kStuckPort = {sizeof(DriverPort), StuckOpen,  StuckClose, StuckIoControl,
+const DriverPort kStuckPort = {sizeof(DriverPort), StuckOpen,   StuckClose, StuckIoControl,
                                StuckRead,          StuckCancel, StuckResult};
 
-} // namespace
+}  // namespace
 
 // Pins the mend: when the driver keeps a buffer past the end of the copy thread, the release
 // still ends in bounded time, and the memory the driver may write into (the buffer, the
@@ -599,12 +590,12 @@ struct WaitedRequest {
 DWORD WINAPI WaitForMessage(void* context)
 {
     auto& w = *static_cast<WaitedRequest*>(context);
-    w.status = SendDriverRequest(*w.device->port, w.driver, QZIOCTL_WAITMESSAGE, w.request.bytes, kRequestBytes,
-                                 &w.failed);
+    w.status =
+        SendDriverRequest(*w.device->port, w.driver, QZIOCTL_WAITMESSAGE, w.request.bytes, kRequestBytes, &w.failed);
     return 0;
 }
 
-} // namespace
+}  // namespace
 
 TEST_F(FrameOnBoard, BothRoutesFindTheBoardWithItsLink)
 {
@@ -704,8 +695,8 @@ TEST_F(FrameOnBoard, SynchronousRequestsWaitForTheirAnswer)
     // The same request without an OVERLAPPED record on this handle is refused.
     DriverRequest bare = NewDriverRequest(SubsystemTypeCT, 1);
     DWORD bytes = 0;
-    EXPECT_FALSE(device->port->ioControl(ct->driver, QZIOCTL_STOP, bare.bytes, kRequestBytes, bare.bytes,
-                                         kRequestBytes, &bytes, nullptr));
+    EXPECT_FALSE(device->port->ioControl(ct->driver, QZIOCTL_STOP, bare.bytes, kRequestBytes, bare.bytes, kRequestBytes,
+                                         &bytes, nullptr));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
     SimDriverCounts counts;
     ASSERT_TRUE(Control().GetCounts(&counts, sizeof counts));
@@ -719,9 +710,9 @@ TEST_F(FrameOnBoard, SynchronousRequestsWaitForTheirAnswer)
 TEST_F(FrameOnBoard, RegistryValuesThatDoNotFitEndTheWalk)
 {
     HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Hardware\\DeviceMap\\BrQuenzorDaDevice\\QzSimBrd0", 0,
-                            KEY_ALL_ACCESS, &key),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Hardware\\DeviceMap\\BrQuenzorDaDevice\\QzSimBrd0", 0, KEY_ALL_ACCESS, &key),
+        ERROR_SUCCESS);
     std::vector<std::string> seen;
     const std::string longName(kRegistryTextBytes, 'N');
     ASSERT_EQ(RegSetValueExA(key, "BrQuenzorBoardName", 0, REG_SZ, reinterpret_cast<const BYTE*>(longName.c_str()),

@@ -11,9 +11,18 @@
 
 namespace {
 
-bool FakeIsWindow(uintptr_t window) { return window == 0x1234; }
-bool FakeIsCode(uintptr_t procedure) { return procedure == 0x5678; }
-uint32_t FakeInProcess(const SubsystemCore&) { return 3; }
+bool FakeIsWindow(uintptr_t window)
+{
+    return window == 0x1234;
+}
+bool FakeIsCode(uintptr_t procedure)
+{
+    return procedure == 0x5678;
+}
+uint32_t FakeInProcess(const SubsystemCore&)
+{
+    return 3;
+}
 
 const SetGetEnvironment kEnv = {
     {BmAppendToList, BmTakeListHead, BmCountList, BmGetValidSamples},
@@ -51,8 +60,7 @@ protected:
         }
     }
 
-    QZSTATUS Request(uint32_t code, uintptr_t w0 = 0, uintptr_t w1 = 0, double r0 = 0,
-                     double r1 = 0)
+    QZSTATUS Request(uint32_t code, uintptr_t w0 = 0, uintptr_t w1 = 0, double r0 = 0, double r1 = 0)
     {
         last = RequestParams{w0, w1, r0, r1};
         return HandleSetGetRequest(ss, code, last, kEnv);
@@ -64,7 +72,7 @@ protected:
     RequestParams last;
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(SetGet, UnchangedValueKeepsTheStateAndAChangeNeedsConfiguring)
 {
@@ -87,8 +95,8 @@ TEST_F(SetGet, UnchangedValueKeepsTheStateAndAChangeNeedsConfiguring)
 
 TEST_F(SetGet, SettersRefuseWhileRunningInEveryActiveState)
 {
-    for (uint32_t active : {SubsystemStateRunning, SubsystemStatePaused, SubsystemStatePrestarted,
-                            SubsystemStateDriverEvent}) {
+    for (uint32_t active :
+         {SubsystemStateRunning, SubsystemStatePaused, SubsystemStatePrestarted, SubsystemStateDriverEvent}) {
         SetState(active);
         EXPECT_EQ(Request(QZDRV_SETTRIGGER, TriggerSource301), QZERR_SUBSYSTEM_ALREADY_RUNNING);
         EXPECT_EQ(Request(QZDRV_SETCLOCKFREQUENCY, 0, 0, 2000.0), QZERR_SUBSYSTEM_ALREADY_RUNNING);
@@ -198,7 +206,7 @@ TEST_F(SetGet, RangeMustBeAPairOfTheTable)
     EXPECT_EQ(Request(QZDRV_GETRANGE), QZERR_NO_ERROR);
     EXPECT_EQ(last.real0, 5.0);
     EXPECT_EQ(last.real1, -5.0);
-    EXPECT_EQ(Request(QZDRV_SETRANGE, 0, 0, 10.0, -5.0), QZERR_INVALID_RANGE); // not at one index
+    EXPECT_EQ(Request(QZDRV_SETRANGE, 0, 0, 10.0, -5.0), QZERR_INVALID_RANGE);  // not at one index
     EXPECT_EQ(Request(QZDRV_SETRANGE, 0, 0, -5.0, 5.0), QZERR_INVALID_RANGE);
     // A range entry reads back as the table's own value, exactly, also between -1 and 0
     // where the fixed-point form alone has no sign.
@@ -302,7 +310,7 @@ TEST_F(SetGet, TriggerSourcesFollowTheirSlots)
 TEST_F(SetGet, ValueCodesOfEachSetting)
 {
     EXPECT_EQ(Request(QZDRV_SETDMAUSAGE, 3), QZERR_NOT_ENOUGH_DMA_CHANNELS);
-    EXPECT_EQ(Request(QZDRV_SETDMAUSAGE, 2), QZERR_NOT_ENOUGH_DMA_CHANNELS); // board has one
+    EXPECT_EQ(Request(QZDRV_SETDMAUSAGE, 2), QZERR_NOT_ENOUGH_DMA_CHANNELS);  // board has one
     EXPECT_EQ(Request(QZDRV_SETDMAUSAGE, 0), QZERR_NO_ERROR);
     EXPECT_EQ(Request(QZDRV_GETDMAUSAGE), QZERR_NO_ERROR);
     EXPECT_EQ(last.word0, 0u);
@@ -328,12 +336,10 @@ TEST_F(SetGet, ValueCodesOfEachSetting)
     EXPECT_EQ(Request(QZDRV_SETWRAPMODE, 999), QZERR_INVALID_WRAP_MODE);
     EXPECT_EQ(Request(QZDRV_SETWRAPMODE, 1002), QZERR_NOT_SUPPORTED);
     EXPECT_EQ(Request(QZDRV_SETWRAPMODE, 1001), QZERR_NO_ERROR);
-    EXPECT_EQ(Request(QZDRV_SETMULTISCANCOUNT, 0),
-              QZERR_INVALID_COUNT_COUNT_EXCEEDS_MAXIMUM_OF_SCANS_OF_THE_CGL);
-    EXPECT_EQ(Request(QZDRV_SETMULTISCANCOUNT, 9),
-              QZERR_INVALID_COUNT_COUNT_EXCEEDS_MAXIMUM_OF_SCANS_OF_THE_CGL);
+    EXPECT_EQ(Request(QZDRV_SETMULTISCANCOUNT, 0), QZERR_INVALID_COUNT_COUNT_EXCEEDS_MAXIMUM_OF_SCANS_OF_THE_CGL);
+    EXPECT_EQ(Request(QZDRV_SETMULTISCANCOUNT, 9), QZERR_INVALID_COUNT_COUNT_EXCEEDS_MAXIMUM_OF_SCANS_OF_THE_CGL);
     SetState(SubsystemStateConfigured);
-    EXPECT_EQ(Request(QZDRV_SETMULTISCANCOUNT, 1), QZERR_NO_ERROR); // unchanged, still 1001
+    EXPECT_EQ(Request(QZDRV_SETMULTISCANCOUNT, 1), QZERR_NO_ERROR);  // unchanged, still 1001
     EXPECT_EQ(State(), SubsystemStateChanged);
     EXPECT_EQ(Request(QZDRV_SETRETRIGGERMODE, 1299), QZERR_INVALID_RETRIGGER_MODE);
     EXPECT_EQ(Request(QZDRV_SETRETRIGGERMODE, 1300), QZERR_NOT_SUPPORTED);
@@ -370,7 +376,7 @@ TEST_F(SetGet, CounterTimerSettings)
     EXPECT_EQ(Request(QZDRV_SETPULSEWIDTH, 0, 0, 25.9), QZERR_NO_ERROR);
     EXPECT_EQ(Request(QZDRV_GETPULSEWIDTH), QZERR_NO_ERROR);
     EXPECT_EQ(last.real0, 25.0);
-    EXPECT_EQ(Request(QZDRV_SETPULSEWIDTH, 0, 0, 100.5), QZERR_NO_ERROR); // 100 after truncation
+    EXPECT_EQ(Request(QZDRV_SETPULSEWIDTH, 0, 0, 100.5), QZERR_NO_ERROR);  // 100 after truncation
     EXPECT_EQ(Request(QZDRV_SETPULSEWIDTH, 0, 0, 101.0), QZERR_INVALID_PULSE_WIDTH);
     EXPECT_EQ(Request(QZDRV_SETPULSEWIDTH, 0, 0, -1.0), QZERR_INVALID_PULSE_WIDTH);
     EXPECT_EQ(Request(QZDRV_SETPULSEWIDTH, 0, 0, std::nan("")), QZERR_INVALID_PULSE_WIDTH);
@@ -378,7 +384,7 @@ TEST_F(SetGet, CounterTimerSettings)
     EXPECT_EQ(Request(QZDRV_SETSTARTEDGE, 752), QZERR_INVALID_COUNTER_EDGE_SPECIFIED);
     EXPECT_EQ(Request(QZDRV_SETSTOPEDGE, 750), QZERR_NO_ERROR);
     EXPECT_EQ(Request(QZDRV_SETWRAPMODE, 1000), QZERR_NOT_SUPPORTED);
-    EXPECT_EQ(Request(QZDRV_PUTBUFFER, 0), QZERR_NOT_SUPPORTED); // no queues on a counter
+    EXPECT_EQ(Request(QZDRV_PUTBUFFER, 0), QZERR_NOT_SUPPORTED);  // no queues on a counter
     board.slots[SlotPulseWidthFixed] = 1;
     EXPECT_EQ(Request(QZDRV_SETPULSEWIDTH, 0, 0, 50.0), QZERR_INVALID_PULSE_WIDTH);
     // A quadrature decoder takes no counter/timer requests, but its own.
@@ -397,9 +403,9 @@ TEST_F(SetGet, CapabilityIndexesReadSlotsDoublesAndTables)
 {
     EXPECT_EQ(Request(QZDRV_GETSSCAPS, SlotChannelListCapacity), QZERR_NO_ERROR);
     EXPECT_EQ(last.word0, 16u);
-    EXPECT_EQ(Request(QZDRV_GETSSCAPS, 73 + 3), QZERR_NO_ERROR); // slot 64
+    EXPECT_EQ(Request(QZDRV_GETSSCAPS, 73 + 3), QZERR_NO_ERROR);  // slot 64
     EXPECT_EQ(last.word0, 0u);
-    EXPECT_EQ(Request(QZDRV_GETSSCAPS, 76 + 12), QZERR_NO_ERROR); // slot 76
+    EXPECT_EQ(Request(QZDRV_GETSSCAPS, 76 + 12), QZERR_NO_ERROR);  // slot 76
     EXPECT_EQ(last.word0, 8u);
     EXPECT_EQ(Request(QZDRV_GETSSCAPS, CapMaxClockFrequency), QZERR_NO_ERROR);
     EXPECT_EQ(last.real0, 480000.0);
@@ -435,7 +441,7 @@ TEST_F(SetGet, QueuesPutGetSizesAndFlush)
     EXPECT_EQ(last.word1, 3u);
     EXPECT_EQ(Request(QZDRV_GETQUEUESIZES, 1103), QZERR_INVALID_QUEUE_TYPE_SPECIFIED);
     EXPECT_EQ(Request(QZDRV_GETBUFFER), QZERR_NO_ERROR);
-    EXPECT_EQ(last.word0, 0u); // nothing done yet
+    EXPECT_EQ(last.word0, 0u);  // nothing done yet
 
     SetState(SubsystemStateRunning);
     EXPECT_EQ(Request(QZDRV_FLUSHBUFFERS), QZERR_SUBSYSTEM_ALREADY_RUNNING);

@@ -9,12 +9,21 @@
 
 namespace {
 
-SubsystemHandle Fake(uintptr_t n) { return reinterpret_cast<SubsystemHandle>(n); }
-bool IsOpen(SubsystemHandle s) { return reinterpret_cast<uintptr_t>(s) >= 0x100; }
-bool CanStartTogether(SubsystemHandle s) { return reinterpret_cast<uintptr_t>(s) != 0x999; }
+SubsystemHandle Fake(uintptr_t n)
+{
+    return reinterpret_cast<SubsystemHandle>(n);
+}
+bool IsOpen(SubsystemHandle s)
+{
+    return reinterpret_cast<uintptr_t>(s) >= 0x100;
+}
+bool CanStartTogether(SubsystemHandle s)
+{
+    return reinterpret_cast<uintptr_t>(s) != 0x999;
+}
 const SubsystemChecks kChecks{IsOpen, CanStartTogether};
 
-} // namespace
+}  // namespace
 
 TEST(StartList, MembershipRules)
 {
@@ -24,15 +33,13 @@ TEST(StartList, MembershipRules)
     EXPECT_EQ(list->self, list);
     std::vector<SubsystemHandle> members;
     ASSERT_EQ(StartListMembers(list, &members), QZERR_NO_ERROR);
-    EXPECT_EQ(CheckStartListMembers(members, kChecks),
-              QZERR_NO_SUBSYSTEM_HANDLES_ON_SIMULTANEOUS_START_LIST);
+    EXPECT_EQ(CheckStartListMembers(members, kChecks), QZERR_NO_SUBSYSTEM_HANDLES_ON_SIMULTANEOUS_START_LIST);
 
     EXPECT_EQ(AddToStartList(list, Fake(0x10), kChecks), QZERR_INVALID_SUBSYSTEM_HANDLE);
     EXPECT_EQ(AddToStartList(list, Fake(0x999), kChecks), QZERR_NOT_SUPPORTED);
     EXPECT_EQ(AddToStartList(list, Fake(0x100), kChecks), QZERR_NO_ERROR);
     EXPECT_EQ(AddToStartList(list, Fake(0x200), kChecks), QZERR_NO_ERROR);
-    EXPECT_EQ(AddToStartList(list, Fake(0x100), kChecks),
-              QZERR_DASS_HANDLE_IS_ALREADY_ON_SIMULTANEOUS_START_LIST);
+    EXPECT_EQ(AddToStartList(list, Fake(0x100), kChecks), QZERR_DASS_HANDLE_IS_ALREADY_ON_SIMULTANEOUS_START_LIST);
     EXPECT_EQ(list->count, 2u);
     EXPECT_EQ(list->first->size, 16u);
     EXPECT_EQ(list->first->self, list->first);
@@ -42,9 +49,8 @@ TEST(StartList, MembershipRules)
     ASSERT_EQ(members.size(), 2u);
     EXPECT_EQ(members[0], Fake(0x100));
     EXPECT_EQ(CheckStartListMembers(members, kChecks), QZERR_NO_ERROR);
-    members.push_back(Fake(0x20)); // one that was closed since
-    EXPECT_EQ(CheckStartListMembers(members, kChecks),
-              QZERR_INVALID_SUBSYSTEM_HANDLE_ON_SIMULTANEOUS_START_LIST);
+    members.push_back(Fake(0x20));  // one that was closed since
+    EXPECT_EQ(CheckStartListMembers(members, kChecks), QZERR_INVALID_SUBSYSTEM_HANDLE_ON_SIMULTANEOUS_START_LIST);
     EXPECT_EQ(ReleaseStartList(list), QZERR_NO_ERROR);
 }
 
@@ -56,9 +62,8 @@ TEST(StartList, ReleasedNullAndForeignListsAreRefused)
     const QZSTATUS bad = QZERR_ILLEGAL_SIMULTANEOUS_START_LIST_HANDLE_SPECIFIED;
     std::vector<SubsystemHandle> members;
     SimultaneousStartList foreign{20, 0, nullptr, nullptr, nullptr};
-    foreign.self = &foreign; // looks right, but the library never made it
-    for (SimultaneousStartListHandle h :
-         {list, static_cast<SimultaneousStartListHandle>(nullptr), &foreign}) {
+    foreign.self = &foreign;  // looks right, but the library never made it
+    for (SimultaneousStartListHandle h : {list, static_cast<SimultaneousStartListHandle>(nullptr), &foreign}) {
         EXPECT_EQ(ReleaseStartList(h), bad);
         EXPECT_EQ(AddToStartList(h, Fake(0x100), kChecks), bad);
         EXPECT_EQ(StartListMembers(h, &members), bad);

@@ -12,7 +12,7 @@ struct TestBoard {
     std::array<int32_t, kCapabilitySlotCount> slots{};
     std::array<double, kDoubleCapabilityCount> doubles{};
     std::array<double, 4> gains{1.0, 2.0, 4.0, 8.0};
-    std::array<double, 6> rangeMinimum{-10.0, -5.0, -10.0, -5.0, -10.0, -1.25}; // 3 channel rows
+    std::array<double, 6> rangeMinimum{-10.0, -5.0, -10.0, -5.0, -10.0, -1.25};  // 3 channel rows
     std::array<double, 6> rangeMaximum{10.0, 5.0, 10.0, 5.0, 10.0, 1.25};
     std::array<double, 2> filters{0.0, 1000.0};
     std::array<double, 2> resolutions{12.0, 16.0};
@@ -71,7 +71,7 @@ inline TestBoard CounterBoard()
     s[SlotSingleValues] = 1;
     for (int i = 0; i < 4; ++i)
         s[SlotCounterMode700 + i] = 1;
-    s[SlotCounterMode705] = 0x3; // edges 750 and 751
+    s[SlotCounterMode705] = 0x3;  // edges 750 and 751
     s[SlotPulseType600] = 1;
     s[SlotPulseType601] = 1;
     for (int i = 0; i < 5; ++i)

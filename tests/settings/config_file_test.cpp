@@ -124,34 +124,34 @@ TEST(ConfigFile, DefaultFileLayout)
     EXPECT_EQ(lines[1], "C:\\Vlox_Data\\");
     EXPECT_EQ(lines[2], "C:\\Vlox_Data\\");
     EXPECT_EQ(lines[3], "Brem");
-    EXPECT_EQ(lines[4], "1");                // PowerLineFrequency
-    EXPECT_EQ(lines[6], "2");                // RepRateIndex
-    EXPECT_EQ(lines[8], "40");               // UserGateCount
-    EXPECT_EQ(lines[9], "10.000000");        // FirstGateTimeUs
-    EXPECT_EQ(lines[10], "1");               // GateSet
-    EXPECT_EQ(lines[14], "0.005000");        // TimeAxisMinMs
-    EXPECT_EQ(lines[45], "1");               // TxLoopShape
-    EXPECT_EQ(lines[54], "60.000000");       // TxCornerX[2]
-    EXPECT_EQ(lines[58], "1");               // TxCornerCoordinateType
-    EXPECT_EQ(lines[59], "17");              // TxCornerUtmZone
-    EXPECT_EQ(lines[61], "1.000");           // TxCornerGpsX[0], UTM metres: three decimals
-    EXPECT_EQ(lines[63], "1.000");           // TxCornerGpsX[1]
-    EXPECT_EQ(lines[64], "-1.000");          // TxCornerGpsY[1]
-    EXPECT_EQ(lines[70], "3.000000");        // TxCurrent
-    EXPECT_EQ(lines[71], "1");               // TxTurns
-    EXPECT_EQ(lines[75], "1");               // ProfileGateVisible[0]
-    EXPECT_EQ(lines[275], "1");              // LineWidths[0]
-    EXPECT_EQ(lines[279], "3");              // LineWidths[4]
-    EXPECT_EQ(lines[378], "255");            // LineColours[0]: 0000FF
-    EXPECT_EQ(lines[379], "65280");          // LineColours[1]: 00FF00
-    EXPECT_EQ(lines[409], "16711680");       // LineColours[31]: FF0000
-    EXPECT_EQ(lines[412], "255");            // LineColours[34]
-    EXPECT_EQ(lines[414], "65280");          // LineColours[36]: C[1]
-    EXPECT_EQ(lines[480], "16711680");       // LineColours[102]
-    EXPECT_EQ(lines[481], "0");              // GpsInput
-    EXPECT_EQ(lines[483], "4");              // GpsComPort
-    EXPECT_EQ(lines[490], "5.000000");       // MapSize
-    EXPECT_EQ(lines[498], "0");              // MeterComPort
+    EXPECT_EQ(lines[4], "1");           // PowerLineFrequency
+    EXPECT_EQ(lines[6], "2");           // RepRateIndex
+    EXPECT_EQ(lines[8], "40");          // UserGateCount
+    EXPECT_EQ(lines[9], "10.000000");   // FirstGateTimeUs
+    EXPECT_EQ(lines[10], "1");          // GateSet
+    EXPECT_EQ(lines[14], "0.005000");   // TimeAxisMinMs
+    EXPECT_EQ(lines[45], "1");          // TxLoopShape
+    EXPECT_EQ(lines[54], "60.000000");  // TxCornerX[2]
+    EXPECT_EQ(lines[58], "1");          // TxCornerCoordinateType
+    EXPECT_EQ(lines[59], "17");         // TxCornerUtmZone
+    EXPECT_EQ(lines[61], "1.000");      // TxCornerGpsX[0], UTM metres: three decimals
+    EXPECT_EQ(lines[63], "1.000");      // TxCornerGpsX[1]
+    EXPECT_EQ(lines[64], "-1.000");     // TxCornerGpsY[1]
+    EXPECT_EQ(lines[70], "3.000000");   // TxCurrent
+    EXPECT_EQ(lines[71], "1");          // TxTurns
+    EXPECT_EQ(lines[75], "1");          // ProfileGateVisible[0]
+    EXPECT_EQ(lines[275], "1");         // LineWidths[0]
+    EXPECT_EQ(lines[279], "3");         // LineWidths[4]
+    EXPECT_EQ(lines[378], "255");       // LineColours[0]: 0000FF
+    EXPECT_EQ(lines[379], "65280");     // LineColours[1]: 00FF00
+    EXPECT_EQ(lines[409], "16711680");  // LineColours[31]: FF0000
+    EXPECT_EQ(lines[412], "255");       // LineColours[34]
+    EXPECT_EQ(lines[414], "65280");     // LineColours[36]: C[1]
+    EXPECT_EQ(lines[480], "16711680");  // LineColours[102]
+    EXPECT_EQ(lines[481], "0");         // GpsInput
+    EXPECT_EQ(lines[483], "4");         // GpsComPort
+    EXPECT_EQ(lines[490], "5.000000");  // MapSize
+    EXPECT_EQ(lines[498], "0");         // MeterComPort
     // Then the null tables: two flag lines with 609 records each, and the user-gates block
     // of 7 headers with 10 records each for 40 gates.
     EXPECT_EQ(file.substr(rest, 16), " 0 0 0 0 0 0 0\r\n");
@@ -173,7 +173,7 @@ TEST(ConfigFile, DefaultFileLoadsBackToTheDefaultsAndTheirDerivedValues)
     // The program-wide initial values are those the defaults derive to, so a first start
     // without a file (nothing read) runs on the same values as a start from the default file.
     SettingsDerived initial = CaptureDerivedValues();
-    initial.PixelsPerMetre = o.D.PixelsPerMetre;          // the map pane sets these later
+    initial.PixelsPerMetre = o.D.PixelsPerMetre;  // the map pane sets these later
     initial.PreviousPixelsPerMetre = o.D.PreviousPixelsPerMetre;
     EXPECT_TRUE(initial == o.D);
 }
@@ -222,7 +222,7 @@ TEST(ConfigFile, GeodeticCornersCarryEightDecimals)
     auto lines = FirstLines(ComposeFor(s), 70);
     EXPECT_EQ(lines[61], "-79.12345679");
     EXPECT_EQ(lines[62], "1.00000000");
-    EXPECT_EQ(lines[69], "0.000000");   // line 70 is a plain double again
+    EXPECT_EQ(lines[69], "0.000000");  // line 70 is a plain double again
     s.TxCornerCoordinateType = 2;
     lines = FirstLines(ComposeFor(s), 70);
     EXPECT_EQ(lines[61], "-79.123");
@@ -237,20 +237,72 @@ struct BadLine {
 TEST(ConfigFile, BadValuesMarkTheFileCorrupt)
 {
     const BadLine cases[] = {
-        {5, "2"}, {6, "3"}, {7, "7"}, {7, "-1"}, {8, "9"}, {9, "0"}, {9, "101"},
-        {10, "-0.5"}, {11, "3"}, {12, "7"}, {14, "-1"}, {15, "0"}, {15, "-1"},
-        {19, "2"}, {21, "6"}, {25, "2"}, {28, "4"}, {32, "4"}, {33, "11"}, {34, "100"},
-        {38, "12"}, {42, "5"}, {43, "5"}, {45, "11"}, {46, "4"}, {59, "4"}, {60, "0"},
-        {60, "61"}, {61, "2"}, {76, "2"}, {175, "-1"}, {176, "2"}, {276, "5"}, {378, "-1"},
-        {482, "3"}, {483, "1"}, {484, "36"}, {485, "6"}, {486, "3"}, {487, "2"}, {488, "2"},
-        {489, "4"}, {490, "3"}, {493, "9"}, {494, "-1"}, {495, "3"}, {496, "2"}, {497, "2"},
-        {498, "1"}, {499, "36"},
+        {5, "2"},
+        {6, "3"},
+        {7, "7"},
+        {7, "-1"},
+        {8, "9"},
+        {9, "0"},
+        {9, "101"},
+        {10, "-0.5"},
+        {11, "3"},
+        {12, "7"},
+        {14, "-1"},
+        {15, "0"},
+        {15, "-1"},
+        {19, "2"},
+        {21, "6"},
+        {25, "2"},
+        {28, "4"},
+        {32, "4"},
+        {33, "11"},
+        {34, "100"},
+        {38, "12"},
+        {42, "5"},
+        {43, "5"},
+        {45, "11"},
+        {46, "4"},
+        {59, "4"},
+        {60, "0"},
+        {60, "61"},
+        {61, "2"},
+        {76, "2"},
+        {175, "-1"},
+        {176, "2"},
+        {276, "5"},
+        {378, "-1"},
+        {482, "3"},
+        {483, "1"},
+        {484, "36"},
+        {485, "6"},
+        {486, "3"},
+        {487, "2"},
+        {488, "2"},
+        {489, "4"},
+        {490, "3"},
+        {493, "9"},
+        {494, "-1"},
+        {495, "3"},
+        {496, "2"},
+        {497, "2"},
+        {498, "1"},
+        {499, "36"},
         // Beyond 32 bits: held at the limit, never wrapped round to an accepted value.
-        {7, "4294967298"}, {9, "-4294967256"},
+        {7, "4294967298"},
+        {9, "-4294967256"},
         // Values that later arithmetic divides by or takes the logarithm of, and numbers
         // that are not finite.
-        {491, "0"}, {491, "-5"}, {491, "nan"}, {16, "0.005"}, {16, "0.001"}, {18, "0"},
-        {18, "-3"}, {26, "inf"}, {47, "-inf"}, {73, "nan"}, {70, "1e400"},
+        {491, "0"},
+        {491, "-5"},
+        {491, "nan"},
+        {16, "0.005"},
+        {16, "0.001"},
+        {18, "0"},
+        {18, "-3"},
+        {26, "inf"},
+        {47, "-inf"},
+        {73, "nan"},
+        {70, "1e400"},
         // A number whose "%f" line would not fit the line buffer on the next save.
         {27, "1e300"},
     };
@@ -265,16 +317,16 @@ TEST(ConfigFile, BadValuesMarkTheFileCorrupt)
 TEST(ConfigFile, EdgeValuesThatLoad)
 {
     std::string file = DefaultFile();
-    file = WithLine(file, 276, "4");        // LineWidths[0]
-    file = WithLine(file, 489, "3");        // GpsCoordinateDisplay
-    file = WithLine(file, 482, "1");        // GpsInput external ...
-    file = WithLine(file, 483, "1");        // ... allows GGA only
-    file = WithLine(file, 72, "0");         // TxTurns 0 loads as 1
-    file = WithLine(file, 71, "-2.5");      // TxCurrent: its absolute value
-    file = WithLine(file, 4, "");           // empty operator name
-    file = WithLine(file, 10, "0");         // FirstGateTimeUs 0 is accepted
-    file = WithLine(file, 7, "  3xyz");     // leading blanks, trailing text ignored
-    file = WithLine(file, 17, "abc");       // no digits: 0
+    file = WithLine(file, 276, "4");     // LineWidths[0]
+    file = WithLine(file, 489, "3");     // GpsCoordinateDisplay
+    file = WithLine(file, 482, "1");     // GpsInput external ...
+    file = WithLine(file, 483, "1");     // ... allows GGA only
+    file = WithLine(file, 72, "0");      // TxTurns 0 loads as 1
+    file = WithLine(file, 71, "-2.5");   // TxCurrent: its absolute value
+    file = WithLine(file, 4, "");        // empty operator name
+    file = WithLine(file, 10, "0");      // FirstGateTimeUs 0 is accepted
+    file = WithLine(file, 7, "  3xyz");  // leading blanks, trailing text ignored
+    file = WithLine(file, 17, "abc");    // no digits: 0
     LoadOutcome o = LoadBytes(file);
     ASSERT_EQ(o.D.ConfigInvalid, 0);
     EXPECT_EQ(o.S.LineWidths[0], 4);
@@ -294,10 +346,10 @@ TEST(ConfigFile, EdgeValuesThatLoad)
 // still come back non-finite, so that the loader refuses them.
 TEST(ConfigFile, DoublesAreReadByTheDecimalRule)
 {
-    const std::pair<const char*, double> cases[] = {
-        {"0x10", 0.0}, {" -0X1p4", 0.0}, {"  12.5xyz", 12.5}, {"-.5", -0.5}, {"5.", 5.0},
-        {"1e3", 1000.0}, {"2E-2", 0.02}, {"1e", 1.0}, {"3e+x", 3.0}, {"+7", 7.0},
-        {"abc", 0.0}, {"", 0.0}, {".", 0.0}, {"-", 0.0}, {"e5", 0.0}};
+    const std::pair<const char*, double> cases[] = {{"0x10", 0.0}, {" -0X1p4", 0.0}, {"  12.5xyz", 12.5}, {"-.5", -0.5},
+                                                    {"5.", 5.0},   {"1e3", 1000.0},  {"2E-2", 0.02},      {"1e", 1.0},
+                                                    {"3e+x", 3.0}, {"+7", 7.0},      {"abc", 0.0},        {"", 0.0},
+                                                    {".", 0.0},    {"-", 0.0},       {"e5", 0.0}};
     for (const auto& [text, value] : cases)
         EXPECT_EQ(ParseConfigDouble(text), value) << "\"" << text << "\"";
     EXPECT_TRUE(std::isinf(ParseConfigDouble("inf")));
@@ -318,16 +370,16 @@ TEST(ConfigFile, DoublesAreReadByTheDecimalRule)
 TEST(ConfigFile, ReadingStopsAtTheFirstBadValue)
 {
     std::string file = DefaultFile();
-    file = WithLine(file, 5, "0");          // read: 50 Hz
-    file = WithLine(file, 6, "1");          // read
-    file = WithLine(file, 7, "7");          // bad
-    file = WithLine(file, 8, "0");          // never read
+    file = WithLine(file, 5, "0");  // read: 50 Hz
+    file = WithLine(file, 6, "1");  // read
+    file = WithLine(file, 7, "7");  // bad
+    file = WithLine(file, 8, "0");  // never read
     LoadOutcome o = LoadBytes(file);
     EXPECT_EQ(o.D.ConfigInvalid, 1);
     EXPECT_EQ(o.S.PowerLineFrequency, 0);
     EXPECT_EQ(o.S.SelectedComponent, 1);
     EXPECT_EQ(o.S.AveragingTimeIndex, 5);
-    EXPECT_EQ(o.D.ActiveQuarterPeriod[0], 1053.0);   // derived after line 5
+    EXPECT_EQ(o.D.ActiveQuarterPeriod[0], 1053.0);  // derived after line 5
     EXPECT_EQ(o.D.RepetitionRate, 0.0);             // line 8 never reached
 }
 
@@ -347,12 +399,12 @@ TEST(ConfigFileFault, BadValueIsNotTaken)
 TEST(ConfigFile, CornerAndTurnOffChecksLetTheReadingGoOn)
 {
     std::string file = DefaultFile();
-    file = WithLine(file, 59, "0");          // geodetic corners ...
-    file = WithLine(file, 63, "-90.5");      // ... Y1 = -90.5 is outside -90..90
+    file = WithLine(file, 59, "0");      // geodetic corners ...
+    file = WithLine(file, 63, "-90.5");  // ... Y1 = -90.5 is outside -90..90
     file = WithLine(file, 499, "9");
     LoadOutcome o = LoadBytes(file);
     EXPECT_EQ(o.D.ConfigInvalid, 1);
-    EXPECT_EQ(o.S.MeterComPort, 9);          // later lines were read
+    EXPECT_EQ(o.S.MeterComPort, 9);  // later lines were read
     // With UTM corners the same number is fine.
     o = LoadBytes(WithLine(DefaultFile(), 63, "-90.5"));
     EXPECT_EQ(o.D.ConfigInvalid, 0);
@@ -364,7 +416,7 @@ TEST(ConfigFile, CornerAndTurnOffChecksLetTheReadingGoOn)
     file = DefaultFile();
     file = WithLine(file, 7, "0");
     file = WithLine(file, 11, "0");
-    file = WithLine(file, 42, "3");           // TXC1: no transmitter delay
+    file = WithLine(file, 42, "3");  // TXC1: no transmitter delay
     file = WithLine(file, 73, "-900.0");
     file = WithLine(file, 499, "9");
     o = LoadBytes(file);
@@ -445,15 +497,15 @@ TEST(ConfigFileDerived, UserGatesTableAppliesOnlyToItsOwnSettings)
 TEST(ConfigFileDerived, IntervalsGainsAndViews)
 {
     std::string file = DefaultFile();
-    file = WithLine(file, 45, "10");          // AutoTriggerIndex
-    file = WithLine(file, 8, "0");            // AveragingTimeIndex
-    file = WithLine(file, 6, "1");            // component X ...
-    file = WithLine(file, 12, "3");           // ... GainX 3
-    file = WithLine(file, 34, "99");          // RecordCountIndex
-    file = WithLine(file, 30, "125.5");       // StartStation
-    file = WithLine(file, 25, "1");           // GraphView 1 with manual survey mode ...
-    file = WithLine(file, 37, "1");           // two-frequency ...
-    file = WithLine(file, 19, "1");           // ... forces time labels back to ms
+    file = WithLine(file, 45, "10");     // AutoTriggerIndex
+    file = WithLine(file, 8, "0");       // AveragingTimeIndex
+    file = WithLine(file, 6, "1");       // component X ...
+    file = WithLine(file, 12, "3");      // ... GainX 3
+    file = WithLine(file, 34, "99");     // RecordCountIndex
+    file = WithLine(file, 30, "125.5");  // StartStation
+    file = WithLine(file, 25, "1");      // GraphView 1 with manual survey mode ...
+    file = WithLine(file, 37, "1");      // two-frequency ...
+    file = WithLine(file, 19, "1");      // ... forces time labels back to ms
     LoadOutcome o = LoadBytes(file);
     ASSERT_EQ(o.D.ConfigInvalid, 0);
     EXPECT_EQ(o.D.AutoTriggerIntervalMs, 60000);
@@ -500,7 +552,7 @@ TEST(TurnOffDelay, TransmitterTypesAndGateSampleOffset)
     s.TransmitterType = 4;
     EXPECT_DOUBLE_EQ(ComputeTotalTurnOffDelay(s), -1.2);
     s.ReceiverDelayUs = 4.0;
-    EXPECT_DOUBLE_EQ(ComputeTotalTurnOffDelay(s), -1.2);   // only with on-time measurement
+    EXPECT_DOUBLE_EQ(ComputeTotalTurnOffDelay(s), -1.2);  // only with on-time measurement
     s.OnTimeMeasurement = 1;
     EXPECT_DOUBLE_EQ(ComputeTotalTurnOffDelay(s), 2.8);
 
@@ -549,8 +601,15 @@ TEST(ConfigFileFault, FileEndingEarlyIsABadValue)
     const std::string file = DefaultFile();
     size_t settingsEnd = 0;
     FirstLines(file, 499, &settingsEnd);
-    const size_t cuts[] = {7, 200, 3000, settingsEnd - 3, settingsEnd, settingsEnd + 10,
-                           settingsEnd + 16 + 30, file.size() - 60, file.size() - 1};
+    const size_t cuts[] = {7,
+                           200,
+                           3000,
+                           settingsEnd - 3,
+                           settingsEnd,
+                           settingsEnd + 10,
+                           settingsEnd + 16 + 30,
+                           file.size() - 60,
+                           file.size() - 1};
     for (size_t cut : cuts) {
         LoadOutcome o = LoadBytes(file.substr(0, cut));
         EXPECT_EQ(o.Result, 1);

@@ -53,7 +53,7 @@ TEST(NullTables, StandardBlockLayout)
     const size_t slot7 = 7 * 7 * 6;
     EXPECT_EQ(recs[slot7], "N0 050   2   25.000   1  30   0   1 S    01022003 04:05:06");
     EXPECT_EQ(recs[slot7 + 8].substr(0, 2), "N8");
-    EXPECT_EQ(recs[slot7 + 8].substr(30), std::string(28, ' '));   // columns 31-58 blank
+    EXPECT_EQ(recs[slot7 + 8].substr(30), std::string(28, ' '));  // columns 31-58 blank
     // The last record: slot 11, gain 6, row 8, gates 29 and 30.
     EXPECT_EQ(recs.back().substr(0, 2), "N8");
     EXPECT_EQ(recs[slot7 + 6 * 9].substr(0, 37), "N0 050   2   25.000   1  30   6   7 S");
@@ -75,7 +75,7 @@ TEST(NullTables, ConfigurationFormHasTheFlagLineAndMarksNulledRates)
     AppendNullingTable(block, NullTableToConfig, 1, *t, selected, FixedTime());
     EXPECT_EQ(block.substr(0, 16), " 0 0 1 0 0 0 1\r\n");
     EXPECT_EQ(block.size(), 16u + 609u * 60u);
-    EXPECT_EQ(t->NullingValid[0][2], 0);   // only the mains marked
+    EXPECT_EQ(t->NullingValid[0][2], 0);  // only the mains marked
 
     // A save marks both mains settings.
     auto nulls = Empty();
@@ -155,7 +155,7 @@ TEST(NullTables, DefaultTablesReadBackWithoutMarkingTheFile)
 
 struct Damage {
     const char* what;
-    size_t offset;       // from the start of the block
+    size_t offset;  // from the start of the block
     const char* bytes;
 };
 

@@ -107,7 +107,7 @@ TEST(GateTables, StandardSetsSpotValues)
     EXPECT_DOUBLE_EQ(t.edges[0][0], 7.0);
     EXPECT_DOUBLE_EQ(t.edges[0][1], 8.625);
     EXPECT_DOUBLE_EQ(t.edges[0][20], 781.1);
-    EXPECT_DOUBLE_EQ(t.edges[0][30], 781.1);   // padded with the last edge
+    EXPECT_DOUBLE_EQ(t.edges[0][30], 781.1);  // padded with the last edge
     EXPECT_DOUBLE_EQ(t.centres[0][0], 0.007813);
     // Index 5, 20 gates: 100 x (gate_s1 + 1).
     EXPECT_DOUBLE_EQ(t.edges[5][0], 3300.0);
@@ -121,13 +121,13 @@ TEST(GateTables, StandardSetsSpotValues)
     EXPECT_EQ(t.low[2][1], 0.005);
     EXPECT_EQ(t.high[6][0], 800.0);
     EXPECT_EQ(t.high[6][1], 800.0);
-    EXPECT_EQ(t.low[0][2], -7.0);   // the user column is the user build's
+    EXPECT_EQ(t.low[0][2], -7.0);  // the user column is the user build's
 
     ASSERT_EQ(t.Build(Standard(1)), 1);
-    EXPECT_DOUBLE_EQ(t.edges[6][30], 782010.0);       // 10 x 78201.0
-    EXPECT_DOUBLE_EQ(t.edges[2][0], 6.8);             // gate_s2_30
-    EXPECT_DOUBLE_EQ(t.centres[3][29], 27.916);       // gate_c3 + 0.001
-    EXPECT_DOUBLE_EQ(t.edges[0][0], 7.0);             // rates 0 and 1 keep the 20-gate sets
+    EXPECT_DOUBLE_EQ(t.edges[6][30], 782010.0);  // 10 x 78201.0
+    EXPECT_DOUBLE_EQ(t.edges[2][0], 6.8);        // gate_s2_30
+    EXPECT_DOUBLE_EQ(t.centres[3][29], 27.916);  // gate_c3 + 0.001
+    EXPECT_DOUBLE_EQ(t.edges[0][0], 7.0);        // rates 0 and 1 keep the 20-gate sets
     EXPECT_DOUBLE_EQ(t.edges[1][20], 3130.0);
 }
 

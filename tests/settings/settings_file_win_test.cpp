@@ -15,8 +15,8 @@ std::wstring MakeTempFolder()
 {
     wchar_t base[MAX_PATH];
     GetTempPathW(MAX_PATH, base);
-    std::wstring folder = std::wstring(base) + L"vlox-settings-" + std::to_wstring(GetCurrentProcessId()) +
-                          L"-" + std::to_wstring(GetTickCount());
+    std::wstring folder = std::wstring(base) + L"vlox-settings-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                          std::to_wstring(GetTickCount());
     CreateDirectoryW(folder.c_str(), nullptr);
     return folder;
 }
@@ -180,10 +180,22 @@ namespace {
 std::vector<std::string> Calls;
 std::atomic<int> EndCode{-1};
 
-void RecordCloseGps() { Calls.push_back("gps"); }
-void RecordSplash() { Calls.push_back("splash"); }
-void RecordStop() { Calls.push_back("board"); }
-void RecordEnd(uint32_t code) { EndCode = static_cast<int>(code); }
+void RecordCloseGps()
+{
+    Calls.push_back("gps");
+}
+void RecordSplash()
+{
+    Calls.push_back("splash");
+}
+void RecordStop()
+{
+    Calls.push_back("board");
+}
+void RecordEnd(uint32_t code)
+{
+    EndCode = static_cast<int>(code);
+}
 
 // Waits for the message box, reads its text and presses OK.
 void PressOk(std::wstring* text, std::atomic<bool>* found)
@@ -195,7 +207,8 @@ void PressOk(std::wstring* text, std::atomic<bool>* found)
             GetDlgItemTextW(box, 0xFFFF, buf, 256);
             *text = buf;
             *found = true;
-            PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+            PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
             return;
         }
         Sleep(20);

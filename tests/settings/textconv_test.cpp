@@ -60,9 +60,15 @@ struct SteppingTicks {
     uint32_t now;
     uint32_t step;
     int reads = 0;
-    uint32_t operator()() { ++reads; uint32_t t = now; now += step; return t; }
+    uint32_t operator()()
+    {
+        ++reads;
+        uint32_t t = now;
+        now += step;
+        return t;
+    }
 };
-}
+}  // namespace
 
 TEST(DelayMs, WaitsPastTheRequestAndAcrossTheWrap)
 {

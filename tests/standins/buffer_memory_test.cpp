@@ -27,7 +27,7 @@ HBUFLIST NewList()
     return list;
 }
 
-} // namespace
+}  // namespace
 
 TEST(BufferMemory, NewBufferHasItsSizeNoValidSamplesAndZeroedData)
 {
@@ -74,8 +74,7 @@ TEST(BufferMemory, FreedAndForeignBufferHandlesAreRefused)
     EXPECT_EQ(BmFinishBuffer(buffer), QZMEM_BAD_BUFFER);
     EXPECT_EQ(BmGetControlBlock(buffer, &block), QZMEM_BAD_BUFFER);
 
-    for (uintptr_t foreign :
-         {uintptr_t{0}, uintptr_t{1}, uintptr_t{0x7FFF0001}, uintptr_t{0xDEADBEEF}})
+    for (uintptr_t foreign : {uintptr_t{0}, uintptr_t{1}, uintptr_t{0x7FFF0001}, uintptr_t{0xDEADBEEF}})
         EXPECT_EQ(BmFreeBuffer(reinterpret_cast<HBUF>(foreign)), QZMEM_BAD_BUFFER) << foreign;
 
     // A list handle is not a buffer, nor the other way round.
@@ -163,7 +162,7 @@ TEST(BufferMemory, ListMisuseShowsAtOnce)
 
 TEST(BufferMemory, ValidSamplesNeverExceedTheBuffer)
 {
-    HBUF buffer = Alloc(100, 2); // 200 bytes
+    HBUF buffer = Alloc(100, 2);  // 200 bytes
     EXPECT_EQ(BmSetValidSamples(buffer, 100), QZMEM_OK);
     EXPECT_EQ(BmSetValidSamples(buffer, 101), QZMEM_TOO_MANY_SAMPLES);
     // 100 samples of 4 bytes no longer fit.
@@ -244,8 +243,7 @@ TEST(BufferMemory, ListIsSafeUnderContention)
         threads.emplace_back([&] {
             for (int i = 0; i < kPerProducer; ++i) {
                 HBUF buffer = nullptr;
-                if (BmAllocBuffer(4, 2, &buffer) != QZMEM_OK ||
-                    BmAppendToList(list, buffer) != QZMEM_OK)
+                if (BmAllocBuffer(4, 2, &buffer) != QZMEM_OK || BmAppendToList(list, buffer) != QZMEM_OK)
                     ++failures;
                 ++produced;
             }
@@ -344,7 +342,7 @@ TEST(BufferMemory, WaiterOnADestroyedListIsRefused)
         result = BmCountList(list, &count);
     });
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_EQ(result.load(), 0xFFFFu); // still waiting for the batch
+    EXPECT_EQ(result.load(), 0xFFFFu);  // still waiting for the batch
     EXPECT_EQ(BmDestroyList(list), QZMEM_OK);
     waiter.join();
     EXPECT_EQ(result.load(), QZMEM_BAD_LIST);

@@ -49,7 +49,7 @@ double RampOff(const TruthGround& ground, double tUs, double rampUs)
     return sum / rampUs;
 }
 
-} // namespace
+}  // namespace
 
 double StepOffDbzDt(const TruthGround& ground, double tSeconds)
 {
@@ -115,8 +115,8 @@ GateSamples SamplesOf(double fromUs, double toUs, double scanUs)
     return g;
 }
 
-double GateValue(const TruthGround& ground, const TruthWaveform& waveform, const GateSamples& gate,
-                 double centreUs, double delayUs, double scanUs, double lateUs)
+double GateValue(const TruthGround& ground, const TruthWaveform& waveform, const GateSamples& gate, double centreUs,
+                 double delayUs, double scanUs, double lateUs)
 {
     const double first = gate.First * scanUs - delayUs - lateUs;
     if (gate.Count > 8)
@@ -133,7 +133,7 @@ double GateValue(const TruthGround& ground, const TruthWaveform& waveform, const
     return v + (v - before) / scanUs * (centreUs - delayUs - closing);
 }
 
-} // namespace
+}  // namespace
 
 int64_t ScanBeforeGate(double fromUs, double scanUs)
 {
@@ -151,4 +151,3 @@ double ReceiverGateTruth(const TruthGround& ground, const TruthWaveform& wavefor
         sum += GateValue(ground, waveform, gate, centreUs, delayUs, scanUs, lateUs * (i + 0.5) / 8.0);
     return sum / 8.0;
 }
-

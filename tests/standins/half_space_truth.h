@@ -13,13 +13,13 @@
 
 struct TruthGround {
     double ResistivityOhmM = 100.0;
-    double LoopRadiusM = 0.0;     // the circle of the loop's area
+    double LoopRadiusM = 0.0;  // the circle of the loop's area
     double AmpereTurns = 3.0;
 };
 
 struct TruthWaveform {
-    double RepetitionRate = 30.0; // Hz
-    double RampUs = 0.0;          // 0: an ideal step
+    double RepetitionRate = 30.0;  // Hz
+    double RampUs = 0.0;           // 0: an ideal step
 };
 
 // dBz/dt of the step turn-off, T/s, t seconds after it (negative: the field decays); 0 for t
@@ -47,4 +47,3 @@ double ReceiverGateTruth(const TruthGround& ground, const TruthWaveform& wavefor
 // The scan (from 1 at the edge) from which a gate's largest sample can come: the one before
 // the gate's first, which the straight line reads.
 int64_t ScanBeforeGate(double fromUs, double scanUs);
-

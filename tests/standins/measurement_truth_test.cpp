@@ -39,9 +39,9 @@
 namespace {
 
 constexpr double Pi = 3.14159265358979323846;
-constexpr double LoopAreaM2 = 5000.0;        // the 100 m by 50 m loop
+constexpr double LoopAreaM2 = 5000.0;  // the 100 m by 50 m loop
 constexpr double ResistivityOhmM = 100.0;
-constexpr double Lsb = 20.0 / 65536.0;       // the 16-bit converter over +-10 V
+constexpr double Lsb = 20.0 / 65536.0;                   // the 16-bit converter over +-10 V
 constexpr double FrontEndVoltsPerTs = 0.5e9 / 300000.0;  // board volts per coil volt, unity gain
 
 // How each rate is measured: the slower rates, whose gates come long after the turn-off, with
@@ -52,19 +52,19 @@ struct RateReceiver {
     double AmpereTurns;
     double Periods;
 };
-const RateReceiver RateReceivers[RepRateCount] = {{0, 3.0, 38.5}, {0, 3.0, 20.5}, {0, 3.0, 10.5}, {5, 3.0, 4.5},
+const RateReceiver RateReceivers[RepRateCount] = {{0, 3.0, 38.5}, {0, 3.0, 20.5},  {0, 3.0, 10.5}, {5, 3.0, 4.5},
                                                   {7, 3.0, 2.5},  {7, 30.0, 1.35}, {7, 30.0, 1.35}};
 
 struct Transmitter {
     const char* Name;
-    double TurnOffTimeUs;   // as the receiver is set: its turn-off delay follows
-    double RampUs;          // as the simulated transmitter has it
+    double TurnOffTimeUs;  // as the receiver is set: its turn-off delay follows
+    double RampUs;         // as the simulated transmitter has it
 };
 
 struct GateCheck {
     bool Compared = false;
-    double Truth = 0.0;        // nV/m2
-    double Ratio = 0.0;        // stored / truth
+    double Truth = 0.0;  // nV/m2
+    double Ratio = 0.0;  // stored / truth
 };
 
 struct CaseResult {
@@ -88,7 +88,7 @@ std::vector<CaseResult> RunCase(int32_t mains60, int32_t rate, const Transmitter
     std::vector<ChainSetup> setups;
     for (int32_t gateSet : {0, 1}) {
         if (gateSet == 1 && rate < 2)
-            continue;   // the fastest rates have the 20-gate set only
+            continue;  // the fastest rates have the 20-gate set only
         ChainSetup s;
         s.Mains60 = mains60;
         s.RepRateIndex = rate;
@@ -120,7 +120,7 @@ std::vector<CaseResult> RunCase(int32_t mains60, int32_t rate, const Transmitter
     TruthWaveform waveform;
     waveform.RepetitionRate = in.RepetitionRate;
     waveform.RampUs = tx.RampUs;
-    const double voltsPerTs = CoilAreas[rr.CoilType] * FrontEndVoltsPerTs;   // gain code 5: unity
+    const double voltsPerTs = CoilAreas[rr.CoilType] * FrontEndVoltsPerTs;  // gain code 5: unity
     const double sampleNoise = std::sqrt(settings.NoiseVolts * settings.NoiseVolts + Lsb * Lsb / 12.0);
     const double margin = 5.0 * settings.NoiseVolts + settings.HumVolts;
 
@@ -140,8 +140,8 @@ std::vector<CaseResult> RunCase(int32_t mains60, int32_t rate, const Transmitter
         }
         for (int32_t g = 0; g < gates; ++g) {
             const double from = chain.GateEdgesUs[g] + delay, to = chain.GateEdgesUs[g + 1] + delay;
-            const double truthTs = ReceiverGateTruth(ground, waveform, from, to, chain.GateCentresMs[g] * 1000.0 + delay,
-                                                     delay, P, late);
+            const double truthTs =
+                ReceiverGateTruth(ground, waveform, from, to, chain.GateCentresMs[g] * 1000.0 + delay, delay, P, late);
             const double samples = std::floor(to / P + 1e-9) - ScanBeforeGate(from, P);
             // The largest sample the gate can read: the scan before its first (the line's).
             const double earliest = std::max(1e-3, ScanBeforeGate(from, P) * P - delay - late);
@@ -219,7 +219,7 @@ void CheckCase(int32_t mains60, int32_t rate, const Transmitter& tx, std::vector
     }
 }
 
-} // namespace
+}  // namespace
 
 TEST(MeasurementTruth, EveryRateAndGateSetReadsTheHalfSpace)
 {

@@ -212,7 +212,7 @@ protected:
     Unit ad, ct0, ct1, dout;
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(SimulatedPort, PathsOpenOnceEach)
 {
@@ -244,7 +244,8 @@ TEST_F(SimulatedPort, AnIoControlThatIsDoneAtOnceCompletesItsOverlapped)
     OVERLAPPED ov = {};
     ov.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     DWORD returned = 0;
-    ASSERT_TRUE(Port()->ioControl(link, QZIOCTL_WRITEREG, r.bytes, kRequestBytes, r.bytes, kRequestBytes, &returned, &ov));
+    ASSERT_TRUE(
+        Port()->ioControl(link, QZIOCTL_WRITEREG, r.bytes, kRequestBytes, r.bytes, kRequestBytes, &returned, &ov));
     EXPECT_EQ(returned, kRequestBytes);
     EXPECT_EQ(WaitForSingleObject(ov.hEvent, 0), static_cast<DWORD>(WAIT_OBJECT_0));
     EXPECT_EQ(ov.Internal, 0u);
@@ -265,9 +266,10 @@ TEST_F(SimulatedPort, AWaitForAMessagePendsUntilOneComesAndCancelsPerThread)
     DriverRequest r = NewDriverRequest(SubsystemTypeCT, 0);
     OVERLAPPED ov = {};
     ov.hEvent = CreateEventA(nullptr, TRUE, TRUE, nullptr);
-    EXPECT_FALSE(Port()->ioControl(h, QZIOCTL_WAITMESSAGE, r.bytes, kRequestBytes, r.bytes, kRequestBytes, nullptr, &ov));
+    EXPECT_FALSE(
+        Port()->ioControl(h, QZIOCTL_WAITMESSAGE, r.bytes, kRequestBytes, r.bytes, kRequestBytes, nullptr, &ov));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_IO_PENDING));
-    EXPECT_EQ(WaitForSingleObject(ov.hEvent, 0), static_cast<DWORD>(WAIT_TIMEOUT)); // reset when it pends
+    EXPECT_EQ(WaitForSingleObject(ov.hEvent, 0), static_cast<DWORD>(WAIT_TIMEOUT));  // reset when it pends
     DWORD bytes = 0;
     EXPECT_FALSE(Port()->overlappedResult(h, &ov, &bytes, FALSE));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_IO_INCOMPLETE));
@@ -279,7 +281,8 @@ TEST_F(SimulatedPort, AWaitForAMessagePendsUntilOneComesAndCancelsPerThread)
     EXPECT_EQ(Get32(r, ArgMessageValue), 9u);
 
     // Cancel reaches only the requests of the calling thread.
-    ASSERT_FALSE(Port()->ioControl(h, QZIOCTL_WAITMESSAGE, r.bytes, kRequestBytes, r.bytes, kRequestBytes, nullptr, &ov));
+    ASSERT_FALSE(
+        Port()->ioControl(h, QZIOCTL_WAITMESSAGE, r.bytes, kRequestBytes, r.bytes, kRequestBytes, nullptr, &ov));
     struct Other {
         HANDLE h;
         static DWORD WINAPI Cancel(void* p)
@@ -340,7 +343,7 @@ TEST_F(SimulatedPort, StopAndAbortCompleteEveryPendingReadAtOnce)
     Speed(1.0);
     StartLikeTheProgram(30.0, 5);
     Read a, b;
-    ASSERT_TRUE(Issue(ad.handle, a, 480000)); // a quarter of a second each
+    ASSERT_TRUE(Issue(ad.handle, a, 480000));  // a quarter of a second each
     ASSERT_TRUE(Issue(ad.handle, b, 480000));
     ASSERT_EQ(ad.Command(QZDRV_STOP), 0u);
     ASSERT_TRUE(Drain({&a, &b}, 100));
@@ -430,7 +433,7 @@ uint32_t WorkersWhenSettled(uint32_t wanted)
     return counts.workers;
 }
 
-} // namespace
+}  // namespace
 
 TEST_F(SimulatedPort, TheWorkerEndsWithTheLastHandle)
 {

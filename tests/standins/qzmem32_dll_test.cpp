@@ -16,13 +16,12 @@
 namespace {
 
 const ExportRow kExports[] = {
-#define EXPORT_ROW(ordinal, name, bytes)                                                           \
-    {ordinal, #name, bytes, reinterpret_cast<const void*>(&name)},
+#define EXPORT_ROW(ordinal, name, bytes) {ordinal, #name, bytes, reinterpret_cast<const void*>(&name)},
 #include "qzmem32_exports.inc"
 #undef EXPORT_ROW
 };
 
-} // namespace
+}  // namespace
 
 TEST(Qzmem32Dll, EveryExportByNameEqualsByOrdinalAndTheImport)
 {
@@ -114,8 +113,7 @@ TEST(Qzmem32Dll, ListsHoldUnderContentionThroughTheDll)
             if (MemListBeginUpdate(done) != QZMEM_OK)
                 ++failures;
             for (HBUF buffer : batch) {
-                if (MemSetValidSamples(buffer, 64) != QZMEM_OK ||
-                    MemAppendToList(done, buffer) != QZMEM_OK)
+                if (MemSetValidSamples(buffer, 64) != QZMEM_OK || MemAppendToList(done, buffer) != QZMEM_OK)
                     ++failures;
             }
             if (MemListEndUpdate(done) != QZMEM_OK)
@@ -142,8 +140,8 @@ TEST(Qzmem32Dll, ListsHoldUnderContentionThroughTheDll)
     std::thread counter([&] {
         while (!stop.load()) {
             uint32_t a = 0, b = 0;
-            if (MemCountList(ready, &a) != QZMEM_OK || MemCountList(done, &b) != QZMEM_OK ||
-                a > kBuffers || b > kBuffers)
+            if (MemCountList(ready, &a) != QZMEM_OK || MemCountList(done, &b) != QZMEM_OK || a > kBuffers ||
+                b > kBuffers)
                 ++failures;
         }
     });

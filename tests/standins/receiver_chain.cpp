@@ -89,10 +89,10 @@ void Finish(Receiver& r)
                       values.data(), result.Display.data());
 }
 
-} // namespace
+}  // namespace
 
-std::vector<ChainResult> RunReceiverChains(const std::vector<ChainSetup>& setups, SignalModel model,
-                                           double periods, int32_t bufferSamples, int32_t skipped)
+std::vector<ChainResult> RunReceiverChains(const std::vector<ChainSetup>& setups, SignalModel model, double periods,
+                                           int32_t bufferSamples, int32_t skipped)
 {
     std::vector<Receiver> receivers(setups.size());
     for (size_t i = 0; i < setups.size(); ++i) {
@@ -141,8 +141,8 @@ std::vector<ChainResult> RunReceiverChains(const std::vector<ChainSetup>& setups
     return results;
 }
 
-ChainResult RunReceiverChain(const ChainSetup& setup, SignalModel model, double periods,
-                             int32_t bufferSamples, int32_t skipped)
+ChainResult RunReceiverChain(const ChainSetup& setup, SignalModel model, double periods, int32_t bufferSamples,
+                             int32_t skipped)
 {
     return RunReceiverChains({setup}, model, periods, bufferSamples, skipped).front();
 }

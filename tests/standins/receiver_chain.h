@@ -13,9 +13,9 @@
 struct ChainSetup {
     int32_t Mains60 = 1;
     int32_t RepRateIndex = 2;
-    int32_t GateSet = 1;          // 0: 20 gates, 1: 30
-    double TotalTurnOffDelay = 5.9;   // V-LOX's default, as the simulation's transmitter has it
-    int32_t InternalTestMode = 0; // 45..48 during an internal test
+    int32_t GateSet = 1;             // 0: 20 gates, 1: 30
+    double TotalTurnOffDelay = 5.9;  // V-LOX's default, as the simulation's transmitter has it
+    int32_t InternalTestMode = 0;    // 45..48 during an internal test
     int32_t CoilType = 0;
     int32_t GainCode = 5;
     int32_t DisplayUnit = 0;
@@ -28,11 +28,11 @@ struct ChainSetup {
 };
 
 struct ChainResult {
-    int32_t Periods = 0;                 // whole periods stacked
-    std::vector<double> GateVolts;       // averaged gate values, volts
-    std::vector<double> Display;         // in the display unit
+    int32_t Periods = 0;            // whole periods stacked
+    std::vector<double> GateVolts;  // averaged gate values, volts
+    std::vector<double> Display;    // in the display unit
     std::vector<double> GateCentresMs;
-    std::vector<double> GateEdgesUs;     // gate count + 1 edges
+    std::vector<double> GateEdgesUs;  // gate count + 1 edges
     double SamplePeriodUs = 0.0;
 };
 
@@ -40,10 +40,10 @@ struct ChainResult {
 // stream are made, from the middle of the off-time before a negative on-time (where the cycle
 // looks first), and cut into buffers of bufferSamples. The first `skipped` periods are left
 // out of the stack.
-ChainResult RunReceiverChain(const ChainSetup& setup, SignalModel model, double periods,
-                             int32_t bufferSamples, int32_t skipped = 1);
+ChainResult RunReceiverChain(const ChainSetup& setup, SignalModel model, double periods, int32_t bufferSamples,
+                             int32_t skipped = 1);
 // Several receivers on one stream: setups that differ only in what the receiver does with the
 // samples (gate set, turn-off delay, coil and unit of the conversion); the stream is made for
 // the first (its mains, rate, gain, clock and phase).
-std::vector<ChainResult> RunReceiverChains(const std::vector<ChainSetup>& setups, SignalModel model,
-                                           double periods, int32_t bufferSamples, int32_t skipped = 1);
+std::vector<ChainResult> RunReceiverChains(const std::vector<ChainSetup>& setups, SignalModel model, double periods,
+                                           int32_t bufferSamples, int32_t skipped = 1);

@@ -38,10 +38,10 @@ TEST(SignalModel, CurrentRampsToItsTimeZeroAfterTheEdge)
     m.TurnOffDelayUs = 5.9;
     m.RampUs = 10.0;
     const double q = RepetitionPeriodUs(m) / 4.0;
-    EXPECT_EQ(TransmitterCurrent(m, q - 4.1), 1.0);                    // the ramp begins
+    EXPECT_EQ(TransmitterCurrent(m, q - 4.1), 1.0);  // the ramp begins
     EXPECT_NEAR(TransmitterCurrent(m, q + 0.9), 0.5, 1e-9);
-    EXPECT_EQ(TransmitterCurrent(m, q + 5.9), 0.0);                    // time zero
-    EXPECT_NEAR(TransmitterCurrent(m, 2.0 * q + 3.4), -0.75, 1e-9);    // the negative turn-on
+    EXPECT_EQ(TransmitterCurrent(m, q + 5.9), 0.0);                  // time zero
+    EXPECT_NEAR(TransmitterCurrent(m, 2.0 * q + 3.4), -0.75, 1e-9);  // the negative turn-on
     EXPECT_EQ(CounterOutput(m, q + 0.9), 0.0);
     EXPECT_EQ(ModelChannelVolts(m, 1, q + 0.9), 0.0);
     // A transmitter ahead of its counter, and a ramp longer than a quarter period, held to it.
@@ -121,7 +121,7 @@ TEST(SignalModel, StreamIsTheSameInAnyPieces)
 {
     SignalModel m;
     m.NoiseVolts = 0.01;
-    m.SpikeRateHz = 200000.0;   // a spike in four scans of ten: one falls on every cut
+    m.SpikeRateHz = 200000.0;  // a spike in four scans of ten: one falls on every cut
     m.SpikeVolts = 1.0;
     m.HumVolts = 0.1;
     m.Seed = 42;
@@ -167,7 +167,8 @@ TEST(SignalModel, NoiseHasItsRmsBeforeTheGain)
         EXPECT_NEAR(sum / n, 0.0, 0.001) << gain;
         EXPECT_NEAR(std::sqrt(squares / n), rms, 0.001) << gain;
         for (size_t i = 1; i < s.size(); i += 4)
-            ASSERT_EQ(s[i], VoltsToCode(ModelChannelVolts(m, 1, ScanTimeUs(m, static_cast<int64_t>(i / 4))), -1.0, 1.0, 16));
+            ASSERT_EQ(s[i],
+                      VoltsToCode(ModelChannelVolts(m, 1, ScanTimeUs(m, static_cast<int64_t>(i / 4))), -1.0, 1.0, 16));
     }
 }
 

@@ -38,7 +38,7 @@ double ShapeByQuadrature(double x)
     return 8.0 / std::sqrt(Pi) * sum * h / 3.0;
 }
 
-} // namespace
+}  // namespace
 
 TEST(HalfSpace, EarlyAndLateTimesFollowTheirLimits)
 {
@@ -75,7 +75,8 @@ TEST(HalfSpace, FieldChangesAtTheRateOfItsDerivative)
     for (double x : {0.05, 0.3, 0.5, 0.9, 0.999, 1.001, 1.5, 4.0}) {
         const double t = thetaA2 / (x * x);
         const double h = 1e-4 * t;
-        const double slope = (HalfSpaceBz(current, a, sigma, t + h) - HalfSpaceBz(current, a, sigma, t - h)) / (2.0 * h);
+        const double slope =
+            (HalfSpaceBz(current, a, sigma, t + h) - HalfSpaceBz(current, a, sigma, t - h)) / (2.0 * h);
         EXPECT_NEAR(slope / HalfSpaceDbzDt(current, a, sigma, t), 1.0, 1e-6) << x;
     }
     const double staticField = Mu0 * current / (2.0 * a);
@@ -92,9 +93,14 @@ TEST(HalfSpace, BadInputIsInvalidAndTimeZeroIsNothing)
         double current, a, sigma, t;
         bool nan;
     } cases[] = {
-        {3, 40, 0.01, 0.0, false},  {3, 40, 0.01, -1.0, false}, {3, 0, 0.01, 1e-3, true},
-        {3, 40, 0.0, 1e-3, true},   {3, 40, -1, 1e-3, true},    {3, 40, std::nan(""), 1e-3, true},
-        {std::nan(""), 40, 0.01, 1e-3, true}, {3, 40, 0.01, std::nan(""), true},
+        {3, 40, 0.01, 0.0, false},
+        {3, 40, 0.01, -1.0, false},
+        {3, 0, 0.01, 1e-3, true},
+        {3, 40, 0.0, 1e-3, true},
+        {3, 40, -1, 1e-3, true},
+        {3, 40, std::nan(""), 1e-3, true},
+        {std::nan(""), 40, 0.01, 1e-3, true},
+        {3, 40, 0.01, std::nan(""), true},
     };
     for (const Case& c : cases) {
         const double v = HalfSpaceDbzDt(c.current, c.a, c.sigma, c.t);
@@ -238,7 +244,7 @@ TEST(InternalTestSource, ReadsTheExpectedGateValues)
         {18308, 18263, 18203, 18137, 18060, 17948, 17812, 17638, 17439, 17203,
          16937, 16632, 16236, 15755, 15171, 14444, 13568, 12536, 11329, 9959},
         {18150, 18105, 18027, 17959, 17844, 17715, 17539, 17337, 17095, 16803,
-         16487, 16112, 15639, 15070, 14373, 13525, 12517, 11341, 9999, 8523},
+         16487, 16112, 15639, 15070, 14373, 13525, 12517, 11341, 9999,  8523},
         {15036, 14888, 14620, 14133, 13242, 12450, 11574, 10527, 9299, 8024, 6861, 5685, 4479, 3312}};
     const uint32_t bits[4] = {0x10, 0x30, 0x210, 0x230};
     const int32_t rate[4] = {2, 6, 3, 2};

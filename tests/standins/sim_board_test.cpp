@@ -139,14 +139,14 @@ protected:
     std::vector<uint16_t> Read(uint32_t samples, uint64_t id)
     {
         std::vector<uint16_t> data(samples);
-        SimAnswer a = SimQueueRead(*board, ad.target, reinterpret_cast<uint8_t*>(data.data()), samples * 2,
-                                   true, id, 0.0, done);
+        SimAnswer a =
+            SimQueueRead(*board, ad.target, reinterpret_cast<uint8_t*>(data.data()), samples * 2, true, id, 0.0, done);
         EXPECT_TRUE(a.pending);
         return data;
     }
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(SimulatedBoard, PathsOpenOnceEach)
 {
@@ -266,7 +266,7 @@ TEST_F(SimulatedBoard, DigitalOutputKeepsATimeStampedLog)
 TEST_F(SimulatedBoard, StopAndAbortCompleteEveryPendingRead)
 {
     SetUpLikeTheProgram(30.0, 5);
-    board->settings.SpeedUp = 1.0; // reads now wait for their samples
+    board->settings.SpeedUp = 1.0;  // reads now wait for their samples
     ASSERT_EQ(ad.Command(QZDRV_STOP), 0u);
     ad.wall = 10.0;
     ASSERT_EQ(ad.Command(QZDRV_START), 0u);
@@ -322,8 +322,8 @@ TEST_F(SimulatedBoard, MessagesAnswerWaitingRequests)
     uint8_t record[kRequestBytes];
     DriverRequest r = NewDriverRequest(SubsystemTypeAD, 0);
     std::memcpy(record, r.bytes, kRequestBytes);
-    SimAnswer a = SimIoControl(*board, ad.target, QZIOCTL_WAITMESSAGE, record, kRequestBytes, record,
-                               kRequestBytes, true, 41, 0.0, done);
+    SimAnswer a = SimIoControl(*board, ad.target, QZIOCTL_WAITMESSAGE, record, kRequestBytes, record, kRequestBytes,
+                               true, 41, 0.0, done);
     EXPECT_TRUE(a.pending);
     SimPostMessage(*board, ad.target, DriverMessageOverrun, 5, done);
     ASSERT_EQ(done.size(), 1u);
@@ -334,13 +334,13 @@ TEST_F(SimulatedBoard, MessagesAnswerWaitingRequests)
     // A message without a waiting request waits for the next one, which it answers at once.
     SimPostMessage(*board, ad.target, DriverMessageEvent, 0, done);
     std::memcpy(record, r.bytes, kRequestBytes);
-    a = SimIoControl(*board, ad.target, QZIOCTL_WAITMESSAGE, record, kRequestBytes, record, kRequestBytes,
-                     true, 42, 0.0, done);
+    a = SimIoControl(*board, ad.target, QZIOCTL_WAITMESSAGE, record, kRequestBytes, record, kRequestBytes, true, 42,
+                     0.0, done);
     EXPECT_FALSE(a.pending);
     EXPECT_EQ(RequestGet32(record, kRequestBytes, ArgMessageCode), DriverMessageEvent);
     // Closing the handle cancels what waits.
-    a = SimIoControl(*board, ad.target, QZIOCTL_WAITMESSAGE, record, kRequestBytes, record, kRequestBytes,
-                     true, 43, 0.0, done);
+    a = SimIoControl(*board, ad.target, QZIOCTL_WAITMESSAGE, record, kRequestBytes, record, kRequestBytes, true, 43,
+                     0.0, done);
     EXPECT_TRUE(a.pending);
     done.clear();
     SimClose(*board, ad.target, done);
@@ -355,8 +355,8 @@ TEST_F(SimulatedBoard, TheBoardChecksWhatItReceives)
     DriverRequest r = NewDriverRequest(SubsystemTypeAD, 0);
     std::memcpy(record, r.bytes, kRequestBytes);
     // A synchronous request on an overlapped handle without an OVERLAPPED record is refused.
-    SimAnswer a = SimIoControl(*board, ad.target, QZIOCTL_STOP, record, kRequestBytes, record, kRequestBytes,
-                               false, 0, 0.0, done);
+    SimAnswer a = SimIoControl(*board, ad.target, QZIOCTL_STOP, record, kRequestBytes, record, kRequestBytes, false, 0,
+                               0.0, done);
     EXPECT_EQ(a.error, SimErrorInvalidParameter);
     EXPECT_EQ(SimCountsOf(*board).protocolViolations, 1u);
     // The wrong length.
@@ -365,8 +365,7 @@ TEST_F(SimulatedBoard, TheBoardChecksWhatItReceives)
     // Another subsystem's header.
     DriverRequest other = NewDriverRequest(SubsystemTypeCT, 1);
     std::memcpy(record, other.bytes, kRequestBytes);
-    a = SimIoControl(*board, ad.target, QZIOCTL_STOP, record, kRequestBytes, record, kRequestBytes, true, 0, 0.0,
-                     done);
+    a = SimIoControl(*board, ad.target, QZIOCTL_STOP, record, kRequestBytes, record, kRequestBytes, true, 0, 0.0, done);
     EXPECT_EQ(a.error, 0u);
     EXPECT_EQ(RequestGet32(record, kRequestBytes, ReqStatus), QZERR_INVALID_SUBSYSTEM_SPECIFIED);
     // A start before any configuration.
@@ -391,8 +390,7 @@ TEST_F(SimulatedBoard, TheBoardChecksWhatItReceives)
     // The device link serves only the board-level requests.
     int32_t device = 0;
     ASSERT_EQ(SimOpen(*board, kSimDevicePath, true, false, true, &device), 0u);
-    a = SimIoControl(*board, device, QZIOCTL_START, r.bytes, kRequestBytes, r.bytes, kRequestBytes, true, 0, 0.0,
-                     done);
+    a = SimIoControl(*board, device, QZIOCTL_START, r.bytes, kRequestBytes, r.bytes, kRequestBytes, true, 0, 0.0, done);
     EXPECT_EQ(a.error, SimErrorInvalidFunction);
 }
 
@@ -470,7 +468,7 @@ TEST_F(SimulatedBoard, CountersAndSingleValues)
     ASSERT_EQ(ad.Command(QZDRV_CONFIG), 0u);
     RequestParams v{kExtendedSingleValue | 2, 0, 1.0, 0.0};
     ASSERT_EQ(HandleCommand(ad.ss, QZDRV_GETSINGLEVALUE, v, ad.env), 0u);
-    EXPECT_EQ(v.word1, 32768u); // no transmitter: the input is at 0 V
+    EXPECT_EQ(v.word1, 32768u);  // no transmitter: the input is at 0 V
     EXPECT_NEAR(v.real1, 0.0, 1e-12);
     EXPECT_EQ(din.Command(QZDRV_GETSINGLEVALUE), QZERR_DATAFLOW_MISMATCH);
 }
@@ -494,10 +492,10 @@ TEST(SimOptions, NamesAndValuesAreCheckedBeforeAnythingChanges)
     EXPECT_TRUE(ParseSimOptions("", s));
     EXPECT_TRUE(ParseSimOptions(nullptr, s));
     const SimSettings before = s;
-    for (const char* bad : {"SpeedUp", "SpeedUp=", "SpeedUp=fast", "SpeedUp=-1", "SpeedUp=inf", "SpeedUp=nan",
-                            "Colour=3", "ResistivityOhmM=0", "LoopAreaM2=-5", "HumHz=1e400", "Seed=-1",
-                            "SpeedUp=2;Colour=3", "TestSourceScale=-0.5", "TestSourceScale=nan", "RampUs=-1",
-                            "TurnOffDelayUs=nan", "NoiseVolts=-0.1"}) {
+    for (const char* bad :
+         {"SpeedUp", "SpeedUp=", "SpeedUp=fast", "SpeedUp=-1", "SpeedUp=inf", "SpeedUp=nan", "Colour=3",
+          "ResistivityOhmM=0", "LoopAreaM2=-5", "HumHz=1e400", "Seed=-1", "SpeedUp=2;Colour=3", "TestSourceScale=-0.5",
+          "TestSourceScale=nan", "RampUs=-1", "TurnOffDelayUs=nan", "NoiseVolts=-0.1"}) {
         EXPECT_FALSE(ParseSimOptions(bad, s)) << bad;
         EXPECT_EQ(s.SpeedUp, before.SpeedUp) << bad;
     }
@@ -536,7 +534,7 @@ TEST(SimOptions, DefaultsAreTheFieldTheReceiverIsSetFor)
         EXPECT_EQ(MainsOfRepetitionRate(rates60[i]), 60.0) << rates60[i];
         EXPECT_EQ(MainsOfRepetitionRate(rates50[i]), 50.0) << rates50[i];
     }
-    EXPECT_EQ(MainsOfRepetitionRate(285.0002), 60.0);   // as counter 0 divides the base clock
+    EXPECT_EQ(MainsOfRepetitionRate(285.0002), 60.0);  // as counter 0 divides the base clock
     EXPECT_EQ(MainsOfRepetitionRate(0.0), 60.0);
     EXPECT_EQ(MainsOfRepetitionRate(std::nan("")), 60.0);
 }

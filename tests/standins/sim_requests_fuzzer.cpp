@@ -23,7 +23,7 @@ const uint32_t kCodes[] = {
         0x222430u,
 };
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     InitSimBoard(*board);
     board->settings.SpeedUp = 0.0;
     int32_t targets[6];
-    const char* paths[6] = {"\\\\.\\QzSimBrd0", "\\\\.\\QzSimBrd0\\AD0", "\\\\.\\QzSimBrd0\\DIN0",
+    const char* paths[6] = {"\\\\.\\QzSimBrd0",        "\\\\.\\QzSimBrd0\\AD0", "\\\\.\\QzSimBrd0\\DIN0",
                             "\\\\.\\QzSimBrd0\\DOUT0", "\\\\.\\QzSimBrd0\\CT0", "\\\\.\\QzSimBrd0\\CT1"};
     for (int i = 0; i < 6; ++i)
         SimOpen(*board, paths[i], true, false, true, &targets[i]);

@@ -30,11 +30,20 @@ void GenerateOneSecond(benchmark::State& state, uint32_t output, bool noiseFloor
     }
 }
 
-void HalfSpace(benchmark::State& state) { GenerateOneSecond(state, 5, false); }
-void HalfSpaceWithNoise(benchmark::State& state) { GenerateOneSecond(state, 5, true); }
-void InternalTest3ms(benchmark::State& state) { GenerateOneSecond(state, 0x215, false); }
+void HalfSpace(benchmark::State& state)
+{
+    GenerateOneSecond(state, 5, false);
+}
+void HalfSpaceWithNoise(benchmark::State& state)
+{
+    GenerateOneSecond(state, 5, true);
+}
+void InternalTest3ms(benchmark::State& state)
+{
+    GenerateOneSecond(state, 0x215, false);
+}
 
-} // namespace
+}  // namespace
 
 BENCHMARK(HalfSpace)->Unit(benchmark::kMillisecond);
 BENCHMARK(HalfSpaceWithNoise)->Unit(benchmark::kMillisecond);

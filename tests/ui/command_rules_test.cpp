@@ -175,8 +175,7 @@ TEST(NullingEstimate, SumsOfFactorsTimesTargets)
         sum += 14.0 * NullingTimeFactors[r] * row[r] / 1000.0;
     EXPECT_DOUBLE_EQ(full, sum);
     int32_t selected[RepRateCount] = {1, 0, 0, 0, 0, 0, 1};
-    EXPECT_DOUBLE_EQ(SelectiveNullingEstimate(row, selected),
-                     14.0 * 4 * 142 / 1000.0 + 14.0 * 6500 * 2 / 1000.0);
+    EXPECT_DOUBLE_EQ(SelectiveNullingEstimate(row, selected), 14.0 * 4 * 142 / 1000.0 + 14.0 * 6500 * 2 / 1000.0);
     // A second run starts from 0: the estimate does not grow run by run.
     EXPECT_DOUBLE_EQ(SelectiveNullingEstimate(row, selected), SelectiveNullingEstimate(row, selected));
     EXPECT_DOUBLE_EQ(UserGatesNullingEstimate(row, 3), 3 * 200.0);
@@ -210,12 +209,13 @@ TEST(NullingTexts, MinutesFromSixtySecondsOnSecondsBelow)
 // minutes and seconds, the minutes widening past two digits.
 TEST(NullingTexts, FullRunEstimateForEachAveragingTime)
 {
-    const char* const expected[AveragingTimeCount] = {" 5:00", " 5:43", " 7:17", "10:57", "18:52",
+    const char* const expected[AveragingTimeCount] = {" 5:00", " 5:43", " 7:17",  "10:57", "18:52",
                                                       "35:36", "72:47", "146:09", "292:19"};
     for (int32_t a = 0; a < AveragingTimeCount; ++a) {
         const std::string text = NullingConfirmText(NullingKind::Full, 60, FullNullingEstimate(StackTargets[a]));
         EXPECT_EQ(text, std::string("Ready to perform full nulling for  60 Hz  power line frequency.\r\n"
-                                    "Estimated time approx.  ") + expected[a] + " min")
+                                    "Estimated time approx.  ") +
+                            expected[a] + " min")
             << "averaging index " << a;
     }
     // The fastest rate alone stays below a minute up to 2 s of averaging.

@@ -53,9 +53,18 @@ std::set<int32_t> WithState(const std::map<int32_t, bool>& m, bool state)
 }
 
 // The items that the measuring state grays and the ready state enables.
-const std::set<int32_t> kLoggingList = Ids({{40001, 40001}, {40006, 40007}, {40010, 40010}, {40012, 40013},
-                                            {40019, 40023}, {40025, 40025}, {40027, 40027}, {40030, 40032},
-                                            {40034, 40036}, {40043, 40043}, {40045, 40050}, {40052, 40055},
+const std::set<int32_t> kLoggingList = Ids({{40001, 40001},
+                                            {40006, 40007},
+                                            {40010, 40010},
+                                            {40012, 40013},
+                                            {40019, 40023},
+                                            {40025, 40025},
+                                            {40027, 40027},
+                                            {40030, 40032},
+                                            {40034, 40036},
+                                            {40043, 40043},
+                                            {40045, 40050},
+                                            {40052, 40055},
                                             {40088, 40088}});
 
 }  // namespace
@@ -126,9 +135,13 @@ TEST(MenusForState, OutOfRangeChangesNothing)
 
 TEST(MenusForReview, OnAndOffAreMirrorImagesExceptSaveAs)
 {
-    const std::set<int32_t> grayedByOn =
-        Ids({{40001, 40001}, {40006, 40007}, {40013, 40013}, {40027, 40027}, {40030, 40036}, {40069, 40069},
-             {40088, 40088}});
+    const std::set<int32_t> grayedByOn = Ids({{40001, 40001},
+                                              {40006, 40007},
+                                              {40013, 40013},
+                                              {40027, 40027},
+                                              {40030, 40036},
+                                              {40069, 40069},
+                                              {40088, 40088}});
     const std::set<int32_t> enabledByOn =
         Ids({{40002, 40002}, {40004, 40004}, {40014, 40018}, {40024, 40024}, {40026, 40026}, {40086, 40086}});
 
@@ -154,7 +167,8 @@ TEST(ControlsForState, BusyAndIdleSwitchTheSameButtons)
     ApplyControlsForState(ButtonsBusy, busy);
     EXPECT_EQ(WithState(busy.enabled, false), list);
     EXPECT_TRUE(WithState(busy.enabled, true).empty());
-    EXPECT_EQ(busy.shown, (std::map<int32_t, bool>{{ButtonSlotForId(IDC_MEASURE), false}, {ButtonSlotForId(IDC_STOP), true}}));
+    EXPECT_EQ(busy.shown,
+              (std::map<int32_t, bool>{{ButtonSlotForId(IDC_MEASURE), false}, {ButtonSlotForId(IDC_STOP), true}}));
     EXPECT_EQ(busy.bar, std::vector<bool>{true});
     EXPECT_TRUE(busy.menus.empty());
 
@@ -187,9 +201,18 @@ TEST(ControlsForTest, OpeningShowsTheTestButtonsButNotExitTest)
 
 TEST(MenusForTest, NullingItemsFollowTheGateSet)
 {
-    const std::set<int32_t> list = Ids({{40001, 40001}, {40006, 40007}, {40010, 40010}, {40012, 40013},
-                                        {40019, 40023}, {40025, 40025}, {40031, 40031}, {40039, 40043},
-                                        {40045, 40050}, {40052, 40056}, {40069, 40069}, {40088, 40088}});
+    const std::set<int32_t> list = Ids({{40001, 40001},
+                                        {40006, 40007},
+                                        {40010, 40010},
+                                        {40012, 40013},
+                                        {40019, 40023},
+                                        {40025, 40025},
+                                        {40031, 40031},
+                                        {40039, 40043},
+                                        {40045, 40050},
+                                        {40052, 40056},
+                                        {40069, 40069},
+                                        {40088, 40088}});
     RecordingSink open;
     ApplyMenusForTest(0, 0, open);
     std::set<int32_t> grayed = list;
@@ -223,8 +246,7 @@ TEST(NullingMenus, StandardOrUserDefinedGates)
     for (Case c : {Case{0, true}, Case{1, true}, Case{2, false}}) {
         RecordingSink s;
         ApplyNullingMenus(c.gateSet, s);
-        EXPECT_EQ(s.menus,
-                  (std::map<int32_t, bool>{{40058, c.standard}, {40059, c.standard}, {40060, !c.standard}}))
+        EXPECT_EQ(s.menus, (std::map<int32_t, bool>{{40058, c.standard}, {40059, c.standard}, {40060, !c.standard}}))
             << c.gateSet;
     }
 }
@@ -235,7 +257,8 @@ TEST(RestoreLoggingButtons, RepeatButtonOnlyWhenItWasHidden)
     RecordingSink s;
     ApplyRestoreLoggingButtons(hidden, s);
     EXPECT_EQ(hidden, 0);
-    EXPECT_EQ(s.shown, (std::map<int32_t, bool>{{ButtonSlotForId(IDC_INVERT), true}, {ButtonSlotForId(IDC_REPEAT_LAST_STATION), true}}));
+    EXPECT_EQ(s.shown, (std::map<int32_t, bool>{{ButtonSlotForId(IDC_INVERT), true},
+                                                {ButtonSlotForId(IDC_REPEAT_LAST_STATION), true}}));
 
     RecordingSink again;
     ApplyRestoreLoggingButtons(hidden, again);

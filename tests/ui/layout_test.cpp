@@ -49,10 +49,8 @@ TEST(MainWindowPlacement, FullScreenUpTo1280By806OtherwiseCentred)
         {1281, 806, 128, 0, 1024, 768},  // one pixel wider: centred, y clamped to 0
         {1280, 807, 128, 0, 1024, 768},  // reduced height 769: centred
         {1400, 800, 188, 0, 1024, 768},  // 800 high: (800 - 768) / 2 - 38 < 0 gives 0
-        {1280, 1024, 128, 90, 1024, 768},
-        {1920, 1080, 448, 118, 1024, 768},
-        {1024, 768, 0, 0, 1024, 730},
-        {800, 600, 0, 0, 800, 562},
+        {1280, 1024, 128, 90, 1024, 768}, {1920, 1080, 448, 118, 1024, 768},
+        {1024, 768, 0, 0, 1024, 730},     {800, 600, 0, 0, 800, 562},
     };
     for (const Case& c : cases) {
         MainWindowPlacement p = ComputeMainWindowPlacement(c.sw, c.sh);
@@ -140,7 +138,7 @@ TEST(MainLayout, NumbersPaneWidthByComponent)
     struct Case {
         int32_t component, count, numbersWidth, curveWidth;
     };
-    const Case cases[] = {{0, 1, 80, 722}, {1, 1, 80, 722},  {2, 1, 80, 722},
+    const Case cases[] = {{0, 1, 80, 722},  {1, 1, 80, 722},  {2, 1, 80, 722},
                           {3, 3, 200, 602}, {4, 2, 140, 662}, {-1, 2, 140, 662}};
     for (const Case& c : cases) {
         MainLayoutInput in = Input(1024, 768);
@@ -184,8 +182,8 @@ TEST(MainLayout, StopOverMeasureStoreAndCancelOverItsHalves)
     EXPECT_EQ(store.x, m.x);
     EXPECT_EQ(cancel.x, m.x);
     EXPECT_EQ(store.width, m.width);
-    EXPECT_EQ(store.y, m.y);                                     // upper half
-    EXPECT_EQ(cancel.y + cancel.height, m.y + m.height);         // lower half
+    EXPECT_EQ(store.y, m.y);                              // upper half
+    EXPECT_EQ(cancel.y + cancel.height, m.y + m.height);  // lower half
     EXPECT_EQ(store.height, 42);
     EXPECT_EQ(cancel.height, 42);
 
@@ -234,9 +232,9 @@ TEST(MainLayout, MapButtonsAndHideLPlacedButHidden)
 TEST(MainLayout, StartSetOfButtons)
 {
     MainLayout l = ComputeMainLayout(Input(1018, 710));
-    const std::set<int32_t> shown = {IDC_CREATE_DATA_FILE, IDC_MONITOR,      IDC_MEASURE,         IDC_NEXT_STATION,
-                                     IDC_NEXT_LINE,        IDC_ENTER_COMMENT, IDC_AUTO_SCALE,      IDC_ZOOM_IN,
-                                     IDC_ZOOM_OUT,         IDC_FIT_ALL,       IDC_SHIFT_MAP_LEFT,  IDC_SHIFT_MAP_UP,
+    const std::set<int32_t> shown = {IDC_CREATE_DATA_FILE, IDC_MONITOR,         IDC_MEASURE,        IDC_NEXT_STATION,
+                                     IDC_NEXT_LINE,        IDC_ENTER_COMMENT,   IDC_AUTO_SCALE,     IDC_ZOOM_IN,
+                                     IDC_ZOOM_OUT,         IDC_FIT_ALL,         IDC_SHIFT_MAP_LEFT, IDC_SHIFT_MAP_UP,
                                      IDC_SHIFT_MAP_DOWN,   IDC_SHIFT_MAP_RIGHT, IDC_INVERT};
     const std::set<int32_t> disabled = {IDC_MEASURE, IDC_ENTER_COMMENT};
     for (int32_t id = 420; id < 470; ++id) {

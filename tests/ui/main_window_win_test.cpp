@@ -81,9 +81,12 @@ TEST_F(MainWindow, ClassesRegisteredOnceAndAgainGivesExitCode2)
         int extra;
     };
     const Case cases[] = {
-        {L"VLOX", CS_HREDRAW | CS_VREDRAW, 0},       {L"MapWnd", CS_HREDRAW | CS_VREDRAW, 4},
-        {L"MonitorGPSWnd", 0, 0},                    {L"CurveWnd", CS_HREDRAW | CS_VREDRAW, 4},
-        {L"NumbersWnd", CS_HREDRAW | CS_VREDRAW, 4}, {L"BarWnd", CS_HREDRAW | CS_VREDRAW, 4},
+        {L"VLOX", CS_HREDRAW | CS_VREDRAW, 0},
+        {L"MapWnd", CS_HREDRAW | CS_VREDRAW, 4},
+        {L"MonitorGPSWnd", 0, 0},
+        {L"CurveWnd", CS_HREDRAW | CS_VREDRAW, 4},
+        {L"NumbersWnd", CS_HREDRAW | CS_VREDRAW, 4},
+        {L"BarWnd", CS_HREDRAW | CS_VREDRAW, 4},
         {L"SplashWnd", CS_HREDRAW | CS_VREDRAW, 4},
     };
     for (const Case& c : cases) {
@@ -143,8 +146,8 @@ TEST_F(MainWindow, PlacedTitledAndStyled)
 
 TEST_F(MainWindow, MessageTableOrder)
 {
-    const UINT expected[12] = {WM_CREATE,    WM_SIZE,      WM_DESTROY,   WM_COMMAND,   WM_DEADCHAR, WM_MOUSEMOVE,
-                               WM_KEYDOWN,   WM_RBUTTONUP, WM_LBUTTONUP, WM_PAINT,     WM_USER + 11, WM_USER + 12};
+    const UINT expected[12] = {WM_CREATE,  WM_SIZE,      WM_DESTROY,   WM_COMMAND, WM_DEADCHAR,  WM_MOUSEMOVE,
+                               WM_KEYDOWN, WM_RBUTTONUP, WM_LBUTTONUP, WM_PAINT,   WM_USER + 11, WM_USER + 12};
     ASSERT_EQ(MainMessageTableCount, 12u);
     for (size_t i = 0; i < 12; ++i)
         EXPECT_EQ(MainMessageTable[i].message, expected[i]) << i;
@@ -286,8 +289,8 @@ TEST_F(MainWindow, MenuInTheStartState)
 {
     ASSERT_NE(hMenuMain, nullptr);
     auto grayed = [](UINT id) { return (GetMenuState(hMenuMain, id, MF_BYCOMMAND) & MF_GRAYED) != 0; };
-    const std::set<UINT> expectGrayed = {40002, 40003, 40004, 40014, 40015, 40016, 40017, 40018, 40024,
-                                         40026, 40032, 40033, 40034, 40035, 40036, 40086};
+    const std::set<UINT> expectGrayed = {40002, 40003, 40004, 40014, 40015, 40016, 40017, 40018,
+                                         40024, 40026, 40032, 40033, 40034, 40035, 40036, 40086};
     for (UINT id : expectGrayed)
         EXPECT_TRUE(grayed(id)) << id;
     // Nulling by the gate set of the settings.

@@ -34,7 +34,7 @@ TEST(ParameterPanel, LiveRowsFromTheDefaults)
     const SettingsValues s;
     const std::vector<ParameterPanelRow> rows = LiveRows(s);
     ASSERT_EQ(rows.size(), 9u);
-    const char* labels[] = {"Repetition:   ", "Records: ", "Average: ", "Compon.: ", "Gain:",
+    const char* labels[] = {"Repetition:   ", "Records: ", "Average: ",   "Compon.: ", "Gain:",
                             "Gates:",         "Units: ",   "Tx Current:", "Turn Off:"};
     const char* values[] = {"30", "1", "15 s", "Z", "6 ", "30", "nV/m2", "3.00 A", "0.00 us"};
     const StatusPanelLayout p = Panel();
@@ -114,8 +114,8 @@ TEST(ParameterPanel, ReviewRowsShowTheStoredReading)
     in.Reviewed.TurnOffTimeUs = 95.0;
     const std::vector<ParameterPanelRow> rows = ParameterPanelRows(in, Panel());
     ASSERT_EQ(rows.size(), 12u);
-    const char* values[] = {"3",     "1000m2 (rigid)", "3",      "Pruning", "0.5 s",  "X",
-                            "3 ",    "20",             "2.50 us", "nT/s",   "10.13 A", "95.00 us"};
+    const char* values[] = {"3",  "1000m2 (rigid)", "3",    "Pruning", "0.5 s",   "X", "3 ",
+                            "20", "2.50 us",        "nT/s", "10.13 A", "95.00 us"};
     const StatusPanelLayout p = Panel();
     for (size_t i = 0; i < rows.size(); ++i) {
         SCOPED_TRACE(i);

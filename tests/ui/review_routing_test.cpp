@@ -36,7 +36,10 @@ public:
     void DeselectRecordListItem(int32_t item) override { Note("Deselect", item); }
     void ShowRecordList(int32_t show) override { Note("ShowRecordList", show); }
     void CopyRecordsToListBox() override { Note("CopyRecords"); }
-    void Message(const char* text, const char* caption) override { Note(std::string("Message:") + text + "|" + caption); }
+    void Message(const char* text, const char* caption) override
+    {
+        Note(std::string("Message:") + text + "|" + caption);
+    }
     void FillProcessingList() override { Note("FillProcessing"); }
     void FillRepetitionList() override { Note("FillRepetition"); }
     void ReadLineStations(int32_t line) override { Note("ReadLine", line); }
@@ -115,11 +118,11 @@ TEST_F(ReviewRouting, LineChangeInDecayViewReadsTheLineAndRedraws)
     EXPECT_EQ(ReviewStationIndex, 0);
     EXPECT_DOUBLE_EQ(ReviewLineNumber, 102.0);
     EXPECT_EQ(ReviewLineDirection, 2);
-    const std::vector<std::string> expected = {
-        "DirectionField", "ReadLine(2)", "FillStations", "Check(2)", "ReadStation(0)", "FillRecords", "Check(3)",
-        // the "Single" redraw
-        "ShowDecay(0)", "Numbers", "Clear(0)", "Decay", "FileField", "DirectionField", "Panel", "InvalidateMap",
-        "UpdateMain"};
+    const std::vector<std::string> expected = {"DirectionField", "ReadLine(2)", "FillStations", "Check(2)",
+                                               "ReadStation(0)", "FillRecords", "Check(3)",
+                                               // the "Single" redraw
+                                               "ShowDecay(0)", "Numbers", "Clear(0)", "Decay", "FileField",
+                                               "DirectionField", "Panel", "InvalidateMap", "UpdateMain"};
     EXPECT_EQ(ops.calls, expected);
 }
 
@@ -133,8 +136,8 @@ TEST_F(ReviewRouting, AnEmptyLineEndsTheWholeMessage)
 
 TEST_F(ReviewRouting, SelectionsOutsideTheListsAreIgnored)
 {
-    const int32_t ids[] = {ReviewViewComboId,    ReviewProcessingComboId, ReviewLineComboId,
-                           ReviewStationComboId, ReviewRecordComboId};
+    const int32_t ids[] = {ReviewViewComboId, ReviewProcessingComboId, ReviewLineComboId, ReviewStationComboId,
+                           ReviewRecordComboId};
     for (int32_t id : ids) {
         for (int32_t sel : {-1, 2, 4, 1000}) {
             ops.calls.clear();
@@ -188,9 +191,8 @@ TEST_F(ReviewRouting, ProfileViewSelectsTheCountedRepetitionAndStationZero)
     EXPECT_EQ(ReviewMode, 1);
     EXPECT_EQ(ReviewRepetitionIndex, 2);
     EXPECT_EQ(ReviewStationIndex, 0);
-    EXPECT_EQ(ops.calls, (std::vector<std::string>{"FillProcessing", "FillRepetition", "ReadLine(0)",
-                                                   "FillRepetition", "SelectUserGates(2)", "SaveCursor(0)",
-                                                   "Cursor(0)"}));
+    EXPECT_EQ(ops.calls, (std::vector<std::string>{"FillProcessing", "FillRepetition", "ReadLine(0)", "FillRepetition",
+                                                   "SelectUserGates(2)", "SaveCursor(0)", "Cursor(0)"}));
 }
 
 TEST_F(ReviewRouting, SelectedProcessingShowsTheListAndReadsTheTagsBack)

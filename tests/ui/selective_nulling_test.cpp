@@ -6,7 +6,7 @@
 TEST(SelectiveNullingList, EntriesOfBothMainsFamilies)
 {
     const char* const sixty[RepRateCount] = {"285 Hz", "75 Hz", "30 Hz", "7.5 Hz", "3 Hz", "0.75 Hz", "0.3 Hz"};
-    const char* const fifty[RepRateCount] = {"237.5 Hz", "62.5 Hz", "25 Hz", "6.25 Hz",
+    const char* const fifty[RepRateCount] = {"237.5 Hz", "62.5 Hz",  "25 Hz",  "6.25 Hz",
                                              "2.5 Hz",   "0.625 Hz", "0.25 Hz"};
     EXPECT_EQ(SelectiveNullingRateCount, 7);
     for (int32_t r = 0; r < RepRateCount; ++r) {

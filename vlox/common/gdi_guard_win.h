@@ -46,10 +46,7 @@ private:
 // object selects nothing.
 class SelectGuard {
 public:
-    SelectGuard(HDC dc, HGDIOBJ object)
-        : dc_(dc), previous_(object != nullptr ? SelectObject(dc, object) : nullptr)
-    {
-    }
+    SelectGuard(HDC dc, HGDIOBJ object) : dc_(dc), previous_(object != nullptr ? SelectObject(dc, object) : nullptr) {}
     ~SelectGuard()
     {
         if (previous_ != nullptr && previous_ != HGDI_ERROR)

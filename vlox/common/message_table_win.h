@@ -30,8 +30,7 @@ constexpr MessageTable MakeMessageTable(const MessageEntry (&entries)[N])
 
 // The body of every window procedure: the first matching handler's result, or the default
 // window procedure's.
-inline LRESULT DispatchThroughTable(const MessageTable& table, HWND window, UINT message,
-                                    WPARAM wParam, LPARAM lParam)
+inline LRESULT DispatchThroughTable(const MessageTable& table, HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     const MessageEntry* entry = FindMessageEntry(table.entries, table.count, message);
     if (entry != nullptr && entry->handler != nullptr)

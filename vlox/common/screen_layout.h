@@ -114,18 +114,18 @@ struct ButtonPlace {
 
 // GPS status block under the curve pane.
 struct GpsStatusRects {
-    FieldRect Indicator;       // "AGPS "
-    FieldRect Lamps[2];        // 14 by 14
-    int32_t PdopLabelX = 0;    // "PDOP: " on row T + s
+    FieldRect Indicator;     // "AGPS "
+    FieldRect Lamps[2];      // 14 by 14
+    int32_t PdopLabelX = 0;  // "PDOP: " on row T + s
     FieldRect PdopValue;
-    int32_t SatLabelX = 0;     // "Sat:"
+    int32_t SatLabelX = 0;  // "Sat:"
     FieldRect SatValue;
     FieldRect Coordinates[2];  // rows T + 2s and T + 3s
     int32_t CountLabelX = 0;   // "GPS#: " on row T + 4s
     FieldRect GpsCountRect;
-    int32_t ZoneLabelX = 0;    // "Z:"
+    int32_t ZoneLabelX = 0;  // "Z:"
     FieldRect ZoneValue;
-    FieldRect Disabled;        // "GPS Disabled"
+    FieldRect Disabled;  // "GPS Disabled"
 };
 
 struct MainLayout {
@@ -165,8 +165,8 @@ struct MainLayout {
     FieldRect MeterBoxRect;
     FieldRect MeterTitleRect;
     FieldRect MeterTextRect;
-    FieldRect BarLabelRect;      // strip above the progress bar
-    FieldRect CurveClientRect;   // (0, 0, curve width, curve height)
-    FieldRect MapClientRect;     // (0, 0, 168, 168)
-    int32_t LowerBoxRight = 0;   // right edge of the box under the curve pane
+    FieldRect BarLabelRect;     // strip above the progress bar
+    FieldRect CurveClientRect;  // (0, 0, curve width, curve height)
+    FieldRect MapClientRect;    // (0, 0, 168, 168)
+    int32_t LowerBoxRight = 0;  // right edge of the box under the curve pane
 };

@@ -7,7 +7,7 @@
 
 #include "vlox/common/screen_layout.h"
 
-extern int32_t WorkAreaWidth;   // outer window size at first, then the client size
+extern int32_t WorkAreaWidth;  // outer window size at first, then the client size
 extern int32_t WorkAreaHeight;
 extern int32_t TextLineHeight;  // character height of the main window's font + 2
 extern int32_t ButtonColumnX;

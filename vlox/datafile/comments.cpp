@@ -52,21 +52,17 @@ void ShowStoredPair(RecordFile* f, int first, int64_t offset, std::string& shown
         shown = Shown(stored);
 }
 
-} // namespace
+}  // namespace
 
-CommentsDialogView CommentsDialogContents(RecordFile* f, double surveyLine,
-                                          double currentStation)
+CommentsDialogView CommentsDialogContents(RecordFile* f, double surveyLine, double currentStation)
 {
     std::lock_guard<std::recursive_mutex> hold(DataFileLock);
     CommentsDialogView v;
     v.Labels[CommentsFile] = Label("Comment for File ", DataFileTitle);
     v.Labels[CommentsLine] = Label("Comment for Line ", FormatText("%-11.2f", surveyLine));
-    v.Labels[CommentsStation] =
-        Label("Comment for Station ", FormatText("%-11.2f", currentStation));
-    v.Labels[CommentsPreviousRecord] =
-        Label("Comment for Record ", FormatText("%3d", ReadingCounter));
-    v.Labels[CommentsNextRecord] =
-        Label("Apply Comment to Next Record ", FormatText("%3d", ReadingCounter + 1));
+    v.Labels[CommentsStation] = Label("Comment for Station ", FormatText("%-11.2f", currentStation));
+    v.Labels[CommentsPreviousRecord] = Label("Comment for Record ", FormatText("%3d", ReadingCounter));
+    v.Labels[CommentsNextRecord] = Label("Apply Comment to Next Record ", FormatText("%3d", ReadingCounter + 1));
     v.Texts[CommentsFile] = Shown(CommentLines[FileCommentLine]);
     v.Texts[CommentsLine] = Shown(CommentLines[LineCommentLine]);
     v.Texts[CommentsStation] = Shown(CommentLines[StationCommentLine]);
@@ -81,8 +77,7 @@ CommentsDialogView CommentsDialogContents(RecordFile* f, double surveyLine,
     return v;
 }
 
-bool ApplyCommentsDialog(RecordFile* f, const std::string texts[5], double surveyLine,
-                         double currentStation)
+bool ApplyCommentsDialog(RecordFile* f, const std::string texts[5], double surveyLine, double currentStation)
 {
     std::lock_guard<std::recursive_mutex> hold(DataFileLock);
     CommentLines[FileCommentLine] = Cut(texts[CommentsFile]);
@@ -102,26 +97,20 @@ bool ApplyCommentsDialog(RecordFile* f, const std::string texts[5], double surve
     if (o.Station != 0)
         ok = WriteCommentRecords(*f, 1, 5, o.Station, CommentLines[StationCommentLine]) && ok;
     if (o.PreviousRecord != 0)
-        ok = WriteCommentRecords(*f, 1, 7, o.PreviousRecord,
-                                 RecordCommentLines[PreviousRecordComment]) && ok;
+        ok = WriteCommentRecords(*f, 1, 7, o.PreviousRecord, RecordCommentLines[PreviousRecordComment]) && ok;
     ok = f->Flush() && ok;
     return ok;
 }
 
-CommentsViewContentsData CommentsViewContents(const WideString& reviewFileTitle,
-                                              double reviewLineNumber,
-                                              double reviewStationNumber,
-                                              int32_t reviewRecordNumber)
+CommentsViewContentsData CommentsViewContents(const WideString& reviewFileTitle, double reviewLineNumber,
+                                              double reviewStationNumber, int32_t reviewRecordNumber)
 {
     CommentsViewContentsData v;
     v.Labels[ReviewFileComment] = VLOX_WIDE("Comment for File ") + reviewFileTitle;
     TrimTextW(v.Labels[ReviewFileComment], 3);
-    v.Labels[ReviewLineComment] =
-        Label("Comment for Line ", FormatText("%-11.2f", reviewLineNumber));
-    v.Labels[ReviewStationComment] =
-        Label("Comment for Station ", FormatText("%-11.2f", reviewStationNumber));
-    v.Labels[ReviewReadingComment] =
-        Label("Comment for Record ", FormatText("%-6d", reviewRecordNumber));
+    v.Labels[ReviewLineComment] = Label("Comment for Line ", FormatText("%-11.2f", reviewLineNumber));
+    v.Labels[ReviewStationComment] = Label("Comment for Station ", FormatText("%-11.2f", reviewStationNumber));
+    v.Labels[ReviewReadingComment] = Label("Comment for Record ", FormatText("%-6d", reviewRecordNumber));
     for (int i = 0; i < 4; ++i)
         v.Texts[i] = Shown(ReviewComments[i].Text);
     return v;

@@ -20,22 +20,20 @@ enum CommentsDialogField {
 
 struct CommentsDialogView {
     WideString Labels[5];
-    std::string Texts[5];       // trimmed, narrow
-    bool PreviousRecordEnabled; // a reading was stored at this station
+    std::string Texts[5];        // trimmed, narrow
+    bool PreviousRecordEnabled;  // a reading was stored at this station
 };
 
 // Labels and texts of the COMMENTS dialog for the current line and station. A pair that OK
 // writes over is shown with the text f holds there (f: the data file, or nullptr).
-CommentsDialogView CommentsDialogContents(RecordFile* f, double surveyLine,
-                                          double currentStation);
+CommentsDialogView CommentsDialogContents(RecordFile* f, double surveyLine, double currentStation);
 
 // OK of the COMMENTS dialog: the pending comments take the five texts (at most 112
 // characters each); the file pair is written over at its offset, and the line, station
 // and previous-record pairs where they belong to the current line, station and reading.
 // The next-record comment is kept for the next store. f is the data file (nullptr: none,
 // nothing is written). Answers false when a rewrite failed.
-bool ApplyCommentsDialog(RecordFile* f, const std::string texts[5], double surveyLine,
-                         double currentStation);
+bool ApplyCommentsDialog(RecordFile* f, const std::string texts[5], double surveyLine, double currentStation);
 
 // Comments of the file under review, as the review reader finds them: file, line, station
 // and reading comment, each with its text, whether it holds text, whether its pair is in
@@ -60,10 +58,8 @@ struct CommentsViewContentsData {
 };
 
 // Labels and texts of the COMMENTSVIEW dialog.
-CommentsViewContentsData CommentsViewContents(const WideString& reviewFileTitle,
-                                              double reviewLineNumber,
-                                              double reviewStationNumber,
-                                              int32_t reviewRecordNumber);
+CommentsViewContentsData CommentsViewContents(const WideString& reviewFileTitle, double reviewLineNumber,
+                                              double reviewStationNumber, int32_t reviewRecordNumber);
 
 // OK of the COMMENTSVIEW dialog: each text is kept and written over its pair (C1, C3, C5,
 // C7) in the review file where the reader found that pair. Answers false when a rewrite

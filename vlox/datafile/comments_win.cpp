@@ -10,20 +10,18 @@
 
 namespace {
 
-const int CommentEdits[5] = {IDC_COMMENT_FILE, IDC_COMMENT_LINE, IDC_COMMENT_STATION,
-                             IDC_COMMENT_PREVIOUS_RECORD, IDC_COMMENT_NEXT_RECORD};
-const int CommentLabels[5] = {IDC_COMMENT_FILE_LABEL, IDC_COMMENT_LINE_LABEL,
-                              IDC_COMMENT_STATION_LABEL, IDC_COMMENT_PREVIOUS_RECORD_LABEL,
-                              IDC_COMMENT_NEXT_RECORD_LABEL};
-const int ViewEdits[4] = {IDC_VIEW_COMMENT_FILE, IDC_VIEW_COMMENT_LINE,
-                          IDC_VIEW_COMMENT_STATION, IDC_VIEW_COMMENT_RECORD};
-const int ViewLabels[4] = {IDC_VIEW_COMMENT_FILE_LABEL, IDC_VIEW_COMMENT_LINE_LABEL,
-                           IDC_VIEW_COMMENT_STATION_LABEL, IDC_VIEW_COMMENT_RECORD_LABEL};
+const int CommentEdits[5] = {IDC_COMMENT_FILE, IDC_COMMENT_LINE, IDC_COMMENT_STATION, IDC_COMMENT_PREVIOUS_RECORD,
+                             IDC_COMMENT_NEXT_RECORD};
+const int CommentLabels[5] = {IDC_COMMENT_FILE_LABEL, IDC_COMMENT_LINE_LABEL, IDC_COMMENT_STATION_LABEL,
+                              IDC_COMMENT_PREVIOUS_RECORD_LABEL, IDC_COMMENT_NEXT_RECORD_LABEL};
+const int ViewEdits[4] = {IDC_VIEW_COMMENT_FILE, IDC_VIEW_COMMENT_LINE, IDC_VIEW_COMMENT_STATION,
+                          IDC_VIEW_COMMENT_RECORD};
+const int ViewLabels[4] = {IDC_VIEW_COMMENT_FILE_LABEL, IDC_VIEW_COMMENT_LINE_LABEL, IDC_VIEW_COMMENT_STATION_LABEL,
+                           IDC_VIEW_COMMENT_RECORD_LABEL};
 
 void ShowFileError(HWND owner, const char* text)
 {
-    DataFileMessageBox(owner, NarrowToWide(std::string(text)).c_str(), L"File Error",
-                       MB_OK | MB_ICONERROR);
+    DataFileMessageBox(owner, NarrowToWide(std::string(text)).c_str(), L"File Error", MB_OK | MB_ICONERROR);
 }
 
 void SetComment(HWND dialog, int edit, const std::string& text)
@@ -46,8 +44,8 @@ void InitComments(HWND dialog)
     {
         std::lock_guard<std::recursive_mutex> hold(DataFileLock);
         HandleFile f(DataFile);
-        v = CommentsDialogContents(DataFile != INVALID_HANDLE_VALUE ? &f : nullptr,
-                                   Settings.SurveyLine, CurrentStation);
+        v = CommentsDialogContents(DataFile != INVALID_HANDLE_VALUE ? &f : nullptr, Settings.SurveyLine,
+                                   CurrentStation);
     }
     for (int i = 0; i < 5; ++i) {
         SetDlgItemTextW(dialog, CommentLabels[i], v.Labels[i].c_str());
@@ -67,8 +65,8 @@ void ApplyComments(HWND dialog)
     {
         std::lock_guard<std::recursive_mutex> hold(DataFileLock);
         HandleFile f(DataFile);
-        ok = ApplyCommentsDialog(DataFile != INVALID_HANDLE_VALUE ? &f : nullptr, texts,
-                                 Settings.SurveyLine, CurrentStation);
+        ok = ApplyCommentsDialog(DataFile != INVALID_HANDLE_VALUE ? &f : nullptr, texts, Settings.SurveyLine,
+                                 CurrentStation);
     }
     if (!ok)
         ShowFileError(dialog, DataFileWriteErrorText);
@@ -76,8 +74,8 @@ void ApplyComments(HWND dialog)
 
 void InitCommentsView(HWND dialog, const CommentsViewRequest& r)
 {
-    CommentsViewContentsData v = CommentsViewContents(
-        r.ReviewFileTitle, r.ReviewLineNumber, r.ReviewStationNumber, r.ReviewRecordNumber);
+    CommentsViewContentsData v =
+        CommentsViewContents(r.ReviewFileTitle, r.ReviewLineNumber, r.ReviewStationNumber, r.ReviewRecordNumber);
     for (int i = 0; i < 4; ++i) {
         SetDlgItemTextW(dialog, ViewLabels[i], v.Labels[i].c_str());
         SetComment(dialog, ViewEdits[i], v.Texts[i]);
@@ -94,7 +92,7 @@ void ApplyCommentsViewDialog(HWND dialog, const CommentsViewRequest& r)
         ShowFileError(dialog, DataFileWriteErrorText);
 }
 
-} // namespace
+}  // namespace
 
 INT_PTR CALLBACK CommentsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {
@@ -150,8 +148,8 @@ INT_PTR ShowCommentsDialog(HWND owner)
 
 INT_PTR ShowCommentsViewDialog(HWND owner, CommentsViewRequest& request)
 {
-    return DialogBoxParamW(GetModuleHandleW(nullptr), L"COMMENTSVIEW", owner,
-                           CommentsViewDlgProc, reinterpret_cast<LPARAM>(&request));
+    return DialogBoxParamW(GetModuleHandleW(nullptr), L"COMMENTSVIEW", owner, CommentsViewDlgProc,
+                           reinterpret_cast<LPARAM>(&request));
 }
 
 void EditHeader(HANDLE reviewFile)
@@ -159,6 +157,6 @@ void EditHeader(HANDLE reviewFile)
     HandleFile f(reviewFile);
     FileMessage m = EditHeaderRecords(f, HeaderEditRequest);
     if (!m.Text.empty())
-        DataFileMessageBox(GetActiveWindow(), NarrowToWide(m.Text).c_str(),
-                           NarrowToWide(m.Caption).c_str(), MB_OK | MB_ICONEXCLAMATION);
+        DataFileMessageBox(GetActiveWindow(), NarrowToWide(m.Text).c_str(), NarrowToWide(m.Caption).c_str(),
+                           MB_OK | MB_ICONEXCLAMATION);
 }

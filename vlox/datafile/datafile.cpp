@@ -28,16 +28,14 @@ bool WriteAll(RecordFile& f, const std::vector<std::string>& records)
     return true;
 }
 
-} // namespace
+}  // namespace
 
 bool WriteFileHeader(RecordFile& f, const FileHeaderFields& h, const LocalTime& now)
 {
     bool ok = WriteAll(f, {FileIdRecord(h.GpsInput, now),
-                           SurveyInfoRecord(h.OperatorName, h.SystemConfiguration,
-                                            h.ReservedTypeCode, h.TransmitterType,
-                                            h.DataFileTitle),
-                           StartPositionRecord(h.GpsOriginEasting, h.GpsOriginNorthing,
-                                               h.GpsNmeaData)});
+                           SurveyInfoRecord(h.OperatorName, h.SystemConfiguration, h.ReservedTypeCode,
+                                            h.TransmitterType, h.DataFileTitle),
+                           StartPositionRecord(h.GpsOriginEasting, h.GpsOriginNorthing, h.GpsNmeaData)});
     CommentOffsets.File = f.Tell();
     return ok;
 }
@@ -81,8 +79,8 @@ bool WriteReceiverRecords(RecordFile& f, const ReadingParameters& p, double earl
     return WriteAll(f, ReceiverRecords(p, earlyWindowValue));
 }
 
-bool WriteGateValueRecords(RecordFile& f, const ReadingParameters& p, const double* gateVolts,
-                           int gateCount, const MeterValues& meter)
+bool WriteGateValueRecords(RecordFile& f, const ReadingParameters& p, const double* gateVolts, int gateCount,
+                           const MeterValues& meter)
 {
     bool ok = WriteAll(f, GateValueRecords(gateVolts, gateCount));
     if (ok && p.MeterInput == 1 && p.MeterModel == 0)
@@ -99,8 +97,7 @@ bool WriteTimeStampRecord(RecordFile& f, const LocalTime& now, uint32_t tick)
     return f.Write(TimeStampRecord(now, static_cast<int32_t>(tick)));
 }
 
-bool WriteCommentRecords(RecordFile& f, int mode, int first, int64_t offset,
-                         const std::string& text)
+bool WriteCommentRecords(RecordFile& f, int mode, int first, int64_t offset, const std::string& text)
 {
     std::lock_guard<std::recursive_mutex> hold(DataFileLock);
     std::vector<std::string> pair = CommentRecords(first, text);
@@ -129,8 +126,8 @@ bool ReadCommentRecords(RecordFile& f, int first, int64_t offset, std::string& t
     std::string found;
     for (int i = 0; i < 2; ++i) {
         const char* r = pair + i * DataLineLength;
-        if (r[0] != 'C' || r[1] != static_cast<char>('0' + first + i) ||
-            r[DataLineLength - 2] != '\r' || r[DataLineLength - 1] != '\n')
+        if (r[0] != 'C' || r[1] != static_cast<char>('0' + first + i) || r[DataLineLength - 2] != '\r' ||
+            r[DataLineLength - 1] != '\n')
             return false;
         found.append(r + 2, DataLineLength - 4);
     }
@@ -138,17 +135,15 @@ bool ReadCommentRecords(RecordFile& f, int first, int64_t offset, std::string& t
     return true;
 }
 
-bool StoreTextInDataFile(RecordFile* f, const std::string& text, uint32_t tick, char firstTag,
-                         char continuationTag)
+bool StoreTextInDataFile(RecordFile* f, const std::string& text, uint32_t tick, char firstTag, char continuationTag)
 {
     if (f == nullptr)
         return false;
     std::lock_guard<std::recursive_mutex> hold(DataFileLock);
     int64_t start = f->Tell();
     bool atEnd = start == f->Size();
-    bool ok = WriteAll(*f, StoredTextRecords(text, static_cast<int32_t>(tick), firstTag,
-                                             continuationTag)) &&
-              f->Flush();
+    bool ok =
+        WriteAll(*f, StoredTextRecords(text, static_cast<int32_t>(tick), firstTag, continuationTag)) && f->Flush();
     if (!ok) {
         // A half-written sentence would shift every later record off the 60-byte grid.
         if (atEnd)

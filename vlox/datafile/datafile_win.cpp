@@ -45,8 +45,7 @@ size_t HandleFile::Read(char* buffer, size_t n)
     size_t total = 0;
     while (total < n) {
         DWORD got = 0;
-        if (!ReadFile(handle_, buffer + total, static_cast<DWORD>(n - total), &got, nullptr) ||
-            got == 0)
+        if (!ReadFile(handle_, buffer + total, static_cast<DWORD>(n - total), &got, nullptr) || got == 0)
             break;
         total += got;
     }
@@ -56,8 +55,7 @@ size_t HandleFile::Read(char* buffer, size_t n)
 bool HandleFile::Write(const char* bytes, size_t n)
 {
     DWORD written = 0;
-    return WriteFile(handle_, bytes, static_cast<DWORD>(n), &written, nullptr) &&
-           written == static_cast<DWORD>(n);
+    return WriteFile(handle_, bytes, static_cast<DWORD>(n), &written, nullptr) && written == static_cast<DWORD>(n);
 }
 
 bool HandleFile::Flush()
@@ -82,8 +80,7 @@ namespace {
 
 void ShowMessage(HWND owner, const std::string& text, const char* caption, UINT type)
 {
-    DataFileMessageBox(owner, NarrowToWide(text).c_str(),
-                       NarrowToWide(std::string(caption)).c_str(), type);
+    DataFileMessageBox(owner, NarrowToWide(text).c_str(), NarrowToWide(std::string(caption)).c_str(), type);
 }
 
 std::wstring WithSeparator(const std::wstring& folder)
@@ -105,19 +102,17 @@ enum class Creation { Created, Exists, Failed };
 // Creates the data file itself; never over an existing file.
 Creation OpenNewDataFile(const wchar_t* path, HANDLE& file)
 {
-    file = CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
+    file = CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE)
         return Creation::Created;
     DWORD error = GetLastError();
-    return (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) ? Creation::Exists
-                                                                         : Creation::Failed;
+    return (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) ? Creation::Exists : Creation::Failed;
 }
 
 HANDLE CreateCompanion(const std::wstring& name)
 {
-    return CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
+    return CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                       nullptr);
 }
 
 // The null tables of the current mains frequency in full, then the user-gates table.
@@ -203,9 +198,9 @@ HWND StoreErrorTarget()
     wc.lpfnWndProc = StoreErrorWndProc;
     wc.hInstance = instance;
     wc.lpszClassName = StoreErrorWindowClass;
-    RegisterClassW(&wc); // fails harmlessly when already registered
-    StoreErrorWindow = CreateWindowExW(0, StoreErrorWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
-                                       nullptr, instance, nullptr);
+    RegisterClassW(&wc);  // fails harmlessly when already registered
+    StoreErrorWindow =
+        CreateWindowExW(0, StoreErrorWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
     return StoreErrorWindow;
 }
 
@@ -223,11 +218,10 @@ int32_t ReportStore(const StoreOutcome& out, int32_t report)
         return 0;
     }
     if (StoreErrorsPending > 0)
-        return 0; // the operator is already being told
+        return 0;  // the operator is already being told
     // Without a window to post to the caller's 0 is the only report: never a box here.
     HWND target = StoreErrorTarget();
-    if (target != nullptr &&
-        PostMessageW(target, StoreErrorMessage, static_cast<WPARAM>(out.Result), 0))
+    if (target != nullptr && PostMessageW(target, StoreErrorMessage, static_cast<WPARAM>(out.Result), 0))
         ++StoreErrorsPending;
     return 0;
 }
@@ -240,7 +234,7 @@ RecordFile* StationIndexSink(HandleFile& index)
 
 std::atomic<bool> SentenceErrorShowing{false};
 
-} // namespace
+}  // namespace
 
 void DefaultDataFileName(HWND, wchar_t* name)
 {
@@ -289,8 +283,8 @@ int32_t CreateDataFile(HWND owner)
             ShowMessage(owner, DataFileWriteErrorText, FileErrorCaption, MB_OK | MB_ICONERROR);
             return 0;
         case Creation::Exists:
-            DataFileMessageBox(owner, L"The file already exisits. Please enter another name",
-                               L"WARNING", MB_OK | MB_ICONWARNING);
+            DataFileMessageBox(owner, L"The file already exisits. Please enter another name", L"WARNING",
+                               MB_OK | MB_ICONWARNING);
             break;
         case Creation::Failed: {
             // Not an existing file: a read-only card or a missing folder.
@@ -321,7 +315,7 @@ static StoreOutcome StoreUnderLock(bool dual, bool& nothingToStore)
     const ReadingRecordResult* rowsA = Results(DataFileInputs.ResultsA);
     const ReadingRecordResult* rowsB = Results(DataFileInputs.ResultsB);
     if (rowsA == nullptr || (dual && rowsB == nullptr)) {
-        nothingToStore = true; // no measurement results to store
+        nothingToStore = true;  // no measurement results to store
         return {StoreResult::NoDataFile, false};
     }
     HandleFile f(DataFile);
@@ -336,8 +330,8 @@ static StoreOutcome StoreUnderLock(bool dual, bool& nothingToStore)
     c.SecondRepetitionChoice = Settings.SecondRepetitionChoice;
     c.FirstRepetitionGain = Settings.FirstRepetitionGain;
     c.SecondRepetitionGain = Settings.SecondRepetitionGain;
-    StoreOutcome out = StoreDualRepetitionReadingTo(&f, StationIndexSink(index), p, c, rowsA,
-                                                    rowsB, meter, LocalTimeNow);
+    StoreOutcome out =
+        StoreDualRepetitionReadingTo(&f, StationIndexSink(index), p, c, rowsA, rowsB, meter, LocalTimeNow);
     if (out.Result == StoreResult::Stored)
         ApplyRepetitionToSettings(p, Settings);
     return out;
@@ -370,8 +364,7 @@ int32_t StoreTextInDataFile(const char* text, uint32_t tick, char firstTag, char
     // Reported outside the lock: the box may stand while the other thread goes on. One box
     // at a time, as the GPS reader may fail once a second.
     if (!ok && !SentenceErrorShowing.exchange(true)) {
-        ShowMessage(nullptr, DataFileWriteErrorText, FileErrorCaption,
-                    MB_OK | MB_ICONERROR | MB_TOPMOST);
+        ShowMessage(nullptr, DataFileWriteErrorText, FileErrorCaption, MB_OK | MB_ICONERROR | MB_TOPMOST);
         SentenceErrorShowing = false;
     }
     return ok ? 1 : 0;
@@ -379,8 +372,8 @@ int32_t StoreTextInDataFile(const char* text, uint32_t tick, char firstTag, char
 
 void UpdateLoopCentre()
 {
-    UpdateLoopCentreOf(Settings.SystemConfiguration, Settings.LineDirection, Settings.SurveyLine,
-                       CurrentStation, Settings.TxCentreX, Settings.TxCentreY);
+    UpdateLoopCentreOf(Settings.SystemConfiguration, Settings.LineDirection, Settings.SurveyLine, CurrentStation,
+                       Settings.TxCentreX, Settings.TxCentreY);
 }
 
 void CloseDataFile(int32_t closeStationIndex)

@@ -39,8 +39,7 @@ private:
 };
 
 // Shows the operator a message; MessageBoxW unless a test puts its own recorder here.
-using FileMessageBoxFunction = int(WINAPI*)(HWND owner, const wchar_t* text, const wchar_t* caption,
-                                       UINT type);
+using FileMessageBoxFunction = int(WINAPI*)(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type);
 extern FileMessageBoxFunction DataFileMessageBox;
 
 // Fills name (260 characters) with the default name of a new data file in `DataDirectory`:

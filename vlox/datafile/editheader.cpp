@@ -187,7 +187,7 @@ struct Editor {
     }
 };
 
-} // namespace
+}  // namespace
 
 void NegateGateValueRecord(char* record)
 {
@@ -208,12 +208,15 @@ void NegateGateValueRecord(char* record)
 
 FileMessage EditHeaderRecords(RecordFile& f, const HeaderEditRequestData& request)
 {
-    if (!request.UpdateCurrent && !request.UpdateTurnOffTime && !request.UpdateCoilType &&
-        !request.ChangePolarity)
+    if (!request.UpdateCurrent && !request.UpdateTurnOffTime && !request.UpdateCoilType && !request.ChangePolarity)
         return {"Nothing selected for edit", "Edit Header"};
 
-    Editor e{f, request, FixedField(request.TxCurrent, 14, 3),
-             FixedField(request.TurnOffTimeUs, 14, 3), IntField(request.CoilType, 3), {}};
+    Editor e{f,
+             request,
+             FixedField(request.TxCurrent, 14, 3),
+             FixedField(request.TurnOffTimeUs, 14, 3),
+             IntField(request.CoilType, 3),
+             {}};
     int64_t p = f.Tell();
     if (request.Range == 0)
         e.CurrentReading(p);

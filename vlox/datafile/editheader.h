@@ -10,10 +10,10 @@
 
 // Filled by the EDITHEADER dialog; kept between openings.
 struct HeaderEditRequestData {
-    int32_t Range = 0;          // 0 current reading, 1 current and earlier, 2 all readings
-    double TxCurrent = 0.0;     // amperes
-    double TurnOffTimeUs = 0.0; // microseconds
-    int32_t CoilType = 0;       // index into the coil type names
+    int32_t Range = 0;           // 0 current reading, 1 current and earlier, 2 all readings
+    double TxCurrent = 0.0;      // amperes
+    double TurnOffTimeUs = 0.0;  // microseconds
+    int32_t CoilType = 0;        // index into the coil type names
     int32_t UpdateCurrent = 0;
     int32_t UpdateTurnOffTime = 0;
     int32_t UpdateCoilType = 0;

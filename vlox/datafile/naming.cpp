@@ -2,8 +2,8 @@
 
 std::string DefaultDataFileName(const LocalTime& today, const FileExistsCheck& exists)
 {
-    std::string prefix = IntField(today.Year, 4, true) + IntField(today.Month, 2, true) +
-                         IntField(today.Day, 2, true) + "_";
+    std::string prefix =
+        IntField(today.Year, 4, true) + IntField(today.Month, 2, true) + IntField(today.Day, 2, true) + "_";
     std::string candidate;
     for (int counter = 0; counter <= 999; ++counter) {
         std::string name = prefix + IntField(counter, 3, true);
@@ -66,7 +66,7 @@ Text CompanionOf(const Text& dataPath, const Text& extension)
     return name;
 }
 
-} // namespace
+}  // namespace
 
 size_t FileNameOffset(const std::string& path)
 {

@@ -46,8 +46,7 @@ std::string Date(const LocalTime& t)
 
 std::string Clock(const LocalTime& t)
 {
-    return IntField(t.Hour, 2, true) + ":" + IntField(t.Minute, 2, true) + ":" +
-           IntField(t.Second, 2, true);
+    return IntField(t.Hour, 2, true) + ":" + IntField(t.Minute, 2, true) + ":" + IntField(t.Second, 2, true);
 }
 
 // Record number character of a V or U record: '1'..'9', then 'A' for 10 and on.
@@ -56,7 +55,7 @@ char RowCharacter(int row)
     return row <= 9 ? static_cast<char>('0' + row) : static_cast<char>(55 + row);
 }
 
-} // namespace
+}  // namespace
 
 std::string FixedField(double value, int width, int decimals)
 {
@@ -112,9 +111,8 @@ std::string FileIdRecord(int32_t gpsInput, const LocalTime& created)
     return FinishRecord(r);
 }
 
-std::string SurveyInfoRecord(const std::string& operatorName, int32_t systemConfiguration,
-                             int32_t reservedTypeCode, int32_t transmitterType,
-                             const std::string& dataFileTitle)
+std::string SurveyInfoRecord(const std::string& operatorName, int32_t systemConfiguration, int32_t reservedTypeCode,
+                             int32_t transmitterType, const std::string& dataFileTitle)
 {
     std::string r = "H2" + TextField(operatorName, 12);
     r += " " + IntField(systemConfiguration, 2);
@@ -179,7 +177,7 @@ std::vector<std::string> LoopRecords(const ReadingParameters& p)
 {
     std::string p1 = "P1";
     p1 += IntField(p.TxLoopShape, 3) + " ";
-    p1 += IntField(4, 3) + " "; // corner count, always 4
+    p1 += IntField(4, 3) + " ";  // corner count, always 4
     p1 += IntField(p.TxCornerCoordinateType, 3) + " ";
     p1 += IntField(p.TxCornerUtmZone, 3) + " ";
     p1 += IntField(p.TxCornerHemisphere, 3) + " ";
@@ -189,8 +187,7 @@ std::vector<std::string> LoopRecords(const ReadingParameters& p)
     std::vector<std::string> out{FinishRecord(p1)};
     switch (p.TxLoopShape) {
     case 0:
-        out.push_back(FinishRecord("P2" + FixedField(p.TxCentreX, 14, 3) +
-                                   FixedField(p.TxCentreY, 14, 3) +
+        out.push_back(FinishRecord("P2" + FixedField(p.TxCentreX, 14, 3) + FixedField(p.TxCentreY, 14, 3) +
                                    FixedField(p.TxLoopSideX, 14, 3)));
         break;
     case 2:
@@ -207,11 +204,9 @@ std::vector<std::string> LoopRecords(const ReadingParameters& p)
         }
         break;
     }
-    default: // 1, rectangle
-        out.push_back(FinishRecord("P2" + FixedField(p.TxCentreX, 14, 3) +
-                                   FixedField(p.TxCentreY, 14, 3) +
-                                   FixedField(p.TxLoopSideX, 14, 3) +
-                                   FixedField(p.TxLoopSideY, 14, 3)));
+    default:  // 1, rectangle
+        out.push_back(FinishRecord("P2" + FixedField(p.TxCentreX, 14, 3) + FixedField(p.TxCentreY, 14, 3) +
+                                   FixedField(p.TxLoopSideX, 14, 3) + FixedField(p.TxLoopSideY, 14, 3)));
         break;
     }
     return out;
@@ -225,9 +220,9 @@ int32_t ReceiverGateCount(const ReadingParameters& p)
 std::vector<std::string> ReceiverRecords(const ReadingParameters& p, double earlyWindowValue)
 {
     std::string r1 = "R1";
-    const int32_t codes[] = {p.PowerLineFrequency, p.RepRateIndex, p.CoilType,
-                             p.NumberOfRecords, p.ProcessingMethod, p.AveragingTimeIndex,
-                             p.SelectedComponent, p.GainX, p.GainY, p.GainZ, p.GateSet};
+    const int32_t codes[] = {
+        p.PowerLineFrequency, p.RepRateIndex, p.CoilType, p.NumberOfRecords, p.ProcessingMethod, p.AveragingTimeIndex,
+        p.SelectedComponent,  p.GainX,        p.GainY,    p.GainZ,           p.GateSet};
     for (int32_t c : codes)
         r1 += IntField(c, 3) + " ";
     r1 += IntField(p.SurveyMode, 1) + " ";
@@ -277,8 +272,7 @@ std::string TimeStampRecord(const LocalTime& written, int32_t tick)
     return FinishRecord(r);
 }
 
-std::vector<std::string> StoredTextRecords(const std::string& text, int32_t tick,
-                                           char firstTag, char continuationTag)
+std::vector<std::string> StoredTextRecords(const std::string& text, int32_t tick, char firstTag, char continuationTag)
 {
     std::string t(text.c_str());
     std::vector<std::string> out;
@@ -295,6 +289,5 @@ std::vector<std::string> StoredTextRecords(const std::string& text, int32_t tick
 
 std::string StationIndexLine(double surveyLine, double station, int32_t lineDirection)
 {
-    return FixedField(surveyLine, 14, 3) + " " + FixedField(station, 14, 3) + " " +
-           IntField(lineDirection, 1) + "\r\n";
+    return FixedField(surveyLine, 14, 3) + " " + FixedField(station, 14, 3) + " " + IntField(lineDirection, 1) + "\r\n";
 }

@@ -16,13 +16,13 @@
 
 #include "vlox/settings/textconv.h"
 
-constexpr int DataLineLength = 60;   // bytes per data-file record, CR LF included
-constexpr int RecordTextLength = 58; // text columns before CR LF
-constexpr int IndexLineLength = 33;  // bytes per station index line, CR LF included
-constexpr int CommentLength = 112;   // characters of one comment (two records of 56)
-constexpr int StoredTextChunk = 57;  // characters of a stored text per '@'/'#' record
-constexpr int MaxGateValues = 100;   // gates a reading can hold
-extern const char DataFileVersion[]; // "V142"
+constexpr int DataLineLength = 60;    // bytes per data-file record, CR LF included
+constexpr int RecordTextLength = 58;  // text columns before CR LF
+constexpr int IndexLineLength = 33;   // bytes per station index line, CR LF included
+constexpr int CommentLength = 112;    // characters of one comment (two records of 56)
+constexpr int StoredTextChunk = 57;   // characters of a stored text per '@'/'#' record
+constexpr int MaxGateValues = 100;    // gates a reading can hold
+extern const char DataFileVersion[];  // "V142"
 // Stored files are read by other programs and other builds: text records of one size in the
 // 32- and the 64-bit build.
 static_assert(DataLineLength == RecordTextLength + 2 && DataLineLength == 60 && IndexLineLength == 33,
@@ -84,8 +84,8 @@ struct ReadingParameters {
 struct MeterValues {
     int32_t Valid = 0;
     char Dipole = 'V';
-    double Value1 = 0.0; // conductivity channel
-    double Value2 = 0.0; // in-phase channel
+    double Value1 = 0.0;  // conductivity channel
+    double Value2 = 0.0;  // in-phase channel
 };
 
 // Field formatting. FixedField: "%<width>.<decimals>f" held to width characters.
@@ -98,36 +98,35 @@ std::string IntField(int64_t value, int width, bool zeroPad = false);
 std::string FinishRecord(std::string text);
 
 // Header.
-std::string FileIdRecord(int32_t gpsInput, const LocalTime& created);                   // H1
-std::string SurveyInfoRecord(const std::string& operatorName, int32_t systemConfiguration,
-                             int32_t reservedTypeCode, int32_t transmitterType,
-                             const std::string& dataFileTitle);                         // H2
+std::string FileIdRecord(int32_t gpsInput, const LocalTime& created);  // H1
+std::string SurveyInfoRecord(const std::string& operatorName, int32_t systemConfiguration, int32_t reservedTypeCode,
+                             int32_t transmitterType,
+                             const std::string& dataFileTitle);  // H2
 std::string StartPositionRecord(double originEasting, double originNorthing,
-                                int32_t gpsNmeaData);                                   // H3
+                                int32_t gpsNmeaData);  // H3
 
 // A comment pair Cn, Cn+1: the comment (up to its first NUL) blank-padded or cut to 112
 // characters, 56 in each record. first is 1, 3, 5 or 7.
 std::vector<std::string> CommentRecords(int first, const std::string& comment);
 
-std::string LineRecord(const ReadingParameters& p);                                     // L1
-std::string StationRecord(double station);                                              // S1
-std::string ReadingRecord(int32_t readingCounter, const ReadingParameters& p);          // W1
-std::string TransmitterRecord(const ReadingParameters& p);                              // T1
-std::vector<std::string> LoopRecords(const ReadingParameters& p);                       // P1-P3
+std::string LineRecord(const ReadingParameters& p);                             // L1
+std::string StationRecord(double station);                                      // S1
+std::string ReadingRecord(int32_t readingCounter, const ReadingParameters& p);  // W1
+std::string TransmitterRecord(const ReadingParameters& p);                      // T1
+std::vector<std::string> LoopRecords(const ReadingParameters& p);               // P1-P3
 // The gate count R1 names: 20 + 10 x GateSet for the standard sets, UserGateCount else.
 int32_t ReceiverGateCount(const ReadingParameters& p);
 std::vector<std::string> ReceiverRecords(const ReadingParameters& p,
-                                         double earlyWindowValue);                      // R1, R2
+                                         double earlyWindowValue);  // R1, R2
 // V records for gateCount values in volts (written as nanovolts); 0 to 100 gates.
 std::vector<std::string> GateValueRecords(const double* gateVolts, int gateCount);
-std::string MeterRecord(const MeterValues& m);                                          // U1
-std::string TimeStampRecord(const LocalTime& written, int32_t tick);                    // Z1
+std::string MeterRecord(const MeterValues& m);                        // U1
+std::string TimeStampRecord(const LocalTime& written, int32_t tick);  // Z1
 
 // A stored text: the first tag with characters 1-57, continuation records of 57 more each
 // (the last blank-padded), then the '!' record with the tick. ceil(L / 57) text records,
 // at least one, then '!'.
-std::vector<std::string> StoredTextRecords(const std::string& text, int32_t tick,
-                                           char firstTag, char continuationTag);
+std::vector<std::string> StoredTextRecords(const std::string& text, int32_t tick, char firstTag, char continuationTag);
 
 // One station index line: "%14.3f %14.3f %1d" CR LF, 33 bytes.
 std::string StationIndexLine(double surveyLine, double station, int32_t lineDirection);

@@ -50,13 +50,12 @@ bool WriteLineAndStation(RecordFile& f, const ReadingParameters& p, bool& newSta
 }
 
 // One W1 .. Z1 group.
-bool WriteOneRecord(RecordFile& f, const ReadingParameters& p, int gateCount,
-                    const ReadingRecordResult& row, const MeterValues& meter,
-                    const LocalClock& clock)
+bool WriteOneRecord(RecordFile& f, const ReadingParameters& p, int gateCount, const ReadingRecordResult& row,
+                    const MeterValues& meter, const LocalClock& clock)
 {
     ++ReadingCounter;
-    bool ok = WriteReadingRecord(f, p) && WriteTransmitterRecord(f, p) &&
-              WriteLoopRecords(f, p) && WriteReceiverRecords(f, p, row.EarlyWindowValue) &&
+    bool ok = WriteReadingRecord(f, p) && WriteTransmitterRecord(f, p) && WriteLoopRecords(f, p) &&
+              WriteReceiverRecords(f, p, row.EarlyWindowValue) &&
               WriteGateValueRecords(f, p, row.GateRow, gateCount, meter) &&
               WriteCommentRecords(f, 0, 7, 0, RecordCommentLines[NextRecordComment]) &&
               WriteTimeStampRecord(f, clock(), row.Tick);
@@ -72,9 +71,8 @@ void MoveRecordComments()
 }
 
 // Flushes a finished group, or takes it back from the file and the state after a failure.
-StoreOutcome FinishStore(RecordFile& f, RecordFile* stationIndex, const ReadingParameters& p,
-                         bool ok, bool newStation, int64_t start, bool startAtEnd,
-                         const RecordingSnapshot& before)
+StoreOutcome FinishStore(RecordFile& f, RecordFile* stationIndex, const ReadingParameters& p, bool ok, bool newStation,
+                         int64_t start, bool startAtEnd, const RecordingSnapshot& before)
 {
     ok = ok && f.Flush();
     if (!ok) {
@@ -90,7 +88,7 @@ StoreOutcome FinishStore(RecordFile& f, RecordFile* stationIndex, const ReadingP
     return {StoreResult::Stored, newStation};
 }
 
-} // namespace
+}  // namespace
 
 bool BeginDataFile(RecordFile& f, const FileHeaderFields& h, const LocalTime& now)
 {
@@ -98,15 +96,13 @@ bool BeginDataFile(RecordFile& f, const FileHeaderFields& h, const LocalTime& no
     ClearComments(1);
     CommentOffsets = CommentOffsetTable{};
     ReadingCounter = 0;
-    bool ok = WriteFileHeader(f, h, now) &&
-              WriteCommentRecords(f, 0, 1, 0, CommentLines[FileCommentLine]) && f.Flush();
+    bool ok = WriteFileHeader(f, h, now) && WriteCommentRecords(f, 0, 1, 0, CommentLines[FileCommentLine]) && f.Flush();
     LastStoredLine = NoStoredLine;
     return ok;
 }
 
-StoreOutcome StoreReadingTo(RecordFile* f, RecordFile* stationIndex, const ReadingParameters& p,
-                            int gateCount, const ReadingRecordResult* rows,
-                            const MeterValues& meter, const LocalClock& clock)
+StoreOutcome StoreReadingTo(RecordFile* f, RecordFile* stationIndex, const ReadingParameters& p, int gateCount,
+                            const ReadingRecordResult* rows, const MeterValues& meter, const LocalClock& clock)
 {
     if (f == nullptr)
         return {StoreResult::NoDataFile, false};
@@ -151,11 +147,10 @@ void SelectRepetitionChoice(ReadingParameters& p, int32_t choice, int32_t gain)
     }
 }
 
-StoreOutcome StoreDualRepetitionReadingTo(RecordFile* f, RecordFile* stationIndex,
-                                          ReadingParameters& p, const DualRepetitionChoice& c,
-                                          const ReadingRecordResult* rowsA,
-                                          const ReadingRecordResult* rowsB,
-                                          const MeterValues& meter, const LocalClock& clock)
+StoreOutcome StoreDualRepetitionReadingTo(RecordFile* f, RecordFile* stationIndex, ReadingParameters& p,
+                                          const DualRepetitionChoice& c, const ReadingRecordResult* rowsA,
+                                          const ReadingRecordResult* rowsB, const MeterValues& meter,
+                                          const LocalClock& clock)
 {
     if (f == nullptr)
         return {StoreResult::NoDataFile, false};
@@ -180,8 +175,8 @@ StoreOutcome StoreDualRepetitionReadingTo(RecordFile* f, RecordFile* stationInde
     return out;
 }
 
-void UpdateLoopCentreOf(int32_t systemConfiguration, int32_t lineDirection, double surveyLine,
-                        double currentStation, double& txCentreX, double& txCentreY)
+void UpdateLoopCentreOf(int32_t systemConfiguration, int32_t lineDirection, double surveyLine, double currentStation,
+                        double& txCentreX, double& txCentreY)
 {
     if (systemConfiguration == 1)
         return;

@@ -27,14 +27,14 @@ struct DualRepetitionChoice {
 };
 
 enum class StoreResult {
-    Stored,     // every record written and flushed
-    NoDataFile, // refused: no data file is open; nothing written, nothing counted
-    WriteFailed // a write or the flush failed; the file is cut back, nothing counted
+    Stored,      // every record written and flushed
+    NoDataFile,  // refused: no data file is open; nothing written, nothing counted
+    WriteFailed  // a write or the flush failed; the file is cut back, nothing counted
 };
 
 struct StoreOutcome {
     StoreResult Result = StoreResult::NoDataFile;
-    bool NewStation = false; // S1 written: the station map has a new station to show
+    bool NewStation = false;  // S1 written: the station map has a new station to show
 };
 
 // Starts a new data file on an empty file: clears every pending comment and every comment
@@ -47,9 +47,8 @@ bool BeginDataFile(RecordFile& f, const FileHeaderFields& h, const LocalTime& no
 // stationIndex (may be nullptr) receives one index line per new station. gateCount is the
 // GateCount in use. The whole group is written under DataFileLock and flushed; on a failed
 // write the file is cut back to where the group began and the recording state is as before.
-StoreOutcome StoreReadingTo(RecordFile* f, RecordFile* stationIndex, const ReadingParameters& p,
-                            int gateCount, const ReadingRecordResult* rows,
-                            const MeterValues& meter, const LocalClock& clock);
+StoreOutcome StoreReadingTo(RecordFile* f, RecordFile* stationIndex, const ReadingParameters& p, int gateCount,
+                            const ReadingRecordResult* rows, const MeterValues& meter, const LocalClock& clock);
 
 // Selects a two-frequency rate: RepRateIndex and GateSet from the choice, and the gain of
 // the selected component.
@@ -58,16 +57,15 @@ void SelectRepetitionChoice(ReadingParameters& p, int32_t choice, int32_t gain);
 // Appends a two-frequency reading: for k = 1..NumberOfRecords the record at the first rate
 // (rowsA[k]) and then at the second (rowsB[k]), each with its own rate, gate set and gain.
 // p is left at the second rate's values, as the settings must be afterwards.
-StoreOutcome StoreDualRepetitionReadingTo(RecordFile* f, RecordFile* stationIndex,
-                                          ReadingParameters& p, const DualRepetitionChoice& c,
-                                          const ReadingRecordResult* rowsA,
-                                          const ReadingRecordResult* rowsB,
-                                          const MeterValues& meter, const LocalClock& clock);
+StoreOutcome StoreDualRepetitionReadingTo(RecordFile* f, RecordFile* stationIndex, ReadingParameters& p,
+                                          const DualRepetitionChoice& c, const ReadingRecordResult* rowsA,
+                                          const ReadingRecordResult* rowsB, const MeterValues& meter,
+                                          const LocalClock& clock);
 
 // Moves the loop centre with the receiver after a station or line step: nothing with a fixed
 // transmitter (system configuration 1) or another line direction than 0-3.
-void UpdateLoopCentreOf(int32_t systemConfiguration, int32_t lineDirection, double surveyLine,
-                        double currentStation, double& txCentreX, double& txCentreY);
+void UpdateLoopCentreOf(int32_t systemConfiguration, int32_t lineDirection, double surveyLine, double currentStation,
+                        double& txCentreX, double& txCentreY);
 
 // Clears pending comments: level 1 the file and line comments with their offsets (a new
 // file), level 2 the line comment; every level the station, previous-record and next-record

@@ -4,8 +4,7 @@
 
 DataFileSources DataFileInputs;
 
-ReadingParameters ReadingParametersFromSettings(const SettingsValues& s, double currentStation,
-                                                int32_t numberOfRecords)
+ReadingParameters ReadingParametersFromSettings(const SettingsValues& s, double currentStation, int32_t numberOfRecords)
 {
     ReadingParameters p;
     p.SurveyLine = s.SurveyLine;

@@ -31,7 +31,7 @@ int TrimBuffer(Char* text, int mode)
     return 1;
 }
 
-} // namespace
+}  // namespace
 
 int TrimText(std::string& text, int mode)
 {

@@ -120,8 +120,7 @@ bool ValueToY(const CurvePlotGeometryValues& g, double v, int32_t& y)
     else if (v >= -1.0)
         y = AddPixel(SaturatePixel((1.0 - v) * g.LinearBandScale), g.PlusOneY);
     else
-        y = AddPixel(SaturatePixel((g.LogAmplitudeMax + 0.1 + std::log10(-v)) * g.PixelsPerAmplitudeDecade),
-                     g.PlotTop);
+        y = AddPixel(SaturatePixel((g.LogAmplitudeMax + 0.1 + std::log10(-v)) * g.PixelsPerAmplitudeDecade), g.PlotTop);
     return true;
 }
 
@@ -196,8 +195,7 @@ constexpr int32_t MaxDecades = 40;
 
 }  // namespace
 
-CurveAxesLayout LayOutCurveAxes(const CurvePlotGeometryValues& g, const CurveAxesInputs& in,
-                                PlotTextMeasure& measure)
+CurveAxesLayout LayOutCurveAxes(const CurvePlotGeometryValues& g, const CurveAxesInputs& in, PlotTextMeasure& measure)
 {
     AxesBuilder b{g, measure, {}};
     double tMin = in.TimeMinMs, tMax = in.TimeMaxMs, aMin = in.AmplitudeMin, aMax = in.AmplitudeMax;
@@ -308,8 +306,8 @@ CurveAxesLayout LayOutCurveAxes(const CurvePlotGeometryValues& g, const CurveAxe
     return b.out;
 }
 
-std::vector<PlotPoint> DecayCurvePoints(const CurvePlotGeometryValues& g, const double* centresMs,
-                                        const double* values, int32_t gateCount)
+std::vector<PlotPoint> DecayCurvePoints(const CurvePlotGeometryValues& g, const double* centresMs, const double* values,
+                                        int32_t gateCount)
 {
     std::vector<PlotPoint> points;
     if (centresMs == nullptr || values == nullptr)

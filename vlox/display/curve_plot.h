@@ -83,8 +83,8 @@ struct AxisLine {
 };
 struct AxisLabel {
     std::string Text;
-    int32_t X;      // left of the text
-    int32_t Y;      // top of the text
+    int32_t X;  // left of the text
+    int32_t Y;  // top of the text
 };
 struct CurveAxesLayout {
     std::vector<AxisLine> Lines;
@@ -104,11 +104,11 @@ struct CurveAxesInputs {
     double TimeMaxMs = 10.0;
     double AmplitudeMin = 0.0;
     double AmplitudeMax = 10.0;
-    int32_t TimeAxisLabels = 0;          // 0 ms, 1 gate numbers
+    int32_t TimeAxisLabels = 0;  // 0 ms, 1 gate numbers
     int32_t TimeAxisMinorGrid = 0;
     int32_t AmplitudeAxisMinorGrid = 1;
     int32_t DisplayUnit = 0;
-    const double* GateCentresMs = nullptr;   // gate labels: the centres of the rate in use
+    const double* GateCentresMs = nullptr;  // gate labels: the centres of the rate in use
     int32_t GateCount = 0;
 };
 
@@ -117,16 +117,15 @@ const char* DisplayUnitCaption(int32_t unit);
 
 // The frame, grids, labels and captions in drawing order (lines of one step before its
 // labels).
-CurveAxesLayout LayOutCurveAxes(const CurvePlotGeometryValues& g, const CurveAxesInputs& in,
-                                PlotTextMeasure& measure);
+CurveAxesLayout LayOutCurveAxes(const CurvePlotGeometryValues& g, const CurveAxesInputs& in, PlotTextMeasure& measure);
 
 // The polyline of a curve: one point per gate whose time and value have a position; gates
 // without one are left out.
 struct PlotPoint {
     int32_t X, Y;
 };
-std::vector<PlotPoint> DecayCurvePoints(const CurvePlotGeometryValues& g, const double* centresMs,
-                                        const double* values, int32_t gateCount);
+std::vector<PlotPoint> DecayCurvePoints(const CurvePlotGeometryValues& g, const double* centresMs, const double* values,
+                                        int32_t gateCount);
 
 // The bar's top row for a fraction of the client height (bottom - trunc(height x fraction)),
 // saturated; a NaN fraction draws nothing (returns bottom).

@@ -44,9 +44,7 @@ int RegisterMapWndClass(HINSTANCE instance)
     return RegisterClassW(&wc) != 0 ? 0 : 1;
 }
 
-void FitStationMap(double)
-{
-}
+void FitStationMap(double) {}
 
 void PlotGpsPosition(HWND, int32_t, int32_t, POINT* crossPosition)
 {
@@ -59,26 +57,14 @@ int32_t GpsTrackPointCount()
     return 0;
 }
 
-void DrawStationMarker(HWND, POINT)
-{
-}
+void DrawStationMarker(HWND, POINT) {}
 
-void KeepStationInView()
-{
-}
+void KeepStationInView() {}
 
-void RedrawStationMap(HWND)
-{
-}
+void RedrawStationMap(HWND) {}
 
-void SaveRestoreMapBackground(HWND, int32_t)
-{
-}
+void SaveRestoreMapBackground(HWND, int32_t) {}
 
-void FreeGpsTrack()
-{
-}
+void FreeGpsTrack() {}
 
-void ResetLiveGpsMap()
-{
-}
+void ResetLiveGpsMap() {}

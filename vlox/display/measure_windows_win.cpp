@@ -140,7 +140,8 @@ void ComputeCurveScale()
         in.TimeMinMs = Settings.TimeAxisMinMs;
         in.TimeMaxMs = Settings.TimeAxisMaxMs;
     } else {
-        const int32_t rate = Settings.RepRateIndex >= 0 && Settings.RepRateIndex < RepRateCount ? Settings.RepRateIndex : 0;
+        const int32_t rate =
+            Settings.RepRateIndex >= 0 && Settings.RepRateIndex < RepRateCount ? Settings.RepRateIndex : 0;
         const int32_t set = Settings.GateSet >= 0 && Settings.GateSet < 3 ? Settings.GateSet : 0;
         in.TimeMinMs = TimeAxisLow[rate][set];
         in.TimeMaxMs = TimeAxisHigh[rate][set];
@@ -254,7 +255,8 @@ void RestoreCurveFrame(HWND window)
         return;
     WindowDc dc(window);
     if (dc)
-        BitBlt(dc.get(), 0, 0, CurvePaneRect.width + 1, CurvePaneRect.height + 1, CurveBackBuffers.PlotDc, 0, 0, SRCCOPY);
+        BitBlt(dc.get(), 0, 0, CurvePaneRect.width + 1, CurvePaneRect.height + 1, CurveBackBuffers.PlotDc, 0, 0,
+               SRCCOPY);
 }
 
 void DrawDecayCurve(HWND window, int32_t penIndex, int32_t drawFrame)
@@ -278,7 +280,8 @@ void DrawDecayCurve(HWND window, int32_t penIndex, int32_t drawFrame)
         }
     }
     const int32_t rate = Settings.RepRateIndex >= 0 && Settings.RepRateIndex < RepRateCount ? Settings.RepRateIndex : 0;
-    const std::vector<PlotPoint> points = DecayCurvePoints(CurvePlotGeometry, GateCentres[rate], DisplayValues, GateCount);
+    const std::vector<PlotPoint> points =
+        DecayCurvePoints(CurvePlotGeometry, GateCentres[rate], DisplayValues, GateCount);
     SelectGuard pen(dc.get(), DecayPenFor(penIndex));
     if ((RecordIndex == 0 || Settings.SurveyMode == 1) && CurveBackgroundSaved == 1)
         BitBlt(dc.get(), 0, 0, w, h, CurveBackBuffers.PlotDc, 0, 0, SRCCOPY);
@@ -312,7 +315,8 @@ void DrawNumbersHeader(HDC dc, int32_t gateCount, int32_t component, int32_t com
         DrawNarrowText(dc, 16 + static_cast<int32_t>(c) * l.ColumnWidth + (l.ColumnWidth - w) / 2, 2, headings[c]);
     }
     DrawNarrowText(dc, 2, 18, " 0");
-    HRGN clip = CreateRectRgn(l.GateNumberArea.Left, l.GateNumberArea.Top, l.GateNumberArea.Right, l.GateNumberArea.Bottom);
+    HRGN clip =
+        CreateRectRgn(l.GateNumberArea.Left, l.GateNumberArea.Top, l.GateNumberArea.Right, l.GateNumberArea.Bottom);
     SelectClipRgn(dc, clip);
     const std::vector<int32_t> gates = ListedGates(gateCount, Settings.NumbersGateVisible.data(), MaxGateCount);
     char text[16];
@@ -341,7 +345,8 @@ void DrawNumbersColumn(HWND window, int32_t gateCount, const double* values)
     int32_t w = 0, h = 0;
 
     SetTextColor(dc.get(), RGB(0, 0, 255));
-    HRGN clip = CreateRectRgn(l.RowZeroValueRect.Left, l.RowZeroValueRect.Top, l.RowZeroValueRect.Right, l.RowZeroValueRect.Bottom);
+    HRGN clip = CreateRectRgn(l.RowZeroValueRect.Left, l.RowZeroValueRect.Top, l.RowZeroValueRect.Right,
+                              l.RowZeroValueRect.Bottom);
     SelectClipRgn(dc.get(), clip);
     std::string text = GateValueText(EarlyWindowValue);
     measure.Measure(text, w, h);
@@ -361,21 +366,13 @@ void DrawNumbersColumn(HWND window, int32_t gateCount, const double* values)
     DeleteObject(clip);
 }
 
-void ScrollProfile()
-{
-}
+void ScrollProfile() {}
 
-void ScaleProfileAxis()
-{
-}
+void ScaleProfileAxis() {}
 
-void DrawLiveProfileFrame()
-{
-}
+void DrawLiveProfileFrame() {}
 
-void CreateProfilePens(int32_t)
-{
-}
+void CreateProfilePens(int32_t) {}
 
 void ShowDecayRecord(int32_t) {}
 void ShowProfileRecord(int32_t, int32_t) {}

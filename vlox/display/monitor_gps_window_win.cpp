@@ -25,8 +25,7 @@ const MessageEntry MonitorGpsMessageTable[] = {
 
 LRESULT CALLBACK MonitorGpsWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    return DispatchThroughTable(MakeMessageTable(MonitorGpsMessageTable), window, message, wParam,
-                                lParam);
+    return DispatchThroughTable(MakeMessageTable(MonitorGpsMessageTable), window, message, wParam, lParam);
 }
 
 int RegisterMonitorGpsWndClass(HINSTANCE instance)

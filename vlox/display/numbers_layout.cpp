@@ -6,8 +6,7 @@
 
 NumbersLayoutValues NumbersLayout;
 
-NumbersLayoutValues ComputeNumbersLayout(int32_t width, int32_t height, int32_t gateCount,
-                                         int32_t componentCount)
+NumbersLayoutValues ComputeNumbersLayout(int32_t width, int32_t height, int32_t gateCount, int32_t componentCount)
 {
     const int32_t n = gateCount > 0 ? gateCount : 1;
     const int32_t c = componentCount > 0 ? componentCount : 1;
@@ -55,9 +54,9 @@ int32_t ValueTextX(const NumbersLayoutValues& l, int32_t textWidth)
 
 std::vector<std::string> ColumnHeadings(int32_t mode, int32_t componentCount)
 {
-    static const char* const table[7][3] = {
-        {"Bz", "Bz", "By"}, {"Bx", "Bx", "By"}, {"By", "By", "By"}, {"Bz", "Bx", "By"},
-        {"Bz", "Bx", ""},   {"Bz", "By", ""},   {"Bx", "By", ""}};
+    static const char* const table[7][3] = {{"Bz", "Bz", "By"}, {"Bx", "Bx", "By"}, {"By", "By", "By"},
+                                            {"Bz", "Bx", "By"}, {"Bz", "Bx", ""},   {"Bz", "By", ""},
+                                            {"Bx", "By", ""}};
     std::vector<std::string> headings;
     if (mode < 0 || mode > 6)
         return headings;

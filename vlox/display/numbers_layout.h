@@ -29,8 +29,7 @@ extern NumbersLayoutValues NumbersLayout;
 
 // Layout for a pane of width x height, gateCount gates and componentCount columns. A gate or
 // component count of 0 or less is taken as 1 so no division is by 0.
-NumbersLayoutValues ComputeNumbersLayout(int32_t width, int32_t height, int32_t gateCount,
-                                         int32_t componentCount);
+NumbersLayoutValues ComputeNumbersLayout(int32_t width, int32_t height, int32_t gateCount, int32_t componentCount);
 
 // Top of row r (from 0).
 int32_t NumberRowY(const NumbersLayoutValues& l, int32_t row);
@@ -50,4 +49,3 @@ int32_t ValueTextX(const NumbersLayoutValues& l, int32_t textWidth);
 // column 2 from 2 components, column 3 with 3. Single-component modes shown with 3 columns
 // repeat column 1's heading in column 2 and write "By" in column 3.
 std::vector<std::string> ColumnHeadings(int32_t mode, int32_t componentCount);
-

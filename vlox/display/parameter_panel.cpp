@@ -122,8 +122,8 @@ std::vector<ParameterPanelRow> ParameterPanelRows(const ParameterPanelInput& in,
 
     if (in.Reviewing) {
         const ReviewedPanelParameters& r = in.Reviewed;
-        const WideString coil = r.CoilType >= 0 && r.CoilType < CoilTypeCount ? WideString(CoilTypeNames[r.CoilType])
-                                                                             : WideString();
+        const WideString coil =
+            r.CoilType >= 0 && r.CoilType < CoilTypeCount ? WideString(CoilTypeNames[r.CoilType]) : WideString();
         add("Repetition:   ", 2, RepetitionLabel(mains, r.RepRateIndex), false);
         add("Coil Type: ", 3, coil, false);
         add("Records: ", 4, Wide(RecordsText(r.RecordCount)), false);

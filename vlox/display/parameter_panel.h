@@ -19,7 +19,7 @@ struct ReviewedPanelParameters {
     int32_t ProcessingMethod = 0;  // 0 "Standard", 1 "Pruning"
     int32_t AveragingTimeIndex = 0;
     int32_t Component = 0;
-    int32_t Gain = 0;              // code 0-6
+    int32_t Gain = 0;  // code 0-6
     int32_t GateSet = 0;
     int32_t GateCount = 20;
     double FirstGateTimeUs = 0.0;
@@ -38,9 +38,9 @@ struct ParameterPanelInput {
 };
 
 struct ParameterPanelRow {
-    std::string Label;     // drawn in the normal font at LabelX on LabelY, not filled
+    std::string Label;  // drawn in the normal font at LabelX on LabelY, not filled
     int32_t LabelY = 0;
-    WideString Value;      // drawn in the bold font at the top left of ValueRect, after filling it
+    WideString Value;  // drawn in the bold font at the top left of ValueRect, after filling it
     FieldRect ValueRect;
     bool Clipped = false;  // clipped to ValueRect
 };

@@ -51,8 +51,8 @@ void DrawParameterPanel()
         const RECT r{row.ValueRect.left, row.ValueRect.top, row.ValueRect.right, row.ValueRect.bottom};
         FillRect(dc, &r, PanelBrush());
         SelectGuard bold(dc, hFontBold);
-        ExtTextOutW(dc, r.left, r.top, row.Clipped ? ETO_CLIPPED : 0, row.Clipped ? &r : nullptr,
-                    row.Value.c_str(), static_cast<UINT>(row.Value.size()), nullptr);
+        ExtTextOutW(dc, r.left, r.top, row.Clipped ? ETO_CLIPPED : 0, row.Clipped ? &r : nullptr, row.Value.c_str(),
+                    static_cast<UINT>(row.Value.size()), nullptr);
     }
 
     // The live map size under the map pane, also in review.

@@ -20,12 +20,8 @@ int32_t SplashBitmapHeight = 0;
 SplashCloseServices SplashServices;
 
 const MessageEntry SplashMessageTable[] = {
-    {WM_CREATE, OnSplashCreate},
-    {WM_PAINT, PaintSplash},
-    {WM_LBUTTONDOWN, CloseSplash},
-    {WM_LBUTTONUP, CloseSplash},
-    {WM_RBUTTONDOWN, CloseSplash},
-    {WM_RBUTTONUP, CloseSplash},
+    {WM_CREATE, OnSplashCreate}, {WM_PAINT, PaintSplash},       {WM_LBUTTONDOWN, CloseSplash},
+    {WM_LBUTTONUP, CloseSplash}, {WM_RBUTTONDOWN, CloseSplash}, {WM_RBUTTONUP, CloseSplash},
     {WM_TIMER, CloseSplash},
 };
 const size_t SplashMessageTableCount = sizeof(SplashMessageTable) / sizeof(SplashMessageTable[0]);
@@ -87,8 +83,8 @@ LRESULT CALLBACK PaintSplash(HWND, UINT, WPARAM, LPARAM)
         return 0;
     {
         SelectGuard select(memory, SplashBitmap);
-        BitBlt(paint.get(), SplashPictureX(WorkAreaWidth, SplashBitmapWidth), 0, SplashBitmapWidth,
-               SplashBitmapHeight, memory, 0, 0, SRCCOPY);
+        BitBlt(paint.get(), SplashPictureX(WorkAreaWidth, SplashBitmapWidth), 0, SplashBitmapWidth, SplashBitmapHeight,
+               memory, 0, 0, SRCCOPY);
     }
     DeleteDC(memory);
     return 0;
@@ -96,8 +92,8 @@ LRESULT CALLBACK PaintSplash(HWND, UINT, WPARAM, LPARAM)
 
 LRESULT CALLBACK CloseSplash(HWND, UINT, WPARAM, LPARAM)
 {
-    const SplashCloseSteps steps = PlanSplashClose(SplashState, SavedGpsSetting,
-                                                   GpsThread != INVALID_HANDLE_VALUE, ConfigInvalid);
+    const SplashCloseSteps steps =
+        PlanSplashClose(SplashState, SavedGpsSetting, GpsThread != INVALID_HANDLE_VALUE, ConfigInvalid);
     if (steps.SlideAway) {
         SlideSplashAway();
         ShowWindow(hWndSplash, SW_HIDE);

@@ -83,9 +83,8 @@ bool SplitAngle(const std::string& field, std::string& degreeDigits, std::string
 NmeaFieldRoleTable MakeNmeaFieldRoles(int32_t gpsNmeaData)
 {
     NmeaFieldRoleTable t;
-    const int32_t roles[6][2] = {{RoleSatellites, 8},          {RoleFixQuality, 7},
-                                 {RoleLatitudeHemisphere, 4},  {RoleLatitude, 3},
-                                 {RoleLongitudeHemisphere, 6}, {RoleLongitude, 5}};
+    const int32_t roles[6][2] = {{RoleSatellites, 8}, {RoleFixQuality, 7},          {RoleLatitudeHemisphere, 4},
+                                 {RoleLatitude, 3},   {RoleLongitudeHemisphere, 6}, {RoleLongitude, 5}};
     for (const auto& r : roles) {
         t.Role[t.Count] = r[0];
         t.Field[t.Count] = r[1];

@@ -51,16 +51,16 @@ void SetNmeaFieldRoles();
 struct GpsFixValues {
     double GpsOriginEasting = 0.0;  // first valid fix since start: the survey origin
     double GpsOriginNorthing = 0.0;
-    int32_t GpsOriginSet = 0;       // never cleared while the program runs
-    double GpsEasting = 0.0;        // latest valid fix (a jump moves it too)
+    int32_t GpsOriginSet = 0;  // never cleared while the program runs
+    double GpsEasting = 0.0;   // latest valid fix (a jump moves it too)
     double GpsNorthing = 0.0;
     double GpsAcceptedEasting = 0.0;  // last accepted point: the jump rule's reference
     double GpsAcceptedNorthing = 0.0;
     int32_t GpsUtmZone = 0;
     int32_t GpsSatellites = 0;
-    int32_t GpsFixValid = 0;        // 1 while the last good GGA gave a usable position
-    int32_t GpsPositionCount = 0;   // positions received while a reading was averaged
-    char GpsActivityMark = '\\';    // flips between '/' and '\' with every sentence shown
+    int32_t GpsFixValid = 0;       // 1 while the last good GGA gave a usable position
+    int32_t GpsPositionCount = 0;  // positions received while a reading was averaged
+    char GpsActivityMark = '\\';   // flips between '/' and '\' with every sentence shown
 };
 extern GpsFixValues GpsFix;
 
@@ -95,17 +95,17 @@ struct GgaDisplay {
     WideString Zone;
     bool DrawCount = false;
     WideString Count;
-    int32_t LitLamp = 0;   // 0 or 1: the other circle is drawn unlit
+    int32_t LitLamp = 0;  // 0 or 1: the other circle is drawn unlit
     bool LampValid = false;
 };
 
 struct GgaOutcome {
     GgaDisplay Display;
-    bool FixValid = false;     // the line gave a usable position
-    double Latitude = 0.0;     // degrees, south and west negative
+    bool FixValid = false;  // the line gave a usable position
+    double Latitude = 0.0;  // degrees, south and west negative
     double Longitude = 0.0;
     GpsFixStep Step = GpsFixStep::Jump;
-    bool Plot = false;         // an accepted point for the live map
+    bool Plot = false;  // an accepted point for the live map
 };
 
 // Handles one line handed over with GpsPositionMessage. lineGood says whether it passed the
@@ -141,8 +141,8 @@ enum class GpsSentenceKind {
 };
 
 struct GpsSentenceContext {
-    int32_t SurveyMode = 0;        // 1 automatic trigger
-    bool Averaging = false;        // a reading is being averaged (MeasureState 1)
+    int32_t SurveyMode = 0;  // 1 automatic trigger
+    bool Averaging = false;  // a reading is being averaged (MeasureState 1)
     int32_t InternalTestMode = 0;
     int32_t GpsNmeaData = 0;
     int32_t GpsCopyHold = 0;
@@ -150,7 +150,7 @@ struct GpsSentenceContext {
 
 struct GpsSentencePlan {
     GpsSentenceKind Kind = GpsSentenceKind::Failed;
-    bool Good = false;           // the last-good time restarts
+    bool Good = false;             // the last-good time restarts
     bool StoreInDataFile = false;  // '@', '#', '!' records now (automatic mode, averaging)
     bool CopyForStore = false;     // into GgaCopy or GsaCopy for Store Reading (manual mode)
     bool SendPosition = false;     // GpsPositionMessage

@@ -50,13 +50,13 @@ HBRUSH LampBrush(int32_t state)
     switch (state) {
     case LampLitValid:
         return DrawingObjects.GreenBrush != nullptr ? DrawingObjects.GreenBrush
-                                                     : static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+                                                    : static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
     case LampLitInvalid:
         return DrawingObjects.RedBrush != nullptr ? DrawingObjects.RedBrush
-                                                   : static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+                                                  : static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     default:
         return DrawingObjects.WhiteBrush != nullptr ? DrawingObjects.WhiteBrush
-                                                     : static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+                                                    : static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     }
 }
 
@@ -366,8 +366,7 @@ void BlankGpsFields(HWND window)
         WindowDc dc(window);
         if (dc) {
             const GpsStatusRects& g = MainScreenLayout.Gps;
-            const FieldRect* fields[] = {&g.SatValue, &g.Indicator, &g.Coordinates[0], &g.Coordinates[1],
-                                         &g.PdopValue};
+            const FieldRect* fields[] = {&g.SatValue, &g.Indicator, &g.Coordinates[0], &g.Coordinates[1], &g.PdopValue};
             for (const FieldRect* f : fields)
                 DrawField(dc.get(), *f, WideString(), nullptr);
             DrawLamp(dc.get(), g.Lamps[0], LampBlank);

@@ -27,8 +27,8 @@ constexpr int32_t MeterDecodeInterval = 10;
 struct MeterReadingValues {
     double Conductivity = 0.0;
     double InPhase = 0.0;
-    char MeterDipole = 'V';   // 'V' or 'H'
-    int32_t MeterStatus = 0;  // 1 after a decoded frame, 0 after MeterSilenceMs of silence
+    char MeterDipole = 'V';                       // 'V' or 'H'
+    int32_t MeterStatus = 0;                      // 1 after a decoded frame, 0 after MeterSilenceMs of silence
     uint8_t MeterFrame[MeterFrameKept + 1] = {};  // the last accepted frame, then a zero
 };
 extern MeterReadingValues MeterReading;

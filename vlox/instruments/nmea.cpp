@@ -84,8 +84,7 @@ NmeaCheck CheckNmeaSentence(const std::string& line)
     return NmeaCheck::Good;
 }
 
-NmeaByteResult FeedNmeaByte(NmeaLineAssembler& a, uint8_t byte, uint32_t now, std::string& line,
-                            uint32_t& startTick)
+NmeaByteResult FeedNmeaByte(NmeaLineAssembler& a, uint8_t byte, uint32_t now, std::string& line, uint32_t& startTick)
 {
     if (byte == '$') {
         a.SentenceStartTick = now;

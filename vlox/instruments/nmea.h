@@ -50,15 +50,14 @@ struct NmeaLineAssembler {
 };
 
 enum class NmeaByteResult {
-    Pending,      // the line goes on
-    LineReady,    // line and startTick hold a finished line (never empty)
-    LineDropped   // a line too long to keep ended here
+    Pending,     // the line goes on
+    LineReady,   // line and startTick hold a finished line (never empty)
+    LineDropped  // a line too long to keep ended here
 };
 
 // Feeds one byte received at tick now. On LineReady, line gets the line without CR LF and
 // startTick the tick of its '$', or now for a line without a leading '$'.
-NmeaByteResult FeedNmeaByte(NmeaLineAssembler& a, uint8_t byte, uint32_t now, std::string& line,
-                            uint32_t& startTick);
+NmeaByteResult FeedNmeaByte(NmeaLineAssembler& a, uint8_t byte, uint32_t now, std::string& line, uint32_t& startTick);
 
 // Numbers in fields, as the receiver writes them. Each writes value and answers true only when
 // the field is a whole number (optional sign, digits, and for the second an optional

@@ -19,8 +19,8 @@ struct SerialLineSettings {
     int32_t Parity = ParityNone;
     int32_t DataBits = 8;
     int32_t StopBits = 1;
-    bool XonXoff = false;      // software flow control in both directions
-    bool DtrOn = false;        // DTR and RTS held on (else disabled)
+    bool XonXoff = false;  // software flow control in both directions
+    bool DtrOn = false;    // DTR and RTS held on (else disabled)
     bool RtsOn = false;
 };
 

@@ -14,8 +14,8 @@ int32_t UtmZoneOf(double longitude)
     return static_cast<int32_t>(zone);
 }
 
-int32_t LatLonToUtm(double latitude, double longitude, int32_t& zone, double& northing,
-                    double& easting, int32_t keepZone)
+int32_t LatLonToUtm(double latitude, double longitude, int32_t& zone, double& northing, double& easting,
+                    int32_t keepZone)
 {
     if (!std::isfinite(latitude) || !std::isfinite(longitude) || std::fabs(latitude) > 90.0 ||
         std::fabs(longitude) > 180.0)
@@ -61,21 +61,19 @@ int32_t LatLonToUtm(double latitude, double longitude, int32_t& zone, double& no
     const double T2 = nu * s * c * k0 / 2.0;
     const double T3 = nu * s * c3 * k0 * (5.0 - t2 + 9.0 * eta2 + 4.0 * eta4) / 24.0;
     const double T4 = nu * s * c5 * k0 *
-                      (61.0 - 58.0 * t2 + t4 + 270.0 * eta2 - 330.0 * t2 * eta2 + 445.0 * eta4 +
-                       324.0 * eta6 - 680.0 * t2 * eta4 + 88.0 * eta8 - 600.0 * t2 * eta6 -
-                       192.0 * t2 * eta8) /
+                      (61.0 - 58.0 * t2 + t4 + 270.0 * eta2 - 330.0 * t2 * eta2 + 445.0 * eta4 + 324.0 * eta6 -
+                       680.0 * t2 * eta4 + 88.0 * eta8 - 600.0 * t2 * eta6 - 192.0 * t2 * eta8) /
                       720.0;
     const double T5 = nu * s * c7 * k0 * (1385.0 - 3111.0 * t2 + 543.0 * t4 - t6) / 40320.0;
     const double T6 = nu * c * k0;
     const double T7 = nu * c3 * k0 * (1.0 - t2 + eta2) / 6.0;
     const double T8 = nu * c5 * k0 *
-                      (5.0 - 18.0 * t2 + t4 + 14.0 * eta2 - 58.0 * t2 * eta2 + 13.0 * eta4 +
-                       4.0 * eta6 - 64.0 * t2 * eta4 - 24.0 * t2 * eta6) /
+                      (5.0 - 18.0 * t2 + t4 + 14.0 * eta2 - 58.0 * t2 * eta2 + 13.0 * eta4 + 4.0 * eta6 -
+                       64.0 * t2 * eta4 - 24.0 * t2 * eta6) /
                       120.0;
     const double T9 = nu * c7 * k0 * (61.0 - 479.0 * t2 + 179.0 * t4 - t6) / 5040.0;
 
-    const double p2 = p * p, p3 = p2 * p, p4 = p2 * p2, p5 = p4 * p, p6 = p4 * p2, p7 = p6 * p,
-                 p8 = p4 * p4;
+    const double p2 = p * p, p3 = p2 * p, p4 = p2 * p2, p5 = p4 * p, p6 = p4 * p2, p7 = p6 * p, p8 = p4 * p4;
     const double falseNorthing = latitude >= 0.0 ? 0.0 : UtmFalseNorthingSouth;
     northing = falseNorthing + T1 + p2 * T2 + p4 * T3 + p6 * T4 + p8 * T5;
     easting = UtmFalseEasting + p * T6 + p3 * T7 + p5 * T8 + p7 * T9;

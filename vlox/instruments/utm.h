@@ -5,11 +5,11 @@
 
 #include <cstdint>
 
-constexpr double UtmSemiMajorAxis = 6378137.0;                 // m
-constexpr double UtmFlattening = 0.0033528106647474805;         // 1 / 298.257223563
+constexpr double UtmSemiMajorAxis = 6378137.0;           // m
+constexpr double UtmFlattening = 0.0033528106647474805;  // 1 / 298.257223563
 constexpr double UtmScaleFactor = 0.9996;
-constexpr double UtmFalseEasting = 500000.0;                    // m
-constexpr double UtmFalseNorthingSouth = 10000000.0;            // m, latitudes below 0
+constexpr double UtmFalseEasting = 500000.0;          // m
+constexpr double UtmFalseNorthingSouth = 10000000.0;  // m, latitudes below 0
 
 // Zone of a longitude in degrees: floor(longitude / 6) + 31, held to 1..60. 0 for a
 // longitude that is not a number.
@@ -23,5 +23,5 @@ int32_t UtmZoneOf(double longitude);
 // Returns 1. Returns 0 and writes nothing when latitude or longitude is not a finite number,
 // the latitude is beyond +-90 or the longitude beyond +-180 degrees, or a kept zone is
 // outside 1..60.
-int32_t LatLonToUtm(double latitude, double longitude, int32_t& zone, double& northing,
-                    double& easting, int32_t keepZone);
+int32_t LatLonToUtm(double latitude, double longitude, int32_t& zone, double& northing, double& easting,
+                    int32_t keepZone);

@@ -17,8 +17,8 @@ double CappedClockFrequency(double maxClockFrequency)
     return maxClockFrequency > AnalogClockCap ? AnalogClockCap : maxClockFrequency;
 }
 
-int32_t DeriveAcquisitionCounts(double clockFrequency, double repetitionRate,
-                                double totalTurnOffDelay, AcquisitionCounts& out)
+int32_t DeriveAcquisitionCounts(double clockFrequency, double repetitionRate, double totalTurnOffDelay,
+                                AcquisitionCounts& out)
 {
     constexpr double int32Max = static_cast<double>(std::numeric_limits<int32_t>::max());
     if (!(clockFrequency >= ScanChannelCount) || !(clockFrequency < int32Max))
@@ -46,8 +46,7 @@ int32_t DeriveAcquisitionCounts(double clockFrequency, double repetitionRate,
     if (totalTurnOffDelay < 0.0) {
         const double period = c.SamplePeriodUs > 0.0 ? c.SamplePeriodUs : FallbackSamplePeriodUs;
         const double offset = -totalTurnOffDelay / period + 0.5;
-        c.GateSampleOffset = offset < c.ScansPerPeriod ? static_cast<int32_t>(offset)
-                                                       : c.ScansPerPeriod;
+        c.GateSampleOffset = offset < c.ScansPerPeriod ? static_cast<int32_t>(offset) : c.ScansPerPeriod;
     }
     out = c;
     return 1;

@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-constexpr int32_t ScanChannelCount = 4;            // channels 0-3, interleaved in every buffer
-constexpr double AnalogClockCap = 480000.0;        // Hz, highest clock the program asks for
+constexpr int32_t ScanChannelCount = 4;      // channels 0-3, interleaved in every buffer
+constexpr double AnalogClockCap = 480000.0;  // Hz, highest clock the program asks for
 constexpr double FallbackSamplePeriodUs = 2.083333333333;
 
 // Everything the set-up derives from the read-back clock, as one record.
@@ -33,13 +33,13 @@ double CappedClockFrequency(double maxClockFrequency);
 // at low clocks the plain rule gives 0, and a search that advances by 0 never ends.
 // `GateSampleOffset` is (-delay / period + 0.5) truncated for a negative delay, held to
 // `ScansPerPeriod` so the integration can never start before the sync edge.
-int32_t DeriveAcquisitionCounts(double clockFrequency, double repetitionRate,
-                                double totalTurnOffDelay, AcquisitionCounts& out);
+int32_t DeriveAcquisitionCounts(double clockFrequency, double repetitionRate, double totalTurnOffDelay,
+                                AcquisitionCounts& out);
 
 // Program-wide values of the last board start (`GateSampleOffset` lives with the settings).
 extern int32_t ChannelCount;
 extern int32_t SampleRate;
-extern double SamplePeriodUs;      // 0 until the board was set up
+extern double SamplePeriodUs;  // 0 until the board was set up
 extern int32_t SamplesPerPeriod;
 extern int32_t ScansPerPeriod;
 extern int32_t SyncSkip;

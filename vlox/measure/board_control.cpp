@@ -52,9 +52,8 @@ void Show(const BoardLibrary& lib, const char* text, const char* caption)
 
 void ShowLibraryText(const BoardLibrary& lib, QZSTATUS code)
 {
-    const char* text = lib.GetErrorString != nullptr
-                           ? lib.GetErrorString(code, BoardErrorText, BoardErrorTextSize)
-                           : nullptr;
+    const char* text =
+        lib.GetErrorString != nullptr ? lib.GetErrorString(code, BoardErrorText, BoardErrorTextSize) : nullptr;
     if (text == nullptr)
         std::snprintf(BoardErrorText, sizeof BoardErrorText, "QZ Unknown Error: 0x%lX",
                       static_cast<unsigned long>(code));
@@ -73,8 +72,8 @@ void FreeHeldBuffer(const BoardLibrary& lib)
     BufferSampleCount = 0;
 }
 
-SubsystemHandle* const OpenOrder[] = {&BoardAnalogInput, &BoardCounter0, &BoardCounter1,
-                                      &BoardDigitalIn, &BoardOutputSubsystem};
+SubsystemHandle* const OpenOrder[] = {&BoardAnalogInput, &BoardCounter0, &BoardCounter1, &BoardDigitalIn,
+                                      &BoardOutputSubsystem};
 
 // Releases whatever is still open, ignoring the answers (the board is being given up), and
 // leaves every handle null.
@@ -157,15 +156,21 @@ int32_t BoardFailure(const BoardLibrary& lib)
     return 0;
 }
 
-int32_t GainCodeForComponent(int32_t component, int32_t gainZ, int32_t gainX, int32_t gainY,
-                             int32_t& gainCode)
+int32_t GainCodeForComponent(int32_t component, int32_t gainZ, int32_t gainX, int32_t gainY, int32_t& gainCode)
 {
     int32_t g = 0;
     switch (component) {
-    case 0: g = gainZ; break;
-    case 1: g = gainX; break;
-    case 2: g = gainY; break;
-    default: return 0;
+    case 0:
+        g = gainZ;
+        break;
+    case 1:
+        g = gainX;
+        break;
+    case 2:
+        g = gainY;
+        break;
+    default:
+        return 0;
     }
     if (g < 0 || g > MaxGainCode)
         return 0;
@@ -239,11 +244,10 @@ int32_t SetupCounterTimersWith(const BoardLibrary& lib)
     if (!Ok(lib.GetDASS(BoardDevice, SubsystemTypeCT, 0, &BoardCurrentSubsystem)))
         return BoardFailure(lib);
     SubsystemHandle c = BoardCurrentSubsystem;
-    if (!Ok(lib.SetCascadeMode(c, CascadeModeSingle)) || !Ok(lib.SetGateType(c, 500)) ||
-        !Ok(lib.SetCTMode(c, 701)) || !Ok(lib.SetClockSource(c, ClockInternal)) ||
-        !Ok(lib.SetClockFrequency(c, BoardClockFrequency)) || !Ok(lib.SetPulseType(c, PulseType601)) ||
-        !Ok(lib.SetPulseWidth(c, 25.0)) || !Ok(lib.Config(c)) || !Ok(lib.Start(c)) ||
-        !Ok(lib.GetClockFrequency(c, &BoardClockFrequency)))
+    if (!Ok(lib.SetCascadeMode(c, CascadeModeSingle)) || !Ok(lib.SetGateType(c, 500)) || !Ok(lib.SetCTMode(c, 701)) ||
+        !Ok(lib.SetClockSource(c, ClockInternal)) || !Ok(lib.SetClockFrequency(c, BoardClockFrequency)) ||
+        !Ok(lib.SetPulseType(c, PulseType601)) || !Ok(lib.SetPulseWidth(c, 25.0)) || !Ok(lib.Config(c)) ||
+        !Ok(lib.Start(c)) || !Ok(lib.GetClockFrequency(c, &BoardClockFrequency)))
         return BoardFailure(lib);
     BoardCounter0 = c;
 
@@ -252,11 +256,10 @@ int32_t SetupCounterTimersWith(const BoardLibrary& lib)
     if (!Ok(lib.GetDASS(BoardDevice, SubsystemTypeCT, 1, &BoardCurrentSubsystem)))
         return BoardFailure(lib);
     c = BoardCurrentSubsystem;
-    if (!Ok(lib.SetCascadeMode(c, CascadeModeSingle)) || !Ok(lib.SetGateType(c, 504)) ||
-        !Ok(lib.SetCTMode(c, 703)) || !Ok(lib.SetClockSource(c, ClockInternal)) ||
-        !Ok(lib.SetClockFrequency(c, BoardClockFrequency)) || !Ok(lib.SetPulseType(c, PulseType601)) ||
-        !Ok(lib.SetPulseWidth(c, 50.0)) || !Ok(lib.Config(c)) || !Ok(lib.Start(c)) ||
-        !Ok(lib.GetClockFrequency(c, &BoardClockFrequency)))
+    if (!Ok(lib.SetCascadeMode(c, CascadeModeSingle)) || !Ok(lib.SetGateType(c, 504)) || !Ok(lib.SetCTMode(c, 703)) ||
+        !Ok(lib.SetClockSource(c, ClockInternal)) || !Ok(lib.SetClockFrequency(c, BoardClockFrequency)) ||
+        !Ok(lib.SetPulseType(c, PulseType601)) || !Ok(lib.SetPulseWidth(c, 50.0)) || !Ok(lib.Config(c)) ||
+        !Ok(lib.Start(c)) || !Ok(lib.GetClockFrequency(c, &BoardClockFrequency)))
         return BoardFailure(lib);
     BoardCounter1 = c;
 
@@ -347,8 +350,7 @@ int32_t StartAcquisitionWith(const BoardLibrary& lib, int32_t outputOffset)
     if (SetupAnalogInputWith(lib) == 0)
         return 0;
     int32_t g = 0;
-    if (GainCodeForComponent(Settings.SelectedComponent, Settings.GainZ, Settings.GainX,
-                             Settings.GainY, g) == 0)
+    if (GainCodeForComponent(Settings.SelectedComponent, Settings.GainZ, Settings.GainX, Settings.GainY, g) == 0)
         return 1;
     const GainWriteSequence seq = GainOutputSequence(g, outputOffset);
     for (int32_t i = 0; i < seq.Count; ++i) {
@@ -416,8 +418,7 @@ int32_t GetBufferInfoWith(const BoardLibrary& lib)
     double minimum = 0.0;
     uint32_t bits = 0;
     if (!Ok(lib.GetValidSamples(CurrentBuffer, &valid)) || !Ok(lib.GetBufferPointer(CurrentBuffer, &data)) ||
-        !Ok(lib.GetRange(BoardAnalogInput, &maximum, &minimum)) ||
-        !Ok(lib.GetResolution(BoardAnalogInput, &bits)))
+        !Ok(lib.GetRange(BoardAnalogInput, &maximum, &minimum)) || !Ok(lib.GetResolution(BoardAnalogInput, &bits)))
         return BoardFailure(lib);
     // More valid samples than the buffer was made for would read past its end.
     if (valid > static_cast<uint32_t>(SampleRate > 0 ? SampleRate : 0))

@@ -65,21 +65,21 @@ constexpr int32_t BoardErrorTextSize = 80;
 
 extern DeviceHandle BoardDevice;
 extern SubsystemHandle BoardCurrentSubsystem;  // the working subsystem (the analog input once running)
-extern QZSTATUS BoardStatus;                    // code of the last library call
+extern QZSTATUS BoardStatus;                   // code of the last library call
 extern char BoardErrorText[BoardErrorTextSize];
 extern SubsystemHandle BoardAnalogInput;
 extern SubsystemHandle BoardCounter0;
 extern SubsystemHandle BoardCounter1;
 extern SubsystemHandle BoardDigitalIn;
 extern SubsystemHandle BoardOutputSubsystem;
-extern double BoardClockFrequency;              // Hz, last clock set or read back
+extern double BoardClockFrequency;  // Hz, last clock set or read back
 
 // The buffer the cycle holds (null when none) and what was read about it.
 extern HBUF CurrentBuffer;
 extern int32_t BufferSampleCount;
 extern const uint16_t* BufferSamples;
-extern double InputRangeMax;   // volts
-extern double InputRangeMin;   // volts
+extern double InputRangeMax;     // volts
+extern double InputRangeMin;     // volts
 extern int32_t InputResolution;  // bits
 
 // The first three fields of the board state as one record: the board enumeration's user data.
@@ -104,8 +104,7 @@ constexpr int32_t GainSettleMs = 50;
 
 // The receiver gain code for a component (0 Z, 1 X, 2 Y): 1 and the code, or 0 when the
 // component is none of these or the code lies outside 0..6 (nothing is written then).
-int32_t GainCodeForComponent(int32_t component, int32_t gainZ, int32_t gainX, int32_t gainY,
-                             int32_t& gainCode);
+int32_t GainCodeForComponent(int32_t component, int32_t gainZ, int32_t gainX, int32_t gainY, int32_t& gainCode);
 
 // The values written to the digital output for a gain code: one value below 4; from 4 on
 // first offset + 3, a 50 ms pause, then the code (the receiver's gain stage steps through 3).
@@ -145,5 +144,4 @@ int32_t BoardFailure(const BoardLibrary& lib);
 
 // The enumeration callback given to qzDaEnumBoards; userData is a BoardRecord. Opens the
 // named board into the record and goes on (nonzero) while no board has opened.
-extern "C" int32_t QZDA_CALL EnumBoardsCallback(const char* boardName, const char* driverName,
-                                                intptr_t userData);
+extern "C" int32_t QZDA_CALL EnumBoardsCallback(const char* boardName, const char* driverName, intptr_t userData);

@@ -75,14 +75,47 @@ BoardLibrary MakeBoardCalls()
 
 BoardLibrary BoardCalls = MakeBoardCalls();
 
-int32_t OpenAcquisitionBoard() { return OpenAcquisitionBoardWith(BoardCalls); }
-int32_t SetupCounterTimers() { return SetupCounterTimersWith(BoardCalls); }
-int32_t SetupAnalogInput() { return SetupAnalogInputWith(BoardCalls); }
-int32_t StartAcquisition(int32_t outputOffset) { return StartAcquisitionWith(BoardCalls, outputOffset); }
-void RestartAcquisition() { RestartAcquisitionWith(BoardCalls); }
-void RestartAcquisitionIfOpen() { RestartAcquisitionIfOpenWith(BoardCalls); }
-int32_t StopAcquisition() { return StopAcquisitionWith(BoardCalls); }
-int32_t ReleaseSubsystems() { return ReleaseSubsystemsWith(BoardCalls); }
-int32_t TakeDoneBuffer() { return TakeDoneBufferWith(BoardCalls); }
-int32_t GetBufferInfo() { return GetBufferInfoWith(BoardCalls); }
-int32_t RequeueBuffer() { return RequeueBufferWith(BoardCalls); }
+int32_t OpenAcquisitionBoard()
+{
+    return OpenAcquisitionBoardWith(BoardCalls);
+}
+int32_t SetupCounterTimers()
+{
+    return SetupCounterTimersWith(BoardCalls);
+}
+int32_t SetupAnalogInput()
+{
+    return SetupAnalogInputWith(BoardCalls);
+}
+int32_t StartAcquisition(int32_t outputOffset)
+{
+    return StartAcquisitionWith(BoardCalls, outputOffset);
+}
+void RestartAcquisition()
+{
+    RestartAcquisitionWith(BoardCalls);
+}
+void RestartAcquisitionIfOpen()
+{
+    RestartAcquisitionIfOpenWith(BoardCalls);
+}
+int32_t StopAcquisition()
+{
+    return StopAcquisitionWith(BoardCalls);
+}
+int32_t ReleaseSubsystems()
+{
+    return ReleaseSubsystemsWith(BoardCalls);
+}
+int32_t TakeDoneBuffer()
+{
+    return TakeDoneBufferWith(BoardCalls);
+}
+int32_t GetBufferInfo()
+{
+    return GetBufferInfoWith(BoardCalls);
+}
+int32_t RequeueBuffer()
+{
+    return RequeueBufferWith(BoardCalls);
+}

@@ -7,19 +7,18 @@
 #include <cmath>
 
 const double TestExpectedValues[InternalTestCount][MaxTestGates] = {
-    {18430, 18430, 18430, 18430, 18430, 18430, 18430, 18430, 18430, 18430,
-     18430, 18430, 18430, 18430, 18430, 18430, 18430, 18430, 18430, 18430,
-     18430, 18430, 18430, 18430, 18430, 18430, 18430, 18430, 18430, 18430},
+    {18430, 18430, 18430, 18430, 18430, 18430, 18430, 18430, 18430, 18430, 18430, 18430, 18430, 18430, 18430,
+     18430, 18430, 18430, 18430, 18430, 18430, 18430, 18430, 18430, 18430, 18430, 18430, 18430, 18430, 18430},
     {18308, 18263, 18203, 18137, 18060, 17948, 17812, 17638, 17439, 17203,
      16937, 16632, 16236, 15755, 15171, 14444, 13568, 12536, 11329, 9959},
     {18150, 18105, 18027, 17959, 17844, 17715, 17539, 17337, 17095, 16803,
-     16487, 16112, 15639, 15070, 14373, 13525, 12517, 11341, 9999, 8523},
+     16487, 16112, 15639, 15070, 14373, 13525, 12517, 11341, 9999,  8523},
     {15036, 14888, 14620, 14133, 13242, 12450, 11574, 10527, 9299, 8024, 6861, 5685, 4479, 3312},
 };
 
 const char* const TestModeTitle = "INTERNAL TEST MODE";
-const char* const TestTimeConstantTexts[InternalTestCount] = {
-    "Time Constant: DC", "Time Constant: 100 ms", "Time Constant: 3 ms", "Time Constant: 0.1 ms"};
+const char* const TestTimeConstantTexts[InternalTestCount] = {"Time Constant: DC", "Time Constant: 100 ms",
+                                                              "Time Constant: 3 ms", "Time Constant: 0.1 ms"};
 const char* const TestPleaseWaitText = "Please Wait...";
 const char* const TestPassedText = "Completed PASSED";
 const char* const TestFailedText = "Completed FAILED";
@@ -151,8 +150,7 @@ void RestoreUserSettings()
     GainCodeSent = b.GainCodeSent;
     s.RepRateIndex = b.RepRateIndex;
 
-    MonitorPassPeriods =
-        MonitorPassPeriodsFor(s.RepRateIndex, MonitorPassPeriodsFast, s.MonitorPassPeriodsMedium);
+    MonitorPassPeriods = MonitorPassPeriodsFor(s.RepRateIndex, MonitorPassPeriodsFast, s.MonitorPassPeriodsMedium);
     MonitorPassCount = 0;
     RepetitionRate = RepRateValue(s.PowerLineFrequency, s.RepRateIndex);
 
@@ -209,8 +207,7 @@ TestBlockLayout ComputeTestBlockLayout(const TestBlockInput& in)
     t.LineY[2] = t.LineY[0] + 36;
     t.TimeConstantFill = {t.Left, t.LineY[1], t.Right, t.LineY[2]};
     t.StatusFill = {t.Left - 4, t.LineY[2], t.Right + 4, t.LineY[2] + 18};
-    t.ClearFill = {t.Left - 4, in.CurvePaneRect.y + in.CurvePaneRect.height + 8, t.Right + 4,
-                   in.WorkAreaHeight - 10};
+    t.ClearFill = {t.Left - 4, in.CurvePaneRect.y + in.CurvePaneRect.height + 8, t.Right + 4, in.WorkAreaHeight - 10};
     return t;
 }
 

@@ -40,7 +40,7 @@ extern const double TestExpectedValues[InternalTestCount][MaxTestGates];
 double TestTimeAxisMaxMs(int32_t testIndex);
 
 // Texts of the block.
-extern const char* const TestModeTitle;                           // "INTERNAL TEST MODE"
+extern const char* const TestModeTitle;  // "INTERNAL TEST MODE"
 extern const char* const TestTimeConstantTexts[InternalTestCount];
 extern const char* const TestPleaseWaitText;
 extern const char* const TestPassedText;
@@ -97,10 +97,10 @@ struct TestBlockInput {
     int32_t WorkAreaHeight = 0;
 };
 struct TestBlockLayout {
-    int32_t Left = 0;   // L: the band of the test buttons
-    int32_t Right = 0;  // R
-    int32_t Width = 0;  // W = R - L
-    int32_t LineY[3] = {};  // title, time constant, status
+    int32_t Left = 0;            // L: the band of the test buttons
+    int32_t Right = 0;           // R
+    int32_t Width = 0;           // W = R - L
+    int32_t LineY[3] = {};       // title, time constant, status
     FieldRect TimeConstantFill;  // mode 0, before the time constant
     FieldRect StatusFill;        // modes 0 and 2, before the status line
     FieldRect ClearFill;         // mode 1

@@ -27,8 +27,7 @@ void CentredLine(HDC dc, const TestBlockLayout& block, int32_t line, const char*
     const WideString wide = NarrowToWide(std::string(text));
     SIZE size{};
     GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
-    TextOutW(dc, CentredTestTextX(block, size.cx), block.LineY[line], wide.c_str(),
-             static_cast<int>(wide.size()));
+    TextOutW(dc, CentredTestTextX(block, size.cx), block.LineY[line], wide.c_str(), static_cast<int>(wide.size()));
 }
 
 TestBlockLayout CurrentTestBlock()

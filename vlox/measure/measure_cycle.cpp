@@ -86,7 +86,8 @@ void EndRecord(uint32_t now, CycleServices& services)
     if (RecordIndex >= records && Settings.SurveyMode == 0) {
         ShowReadingCompleteScreen(now, 1, services);
     } else if (RecordIndex >= records) {
-        if (TicksSince(now, LastAutoTriggerTick) >= static_cast<uint32_t>(AutoTriggerIntervalMs > 0 ? AutoTriggerIntervalMs : 0)) {
+        if (TicksSince(now, LastAutoTriggerTick) >=
+            static_cast<uint32_t>(AutoTriggerIntervalMs > 0 ? AutoTriggerIntervalMs : 0)) {
             services.SetBusyIndicator(1);
             // A reading that was not stored must not move the receiver on.
             if (services.StoreReading() != 0) {
@@ -179,7 +180,8 @@ int32_t HandleNulling(const SyncCycleState& cycle, CycleServices& services)
         return CycleContinue;
     StackPeriod(cycle, NullingStackCount, services);
     const int32_t a = Settings.AveragingTimeIndex >= 0 && Settings.AveragingTimeIndex < AveragingTimeCount
-                          ? Settings.AveragingTimeIndex : 0;
+                          ? Settings.AveragingTimeIndex
+                          : 0;
     const int32_t slot = NullingSlot >= 0 && NullingSlot < StackTargetSlots ? NullingSlot : 0;
     if (NullingStackCount < StackTargets[a][slot])
         return CycleContinue;
@@ -330,8 +332,7 @@ int32_t HandleHalfCycle(const SyncCycleState& cycle, CycleServices& services)
     }
 }
 
-int32_t RunMeasurementCycle(const SampleBuffer& buffer, const SyncCycleConfig& config,
-                            CycleServices& services)
+int32_t RunMeasurementCycle(const SampleBuffer& buffer, const SyncCycleConfig& config, CycleServices& services)
 {
     if (MeasureState == MeasureStateAveraging || MeasureState == MeasureStateSequence) {
         const int32_t t = InternalTestMode != 0 ? 10000 : AveragingTimeMs;

@@ -108,9 +108,9 @@ public:
 };
 
 // What the cycle does with the buffer after a half-cycle.
-constexpr int32_t CycleContinue = 0;     // go on with the next half-cycle in the buffer
-constexpr int32_t CycleRequeue = 1;      // hand the buffer back and answer
-constexpr int32_t CycleHoldBuffer = 2;   // answer without handing it back (board restarted)
+constexpr int32_t CycleContinue = 0;    // go on with the next half-cycle in the buffer
+constexpr int32_t CycleRequeue = 1;     // hand the buffer back and answer
+constexpr int32_t CycleHoldBuffer = 2;  // answer without handing it back (board restarted)
 
 // Progress of the reading, elapsed / averaging time; 0 for a time that is not positive.
 double ProgressFraction(uint32_t now, uint32_t startTick, int32_t averagingMs);
@@ -129,8 +129,7 @@ int32_t HandleHalfCycle(const SyncCycleState& cycle, CycleServices& services);
 
 // One buffer: progress, the half-cycles found in it, each handled. Answers `CycleRequeue`
 // or `CycleHoldBuffer`.
-int32_t RunMeasurementCycle(const SampleBuffer& buffer, const SyncCycleConfig& config,
-                            CycleServices& services);
+int32_t RunMeasurementCycle(const SampleBuffer& buffer, const SyncCycleConfig& config, CycleServices& services);
 
 // The synchronisation configuration from the program-wide values of the last board start
 // and the settings, with the sign of the Invert switch.

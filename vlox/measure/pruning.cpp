@@ -36,9 +36,8 @@ void CheckPrefixSums(PruningState& s, const PruningWindow& w, int32_t depth, dou
             std::snprintf(text, sizeof text,
                           " %2d s %7.3f ss %7.3f  v %7.2f \n %2d    %7.3f     %7.3f    %7.2f  \n"
                           " avg %7.3f sq %7.3f ssq %7.3f ",
-                          k, w.PrefixSum[k], w.PrefixSquares[k], w.Sorted[k], 1, w.PrefixSum[1],
-                          w.PrefixSquares[1], depth >= 2 ? w.Sorted[2] : 0.0, running,
-                          running * running, x * x);
+                          k, w.PrefixSum[k], w.PrefixSquares[k], w.Sorted[k], 1, w.PrefixSum[1], w.PrefixSquares[1],
+                          depth >= 2 ? w.Sorted[2] : 0.0, running, running * running, x * x);
             AddDiagnostic(s, "Neg. MSD ", text);
             s.CallsSinceDiagnostic = 0;
         }
@@ -74,8 +73,8 @@ TrimmedWindows MakeTrimmedWindows(const PruningState& s)
 // Both choices at once, one after the other as the rule is written: lane 0 the smallest
 // standard error, lane 1 the smallest variance. A window replaces the best so far when that
 // is exactly 0 (none yet) or the window's value is strictly smaller.
-void ChooseInOrder(const double* error, const double* variance, const double* mean, double* row,
-                   double& bestVariance, int32_t& variancePick)
+void ChooseInOrder(const double* error, const double* variance, const double* mean, double* row, double& bestVariance,
+                   int32_t& variancePick)
 {
     double bestError = 0.0;
     int32_t errorPick = -1;
@@ -104,15 +103,14 @@ void ChooseInOrder(const double* error, const double* variance, const double* me
 // values, which neighbouring groups find as well, the right one winning only when strictly
 // smaller: four rounds instead of sixteen steps that wait on each other. Otherwise the rule
 // runs as written.
-void Estimate(const TrimmedWindows& t, const PruningWindow& w, int32_t depth, double* row,
-              int32_t& negativeA, int32_t& negativeB)
+void Estimate(const TrimmedWindows& t, const PruningWindow& w, int32_t depth, double* row, int32_t& negativeA,
+              int32_t& negativeB)
 {
     const double* sums = w.PrefixSum;
     const double* squares = w.PrefixSquares;
     const int32_t* bound = t.Bound;
     // High ends in window order: bound 8 and 7, then 6 and 5.
-    const __m128d sumHigh[2] = {_mm_set_pd(sums[bound[7]], sums[bound[8]]),
-                                _mm_set_pd(sums[bound[5]], sums[bound[6]])};
+    const __m128d sumHigh[2] = {_mm_set_pd(sums[bound[7]], sums[bound[8]]), _mm_set_pd(sums[bound[5]], sums[bound[6]])};
     const __m128d squareHigh[2] = {_mm_set_pd(squares[bound[7]], squares[bound[8]]),
                                    _mm_set_pd(squares[bound[5]], squares[bound[6]])};
     __m128d mean[8], variance[8], error[8];
@@ -184,7 +182,7 @@ void Estimate(const TrimmedWindows& t, const PruningWindow& w, int32_t depth, do
     }
 }
 
-} // namespace
+}  // namespace
 
 void ClearPruningState(PruningState& state)
 {
@@ -225,13 +223,12 @@ void AddToPrefixSums(PruningWindow& w, int32_t from, int32_t depth, double dx, d
     const __m128d last = _mm_castsi128_pd(_mm_set1_epi32(-odd));
     const __m128d sum = _mm_load_sd(w.PrefixSum + depth);
     const __m128d square = _mm_load_sd(w.PrefixSquares + depth);
-    _mm_store_sd(w.PrefixSum + depth,
-                 _mm_or_pd(_mm_and_pd(last, _mm_add_sd(change, sum)), _mm_andnot_pd(last, sum)));
+    _mm_store_sd(w.PrefixSum + depth, _mm_or_pd(_mm_and_pd(last, _mm_add_sd(change, sum)), _mm_andnot_pd(last, sum)));
     _mm_store_sd(w.PrefixSquares + depth,
                  _mm_or_pd(_mm_and_pd(last, _mm_add_sd(changeSquare, square)), _mm_andnot_pd(last, square)));
 }
 
-} // namespace
+}  // namespace
 
 void InsertIntoWindow(PruningWindow& w, int32_t depth, int32_t slot, double x)
 {
@@ -295,8 +292,8 @@ void EstimateRow(PruningState& s, const TrimmedWindows& trimmed, int32_t g, int3
 
 // The windows of gates 1..gateCount take the period; the rows of gate 1 and of keptGate are
 // worked out, the others too unless deferOthers is set, in which case they are left pending.
-void UpdateWindows(PruningState& s, int32_t gateCount, int32_t depth, int32_t stackNumber,
-                   int32_t keptGate, bool deferOthers)
+void UpdateWindows(PruningState& s, int32_t gateCount, int32_t depth, int32_t stackNumber, int32_t keptGate,
+                   bool deferOthers)
 {
     if (stackNumber == 0 || depth != s.RememberedDepth) {
         // Pending rows are worked out from the windows and bounds they were left with.
@@ -370,11 +367,11 @@ void ChooseEstimate(PruningState& s, int32_t gateCount, int32_t depth, int32_t h
 
 bool AcceptedStack(int32_t gateCount, int32_t depth, int32_t historyGate, int32_t stackNumber)
 {
-    return !(gateCount < 1 || gateCount >= PruningGateRows || depth < PruningMinDepth ||
-             depth > PruningMaxDepth || historyGate < 1 || historyGate > gateCount || stackNumber < 0);
+    return !(gateCount < 1 || gateCount >= PruningGateRows || depth < PruningMinDepth || depth > PruningMaxDepth ||
+             historyGate < 1 || historyGate > gateCount || stackNumber < 0);
 }
 
-} // namespace
+}  // namespace
 
 void UpdateGateWindows(PruningState& s, int32_t gateCount, int32_t depth, int32_t stackNumber)
 {
@@ -408,8 +405,7 @@ int32_t SmallestSpreadEstimator(const PruningState& s)
     return best;
 }
 
-int32_t PruningStack(PruningState& s, int32_t gateCount, int32_t depth, int32_t historyGate,
-                     int32_t stackNumber)
+int32_t PruningStack(PruningState& s, int32_t gateCount, int32_t depth, int32_t historyGate, int32_t stackNumber)
 {
     if (!PruningAddPeriod(s, gateCount, depth, historyGate, stackNumber))
         return 0;
@@ -417,8 +413,7 @@ int32_t PruningStack(PruningState& s, int32_t gateCount, int32_t depth, int32_t 
     return 1;
 }
 
-int32_t PruningAddPeriod(PruningState& s, int32_t gateCount, int32_t depth, int32_t historyGate,
-                         int32_t stackNumber)
+int32_t PruningAddPeriod(PruningState& s, int32_t gateCount, int32_t depth, int32_t historyGate, int32_t stackNumber)
 {
     if (!AcceptedStack(gateCount, depth, historyGate, stackNumber))
         return 0;

@@ -10,18 +10,18 @@
 
 #include <cstdint>
 
-constexpr int32_t PruningMaxDepth = 99;     // rank rows 0..99
-constexpr int32_t PruningMinDepth = 8;      // below 8 the rank bounds collapse to 0
-constexpr int32_t PruningGateRows = 101;    // rows 1..100
+constexpr int32_t PruningMaxDepth = 99;   // rank rows 0..99
+constexpr int32_t PruningMinDepth = 8;    // below 8 the rank bounds collapse to 0
+constexpr int32_t PruningGateRows = 101;  // rows 1..100
 constexpr int32_t PruningResultColumns = 10;
 
 // One sliding window in sorted order. Positions 1..depth are used; rank 0 of the prefix sums
 // holds 0.
 struct PruningWindow {
-    double Ring[PruningMaxDepth + 1];          // value of each slot
+    double Ring[PruningMaxDepth + 1];  // value of each slot
     int32_t RankOfSlot[PruningMaxDepth + 1];
     int32_t SlotOfRank[PruningMaxDepth + 1];
-    double Sorted[PruningMaxDepth + 1];        // ascending by rank
+    double Sorted[PruningMaxDepth + 1];  // ascending by rank
     double PrefixSum[PruningMaxDepth + 1];
     double PrefixSquares[PruningMaxDepth + 1];
 };
@@ -38,16 +38,16 @@ struct PruningState {
     double PruningResults[PruningGateRows][PruningResultColumns];  // columns 0-3 used
     PruningWindow GateWindow[PruningGateRows];
     int32_t RankBounds[9];
-    int32_t RememberedDepth;       // 0 after a clear
-    int32_t FilledGateCount;       // gates whose windows hold data
+    int32_t RememberedDepth;  // 0 after a clear
+    int32_t FilledGateCount;  // gates whose windows hold data
     int32_t CallsSinceDiagnostic;
 
-    PruningWindow EstimatorHistory[4];   // estimates 1..3
-    int32_t HistoryDepth;                // 0 until the first call of the run
+    PruningWindow EstimatorHistory[4];  // estimates 1..3
+    int32_t HistoryDepth;               // 0 until the first call of the run
     int32_t HistoryCalls;
-    double EstimatorSpread[4];           // 1..3: half-range of each history
+    double EstimatorSpread[4];  // 1..3: half-range of each history
 
-    PruningDiagnostic Diagnostics[PruningDiagnosticSlots];   // of the last call
+    PruningDiagnostic Diagnostics[PruningDiagnosticSlots];  // of the last call
     int32_t DiagnosticCount;
 
     // Rows whose window took a period that columns 0-3 do not show yet, with the estimate
@@ -83,8 +83,7 @@ int32_t SmallestSpreadEstimator(const PruningState& state);
 // of every gate's row becomes the chosen estimate. Returns 1, or 0 (nothing changed) when
 // the gate count is outside 1..100, the depth outside 8..99 or the history gate outside
 // 1..gateCount, or the stack number is negative.
-int32_t PruningStack(PruningState& state, int32_t gateCount, int32_t depth, int32_t historyGate,
-                     int32_t stackNumber);
+int32_t PruningStack(PruningState& state, int32_t gateCount, int32_t depth, int32_t historyGate, int32_t stackNumber);
 
 // The same step with the rows of gates other than gate 1 and the history gate left pending:
 // the windows, the history, the choice and the diagnostics are as after `PruningStack`. A

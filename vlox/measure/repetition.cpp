@@ -222,8 +222,8 @@ void SelectActiveRepetitionWith(int32_t which, NullingServices& services)
         Settings.RepRateIndex = choice;
         Settings.GateSet = 0;
     }
-    MonitorPassPeriods = MonitorPassPeriodsFor(Settings.RepRateIndex, MonitorPassPeriodsFast,
-                                               Settings.MonitorPassPeriodsMedium);
+    MonitorPassPeriods =
+        MonitorPassPeriodsFor(Settings.RepRateIndex, MonitorPassPeriodsFast, Settings.MonitorPassPeriodsMedium);
     MonitorPassCount = 0;
     // The gate count before the switch.
     const int32_t cleared = RowGateCount();

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-int32_t MakeSampleScale(double rangeMin, double rangeMax, int32_t resolution,
-                        int32_t singlePrecision, SampleScale& scale)
+int32_t MakeSampleScale(double rangeMin, double rangeMax, int32_t resolution, int32_t singlePrecision,
+                        SampleScale& scale)
 {
     if (resolution < MinResolution || resolution > MaxResolution)
         return 0;
@@ -18,8 +18,8 @@ int32_t MakeSampleScale(double rangeMin, double rangeMax, int32_t resolution,
     return 1;
 }
 
-int32_t CodesToVolts(const uint16_t* codes, int32_t count, double rangeMin, double rangeMax,
-                     int32_t resolution, double* volts)
+int32_t CodesToVolts(const uint16_t* codes, int32_t count, double rangeMin, double rangeMax, int32_t resolution,
+                     double* volts)
 {
     SampleScale scale;
     if (count < 0 || !MakeSampleScale(rangeMin, rangeMax, resolution, 0, scale))

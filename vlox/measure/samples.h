@@ -10,9 +10,9 @@
 struct SampleBuffer {
     const uint16_t* Samples = nullptr;
     int32_t Count = 0;
-    double RangeMin = 0.0;     // volts
-    double RangeMax = 0.0;     // volts
-    int32_t Resolution = 0;    // bits
+    double RangeMin = 0.0;   // volts
+    double RangeMax = 0.0;   // volts
+    int32_t Resolution = 0;  // bits
 };
 
 // Offset and step of the conversion. The level search uses the range as doubles; the edge
@@ -29,8 +29,8 @@ constexpr int32_t MaxResolution = 16;
 // Fills the scale from a range and resolution. singlePrecision rounds both ends to float
 // first. Returns 1, or 0 (scale untouched) when the resolution is outside 1..16 or the range
 // is not two finite numbers with maximum above minimum.
-int32_t MakeSampleScale(double rangeMin, double rangeMax, int32_t resolution,
-                        int32_t singlePrecision, SampleScale& scale);
+int32_t MakeSampleScale(double rangeMin, double rangeMax, int32_t resolution, int32_t singlePrecision,
+                        SampleScale& scale);
 
 inline double CodeToVolts(const SampleScale& scale, uint16_t code)
 {
@@ -39,8 +39,8 @@ inline double CodeToVolts(const SampleScale& scale, uint16_t code)
 
 // Converts count codes into volts (double precision range). Returns 1, or 0 without
 // writing when the range or resolution is refused or count is negative.
-int32_t CodesToVolts(const uint16_t* codes, int32_t count, double rangeMin, double rangeMax,
-                     int32_t resolution, double* volts);
+int32_t CodesToVolts(const uint16_t* codes, int32_t count, double rangeMin, double rangeMax, int32_t resolution,
+                     double* volts);
 
 // The samples of a buffer that the cycle reads: whole scans only (a trailing part scan is
 // left alone), 0 for a buffer without samples.

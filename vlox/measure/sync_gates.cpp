@@ -153,7 +153,7 @@ void NoteBufferEnd(SyncCycleState& s, const SyncCycleConfig& config, const SyncB
     s.SyncTailSign = sign;
 }
 
-} // namespace
+}  // namespace
 
 int32_t ChooseSyncVariant(int32_t internalTestMode, double totalTurnOffDelay)
 {
@@ -345,8 +345,7 @@ bool StartIntegrationStandard(SyncCycleState& s, const SyncCycleConfig& config, 
 
 // Negative-delay start: the offset from the leading edge, carried over as many buffers as it
 // spans. false when the start lies in a later buffer.
-bool StartIntegrationNegativeDelay(SyncCycleState& s, const SyncCycleConfig& config,
-                                 const SyncBufferView& view)
+bool StartIntegrationNegativeDelay(SyncCycleState& s, const SyncCycleConfig& config, const SyncBufferView& view)
 {
     const int64_t start = static_cast<int64_t>(s.SyncIndex) + s.SyncToIntegrationOffset;
     if (start < view.Count) {
@@ -365,7 +364,7 @@ double StraightLine(double v, double vPrevious, double periodUs, double atUs, do
     return v + (v - vPrevious) / periodUs * (atUs - tUs);
 }
 
-} // namespace
+}  // namespace
 
 namespace {
 
@@ -373,8 +372,8 @@ namespace {
 // the scans up to its end and closes on the last of them; one with fewer than three samples
 // takes the straight line at its centre. A gate closing without any sample hands the same
 // sample on to the next gate.
-void StepGatesStandard(SyncCycleState& s, const SyncCycleConfig& config, int32_t gateCount,
-                       int32_t sign, double v, double vPrevious, double t)
+void StepGatesStandard(SyncCycleState& s, const SyncCycleConfig& config, int32_t gateCount, int32_t sign, double v,
+                       double vPrevious, double t)
 {
     const double period = config.SamplePeriodUs;
     const double delay = config.TotalTurnOffDelay;
@@ -391,9 +390,9 @@ void StepGatesStandard(SyncCycleState& s, const SyncCycleConfig& config, int32_t
         if (!(t + period > end))
             break;
         const int32_t samples = s.GateSampleCount;
-        const double value =
-            samples >= 3 ? s.GateSum / samples
-                         : StraightLine(v, vPrevious, period, 1000.0 * config.GateCentres[g] + delay, t);
+        const double value = samples >= 3
+                                 ? s.GateSum / samples
+                                 : StraightLine(v, vPrevious, period, 1000.0 * config.GateCentres[g] + delay, t);
         StoreGate(s, sign, g, value);
         s.GateSum = 0.0;
         s.GateSampleCount = 0;
@@ -406,8 +405,8 @@ void StepGatesStandard(SyncCycleState& s, const SyncCycleConfig& config, int32_t
 
 // The gates of the negative-delay variant at one scan, unshifted. A gate closes on the first
 // sample past its end, which is then tried on the next gate.
-void StepGatesNegativeDelay(SyncCycleState& s, const SyncCycleConfig& config, int32_t gateCount,
-                            int32_t sign, double v, double vPrevious, double t)
+void StepGatesNegativeDelay(SyncCycleState& s, const SyncCycleConfig& config, int32_t gateCount, int32_t sign, double v,
+                            double vPrevious, double t)
 {
     const double period = config.SamplePeriodUs;
     while (!s.GatesDone) {
@@ -419,10 +418,9 @@ void StepGatesNegativeDelay(SyncCycleState& s, const SyncCycleConfig& config, in
             ++s.GateSampleCount;
             break;
         }
-        const double value =
-            s.GateSampleCount > 0
-                ? s.GateSum / s.GateSampleCount
-                : StraightLine(v, vPrevious, period, 1000.0 * config.GateCentres[g], t);
+        const double value = s.GateSampleCount > 0
+                                 ? s.GateSum / s.GateSampleCount
+                                 : StraightLine(v, vPrevious, period, 1000.0 * config.GateCentres[g], t);
         StoreGate(s, sign, g, value);
         s.GateSum = 0.0;
         s.GateSampleCount = 0;
@@ -438,8 +436,8 @@ void StepGatesNegativeDelay(SyncCycleState& s, const SyncCycleConfig& config, in
 // the mean of the two scans around its end, the negative-delay one the straight line at the
 // centre of the gate being filled, shifted by the delay.
 template <int32_t Variant>
-double EmptyEarlyWindow(const SyncCycleState& s, const SyncCycleConfig& config, int32_t gateCount,
-                        double v, double vPrevious, double t)
+double EmptyEarlyWindow(const SyncCycleState& s, const SyncCycleConfig& config, int32_t gateCount, double v,
+                        double vPrevious, double t)
 {
     if constexpr (Variant == SyncVariantStandard) {
         return (vPrevious + v) / 2.0;
@@ -461,7 +459,8 @@ bool SameBits(double a, double b)
 template <class Test>
 int32_t FirstScanWhere(Test test)
 {
-    return static_cast<int32_t>(FirstWhere(0, NeverScan, [&](int64_t scan) { return test(static_cast<int32_t>(scan)); }));
+    return static_cast<int32_t>(
+        FirstWhere(0, NeverScan, [&](int64_t scan) { return test(static_cast<int32_t>(scan)); }));
 }
 
 // The plan of one configuration, with the comparisons of the scan-by-scan integration. With a
@@ -516,13 +515,12 @@ const GateScanPlan& GateScanPlanFor(SyncCycleState& s, int32_t variant, const Sy
 {
     GateScanPlan& plan = s.Plan;
     const int32_t offset = variant == SyncVariantStandard ? 0 : config.GateSampleOffset;
-    if (!(plan.Valid && plan.Variant == variant && plan.GateCount == gateCount &&
-          plan.GateSampleOffset == offset && SameBits(plan.SamplePeriodUs, config.SamplePeriodUs) &&
+    if (!(plan.Valid && plan.Variant == variant && plan.GateCount == gateCount && plan.GateSampleOffset == offset &&
+          SameBits(plan.SamplePeriodUs, config.SamplePeriodUs) &&
           SameBits(plan.TotalTurnOffDelay, config.TotalTurnOffDelay) &&
           SameBits(plan.QuarterPeriodUs, config.QuarterPeriodUs) &&
           SameBits(plan.EarlyWindowEndUs, config.EarlyWindowEndUs) &&
-          (gateCount == 0 ||
-           std::memcmp(plan.GateEdges, config.GateEdges, (gateCount + 1) * sizeof(double)) == 0)))
+          (gateCount == 0 || std::memcmp(plan.GateEdges, config.GateEdges, (gateCount + 1) * sizeof(double)) == 0)))
         MakeGateScanPlan(plan, variant, config, gateCount);
     return plan;
 }
@@ -559,8 +557,8 @@ void CompleteHalfCycle(SyncCycleState& s, const SyncCycleConfig& config, int32_t
 // and every close on the way, with the rules of IntegrateScan read from the plan. Returns the
 // scan on which the last gate closed, or 0 while gates remain open.
 template <int32_t Variant>
-int64_t RunGates(SyncCycleState& s, const SyncCycleConfig& config, const GateScanPlan& plan,
-                 int32_t gateCount, const SyncBufferView& view, int32_t sign, int64_t limit)
+int64_t RunGates(SyncCycleState& s, const SyncCycleConfig& config, const GateScanPlan& plan, int32_t gateCount,
+                 const SyncBufferView& view, int32_t sign, int64_t limit)
 {
     constexpr bool standard = Variant == SyncVariantStandard;
     const int64_t first = s.HalfCycleScan;
@@ -570,7 +568,7 @@ int64_t RunGates(SyncCycleState& s, const SyncCycleConfig& config, const GateSca
     int32_t g = s.GateIndex;
     double sum = s.GateSum;
     int32_t count = s.GateSampleCount;
-    int64_t scan = first;   // where the present gate goes on
+    int64_t scan = first;  // where the present gate goes on
     int64_t doneScan = 0;
     // The straight line through the scan a gate closes on and the one before: v + slope x
     // (centre - t), as StraightLine has it.
@@ -658,8 +656,8 @@ bool RunToEarlyWindowClose(SyncCycleState& s, const SyncCycleConfig& config, con
         const int64_t from = std::max<int64_t>(scan, plan.EarlyFrom);
         const int64_t until = std::min<int64_t>(limit, plan.EarlyUntil);
         if (from < until) {
-            s.EarlyWindowSum = AddSignal(view, s.IntegrationIndex + 4 * static_cast<int32_t>(from - scan),
-                                         until - from, s.EarlyWindowSum);
+            s.EarlyWindowSum = AddSignal(view, s.IntegrationIndex + 4 * static_cast<int32_t>(from - scan), until - from,
+                                         s.EarlyWindowSum);
             s.EarlyWindowCount += static_cast<int32_t>(until - from);
         }
     }
@@ -685,8 +683,8 @@ bool RunToEarlyWindowClose(SyncCycleState& s, const SyncCycleConfig& config, con
 // earlier, watches for the next sync level once its gates are done, and lets the next search
 // start right after the gates. true when the half-cycle is complete.
 template <int32_t Variant>
-bool IntegrateScan(SyncCycleState& s, const SyncCycleConfig& config, int32_t gateCount,
-                   const SyncBufferView& view, int32_t sign)
+bool IntegrateScan(SyncCycleState& s, const SyncCycleConfig& config, int32_t gateCount, const SyncBufferView& view,
+                   int32_t sign)
 {
     constexpr bool standard = Variant == SyncVariantStandard;
     const double period = config.SamplePeriodUs;
@@ -781,7 +779,7 @@ bool ScalesFor(SyncScaleCache& cache, const SampleBuffer& buffer)
     return cache.Readable != 0;
 }
 
-} // namespace
+}  // namespace
 
 SyncLevelCodes MakeSyncLevelCodes(const SampleScale& scale)
 {
@@ -789,7 +787,8 @@ SyncLevelCodes MakeSyncLevelCodes(const SampleScale& scale)
     // Codes 0..65535; 65536 when none is in the level, or every code is below it.
     const auto volts = [&](int64_t code) { return CodeToVolts(scale, static_cast<uint16_t>(code)); };
     level.PositiveFrom = static_cast<int32_t>(FirstWhere(-1, 65536, [&](int64_t c) { return InLevel(volts(c), 1); }));
-    level.NegativeBelow = static_cast<int32_t>(FirstWhere(-1, 65536, [&](int64_t c) { return !InLevel(volts(c), -1); }));
+    level.NegativeBelow =
+        static_cast<int32_t>(FirstWhere(-1, 65536, [&](int64_t c) { return !InLevel(volts(c), -1); }));
     return level;
 }
 
@@ -798,8 +797,7 @@ int32_t IntegrateHalfCycleStandard(SyncCycleState& s, const SyncCycleConfig& con
     return IntegrateHalfCycleWith<SyncVariantStandard>(s, config, view);
 }
 
-int32_t IntegrateHalfCycleNegativeDelay(SyncCycleState& s, const SyncCycleConfig& config,
-                                        const SyncBufferView& view)
+int32_t IntegrateHalfCycleNegativeDelay(SyncCycleState& s, const SyncCycleConfig& config, const SyncBufferView& view)
 {
     return IntegrateHalfCycleWith<SyncVariantNegativeDelay>(s, config, view);
 }
@@ -828,8 +826,8 @@ void CombineHalfCycles(SyncCycleState& s, const SyncCycleConfig& config)
         s.HalfCycleFlags[0] = 0;
         s.HalfCycleFlags[1] = 0;
         s.CycleReady = 1;
-        if (config.GainCodeSent >= 0 && config.GainCodeSent < GainCodeCount &&
-            config.CoilType >= 0 && config.CoilType < CoilTypeCount) {
+        if (config.GainCodeSent >= 0 && config.GainCodeSent < GainCodeCount && config.CoilType >= 0 &&
+            config.CoilType < CoilTypeCount) {
             s.EarlyWindowValue = (s.EarlyValueNegative + s.EarlyValuePositive) *
                                  std::ldexp(1.0, 5 - config.GainCodeSent) * 3000.0 * 100.0 /
                                  CoilAreas[config.CoilType] * config.PolaritySign;
@@ -845,7 +843,7 @@ int32_t RunSyncStages(SyncCycleState& s, const SyncCycleConfig& config, const Sa
     view.Samples = buffer.Samples;
     view.Count = WholeScanCount(buffer);
     if (view.Count == 0)
-        return SyncBufferUsed;   // no scan, no time: nothing changes
+        return SyncBufferUsed;  // no scan, no time: nothing changes
     if (!ScalesFor(s.Scales, buffer) || !(config.SamplePeriodUs > 0.0) || !std::isfinite(config.SamplePeriodUs)) {
         // Samples that cannot be read break the time axis: search afresh after them.
         ResetSyncState(s);
@@ -881,8 +879,8 @@ int32_t RunSyncStages(SyncCycleState& s, const SyncCycleConfig& config, const Sa
             }
             break;
         case 3: {
-            const bool started = standard ? StartIntegrationStandard(s, config, view)
-                                          : StartIntegrationNegativeDelay(s, config, view);
+            const bool started =
+                standard ? StartIntegrationStandard(s, config, view) : StartIntegrationNegativeDelay(s, config, view);
             if (!started) {
                 NoteBufferEnd(s, config, view);
                 return SyncBufferUsed;

@@ -21,8 +21,8 @@ constexpr int32_t SyncVariantNegativeDelay = 1;
 
 constexpr int32_t SyncChannel = 1;
 constexpr int32_t SignalChannel = 3;
-constexpr double SyncLevelVolts = 8.0;      // strictly beyond +-8 V is in the level
-constexpr int32_t CycleGateSlots = 101;     // per-gate arrays; gates 0..GateCount-1 are used
+constexpr double SyncLevelVolts = 8.0;   // strictly beyond +-8 V is in the level
+constexpr int32_t CycleGateSlots = 101;  // per-gate arrays; gates 0..GateCount-1 are used
 constexpr int32_t MaxCycleGates = 100;
 
 // Variant for a buffer: the standard one during an internal test (45..48) or for a turn-off
@@ -32,13 +32,13 @@ int32_t ChooseSyncVariant(int32_t internalTestMode, double totalTurnOffDelay);
 // What the cycle reads while it works: fixed at board start or taken from the tables.
 struct SyncCycleConfig {
     int32_t Variant = SyncVariantStandard;
-    double SamplePeriodUs = 0.0;       // time step per scan
-    int32_t ScansPerPeriod = 0;        // scans in a quarter period
-    int32_t SyncSkip = 4;              // samples, multiple of 4
-    int32_t GateSampleOffset = 0;      // scans
-    double TotalTurnOffDelay = 0.0;    // microseconds
+    double SamplePeriodUs = 0.0;     // time step per scan
+    int32_t ScansPerPeriod = 0;      // scans in a quarter period
+    int32_t SyncSkip = 4;            // samples, multiple of 4
+    int32_t GateSampleOffset = 0;    // scans
+    double TotalTurnOffDelay = 0.0;  // microseconds
     int32_t RepRateIndex = 0;
-    int32_t GateCount = 0;             // held to 0..100
+    int32_t GateCount = 0;                // held to 0..100
     const double* GateEdges = nullptr;    // GateCount + 1 edges, microseconds
     const double* GateCentres = nullptr;  // GateCount centres, milliseconds
     double QuarterPeriodUs = 0.0;         // start of the early window
@@ -89,7 +89,7 @@ struct SyncScaleCache {
     double RangeMin = 0.0;
     double RangeMax = 0.0;
     int32_t Resolution = 0;
-    int32_t Readable = 0;            // 0: the range or resolution is refused
+    int32_t Readable = 0;  // 0: the range or resolution is refused
     SampleScale Coarse;
     SampleScale Fine;
     SyncLevelCodes CoarseLevel;
@@ -98,13 +98,13 @@ struct SyncScaleCache {
 
 // The carried state. Field names are those of the measurement cycle.
 struct SyncCycleState {
-    int32_t SyncState = -1;          // -4..-1, 1..4: polarity x (1 level, 2 edge, 3 start, 4 integrate)
-    int32_t SyncIndex = 1;           // sync-channel index where the search goes on
-    int32_t IntegrationIndex = 3;    // signal-channel index being integrated
-    int32_t SyncStep = 4;            // samples
+    int32_t SyncState = -1;               // -4..-1, 1..4: polarity x (1 level, 2 edge, 3 start, 4 integrate)
+    int32_t SyncIndex = 1;                // sync-channel index where the search goes on
+    int32_t IntegrationIndex = 3;         // signal-channel index being integrated
+    int32_t SyncStep = 4;                 // samples
     int32_t SyncToIntegrationOffset = 0;  // samples from the leading edge to the integration
 
-    int32_t HalfCycleScan = 0;       // scans since the half-cycle started (1 at the start)
+    int32_t HalfCycleScan = 0;  // scans since the half-cycle started (1 at the start)
     int32_t GateIndex = 0;
     double GateSum = 0.0;
     int32_t GateSampleCount = 0;
@@ -112,31 +112,31 @@ struct SyncCycleState {
     int32_t EarlyWindowCount = 0;
     int32_t EarlyWindowDone = 0;
     int32_t GatesDone = 0;
-    int32_t GateEndIndex = 0;        // index of the sample that closed the last gate
+    int32_t GateEndIndex = 0;  // index of the sample that closed the last gate
 
-    double HalfCycleGatesNegative[CycleGateSlots] = {};   // stored with reversed sign
+    double HalfCycleGatesNegative[CycleGateSlots] = {};  // stored with reversed sign
     double EarlyValueNegative = 0.0;
     double HalfCycleGatesPositive[CycleGateSlots] = {};
     double EarlyValuePositive = 0.0;
-    int32_t HalfCycleFlags[2] = {0, 0};                   // [0] negative, [1] positive
+    int32_t HalfCycleFlags[2] = {0, 0};  // [0] negative, [1] positive
 
     double CycleGates[CycleGateSlots] = {};
     int32_t CycleReady = 0;
     double EarlyWindowValue = 0.0;
 
     // Carried over buffer boundaries so that no sample of an earlier buffer is read again.
-    double PreviousSignalVolts = 0.0;    // signal sample of the last scan of the last buffer
-    int32_t PreviousSignalValid = 0;     // 0 right after a reset
-    int32_t SyncTailScans = -1;          // sync level run ending the last buffer; -1 unknown
-    int32_t SyncTailSign = 0;            // its polarity (+1, -1, or 0 for none)
-    int32_t SyncEndResumed = 0;          // the edge search goes on at index 1 of this buffer
-    int32_t SyncNeedsGap = 0;            // the level must be entered, not found already on
+    double PreviousSignalVolts = 0.0;  // signal sample of the last scan of the last buffer
+    int32_t PreviousSignalValid = 0;   // 0 right after a reset
+    int32_t SyncTailScans = -1;        // sync level run ending the last buffer; -1 unknown
+    int32_t SyncTailSign = 0;          // its polarity (+1, -1, or 0 for none)
+    int32_t SyncEndResumed = 0;        // the edge search goes on at index 1 of this buffer
+    int32_t SyncNeedsGap = 0;          // the level must be entered, not found already on
     // Negative-delay variant: the first sync sample of the next level after the gates, kept
     // while the early window goes on, so the next search can start after the gates even when
     // they closed in an earlier buffer.
     int32_t NextLevelIndex = 0;
     int32_t NextLevelSeen = 0;
-    int32_t NextLevelPending = 0;        // the next search starts at NextLevelIndex
+    int32_t NextLevelPending = 0;  // the next search starts at NextLevelIndex
 
     // Worked out from the configuration and the input range; a reset leaves them.
     GateScanPlan Plan;
@@ -161,17 +161,16 @@ void ResetAcquisitionState();
 //     afresh); the state waits for the next buffer.
 constexpr int32_t SyncBufferUsed = 0;
 constexpr int32_t SyncHalfCycleDone = 1;
-int32_t RunSyncStages(SyncCycleState& state, const SyncCycleConfig& config,
-                      const SampleBuffer& buffer);
+int32_t RunSyncStages(SyncCycleState& state, const SyncCycleConfig& config, const SampleBuffer& buffer);
 
 // The stages one by one, over whole scans n of the buffer (exposed for tests). Each level
 // test is strict: exactly +-8.0 V is outside the level.
 struct SyncBufferView {
     const uint16_t* Samples = nullptr;
-    int32_t Count = 0;          // whole scans x 4
-    SampleScale Coarse;         // range as doubles (level search)
-    SampleScale Fine;           // range rounded to single precision
-    SyncLevelCodes CoarseLevel; // the level tests of each scale on the codes
+    int32_t Count = 0;           // whole scans x 4
+    SampleScale Coarse;          // range as doubles (level search)
+    SampleScale Fine;            // range rounded to single precision
+    SyncLevelCodes CoarseLevel;  // the level tests of each scale on the codes
     SyncLevelCodes FineLevel;
 };
 // The level codes of a scale: the same decisions as the volts test, code by code.

@@ -20,7 +20,7 @@ double Resistivity(double moment, double denominator, double tMs)
     return std::isfinite(ohm) && ohm != 0.0 ? ohm : std::nan("");
 }
 
-} // namespace
+}  // namespace
 
 int32_t NullSlotFor(int32_t repRateIndex, int32_t gateCount)
 {
@@ -28,13 +28,12 @@ int32_t NullSlotFor(int32_t repRateIndex, int32_t gateCount)
         return -1;
     const int32_t slot = gateCount > 20 ? repRateIndex + 5 : repRateIndex;
     if (gateCount > 20 && repRateIndex < 2)
-        return -1;   // no 30-gate set at rate indexes 0 and 1
+        return -1;  // no 30-gate set at rate indexes 0 and 1
     return slot < NullSlotCount ? slot : -1;
 }
 
-const double* SelectNullRow(const NullTableValues& tables, int32_t mains, int32_t gateSet,
-                            int32_t repRateIndex, int32_t gateCount, int32_t gainCode,
-                            int32_t userGatesNullingValid)
+const double* SelectNullRow(const NullTableValues& tables, int32_t mains, int32_t gateSet, int32_t repRateIndex,
+                            int32_t gateCount, int32_t gainCode, int32_t userGatesNullingValid)
 {
     if (gainCode < 0 || gainCode >= GainCodeCount)
         return nullptr;
@@ -50,9 +49,8 @@ const double* SelectNullRow(const NullTableValues& tables, int32_t mains, int32_
     return tables.NullingTables[mains][slot][gainCode];
 }
 
-int32_t ConvertGateValues(const UnitConversionContext& context, int32_t review, int32_t unit,
-                          int32_t coilType, int32_t gateCount, int32_t gainCode,
-                          double ampereTurns, double* values, double* out)
+int32_t ConvertGateValues(const UnitConversionContext& context, int32_t review, int32_t unit, int32_t coilType,
+                          int32_t gateCount, int32_t gainCode, double ampereTurns, double* values, double* out)
 {
     if (coilType < 0 || coilType >= CoilTypeCount || gainCode < 0 || gainCode >= GainCodeCount)
         return 0;
@@ -96,8 +94,7 @@ int32_t ConvertGateValues(const UnitConversionContext& context, int32_t review, 
             break;
         default: {
             const double t = context.GateCentresMs[i];
-            const double denominator = review ? 1000000.0 * t * v / 1000000.0
-                                              : 1000000.0 * t * v * 1000.0;
+            const double denominator = review ? 1000000.0 * t * v / 1000000.0 : 1000000.0 * t * v * 1000.0;
             if (std::isnan(v) || std::isnan(t) || std::isnan(moment)) {
                 result = std::nan("");
                 break;
@@ -146,8 +143,7 @@ double ShoelaceArea(const double (&x)[TxCornerCount], const double (&y)[TxCorner
     return std::fabs(s1 - s2) / 2.0;
 }
 
-double LoopArea(const LoopGeometry& loop, double (&eastings)[TxCornerCount],
-                double (&northings)[TxCornerCount])
+double LoopArea(const LoopGeometry& loop, double (&eastings)[TxCornerCount], double (&northings)[TxCornerCount])
 {
     switch (loop.LoopShape) {
     case 0:

@@ -41,18 +41,9 @@ struct LineWriter {
         out += bytes;
         out += "\r\n";
     }
-    void Int(const int32_t& v, int32_t, int32_t)
-    {
-        out += FormatText("%d\r\n", v);
-    }
-    void Double(const double& v, DoubleRule = DoubleRule::Any, double = 0.0)
-    {
-        out += FormatText("%f\r\n", v);
-    }
-    void Colour(const int32_t& v)
-    {
-        out += FormatText("%ld\r\n", static_cast<long>(v));
-    }
+    void Int(const int32_t& v, int32_t, int32_t) { out += FormatText("%d\r\n", v); }
+    void Double(const double& v, DoubleRule = DoubleRule::Any, double = 0.0) { out += FormatText("%f\r\n", v); }
+    void Colour(const int32_t& v) { out += FormatText("%ld\r\n", static_cast<long>(v)); }
     void Corner(const double& v, double)
     {
         out += FormatText(s.TxCornerCoordinateType == 0 ? "%.8f\r\n" : "%.3f\r\n", v);
@@ -159,9 +150,7 @@ struct LineReader {
             d.GateCount = s.GateSet == 2 ? s.UserGateCount + 1 : 20 + 10 * s.GateSet;
             break;
         case 14:
-            d.GainCodeSent = s.SelectedComponent == 0 ? s.GainZ
-                             : s.SelectedComponent == 1 ? s.GainX
-                                                        : s.GainY;
+            d.GainCodeSent = s.SelectedComponent == 0 ? s.GainZ : s.SelectedComponent == 1 ? s.GainX : s.GainY;
             d.PreviousGain = d.GainCodeSent;
             d.AveragingTimeMs = AveragingTimeForIndex(s.AveragingTimeIndex);
             break;
@@ -187,8 +176,8 @@ struct LineReader {
             break;
         case 481:
             d.TotalTurnOffDelay = ComputeTotalTurnOffDelay(s);
-            if (ComputeGateSampleOffset(d.TotalTurnOffDelay, s.RepRateIndex, env.SamplePeriodUs,
-                                        d.GateSampleOffset) == 0)
+            if (ComputeGateSampleOffset(d.TotalTurnOffDelay, s.RepRateIndex, env.SamplePeriodUs, d.GateSampleOffset) ==
+                0)
                 d.ConfigInvalid = 1;
             d.NumberOfRecords = s.RecordCountIndex + 1;
             d.AutoTriggerIntervalMs = AutoTriggerIntervalForIndex(s.AutoTriggerIndex);
@@ -213,101 +202,101 @@ struct LineReader {
 template <class V, class S>
 void VisitSettingLines(V& v, S& s)
 {
-    v.Text(s.DataDirectory);                        // 2
-    v.Text(s.ReviewDirectory);                      // 3
-    v.Text(s.OperatorName);                         // 4
-    v.Int(s.PowerLineFrequency, 0, 1);              // 5
-    v.Int(s.SelectedComponent, 0, 2);               // 6
-    v.Int(s.RepRateIndex, 0, RepRateCount - 1);     // 7
-    v.Int(s.AveragingTimeIndex, 0, 8);              // 8
-    v.Int(s.UserGateCount, 1, MaxGateCount);        // 9
+    v.Text(s.DataDirectory);                                // 2
+    v.Text(s.ReviewDirectory);                              // 3
+    v.Text(s.OperatorName);                                 // 4
+    v.Int(s.PowerLineFrequency, 0, 1);                      // 5
+    v.Int(s.SelectedComponent, 0, 2);                       // 6
+    v.Int(s.RepRateIndex, 0, RepRateCount - 1);             // 7
+    v.Int(s.AveragingTimeIndex, 0, 8);                      // 8
+    v.Int(s.UserGateCount, 1, MaxGateCount);                // 9
     v.Double(s.FirstGateTimeUs, DoubleRule::AtLeast, 0.0);  // 10
-    v.Int(s.GateSet, 0, 2);                         // 11
-    v.Int(s.GainX, 0, 6);                           // 12
-    v.Int(s.GainY, 0, 6);                           // 13
-    v.Int(s.GainZ, 0, 6);                           // 14
+    v.Int(s.GateSet, 0, 2);                                 // 11
+    v.Int(s.GainX, 0, 6);                                   // 12
+    v.Int(s.GainY, 0, 6);                                   // 13
+    v.Int(s.GainZ, 0, 6);                                   // 14
     v.Double(s.TimeAxisMinMs, DoubleRule::Above, 0.0);      // 15
     // The plot divides by the span of the time axis and takes log10 of its ends.
     v.Double(s.TimeAxisMaxMs, DoubleRule::Above, s.TimeAxisMinMs);  // 16
-    v.Double(s.AmplitudeAxisMin);                   // 17
+    v.Double(s.AmplitudeAxisMin);                                   // 17
     // log10 of the top, and the span of the amplitude axis, must exist.
     v.Double(s.AmplitudeAxisMax, DoubleRule::Above, std::max(s.AmplitudeAxisMin, 0.0));  // 18
-    v.Int(s.TimeAxisLabels, 0, 1);                  // 19
-    v.Int(s.TimeAxisMinorGrid, 0, 1);               // 20
-    v.Int(s.DisplayUnit, 0, 5);                     // 21
-    v.Int(s.AmplitudeAxisMinorGrid, 0, 1);          // 22
-    v.Int(s.TimeAxisAutoScale, 0, 1);               // 23
-    v.Int(s.AmplitudeAxisAutoScale, 0, 1);          // 24
-    v.Int(s.GraphView, 0, 1);                       // 25
-    v.Double(s.SurveyLine);                         // 26
-    v.Double(s.LineIncrement);                      // 27
-    v.Int(s.LineDirection, 0, 3);                   // 28
-    v.Int(s.LineSequence, 0, 1);                    // 29
-    v.Double(s.StartStation);                       // 30
-    v.Double(s.StationIncrement);                   // 31
-    v.Int(s.SystemConfiguration, 0, 3);             // 32
-    v.Int(s.CoilType, 0, CoilTypeCount - 1);        // 33
-    v.Int(s.RecordCountIndex, 0, 99);               // 34
-    v.Int(s.ProcessingMethod, 0, 1);                // 35
-    v.Int(s.OnTimeMeasurement, 0, 1);               // 36
-    v.Int(s.TwoFrequencyMode, 0, 1);                // 37
-    v.Int(s.FirstRepetitionChoice, 0, 11);          // 38
-    v.Int(s.SecondRepetitionChoice, 0, 11);         // 39
-    v.Int(s.FirstRepetitionGain, 0, 6);             // 40
-    v.Int(s.SecondRepetitionGain, 0, 6);            // 41
-    v.Int(s.TransmitterType, 0, TransmitterTypeCount - 1);  // 42
-    v.Int(s.ReservedTypeCode, 0, 4);                // 43
-    v.Int(s.SurveyMode, 0, 1);                      // 44
-    v.Int(s.AutoTriggerIndex, 0, 10);               // 45
-    v.Int(s.TxLoopShape, 0, 3);                     // 46
-    v.Double(s.TxLoopSideX);                        // 47
-    v.Double(s.TxLoopSideY);                        // 48
-    v.Double(s.TxCentreX);                          // 49
-    v.Double(s.TxCentreY);                          // 50
-    for (int32_t i = 0; i < CornerCount; ++i) {     // 51-58
+    v.Int(s.TimeAxisLabels, 0, 1);                                                       // 19
+    v.Int(s.TimeAxisMinorGrid, 0, 1);                                                    // 20
+    v.Int(s.DisplayUnit, 0, 5);                                                          // 21
+    v.Int(s.AmplitudeAxisMinorGrid, 0, 1);                                               // 22
+    v.Int(s.TimeAxisAutoScale, 0, 1);                                                    // 23
+    v.Int(s.AmplitudeAxisAutoScale, 0, 1);                                               // 24
+    v.Int(s.GraphView, 0, 1);                                                            // 25
+    v.Double(s.SurveyLine);                                                              // 26
+    v.Double(s.LineIncrement);                                                           // 27
+    v.Int(s.LineDirection, 0, 3);                                                        // 28
+    v.Int(s.LineSequence, 0, 1);                                                         // 29
+    v.Double(s.StartStation);                                                            // 30
+    v.Double(s.StationIncrement);                                                        // 31
+    v.Int(s.SystemConfiguration, 0, 3);                                                  // 32
+    v.Int(s.CoilType, 0, CoilTypeCount - 1);                                             // 33
+    v.Int(s.RecordCountIndex, 0, 99);                                                    // 34
+    v.Int(s.ProcessingMethod, 0, 1);                                                     // 35
+    v.Int(s.OnTimeMeasurement, 0, 1);                                                    // 36
+    v.Int(s.TwoFrequencyMode, 0, 1);                                                     // 37
+    v.Int(s.FirstRepetitionChoice, 0, 11);                                               // 38
+    v.Int(s.SecondRepetitionChoice, 0, 11);                                              // 39
+    v.Int(s.FirstRepetitionGain, 0, 6);                                                  // 40
+    v.Int(s.SecondRepetitionGain, 0, 6);                                                 // 41
+    v.Int(s.TransmitterType, 0, TransmitterTypeCount - 1);                               // 42
+    v.Int(s.ReservedTypeCode, 0, 4);                                                     // 43
+    v.Int(s.SurveyMode, 0, 1);                                                           // 44
+    v.Int(s.AutoTriggerIndex, 0, 10);                                                    // 45
+    v.Int(s.TxLoopShape, 0, 3);                                                          // 46
+    v.Double(s.TxLoopSideX);                                                             // 47
+    v.Double(s.TxLoopSideY);                                                             // 48
+    v.Double(s.TxCentreX);                                                               // 49
+    v.Double(s.TxCentreY);                                                               // 50
+    for (int32_t i = 0; i < CornerCount; ++i) {                                          // 51-58
         v.Double(s.TxCornerX[i]);
         v.Double(s.TxCornerY[i]);
     }
-    v.Int(s.TxCornerCoordinateType, 0, 3);          // 59
-    v.Int(s.TxCornerUtmZone, 1, 60);                // 60
-    v.Int(s.TxCornerHemisphere, 0, 1);              // 61
-    for (int32_t i = 0; i < CornerCount; ++i) {     // 62-69
+    v.Int(s.TxCornerCoordinateType, 0, 3);       // 59
+    v.Int(s.TxCornerUtmZone, 1, 60);             // 60
+    v.Int(s.TxCornerHemisphere, 0, 1);           // 61
+    for (int32_t i = 0; i < CornerCount; ++i) {  // 62-69
         v.Corner(s.TxCornerGpsX[i], 180.0);
         v.Corner(s.TxCornerGpsY[i], 90.0);
     }
-    v.Double(s.ReceiverDelayUs);                    // 70
-    v.Double(s.TxCurrent, DoubleRule::Absolute);    // 71
-    v.Int(s.TxTurns, INT32_MIN, INT32_MAX);         // 72
-    v.Double(s.TurnOffTimeUs);                      // 73
-    v.Double(s.LinearSectionMin);                   // 74
-    v.Double(s.LinearSectionMax);                   // 75
-    for (auto& g : s.ProfileGateVisible)            // 76-175
+    v.Double(s.ReceiverDelayUs);                  // 70
+    v.Double(s.TxCurrent, DoubleRule::Absolute);  // 71
+    v.Int(s.TxTurns, INT32_MIN, INT32_MAX);       // 72
+    v.Double(s.TurnOffTimeUs);                    // 73
+    v.Double(s.LinearSectionMin);                 // 74
+    v.Double(s.LinearSectionMax);                 // 75
+    for (auto& g : s.ProfileGateVisible)          // 76-175
         v.Int(g, 0, 1);
-    for (auto& g : s.NumbersGateVisible)            // 176-275
+    for (auto& g : s.NumbersGateVisible)  // 176-275
         v.Int(g, 0, 1);
-    for (auto& w : s.LineWidths)                    // 276-378
+    for (auto& w : s.LineWidths)  // 276-378
         v.Int(w, 0, 4);
-    for (auto& c : s.LineColours)                   // 379-481
+    for (auto& c : s.LineColours)  // 379-481
         v.Colour(c);
-    v.Int(s.GpsInput, 0, 2);                        // 482
+    v.Int(s.GpsInput, 0, 2);                           // 482
     v.Int(s.GpsNmeaData, 0, s.GpsInput == 1 ? 1 : 0);  // 483
-    v.Int(s.GpsComPort, 0, 35);                     // 484
-    v.Int(s.GpsBaudRate, 0, 5);                     // 485
-    v.Int(s.GpsParity, 0, 2);                       // 486
-    v.Int(s.GpsDataBits, 0, 1);                     // 487
-    v.Int(s.GpsStopBits, 0, 1);                     // 488
-    v.Int(s.GpsCoordinateDisplay, 0, 3);            // 489
-    v.Int(s.GpsMapType, 0, 2);                      // 490
+    v.Int(s.GpsComPort, 0, 35);                        // 484
+    v.Int(s.GpsBaudRate, 0, 5);                        // 485
+    v.Int(s.GpsParity, 0, 2);                          // 486
+    v.Int(s.GpsDataBits, 0, 1);                        // 487
+    v.Int(s.GpsStopBits, 0, 1);                        // 488
+    v.Int(s.GpsCoordinateDisplay, 0, 3);               // 489
+    v.Int(s.GpsMapType, 0, 2);                         // 490
     // The live map scale divides by the map size.
-    v.Double(s.MapSize, DoubleRule::Above, 0.0);    // 491
-    v.Double(s.MapGridInterval);                    // 492
-    v.Int(s.MapZoomStepIndex, 0, 8);                // 493
-    v.Int(s.MapPanStepIndex, 0, 8);                 // 494
-    v.Int(s.MapBackground, 0, 2);                   // 495
-    v.Int(s.MapShowReferencePoint, 0, 1);           // 496
-    v.Int(s.MeterInput, 0, 1);                      // 497
-    v.Int(s.MeterModel, 0, 0);                      // 498
-    v.Int(s.MeterComPort, 0, 35);                   // 499
+    v.Double(s.MapSize, DoubleRule::Above, 0.0);  // 491
+    v.Double(s.MapGridInterval);                  // 492
+    v.Int(s.MapZoomStepIndex, 0, 8);              // 493
+    v.Int(s.MapPanStepIndex, 0, 8);               // 494
+    v.Int(s.MapBackground, 0, 2);                 // 495
+    v.Int(s.MapShowReferencePoint, 0, 1);         // 496
+    v.Int(s.MeterInput, 0, 1);                    // 497
+    v.Int(s.MeterModel, 0, 0);                    // 498
+    v.Int(s.MeterComPort, 0, 35);                 // 499
 }
 
 }  // namespace
@@ -338,14 +327,12 @@ double ComputeTotalTurnOffDelay(const SettingsValues& s)
     return delay - 1.2;
 }
 
-int32_t ComputeGateSampleOffset(double totalTurnOffDelay, int32_t repRateIndex,
-                                double samplePeriodUs, int32_t& offset)
+int32_t ComputeGateSampleOffset(double totalTurnOffDelay, int32_t repRateIndex, double samplePeriodUs, int32_t& offset)
 {
     offset = 0;
     if (totalTurnOffDelay >= 0.0)
         return 1;
-    if (repRateIndex < 0 || repRateIndex >= RepRateCount ||
-        !(totalTurnOffDelay >= TurnOffLimits[repRateIndex]))
+    if (repRateIndex < 0 || repRateIndex >= RepRateCount || !(totalTurnOffDelay >= TurnOffLimits[repRateIndex]))
         return 0;
     const double period = samplePeriodUs > 0.0 ? samplePeriodUs : DefaultSamplePeriodUs;
     // Rounded half up as the offset has always been, not to the nearest even.
@@ -377,24 +364,21 @@ void ReadSettings(ByteReader& in, SettingsValues& s, SettingsDerived& d, NullTab
     VisitSettingLines(r, s);
     if (r.stopped)
         return;
-    if (!ReadNullingTable(in, 0, nulls) || !ReadNullingTable(in, 1, nulls) ||
-        !ReadUserGatesNullingTable(in, nulls)) {
+    if (!ReadNullingTable(in, 0, nulls) || !ReadNullingTable(in, 1, nulls) || !ReadUserGatesNullingTable(in, nulls)) {
         d.ConfigInvalid = 1;
         return;
     }
     if (d.ConfigInvalid == 0 && s.GateSet == 2) {
         const UserGatesHeader& h = nulls.UserGatesNullingHeader;
         d.UserGatesNullingValid = 1;
-        if (h.Mains != s.PowerLineFrequency || h.RateIndex != s.RepRateIndex ||
-            h.GateCount != d.GateCount - 1 || h.FirstGateTimeUs != s.FirstGateTimeUs ||
-            nulls.UserGatesNullingPresent == 0)
+        if (h.Mains != s.PowerLineFrequency || h.RateIndex != s.RepRateIndex || h.GateCount != d.GateCount - 1 ||
+            h.FirstGateTimeUs != s.FirstGateTimeUs || nulls.UserGatesNullingPresent == 0)
             d.UserGatesNullingValid = 0;
     }
 }
 
 std::string ComposeConfigurationFile(const SettingsValues& s, NullTableValues& nulls,
-                                     const int32_t (&nullRateSelected)[RepRateCount],
-                                     const NullTimeStamp& when)
+                                     const int32_t (&nullRateSelected)[RepRateCount], const NullTimeStamp& when)
 {
     std::string out = ConfigVersion;
     out += "\r\n";
@@ -402,8 +386,8 @@ std::string ComposeConfigurationFile(const SettingsValues& s, NullTableValues& n
     return out;
 }
 
-int32_t LoadConfiguration(std::string_view bytes, SettingsValues& s, SettingsDerived& d,
-                          NullTableValues& nulls, const ConfigLoadEnvironment& env)
+int32_t LoadConfiguration(std::string_view bytes, SettingsValues& s, SettingsDerived& d, NullTableValues& nulls,
+                          const ConfigLoadEnvironment& env)
 {
     ByteReader in = MakeByteReader(bytes);
     char version[VersionLineBufferSize];

@@ -13,7 +13,7 @@
 
 constexpr char ConfigVersion[] = "V1.42";
 constexpr char ConfigFileName[] = "VLOXTARNWEL.INI";
-constexpr int32_t SettingLineCount = 498;    // lines 2 to 499
+constexpr int32_t SettingLineCount = 498;  // lines 2 to 499
 // Sample period assumed before the board was set up, microseconds.
 constexpr double DefaultSamplePeriodUs = 2.083333333333;
 
@@ -40,8 +40,7 @@ double ComputeTotalTurnOffDelay(const SettingsValues& s);
 // with DefaultSamplePeriodUs while samplePeriodUs is not above 0. Returns 1 with the offset
 // (0 for a delay of 0 or more); returns 0 with offset 0 when the delay is below the turn-off
 // limit of the rate index (or the index is outside 0..6).
-int32_t ComputeGateSampleOffset(double totalTurnOffDelay, int32_t repRateIndex,
-                                double samplePeriodUs, int32_t& offset);
+int32_t ComputeGateSampleOffset(double totalTurnOffDelay, int32_t repRateIndex, double samplePeriodUs, int32_t& offset);
 
 // The live map scale for a pane width and map size: (width - 3) / size pixels per metre.
 double LiveMapScale(int32_t mapPaneWidth, double mapSize);
@@ -61,11 +60,10 @@ void ReadSettings(ByteReader& in, SettingsValues& s, SettingsDerived& d, NullTab
 
 // The whole file: version line, WriteSettings.
 std::string ComposeConfigurationFile(const SettingsValues& s, NullTableValues& nulls,
-                                     const int32_t (&nullRateSelected)[RepRateCount],
-                                     const NullTimeStamp& when);
+                                     const int32_t (&nullRateSelected)[RepRateCount], const NullTimeStamp& when);
 
 // Reads a whole file's bytes. Returns 1 when the version line is "V1.42" and the settings were
 // read (d.ConfigInvalid tells whether they were good), 0 when the first line holds anything
 // else (a longer line too): nothing is read and the caller replaces the file.
-int32_t LoadConfiguration(std::string_view bytes, SettingsValues& s, SettingsDerived& d,
-                          NullTableValues& nulls, const ConfigLoadEnvironment& env);
+int32_t LoadConfiguration(std::string_view bytes, SettingsValues& s, SettingsDerived& d, NullTableValues& nulls,
+                          const ConfigLoadEnvironment& env);

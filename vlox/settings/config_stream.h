@@ -18,10 +18,10 @@ inline ByteReader MakeByteReader(std::string_view bytes)
     return ByteReader{bytes.data(), bytes.size(), 0};
 }
 
-constexpr int32_t ConfigLineBufferSize = 260;   // a setting line, CR included
-constexpr int32_t VersionLineBufferSize = 9;    // the version line, CR included
-constexpr int32_t TextLineEndOfFile = -1;       // the bytes ended before a LF
-constexpr int32_t TextLineTooLong = -2;         // more bytes before the LF than the buffer holds
+constexpr int32_t ConfigLineBufferSize = 260;  // a setting line, CR included
+constexpr int32_t VersionLineBufferSize = 9;   // the version line, CR included
+constexpr int32_t TextLineEndOfFile = -1;      // the bytes ended before a LF
+constexpr int32_t TextLineTooLong = -2;        // more bytes before the LF than the buffer holds
 
 // Reads one line: bytes up to a LF; the byte before the LF (the CR) becomes the terminating
 // NUL, so a line ended by a lone LF loses its last character, and a lone LF gives the empty

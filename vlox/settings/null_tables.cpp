@@ -51,8 +51,8 @@ void AppendNullValue(std::string& out, double volts)
 
 void FormatTime(char (&text)[32], const NullTimeStamp& when)
 {
-    std::snprintf(text, sizeof text, "%02d%02d%04d %02d:%02d:%02d", when.Day, when.Month,
-                  when.Year, when.Hour, when.Minute, when.Second);
+    std::snprintf(text, sizeof text, "%02d%02d%04d %02d:%02d:%02d", when.Day, when.Month, when.Year, when.Hour,
+                  when.Minute, when.Second);
 }
 
 const char* MainsText(int32_t mains)
@@ -65,16 +65,14 @@ int32_t ValidRateIndex(int32_t r)
     return (r >= 0 && r < RepRateCount) ? r : 0;
 }
 
-void AppendStandardSlot(std::string& out, int32_t mains, int32_t slot, const NullTableValues& t,
-                        const char* timeText)
+void AppendStandardSlot(std::string& out, int32_t mains, int32_t slot, const NullTableValues& t, const char* timeText)
 {
     const int32_t rateIndex = slot < RepRateCount ? slot : slot - 5;
     const bool thirty = slot >= RepRateCount;
     for (int32_t g = 0; g < GainCodeCount; ++g) {
         char header[128];
-        std::snprintf(header, sizeof header, "N0 %s %3d %8.3f   %c  %s %3d %3d %c    %s",
-                      MainsText(mains), rateIndex, RepRateValue(mains, rateIndex),
-                      thirty ? '1' : '0', thirty ? "30" : "20", g, g + 1,
+        std::snprintf(header, sizeof header, "N0 %s %3d %8.3f   %c  %s %3d %3d %c    %s", MainsText(mains), rateIndex,
+                      RepRateValue(mains, rateIndex), thirty ? '1' : '0', thirty ? "30" : "20", g, g + 1,
                       t.NullProcessingCodes[rateIndex], timeText);
         AppendRecord(out, header);
         const double* gates = t.NullingTables[mains][slot][g];
@@ -135,8 +133,7 @@ void AppendNullingTable(std::string& out, int32_t op, int32_t mains, const NullT
     if (op == NullTableToConfig) {
         char flags[32];
         const int32_t* v = t.NullingValid[mains];
-        std::snprintf(flags, sizeof flags, "%2d%2d%2d%2d%2d%2d%2d\r\n", v[0], v[1], v[2], v[3],
-                      v[4], v[5], v[6]);
+        std::snprintf(flags, sizeof flags, "%2d%2d%2d%2d%2d%2d%2d\r\n", v[0], v[1], v[2], v[3], v[4], v[5], v[6]);
         out += flags;
     }
     for (int32_t slot = 0; slot < NullSlotCount; ++slot) {
@@ -149,8 +146,7 @@ void AppendNullingTable(std::string& out, int32_t op, int32_t mains, const NullT
     }
 }
 
-void AppendUserGatesNullingTable(std::string& out, const NullTableValues& t,
-                                 const NullTimeStamp& when)
+void AppendUserGatesNullingTable(std::string& out, const NullTableValues& t, const NullTimeStamp& when)
 {
     char timeText[32];
     FormatTime(timeText, when);
@@ -163,10 +159,9 @@ void AppendUserGatesNullingTable(std::string& out, const NullTableValues& t,
         n = MaxGateCount;
     for (int32_t g = 0; g < GainCodeCount; ++g) {
         char header[128];
-        std::snprintf(header, sizeof header, "U0 %s %2d %8.3f %3d %2d%c%14.3f %s",
-                      MainsText(h.Mains), h.RateIndex, RepRateValue(h.Mains, rateIndex),
-                      h.GateCount, g + 1, t.NullProcessingCodes[rateIndex], h.FirstGateTimeUs,
-                      timeText);
+        std::snprintf(header, sizeof header, "U0 %s %2d %8.3f %3d %2d%c%14.3f %s", MainsText(h.Mains), h.RateIndex,
+                      RepRateValue(h.Mains, rateIndex), h.GateCount, g + 1, t.NullProcessingCodes[rateIndex],
+                      h.FirstGateTimeUs, timeText);
         AppendRecord(out, header);
         for (int32_t row = 1; 4 * (row - 1) < n; ++row) {
             std::string rec = "U";
@@ -233,9 +228,8 @@ bool ReadUserGatesNullingTable(ByteReader& in, NullTableValues& t)
         h.GateCount = ParseFieldInt(line + 19, 3);
         h.FirstGateTimeUs = ParseFieldDouble(line + 26, 14);
         if (g == 0) {
-            if ((h.Mains != 0 && h.Mains != 1) || h.RateIndex < 0 || h.RateIndex >= RepRateCount ||
-                h.GateCount < 1 || h.GateCount > MaxGateCount || !(h.FirstGateTimeUs > 0.0) ||
-                !std::isfinite(h.FirstGateTimeUs))
+            if ((h.Mains != 0 && h.Mains != 1) || h.RateIndex < 0 || h.RateIndex >= RepRateCount || h.GateCount < 1 ||
+                h.GateCount > MaxGateCount || !(h.FirstGateTimeUs > 0.0) || !std::isfinite(h.FirstGateTimeUs))
                 return false;
             first = h;
             t.UserGatesNullingHeader = h;
@@ -247,8 +241,7 @@ bool ReadUserGatesNullingTable(ByteReader& in, NullTableValues& t)
 
         const int32_t n = first.GateCount;
         for (int32_t row = 1; 4 * (row - 1) < n; ++row) {
-            if (!ReadFixedRecord(in, rec, NullRecordLength) || rec[0] != 'U' ||
-                rec[1] != UserRowChar(row))
+            if (!ReadFixedRecord(in, rec, NullRecordLength) || rec[0] != 'U' || rec[1] != UserRowChar(row))
                 return false;
             for (int32_t k = 0; k < 4 && 4 * (row - 1) + k < n; ++k) {
                 double& v = t.UserGatesNullTable[g][4 * (row - 1) + k];

@@ -8,15 +8,15 @@
 #include <cstdint>
 #include <string>
 
-constexpr int32_t NullSlotCount = 12;     // rate index 0-6 with 20 gates, 2-6 with 30 as 7-11
+constexpr int32_t NullSlotCount = 12;  // rate index 0-6 with 20 gates, 2-6 with 30 as 7-11
 constexpr int32_t GainCodeCount = 7;
-constexpr size_t NullRecordLength = 60;   // 58 characters, CR, LF
+constexpr size_t NullRecordLength = 60;  // 58 characters, CR, LF
 constexpr int32_t NullFlagLineLength = 16;
 
 // Where the null-table writers put a standard block.
-constexpr int32_t NullTableToConfig = 0;      // flag line, then all 12 slots
-constexpr int32_t NullTableToLogSelected = 1; // NLG: slots of the rates in NullRateSelected
-constexpr int32_t NullTableToLogAll = 2;      // NLG: all 12 slots
+constexpr int32_t NullTableToConfig = 0;       // flag line, then all 12 slots
+constexpr int32_t NullTableToLogSelected = 1;  // NLG: slots of the rates in NullRateSelected
+constexpr int32_t NullTableToLogAll = 2;       // NLG: all 12 slots
 
 // Settings under which the user-gates table was measured.
 struct UserGatesHeader {
@@ -31,9 +31,9 @@ struct UserGatesHeader {
 // All null-table state, as one record so that the readers and writers can work on any copy.
 // The program-wide instance is `NullTablesStore`; the names below refer into it.
 struct NullTableValues {
-    double NullingTables[2][NullSlotCount][GainCodeCount][MaxGateCount] = {};   // volts
+    double NullingTables[2][NullSlotCount][GainCodeCount][MaxGateCount] = {};  // volts
     int32_t NullingValid[2][RepRateCount] = {};
-    double UserGatesNullTable[GainCodeCount][MaxGateCount] = {};               // volts
+    double UserGatesNullTable[GainCodeCount][MaxGateCount] = {};  // volts
     UserGatesHeader UserGatesNullingHeader;
     char NullProcessingCodes[RepRateCount + 1] = {'S', 'S', 'S', 'S', 'S', 'S', 'S', 0};
     int32_t UserGatesNullingPresent = 0;
@@ -47,7 +47,7 @@ extern double (&NullingTables)[2][NullSlotCount][GainCodeCount][MaxGateCount];
 extern int32_t (&NullingValid)[2][RepRateCount];
 extern double (&UserGatesNullTable)[GainCodeCount][MaxGateCount];
 extern UserGatesHeader& UserGatesNullingHeader;
-extern char (&NullProcessingCodes)[RepRateCount + 1];   // 'S' or 'P' per rate index
+extern char (&NullProcessingCodes)[RepRateCount + 1];  // 'S' or 'P' per rate index
 extern int32_t& UserGatesNullingPresent;
 
 // 1 for each rate index chosen for the last nulling run.
@@ -71,8 +71,7 @@ void AppendNullingTable(std::string& out, int32_t op, int32_t mains, const NullT
                         const int32_t (&selected)[RepRateCount], const NullTimeStamp& when);
 
 // Appends the user-gates block: per gain code a header and ceil(n / 4) value records.
-void AppendUserGatesNullingTable(std::string& out, const NullTableValues& t,
-                                 const NullTimeStamp& when);
+void AppendUserGatesNullingTable(std::string& out, const NullTableValues& t, const NullTimeStamp& when);
 
 // Read the blocks back at the reader's position. Values are stored as they are read; on the
 // first mismatch they return false and stop (the caller marks the configuration corrupt).

@@ -18,8 +18,7 @@ constexpr double EarlyWindowEnd60Hz[RepRateCount] = {1377, 3833, 8833, 33833, 83
 constexpr double EarlyWindowEnd50Hz[RepRateCount] = {1553, 4500, 10500, 40500, 100500, 400500, 1000500};
 
 // Lowest allowed `TotalTurnOffDelay` per rate index, microseconds.
-constexpr double TurnOffLimits[RepRateCount] = {-875.0, -3330.0, -8330.0, -33330.0,
-                                                -83330.0, -333330.0, -833330.0};
+constexpr double TurnOffLimits[RepRateCount] = {-875.0, -3330.0, -8330.0, -33330.0, -83330.0, -333330.0, -833330.0};
 // Time before the end of the half cycle at which the last user-defined gate ends, us.
 constexpr double UserGateEndMarginUs[RepRateCount] = {97, 204, 512, 2043, 5120, 20400, 51200};
 
@@ -28,8 +27,7 @@ constexpr int32_t CoilTypeCount = 11;
 extern const WideChar* const TransmitterTypeNames[TransmitterTypeCount];
 extern const WideChar* const CoilTypeNames[CoilTypeCount];
 // Effective receiver-sensor areas, square metres, by `CoilType`.
-constexpr double CoilAreas[CoilTypeCount] = {31.4, 31.3, 100, 200, 200, 1000, 10000, 40000,
-                                             100, 100, 100};
+constexpr double CoilAreas[CoilTypeCount] = {31.4, 31.3, 100, 200, 200, 1000, 10000, 40000, 100, 100, 100};
 
 // The live gate tables, one row per rate index: edges in microseconds after the
 // synchronisation edge (edge n starts gate n), centres in milliseconds, and the default
@@ -63,7 +61,7 @@ struct GateTableInputs {
     int32_t RepRateIndex = 2;
     int32_t GateCount = 30;
     double FirstGateTimeUs = 10.0;
-    double RepetitionRate = 30.0;   // Hz
+    double RepetitionRate = 30.0;  // Hz
     double TurnOffTimeUs = 0.0;
 };
 
@@ -74,8 +72,8 @@ struct GateTableInputs {
 // gates cannot be spaced (first gate time not above 0, a last edge time not above the first,
 // a non-finite value, or a rate index outside 0..6): then nothing is changed.
 int32_t BuildGateTablesFrom(const GateTableInputs& in, double (&edges)[RepRateCount][GateEdgeCount],
-                            double (&centres)[RepRateCount][MaxGateCount],
-                            double (&low)[RepRateCount][3], double (&high)[RepRateCount][3]);
+                            double (&centres)[RepRateCount][MaxGateCount], double (&low)[RepRateCount][3],
+                            double (&high)[RepRateCount][3]);
 
 // The program-wide build from `Settings`, `GateCount` and `RepetitionRate`.
 int32_t BuildGateTables();

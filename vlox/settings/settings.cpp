@@ -9,12 +9,12 @@ SettingsValues Settings;
 // Initial values: what the defaults derive to (60 Hz, rate index 2, 30 gates, gain 5,
 // 15 s averaging, transmitter TXA1 with no turn-off time).
 int32_t ConfigInvalid = 0;
-double ActiveQuarterPeriod[RepRateCount] = {
-    QuarterPeriod60Hz[0], QuarterPeriod60Hz[1], QuarterPeriod60Hz[2], QuarterPeriod60Hz[3],
-    QuarterPeriod60Hz[4], QuarterPeriod60Hz[5], QuarterPeriod60Hz[6]};
-double ActiveEarlyWindowEnd[RepRateCount] = {
-    EarlyWindowEnd60Hz[0], EarlyWindowEnd60Hz[1], EarlyWindowEnd60Hz[2], EarlyWindowEnd60Hz[3],
-    EarlyWindowEnd60Hz[4], EarlyWindowEnd60Hz[5], EarlyWindowEnd60Hz[6]};
+double ActiveQuarterPeriod[RepRateCount] = {QuarterPeriod60Hz[0], QuarterPeriod60Hz[1], QuarterPeriod60Hz[2],
+                                            QuarterPeriod60Hz[3], QuarterPeriod60Hz[4], QuarterPeriod60Hz[5],
+                                            QuarterPeriod60Hz[6]};
+double ActiveEarlyWindowEnd[RepRateCount] = {EarlyWindowEnd60Hz[0], EarlyWindowEnd60Hz[1], EarlyWindowEnd60Hz[2],
+                                             EarlyWindowEnd60Hz[3], EarlyWindowEnd60Hz[4], EarlyWindowEnd60Hz[5],
+                                             EarlyWindowEnd60Hz[6]};
 double RepetitionRate = 30.0;
 int32_t GateCount = 30;
 int32_t GainCodeSent = 5;

@@ -12,18 +12,17 @@
 #include <array>
 #include <cstdint>
 
-constexpr int32_t RepRateCount = 7;       // repetition rates per mains family
-constexpr int32_t MaxGateCount = 100;     // gates per row of the gate tables
-constexpr int32_t GateEdgeCount = 101;    // edges per row of the gate tables
-constexpr int32_t CurveCount = 103;       // pens: 100 gate profiles and three decay curves
-constexpr int32_t CornerCount = 4;        // transmitter loop corners
+constexpr int32_t RepRateCount = 7;     // repetition rates per mains family
+constexpr int32_t MaxGateCount = 100;   // gates per row of the gate tables
+constexpr int32_t GateEdgeCount = 101;  // edges per row of the gate tables
+constexpr int32_t CurveCount = 103;     // pens: 100 gate profiles and three decay curves
+constexpr int32_t CornerCount = 4;      // transmitter loop corners
 
 // Default pen widths per curve (entries 0-99 gate profiles, 100-102 the decay curves).
 constexpr std::array<int32_t, CurveCount> DefaultLineWidths = {
-    1, 2, 2, 2, 3, 2, 2, 2, 2, 1, 2, 2, 2, 2, 3, 2, 2, 2, 2, 1, 2, 2, 2, 2, 3, 2,
-    2, 2, 2, 1, 2, 1, 3, 1, 1, 1, 2, 2, 2, 3, 2, 2, 2, 2, 1, 2, 2, 2, 2, 3, 2, 2,
-    2, 2, 1, 2, 2, 2, 2, 3, 2, 2, 2, 2, 1, 2, 1, 3, 1, 1, 1, 2, 2, 2, 3, 2, 2, 2,
-    2, 1, 2, 2, 2, 2, 3, 2, 2, 2, 2, 1, 2, 2, 2, 2, 3, 2, 2, 2, 2, 1, 2, 1, 3};
+    1, 2, 2, 2, 3, 2, 2, 2, 2, 1, 2, 2, 2, 2, 3, 2, 2, 2, 2, 1, 2, 2, 2, 2, 3, 2, 2, 2, 2, 1, 2, 1, 3, 1, 1,
+    1, 2, 2, 2, 3, 2, 2, 2, 2, 1, 2, 2, 2, 2, 3, 2, 2, 2, 2, 1, 2, 2, 2, 2, 3, 2, 2, 2, 2, 1, 2, 1, 3, 1, 1,
+    1, 2, 2, 2, 3, 2, 2, 2, 2, 1, 2, 2, 2, 2, 3, 2, 2, 2, 2, 1, 2, 2, 2, 2, 3, 2, 2, 2, 2, 1, 2, 1, 3};
 
 // Default pen colours (00BBGGRR): a cycle of ten colours with a few fixed entries between.
 constexpr std::array<int32_t, CurveCount> MakeDefaultLineColours()
@@ -69,7 +68,7 @@ struct SettingsValues {
     int32_t AveragingTimeIndex = 5;
     int32_t UserGateCount = 40;
     double FirstGateTimeUs = 10.0;
-    int32_t GateSet = 1;             // 0: 20 gates, 1: 30, 2: user-defined
+    int32_t GateSet = 1;  // 0: 20 gates, 1: 30, 2: user-defined
     int32_t GainX = 5;
     int32_t GainY = 5;
     int32_t GainZ = 5;
@@ -79,38 +78,38 @@ struct SettingsValues {
     double TimeAxisMaxMs = 10.0;
     double AmplitudeAxisMin = 0.0;
     double AmplitudeAxisMax = 10.0;
-    int32_t TimeAxisLabels = 0;      // 0 time in ms, 1 gate numbers
+    int32_t TimeAxisLabels = 0;  // 0 time in ms, 1 gate numbers
     int32_t TimeAxisMinorGrid = 0;
-    int32_t DisplayUnit = 0;         // "nV/m2", "mV", "nT/s", "pT", "mS/m", "Ohm-m"
+    int32_t DisplayUnit = 0;  // "nV/m2", "mV", "nT/s", "pT", "mS/m", "Ohm-m"
     int32_t AmplitudeAxisMinorGrid = 1;
     int32_t TimeAxisAutoScale = 0;
     int32_t AmplitudeAxisAutoScale = 0;
-    int32_t GraphView = 0;           // 0 decay view, 1 profile view
+    int32_t GraphView = 0;  // 0 decay view, 1 profile view
 
     // Lines and stations.
     double SurveyLine = 0.0;
     double LineIncrement = 20.0;
-    int32_t LineDirection = 0;       // 0 N, 1 S, 2 E, 3 W
-    int32_t LineSequence = 0;        // 0 alternate, 1 one way
+    int32_t LineDirection = 0;  // 0 N, 1 S, 2 E, 3 W
+    int32_t LineSequence = 0;   // 0 alternate, 1 one way
     double StartStation = 0.0;
     double StationIncrement = 5.0;
     int32_t SystemConfiguration = 1;
     int32_t CoilType = 0;
     int32_t RecordCountIndex = 0;
-    int32_t ProcessingMethod = 0;    // 0 standard stacking, 1 pruning
+    int32_t ProcessingMethod = 0;  // 0 standard stacking, 1 pruning
     int32_t OnTimeMeasurement = 0;
     int32_t TwoFrequencyMode = 0;
-    int32_t FirstRepetitionChoice = 0;   // 0-6 rate index with 20 gates, 7-11 index 2-6 with 30
+    int32_t FirstRepetitionChoice = 0;  // 0-6 rate index with 20 gates, 7-11 index 2-6 with 30
     int32_t SecondRepetitionChoice = 9;
     int32_t FirstRepetitionGain = 3;
     int32_t SecondRepetitionGain = 5;
     int32_t TransmitterType = 0;
     int32_t ReservedTypeCode = 0;
-    int32_t SurveyMode = 0;          // 0 manual, 1 auto trigger
+    int32_t SurveyMode = 0;  // 0 manual, 1 auto trigger
     int32_t AutoTriggerIndex = 0;
 
     // Transmitter loop.
-    int32_t TxLoopShape = 1;         // 0 square, 1 rectangle, 2 corners in metres, 3 GPS corners
+    int32_t TxLoopShape = 1;  // 0 square, 1 rectangle, 2 corners in metres, 3 GPS corners
     double TxLoopSideX = 100.0;
     double TxLoopSideY = 50.0;
     double TxCentreX = 0.0;
@@ -119,11 +118,11 @@ struct SettingsValues {
     double TxCornerY[CornerCount] = {0.0, 0.0, 50.0, 50.0};
     int32_t TxCornerCoordinateType = 1;  // 0 degrees, 1 UTM m, 2 UTM ft, 3 UTM US ft
     int32_t TxCornerUtmZone = 17;
-    int32_t TxCornerHemisphere = 0;      // 0 north, 1 south
+    int32_t TxCornerHemisphere = 0;  // 0 north, 1 south
     double TxCornerGpsX[CornerCount] = {1.0, 1.0, -1.0, -1.0};
     double TxCornerGpsY[CornerCount] = {1.0, -1.0, -1.0, 1.0};
     double ReceiverDelayUs = 0.0;
-    double TxCurrent = 3.0;          // amperes
+    double TxCurrent = 3.0;  // amperes
     int32_t TxTurns = 1;
     double TurnOffTimeUs = 0.0;
     double LinearSectionMin = -1.0;
@@ -136,17 +135,17 @@ struct SettingsValues {
     std::array<int32_t, CurveCount> LineColours = MakeDefaultLineColours();
 
     // GPS, map and conductivity meter.
-    int32_t GpsInput = 0;            // 0 disabled, 1 external, 2 internal
-    int32_t GpsNmeaData = 0;         // 0 GGA and GSA, 1 GGA
-    int32_t GpsComPort = 4;          // 0 is "COM1:"
+    int32_t GpsInput = 0;     // 0 disabled, 1 external, 2 internal
+    int32_t GpsNmeaData = 0;  // 0 GGA and GSA, 1 GGA
+    int32_t GpsComPort = 4;   // 0 is "COM1:"
     int32_t GpsBaudRate = 0;
     int32_t GpsParity = 0;
     int32_t GpsDataBits = 1;
     int32_t GpsStopBits = 0;
     int32_t GpsCoordinateDisplay = 0;
     int32_t GpsMapType = 0;
-    double MapSize = 5.0;            // metres
-    double MapGridInterval = 1.0;    // metres
+    double MapSize = 5.0;          // metres
+    double MapGridInterval = 1.0;  // metres
     int32_t MapZoomStepIndex = 2;
     int32_t MapPanStepIndex = 2;
     int32_t MapBackground = 0;
@@ -166,12 +165,12 @@ extern SettingsValues Settings;
 
 // Derived working values. Their initial values are those the defaults derive to, so a first
 // start without a configuration file runs on consistent values.
-extern int32_t ConfigInvalid;            // 1 once the loader met a bad value
+extern int32_t ConfigInvalid;                      // 1 once the loader met a bad value
 extern double ActiveQuarterPeriod[RepRateCount];   // us, the mains family in use
 extern double ActiveEarlyWindowEnd[RepRateCount];  // us
-extern double RepetitionRate;            // Hz
+extern double RepetitionRate;                      // Hz
 extern int32_t GateCount;
-extern int32_t GainCodeSent;             // gain code last written to the board
+extern int32_t GainCodeSent;  // gain code last written to the board
 extern int32_t PreviousGain;
 extern int32_t AveragingTimeMs;
 // Line and station of the last line and station records (L1, S1) that the data-file writers
@@ -181,14 +180,14 @@ extern double LastStoredLine;
 extern double LastStoredStation;
 extern double CurrentStation;
 extern double TxAmpereTurns;
-extern double TotalTurnOffDelay;         // microseconds
-extern int32_t GateSampleOffset;         // samples
+extern double TotalTurnOffDelay;  // microseconds
+extern int32_t GateSampleOffset;  // samples
 extern int32_t NumberOfRecords;
 extern int32_t AutoTriggerIntervalMs;
-extern int32_t MapLayoutMode;            // 1 GPS map, 2 map of lines and stations
-extern double PixelsPerMetre;            // live map scale
+extern int32_t MapLayoutMode;  // 1 GPS map, 2 map of lines and stations
+extern double PixelsPerMetre;  // live map scale
 extern double PreviousPixelsPerMetre;
-extern double ReviewMapSize;             // metres
+extern double ReviewMapSize;  // metres
 extern int32_t UserGatesNullingValid;
 extern int32_t MonitorPassPeriodsFast;
 extern int32_t MonitorPassPeriods;

@@ -24,12 +24,10 @@ static const DWORD ConfigReadLimit = 1 << 20;
 // tables. Failures are not reported: the save is lost.
 static void WriteConfigurationFile()
 {
-    ConfigFile = CreateFileW(ConfigFileNameW, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    ConfigFile = CreateFileW(ConfigFileNameW, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (ConfigFile == INVALID_HANDLE_VALUE)
         return;
-    std::string bytes = ComposeConfigurationFile(Settings, NullTablesStore, NullRateSelected,
-                                                 LocalTimeNow());
+    std::string bytes = ComposeConfigurationFile(Settings, NullTablesStore, NullRateSelected, LocalTimeNow());
     DWORD written = 0;
     WriteFile(ConfigFile, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     CloseHandle(ConfigFile);
@@ -48,8 +46,7 @@ static std::string ReadConfigurationBytes(HANDLE file)
 
 static void LoadConfigurationFile()
 {
-    ConfigFile = CreateFileW(ConfigFileNameW, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    ConfigFile = CreateFileW(ConfigFileNameW, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (ConfigFile == INVALID_HANDLE_VALUE) {
         // First start: the values in memory are the defaults.
         WriteConfigurationFile();
@@ -97,8 +94,7 @@ void ReportCorruptConfiguration(int32_t flag)
 {
     if (flag != 0)
         return;
-    MessageBoxW(CorruptMessageOwner,
-                L"Configuration file is corrupted, press OK to reset, then start the program.",
+    MessageBoxW(CorruptMessageOwner, L"Configuration file is corrupted, press OK to reset, then start the program.",
                 L"Reset to Default Settings", MB_OK | MB_ICONEXCLAMATION);
     if (ConfigFile != INVALID_HANDLE_VALUE)
         CloseHandle(ConfigFile);

@@ -16,4 +16,3 @@ extern wchar_t SavedDirectory[MAX_PATH];
 extern HANDLE ConfigFile;
 // Owner window of the corrupt-configuration message (the main window).
 extern HWND CorruptMessageOwner;
-

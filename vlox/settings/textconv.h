@@ -37,7 +37,8 @@ std::string WideToNarrow(const WideString& src);
 #if defined(__GNUC__)
 __attribute__((format(printf, 1, 2)))
 #endif
-std::string FormatText(const char* format, ...);
+std::string
+FormatText(const char* format, ...);
 
 // Tick source: milliseconds since system start, 32-bit, wrapping (GetTickCount on Windows).
 using TickSource = std::function<uint32_t()>;

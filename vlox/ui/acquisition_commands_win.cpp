@@ -190,7 +190,8 @@ void StartNullingRun(int32_t kind, bool drawAxes)
 
 const int32_t (&StackTargetRow())[StackTargetSlots]
 {
-    const int32_t a = Settings.AveragingTimeIndex >= 0 && Settings.AveragingTimeIndex < 9 ? Settings.AveragingTimeIndex : 0;
+    const int32_t a =
+        Settings.AveragingTimeIndex >= 0 && Settings.AveragingTimeIndex < 9 ? Settings.AveragingTimeIndex : 0;
     return StackTargets[a];
 }
 

@@ -306,9 +306,7 @@ void StartChildProgram(const ChildProgram& program)
 
 // The settings dialogs, the review, the scale steps, the map commands and the graph view do
 // nothing yet.
-void NotBuiltYetCommand(int32_t)
-{
-}
+void NotBuiltYetCommand(int32_t) {}
 
 }  // namespace
 

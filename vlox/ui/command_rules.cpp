@@ -138,7 +138,7 @@ std::string NullingConfirmText(NullingKind kind, int32_t mainsHz, double estimat
 {
     if (kind == NullingKind::UserGates)
         return FormatText("%s\r\n%d Hz\r\n%s", "Ready to perform User Gates setup nulling for ", mainsHz,
-                      "power line frequency.");
+                          "power line frequency.");
     const bool full = kind == NullingKind::Full;
     const char* ready = full ? "Ready to perform full nulling for " : "Ready to perform selective nulling for ";
     const char* estimated = full ? "Estimated time approx. " : "Estimated time (based on Average) approx. ";
@@ -146,8 +146,8 @@ std::string NullingConfirmText(NullingKind kind, int32_t mainsHz, double estimat
     if (estimateSeconds >= 60.0) {
         const int32_t minutes = total / 60;
         const int32_t seconds = total - 60 * minutes;
-        return FormatText("%s %d Hz  %s\r\n%s %2d:%02d min", ready, mainsHz, "power line frequency.", estimated, minutes,
-                      seconds);
+        return FormatText("%s %d Hz  %s\r\n%s %2d:%02d min", ready, mainsHz, "power line frequency.", estimated,
+                          minutes, seconds);
     }
     return FormatText("%s %d Hz  %s\r\n%s %4d s", ready, mainsHz, "power line frequency.", estimated, total);
 }
@@ -193,10 +193,8 @@ void StoreGpsSentences(int32_t gpsInput, int32_t gpsNmeaData, uint32_t readingEn
 namespace {
 
 const ChildProgram kChildPrograms[] = {
-    {53, "IXV-LOX.exe", "Inversion analysis"},
-    {56, "ConvertVLXtoUSF.exe", "USF Format"},
-    {57, "ConvertVLXtoLZ5.exe", "LZ5 format"},
-    {58, "ConvertVLXtoXYZ.exe", "XYZ format"},
+    {53, "IXV-LOX.exe", "Inversion analysis"},  {56, "ConvertVLXtoUSF.exe", "USF Format"},
+    {57, "ConvertVLXtoLZ5.exe", "LZ5 format"},  {58, "ConvertVLXtoXYZ.exe", "XYZ format"},
     {59, "ConvertVLXtoTXT.exe", "Text format"},
 };
 

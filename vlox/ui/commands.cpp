@@ -165,7 +165,7 @@ CommandResolution ResolveMainCommand(uint32_t message, uint32_t wParam, int32_t 
         case KeyAction::Previous:
             r.highlightFrom = highlightedButton;
             r.highlightTo = key.action == KeyAction::Next ? NextHighlightedButton(highlightedButton)
-                                                         : PreviousHighlightedButton(highlightedButton);
+                                                          : PreviousHighlightedButton(highlightedButton);
             r.command = NoCommand;
             r.source = CommandSource::None;
             break;

@@ -53,16 +53,17 @@ public:
     void SetBusyIndicator(int32_t on) override { ::SetBusyIndicator(on); }
     void ConvertGateValues(double* row) override
     {
-        const int32_t rate = Settings.RepRateIndex >= 0 && Settings.RepRateIndex < RepRateCount ? Settings.RepRateIndex : 0;
+        const int32_t rate =
+            Settings.RepRateIndex >= 0 && Settings.RepRateIndex < RepRateCount ? Settings.RepRateIndex : 0;
         UnitConversionContext context;
         context.PolaritySign = PolaritySign;
         context.Nulling = MeasureState == MeasureStateNulling ? 1 : 0;
-        context.NullRow = SelectNullRow(NullTablesStore, Settings.PowerLineFrequency, Settings.GateSet, rate,
-                                        GateCount, GainCodeSent, UserGatesNullingValid);
+        context.NullRow = SelectNullRow(NullTablesStore, Settings.PowerLineFrequency, Settings.GateSet, rate, GateCount,
+                                        GainCodeSent, UserGatesNullingValid);
         context.GateCentresMs = GateCentres[rate];
         context.LoopArea = TxLoopArea;
-        ::ConvertGateValues(context, 0, Settings.DisplayUnit, Settings.CoilType, GateCount, GainCodeSent,
-                            TxAmpereTurns, row, DisplayValues);
+        ::ConvertGateValues(context, 0, Settings.DisplayUnit, Settings.CoilType, GateCount, GainCodeSent, TxAmpereTurns,
+                            row, DisplayValues);
     }
     void RedrawNumbersHeader() override { ::RedrawNumbersHeader(); }
     void DrawNumbersColumn() override { ::DrawNumbersColumn(hWndNumbers, GateCount, DisplayValues); }
@@ -108,7 +109,6 @@ public:
         DrawInternalTest(testIndex, 2);
     }
 };
-
 
 class WinNullingServices : public NullingServices {
 public:

@@ -107,9 +107,8 @@ MainWindowPlacement ComputeMainWindowPlacement(int32_t screenWidth, int32_t scre
     return p;
 }
 
-StatusPanelLayout ComputeStatusPanelLayout(int32_t panelLeft, int32_t mapPaneSize,
-                                           int32_t curvePaneY, int32_t textLineHeight,
-                                           TextExtent repetitionExtent)
+StatusPanelLayout ComputeStatusPanelLayout(int32_t panelLeft, int32_t mapPaneSize, int32_t curvePaneY,
+                                           int32_t textLineHeight, TextExtent repetitionExtent)
 {
     const int32_t L = textLineHeight;
     const int32_t cx = repetitionExtent.cx;
@@ -177,20 +176,56 @@ const char* ButtonCaption(int32_t slot)
 }
 
 const int32_t ButtonCreationOrderFirst[] = {
-    IDC_TEST, IDC_START_REVIEW, IDC_ANALYSIS, IDC_TRANSFER, IDC_EXIT, IDC_SHIFT_MAP_LEFT,
-    IDC_SHIFT_MAP_UP, IDC_SHIFT_MAP_DOWN, IDC_SHIFT_MAP_RIGHT, IDC_CREATE_DATA_FILE,
-    IDC_CLOSE_DATA_FILE, IDC_MONITOR, IDC_PAUSE, IDC_EXIT_TEST, IDC_MEASURE, IDC_STOP,
-    IDC_STORE_READING, IDC_CANCEL_READING, IDC_TEST_DC, IDC_TEST_100MS, IDC_TEST_3MS, IDC_TEST_01MS,
+    IDC_TEST,
+    IDC_START_REVIEW,
+    IDC_ANALYSIS,
+    IDC_TRANSFER,
+    IDC_EXIT,
+    IDC_SHIFT_MAP_LEFT,
+    IDC_SHIFT_MAP_UP,
+    IDC_SHIFT_MAP_DOWN,
+    IDC_SHIFT_MAP_RIGHT,
+    IDC_CREATE_DATA_FILE,
+    IDC_CLOSE_DATA_FILE,
+    IDC_MONITOR,
+    IDC_PAUSE,
+    IDC_EXIT_TEST,
+    IDC_MEASURE,
+    IDC_STOP,
+    IDC_STORE_READING,
+    IDC_CANCEL_READING,
+    IDC_TEST_DC,
+    IDC_TEST_100MS,
+    IDC_TEST_3MS,
+    IDC_TEST_01MS,
 };
 const int32_t ButtonCreationOrderFirstCount =
     static_cast<int32_t>(sizeof(ButtonCreationOrderFirst) / sizeof(ButtonCreationOrderFirst[0]));
 
 const int32_t ButtonCreationOrderSecond[] = {
-    IDC_TOP_OF_SCALE_DOWN, IDC_BOTTOM_OF_SCALE_DOWN, IDC_TOP_OF_SCALE_UP, IDC_BOTTOM_OF_SCALE_UP,
-    IDC_PREVIOUS_STATION, IDC_PREVIOUS_LINE, IDC_REPEAT_LAST_STATION, IDC_INVERT, IDC_NEXT_STATION,
-    IDC_NEXT_LINE, IDC_PREVIOUS_RECORD, IDC_NEXT_RECORD, IDC_EXIT_REVIEW, IDC_PRINT,
-    IDC_ENTER_COMMENT, IDC_DISPLAY_COMMENTS, IDC_OPEN_DATA_FILE, IDC_MANAGE_RECORDS, IDC_AUTO_SCALE,
-    IDC_ZOOM_IN, IDC_ZOOM_OUT, IDC_FIT_ALL, IDC_HIDE,
+    IDC_TOP_OF_SCALE_DOWN,
+    IDC_BOTTOM_OF_SCALE_DOWN,
+    IDC_TOP_OF_SCALE_UP,
+    IDC_BOTTOM_OF_SCALE_UP,
+    IDC_PREVIOUS_STATION,
+    IDC_PREVIOUS_LINE,
+    IDC_REPEAT_LAST_STATION,
+    IDC_INVERT,
+    IDC_NEXT_STATION,
+    IDC_NEXT_LINE,
+    IDC_PREVIOUS_RECORD,
+    IDC_NEXT_RECORD,
+    IDC_EXIT_REVIEW,
+    IDC_PRINT,
+    IDC_ENTER_COMMENT,
+    IDC_DISPLAY_COMMENTS,
+    IDC_OPEN_DATA_FILE,
+    IDC_MANAGE_RECORDS,
+    IDC_AUTO_SCALE,
+    IDC_ZOOM_IN,
+    IDC_ZOOM_OUT,
+    IDC_FIT_ALL,
+    IDC_HIDE,
 };
 const int32_t ButtonCreationOrderSecondCount =
     static_cast<int32_t>(sizeof(ButtonCreationOrderSecond) / sizeof(ButtonCreationOrderSecond[0]));
@@ -232,8 +267,7 @@ MainLayout ComputeMainLayout(const MainLayoutInput& in)
     // Panes.
     const int32_t numbersWidth = out.ComponentCount * 60 + 20;
     const int32_t curveHeight = row1 - CurvePaneY - 12;
-    out.CurvePaneRect = Box(CurvePaneX, CurvePaneY, W - numbersWidth - CurvePaneX - PaneRightMargin - 12,
-                            curveHeight);
+    out.CurvePaneRect = Box(CurvePaneX, CurvePaneY, W - numbersWidth - CurvePaneX - PaneRightMargin - 12, curveHeight);
     out.NumbersPaneRect = Box(W - PaneRightMargin - numbersWidth, CurvePaneY, numbersWidth, curveHeight);
     out.CurveClientRect = FieldRect{0, 0, out.CurvePaneRect.width, out.CurvePaneRect.height};
 
@@ -262,8 +296,8 @@ MainLayout ComputeMainLayout(const MainLayoutInput& in)
     const int32_t s = in.TextLineHeight - 1;
     {
         TextExtent e = normal("Map Size:");
-        out.MessageLineRect = FieldRect{mapX + e.cx, out.MapPaneY + mapSize + 2, mapX + mapSize,
-                                        out.MapPaneY + mapSize + 2 + e.cy};
+        out.MessageLineRect =
+            FieldRect{mapX + e.cx, out.MapPaneY + mapSize + 2, mapX + mapSize, out.MapPaneY + mapSize + 2 + e.cy};
     }
     GpsStatusRects& g = out.Gps;
     const int32_t L = out.CurvePaneRect.x + 2;
@@ -300,11 +334,11 @@ MainLayout ComputeMainLayout(const MainLayoutInput& in)
     out.MeterBoxRect = FieldRect{mapX, rowB + BH / 2 + 2, mapX + mapSize, H - 10};
     {
         TextExtent e = normal("SQ12MK2");
-        out.MeterTitleRect = FieldRect{out.MeterBoxRect.left + 4, out.MeterBoxRect.top + 2,
-                                       out.MeterBoxRect.right - 4, out.MeterBoxRect.top + 2 + e.cy};
+        out.MeterTitleRect = FieldRect{out.MeterBoxRect.left + 4, out.MeterBoxRect.top + 2, out.MeterBoxRect.right - 4,
+                                       out.MeterBoxRect.top + 2 + e.cy};
         TextExtent v = bold("H 987654");
-        out.MeterTextRect = FieldRect{out.MeterTitleRect.left, out.MeterTitleRect.bottom + 1,
-                                      out.MeterTitleRect.right, out.MeterTitleRect.bottom + 1 + v.cy};
+        out.MeterTextRect = FieldRect{out.MeterTitleRect.left, out.MeterTitleRect.bottom + 1, out.MeterTitleRect.right,
+                                      out.MeterTitleRect.bottom + 1 + v.cy};
     }
 
     // Bottom buttons.
@@ -363,8 +397,7 @@ MainLayout ComputeMainLayout(const MainLayoutInput& in)
 
     // Review combo boxes in the panel's value column.
     for (int i = 0; i < ReviewComboCount; ++i)
-        out.ReviewCombos[i] = Box(in.PanelValueX, in.ReviewComboRowTop[i] - 5, ReviewComboWidth,
-                                  ReviewComboDropHeight);
+        out.ReviewCombos[i] = Box(in.PanelValueX, in.ReviewComboRowTop[i] - 5, ReviewComboWidth, ReviewComboDropHeight);
 
     out.MonitorGpsBox = Box(2, 2, W - 4, H - 4);
     out.SplashBoxAtCreation = Box(0, 0, 2 * W, 2 * H);

@@ -35,9 +35,8 @@ MainWindowPlacement ComputeMainWindowPlacement(int32_t screenWidth, int32_t scre
 // panelLeft: the left margin; mapPaneSize: the map pane's side when the panel is laid out;
 // curvePaneY: top of the curve pane; textLineHeight: L; repetitionExtent: the extent of
 // "Repetition:" in the normal panel font (cx, cy).
-StatusPanelLayout ComputeStatusPanelLayout(int32_t panelLeft, int32_t mapPaneSize,
-                                           int32_t curvePaneY, int32_t textLineHeight,
-                                           TextExtent repetitionExtent);
+StatusPanelLayout ComputeStatusPanelLayout(int32_t panelLeft, int32_t mapPaneSize, int32_t curvePaneY,
+                                           int32_t textLineHeight, TextExtent repetitionExtent);
 
 struct MainLayoutInput {
     int32_t WorkAreaWidth = 0;   // client width

@@ -92,8 +92,7 @@ MainLayout ComputeLayoutFor(HWND window)
     return ComputeMainLayout(in);
 }
 
-HWND MakeChild(HWND parent, const wchar_t* className, const wchar_t* title, DWORD style, const PaneBox& b,
-               int id)
+HWND MakeChild(HWND parent, const wchar_t* className, const wchar_t* title, DWORD style, const PaneBox& b, int id)
 {
     return CreateWindowExW(0, className, title, WS_CHILD | style, b.x, b.y, b.width, b.height, parent,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), hInstance, nullptr);
@@ -117,8 +116,7 @@ bool CreateChildWindows(HWND window, const MainLayout& layout)
     hWndCurve = MakeChild(window, L"CurveWnd", nullptr, WS_BORDER, layout.CurvePaneRect, IDC_CURVE_WND);
     hWndMap = MakeChild(window, L"MapWnd", nullptr, WS_BORDER, mapAtCreation, IDC_MAP_WND);
     hWndNumbers = MakeChild(window, L"NumbersWnd", nullptr, WS_BORDER, layout.NumbersPaneRect, IDC_NUMBERS_WND);
-    hWndMonitorGps = MakeChild(window, L"MonitorGPSWnd", L"Monitor GPS", 0, layout.MonitorGpsBox,
-                               IDC_MONITOR_GPS_WND);
+    hWndMonitorGps = MakeChild(window, L"MonitorGPSWnd", L"Monitor GPS", 0, layout.MonitorGpsBox, IDC_MONITOR_GPS_WND);
     for (int32_t i = 0; i < ButtonCreationOrderFirstCount; ++i)
         MakeButton(window, layout, ButtonCreationOrderFirst[i]);
     hWndBar = MakeChild(window, L"BarWnd", nullptr, WS_BORDER, layout.BarBox, IDC_BAR_WND);
@@ -134,8 +132,8 @@ bool CreateChildWindows(HWND window, const MainLayout& layout)
         *combos[i] = MakeChild(window, L"combobox", nullptr, comboStyle, layout.ReviewCombos[i], comboIds[i]);
     hListRecords = MakeChild(window, L"listbox", nullptr, LBS_NOTIFY | LBS_MULTIPLESEL | WS_VSCROLL | WS_BORDER,
                              layout.ListRecordsBox, IDC_LIST_RECORDS);
-    hWndSplash = MakeChild(window, L"SplashWnd", nullptr, WS_BORDER | WS_VISIBLE, layout.SplashBoxAtCreation,
-                           IDC_SPLASH_WND);
+    hWndSplash =
+        MakeChild(window, L"SplashWnd", nullptr, WS_BORDER | WS_VISIBLE, layout.SplashBoxAtCreation, IDC_SPLASH_WND);
 
     return hWndCurve != nullptr && hWndMap != nullptr && hWndNumbers != nullptr && hWndMonitorGps != nullptr &&
            hWndBar != nullptr && hWndSplash != nullptr;
@@ -307,8 +305,7 @@ HWND CreateMainWindow(HINSTANCE instance, LPSTR, int showCommand)
     const WideString title = NarrowToWide(MainWindowTitle());
 
     HWND window = CreateWindowExW(0, L"VLOX", title.c_str(), WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
-                                  place.x, place.y, place.width, place.height, nullptr, hMenuMain, instance,
-                                  nullptr);
+                                  place.x, place.y, place.width, place.height, nullptr, hMenuMain, instance, nullptr);
     if (window == nullptr || !IsWindow(window))
         return nullptr;
     hWndMain = window;

@@ -23,8 +23,8 @@ public:
     virtual ~ReviewOps() = default;
 
     // The review controls.
-    virtual int32_t Selection(int32_t controlId) = 0;   // the combo box's selected item, -1 none
-    virtual int32_t ItemCount(int32_t controlId) = 0;   // items in the combo box
+    virtual int32_t Selection(int32_t controlId) = 0;  // the combo box's selected item, -1 none
+    virtual int32_t ItemCount(int32_t controlId) = 0;  // items in the combo box
     virtual void SetSelection(int32_t controlId, int32_t index) = 0;
     virtual void EnableRepetitionCombo(bool enable) = 0;
     virtual bool RecordListSelected(int32_t item) = 0;  // the record list box shows it selected
@@ -53,7 +53,7 @@ public:
     virtual int32_t LineDirection(int32_t line) = 0;
     virtual double StationValue(int32_t station) = 0;
     virtual int32_t RecordNumber(int32_t record) = 0;
-    virtual int32_t RecordTag(int32_t record) = 0;      // -1 excluded, 0 included, 1 also selected
+    virtual int32_t RecordTag(int32_t record) = 0;  // -1 excluded, 0 included, 1 also selected
     virtual void SetRecordTag(int32_t record, int32_t tag) = 0;
     virtual double ProfileStation(int32_t station) = 0;
     virtual int32_t ProfileRecordNumber(int32_t record) = 0;

@@ -52,11 +52,11 @@ constexpr int32_t NullingColumnsMax = 7;
 struct NullingBoxLayout {
     int32_t BoxLeft = 0;
     int32_t BoxRight = 0;
-    FieldRect Frame;          // the rounded frame, filled with the panel brush
+    FieldRect Frame;  // the rounded frame, filled with the panel brush
     int32_t TitleX = 0;
     int32_t TitleY = 0;
-    int32_t BarTop = 0;       // NullBarTop
-    int32_t BarBottom = 0;    // NullBarBottom
+    int32_t BarTop = 0;     // NullBarTop
+    int32_t BarBottom = 0;  // NullBarBottom
     int32_t ColumnWidth = 20;
     int32_t ColumnCount = 0;
     int32_t ColumnX[NullingColumnsMax] = {};

@@ -78,9 +78,8 @@ void PaintFileState(HDC dc)
     SelectGuard font(dc, hFontBold);
     Fill(dc, p.FileValueRect, PanelBrush());
     const wchar_t* reviewTitle = StatusPanelSources.ReviewFileTitle ? StatusPanelSources.ReviewFileTitle() : L"VIEW";
-    const WideString text =
-        FileFieldText(Reviewing(), reviewTitle != nullptr ? WideString(reviewTitle) : WideString(),
-                      DataFile != INVALID_HANDLE_VALUE, DataFileWideTitle);
+    const WideString text = FileFieldText(Reviewing(), reviewTitle != nullptr ? WideString(reviewTitle) : WideString(),
+                                          DataFile != INVALID_HANDLE_VALUE, DataFileWideTitle);
     TextClipped(dc, p.FileValueRect, text);
 }
 
@@ -90,7 +89,8 @@ void PaintLineNumber(HDC dc)
     SetBkMode(dc, TRANSPARENT);
     SelectGuard font(dc, hFontBold);
     Fill(dc, p.LineValueRect, PanelBrush());
-    TextClipped(dc, p.LineValueRect, NarrowToWide(LineNumberText(Reviewing() ? ReviewLineNumber : Settings.SurveyLine)));
+    TextClipped(dc, p.LineValueRect,
+                NarrowToWide(LineNumberText(Reviewing() ? ReviewLineNumber : Settings.SurveyLine)));
 }
 
 void PaintLineDirection(HDC dc)
@@ -207,8 +207,8 @@ void LayoutStatusPanel(HWND window)
     }
     // The panel is laid out before the map pane gets its final size: it uses the size at
     // creation, so that the panel's boxes end where the curve pane's frame begins.
-    StatusPanelGeometry = ComputeStatusPanelLayout(PaneLeftMargin, MapPaneSizeAtCreation, CurvePaneRect.y,
-                                                   TextLineHeight, repetition);
+    StatusPanelGeometry =
+        ComputeStatusPanelLayout(PaneLeftMargin, MapPaneSizeAtCreation, CurvePaneRect.y, TextLineHeight, repetition);
 }
 
 LRESULT CALLBACK PaintStatusPanel(HWND window, UINT, WPARAM, LPARAM)
@@ -353,6 +353,4 @@ int32_t TestPanelPopupMenu(int32_t, int32_t)
     return 0;
 }
 
-void ApplyPopupChoice(int32_t)
-{
-}
+void ApplyPopupChoice(int32_t) {}

@@ -126,9 +126,7 @@ TEST_F(VloxReadings, ExitLeavesTwoReadingsInRecordOrder)
         ASSERT_EQ(file.substr(at + 58, 2), "\r\n") << "record " << at / RecordLength + 1;
     const std::vector<std::string> tags = RecordTags(file);
     auto record = [&](size_t n) { return file.substr(n * RecordLength, RecordLength); };
-    auto first = [&](const char* tag) {
-        return size_t(std::find(tags.begin(), tags.end(), tag) - tags.begin());
-    };
+    auto first = [&](const char* tag) { return size_t(std::find(tags.begin(), tags.end(), tag) - tags.begin()); };
     const size_t w1 = first("W1"), p1 = first("P1"), r1 = first("R1");
     ASSERT_LT(r1, tags.size()) << JoinedTags(tags);
 

@@ -60,7 +60,8 @@ std::string FirstDifference(const std::string& golden, const std::string& output
         if (!hg && !ho)
             return "same lines";
         if (hg != ho || lg != lo)
-            return "line " + std::to_string(line) + "\n  golden: " + (hg ? lg : "(end)") + "\n  output: " + (ho ? lo : "(end)");
+            return "line " + std::to_string(line) + "\n  golden: " + (hg ? lg : "(end)") +
+                   "\n  output: " + (ho ? lo : "(end)");
     }
 }
 
@@ -133,10 +134,13 @@ public:
     {
         DWORD_PTR at = 0;
         return e2e::SelectComboItem(Control(id), index) &&
-               e2e::WaitUntil([&] {
-                   return SendMessageTimeoutW(Control(id), CB_GETCURSEL, 0, 0, SMTO_NORMAL, e2e::ReadTimeoutMs, &at) &&
-                          static_cast<int>(at) == index;
-               }, 5000);
+               e2e::WaitUntil(
+                   [&] {
+                       return SendMessageTimeoutW(Control(id), CB_GETCURSEL, 0, 0, SMTO_NORMAL, e2e::ReadTimeoutMs,
+                                                  &at) &&
+                              static_cast<int>(at) == index;
+                   },
+                   5000);
     }
     // Returns when the dialog has finished what it was doing: a sent message is taken only
     // once the handler running has returned.
@@ -177,10 +181,7 @@ public:
     }
 
     // Convert, then the status that ends every conversion.
-    bool Convert()
-    {
-        return e2e::ClickButton(Control(IDC_CONV_CONVERT)) && WaitStatus(NextFileStatus);
-    }
+    bool Convert() { return e2e::ClickButton(Control(IDC_CONV_CONVERT)) && WaitStatus(NextFileStatus); }
 
     void Screenshot()
     {
@@ -189,10 +190,7 @@ public:
         e2e::CaptureWindowToPng(Dialog, e2e::InBinFolder((L"e2e_" + Title + L".png").c_str()));
     }
 
-    bool Exit(DWORD* code)
-    {
-        return e2e::ClickButton(Control(IDC_CONV_EXIT)) && Program.WaitExit(15000, code);
-    }
+    bool Exit(DWORD* code) { return e2e::ClickButton(Control(IDC_CONV_EXIT)) && Program.WaitExit(15000, code); }
 
     e2e::Program Program;
     HWND Dialog = nullptr;
@@ -208,12 +206,12 @@ struct SmallRoad {
     std::string (*Survey)();
     const char* Golden;
     const char* PreparedSettings;
-    int UnitsToPick;                // -1: keep what the list shows
+    int UnitsToPick;  // -1: keep what the list shows
     const char* UnitsShown;
     const wchar_t* OutputPicker;
-    const wchar_t* OutputTyped;     // nullptr: the proposed name
+    const wchar_t* OutputTyped;  // nullptr: the proposed name
     const char* ProposedName;
-    const wchar_t* OutputFile;      // where the output lands (Wine appends the extension in lower case)
+    const wchar_t* OutputFile;  // where the output lands (Wine appends the extension in lower case)
     const char* SettingsAfter;
 };
 
@@ -252,7 +250,8 @@ TEST(ConverterPrograms, SmallBuildsConvertThroughThePickersAndKeepTheChoices)
         EXPECT_TRUE(run.WaitStatus("Select Output File"));
         EXPECT_EQ(run.Text(IDC_CONV_INPUT_PATH), Narrow(input));
         std::string proposed;
-        ASSERT_TRUE(run.Pick(IDC_CONV_OUTPUT_FILE, road.OutputPicker, road.OutputTyped ? road.OutputTyped : L"", &proposed));
+        ASSERT_TRUE(
+            run.Pick(IDC_CONV_OUTPUT_FILE, road.OutputPicker, road.OutputTyped ? road.OutputTyped : L"", &proposed));
         EXPECT_EQ(proposed, road.ProposedName);
         EXPECT_TRUE(run.WaitStatus("Click on the Convert button to proceed"));
         ASSERT_TRUE(run.Enabled(IDC_CONV_CONVERT));
@@ -310,8 +309,10 @@ TEST(ConverterPrograms, XyzDialogChoicesGiveTheGoldenOutput)
     ConverterRun run;
     std::string error;
     // The defaults, in the scratch folder.
-    const std::string prepared = "C:\\convxyz\\\r\n0\r\n0\r\n3\r\n0\r\n0\r\n0\r\n1\r\n0\r\n0\r\n0\r\n0\r\n1\r\n0\r\n0\r\n0\r\n4\r\n";
-    ASSERT_TRUE(run.Start(L"ConvertVLXtoXYZ", L"C:\\convxyz", L"Convertxyz.ini", prepared, GpsSurvey(), &error)) << error;
+    const std::string prepared =
+        "C:\\convxyz\\\r\n0\r\n0\r\n3\r\n0\r\n0\r\n0\r\n1\r\n0\r\n0\r\n0\r\n0\r\n1\r\n0\r\n0\r\n0\r\n4\r\n";
+    ASSERT_TRUE(run.Start(L"ConvertVLXtoXYZ", L"C:\\convxyz", L"Convertxyz.ini", prepared, GpsSurvey(), &error))
+        << error;
     ASSERT_TRUE(e2e::MakeEmptyFolder(L"C:\\convxyz\\out"));
     EXPECT_TRUE(run.Checked(IDC_CONV_FORMAT_AGS));
     EXPECT_FALSE(run.Enabled(IDC_CONV_OUTPUT_FILE));
@@ -333,8 +334,8 @@ TEST(ConverterPrograms, XyzDialogChoicesGiveTheGoldenOutput)
     ASSERT_TRUE(run.Click(IDC_CONV_DELIMITER_COMMA));
     ASSERT_TRUE(run.Click(IDC_CONV_POSITION_GPS));
     EXPECT_FALSE(run.Checked(IDC_CONV_POSITION_WE));
-    for (int id : {IDC_CONV_ELEVATION, IDC_CONV_GPS_QUALITY, IDC_CONV_HDOP, IDC_CONV_SATELLITES, IDC_CONV_COORDINATE_TYPE,
-                   IDC_CONV_MIN_GPS_QUALITY, IDC_CONV_HDOP_MASK})
+    for (int id : {IDC_CONV_ELEVATION, IDC_CONV_GPS_QUALITY, IDC_CONV_HDOP, IDC_CONV_SATELLITES,
+                   IDC_CONV_COORDINATE_TYPE, IDC_CONV_MIN_GPS_QUALITY, IDC_CONV_HDOP_MASK})
         EXPECT_TRUE(run.Enabled(id)) << id;
     ASSERT_TRUE(run.Select(IDC_CONV_COORDINATE_TYPE, 1));
     ASSERT_TRUE(run.Select(IDC_CONV_MIN_GPS_QUALITY, 1));
@@ -369,8 +370,10 @@ TEST(ConverterPrograms, XyzOffersGpsOnlyWithGgaAndRefusesAFileOfAnotherKind)
 {
     ConverterRun run;
     std::string error;
-    const std::string prepared = "C:\\\r\n0\r\n2\r\n1\r\n0\r\n0\r\n0\r\n1\r\n0\r\n0\r\n0\r\n0\r\n1\r\n0\r\n0\r\n0\r\n4\r\n";
-    ASSERT_TRUE(run.Start(L"ConvertVLXtoXYZ", L"C:\\convxyzb", L"Convertxyz.ini", prepared, SingleReadingSurvey(), &error))
+    const std::string prepared =
+        "C:\\\r\n0\r\n2\r\n1\r\n0\r\n0\r\n0\r\n1\r\n0\r\n0\r\n0\r\n0\r\n1\r\n0\r\n0\r\n0\r\n4\r\n";
+    ASSERT_TRUE(
+        run.Start(L"ConvertVLXtoXYZ", L"C:\\convxyzb", L"Convertxyz.ini", prepared, SingleReadingSurvey(), &error))
         << error;
     ASSERT_TRUE(WriteBytes(L"C:\\convxyzb\\gps30.VLX", GpsSurvey()));
     std::string other = SingleReadingSurvey();
@@ -421,7 +424,8 @@ TEST(ConverterPrograms, VloxStartsTheTxtConverterAndWaitsForIt)
 {
     const std::wstring run = L"C:\\vloxconvert";
     ASSERT_TRUE(e2e::MakeEmptyFolder(run));
-    for (const wchar_t* file : {L"V-LOX.exe", L"qzdaapi32.dll", L"qzmem32.dll", L"qzsimbrd.dll", L"ConvertVLXtoTXT.exe"}) {
+    for (const wchar_t* file :
+         {L"V-LOX.exe", L"qzdaapi32.dll", L"qzmem32.dll", L"qzsimbrd.dll", L"ConvertVLXtoTXT.exe"}) {
         if (e2e::FileExists(e2e::InBinFolder(file))) {
             ASSERT_TRUE(CopyFileW(e2e::InBinFolder(file).c_str(), (run + L"\\" + file).c_str(), FALSE)) << Narrow(file);
         }

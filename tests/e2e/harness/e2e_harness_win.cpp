@@ -91,8 +91,8 @@ bool MakeEmptyFolder(const std::wstring& path)
 
 bool ReadFileBytes(const std::wstring& path, std::vector<uint8_t>* bytes)
 {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     std::vector<uint8_t> data;
@@ -109,8 +109,7 @@ bool ReadFileBytes(const std::wstring& path, std::vector<uint8_t>* bytes)
 
 bool WriteFileBytes(const std::wstring& path, const std::vector<uint8_t>& bytes)
 {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     size_t done = 0;
@@ -178,8 +177,8 @@ bool ReadText(HWND window, std::wstring* text, DWORD timeoutMs)
         return false;
     std::wstring buffer(size_t(length) + 1, L'\0');
     DWORD_PTR copied = 0;
-    if (!SendMessageTimeoutW(window, WM_GETTEXT, WPARAM(buffer.size()), LPARAM(buffer.data()),
-                             SMTO_ABORTIFHUNG, timeoutMs, &copied))
+    if (!SendMessageTimeoutW(window, WM_GETTEXT, WPARAM(buffer.size()), LPARAM(buffer.data()), SMTO_ABORTIFHUNG,
+                             timeoutMs, &copied))
         return false;
     buffer.resize(std::min<size_t>(size_t(copied), buffer.size() - 1));
     *text = buffer;
@@ -249,8 +248,7 @@ BOOL CALLBACK CollectChild(HWND child, LPARAM context)
 {
     auto* search = reinterpret_cast<ChildSearch*>(context);
     // EnumChildWindows goes down every level; keep the direct children.
-    if (GetParent(child) == search->parent
-        && (!search->cls || lstrcmpiW(ClassOf(child).c_str(), search->cls) == 0))
+    if (GetParent(child) == search->parent && (!search->cls || lstrcmpiW(ClassOf(child).c_str(), search->cls) == 0))
         search->found.push_back(child);
     return TRUE;
 }
@@ -298,8 +296,8 @@ bool PostKey(HWND window, UINT virtualKey)
     const LPARAM scan = LPARAM(MapVirtualKeyW(virtualKey, 0 /* MAPVK_VK_TO_VSC */) & 0xFF) << 16;
     // lParam as the keyboard would give it: repeat count 1; key up with the previous-state
     // and transition bits set.
-    return PostMessageW(window, WM_KEYDOWN, virtualKey, scan | 1)
-        && PostMessageW(window, WM_KEYUP, virtualKey, scan | 1 | LPARAM(0xC0000000u));
+    return PostMessageW(window, WM_KEYDOWN, virtualKey, scan | 1) &&
+           PostMessageW(window, WM_KEYUP, virtualKey, scan | 1 | LPARAM(0xC0000000u));
 }
 
 bool PostChar(HWND window, wchar_t c)
@@ -323,8 +321,8 @@ bool SelectAllText(HWND edit)
 bool SelectComboItem(HWND combo, int index)
 {
     HWND parent = combo ? GetParent(combo) : nullptr;
-    return parent && PostMessageW(combo, CB_SETCURSEL, WPARAM(index), 0)
-        && PostCommand(parent, GetDlgCtrlID(combo), CBN_SELCHANGE, combo);
+    return parent && PostMessageW(combo, CB_SETCURSEL, WPARAM(index), 0) &&
+           PostCommand(parent, GetDlgCtrlID(combo), CBN_SELCHANGE, combo);
 }
 
 bool PostMouseClick(HWND window, int x, int y, bool rightButton)
@@ -334,8 +332,7 @@ bool PostMouseClick(HWND window, int x, int y, bool rightButton)
     const LPARAM at = MAKELPARAM(x, y);
     const UINT down = rightButton ? WM_RBUTTONDOWN : WM_LBUTTONDOWN;
     const UINT up = rightButton ? WM_RBUTTONUP : WM_LBUTTONUP;
-    return PostMessageW(window, down, rightButton ? MK_RBUTTON : MK_LBUTTON, at)
-        && PostMessageW(window, up, 0, at);
+    return PostMessageW(window, down, rightButton ? MK_RBUTTON : MK_LBUTTON, at) && PostMessageW(window, up, 0, at);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -524,8 +521,8 @@ bool Program::Start(const std::wstring& exe, const std::wstring& folder, std::ws
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION created = {};
-    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        dir.c_str(), &startup, &created)) {
+    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &startup,
+                        &created)) {
         if (error)
             *error = L"cannot start " + exe + L" (error " + std::to_wstring(GetLastError()) + L")";
         return false;
@@ -573,13 +570,15 @@ HWND Program::FindTopWindow(const wchar_t* cls, const wchar_t* title) const
 HWND Program::WaitWindow(const wchar_t* cls, const wchar_t* title, DWORD timeoutMs) const
 {
     HWND found = nullptr;
-    WaitUntil([&] {
-        TopSearch search{processId_, cls, title, true, nullptr};
-        if (process_)
-            EnumWindows(FindTop, LPARAM(&search));
-        found = search.found;
-        return found != nullptr || !Running();
-    }, timeoutMs);
+    WaitUntil(
+        [&] {
+            TopSearch search{processId_, cls, title, true, nullptr};
+            if (process_)
+                EnumWindows(FindTop, LPARAM(&search));
+            found = search.found;
+            return found != nullptr || !Running();
+        },
+        timeoutMs);
     return found;
 }
 
@@ -600,16 +599,18 @@ std::vector<HWND> Program::OpenMessageBoxes() const
 HWND Program::WaitMessageBox(const wchar_t* caption, DWORD timeoutMs) const
 {
     HWND found = nullptr;
-    WaitUntil([&] {
-        for (HWND box : OpenMessageBoxes()) {
-            std::wstring text;
-            if (!caption || (ReadText(box, &text, 500) && text == caption)) {
-                found = box;
-                return true;
+    WaitUntil(
+        [&] {
+            for (HWND box : OpenMessageBoxes()) {
+                std::wstring text;
+                if (!caption || (ReadText(box, &text, 500) && text == caption)) {
+                    found = box;
+                    return true;
+                }
             }
-        }
-        return !Running();
-    }, timeoutMs);
+            return !Running();
+        },
+        timeoutMs);
     return found;
 }
 
@@ -726,8 +727,7 @@ bool Program::Hook(HWND window)
         hookModule_ = LoadLibraryW(InBinFolder(L"e2e_hook.dll").c_str());
     if (!hookModule_)
         return false;
-    auto proc = reinterpret_cast<HOOKPROC>(
-        reinterpret_cast<void*>(GetProcAddress(hookModule_, E2E_HOOK_PROC_NAME)));
+    auto proc = reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(hookModule_, E2E_HOOK_PROC_NAME)));
     HHOOK hook = proc ? SetWindowsHookExW(WH_CALLWNDPROC, proc, hookModule_, thread) : nullptr;
     if (!hook)
         return false;
@@ -741,8 +741,7 @@ bool Program::Ask(HWND window, int query, LPARAM argument, LRESULT* answer)
     if (!Hook(window))
         return false;
     DWORD_PTR result = 0;
-    if (!SendMessageTimeoutW(window, message, WPARAM(query), argument, SMTO_ABORTIFHUNG,
-                             ReadTimeoutMs, &result))
+    if (!SendMessageTimeoutW(window, message, WPARAM(query), argument, SMTO_ABORTIFHUNG, ReadTimeoutMs, &result))
         return false;
     *answer = LRESULT(result);
     return true;
@@ -823,8 +822,7 @@ bool Program::DrawnTexts(HWND window, long from, std::vector<DrawnText>* texts)
         DrawnText drawn;
         drawn.sequence = sequence;
         LRESULT x = 0, y = 0, owner = 0;
-        if (!Ask(window, HookTextX, 0, &x) || !Ask(window, HookTextY, 0, &y) ||
-            !Ask(window, HookTextWindow, 0, &owner))
+        if (!Ask(window, HookTextX, 0, &x) || !Ask(window, HookTextY, 0, &y) || !Ask(window, HookTextWindow, 0, &owner))
             return false;
         drawn.x = int(x);
         drawn.y = int(y);
@@ -868,8 +866,7 @@ bool StartUnix(const std::wstring& commandLine)
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION created = {};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &created))
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &created))
         return false;
     CloseHandle(created.hThread);
     CloseHandle(created.hProcess);
@@ -923,12 +920,13 @@ bool SerialLink::Open(int programPort, int testPort, std::wstring* error, int li
     // device COM5, so the links are checked on the Unix side.
     const std::wstring life = std::to_wstring(lifetimeS);
     const std::wstring holder = L"/usr/bin/setsid /bin/sh -c 'exec 3<>$0; : > $1; exec sleep " + life + L"' ";
-    const std::wstring script = L"exec </dev/null >/dev/null 2>&1; rm -f '" + a + L"' '" + b + L"'; /usr/bin/timeout " + life
-        + L" /usr/bin/socat pty,raw,echo=0,link='" + a + L"' pty,raw,echo=0,link='" + b + L"' & p=$!; echo $p > '"
-        + base + L".pid'; while kill -0 $p 2>/dev/null && { [ ! -e '" + a + L"' ] || [ ! -e '" + b
-        + L"' ]; }; do sleep 0.02; done; " + holder + L"'" + a + L"' '" + base + L".held-a' & " + holder + L"'" + b
-        + L"' '" + base + L".held-b' & while kill -0 $p 2>/dev/null && { [ ! -e '" + base + L".held-a' ] || [ ! -e '"
-        + base + L".held-b' ]; }; do sleep 0.02; done; kill -0 $p && echo ready > '" + base + L".ready'; wait $p";
+    const std::wstring script =
+        L"exec </dev/null >/dev/null 2>&1; rm -f '" + a + L"' '" + b + L"'; /usr/bin/timeout " + life +
+        L" /usr/bin/socat pty,raw,echo=0,link='" + a + L"' pty,raw,echo=0,link='" + b + L"' & p=$!; echo $p > '" +
+        base + L".pid'; while kill -0 $p 2>/dev/null && { [ ! -e '" + a + L"' ] || [ ! -e '" + b +
+        L"' ]; }; do sleep 0.02; done; " + holder + L"'" + a + L"' '" + base + L".held-a' & " + holder + L"'" + b +
+        L"' '" + base + L".held-b' & while kill -0 $p 2>/dev/null && { [ ! -e '" + base + L".held-a' ] || [ ! -e '" +
+        base + L".held-b' ]; }; do sleep 0.02; done; kill -0 $p && echo ready > '" + base + L".ready'; wait $p";
     if (!StartUnix(L"Z:\\bin\\sh -c \"" + script + L"\""))
         return fail(L"cannot start socat");
     if (!WaitUntil([&] { return FileExists(pidFile_) && FileExists(readyFile); }, 10000))
@@ -974,9 +972,9 @@ void SerialLink::Close()
     const std::wstring base = pidFile_.substr(0, pidFile_.size() - 4);
     const std::wstring closed = base + L".closed";
     DeleteFileW(closed.c_str());
-    if (!digits.empty() && StartUnix(L"Z:\\bin\\sh -c \"exec </dev/null >/dev/null 2>&1; kill " + digits
-                                      + L"; while kill -0 " + digits + L"; do sleep 0.02; done; : > '"
-                                      + unixBase_ + L".closed'\"")) {
+    if (!digits.empty() &&
+        StartUnix(L"Z:\\bin\\sh -c \"exec </dev/null >/dev/null 2>&1; kill " + digits + L"; while kill -0 " + digits +
+                  L"; do sleep 0.02; done; : > '" + unixBase_ + L".closed'\"")) {
         // socat has removed its links once it has ended: the ports can be linked again.
         WaitUntil([&] { return FileExists(closed); }, 5000);
     }
@@ -1020,8 +1018,8 @@ HWND StartVloxPastSplash(Program& vlox, const std::wstring& folder, std::string*
         *error = "cannot empty the run folder";
         return nullptr;
     }
-    if (!configuration.empty() &&
-        !WriteFileBytes(folder + L"\\VLOXTARNWEL.INI", std::vector<uint8_t>(configuration.begin(), configuration.end()))) {
+    if (!configuration.empty() && !WriteFileBytes(folder + L"\\VLOXTARNWEL.INI",
+                                                  std::vector<uint8_t>(configuration.begin(), configuration.end()))) {
         *error = "cannot write the configuration";
         return nullptr;
     }

@@ -138,8 +138,8 @@ bool CaptureWindowToPng(HWND window, const std::wstring& pngPath);
 struct MessageBoxInfo {
     HWND window = nullptr;
     std::wstring caption;
-    std::wstring text;        // the message (all static texts of a dialog, joined by "\n")
-    std::vector<int> buttons; // ids of its shown buttons, e.g. IDYES, IDNO, IDCANCEL
+    std::wstring text;         // the message (all static texts of a dialog, joined by "\n")
+    std::vector<int> buttons;  // ids of its shown buttons, e.g. IDYES, IDNO, IDCANCEL
 };
 
 // Reads caption, text and buttons. False when the box is gone or does not answer.
@@ -153,9 +153,9 @@ std::vector<HWND> DialogsOfProcess(DWORD processId);
 // A text the program drew with TextOutW or ExtTextOutW on one of its top-level windows
 // (recorded inside it by e2e_hook.dll).
 struct DrawnText {
-    long sequence = 0;       // order of drawing, from 0
-    HWND window = nullptr;   // the window of the device context
-    int x = 0;               // where it was drawn, device-context units (client pixels)
+    long sequence = 0;      // order of drawing, from 0
+    HWND window = nullptr;  // the window of the device context
+    int x = 0;              // where it was drawn, device-context units (client pixels)
     int y = 0;
     std::wstring text;
 };

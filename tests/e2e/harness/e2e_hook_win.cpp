@@ -33,9 +33,9 @@ struct DrawnText {
 
 CRITICAL_SECTION TextLock;
 DrawnText Texts[e2e::HookTextSlots];
-long TextCount = 0;     // sequence number of the next text
+long TextCount = 0;        // sequence number of the next text
 HWND AlsoChild = nullptr;  // the one child window recorded too
-DrawnText Selected;     // the copy the harness reads
+DrawnText Selected;        // the copy the harness reads
 bool HaveSelected = false;
 LONG Patched = 0;
 
@@ -69,8 +69,8 @@ BOOL WINAPI RecordingTextOutW(HDC dc, int x, int y, LPCWSTR text, int length)
     return RealTextOutW(dc, x, y, text, length);
 }
 
-BOOL WINAPI RecordingExtTextOutW(HDC dc, int x, int y, UINT options, const RECT* rect, LPCWSTR text,
-                                 UINT length, const INT* dx)
+BOOL WINAPI RecordingExtTextOutW(HDC dc, int x, int y, UINT options, const RECT* rect, LPCWSTR text, UINT length,
+                                 const INT* dx)
 {
     // Glyph indices are no text.
     if (!(options & ETO_GLYPH_INDEX) && length <= UINT(INT_MAX))
@@ -109,8 +109,8 @@ void ForEachTextImport(void (*visit)(ULONG_PTR* entry, bool extended))
         if (lstrcmpiA(reinterpret_cast<const char*>(base + d->Name), "gdi32.dll") != 0)
             continue;
         auto* thunk = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk);
-        auto* names = d->OriginalFirstThunk ? reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->OriginalFirstThunk)
-                                            : nullptr;
+        auto* names =
+            d->OriginalFirstThunk ? reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->OriginalFirstThunk) : nullptr;
         for (; thunk->u1.Function; ++thunk) {
             const char* name = nullptr;
             if (names && !IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal))

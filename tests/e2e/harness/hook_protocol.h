@@ -22,11 +22,11 @@ enum HookQuery {
     // Texts the program's main module draws with TextOutW / ExtTextOutW on a DC of a top-level
     // window, recorded from the first query on (the hook's first message), each with a
     // sequence number counting from 0; the last HookTextSlots are kept.
-    HookTextCount = 5,       // lParam unused: texts recorded so far (the next sequence number)
-    HookTextSelect = 6,      // lParam = sequence number: takes a copy of that text to read,
-                             // answers its length (no answer once it has been overwritten)
-    HookTextChar = 7,        // lParam = index: one character of the selected text
-    HookTextX = 8,           // lParam unused: where the selected text was drawn (DC units)
+    HookTextCount = 5,   // lParam unused: texts recorded so far (the next sequence number)
+    HookTextSelect = 6,  // lParam = sequence number: takes a copy of that text to read,
+                         // answers its length (no answer once it has been overwritten)
+    HookTextChar = 7,    // lParam = index: one character of the selected text
+    HookTextX = 8,       // lParam unused: where the selected text was drawn (DC units)
     HookTextY = 9,
     HookTextWindow = 10,     // lParam unused: the window of the DC (WindowFromDC)
     HookTextAlsoChild = 11,  // lParam = one child window whose texts are recorded too from now

@@ -64,8 +64,8 @@ inline std::string MeasureAndStore(Program& program, HWND main, DWORD readingTim
         return "STORE is shown but disabled: nothing was stacked";
     if (!ClickButton(Control(main, IDC_STORE_READING)))
         return "STORE cannot be pressed";
-    if (!WaitUntil(
-            [&] { return !shown(IDC_STORE_READING) && shown(IDC_MEASURE) && shown(IDC_REPEAT_LAST_STATION); }, 10000))
+    if (!WaitUntil([&] { return !shown(IDC_STORE_READING) && shown(IDC_MEASURE) && shown(IDC_REPEAT_LAST_STATION); },
+                   10000))
         return "Store did not return to the idle buttons";
     if (!program.WaitIdle(5000))
         return "V-LOX is not idle after Store";

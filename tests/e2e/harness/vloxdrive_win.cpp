@@ -18,30 +18,29 @@
 
 namespace {
 
-const char Usage[] =
-    "usage: vloxdrive STEP [ARG...] [-- STEP [ARG...]]...\n"
-    "Windows are named by the class of a top-level window (of the started program, if any).\n"
-    "Numbers are decimal or 0x hex.\n"
-    "  start EXE FOLDER       start EXE, current folder FOLDER (made if missing)\n"
-    "  attach CLASS           take over the program that owns window CLASS\n"
-    "  wait-window CLASS MS   wait until window CLASS is shown\n"
-    "  wait-hidden CLASS ID MS  wait until child ID of CLASS is hidden or gone\n"
-    "  wait-idle MS           wait until the program has handled all its input and painting\n"
-    "  sleep MS\n"
-    "  capture CLASS FILE     screenshot of window CLASS as PNG\n"
-    "  post-command CLASS ID  post WM_COMMAND ID (menu item or button)\n"
-    "  click CLASS ID         click button ID (only when shown and enabled)\n"
-    "  key CLASS VK           post key down and up of virtual key VK\n"
-    "  type CLASS TEXT        post the characters of TEXT\n"
-    "  text CLASS [ID]        print the text of CLASS or of its child ID\n"
-    "  control CLASS ID       print shown, enabled, rectangle (in CLASS) and text of child ID\n"
-    "  menu-state CLASS ITEM  print the state of menu item ITEM (greyed, checked)\n"
-    "  wait-box MS [CAPTION]  wait for a message box; print caption, text and button ids\n"
-    "  press-box ID           press button ID of the open message box\n"
-    "  close CLASS            post WM_CLOSE\n"
-    "  wait-exit MS           wait for the program's end; print its exit code\n"
-    "  kill                   end the program\n"
-    "  no-boxes               fail when the program showed any message box or dialog\n";
+const char Usage[] = "usage: vloxdrive STEP [ARG...] [-- STEP [ARG...]]...\n"
+                     "Windows are named by the class of a top-level window (of the started program, if any).\n"
+                     "Numbers are decimal or 0x hex.\n"
+                     "  start EXE FOLDER       start EXE, current folder FOLDER (made if missing)\n"
+                     "  attach CLASS           take over the program that owns window CLASS\n"
+                     "  wait-window CLASS MS   wait until window CLASS is shown\n"
+                     "  wait-hidden CLASS ID MS  wait until child ID of CLASS is hidden or gone\n"
+                     "  wait-idle MS           wait until the program has handled all its input and painting\n"
+                     "  sleep MS\n"
+                     "  capture CLASS FILE     screenshot of window CLASS as PNG\n"
+                     "  post-command CLASS ID  post WM_COMMAND ID (menu item or button)\n"
+                     "  click CLASS ID         click button ID (only when shown and enabled)\n"
+                     "  key CLASS VK           post key down and up of virtual key VK\n"
+                     "  type CLASS TEXT        post the characters of TEXT\n"
+                     "  text CLASS [ID]        print the text of CLASS or of its child ID\n"
+                     "  control CLASS ID       print shown, enabled, rectangle (in CLASS) and text of child ID\n"
+                     "  menu-state CLASS ITEM  print the state of menu item ITEM (greyed, checked)\n"
+                     "  wait-box MS [CAPTION]  wait for a message box; print caption, text and button ids\n"
+                     "  press-box ID           press button ID of the open message box\n"
+                     "  close CLASS            post WM_CLOSE\n"
+                     "  wait-exit MS           wait for the program's end; print its exit code\n"
+                     "  kill                   end the program\n"
+                     "  no-boxes               fail when the program showed any message box or dialog\n";
 
 e2e::Program Target;
 bool HaveTarget = false;
@@ -175,8 +174,8 @@ bool RunStep(const Step& s, std::wstring* error)
             return false;
         }
         RECT r = e2e::ScreenRect(w);
-        Say(L"captured " + std::to_wstring(r.right - r.left) + L"x" + std::to_wstring(r.bottom - r.top)
-            + L" to " + a[1]);
+        Say(L"captured " + std::to_wstring(r.right - r.left) + L"x" + std::to_wstring(r.bottom - r.top) + L" to " +
+            a[1]);
         return true;
     }
     if (s.name == L"post-command" || s.name == L"click" || s.name == L"key") {
@@ -225,9 +224,9 @@ bool RunStep(const Step& s, std::wstring* error)
             return false;
         }
         RECT r = e2e::RectInParent(c);
-        Say(L"shown=" + std::to_wstring(e2e::IsShown(c)) + L" enabled=" + std::to_wstring(e2e::IsEnabled(c))
-            + L" rect=" + std::to_wstring(r.left) + L"," + std::to_wstring(r.top) + L","
-            + std::to_wstring(r.right) + L"," + std::to_wstring(r.bottom) + L" text=" + Quoted(e2e::TextOf(c)));
+        Say(L"shown=" + std::to_wstring(e2e::IsShown(c)) + L" enabled=" + std::to_wstring(e2e::IsEnabled(c)) +
+            L" rect=" + std::to_wstring(r.left) + L"," + std::to_wstring(r.top) + L"," + std::to_wstring(r.right) +
+            L"," + std::to_wstring(r.bottom) + L" text=" + Quoted(e2e::TextOf(c)));
         return true;
     }
     if (s.name == L"menu-state") {
@@ -243,8 +242,8 @@ bool RunStep(const Step& s, std::wstring* error)
         }
         wchar_t hex[16];
         swprintf(hex, 16, L"0x%04X", state);
-        Say(std::wstring(L"state=") + hex + ((state & MF_GRAYED) ? L" greyed" : L" enabled")
-            + ((state & MF_CHECKED) ? L" checked" : L""));
+        Say(std::wstring(L"state=") + hex + ((state & MF_GRAYED) ? L" greyed" : L" enabled") +
+            ((state & MF_CHECKED) ? L" checked" : L""));
         return true;
     }
     if (s.name == L"wait-box") {

@@ -39,7 +39,8 @@ using rig::PumpUntil;
 std::vector<std::string> RecordedNmea()
 {
     std::vector<uint8_t> bytes;
-    const std::wstring path = e2e::FromUtf8(std::string("Z:") + VLOX_SOURCE_DIR + "/tests/e2e/instruments/receiver_4800.nmea");
+    const std::wstring path =
+        e2e::FromUtf8(std::string("Z:") + VLOX_SOURCE_DIR + "/tests/e2e/instruments/receiver_4800.nmea");
     std::vector<std::string> lines;
     if (!e2e::ReadFileBytes(path, &bytes))
         return lines;
@@ -95,8 +96,8 @@ private:
 
 std::string MeterFrame(uint8_t mode, uint16_t r1, uint16_t r2)
 {
-    const uint8_t bytes[16] = {'T', mode, 0, 0, 0, 0, uint8_t(r1 >> 8), uint8_t(r1), uint8_t(r2 >> 8), uint8_t(r2),
-                               0, 0, 0, 0, 0xFF, 0xFF};
+    const uint8_t bytes[16] = {'T', mode, 0, 0, 0,    0,   uint8_t(r1 >> 8), uint8_t(r1), uint8_t(r2 >> 8), uint8_t(r2),
+                               0,   0,    0, 0, 0xFF, 0xFF};
     return std::string(reinterpret_cast<const char*>(bytes), 16);
 }
 
@@ -168,7 +169,7 @@ protected:
     {
         Settings = SettingsValues{};
         Settings.GpsInput = 1;
-        Settings.GpsComPort = 4;  // COM5
+        Settings.GpsComPort = 4;    // COM5
         Settings.MeterComPort = 5;  // COM6
         SetNmeaFieldRoles();
         GpsFix = GpsFixValues{};
@@ -298,8 +299,9 @@ TEST_F(InProcessLinks, AManualReadingStoresTheMeterValuesAndTheLatestSentences)
     std::string lastGga, lastGsa;
     for (const std::string& l : capture)
         if (IsGood(l))
-            (l.find("GGA,") != std::string::npos ? lastGga : l.find("GSA,") != std::string::npos ? lastGsa : gga) =
-                l.substr(0, l.size() - 2);
+            (l.find("GGA,") != std::string::npos   ? lastGga
+             : l.find("GSA,") != std::string::npos ? lastGsa
+                                                   : gga) = l.substr(0, l.size() - 2);
     const std::vector<std::string> sentences = StoredSentences(file);
     ASSERT_EQ(sentences.size(), 2u);
     EXPECT_EQ(sentences[0], lastGga);
@@ -374,8 +376,8 @@ bool WriteVloxConfiguration()
     static NullTableValues nulls;
     const int32_t selected[RepRateCount] = {};
     const std::string file = ComposeConfigurationFile(s, nulls, selected, NullTimeStamp{});
-    return e2e::MakeEmptyFolder(VloxFolder) &&
-           e2e::WriteFileBytes(std::wstring(VloxFolder) + L"\\VLOXTARNWEL.INI", std::vector<uint8_t>(file.begin(), file.end()));
+    return e2e::MakeEmptyFolder(VloxFolder) && e2e::WriteFileBytes(std::wstring(VloxFolder) + L"\\VLOXTARNWEL.INI",
+                                                                   std::vector<uint8_t>(file.begin(), file.end()));
 }
 
 // Pixels of a screen rectangle that are not the panel colour.
@@ -425,7 +427,8 @@ RECT CoordinateRows(HWND main)
     const int top = pane.bottom + 15;
     POINT origin{0, 0};
     ClientToScreen(main, &origin);
-    return RECT{origin.x + pane.left + 2, origin.y + top + 2 * s, origin.x + pane.left + 2 + 100, origin.y + top + 3 * s + 14};
+    return RECT{origin.x + pane.left + 2, origin.y + top + 2 * s, origin.x + pane.left + 2 + 100,
+                origin.y + top + 3 * s + 14};
 }
 
 TEST(VloxProgram, GpsFieldsFillFromTheSerialPortAndBlankWhenItIsUnplugged)

@@ -23,8 +23,8 @@ namespace {
 const wchar_t RunFolder[] = L"C:\\vloxitest";
 const std::wstring ConfigPath = std::wstring(RunFolder) + L"\\VLOXTARNWEL.INI";
 const int TestButtons[4] = {IDC_TEST_DC, IDC_TEST_100MS, IDC_TEST_3MS, IDC_TEST_01MS};
-const wchar_t* const TimeConstantTexts[4] = {L"Time Constant: DC", L"Time Constant: 100 ms",
-                                            L"Time Constant: 3 ms", L"Time Constant: 0.1 ms"};
+const wchar_t* const TimeConstantTexts[4] = {L"Time Constant: DC", L"Time Constant: 100 ms", L"Time Constant: 3 ms",
+                                             L"Time Constant: 0.1 ms"};
 // The 0.3 Hz test stacks three periods in its 10 s at four times the board's pace.
 const wchar_t SimOptions[] = L"SpeedUp=4";
 const wchar_t DetunedSimOptions[] = L"SpeedUp=4;TestSourceScale=0.8";

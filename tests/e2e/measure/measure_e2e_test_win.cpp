@@ -107,8 +107,7 @@ TEST_F(VloxMeasure, MonitorDrawsTheLiveCurveOverAndOver)
     ASSERT_TRUE(e2e::ClickButton(e2e::Control(mainWindow, IDC_MONITOR)));
     e2e::RgbImage first, later;
     // The first curve comes with the first buffers.
-    ASSERT_TRUE(e2e::WaitUntil(
-        [&] { return Capture(IDC_CURVE_WND, &first) && InkPixels(first) > 200; }, 15000))
+    ASSERT_TRUE(e2e::WaitUntil([&] { return Capture(IDC_CURVE_WND, &first) && InkPixels(first) > 200; }, 15000))
         << "no curve while monitoring";
     bool changed = false;
     e2e::WaitUntil(
@@ -225,7 +224,7 @@ void ExpectDecaying(const std::vector<double>& v, const char* where)
     }
 }
 
-} // namespace
+}  // namespace
 
 // With the field's noise floor, every gate reads a decaying value, in the numbers window and
 // in the stored V records: stacking over the noise recovers what one sample cannot resolve.
@@ -276,6 +275,7 @@ TEST_F(VloxMeasure, StoredGateValuesFollowTheHalfSpace)
                              1e9;
         std::printf("gate %d: %.4g nV/m2, truth %.4g (%+.2f %%)\n", g + 1, nvPerM2[g], truth,
                     100.0 * (nvPerM2[g] / truth - 1.0));
-        EXPECT_NEAR(nvPerM2[g] / truth, 1.0, 0.02) << "gate " << g + 1 << ": " << nvPerM2[g] << " nV/m2, truth " << truth;
+        EXPECT_NEAR(nvPerM2[g] / truth, 1.0, 0.02)
+            << "gate " << g + 1 << ": " << nvPerM2[g] << " nV/m2, truth " << truth;
     }
 }

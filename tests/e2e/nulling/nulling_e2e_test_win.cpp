@@ -102,7 +102,8 @@ TEST(SelectiveNullingRun, OneRateEndToEnd)
         ASSERT_NE(confirm, nullptr) << "no \"NULLING\" box";
         e2e::MessageBoxInfo info;
         ASSERT_TRUE(e2e::ReadMessageBox(confirm, &info));
-        EXPECT_NE(info.text.find(L"Ready to perform selective nulling for "), std::wstring::npos) << e2e::ToUtf8(info.text);
+        EXPECT_NE(info.text.find(L"Ready to perform selective nulling for "), std::wstring::npos)
+            << e2e::ToUtf8(info.text);
         const DWORD start = GetTickCount();
         ASSERT_TRUE(e2e::PressButton(confirm, IDOK));
         // The progress box under the curve pane, kept beside the test for a look by eye.

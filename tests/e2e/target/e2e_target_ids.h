@@ -18,18 +18,18 @@
 #define TARGET_BACK_B 255
 
 // Menu items.
-#define IDM_OPEN 1001      // enabled
-#define IDM_GREYED 1002    // greyed until IDC_TOGGLE
-#define IDM_CHECKED 1003   // checked until IDC_TOGGLE
-#define IDM_EXIT 1004      // ends the program with exit code 0
+#define IDM_OPEN 1001     // enabled
+#define IDM_GREYED 1002   // greyed until IDC_TOGGLE
+#define IDM_CHECKED 1003  // checked until IDC_TOGGLE
+#define IDM_EXIT 1004     // ends the program with exit code 0
 
 // Controls; the buttons also run as commands of the main window.
-#define IDC_ASK 201        // "Ask": a Yes/No/Cancel message box; the answer goes to IDC_EDIT
-#define IDC_DISABLED 202   // a disabled button
-#define IDC_HIDDEN 203     // a hidden button
-#define IDC_TOGGLE 210     // enables IDM_GREYED and unchecks IDM_CHECKED
-#define IDC_HANG 220       // busy-waits for ever without messages: a hung program
-#define IDC_EXIT3 230      // ends the program with exit code 3
-#define IDC_EDIT 301       // edit control, starts with "hello"
-#define IDC_KEYS 302       // "keys N chars M": key-down and character messages of the main window
-#define IDC_FOLDER 303     // the current folder at start
+#define IDC_ASK 201       // "Ask": a Yes/No/Cancel message box; the answer goes to IDC_EDIT
+#define IDC_DISABLED 202  // a disabled button
+#define IDC_HIDDEN 203    // a hidden button
+#define IDC_TOGGLE 210    // enables IDM_GREYED and unchecks IDM_CHECKED
+#define IDC_HANG 220      // busy-waits for ever without messages: a hung program
+#define IDC_EXIT3 230     // ends the program with exit code 3
+#define IDC_EDIT 301      // edit control, starts with "hello"
+#define IDC_KEYS 302      // "keys N chars M": key-down and character messages of the main window
+#define IDC_FOLDER 303    // the current folder at start

@@ -30,23 +30,21 @@ void ShowKeyCounts()
     SetWindowTextW(hKeys, text);
 }
 
-HWND MakeControl(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int x, int y,
-                 int w, int h, int id)
+HWND MakeControl(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int x, int y, int w, int h, int id)
 {
-    return CreateWindowExW(0, cls, text, WS_CHILD | style, x, y, w, h, parent,
-                           reinterpret_cast<HMENU>(INT_PTR(id)), GetModuleHandleW(nullptr), nullptr);
+    return CreateWindowExW(0, cls, text, WS_CHILD | style, x, y, w, h, parent, reinterpret_cast<HMENU>(INT_PTR(id)),
+                           GetModuleHandleW(nullptr), nullptr);
 }
 
 void OnCreate(HWND window)
 {
     MakeControl(window, L"BUTTON", L"Ask", WS_VISIBLE | BS_PUSHBUTTON, 10, 10, 80, 26, IDC_ASK);
-    HWND disabled = MakeControl(window, L"BUTTON", L"Disabled", WS_VISIBLE | BS_PUSHBUTTON, 100, 10,
-                                80, 26, IDC_DISABLED);
+    HWND disabled =
+        MakeControl(window, L"BUTTON", L"Disabled", WS_VISIBLE | BS_PUSHBUTTON, 100, 10, 80, 26, IDC_DISABLED);
     EnableWindow(disabled, FALSE);
     MakeControl(window, L"BUTTON", L"Hidden", BS_PUSHBUTTON, 190, 10, 80, 26, IDC_HIDDEN);
     MakeControl(window, L"BUTTON", L"Toggle", WS_VISIBLE | BS_PUSHBUTTON, 10, 46, 80, 26, IDC_TOGGLE);
-    hEdit = MakeControl(window, L"EDIT", L"hello", WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, 10, 82,
-                        200, 24, IDC_EDIT);
+    hEdit = MakeControl(window, L"EDIT", L"hello", WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, 10, 82, 200, 24, IDC_EDIT);
     hKeys = MakeControl(window, L"STATIC", L"", WS_VISIBLE, 10, 116, 200, 20, IDC_KEYS);
     WCHAR folder[MAX_PATH] = L"";
     GetCurrentDirectoryW(MAX_PATH, folder);
@@ -58,8 +56,7 @@ void OnCommand(HWND window, int id)
 {
     switch (id) {
     case IDC_ASK: {
-        int answer = MessageBoxW(window, L"Save the changes?", L"Target Question",
-                                 MB_YESNOCANCEL | MB_ICONQUESTION);
+        int answer = MessageBoxW(window, L"Save the changes?", L"Target Question", MB_YESNOCANCEL | MB_ICONQUESTION);
         WCHAR text[32];
         swprintf(text, 32, L"answer %d", answer);
         SetWindowTextW(hEdit, text);
@@ -119,10 +116,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
     wc.lpszClassName = TARGET_CLASS;
     if (!RegisterClassW(&wc))
         return 1;
-    HWND window = CreateWindowExW(0, TARGET_CLASS, TARGET_TITLE,
-                                  WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
-                                  TARGET_X, TARGET_Y, TARGET_WIDTH, TARGET_HEIGHT, nullptr,
-                                  LoadMenuW(instance, MAKEINTRESOURCEW(TARGET_MENU)), instance, nullptr);
+    HWND window = CreateWindowExW(
+        0, TARGET_CLASS, TARGET_TITLE, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, TARGET_X, TARGET_Y,
+        TARGET_WIDTH, TARGET_HEIGHT, nullptr, LoadMenuW(instance, MAKEINTRESOURCEW(TARGET_MENU)), instance, nullptr);
     if (!window)
         return 2;
     ShowWindow(window, show);

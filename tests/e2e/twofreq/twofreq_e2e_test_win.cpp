@@ -114,12 +114,12 @@ std::string Joined(const std::vector<double>& values)
 
 // One stored reading of one rate, as read back from its records.
 struct StoredReading {
-    size_t At = 0;           // record number of its W1, from 0
-    int Counter = 0;         // W1 reading number
-    double Station = 0.0;    // W1 station
+    size_t At = 0;         // record number of its W1, from 0
+    int Counter = 0;       // W1 reading number
+    double Station = 0.0;  // W1 station
     int RateIndex = -1, GateSet = -1, GateCount = -1, GainZ = -1, Records = -1, Mains = -1;
     int TwoFrequency = -1;
-    long Tick = 0;           // Z1
+    long Tick = 0;              // Z1
     std::vector<double> Gates;  // nV, in gate order
 };
 
