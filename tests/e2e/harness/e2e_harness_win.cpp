@@ -620,9 +620,48 @@ std::vector<MessageBoxInfo> Program::MessageBoxesSeen() const
     return seen_;
 }
 
-bool Program::WaitIdle(DWORD timeoutMs) const
+namespace {
+
+struct WindowOfProcess {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK FindWindowOfProcess(HWND window, LPARAM context)
 {
-    return process_ && WaitForInputIdle(process_, timeoutMs) == 0;
+    auto* look = reinterpret_cast<WindowOfProcess*>(context);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process != look->processId || !IsWindowVisible(window))
+        return TRUE;
+    look->found = window;
+    return FALSE;
+}
+
+}  // namespace
+
+bool Program::WaitIdle(DWORD timeoutMs)
+{
+    if (!process_)
+        return false;
+    const DWORD start = GetTickCount();
+    WindowOfProcess look = {processId_, nullptr};
+    EnumWindows(FindWindowOfProcess, reinterpret_cast<LPARAM>(&look));
+    if (!look.found || !Hook(look.found))
+        return WaitForInputIdle(process_, timeoutMs) == 0;
+    static const UINT message = RegisterWindowMessageW(E2E_HOOK_MESSAGE_NAME);
+    const DWORD thread = GetWindowThreadProcessId(look.found, nullptr);
+    const LONG marker = ++idleMarker_;
+    if (!PostThreadMessageW(thread, message, HookIdleMarker, marker))
+        return false;
+    for (;;) {
+        LRESULT seen = 0;
+        if (Ask(look.found, HookIdleMarkerSeen, 0, &seen) && seen == marker)
+            return true;
+        if (!Running() || GetTickCount() - start > timeoutMs)
+            return false;
+        Sleep(10);
+    }
 }
 
 bool Program::WaitExit(DWORD timeoutMs, DWORD* exitCode)
@@ -653,8 +692,11 @@ void Program::Detach()
 void Program::Release()
 {
     StopWatch();
-    for (const HookedThread& h : hooks_)
+    for (const HookedThread& h : hooks_) {
         UnhookWindowsHookEx(h.hook);
+        if (h.getMessageHook)
+            UnhookWindowsHookEx(h.getMessageHook);
+    }
     hooks_.clear();
     if (hookModule_) {
         FreeLibrary(hookModule_);
@@ -731,7 +773,10 @@ bool Program::Hook(HWND window)
     HHOOK hook = proc ? SetWindowsHookExW(WH_CALLWNDPROC, proc, hookModule_, thread) : nullptr;
     if (!hook)
         return false;
-    hooks_.push_back({thread, hook});
+    auto taken =
+        reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(hookModule_, E2E_HOOK_GETMESSAGE_PROC_NAME)));
+    HHOOK getMessageHook = taken ? SetWindowsHookExW(WH_GETMESSAGE, taken, hookModule_, thread) : nullptr;
+    hooks_.push_back({thread, hook, getMessageHook});
     return true;
 }
 

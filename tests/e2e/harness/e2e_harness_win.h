@@ -191,9 +191,11 @@ public:
     // background, and by every look for boxes), with what it said when first seen.
     std::vector<MessageBoxInfo> MessageBoxesSeen() const;
 
-    // Waits until the program's GUI thread waits for input with nothing pending (its windows
-    // have been painted), as WaitForInputIdle; false after the time-out.
-    bool WaitIdle(DWORD timeoutMs) const;
+    // Waits until the program's GUI thread has handled everything posted to it before this
+    // call and waits for input (in its own loop, or in a modal one such as a message box):
+    // an idle marker is posted to the thread and waited for through the hook DLL. Before the
+    // program has a window, as WaitForInputIdle. False after the time-out.
+    bool WaitIdle(DWORD timeoutMs);
     // Waits for the end of the program; exitCode (optional) gets its exit code.
     bool WaitExit(DWORD timeoutMs, DWORD* exitCode = nullptr);
     // Ends the process (exit code 255) and waits for it.
@@ -238,7 +240,9 @@ private:
     struct HookedThread {
         DWORD threadId;
         HHOOK hook;
+        HHOOK getMessageHook;
     };
+    LONG idleMarker_ = 0;
     std::vector<HookedThread> hooks_;
     HMODULE hookModule_ = nullptr;
 

@@ -232,6 +232,9 @@ LRESULT MenuTextChar(HMENU menu, UINT id, UINT index)
     return LRESULT(buffer[index]);
 }
 
+// The sequence number of the last idle marker the thread took from its queue.
+volatile LONG IdleMarkerSeen = 0;
+
 LRESULT GdiObjectsOfThisProcess()
 {
     const int counted = CountGdiObjects();
@@ -244,6 +247,8 @@ LRESULT Answer(HWND window, WPARAM query, LPARAM argument)
     switch (query) {
     case e2e::HookPing:
         return e2e::HookPingAnswer;
+    case e2e::HookIdleMarkerSeen:
+        return LRESULT(IdleMarkerSeen);
     case e2e::HookMenuState:
         // GetMenuState's own "no such item" is 0xFFFFFFFF: the same -1.
         return menu ? LRESULT(int(GetMenuState(menu, UINT(argument), MF_BYCOMMAND))) : e2e::HookNoAnswer;
@@ -287,6 +292,18 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK E2eCallWndProc(int code, WPARA
         // an unknown message with 0.
         if (sent->message == QueryMessage() && InSendMessage())
             ReplyMessage(Answer(sent->hwnd, sent->wParam, sent->lParam));
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+extern "C" __declspec(dllexport) LRESULT CALLBACK E2eGetMessageProc(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HC_ACTION && wParam == PM_REMOVE) {
+        MSG* taken = reinterpret_cast<MSG*>(lParam);
+        if (taken->hwnd == nullptr && taken->message == QueryMessage() && taken->wParam == e2e::HookIdleMarker) {
+            InterlockedExchange(&IdleMarkerSeen, static_cast<LONG>(taken->lParam));
+            taken->message = WM_NULL;  // nothing for the program's own loop
+        }
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }

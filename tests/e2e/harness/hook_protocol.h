@@ -10,8 +10,17 @@ namespace e2e {
 
 // RegisterWindowMessage name of the query message; both sides register it.
 #define E2E_HOOK_MESSAGE_NAME L"VloxE2eHookQuery"
-// Export of the hook DLL, undecorated (the DLL links with --kill-at).
+// Exports of the hook DLL, undecorated (the DLL links with --kill-at): the hook of the sent
+// messages (the queries) and the hook of the messages the thread takes from its queue (the
+// idle markers).
 #define E2E_HOOK_PROC_NAME "E2eCallWndProc"
+#define E2E_HOOK_GETMESSAGE_PROC_NAME "E2eGetMessageProc"
+
+// An idle marker: the query message posted to the GUI thread itself (no window) with this
+// wParam and a sequence number in lParam. The hook notes the number when the thread takes the
+// message from its queue, in its own loop or in a modal one (a message box, a dialog): every
+// message posted before it has been handled by then, or the program waits for the operator.
+const unsigned HookIdleMarker = 0x4D4B;
 
 enum HookQuery {
     HookPing = 0,            // answers HookPingAnswer: the hook is installed and live
@@ -28,9 +37,10 @@ enum HookQuery {
     HookTextChar = 7,    // lParam = index: one character of the selected text
     HookTextX = 8,       // lParam unused: where the selected text was drawn (DC units)
     HookTextY = 9,
-    HookTextWindow = 10,     // lParam unused: the window of the DC (WindowFromDC)
-    HookTextAlsoChild = 11,  // lParam = one child window whose texts are recorded too from now
-                             // on (replacing an earlier one; null: none); answers 1
+    HookTextWindow = 10,      // lParam unused: the window of the DC (WindowFromDC)
+    HookIdleMarkerSeen = 12,  // lParam unused: the last idle marker the thread took (0: none)
+    HookTextAlsoChild = 11,   // lParam = one child window whose texts are recorded too from now
+                              // on (replacing an earlier one; null: none); answers 1
 };
 
 const long HookTextSlots = 512;
