@@ -256,10 +256,14 @@ TEST_F(Commands, AButtonWhileAPopupChoiceIsPendingRunsItsCommand)
     Command(443);
     EXPECT_EQ(PopupChoicePending, 0);
     EXPECT_DOUBLE_EQ(CurrentStation, 5.0);
-    // A click on the panel with no popup to show leaves nothing pending.
-    const FieldRect& p = StatusPanelGeometry.SummaryPanelRect;
-    SendMessageW(hWndMain, WM_LBUTTONUP, 0, MAKELPARAM(p.left + 2, p.top + 2));
+    // A click on a panel row whose popup is refused leaves nothing pending.
+    const FieldRect& p = StatusPanelGeometry.PanelItemRectsLive[0];
+    Settings.TwoFrequencyMode = 1;
+    SendMessageW(hWndMain, WM_LBUTTONUP, 0, MAKELPARAM(StatusPanelGeometry.LabelX + 2, p.top + 1));
+    Settings.TwoFrequencyMode = 0;
     EXPECT_EQ(PopupChoicePending, 0);
+    ASSERT_FALSE(Boxes.empty());
+    EXPECT_EQ(Boxes.back().caption, L"Two Frequencies Measurements");
 }
 
 TEST_F(Commands, InvertTogglesThePolarity)

@@ -342,15 +342,3 @@ void RedrawNumbersHeader()
     if (dc)
         DrawNumbersHeader(dc.get(), gateCount, component, componentCount);
 }
-
-int32_t ParameterPopupMenu(int32_t, int32_t)
-{
-    return 0;
-}
-
-int32_t TestPanelPopupMenu(int32_t, int32_t)
-{
-    return 0;
-}
-
-void ApplyPopupChoice(int32_t) {}

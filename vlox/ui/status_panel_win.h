@@ -38,8 +38,8 @@ struct StatusPanelSourceSet {
 extern StatusPanelSourceSet StatusPanelSources;
 
 // The popup parameter menus of the panel's "System Parameters" rows, at a click in main-window
-// client coordinates: 1 when a popup menu or a panel dialog was shown, else 0. None is shown
-// yet, and a choice changes nothing.
+// client coordinates: 1 when a popup menu or a panel dialog was shown, else 0 (a refusal
+// tells why). Defined with the dialogs in acquisition_dialogs_win.cpp.
 int32_t ParameterPopupMenu(int32_t x, int32_t y);
 int32_t TestPanelPopupMenu(int32_t x, int32_t y);
 // Applies a popup item id to the settings; other ids change nothing.
