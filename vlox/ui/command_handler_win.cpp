@@ -25,6 +25,7 @@
 #include "vlox/ui/status_panel.h"
 #include "vlox/ui/status_panel_win.h"
 #include "vlox/ui/status_strip_win.h"
+#include "vlox/ui/system_dialog_win.h"
 
 int32_t PopupChoicePending = 0;
 int32_t HighlightedButton = 0;
@@ -409,8 +410,10 @@ void RunMainCommand(int32_t command)
         break;
 
     // Settings dialogs and view commands.
-    case CmdSurveyParameters:
     case CmdSystemParameters:
+        SystemParametersCommand();
+        break;
+    case CmdSurveyParameters:
     case CmdScale:
     case CmdGpsPortSetup:
     case CmdTransfer:
