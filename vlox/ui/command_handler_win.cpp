@@ -25,6 +25,7 @@
 #include "vlox/ui/status_panel.h"
 #include "vlox/ui/status_panel_win.h"
 #include "vlox/ui/status_strip_win.h"
+#include "vlox/ui/survey_dialog_win.h"
 #include "vlox/ui/system_dialog_win.h"
 
 int32_t PopupChoicePending = 0;
@@ -414,6 +415,8 @@ void RunMainCommand(int32_t command)
         SystemParametersCommand();
         break;
     case CmdSurveyParameters:
+        SurveyParametersCommand();
+        break;
     case CmdScale:
     case CmdGpsPortSetup:
     case CmdTransfer:

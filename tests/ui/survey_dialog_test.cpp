@@ -1,0 +1,132 @@
+// "Survey Parameters": spin steps, the loop centre in Central Loop Soundings, the loop groups
+// and the OK with its refusals that write nothing.
+#include "vlox/datafile/datafile.h"
+#include "vlox/measure/acquisition_state.h"
+#include "vlox/ui/survey_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+class SurveyDialog : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Settings = SettingsValues{};
+        PublishDerivedValues(SettingsDerived{});
+    }
+};
+
+TEST_F(SurveyDialog, SpinSteps)
+{
+    const struct {
+        double increment;
+        int32_t d;
+        double want;
+    } cases[] = {{0.1, -1, -0.1},   {2.0, -1, 1.0}, {2.0, 1, 3.0},  {100.0, -1, 90.0},
+                 {100.0, 1, 110.0}, {-0.1, 1, 0.1}, {1.0, -1, 0.9}, {99.0, 1, 100.0}};
+    for (const auto& c : cases) {
+        SurveyDialogModel m;
+        m.StationIncrement = c.increment;
+        SpinStationIncrement(m, c.d);
+        EXPECT_DOUBLE_EQ(m.StationIncrement, c.want) << c.increment << " " << c.d;
+    }
+    // Ten steps down from 1.0 land on -0.1, never on a tiny remainder shown "-0.00".
+    SurveyDialogModel m;
+    m.StationIncrement = 1.0;
+    for (int i = 0; i < 10; ++i)
+        SpinStationIncrement(m, -1);
+    EXPECT_DOUBLE_EQ(m.StationIncrement, -0.1);
+    m.LineIncrement = 1.0;
+    SpinLineIncrement(m, -1);
+    EXPECT_EQ(m.LineIncrement, -1.0);
+    m.StartStation = 10.0;
+    m.StationIncrement = 2.5;
+    SpinStartStation(m, 1);
+    EXPECT_EQ(m.StartStation, 12.5);
+    double copy = 5.0;
+    EXPECT_TRUE(IncrementFromField(0.0, copy));
+    EXPECT_EQ(copy, 1.0);
+}
+
+TEST_F(SurveyDialog, CentreFollowsTheReceiverAndGroupsShowTheLoop)
+{
+    Settings.LineSequence = 0;
+    SurveyDialogModel m = OpenSurveyDialog(Settings, 42.0);
+    EXPECT_EQ(m.StartStation, 42.0);  // Alternate: the current station
+    m.Direction = 2;                  // east-west line
+    m.Line = 300.0;
+    PlaceLoopCentre(Settings, m);
+    EXPECT_EQ(Settings.TxCentreX, 42.0);
+    EXPECT_EQ(Settings.TxCentreY, 300.0);
+    Settings.LineSequence = 1;
+    EXPECT_EQ(OpenSurveyDialog(Settings, 42.0).StartStation, Settings.StartStation);
+
+    const LoopGroupView square = LoopGroup(Settings, 0, 1);
+    EXPECT_TRUE(square.FieldVisible[0] && !square.FieldVisible[1] && square.FieldVisible[2]);
+    EXPECT_EQ(square.RowLabel[0], "Tx Loop Side Length:");
+    EXPECT_EQ(square.Hint, "Enter square side and coordinates in meters");
+    const LoopGroupView gps = LoopGroup(Settings, 3, 0);
+    EXPECT_EQ(gps.Decimals, 8);
+    EXPECT_TRUE(gps.Hint.empty());
+    EXPECT_EQ(gps.RowLabel[3], "Tx Corner 4:");
+    EXPECT_EQ(LoopGroup(Settings, 3, 2).Decimals, 3);
+    EXPECT_EQ(WideToNarrow(UtmZoneTexts()[0]), "01");
+    EXPECT_EQ(WideToNarrow(CornerTypeTexts()[3]), "UTM USFeet");
+}
+
+TEST_F(SurveyDialog, OkChecksBeforeItWrites)
+{
+    const struct {
+        const char* name;
+        int32_t shape, cornerType;
+        double loop[LoopFieldCount];
+        double line;
+        SurveyOkOutcome want;
+    } cases[] = {
+        {"rectangle with a side 0", 1, 1, {0.0, 50.0, 1.0, 2.0}, 10.0, SurveyOkAreaRefused},
+        {"square stores both sides", 0, 1, {80.0, 0.0, 1.0, 2.0}, 10.0, SurveyOkAccepted},
+        {"geodetic corner out of range",
+         3,
+         0,
+         {-79.0, 43.0, -79.0, 43.001, 200.0, 43.001, -79.001, 43.0},
+         10.0,
+         SurveyOkCornerRefused},
+        {"line too wide", 1, 1, {100.0, 50.0, 0.0, 0.0}, 1e15, SurveyOkTooWideRefused},
+        {"geodetic loop", 3, 0, {-79.0, 43.0, -79.0, 43.001, -79.001, 43.001, -79.001, 43.0}, 10.0, SurveyOkAccepted},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        const SettingsValues before = Settings;
+        SurveyDialogModel m = OpenSurveyDialog(Settings, 0.0);
+        m.Shape = c.shape;
+        m.Line = c.line;
+        m.StartStation = 0.375;
+        SurveyDialogEntries e;
+        e.OperatorName = NarrowToWide(std::string("An operator name longer than twenty-five"));
+        for (int i = 0; i < LoopFieldCount; ++i)
+            e.Loop[i] = c.loop[i];
+        e.CornerType = c.cornerType;
+        e.Zone = 16;
+        bool moved = false;
+        EXPECT_EQ(SurveyDialogOk(m, e, moved), c.want) << c.name;
+        if (c.want != SurveyOkAccepted) {
+            EXPECT_EQ(Settings, before) << c.name;
+            continue;
+        }
+        EXPECT_EQ(Settings.OperatorName.size(), 25u) << c.name;
+        EXPECT_EQ(Settings.StartStation, 0.375) << c.name;
+        EXPECT_EQ(CurrentStation, 0.375) << c.name;
+        EXPECT_TRUE(moved) << c.name;
+        EXPECT_GE(TxLoopArea, 1.0) << c.name;
+        if (c.shape == 0) {
+            EXPECT_EQ(Settings.TxLoopSideY, 80.0);
+            EXPECT_EQ(TxCentreOffsetX, 1.0 - 10.0);
+            EXPECT_EQ(TxCentreOffsetY, 2.0 - 0.375);
+        }
+    }
+}
+
+}  // namespace
