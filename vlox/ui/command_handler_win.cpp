@@ -10,6 +10,7 @@
 #include "vlox/datafile/review_reader_win.h"
 #include "vlox/datafile/review_state.h"
 #include "vlox/display/map_window_win.h"
+#include "vlox/ui/map_commands_win.h"
 #include "vlox/display/measure_windows_win.h"
 #include "vlox/display/parameter_panel_win.h"
 #include "vlox/measure/acquisition_state.h"
@@ -30,7 +31,6 @@
 
 int32_t PopupChoicePending = 0;
 int32_t HighlightedButton = 0;
-int32_t GpsMonitorState = 0;
 int32_t ButtonVisible[ButtonSlots] = {};
 int32_t ButtonCount = ButtonSlots;
 
@@ -409,6 +409,15 @@ void RunMainCommand(int32_t command)
     case CmdMeterSetup:
         MeterSetupCommand();
         break;
+    case CmdZoomIn:
+    case CmdZoomOut:
+    case CmdFitAll:
+    case CmdShiftMapLeft:
+    case CmdShiftMapUp:
+    case CmdShiftMapDown:
+    case CmdShiftMapRight:
+        RunMapCommand(command);
+        break;
 
     // Settings dialogs and view commands.
     case CmdSystemParameters:
@@ -424,13 +433,6 @@ void RunMainCommand(int32_t command)
     case CmdBottomOfScaleDown:
     case CmdTopOfScaleUp:
     case CmdBottomOfScaleUp:
-    case CmdZoomIn:
-    case CmdZoomOut:
-    case CmdFitAll:
-    case CmdShiftMapLeft:
-    case CmdShiftMapUp:
-    case CmdShiftMapDown:
-    case CmdShiftMapRight:
     case CmdMapOptions:
     case CmdAttributes:
     case CmdDecayView:

@@ -179,7 +179,9 @@ LRESULT CALLBACK OnMainCreate(HWND window, UINT, WPARAM, LPARAM)
     // GPS input stays off while the splash is up; its close puts the loaded value back.
     SavedGpsSetting = Settings.GpsInput;
     Settings.GpsInput = 0;
-    MapLayoutMode = 2;
+    // The layout the settings chose stays (the GPS map with GPS input and a GPS map type):
+    // no command switches to the GPS map later, so forcing the station map here would leave
+    // the GPS map unreachable. No fix is plotted before the splash's close anyway.
     if (ConfigInvalid == 0)
         ComputeTxLoopArea();
     BuildGateTables();
