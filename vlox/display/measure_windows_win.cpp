@@ -147,6 +147,9 @@ void ComputeCurveScale()
         in.TimeMaxMs = TimeAxisHigh[rate][set];
     }
     CurvePlotGeometry = ComputeCurveScaleFrom(in);
+    double tMin = in.TimeMinMs, tMax = in.TimeMaxMs, aMin = in.AmplitudeMin, aMax = in.AmplitudeMax;
+    MapScaleLimits(tMin, tMax, aMin, aMax);
+    NoteAmplitudeBottom(aMin, AmplitudeBottomDecadeBase);
 }
 
 void CreateBackBuffers()
@@ -371,6 +374,10 @@ void ScrollProfile() {}
 void ScaleProfileAxis() {}
 
 void DrawLiveProfileFrame() {}
+
+void ClearProfileStripPoints() {}
+
+void RedrawProfileFromFile() {}
 
 void CreateProfilePens(int32_t) {}
 

@@ -54,6 +54,11 @@ void ScrollProfile();
 void ScaleProfileAxis();
 // The strip's empty frame. Draws nothing yet.
 void DrawLiveProfileFrame();
+// The strip's per-gate previous points are forgotten, so the next station starts each gate's
+// line anew. Keeps no points yet.
+void ClearProfileStripPoints();
+// The strip drawn again from the readings of the open data file. Draws nothing yet.
+void RedrawProfileFromFile();
 // (Re)makes the profile pens from the line settings; 1 deletes the old ones first. Makes
 // none yet.
 void CreateProfilePens(int32_t recreate);

@@ -25,6 +25,7 @@
 #include "vlox/ui/status_panel.h"
 #include "vlox/ui/status_panel_win.h"
 #include "vlox/ui/status_strip_win.h"
+#include "vlox/ui/view_commands_win.h"
 
 int32_t PopupChoicePending = 0;
 int32_t HighlightedButton = 0;
@@ -407,17 +408,21 @@ void RunMainCommand(int32_t command)
     case CmdMeterSetup:
         MeterSetupCommand();
         break;
+    case CmdTransfer:
+    case CmdTopOfScaleDown:
+    case CmdBottomOfScaleDown:
+    case CmdTopOfScaleUp:
+    case CmdBottomOfScaleUp:
+    case CmdDecayView:
+    case CmdProfileView:
+        RunViewCommand(command);
+        break;
 
     // Settings dialogs and view commands.
     case CmdSurveyParameters:
     case CmdSystemParameters:
     case CmdScale:
     case CmdGpsPortSetup:
-    case CmdTransfer:
-    case CmdTopOfScaleDown:
-    case CmdBottomOfScaleDown:
-    case CmdTopOfScaleUp:
-    case CmdBottomOfScaleUp:
     case CmdZoomIn:
     case CmdZoomOut:
     case CmdFitAll:
@@ -427,8 +432,6 @@ void RunMainCommand(int32_t command)
     case CmdShiftMapRight:
     case CmdMapOptions:
     case CmdAttributes:
-    case CmdDecayView:
-    case CmdProfileView:
     case CmdGpsCoordinates:
     case CmdGpsMapType:
     // Review commands.
