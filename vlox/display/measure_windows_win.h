@@ -59,9 +59,6 @@ void DrawLiveProfileFrame();
 void ClearProfileStripPoints();
 // The strip drawn again from the readings of the open data file. Draws nothing yet.
 void RedrawProfileFromFile();
-// (Re)makes the profile pens from the line settings; 1 deletes the old ones first. Makes
-// none yet.
-void CreateProfilePens(int32_t recreate);
 
 // ---------------------------------------------------------------------------------------
 // The review plots in the curve and numbers windows. Nothing is drawn for a reviewed file

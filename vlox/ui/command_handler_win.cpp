@@ -415,14 +415,17 @@ void RunMainCommand(int32_t command)
     case CmdBottomOfScaleUp:
     case CmdDecayView:
     case CmdProfileView:
+    case CmdScale:
+    case CmdGpsPortSetup:
+    case CmdGpsCoordinates:
+    case CmdMapOptions:
+    case CmdAttributes:
         RunViewCommand(command);
         break;
 
     // Settings dialogs and view commands.
     case CmdSurveyParameters:
     case CmdSystemParameters:
-    case CmdScale:
-    case CmdGpsPortSetup:
     case CmdZoomIn:
     case CmdZoomOut:
     case CmdFitAll:
@@ -430,9 +433,6 @@ void RunMainCommand(int32_t command)
     case CmdShiftMapUp:
     case CmdShiftMapDown:
     case CmdShiftMapRight:
-    case CmdMapOptions:
-    case CmdAttributes:
-    case CmdGpsCoordinates:
     case CmdGpsMapType:
     // Review commands.
     case CmdStartReview:

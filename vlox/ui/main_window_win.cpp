@@ -10,6 +10,7 @@
 #include "vlox/datafile/review_reader_win.h"
 #include "vlox/display/map_window_win.h"
 #include "vlox/display/measure_windows_win.h"
+#include "vlox/display/profile_pens_win.h"
 #include "vlox/display/monitor_gps_window_win.h"
 #include "vlox/display/splash_win.h"
 #include "vlox/instruments/gps.h"

@@ -5,9 +5,13 @@
 #include "resources/resource.h"
 #include "vlox/common/program_windows_win.h"
 #include "vlox/datafile/datafile_win.h"
+#include "vlox/datafile/review_reader_win.h"
 #include "vlox/datafile/review_state.h"
 #include "vlox/display/curve_plot.h"
+#include "vlox/display/map_window_win.h"
 #include "vlox/display/measure_windows_win.h"
+#include "vlox/display/parameter_panel_win.h"
+#include "vlox/instruments/gps_link_win.h"
 #include "vlox/measure/measure_cycle.h"
 #include "vlox/settings/settings.h"
 #include "vlox/settings/settings_file.h"
@@ -15,6 +19,8 @@
 #include "vlox/ui/commands.h"
 #include "vlox/ui/scale_steps.h"
 #include "vlox/ui/status_panel_win.h"
+#include "vlox/ui/status_strip_win.h"
+#include "vlox/ui/view_dialogs_win.h"
 
 namespace {
 
@@ -86,6 +92,115 @@ void TransferCommand()
     ShowCommandMessage(hWndMain, "Please use Windows Explorer to transfer Data Files", "Data File Transfer", MB_OK);
 }
 
+void ScaleCommand()
+{
+    if (PlotScaleDialog(hWndMain) == 1) {
+        if (ReviewMode == -1) {
+            SettingsFile(SettingsSave);
+            ClearProfileStripPoints();
+            ClearDisplayArea(0);
+            if (Settings.SurveyMode == 0) {
+                Invalidate(hWndCurve);
+                Invalidate(hWndMain);
+            } else if (Settings.GraphView == 1) {
+                RedrawProfileFromFile();
+            }
+            return;
+        }
+        DrawParameterPanel();
+        SettingsFile(SettingsSave);
+        ClearDisplayArea(0);
+        RedrawReview();
+        return;
+    }
+    Update(hWndMain);
+    Update(hWndCurve);
+    // The review plot as it was.
+    if (ReviewMode == 0) {
+        DrawReviewNumbers(false);
+        ClearDisplayArea(0);
+        DrawReviewDecay();
+    } else if (ReviewMode == 1) {
+        ClearDisplayArea(0);
+        DrawProfilePlot();
+    }
+}
+
+void GpsPortSetupCommand()
+{
+    if (MapLayoutMode == 1)
+        PreserveMapBackground(0);
+    GpsPortDialog(hWndMain);
+    Invalidate(hWndMain);
+    if (MapLayoutMode == 1)
+        PreserveMapBackground(1);
+    SettingsFile(SettingsSave);
+}
+
+void GpsCoordinatesCommand()
+{
+    GpsCoordinatesDialog(hWndMain);
+    Invalidate(hWndMain);
+}
+
+// The live GPS map drawn anew after its size changed: the reader held, the map cleared, the
+// track of the data file loaded again.
+void RebuildGpsMap()
+{
+    MapGpsPlotOn = 0;
+    SuspendGpsReader();
+    Invalidate(hWndMap);
+    Update(hWndMap);
+    ClearDisplayArea(1);
+    ResumeGpsReader();
+    MapCrossBoxSaved = 0;
+    MapGpsPlotOn = 1;
+}
+
+void MapOptionsCommand()
+{
+    if (MapOptionsDialog(hWndMain) != 1)
+        return;
+    if (ReviewMode != -1) {
+        Invalidate(hWndMap);
+    } else if (MapLayoutMode == 1) {
+        RebuildGpsMap();
+    } else if (MapLayoutMode == 2) {
+        DrawMapSizeField(hWndMain);
+        ClearDisplayArea(1);
+        RedrawStationMap(hWndMap);
+    }
+    SettingsFile(SettingsSave);
+}
+
+void AttributesCommand()
+{
+    const bool reviewing = ReviewMode != -1;
+    ProfileAttributesDialog(hWndMain, reviewing ? ReviewGateSet : Settings.GateSet);
+    if (!reviewing) {
+        if (Settings.SurveyMode == 0)
+            Invalidate(hWndMain);
+        SettingsFile(SettingsSave);
+        if (Settings.SurveyMode == 1 && Settings.GraphView == 1)
+            RedrawProfileFromFile();
+        return;
+    }
+    if (ReviewMode == 0) {
+        if (ProcessingChoice == 0)
+            DrawReviewNumbers(false);
+        else if (ProcessingChoice == 1 && ReviewRecordTagAt(ReviewRecordIndex) == 1)
+            DrawReviewNumbers(false);
+        else if (ProcessingChoice == 1)
+            ClearDisplayArea(2);
+        return;
+    }
+    // The profile view: the chosen repetition selected again, with the new pens.
+    if (ReviewRepetitionIndex < ReviewStandardEntryCount)
+        SelectReviewRepetition(ReviewRepetitionIndex);
+    else
+        SelectReviewUserGateSet(ReviewRepetitionIndex);
+}
+
 }  // namespace
 
 void RedrawReview()
@@ -114,6 +229,21 @@ bool RunViewCommand(int32_t command)
         return true;
     case CmdTransfer:
         TransferCommand();
+        return true;
+    case CmdScale:
+        ScaleCommand();
+        return true;
+    case CmdGpsPortSetup:
+        GpsPortSetupCommand();
+        return true;
+    case CmdGpsCoordinates:
+        GpsCoordinatesCommand();
+        return true;
+    case CmdMapOptions:
+        MapOptionsCommand();
+        return true;
+    case CmdAttributes:
+        AttributesCommand();
         return true;
     default:
         return false;
