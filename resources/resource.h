@@ -93,6 +93,12 @@
 #define IDC_NUMBERS_WND 650
 #define IDC_MONITOR_GPS_WND 780
 
+// Controls of the GPS monitor window.
+#define IDC_MONITOR_GO 750
+#define IDC_MONITOR_PAUSE 751
+#define IDC_MONITOR_EXIT 752
+#define IDC_MONITOR_LIST 760
+
 // Review controls.
 #define IDC_COMBO_REVIEW_VIEW 81
 #define IDC_COMBO_LINE 82

@@ -10,6 +10,7 @@
 #include "vlox/datafile/review_reader_win.h"
 #include "vlox/datafile/review_state.h"
 #include "vlox/display/map_window_win.h"
+#include "vlox/ui/map_commands_win.h"
 #include "vlox/display/measure_windows_win.h"
 #include "vlox/display/parameter_panel_win.h"
 #include "vlox/measure/acquisition_state.h"
@@ -29,7 +30,6 @@
 
 int32_t PopupChoicePending = 0;
 int32_t HighlightedButton = 0;
-int32_t GpsMonitorState = 0;
 int32_t ButtonVisible[ButtonSlots] = {};
 int32_t ButtonCount = ButtonSlots;
 
@@ -408,6 +408,15 @@ void RunMainCommand(int32_t command)
     case CmdMeterSetup:
         MeterSetupCommand();
         break;
+    case CmdZoomIn:
+    case CmdZoomOut:
+    case CmdFitAll:
+    case CmdShiftMapLeft:
+    case CmdShiftMapUp:
+    case CmdShiftMapDown:
+    case CmdShiftMapRight:
+        RunMapCommand(command);
+        break;
     case CmdTransfer:
     case CmdTopOfScaleDown:
     case CmdBottomOfScaleDown:
@@ -423,16 +432,9 @@ void RunMainCommand(int32_t command)
         RunViewCommand(command);
         break;
 
-    // Settings dialogs and view commands.
+    // Settings dialogs.
     case CmdSurveyParameters:
     case CmdSystemParameters:
-    case CmdZoomIn:
-    case CmdZoomOut:
-    case CmdFitAll:
-    case CmdShiftMapLeft:
-    case CmdShiftMapUp:
-    case CmdShiftMapDown:
-    case CmdShiftMapRight:
     case CmdGpsMapType:
     // Review commands.
     case CmdStartReview:

@@ -9,14 +9,13 @@
 #include <cstdint>
 
 #include "vlox/common/screen_layout.h"
+#include "vlox/display/monitor_gps_window_win.h"
 
 // 1 when the last button-up showed a popup menu or panel dialog: the next command message
 // is its choice.
 extern int32_t PopupChoicePending;
 // Slot in hButtons of the button the keyboard made the default push button.
 extern int32_t HighlightedButton;
-// 2 while the GPS monitor window holds the keys, 0 otherwise.
-extern int32_t GpsMonitorState;
 // Buttons hidden by the GPS monitor (1: shown again when the monitor closes), and how many
 // slots to walk.
 extern int32_t ButtonVisible[ButtonSlots];

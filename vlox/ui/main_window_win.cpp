@@ -27,6 +27,7 @@
 #include "vlox/ui/enabling_win.h"
 #include "vlox/ui/program_parts_win.h"
 #include "vlox/ui/status_panel_win.h"
+#include "vlox/ui/view_dialogs.h"
 
 int32_t RateChoiceCount60Hz = 7;
 int32_t RateChoiceCount50Hz = 7;
@@ -180,7 +181,9 @@ LRESULT CALLBACK OnMainCreate(HWND window, UINT, WPARAM, LPARAM)
     // GPS input stays off while the splash is up; its close puts the loaded value back.
     SavedGpsSetting = Settings.GpsInput;
     Settings.GpsInput = 0;
-    MapLayoutMode = 2;
+    // The layout the settings chose stays (the GPS map with GPS input and a GPS map type):
+    // no command switches to the GPS map later, so forcing the station map here would leave
+    // the GPS map unreachable. No fix is plotted before the splash's close anyway.
     if (ConfigInvalid == 0)
         ComputeTxLoopArea();
     BuildGateTables();
@@ -232,6 +235,9 @@ LRESULT CALLBACK OnMainCreate(HWND window, UINT, WPARAM, LPARAM)
     SetNmeaFieldRoles();
     ComputeCurveScale();
     CreateProfilePens(0);
+    // The map steps the map options keep.
+    MapZoomPercent = MapStepPercent(Settings.MapZoomStepIndex);
+    MapShiftStep = MapStepPercent(Settings.MapPanStepIndex);
     return 0;
 }
 

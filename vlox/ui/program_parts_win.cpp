@@ -3,6 +3,7 @@
 #include "vlox/common/program_windows_win.h"
 #include "vlox/datafile/store_inputs.h"
 #include "vlox/display/map_window_win.h"
+#include "vlox/display/monitor_gps_window_win.h"
 #include "vlox/display/splash_win.h"
 #include "vlox/instruments/gps.h"
 #include "vlox/instruments/gps_link_win.h"
@@ -12,6 +13,7 @@
 #include "vlox/measure/measure_cycle_win.h"
 #include "vlox/settings/settings_file.h"
 #include "vlox/settings/settings_file_win.h"
+#include "vlox/ui/acquisition_commands_win.h"
 #include "vlox/ui/command_handler_win.h"
 #include "vlox/ui/cycle_services_win.h"
 #include "vlox/ui/status_panel_win.h"
@@ -57,6 +59,17 @@ void ConnectProgramParts()
     GpsMapHooks.MapGpsPlotOn = [] { return MapGpsPlotOn; };
     GpsMapHooks.PlotGpsPosition = [](HWND map, int32_t addToTrack, int32_t drawCross) {
         PlotGpsPosition(map, addToTrack, drawCross, nullptr);
+    };
+    GpsMapHooks.CreateMapPens = CreateMapPens;
+    GpsMapHooks.SetupMapView = [] { SetupMapView(); };
+    // A stored reading at a new station shows on the station map at once.
+    DataFileInputs.StationMapChanged = [] { RedrawStationMap(hWndMap); };
+
+    // The GPS monitor's Exit shows the command buttons it hid.
+    MonitorGpsServices.RestoreCommandButtons = [] {
+        for (int32_t i = 0; i < ButtonCount && i < ButtonSlots; ++i)
+            if (ButtonVisible[i] == 1)
+                ShowButton(i, true);
     };
 
     SplashServices.StartGpsReader = StartGpsReaderAfterSplash;

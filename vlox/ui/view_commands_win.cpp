@@ -143,20 +143,6 @@ void GpsCoordinatesCommand()
     Invalidate(hWndMain);
 }
 
-// The live GPS map drawn anew after its size changed: the reader held, the map cleared, the
-// track of the data file loaded again.
-void RebuildGpsMap()
-{
-    MapGpsPlotOn = 0;
-    SuspendGpsReader();
-    Invalidate(hWndMap);
-    Update(hWndMap);
-    ClearDisplayArea(1);
-    ResumeGpsReader();
-    MapCrossBoxSaved = 0;
-    MapGpsPlotOn = 1;
-}
-
 void MapOptionsCommand()
 {
     if (MapOptionsDialog(hWndMain) != 1)

@@ -213,6 +213,8 @@ void TakeMapOptions(HWND dialog)
     ReviewMapSize = state.ReviewMapSize;
     PixelsPerMetre = state.PixelsPerMetre;
     PreviousPixelsPerMetre = state.PreviousPixelsPerMetre;
+    MapZoomPercent = state.ZoomPercent;
+    MapShiftStep = state.ShiftPercent;
 }
 
 // ---------------------------------------------------------------------------------------

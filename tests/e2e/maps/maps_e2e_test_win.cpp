@@ -1,0 +1,303 @@
+// The map window and the GPS monitor driven from outside, through a real serial port (a socat
+// pair linked as a COM port of the run's prefix):
+//
+// GpsMapRun: V-LOX with GPS input on and the GPS map. A generated walk of GGA sentences moves
+// the cross (the map scrolls with it); in an automatic survey the fixes of averaged readings
+// leave the red track (screenshot maps_gps_track.png beside the test); the GPS monitor
+// lists the raw lines, Pause stops the list, Go resumes it, Exit gives the port back to the
+// normal reader; an unplugged feed hangs nothing.
+//
+// StationMapRun: V-LOX without GPS: three stored readings show as stations on the station
+// map (maps_station_map.png); Zoom+, Zoom-, the shifts and Fit All move the picture.
+#include "tests/e2e/harness/e2e_harness_win.h"
+#include "tests/e2e/harness/vlox_steps.h"
+
+#include "resources/resource.h"
+#include "vlox/settings/config_file.h"
+#include "vlox/settings/settings.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+// A GGA sentence with its checksum and CR LF: fix i of a walk going north-east from
+// 45 30 N, 75 30 W, about 2 m a fix.
+std::string WalkSentence(int i)
+{
+    const double latMinutes = 30.0 + i * 0.00108;  // 2 m north
+    const double lonMinutes = 30.0 - i * 0.00154;  // 2 m east (west longitudes fall)
+    char body[128];
+    std::snprintf(body, sizeof body, "GPGGA,1015%02d.00,45%08.5f,N,075%08.5f,W,1,08,0.9,100.0,M,-34.0,M,,", i % 60,
+                  latMinutes, lonMinutes);
+    unsigned sum = 0;
+    for (const char* c = body; *c != 0; ++c)
+        sum ^= static_cast<unsigned char>(*c);
+    char line[160];
+    std::snprintf(line, sizeof line, "$%s*%02X\r\n", body, sum);
+    return line;
+}
+
+// Sends the walk's fixes from fix `from` on, one every 250 ms, from a thread of its own until
+// stopped; Next() is the next fix to send.
+class Walker {
+public:
+    Walker(e2e::SerialLink& link, int from)
+        : next_(from), thread_([this, &link] {
+              while (!stop_) {
+                  link.Write(WalkSentence(next_));
+                  ++next_;
+                  Sleep(250);
+              }
+          })
+    {
+    }
+    ~Walker()
+    {
+        stop_ = true;
+        thread_.join();
+    }
+    int Next() const { return next_; }
+
+private:
+    std::atomic<bool> stop_{false};
+    std::atomic<int> next_;
+    std::thread thread_;
+};
+
+struct Ink {
+    int red = 0, green = 0, blue = 0, black = 0, grid = 0, other = 0;
+};
+
+Ink InkOf(const e2e::RgbImage& image)
+{
+    Ink ink;
+    for (size_t i = 0; i + 2 < image.rgb.size(); i += 3) {
+        const int r = image.rgb[i], g = image.rgb[i + 1], b = image.rgb[i + 2];
+        if (r == 255 && g == 255 && b == 255)
+            continue;
+        if (r == 255 && g == 0 && b == 0)
+            ++ink.red;
+        else if (r == 0 && g == 255 && b == 0)
+            ++ink.green;
+        else if (r == 0 && g == 0 && b == 255)
+            ++ink.blue;
+        else if (r == 0 && g == 0 && b == 0)
+            ++ink.black;
+        else if ((r == 224 && g == 224 && b == 224) || (r == 192 && g == 192 && b == 192))
+            ++ink.grid;
+        else
+            ++ink.other;
+    }
+    return ink;
+}
+
+e2e::RgbImage MapPicture(HWND main)
+{
+    e2e::RgbImage image;
+    e2e::CaptureWindow(e2e::Control(main, IDC_MAP_WND), &image);
+    return image;
+}
+
+std::string Configuration(int gpsInput)
+{
+    SettingsValues s;
+    s.GpsInput = gpsInput;
+    s.GpsComPort = 8;  // COM9
+    s.GpsMapType = gpsInput != 0 ? 1 : 0;
+    s.GpsCoordinateDisplay = 1;
+    s.AveragingTimeIndex = 1;              // 1 s readings
+    s.SurveyMode = gpsInput != 0 ? 1 : 0;  // the GPS walk is an automatic survey
+    s.MapSize = gpsInput != 0 ? 50.0 : 100.0;
+    s.MapGridInterval = 10.0;
+    static NullTableValues nulls;
+    const int32_t selected[RepRateCount] = {};
+    return ComposeConfigurationFile(s, nulls, selected, NullTimeStamp{});
+}
+
+int ListCount(HWND list)
+{
+    DWORD_PTR count = 0;
+    if (SendMessageTimeoutW(list, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 2000, &count) == 0)
+        return -1;
+    return static_cast<int>(count);
+}
+
+void KeepPicture(HWND main, const wchar_t* name)
+{
+    e2e::CaptureWindowToPng(e2e::Control(main, IDC_MAP_WND), e2e::BinFolder() + L"\\" + name);
+}
+
+class GpsMapRun : public e2e::VloxSuite<GpsMapRun> {
+protected:
+    static void SetUpTestSuite()
+    {
+        gps = new e2e::SerialLink;
+        std::wstring error;
+        if (!gps->Open(9, 29, &error)) {
+            startError = "no serial pair: " + e2e::ToUtf8(error);
+            return;
+        }
+        Begin(L"C:\\vloxmaps", Configuration(1));
+    }
+    static void TearDownTestSuite()
+    {
+        e2e::VloxSuite<GpsMapRun>::TearDownTestSuite();
+        delete gps;
+        gps = nullptr;
+    }
+    static inline e2e::SerialLink* gps = nullptr;
+    static inline int walked = 0;
+};
+
+class StationMapRun : public e2e::VloxSuite<StationMapRun> {
+protected:
+    static void SetUpTestSuite() { Begin(L"C:\\vloxstations", Configuration(0)); }
+};
+
+}  // namespace
+
+TEST_F(GpsMapRun, TheCrossFollowsTheWalkAndTheMapScrolls)
+{
+    const Ink before = InkOf(MapPicture(mainWindow));
+    EXPECT_EQ(before.blue, 0) << "a cross before any fix";
+    {
+        Walker walk(*gps, 0);
+        ASSERT_TRUE(e2e::WaitUntil([] { return InkOf(MapPicture(mainWindow)).blue > 0; }, 15000))
+            << "no cross on the map";
+        // 40 fixes of 2 m at 3.3 px/m: far beyond the pane, so the view has scrolled.
+        e2e::WaitUntil([&] { return walk.Next() >= 40; }, 20000);
+        walked = walk.Next();
+    }
+    ASSERT_TRUE(vlox->WaitIdle(5000));
+    const Ink ink = InkOf(MapPicture(mainWindow));
+    EXPECT_GT(ink.blue, 0);
+    EXPECT_LE(ink.blue, 40) << "more than one cross: the old ones were not erased";
+    EXPECT_GT(ink.grid, 100) << "the grid is missing after scrolling";
+    EXPECT_EQ(ink.red, 0) << "track symbols without a reading";
+}
+
+TEST_F(GpsMapRun, AveragedFixesLeaveTheTrack)
+{
+    ASSERT_EQ(e2e::CreateDataFileUnderDefaultName(*vlox, mainWindow), "");
+    ASSERT_TRUE(e2e::ClickButton(e2e::Control(mainWindow, IDC_MONITOR)));
+    ASSERT_TRUE(e2e::WaitUntil([] { return Shown(IDC_PAUSE); }, 10000)) << "Monitor did not start";
+    HWND measure = e2e::Control(mainWindow, IDC_MEASURE);
+    ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::IsShown(measure) && e2e::IsEnabled(measure); }, 10000));
+    // Automatic survey: every fix while a reading is averaged becomes a track point.
+    ASSERT_TRUE(e2e::ClickButton(measure));
+    ASSERT_TRUE(e2e::WaitUntil([] { return Shown(IDC_STOP); }, 5000)) << "the survey did not start";
+    {
+        Walker walk(*gps, walked);
+        e2e::WaitUntil([&] { return walk.Next() >= walked + 24; }, 15000);
+        walked = walk.Next();
+    }
+    ASSERT_TRUE(vlox->WaitIdle(5000));
+    const Ink ink = InkOf(MapPicture(mainWindow));
+    KeepPicture(mainWindow, L"maps_gps_track.png");
+    EXPECT_GT(ink.red, 100) << "no track";
+    EXPECT_GT(ink.blue, 0) << "no cross";
+    ASSERT_TRUE(e2e::ClickButton(e2e::Control(mainWindow, IDC_STOP)));
+    ASSERT_TRUE(e2e::WaitUntil([] { return Shown(IDC_MEASURE); }, 10000)) << "the survey did not stop";
+    ASSERT_TRUE(vlox->WaitIdle(5000));
+    for (const e2e::MessageBoxInfo& box : vlox->MessageBoxesSeen())
+        if (box.caption != L"Create Data File")
+            ADD_FAILURE() << "message box " << e2e::ToUtf8(box.caption) << ": " << e2e::ToUtf8(box.text);
+}
+
+TEST_F(GpsMapRun, MonitorListsPausesAndGivesThePortBack)
+{
+    // Monitoring the board holds the GPS menu; stop it first.
+    if (Shown(IDC_PAUSE)) {
+        ASSERT_TRUE(e2e::ClickButton(e2e::Control(mainWindow, IDC_PAUSE)));
+        ASSERT_TRUE(vlox->WaitIdle(5000));
+    }
+    ASSERT_TRUE(e2e::PostCommand(mainWindow, IDM_MONITOR_GPS));
+    HWND monitor = e2e::Control(mainWindow, IDC_MONITOR_GPS_WND);
+    ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::IsShown(monitor); }, 10000)) << "the monitor did not open";
+    HWND list = e2e::Control(monitor, IDC_MONITOR_LIST);
+    ASSERT_NE(list, nullptr);
+    EXPECT_TRUE(e2e::IsShown(e2e::Control(monitor, IDC_MONITOR_PAUSE)));
+    EXPECT_FALSE(e2e::IsShown(e2e::Control(monitor, IDC_MONITOR_GO)));
+    EXPECT_TRUE(e2e::WaitUntil([] { return !Shown(IDC_MONITOR); }, 5000))
+        << "the command buttons stay under the monitor";
+
+    Walker walk(*gps, walked);
+    ASSERT_TRUE(e2e::WaitUntil([&] { return ListCount(list) >= 5; }, 10000)) << "no raw lines listed";
+    const int listed = ListCount(list);
+    e2e::CaptureWindowToPng(monitor, e2e::BinFolder() + L"\\maps_gps_monitor.png");
+
+    ASSERT_TRUE(e2e::PostChar(monitor, L'p'));
+    ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::IsShown(e2e::Control(monitor, IDC_MONITOR_GO)); }, 5000));
+    Sleep(300);
+    const int paused = ListCount(list);
+    EXPECT_GE(paused, listed);
+    Sleep(2000);
+    EXPECT_EQ(ListCount(list), paused) << "lines listed while paused";
+
+    ASSERT_TRUE(e2e::PostChar(monitor, L'g'));
+    EXPECT_TRUE(e2e::WaitUntil([&] { return ListCount(list) > paused + 2; }, 5000)) << "Go did not resume";
+
+    // Tab to Exit, then Enter presses it.
+    ASSERT_TRUE(e2e::PostChar(monitor, L'\t'));
+    ASSERT_TRUE(e2e::PostChar(monitor, L'\r'));
+    ASSERT_TRUE(e2e::WaitUntil([&] { return !e2e::IsShown(monitor); }, 10000)) << "Exit did not close the monitor";
+    EXPECT_TRUE(e2e::WaitUntil([] { return Shown(IDC_MONITOR); }, 5000)) << "the command buttons are not back";
+
+    // The normal reader has the port again: the cross moves on the map.
+    const e2e::RgbImage first = MapPicture(mainWindow);
+    ASSERT_TRUE(vlox->WaitIdle(5000));
+    EXPECT_TRUE(e2e::WaitUntil([&] { return MapPicture(mainWindow).rgb != first.rgb; }, 10000))
+        << "no fix reaches the map after the monitor";
+    walked = walk.Next();
+}
+
+TEST_F(GpsMapRun, AnUnpluggedFeedHangsNothing)
+{
+    gps->Close();
+    Sleep(4000);
+    DWORD_PTR answer = 0;
+    EXPECT_NE(SendMessageTimeoutW(mainWindow, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &answer), 0);
+    DWORD code = 99;
+    EXPECT_EQ(e2e::ExitVlox(*vlox, mainWindow, &code), "");
+    EXPECT_EQ(code, 0u);
+}
+
+TEST_F(StationMapRun, StoredStationsShowAndTheButtonsMoveTheMap)
+{
+    ASSERT_EQ(e2e::CreateDataFileUnderDefaultName(*vlox, mainWindow), "");
+    ASSERT_TRUE(e2e::ClickButton(e2e::Control(mainWindow, IDC_MONITOR)));
+    ASSERT_TRUE(e2e::WaitUntil([] { return Shown(IDC_PAUSE); }, 10000)) << "Monitor did not start";
+    for (int reading = 0; reading < 3; ++reading)
+        ASSERT_EQ(e2e::MeasureAndStore(*vlox, mainWindow, 20000), "") << "reading " << reading;
+    ASSERT_TRUE(vlox->WaitIdle(5000));
+    const e2e::RgbImage stations = MapPicture(mainWindow);
+    KeepPicture(mainWindow, L"maps_station_map.png");
+    const Ink ink = InkOf(stations);
+    EXPECT_GT(ink.black, 10) << "no stations";
+    EXPECT_GT(ink.green, 10) << "no current station";
+    EXPECT_GT(ink.red, 10) << "no loop";
+    EXPECT_GT(ink.grid, 100) << "no survey lines";
+
+    e2e::RgbImage last = stations;
+    for (int id : {IDC_ZOOM_OUT, IDC_ZOOM_IN, IDC_SHIFT_MAP_LEFT, IDC_SHIFT_MAP_UP, IDC_SHIFT_MAP_RIGHT,
+                   IDC_SHIFT_MAP_DOWN, IDC_FIT_ALL}) {
+        HWND button = e2e::Control(mainWindow, id);
+        ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::IsEnabled(button); }, 5000)) << id;
+        ASSERT_TRUE(e2e::ClickButton(button)) << id;
+        ASSERT_TRUE(vlox->WaitIdle(5000));
+        const e2e::RgbImage now = MapPicture(mainWindow);
+        EXPECT_NE(now.rgb, last.rgb) << "button " << id << " did not move the map";
+        EXPECT_GT(InkOf(now).black, 5) << "button " << id << " lost the stations";
+        last = now;
+    }
+    DWORD code = 99;
+    EXPECT_EQ(e2e::ExitVlox(*vlox, mainWindow, &code), "");
+    EXPECT_EQ(code, 0u);
+}
