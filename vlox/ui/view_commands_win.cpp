@@ -172,9 +172,10 @@ void AttributesCommand()
         return;
     }
     if (ReviewMode == 0) {
-        if (ProcessingChoice == 0)
-            DrawReviewNumbers(false);
-        else if (ProcessingChoice == 1 && ReviewRecordTagAt(ReviewRecordIndex) == 1)
+        // "Selected" shows numbers only for a reading chosen in the list.
+        const bool numbers =
+            ProcessingChoice == 0 || (ProcessingChoice == 1 && ReviewRecordTagAt(ReviewRecordIndex) == 1);
+        if (numbers)
             DrawReviewNumbers(false);
         else if (ProcessingChoice == 1)
             ClearDisplayArea(2);
