@@ -315,12 +315,12 @@ int32_t MakeTrack(GpsTrackValues& t, uint64_t freeBytes)
     int32_t capacity = 0;
     int32_t allocated = 0;
     const int32_t reductions = TrackCapacityFor(freeBytes, capacity, allocated);
+    t.Capacity = capacity;
+    t.Allocated = allocated;
     if (reductions > TrackMaxReductions) {
         FreeTrack(t);
         return reductions;
     }
-    t.Capacity = capacity;
-    t.Allocated = allocated;
     RemakeTrack(t);
     return reductions;
 }

@@ -364,6 +364,9 @@ int32_t SetupMapView()
     }
     MapViewport.CrossX = MapViewport.Cx;
     MapViewport.CrossY = MapViewport.Cy;
+    // A new view starts as the first fix does: the pane cleared and drawn afresh, so that no
+    // box saved under the old view's cross is put back into the new one.
+    MapViewport.FirstPlotDone = 0;
     PixelsPerMetre = static_cast<double>(MapPaneSize - 3) / Settings.MapSize;
     PreviousPixelsPerMetre = PixelsPerMetre;
     if (Settings.MapGridInterval > 0.0)
@@ -472,6 +475,7 @@ void PlotGpsPosition(HWND, int32_t addToTrack, int32_t drawCross, POINT* crossPo
         WindowDc dc(hWndMap);
         if (dc) {
             DrawWholeMapGrid(dc.get());
+            DrawTrackPoints(dc.get(), v.ViewLeft, v.ViewTop, v.ViewRight, v.ViewBottom, v.ViewLeft, v.ViewTop);
             SaveCrossBox(dc.get(), v.CrossX, v.CrossY);
             DrawMapCross(dc.get(), v.CrossX, v.CrossY);
         }
@@ -493,9 +497,14 @@ void PlotGpsPosition(HWND, int32_t addToTrack, int32_t drawCross, POINT* crossPo
     if (addToTrack == 1)
         DrawTrackSymbol(dc, v.CrossX, v.CrossY, TrackSymbolStyle, MapPens.TrackPen, MapPens.TrackBrush, TrackColour);
 
+    const int64_t oldLeft = v.ViewLeft;
+    const int64_t oldTop = v.ViewTop;
     const GpsScrollPlan scroll = ScrollViewFor(v, p.X, p.Y);
     if (scroll.Recentre) {
         ClearDisplayArea(1);
+        // The grid stays on the track plane across the jump; it is drawn again by the scrolls.
+        ShiftGridAxis(MapGrid, MapGrid.Columns, SaturateAdd(v.ViewLeft, -oldLeft), v.PaneLeft, v.PaneRight);
+        ShiftGridAxis(MapGrid, MapGrid.Rows, SaturateAdd(v.ViewTop, -oldTop), v.PaneTop, v.PaneBottom);
     } else {
         if (scroll.Dx != 0)
             ScrollAxis(dc, true, scroll.Dx);

@@ -49,7 +49,7 @@ extern int32_t MapShiftStep;
 // Map pens: blue cross, red track, green marker. With recreate 1 the old ones go first.
 void CreateMapPens(int32_t recreate);
 // Sets the GPS map's view and scale, makes the track arrays once (while GPS input is on) and
-// the grid. Returns the capacity reductions when it made the arrays, 7 when it gave up, -1
+// the grid; the next fix is plotted as a first one. Returns the capacity reductions when it made the arrays, 7 when it gave up, -1
 // when it made none.
 int32_t SetupMapView();
 

@@ -68,6 +68,21 @@ RECT ChangedBox(const e2e::RgbImage& a, const e2e::RgbImage& b)
     return box;
 }
 
+// The station map pane in client pixels, and the same pixels blanked in an image: the map
+// shows the current station, so the station steps change it as well as the survey box.
+RECT MapPane(HWND main)
+{
+    return e2e::RectInParent(e2e::Control(main, IDC_MAP_WND));
+}
+
+void BlankRect(e2e::RgbImage& image, const RECT& r)
+{
+    for (int y = std::max<LONG>(r.top, 0); y < std::min<LONG>(r.bottom, image.height); ++y)
+        for (int x = std::max<LONG>(r.left, 0); x < std::min<LONG>(r.right, image.width); ++x)
+            for (int c = 0; c < 3; ++c)
+                image.rgb[(static_cast<size_t>(y) * image.width + x) * 3 + c] = 0;
+}
+
 class VloxCommands : public e2e::VloxSuite<VloxCommands> {
 protected:
     static void SetUpTestSuite() { Begin(RunFolder); }
@@ -164,6 +179,12 @@ TEST_F(VloxCommands, NextStationAndNextLineChangeTheSurveyFields)
     ASSERT_TRUE(e2e::ClickButton(e2e::Control(mainWindow, IDC_NEXT_STATION)));
     ASSERT_TRUE(vlox->WaitIdle(5000));
     ASSERT_TRUE(CaptureClient(mainWindow, &station));
+    const RECT map = MapPane(mainWindow);
+    const RECT mapBox = ChangedBox(still, station);
+    RECT inMap{};
+    EXPECT_TRUE(IntersectRect(&inMap, &mapBox, &map)) << "the station map did not follow Next Station";
+    BlankRect(still, map);
+    BlankRect(station, map);
     const RECT stationBox = ChangedBox(still, station);
     ASSERT_FALSE(IsRectEmpty(&stationBox)) << "Next Station changed nothing on the screen";
     // Only the survey box of the panel changes: left of the curve pane, above the system box.
@@ -174,6 +195,7 @@ TEST_F(VloxCommands, NextStationAndNextLineChangeTheSurveyFields)
     ASSERT_TRUE(e2e::ClickButton(e2e::Control(mainWindow, IDC_NEXT_LINE)));
     ASSERT_TRUE(vlox->WaitIdle(5000));
     ASSERT_TRUE(CaptureClient(mainWindow, &line));
+    BlankRect(line, map);
     const RECT lineBox = ChangedBox(station, line);
     ASSERT_FALSE(IsRectEmpty(&lineBox)) << "Next Line changed nothing on the screen";
     EXPECT_LT(lineBox.right, 190);
