@@ -6,6 +6,7 @@
 
 CurvePlotGeometryValues CurvePlotGeometry;
 int32_t StationsPerProfileWindow = 50;
+double AmplitudeBottomDecadeBase = 1.0;
 
 namespace {
 
@@ -38,6 +39,12 @@ void MapScaleLimits(double& timeMin, double& timeMax, double& amplitudeMin, doub
         amplitudeMax = 10.0;
     if (!(amplitudeMax > amplitudeMin))
         amplitudeMin = amplitudeMax / 10.0;
+}
+
+void NoteAmplitudeBottom(double mappedBottom, double& base)
+{
+    if (mappedBottom != 0.0 && Finite(mappedBottom))
+        base = std::fabs(mappedBottom);
 }
 
 int32_t SaturatePixel(double v)

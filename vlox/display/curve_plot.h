@@ -40,6 +40,10 @@ struct CurvePlotGeometryValues {
 // The program-wide geometry of the curve window and the profile width in stations.
 extern CurvePlotGeometryValues CurvePlotGeometry;
 extern int32_t StationsPerProfileWindow;
+// The size of the last amplitude bottom other than 0 that a scale was computed with (after
+// the limits are mapped); a bottom of 0 keeps the one before. The scale steps take a bottom
+// of 0 down by its decade. 1 until a scale with such a bottom was computed.
+extern double AmplitudeBottomDecadeBase;
 
 // The scale the plot is computed from (time limits already chosen: ms).
 struct CurveScaleInputs {
@@ -57,6 +61,9 @@ struct CurveScaleInputs {
 // -1 and 0 is -1, strictly between 0 and 1 is 0; a maximum below 10 is 10; a minimum not
 // below the maximum is a tenth of it. NaN limits are taken as the defaults.
 void MapScaleLimits(double& timeMin, double& timeMax, double& amplitudeMin, double& amplitudeMax);
+
+// Keeps the size of a mapped bottom other than 0 in base.
+void NoteAmplitudeBottom(double mappedBottom, double& base);
 
 // All the geometry fields from the inputs (limits mapped first).
 CurvePlotGeometryValues ComputeCurveScaleFrom(const CurveScaleInputs& in);

@@ -6,6 +6,7 @@
 #include "vlox/display/curve_plot.h"
 #include "vlox/common/drawing_objects_win.h"
 #include "vlox/display/numbers_layout.h"
+#include "vlox/display/profile_pens_win.h"
 #include "vlox/measure/measure_cycle.h"
 #include "vlox/measure/measure_cycle_win.h"
 #include "vlox/settings/rate_tables.h"
@@ -147,6 +148,9 @@ void ComputeCurveScale()
         in.TimeMaxMs = TimeAxisHigh[rate][set];
     }
     CurvePlotGeometry = ComputeCurveScaleFrom(in);
+    double tMin = in.TimeMinMs, tMax = in.TimeMaxMs, aMin = in.AmplitudeMin, aMax = in.AmplitudeMax;
+    MapScaleLimits(tMin, tMax, aMin, aMax);
+    NoteAmplitudeBottom(aMin, AmplitudeBottomDecadeBase);
 }
 
 void CreateBackBuffers()
@@ -282,7 +286,9 @@ void DrawDecayCurve(HWND window, int32_t penIndex, int32_t drawFrame)
     const int32_t rate = Settings.RepRateIndex >= 0 && Settings.RepRateIndex < RepRateCount ? Settings.RepRateIndex : 0;
     const std::vector<PlotPoint> points =
         DecayCurvePoints(CurvePlotGeometry, GateCentres[rate], DisplayValues, GateCount);
-    SelectGuard pen(dc.get(), DecayPenFor(penIndex));
+    // The curve's pen of the attributes; its own only before the pens are made.
+    const bool madePen = penIndex >= 0 && penIndex < CurveCount && ProfilePens[penIndex] != nullptr;
+    SelectGuard pen(dc.get(), madePen ? ProfilePens[penIndex] : DecayPenFor(penIndex));
     if ((RecordIndex == 0 || Settings.SurveyMode == 1) && CurveBackgroundSaved == 1)
         BitBlt(dc.get(), 0, 0, w, h, CurveBackBuffers.PlotDc, 0, 0, SRCCOPY);
     if (points.size() >= 2) {
@@ -372,7 +378,9 @@ void ScaleProfileAxis() {}
 
 void DrawLiveProfileFrame() {}
 
-void CreateProfilePens(int32_t) {}
+void ClearProfileStripPoints() {}
+
+void RedrawProfileFromFile() {}
 
 void ShowDecayRecord(int32_t) {}
 void ShowProfileRecord(int32_t, int32_t) {}

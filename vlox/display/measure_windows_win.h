@@ -54,9 +54,11 @@ void ScrollProfile();
 void ScaleProfileAxis();
 // The strip's empty frame. Draws nothing yet.
 void DrawLiveProfileFrame();
-// (Re)makes the profile pens from the line settings; 1 deletes the old ones first. Makes
-// none yet.
-void CreateProfilePens(int32_t recreate);
+// The strip's per-gate previous points are forgotten, so the next station starts each gate's
+// line anew. Keeps no points yet.
+void ClearProfileStripPoints();
+// The strip drawn again from the readings of the open data file. Draws nothing yet.
+void RedrawProfileFromFile();
 
 // ---------------------------------------------------------------------------------------
 // The review plots in the curve and numbers windows. Nothing is drawn for a reviewed file

@@ -28,6 +28,7 @@
 #include "vlox/ui/status_strip_win.h"
 #include "vlox/ui/survey_dialog_win.h"
 #include "vlox/ui/system_dialog_win.h"
+#include "vlox/ui/view_commands_win.h"
 
 int32_t PopupChoicePending = 0;
 int32_t HighlightedButton = 0;
@@ -419,25 +420,31 @@ void RunMainCommand(int32_t command)
         RunMapCommand(command);
         break;
 
-    // Settings dialogs and view commands.
+    // Settings dialogs.
     case CmdSystemParameters:
         SystemParametersCommand();
         break;
     case CmdSurveyParameters:
         SurveyParametersCommand();
         break;
-    case CmdScale:
-    case CmdGpsPortSetup:
+
+    // View commands and their dialogs.
     case CmdTransfer:
     case CmdTopOfScaleDown:
     case CmdBottomOfScaleDown:
     case CmdTopOfScaleUp:
     case CmdBottomOfScaleUp:
-    case CmdMapOptions:
-    case CmdAttributes:
     case CmdDecayView:
     case CmdProfileView:
+    case CmdScale:
+    case CmdGpsPortSetup:
     case CmdGpsCoordinates:
+    case CmdMapOptions:
+    case CmdAttributes:
+        RunViewCommand(command);
+        break;
+
+    // GPS map type: no dialog for it exists.
     case CmdGpsMapType:
     // Review commands.
     case CmdStartReview:

@@ -10,6 +10,7 @@
 #include "vlox/datafile/review_reader_win.h"
 #include "vlox/display/map_window_win.h"
 #include "vlox/display/measure_windows_win.h"
+#include "vlox/display/profile_pens_win.h"
 #include "vlox/display/monitor_gps_window_win.h"
 #include "vlox/display/splash_win.h"
 #include "vlox/instruments/gps.h"
@@ -26,6 +27,7 @@
 #include "vlox/ui/enabling_win.h"
 #include "vlox/ui/program_parts_win.h"
 #include "vlox/ui/status_panel_win.h"
+#include "vlox/ui/view_dialogs.h"
 
 int32_t RateChoiceCount60Hz = 7;
 int32_t RateChoiceCount50Hz = 7;
@@ -233,6 +235,9 @@ LRESULT CALLBACK OnMainCreate(HWND window, UINT, WPARAM, LPARAM)
     SetNmeaFieldRoles();
     ComputeCurveScale();
     CreateProfilePens(0);
+    // The map steps the map options keep.
+    MapZoomPercent = MapStepPercent(Settings.MapZoomStepIndex);
+    MapShiftStep = MapStepPercent(Settings.MapPanStepIndex);
     return 0;
 }
 

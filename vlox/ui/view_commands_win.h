@@ -1,0 +1,14 @@
+// The command cases of the Display, Map-options and Instruments menus that change how things
+// are shown: the plot-scale steps, the decay and profile views, the Transfer note, and the
+// settings dialogs Scale, GPS Port Setup, GPS Coordinates Display, Map Size and Options and
+// Attributes with what the main window does before and after each.
+#pragma once
+
+#include <cstdint>
+
+// Runs a view command's case; false for a command that is not one of them.
+bool RunViewCommand(int32_t command);
+
+// The review plot drawn again in the display unit, by the review view (decay: numbers and
+// decay curve; profiles: the profile plot). Nothing while not reviewing.
+void RedrawReview();
