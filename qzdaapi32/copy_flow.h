@@ -46,6 +46,8 @@ public:
     virtual void DriverStop(bool abort) = 0;
     virtual void AfterDriverStop() {}  // AbortSleepTimeMSecs
     virtual uint32_t State() = 0;
+    // Moves the state from a run state (above 1004) only; the requests may have moved it
+    // meanwhile (EndRunState).
     virtual void SetState(uint32_t state) = 0;
     // The waiting caller's command is done.
     virtual void Acknowledge() = 0;

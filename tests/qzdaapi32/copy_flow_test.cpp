@@ -7,6 +7,7 @@
 #include "qzdaapi32/frequency.h"
 #include "qzdaapi32/qzdaapi32.h"
 #include "qzdaapi32/requests.h"
+#include "qzdaapi32/setget.h"
 #include "standins/qzmem32/buffer_memory.h"
 
 #include <gtest/gtest.h>
@@ -626,4 +627,35 @@ TEST(Frequency, DurationsTimerAndResult)
     EXPECT_FALSE(AlsoPostToNotifyWindow(1, 1, 0));
     EXPECT_FALSE(AlsoPostToNotifyWindow(0, 1, 0));
     EXPECT_FALSE(AlsoPostToNotifyWindow(2, 1, 5));
+}
+
+// The copy thread's state moves on the subsystem's own word, as the library's thread makes them.
+class WordHost : public Host {
+public:
+    SubsystemCore core;
+    WordHost() { core.configuration.assign(256, 0); }
+    uint32_t State() override { return SubsystemStateOf(core); }
+    void SetState(uint32_t s) override { EndRunState(core, s); }
+};
+
+// Pins: a counter event, stop or event-8 message that comes after a request moved the state
+// (1001 after a reconfiguration, 1004 after a stop) leaves the request's state; from a run
+// state it moves as before.
+TEST(CopyFlowState, LateDriverMessagesNeverUndoARequest)
+{
+    const uint32_t states[] = {SubsystemStateAllocated,  SubsystemStateChanged,    SubsystemStateConfiguredSingle,
+                               SubsystemStateConfigured, SubsystemStateRunning,    SubsystemStatePaused,
+                               SubsystemStatePrestarted, SubsystemStateDriverEvent};
+    for (uint32_t code : {DriverMessageCounterEvent, DriverMessageStopped, DriverMessageEvent8}) {
+        for (uint32_t before : states) {
+            WordHost h;
+            CopyFlow f;
+            f.type = SubsystemTypeCT;
+            SetSubsystemState(h.core, before);
+            HandleDriverMessage(f, h, code, 1);
+            const bool run = before > SubsystemStateConfigured;
+            const uint32_t moved = code == DriverMessageEvent8 ? SubsystemStateDriverEvent : SubsystemStateConfigured;
+            EXPECT_EQ(SubsystemStateOf(h.core), run ? moved : before) << code << " " << before;
+        }
+    }
 }
