@@ -269,8 +269,9 @@ bool HandleDriverMessage(CopyFlow& flow, CopyFlowHost& host, uint32_t code, uint
         host.Notify(QZMSG_BUFFER_REUSED, false, 0);
         return true;
     case DriverMessageCounterEvent:
+        // Late after a reconfiguration, it must not make the old configuration look current.
         if (flow.type == SubsystemTypeCT)
-            host.SetState(SubsystemStateConfigured);
+            host.EndRunState(SubsystemStateConfigured);
         host.Notify(QZMSG_DRIVER_EVENT, true, value);
         return true;
     case DriverMessageEvent8:

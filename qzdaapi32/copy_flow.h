@@ -47,6 +47,9 @@ public:
     virtual void AfterDriverStop() {}  // AbortSleepTimeMSecs
     virtual uint32_t State() = 0;
     virtual void SetState(uint32_t state) = 0;
+    // Moves the state to state only from a run state (above 1004), in one compare-and-set: a
+    // message that comes after a request moved it (a reconfiguration's 1001) leaves it alone.
+    virtual void EndRunState(uint32_t state) = 0;
     // The waiting caller's command is done.
     virtual void Acknowledge() = 0;
     // The client is told (message, has-value flag, value): 1127 already turned into 1136.

@@ -124,6 +124,7 @@ public:
     }
     uint32_t State() override { return SubsystemStateOf(Core()); }
     void SetState(uint32_t state) override { SetSubsystemState(Core(), state); }
+    void EndRunState(uint32_t state) override { ::EndRunState(Core(), state); }
     void Acknowledge() override
     {
         Seen();  // the caller may ask for the queue sizes as soon as it is released

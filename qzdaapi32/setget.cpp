@@ -2,6 +2,8 @@
 
 #include "qzdaapi32/requests.h"
 
+#include <atomic>
+#include <bit>
 #include <cmath>
 
 namespace {
@@ -1188,14 +1190,52 @@ void ApplyDefaultConfiguration(SubsystemCore& subsystem)
     subsystem.extraChannelRanges.clear();
 }
 
+// The state word is moved by the requests, under the subsystem's lock, and by the copy
+// thread, which cannot take that lock (a request holds it while it waits for the thread):
+// every access is atomic. The record is little-endian, as the machine is.
+static_assert(std::endian::native == std::endian::little);
+
+namespace {
+
+uint32_t* StateWordOf(const SubsystemCore& subsystem)
+{
+    if (subsystem.configuration.size() < CfgState + sizeof(uint32_t))
+        return nullptr;
+    void* at = const_cast<uint8_t*>(subsystem.configuration.data() + CfgState);
+    if (reinterpret_cast<uintptr_t>(at) % std::atomic_ref<uint32_t>::required_alignment != 0)
+        return nullptr;
+    return static_cast<uint32_t*>(at);
+}
+
+}  // namespace
+
 uint32_t SubsystemStateOf(const SubsystemCore& subsystem)
 {
-    return Get32(subsystem.configuration, CfgState);
+    uint32_t* word = StateWordOf(subsystem);
+    return word != nullptr ? std::atomic_ref<uint32_t>(*word).load() : Get32(subsystem.configuration, CfgState);
 }
 
 void SetSubsystemState(SubsystemCore& subsystem, uint32_t state)
 {
-    Put32(subsystem.configuration, CfgState, state);
+    uint32_t* word = StateWordOf(subsystem);
+    if (word != nullptr)
+        std::atomic_ref<uint32_t>(*word).store(state);
+    else
+        Put32(subsystem.configuration, CfgState, state);
+}
+
+bool EndRunState(SubsystemCore& subsystem, uint32_t state)
+{
+    uint32_t* word = StateWordOf(subsystem);
+    if (word == nullptr)
+        return false;
+    std::atomic_ref<uint32_t> ref(*word);
+    uint32_t current = ref.load();
+    while (current > SubsystemStateConfigured) {
+        if (ref.compare_exchange_weak(current, state))
+            return true;
+    }
+    return false;
 }
 
 uint32_t SubsystemSlot(const SubsystemCore& subsystem, uint32_t slot)

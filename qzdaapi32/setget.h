@@ -76,8 +76,13 @@ QZSTATUS AllocateConfiguration(SubsystemCore& subsystem);
 // beside the record.
 void ApplyDefaultConfiguration(SubsystemCore& subsystem);
 
+// The state word; atomic, so that the copy thread may read and move it without the lock.
 uint32_t SubsystemStateOf(const SubsystemCore& subsystem);
 void SetSubsystemState(SubsystemCore& subsystem, uint32_t state);
+// The copy thread's move at a counter event: to state only from a run state (above 1004),
+// in one compare-and-set, so that a late message never undoes a request's move (a
+// reconfiguration's 1001 turned back into 1004). True when it moved.
+bool EndRunState(SubsystemCore& subsystem, uint32_t state);
 uint32_t SubsystemSlot(const SubsystemCore& subsystem, uint32_t slot);
 // Data flows 800, 804 and 805 stream.
 bool IsStreamingFlow(uint32_t flow);

@@ -485,3 +485,31 @@ TEST(AnalyseVlxFile, DataTypesGgaCountAndSignature)
 }
 
 } // namespace
+
+// Pins: the sentences the GPS reader flushed during a reading whose store then failed stay in
+// the file with no reading after them (the store cuts back only its own records). Every writer
+// passes over them: a file with such sentences at the start of a line and at its end (both
+// more than 10 s from any reading) converts exactly as the file without them.
+TEST(Writers, SentencesOfAFailedStoreArePassedOver)
+{
+    VlxFixture orphans(1, 0, "GPS30");
+    const size_t head = orphans.Bytes.size();
+    orphans.Sentence(GgaSentence(FixtureTime(8, 59, 40), 49.2, -123.2, 1, 8, 0.9, 70.0), 80000);
+    orphans.Sentence("$GPGSA,A,3,04,05,,09,12,,,24,,,,,2.5,1.3,2.1*39", 80100);
+    orphans.Placeholder("GSA not avaiable", 80200);
+    const std::string block = orphans.Bytes.substr(head);
+    const std::string clean = GpsSurvey();
+    const size_t afterLine = 11 * 60;  // H1 H2 H3 C1 C2, then L1 C3 C4 S1 C5 C6
+    ASSERT_EQ(clean.substr(afterLine, 1), "@");
+    const std::string withOrphans = clean.substr(0, afterLine) + block + clean.substr(afterLine) + block;
+    for (int32_t mode : {ModeLz5, ModeUsf, ModeTxt, ModeXyz}) {
+        const Converted a = Convert(mode, clean);
+        const Converted b = Convert(mode, withOrphans);
+        EXPECT_EQ(a.Result, b.Result) << mode;
+        EXPECT_FALSE(a.Host.Output.empty()) << mode;
+        EXPECT_EQ(a.Host.Output, b.Host.Output) << mode;
+    }
+    const Converted gps = ConvertXyzGps(withOrphans);
+    EXPECT_FALSE(gps.Lines.empty());
+    EXPECT_EQ(gps.Host.Output, ConvertXyzGps(clean).Host.Output);
+}

@@ -16,6 +16,7 @@
 #include <windows.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -462,4 +463,70 @@ TEST_F(DataFileWin, FailedWriteFromTheCycleIsCutBackAndReportedLater)
     CloseDataFile(1);
     EXPECT_EQ(StoreReading(), 0);
     EXPECT_EQ(Messages.size(), 1u);
+}
+
+// Pins: files named like the companions of a new data file, which the program did not make,
+// are neither truncated nor deleted: the name is refused and the default name passes over it.
+TEST_F(DataFileWin, StrayCompanionsAreNeverTouched)
+{
+    SYSTEMTIME st;
+    GetLocalTime(&st);
+    wchar_t first[64];
+    wsprintfW(first, L"%04d%02d%02d_000", st.wYear, st.wMonth, st.wDay);
+    const std::wstring stem = L"C:\\Vlox_Data\\" + std::wstring(first);
+    for (const wchar_t* ext : {L".VLX", L".tmp", L".NLG"})
+        DeleteFileW((stem + ext).c_str());
+    DeleteFileW(L"C:\\Vlox_Data\\stray.VLX");
+    const std::string strayText = "not V-LOX's\r\n";
+    for (const std::wstring& stray :
+         {std::wstring(L"C:\\Vlox_Data\\stray.tmp"), std::wstring(L"C:\\Vlox_Data\\stray.nlg"), stem + L".tmp"}) {
+        HANDLE f = CreateFileW(stray.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(f, INVALID_HANDLE_VALUE);
+        HandleFile(f).Write(strayText);
+        CloseHandle(f);
+    }
+    EXPECT_EQ(CreateDataFileAt(L"C:\\Vlox_Data\\stray.VLX"), 0);
+    EXPECT_FALSE(Exists(L"C:\\Vlox_Data\\stray.VLX"));
+    wchar_t name[MAX_PATH];
+    DefaultDataFileName(nullptr, name);
+    EXPECT_NE(std::wstring(name), std::wstring(first));
+    CloseDataFile(1);
+    EXPECT_EQ(ReadAll(L"C:\\Vlox_Data\\stray.tmp"), strayText);
+    EXPECT_EQ(ReadAll(L"C:\\Vlox_Data\\stray.nlg"), strayText);
+    EXPECT_EQ(ReadAll(stem + L".tmp"), strayText);
+}
+
+// Pins: a sentence that cannot be written shows no box on the GPS reader's thread (which would
+// stop GPS input until OK is pressed): the reader goes on, and one "File Error" box follows on
+// the thread that created the data file, however often the write fails meanwhile.
+TEST_F(DataFileWin, FailedSentenceWriteIsShownOnTheCreatingThread)
+{
+    const std::wstring path = L"C:\\Vlox_Data\\gpsfail.VLX";
+    DeleteFileW(path.c_str());
+    ASSERT_EQ(CreateDataFileAt(path.c_str()), 1);
+    PumpPostedMessages();
+    // A file that cannot be written in its place: every write fails.
+    const std::wstring readOnly = L"C:\\Vlox_Data\\gpsfail.ro";
+    HANDLE made = CreateFileW(readOnly.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(made, INVALID_HANDLE_VALUE);
+    HandleFile(made).Write(std::string(120, 'x'));
+    CloseHandle(made);
+    HANDLE writable = DataFile;
+    DataFile = CreateFileW(readOnly.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(DataFile, INVALID_HANDLE_VALUE);
+    HandleFile(DataFile).Seek(120);
+    int32_t results[3] = {1, 1, 1};
+    std::thread reader([&] {
+        for (int32_t& r : results)
+            r = StoreTextInDataFile("$GPGGA,101500,4530.000,N", 7, '@', '#');
+    });
+    reader.join();
+    EXPECT_EQ(results[0] + results[1] + results[2], 0);
+    EXPECT_TRUE(Messages.empty());
+    CloseHandle(DataFile);
+    DataFile = writable;
+    PumpPostedMessages();
+    ASSERT_EQ(Messages.size(), 1u);
+    EXPECT_EQ(Messages[0], L"File Error: " + NarrowToWide(std::string(DataFileWriteErrorText)));
+    EXPECT_EQ(ReadAll(readOnly), std::string(120, 'x'));
 }

@@ -277,3 +277,43 @@ TEST_F(EditHeaderTest, LoopsWithAThirdRecordAndOlderLayouts)
     EXPECT_TRUE(EditHeaderRecords(o, request).Text.empty());
     EXPECT_EQ(o.Bytes.substr((R1b - 1) * 60 + 10, 3), "  7");
 }
+
+// Pins: GPS sentences left by a store that failed (flushed during the reading, then no reading
+// after them) lie between readings; the all-readings edit passes over them and leaves them as
+// they are.
+TEST(EditHeaderSentences, SentencesWithoutAReadingArePassedOver)
+{
+    ResetDataFileState();
+    MemoryFile f;
+    ASSERT_TRUE(BeginDataFile(f, FileHeaderFields{}, LocalTime{}));
+    ReadingParameters p;
+    ReadingRecordResult rows[4];
+    auto store = [&] {
+        ASSERT_EQ(StoreReadingTo(&f, nullptr, p, ReceiverGateCount(p), rows, MeterValues{}, [] { return LocalTime{}; })
+                      .Result,
+                  StoreResult::Stored);
+    };
+    store();
+    const size_t orphansAt = f.Bytes.size();
+    ASSERT_TRUE(
+        StoreTextInDataFile(&f, "$GPGGA,101500,4530.000,N,07530.000,W,1,05,1.2,100.0,M,-34.0,M,,*7B", 7, '@', '#'));
+    ASSERT_TRUE(StoreTextInDataFile(&f, "GSA not avaiable", 8, '?', '"'));
+    const std::string orphans = f.Bytes.substr(orphansAt);
+    store();
+    HeaderEditRequestData r;
+    r.Range = 2;
+    r.UpdateCurrent = 1;
+    r.TxCurrent = 12.5;
+    f.Position = static_cast<int64_t>(f.Bytes.size());
+    EXPECT_TRUE(EditHeaderRecords(f, r).Text.empty());
+    int edited = 0;
+    for (size_t at = 0; at < f.Bytes.size(); at += 60) {
+        if (f.Bytes.compare(at, 2, "T1") == 0) {
+            EXPECT_EQ(f.Bytes.substr(at + 2, 14), "        12.500");
+            ++edited;
+        }
+    }
+    EXPECT_EQ(edited, 2);
+    EXPECT_EQ(f.Bytes.substr(orphansAt, orphans.size()), orphans);
+    ResetDataFileState();
+}

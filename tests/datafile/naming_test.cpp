@@ -103,3 +103,25 @@ TEST(CompanionNames, WideNamesFollowTheSameRules)
     EXPECT_TRUE(SameFileName(std::string("A.vlx"), std::string("a.VLX")));
     EXPECT_FALSE(SameFileName(std::string("a.vlx"), std::string("a.vl")));
 }
+
+// Pins: a stray X.tmp or X.NLG (any case) makes X.VLX taken, so the default name passes over
+// it; the file system's case rule decides what exists.
+TEST(CompanionNames, AStrayCompanionMakesTheNameTaken)
+{
+    std::set<std::string> folder = {"20261207_000.tmp", "20261207_001.nlg", "x.NLG"};
+    auto exists = [&](const std::string& n) {
+        for (const std::string& f : folder) {
+            if (SameFileName(f, n))
+                return true;
+        }
+        return false;
+    };
+    EXPECT_EQ(DefaultDataFileName(Dec7(), exists), "20261207_002");
+    EXPECT_TRUE(DataFileNameTaken("x.VLX", exists));
+    EXPECT_TRUE(DataFileNameTaken("20261207_000.VLX", exists));
+    EXPECT_FALSE(DataFileNameTaken("y.VLX", exists));
+    // Any extension of the data file gives the same companions.
+    folder = {"x.tmp"};
+    EXPECT_TRUE(DataFileNameTaken("x.dat", exists));
+    EXPECT_FALSE(DataFileNameTaken("x.tmp.VLX", exists));
+}

@@ -7,6 +7,7 @@
 #include "qzdaapi32/frequency.h"
 #include "qzdaapi32/qzdaapi32.h"
 #include "qzdaapi32/requests.h"
+#include "qzdaapi32/setget.h"
 #include "standins/qzmem32/buffer_memory.h"
 
 #include <gtest/gtest.h>
@@ -83,6 +84,11 @@ public:
     void DriverStop(bool abort) override { driverStops.push_back(abort); }
     uint32_t State() override { return state; }
     void SetState(uint32_t s) override { state = s; }
+    void EndRunState(uint32_t s) override
+    {
+        if (state > SubsystemStateConfigured)
+            state = s;
+    }
     void Acknowledge() override { ++acknowledged; }
     void Notify(uint32_t message, bool, uint32_t value) override
     {
@@ -626,4 +632,33 @@ TEST(Frequency, DurationsTimerAndResult)
     EXPECT_FALSE(AlsoPostToNotifyWindow(1, 1, 0));
     EXPECT_FALSE(AlsoPostToNotifyWindow(0, 1, 0));
     EXPECT_FALSE(AlsoPostToNotifyWindow(2, 1, 5));
+}
+
+// The counter event's state move on the subsystem's own word, as the library's thread makes it.
+class WordHost : public Host {
+public:
+    SubsystemCore core;
+    WordHost() { core.configuration.assign(256, 0); }
+    uint32_t State() override { return SubsystemStateOf(core); }
+    void SetState(uint32_t s) override { SetSubsystemState(core, s); }
+    void EndRunState(uint32_t s) override { ::EndRunState(core, s); }
+};
+
+// Pins: a counter event that comes after a request moved the state (1001 after a
+// reconfiguration, 1004 after a stop) leaves the request's state, so that Start is not let
+// run on the old configuration; from a run state it ends the run as before.
+TEST(CopyFlowState, ALateCounterEventNeverUndoesARequest)
+{
+    const uint32_t states[] = {SubsystemStateAllocated,  SubsystemStateChanged,    SubsystemStateConfiguredSingle,
+                               SubsystemStateConfigured, SubsystemStateRunning,    SubsystemStatePaused,
+                               SubsystemStatePrestarted, SubsystemStateDriverEvent};
+    for (uint32_t before : states) {
+        WordHost h;
+        CopyFlow f;
+        f.type = SubsystemTypeCT;
+        SetSubsystemState(h.core, before);
+        HandleDriverMessage(f, h, DriverMessageCounterEvent, 1);
+        EXPECT_EQ(SubsystemStateOf(h.core), before > SubsystemStateConfigured ? SubsystemStateConfigured : before)
+            << before;
+    }
 }

@@ -295,6 +295,9 @@ TEST(ConfigFile, BadValuesMarkTheFileCorrupt)
         {491, "0"},
         {491, "-5"},
         {491, "nan"},
+        // Below the floor: a subnormal size gives an infinite map scale.
+        {491, "1e-310"},
+        {491, "0.009"},
         {16, "0.005"},
         {16, "0.001"},
         {18, "0"},
@@ -327,6 +330,7 @@ TEST(ConfigFile, EdgeValuesThatLoad)
     file = WithLine(file, 10, "0");      // FirstGateTimeUs 0 is accepted
     file = WithLine(file, 7, "  3xyz");  // leading blanks, trailing text ignored
     file = WithLine(file, 17, "abc");    // no digits: 0
+    file = WithLine(file, 491, "0.01");  // the smallest map size
     LoadOutcome o = LoadBytes(file);
     ASSERT_EQ(o.D.ConfigInvalid, 0);
     EXPECT_EQ(o.S.LineWidths[0], 4);
@@ -339,6 +343,7 @@ TEST(ConfigFile, EdgeValuesThatLoad)
     EXPECT_EQ(o.S.FirstGateTimeUs, 0.0);
     EXPECT_EQ(o.S.RepRateIndex, 3);
     EXPECT_EQ(o.S.AmplitudeAxisMin, 0.0);
+    EXPECT_EQ(o.S.MapSize, MinimumMapSize);
 }
 
 // Pins the mend: doubles are read by the decimal rule, as the integers are, so hexadecimal

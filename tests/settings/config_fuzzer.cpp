@@ -30,7 +30,7 @@ void CheckLoaded(const SettingsValues& s, const SettingsDerived& d)
     Require(std::isfinite(d.RepetitionRate) && d.RepetitionRate > 0.0);
     Require(std::isfinite(d.TxAmpereTurns));
     Require(std::isfinite(d.TotalTurnOffDelay));
-    Require(s.MapSize > 0.0 && std::isfinite(d.PixelsPerMetre));
+    Require(s.MapSize >= MinimumMapSize && std::isfinite(d.PixelsPerMetre));
     Require(s.TimeAxisMaxMs > s.TimeAxisMinMs && s.TimeAxisMinMs > 0.0);
     Require(d.GateSampleOffset >= 0);
     for (int32_t w : s.LineWidths)

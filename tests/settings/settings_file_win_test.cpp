@@ -249,3 +249,78 @@ TEST_F(SettingsFileTest, ReportedCorruptionResetsTheConfiguration)
     EXPECT_EQ(EndCode, 0);
     EXPECT_EQ(ConfigFile, INVALID_HANDLE_VALUE);
 }
+
+namespace {
+
+// Each fails once it is installed; a failing write writes half first, as a full card does.
+HANDLE WINAPI FailCreate(LPCWSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE)
+{
+    SetLastError(ERROR_DISK_FULL);
+    return INVALID_HANDLE_VALUE;
+}
+BOOL WINAPI FailWrite(HANDLE file, LPCVOID bytes, DWORD n, LPDWORD written, LPOVERLAPPED)
+{
+    WriteFile(file, bytes, n / 2, written, nullptr);
+    SetLastError(ERROR_DISK_FULL);
+    return FALSE;
+}
+BOOL WINAPI FailFlush(HANDLE)
+{
+    SetLastError(ERROR_DISK_FULL);
+    return FALSE;
+}
+BOOL WINAPI FailMove(LPCWSTR, LPCWSTR, DWORD)
+{
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+}
+
+std::vector<std::wstring> SaveMessages;
+int WINAPI NoteSaveMessage(HWND, LPCWSTR text, LPCWSTR, UINT)
+{
+    SaveMessages.push_back(text);
+    return IDOK;
+}
+
+}  // namespace
+
+// Pins: a save that fails at any step (create, write, flush, replace) keeps the file saved
+// before, whole, leaves no temporary file and tells the operator; a good save leaves none.
+TEST_F(SettingsFileTest, FailedSaveAtAnyStepKeepsTheOldFileAndSaysSo)
+{
+    ConfigMessageBox = NoteSaveMessage;
+    Settings.OperatorName = L"Before";
+    SettingsFile(SettingsSave);
+    const std::string before = ReadWhole(file);
+    ASSERT_FALSE(before.empty());
+    const std::wstring temporary = file + L".new";
+    for (int step = 0; step < 4; ++step) {
+        SCOPED_TRACE(step);
+        ConfigFileSystem = ConfigFileCalls{};
+        if (step == 0)
+            ConfigFileSystem.Create = FailCreate;
+        if (step == 1)
+            ConfigFileSystem.Write = FailWrite;
+        if (step == 2)
+            ConfigFileSystem.Flush = FailFlush;
+        if (step == 3)
+            ConfigFileSystem.Move = FailMove;
+        SaveMessages.clear();
+        Settings.OperatorName = L"After";
+        SettingsFile(SettingsSave);
+        EXPECT_EQ(ReadWhole(file), before);
+        EXPECT_FALSE(Exists(temporary));
+        ASSERT_EQ(SaveMessages.size(), 1u);
+        EXPECT_EQ(SaveMessages[0], ConfigSaveFailureText);
+    }
+    ConfigFileSystem = ConfigFileCalls{};
+    SaveMessages.clear();
+    SettingsFile(SettingsSave);
+    EXPECT_TRUE(SaveMessages.empty());
+    EXPECT_FALSE(Exists(temporary));
+    EXPECT_NE(ReadWhole(file), before);
+    Settings = SettingsValues{};
+    SettingsFile(SettingsLoad);
+    EXPECT_EQ(Settings.OperatorName, L"After");
+    ConfigMessageBox = MessageBoxW;
+}

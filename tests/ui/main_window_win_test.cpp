@@ -17,6 +17,7 @@
 #include "vlox/settings/settings_file_win.h"
 #include "vlox/ui/main_window_win.h"
 #include "vlox/instruments/gps_link_win.h"
+#include "vlox/instruments/meter_win.h"
 #include "vlox/measure/acquisition_state.h"
 #include "vlox/ui/command_handler_win.h"
 
@@ -335,6 +336,12 @@ TEST_F(MainWindow, CloseEndsTheLoopWithExitCode0)
 {
     ASSERT_NE(window, nullptr);
     GpsPort = CreateEventW(nullptr, FALSE, FALSE, nullptr);  // any handle will do
+    // A meter reader running on a handle that never gives a byte: the close must end it.
+    MeterPort = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    ASSERT_EQ(StartMeterReader(), 1);
+    HANDLE meterThread = nullptr;
+    ASSERT_TRUE(
+        DuplicateHandle(GetCurrentProcess(), MeterThread, GetCurrentProcess(), &meterThread, SYNCHRONIZE, FALSE, 0));
     ASSERT_TRUE(PostMessageW(window, WM_CLOSE, 0, 0));
     const DWORD start = GetTickCount();
     EXPECT_EQ(RunMessageLoop(), 0);
@@ -342,6 +349,10 @@ TEST_F(MainWindow, CloseEndsTheLoopWithExitCode0)
     EXPECT_FALSE(IsWindow(window));
     EXPECT_EQ(GpsPort, INVALID_HANDLE_VALUE);
     EXPECT_EQ(GpsThread, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(MeterPort.load(), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(MeterThread, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(WaitForSingleObject(meterThread, 0), WAIT_OBJECT_0);
+    CloseHandle(meterThread);
 }
 
 TEST_F(MainWindow, MissingChildWindowFailsTheCreationCleanly)

@@ -109,10 +109,27 @@ Creation OpenNewDataFile(const wchar_t* path, HANDLE& file)
     return (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) ? Creation::Exists : Creation::Failed;
 }
 
-HANDLE CreateCompanion(const std::wstring& name)
+// Never over an existing file: one that appeared since the name was checked is not the
+// program's, and its name is forgotten so that the close does not delete it.
+HANDLE CreateCompanion(std::wstring& name)
 {
-    return CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                       nullptr);
+    HANDLE file =
+        CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        name.clear();
+    return file;
+}
+
+// The companions of path that exist already, one per line ("" when none).
+std::wstring ExistingCompanions(const std::wstring& path)
+{
+    std::wstring found;
+    for (const char* extension : CompanionExtensions) {
+        const std::wstring name = CompanionFileName(path, NarrowToWide(std::string(extension)));
+        if (GetFileAttributesW(name.c_str()) != INVALID_FILE_ATTRIBUTES)
+            found += L"\r\n" + name;
+    }
+    return found;
 }
 
 // The null tables of the current mains frequency in full, then the user-gates table.
@@ -123,6 +140,8 @@ void WriteNullingLogAtCreation()
     AppendUserGatesNullingTable(out, NullTablesStore, LocalTimeNow());
     AppendToNullingLog(out);
 }
+
+HWND StoreErrorTarget();
 
 // Steps after the data file was created at path: companions, names, header, null tables,
 // the new default folder. False (file and companions removed again) when the header could
@@ -152,13 +171,16 @@ bool FinishDataFile(const std::wstring& path, HANDLE file)
     if (!BeginDataFile(f, HeaderFieldsFromSettings(Settings, DataFileTitle), LocalTimeNow())) {
         CloseDataFile(1);
         DeleteFileW(path.c_str());
-        DeleteFileW(NullingLogFileName.c_str());
+        if (!NullingLogFileName.empty())
+            DeleteFileW(NullingLogFileName.c_str());
         DataFilePath.clear();
         DataFileWidePath.clear();
         return false;
     }
     WriteNullingLogAtCreation();
     SettingsFile(SettingsSave);
+    // Made here, on the user-interface thread: the GPS reader's failures are shown through it.
+    StoreErrorTarget();
     return true;
 }
 
@@ -175,12 +197,20 @@ void ShowStoreFailure(StoreResult result)
 }
 
 const wchar_t StoreErrorWindowClass[] = L"VLOXSTOREERROR";
-HWND StoreErrorWindow = nullptr;
+// Read by the GPS reader thread.
+std::atomic<HWND> StoreErrorWindow{nullptr};
+
+std::atomic<bool> SentenceErrorShowing{false};
 
 LRESULT CALLBACK StoreErrorWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message != StoreErrorMessage)
         return DefWindowProcW(window, message, wParam, lParam);
+    if (wParam == SentenceWriteFailedReport) {
+        ShowMessage(GetActiveWindow(), DataFileWriteErrorText, FileErrorCaption, MB_OK | MB_ICONERROR);
+        SentenceErrorShowing = false;
+        return 0;
+    }
     // Cleared before the box: its own message loop may take the next report.
     if (StoreErrorsPending > 0)
         --StoreErrorsPending;
@@ -232,8 +262,6 @@ RecordFile* StationIndexSink(HandleFile& index)
     return (MapLayoutMode == 2 && StationIndexFile != INVALID_HANDLE_VALUE) ? &index : nullptr;
 }
 
-std::atomic<bool> SentenceErrorShowing{false};
-
 }  // namespace
 
 void DefaultDataFileName(HWND, wchar_t* name)
@@ -275,6 +303,13 @@ int32_t CreateDataFile(HWND owner)
             std::wstring text = L"The default directory for data files is changed to:\r\n" + folder;
             DataFileMessageBox(owner, text.c_str(), L"WARNING", MB_OK | MB_ICONINFORMATION);
         }
+        const std::wstring strays = ExistingCompanions(path);
+        if (!strays.empty()) {
+            const std::wstring text = L"Files of this name are in the folder already:" + strays +
+                                      L"\r\nThey are not overwritten. Please enter another name";
+            DataFileMessageBox(owner, text.c_str(), L"WARNING", MB_OK | MB_ICONWARNING);
+            continue;
+        }
         HANDLE handle = INVALID_HANDLE_VALUE;
         switch (OpenNewDataFile(file, handle)) {
         case Creation::Created:
@@ -299,7 +334,7 @@ int32_t CreateDataFile(HWND owner)
 int32_t CreateDataFileAt(const wchar_t* path)
 {
     HANDLE handle = INVALID_HANDLE_VALUE;
-    if (OpenNewDataFile(path, handle) != Creation::Created)
+    if (!ExistingCompanions(path).empty() || OpenNewDataFile(path, handle) != Creation::Created)
         return 0;
     return FinishDataFile(path, handle) ? 1 : 0;
 }
@@ -361,11 +396,13 @@ int32_t StoreTextInDataFile(const char* text, uint32_t tick, char firstTag, char
         HandleFile f(DataFile);
         ok = StoreTextInDataFile(&f, std::string(text), tick, firstTag, continuationTag);
     }
-    // Reported outside the lock: the box may stand while the other thread goes on. One box
-    // at a time, as the GPS reader may fail once a second.
+    // The GPS reader calls this: the box is shown by the thread that made the data file, so
+    // that the reader goes on reading while it stands. One box at a time, as the reader may
+    // fail once a second.
     if (!ok && !SentenceErrorShowing.exchange(true)) {
-        ShowMessage(nullptr, DataFileWriteErrorText, FileErrorCaption, MB_OK | MB_ICONERROR | MB_TOPMOST);
-        SentenceErrorShowing = false;
+        HWND target = StoreErrorWindow.load();
+        if (target == nullptr || !PostMessageW(target, StoreErrorMessage, SentenceWriteFailedReport, 0))
+            SentenceErrorShowing = false;
     }
     return ok ? 1 : 0;
 }

@@ -43,17 +43,20 @@ using FileMessageBoxFunction = int(WINAPI*)(HWND owner, const wchar_t* text, con
 extern FileMessageBoxFunction DataFileMessageBox;
 
 // Fills name (260 characters) with the default name of a new data file in `DataDirectory`:
-// the date, "_" and the first counter whose file does not exist, without extension.
+// the date, "_" and the first counter whose file and companions do not exist, without
+// extension.
 void DefaultDataFileName(HWND owner, wchar_t* name);
 
-// The save dialog "Create Data File", then the new file with its companions. Returns 1 when
-// a file was created, 0 when the user cancelled.
+// The save dialog "Create Data File", then the new file with its companions. A name whose
+// file or companions exist is refused with a message and asked again. Returns 1 when a file
+// was created, 0 when the user cancelled.
 int32_t CreateDataFile(HWND owner);
 
 // Everything CreateDataFile does after the dialog, at a path given (tests, scripts): the
 // file is created (never over an existing one), its companions, header and null tables
 // written, the data folder taken as the new default and the settings saved. Returns 1 when
-// created, 0 when the file exists or cannot be created (no message shown).
+// created, 0 when the file or one of its companions exists or it cannot be created (no
+// message shown).
 int32_t CreateDataFileAt(const wchar_t* path);
 
 // How a store tells the operator that it failed: with the box at once (the Store command),
@@ -73,11 +76,14 @@ int32_t StoreDualRepetitionReading(int32_t report = StoreReportAtOnce);
 // (wParam: the StoreResult), and the number of posted reports not yet shown (one at most:
 // a failing automatic store does not pile up boxes).
 constexpr UINT StoreErrorMessage = WM_APP + 0x2A1;
+// Its wParam for a failed GPS sentence write (the others are a StoreResult).
+constexpr WPARAM SentenceWriteFailedReport = 100;
 extern int32_t StoreErrorsPending;
 
 // Appends a GPS sentence (tags '@' and '#') or a placeholder text (tags '?' and '"') to the
 // open data file with its tick. Returns 1 when written; 0 with no data file (silently) or
-// after a failed write (reported once while the message is up). Any thread.
+// after a failed write, which is posted to the thread that created the data file and shown
+// there (once while the message is up); the caller is never held by a box. Any thread.
 int32_t StoreTextInDataFile(const char* text, uint32_t tick, char firstTag, char continuationTag);
 
 // Moves the loop centre with the receiver after a station or line step (settings).

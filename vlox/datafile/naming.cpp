@@ -8,7 +8,7 @@ std::string DefaultDataFileName(const LocalTime& today, const FileExistsCheck& e
     for (int counter = 0; counter <= 999; ++counter) {
         std::string name = prefix + IntField(counter, 3, true);
         candidate = name + ".VLX";
-        if (!exists(candidate))
+        if (!DataFileNameTaken(candidate, exists))
             return name;
     }
     return candidate;
@@ -108,4 +108,15 @@ std::string FileTitleOf(const std::string& path)
 std::string FolderOf(const std::string& path)
 {
     return path.substr(0, FileNameOffset(path));
+}
+
+bool DataFileNameTaken(const std::string& dataPath, const FileExistsCheck& exists)
+{
+    if (exists(dataPath))
+        return true;
+    for (const char* extension : CompanionExtensions) {
+        if (exists(CompanionFileName(dataPath, std::string(extension))))
+            return true;
+    }
+    return false;
 }

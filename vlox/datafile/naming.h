@@ -13,7 +13,7 @@
 using FileExistsCheck = std::function<bool(const std::string& name)>;
 
 // The default name: year, month, day, "_" and the first counter 000..999 whose name with
-// ".VLX" does not exist, offered without the extension (the save dialog adds it). When all
+// ".VLX" does not exist, nor its companions (DataFileNameTaken), offered without the extension (the save dialog adds it). When all
 // 1000 exist, "..._999.VLX" is offered with its extension and the creation refuses it.
 std::string DefaultDataFileName(const LocalTime& today, const FileExistsCheck& exists);
 
@@ -26,6 +26,13 @@ std::string JoinFolder(const std::string& folder, const std::string& name);
 // own name (a data file "x.tmp"), extension is appended instead ("x.tmp.tmp").
 std::string CompanionFileName(const std::string& dataPath, const std::string& extension);
 WideString CompanionFileName(const WideString& dataPath, const WideString& extension);
+// The companions' extensions: the nulling log and the station index.
+inline constexpr const char* CompanionExtensions[2] = {"NLG", "tmp"};
+// Whether a new data file cannot take this path: the file or one of its companions exists.
+// The companions are made anew with the data file and the station index is deleted when it
+// closes, so a file of a companion's name that the program did not make would be lost.
+bool DataFileNameTaken(const std::string& dataPath, const FileExistsCheck& exists);
+
 // Whether two file names are the same name (ASCII letters compared without case, as the
 // field computer's file system does).
 bool SameFileName(const std::string& a, const std::string& b);

@@ -102,11 +102,12 @@ void SendToMainWindow(UINT message)
 // One finished line of the reader. Answers whether it was a good sentence.
 bool HandleReaderLine(const std::string& line, uint32_t startTick)
 {
+    // This thread reads only values shared for it (atomic), never `Settings` itself.
     GpsSentenceContext context;
-    context.SurveyMode = Settings.SurveyMode;
+    context.SurveyMode = SharedSettings.SurveyMode.load();
     context.Averaging = CurrentReadingAveraged();
     context.InternalTestMode = CurrentInternalTestMode();
-    context.GpsNmeaData = Settings.GpsNmeaData;
+    context.GpsNmeaData = SharedSettings.GpsNmeaData.load();
     context.GpsCopyHold = GpsCopyHold.load();
     const GpsSentencePlan plan = PlanGpsSentence(line, context);
 
@@ -188,6 +189,7 @@ void ReadNmeaLines(ReaderControl& control, uint32_t silenceMs, OnLine onLine, On
 
 int32_t OpenGpsPort()
 {
+    PublishSharedSettings();
     const int32_t portNumber = PortNumberOf(Settings.GpsComPort);
     SerialTimeouts timeouts;
     timeouts.ReadInterval = 10;

@@ -5,9 +5,9 @@
 #include "vlox/measure/ticks.h"
 #include "vlox/settings/rate_tables.h"
 
-int32_t MeasureState = MeasureStateMonitor;
+std::atomic<int32_t> MeasureState{MeasureStateMonitor};
 int32_t MeasurementRunning = 0;
-int32_t InternalTestMode = 0;
+std::atomic<int32_t> InternalTestMode{0};
 int32_t LiveDisplayMode = 0;
 
 double StackSums[StackSumCount] = {};

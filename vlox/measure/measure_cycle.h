@@ -14,6 +14,7 @@
 #include "vlox/measure/sync_gates.h"
 #include "vlox/settings/settings.h"
 
+#include <atomic>
 #include <cstdint>
 
 constexpr int32_t MeasureStateNulling = -1;
@@ -31,12 +32,13 @@ constexpr int32_t MonitoringDecayPen = 100;
 constexpr int32_t IntermediateDecayPen = 101;
 constexpr int32_t FinalDecayPen = 102;
 
-// -1 nulling, 0 monitoring, 1 averaging a reading, 2 the two-frequency reading.
-extern int32_t MeasureState;
+// -1 nulling, 0 monitoring, 1 averaging a reading, 2 the two-frequency reading. Atomic, as
+// is InternalTestMode: the GPS reader thread reads both.
+extern std::atomic<int32_t> MeasureState;
 // 1 while a measurement series (reading, test) runs.
 extern int32_t MeasurementRunning;
 // 0, or the test command 45..48 that runs.
-extern int32_t InternalTestMode;
+extern std::atomic<int32_t> InternalTestMode;
 // 0 stopped, 1 live decay curve, 2 live profile.
 extern int32_t LiveDisplayMode;
 

@@ -288,15 +288,15 @@ void VisitSettingLines(V& v, S& s)
     v.Int(s.GpsCoordinateDisplay, 0, 3);               // 489
     v.Int(s.GpsMapType, 0, 2);                         // 490
     // The live map scale divides by the map size.
-    v.Double(s.MapSize, DoubleRule::Above, 0.0);  // 491
-    v.Double(s.MapGridInterval);                  // 492
-    v.Int(s.MapZoomStepIndex, 0, 8);              // 493
-    v.Int(s.MapPanStepIndex, 0, 8);               // 494
-    v.Int(s.MapBackground, 0, 2);                 // 495
-    v.Int(s.MapShowReferencePoint, 0, 1);         // 496
-    v.Int(s.MeterInput, 0, 1);                    // 497
-    v.Int(s.MeterModel, 0, 0);                    // 498
-    v.Int(s.MeterComPort, 0, 35);                 // 499
+    v.Double(s.MapSize, DoubleRule::AtLeast, MinimumMapSize);  // 491
+    v.Double(s.MapGridInterval);                               // 492
+    v.Int(s.MapZoomStepIndex, 0, 8);                           // 493
+    v.Int(s.MapPanStepIndex, 0, 8);                            // 494
+    v.Int(s.MapBackground, 0, 2);                              // 495
+    v.Int(s.MapShowReferencePoint, 0, 1);                      // 496
+    v.Int(s.MeterInput, 0, 1);                                 // 497
+    v.Int(s.MeterModel, 0, 0);                                 // 498
+    v.Int(s.MeterComPort, 0, 35);                              // 499
 }
 
 }  // namespace

@@ -42,6 +42,10 @@ double ComputeTotalTurnOffDelay(const SettingsValues& s);
 // limit of the rate index (or the index is outside 0..6).
 int32_t ComputeGateSampleOffset(double totalTurnOffDelay, int32_t repRateIndex, double samplePeriodUs, int32_t& offset);
 
+// The smallest live map size a configuration may hold, metres: one that shows as "0.01 m"
+// and whose scale stays finite (a subnormal size would give an infinite one).
+constexpr double MinimumMapSize = 0.01;
+
 // The live map scale for a pane width and map size: (width - 3) / size pixels per metre.
 double LiveMapScale(int32_t mapPaneWidth, double mapSize);
 

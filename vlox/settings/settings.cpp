@@ -5,6 +5,13 @@
 #include <algorithm>
 
 SettingsValues Settings;
+SharedSettingsValues SharedSettings;
+
+void PublishSharedSettings()
+{
+    SharedSettings.SurveyMode = Settings.SurveyMode;
+    SharedSettings.GpsNmeaData = Settings.GpsNmeaData;
+}
 
 // Initial values: what the defaults derive to (60 Hz, rate index 2, 30 gates, gain 5,
 // 15 s averaging, transmitter TXA1 with no turn-off time).

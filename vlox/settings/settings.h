@@ -10,6 +10,7 @@
 #include "vlox/settings/textconv.h"
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 
 constexpr int32_t RepRateCount = 7;     // repetition rates per mains family
@@ -162,6 +163,16 @@ struct SettingsValues {
 };
 
 extern SettingsValues Settings;
+
+// The settings another thread reads (the GPS reader plans each sentence with them), copied
+// from `Settings` by the user-interface thread with PublishSharedSettings: at every load and
+// save of the configuration (every change of them is saved) and when the GPS link opens.
+struct SharedSettingsValues {
+    std::atomic<int32_t> SurveyMode{0};
+    std::atomic<int32_t> GpsNmeaData{0};
+};
+extern SharedSettingsValues SharedSettings;
+void PublishSharedSettings();
 
 // Derived working values. Their initial values are those the defaults derive to, so a first
 // start without a configuration file runs on consistent values.

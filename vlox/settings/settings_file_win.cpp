@@ -1,5 +1,7 @@
 #include "vlox/settings/settings_file_win.h"
 
+#include "vlox/settings/file_replace.h"
+
 #include <memory>
 #include <string>
 
@@ -20,18 +22,63 @@ static const wchar_t ConfigFileNameW[] = L"VLOXTARNWEL.INI";
 // A configuration file is well under 100 kB; more than this is never needed to read one.
 static const DWORD ConfigReadLimit = 1 << 20;
 
-// Creates the file anew and writes the version line, the settings in memory and the null
-// tables. Failures are not reported: the save is lost.
-static void WriteConfigurationFile()
+ConfigFileCalls ConfigFileSystem;
+ConfigMessageBoxFunction ConfigMessageBox = MessageBoxW;
+
+static const wchar_t ConfigTemporaryNameW[] = L"VLOXTARNWEL.INI.new";
+
+namespace {
+
+// The configuration file rewritten through a temporary file beside it (in the current
+// folder, the start folder).
+class ConfigFileReplace : public FileReplaceHost {
+public:
+    bool CreateTemporary() override
+    {
+        ConfigFile = ConfigFileSystem.Create(ConfigTemporaryNameW, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                             FILE_ATTRIBUTE_NORMAL, nullptr);
+        return ConfigFile != INVALID_HANDLE_VALUE;
+    }
+    bool WriteTemporary(const std::string& bytes) override
+    {
+        DWORD written = 0;
+        return ConfigFileSystem.Write(ConfigFile, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+               written == bytes.size();
+    }
+    bool FlushTemporary() override { return ConfigFileSystem.Flush(ConfigFile) != 0; }
+    bool CloseTemporary() override
+    {
+        const HANDLE closing = ConfigFile;
+        ConfigFile = INVALID_HANDLE_VALUE;
+        return CloseHandle(closing) != 0;
+    }
+    bool ReplaceTarget() override
+    {
+        return ConfigFileSystem.Move(ConfigTemporaryNameW, ConfigFileNameW,
+                                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    }
+    void DiscardTemporary() override
+    {
+        if (ConfigFile != INVALID_HANDLE_VALUE)
+            CloseHandle(ConfigFile);
+        ConfigFile = INVALID_HANDLE_VALUE;
+        DeleteFileW(ConfigTemporaryNameW);
+    }
+};
+
+}  // namespace
+
+// Writes the version line, the settings in memory and the null tables. The file on the disk
+// is either the last saved one or this one, whole: a failed save keeps the old one and the
+// operator is told, since the next start would otherwise find older settings silently.
+static bool WriteConfigurationFile()
 {
-    ConfigFile = CreateFileW(ConfigFileNameW, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (ConfigFile == INVALID_HANDLE_VALUE)
-        return;
     std::string bytes = ComposeConfigurationFile(Settings, NullTablesStore, NullRateSelected, LocalTimeNow());
-    DWORD written = 0;
-    WriteFile(ConfigFile, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(ConfigFile);
-    ConfigFile = INVALID_HANDLE_VALUE;
+    ConfigFileReplace host;
+    if (ReplaceFileContents(host, bytes))
+        return true;
+    ConfigMessageBox(CorruptMessageOwner, ConfigSaveFailureText, L"File Error", MB_OK | MB_ICONERROR);
+    return false;
 }
 
 static std::string ReadConfigurationBytes(HANDLE file)
@@ -86,6 +133,7 @@ int32_t SettingsFile(int32_t operation)
         WriteConfigurationFile();
     else if (operation == SettingsLoad)
         LoadConfigurationFile();
+    PublishSharedSettings();
     result = SetCurrentDirectoryW(SavedDirectory);
     return result;
 }

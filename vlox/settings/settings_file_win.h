@@ -16,3 +16,19 @@ extern wchar_t SavedDirectory[MAX_PATH];
 extern HANDLE ConfigFile;
 // Owner window of the corrupt-configuration message (the main window).
 extern HWND CorruptMessageOwner;
+
+// The file-system calls of the configuration file's save, in one place so that a test can make
+// any step fail.
+struct ConfigFileCalls {
+    decltype(&CreateFileW) Create = CreateFileW;
+    decltype(&WriteFile) Write = WriteFile;
+    decltype(&FlushFileBuffers) Flush = FlushFileBuffers;
+    decltype(&MoveFileExW) Move = MoveFileExW;
+};
+extern ConfigFileCalls ConfigFileSystem;
+
+// The operator's box for a save that failed (the last saved file is kept); tests replace it.
+using ConfigMessageBoxFunction = int(WINAPI*)(HWND, LPCWSTR, LPCWSTR, UINT);
+extern ConfigMessageBoxFunction ConfigMessageBox;
+inline constexpr const wchar_t ConfigSaveFailureText[] =
+    L"The settings could not be saved (disk full or not writable). The settings saved before are kept.";

@@ -15,6 +15,7 @@
 #include "vlox/display/splash_win.h"
 #include "vlox/instruments/gps.h"
 #include "vlox/instruments/gps_link_win.h"
+#include "vlox/instruments/meter_win.h"
 #include "vlox/measure/acquisition_state.h"
 #include "vlox/measure/board_control_win.h"
 #include "vlox/settings/null_tables.h"
@@ -246,10 +247,13 @@ LRESULT CALLBACK OnMainSize(HWND, UINT, WPARAM, LPARAM)
     return 0;
 }
 
-// The data file is not closed here: its records are written as they are stored.
+// The data file is not closed here: its records are written as they are stored. Both serial
+// readers are stopped and joined before their ports close; the meter's draws on this window.
 LRESULT CALLBACK OnMainDestroy(HWND, UINT, WPARAM, LPARAM)
 {
     CloseGpsLinkAtExit();
+    MeterReadingsActive = 0;
+    StopMeterReader();
     CloseStationIndexFile();
     StopAcquisition();
     DelayMs(1000);

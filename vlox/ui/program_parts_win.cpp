@@ -55,7 +55,7 @@ void ConnectProgramParts()
     // The GPS link stores and counts positions only while a reading is averaged, and plots
     // them only while the map takes them.
     GpsLinkInputs.ReadingAveraged = [] { return MeasureState == MeasureStateAveraging; };
-    GpsLinkInputs.InternalTestMode = [] { return InternalTestMode; };
+    GpsLinkInputs.InternalTestMode = [] { return InternalTestMode.load(); };
     GpsMapHooks.MapGpsPlotOn = [] { return MapGpsPlotOn; };
     GpsMapHooks.PlotGpsPosition = [](HWND map, int32_t addToTrack, int32_t drawCross) {
         PlotGpsPosition(map, addToTrack, drawCross, nullptr);

@@ -202,6 +202,7 @@ TEST_F(InProcessLinks, RecordedNmeaReachesTheFieldsAndAutomaticReadingsStoreIt)
     // every good GGA and GSA straight into the file.
     ASSERT_EQ(CreateDataFileAt(L"C:\\vloxe2e\\AUTO.VLX"), 1);
     Settings.SurveyMode = 1;
+    PublishSharedSettings();
     AveragingNow = true;
     {
         Feeder feed(gps, capture);
