@@ -319,3 +319,48 @@ TEST(ReviewReader, GateTimes)
     EXPECT_EQ(TimeAxisHigh[6][0], 80.0);
     EXPECT_EQ(TimeAxisLow[2][0], low[2][0]);
 }
+
+// Manage Records on a station of three readings, the second excluded: exactly those three
+// records rewritten, the length unchanged, the position put back; a failing write reported
+// once while the others are still written; a record that is not a W record never written.
+TEST(ReviewReader, RewriteRecordTags)
+{
+    MemoryFile f = NewFile();
+    ReadingParameters p;
+    for (int i = 0; i < 3; ++i)
+        Store(f, p);
+    FileMessage msg;
+    ResetReviewTables();
+    IndexLines(f);
+    ASSERT_EQ(ReadLineStations(f, ReviewLineOffsets[0], msg), 1);
+    ASSERT_EQ(ReadStationRecords(f, ReviewStationOffsets[0], msg), 1);
+    ASSERT_EQ(ReviewRecordCount, 3);
+    const std::string before = f.Bytes;
+    f.Position = 1234;
+    int32_t tags[3] = {0, -1, 1};
+    EXPECT_EQ(RewriteRecordTags(f, ReviewRecordOffsets, tags, 3, msg), 3);
+    EXPECT_TRUE(msg.Text.empty());
+    EXPECT_EQ(f.Position, 1234);
+    ASSERT_EQ(f.Bytes.size(), before.size());
+    size_t changed = 0;
+    for (size_t i = 0; i < before.size(); ++i)
+        if (f.Bytes[i] != before[i]) {
+            ++changed;
+            EXPECT_EQ(static_cast<int64_t>(i), ReviewRecordOffsets[1] + 1);
+        }
+    EXPECT_EQ(changed, 1u);
+    ASSERT_EQ(ReadStationRecords(f, ReviewStationOffsets[0], msg), 1);
+    EXPECT_EQ(ReviewRecordTags[1], -1);
+
+    // An offset that does not hold a W record is left alone; a full disk is told once.
+    int64_t offsets[3] = {ReviewRecordOffsets[0], ReviewRecordOffsets[0] + 60, ReviewRecordOffsets[2]};
+    int32_t none[3] = {-1, -1, -1};
+    MemoryFile full = f;
+    full.FailAfter = 0;
+    EXPECT_EQ(RewriteRecordTags(full, offsets, none, 3, msg), 0);
+    EXPECT_EQ(msg.Caption, "File Error");
+    EXPECT_EQ(full.Bytes, f.Bytes);
+    msg = FileMessage{};
+    EXPECT_EQ(RewriteRecordTags(f, offsets, none, 3, msg), 2);
+    EXPECT_EQ(f.Bytes[static_cast<size_t>(offsets[1]) + 1], '1');  // T1 untouched
+}

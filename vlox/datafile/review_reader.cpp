@@ -600,3 +600,27 @@ int32_t BuildReviewGateTimes(const ReviewReadingData& r)
     }
     return 1;
 }
+
+int32_t RewriteRecordTags(RecordFile& f, const int64_t* offsets, const int32_t* tags, int32_t count, FileMessage& msg)
+{
+    const int64_t position = f.Tell();
+    int32_t written = 0;
+    bool failed = false;
+    for (int32_t r = 0; r < count; ++r) {
+        char record[DataLineLength];
+        if (!f.Seek(offsets[r]) || f.Read(record, DataLineLength) != static_cast<size_t>(DataLineLength) ||
+            record[0] != 'W')
+            continue;
+        record[1] = tags[r] == -1 ? '0' : '1';
+        if (f.Seek(offsets[r]) && f.Write(record, DataLineLength))
+            ++written;
+        else
+            failed = true;
+    }
+    if (!f.Flush())
+        failed = true;
+    if (failed)
+        msg = {DataFileWriteErrorText, FileErrorCaption};
+    f.Seek(position);
+    return written;
+}

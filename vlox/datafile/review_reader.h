@@ -133,3 +133,9 @@ int32_t BuildReviewGateTimes(const ReviewReadingData& r);
 
 // Clears the tables of a review (a new file is opened).
 void ResetReviewTables();
+
+// Writes the tags of count readings into their W records (column 2: '0' when the tag is -1,
+// else '1'). A record is written back only after a full read that starts with 'W'; a failed
+// write is reported once in msg and the other records are still written. The position is
+// put back. Returns the number of records rewritten.
+int32_t RewriteRecordTags(RecordFile& f, const int64_t* offsets, const int32_t* tags, int32_t count, FileMessage& msg);
