@@ -134,6 +134,16 @@ StripWalk WalkLineBackwards(RecordFile& f, int32_t right, int32_t columnStep, in
     const int64_t entry = f.Tell();
     int32_t x = right;
     char record[DataLineLength];
+    if (readingNumber < 0) {
+        // The readings stored on the line: its stations back to its L record.
+        readingNumber = 0;
+        for (int64_t at = entry - DataLineLength; at >= 0; at -= DataLineLength) {
+            if (!ReadAt(f, at, record) || record[0] == 'L')
+                break;
+            if (record[0] == 'S')
+                ++readingNumber;
+        }
+    }
     // Record by record back to the line's L record or the start of the file.
     for (int64_t at = entry - DataLineLength; at >= 0; at -= DataLineLength) {
         if (!ReadAt(f, at, record) || record[0] == 'L')

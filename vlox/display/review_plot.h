@@ -69,7 +69,8 @@ struct StripWalk {
 // Walks back from f's position: each S record gives a column from the first reading after it
 // (found by its W tag, whatever the number of loop records), converted with loopArea. Stops
 // at the line's L record, at the start of the file, left of stripLeft or after 325 columns.
-// readingNumber counts down from the readings stored on the line; every fifth gets a tick.
+// readingNumber counts down from the readings stored on the line (-1: counted here, one per
+// station back to the line's start); every fifth gets a tick.
 // f's position is put back whatever happens.
 StripWalk WalkLineBackwards(RecordFile& f, int32_t right, int32_t columnStep, int32_t stripLeft, int32_t readingNumber,
                             int32_t unit, double loopArea);
