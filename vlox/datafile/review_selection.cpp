@@ -171,6 +171,20 @@ std::string RecordListText(int32_t number, int32_t tag)
     return t;
 }
 
+void ResetReviewSelection()
+{
+    std::memset(StationSlotCounts, 0, sizeof StationSlotCounts);
+    std::memset(StationUserGateCounts, 0, sizeof StationUserGateCounts);
+    std::memset(SlotStationCounts, 0, sizeof SlotStationCounts);
+    std::memset(UserGateSetStationCounts, 0, sizeof UserGateSetStationCounts);
+    std::memset(StationSlotAverageCounts, 0, sizeof StationSlotAverageCounts);
+    ReviewListedStationCount = 0;
+    ProfileRecordCount = 0;
+    ReviewStandardEntryCount = 0;
+    ReviewUserGateEntryCount = 0;
+    UserGateReadingsSkipped = 0;
+}
+
 int32_t ReadAndConvertReading(const ReviewContext& ctx, int64_t offset, ReviewReadingData& reading, double* values)
 {
     ReviewReadingData r;

@@ -55,6 +55,9 @@ std::string StationListText(double station);
 // A reading as the record list shows it: its number, "X" after it when excluded.
 std::string RecordListText(int32_t number, int32_t tag);
 
+// Clears the counts, lists and averages of a review (a new file is opened).
+void ResetReviewSelection();
+
 // Reads the reading at offset, builds its gate times and converts it into values. 1 when
 // read; 0 after the reader's message was reported (values untouched).
 int32_t ReadAndConvertReading(const ReviewContext& ctx, int64_t offset, ReviewReadingData& reading, double* values);

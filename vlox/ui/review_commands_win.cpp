@@ -162,6 +162,7 @@ bool SetUpReview(int32_t command)
 
     ReviewMode = 0;
     ResetReviewTables();
+    ResetReviewSelection();
     HandleFile f = ReviewRecordFile();
     FileMessage msg;
     if (ReadFileHeader(f, msg) == 0)
