@@ -101,7 +101,11 @@ void DrawPolyline(HDC dc, const std::vector<PlotPoint>& points, HPEN pen)
 void DrawReviewCurve(HDC dc, int32_t rate, const double* values, int32_t gates, int32_t pen)
 {
     rate = Clamp(rate, 0, RepRateCount - 1);
+    // Gates outside the time axis are not drawn over the frame.
+    const int saved = SaveDC(dc);
+    IntersectClipRect(dc, CurvePlotGeometry.PlotLeft, 0, CurvePlotGeometry.PlotRight + 1, CurvePaneRect.height);
     DrawPolyline(dc, DecayCurvePoints(CurvePlotGeometry, ReviewGateCentres[rate], values, gates), CurvePen(pen));
+    RestoreDC(dc, saved);
 }
 
 // The decay frame on the reviewed reading's time axis.

@@ -96,16 +96,39 @@ bool SetTextOf(HWND window, const wchar_t* text)
                                &result) != 0;
 }
 
-// The file-name field of an open dialog (the edit of its name combo box, or its edit).
+BOOL CALLBACK FirstEdit(HWND window, LPARAM found)
+{
+    if (e2e::ClassOf(window) == L"Edit" && e2e::IsShown(window)) {
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The file-name field of an open dialog: its shown edit control (in its name combo box).
 HWND FileNameField(HWND dialog)
 {
-    HWND combo = e2e::Control(dialog, 0x47c);
-    if (combo != nullptr) {
-        HWND edit = FindWindowExW(combo, nullptr, L"Edit", nullptr);
-        if (edit != nullptr)
-            return edit;
-    }
-    return e2e::Control(dialog, 0x480);
+    HWND found = nullptr;
+    e2e::WaitUntil(
+        [&] {
+            EnumChildWindows(dialog, FirstEdit, reinterpret_cast<LPARAM>(&found));
+            return found != nullptr;
+        },
+        5000);
+    return found;
+}
+
+bool Checked(HWND box)
+{
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(box, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 3000, &result) != 0 && result == BST_CHECKED;
+}
+
+LRESULT ListSelection(HWND list)
+{
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(list, LB_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, 3000, &result);
+    return static_cast<LRESULT>(result);
 }
 
 class VloxReview : public e2e::VloxSuite<VloxReview> {
@@ -120,7 +143,17 @@ protected:
 
     static void Store() { ASSERT_EQ(e2e::MeasureAndStore(*vlox, mainWindow, 20000), ""); }
 
-    static void Idle() { ASSERT_TRUE(vlox->WaitIdle(10000)); }
+    static void Idle()
+    {
+        const bool idle = vlox->WaitIdle(10000);
+        std::string boxes;
+        for (HWND box : vlox->OpenMessageBoxes()) {
+            e2e::MessageBoxInfo info;
+            if (e2e::ReadMessageBox(box, &info))
+                boxes += e2e::ToUtf8(info.caption) + ": " + e2e::ToUtf8(info.text) + "\n";
+        }
+        ASSERT_TRUE(idle) << boxes;
+    }
 
     static void Shot(int id, const wchar_t* name, int32_t minimumInk)
     {
@@ -177,7 +210,8 @@ TEST_F(VloxReview, StartReviewThroughTheBoxAndTheOpenDialog)
     EXPECT_EQ(ComboCount(Ctl(IDC_COMBO_LINE)), 2);
     EXPECT_EQ(ComboCount(Ctl(IDC_COMBO_STATION)), 2);
     EXPECT_EQ(ComboCount(Ctl(IDC_COMBO_RECORD)), 2);
-    Shot(IDC_CURVE_WND, L"e2e_review_decay.png", 300);
+    ASSERT_TRUE(e2e::ClickButton(Ctl(IDC_AUTO_SCALE)));
+    Shot(IDC_CURVE_WND, L"e2e_review_decay.png", 1000);
     Shot(IDC_NUMBERS_WND, L"e2e_review_numbers.png", 300);
 }
 
@@ -209,7 +243,8 @@ TEST_F(VloxReview, ProfilesAndBack)
     ASSERT_EQ(ComboCount(repetition), 2);
     EXPECT_EQ(ComboItemText(repetition, 0), L"30Hz/20");
     EXPECT_EQ(ComboItemText(repetition, 1), L"3Hz/30");
-    Shot(IDC_CURVE_WND, L"e2e_review_profile.png", 300);
+    ASSERT_TRUE(e2e::ClickButton(Ctl(IDC_AUTO_SCALE)));
+    Shot(IDC_CURVE_WND, L"e2e_review_profile.png", 1000);
     e2e::RgbImage image;
     ASSERT_TRUE(e2e::CaptureWindow(Ctl(IDC_CURVE_WND), &image));
     EXPECT_GT(RedPixels(image), 20) << "no station cursor";
@@ -223,7 +258,7 @@ TEST_F(VloxReview, AverageAndAutoScale)
     Idle();
     EXPECT_TRUE(vlox->OpenMessageBoxes().empty());
     ASSERT_TRUE(e2e::ClickButton(Ctl(IDC_AUTO_SCALE)));
-    Shot(IDC_CURVE_WND, L"e2e_review_average.png", 300);
+    Shot(IDC_CURVE_WND, L"e2e_review_average.png", 1000);
     ASSERT_TRUE(e2e::SelectComboItem(Ctl(IDC_COMBO_PROCESSING), 0));
     Idle();
 }
@@ -239,13 +274,16 @@ TEST_F(VloxReview, ExcludeTheSecondReadingOfTheFirstStation)
     ASSERT_NE(dialog, nullptr);
     HWND exclude = e2e::Control(dialog, IDC_EXCLUDE_RECORD_MODE);
     ASSERT_TRUE(PostMessageW(exclude, BM_CLICK, 0, 0));
-    Idle();
+    // The dialog's own loop runs: wait for the box to take the click.
+    ASSERT_TRUE(e2e::WaitUntil([&] { return Checked(exclude); }, 5000));
     HWND list = e2e::Control(dialog, IDC_TAG_RECORD_LIST);
     DWORD_PTR result = 0;
     SendMessageTimeoutW(list, LB_SETCURSEL, 1, 0, SMTO_ABORTIFHUNG, 3000, &result);
     ASSERT_TRUE(e2e::PostCommand(dialog, IDC_TAG_RECORD_LIST, LBN_SELCHANGE, list));
-    Idle();
+    // The list is filled anew: the selection goes.
+    ASSERT_TRUE(e2e::WaitUntil([&] { return ListSelection(list) == LB_ERR; }, 5000));
     ASSERT_TRUE(e2e::PressButton(dialog, IDOK));
+    ASSERT_TRUE(e2e::WaitUntil([&] { return !IsWindow(dialog); }, 10000));
     Idle();
     EXPECT_EQ(ComboItemText(Ctl(IDC_COMBO_RECORD), 0), L"1");
     EXPECT_EQ(ComboItemText(Ctl(IDC_COMBO_RECORD), 1), L"2X");
@@ -257,10 +295,13 @@ TEST_F(VloxReview, EditTheCurrentOfAllReadings)
     HWND dialog = vlox->WaitMessageBox(L"Edit Selected Parameters", 10000);
     ASSERT_NE(dialog, nullptr);
     ASSERT_TRUE(SetTextOf(e2e::Control(dialog, IDC_EDIT_TX_CURRENT), L"7.25"));
-    ASSERT_TRUE(PostMessageW(e2e::Control(dialog, IDC_EDIT_UPDATE_CURRENT), BM_CLICK, 0, 0));
-    ASSERT_TRUE(PostMessageW(e2e::Control(dialog, IDC_EDIT_RANGE_ALL), BM_CLICK, 0, 0));
-    Idle();
+    HWND update = e2e::Control(dialog, IDC_EDIT_UPDATE_CURRENT);
+    HWND all = e2e::Control(dialog, IDC_EDIT_RANGE_ALL);
+    ASSERT_TRUE(PostMessageW(update, BM_CLICK, 0, 0));
+    ASSERT_TRUE(PostMessageW(all, BM_CLICK, 0, 0));
+    ASSERT_TRUE(e2e::WaitUntil([&] { return Checked(update) && Checked(all); }, 5000));
     ASSERT_TRUE(e2e::PressButton(dialog, IDOK));
+    ASSERT_TRUE(e2e::WaitUntil([&] { return !IsWindow(dialog); }, 10000));
     Idle();
     EXPECT_TRUE(vlox->OpenMessageBoxes().empty());
 }
