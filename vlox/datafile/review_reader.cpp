@@ -401,8 +401,8 @@ private:
 FileMessage ReviewErrorMessage(int number, int64_t positionAfterRead)
 {
     char text[64];
-    std::snprintf(text, sizeof text, "%d-Error in file line %lld", number,
-                  static_cast<long long>(positionAfterRead / DataLineLength + 1));
+    const long long line = static_cast<long long>(positionAfterRead) / DataLineLength + 1;
+    std::snprintf(text, sizeof text, "%d-Error in file line %lld", number, line);
     return {text, FileErrorCaption};
 }
 
