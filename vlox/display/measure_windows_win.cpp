@@ -49,31 +49,19 @@ private:
     HDC dc_;
 };
 
-// The three decay-curve pens (entries 100-102 of the line settings), re-made only when their
-// width or colour setting changed.
-struct DecayPen {
-    HPEN Pen = nullptr;
-    int32_t Width = -1;
-    int32_t Colour = -1;
-};
-DecayPen DecayPens[3];
+}  // namespace
 
-HPEN DecayPenFor(int32_t penIndex)
+HPEN CurvePen(int32_t penIndex)
 {
-    if (penIndex < MonitoringDecayPen || penIndex > FinalDecayPen)
+    if (penIndex < 0 || penIndex >= CurveCount)
         penIndex = FinalDecayPen;
-    DecayPen& p = DecayPens[penIndex - MonitoringDecayPen];
-    const int32_t width = Settings.LineWidths[penIndex];
-    const int32_t colour = Settings.LineColours[penIndex];
-    if (p.Pen == nullptr || p.Width != width || p.Colour != colour) {
-        if (p.Pen != nullptr)
-            DeleteObject(p.Pen);
-        p.Pen = CreatePen(PS_SOLID, width > 0 ? width : 1, static_cast<COLORREF>(colour));
-        p.Width = width;
-        p.Colour = colour;
-    }
-    return p.Pen;
+    // The pens of the line attributes, made at start and re-made when the attributes change.
+    if (ProfilePens[penIndex] == nullptr)
+        CreateProfilePens(0);
+    return ProfilePens[penIndex];
 }
+
+namespace {
 
 HPEN AxisPenFor(AxisPen pen)
 {
@@ -102,13 +90,16 @@ LRESULT CALLBACK OnMeasurePaint(HWND, UINT, WPARAM, LPARAM)
 {
     if (hWndNumbers != nullptr) {
         PaintDc paint(hWndNumbers);
-        // While reviewing, the numbers window shows the reviewed reading's plots instead.
         if (ReviewMode == -1)
             DrawNumbersHeader(paint.get(), GateCount, Settings.SelectedComponent, ComponentCount);
+        else
+            PaintReviewPlots(paint.get());
     }
     if (hWndCurve != nullptr) {
         PaintDc paint(hWndCurve);
-        DrawCurveAxes(paint.get());
+        // The review plots draw their own frames (of the reviewed reading's time axis).
+        if (ReviewMode == -1)
+            DrawCurveAxes(paint.get());
     }
     if (hWndBar != nullptr) {
         PaintDc paint(hWndBar);
@@ -131,6 +122,11 @@ LRESULT CALLBACK MeasureWndProc(HWND window, UINT message, WPARAM wParam, LPARAM
 
 void ComputeCurveScale()
 {
+    ComputeCurveScaleFor(Settings.RepRateIndex, Settings.GateSet);
+}
+
+void ComputeCurveScaleFor(int32_t repRateIndex, int32_t gateSet)
+{
     CurveScaleInputs in;
     in.PaneWidth = CurvePaneRect.width;
     in.PaneHeight = CurvePaneRect.height;
@@ -141,9 +137,8 @@ void ComputeCurveScale()
         in.TimeMinMs = Settings.TimeAxisMinMs;
         in.TimeMaxMs = Settings.TimeAxisMaxMs;
     } else {
-        const int32_t rate =
-            Settings.RepRateIndex >= 0 && Settings.RepRateIndex < RepRateCount ? Settings.RepRateIndex : 0;
-        const int32_t set = Settings.GateSet >= 0 && Settings.GateSet < 3 ? Settings.GateSet : 0;
+        const int32_t rate = repRateIndex >= 0 && repRateIndex < RepRateCount ? repRateIndex : 0;
+        const int32_t set = gateSet >= 0 && gateSet < 3 ? gateSet : 0;
         in.TimeMinMs = TimeAxisLow[rate][set];
         in.TimeMaxMs = TimeAxisHigh[rate][set];
     }
@@ -226,6 +221,12 @@ void DrawProgressBar(double fraction)
 
 void DrawCurveAxes(HDC dc)
 {
+    const int32_t rate = Settings.RepRateIndex >= 0 && Settings.RepRateIndex < RepRateCount ? Settings.RepRateIndex : 0;
+    DrawCurveAxesWith(dc, GateCentres[rate], GateCount);
+}
+
+void DrawCurveAxesWith(HDC dc, const double* gateCentresMs, int32_t gateCount)
+{
     if (dc == nullptr)
         return;
     SelectGuard font(dc, hFontNormal);
@@ -240,9 +241,8 @@ void DrawCurveAxes(HDC dc)
     in.TimeAxisMinorGrid = Settings.TimeAxisMinorGrid;
     in.AmplitudeAxisMinorGrid = Settings.AmplitudeAxisMinorGrid;
     in.DisplayUnit = Settings.DisplayUnit;
-    const int32_t rate = Settings.RepRateIndex >= 0 && Settings.RepRateIndex < RepRateCount ? Settings.RepRateIndex : 0;
-    in.GateCentresMs = GateCentres[rate];
-    in.GateCount = GateCount;
+    in.GateCentresMs = gateCentresMs;
+    in.GateCount = gateCount;
     const CurveAxesLayout layout = LayOutCurveAxes(CurvePlotGeometry, in, measure);
     for (const AxisLine& line : layout.Lines) {
         SelectGuard pen(dc, AxisPenFor(line.Pen));
@@ -287,8 +287,7 @@ void DrawDecayCurve(HWND window, int32_t penIndex, int32_t drawFrame)
     const std::vector<PlotPoint> points =
         DecayCurvePoints(CurvePlotGeometry, GateCentres[rate], DisplayValues, GateCount);
     // The curve's pen of the attributes; its own only before the pens are made.
-    const bool madePen = penIndex >= 0 && penIndex < CurveCount && ProfilePens[penIndex] != nullptr;
-    SelectGuard pen(dc.get(), madePen ? ProfilePens[penIndex] : DecayPenFor(penIndex));
+    SelectGuard pen(dc.get(), CurvePen(penIndex));
     if ((RecordIndex == 0 || Settings.SurveyMode == 1) && CurveBackgroundSaved == 1)
         BitBlt(dc.get(), 0, 0, w, h, CurveBackBuffers.PlotDc, 0, 0, SRCCOPY);
     if (points.size() >= 2) {
@@ -336,6 +335,12 @@ void DrawNumbersHeader(HDC dc, int32_t gateCount, int32_t component, int32_t com
 
 void DrawNumbersColumn(HWND window, int32_t gateCount, const double* values)
 {
+    DrawNumbersColumnWith(window, gateCount, values, EarlyWindowValue, true);
+}
+
+void DrawNumbersColumnWith(HWND window, int32_t gateCount, const double* values, double earlyWindowValue,
+                           bool showValues)
+{
     if (window == nullptr || values == nullptr)
         return;
     WindowDc dc(window);
@@ -354,7 +359,7 @@ void DrawNumbersColumn(HWND window, int32_t gateCount, const double* values)
     HRGN clip = CreateRectRgn(l.RowZeroValueRect.Left, l.RowZeroValueRect.Top, l.RowZeroValueRect.Right,
                               l.RowZeroValueRect.Bottom);
     SelectClipRgn(dc.get(), clip);
-    std::string text = GateValueText(EarlyWindowValue);
+    std::string text = GateValueText(earlyWindowValue);
     measure.Measure(text, w, h);
     DrawNarrowText(dc.get(), ValueTextX(l, w), l.RowZeroValueRect.Top, text);
     DeleteObject(clip);
@@ -363,7 +368,7 @@ void DrawNumbersColumn(HWND window, int32_t gateCount, const double* values)
     clip = CreateRectRgn(l.ValueArea.Left, l.ValueArea.Top, l.ValueArea.Right, l.ValueArea.Bottom);
     SelectClipRgn(dc.get(), clip);
     const std::vector<int32_t> gates = ListedGates(gateCount, Settings.NumbersGateVisible.data(), MaxGateCount);
-    for (size_t r = 0; r < gates.size(); ++r) {
+    for (size_t r = 0; showValues && r < gates.size(); ++r) {
         text = GateValueText(values[gates[r]]);
         measure.Measure(text, w, h);
         DrawNarrowText(dc.get(), ValueTextX(l, w), NumberRowY(l, static_cast<int32_t>(r)), text);
@@ -372,21 +377,3 @@ void DrawNumbersColumn(HWND window, int32_t gateCount, const double* values)
     DeleteObject(clip);
 }
 
-void ScrollProfile() {}
-
-void ScaleProfileAxis() {}
-
-void DrawLiveProfileFrame() {}
-
-void ClearProfileStripPoints() {}
-
-void RedrawProfileFromFile() {}
-
-void ShowDecayRecord(int32_t) {}
-void ShowProfileRecord(int32_t, int32_t) {}
-void DrawReviewNumbers(bool) {}
-void DrawReviewDecay() {}
-void DrawProfilePlot() {}
-void SaveProfileCursorColumn(int32_t) {}
-void RestoreProfileCursorColumn(int32_t) {}
-void DrawProfileCursor(int32_t) {}

@@ -1,0 +1,373 @@
+// The review road on the simulated board, driven from outside as an operator would: two
+// lines of two stations each stored with the two-frequency measurement (30 Hz with 20 gates
+// and 3 Hz with 30), then Start Review through the "REVIEW" box and the open dialog, lines,
+// stations and records stepped, the profiles and back, Average, Auto Scale, the second
+// reading of the first station excluded in "Manage Records" (listed "2X"), the current of
+// all readings edited, Exit Review and one more reading stored into the same file. The file
+// then reads back with every change and nothing else altered. Screenshots of the review
+// decay plot, the averaged plot and the profile plot are kept beside the test.
+#include "tests/e2e/harness/e2e_harness_win.h"
+#include "tests/e2e/harness/vlox_steps.h"
+#include "tests/e2e/harness/vlx_records.h"
+
+#include "resources/review_ids.h"
+#include "vlox/settings/config_file.h"
+#include "vlox/settings/null_tables.h"
+#include "vlox/settings/settings.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+using e2e::Column;
+using e2e::Number;
+using e2e::RecordLength;
+using e2e::RecordTags;
+
+const wchar_t RunFolder[] = L"C:\\vloxreview";
+
+std::string StartConfiguration()
+{
+    SettingsValues s{};
+    s.PowerLineFrequency = 1;
+    s.AveragingTimeIndex = 0;
+    s.SurveyMode = 0;
+    s.TwoFrequencyMode = 1;
+    s.FirstRepetitionChoice = 2;   // 30 Hz, 20 gates
+    s.SecondRepetitionChoice = 9;  // 3 Hz, 30 gates
+    s.FirstRepetitionGain = 3;
+    s.SecondRepetitionGain = 5;
+    s.RecordCountIndex = 0;
+    s.RepRateIndex = 2;
+    s.GateSet = 0;
+    s.GainZ = 3;
+    s.GpsInput = 0;
+    s.MeterInput = 0;
+    NullTableValues nulls{};
+    const int32_t none[RepRateCount] = {};
+    return ComposeConfigurationFile(s, nulls, none, NullTimeStamp{});
+}
+
+// Ink of a capture: pixels that are neither white nor the light greys of the frame.
+int32_t InkPixels(const e2e::RgbImage& image)
+{
+    int32_t n = 0;
+    for (size_t i = 0; i + 2 < image.rgb.size(); i += 3) {
+        const int r = image.rgb[i], g = image.rgb[i + 1], b = image.rgb[i + 2];
+        n += (r == g && g == b && r >= 192) ? 0 : 1;
+    }
+    return n;
+}
+
+// Red pixels: the profile plot's station cursor.
+int32_t RedPixels(const e2e::RgbImage& image)
+{
+    int32_t n = 0;
+    for (size_t i = 0; i + 2 < image.rgb.size(); i += 3)
+        n += (image.rgb[i] == 255 && image.rgb[i + 1] == 0 && image.rgb[i + 2] == 0) ? 1 : 0;
+    return n;
+}
+
+std::wstring ComboItemText(HWND combo, int index)
+{
+    wchar_t text[64] = L"";
+    DWORD_PTR result = 0;
+    if (SendMessageTimeoutW(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text),
+                            SMTO_ABORTIFHUNG, 3000, &result) == 0)
+        return L"?";
+    return text;
+}
+
+int ComboCount(HWND combo)
+{
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(combo, CB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 3000, &result);
+    return static_cast<int>(result);
+}
+
+bool SetTextOf(HWND window, const wchar_t* text)
+{
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 3000,
+                               &result) != 0;
+}
+
+BOOL CALLBACK FirstEdit(HWND window, LPARAM found)
+{
+    if (e2e::ClassOf(window) == L"Edit" && e2e::IsShown(window)) {
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The file-name field of an open dialog: its shown edit control (in its name combo box).
+HWND FileNameField(HWND dialog)
+{
+    HWND found = nullptr;
+    e2e::WaitUntil(
+        [&] {
+            EnumChildWindows(dialog, FirstEdit, reinterpret_cast<LPARAM>(&found));
+            return found != nullptr;
+        },
+        5000);
+    return found;
+}
+
+bool Checked(HWND box)
+{
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(box, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 3000, &result) != 0 && result == BST_CHECKED;
+}
+
+LRESULT ListSelection(HWND list)
+{
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(list, LB_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, 3000, &result);
+    return static_cast<LRESULT>(result);
+}
+
+class VloxReview : public e2e::VloxSuite<VloxReview> {
+protected:
+    static void SetUpTestSuite()
+    {
+        SetEnvironmentVariableW(L"QZSIM_OPTIONS", L"SpeedUp=4;NoiseVolts=0;HumVolts=0");
+        Begin(RunFolder, StartConfiguration());
+    }
+
+    static HWND Ctl(int id) { return e2e::Control(mainWindow, id); }
+
+    static void Store() { ASSERT_EQ(e2e::MeasureAndStore(*vlox, mainWindow, 20000), ""); }
+
+    static void Idle()
+    {
+        const bool idle = vlox->WaitIdle(10000);
+        std::string boxes;
+        for (HWND box : vlox->OpenMessageBoxes()) {
+            e2e::MessageBoxInfo info;
+            if (e2e::ReadMessageBox(box, &info))
+                boxes += e2e::ToUtf8(info.caption) + ": " + e2e::ToUtf8(info.text) + "\n";
+        }
+        ASSERT_TRUE(idle) << boxes;
+    }
+
+    static void Shot(int id, const wchar_t* name, int32_t minimumInk)
+    {
+        Idle();
+        Sleep(200);
+        e2e::RgbImage image;
+        ASSERT_TRUE(e2e::CaptureWindow(Ctl(id), &image));
+        e2e::WriteFileBytes(e2e::InBinFolder(name), e2e::EncodePng(image));
+        EXPECT_GT(InkPixels(image), minimumInk) << e2e::ToUtf8(name);
+    }
+
+    static inline std::wstring dataFile;
+};
+
+}  // namespace
+
+TEST_F(VloxReview, StoreTwoLinesOfTwoStations)
+{
+    ASSERT_EQ(e2e::CreateDataFileUnderDefaultName(*vlox, mainWindow), "");
+    dataFile = e2e::TodaysFirstDataFile(L"VLX");
+    ASSERT_TRUE(e2e::ClickButton(Ctl(IDC_MONITOR)));
+    ASSERT_TRUE(e2e::WaitUntil([] { return Shown(IDC_PAUSE); }, 10000));
+    Store();
+    Store();
+    ASSERT_TRUE(e2e::ClickButton(Ctl(IDC_NEXT_LINE)));
+    Idle();
+    Store();
+    Store();
+    ASSERT_TRUE(e2e::ClickButton(Ctl(IDC_PAUSE)));
+    ASSERT_TRUE(e2e::WaitUntil([] { return Shown(IDC_MONITOR); }, 10000));
+    Idle();
+}
+
+TEST_F(VloxReview, StartReviewThroughTheBoxAndTheOpenDialog)
+{
+    ASSERT_TRUE(e2e::PostCommand(mainWindow, IDM_START_REVIEW));
+    HWND box = vlox->WaitMessageBox(L"REVIEW", 10000);
+    ASSERT_NE(box, nullptr) << "no REVIEW box";
+    e2e::MessageBoxInfo info;
+    ASSERT_TRUE(e2e::ReadMessageBox(box, &info));
+    EXPECT_NE(info.text.find(L"Press Yes to review current file, No to choose from the list"), std::wstring::npos);
+    ASSERT_TRUE(e2e::PressButton(box, IDNO));
+    HWND open = vlox->WaitMessageBox(L"Open Data File", 10000);
+    ASSERT_NE(open, nullptr) << "no open dialog";
+    HWND name = FileNameField(open);
+    ASSERT_NE(name, nullptr);
+    ASSERT_TRUE(SetTextOf(name, dataFile.c_str()));
+    ASSERT_TRUE(e2e::PressButton(open, IDOK));
+    ASSERT_TRUE(e2e::WaitUntil([] { return Shown(IDC_EXIT_REVIEW); }, 10000)) << "the review screen is not shown";
+    Idle();
+    for (int id : {IDC_COMBO_REVIEW_VIEW, IDC_COMBO_LINE, IDC_COMBO_STATION, IDC_COMBO_RECORD, IDC_COMBO_PROCESSING})
+        EXPECT_TRUE(Shown(id)) << id;
+    EXPECT_FALSE(Shown(IDC_MEASURE));
+    EXPECT_EQ(ComboCount(Ctl(IDC_COMBO_LINE)), 2);
+    EXPECT_EQ(ComboCount(Ctl(IDC_COMBO_STATION)), 2);
+    EXPECT_EQ(ComboCount(Ctl(IDC_COMBO_RECORD)), 2);
+    ASSERT_TRUE(e2e::ClickButton(Ctl(IDC_AUTO_SCALE)));
+    Shot(IDC_CURVE_WND, L"e2e_review_decay.png", 1000);
+    Shot(IDC_NUMBERS_WND, L"e2e_review_numbers.png", 300);
+}
+
+TEST_F(VloxReview, StepLinesStationsAndRecords)
+{
+    ASSERT_TRUE(e2e::ClickButton(Ctl(IDC_NEXT_RECORD)));
+    Idle();
+    EXPECT_EQ(SendMessageW(Ctl(IDC_COMBO_RECORD), CB_GETCURSEL, 0, 0), 1);
+    ASSERT_TRUE(e2e::ClickButton(Ctl(IDC_NEXT_STATION)));
+    Idle();
+    EXPECT_EQ(SendMessageW(Ctl(IDC_COMBO_STATION), CB_GETCURSEL, 0, 0), 1);
+    ASSERT_TRUE(e2e::ClickButton(Ctl(IDC_NEXT_LINE)));
+    Idle();
+    EXPECT_EQ(SendMessageW(Ctl(IDC_COMBO_LINE), CB_GETCURSEL, 0, 0), 1);
+    ASSERT_TRUE(e2e::ClickButton(Ctl(IDC_PREVIOUS_LINE)));
+    Idle();
+    EXPECT_EQ(SendMessageW(Ctl(IDC_COMBO_LINE), CB_GETCURSEL, 0, 0), 0);
+    ASSERT_TRUE(e2e::ClickButton(Ctl(IDC_PREVIOUS_RECORD)));
+    Idle();
+    EXPECT_TRUE(vlox->OpenMessageBoxes().empty());
+}
+
+TEST_F(VloxReview, ProfilesAndBack)
+{
+    ASSERT_TRUE(e2e::SelectComboItem(Ctl(IDC_COMBO_REVIEW_VIEW), 1));
+    Idle();
+    EXPECT_TRUE(vlox->OpenMessageBoxes().empty()) << "profiles refused";
+    HWND repetition = Ctl(IDC_COMBO_REPETITION);
+    ASSERT_EQ(ComboCount(repetition), 2);
+    EXPECT_EQ(ComboItemText(repetition, 0), L"30Hz/20");
+    EXPECT_EQ(ComboItemText(repetition, 1), L"3Hz/30");
+    ASSERT_TRUE(e2e::ClickButton(Ctl(IDC_AUTO_SCALE)));
+    Shot(IDC_CURVE_WND, L"e2e_review_profile.png", 1000);
+    e2e::RgbImage image;
+    ASSERT_TRUE(e2e::CaptureWindow(Ctl(IDC_CURVE_WND), &image));
+    EXPECT_GT(RedPixels(image), 20) << "no station cursor";
+    ASSERT_TRUE(e2e::SelectComboItem(Ctl(IDC_COMBO_REVIEW_VIEW), 0));
+    Idle();
+}
+
+TEST_F(VloxReview, AverageAndAutoScale)
+{
+    ASSERT_TRUE(e2e::SelectComboItem(Ctl(IDC_COMBO_PROCESSING), 2));
+    Idle();
+    EXPECT_TRUE(vlox->OpenMessageBoxes().empty());
+    ASSERT_TRUE(e2e::ClickButton(Ctl(IDC_AUTO_SCALE)));
+    Shot(IDC_CURVE_WND, L"e2e_review_average.png", 1000);
+    ASSERT_TRUE(e2e::SelectComboItem(Ctl(IDC_COMBO_PROCESSING), 0));
+    Idle();
+}
+
+TEST_F(VloxReview, ExcludeTheSecondReadingOfTheFirstStation)
+{
+    ASSERT_TRUE(e2e::SelectComboItem(Ctl(IDC_COMBO_LINE), 0));
+    Idle();
+    ASSERT_TRUE(e2e::SelectComboItem(Ctl(IDC_COMBO_STATION), 0));
+    Idle();
+    ASSERT_TRUE(e2e::PostCommand(mainWindow, IDM_MANAGE_RECORDS));
+    HWND dialog = vlox->WaitMessageBox(L"Manage Records", 10000);
+    ASSERT_NE(dialog, nullptr);
+    HWND exclude = e2e::Control(dialog, IDC_EXCLUDE_RECORD_MODE);
+    ASSERT_TRUE(PostMessageW(exclude, BM_CLICK, 0, 0));
+    // The dialog's own loop runs: wait for the box to take the click.
+    ASSERT_TRUE(e2e::WaitUntil([&] { return Checked(exclude); }, 5000));
+    HWND list = e2e::Control(dialog, IDC_TAG_RECORD_LIST);
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(list, LB_SETCURSEL, 1, 0, SMTO_ABORTIFHUNG, 3000, &result);
+    ASSERT_TRUE(e2e::PostCommand(dialog, IDC_TAG_RECORD_LIST, LBN_SELCHANGE, list));
+    // The list is filled anew: the selection goes.
+    ASSERT_TRUE(e2e::WaitUntil([&] { return ListSelection(list) == LB_ERR; }, 5000));
+    ASSERT_TRUE(e2e::PressButton(dialog, IDOK));
+    ASSERT_TRUE(e2e::WaitUntil([&] { return !IsWindow(dialog); }, 10000));
+    Idle();
+    EXPECT_EQ(ComboItemText(Ctl(IDC_COMBO_RECORD), 0), L"1");
+    EXPECT_EQ(ComboItemText(Ctl(IDC_COMBO_RECORD), 1), L"2X");
+}
+
+TEST_F(VloxReview, EditTheCurrentOfAllReadings)
+{
+    ASSERT_TRUE(e2e::PostCommand(mainWindow, IDM_EDIT_PARAMETERS));
+    HWND dialog = vlox->WaitMessageBox(L"Edit Selected Parameters", 10000);
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(SetTextOf(e2e::Control(dialog, IDC_EDIT_TX_CURRENT), L"7.25"));
+    HWND update = e2e::Control(dialog, IDC_EDIT_UPDATE_CURRENT);
+    HWND all = e2e::Control(dialog, IDC_EDIT_RANGE_ALL);
+    ASSERT_TRUE(PostMessageW(update, BM_CLICK, 0, 0));
+    ASSERT_TRUE(PostMessageW(all, BM_CLICK, 0, 0));
+    ASSERT_TRUE(e2e::WaitUntil([&] { return Checked(update) && Checked(all); }, 5000));
+    ASSERT_TRUE(e2e::PressButton(dialog, IDOK));
+    ASSERT_TRUE(e2e::WaitUntil([&] { return !IsWindow(dialog); }, 10000));
+    Idle();
+    EXPECT_TRUE(vlox->OpenMessageBoxes().empty());
+}
+
+TEST_F(VloxReview, ExitReviewAndStoreOneMore)
+{
+    ASSERT_TRUE(e2e::ClickButton(Ctl(IDC_EXIT_REVIEW)));
+    ASSERT_TRUE(e2e::WaitUntil([] { return Shown(IDC_CLOSE_DATA_FILE) && Shown(IDC_MONITOR); }, 10000));
+    EXPECT_FALSE(Shown(IDC_COMBO_LINE));
+    ASSERT_TRUE(e2e::ClickButton(Ctl(IDC_MONITOR)));
+    ASSERT_TRUE(e2e::WaitUntil([] { return Shown(IDC_PAUSE); }, 10000));
+    Store();
+    DWORD code = 255;
+    ASSERT_EQ(e2e::ExitVlox(*vlox, mainWindow, &code), "");
+    EXPECT_EQ(code, 0u);
+}
+
+TEST_F(VloxReview, TheFileReadsBackWithEveryChange)
+{
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(e2e::ReadFileBytes(dataFile, &bytes));
+    const std::string file(bytes.begin(), bytes.end());
+    ASSERT_EQ(file.size() % RecordLength, 0u);
+    const std::vector<std::string> tags = RecordTags(file);
+    auto record = [&](size_t n) { return file.substr(n * RecordLength, RecordLength); };
+    // Readings in order: two per store (both rates), five stores.
+    std::vector<size_t> readings;
+    for (size_t n = 0; n < tags.size(); ++n)
+        if (tags[n] == "W1" || tags[n] == "W0")
+            readings.push_back(n);
+    ASSERT_EQ(readings.size(), 10u);
+    int lines = 0, stations = 0;
+    for (const std::string& t : tags) {
+        lines += t == "L1" ? 1 : 0;
+        stations += t == "S1" ? 1 : 0;
+    }
+    EXPECT_EQ(lines, 2);
+    EXPECT_EQ(stations, 5);  // the last store at the third station of the second line
+    for (size_t i = 0; i < readings.size(); ++i) {
+        const std::string w = record(readings[i]);
+        const std::string t1 = record(readings[i] + 1);
+        SCOPED_TRACE("reading " + std::to_string(i + 1));
+        // Only the second reading of the first station excluded.
+        EXPECT_EQ(w.substr(0, 2), i == 1 ? "W0" : "W1");
+        EXPECT_EQ(Column(w, 3, 6, -1), static_cast<int>(i % 2) + 1);
+        ASSERT_EQ(t1.substr(0, 2), "T1");
+        // The current of every reading reviewed edited; the one stored after review as set.
+        EXPECT_DOUBLE_EQ(Number(t1, 3, 16), i < 8 ? 7.25 : 3.0);
+        // Nothing else of the transmitter record changed.
+        EXPECT_EQ(t1.substr(16), record(readings.back() + 1).substr(16));
+        // The rates alternate and the gate values are still the measured decays.
+        const std::string r1 = record(readings[i] + 4);
+        ASSERT_EQ(r1.substr(0, 2), "R1");
+        EXPECT_EQ(Column(r1, 7, 9, -1), i % 2 == 0 ? 2 : 4);
+        const std::string v1 = record(readings[i] + 6);
+        ASSERT_EQ(v1.substr(0, 2), "V1");
+        EXPECT_GT(Number(v1, 3, 16) * Number(v1, 3, 16), 0.0);
+    }
+}
+
+TEST_F(VloxReview, NoErrorBoxAtAnyTime)
+{
+    for (const e2e::MessageBoxInfo& box : vlox->MessageBoxesSeen()) {
+        const std::string caption = e2e::ToUtf8(box.caption);
+        EXPECT_TRUE(caption == "Create Data File" || caption == "REVIEW" || caption == "Open Data File" ||
+                    caption == "Manage Records" || caption == "Edit Selected Parameters")
+            << caption << ": " << e2e::ToUtf8(box.text);
+    }
+}
