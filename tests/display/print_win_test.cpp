@@ -1,0 +1,316 @@
+// PrintPage on the Wine PostScript printer of the test's prefix (tools/wine-prefix), its print
+// dialog answered by a helper thread as a user would: a portrait and a landscape page rendered
+// by Ghostscript (PNG artefacts print_page_*.png beside the test) with the header texts, the
+// title and the frames where the layout puts them; Cancel prints nothing and says nothing;
+// with the printer taken away the user is told there is none. Then the same page played on a
+// memory DC (the preview) draws the box and leaks no GDI object.
+#include <windows.h>
+#include <winspool.h>
+
+#include <gtest/gtest.h>
+
+#include "tests/common/postscript_page_win.h"
+#include "tests/common/win_test_util.h"
+#include "vlox/common/program_windows_win.h"
+#include "vlox/datafile/review_state.h"
+#include "vlox/display/print_win.h"
+
+#include <atomic>
+#include <string>
+#include <thread>
+
+namespace {
+
+const wchar_t PagePath[] = L"C:\\vlox-print\\page.ps";
+
+std::wstring BinFolder()
+{
+    wchar_t path[MAX_PATH];
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring s(path);
+    return s.substr(0, s.find_last_of(L'\\'));
+}
+
+bool FileExists(const wchar_t* path)
+{
+    return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES;
+}
+
+// A dialog of this process that came up, what it said, and the button the helper pressed.
+struct DialogSeen {
+    std::wstring caption;
+    std::wstring text;
+};
+
+struct FindDialog {
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK FindOwnDialog(HWND w, LPARAM lp)
+{
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    wchar_t cls[32];
+    GetClassNameW(w, cls, 32);
+    wchar_t caption[64];
+    GetWindowTextW(w, caption, 64);
+    if (pid == GetCurrentProcessId() && IsWindowVisible(w) && std::wstring(cls) == L"#32770" &&
+        std::wstring(caption) != L"V-LOX") {
+        reinterpret_cast<FindDialog*>(lp)->found = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK CollectStatic(HWND w, LPARAM lp)
+{
+    wchar_t cls[32];
+    GetClassNameW(w, cls, 32);
+    if (std::wstring(cls) == L"Static") {
+        wchar_t text[256];
+        GetWindowTextW(w, text, 256);
+        *reinterpret_cast<std::wstring*>(lp) += text;
+    }
+    return TRUE;
+}
+
+// Answers the first dialog of this process that comes up within 20 s: optionally clicks a
+// control first (the landscape radio button), then presses the button.
+class DialogAnswer {
+public:
+    DialogAnswer(int button, int clickFirst = 0)
+        : thread_([this, button, clickFirst] {
+              for (int i = 0; i < 1000 && !stop_; ++i) {
+                  FindDialog f;
+                  EnumWindows(FindOwnDialog, reinterpret_cast<LPARAM>(&f));
+                  if (f.found != nullptr) {
+                      Sleep(300);  // let it finish its set-up
+                      wchar_t caption[128];
+                      GetWindowTextW(f.found, caption, 128);
+                      seen.caption = caption;
+                      EnumChildWindows(f.found, CollectStatic, reinterpret_cast<LPARAM>(&seen.text));
+                      if (clickFirst != 0) {
+                          SendMessageW(GetDlgItem(f.found, clickFirst), BM_CLICK, 0, 0);
+                          Sleep(200);
+                      }
+                      PostMessageW(f.found, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                                   reinterpret_cast<LPARAM>(GetDlgItem(f.found, button)));
+                      return;
+                  }
+                  Sleep(20);
+              }
+          })
+    {
+    }
+    ~DialogAnswer()
+    {
+        stop_ = true;
+        thread_.join();
+    }
+    DialogSeen seen;
+
+private:
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+class PrintPageTest : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        hInstance = Instance();
+        hWndMain = CreateWindowExW(0, L"STATIC", L"print parent", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400, 300,
+                                   nullptr, nullptr, hInstance, nullptr);
+        ReviewMode = 0;
+        ProcessingChoice = 0;
+    }
+    static void TearDownTestSuite() { DestroyWindow(hWndMain); }
+
+    // The default printer's capabilities, as PrintPage will read them.
+    static bool PrinterCaps(PrintDeviceCaps* caps, bool landscape, int* paperHeight = nullptr)
+    {
+        wchar_t name[256];
+        DWORD n = 256;
+        if (!GetDefaultPrinterW(name, &n))
+            return false;
+        HDC dc = CreateDCW(L"WINSPOOL", name, nullptr, nullptr);
+        if (dc == nullptr)
+            return false;
+        *caps = ReadPrintDeviceCaps(dc);
+        if (paperHeight != nullptr)
+            *paperHeight = GetDeviceCaps(dc, PHYSICALHEIGHT);
+        DeleteDC(dc);
+        if (landscape) {
+            std::swap(caps->HorzRes, caps->VertRes);
+            std::swap(caps->OffsetX, caps->OffsetY);
+        }
+        return true;
+    }
+
+    // Prints one page, the print dialog answered with OK; checks the page as rendered.
+    static void PrintAndCheck(bool landscape, const wchar_t* artefact)
+    {
+        PrintDeviceCaps caps;
+        int paperHeight = 0;  // of the upright paper, pixels
+        ASSERT_TRUE(PrinterCaps(&caps, landscape, &paperHeight)) << "the prefix has no default printer";
+        DeleteFileW(PagePath);
+        int32_t result = -1;
+        {
+            DialogAnswer answer(IDOK, landscape ? 0x421 : 0);  // rad2: "Landscape"
+            result = PrintPage(hWndMain);
+        }
+        EXPECT_EQ(result, 1);
+        EXPECT_TRUE(IsWindowEnabled(hWndMain));
+        ASSERT_TRUE(pspage::WaitForPage(PagePath));
+        ASSERT_TRUE(pspage::RenderPng(PagePath, BinFolder() + L"\\" + artefact, 100));
+
+        std::vector<pspage::PageText> texts;
+        const double toPoints = 72.0 / caps.LogPixelsX;
+        ASSERT_TRUE(pspage::ReadPageTexts(PagePath, &texts, landscape ? paperHeight * toPoints : 0.0));
+        const PrintRect box = PrintPlotBox(caps);
+        const int32_t h = InchY(caps, 0.175);
+        const int32_t large = LargePrintFontHeight(caps);
+        const bool portrait = PrintPageIsPortrait(caps);
+        EXPECT_EQ(portrait, !landscape);
+        // Line 5 of the header: below the box in portrait, beside it in landscape.
+        const int32_t gpsX = portrait ? box.Left - InchX(caps, 0.5) : box.Right + InchX(caps, 0.25);
+        const int32_t gpsY = (portrait ? box.Bottom + 4 * h : box.Top) + 4 * h;
+        double x = 0.0, y = 0.0;
+        ASSERT_TRUE(pspage::FindPageText(texts, "GPS Position: Not available", &x, &y));
+        EXPECT_NEAR(x, (gpsX + caps.OffsetX) * toPoints, 2.0);
+        EXPECT_GE(y, (gpsY + caps.OffsetY) * toPoints);
+        EXPECT_LE(y, (gpsY + caps.OffsetY + large) * toPoints);
+        for (const char* line : {"Power Line: 60 Hz", "LAT: Not available", "Processing: Standard", "Time [ms]"})
+            EXPECT_TRUE(pspage::FindPageText(texts, line, &x, &y)) << line;
+
+        // The title ends 0.65 in from the right and sits 0.55 in above the bottom.
+        HFONT font = CreatePrintFont(large);
+        wchar_t name[256];
+        DWORD n = 256;
+        GetDefaultPrinterW(name, &n);
+        HDC printer = CreateDCW(L"WINSPOOL", name, nullptr, nullptr);
+        HGDIOBJ old = SelectObject(printer, font);
+        SIZE title{};
+        GetTextExtentPoint32W(printer, L"Tarnwel V-LOX", 13, &title);
+        SelectObject(printer, old);
+        DeleteDC(printer);
+        DeleteObject(font);
+        ASSERT_TRUE(pspage::FindPageText(texts, "Tarnwel V-LOX", &x, &y));
+        const int32_t titleRight = caps.HorzRes + caps.OffsetX - InchX(caps, 0.65);
+        const int32_t titleBottom = caps.VertRes + caps.OffsetY - InchY(caps, 0.55);
+        EXPECT_NEAR(x, (titleRight - title.cx + caps.OffsetX) * toPoints, 2.0);
+        EXPECT_LE(y, (titleBottom + caps.OffsetY) * toPoints + 1.0);
+        EXPECT_GE(y, (titleBottom - title.cy + caps.OffsetY) * toPoints);
+
+        // The frames, in the picture at the printer's resolution: the black plot box and the
+        // light grey outer frame, white just inside each.
+        pspage::Picture picture;
+        ASSERT_TRUE(pspage::RenderPicture(PagePath, caps.LogPixelsX, &picture));
+        // The picture's pixel of a device pixel of the page.
+        auto at = [&](int x, int y) {
+            x += caps.OffsetX;
+            y += caps.OffsetY;
+            return landscape ? picture.At(y, paperHeight - 1 - x) : picture.At(x, y);
+        };
+        const PrintRect outer = PrintOuterFrame(caps);
+        const int midY = (box.Top + box.Bottom) / 2;
+        EXPECT_EQ(at(box.Left, midY), 0x000000u);
+        EXPECT_EQ(at(box.Right, midY), 0x000000u);
+        EXPECT_EQ(at((box.Left + box.Right) / 2, box.Bottom), 0x000000u);
+        EXPECT_EQ(at(box.Left + 12, midY), 0xFFFFFFu);
+        EXPECT_EQ(at(outer.Left, midY), 0xE0E0E0u);
+        EXPECT_EQ(at(outer.Left + 12, midY), 0xFFFFFFu);
+    }
+};
+
+TEST_F(PrintPageTest, PortraitAndLandscapePagesOnThePostScriptPrinter)
+{
+    PrintAndCheck(false, L"print_page_portrait.png");
+    PrintAndCheck(true, L"print_page_landscape.png");
+}
+
+TEST_F(PrintPageTest, CancelPrintsNothingAndSaysNothing)
+{
+    DeleteFileW(PagePath);
+    int32_t result = -1;
+    {
+        DialogAnswer answer(IDCANCEL);
+        result = PrintPage(hWndMain);
+        Sleep(500);
+    }
+    EXPECT_EQ(result, 1);
+    EXPECT_FALSE(FileExists(PagePath));
+    EXPECT_TRUE(IsWindowEnabled(hWndMain));
+    // Only the print dialog itself came up.
+    FindDialog f;
+    EnumWindows(FindOwnDialog, reinterpret_cast<LPARAM>(&f));
+    EXPECT_EQ(f.found, nullptr);
+}
+
+TEST_F(PrintPageTest, PreviewOnAMemoryDcDrawsTheBoxAndKeepsNoObject)
+{
+    PrintDeviceCaps caps;
+    caps.HorzRes = 800;
+    caps.VertRes = 1000;
+    caps.LogPixelsX = caps.LogPixelsY = 100;
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, caps.HorzRes, caps.VertRes);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    PatBlt(dc, 0, 0, caps.HorzRes, caps.VertRes, WHITENESS);
+    const int before = CountGdiObjects();
+    HFONT small = CreatePrintFont(SmallPrintFontHeight(caps));
+    HFONT large = CreatePrintFont(LargePrintFontHeight(caps));
+    const PrintPageInputs in = GatherPrintPageInputs(caps);
+    class FixedMeasure : public PrintTextMeasure {
+    public:
+        void Measure(PrintFont, const WideString& text, int32_t& w, int32_t& h) override
+        {
+            w = 6 * static_cast<int32_t>(text.size());
+            h = 12;
+        }
+    } measure;
+    PlayPrintPage(dc, LayOutPrintPage(in, measure), small, large);
+    DeleteObject(small);
+    DeleteObject(large);
+    EXPECT_EQ(CountGdiObjects(), before);
+    const PrintRect box = PrintPlotBox(caps);
+    EXPECT_EQ(GetPixel(dc, box.Left, (box.Top + box.Bottom) / 2), RGB(0, 0, 0));
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+}
+
+// Last: the prefix's printer is taken away.
+TEST_F(PrintPageTest, NoPrinterGivesAClearMessage)
+{
+    HANDLE printer = nullptr;
+    PRINTER_DEFAULTSW defaults{};
+    defaults.DesiredAccess = PRINTER_ALL_ACCESS;
+    ASSERT_TRUE(OpenPrinterW(const_cast<wchar_t*>(L"V-LOX PostScript"), &printer, &defaults));
+    ASSERT_TRUE(DeletePrinter(printer));
+    ClosePrinter(printer);
+    DeleteFileW(PagePath);
+    int32_t result = -1;
+    DialogSeen seen;
+    {
+        DialogAnswer answer(IDOK);
+        result = PrintPage(hWndMain);
+        seen = answer.seen;
+    }
+    // The print dialog says so itself ("... you need to install a printer ...", Windows and
+    // Wine alike) and ends as a cancel; where it only fails, PrintPage says it.
+    const std::string said(seen.text.begin(), seen.text.end());
+    EXPECT_TRUE(said.find("install a printer") != std::string::npos ||
+                said.find("No printer is installed") != std::string::npos)
+        << said;
+    EXPECT_TRUE(result == 1 || (result == 0 && seen.caption == L"Error")) << result;
+    Sleep(500);
+    FindDialog f;
+    EnumWindows(FindOwnDialog, reinterpret_cast<LPARAM>(&f));
+    EXPECT_EQ(f.found, nullptr);  // one message, not two
+    EXPECT_FALSE(FileExists(PagePath));
+}
+
+}  // namespace
