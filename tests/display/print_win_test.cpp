@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/common/postscript_page_win.h"
+#include "tests/common/printed_page_check_win.h"
 #include "tests/common/win_test_util.h"
 #include "vlox/common/program_windows_win.h"
 #include "vlox/datafile/review_state.h"
@@ -21,7 +21,7 @@
 
 namespace {
 
-const wchar_t PagePath[] = L"C:\\vlox-print\\page.ps";
+const wchar_t* const PagePath = pspage::PrintedPagePath();
 
 std::wstring BinFolder()
 {
@@ -126,33 +126,11 @@ protected:
     }
     static void TearDownTestSuite() { DestroyWindow(hWndMain); }
 
-    // The default printer's capabilities, as PrintPage will read them.
-    static bool PrinterCaps(PrintDeviceCaps* caps, bool landscape, int* paperHeight = nullptr)
-    {
-        wchar_t name[256];
-        DWORD n = 256;
-        if (!GetDefaultPrinterW(name, &n))
-            return false;
-        HDC dc = CreateDCW(L"WINSPOOL", name, nullptr, nullptr);
-        if (dc == nullptr)
-            return false;
-        *caps = ReadPrintDeviceCaps(dc);
-        if (paperHeight != nullptr)
-            *paperHeight = GetDeviceCaps(dc, PHYSICALHEIGHT);
-        DeleteDC(dc);
-        if (landscape) {
-            std::swap(caps->HorzRes, caps->VertRes);
-            std::swap(caps->OffsetX, caps->OffsetY);
-        }
-        return true;
-    }
-
     // Prints one page, the print dialog answered with OK; checks the page as rendered.
     static void PrintAndCheck(bool landscape, const wchar_t* artefact)
     {
-        PrintDeviceCaps caps;
-        int paperHeight = 0;  // of the upright paper, pixels
-        ASSERT_TRUE(PrinterCaps(&caps, landscape, &paperHeight)) << "the prefix has no default printer";
+        pspage::PrinterPage page;
+        ASSERT_TRUE(pspage::DefaultPrinterPage(landscape, &page)) << "the prefix has no default printer";
         DeleteFileW(PagePath);
         int32_t result = -1;
         {
@@ -161,65 +139,8 @@ protected:
         }
         EXPECT_EQ(result, 1);
         EXPECT_TRUE(IsWindowEnabled(hWndMain));
-        ASSERT_TRUE(pspage::WaitForPage(PagePath));
-        ASSERT_TRUE(pspage::RenderPng(PagePath, BinFolder() + L"\\" + artefact, 100));
-
-        std::vector<pspage::PageText> texts;
-        const double toPoints = 72.0 / caps.LogPixelsX;
-        ASSERT_TRUE(pspage::ReadPageTexts(PagePath, &texts, landscape ? paperHeight * toPoints : 0.0));
-        const PrintRect box = PrintPlotBox(caps);
-        const int32_t h = InchY(caps, 0.175);
-        const int32_t large = LargePrintFontHeight(caps);
-        const bool portrait = PrintPageIsPortrait(caps);
-        EXPECT_EQ(portrait, !landscape);
-        // Line 5 of the header: below the box in portrait, beside it in landscape.
-        const int32_t gpsX = portrait ? box.Left - InchX(caps, 0.5) : box.Right + InchX(caps, 0.25);
-        const int32_t gpsY = (portrait ? box.Bottom + 4 * h : box.Top) + 4 * h;
-        double x = 0.0, y = 0.0;
-        ASSERT_TRUE(pspage::FindPageText(texts, "GPS Position: Not available", &x, &y));
-        EXPECT_NEAR(x, (gpsX + caps.OffsetX) * toPoints, 2.0);
-        EXPECT_GE(y, (gpsY + caps.OffsetY) * toPoints);
-        EXPECT_LE(y, (gpsY + caps.OffsetY + large) * toPoints);
-        for (const char* line : {"Power Line: 60 Hz", "LAT: Not available", "Processing: Standard", "Time [ms]"})
-            EXPECT_TRUE(pspage::FindPageText(texts, line, &x, &y)) << line;
-
-        // The title ends 0.65 in from the right and sits 0.55 in above the bottom.
-        HFONT font = CreatePrintFont(large);
-        wchar_t name[256];
-        DWORD n = 256;
-        GetDefaultPrinterW(name, &n);
-        HDC printer = CreateDCW(L"WINSPOOL", name, nullptr, nullptr);
-        HGDIOBJ old = SelectObject(printer, font);
-        SIZE title{};
-        GetTextExtentPoint32W(printer, L"Tarnwel V-LOX", 13, &title);
-        SelectObject(printer, old);
-        DeleteDC(printer);
-        DeleteObject(font);
-        ASSERT_TRUE(pspage::FindPageText(texts, "Tarnwel V-LOX", &x, &y));
-        const int32_t titleRight = caps.HorzRes + caps.OffsetX - InchX(caps, 0.65);
-        const int32_t titleBottom = caps.VertRes + caps.OffsetY - InchY(caps, 0.55);
-        EXPECT_NEAR(x, (titleRight - title.cx + caps.OffsetX) * toPoints, 2.0);
-        EXPECT_LE(y, (titleBottom + caps.OffsetY) * toPoints + 1.0);
-        EXPECT_GE(y, (titleBottom - title.cy + caps.OffsetY) * toPoints);
-
-        // The frames, in the picture at the printer's resolution: the black plot box and the
-        // light grey outer frame, white just inside each.
-        pspage::Picture picture;
-        ASSERT_TRUE(pspage::RenderPicture(PagePath, caps.LogPixelsX, &picture));
-        // The picture's pixel of a device pixel of the page.
-        auto at = [&](int x, int y) {
-            x += caps.OffsetX;
-            y += caps.OffsetY;
-            return landscape ? picture.At(y, paperHeight - 1 - x) : picture.At(x, y);
-        };
-        const PrintRect outer = PrintOuterFrame(caps);
-        const int midY = (box.Top + box.Bottom) / 2;
-        EXPECT_EQ(at(box.Left, midY), 0x000000u);
-        EXPECT_EQ(at(box.Right, midY), 0x000000u);
-        EXPECT_EQ(at((box.Left + box.Right) / 2, box.Bottom), 0x000000u);
-        EXPECT_EQ(at(box.Left + 12, midY), 0xFFFFFFu);
-        EXPECT_EQ(at(outer.Left, midY), 0xE0E0E0u);
-        EXPECT_EQ(at(outer.Left + 12, midY), 0xFFFFFFu);
+        pspage::CheckPrintedPage(page, BinFolder() + L"\\" + artefact,
+                                 {"Power Line: 60 Hz", "LAT: Not available", "Processing: Standard", "Time [ms]"});
     }
 };
 
