@@ -226,6 +226,28 @@ TEST(PrintLayout, GateTableRowsAreHalfTheGatesRoundedUp)
             EXPECT_NE(FindText(page, W("21")), nullptr);
         }
     }
+    // User gates: the gates shown in the numbers window, at most 20 rows of two.
+    const struct {
+        int32_t gates, hidden;
+        size_t shown, rows;
+    } user[] = {{50, 0, 40, 20}, {12, 3, 9, 5}};
+    for (const auto& c : user) {
+        PrintPageInputs in = DecayPage(2400, 3000, 0);
+        in.Decay.Selected = Reading(1, c.gates);
+        in.Header.GateSet = 2;
+        in.Header.NumbersGateVisible.fill(1);
+        for (int32_t i = 0; i < c.hidden; ++i)
+            in.Header.NumbersGateVisible[static_cast<size_t>(2 * i)] = 0;
+        HalfHeightMeasure m(in.Caps);
+        const PrintPageLayout page = LayOutPrintPage(in, m);
+        const std::vector<const PrintOp*> body = TableBody(page);
+        std::set<int32_t> rows;
+        for (const PrintOp* op : body)
+            rows.insert(op->Y);
+        EXPECT_EQ(body.size(), 2 * c.shown) << c.gates;
+        EXPECT_EQ(rows.size(), c.rows) << c.gates;
+    }
+
     // Gates 1-10 on the left, 11-20 on the right of the same rows.
     const PrintPageInputs in = DecayPage(2400, 3000, 0);
     HalfHeightMeasure m(in.Caps);
