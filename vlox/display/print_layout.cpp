@@ -634,7 +634,7 @@ void PageBuilder::GateTable(const PrintRect& frame, int32_t h)
     for (int32_t r = 0; r < rows; ++r) {
         rowY += rowHeight;
         for (int32_t column = 0; column < 2; ++column) {
-            const size_t k = static_cast<size_t>(r + column * rows);
+            const size_t k = static_cast<size_t>(r) + static_cast<size_t>(column) * static_cast<size_t>(rows);
             if (k >= shown.size())
                 continue;
             const int32_t gi = shown[k];
