@@ -2,7 +2,8 @@
 // dialog answered by a helper thread as a user would: a portrait and a landscape page rendered
 // by Ghostscript (PNG artefacts print_page_*.png beside the test) with the header texts, the
 // title and the frames where the layout puts them; Cancel prints nothing and says nothing;
-// with the printer taken away the user is told there is none. Then the same page played on a
+// the abort box's button stops the job at the abort procedure's next call; with the printer
+// taken away the user is told there is none. Then the same page played on a
 // memory DC (the preview) draws the box and leaks no GDI object.
 #include <windows.h>
 #include <winspool.h>
@@ -166,6 +167,21 @@ TEST_F(PrintPageTest, CancelPrintsNothingAndSaysNothing)
     FindDialog f;
     EnumWindows(FindOwnDialog, reinterpret_cast<LPARAM>(&f));
     EXPECT_EQ(f.found, nullptr);
+}
+
+TEST_F(PrintPageTest, TheAbortBoxsButtonAbortsAtTheNextCallOfTheAbortProcedure)
+{
+    HWND box = CreateDialogW(hInstance, L"PrintDlgBox", hWndMain, PrintAbortDlgProc);
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(IsWindowVisible(box));
+    EXPECT_TRUE(GetMenuState(GetSystemMenu(box, FALSE), SC_CLOSE, MF_BYCOMMAND) & MF_GRAYED);
+    EnableWindow(hWndMain, FALSE);
+    EXPECT_TRUE(PrintAbortProc(nullptr, 0));  // nothing asked yet: go on
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(box, IDCANCEL)));
+    EXPECT_FALSE(PrintAbortProc(nullptr, 0));
+    EXPECT_FALSE(IsWindow(box));
+    EXPECT_TRUE(IsWindowEnabled(hWndMain));
 }
 
 TEST_F(PrintPageTest, PreviewOnAMemoryDcDrawsTheBoxAndKeepsNoObject)
