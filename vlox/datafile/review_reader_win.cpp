@@ -1,54 +1,109 @@
 #include "vlox/datafile/review_reader_win.h"
 
-void FillProcessingList() {}
-void FillRepetitionList() {}
-void ReadLineStationsOf(int32_t) {}
-void FillStationList() {}
-void ReadStationRecordsOf(int32_t) {}
-void FillRecordList() {}
-int32_t CheckReviewContents(int32_t)
+#include "vlox/datafile/datafile.h"
+#include "vlox/settings/settings.h"
+#include "vlox/settings/textconv.h"
+
+#include <commdlg.h>
+
+#include <mutex>
+
+HANDLE ReviewFile = INVALID_HANDLE_VALUE;
+std::wstring ReviewFilePath;
+std::wstring ReviewFileTitle = L"VIEW";
+int32_t DataFileState = 0;
+int32_t ReviewSource = -1;
+ReviewFileDialogFunction ReviewFileDialog = GetOpenFileNameW;
+
+namespace {
+
+HANDLE OpenExisting(const std::wstring& path)
 {
+    return CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                       nullptr);
+}
+
+}  // namespace
+
+HandleFile ReviewRecordFile()
+{
+    return HandleFile(ReviewFile);
+}
+
+int32_t OpenReviewFileAt(const std::wstring& path)
+{
+    CloseReviewFile();
+    ReviewFile = OpenExisting(path);
+    if (ReviewFile == INVALID_HANDLE_VALUE)
+        return 0;
+    ReviewFilePath = path;
     return 1;
 }
-int32_t CountStationRepetitions()
-{
-    return 0;
-}
-void SelectReviewRepetition(int32_t) {}
-void SelectReviewUserGateSet(int32_t) {}
-void SelectReviewStation(int32_t, int32_t) {}
-void BuildReviewGateTimes() {}
 
-double ReviewLineNumberAt(int32_t)
+void CloseReviewFile()
 {
-    return 0.0;
+    if (ReviewFile != INVALID_HANDLE_VALUE)
+        CloseHandle(ReviewFile);
+    ReviewFile = INVALID_HANDLE_VALUE;
 }
-int32_t ReviewLineDirectionAt(int32_t)
+
+int32_t ChooseReviewFile(HWND owner)
 {
-    return 0;
+    wchar_t file[MAX_PATH] = L"";
+    wchar_t title[MAX_PATH] = L"";
+    const std::wstring initialFolder = Settings.ReviewDirectory;
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = L"V-LOX Files (*.VLX)\0*.VLX\0";
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = MAX_PATH;
+    ofn.lpstrFileTitle = title;
+    ofn.nMaxFileTitle = MAX_PATH;
+    ofn.lpstrInitialDir = initialFolder.c_str();
+    ofn.lpstrTitle = L"Open Data File";
+    ofn.lpstrDefExt = L"VLX";
+    // Only a file that is there: an empty file made from a mistyped name would be left behind.
+    ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
+    if (!ReviewFileDialog(&ofn))
+        return 0;
+    if (OpenReviewFileAt(file) == 0)
+        return 0;
+    ReviewFileTitle = title;
+    Settings.ReviewDirectory = std::wstring(file).substr(0, ofn.nFileOffset);
+    return 1;
 }
-double ReviewStationValueAt(int32_t)
+
+void SetDataFileAside()
 {
-    return 0.0;
+    std::lock_guard<std::recursive_mutex> hold(DataFileLock);
+    if (DataFile == INVALID_HANDLE_VALUE)
+        return;
+    CloseHandle(DataFile);
+    DataFile = INVALID_HANDLE_VALUE;
+    DataFileState = 1;
 }
-int32_t ReviewRecordNumberAt(int32_t)
+
+int32_t ReopenDataFileAtEnd()
 {
-    return 0;
+    std::lock_guard<std::recursive_mutex> hold(DataFileLock);
+    if (DataFile != INVALID_HANDLE_VALUE)
+        return 1;
+    if (DataFileWidePath.empty())
+        return 0;
+    HANDLE h = OpenExisting(DataFileWidePath);
+    if (h == INVALID_HANDLE_VALUE)
+        return 0;
+    LARGE_INTEGER zero{};
+    SetFilePointerEx(h, zero, nullptr, FILE_END);
+    DataFile = h;
+    return 1;
 }
-int32_t ReviewRecordTagAt(int32_t)
+
+void ReportReviewMessage(const FileMessage& message)
 {
-    return 0;
-}
-void SetReviewRecordTag(int32_t, int32_t) {}
-double ProfileStationAt(int32_t)
-{
-    return 0.0;
-}
-int32_t ProfileRecordNumberAt(int32_t)
-{
-    return 0;
-}
-int32_t ProfileRecordTagAt(int32_t)
-{
-    return 0;
+    if (message.Text.empty())
+        return;
+    DataFileMessageBox(GetActiveWindow(), NarrowToWide(message.Text).c_str(), NarrowToWide(message.Caption).c_str(),
+                       MB_OK | MB_ICONERROR);
 }

@@ -1,31 +1,43 @@
-// The review reader: the lines, stations and readings of the reviewed file, the review lists
-// and their selection, and the gate times of the reviewed reading, as the command handler
-// routes the review controls to them. No file is read for review yet: the lists stay empty,
-// every contents check passes and each value read is 0.
+// Win32 side of the review reader: the file under review, the open dialog that picks it,
+// the data file set aside while another file (or it) is reviewed, and the reader's messages.
 #pragma once
 
+#include "vlox/datafile/datafile_win.h"
+#include "vlox/datafile/editheader.h"
+
+#include <windows.h>
+
 #include <cstdint>
+#include <string>
 
-void FillProcessingList();
-void FillRepetitionList();
-void ReadLineStationsOf(int32_t lineIndex);
-void FillStationList();
-void ReadStationRecordsOf(int32_t stationIndex);
-void FillRecordList();
-int32_t CheckReviewContents(int32_t level);
-int32_t CountStationRepetitions();
-void SelectReviewRepetition(int32_t entry);
-void SelectReviewUserGateSet(int32_t entry);
-void SelectReviewStation(int32_t station, int32_t repetition);
-// The reviewed reading's gate centres and time-axis limits.
-void BuildReviewGateTimes();
+// The file under review (INVALID_HANDLE_VALUE when none), its full path and the name shown
+// for it (with its extension; "VIEW" before any review).
+extern HANDLE ReviewFile;
+extern std::wstring ReviewFilePath;
+extern std::wstring ReviewFileTitle;
+// 0 no current data file, 1 a current data file set aside, 2 a file is under review.
+extern int32_t DataFileState;
+// 0 the current data file, 1 a file chosen from the list, -1 no review.
+extern int32_t ReviewSource;
 
-double ReviewLineNumberAt(int32_t line);
-int32_t ReviewLineDirectionAt(int32_t line);
-double ReviewStationValueAt(int32_t station);
-int32_t ReviewRecordNumberAt(int32_t record);
-int32_t ReviewRecordTagAt(int32_t record);
-void SetReviewRecordTag(int32_t record, int32_t tag);
-double ProfileStationAt(int32_t station);
-int32_t ProfileRecordNumberAt(int32_t record);
-int32_t ProfileRecordTagAt(int32_t record);
+// The review file as a RecordFile.
+HandleFile ReviewRecordFile();
+
+// Opens path for review (reading and writing, no sharing; the file must exist) in place of
+// any review file open. 1 when open.
+int32_t OpenReviewFileAt(const std::wstring& path);
+void CloseReviewFile();
+// The open dialog "Open Data File" in `ReviewDirectory`; on OK the file is opened and its
+// folder becomes `ReviewDirectory`. 1 when a file was chosen and opened.
+int32_t ChooseReviewFile(HWND owner);
+// How the open dialog is shown: GetOpenFileNameW unless a test answers for it.
+using ReviewFileDialogFunction = BOOL(WINAPI*)(LPOPENFILENAMEW);
+extern ReviewFileDialogFunction ReviewFileDialog;
+
+// The recording data file closed while a review runs (DataFileState 1), and reopened at its
+// end afterwards so that storing goes on where it stopped. 1 when open again.
+void SetDataFileAside();
+int32_t ReopenDataFileAtEnd();
+
+// Shows a reader's message ("File Error") owned by the active window.
+void ReportReviewMessage(const FileMessage& message);

@@ -202,7 +202,9 @@ CurveAxesLayout LayOutCurveAxes(const CurvePlotGeometryValues& g, const CurveAxe
     MapScaleLimits(tMin, tMax, aMin, aMax);
     int32_t x = 0;
 
-    if (in.TimeAxisLabels == 0) {
+    if (in.AmplitudeOnly != 0) {
+        // The profile frames have stations, not times, along x.
+    } else if (in.TimeAxisLabels == 0) {
         const int32_t l = static_cast<int32_t>(std::trunc(g.LogTimeMin));
         double d = std::pow(10.0, l);
         const double step = d / 10.0;
@@ -301,8 +303,10 @@ CurveAxesLayout LayOutCurveAxes(const CurvePlotGeometryValues& g, const CurveAxe
     b.out.Lines.push_back({AxisPen::Black, g.PlotLeft, g.PlotBottom, g.PlotLeft, g.PlotTop});
     b.out.Lines.push_back({AxisPen::Black, g.PlotRight, g.PlotBottom, g.PlotRight, g.PlotTop});
 
-    b.CentredText(in.TimeAxisLabels == 0 ? "Time [ms]" : "Gates", in.PaneWidth / 2, g.PlotBottom + 20);
-    b.out.Labels.push_back({DisplayUnitCaption(in.DisplayUnit), g.PlotLeft, g.PlotTop - 18});
+    if (in.AmplitudeOnly == 0)
+        b.CentredText(in.TimeAxisLabels == 0 ? "Time [ms]" : "Gates", in.PaneWidth / 2, g.PlotBottom + 20);
+    b.out.Labels.push_back(
+        {DisplayUnitCaption(in.DisplayUnit), in.UnitCaptionX >= 0 ? in.UnitCaptionX : g.PlotLeft, g.PlotTop - 18});
     return b.out;
 }
 

@@ -110,6 +110,10 @@ struct CurveAxesInputs {
     int32_t DisplayUnit = 0;
     const double* GateCentresMs = nullptr;  // gate labels: the centres of the rate in use
     int32_t GateCount = 0;
+    // The profile frames: the amplitude lines and labels only (no time axis, no time caption),
+    // the unit caption at UnitCaptionX (-1: PlotLeft).
+    int32_t AmplitudeOnly = 0;
+    int32_t UnitCaptionX = -1;
 };
 
 // The unit caption for a display unit; "" outside 0..5.

@@ -48,20 +48,22 @@ private:
     HDC dc_;
 };
 
-// The three decay-curve pens (entries 100-102 of the line settings), re-made only when their
-// width or colour setting changed.
+// The curve pens (entries 0-99 the gate profiles, 100-102 the decay curves, of the line
+// settings), made when first used and re-made only when their width or colour changed.
 struct DecayPen {
     HPEN Pen = nullptr;
     int32_t Width = -1;
     int32_t Colour = -1;
 };
-DecayPen DecayPens[3];
+DecayPen DecayPens[CurveCount];
 
-HPEN DecayPenFor(int32_t penIndex)
+}  // namespace
+
+HPEN CurvePen(int32_t penIndex)
 {
-    if (penIndex < MonitoringDecayPen || penIndex > FinalDecayPen)
+    if (penIndex < 0 || penIndex >= CurveCount)
         penIndex = FinalDecayPen;
-    DecayPen& p = DecayPens[penIndex - MonitoringDecayPen];
+    DecayPen& p = DecayPens[penIndex];
     const int32_t width = Settings.LineWidths[penIndex];
     const int32_t colour = Settings.LineColours[penIndex];
     if (p.Pen == nullptr || p.Width != width || p.Colour != colour) {
@@ -72,6 +74,15 @@ HPEN DecayPenFor(int32_t penIndex)
         p.Colour = colour;
     }
     return p.Pen;
+}
+
+namespace {
+
+HPEN DecayPenFor(int32_t penIndex)
+{
+    if (penIndex < MonitoringDecayPen || penIndex > FinalDecayPen)
+        penIndex = FinalDecayPen;
+    return CurvePen(penIndex);
 }
 
 HPEN AxisPenFor(AxisPen pen)
@@ -101,13 +112,16 @@ LRESULT CALLBACK OnMeasurePaint(HWND, UINT, WPARAM, LPARAM)
 {
     if (hWndNumbers != nullptr) {
         PaintDc paint(hWndNumbers);
-        // While reviewing, the numbers window shows the reviewed reading's plots instead.
         if (ReviewMode == -1)
             DrawNumbersHeader(paint.get(), GateCount, Settings.SelectedComponent, ComponentCount);
+        else
+            PaintReviewPlots(paint.get());
     }
     if (hWndCurve != nullptr) {
         PaintDc paint(hWndCurve);
-        DrawCurveAxes(paint.get());
+        // The review plots draw their own frames (of the reviewed reading's time axis).
+        if (ReviewMode == -1)
+            DrawCurveAxes(paint.get());
     }
     if (hWndBar != nullptr) {
         PaintDc paint(hWndBar);
@@ -130,6 +144,11 @@ LRESULT CALLBACK MeasureWndProc(HWND window, UINT message, WPARAM wParam, LPARAM
 
 void ComputeCurveScale()
 {
+    ComputeCurveScaleFor(Settings.RepRateIndex, Settings.GateSet);
+}
+
+void ComputeCurveScaleFor(int32_t repRateIndex, int32_t gateSet)
+{
     CurveScaleInputs in;
     in.PaneWidth = CurvePaneRect.width;
     in.PaneHeight = CurvePaneRect.height;
@@ -140,9 +159,8 @@ void ComputeCurveScale()
         in.TimeMinMs = Settings.TimeAxisMinMs;
         in.TimeMaxMs = Settings.TimeAxisMaxMs;
     } else {
-        const int32_t rate =
-            Settings.RepRateIndex >= 0 && Settings.RepRateIndex < RepRateCount ? Settings.RepRateIndex : 0;
-        const int32_t set = Settings.GateSet >= 0 && Settings.GateSet < 3 ? Settings.GateSet : 0;
+        const int32_t rate = repRateIndex >= 0 && repRateIndex < RepRateCount ? repRateIndex : 0;
+        const int32_t set = gateSet >= 0 && gateSet < 3 ? gateSet : 0;
         in.TimeMinMs = TimeAxisLow[rate][set];
         in.TimeMaxMs = TimeAxisHigh[rate][set];
     }
@@ -222,6 +240,12 @@ void DrawProgressBar(double fraction)
 
 void DrawCurveAxes(HDC dc)
 {
+    const int32_t rate = Settings.RepRateIndex >= 0 && Settings.RepRateIndex < RepRateCount ? Settings.RepRateIndex : 0;
+    DrawCurveAxesWith(dc, GateCentres[rate], GateCount);
+}
+
+void DrawCurveAxesWith(HDC dc, const double* gateCentresMs, int32_t gateCount)
+{
     if (dc == nullptr)
         return;
     SelectGuard font(dc, hFontNormal);
@@ -236,9 +260,8 @@ void DrawCurveAxes(HDC dc)
     in.TimeAxisMinorGrid = Settings.TimeAxisMinorGrid;
     in.AmplitudeAxisMinorGrid = Settings.AmplitudeAxisMinorGrid;
     in.DisplayUnit = Settings.DisplayUnit;
-    const int32_t rate = Settings.RepRateIndex >= 0 && Settings.RepRateIndex < RepRateCount ? Settings.RepRateIndex : 0;
-    in.GateCentresMs = GateCentres[rate];
-    in.GateCount = GateCount;
+    in.GateCentresMs = gateCentresMs;
+    in.GateCount = gateCount;
     const CurveAxesLayout layout = LayOutCurveAxes(CurvePlotGeometry, in, measure);
     for (const AxisLine& line : layout.Lines) {
         SelectGuard pen(dc, AxisPenFor(line.Pen));
@@ -330,6 +353,12 @@ void DrawNumbersHeader(HDC dc, int32_t gateCount, int32_t component, int32_t com
 
 void DrawNumbersColumn(HWND window, int32_t gateCount, const double* values)
 {
+    DrawNumbersColumnWith(window, gateCount, values, EarlyWindowValue, true);
+}
+
+void DrawNumbersColumnWith(HWND window, int32_t gateCount, const double* values, double earlyWindowValue,
+                           bool showValues)
+{
     if (window == nullptr || values == nullptr)
         return;
     WindowDc dc(window);
@@ -348,7 +377,7 @@ void DrawNumbersColumn(HWND window, int32_t gateCount, const double* values)
     HRGN clip = CreateRectRgn(l.RowZeroValueRect.Left, l.RowZeroValueRect.Top, l.RowZeroValueRect.Right,
                               l.RowZeroValueRect.Bottom);
     SelectClipRgn(dc.get(), clip);
-    std::string text = GateValueText(EarlyWindowValue);
+    std::string text = GateValueText(earlyWindowValue);
     measure.Measure(text, w, h);
     DrawNarrowText(dc.get(), ValueTextX(l, w), l.RowZeroValueRect.Top, text);
     DeleteObject(clip);
@@ -357,7 +386,7 @@ void DrawNumbersColumn(HWND window, int32_t gateCount, const double* values)
     clip = CreateRectRgn(l.ValueArea.Left, l.ValueArea.Top, l.ValueArea.Right, l.ValueArea.Bottom);
     SelectClipRgn(dc.get(), clip);
     const std::vector<int32_t> gates = ListedGates(gateCount, Settings.NumbersGateVisible.data(), MaxGateCount);
-    for (size_t r = 0; r < gates.size(); ++r) {
+    for (size_t r = 0; showValues && r < gates.size(); ++r) {
         text = GateValueText(values[gates[r]]);
         measure.Measure(text, w, h);
         DrawNarrowText(dc.get(), ValueTextX(l, w), NumberRowY(l, static_cast<int32_t>(r)), text);
@@ -366,19 +395,4 @@ void DrawNumbersColumn(HWND window, int32_t gateCount, const double* values)
     DeleteObject(clip);
 }
 
-void ScrollProfile() {}
-
-void ScaleProfileAxis() {}
-
-void DrawLiveProfileFrame() {}
-
 void CreateProfilePens(int32_t) {}
-
-void ShowDecayRecord(int32_t) {}
-void ShowProfileRecord(int32_t, int32_t) {}
-void DrawReviewNumbers(bool) {}
-void DrawReviewDecay() {}
-void DrawProfilePlot() {}
-void SaveProfileCursorColumn(int32_t) {}
-void RestoreProfileCursorColumn(int32_t) {}
-void DrawProfileCursor(int32_t) {}

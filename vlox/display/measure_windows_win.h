@@ -16,6 +16,10 @@ extern int32_t CurveBackgroundSaved;
 
 // The plot geometry from the curve pane and the scale settings.
 void ComputeCurveScale();
+// The same for the time axis of a rate index and gate set (the reviewed reading's).
+void ComputeCurveScaleFor(int32_t repRateIndex, int32_t gateSet);
+// The pen of curve entry index of the line settings (0-99 gate profiles, 100-102 decays).
+HPEN CurvePen(int32_t index);
 // The off-screen copies of the curve window (plot buffer and column buffer), made once.
 void CreateBackBuffers();
 struct CurveBackBufferSet {
@@ -33,6 +37,8 @@ void ClearProgressBar();
 void DrawProgressBar(double fraction);
 // Frame, grids, labels and captions of the decay plot.
 void DrawCurveAxes(HDC dc);
+// The same with the gate centres and count the gate labels take.
+void DrawCurveAxesWith(HDC dc, const double* gateCentresMs, int32_t gateCount);
 // `DisplayValues` for `GateCount` gates with the pen of curve entry penIndex (100-102).
 void DrawDecayCurve(HWND window, int32_t penIndex, int32_t drawFrame);
 // Copies the saved empty frame over the curve window.
@@ -41,32 +47,25 @@ void RestoreCurveFrame(HWND window);
 void DrawNumbersHeader(HDC dc, int32_t gateCount, int32_t component, int32_t componentCount);
 // Row 0 with `EarlyWindowValue`, then the values in their rows.
 void DrawNumbersColumn(HWND window, int32_t gateCount, const double* values);
+// Row 0 with earlyWindowValue, then the values unless showValues is false.
+void DrawNumbersColumnWith(HWND window, int32_t gateCount, const double* values, double earlyWindowValue,
+                           bool showValues);
+// The review plots of a repaint (review_plots_win.cpp), on the numbers window's paint context.
+void PaintReviewPlots(HDC numbersPaintDc);
 
 // ---------------------------------------------------------------------------------------
-// The live profile strip of the curve window (profile view). It is not drawn yet: the curve
-// window shows the decay view in both views.
+// The live profile strip of the curve window (profile view in automatic survey mode).
 
 // 1 once the live profile strip has been drawn; cleared to restart it.
 extern int32_t ProfileDrawn;
-// The strip moves on by one station (profile view in automatic mode). Does nothing yet.
+// The strip moves on by one column with the reading just stored.
 void ScrollProfile();
-// The strip's value axis from the gates shown. Does nothing yet.
+// The strip's amplitude geometry (that of the decay plot).
 void ScaleProfileAxis();
-// The strip's empty frame. Draws nothing yet.
+// The strip's empty amplitude frame; the strip's lines start again.
 void DrawLiveProfileFrame();
+// The strip of the current line rebuilt from the data file, walking back from its end.
+void RedrawProfileFromFile();
 // (Re)makes the profile pens from the line settings; 1 deletes the old ones first. Makes
 // none yet.
 void CreateProfilePens(int32_t recreate);
-
-// ---------------------------------------------------------------------------------------
-// The review plots in the curve and numbers windows. Nothing is drawn for a reviewed file
-// yet: the windows keep what they show.
-
-void ShowDecayRecord(int32_t record);
-void ShowProfileRecord(int32_t record, int32_t station);
-void DrawReviewNumbers(bool profileTags);
-void DrawReviewDecay();
-void DrawProfilePlot();
-void SaveProfileCursorColumn(int32_t station);
-void RestoreProfileCursorColumn(int32_t station);
-void DrawProfileCursor(int32_t station);

@@ -3,11 +3,18 @@
 #include "vlox/common/drawing_objects_win.h"
 #include "vlox/common/gdi_guard_win.h"
 #include "vlox/common/program_windows_win.h"
+#include "vlox/datafile/review_reader_win.h"
+#include "vlox/datafile/review_selection.h"
 #include "vlox/datafile/review_state.h"
+#include "vlox/display/review_plots_win.h"
+#include "vlox/settings/rate_tables.h"
 #include "vlox/settings/settings.h"
 
 #include <commdlg.h>
 
+#include <algorithm>
+#include <array>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -182,6 +189,166 @@ void PlayPrintPage(HDC dc, const PrintPageLayout& page, HFONT smallFont, HFONT l
     SetTextAlign(dc, align);
 }
 
+namespace {
+
+// The review state that reading the station's readings for the page borrows: put back as it
+// was once the page's inputs are gathered, so the review (and its repaints during the job)
+// stays as the user left it.
+struct BorrowedReviewState {
+    ReviewReadingData Reading = ReviewReading;
+    int32_t TestMode = ReviewTestMode;
+    std::array<double, MaxGateCount> DisplayValues{};
+    double Centres[RepRateCount][MaxGateCount];
+    double Low[RepRateCount][3];
+    double High[RepRateCount][3];
+    double Averages[ReviewSlotCount][MaxGateCount];
+    int32_t AverageCounts[ReviewSlotCount];
+    int32_t AverageRates[ReviewSlotCount];
+    int32_t Skipped = UserGateReadingsSkipped;
+
+    BorrowedReviewState()
+    {
+        std::memcpy(DisplayValues.data(), ReviewDisplayValues, sizeof ReviewDisplayValues);
+        std::memcpy(Centres, ReviewGateCentres, sizeof Centres);
+        std::memcpy(Low, TimeAxisLow, sizeof Low);
+        std::memcpy(High, TimeAxisHigh, sizeof High);
+        std::memcpy(Averages, StationSlotAverages, sizeof Averages);
+        std::memcpy(AverageCounts, StationSlotAverageCounts, sizeof AverageCounts);
+        std::memcpy(AverageRates, StationSlotRates, sizeof AverageRates);
+    }
+    BorrowedReviewState(const BorrowedReviewState&) = delete;
+    BorrowedReviewState& operator=(const BorrowedReviewState&) = delete;
+    ~BorrowedReviewState()
+    {
+        ReviewReading = Reading;
+        ReviewTestMode = TestMode;
+        std::memcpy(ReviewDisplayValues, DisplayValues.data(), sizeof ReviewDisplayValues);
+        std::memcpy(ReviewGateCentres, Centres, sizeof Centres);
+        std::memcpy(TimeAxisLow, Low, sizeof Low);
+        std::memcpy(TimeAxisHigh, High, sizeof High);
+        std::memcpy(StationSlotAverages, Averages, sizeof Averages);
+        std::memcpy(StationSlotAverageCounts, AverageCounts, sizeof AverageCounts);
+        std::memcpy(StationSlotRates, AverageRates, sizeof AverageRates);
+        UserGateReadingsSkipped = Skipped;
+    }
+};
+
+// The gate centres and gate-label axis of a rate and gate set, as the review builds them.
+void GateTimesOf(const ReviewReadingData& reading, int32_t rate, int32_t gateSet, int32_t gates,
+                 std::array<double, MaxGateCount>& centres, double& low, double& high)
+{
+    ReviewReadingData r = reading;
+    r.RepRateIndex = rate;
+    r.GateSet = gateSet;
+    r.GateCount = gates;
+    centres.fill(0.0);
+    low = high = 0.0;
+    if (rate < 0 || rate >= RepRateCount || gateSet < 0 || gateSet > 2 || BuildReviewGateTimes(r) == 0)
+        return;
+    std::memcpy(centres.data(), ReviewGateCentres[rate], sizeof(double) * MaxGateCount);
+    low = TimeAxisLow[rate][gateSet];
+    high = TimeAxisHigh[rate][gateSet];
+}
+
+PrintReading ReadingForPrint(const ReviewReadingData& r, const double* values, int32_t tag)
+{
+    PrintReading p;
+    p.Tag = tag;
+    p.RateIndex = r.RepRateIndex;
+    p.GateSet = r.GateSet;
+    p.GateCount = std::clamp(r.GateCount, 0, MaxGateCount);
+    std::memcpy(p.Values.data(), values, sizeof(double) * MaxGateCount);
+    GateTimesOf(r, r.RepRateIndex, r.GateSet, r.GateCount, p.CentresMs, p.TimeAxisLow, p.TimeAxisHigh);
+    return p;
+}
+
+int32_t SelectedTag()
+{
+    return ReviewRecordIndex >= 0 && ReviewRecordIndex < std::min(ReviewRecordCount, MaxReviewRecords)
+               ? ReviewRecordTags[ReviewRecordIndex]
+               : 0;
+}
+
+void GatherDecay(PrintPageInputs& in)
+{
+    PrintDecaySource& d = in.Decay;
+    d.Selected = ReadingForPrint(ReviewReading, ReviewDisplayValues, SelectedTag());
+    d.SelectedIndex = ReviewRecordIndex;
+    const ReviewContext ctx = ProgramReviewContext();
+    if (in.ProcessingChoice == 1 || in.ProcessingChoice == 3) {
+        for (int32_t i = 0; i < std::min(ReviewRecordCount, MaxReviewRecords); ++i) {
+            ReviewReadingData r;
+            double values[MaxGateCount] = {};
+            PrintReading p;
+            p.Tag = -1;  // a reading that cannot be read is left out
+            if (ReadAndConvertReading(ctx, ReviewRecordOffsets[i], r, values) == 1)
+                p = ReadingForPrint(r, values, ReviewRecordTags[i]);
+            d.Station.push_back(p);
+        }
+    }
+    if (in.ProcessingChoice == 2 || in.ProcessingChoice == 3) {
+        AverageStationRecords(ctx);
+        for (int32_t k = 0; k < ReviewSlotCount; ++k) {
+            PrintAverageSlot& slot = d.Slots[static_cast<size_t>(k)];
+            slot.Count = StationSlotAverageCounts[k];
+            if (slot.Count <= 0)
+                continue;
+            std::memcpy(slot.Values.data(), StationSlotAverages[k], sizeof(double) * MaxGateCount);
+            const int32_t gateSet = k >= 7 ? 1 : 0;
+            GateTimesOf(ReviewReading, StationSlotRates[k], gateSet, 20 + 10 * gateSet, slot.CentresMs,
+                        slot.TimeAxisLow, slot.TimeAxisHigh);
+        }
+    }
+}
+
+void GatherProfile(PrintPageInputs& in)
+{
+    const int32_t n = std::clamp(ReviewListedStationCount, 0, MaxReviewStations);
+    for (int32_t s = 0; s < n; ++s) {
+        in.Profile.Stations.push_back(ProfileStations[s]);
+        std::array<double, MaxGateCount> row{};
+        std::memcpy(row.data(), ProfileValues[s], sizeof(double) * MaxGateCount);
+        in.Profile.Values.push_back(row);
+    }
+    in.Profile.GateCount = std::clamp(ReviewReading.GateCount, 0, MaxGateCount);
+    in.Decay.Selected = ReadingForPrint(ReviewReading, ReviewDisplayValues, SelectedTag());
+}
+
+void GatherHeader(PrintHeaderInfo& h)
+{
+    const ReviewReadingData& r = ReviewReading;
+    h.FileTitle = ReviewFileTitle;
+    h.DateText = r.DateText;
+    h.TimeText = r.TimeText;
+    h.LineNumber = ReviewLineNumber;
+    h.StationNumber = ReviewStationNumber;
+    h.RecordNumber = ReviewRecordNumber;
+    h.RecordCount = ReviewRecordCount;
+    h.LoopSideX = r.SideX;
+    h.LoopSideY = r.SideY;
+    h.TransmitterType = ReviewHeader.TransmitterType;
+    h.TxCurrent = r.TxCurrent;
+    h.TurnOffTimeUs = r.TurnOffTimeUs;
+    h.RepetitionRate = r.RepetitionRate;
+    h.CoilType = r.CoilType;
+    h.Processing = r.ProcessingMethod;
+    h.AveragingIndex = r.AveragingTimeIndex;
+    h.Component = r.Component;
+    h.GainZ = r.GainZ;
+    h.GainX = r.GainX;
+    h.GainY = r.GainY;
+    h.GateCount = r.GateCount;
+    h.GateSet = r.GateSet;
+    h.OnTimeFlag = r.OnTimeMeasurement;
+    h.ReceiverDelayUs = r.ReceiverDelayUs;
+    h.MainsFlag = r.PowerLineFrequency;
+    h.OperatorName = NarrowToWide(ReviewHeader.OperatorName);
+    h.EarlyWindowValue = r.EarlyWindowValue;
+    h.NumbersGateVisible = Settings.NumbersGateVisible;
+}
+
+}  // namespace
+
 PrintPageInputs GatherPrintPageInputs(const PrintDeviceCaps& caps)
 {
     PrintPageInputs in;
@@ -197,12 +364,12 @@ PrintPageInputs GatherPrintPageInputs(const PrintDeviceCaps& caps)
     in.ReviewMode = ReviewMode;
     in.ProcessingChoice = ProcessingChoice;
 
-    PrintHeaderInfo& h = in.Header;
-    h.LineNumber = ReviewLineNumber;
-    h.StationNumber = ReviewStationNumber;
-    h.RecordNumber = ReviewRecordNumber;
-    h.RecordCount = ReviewRecordCount;
-    h.NumbersGateVisible = Settings.NumbersGateVisible;
+    const BorrowedReviewState borrowed;
+    GatherHeader(in.Header);
+    if (ReviewMode == 1)
+        GatherProfile(in);
+    else
+        GatherDecay(in);
     return in;
 }
 

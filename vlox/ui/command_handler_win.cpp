@@ -8,10 +8,12 @@
 #include "vlox/datafile/comments_win.h"
 #include "vlox/datafile/datafile_win.h"
 #include "vlox/datafile/review_reader_win.h"
+#include "vlox/datafile/review_selection.h"
 #include "vlox/datafile/review_state.h"
 #include "vlox/display/map_window_win.h"
 #include "vlox/display/measure_windows_win.h"
 #include "vlox/display/parameter_panel_win.h"
+#include "vlox/display/review_plots_win.h"
 #include "vlox/measure/acquisition_state.h"
 #include "vlox/settings/settings.h"
 #include "vlox/settings/settings_file.h"
@@ -21,6 +23,7 @@
 #include "vlox/ui/command_rules.h"
 #include "vlox/ui/commands.h"
 #include "vlox/ui/enabling_win.h"
+#include "vlox/ui/review_commands_win.h"
 #include "vlox/ui/review_routing.h"
 #include "vlox/ui/status_panel.h"
 #include "vlox/ui/status_panel_win.h"
@@ -84,6 +87,13 @@ HWND ReviewControl(int32_t id)
     }
 }
 
+// An entry of a review table, or fallback outside the count.
+template <class T, size_t N>
+T EntryOf(const T (&table)[N], int32_t count, int32_t i, T fallback)
+{
+    return i >= 0 && i < count && static_cast<size_t>(i) < N ? table[i] : fallback;
+}
+
 // The review controls of the main window and the review reader's operations.
 class MainReviewOps final : public ReviewOps {
 public:
@@ -135,21 +145,37 @@ public:
         ::SelectReviewStation(station, repetition);
     }
 
-    double LineNumber(int32_t line) override { return ReviewLineNumberAt(line); }
-    int32_t LineDirection(int32_t line) override { return ReviewLineDirectionAt(line); }
-    double StationValue(int32_t station) override { return ReviewStationValueAt(station); }
-    int32_t RecordNumber(int32_t record) override { return ReviewRecordNumberAt(record); }
-    int32_t RecordTag(int32_t record) override { return ReviewRecordTagAt(record); }
-    void SetRecordTag(int32_t record, int32_t tag) override { SetReviewRecordTag(record, tag); }
-    double ProfileStation(int32_t station) override { return ProfileStationAt(station); }
-    int32_t ProfileRecordNumber(int32_t record) override { return ProfileRecordNumberAt(record); }
-    int32_t ProfileRecordTag(int32_t record) override { return ProfileRecordTagAt(record); }
+    double LineNumber(int32_t line) override { return EntryOf(ReviewLineNumbers, ReviewLineCount, line, 0.0); }
+    int32_t LineDirection(int32_t line) override { return EntryOf(ReviewLineDirections, ReviewLineCount, line, 0); }
+    double StationValue(int32_t station) override
+    {
+        return EntryOf(ReviewStationValues, ReviewStationCount, station, 0.0);
+    }
+    int32_t RecordNumber(int32_t record) override { return EntryOf(ReviewRecordNumbers, ReviewRecordCount, record, 0); }
+    int32_t RecordTag(int32_t record) override { return EntryOf(ReviewRecordTags, ReviewRecordCount, record, 0); }
+    void SetRecordTag(int32_t record, int32_t tag) override
+    {
+        if (record >= 0 && record < ReviewRecordCount && record < MaxReviewRecords)
+            ReviewRecordTags[record] = tag;
+    }
+    double ProfileStation(int32_t station) override
+    {
+        return EntryOf(ProfileStations, ReviewListedStationCount, station, 0.0);
+    }
+    int32_t ProfileRecordNumber(int32_t record) override
+    {
+        return EntryOf(ProfileRecordNumbers, ProfileRecordCount, record, 0);
+    }
+    int32_t ProfileRecordTag(int32_t record) override
+    {
+        return EntryOf(ProfileRecordTags, ProfileRecordCount, record, 0);
+    }
 
     void ShowDecayRecord(int32_t record) override { ::ShowDecayRecord(record); }
     void ShowProfileRecord(int32_t record, int32_t station) override { ::ShowProfileRecord(record, station); }
     void DrawReviewNumbers(bool profileTags) override { ::DrawReviewNumbers(profileTags); }
     void ClearDisplayArea(int32_t area) override { ::ClearDisplayArea(area); }
-    void DrawReviewDecay() override { ::DrawReviewDecay(); }
+    void DrawReviewDecay() override { ::DrawReviewDecay(true); }
     void DrawProfilePlot() override { ::DrawProfilePlot(); }
     void SaveProfileCursorColumn(int32_t station) override { ::SaveProfileCursorColumn(station); }
     void RestoreProfileCursorColumn(int32_t station) override { ::RestoreProfileCursorColumn(station); }
@@ -304,8 +330,7 @@ void StartChildProgram(const ChildProgram& program)
     EnableWindow(hWndMain, TRUE);
 }
 
-// The settings dialogs, the review, the scale steps, the map commands and the graph view do
-// nothing yet.
+// The settings dialogs, the scale steps, the map commands and the graph view do nothing yet.
 void NotBuiltYetCommand(int32_t) {}
 
 }  // namespace
@@ -431,18 +456,34 @@ void RunMainCommand(int32_t command)
     case CmdProfileView:
     case CmdGpsCoordinates:
     case CmdGpsMapType:
+        NotBuiltYetCommand(command);
+        break;
     // Review commands.
     case CmdStartReview:
     case CmdOpenDataFile:
+        StartReviewCommand(command);
+        break;
     case CmdPreviousRecord:
     case CmdNextRecord:
+        StepRecordCommand(command);
+        break;
     case CmdExitReview:
+        ExitReviewCommand();
+        break;
     case CmdPrint:
+        PrintCommand();
+        break;
     case CmdDisplayComments:
+        DisplayCommentsCommand();
+        break;
     case CmdManageRecords:
+        ManageRecordsCommand();
+        break;
     case CmdAutoScale:
+        AutoScaleCommand();
+        break;
     case CmdEditParameters:
-        NotBuiltYetCommand(command);
+        EditParametersCommand();
         break;
     default:
         break;

@@ -7,7 +7,7 @@
 #include "vlox/common/gdi_guard_win.h"
 #include "vlox/common/message_table_win.h"
 #include "vlox/datafile/datafile_win.h"
-#include "vlox/datafile/review_reader_win.h"
+#include "vlox/datafile/review_reader.h"
 #include "vlox/display/map_window_win.h"
 #include "vlox/display/measure_windows_win.h"
 #include "vlox/display/monitor_gps_window_win.h"
@@ -183,7 +183,7 @@ LRESULT CALLBACK OnMainCreate(HWND window, UINT, WPARAM, LPARAM)
     if (ConfigInvalid == 0)
         ComputeTxLoopArea();
     BuildGateTables();
-    BuildReviewGateTimes();
+    BuildReviewGateTimes(ReviewReading);
     RateChoiceCount60Hz = 7;
     RateChoiceCount50Hz = 7;
     // The user-defined set counts its configured gates, so stored readings get their times.

@@ -1,8 +1,11 @@
 #include "vlox/ui/program_parts_win.h"
 
 #include "vlox/common/program_windows_win.h"
+#include "vlox/datafile/review_reader_win.h"
 #include "vlox/datafile/store_inputs.h"
 #include "vlox/display/map_window_win.h"
+#include "vlox/display/parameter_panel_win.h"
+#include "vlox/display/review_plots_win.h"
 #include "vlox/display/splash_win.h"
 #include "vlox/instruments/gps.h"
 #include "vlox/instruments/gps_link_win.h"
@@ -63,6 +66,15 @@ void ConnectProgramParts()
     SplashServices.ReportCorruptConfiguration = ReportCorruptConfigurationAtSplash;
 
     StatusPanelSources.GpsPositionCount = [] { return GpsFix.GpsPositionCount; };
+    // The review's file, test mode and reading for the panel.
+    StatusPanelSources.ReviewFileTitle = [] { return ReviewFileTitle.c_str(); };
+    StatusPanelSources.ReviewTestMode = [] { return ReviewTestMode; };
+    StatusPanelSources.ReviewedReadingGates = [](int32_t& gateCount, int32_t& component, int32_t& componentCount) {
+        gateCount = ReviewReading.GateCount;
+        component = ReviewReading.Component;
+        componentCount = ReviewReading.ComponentCount;
+    };
+    ReviewedParametersSource = ReviewedParametersOfReading;
 
     MeasurementCycleServices = &ProgramCycleServices();
 }

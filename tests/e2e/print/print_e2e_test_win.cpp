@@ -59,7 +59,7 @@ protected:
 
 TEST_F(VloxPrint, ReviewAStoredSurvey)
 {
-    ASSERT_TRUE(e2e::ClickButton(e2e::Control(mainWindow, IDC_START_REVIEW)));
+    ASSERT_TRUE(e2e::PostCommand(mainWindow, IDM_START_REVIEW));
     HWND picker = vlox->WaitMessageBox(L"Open Data File", 15000);
     ASSERT_NE(picker, nullptr);
     HWND name = nullptr;
@@ -135,7 +135,7 @@ TEST_F(VloxPrint, WithoutAPrinterTheUserIsTold)
         << text;
     ASSERT_TRUE(e2e::PressButton(box, IDOK));
     ASSERT_TRUE(e2e::WaitUntil([box] { return !IsWindow(box); }, 10000));
-    EXPECT_TRUE(vlox->WaitIdle(5000));
+    EXPECT_TRUE(vlox->WaitIdle(15000));
     Sleep(500);
     EXPECT_TRUE(vlox->OpenMessageBoxes().empty());  // one message, not two
     EXPECT_FALSE(e2e::FileExists(pspage::PrintedPagePath()));

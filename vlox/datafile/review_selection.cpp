@@ -1,0 +1,426 @@
+#include "vlox/datafile/review_selection.h"
+
+#include "vlox/datafile/review_state.h"
+#include "vlox/settings/rate_tables.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+
+int32_t StationSlotCounts[MaxReviewStations][ReviewSlotCount];
+int32_t StationUserGateCounts[MaxReviewStations][RepRateCount][MaxGateCount + 1];
+int32_t SlotStationCounts[ReviewSlotCount];
+int32_t UserGateSetStationCounts[RepRateCount][MaxGateCount + 1];
+int32_t ReviewSlot = 0;
+int32_t ReviewUserGateCount = 0;
+double ProfileStations[MaxReviewStations];
+int32_t ProfileStationOffsets[MaxReviewStations];
+double ProfileValues[MaxReviewStations][MaxGateCount];
+int32_t ProfileRecordNumbers[MaxReviewRecords];
+int32_t ProfileRecordTags[MaxReviewRecords];
+int64_t ProfileRecordOffsets[MaxReviewRecords];
+double StationSlotAverages[ReviewSlotCount][MaxGateCount];
+int32_t StationSlotAverageCounts[ReviewSlotCount];
+int32_t StationSlotRates[ReviewSlotCount];
+int32_t UserGateReadingsSkipped = 0;
+double ReviewDisplayValues[MaxGateCount];
+
+namespace {
+
+void Report(const ReviewContext& ctx, const FileMessage& msg)
+{
+    if (ctx.Report != nullptr && !msg.Text.empty())
+        ctx.Report(msg);
+}
+
+int32_t StationCount()
+{
+    return ReviewStationCount < 0 ? 0
+                                  : (ReviewStationCount > MaxReviewStations ? MaxReviewStations : ReviewStationCount);
+}
+
+int32_t RecordCount()
+{
+    return ReviewRecordCount < 0 ? 0 : (ReviewRecordCount > MaxReviewRecords ? MaxReviewRecords : ReviewRecordCount);
+}
+
+bool ReadStation(const ReviewContext& ctx, int32_t s)
+{
+    FileMessage msg;
+    if (ReadStationRecords(*ctx.File, ReviewStationOffsets[s], msg) == 1)
+        return true;
+    Report(ctx, msg);
+    return false;
+}
+
+// The reading at offset, read only (no conversion). False after the message.
+bool ReadOnly(const ReviewContext& ctx, int64_t offset, ReviewReadingData& r)
+{
+    FileMessage msg;
+    if (ReadMeasurementRecord(*ctx.File, offset, r, msg) == 1)
+        return true;
+    Report(ctx, msg);
+    return false;
+}
+
+// What a repetition entry matches: rate, gate set, gate count.
+struct Match {
+    int32_t Rate = 0;
+    int32_t GateSet = 0;
+    int32_t GateCount = 20;
+};
+
+Match MatchOfSlot(int32_t slot)
+{
+    if (slot >= 7)
+        return {slot - 5, 1, 30};
+    return {slot, 0, 20};
+}
+
+bool Matches(const ReviewReadingData& r, const Match& m, bool countToo)
+{
+    if (r.RepRateIndex != m.Rate || r.GateSet != m.GateSet)
+        return false;
+    return !countToo || r.GateCount == m.GateCount;
+}
+
+// Steps 3-6 of a selection: the listed stations, their profile rows, the readings of the
+// first listed station and the first of them shown.
+int32_t SelectProfile(const ReviewContext& ctx, const Match& m, bool userSet, const int32_t (&count)[MaxReviewStations])
+{
+    ReviewListedStationCount = 0;
+    for (int32_t s = 0; s < StationCount(); ++s) {
+        if (count[s] <= 0)
+            continue;
+        ProfileStations[ReviewListedStationCount] = ReviewStationValues[s];
+        ProfileStationOffsets[ReviewListedStationCount] = s;
+        ++ReviewListedStationCount;
+    }
+    for (int32_t k = 0; k < ReviewListedStationCount; ++k) {
+        if (!ReadStation(ctx, ProfileStationOffsets[k]))
+            continue;
+        for (int32_t i = 0; i < RecordCount(); ++i) {
+            ReviewReadingData r;
+            if (!ReadOnly(ctx, ReviewRecordOffsets[i], r) || !Matches(r, m, userSet))
+                continue;
+            double values[MaxGateCount] = {};
+            if (ReadAndConvertReading(ctx, ReviewRecordOffsets[i], r, values) == 1)
+                std::memcpy(ProfileValues[k], values, sizeof values);
+            break;
+        }
+    }
+    return SelectReviewStation(ctx, 0, userSet ? ReviewStandardEntryCount : 0);
+}
+
+}  // namespace
+
+int32_t SlotOf(int32_t repRateIndex, int32_t gateSet)
+{
+    if (repRateIndex < 0 || repRateIndex >= RepRateCount)
+        return -1;
+    if (gateSet == 0 || (gateSet == 1 && repRateIndex <= 1))
+        return repRateIndex;
+    if (gateSet == 1)
+        return repRateIndex + 5;
+    return -1;
+}
+
+std::string SlotLabel(int32_t slot, int32_t mains)
+{
+    static const char* const labels60[ReviewSlotCount] = {"285Hz/20", "75Hz/20",   "30Hz/20",   "7.5Hz/20",
+                                                          "3Hz/20",   "0.75Hz/20", "0.3Hz/20",  "30Hz/30",
+                                                          "7.5Hz/30", "3Hz/30",    "0.75Hz/30", "0.3Hz/30"};
+    static const char* const labels50[ReviewSlotCount] = {"237.5Hz/20", "62.5Hz/20",  "25Hz/20",    "6.25Hz/20",
+                                                          "2.5Hz/20",   "0.625Hz/20", "0.25Hz/20",  "25Hz/30",
+                                                          "6.25Hz/30",  "2.5Hz/30",   "0.625Hz/30", "0.25Hz/30"};
+    if (slot < 0 || slot >= ReviewSlotCount)
+        return std::string();
+    return mains == 1 ? labels60[slot] : labels50[slot];
+}
+
+std::string UserGateSetLabel(int32_t repRateIndex, int32_t gateCount, int32_t mains)
+{
+    if (repRateIndex < 0 || repRateIndex >= RepRateCount)
+        return std::string();
+    char text[32];
+    std::snprintf(text, sizeof text, "%dHz/%d", static_cast<int>(RepRateValue(mains, repRateIndex)),
+                  static_cast<int>(gateCount));
+    return text;
+}
+
+std::string StationListText(double station)
+{
+    char text[400];
+    std::snprintf(text, sizeof text, "%f", station);
+    std::string t(text);
+    while (!t.empty() && t.back() == '0')
+        t.pop_back();
+    if (!t.empty() && t.back() == '.')
+        t.pop_back();
+    while (!t.empty() && t.back() == ' ')
+        t.pop_back();
+    return t;
+}
+
+std::string RecordListText(int32_t number, int32_t tag)
+{
+    std::string t = std::to_string(number);
+    if (tag == -1)
+        t += "X";
+    return t;
+}
+
+int32_t ReadAndConvertReading(const ReviewContext& ctx, int64_t offset, ReviewReadingData& reading, double* values)
+{
+    ReviewReadingData r;
+    if (!ReadOnly(ctx, offset, r))
+        return 0;
+    BuildReviewGateTimes(r);
+    if (ctx.Convert != nullptr)
+        ctx.Convert(r, values);
+    reading = r;
+    return 1;
+}
+
+int32_t CountStationRepetitions(const ReviewContext& ctx)
+{
+    const int32_t stations = StationCount();
+    std::memset(StationSlotCounts, 0, sizeof StationSlotCounts);
+    std::memset(StationUserGateCounts, 0, sizeof StationUserGateCounts);
+    for (int32_t s = 0; s < stations; ++s) {
+        if (!ReadStation(ctx, s))
+            continue;
+        for (int32_t i = 0; i < RecordCount(); ++i) {
+            if (ReviewRecordTags[i] == -1)
+                continue;
+            ReviewReadingData r;
+            if (!ReadOnly(ctx, ReviewRecordOffsets[i], r))
+                continue;
+            if (r.GateSet == 2)
+                ++StationUserGateCounts[s][r.RepRateIndex][r.GateCount];
+            else if (const int32_t slot = SlotOf(r.RepRateIndex, r.GateSet); slot >= 0)
+                ++StationSlotCounts[s][slot];
+        }
+    }
+    bool any = false;
+    for (int32_t k = 0; k < ReviewSlotCount; ++k) {
+        SlotStationCounts[k] = 0;
+        for (int32_t s = 0; s < stations; ++s)
+            if (StationSlotCounts[s][k] > 0)
+                ++SlotStationCounts[k];
+        any = any || SlotStationCounts[k] > 0;
+    }
+    for (int32_t r = 0; r < RepRateCount; ++r)
+        for (int32_t n = 0; n <= MaxGateCount; ++n) {
+            UserGateSetStationCounts[r][n] = 0;
+            for (int32_t s = 0; s < stations; ++s)
+                if (StationUserGateCounts[s][r][n] > 0)
+                    ++UserGateSetStationCounts[r][n];
+            any = any || UserGateSetStationCounts[r][n] > 0;
+        }
+    return any ? 0 : -1;
+}
+
+std::vector<std::string> RepetitionListLabels(int32_t mains)
+{
+    std::vector<std::string> labels;
+    ReviewStandardEntryCount = 0;
+    ReviewUserGateEntryCount = 0;
+    for (int32_t k = 0; k < ReviewSlotCount; ++k)
+        if (SlotStationCounts[k] > 1) {
+            labels.push_back(SlotLabel(k, mains));
+            ++ReviewStandardEntryCount;
+        }
+    for (int32_t r = 0; r < RepRateCount; ++r)
+        for (int32_t n = 1; n <= MaxGateCount; ++n)
+            if (UserGateSetStationCounts[r][n] > 1) {
+                labels.push_back(UserGateSetLabel(r, n, mains));
+                ++ReviewUserGateEntryCount;
+            }
+    return labels;
+}
+
+int32_t SelectReviewRepetition(const ReviewContext& ctx, int32_t choice)
+{
+    if (choice < 0 || choice >= ReviewStandardEntryCount)
+        return 0;
+    int32_t listed = -1;
+    for (int32_t k = 0; k < ReviewSlotCount; ++k)
+        if (SlotStationCounts[k] > 1 && ++listed == choice) {
+            ReviewSlot = k;
+            break;
+        }
+    if (listed != choice)
+        return 0;
+    int32_t count[MaxReviewStations] = {};
+    for (int32_t s = 0; s < StationCount(); ++s)
+        count[s] = StationSlotCounts[s][ReviewSlot];
+    return SelectProfile(ctx, MatchOfSlot(ReviewSlot), false, count);
+}
+
+int32_t SelectReviewUserGateSet(const ReviewContext& ctx, int32_t choice)
+{
+    const int32_t index = choice - ReviewStandardEntryCount;
+    if (index < 0 || index >= ReviewUserGateEntryCount)
+        return 0;
+    int32_t listed = -1;
+    for (int32_t r = 0; r < RepRateCount && listed != index; ++r)
+        for (int32_t n = 1; n <= MaxGateCount; ++n)
+            if (UserGateSetStationCounts[r][n] > 1 && ++listed == index) {
+                ReviewSlot = r;
+                ReviewUserGateCount = n;
+                break;
+            }
+    if (listed != index)
+        return 0;
+    int32_t count[MaxReviewStations] = {};
+    for (int32_t s = 0; s < StationCount(); ++s)
+        count[s] = StationUserGateCounts[s][ReviewSlot][ReviewUserGateCount];
+    return SelectProfile(ctx, Match{ReviewSlot, 2, ReviewUserGateCount}, true, count);
+}
+
+int32_t SelectReviewStation(const ReviewContext& ctx, int32_t k, int32_t choice)
+{
+    ProfileRecordCount = 0;
+    if (k < 0 || k >= ReviewListedStationCount || !ReadStation(ctx, ProfileStationOffsets[k]))
+        return 0;
+    const bool userSet = choice >= ReviewStandardEntryCount;
+    const Match m = userSet ? Match{ReviewSlot, 2, ReviewUserGateCount} : MatchOfSlot(ReviewSlot);
+    for (int32_t i = 0; i < RecordCount(); ++i) {
+        if (ReviewRecordTags[i] == -1)
+            continue;
+        ReviewReadingData r;
+        if (!ReadOnly(ctx, ReviewRecordOffsets[i], r) || !Matches(r, m, true))
+            continue;
+        ProfileRecordNumbers[ProfileRecordCount] = ReviewRecordNumbers[i];
+        ProfileRecordTags[ProfileRecordCount] = ReviewRecordTags[i];
+        ProfileRecordOffsets[ProfileRecordCount] = ReviewRecordOffsets[i];
+        ++ProfileRecordCount;
+    }
+    if (ProfileRecordCount == 0)
+        return 0;
+    return ReadAndConvertReading(ctx, ProfileRecordOffsets[0], ReviewReading, ReviewDisplayValues);
+}
+
+void AverageStationRecords(const ReviewContext& ctx)
+{
+    std::memset(StationSlotAverages, 0, sizeof StationSlotAverages);
+    std::memset(StationSlotAverageCounts, 0, sizeof StationSlotAverageCounts);
+    std::memset(StationSlotRates, 0, sizeof StationSlotRates);
+    UserGateReadingsSkipped = 0;
+    for (int32_t i = 0; i < RecordCount(); ++i) {
+        if (ReviewRecordTags[i] == -1)
+            continue;
+        ReviewReadingData r;
+        if (!ReadOnly(ctx, ReviewRecordOffsets[i], r))
+            continue;
+        if (r.GateSet == 2) {
+            ++UserGateReadingsSkipped;
+            ReviewReading = r;
+            continue;
+        }
+        double values[MaxGateCount] = {};
+        if (ReadAndConvertReading(ctx, ReviewRecordOffsets[i], ReviewReading, values) == 0)
+            continue;
+        const int32_t slot = SlotOf(r.RepRateIndex, r.GateSet);
+        if (slot < 0)
+            continue;
+        StationSlotRates[slot] = r.RepRateIndex;
+        ++StationSlotAverageCounts[slot];
+        for (int32_t g = 0; g < r.GateCount && g < MaxGateCount; ++g)
+            StationSlotAverages[slot][g] += values[g];
+    }
+    for (int32_t k = 0; k < ReviewSlotCount; ++k)
+        if (StationSlotAverageCounts[k] > 0)
+            for (double& v : StationSlotAverages[k])
+                v /= StationSlotAverageCounts[k];
+}
+
+void ReviewAxisLimits(double smallest, double largest, double& axisMin, double& axisMax)
+{
+    if (!std::isfinite(smallest) || !std::isfinite(largest)) {
+        axisMin = 0.0;
+        axisMax = 1.0;
+        return;
+    }
+    if (smallest > -1.0 && smallest < 1.0) {
+        axisMin = smallest >= 0.0 ? 0.0 : -1.0;
+    } else {
+        const double step = std::pow(10.0, std::trunc(std::log10(std::fabs(smallest))));
+        // The first multiple of the step strictly below the value.
+        double k = std::floor(smallest / step);
+        if (k * step >= smallest)
+            k -= 1.0;
+        axisMin = k * step;
+    }
+    if (largest > -1.0 && largest < 1.0) {
+        axisMax = largest >= 0.0 ? 1.0 : 0.0;
+    } else {
+        const double step = std::pow(10.0, std::trunc(std::log10(std::fabs(largest))));
+        // Counting up from the step itself: the first multiple strictly above the value.
+        axisMax = largest < step ? step : (std::floor(largest / step) + 1.0) * step;
+    }
+    if (!std::isfinite(axisMin))
+        axisMin = -std::numeric_limits<double>::max();
+    if (!std::isfinite(axisMax))
+        axisMax = std::numeric_limits<double>::max();
+}
+
+void AutoScaleReview(const ReviewContext& ctx, int32_t reviewMode, const double* liveValues, int32_t liveCount,
+                     double& axisMin, double& axisMax)
+{
+    double smallest = 0.0, largest = 0.0;
+    bool first = true, source = true;
+    auto take = [&](double v) {
+        if (!std::isfinite(v))
+            return;
+        if (first || v < smallest)
+            smallest = v;
+        if (first || v > largest)
+            largest = v;
+        first = false;
+    };
+    if (reviewMode == -1) {
+        for (int32_t g = 0; liveValues != nullptr && g < liveCount && g < MaxGateCount; ++g)
+            take(liveValues[g]);
+    } else if (reviewMode == 1) {
+        const int32_t gates = ReviewReading.GateCount < MaxGateCount ? ReviewReading.GateCount : MaxGateCount;
+        for (int32_t s = 0; s < ReviewListedStationCount; ++s)
+            for (int32_t g = 0; g < gates; ++g)
+                take(ProfileValues[s][g]);
+    } else {
+        switch (ProcessingChoice) {
+        case 0:
+            for (int32_t g = 0; g < ReviewReading.GateCount && g < MaxGateCount; ++g)
+                take(ReviewDisplayValues[g]);
+            break;
+        case 1:
+            for (int32_t i = 0; i < RecordCount(); ++i) {
+                if (ReviewRecordTags[i] != 1)
+                    continue;
+                ReviewReadingData r;
+                double values[MaxGateCount] = {};
+                if (ReadAndConvertReading(ctx, ReviewRecordOffsets[i], r, values) == 0)
+                    continue;
+                ReviewReading = r;
+                for (int32_t g = 0; g < r.GateCount; ++g)
+                    take(values[g]);
+            }
+            break;
+        case 2:
+        case 3:
+            for (int32_t k = 0; k < ReviewSlotCount; ++k)
+                if (StationSlotAverageCounts[k] > 0)
+                    for (double v : StationSlotAverages[k])
+                        take(v);
+            break;
+        default:
+            source = false;
+            break;
+        }
+    }
+    if (source && largest < 10.0)
+        largest = 10.0;
+    ReviewAxisLimits(smallest, largest, axisMin, axisMax);
+}

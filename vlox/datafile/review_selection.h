@@ -1,0 +1,84 @@
+// Review selection, averaging and scaling over the review reader's tables: the repetition
+// slots and user-gate sets of a line, the profile of a line for one of them, the readings of
+// a profile station, the averages of a station per slot and the automatic amplitude axis.
+// The texts of the review lists are made here; the Win32 side only puts them in the boxes.
+#pragma once
+
+#include "vlox/datafile/review_reader.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+constexpr int32_t ReviewSlotCount = 12;
+
+// What the selection needs besides the tables: the review file, the conversion of a reading
+// into the display unit (values for its gate count), and where a reader's message goes.
+struct ReviewContext {
+    RecordFile* File = nullptr;
+    void (*Convert)(const ReviewReadingData& reading, double* out) = nullptr;
+    void (*Report)(const FileMessage& message) = nullptr;
+};
+
+// Counts per station (of the line) and slot, and per station, rate index and gate count.
+extern int32_t StationSlotCounts[MaxReviewStations][ReviewSlotCount];
+extern int32_t StationUserGateCounts[MaxReviewStations][RepRateCount][MaxGateCount + 1];
+extern int32_t SlotStationCounts[ReviewSlotCount];
+extern int32_t UserGateSetStationCounts[RepRateCount][MaxGateCount + 1];
+// The chosen slot (or the rate index of the chosen user-gate set) and its gate count.
+extern int32_t ReviewSlot;
+extern int32_t ReviewUserGateCount;
+// The profile of the line.
+extern double ProfileStations[MaxReviewStations];
+extern int32_t ProfileStationOffsets[MaxReviewStations];  // index into the station tables
+extern double ProfileValues[MaxReviewStations][MaxGateCount];
+// Readings of the profile station for the chosen repetition.
+extern int32_t ProfileRecordNumbers[MaxReviewRecords];
+extern int32_t ProfileRecordTags[MaxReviewRecords];
+extern int64_t ProfileRecordOffsets[MaxReviewRecords];
+// Averages of the station per slot, display unit.
+extern double StationSlotAverages[ReviewSlotCount][MaxGateCount];
+extern int32_t StationSlotAverageCounts[ReviewSlotCount];
+extern int32_t StationSlotRates[ReviewSlotCount];
+extern int32_t UserGateReadingsSkipped;
+// The reviewed reading in the display unit.
+extern double ReviewDisplayValues[MaxGateCount];
+
+// Slot of a standard reading (gate set 0 or 1, rate 0-6); -1 for user gates or a bad value.
+int32_t SlotOf(int32_t repRateIndex, int32_t gateSet);
+// "30Hz/20" and so on by mains (1: 60 Hz family); "" outside 0-11.
+std::string SlotLabel(int32_t slot, int32_t mains);
+// "%dHz/%d": the rate label's integer part and the gate count.
+std::string UserGateSetLabel(int32_t repRateIndex, int32_t gateCount, int32_t mains);
+// A station as the station list shows it: "%f" with trailing zeros and a bare point removed.
+std::string StationListText(double station);
+// A reading as the record list shows it: its number, "X" after it when excluded.
+std::string RecordListText(int32_t number, int32_t tag);
+
+// Reads the reading at offset, builds its gate times and converts it into values. 1 when
+// read; 0 after the reader's message was reported (values untouched).
+int32_t ReadAndConvertReading(const ReviewContext& ctx, int64_t offset, ReviewReadingData& reading, double* values);
+
+// Counts slots and user-gate sets over the stations of the line. 0 when any exists, else -1.
+int32_t CountStationRepetitions(const ReviewContext& ctx);
+// The repetition list: slots with more than one station, then user-gate sets likewise;
+// sets ReviewStandardEntryCount and ReviewUserGateEntryCount.
+std::vector<std::string> RepetitionListLabels(int32_t mains);
+// The profile and the reading list for the choice-th listed slot / user-gate set. 1 when a
+// first reading was read and converted into ReviewReading and ReviewDisplayValues. A choice
+// outside the list changes nothing and answers 0.
+int32_t SelectReviewRepetition(const ReviewContext& ctx, int32_t choice);
+int32_t SelectReviewUserGateSet(const ReviewContext& ctx, int32_t choice);
+// The reading list of listed station k for the repetition entry choice; 1 when a first
+// reading is shown.
+int32_t SelectReviewStation(const ReviewContext& ctx, int32_t k, int32_t choice);
+// Averages the included readings of the station (ReviewRecord tables) per slot.
+void AverageStationRecords(const ReviewContext& ctx);
+
+// The amplitude axis for the smallest and largest value (decades in double precision).
+// Always finite: NaN or infinite limits give 0 and 1.
+void ReviewAxisLimits(double smallest, double largest, double& axisMin, double& axisMax);
+// The automatic scale of the review (or live) plot: the values by view and processing as the
+// review shows them, then ReviewAxisLimits. live: the live values (reviewMode -1).
+void AutoScaleReview(const ReviewContext& ctx, int32_t reviewMode, const double* liveValues, int32_t liveCount,
+                     double& axisMin, double& axisMax);

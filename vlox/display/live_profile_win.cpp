@@ -1,0 +1,216 @@
+// The live profile strip: one column per automatically stored reading, scrolled in from the
+// right, and its rebuild from the data file.
+#include "vlox/common/drawing_objects_win.h"
+#include "vlox/common/gdi_guard_win.h"
+#include "vlox/common/program_windows_win.h"
+#include "vlox/common/screen_state.h"
+#include "vlox/datafile/datafile_win.h"
+#include "vlox/display/curve_plot.h"
+#include "vlox/display/measure_windows_win.h"
+#include "vlox/display/review_plot.h"
+#include "vlox/measure/acquisition_state.h"
+#include "vlox/measure/measure_cycle.h"
+#include "vlox/settings/settings.h"
+#include "vlox/settings/textconv.h"
+
+#include <cstdio>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<int32_t> DecadeRows, MinorRows, FrameRows;
+int32_t StripTickCount = 0;
+int32_t StripPointDrawn[MaxGateCount] = {};
+int32_t StripLastY[MaxGateCount] = {};
+
+void DrawNarrowText(HDC dc, int32_t x, int32_t y, const std::string& text)
+{
+    const WideString wide = NarrowToWide(text);
+    TextOutW(dc, x, y, wide.c_str(), static_cast<int>(wide.size()));
+}
+
+int32_t TextWidth(HDC dc, const std::string& text)
+{
+    const WideString wide = NarrowToWide(text);
+    SIZE size{};
+    GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
+    return size.cx;
+}
+
+class DcMeasure : public PlotTextMeasure {
+public:
+    explicit DcMeasure(HDC dc) : dc_(dc) {}
+    void Measure(const std::string& text, int32_t& width, int32_t& height) override
+    {
+        const WideString wide = NarrowToWide(text);
+        SIZE size{};
+        GetTextExtentPoint32W(dc_, wide.c_str(), static_cast<int>(wide.size()), &size);
+        width = size.cx;
+        height = size.cy;
+    }
+
+private:
+    HDC dc_;
+};
+
+HPEN PenOf(AxisPen pen)
+{
+    return pen == AxisPen::Grid ? DrawingObjects.GridPen
+                                : (pen == AxisPen::Decade ? DrawingObjects.DecadePen : DrawingObjects.BlackPen);
+}
+
+void Line(HDC dc, HPEN pen, int32_t x1, int32_t y1, int32_t x2, int32_t y2)
+{
+    SelectGuard guard(dc, pen);
+    MoveToEx(dc, x1, y1, nullptr);
+    LineTo(dc, x2, y2);
+}
+
+// A numbered station tick at x.
+void StationTickAt(HDC dc, int32_t x, double station)
+{
+    const CurvePlotGeometryValues& g = CurvePlotGeometry;
+    Line(dc, DrawingObjects.DecadePen, x, g.PlotBottom, x, g.PlotTop);
+    char text[32];
+    std::snprintf(text, sizeof text, "%d", SaturatePixel(station));
+    SelectGuard font(dc, hFontNormal);
+    SetBkMode(dc, TRANSPARENT);
+    DrawNarrowText(dc, x - TextWidth(dc, text), g.PlotBottom + 5, text);
+    Line(dc, DrawingObjects.BlackPen, x, g.PlotBottom, x, g.PlotBottom + 4);
+}
+
+void DrawFrameOn(HDC dc)
+{
+    DecadeRows.clear();
+    MinorRows.clear();
+    const CurvePlotGeometryValues& g = CurvePlotGeometry;
+    CurveAxesInputs in;
+    in.PaneWidth = CurvePaneRect.width;
+    in.AmplitudeMin = Settings.AmplitudeAxisMin;
+    in.AmplitudeMax = Settings.AmplitudeAxisMax;
+    in.AmplitudeAxisMinorGrid = Settings.AmplitudeAxisMinorGrid;
+    in.DisplayUnit = Settings.DisplayUnit;
+    in.AmplitudeOnly = 1;
+    in.UnitCaptionX = 10;
+    SelectGuard font(dc, hFontNormal);
+    SetBkMode(dc, TRANSPARENT);
+    DcMeasure measure(dc);
+    const CurveAxesLayout frame = LayOutCurveAxes(g, in, measure);
+    for (const AxisLine& l : frame.Lines) {
+        Line(dc, PenOf(l.Pen), l.X1, l.Y1, l.X2, l.Y2);
+        if (l.Y1 != l.Y2 || l.Pen == AxisPen::Black)
+            continue;
+        (l.Pen == AxisPen::Decade ? DecadeRows : MinorRows).push_back(l.Y1);
+    }
+    FrameRows = {g.PlotBottom, g.PlotTop};
+    for (const AxisLabel& label : frame.Labels)
+        DrawNarrowText(dc, label.X, label.Y, label.Text);
+    StripTickCount = 0;
+    for (int32_t& d : StripPointDrawn)
+        d = 0;
+}
+
+}  // namespace
+
+void ScaleProfileAxis()
+{
+    ComputeCurveScale();
+}
+
+void DrawLiveProfileFrame()
+{
+    if (hWndCurve == nullptr)
+        return;
+    WindowDc dc(hWndCurve);
+    if (dc)
+        DrawFrameOn(dc.get());
+}
+
+void ScrollProfile()
+{
+    if (hWndCurve == nullptr)
+        return;
+    WindowDc dc(hWndCurve);
+    if (!dc)
+        return;
+    ProfileDrawn = 1;
+    const CurvePlotGeometryValues& g = CurvePlotGeometry;
+    const int32_t r = g.StripRight;
+    const int32_t step = g.ColumnStep;
+    BitBlt(dc.get(), g.StripLeft, g.StripTop, g.ScrollWidth, g.StripHeight, dc.get(), g.PlotLeft + 1 + step, g.StripTop,
+           SRCCOPY);
+    for (int32_t x = r - step + 1; x <= r; ++x)
+        Line(dc.get(), DrawingObjects.WhitePen, x, 0, x, CurvePaneRect.height);
+    for (int32_t y : DecadeRows)
+        Line(dc.get(), DrawingObjects.DecadePen, r - step, y, r + 1, y);
+    for (int32_t y : MinorRows)
+        Line(dc.get(), DrawingObjects.GridPen, r - step, y, r + 1, y);
+    for (int32_t y : FrameRows)
+        Line(dc.get(), DrawingObjects.BlackPen, r - step, y, r + 1, y);
+    if (++StripTickCount >= g.ProfileTickStep) {
+        StripTickCount = 0;
+        StationTickAt(dc.get(), r, CurrentStation - Settings.StationIncrement);
+    }
+    const int32_t gates = GateCount < 0 ? 0 : (GateCount > MaxGateCount ? MaxGateCount : GateCount);
+    for (int32_t gate = 0; gate < gates; ++gate) {
+        int32_t y = 0;
+        if (Settings.ProfileGateVisible[gate] == 0 || !ValueToY(g, DisplayValues[gate], y))
+            continue;
+        SelectGuard pen(dc.get(), CurvePen(gate));
+        if (StripPointDrawn[gate] == 0) {
+            SetPixel(dc.get(), r, y, static_cast<COLORREF>(Settings.LineColours[gate]));
+            StripPointDrawn[gate] = 1;
+        } else {
+            MoveToEx(dc.get(), r - step, StripLastY[gate], nullptr);
+            LineTo(dc.get(), r, y);
+        }
+        StripLastY[gate] = y;
+    }
+}
+
+void RedrawProfileFromFile()
+{
+    StripWalk walk;
+    {
+        std::lock_guard<std::recursive_mutex> hold(DataFileLock);
+        if (DataFile == INVALID_HANDLE_VALUE)
+            return;
+        ProfileDrawn = 1;
+        const CurvePlotGeometryValues& g = CurvePlotGeometry;
+        HandleFile f(DataFile);
+        walk = WalkLineBackwards(f, g.StripRight, g.ColumnStep, g.StripLeft, -1, Settings.DisplayUnit, TxLoopArea);
+    }
+    if (!walk.Message.Text.empty()) {
+        MessageBoxW(nullptr, NarrowToWide(walk.Message.Text).c_str(), L"File Error", MB_OK | MB_TASKMODAL);
+        return;
+    }
+    ClearDisplayArea(0);
+    ScaleProfileAxis();
+    if (hWndCurve == nullptr)
+        return;
+    WindowDc dc(hWndCurve);
+    if (!dc)
+        return;
+    DrawFrameOn(dc.get());
+    for (const StripTickMark& t : walk.Ticks)
+        StationTickAt(dc.get(), t.X, t.Station);
+    for (int32_t gate = 0; gate < MaxGateCount; ++gate) {
+        if (Settings.ProfileGateVisible[gate] == 0)
+            continue;
+        std::vector<POINT> points;
+        for (const StripColumn& c : walk.Columns) {
+            int32_t y = 0;
+            if (gate < c.GateCount && ValueToY(CurvePlotGeometry, c.Values[gate], y))
+                points.push_back(POINT{c.X, y});
+        }
+        if (points.size() < 2)
+            continue;
+        SelectGuard pen(dc.get(), CurvePen(gate));
+        Polyline(dc.get(), points.data(), static_cast<int>(points.size()));
+        // The next stored reading continues the newest column's line.
+        StripPointDrawn[gate] = 1;
+        StripLastY[gate] = points.front().y;
+    }
+}

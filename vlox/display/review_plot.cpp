@@ -1,0 +1,189 @@
+#include "vlox/display/review_plot.h"
+
+#include "vlox/datafile/records.h"
+#include "vlox/measure/units.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+double ReviewLoopArea(const ReviewReadingData& r)
+{
+    LoopGeometry loop;
+    loop.LoopShape = r.LoopShape;
+    loop.SideX = r.SideX;
+    loop.SideY = r.SideY;
+    loop.CornerCoordinateType = r.CornerCoordinateType;
+    for (int32_t i = 0; i < TxCornerCount; ++i) {
+        loop.CornerX[i] = r.CornerX[i];
+        loop.CornerY[i] = r.CornerY[i];
+        loop.CornerGpsX[i] = r.CornerX[i];
+        loop.CornerGpsY[i] = r.CornerY[i];
+    }
+    double e[TxCornerCount], n[TxCornerCount];
+    return LoopArea(loop, e, n);
+}
+
+void ConvertReviewReadingTo(const ReviewReadingData& r, int32_t unit, double loopArea, double* out)
+{
+    const int32_t n = r.GateCount < 0 ? 0 : (r.GateCount > MaxGateCount ? MaxGateCount : r.GateCount);
+    for (int32_t g = 0; g < n; ++g)
+        out[g] = 0.0;
+    UnitConversionContext c;
+    const int32_t rate = r.RepRateIndex >= 0 && r.RepRateIndex < RepRateCount ? r.RepRateIndex : 0;
+    c.GateCentresMs = ReviewGateCentres[rate];
+    c.LoopArea = loopArea;
+    double values[MaxGateCount];
+    std::memcpy(values, r.GateValues, sizeof values);
+    ConvertGateValues(c, 1, unit, r.CoilType, n, r.Gain, r.AmpereTurns, values, out);
+}
+
+void ConvertReviewReading(const ReviewReadingData& r, double* out)
+{
+    ConvertReviewReadingTo(r, Settings.DisplayUnit, ReviewLoopArea(r), out);
+}
+
+ProfileScaleValues ScaleProfileStations(const double* stations, int32_t count, int32_t paneWidth)
+{
+    ProfileScaleValues s;
+    s.Right = paneWidth - 60;
+    bool first = true;
+    for (int32_t i = 0; stations != nullptr && i < count && i < 200; ++i) {
+        const double v = stations[i];
+        if (!std::isfinite(v))
+            continue;
+        if (first || v < s.StationMin)
+            s.StationMin = v;
+        if (first || v > s.StationMax)
+            s.StationMax = v;
+        first = false;
+    }
+    const double range = s.StationMax - s.StationMin;
+    if (!(range > 0.0) || !std::isfinite(range))
+        return s;
+    s.PixelsPerStation = (s.Right - s.Left) / range;
+    double step = std::pow(10.0, std::trunc(std::log10(range / 5.0) + 0.5));
+    if (range / step < 4.0)
+        step /= 2.0;
+    if (range / step > 8.0)
+        step *= 2.0;
+    if (step > 0.0 && std::isfinite(step))
+        s.StationTickStep = step;
+    return s;
+}
+
+bool StationToX(const ProfileScaleValues& s, double station, int32_t& x)
+{
+    if (!std::isfinite(station))
+        return false;
+    x = SaturatePixel((station - s.StationMin) * s.PixelsPerStation + s.Left);
+    return true;
+}
+
+std::vector<StationTick> StationTicks(const ProfileScaleValues& s)
+{
+    std::vector<StationTick> ticks;
+    const double step = s.StationTickStep;
+    if (!(step > 0.0) || !std::isfinite(s.StationMin / step))
+        return ticks;
+    const double start = (std::trunc(s.StationMin / step) - 1.0) * step;
+    for (int32_t k = 1; k <= 15; ++k) {
+        const double t = start + k * step;
+        if (t < s.StationMin)
+            continue;
+        if (t > s.StationMax)
+            break;
+        StationTick tick;
+        StationToX(s, t, tick.X);
+        char text[32];
+        std::snprintf(text, sizeof text, "%d", SaturatePixel(t));
+        tick.Text = text;
+        ticks.push_back(tick);
+    }
+    return ticks;
+}
+
+std::vector<PlotPoint> ProfileGatePoints(const CurvePlotGeometryValues& g, const ProfileScaleValues& s,
+                                         const double* stations, const double (*values)[MaxGateCount], int32_t count,
+                                         int32_t gate)
+{
+    std::vector<PlotPoint> points;
+    if (stations == nullptr || values == nullptr || gate < 0 || gate >= MaxGateCount)
+        return points;
+    for (int32_t i = 0; i < count && i < 200; ++i) {
+        PlotPoint p{};
+        if (StationToX(s, stations[i], p.X) && ValueToY(g, values[i][gate], p.Y))
+            points.push_back(p);
+    }
+    return points;
+}
+
+namespace {
+
+bool ReadAt(RecordFile& f, int64_t at, char (&record)[DataLineLength])
+{
+    return f.Seek(at) && f.Read(record, DataLineLength) == static_cast<size_t>(DataLineLength);
+}
+
+}  // namespace
+
+StripWalk WalkLineBackwards(RecordFile& f, int32_t right, int32_t columnStep, int32_t stripLeft, int32_t readingNumber,
+                            int32_t unit, double loopArea)
+{
+    StripWalk walk;
+    const int64_t entry = f.Tell();
+    int32_t x = right;
+    char record[DataLineLength];
+    if (readingNumber < 0) {
+        // The readings stored on the line: its stations back to its L record.
+        readingNumber = 0;
+        for (int64_t at = entry - DataLineLength; at >= 0; at -= DataLineLength) {
+            if (!ReadAt(f, at, record) || record[0] == 'L')
+                break;
+            if (record[0] == 'S')
+                ++readingNumber;
+        }
+    }
+    // Record by record back to the line's L record or the start of the file.
+    for (int64_t at = entry - DataLineLength; at >= 0; at -= DataLineLength) {
+        if (!ReadAt(f, at, record) || record[0] == 'L')
+            break;
+        if (record[0] != 'S')
+            continue;
+        const double station = std::strtod(std::string(record + 2, 14).c_str(), nullptr);
+        // The station's first reading: the first W record after its S1 and comments.
+        int64_t w = at + DataLineLength;
+        bool found = false;
+        for (; w < entry; w += DataLineLength) {
+            if (!ReadAt(f, w, record) || record[0] == 'S' || record[0] == 'L')
+                break;
+            if (record[0] == 'W') {
+                found = true;
+                break;
+            }
+        }
+        if (!found)
+            continue;
+        ReviewReadingData r;
+        if (ReadMeasurementRecord(f, w, r, walk.Message) == 0) {
+            walk.Columns.clear();
+            walk.Ticks.clear();
+            break;
+        }
+        BuildReviewGateTimes(r);
+        StripColumn column;
+        column.X = x;
+        column.Station = station;
+        column.GateCount = r.GateCount;
+        ConvertReviewReadingTo(r, unit, loopArea, column.Values);
+        walk.Columns.push_back(column);
+        if (readingNumber % 5 == 0)
+            walk.Ticks.push_back({x, station});
+        --readingNumber;
+        x -= columnStep;
+        if (x < stripLeft || static_cast<int32_t>(walk.Columns.size()) >= MaxStripColumns)
+            break;
+    }
+    f.Seek(entry);
+    return walk;
+}

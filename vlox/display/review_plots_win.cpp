@@ -1,0 +1,553 @@
+#include "vlox/display/review_plots_win.h"
+
+#include "vlox/common/drawing_objects_win.h"
+#include "vlox/common/gdi_guard_win.h"
+#include "vlox/common/program_windows_win.h"
+#include "vlox/common/screen_state.h"
+#include "vlox/datafile/review_reader_win.h"
+#include "vlox/datafile/review_state.h"
+#include "vlox/display/curve_plot.h"
+#include "vlox/display/measure_windows_win.h"
+#include "vlox/display/numbers_layout.h"
+#include "vlox/display/parameter_panel_win.h"
+#include "vlox/display/review_plot.h"
+#include "vlox/instruments/meter_win.h"
+#include "vlox/measure/measure_cycle.h"
+#include "vlox/settings/rate_tables.h"
+#include "vlox/settings/settings.h"
+#include "vlox/settings/textconv.h"
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+HandleFile ReviewAccess(INVALID_HANDLE_VALUE);
+
+void ComboText(HWND combo, int32_t index, const std::string& text)
+{
+    const WideString wide = NarrowToWide(text);
+    SendMessageW(combo, CB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(wide.c_str()));
+}
+
+void FillCombo(HWND combo, const std::vector<std::string>& texts, int32_t selection)
+{
+    if (combo == nullptr)
+        return;
+    SendMessageW(combo, CB_RESETCONTENT, 0, 0);
+    for (size_t i = 0; i < texts.size(); ++i)
+        ComboText(combo, static_cast<int32_t>(i), texts[i]);
+    SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(selection), 0);
+}
+
+void FillStations(const double* values, int32_t count)
+{
+    std::vector<std::string> texts;
+    for (int32_t i = 0; i < count; ++i)
+        texts.push_back(StationListText(values[i]));
+    FillCombo(hComboStation, texts, 0);
+}
+
+void FillRecords(const int32_t* numbers, const int32_t* tags, int32_t count)
+{
+    std::vector<std::string> texts;
+    for (int32_t i = 0; i < count; ++i)
+        texts.push_back(RecordListText(numbers[i], tags[i]));
+    FillCombo(hComboRecord, texts, 0);
+}
+
+int32_t Clamp(int32_t v, int32_t lo, int32_t hi)
+{
+    return v < lo ? lo : (v > hi ? hi : v);
+}
+
+int32_t ReviewRate()
+{
+    return Clamp(ReviewReading.RepRateIndex, 0, RepRateCount - 1);
+}
+
+int32_t ReviewGates()
+{
+    return Clamp(ReviewReading.GateCount, 0, MaxGateCount);
+}
+
+void DrawNarrowText(HDC dc, int32_t x, int32_t y, const std::string& text)
+{
+    const WideString wide = NarrowToWide(text);
+    TextOutW(dc, x, y, wide.c_str(), static_cast<int>(wide.size()));
+}
+
+int32_t TextWidth(HDC dc, const std::string& text)
+{
+    const WideString wide = NarrowToWide(text);
+    SIZE size{};
+    GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
+    return size.cx;
+}
+
+void DrawPolyline(HDC dc, const std::vector<PlotPoint>& points, HPEN pen)
+{
+    if (points.size() < 2)
+        return;
+    std::vector<POINT> poly(points.size());
+    for (size_t i = 0; i < points.size(); ++i)
+        poly[i] = POINT{points[i].X, points[i].Y};
+    SelectGuard guard(dc, pen);
+    ::Polyline(dc, poly.data(), static_cast<int>(poly.size()));
+}
+
+// One decay curve of the review at the centres of a rate.
+void DrawReviewCurve(HDC dc, int32_t rate, const double* values, int32_t gates, int32_t pen)
+{
+    rate = Clamp(rate, 0, RepRateCount - 1);
+    DrawPolyline(dc, DecayCurvePoints(CurvePlotGeometry, ReviewGateCentres[rate], values, gates), CurvePen(pen));
+}
+
+// The decay frame on the reviewed reading's time axis.
+void DrawReviewFrame(HDC dc, int32_t rate, int32_t gateSet, int32_t gates)
+{
+    ComputeCurveScaleFor(rate, gateSet);
+    RECT r{0, 0, CurvePaneRect.width, CurvePaneRect.height};
+    FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    DrawCurveAxesWith(dc, ReviewGateCentres[Clamp(rate, 0, RepRateCount - 1)], gates);
+}
+
+// Gate times of a standard set (the averages' slots).
+void BuildStandardGateTimes(int32_t gateSet)
+{
+    ReviewReadingData r;
+    r.GateSet = gateSet;
+    r.GateCount = 20 + 10 * gateSet;
+    BuildReviewGateTimes(r);
+}
+
+void ShowNumbersOrClear(bool show)
+{
+    if (show)
+        DrawReviewNumbers(false);
+    else
+        ClearDisplayArea(2);
+}
+
+void DrawAverages(HDC dc, int32_t penIndex, bool tellUser, bool withReadings)
+{
+    const ReviewContext ctx = ProgramReviewContext();
+    AverageStationRecords(ctx);
+    if (UserGateReadingsSkipped > 0 && tellUser) {
+        const wchar_t* text = withReadings ? L"The average and decay curves for user defined gates are not shown."
+                                           : L"The average for user defined gates is not shown.";
+        MessageBoxW(hWndCurve, text, L"User Define Gates", MB_OK);
+    }
+    int32_t slots = 0;
+    bool thirty = false;
+    for (int32_t k = 0; k < ReviewSlotCount; ++k)
+        if (StationSlotAverageCounts[k] > 0) {
+            ++slots;
+            thirty = thirty || k >= 7;
+        }
+    const int32_t frameSet = thirty ? 1 : 0;
+    BuildStandardGateTimes(frameSet);
+    DrawReviewFrame(dc, ReviewRate(), frameSet, thirty ? 30 : 20);
+    if (slots == 0)
+        return;
+    if (withReadings) {
+        for (int32_t i = 0; i < ReviewRecordCount && i < MaxReviewRecords; ++i) {
+            if (ReviewRecordTags[i] == -1)
+                continue;
+            ReviewReadingData r;
+            double values[MaxGateCount] = {};
+            HandleFile f = ReviewRecordFile();
+            FileMessage msg;
+            if (ReadMeasurementRecord(f, ReviewRecordOffsets[i], r, msg) == 0) {
+                ReportReviewMessage(msg);
+                continue;
+            }
+            if (r.GateSet == 2)
+                continue;
+            BuildReviewGateTimes(r);
+            ConvertReviewReading(r, values);
+            DrawReviewCurve(dc, r.RepRateIndex, values, r.GateCount, IntermediateDecayPen);
+        }
+        penIndex = FinalDecayPen;
+    }
+    for (int32_t k = 0; k < ReviewSlotCount; ++k) {
+        if (StationSlotAverageCounts[k] <= 0)
+            continue;
+        const int32_t set = k >= 7 ? 1 : 0;
+        BuildStandardGateTimes(set);
+        std::memcpy(ReviewDisplayValues, StationSlotAverages[k], sizeof ReviewDisplayValues);
+        if (slots == 1) {
+            ReviewReading.GateCount = 20 + 10 * set;
+            ReviewReading.RepRateIndex = StationSlotRates[k];
+        }
+        ShowNumbersOrClear(slots == 1);
+        DrawReviewCurve(dc, StationSlotRates[k], StationSlotAverages[k], 20 + 10 * set, penIndex);
+    }
+}
+
+void DrawSelected(HDC dc)
+{
+    DrawReviewFrame(dc, ReviewRate(), ReviewReading.GateSet, ReviewGates());
+    for (int32_t i = 0; i < ReviewRecordCount && i < MaxReviewRecords; ++i) {
+        if (ReviewRecordTags[i] != 1)
+            continue;
+        ReviewReadingData r;
+        double values[MaxGateCount] = {};
+        if (ReadAndConvertReading(ProgramReviewContext(), ReviewRecordOffsets[i], r, values) == 0)
+            continue;
+        DrawReviewCurve(dc, r.RepRateIndex, values, r.GateCount,
+                        i == ReviewRecordIndex ? FinalDecayPen : IntermediateDecayPen);
+    }
+}
+
+// The x of listed station s, or false.
+bool CursorX(int32_t station, int32_t& x)
+{
+    if (station < 0 || station >= ReviewListedStationCount)
+        return false;
+    const ProfileScaleValues s = ScaleProfileStations(ProfileStations, ReviewListedStationCount, CurvePaneRect.width);
+    return StationToX(s, ProfileStations[station], x) && x >= 0 && x <= CurvePaneRect.width;
+}
+
+void ShowFirstProfileReading(bool shown)
+{
+    FillStations(ProfileStations, ReviewListedStationCount);
+    FillRecords(ProfileRecordNumbers, ProfileRecordTags, ProfileRecordCount);
+    if (!shown)
+        return;
+    DrawReviewNumbers(true);
+    DrawParameterPanel();
+    ClearDisplayArea(0);
+    DrawProfilePlot();
+    if (hWndMain != nullptr)
+        UpdateWindow(hWndMain);
+}
+
+}  // namespace
+
+ReviewContext ProgramReviewContext()
+{
+    ReviewAccess = ReviewRecordFile();
+    ReviewContext ctx;
+    ctx.File = &ReviewAccess;
+    ctx.Convert = ConvertReviewReading;
+    ctx.Report = ReportReviewMessage;
+    return ctx;
+}
+
+void FillLineList()
+{
+    std::vector<std::string> texts(ReviewLineTexts, ReviewLineTexts + Clamp(ReviewLineCount, 0, MaxReviewLines));
+    FillCombo(hComboLine, texts, 0);
+}
+
+void FillStationList()
+{
+    FillStations(ReviewStationValues, Clamp(ReviewStationCount, 0, MaxReviewStations));
+}
+
+void FillRecordList()
+{
+    FillRecords(ReviewRecordNumbers, ReviewRecordTags, Clamp(ReviewRecordCount, 0, MaxReviewRecords));
+}
+
+void FillProcessingList()
+{
+    if (ReviewMode == 1)
+        FillCombo(hComboProcessing, {"Single", "Average"}, ProfileProcessingChoice);
+    else
+        FillCombo(hComboProcessing, {"Single", "Selected", "Average", "Avg.+All"}, ProcessingChoice);
+}
+
+void FillRepetitionList()
+{
+    FillCombo(hComboRepetition, RepetitionListLabels(ReviewReading.PowerLineFrequency), 0);
+}
+
+void ReadLineStationsOf(int32_t lineIndex)
+{
+    ReviewStationCount = 0;
+    if (lineIndex < 0 || lineIndex >= ReviewLineCount)
+        return;
+    HandleFile f = ReviewRecordFile();
+    FileMessage msg;
+    if (ReadLineStations(f, ReviewLineOffsets[lineIndex], msg) == 0)
+        ReportReviewMessage(msg);
+}
+
+void ReadStationRecordsOf(int32_t stationIndex)
+{
+    ReviewRecordCount = 0;
+    if (stationIndex < 0 || stationIndex >= ReviewStationCount)
+        return;
+    HandleFile f = ReviewRecordFile();
+    FileMessage msg;
+    if (ReadStationRecords(f, ReviewStationOffsets[stationIndex], msg) == 0)
+        ReportReviewMessage(msg);
+}
+
+int32_t CountStationRepetitions()
+{
+    return CountStationRepetitions(ProgramReviewContext());
+}
+
+void SelectReviewRepetition(int32_t entry)
+{
+    ShowFirstProfileReading(SelectReviewRepetition(ProgramReviewContext(), entry) == 1);
+}
+
+void SelectReviewUserGateSet(int32_t entry)
+{
+    ShowFirstProfileReading(SelectReviewUserGateSet(ProgramReviewContext(), entry) == 1);
+}
+
+void SelectReviewStation(int32_t station, int32_t repetition)
+{
+    const int32_t shown = SelectReviewStation(ProgramReviewContext(), station, repetition);
+    FillRecords(ProfileRecordNumbers, ProfileRecordTags, ProfileRecordCount);
+    if (shown == 1) {
+        DrawReviewNumbers(true);
+        DrawParameterPanel();
+    }
+}
+
+void AutoScaleReview()
+{
+    double lo = 0.0, hi = 1.0;
+    AutoScaleReview(ProgramReviewContext(), ReviewMode, DisplayValues, GateCount, lo, hi);
+    Settings.AmplitudeAxisMin = lo;
+    Settings.AmplitudeAxisMax = hi;
+}
+
+void ShowDecayRecord(int32_t record)
+{
+    if (record < 0 || record >= ReviewRecordCount)
+        return;
+    ReadAndConvertReading(ProgramReviewContext(), ReviewRecordOffsets[record], ReviewReading, ReviewDisplayValues);
+}
+
+void ShowProfileRecord(int32_t record, int32_t station)
+{
+    if (record < 0 || record >= ProfileRecordCount)
+        return;
+    if (ReadAndConvertReading(ProgramReviewContext(), ProfileRecordOffsets[record], ReviewReading,
+                              ReviewDisplayValues) == 0)
+        return;
+    if (station >= 0 && station < MaxReviewStations)
+        std::memcpy(ProfileValues[station], ReviewDisplayValues, sizeof(double) * ReviewGates());
+}
+
+void DrawMeterReadings(HDC dc, int32_t state, double value1, double value2, char dipole)
+{
+    if (dc == nullptr)
+        return;
+    const FieldRect& f = MainScreenLayout.MeterTextRect;
+    RECT r{f.left, f.top, f.right, f.bottom};
+    if (state == 1) {
+        ShowMeterReading(dc, value1, value2, dipole);
+        return;
+    }
+    FillRect(dc, &r, DrawingObjects.WhiteBrush);
+    if (state != -1 && state != 0)
+        return;
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(0, 0, 0));
+    SelectGuard font(dc, hFontBold);
+    const std::string text = state == -1 ? "DISABLED" : "RESULT NOT VALID";
+    DrawNarrowText(dc, r.left + (r.right - r.left - TextWidth(dc, text)) / 2, r.top, text);
+}
+
+void DrawReviewNumbers(bool profileTags)
+{
+    if (hWndNumbers == nullptr)
+        return;
+    {
+        WindowDc dc(hWndNumbers);
+        if (!dc)
+            return;
+        DrawNumbersHeader(dc.get(), ReviewGates(), ReviewReading.Component, ReviewReading.ComponentCount);
+    }
+    const int32_t* tags = profileTags ? ProfileRecordTags : ReviewRecordTags;
+    const int32_t count = profileTags ? ProfileRecordCount : ReviewRecordCount;
+    const bool excluded = ReviewRecordIndex >= 0 && ReviewRecordIndex < count && tags[ReviewRecordIndex] == -1;
+    DrawNumbersColumnWith(hWndNumbers, ReviewGates(), ReviewDisplayValues, ReviewReading.EarlyWindowValue, !excluded);
+    if (hWndMain != nullptr) {
+        WindowDc dc(hWndMain);
+        DrawMeterReadings(dc.get(), ReviewReading.MeterState, ReviewReading.MeterValues[0],
+                          ReviewReading.MeterValues[1], ReviewReading.MeterDipole);
+    }
+}
+
+void DrawReviewDecay(bool tellUser)
+{
+    if (hWndCurve == nullptr)
+        return;
+    WindowDc dc(hWndCurve);
+    if (!dc)
+        return;
+    // The saved live frame no longer matches what the window shows.
+    CurveBackgroundSaved = 0;
+    switch (ProcessingChoice) {
+    case 0: {
+        DrawReviewFrame(dc.get(), ReviewRate(), ReviewReading.GateSet, ReviewGates());
+        const bool excluded = ReviewRecordIndex >= 0 && ReviewRecordIndex < ReviewRecordCount &&
+                              ReviewRecordTags[ReviewRecordIndex] == -1;
+        if (!excluded)
+            DrawReviewCurve(dc.get(), ReviewRate(), ReviewDisplayValues, ReviewGates(), FinalDecayPen);
+        break;
+    }
+    case 1:
+        DrawSelected(dc.get());
+        break;
+    case 2:
+        DrawAverages(dc.get(), FinalDecayPen, tellUser, false);
+        break;
+    case 3:
+        DrawAverages(dc.get(), FinalDecayPen, tellUser, true);
+        break;
+    default:
+        break;
+    }
+}
+
+void DrawProfilePlot()
+{
+    if (hWndCurve == nullptr)
+        return;
+    WindowDc dc(hWndCurve);
+    if (!dc)
+        return;
+    CurveBackgroundSaved = 0;
+    ComputeCurveScale();
+    const CurvePlotGeometryValues& g = CurvePlotGeometry;
+    const ProfileScaleValues s = ScaleProfileStations(ProfileStations, ReviewListedStationCount, CurvePaneRect.width);
+    SelectGuard font(dc.get(), hFontNormal);
+    SetBkMode(dc.get(), TRANSPARENT);
+    SetTextColor(dc.get(), RGB(0, 0, 0));
+    {
+        SelectGuard pen(dc.get(), DrawingObjects.GridPen);
+        for (int32_t i = 0; i < ReviewListedStationCount; ++i) {
+            int32_t x = 0;
+            if (!StationToX(s, ProfileStations[i], x))
+                continue;
+            MoveToEx(dc.get(), x, g.PlotBottom, nullptr);
+            LineTo(dc.get(), x, g.PlotTop);
+        }
+    }
+    CurveAxesInputs in;
+    in.PaneWidth = CurvePaneRect.width;
+    in.AmplitudeMin = Settings.AmplitudeAxisMin;
+    in.AmplitudeMax = Settings.AmplitudeAxisMax;
+    in.AmplitudeAxisMinorGrid = Settings.AmplitudeAxisMinorGrid;
+    in.DisplayUnit = Settings.DisplayUnit;
+    in.AmplitudeOnly = 1;
+    class DcMeasure : public PlotTextMeasure {
+    public:
+        explicit DcMeasure(HDC dc) : dc_(dc) {}
+        void Measure(const std::string& text, int32_t& width, int32_t& height) override
+        {
+            const WideString wide = NarrowToWide(text);
+            SIZE size{};
+            GetTextExtentPoint32W(dc_, wide.c_str(), static_cast<int>(wide.size()), &size);
+            width = size.cx;
+            height = size.cy;
+        }
+
+    private:
+        HDC dc_;
+    } measure(dc.get());
+    const CurveAxesLayout frame = LayOutCurveAxes(g, in, measure);
+    for (const AxisLine& line : frame.Lines) {
+        HPEN pen = line.Pen == AxisPen::Grid
+                       ? DrawingObjects.GridPen
+                       : (line.Pen == AxisPen::Decade ? DrawingObjects.DecadePen : DrawingObjects.BlackPen);
+        SelectGuard guard(dc.get(), pen);
+        MoveToEx(dc.get(), line.X1, line.Y1, nullptr);
+        LineTo(dc.get(), line.X2, line.Y2);
+    }
+    for (const AxisLabel& label : frame.Labels)
+        DrawNarrowText(dc.get(), label.X, label.Y, label.Text);
+    DrawNarrowText(dc.get(), CurvePaneRect.width / 2 - TextWidth(dc.get(), "Stations") / 2, g.PlotBottom + 20,
+                   "Stations");
+    {
+        SelectGuard pen(dc.get(), DrawingObjects.BlackPen);
+        for (const StationTick& t : StationTicks(s)) {
+            DrawNarrowText(dc.get(), t.X - TextWidth(dc.get(), t.Text) / 2, g.PlotBottom + 5, t.Text);
+            MoveToEx(dc.get(), t.X, g.PlotBottom, nullptr);
+            LineTo(dc.get(), t.X, g.PlotBottom + 4);
+        }
+    }
+    for (int32_t gate = 0; gate < ReviewGates(); ++gate)
+        DrawPolyline(dc.get(), ProfileGatePoints(g, s, ProfileStations, ProfileValues, ReviewListedStationCount, gate),
+                     CurvePen(gate));
+}
+
+void SaveProfileCursorColumn(int32_t station)
+{
+    int32_t x = 0;
+    if (hWndCurve == nullptr || CurveBackBuffers.ColumnDc == nullptr || !CursorX(station, x))
+        return;
+    WindowDc dc(hWndCurve);
+    if (dc)
+        BitBlt(CurveBackBuffers.ColumnDc, 0, 0, 1, CurvePaneRect.height, dc.get(), x, 0, SRCCOPY);
+}
+
+void RestoreProfileCursorColumn(int32_t station)
+{
+    int32_t x = 0;
+    if (hWndCurve == nullptr || CurveBackBuffers.ColumnDc == nullptr || !CursorX(station, x))
+        return;
+    WindowDc dc(hWndCurve);
+    if (dc)
+        BitBlt(dc.get(), x, 0, 1, CurvePaneRect.height, CurveBackBuffers.ColumnDc, 0, 0, SRCCOPY);
+}
+
+void DrawProfileCursor(int32_t station)
+{
+    int32_t x = 0;
+    if (hWndCurve == nullptr || !CursorX(station, x))
+        return;
+    WindowDc dc(hWndCurve);
+    if (!dc)
+        return;
+    SelectGuard pen(dc.get(), DrawingObjects.RedPen);
+    MoveToEx(dc.get(), x, CurvePlotGeometry.PlotBottom - 2, nullptr);
+    LineTo(dc.get(), x, CurvePlotGeometry.PlotTop + 1);
+}
+
+ReviewedPanelParameters ReviewedParametersOfReading()
+{
+    ReviewedPanelParameters p;
+    const ReviewReadingData& r = ReviewReading;
+    p.RepRateIndex = r.RepRateIndex;
+    p.CoilType = r.CoilType;
+    p.RecordCount = r.NumberOfRecords;
+    p.ProcessingMethod = r.ProcessingMethod;
+    p.AveragingTimeIndex = r.AveragingTimeIndex;
+    p.Component = r.Component;
+    p.Gain = r.Gain;
+    p.GateSet = r.GateSet;
+    p.GateCount = r.GateCount;
+    p.FirstGateTimeUs = r.FirstGateTimeUs;
+    p.OnTimeMeasurement = r.OnTimeMeasurement;
+    p.ReceiverDelayUs = r.ReceiverDelayUs;
+    p.TxCurrent = r.TxCurrent;
+    p.TurnOffTimeUs = r.TurnOffTimeUs;
+    return p;
+}
+
+void PaintReviewPlots(HDC numbersPaintDc)
+{
+    if (ReviewMode == 0) {
+        ClearDisplayArea(0);
+        DrawReviewDecay(false);
+        if (ProcessingChoice == 0 || ProcessingChoice == 1)
+            DrawReviewNumbers(false);
+    } else if (ReviewMode == 1) {
+        DrawNumbersHeader(numbersPaintDc, ReviewGates(), ReviewReading.Component, ReviewReading.ComponentCount);
+        ClearDisplayArea(0);
+        DrawProfilePlot();
+        DrawProfileCursor(ReviewStationIndex);
+    }
+}
