@@ -3,8 +3,8 @@
 // by Ghostscript (PNG artefacts print_page_*.png beside the test) with the header texts, the
 // title and the frames where the layout puts them; Cancel prints nothing and says nothing;
 // the abort box's button stops the job at the abort procedure's next call; with the printer
-// taken away the user is told there is none. Then the same page played on a
-// memory DC (the preview) draws the box and leaks no GDI object.
+// taken away the user is told there is none. Then the same page played on a memory DC (the
+// preview) draws the box, keeps a curve beyond the axis inside it and leaks no GDI object.
 #include <windows.h>
 #include <winspool.h>
 
@@ -13,7 +13,9 @@
 #include "tests/common/printed_page_check_win.h"
 #include "tests/common/win_test_util.h"
 #include "vlox/common/program_windows_win.h"
+#include "vlox/datafile/review_selection.h"
 #include "vlox/datafile/review_state.h"
+#include "vlox/settings/settings.h"
 #include "vlox/display/print_win.h"
 
 #include <atomic>
@@ -199,6 +201,12 @@ TEST_F(PrintPageTest, PreviewOnAMemoryDcDrawsTheBoxAndKeepsNoObject)
     const int before = CountGdiObjects();
     HFONT small = CreatePrintFont(SmallPrintFontHeight(caps));
     HFONT large = CreatePrintFont(LargePrintFontHeight(caps));
+    // A reading far above the amplitude axis: its curve stays inside the box.
+    ReviewReading.GateCount = 20;
+    ReviewReading.GateSet = 0;
+    ReviewReading.RepRateIndex = 2;
+    for (int32_t i = 0; i < 20; ++i)
+        ReviewDisplayValues[i] = 1.0e3 / ((i + 1) * (i + 1));
     const PrintPageInputs in = GatherPrintPageInputs(caps);
     class FixedMeasure : public PrintTextMeasure {
     public:
@@ -214,6 +222,15 @@ TEST_F(PrintPageTest, PreviewOnAMemoryDcDrawsTheBoxAndKeepsNoObject)
     EXPECT_EQ(CountGdiObjects(), before);
     const PrintRect box = PrintPlotBox(caps);
     EXPECT_EQ(GetPixel(dc, box.Left, (box.Top + box.Bottom) / 2), RGB(0, 0, 0));
+    int curvePixelsInside = 0, curvePixelsAbove = 0;
+    const COLORREF finalDecay = static_cast<COLORREF>(Settings.LineColours[102]);
+    for (int x = box.Left + 5; x < box.Right - 5; ++x) {
+        curvePixelsInside += GetPixel(dc, x, box.Top + 10) == finalDecay ? 1 : 0;
+        for (int y = 0; y < box.Top - 4; ++y)
+            curvePixelsAbove += GetPixel(dc, x, y) == finalDecay ? 1 : 0;
+    }
+    EXPECT_GT(curvePixelsInside, 0);
+    EXPECT_EQ(curvePixelsAbove, 0);
     SelectObject(dc, old);
     DeleteObject(bitmap);
     DeleteDC(dc);

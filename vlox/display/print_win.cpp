@@ -176,7 +176,16 @@ void PlayPrintPage(HDC dc, const PrintPageLayout& page, HFONT smallFont, HFONT l
             for (const PlotPoint& p : op.Points)
                 points.push_back(POINT{p.X, p.Y});
             SelectGuard pen(dc, pens.Get(op.Pen, op.PenEntry));
+            // A reading beyond the amplitude axis stays inside the box instead of running
+            // over the header and the margins of the paper.
+            const bool curve = op.Pen == PrintPen::Curve || op.Pen == PrintPen::CurveBold;
+            const int saved = curve ? SaveDC(dc) : 0;
+            if (curve)
+                IntersectClipRect(dc, page.PlotBox.Left, page.PlotBox.Top, page.PlotBox.Right + 1,
+                                  page.PlotBox.Bottom + 1);
             Polyline(dc, points.data(), static_cast<int>(points.size()));
+            if (saved != 0)
+                RestoreDC(dc, saved);
             break;
         }
         case PrintOpKind::Text: {
