@@ -12,6 +12,9 @@
 
 #include "tests/common/printed_page_check_win.h"
 #include "tests/common/win_test_util.h"
+#include "tests/converters/vlx_fixture.h"
+#include "vlox/datafile/review_reader_win.h"
+#include "vlox/settings/rate_tables.h"
 #include "vlox/common/program_windows_win.h"
 #include "vlox/datafile/review_selection.h"
 #include "vlox/datafile/review_state.h"
@@ -234,6 +237,66 @@ TEST_F(PrintPageTest, PreviewOnAMemoryDcDrawsTheBoxAndKeepsNoObject)
     SelectObject(dc, old);
     DeleteObject(bitmap);
     DeleteDC(dc);
+}
+
+// The page's inputs of a reviewed station read in every processing mode: the readings and
+// averages are gathered, and the review's reading, values, gate times and averages are as
+// they were (its screen and repaints go on showing what the user chose).
+TEST_F(PrintPageTest, GatheringThePageLeavesTheReviewAsItWas)
+{
+    const std::wstring path = BinFolder() + L"\\print_review.vlx";
+    const std::string survey = GpsSurvey();
+    HANDLE out = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(out, survey.data(), static_cast<DWORD>(survey.size()), &written, nullptr);
+    CloseHandle(out);
+    ASSERT_EQ(OpenReviewFileAt(path), 1);
+    HandleFile f = ReviewRecordFile();
+    FileMessage msg;
+    ASSERT_EQ(ReadFileHeader(f, msg), 1);
+    IndexLines(f);
+    ASSERT_EQ(ReadLineStations(f, ReviewLineOffsets[0], msg), 1);
+    ASSERT_EQ(ReadStationRecords(f, ReviewStationOffsets[0], msg), 1);
+    ASSERT_EQ(ReviewRecordCount, 3);  // station 0: A, B (excluded), A2
+    ReviewRecordIndex = 0;
+    ASSERT_EQ(ReadMeasurementRecord(f, ReviewRecordOffsets[0], ReviewReading, msg), 1);
+    BuildReviewGateTimes(ReviewReading);
+    ReviewReading.Gain = 2;
+    for (int32_t i = 0; i < MaxGateCount; ++i)
+        ReviewDisplayValues[i] = i;
+    const ReviewReadingData reading = ReviewReading;
+    const std::vector<double> centres(&ReviewGateCentres[0][0], &ReviewGateCentres[0][0] + RepRateCount * MaxGateCount);
+    const std::vector<double> low(&TimeAxisLow[0][0], &TimeAxisLow[0][0] + RepRateCount * 3);
+    const std::vector<double> values(ReviewDisplayValues, ReviewDisplayValues + MaxGateCount);
+
+    PrintDeviceCaps caps;
+    caps.HorzRes = 2400;
+    caps.VertRes = 3000;
+    caps.LogPixelsX = caps.LogPixelsY = 300;
+    for (int32_t choice = 0; choice < 4; ++choice) {
+        ProcessingChoice = choice;
+        const PrintPageInputs in = GatherPrintPageInputs(caps);
+        EXPECT_EQ(in.Decay.Selected.GateCount, 30);
+        EXPECT_EQ(in.Header.GainZ, reading.GainZ);
+        if (choice == 1 || choice == 3) {
+            ASSERT_EQ(in.Decay.Station.size(), 3u);
+            EXPECT_EQ(in.Decay.Station[1].Tag, -1);
+            EXPECT_EQ(in.Decay.Station[2].GateCount, 30);
+        }
+        if (choice >= 2)
+            EXPECT_EQ(in.Decay.Slots[7].Count, 2);  // 30 gates at rate index 2, B left out
+        EXPECT_EQ(ReviewReading.Gain, 2) << choice;
+        EXPECT_EQ(ReviewReading.TxCurrent, reading.TxCurrent) << choice;
+        EXPECT_EQ(ReviewReading.EarlyWindowValue, reading.EarlyWindowValue) << choice;
+        EXPECT_EQ(std::vector<double>(ReviewDisplayValues, ReviewDisplayValues + MaxGateCount), values) << choice;
+        EXPECT_EQ(std::vector<double>(&ReviewGateCentres[0][0], &ReviewGateCentres[0][0] + RepRateCount * MaxGateCount),
+                  centres)
+            << choice;
+        EXPECT_EQ(std::vector<double>(&TimeAxisLow[0][0], &TimeAxisLow[0][0] + RepRateCount * 3), low) << choice;
+    }
+    ProcessingChoice = 0;
+    CloseReviewFile();
+    DeleteFileW(path.c_str());
 }
 
 // Last: the prefix's printer is taken away.
