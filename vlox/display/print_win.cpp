@@ -1,7 +1,486 @@
 #include "vlox/display/print_win.h"
 
-// Printing is not built yet: the command does nothing.
-int PrintPage(HWND)
+#include "vlox/common/drawing_objects_win.h"
+#include "vlox/common/gdi_guard_win.h"
+#include "vlox/common/program_windows_win.h"
+#include "vlox/datafile/review_reader_win.h"
+#include "vlox/datafile/review_selection.h"
+#include "vlox/datafile/review_state.h"
+#include "vlox/display/review_plots_win.h"
+#include "vlox/settings/rate_tables.h"
+#include "vlox/settings/settings.h"
+
+#include <commdlg.h>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+// The job's abort dialog and the user's abort (1 once the user has aborted).
+HWND PrintAbortDialog = nullptr;
+int32_t PrintUserAbort = 0;
+
+const wchar_t* const PrintErrorCaption = L"Error";
+
+// Text extents in the job's fonts on the printer's context.
+class DcTextMeasure : public PrintTextMeasure {
+public:
+    DcTextMeasure(HDC dc, HFONT smallFont, HFONT largeFont) : dc_(dc), small_(smallFont), large_(largeFont) {}
+    void Measure(PrintFont font, const WideString& text, int32_t& width, int32_t& height) override
+    {
+        SelectGuard f(dc_, font == PrintFont::Small ? small_ : large_);
+        SIZE size{};
+        GetTextExtentPoint32W(dc_, text.c_str(), static_cast<int>(text.size()), &size);
+        if (text.empty()) {
+            TEXTMETRICW tm{};
+            GetTextMetricsW(dc_, &tm);
+            size.cy = tm.tmHeight;
+        }
+        width = size.cx;
+        height = size.cy;
+    }
+
+private:
+    HDC dc_;
+    HFONT small_;
+    HFONT large_;
+};
+
+// The pens of one page: the drawing objects' grey and black pens (made here when the
+// program's set does not exist), and the curve pens of the line settings, plain or bold
+// (3 x width + 3), made when first used and deleted with the set.
+class PrintPenSet {
+public:
+    PrintPenSet() = default;
+    PrintPenSet(const PrintPenSet&) = delete;
+    PrintPenSet& operator=(const PrintPenSet&) = delete;
+    ~PrintPenSet()
+    {
+        for (HPEN pen : made_)
+            DeleteObject(pen);
+    }
+
+    HPEN Get(PrintPen pen, int32_t entry)
+    {
+        switch (pen) {
+        case PrintPen::GridPen6:
+            return Shared(DrawingObjects.GridPen6, grid6_, 6, RGB(224, 224, 224));
+        case PrintPen::GridPen8:
+            return Shared(DrawingObjects.GridPen8, grid8_, 8, RGB(224, 224, 224));
+        case PrintPen::GridPen12:
+            return Shared(DrawingObjects.GridPen12, grid12_, 12, RGB(224, 224, 224));
+        case PrintPen::WideBlackPen:
+            return Shared(DrawingObjects.WideBlackPen, black5_, 5, RGB(0, 0, 0));
+        case PrintPen::Curve:
+        case PrintPen::CurveBold: {
+            if (entry < 0 || entry >= CurveCount)
+                entry = CurveCount - 1;
+            HPEN& slot = (pen == PrintPen::Curve ? plain_ : bold_)[static_cast<size_t>(entry)];
+            if (slot == nullptr) {
+                const int32_t width = Settings.LineWidths[static_cast<size_t>(entry)];
+                const auto colour = static_cast<COLORREF>(Settings.LineColours[static_cast<size_t>(entry)]);
+                slot = Make(pen == PrintPen::Curve ? width : 3 * width + 3, colour);
+            }
+            return slot;
+        }
+        }
+        return nullptr;
+    }
+
+private:
+    HPEN Make(int32_t width, COLORREF colour)
+    {
+        HPEN pen = CreatePen(PS_SOLID, width, colour);
+        if (pen != nullptr)
+            made_.push_back(pen);
+        return pen;
+    }
+    HPEN Shared(HPEN program, HPEN& own, int32_t width, COLORREF colour)
+    {
+        if (program != nullptr)
+            return program;
+        if (own == nullptr)
+            own = Make(width, colour);
+        return own;
+    }
+
+    HPEN grid6_ = nullptr, grid8_ = nullptr, grid12_ = nullptr, black5_ = nullptr;
+    std::array<HPEN, CurveCount> plain_{};
+    std::array<HPEN, CurveCount> bold_{};
+    std::vector<HPEN> made_;
+};
+
+// What the print dialog gives back besides the context: freed once the context is made.
+void FreePrintDialogMemory(PRINTDLGW& pd)
 {
-    return 1;
+    if (pd.hDevMode != nullptr)
+        GlobalFree(pd.hDevMode);
+    if (pd.hDevNames != nullptr)
+        GlobalFree(pd.hDevNames);
+    pd.hDevMode = nullptr;
+    pd.hDevNames = nullptr;
+}
+
+// A print dialog that failed (not a cancel) says why.
+void ReportPrintDialogFailure(HWND parent, DWORD error)
+{
+    wchar_t text[200];
+    if (error == PDERR_NODEFAULTPRN || error == PDERR_NODEVICES)
+        wcscpy_s(text, L"No printer is installed. Add a printer to Windows, then print again.");
+    else if (error == PDERR_PRINTERNOTFOUND)
+        wcscpy_s(text, L"The printer cannot be found. Choose another printer, then print again.");
+    else
+        swprintf_s(text, L"The printer cannot be opened (print dialog error 0x%04lX).",
+                   static_cast<unsigned long>(error));
+    MessageBoxW(parent, text, PrintErrorCaption, MB_OK | MB_ICONEXCLAMATION);
+}
+
+}  // namespace
+
+PrintDeviceCaps ReadPrintDeviceCaps(HDC dc)
+{
+    PrintDeviceCaps caps;
+    caps.HorzRes = GetDeviceCaps(dc, HORZRES);
+    caps.VertRes = GetDeviceCaps(dc, VERTRES);
+    caps.OffsetX = GetDeviceCaps(dc, PHYSICALOFFSETX);
+    caps.OffsetY = GetDeviceCaps(dc, PHYSICALOFFSETY);
+    caps.LogPixelsX = GetDeviceCaps(dc, LOGPIXELSX);
+    caps.LogPixelsY = GetDeviceCaps(dc, LOGPIXELSY);
+    return caps;
+}
+
+HFONT CreatePrintFont(int32_t height)
+{
+    return CreateFontW(height, 0, 0, 0, 200, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, L"MS Sans Serif");
+}
+
+void PlayPrintPage(HDC dc, const PrintPageLayout& page, HFONT smallFont, HFONT largeFont)
+{
+    PrintPenSet pens;
+    const UINT align = SetTextAlign(dc, TA_LEFT | TA_TOP | TA_NOUPDATECP);
+    std::vector<POINT> points;
+    for (const PrintOp& op : page.Ops) {
+        switch (op.Kind) {
+        case PrintOpKind::Rectangle: {
+            SelectGuard pen(dc, pens.Get(op.Pen, op.PenEntry));
+            Rectangle(dc, op.Rect.Left, op.Rect.Top, op.Rect.Right, op.Rect.Bottom);
+            break;
+        }
+        case PrintOpKind::Polyline: {
+            if (op.Points.size() < 2)
+                break;
+            points.clear();
+            for (const PlotPoint& p : op.Points)
+                points.push_back(POINT{p.X, p.Y});
+            SelectGuard pen(dc, pens.Get(op.Pen, op.PenEntry));
+            // A reading beyond the amplitude axis stays inside the box instead of running
+            // over the header and the margins of the paper.
+            const bool curve = op.Pen == PrintPen::Curve || op.Pen == PrintPen::CurveBold;
+            const int saved = curve ? SaveDC(dc) : 0;
+            if (curve)
+                IntersectClipRect(dc, page.PlotBox.Left, page.PlotBox.Top, page.PlotBox.Right + 1,
+                                  page.PlotBox.Bottom + 1);
+            Polyline(dc, points.data(), static_cast<int>(points.size()));
+            if (saved != 0)
+                RestoreDC(dc, saved);
+            break;
+        }
+        case PrintOpKind::Text: {
+            SelectGuard font(dc, op.Font == PrintFont::Small ? smallFont : largeFont);
+            TextOutW(dc, op.X, op.Y, op.Text.c_str(), static_cast<int>(op.Text.size()));
+            break;
+        }
+        }
+    }
+    SetTextAlign(dc, align);
+}
+
+namespace {
+
+// The review state that reading the station's readings for the page borrows: put back as it
+// was once the page's inputs are gathered, so the review (and its repaints during the job)
+// stays as the user left it.
+struct BorrowedReviewState {
+    ReviewReadingData Reading = ReviewReading;
+    int32_t TestMode = ReviewTestMode;
+    std::array<double, MaxGateCount> DisplayValues{};
+    double Centres[RepRateCount][MaxGateCount];
+    double Low[RepRateCount][3];
+    double High[RepRateCount][3];
+    double Averages[ReviewSlotCount][MaxGateCount];
+    int32_t AverageCounts[ReviewSlotCount];
+    int32_t AverageRates[ReviewSlotCount];
+    int32_t Skipped = UserGateReadingsSkipped;
+
+    BorrowedReviewState()
+    {
+        std::memcpy(DisplayValues.data(), ReviewDisplayValues, sizeof ReviewDisplayValues);
+        std::memcpy(Centres, ReviewGateCentres, sizeof Centres);
+        std::memcpy(Low, TimeAxisLow, sizeof Low);
+        std::memcpy(High, TimeAxisHigh, sizeof High);
+        std::memcpy(Averages, StationSlotAverages, sizeof Averages);
+        std::memcpy(AverageCounts, StationSlotAverageCounts, sizeof AverageCounts);
+        std::memcpy(AverageRates, StationSlotRates, sizeof AverageRates);
+    }
+    BorrowedReviewState(const BorrowedReviewState&) = delete;
+    BorrowedReviewState& operator=(const BorrowedReviewState&) = delete;
+    ~BorrowedReviewState()
+    {
+        ReviewReading = Reading;
+        ReviewTestMode = TestMode;
+        std::memcpy(ReviewDisplayValues, DisplayValues.data(), sizeof ReviewDisplayValues);
+        std::memcpy(ReviewGateCentres, Centres, sizeof Centres);
+        std::memcpy(TimeAxisLow, Low, sizeof Low);
+        std::memcpy(TimeAxisHigh, High, sizeof High);
+        std::memcpy(StationSlotAverages, Averages, sizeof Averages);
+        std::memcpy(StationSlotAverageCounts, AverageCounts, sizeof AverageCounts);
+        std::memcpy(StationSlotRates, AverageRates, sizeof AverageRates);
+        UserGateReadingsSkipped = Skipped;
+    }
+};
+
+// The gate centres and gate-label axis of a rate and gate set, as the review builds them.
+void GateTimesOf(const ReviewReadingData& reading, int32_t rate, int32_t gateSet, int32_t gates,
+                 std::array<double, MaxGateCount>& centres, double& low, double& high)
+{
+    ReviewReadingData r = reading;
+    r.RepRateIndex = rate;
+    r.GateSet = gateSet;
+    r.GateCount = gates;
+    centres.fill(0.0);
+    low = high = 0.0;
+    if (rate < 0 || rate >= RepRateCount || gateSet < 0 || gateSet > 2 || BuildReviewGateTimes(r) == 0)
+        return;
+    std::memcpy(centres.data(), ReviewGateCentres[rate], sizeof(double) * MaxGateCount);
+    low = TimeAxisLow[rate][gateSet];
+    high = TimeAxisHigh[rate][gateSet];
+}
+
+PrintReading ReadingForPrint(const ReviewReadingData& r, const double* values, int32_t tag)
+{
+    PrintReading p;
+    p.Tag = tag;
+    p.RateIndex = r.RepRateIndex;
+    p.GateSet = r.GateSet;
+    p.GateCount = std::clamp(r.GateCount, 0, MaxGateCount);
+    std::memcpy(p.Values.data(), values, sizeof(double) * MaxGateCount);
+    GateTimesOf(r, r.RepRateIndex, r.GateSet, r.GateCount, p.CentresMs, p.TimeAxisLow, p.TimeAxisHigh);
+    return p;
+}
+
+int32_t SelectedTag()
+{
+    return ReviewRecordIndex >= 0 && ReviewRecordIndex < std::min(ReviewRecordCount, MaxReviewRecords)
+               ? ReviewRecordTags[ReviewRecordIndex]
+               : 0;
+}
+
+void GatherDecay(PrintPageInputs& in)
+{
+    PrintDecaySource& d = in.Decay;
+    d.Selected = ReadingForPrint(ReviewReading, ReviewDisplayValues, SelectedTag());
+    d.SelectedIndex = ReviewRecordIndex;
+    const ReviewContext ctx = ProgramReviewContext();
+    if (in.ProcessingChoice == 1 || in.ProcessingChoice == 3) {
+        for (int32_t i = 0; i < std::min(ReviewRecordCount, MaxReviewRecords); ++i) {
+            ReviewReadingData r;
+            double values[MaxGateCount] = {};
+            PrintReading p;
+            p.Tag = -1;  // a reading that cannot be read is left out
+            if (ReadAndConvertReading(ctx, ReviewRecordOffsets[i], r, values) == 1)
+                p = ReadingForPrint(r, values, ReviewRecordTags[i]);
+            d.Station.push_back(p);
+        }
+    }
+    if (in.ProcessingChoice == 2 || in.ProcessingChoice == 3) {
+        AverageStationRecords(ctx);
+        for (int32_t k = 0; k < ReviewSlotCount; ++k) {
+            PrintAverageSlot& slot = d.Slots[static_cast<size_t>(k)];
+            slot.Count = StationSlotAverageCounts[k];
+            if (slot.Count <= 0)
+                continue;
+            std::memcpy(slot.Values.data(), StationSlotAverages[k], sizeof(double) * MaxGateCount);
+            const int32_t gateSet = k >= 7 ? 1 : 0;
+            GateTimesOf(ReviewReading, StationSlotRates[k], gateSet, 20 + 10 * gateSet, slot.CentresMs,
+                        slot.TimeAxisLow, slot.TimeAxisHigh);
+        }
+    }
+}
+
+void GatherProfile(PrintPageInputs& in)
+{
+    const int32_t n = std::clamp(ReviewListedStationCount, 0, MaxReviewStations);
+    for (int32_t s = 0; s < n; ++s) {
+        in.Profile.Stations.push_back(ProfileStations[s]);
+        std::array<double, MaxGateCount> row{};
+        std::memcpy(row.data(), ProfileValues[s], sizeof(double) * MaxGateCount);
+        in.Profile.Values.push_back(row);
+    }
+    in.Profile.GateCount = std::clamp(ReviewReading.GateCount, 0, MaxGateCount);
+    in.Decay.Selected = ReadingForPrint(ReviewReading, ReviewDisplayValues, SelectedTag());
+}
+
+void GatherHeader(PrintHeaderInfo& h)
+{
+    const ReviewReadingData& r = ReviewReading;
+    h.FileTitle = ReviewFileTitle;
+    h.DateText = r.DateText;
+    h.TimeText = r.TimeText;
+    h.LineNumber = ReviewLineNumber;
+    h.StationNumber = ReviewStationNumber;
+    h.RecordNumber = ReviewRecordNumber;
+    h.RecordCount = ReviewRecordCount;
+    h.LoopSideX = r.SideX;
+    h.LoopSideY = r.SideY;
+    h.TransmitterType = ReviewHeader.TransmitterType;
+    h.TxCurrent = r.TxCurrent;
+    h.TurnOffTimeUs = r.TurnOffTimeUs;
+    h.RepetitionRate = r.RepetitionRate;
+    h.CoilType = r.CoilType;
+    h.Processing = r.ProcessingMethod;
+    h.AveragingIndex = r.AveragingTimeIndex;
+    h.Component = r.Component;
+    h.GainZ = r.GainZ;
+    h.GainX = r.GainX;
+    h.GainY = r.GainY;
+    h.GateCount = r.GateCount;
+    h.GateSet = r.GateSet;
+    h.OnTimeFlag = r.OnTimeMeasurement;
+    h.ReceiverDelayUs = r.ReceiverDelayUs;
+    h.MainsFlag = r.PowerLineFrequency;
+    h.OperatorName = NarrowToWide(ReviewHeader.OperatorName);
+    h.EarlyWindowValue = r.EarlyWindowValue;
+    h.NumbersGateVisible = Settings.NumbersGateVisible;
+}
+
+}  // namespace
+
+PrintPageInputs GatherPrintPageInputs(const PrintDeviceCaps& caps)
+{
+    PrintPageInputs in;
+    in.Caps = caps;
+    in.Scale.TimeAxisMinMs = Settings.TimeAxisMinMs;
+    in.Scale.TimeAxisMaxMs = Settings.TimeAxisMaxMs;
+    in.Scale.TimeAxisLabels = Settings.TimeAxisLabels;
+    in.Scale.TimeAxisMinorGrid = Settings.TimeAxisMinorGrid;
+    in.Scale.AmplitudeAxisMin = Settings.AmplitudeAxisMin;
+    in.Scale.AmplitudeAxisMax = Settings.AmplitudeAxisMax;
+    in.Scale.AmplitudeAxisMinorGrid = Settings.AmplitudeAxisMinorGrid;
+    in.Scale.DisplayUnit = Settings.DisplayUnit;
+    in.ReviewMode = ReviewMode;
+    in.ProcessingChoice = ProcessingChoice;
+
+    const BorrowedReviewState borrowed;
+    GatherHeader(in.Header);
+    if (ReviewMode == 1)
+        GatherProfile(in);
+    else
+        GatherDecay(in);
+    return in;
+}
+
+INT_PTR CALLBACK PrintAbortDlgProc(HWND dialog, UINT message, WPARAM, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        EnableMenuItem(GetSystemMenu(dialog, FALSE), SC_CLOSE, MF_GRAYED);
+        return TRUE;
+    case WM_COMMAND:
+        PrintUserAbort = 1;
+        EnableWindow(GetParent(dialog), TRUE);
+        DestroyWindow(dialog);
+        PrintAbortDialog = nullptr;
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+BOOL CALLBACK PrintAbortProc(HDC, int)
+{
+    MSG msg;
+    while (PrintUserAbort == 0 && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            // The program's own loop ends on it once the job is over.
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        if (PrintAbortDialog == nullptr || !IsDialogMessageW(PrintAbortDialog, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    return PrintUserAbort == 0;
+}
+
+int32_t PrintPage(HWND parent)
+{
+    PRINTDLGW pd{};
+    pd.lStructSize = sizeof(pd);
+    pd.hwndOwner = parent;
+    pd.Flags = 0x154;  // PD_RETURNDC | PD_PRINTSETUP | PD_COLLATE | PD_NOSELECTION
+    pd.nCopies = 1;
+    if (!PrintDlgW(&pd)) {
+        const DWORD error = CommDlgExtendedError();
+        FreePrintDialogMemory(pd);
+        if (error == 0)
+            return 1;  // cancelled: nothing printed, nothing said
+        ReportPrintDialogFailure(parent, error);
+        return 0;
+    }
+    FreePrintDialogMemory(pd);
+    HDC dc = pd.hDC;
+    if (dc == nullptr) {
+        ReportPrintDialogFailure(parent, PDERR_CREATEICFAILURE);
+        return 0;
+    }
+
+    const PrintDeviceCaps caps = ReadPrintDeviceCaps(dc);
+    HFONT smallFont = CreatePrintFont(SmallPrintFontHeight(caps));
+    HFONT largeFont = CreatePrintFont(LargePrintFontHeight(caps));
+    // The page is laid out before the job starts: the readings it borrows are read on copies,
+    // so the repaints the abort procedure lets through draw the review as it is.
+    const PrintPageInputs inputs = GatherPrintPageInputs(caps);
+    DcTextMeasure measure(dc, smallFont, largeFont);
+    const PrintPageLayout page = LayOutPrintPage(inputs, measure);
+
+    EnableWindow(parent, FALSE);
+    PrintUserAbort = 0;
+    PrintAbortDialog = CreateDialogW(hInstance, L"PrintDlgBox", parent, PrintAbortDlgProc);
+    SetAbortProc(dc, PrintAbortProc);
+
+    bool failed = false;
+    DOCINFOW doc{};
+    doc.cbSize = sizeof(doc);
+    if (StartDocW(dc, &doc) <= 0) {
+        failed = true;
+    } else {
+        bool ended = false;
+        if (StartPage(dc) <= 0) {
+            failed = true;
+        } else {
+            PlayPrintPage(dc, page, smallFont, largeFont);
+            if (EndPage(dc) <= 0)
+                failed = true;
+            else
+                ended = EndDoc(dc) > 0;
+            failed = failed || !ended;
+        }
+        // A page that failed or was aborted leaves no half job in the spooler.
+        if (!ended)
+            AbortDoc(dc);
+    }
+
+    if (PrintAbortDialog != nullptr) {
+        DestroyWindow(PrintAbortDialog);
+        PrintAbortDialog = nullptr;
+    }
+    EnableWindow(parent, TRUE);
+    DeleteDC(dc);
+    DeleteObject(smallFont);
+    DeleteObject(largeFont);
+    return !failed && PrintUserAbort == 0 ? 1 : 0;
 }
