@@ -20,4 +20,3 @@ double ReviewLineNumber = 0.0;
 int32_t ReviewLineDirection = 0;
 double ReviewStationNumber = 0.0;
 int32_t ReviewRecordNumber = 0;
-int32_t ReviewGateSet = 0;

@@ -34,5 +34,3 @@ extern double ReviewLineNumber;
 extern int32_t ReviewLineDirection;
 extern double ReviewStationNumber;
 extern int32_t ReviewRecordNumber;
-// Gate set (0-2) of the reviewed reading read last.
-extern int32_t ReviewGateSet;

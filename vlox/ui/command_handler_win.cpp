@@ -333,7 +333,7 @@ void StartChildProgram(const ChildProgram& program)
     EnableWindow(hWndMain, TRUE);
 }
 
-// The settings dialogs, the scale steps, the map commands and the graph view do nothing yet.
+// GPS map type: no dialog for choosing it exists, so the command does nothing.
 void NotBuiltYetCommand(int32_t) {}
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "vlox/display/map_window_win.h"
 #include "vlox/display/measure_windows_win.h"
 #include "vlox/display/parameter_panel_win.h"
+#include "vlox/display/review_plots_win.h"
 #include "vlox/instruments/gps_link_win.h"
 #include "vlox/measure/measure_cycle.h"
 #include "vlox/settings/settings.h"
@@ -119,7 +120,7 @@ void ScaleCommand()
     if (ReviewMode == 0) {
         DrawReviewNumbers(false);
         ClearDisplayArea(0);
-        DrawReviewDecay();
+        DrawReviewDecay(false);
     } else if (ReviewMode == 1) {
         ClearDisplayArea(0);
         DrawProfilePlot();
@@ -162,7 +163,7 @@ void MapOptionsCommand()
 void AttributesCommand()
 {
     const bool reviewing = ReviewMode != -1;
-    ProfileAttributesDialog(hWndMain, reviewing ? ReviewGateSet : Settings.GateSet);
+    ProfileAttributesDialog(hWndMain, reviewing ? ReviewReading.GateSet : Settings.GateSet);
     if (!reviewing) {
         if (Settings.SurveyMode == 0)
             Invalidate(hWndMain);
@@ -174,7 +175,8 @@ void AttributesCommand()
     if (ReviewMode == 0) {
         // "Selected" shows numbers only for a reading chosen in the list.
         const bool numbers =
-            ProcessingChoice == 0 || (ProcessingChoice == 1 && ReviewRecordTagAt(ReviewRecordIndex) == 1);
+            ProcessingChoice == 0 || (ProcessingChoice == 1 && ReviewRecordIndex >= 0 && ReviewRecordIndex < MaxReviewRecords &&
+                                ReviewRecordTags[ReviewRecordIndex] == 1);
         if (numbers)
             DrawReviewNumbers(false);
         else if (ProcessingChoice == 1)
@@ -194,7 +196,7 @@ void RedrawReview()
 {
     if (ReviewMode == 0) {
         DrawReviewNumbers(false);
-        DrawReviewDecay();
+        DrawReviewDecay(false);
     } else if (ReviewMode == 1) {
         DrawProfilePlot();
     }
