@@ -753,12 +753,40 @@ void KeepStationInView()
 
 // ---------------------------------------------------------------------------------------
 
+namespace {
+
+// The review reader and the tag rewrite keep their own place in the file: the map reads it
+// and puts the position back.
+class FilePositionKept {
+public:
+    explicit FilePositionKept(HANDLE file) : file_(file)
+    {
+        LARGE_INTEGER zero{};
+        kept_ = SetFilePointerEx(file_, zero, &position_, FILE_CURRENT) != 0;
+    }
+    ~FilePositionKept()
+    {
+        if (kept_)
+            SetFilePointerEx(file_, position_, nullptr, FILE_BEGIN);
+    }
+    FilePositionKept(const FilePositionKept&) = delete;
+    FilePositionKept& operator=(const FilePositionKept&) = delete;
+
+private:
+    HANDLE file_;
+    LARGE_INTEGER position_{};
+    bool kept_ = false;
+};
+
+}  // namespace
+
 void ScanFileMapExtents(HANDLE file)
 {
     ReviewMapFile = file;
     if (file == INVALID_HANDLE_VALUE)
         return;
     HandleFile f(file);
+    const FilePositionKept kept(file);
     SurveyMapView v = ReviewView();
     const ReviewExtentsResult r = ScanFileMapExtents(f, PaneWidth(), v);
     if (r.Error != 0) {
@@ -775,6 +803,7 @@ void PaintReviewMap(HDC dc, HANDLE file)
     const int32_t w = PaneWidth();
     const int32_t h = PaneWidth();
     const SurveyMapView view = ReviewView();
+    const FilePositionKept kept(file);
     HandleFile f(file);
     const ReviewMapContents c = ReadReviewMapContents(f);
     for (const ReviewMapContents::Line& l : c.Lines) {
@@ -832,6 +861,7 @@ void FitReviewMap(double marginFactor)
 {
     ReviewMapContents contents;
     if (ReviewMapFile != INVALID_HANDLE_VALUE) {
+        const FilePositionKept kept(ReviewMapFile);
         HandleFile f(ReviewMapFile);
         contents = ReadReviewMapContents(f);
     }

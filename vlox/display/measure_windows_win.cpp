@@ -376,4 +376,3 @@ void DrawNumbersColumnWith(HWND window, int32_t gateCount, const double* values,
     SelectClipRgn(dc.get(), nullptr);
     DeleteObject(clip);
 }
-

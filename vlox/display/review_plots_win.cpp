@@ -7,6 +7,7 @@
 #include "vlox/datafile/review_reader_win.h"
 #include "vlox/datafile/review_state.h"
 #include "vlox/display/curve_plot.h"
+#include "vlox/display/map_window_win.h"
 #include "vlox/display/measure_windows_win.h"
 #include "vlox/display/numbers_layout.h"
 #include "vlox/display/parameter_panel_win.h"
@@ -328,7 +329,23 @@ void ShowDecayRecord(int32_t record)
 {
     if (record < 0 || record >= ReviewRecordCount)
         return;
-    ReadAndConvertReading(ProgramReviewContext(), ReviewRecordOffsets[record], ReviewReading, ReviewDisplayValues);
+    if (ReadAndConvertReading(ProgramReviewContext(), ReviewRecordOffsets[record], ReviewReading,
+                              ReviewDisplayValues) == 0)
+        return;
+    // The review map draws the loop of the reading shown; corners in GPS coordinates are not
+    // drawn there.
+    const ReviewReadingData& r = ReviewReading;
+    MapLoop loop;
+    loop.Shape = r.LoopShape >= 0 && r.LoopShape <= 2 ? r.LoopShape : -1;
+    loop.CentreX = r.CentreX;
+    loop.CentreY = r.CentreY;
+    loop.SideX = r.SideX;
+    loop.SideY = r.SideY;
+    for (int32_t i = 0; i < 4; ++i) {
+        loop.CornerX[i] = r.CornerX[i];
+        loop.CornerY[i] = r.CornerY[i];
+    }
+    ReviewMapLoop = loop;
 }
 
 void ShowProfileRecord(int32_t record, int32_t station)

@@ -173,6 +173,8 @@ bool SetUpReview(int32_t command)
         RestoreLoggingButtons();
         return false;
     }
+    // The review map fits the file's lines and stations.
+    ScanFileMapExtents(ReviewFile);
     SendMessageW(hComboLine, CB_SETCURSEL, 0, 0);
     ReadLineStationsOf(0);
     FillStationList();
@@ -315,6 +317,8 @@ int32_t CheckReviewContents(int32_t level)
 void LeaveReviewMode()
 {
     ReviewMode = -1;
+    ReviewMapFile = INVALID_HANDLE_VALUE;
+    ReviewMapLoop = MapLoop{-1};
     CloseReviewFile();
     if (DataFileState != 0) {
         ReopenDataFileAtEnd();

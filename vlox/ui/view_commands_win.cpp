@@ -175,8 +175,8 @@ void AttributesCommand()
     if (ReviewMode == 0) {
         // "Selected" shows numbers only for a reading chosen in the list.
         const bool numbers =
-            ProcessingChoice == 0 || (ProcessingChoice == 1 && ReviewRecordIndex >= 0 && ReviewRecordIndex < MaxReviewRecords &&
-                                ReviewRecordTags[ReviewRecordIndex] == 1);
+            ProcessingChoice == 0 || (ProcessingChoice == 1 && ReviewRecordIndex >= 0 &&
+                                      ReviewRecordIndex < MaxReviewRecords && ReviewRecordTags[ReviewRecordIndex] == 1);
         if (numbers)
             DrawReviewNumbers(false);
         else if (ProcessingChoice == 1)
