@@ -634,8 +634,11 @@ BOOL CALLBACK FindWindowOfProcess(HWND window, LPARAM context)
     GetWindowThreadProcessId(window, &process);
     if (process != look->processId || !IsWindowVisible(window))
         return TRUE;
-    look->found = window;
-    return FALSE;
+    // The program's own unowned window first: a dialog left visible by a common dialog that
+    // has returned does not answer for the thread.
+    if (look->found == nullptr || GetWindow(window, GW_OWNER) == nullptr)
+        look->found = window;
+    return GetWindow(window, GW_OWNER) != nullptr;
 }
 
 }  // namespace
