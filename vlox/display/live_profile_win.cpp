@@ -7,6 +7,7 @@
 #include "vlox/datafile/datafile_win.h"
 #include "vlox/display/curve_plot.h"
 #include "vlox/display/measure_windows_win.h"
+#include "vlox/display/plot_text_win.h"
 #include "vlox/display/review_plot.h"
 #include "vlox/measure/acquisition_state.h"
 #include "vlox/measure/measure_cycle.h"
@@ -24,36 +25,6 @@ std::vector<int32_t> DecadeRows, MinorRows, FrameRows;
 int32_t StripTickCount = 0;
 int32_t StripPointDrawn[MaxGateCount] = {};
 int32_t StripLastY[MaxGateCount] = {};
-
-void DrawNarrowText(HDC dc, int32_t x, int32_t y, const std::string& text)
-{
-    const WideString wide = NarrowToWide(text);
-    TextOutW(dc, x, y, wide.c_str(), static_cast<int>(wide.size()));
-}
-
-int32_t TextWidth(HDC dc, const std::string& text)
-{
-    const WideString wide = NarrowToWide(text);
-    SIZE size{};
-    GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
-    return size.cx;
-}
-
-class DcMeasure : public PlotTextMeasure {
-public:
-    explicit DcMeasure(HDC dc) : dc_(dc) {}
-    void Measure(const std::string& text, int32_t& width, int32_t& height) override
-    {
-        const WideString wide = NarrowToWide(text);
-        SIZE size{};
-        GetTextExtentPoint32W(dc_, wide.c_str(), static_cast<int>(wide.size()), &size);
-        width = size.cx;
-        height = size.cy;
-    }
-
-private:
-    HDC dc_;
-};
 
 HPEN PenOf(AxisPen pen)
 {
@@ -77,7 +48,7 @@ void StationTickAt(HDC dc, int32_t x, double station)
     std::snprintf(text, sizeof text, "%d", SaturatePixel(station));
     SelectGuard font(dc, hFontNormal);
     SetBkMode(dc, TRANSPARENT);
-    DrawNarrowText(dc, x - TextWidth(dc, text), g.PlotBottom + 5, text);
+    DrawNarrowText(dc, x - NarrowTextWidth(dc, text), g.PlotBottom + 5, text);
     Line(dc, DrawingObjects.BlackPen, x, g.PlotBottom, x, g.PlotBottom + 4);
 }
 
@@ -96,7 +67,7 @@ void DrawFrameOn(HDC dc)
     in.UnitCaptionX = 10;
     SelectGuard font(dc, hFontNormal);
     SetBkMode(dc, TRANSPARENT);
-    DcMeasure measure(dc);
+    DcTextMeasure measure(dc);
     const CurveAxesLayout frame = LayOutCurveAxes(g, in, measure);
     for (const AxisLine& l : frame.Lines) {
         Line(dc, PenOf(l.Pen), l.X1, l.Y1, l.X2, l.Y2);

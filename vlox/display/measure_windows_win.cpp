@@ -1,4 +1,5 @@
 #include "vlox/display/measure_windows_win.h"
+#include "vlox/display/plot_text_win.h"
 
 #include "qzdaapi32/qzdaapi32.h"
 #include "vlox/common/gdi_guard_win.h"
@@ -24,30 +25,6 @@ CurveBackBufferSet CurveBackBuffers;
 int32_t ProfileDrawn = 0;
 
 namespace {
-
-void DrawNarrowText(HDC dc, int32_t x, int32_t y, const std::string& text)
-{
-    const WideString wide = NarrowToWide(text);
-    std::wstring w(wide.begin(), wide.end());
-    TextOutW(dc, x, y, w.c_str(), static_cast<int>(w.size()));
-}
-
-class DcTextMeasure : public PlotTextMeasure {
-public:
-    explicit DcTextMeasure(HDC dc) : dc_(dc) {}
-    void Measure(const std::string& text, int32_t& width, int32_t& height) override
-    {
-        const WideString wide = NarrowToWide(text);
-        std::wstring w(wide.begin(), wide.end());
-        SIZE size{};
-        GetTextExtentPoint32W(dc_, w.c_str(), static_cast<int>(w.size()), &size);
-        width = size.cx;
-        height = size.cy;
-    }
-
-private:
-    HDC dc_;
-};
 
 }  // namespace
 

@@ -9,6 +9,7 @@
 #include "vlox/display/curve_plot.h"
 #include "vlox/display/map_window_win.h"
 #include "vlox/display/measure_windows_win.h"
+#include "vlox/display/plot_text_win.h"
 #include "vlox/display/numbers_layout.h"
 #include "vlox/display/parameter_panel_win.h"
 #include "vlox/display/review_plot.h"
@@ -71,20 +72,6 @@ int32_t ReviewRate()
 int32_t ReviewGates()
 {
     return Clamp(ReviewReading.GateCount, 0, MaxGateCount);
-}
-
-void DrawNarrowText(HDC dc, int32_t x, int32_t y, const std::string& text)
-{
-    const WideString wide = NarrowToWide(text);
-    TextOutW(dc, x, y, wide.c_str(), static_cast<int>(wide.size()));
-}
-
-int32_t TextWidth(HDC dc, const std::string& text)
-{
-    const WideString wide = NarrowToWide(text);
-    SIZE size{};
-    GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
-    return size.cx;
 }
 
 void DrawPolyline(HDC dc, const std::vector<PlotPoint>& points, HPEN pen)
@@ -376,7 +363,7 @@ void DrawMeterReadings(HDC dc, int32_t state, double value1, double value2, char
     SetTextColor(dc, RGB(0, 0, 0));
     SelectGuard font(dc, hFontBold);
     const std::string text = state == -1 ? "DISABLED" : "RESULT NOT VALID";
-    DrawNarrowText(dc, r.left + (r.right - r.left - TextWidth(dc, text)) / 2, r.top, text);
+    DrawNarrowText(dc, r.left + (r.right - r.left - NarrowTextWidth(dc, text)) / 2, r.top, text);
 }
 
 void DrawReviewNumbers(bool profileTags)
@@ -463,21 +450,7 @@ void DrawProfilePlot()
     in.AmplitudeAxisMinorGrid = Settings.AmplitudeAxisMinorGrid;
     in.DisplayUnit = Settings.DisplayUnit;
     in.AmplitudeOnly = 1;
-    class DcMeasure : public PlotTextMeasure {
-    public:
-        explicit DcMeasure(HDC dc) : dc_(dc) {}
-        void Measure(const std::string& text, int32_t& width, int32_t& height) override
-        {
-            const WideString wide = NarrowToWide(text);
-            SIZE size{};
-            GetTextExtentPoint32W(dc_, wide.c_str(), static_cast<int>(wide.size()), &size);
-            width = size.cx;
-            height = size.cy;
-        }
-
-    private:
-        HDC dc_;
-    } measure(dc.get());
+    DcTextMeasure measure(dc.get());
     const CurveAxesLayout frame = LayOutCurveAxes(g, in, measure);
     for (const AxisLine& line : frame.Lines) {
         HPEN pen = line.Pen == AxisPen::Grid
@@ -489,12 +462,12 @@ void DrawProfilePlot()
     }
     for (const AxisLabel& label : frame.Labels)
         DrawNarrowText(dc.get(), label.X, label.Y, label.Text);
-    DrawNarrowText(dc.get(), CurvePaneRect.width / 2 - TextWidth(dc.get(), "Stations") / 2, g.PlotBottom + 20,
+    DrawNarrowText(dc.get(), CurvePaneRect.width / 2 - NarrowTextWidth(dc.get(), "Stations") / 2, g.PlotBottom + 20,
                    "Stations");
     {
         SelectGuard pen(dc.get(), DrawingObjects.BlackPen);
         for (const StationTick& t : StationTicks(s)) {
-            DrawNarrowText(dc.get(), t.X - TextWidth(dc.get(), t.Text) / 2, g.PlotBottom + 5, t.Text);
+            DrawNarrowText(dc.get(), t.X - NarrowTextWidth(dc.get(), t.Text) / 2, g.PlotBottom + 5, t.Text);
             MoveToEx(dc.get(), t.X, g.PlotBottom, nullptr);
             LineTo(dc.get(), t.X, g.PlotBottom + 4);
         }
