@@ -8,10 +8,12 @@
 vlox_tools=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 vlox_root=$(dirname "$vlox_tools")
 
-# True when this host executes 32-bit x86 code: a tiny static i386 program that only exits 0.
-# Reading kernel messages is not reliable; running something is.
+# True when this host runs 32-bit Windows programs: it has the 32-bit Wine loader, and it
+# executes 32-bit x86 code (a tiny static i386 program that only exits 0; reading kernel
+# messages is not reliable, running something is).
 vlox_host_runs_32bit() {
   local dir rc
+  [ -x /usr/lib/wine/wine ] || return 1
   dir=$(mktemp -d "${TMPDIR:-/tmp}/vlox-probe.XXXXXX") || return 1
   printf '.globl _start\n_start:\n  movl $1, %%eax\n  xorl %%ebx, %%ebx\n  int $0x80\n' >"$dir/p.s"
   if as --32 "$dir/p.s" -o "$dir/p.o" 2>/dev/null && ld -m elf_i386 "$dir/p.o" -o "$dir/p" 2>/dev/null; then
