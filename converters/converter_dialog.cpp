@@ -30,7 +30,17 @@ std::vector<std::string> EntriesOf(const TextList& list)
     return std::vector<std::string>(list.Items, list.Items + list.Count);
 }
 
-} // namespace
+// A control's caption in the build's layout ("" for none).
+std::string CaptionOf(int32_t mode, int32_t id)
+{
+    const DialogLayout layout = LayoutOf(mode);
+    for (size_t i = 0; i < layout.Count; ++i)
+        if (layout.Controls[i].Id == id && layout.Controls[i].Caption)
+            return layout.Controls[i].Caption;
+    return std::string();
+}
+
+}  // namespace
 
 std::array<ControlEnabled, XyzSwitchedControls> XyzEnabling(const XyzChoices& c)
 {
@@ -117,9 +127,11 @@ void ConverterDialog::Init()
 
 bool ConverterDialog::Command(int32_t id, int32_t notification)
 {
-    // The close box and Esc leave as Exit does: the literal dialog ignored both, and the main
-    // program, waiting for the converter to end, stayed disabled behind it.
-    if (id == CancelId || (id == IDC_CONV_EXIT && IsClick(notification))) {
+    // The close box and Esc end the program too (the main program waits for it to end), but
+    // only Exit saves the settings.
+    if (id == CancelId)
+        return true;
+    if (id == IDC_CONV_EXIT && IsClick(notification)) {
         ExitCommand();
         return true;
     }
@@ -223,6 +235,8 @@ void ConverterDialog::XyzInputAnalysis()
     Controls.FillList(IDC_CONV_DATA_TYPE, names);
     Controls.SelectListItem(IDC_CONV_DATA_TYPE, 0);
     InputAccepted = true;
+    // An output chosen before a refused input is still chosen: Convert comes back with it.
+    ConvertOffered = OutputChosen == 1;
     GpsOffered = State.GgaRecordCount > 0;
     if (!GpsOffered && DialogPositioning == 2) {
         DialogPositioning = 0;
@@ -254,6 +268,15 @@ void ConverterDialog::ConvertCommand()
     // at any time.
     if (!ConvertOffered)
         return;
+    // The HDOP mask filters the GPS positions: text that is no number is refused, not read as 0.
+    double hdop = 0.0;
+    if (State.ConverterMode == ModeXyz && DialogPositioning == 2 &&
+        !ReadWholeNumber(Controls.Text(IDC_CONV_HDOP_MASK), hdop)) {
+        Host.ShowMessage(CaptionOf(ModeXyz, IDC_CONV_HDOP_MASK_LABEL) + ": \"" + Controls.Text(IDC_CONV_HDOP_MASK) +
+                             "\" is not a number, click on the OK to proceed",
+                         "HDOP Mask");
+        return;
+    }
     Controls.Show(IDC_CONV_UNITS, false);
     Controls.Show(IDC_CONV_UNITS_LABEL, false);
     Controls.Show(IDC_CONV_PROGRESS, true);
@@ -261,8 +284,8 @@ void ConverterDialog::ConvertCommand()
     ConverterSettings& s = State.Settings;
     switch (State.ConverterMode) {
     case ModeUsf:
-        s.UsfVoltageUnits = CheckedSetting(&ConverterSettings::UsfVoltageUnits,
-                                           Controls.ListSelection(IDC_CONV_UNITS), ModeUsf);
+        s.UsfVoltageUnits =
+            CheckedSetting(&ConverterSettings::UsfVoltageUnits, Controls.ListSelection(IDC_CONV_UNITS), ModeUsf);
         break;
     case ModeXyz:
         ReadDialogSettings();
@@ -313,7 +336,10 @@ void ConverterDialog::ReadDialogSettings()
     s.IncludeDate = Controls.Checked(IDC_CONV_DATE) ? 1 : 0;
     checked(&ConverterSettings::CoordinateType, Controls.ListSelection(IDC_CONV_COORDINATE_TYPE));
     checked(&ConverterSettings::MinGpsQuality, Controls.ListSelection(IDC_CONV_MIN_GPS_QUALITY));
-    checked(&ConverterSettings::HdopMask, IntegerOfField(Controls.Text(IDC_CONV_HDOP_MASK)));
+    // A mask that is no number leaves the setting as it was.
+    double hdop = 0.0;
+    if (ReadWholeNumber(Controls.Text(IDC_CONV_HDOP_MASK), hdop))
+        checked(&ConverterSettings::HdopMask, RoundHalfEven(hdop));
 }
 
 bool ConverterDialog::XyzCommand(int32_t id)
@@ -385,4 +411,4 @@ void ConverterDialog::SelectInList(int32_t id, int32_t count, int32_t index)
     Controls.SelectListItem(id, index >= 0 && index < count ? index : 0);
 }
 
-} // namespace converters
+}  // namespace converters

@@ -18,8 +18,9 @@ public:
     virtual ~InputFile() = default;
     // Length in bytes (negative when it cannot be told).
     virtual int64_t Size() = 0;
-    // Reads up to n bytes from the offset; returns the count read (short at the end).
-    virtual size_t ReadAt(int64_t offset, char* buffer, size_t n) = 0;
+    // Reads up to n bytes from the offset; returns the count read (short at the end of the
+    // file), or -1 when the read failed (a card that cannot be read is not the file's end).
+    virtual int64_t ReadAt(int64_t offset, char* buffer, size_t n) = 0;
 };
 
 class OutputFile {
@@ -31,12 +32,14 @@ public:
     virtual bool Close() = 0;
 };
 
-// An input held in memory.
+// An input held in memory; a read reaching FailFrom (a bad sector of a card) fails, negative
+// for none.
 class MemoryInputFile : public InputFile {
 public:
     explicit MemoryInputFile(std::string_view bytes) : Bytes(bytes) {}
     int64_t Size() override { return static_cast<int64_t>(Bytes.size()); }
-    size_t ReadAt(int64_t offset, char* buffer, size_t n) override;
+    int64_t ReadAt(int64_t offset, char* buffer, size_t n) override;
+    int64_t FailFrom = -1;
 
 private:
     std::string_view Bytes;
@@ -55,24 +58,64 @@ private:
     std::string& Bytes;
 };
 
-// The survey file by record number (1 for the first). The record count is the file size
-// divided by 60, rounded to the nearest integer; a last record cut short (a file cut inside a
-// record) reads with blanks in place of its missing bytes, never past the end of the file.
-// Control characters in columns 1-58 read as blanks.
+// The survey file by record number (1 for the first), its framing checked as it is opened.
+// Records are 60 bytes, the last two CR LF. A record that does not end so where it should
+// (a byte lost or added, a cut or inserted line, CR-only or LF-only line ends), or that does
+// not start with a record tag, begins a damaged stretch: the stretch reads as one blank record
+// that says what is wrong (Damage), and reading goes on at the next line that starts a whole
+// record (a tag, 58 characters, CR LF). A last record cut short (a file cut inside a record,
+// as a power cut during a store leaves it) is no damage: when at least half of it is there it
+// reads with blanks in place of its missing bytes, never past the end of the file, else it is
+// left out (the record count of a plain file is its size divided by 60, rounded). Control
+// characters in columns 1-58 read as blanks. A read that fails ends the file there and is
+// remembered (ReadFailed).
 class VlxRecords {
 public:
     explicit VlxRecords(InputFile& file);
     int32_t Count() const { return RecordCount; }
     // Record n, 60 characters (columns 1-58, then normally CR LF); blanks for n outside
-    // 1..Count(). The view stays valid until the next call.
+    // 1..Count() and for a damaged stretch. The view stays valid until the next call.
     std::string_view Record(int32_t n);
+    // What is wrong where record n stands; empty for a record read whole.
+    const std::string& Damage(int32_t n) const;
+    // True for a damaged stretch that may have held a line record (one of its lines starts
+    // with "L" or with no record tag): the line of the records after it is not known.
+    bool MayHoldLineRecord(int32_t n) const;
+    // The line of the file at which record n starts, from 1.
+    int64_t LineOf(int32_t n) const;
+    // True for the last record when the file ends inside it: what it held is not all there.
+    bool CutShort(int32_t n) const;
+    // A read of the file failed: the records from there on are missing.
+    bool ReadFailed() const { return Failed; }
+    // The first 60 bytes of the file as they are (control characters as blanks), whether or
+    // not they frame a record: where its signature stands.
+    std::string_view FirstRecordText() const { return FirstBytes; }
 
 private:
+    // A run of records at a 60-byte pitch from Offset, or one damaged stretch (Count 1).
+    struct Segment {
+        int64_t Offset = 0;
+        int32_t First = 0;  // record number of the first
+        int32_t Count = 0;
+        int64_t Line = 0;  // the file's line at Offset
+        bool Damaged = false;
+        bool HoldsLine = false;
+        std::string What;
+    };
+    class Scanner;
+    void Scan();
+    const Segment* SegmentOf(int32_t n) const;
+    // Reads n bytes (fewer at the end of the file); -1 after a failed read.
+    int64_t ReadBytes(int64_t offset, char* buffer, size_t n);
+
     static constexpr int32_t BlockRecords = 1024;
     InputFile& File;
     int64_t FileSize = 0;
     int32_t RecordCount = 0;
-    int32_t BlockFirst = 0;   // first record held in Block (0: none)
+    bool Failed = false;
+    std::string FirstBytes;
+    std::vector<Segment> Segments;
+    int32_t BlockFirst = 0;  // first record held in Block (0: none)
     int32_t BlockCount = 0;
     std::vector<char> Block;
     char Single[RecordLength];
@@ -85,7 +128,11 @@ public:
     explicit OutputText(OutputFile& file) : File(file) {}
     void Line(std::string_view text);
     void Text(std::string_view text) { Pending.append(text.data(), text.size()); }
-    void EndLine() { Pending += "\r\n"; Flush(false); }
+    void EndLine()
+    {
+        Pending += "\r\n";
+        Flush(false);
+    }
     // Writes what is pending and closes the file; false when any write or the close failed.
     bool Finish();
     bool Failed() const { return WriteFailed; }
@@ -97,4 +144,4 @@ private:
     bool WriteFailed = false;
 };
 
-} // namespace converters
+}  // namespace converters

@@ -27,12 +27,11 @@ std::string WideToUtf8(const std::wstring& text)
 {
     if (text.empty())
         return std::string();
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                      nullptr, nullptr);
+    const int n =
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string narrow(static_cast<size_t>(n > 0 ? n : 0), '\0');
     if (n > 0)
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), narrow.data(), n, nullptr,
-                            nullptr);
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), narrow.data(), n, nullptr, nullptr);
     return narrow;
 }
 
@@ -47,7 +46,7 @@ public:
         LARGE_INTEGER size;
         return GetFileSizeEx(File, &size) ? size.QuadPart : -1;
     }
-    size_t ReadAt(int64_t offset, char* buffer, size_t n) override
+    int64_t ReadAt(int64_t offset, char* buffer, size_t n) override
     {
         OVERLAPPED at{};
         at.Offset = static_cast<DWORD>(offset & 0xFFFFFFFF);
@@ -55,7 +54,7 @@ public:
         DWORD got = 0;
         const DWORD want = static_cast<DWORD>(std::min<size_t>(n, 1u << 30));
         if (!ReadFile(File, buffer, want, &got, &at))
-            return 0;
+            return GetLastError() == ERROR_HANDLE_EOF ? 0 : -1;
         return got;
     }
 
@@ -117,8 +116,8 @@ bool ReadSettingsBytes(std::string& bytes)
     if (read) {
         bytes.assign(static_cast<size_t>(size.QuadPart), '\0');
         DWORD got = 0;
-        read = bytes.empty() || (ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) &&
-                                 got == bytes.size());
+        read = bytes.empty() ||
+               (ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) && got == bytes.size());
     }
     CloseHandle(file);
     return read;
@@ -133,7 +132,7 @@ std::string AnsiToUtf8(const std::string& text)
     return WideToUtf8(wide);
 }
 
-} // namespace
+}  // namespace
 
 int32_t ConverterSettingsFile(int32_t operation)
 {
@@ -155,8 +154,8 @@ int32_t ConverterSettingsFile(int32_t operation)
     if (file == INVALID_HANDLE_VALUE)
         return -1;
     DWORD wrote = 0;
-    const bool written = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &wrote, nullptr) &&
-                         wrote == bytes.size();
+    const bool written =
+        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &wrote, nullptr) && wrote == bytes.size();
     const bool closed = CloseHandle(file) != FALSE;
     return written && closed ? 1 : -1;
 }
@@ -206,8 +205,8 @@ std::unique_ptr<OutputFile> DialogHostWin::CreateOutput(const std::string& path)
 {
     const std::wstring wide = Utf8ToWide(path);
     if (InputKnown) {
-        HANDLE existing = CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE existing = CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (existing != INVALID_HANDLE_VALUE) {
             BY_HANDLE_FILE_INFORMATION identity{};
             const bool same = GetFileInformationByHandle(existing, &identity) && SameFile(identity, InputIdentity);
@@ -264,4 +263,4 @@ void DialogHostWin::SaveSettings()
     ConverterSettingsFile(1);
 }
 
-} // namespace converters
+}  // namespace converters

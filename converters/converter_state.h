@@ -15,8 +15,8 @@ constexpr int32_t ModeUsf = 11;
 constexpr int32_t ModeTxt = 12;
 constexpr int32_t ModeXyz = 13;
 
-constexpr int32_t MaxGates = 100;      // gates a reading can hold
-constexpr int32_t RecordLength = 60;   // bytes per data-file record, CR LF included
+constexpr int32_t MaxGates = 100;     // gates a reading can hold
+constexpr int32_t RecordLength = 60;  // bytes per data-file record, CR LF included
 constexpr int32_t RecordTextLength = 58;
 
 // `ConverterSettings`: kept in "\Convertxyz.ini" (XYZ build) or "\Convert.ini" (the others).
@@ -37,7 +37,7 @@ struct ConverterSettings {
     int32_t IncludeSatellites = 0;
     int32_t IncludeTimeStamp = 1;
     int32_t IncludeDate = 0;
-    int32_t CoordinateType = 0;   // 0 geodetic, 1 UTM metres, 2 UTM feet, 3 UTM US survey feet
+    int32_t CoordinateType = 0;  // 0 geodetic, 1 UTM metres, 2 UTM feet, 3 UTM US survey feet
     int32_t MinGpsQuality = 0;
     int32_t HdopMask = 4;
 };
@@ -65,8 +65,8 @@ struct ParsedRecords {
     std::string StationText = "      ";
     std::string TxCurrentText = "        ";
     std::string TurnOffTimeText = "        ";
-    double TxCurrent = 0.0;       // A, from the full field
-    double TurnOffTimeUs = 0.0;   // us, from the full field
+    double TxCurrent = 0.0;      // A, from the full field
+    double TurnOffTimeUs = 0.0;  // us, from the full field
     int32_t FileTxTurns = 0;
     int32_t FileLoopShape = 0;
     int32_t LoopLayoutFlag = 0;
@@ -99,9 +99,16 @@ struct ParsedRecords {
     double FileFirstGateTimeUs = 0.0;
     double FileR2Value = 0.0;
     std::array<double, MaxGates + 1> GateValues{};
-    std::array<double, MaxGates + 1> GateTimes{};   // microseconds
+    std::array<double, MaxGates + 1> GateTimes{};  // microseconds
     std::array<std::string, MaxGates + 1> Lz5GateTexts;
     std::array<std::string, MaxGates + 1> Lz5GateTextsEarly;
+    // What is wrong with the record last parsed or checked: the first field read from it that
+    // does not hold what it must (a blank or non-numeric number field, "nan", "inf", an
+    // exponent), in words; empty when nothing is. The parsers still store what they read.
+    std::string FieldFault;
+    // The first line number, station or loop area too wide for its fixed LZ5 field even
+    // without decimals, in words ("the station 1234567"); empty while all fit.
+    std::string Lz5UnfitValue;
 };
 
 // Data types of the XYZ build: rate index 0-6 with 20 gates, then 7-11 = rate index 2-6 with
@@ -128,4 +135,4 @@ void ResetParsedRecords(ConverterState& state);
 // the user gate count held to 0..100 for user-defined gates, 0 for any other set code.
 int32_t ReadingGateCount(const ParsedRecords& p);
 
-} // namespace converters
+}  // namespace converters

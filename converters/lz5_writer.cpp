@@ -18,12 +18,13 @@
 #include "converters/writers.h"
 
 #include <array>
+#include <cctype>
 
 namespace converters {
 
 namespace {
 
-constexpr int32_t MaxLz5Lines = 9999;   // the data lines' four-digit counter
+constexpr int32_t MaxLz5Lines = 9999;  // the data lines' four-digit counter
 const char Lz5Banner[] = " Data from Tarnwel RXB1 RX.  dB/dt";
 const char Lz5CommentBanner[] = " Comment: 00                       ";
 const char UserGatesText[] = "User Defined Gates are not supported in LZ5 format, click on the OK to proceed";
@@ -75,7 +76,7 @@ struct Lz5Run {
     ConverterState& State;
     ConversionRun& Run;
     int32_t Counter = 0;
-    std::string Date = "    ";       // day and month of the reading's time stamp
+    std::string Date = "    ";  // day and month of the reading's time stamp
     std::string LoopText = "       ";
     DataFields Survey = ZeroFields();
 
@@ -188,17 +189,53 @@ void Lz5Run::Reading(std::string_view z)
     out.Line(DataLine(MainFields(), LoopText, FormatLz5Field(Counter, 4)));
 }
 
-} // namespace
-
-int32_t WriteLz5File(ConverterState& state, ConverterHost& host)
+// The parsed-record state as a pass of the LZ5 build starts: the template values of the fields
+// the records fill.
+void StartLz5State(ConverterState& state)
 {
     ResetParsedRecords(state);
     ParsedRecords& p = state.Parsed;
-    // The template values of the fields the records fill.
     p.TransmitterCodeText = Zero8;
     p.LoopSideXText = Zero8;
     p.LoopSideYText = Zero8;
     p.AveragingCodeText = " 4";
+}
+
+// The record parsers of the LZ5 build by tag; the loop text a P record gives goes to loopText.
+void ParseLz5Record(ConverterState& state, std::string_view r, std::string& loopText)
+{
+    switch (r[0]) {
+    case 'H':
+        ParseHeaderRecord(state, r);
+        break;
+    case 'L':
+        ParseLineRecord(state, r);
+        break;
+    case 'S':
+        ParseStationRecord(state, r);
+        break;
+    case 'T':
+        ParseTransmitterRecord(state, r);
+        break;
+    case 'P':
+        loopText = Field(ParseLoopRecord(state, r), 7);
+        break;
+    case 'V':
+        ParseGateValueRecord(state, r);
+        break;
+    case 'R':
+        ParseReceiverRecord(state, r);
+        break;
+    default:
+        break;
+    }
+}
+
+}  // namespace
+
+int32_t WriteLz5File(ConverterState& state, ConverterHost& host)
+{
+    StartLz5State(state);
     ConversionRun run(state, host);
     if (!run.OpenInput())
         return -1;
@@ -211,46 +248,58 @@ int32_t WriteLz5File(ConverterState& state, ConverterHost& host)
     run.Progress(0);
 
     // A first pass refuses what LZ5 cannot hold before anything is written: a signature that
-    // is not V-LOX's, user-defined gates, more lines than the four-digit counter counts (a
-    // 30-gate reading takes two).
-    int32_t gateSet = 0, lines = 0;
+    // is not V-LOX's, user-defined gates, a line, station or loop area wider than its fixed
+    // field, more lines than the four-digit counter counts (a 30-gate reading takes two; only
+    // the readings that will be written count).
+    int32_t lines = 0;
+    std::string loopText;
+    ReadingWalk counting(records, state.Parsed);
     for (int32_t i = 1; i <= n; ++i) {
         const std::string_view r = records.Record(i);
+        if (!counting.Begin(i, r))
+            continue;
         if (r[0] == 'H' && RecordDigit(r) == 1 && ParseHeaderRecord(state, r) == 0)
             return run.Refuse(NotVlxFileText, NotVlxFileCaption);
         if (r[0] == 'R' && RecordDigit(r) == 1) {
-            gateSet = IntegerOfField(Columns(r, 43, 45));
+            const int32_t gateSet = IntegerOfField(Columns(r, 43, 45));
             if (gateSet != 0 && gateSet != 1)
                 return run.Refuse(UserGatesText, UserGatesCaption, UserGatesStatus);
         }
-        if (r[0] == 'Z')
-            lines += gateSet == 1 ? 2 : 1;
+        ParseLz5Record(state, r, loopText);
+        if (r[0] == 'Z' && counting.ReadingWhole())
+            lines += state.Parsed.FileGateSet == 1 ? 2 : 1;
+        counting.End();
         if (lines > MaxLz5Lines)
             return run.Refuse("The file holds more readings than the LZ5 format numbers (9999 lines), "
                               "click on the OK to proceed",
                               "Too Many Readings for LZ5");
     }
+    if (!state.Parsed.Lz5UnfitValue.empty()) {
+        std::string text = state.Parsed.Lz5UnfitValue + " in the LZ5 format, click on the OK to proceed";
+        text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+        return run.Refuse(text, "Value Too Wide for LZ5");
+    }
     if (!run.CreateOutput())
         return -1;
 
+    StartLz5State(state);
     Lz5Run lz5(state, run);
+    ReadingWalk walk(records, state.Parsed);
     for (int32_t i = 1; i <= n; ++i) {
         run.Progress(i);
         const std::string_view r = records.Record(i);
-        switch (r[0]) {
-        case 'H': ParseHeaderRecord(state, r); break;
-        case 'L': ParseLineRecord(state, r); break;
-        case 'S': ParseStationRecord(state, r); break;
-        case 'T': ParseTransmitterRecord(state, r); break;
-        case 'P': lz5.LoopText = Field(ParseLoopRecord(state, r), 7); break;
-        case 'V': ParseGateValueRecord(state, r); break;
-        case 'R': ParseReceiverRecord(state, r); break;
+        if (!walk.Begin(i, r))
+            continue;
+        ParseLz5Record(state, r, lz5.LoopText);
         // Excluded readings are written like the others (other programs read them so).
-        case 'Z': lz5.Reading(r); break;
-        default: break;
+        if (r[0] == 'Z' && walk.ReadingWhole()) {
+            lz5.Reading(r);
+            walk.ReadingWritten();
         }
+        walk.End();
     }
-    return run.Finish();
+    walk.Finish();
+    return run.Finish(&walk);
 }
 
-} // namespace converters
+}  // namespace converters

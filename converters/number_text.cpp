@@ -21,12 +21,12 @@ struct MaskLayout {
     bool Fill = false;
     char FillChar = ' ';
     size_t Width = 0;
-    int IntForced = 0;      // integer digits always written
-    int FracMin = 0;        // decimals always written
-    int FracMax = 0;        // decimals at most
+    int IntForced = 0;  // integer digits always written
+    int FracMin = 0;    // decimals always written
+    int FracMax = 0;    // decimals at most
     bool Exponent = false;
-    bool ExponentSign = true; // "+" writes the sign always
-    int ExponentMin = 1;    // exponent digits at least
+    bool ExponentSign = true;  // "+" writes the sign always
+    int ExponentMin = 1;       // exponent digits at least
 };
 
 MaskLayout ReadMask(std::string_view mask)
@@ -96,8 +96,8 @@ std::string Digits(double value, std::chars_format format, int precision)
 
 // The integer digits (without a lone zero unless forced, with leading zeros up to the forced
 // places), the decimals kept, the sign, into out; returns the length.
-size_t ComposeNumber(char* out, bool negative, const char* integer, size_t integerLength,
-                     const char* fraction, size_t fractionLength, const MaskLayout& m)
+size_t ComposeNumber(char* out, bool negative, const char* integer, size_t integerLength, const char* fraction,
+                     size_t fractionLength, const MaskLayout& m)
 {
     while (fractionLength > static_cast<size_t>(m.FracMin) && fraction[fractionLength - 1] == '0')
         --fractionLength;
@@ -159,14 +159,16 @@ size_t ExponentText(char* out, double value, const MaskLayout& m)
     const size_t fractionLength = point ? mantissaLength - integerLength - 1 : 0;
     MaskLayout mantissa = m;
     mantissa.IntForced = 1;
-    size_t o = ComposeNumber(out, value < 0, digits, integerLength, point ? point + 1 : digits, fractionLength, mantissa);
+    size_t o =
+        ComposeNumber(out, value < 0, digits, integerLength, point ? point + 1 : digits, fractionLength, mantissa);
     out[o++] = 'E';
     if (exponent < 0)
         out[o++] = '-';
     else if (m.ExponentSign)
         out[o++] = '+';
     char exponentDigits[16];
-    const auto r = std::to_chars(exponentDigits, exponentDigits + sizeof exponentDigits, exponent < 0 ? -exponent : exponent);
+    const auto r =
+        std::to_chars(exponentDigits, exponentDigits + sizeof exponentDigits, exponent < 0 ? -exponent : exponent);
     const size_t count = static_cast<size_t>(r.ptr - exponentDigits);
     for (size_t i = count; i < static_cast<size_t>(m.ExponentMin); ++i)
         out[o++] = '0';
@@ -174,10 +176,22 @@ size_t ExponentText(char* out, double value, const MaskLayout& m)
     return o + count;
 }
 
-} // namespace
+}  // namespace
 
-double NumberOfField(std::string_view field)
+namespace {
+
+// The number at the start of a field, after its leading blanks, as the file reader reads it.
+struct ScannedNumber {
+    size_t End = 0;         // where reading stopped
+    bool Digits = false;    // at least one digit was read
+    bool Exponent = false;  // an exponent was read
+    double Value = 0.0;     // finite, or 0 when none was read or it was too large
+    bool Finite = true;
+};
+
+ScannedNumber ScanNumber(std::string_view field)
 {
+    ScannedNumber n;
     size_t i = 0;
     while (i < field.size() && (field[i] == ' ' || field[i] == '\t'))
         ++i;
@@ -199,8 +213,10 @@ double NumberOfField(std::string_view field)
             ++digits;
         }
     }
+    n.End = i;
     if (digits == 0)
-        return 0.0;
+        return n;
+    n.Digits = true;
     if (i < field.size() && (field[i] == 'E' || field[i] == 'e')) {
         size_t j = i + 1;
         if (j < field.size() && (field[j] == '+' || field[j] == '-'))
@@ -209,13 +225,50 @@ double NumberOfField(std::string_view field)
             while (j < field.size() && IsDigit(field[j]))
                 ++j;
             i = j;
+            n.Exponent = true;
         }
     }
+    n.End = i;
     double value = 0.0;
     const auto result = std::from_chars(field.data() + start, field.data() + i, value);
-    if (result.ec != std::errc() || !std::isfinite(value))
-        return 0.0;
-    return negative ? -value : value;
+    if (result.ec != std::errc() || !std::isfinite(value)) {
+        n.Finite = false;
+        return n;
+    }
+    n.Value = negative ? -value : value;
+    return n;
+}
+
+// Nothing but blanks from the offset on.
+bool BlankFrom(std::string_view text, size_t at)
+{
+    for (size_t i = at; i < text.size(); ++i)
+        if (text[i] != ' ' && text[i] != '\t')
+            return false;
+    return true;
+}
+
+}  // namespace
+
+double NumberOfField(std::string_view field)
+{
+    const ScannedNumber n = ScanNumber(field);
+    return n.Digits && n.Finite ? n.Value : 0.0;
+}
+
+bool ReadWholeNumber(std::string_view text, double& value)
+{
+    const ScannedNumber n = ScanNumber(text);
+    if (!n.Digits || !n.Finite || !BlankFrom(text, n.End))
+        return false;
+    value = n.Value;
+    return true;
+}
+
+bool IsPlainDecimal(std::string_view field)
+{
+    const ScannedNumber n = ScanNumber(field);
+    return n.Digits && n.Finite && !n.Exponent && BlankFrom(field, n.End);
 }
 
 int32_t RoundHalfEven(double value)
@@ -286,22 +339,14 @@ std::string DecimalText(double value)
 
 std::string FitNumberText(double value, int32_t width)
 {
-    std::string text = DecimalText(value);
     if (width <= 0)
         return std::string();
     const size_t w = static_cast<size_t>(width);
+    std::string text = DecimalText(value);
+    if (text.find('E') == std::string::npos && std::isfinite(value))
+        TrimNumberText(text, width);
     if (text.size() <= w)
         return text;
-    if (text.find('E') == std::string::npos && std::isfinite(value)) {
-        const size_t point = text.find('.');
-        const size_t integerLength = point == std::string::npos ? text.size() : point;
-        if (integerLength <= w) {
-            text.resize(w);
-            if (text.back() == '.')
-                text.pop_back();
-            return text;
-        }
-    }
     if (std::isfinite(value)) {
         for (int decimals = 14; decimals >= 0; --decimals) {
             std::string exponent = Digits(value, std::chars_format::scientific, decimals);
@@ -333,14 +378,21 @@ std::string TrimRight(std::string_view text)
 
 std::string TrimNumberText(std::string& text, int32_t width)
 {
-    if (text.find('.') != std::string::npos && text.find_first_of("Ee") == std::string::npos) {
-        while (!text.empty() && text.back() == '0')
-            text.pop_back();
-        if (!text.empty() && text.back() == '.')
-            text.pop_back();
-    }
-    if (width >= 0 && text.size() > static_cast<size_t>(width))
-        text.erase(0, text.size() - static_cast<size_t>(width));
+    const size_t point = text.find('.');
+    if (point == std::string::npos || text.find_first_of("Ee") != std::string::npos)
+        return text;
+    while (!text.empty() && text.back() == '0')
+        text.pop_back();
+    if (!text.empty() && text.back() == '.')
+        text.pop_back();
+    // Too wide: decimals go, one by one from the right; the digits before the point stay.
+    while (width >= 0 && text.size() > static_cast<size_t>(width) && text.size() > point)
+        text.pop_back();
+    if (!text.empty() && text.back() == '.')
+        text.pop_back();
+    // ".5" or "-.5" with no room for a decimal is a zero.
+    if (text.empty() || text == "-")
+        text = "0";
     return text;
 }
 
@@ -363,4 +415,4 @@ std::string FormatLz5Field(int32_t value, int32_t width)
     return buffer;
 }
 
-} // namespace converters
+}  // namespace converters

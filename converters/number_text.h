@@ -15,6 +15,16 @@ namespace converters {
 // too large for a double, reads as 0. Never returns NaN or an infinity.
 double NumberOfField(std::string_view field);
 
+// True when the text, blanks around it aside, is one finite number and nothing else (sign,
+// digits with an optional point, an optional exponent): what an operator's number field must
+// hold. value is set only then.
+bool ReadWholeNumber(std::string_view text, double& value);
+
+// True when the field, blanks around it aside, is a plain decimal number as the survey file's
+// writer puts it: an optional sign, digits with an optional point, at least one digit, no
+// exponent. Blank fields, text, "nan", "inf" and "1e308" are not.
+bool IsPlainDecimal(std::string_view field);
+
 // Rounds to the nearest integer, ties to even (2.5 gives 2, 3.5 gives 4), held to the int32
 // range; NaN gives 0.
 int32_t RoundHalfEven(double value);
@@ -51,9 +61,9 @@ std::string NumberText(double value);
 std::string DecimalText(double value);
 
 // The decimal text of a number fitted into width characters (width at least 5): the text
-// itself when it fits; else, when its integer digits fit, its first width characters (the
-// decimals beyond are cut, a trailing point dropped); else the exponent form with as many
-// mantissa digits as fit, rounded ("1.2E-05"). The exponent is never cut off.
+// itself when it fits; else, when its integer digits fit, with fewer decimals
+// (TrimNumberText); else the exponent form with as many mantissa digits as fit, rounded
+// ("1.2E-05"). The exponent is never cut off.
 std::string FitNumberText(double value, int32_t width);
 
 // Leading blanks removed.
@@ -62,8 +72,12 @@ std::string TrimLeft(std::string_view text);
 std::string TrimRight(std::string_view text);
 
 // `TrimNumberText`: a text holding "." (and no exponent) loses its trailing zeros, and its
-// point when nothing follows it; then a text longer than width keeps its rightmost width
-// characters ("12345.5" with width 4 gives "45.5"). The text is changed in place and returned.
+// point when nothing follows it; then a text longer than width (width below 0: no limit)
+// loses decimals from the right, the point with the last of them ("12.345" with width 4
+// gives "12.3"). No digit before the point is ever cut: a text whose whole part is wider than
+// width comes back wider than width ("12345.5" with width 4 gives "12345"), and the caller
+// decides (the fixed fields of LZ5 refuse it, the others take the exponent form). The text is
+// changed in place and returned.
 std::string TrimNumberText(std::string& text, int32_t width);
 
 // `PadNumberText`: text right-aligned in a field of exactly width blanks; a longer text keeps
@@ -74,4 +88,4 @@ std::string PadNumberText(std::string_view text, int32_t width);
 // width gives "zzzz". Values below 0 are written as 0.
 std::string FormatLz5Field(int32_t value, int32_t width);
 
-} // namespace converters
+}  // namespace converters

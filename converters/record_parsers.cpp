@@ -7,20 +7,42 @@ namespace converters {
 
 namespace {
 
-// A field's number and its integer.
-double NumberAt(std::string_view record, int32_t first, int32_t last)
+// The columns of a field and what they hold, as the operator would look for them.
+std::string ColumnsHold(int32_t first, int32_t last)
 {
+    return first == last ? "column " + std::to_string(first) + " holds"
+                         : "columns " + std::to_string(first) + "-" + std::to_string(last) + " hold";
+}
+
+// A field the converters read as a number must hold one, plainly written; otherwise the record
+// is damaged and the first such field is noted.
+void CheckNumberField(ParsedRecords& p, std::string_view record, int32_t first, int32_t last)
+{
+    const std::string_view field = Columns(record, first, last);
+    if (!p.FieldFault.empty() || IsPlainDecimal(field))
+        return;
+    const std::string text = TrimRight(TrimLeft(field));
+    p.FieldFault = text.empty() ? ColumnsHold(first, last) + " no number"
+                                : ColumnsHold(first, last) + " \"" + text + "\", which is no number";
+}
+
+// A number field's number and its integer, checked.
+double NumberAt(ParsedRecords& p, std::string_view record, int32_t first, int32_t last)
+{
+    CheckNumberField(p, record, first, last);
     return NumberOfField(Columns(record, first, last));
 }
 
-int32_t IntegerAt(std::string_view record, int32_t first, int32_t last)
+int32_t IntegerAt(ParsedRecords& p, std::string_view record, int32_t first, int32_t last)
 {
+    CheckNumberField(p, record, first, last);
     return IntegerOfField(Columns(record, first, last));
 }
 
-// A field's text without its leading and trailing blanks.
-std::string TrimmedAt(std::string_view record, int32_t first, int32_t last)
+// A number field's text without its leading and trailing blanks, checked.
+std::string NumberTextAt(ParsedRecords& p, std::string_view record, int32_t first, int32_t last)
 {
+    CheckNumberField(p, record, first, last);
     return TrimRight(TrimLeft(Columns(record, first, last)));
 }
 
@@ -30,11 +52,29 @@ std::string WholeNumberText(std::string text)
     return TrimNumberText(text, -1);
 }
 
-// A field text shortened to width and right-aligned in it, as the LZ5 fields and the
-// transmitter texts carry it.
+// A number text in a field of width characters, right-aligned: without trailing zeros, with
+// fewer decimals when it is too wide, never with a leading digit cut; a whole part wider than
+// the field takes the exponent form.
 std::string ShortField(std::string text, int32_t width)
 {
     TrimNumberText(text, width);
+    if (text.size() > static_cast<size_t>(width))
+        text = FitNumberText(NumberOfField(text), width);
+    return PadNumberText(text, width);
+}
+
+// An LZ5 field that holds its number in plain digits (line, station, loop area): as
+// ShortField, but a number whose whole part does not fit is noted for the LZ5 writer, which
+// refuses the file; other programs read these fixed columns, and a number cut or in exponent
+// form there reads as another one.
+std::string Lz5NumberField(ParsedRecords& p, std::string text, int32_t width, const char* name)
+{
+    const std::string whole = WholeNumberText(text);
+    TrimNumberText(text, width);
+    if ((text.size() > static_cast<size_t>(width) || text.find_first_of("Ee") != std::string::npos) &&
+        p.Lz5UnfitValue.empty())
+        p.Lz5UnfitValue =
+            std::string(name) + " " + whole + " does not fit its field of " + std::to_string(width) + " characters";
     return PadNumberText(text, width);
 }
 
@@ -74,25 +114,25 @@ std::string ParseLoopSizes(ConverterState& state, std::string_view record)
     }
     const bool lz5 = state.ConverterMode == ModeLz5;
     const bool current = p.LoopLayoutFlag == 1;
-    p.LoopCentreX = NumberAt(record, 3, 16);
-    p.LoopCentreY = NumberAt(record, 17, 30);
-    p.LoopCentreXText = ShortField(TrimmedAt(record, 3, 16), 8);
-    p.LoopCentreYText = ShortField(TrimmedAt(record, 17, 30), 8);
-    const double sideA = NumberAt(record, 31, 44);
-    p.LoopSideXText = lz5 ? Lz5SideText(record, 31, current) : ShortField(TrimmedAt(record, 31, 44), 8);
+    p.LoopCentreX = NumberAt(p, record, 3, 16);
+    p.LoopCentreY = NumberAt(p, record, 17, 30);
+    p.LoopCentreXText = ShortField(NumberTextAt(p, record, 3, 16), 8);
+    p.LoopCentreYText = ShortField(NumberTextAt(p, record, 17, 30), 8);
+    const double sideA = NumberAt(p, record, 31, 44);
+    p.LoopSideXText = lz5 ? Lz5SideText(record, 31, current) : ShortField(NumberTextAt(p, record, 31, 44), 8);
     double sideB = sideA;
     if (p.FileLoopShape == 0) {
         p.LoopSideYText = p.LoopSideXText;
     } else {
-        sideB = NumberAt(record, 45, 58);
-        p.LoopSideYText = lz5 ? Lz5SideText(record, 45, current) : ShortField(TrimmedAt(record, 45, 58), 8);
+        sideB = NumberAt(p, record, 45, 58);
+        p.LoopSideYText = lz5 ? Lz5SideText(record, 45, current) : ShortField(NumberTextAt(p, record, 45, 58), 8);
     }
     p.LoopSideX = sideA;
     p.LoopSideY = sideB;
-    return ShortField(DecimalText(sideA * sideB), 7);
+    return Lz5NumberField(p, DecimalText(sideA * sideB), 7, "the loop area");
 }
 
-} // namespace
+}  // namespace
 
 std::string_view Columns(std::string_view record, int32_t first, int32_t last)
 {
@@ -114,7 +154,7 @@ bool IsGgaStartRecord(std::string_view record)
 
 int32_t RecordDigit(std::string_view record)
 {
-    return IntegerAt(record, 2, 2);
+    return IntegerOfField(Columns(record, 2, 2));
 }
 
 int32_t ParseHeaderRecord(ConverterState& state, std::string_view record)
@@ -127,20 +167,19 @@ int32_t ParseHeaderRecord(ConverterState& state, std::string_view record)
     }
     if (digit == 2) {
         static const char* const SyncTexts[3] = {"REF", "XTL", "GPS"};
-        const int32_t sync = IntegerAt(record, 19, 20);
+        const int32_t sync = IntegerAt(p, record, 19, 20);
         if (sync >= 0 && sync < 3) {
             p.SyncSourceText = SyncTexts[sync];
             p.SyncSourceTextB = SyncTexts[sync];
         }
         if (state.ConverterMode == ModeLz5) {
-            static const char* const TransmitterCodes[5] = {"      81", "    81.2", "      85",
-                                                            "      89", "    89.4"};
-            const int32_t code = IntegerAt(record, 22, 23);
+            static const char* const TransmitterCodes[5] = {"      81", "    81.2", "      85", "      89", "    89.4"};
+            const int32_t code = IntegerAt(p, record, 22, 23);
             if (code >= 0 && code < 5)
                 p.TransmitterCodeText = TransmitterCodes[code];
         }
         // Every build reads the survey layout: the TXT report names it too.
-        p.FileSystemConfiguration = IntegerAt(record, 16, 17);
+        p.FileSystemConfiguration = IntegerAt(p, record, 16, 17);
     }
     return 1;
 }
@@ -150,13 +189,40 @@ int32_t ParseReadingRecord(std::string_view record)
     return RecordDigit(record) == 1 ? 1 : 0;
 }
 
+void CheckReadingRecord(ParsedRecords& p, std::string_view record)
+{
+    const std::string_view digit = Columns(record, 2, 2);
+    if (p.FieldFault.empty() && digit != "0" && digit != "1")
+        p.FieldFault = ColumnsHold(2, 2) + " \"" + std::string(digit) + "\" where 0 or 1 belongs";
+    CheckNumberField(p, record, 8, 21);
+}
+
+void CheckTimeStampRecord(ParsedRecords& p, std::string_view record)
+{
+    // Day, month, year; hours, minutes, seconds and milliseconds with their separators.
+    static const struct {
+        int32_t First, Last;
+        char Separator;  // 0: digits
+    } parts[] = {{4, 11, 0},    {13, 14, 0}, {15, 15, ':'}, {16, 17, 0},
+                 {18, 18, ':'}, {19, 20, 0}, {21, 21, '.'}, {22, 24, 0}};
+    for (const auto& part : parts) {
+        const std::string_view field = Columns(record, part.First, part.Last);
+        bool good = field.size() == static_cast<size_t>(part.Last - part.First + 1);
+        for (char c : field)
+            good = good && (part.Separator ? c == part.Separator : c >= '0' && c <= '9');
+        if (!good && p.FieldFault.empty())
+            p.FieldFault =
+                ColumnsHold(part.First, part.Last) + " \"" + std::string(field) + "\" where " +
+                (part.Separator ? "\"" + std::string(1, part.Separator) + "\" belongs" : std::string("digits belong"));
+    }
+    CheckNumberField(p, record, 26, 35);
+}
+
 std::string ParseLineRecord(ConverterState& state, std::string_view record)
 {
     ParsedRecords& p = state.Parsed;
-    const std::string full = TrimmedAt(record, 3, 16);
-    std::string text = full;
-    TrimNumberText(text, 4);
-    p.FileLineDirection = IntegerAt(record, 19, 19);
+    const std::string full = NumberTextAt(p, record, 3, 16);
+    p.FileLineDirection = IntegerAt(p, record, 19, 19);
     // Positions take the whole number; only the LZ5 field is shortened.
     p.LineNumber = NumberOfField(full);
     if (p.FileLineDirection == 0 || p.FileLineDirection == 1)
@@ -165,41 +231,41 @@ std::string ParseLineRecord(ConverterState& state, std::string_view record)
         p.GridY = p.LineNumber;
     const char* letter = DirectionLetter(p.FileLineDirection);
     p.LineLabel = WholeNumberText(full) + letter;
-    p.LineText = PadNumberText(text + letter, 5);
+    p.LineText = PadNumberText(TrimLeft(Lz5NumberField(p, full, 4, "the line")) + letter, 5);
     return p.LineText;
 }
 
 std::string ParseStationRecord(ConverterState& state, std::string_view record)
 {
     ParsedRecords& p = state.Parsed;
-    const std::string full = TrimmedAt(record, 3, 16);
+    const std::string full = NumberTextAt(p, record, 3, 16);
     p.StationNumber = NumberOfField(full);
     if (p.FileLineDirection == 0 || p.FileLineDirection == 1)
         p.GridY = p.StationNumber;
     else if (p.FileLineDirection == 2 || p.FileLineDirection == 3)
         p.GridX = p.StationNumber;
     p.StationLabel = WholeNumberText(full);
-    p.StationText = ShortField(full, 6);
+    p.StationText = Lz5NumberField(p, full, 6, "the station");
     return p.StationText;
 }
 
 int32_t ParseTransmitterRecord(ConverterState& state, std::string_view record)
 {
     ParsedRecords& p = state.Parsed;
-    const std::string current = TrimmedAt(record, 3, 16);
+    const std::string current = NumberTextAt(p, record, 3, 16);
     p.TxCurrentText = ShortField(current, 8);
     p.TxCurrent = NumberOfField(current);
-    const std::string turnOff = TrimmedAt(record, 18, 31);
+    const std::string turnOff = NumberTextAt(p, record, 18, 31);
     p.TurnOffTimeUs = NumberOfField(turnOff);
     if (state.ConverterMode == ModeLz5)
         p.TurnOffTimeText = PadNumberText(FitNumberText(p.TurnOffTimeUs, 8), 8);
     else
         p.TurnOffTimeText = ShortField(turnOff, 8);
-    p.FileTxTurns = IntegerAt(record, 36, 38);
+    p.FileTxTurns = IntegerAt(p, record, 36, 38);
     if (p.FileTxTurns == 0)
         p.FileTxTurns = 1;
     // Loop records of the earlier layout carry no shape code of their own: they follow this one.
-    const int32_t shape = IntegerAt(record, 33, 34);
+    const int32_t shape = IntegerAt(p, record, 33, 34);
     p.FileLoopShape = shape;
     return shape;
 }
@@ -209,14 +275,12 @@ std::string ParseLoopRecord(ConverterState& state, std::string_view record)
     ParsedRecords& p = state.Parsed;
     const int32_t digit = RecordDigit(record);
     if (digit == 1)
-        p.LoopLayoutFlag = IsBlank(record, 6) && IsBlank(record, 10) && IsBlank(record, 14) &&
-                                   IsBlank(record, 18)
-                               ? 1
-                               : 0;
+        p.LoopLayoutFlag =
+            IsBlank(record, 6) && IsBlank(record, 10) && IsBlank(record, 14) && IsBlank(record, 18) ? 1 : 0;
     if (p.LoopLayoutFlag == 1) {
         if (digit == 1) {
-            p.FileLoopShape = IntegerAt(record, 3, 5);
-            p.LoopAreaText = TrimmedAt(record, 45, 58);
+            p.FileLoopShape = IntegerAt(p, record, 3, 5);
+            p.LoopAreaText = NumberTextAt(p, record, 45, 58);
             return std::string();
         }
         if (digit == 2)
@@ -234,16 +298,16 @@ int32_t ParseReceiverRecord(ConverterState& state, std::string_view record)
     const int32_t mode = state.ConverterMode;
     const int32_t digit = RecordDigit(record);
     if (digit == 1) {
-        p.FileMains = IntegerAt(record, 3, 5);
-        p.FileRepRateIndex = IntegerAt(record, 7, 9);
-        p.FileCoilType = IntegerAt(record, 11, 13);
-        p.FileComponent = IntegerAt(record, 27, 29);
-        const int32_t gainX = IntegerAt(record, 31, 33);
-        const int32_t gainY = IntegerAt(record, 35, 37);
-        const int32_t gainZ = IntegerAt(record, 39, 41);
-        p.FileGateSet = IntegerAt(record, 43, 45);
+        p.FileMains = IntegerAt(p, record, 3, 5);
+        p.FileRepRateIndex = IntegerAt(p, record, 7, 9);
+        p.FileCoilType = IntegerAt(p, record, 11, 13);
+        p.FileComponent = IntegerAt(p, record, 27, 29);
+        const int32_t gainX = IntegerAt(p, record, 31, 33);
+        const int32_t gainY = IntegerAt(p, record, 35, 37);
+        const int32_t gainZ = IntegerAt(p, record, 39, 41);
+        p.FileGateSet = IntegerAt(p, record, 43, 45);
         if (p.FileGateSet > 1)
-            p.FileUserGateCount = IntegerAt(record, 52, 54);
+            p.FileUserGateCount = IntegerAt(p, record, 52, 54);
 
         static const char* const Letters[3] = {"Z", "X", "Y"};
         const int32_t gains[3] = {gainZ, gainX, gainY};
@@ -258,7 +322,7 @@ int32_t ParseReceiverRecord(ConverterState& state, std::string_view record)
         SetFirstGateTexts(p, 0.0);
         p.RxAreaText = ReceiverAreaText(p.FileCoilType);
         if (mode == ModeLz5) {
-            const int32_t averaging = IntegerAt(record, 23, 25);
+            const int32_t averaging = IntegerAt(p, record, 23, 25);
             if (averaging == 0 || averaging == 1)
                 p.AveragingCodeText = " 1";
             else if (averaging >= 2 && averaging <= 8)
@@ -268,12 +332,12 @@ int32_t ParseReceiverRecord(ConverterState& state, std::string_view record)
             BuildGateTimeTable(p, p.FileRepRateIndex, p.FileGateSet);
         return digit;
     }
-    p.FileOnTime = IntegerAt(record, 11, 13);
-    p.FileReceiverDelayUs = NumberAt(record, 15, 28);
-    p.FileFirstGateTimeUs = NumberAt(record, 30, 43);
+    p.FileOnTime = IntegerAt(p, record, 11, 13);
+    p.FileReceiverDelayUs = NumberAt(p, record, 15, 28);
+    p.FileFirstGateTimeUs = NumberAt(p, record, 30, 43);
     if (p.FileGateSet >= 2 && mode != ModeXyz)
         BuildGateTimeTable(p, p.FileRepRateIndex, p.FileGateSet);
-    p.FileR2Value = NumberAt(record, 46, 58);
+    p.FileR2Value = NumberAt(p, record, 46, 58);
     if (mode != ModeXyz && p.FileOnTime > 0 && p.FileReceiverDelayUs != 0)
         SetFirstGateTexts(p, p.FileReceiverDelayUs);
     return digit;
@@ -306,7 +370,7 @@ void ParseGateValueRecord(ConverterState& state, std::string_view record)
         if (g > gates)
             break;
         const int32_t first = 3 + 14 * (i - 1);
-        const double value = NumberAt(record, first, first + 13);
+        const double value = NumberAt(p, record, first, first + 13);
         switch (mode) {
         case ModeUsf:
             p.GateValues[g] = ScaleUsfValue(p, state.Settings.UsfVoltageUnits, value);
@@ -347,4 +411,4 @@ int32_t ReadingGateCount(const ParsedRecords& p)
     return p.FileUserGateCount > MaxGates ? MaxGates : p.FileUserGateCount;
 }
 
-} // namespace converters
+}  // namespace converters

@@ -2,7 +2,9 @@
 // into the parsed-record state (and, for some kinds, returns a short text the writers place
 // into their output). Parsers never fail: a field that holds no number reads as 0, a code
 // outside its list leaves what it selects, and a record shorter than its columns reads blanks
-// there. Columns are 1-based as in the file's layout.
+// there. A number field that holds no plain number (blank, text, "nan", "inf", an exponent)
+// is noted in the state's FieldFault: the writers take such a record as damaged. Columns are
+// 1-based as in the file's layout.
 #pragma once
 
 #include "converters/converter_state.h"
@@ -33,6 +35,12 @@ int32_t ParseHeaderRecord(ConverterState& state, std::string_view record);
 
 // `ParseReadingRecord`: 1 for "W1" (reading included), 0 otherwise.
 int32_t ParseReadingRecord(std::string_view record);
+
+// The fields of the records the writers read for themselves, checked as the parsers check
+// theirs (the first fault goes to p.FieldFault): a reading record's digit 0 or 1 and its
+// station (columns 8-21); a time stamp's date, time and tick (columns 4-11, 13-24, 26-35).
+void CheckReadingRecord(ParsedRecords& p, std::string_view record);
+void CheckTimeStampRecord(ParsedRecords& p, std::string_view record);
 
 // `ParseLineRecord`: sets the line direction (column 19), the line number in full (and its
 // grid coordinate: X for N/S lines, Y for E/W lines) and its label; returns the LZ5 line
@@ -71,4 +79,4 @@ int32_t GateRecordNumber(char c);
 // reading's gates (at most 100) are ignored.
 void ParseGateValueRecord(ConverterState& state, std::string_view record);
 
-} // namespace converters
+}  // namespace converters

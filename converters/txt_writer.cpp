@@ -10,13 +10,12 @@ namespace converters {
 namespace {
 
 const char* const LayoutTexts[3] = {"Central Loop Sounding", "Fixed TX moving RX", "Slingram"};
-const char* const Repetition50Hz[7] = {" 237.50 Hz", " 62.50 Hz", " 25 Hz", " 6.25 Hz",
+const char* const Repetition50Hz[7] = {" 237.50 Hz", " 62.50 Hz", " 25 Hz",  " 6.25 Hz",
                                        " 2.50 Hz",   " 0.625 Hz", " 0.25 Hz"};
-const char* const Repetition60Hz[7] = {" 285 Hz", " 75 Hz", " 30 Hz", " 7.50 Hz",
-                                       " 3 Hz",   " 0.75 Hz", " 0.30 Hz"};
+const char* const Repetition60Hz[7] = {" 285 Hz", " 75 Hz", " 30 Hz", " 7.50 Hz", " 3 Hz", " 0.75 Hz", " 0.30 Hz"};
 const char* const ComponentTexts[3] = {" Z", " X", " Y"};
-const char* const UnitTexts[6] = {"mV", "nV/m2", "B: pT/A", "Conductivity: mS/m", "dB/dt: nV/Am2",
-                                  "Resistivity: ohm-m"};
+const char* const UnitTexts[6] = {
+    "mV", "nV/m2", "B: pT/A", "Conductivity: mS/m", "dB/dt: nV/Am2", "Resistivity: ohm-m"};
 
 // A code's text, "???" for a code outside its list. Units outside the list are converted as mV
 // and named so.
@@ -86,7 +85,7 @@ void TxtRun::ReadingBlock(std::string_view z)
     out.Line("");
 }
 
-} // namespace
+}  // namespace
 
 int32_t WriteTxtFile(ConverterState& state, ConverterHost& host)
 {
@@ -136,18 +135,37 @@ int32_t WriteTxtFile(ConverterState& state, ConverterHost& host)
 
     // Writing pass; the included flag goes on from where the counting pass left it.
     TxtRun txt(state, run);
+    ReadingWalk walk(records, state.Parsed);
     for (int32_t i = 1; i <= n; ++i) {
         run.Progress(i);
         const std::string_view r = records.Record(i);
+        if (!walk.Begin(i, r))
+            continue;
         switch (r[0]) {
-        case 'H': ParseHeaderRecord(state, r); break;
-        case 'L': ParseLineRecord(state, r); break;
-        case 'S': ParseStationRecord(state, r); break;
-        case 'R': ParseReceiverRecord(state, r); break;
-        case 'T': ParseTransmitterRecord(state, r); break;
-        case 'P': ParseLoopRecord(state, r); break;
-        case 'V': ParseGateValueRecord(state, r); break;
-        case 'W': included = ParseReadingRecord(r); break;
+        case 'H':
+            ParseHeaderRecord(state, r);
+            break;
+        case 'L':
+            ParseLineRecord(state, r);
+            break;
+        case 'S':
+            ParseStationRecord(state, r);
+            break;
+        case 'R':
+            ParseReceiverRecord(state, r);
+            break;
+        case 'T':
+            ParseTransmitterRecord(state, r);
+            break;
+        case 'P':
+            ParseLoopRecord(state, r);
+            break;
+        case 'V':
+            ParseGateValueRecord(state, r);
+            break;
+        case 'W':
+            included = ParseReadingRecord(r);
+            break;
         case '@':
             if (IsGgaStartRecord(r)) {
                 const StoredSentence sentence = ReadStoredSentence(records, i);
@@ -156,13 +174,18 @@ int32_t WriteTxtFile(ConverterState& state, ConverterHost& host)
             }
             break;
         case 'Z':
-            if (included == 1)
+            if (included == 1 && walk.ReadingWhole()) {
                 txt.ReadingBlock(std::string(r));
+                walk.ReadingWritten();
+            }
             break;
-        default: break;
+        default:
+            break;
         }
+        walk.End();
     }
-    return run.Finish();
+    walk.Finish();
+    return run.Finish(&walk);
 }
 
-} // namespace converters
+}  // namespace converters

@@ -51,14 +51,49 @@ struct UsfRun {
     ConversionRun& Run;
     std::vector<int32_t> GgaRecords;
     bool GpsUse = false;
-    std::vector<StationCount> Stations; // [0]: readings before the first station record
+    std::vector<StationCount> Stations;  // [0]: readings before the first station record
     size_t Station = 0;
     int32_t SweepNumber = 0;
     int32_t SoundingNumber = 0;
     int32_t RowIndex = 0;
+    bool Included = true;  // the reading record last read is W1
 
+    // The parsers of the USF build by tag.
+    void Parse(std::string_view r);
     void Sweep(int32_t timeStampRecord, const std::string& z);
 };
+
+void UsfRun::Parse(std::string_view r)
+{
+    switch (r[0]) {
+    case 'H':
+        ParseHeaderRecord(State, r);
+        break;
+    case 'L':
+        ParseLineRecord(State, r);
+        break;
+    case 'S':
+        ParseStationRecord(State, r);
+        break;
+    case 'R':
+        ParseReceiverRecord(State, r);
+        break;
+    case 'T':
+        ParseTransmitterRecord(State, r);
+        break;
+    case 'P':
+        ParseLoopRecord(State, r);
+        break;
+    case 'V':
+        ParseGateValueRecord(State, r);
+        break;
+    case 'W':
+        Included = ParseReadingRecord(r) == 1;
+        break;
+    default:
+        break;
+    }
+}
 
 void UsfRun::Sweep(int32_t timeStampRecord, const std::string& z)
 {
@@ -78,8 +113,9 @@ void UsfRun::Sweep(int32_t timeStampRecord, const std::string& z)
     }
     const StationCount& count = Stations[Station];
     if (SweepNumber == 1) {
-        const double daytime = IntegerOfField(Columns(z, 13, 14)) +
-                               (60.0 * IntegerOfField(Columns(z, 16, 17)) + IntegerOfField(Columns(z, 19, 20))) / 3600.0;
+        const double daytime =
+            IntegerOfField(Columns(z, 13, 14)) +
+            (60.0 * IntegerOfField(Columns(z, 16, 17)) + IntegerOfField(Columns(z, 19, 20))) / 3600.0;
         out.Line(std::string("/ARRAY:") + (p.FileSystemConfiguration == 0 ? "CENTRAL LOOP TEM" : "FIXED LOOP TEM"));
         out.Line("/DATE:" + std::string(Columns(z, 8, 11)) + std::string(Columns(z, 6, 7)) +
                  std::string(Columns(z, 4, 5)));
@@ -96,7 +132,8 @@ void UsfRun::Sweep(int32_t timeStampRecord, const std::string& z)
         out.Line("/COIL_SIZE:" + TrimLeft(p.RxAreaText));
         if (position.Valid)
             out.Line("/LOCATION:" + FormatNumberMask(easting, "########.###") + "," +
-                     FormatNumberMask(northing, "########.###") + "," + FormatNumberMask(position.Altitude, "#####.##"));
+                     FormatNumberMask(northing, "########.###") + "," +
+                     FormatNumberMask(position.Altitude, "#####.##"));
         else
             out.Line("/LOCATION:" + DecimalText(p.GridX) + "," + DecimalText(p.GridY) + ",0");
         out.Line("/LOOP_SIZE:" + DecimalText(p.LoopSideX) + "," + DecimalText(p.LoopSideY));
@@ -124,7 +161,7 @@ void UsfRun::Sweep(int32_t timeStampRecord, const std::string& z)
     out.Line("");
 }
 
-} // namespace
+}  // namespace
 
 int32_t WriteUsfFile(ConverterState& state, ConverterHost& host)
 {
@@ -139,14 +176,18 @@ int32_t WriteUsfFile(ConverterState& state, ConverterHost& host)
     run.ProgressRange(n);
     run.Status("Analysing file:" + state.InputPath);
 
-    // Counting pass.
+    // Counting pass: the records parsed as the writing pass parses them, so that both tell the
+    // same readings whole and the counts match what is written.
     UsfRun usf(state, run);
     usf.Stations.resize(1);
-    bool namesGps = false, included = true;
-    int32_t readings = 0, gateSet = 0, userGates = 0;
+    bool namesGps = false;
+    int32_t readings = 0;
+    ReadingWalk counting(records, state.Parsed);
     for (int32_t i = 1; i <= n; ++i) {
         run.Progress(i);
         const std::string_view r = records.Record(i);
+        if (!counting.Begin(i, r))
+            continue;
         const std::string_view tag = r.substr(0, 2);
         if (tag == "H1") {
             if (ParseHeaderRecord(state, r) == 0)
@@ -154,22 +195,16 @@ int32_t WriteUsfFile(ConverterState& state, ConverterHost& host)
             namesGps = namesGps || RecordNamesGps(r);
         } else if (tag == "S1") {
             usf.Stations.emplace_back();
-        } else if (r[0] == 'W') {
-            included = ParseReadingRecord(r) == 1;
-        } else if (tag == "R1") {
-            gateSet = IntegerOfField(Columns(r, 43, 45));
-            userGates = IntegerOfField(Columns(r, 52, 54));
-            if (included)
-                ++readings;
-        } else if (r[0] == 'Z' && included) {
-            ParsedRecords gates;
-            gates.FileGateSet = gateSet;
-            gates.FileUserGateCount = userGates;
+        } else if (tag == "R1" && usf.Included) {
+            ++readings;
+        } else if (r[0] == 'Z' && usf.Included && counting.ReadingWhole()) {
             ++usf.Stations.back().Sweeps;
-            usf.Stations.back().Points += ReadingGateCount(gates);
+            usf.Stations.back().Points += ReadingGateCount(state.Parsed);
         } else if (IsGgaStartRecord(r)) {
             usf.GgaRecords.push_back(i);
         }
+        usf.Parse(r);
+        counting.End();
     }
     usf.GpsUse = namesGps && usf.GgaRecords.size() > 1;
     int32_t soundings = 0;
@@ -188,44 +223,41 @@ int32_t WriteUsfFile(ConverterState& state, ConverterHost& host)
     run.Progress(0);
 
     // Writing pass.
-    int32_t include = 1;
+    ResetParsedRecords(state);
+    usf.Included = true;
+    ReadingWalk walk(records, state.Parsed);
     for (int32_t i = 1; i <= n; ++i) {
         run.Progress(i);
         const std::string_view r = records.Record(i);
-        switch (r[0]) {
-        case 'H': ParseHeaderRecord(state, r); break;
-        case 'L': ParseLineRecord(state, r); break;
-        case 'S':
-            ParseStationRecord(state, r);
-            if (RecordDigit(r) == 1) {
-                ++usf.Station;
-                usf.SweepNumber = 0;
-                usf.RowIndex = 0;
-            }
-            break;
-        case 'R': ParseReceiverRecord(state, r); break;
-        case 'T': ParseTransmitterRecord(state, r); break;
-        case 'P': ParseLoopRecord(state, r); break;
-        case 'V': ParseGateValueRecord(state, r); break;
-        case 'W': include = ParseReadingRecord(r); break;
-        case 'Z':
-            if (include == 1)
-                usf.Sweep(i, std::string(r));
-            break;
-        default: break;
+        if (!walk.Begin(i, r))
+            continue;
+        usf.Parse(r);
+        if (r[0] == 'S' && RecordDigit(r) == 1) {
+            ++usf.Station;
+            usf.SweepNumber = 0;
+            usf.RowIndex = 0;
+        } else if (r[0] == 'Z' && usf.Included && walk.ReadingWhole()) {
+            usf.Sweep(i, std::string(r));
+            walk.ReadingWritten();
         }
+        walk.End();
     }
-    return run.Finish();
+    walk.Finish();
+    return run.Finish(&walk);
 }
 
 int32_t RunConverterWriter(ConverterState& state, ConverterHost& host)
 {
     switch (state.ConverterMode) {
-    case ModeLz5: return WriteLz5File(state, host);
-    case ModeUsf: return WriteUsfFile(state, host);
-    case ModeTxt: return WriteTxtFile(state, host);
-    default: return WriteXyzFile(state, host);
+    case ModeLz5:
+        return WriteLz5File(state, host);
+    case ModeUsf:
+        return WriteUsfFile(state, host);
+    case ModeTxt:
+        return WriteTxtFile(state, host);
+    default:
+        return WriteXyzFile(state, host);
     }
 }
 
-} // namespace converters
+}  // namespace converters

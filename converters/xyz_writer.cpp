@@ -34,10 +34,22 @@ int32_t ReadingDataType(const ParsedRecords& p)
 void GateRange(const ConverterSettings& s, int32_t& first, int32_t& last)
 {
     switch (s.GateSelection) {
-    case 1: first = 1; last = 10; break;
-    case 2: first = 11; last = 20; break;
-    case 3: first = 21; last = 30; break;
-    default: first = 0; last = s.DataType < 7 ? 20 : 30; break;
+    case 1:
+        first = 1;
+        last = 10;
+        break;
+    case 2:
+        first = 11;
+        last = 20;
+        break;
+    case 3:
+        first = 21;
+        last = 30;
+        break;
+    default:
+        first = 0;
+        last = s.DataType < 7 ? 20 : 30;
+        break;
     }
 }
 
@@ -97,10 +109,11 @@ struct XyzRun {
     std::vector<int32_t> GgaRecords;
     std::string Delimiter = " ";
 
-    void Row(int32_t timeStampRecord, const std::string& z);
+    // One row; false when the reading has no position passing the GPS filters (no row).
+    bool Row(int32_t timeStampRecord, const std::string& z);
 };
 
-void XyzRun::Row(int32_t timeStampRecord, const std::string& z)
+bool XyzRun::Row(int32_t timeStampRecord, const std::string& z)
 {
     const ConverterSettings& s = State.Settings;
     const ParsedRecords& p = State.Parsed;
@@ -114,18 +127,18 @@ void XyzRun::Row(int32_t timeStampRecord, const std::string& z)
     if (gps) {
         position = PairGgaSentences(Run.Records(), GgaRecords, timeStampRecord, TickOfField(Columns(z, 26, 35)));
         if (!position.Valid)
-            return;
+            return false;
         int32_t quality = IntegerOfField(position.Quality);
         if (quality == 8)
             quality = 1;
         if (quality < s.MinGpsQuality || NumberOfField(position.Hdop) > s.HdopMask)
-            return;
+            return false;
         easting = position.Longitude;
         northing = position.Latitude;
         if (s.CoordinateType != 0) {
             int32_t zone = 0;
             if (GeodeticToUtm(easting, northing, zone, 0) == 0)
-                return;
+                return false;
             if (s.CoordinateType == 2)
                 ConvertUtmUnits(easting, northing, 3);
             else if (s.CoordinateType == 3)
@@ -138,8 +151,8 @@ void XyzRun::Row(int32_t timeStampRecord, const std::string& z)
         date = std::string(Columns(z, 8, 11)) + std::string(Columns(z, 6, 7)) + std::string(Columns(z, 4, 5));
         time = std::string(Columns(z, 13, 20));
     } else {
-        date = std::string(Columns(z, 4, 5)) + "/" + std::string(Columns(z, 6, 7)) + "/" +
-               std::string(Columns(z, 8, 11));
+        date =
+            std::string(Columns(z, 4, 5)) + "/" + std::string(Columns(z, 6, 7)) + "/" + std::string(Columns(z, 8, 11));
         time = std::string(Columns(z, 13, 24));
     }
 
@@ -204,9 +217,10 @@ void XyzRun::Row(int32_t timeStampRecord, const std::string& z)
         out.Text(columns[c]);
     }
     out.EndLine();
+    return true;
 }
 
-} // namespace
+}  // namespace
 
 int32_t AnalyseVlxFile(ConverterState& state, ConverterHost& host)
 {
@@ -223,9 +237,13 @@ int32_t AnalyseVlxFile(ConverterState& state, ConverterHost& host)
     run.Progress(0);
     state.DataTypePresent.fill(0);
     state.GgaRecordCount = 0;
+    // The data types of the readings a conversion would write: whole ones.
+    ReadingWalk walk(records, state.Parsed);
     for (int32_t i = 1; i <= n; ++i) {
         run.Progress(i);
         const std::string_view r = records.Record(i);
+        if (!walk.Begin(i, r))
+            continue;
         switch (r[0]) {
         case 'H':
             if (ParseHeaderRecord(state, r) == 0)
@@ -235,21 +253,38 @@ int32_t AnalyseVlxFile(ConverterState& state, ConverterHost& host)
             if (IsGgaStartRecord(r))
                 ++state.GgaRecordCount;
             break;
-        case 'L': ParseLineRecord(state, r); break;
-        case 'S': ParseStationRecord(state, r); break;
-        case 'T': ParseTransmitterRecord(state, r); break;
-        case 'P': ParseLoopRecord(state, r); break;
-        case 'W': ParseReadingRecord(r); break;
-        case 'V': ParseGateValueRecord(state, r); break;
-        case 'R': {
+        case 'L':
+            ParseLineRecord(state, r);
+            break;
+        case 'S':
+            ParseStationRecord(state, r);
+            break;
+        case 'T':
+            ParseTransmitterRecord(state, r);
+            break;
+        case 'P':
+            ParseLoopRecord(state, r);
+            break;
+        case 'W':
+            ParseReadingRecord(r);
+            break;
+        case 'V':
+            ParseGateValueRecord(state, r);
+            break;
+        case 'R':
             ParseReceiverRecord(state, r);
-            const int32_t type = ReadingDataType(state.Parsed);
-            if (type >= 0)
-                state.DataTypePresent[static_cast<size_t>(type)] = 1;
+            break;
+        case 'Z':
+            if (walk.ReadingWhole()) {
+                const int32_t type = ReadingDataType(state.Parsed);
+                if (type >= 0)
+                    state.DataTypePresent[static_cast<size_t>(type)] = 1;
+            }
+            break;
+        default:
             break;
         }
-        default: break;
-        }
+        walk.End();
     }
     run.Status(NextFileStatus);
     run.Progress(0);
@@ -291,41 +326,57 @@ int32_t WriteXyzFile(ConverterState& state, ConverterHost& host)
     state.GgaRecordCount = 0;
     int32_t included = 1;
     bool matches = false;
+    ReadingWalk walk(records, state.Parsed);
     for (int32_t i = 1; i <= n; ++i) {
         run.Progress(i);
         const std::string_view r = records.Record(i);
+        if (!walk.Begin(i, r))
+            continue;
         switch (r[0]) {
-        case 'H': ParseHeaderRecord(state, r); break;
+        case 'H':
+            ParseHeaderRecord(state, r);
+            break;
         case '@':
             if (IsGgaStartRecord(r))
                 ++state.GgaRecordCount;
             break;
         case 'L':
             ParseLineRecord(state, r);
-            if (s.XyzFileFormat == FormatGeosoft)
+            if (s.XyzFileFormat == FormatGeosoft && walk.Sound())
                 out.Line("Line: " + state.Parsed.LineLabel);
             break;
-        case 'S': ParseStationRecord(state, r); break;
+        case 'S':
+            ParseStationRecord(state, r);
+            break;
         case 'R':
             ParseReceiverRecord(state, r);
             matches = ReadingDataType(state.Parsed) == s.DataType;
             break;
-        case 'T': ParseTransmitterRecord(state, r); break;
-        case 'P': ParseLoopRecord(state, r); break;
-        case 'W': included = ParseReadingRecord(r); break;
+        case 'T':
+            ParseTransmitterRecord(state, r);
+            break;
+        case 'P':
+            ParseLoopRecord(state, r);
+            break;
+        case 'W':
+            included = ParseReadingRecord(r);
+            break;
         case 'V':
             if (RecordDigit(r) == 1 && (s.OutputUnits == 3 || s.OutputUnits == 5))
                 BuildGateTimeTable(state.Parsed, state.Parsed.FileRepRateIndex, state.Parsed.FileGateSet);
             ParseGateValueRecord(state, r);
             break;
         case 'Z':
-            if (included == 1 && matches)
-                xyz.Row(i, std::string(r));
+            if (included == 1 && matches && walk.ReadingWhole() && xyz.Row(i, std::string(r)))
+                walk.ReadingWritten();
             break;
-        default: break;
+        default:
+            break;
         }
+        walk.End();
     }
-    return run.Finish();
+    walk.Finish();
+    return run.Finish(&walk);
 }
 
-} // namespace converters
+}  // namespace converters

@@ -148,13 +148,20 @@ TEST(XyzEnabling, EveryCombinationOfTheChoices)
                 // columns need GPS positioning as well, the GPS parameters GPS positioning only.
                 const bool gps = positioning >= 2, ags = format >= 3;
                 const std::map<int32_t, bool> expected = {
-                    {IDC_CONV_INCLUDE_HEADER, !ags},   {IDC_CONV_ELEVATION, gps && !ags},
-                    {IDC_CONV_GPS_QUALITY, gps && !ags}, {IDC_CONV_HDOP, gps && !ags},
-                    {IDC_CONV_SATELLITES, gps && !ags}, {IDC_CONV_TIME_STAMP, !ags},
-                    {IDC_CONV_DATE, !ags},             {IDC_CONV_COORDINATE_TYPE, gps},
-                    {IDC_CONV_MIN_GPS_QUALITY, gps},   {IDC_CONV_HDOP_MASK, gps},
-                    {IDC_CONV_POSITION_GPS, c.GpsOffered}, {IDC_CONV_DATA_TYPE, c.InputAccepted},
-                    {IDC_CONV_OUTPUT_FILE, c.InputAccepted}, {IDC_CONV_CONVERT, c.ConvertOffered},
+                    {IDC_CONV_INCLUDE_HEADER, !ags},
+                    {IDC_CONV_ELEVATION, gps && !ags},
+                    {IDC_CONV_GPS_QUALITY, gps && !ags},
+                    {IDC_CONV_HDOP, gps && !ags},
+                    {IDC_CONV_SATELLITES, gps && !ags},
+                    {IDC_CONV_TIME_STAMP, !ags},
+                    {IDC_CONV_DATE, !ags},
+                    {IDC_CONV_COORDINATE_TYPE, gps},
+                    {IDC_CONV_MIN_GPS_QUALITY, gps},
+                    {IDC_CONV_HDOP_MASK, gps},
+                    {IDC_CONV_POSITION_GPS, c.GpsOffered},
+                    {IDC_CONV_DATA_TYPE, c.InputAccepted},
+                    {IDC_CONV_OUTPUT_FILE, c.InputAccepted},
+                    {IDC_CONV_CONVERT, c.ConvertOffered},
                 };
                 std::map<int32_t, bool> got;
                 for (const ControlEnabled& e : XyzEnabling(c))
@@ -210,15 +217,89 @@ TEST(ConverterDialog, SmallBuildPicksConvertAndExit)
     EXPECT_EQ(run.Host.Saves, 1);
 }
 
-// Mended: the close box and Esc (IDCANCEL) end the dialog as Exit does, settings saved.
-TEST(ConverterDialog, CloseBoxAndEscLeaveAsExitDoes)
+// Mended: the close box and Esc (IDCANCEL) end the dialog (the literal dialog ignored both,
+// and V-LOX stayed disabled behind it), but without saving the settings: only Exit saves.
+TEST(ConverterDialog, CloseBoxAndEscEndTheDialogOnlyExitSaves)
+{
+    for (int32_t mode : {ModeXyz, ModeTxt}) {
+        DialogRun run(mode);
+        run.Dialog.Init();
+        run.Controls.At(IDC_CONV_UNITS).Selection = 2;
+        run.Dialog.Command(IDC_CONV_UNITS, 1);
+        if (mode == ModeXyz)
+            run.Controls.At(IDC_CONV_HDOP_MASK).Text = "6.5";
+        EXPECT_TRUE(run.Dialog.Command(2, 0));
+        EXPECT_EQ(run.Host.Saves, 0) << mode;
+        EXPECT_EQ(run.State.Settings.HdopMask, 4);
+        EXPECT_TRUE(run.Dialog.Command(IDC_CONV_EXIT, 0));
+        EXPECT_EQ(run.Host.Saves, 1) << mode;
+        if (mode == ModeXyz) {
+            EXPECT_EQ(run.State.Settings.HdopMask, 6);
+            EXPECT_EQ(run.State.Settings.OutputUnits, 2);
+        }
+    }
+}
+
+// Mended: after an input the analysis refused, a good input left Convert disabled although
+// the output was still chosen; it brings back what the output choice had given.
+TEST(ConverterDialog, AGoodInputAfterARefusedOneOffersConvertAgain)
 {
     DialogRun run(ModeXyz);
     run.Dialog.Init();
-    run.Controls.At(IDC_CONV_HDOP_MASK).Text = "6.5";
-    EXPECT_TRUE(run.Dialog.Command(2, 0));
-    EXPECT_EQ(run.Host.Saves, 1);
-    EXPECT_EQ(run.State.Settings.HdopMask, 6);
+    std::string foreign = SingleReadingSurvey();
+    foreign.replace(2, 6, "OTHER ");
+    run.Host.Surveys["C:\\data\\other.VLX"] = foreign;
+    run.Pick(IDC_CONV_INPUT_FILE, "C:\\data\\single20.VLX");
+    run.Pick(IDC_CONV_OUTPUT_FILE, "C:\\data\\single20.xyz");
+    run.Pick(IDC_CONV_INPUT_FILE, "C:\\data\\other.VLX");
+    EXPECT_FALSE(run.Controls.At(IDC_CONV_CONVERT).Enabled);
+    run.Pick(IDC_CONV_INPUT_FILE, "C:\\data\\gps30.VLX");
+    EXPECT_TRUE(run.Controls.At(IDC_CONV_CONVERT).Enabled);
+    EXPECT_TRUE(run.Controls.At(IDC_CONV_OUTPUT_FILE).Enabled);
+    EXPECT_EQ(run.Controls.At(IDC_CONV_OUTPUT_PATH).Text, "C:\\data\\single20.xyz");
+    EXPECT_EQ(run.Dialog.InputChosen, 1);
+    run.Host.Files.OutputCreated = false;
+    run.Dialog.Command(IDC_CONV_CONVERT, 0);
+    EXPECT_TRUE(run.Host.Files.OutputCreated);
+    EXPECT_EQ(run.Host.Files.Messages.size(), 1u) << "only the refusal's";
+}
+
+// Mended: an HDOP mask that is no number read as 0 (every GPS row filtered out). With GPS
+// positioning, Convert refuses it, naming the field, and writes nothing; a number (blanks
+// around it allowed) is taken rounded. Without GPS positioning the mask is not used: nothing
+// is refused, and the setting keeps its value.
+TEST(ConverterDialog, AnHdopMaskThatIsNoNumberIsRefusedAtConvert)
+{
+    const struct {
+        const char* Text;
+        int32_t Mask;  // -1: refused
+    } masks[] = {{"abc", -1},   {"", -1},    {"  ", -1}, {"4x", -1},   {"nan", -1}, {"inf", -1},
+                 {"1e999", -1}, {"4 4", -1}, {" 4 ", 4}, {"10.2", 10}, {"2.5", 2},  {"1e1", 10}};
+    for (const auto& m : masks) {
+        for (int32_t positioning : {2, 0}) {
+            SCOPED_TRACE(std::string("\"") + m.Text + "\", positioning " + std::to_string(positioning));
+            DialogRun run(ModeXyz);
+            run.State.Settings.XyzPositioning = positioning;
+            run.State.Settings.HdopMask = 7;
+            run.Dialog.Init();
+            run.Pick(IDC_CONV_INPUT_FILE, "C:\\data\\gps30.VLX");
+            run.Pick(IDC_CONV_OUTPUT_FILE, "C:\\data\\gps30.xyz");
+            run.Controls.At(IDC_CONV_HDOP_MASK).Text = m.Text;
+            run.Dialog.Command(IDC_CONV_CONVERT, 0);
+            const bool refused = m.Mask < 0 && positioning == 2;
+            EXPECT_EQ(run.Host.Files.OutputCreated, !refused);
+            if (refused) {
+                ASSERT_EQ(run.Host.Files.Messages.size(), 1u);
+                EXPECT_EQ(run.Host.Files.Messages[0].first, "HDOP Mask (equal or smaller): \"" + std::string(m.Text) +
+                                                                "\" is not a number, click on the OK to proceed");
+                EXPECT_EQ(run.Host.Files.Messages[0].second, "HDOP Mask");
+                EXPECT_TRUE(run.Controls.At(IDC_CONV_CONVERT).Enabled);
+            } else {
+                EXPECT_TRUE(run.Host.Files.Messages.empty());
+            }
+            EXPECT_EQ(run.State.Settings.HdopMask, m.Mask < 0 ? 7 : m.Mask);
+        }
+    }
 }
 
 // Mended: the units list is a drop-down list and what it yields is range-checked: no selection
@@ -337,10 +418,10 @@ TEST(ConverterSettingsFile, Utf8FolderLinesAreTold)
 {
     EXPECT_TRUE(IsUtf8Text("C:\\Messungen\\M\xC3\xBChle\\"));
     EXPECT_TRUE(IsUtf8Text("C:\\\xE6\xB8\xAC\xE9\x87\x8F\\"));
-    EXPECT_FALSE(IsUtf8Text("C:\\M\xFChle\\"));            // ANSI (Windows-1252)
-    EXPECT_FALSE(IsUtf8Text("C:\\\xC3"));                  // cut short
-    EXPECT_FALSE(IsUtf8Text("\xC0\xAF"));                  // overlong
-    EXPECT_FALSE(IsUtf8Text("\xED\xA0\x80"));              // surrogate
+    EXPECT_FALSE(IsUtf8Text("C:\\M\xFChle\\"));  // ANSI (Windows-1252)
+    EXPECT_FALSE(IsUtf8Text("C:\\\xC3"));        // cut short
+    EXPECT_FALSE(IsUtf8Text("\xC0\xAF"));        // overlong
+    EXPECT_FALSE(IsUtf8Text("\xED\xA0\x80"));    // surrogate
 }
 
-} // namespace
+}  // namespace

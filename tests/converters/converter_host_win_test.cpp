@@ -80,7 +80,7 @@ TEST_F(ConverterHostWin, AnOutputNamingTheInputIsRefused)
     ASSERT_NE(input, nullptr);
     EXPECT_EQ(input->Size(), 17);
     char head[2] = {};
-    EXPECT_EQ(input->ReadAt(0, head, 2), 2u);
+    EXPECT_EQ(input->ReadAt(0, head, 2), 2);
     EXPECT_EQ(std::string(head, 2), "H1");
     EXPECT_EQ(host.CreateOutput("C:\\convhost\\survey.VLX"), nullptr);
     EXPECT_EQ(host.CreateOutput("c:\\CONVHOST\\.\\Survey.vlx"), nullptr);
@@ -118,4 +118,4 @@ TEST_F(ConverterHostWin, SettingsFolderLineIsUtf8AndAnsiFilesStillRead)
     EXPECT_EQ(Converter.Settings.DataFolder, WideToUtf8(wide));
 }
 
-} // namespace
+}  // namespace

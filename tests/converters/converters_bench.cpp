@@ -31,10 +31,11 @@ public:
         std::fseek(File, 0, SEEK_END);
         return std::ftell(File);
     }
-    size_t ReadAt(int64_t offset, char* buffer, size_t n) override
+    int64_t ReadAt(int64_t offset, char* buffer, size_t n) override
     {
         std::fseek(File, static_cast<long>(offset), SEEK_SET);
-        return std::fread(buffer, 1, n, File);
+        const size_t got = std::fread(buffer, 1, n, File);
+        return got < n && std::ferror(File) ? -1 : static_cast<int64_t>(got);
     }
 
 private:
@@ -201,4 +202,4 @@ BENCHMARK_CAPTURE(Convert, usf_user_gates_100, ModeUsf, UserGates100)->Unit(benc
 BENCHMARK_CAPTURE(Convert, xyz_gps_gates_30, ModeXyz, Gates30)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(Convert, lz5_gates_20, ModeLz5, Gates20)->Unit(benchmark::kMillisecond);
 
-} // namespace
+}  // namespace

@@ -71,8 +71,8 @@ TEST(GateTimeTable, UserGatesWithoutAWindowStayZero)
         double TurnOff;
         int32_t Filled;
     } cases[] = {
-        {0, 10.0, 0.0, 1},   {-5, 10.0, 0.0, 1},    {500, 10.0, 0.0, 100}, {10, 0.0, 0.0, 0},
-        {10, -3.0, 0.0, 0},  {10, 9000.0, 0.0, 0},  {10, 10.0, 9000.0, 0},
+        {0, 10.0, 0.0, 1},  {-5, 10.0, 0.0, 1},   {500, 10.0, 0.0, 100}, {10, 0.0, 0.0, 0},
+        {10, -3.0, 0.0, 0}, {10, 9000.0, 0.0, 0}, {10, 10.0, 9000.0, 0},
     };
     for (const auto& c : cases) {
         ParsedRecords p;
@@ -125,8 +125,8 @@ ParsedRecords UnitTerms()
 TEST(ScaleGateValue, FiveUnitsOfOneValue)
 {
     const ParsedRecords p = UnitTerms();
-    const double v = 1000000.0; // nV
-    const int32_t gate = 12;    // 104.7 us
+    const double v = 1000000.0;  // nV
+    const int32_t gate = 12;     // 104.7 us
     const double c = static_cast<double>(52.083f);
     const double perArea = v / (c * 64.0 * 31.4);
     EXPECT_DOUBLE_EQ(ScaleGateValue(p, ModeTxt, 0, v, gate), 1.0);
@@ -151,7 +151,7 @@ TEST(ScaleGateValue, FiveUnitsOfOneValue)
 TEST(ScaleGateValue, ZeroTermsLeaveOrZeroTheValue)
 {
     ParsedRecords p = UnitTerms();
-    p.RxAreaText = ReceiverAreaText(12); // "    ???" reads as area 0
+    p.RxAreaText = ReceiverAreaText(12);  // "    ???" reads as area 0
     EXPECT_EQ(ScaleGateValue(p, ModeTxt, 1, 500.0, 1), 500.0);
     EXPECT_EQ(ScaleGateValue(p, ModeTxt, 2, 500.0, 1), 500.0);
     p = UnitTerms();
@@ -172,15 +172,22 @@ TEST(ScaleGateValue, ZeroTermsLeaveOrZeroTheValue)
 TEST(ScaleUsfValue, UnitsAndMissingTerms)
 {
     ParsedRecords p = UnitTerms();
-    const double v = 2000000.0; // nV = 2 mV
-    EXPECT_DOUBLE_EQ(ScaleUsfValue(p, 0, v), 2.0 * 1e6 / 6.0 / 1e9);
+    const double v = 2000000.0;  // nV = 2 mV
     EXPECT_DOUBLE_EQ(ScaleUsfValue(p, 2, v), 192.0 * 2.0 / (31.4 * 64.0 / 100.0) / 1e9);
     EXPECT_DOUBLE_EQ(ScaleUsfValue(p, 1, v), ScaleUsfValue(p, 2, v) / 6.0);
+    // Mended: volts per ampere undid neither the gain nor the scale (unit 0 came out 52.083 x
+    // 2^gain too large); at every gain it is now volts per ampere and square metre times the
+    // receiver area.
+    for (int32_t gain = 1; gain <= 7; ++gain) {
+        p.FileGainCode = gain;
+        EXPECT_DOUBLE_EQ(ScaleUsfValue(p, 0, v), ScaleUsfValue(p, 1, v) * 31.4) << "gain code + 1 = " << gain;
+    }
+    p.FileGainCode = 6;
     // No current: divided by 1; no area: 1.
     p.TxCurrent = 0.0;
-    EXPECT_DOUBLE_EQ(ScaleUsfValue(p, 0, v), 2.0 * 1e6 / 1e9);
+    EXPECT_DOUBLE_EQ(ScaleUsfValue(p, 0, v), 192.0 * 2.0 / (64.0 / 100.0) / 1e9);
     p.RxAreaText = ReceiverAreaText(-1);
     EXPECT_DOUBLE_EQ(ScaleUsfValue(p, 2, v), 192.0 * 2.0 / (64.0 / 100.0) / 1e9);
 }
 
-} // namespace
+}  // namespace

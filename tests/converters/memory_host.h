@@ -5,6 +5,7 @@
 #include "converters/conversion.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,6 +14,7 @@ class MemoryHost : public converters::ConverterHost {
 public:
     std::string Input;
     bool InputMissing = false;
+    int64_t InputFailFrom = -1;  // reads reaching this byte fail (a bad place on the card)
     bool OutputRefused = false;
     int64_t OutputFailAfter = -1;  // bytes the output takes before writes fail
     bool Record = true;            // keep statuses and progress (the benchmark does not)
@@ -20,7 +22,7 @@ public:
     bool OutputCreated = false;
     std::string Output;
     std::vector<std::string> Statuses;
-    std::vector<std::pair<std::string, std::string>> Messages; // text, caption
+    std::vector<std::pair<std::string, std::string>> Messages;  // text, caption
     int32_t ProgressHigh = 0;
     int32_t ProgressPosition = 0;
     bool ProgressOutOfRange = false;
@@ -32,3 +34,14 @@ public:
     std::unique_ptr<converters::InputFile> OpenInput(const std::string& path) override;
     std::unique_ptr<converters::OutputFile> CreateOutput(const std::string& path) override;
 };
+
+// One conversion of a survey in memory by the writer of a mode, from that build's default
+// settings (adjusted) and a prepared host; the output also split into lines without CR LF.
+struct Converted {
+    int32_t Result = 0;
+    MemoryHost Host;
+    std::vector<std::string> Lines;
+};
+Converted Convert(int32_t mode, const std::string& survey,
+                  const std::function<void(converters::ConverterSettings&)>& adjust = nullptr,
+                  const std::function<void(MemoryHost&)>& prepare = nullptr);

@@ -122,8 +122,19 @@ TEST(FieldText, TrimPadAndLz5Fields)
         int32_t Width;
         const char* Expected;
     } trims[] = {
-        {"1200.000", 8, "1200"}, {"12.500", 8, "12.5"}, {"12345.5", 4, "45.5"}, {"100", 2, "00"},
-        {"0.000", 8, "0"},       {"1.5E+10", 8, "1.5E+10"}, {"-100.500", 4, "00.5"},
+        {"1200.000", 8, "1200"},
+        {"12.500", 8, "12.5"},
+        {"0.000", 8, "0"},
+        {"1.5E+10", 8, "1.5E+10"},
+        {"12.345", 4, "12.3"},
+        {"-0.125", 4, "-0.1"},
+        {".5", 1, "0"},
+        {"12.5", 3, "12"},
+        // Mended: a text wider than its field kept its rightmost characters (10012.5 became
+        // 12.5, 100 became 00); decimals go first and no digit before the point is ever cut.
+        {"12345.5", 4, "12345"},
+        {"100", 2, "100"},
+        {"-100.500", 4, "-100"},
     };
     for (const auto& t : trims) {
         std::string text = t.Text;
@@ -145,9 +156,21 @@ TEST(FieldNumbers, ReadLikeTheFileReaderAndNeverGiveNonFiniteValues)
         const char* Field;
         double Expected;
     } numbers[] = {
-        {"       12.500", 12.5}, {"abc", 0},     {"", 0},          {"-3", -3},     {"1e3x", 1000},
-        {"1e", 1},              {"nan", 0},     {"inf", 0},       {"1e999", 0},   {"+.5", 0.5},
-        {".", 0},               {"12,5", 12},   {"  -0.5E-2", -0.005}, {"- 5", 0}, {"7.", 7},
+        {"       12.500", 12.5},
+        {"abc", 0},
+        {"", 0},
+        {"-3", -3},
+        {"1e3x", 1000},
+        {"1e", 1},
+        {"nan", 0},
+        {"inf", 0},
+        {"1e999", 0},
+        {"+.5", 0.5},
+        {".", 0},
+        {"12,5", 12},
+        {"  -0.5E-2", -0.005},
+        {"- 5", 0},
+        {"7.", 7},
     };
     for (const auto& n : numbers)
         EXPECT_EQ(NumberOfField(n.Field), n.Expected) << '"' << n.Field << '"';
@@ -162,4 +185,4 @@ TEST(FieldNumbers, ReadLikeTheFileReaderAndNeverGiveNonFiniteValues)
     EXPECT_EQ(IntegerOfField("  2.5"), 2);
 }
 
-} // namespace
+}  // namespace

@@ -70,28 +70,34 @@ TEST(LineAndStationRecords, FullNumbersForPositionsShortenedTextsForLz5)
 
     // Mended: the grid took the number of the four-character LZ5 text, so line 10000 was 0
     // and -100.5 was 0.5.
-    p.SurveyLine = 10000.0;
-    p.LineDirection = 0;
-    EXPECT_EQ(ParseLineRecord(state, LineRecord(p)), "0000N");
-    EXPECT_EQ(state.Parsed.GridX, 10000.0);
-    EXPECT_EQ(state.Parsed.LineLabel, "10000N");
     p.SurveyLine = -100.5;
     p.LineDirection = 2;
-    EXPECT_EQ(ParseLineRecord(state, LineRecord(p)), "00.5E");
+    // Mended: the LZ5 field kept the rightmost characters ("00.5E"); it loses decimals first.
+    EXPECT_EQ(ParseLineRecord(state, LineRecord(p)), "-100E");
     EXPECT_EQ(state.Parsed.GridY, -100.5);
     EXPECT_EQ(state.Parsed.LineNumber, -100.5);
-
-    // A station on an E line sets X from the full text.
-    EXPECT_EQ(ParseStationRecord(state, StationRecord(12345.5)), "2345.5");
+    EXPECT_EQ(state.Parsed.Lz5UnfitValue, "");
+    // A station on an E line sets X from the full text; its LZ5 field loses the decimal
+    // (mended: it was "2345.5").
+    EXPECT_EQ(ParseStationRecord(state, StationRecord(12345.5)), " 12345");
     EXPECT_EQ(state.Parsed.GridX, 12345.5);
     EXPECT_EQ(state.Parsed.StationLabel, "12345.5");
     EXPECT_EQ(ParseStationRecord(state, StationRecord(250.0)), "   250");
+    EXPECT_EQ(state.Parsed.Lz5UnfitValue, "");
+    // A whole number wider than its field is noted for the LZ5 writer to refuse, by value.
+    p.SurveyLine = 10000.0;
+    p.LineDirection = 0;
+    ParseLineRecord(state, LineRecord(p));
+    EXPECT_EQ(state.Parsed.GridX, 10000.0);
+    EXPECT_EQ(state.Parsed.LineLabel, "10000N");
+    EXPECT_EQ(state.Parsed.Lz5UnfitValue, "the line 10000 does not fit its field of 4 characters");
 
     // A direction outside N, S, E, W sets neither coordinate and adds no letter.
     p.SurveyLine = 7.0;
     p.LineDirection = 9;
     EXPECT_EQ(ParseLineRecord(state, LineRecord(p)), "    7");
     EXPECT_EQ(state.Parsed.GridY, -100.5);
+    EXPECT_EQ(state.Parsed.GridX, 10000.0);
 }
 
 TEST(TransmitterRecord, TextsTurnsAndTheLz5TurnOffText)
@@ -226,14 +232,29 @@ void ParseAll(ConverterState& state, const std::string& bytes)
     for (int32_t i = 1; i <= records.Count(); ++i) {
         const std::string_view r = records.Record(i);
         switch (r[0]) {
-        case 'H': ParseHeaderRecord(state, r); break;
-        case 'L': ParseLineRecord(state, r); break;
-        case 'S': ParseStationRecord(state, r); break;
-        case 'T': ParseTransmitterRecord(state, r); break;
-        case 'P': ParseLoopRecord(state, r); break;
-        case 'R': ParseReceiverRecord(state, r); break;
-        case 'V': ParseGateValueRecord(state, r); break;
-        default: break;
+        case 'H':
+            ParseHeaderRecord(state, r);
+            break;
+        case 'L':
+            ParseLineRecord(state, r);
+            break;
+        case 'S':
+            ParseStationRecord(state, r);
+            break;
+        case 'T':
+            ParseTransmitterRecord(state, r);
+            break;
+        case 'P':
+            ParseLoopRecord(state, r);
+            break;
+        case 'R':
+            ParseReceiverRecord(state, r);
+            break;
+        case 'V':
+            ParseGateValueRecord(state, r);
+            break;
+        default:
+            break;
         }
     }
 }
@@ -318,7 +339,7 @@ TEST(GateValueRecords, Lz5TextsOfTheEarlyAndMainLines)
     EXPECT_EQ(state.Parsed.Lz5GateTexts[17], " 2.3E-05");
 }
 
-} // namespace
+}  // namespace
 
 namespace {
 
@@ -364,4 +385,4 @@ TEST(VlxRecordsReader, RecordCountRoundsAndACutRecordReadsBlanks)
     EXPECT_EQ(VlxRecords(input).Count(), n);
 }
 
-} // namespace
+}  // namespace

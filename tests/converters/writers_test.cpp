@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -17,42 +16,6 @@
 using namespace converters;
 
 namespace {
-
-struct Converted {
-    int32_t Result = 0;
-    MemoryHost Host;
-    std::vector<std::string> Lines; // the output's lines without CR LF
-};
-
-Converted Convert(int32_t mode, const std::string& survey,
-                  const std::function<void(ConverterSettings&)>& adjust = nullptr,
-                  const std::function<void(MemoryHost&)>& prepare = nullptr)
-{
-    Converted c;
-    ConverterState state;
-    state.ConverterMode = mode;
-    DefaultConverterSettings(state.Settings, mode);
-    if (adjust)
-        adjust(state.Settings);
-    state.InputPath = "D:\\Survey\\line.VLX";
-    state.OutputPath = "D:\\Survey\\line.out";
-    c.Host.Input = survey;
-    if (prepare)
-        prepare(c.Host);
-    c.Result = RunConverterWriter(state, c.Host);
-    std::string line;
-    for (char ch : c.Host.Output) {
-        if (ch == '\n') {
-            if (!line.empty() && line.back() == '\r')
-                line.pop_back();
-            c.Lines.push_back(line);
-            line.clear();
-        } else {
-            line += ch;
-        }
-    }
-    return c;
-}
 
 std::vector<std::string> Split(const std::string& line, char delimiter)
 {
@@ -180,8 +143,7 @@ TEST(UsfStructure, SoundingsPointsAndSweepsMatchWhatIsWritten)
 
 // A GPS-recorded file of one 30-gate reading at `tick` with the given stored sentences.
 std::string GpsReading(const std::vector<std::pair<std::string, int32_t>>& before,
-                       const std::vector<std::pair<std::string, int32_t>>& after, int32_t tick,
-                       int32_t gpsInput = 1)
+                       const std::vector<std::pair<std::string, int32_t>>& after, int32_t tick, int32_t gpsInput = 1)
 {
     VlxFixture f(gpsInput);
     f.Line(10.0, 0, 0.0);
@@ -229,11 +191,13 @@ TEST(XyzColumns, GateSelectionsAndOptionalColumns)
         EXPECT_EQ(Split(line, ',').size(), 2u + 31u);
     // Fixed and Space write the same file.
     auto spaced = [](int32_t delimiter) {
-        return Convert(ModeXyz, GpsSurvey(), [&](ConverterSettings& s) {
-                   s.XyzFileFormat = 1;
-                   s.ColumnDelimiter = delimiter;
-                   s.DataType = 7;
-               }).Host.Output;
+        return Convert(ModeXyz, GpsSurvey(),
+                       [&](ConverterSettings& s) {
+                           s.XyzFileFormat = 1;
+                           s.ColumnDelimiter = delimiter;
+                           s.DataType = 7;
+                       })
+            .Host.Output;
     };
     EXPECT_EQ(spaced(0), spaced(2));
     // AGS uses blanks whatever the delimiter.
@@ -257,7 +221,10 @@ TEST(XyzColumns, GateSelectionsAndOptionalColumns)
     c = Convert(ModeXyz, SingleReadingSurvey(), [](ConverterSettings& s) { s.DataType = 7; });
     EXPECT_EQ(c.Lines.size(), 1u) << "the AGS column header alone";
     // User-defined gates match no data type.
-    c = Convert(ModeXyz, UserGateSurvey(), [](ConverterSettings& s) { s.XyzFileFormat = 1; s.IncludeHeader = 0; });
+    c = Convert(ModeXyz, UserGateSurvey(), [](ConverterSettings& s) {
+        s.XyzFileFormat = 1;
+        s.IncludeHeader = 0;
+    });
     EXPECT_TRUE(c.Lines.empty());
 }
 
@@ -269,12 +236,13 @@ TEST(XyzGps, QualityAndHdopFilters)
         int32_t MinQuality;
         bool Row;
     } cases[] = {
-        {1, 4.0, 0, true},  {1, 4.1, 0, false}, {8, 1.0, 1, true}, {8, 1.0, 2, false},
-        {2, 0.9, 2, true},  {1, 0.9, 2, false}, {0, 0.9, 0, false},
+        {1, 4.0, 0, true}, {1, 4.1, 0, false}, {8, 1.0, 1, true},  {8, 1.0, 2, false},
+        {2, 0.9, 2, true}, {1, 0.9, 2, false}, {0, 0.9, 0, false},
     };
     for (const auto& k : cases) {
         const Converted c = ConvertXyzGps(GpsReading({{Fix(k.Quality, k.Hdop), 97000}}, {}, 100000), k.MinQuality);
-        EXPECT_EQ(c.Lines.size(), k.Row ? 1u : 0u) << "quality " << k.Quality << " HDOP " << k.Hdop << " minimum " << k.MinQuality;
+        EXPECT_EQ(c.Lines.size(), k.Row ? 1u : 0u)
+            << "quality " << k.Quality << " HDOP " << k.Hdop << " minimum " << k.MinQuality;
         EXPECT_TRUE(c.Host.Messages.empty());
     }
 }
@@ -306,7 +274,7 @@ TEST(XyzGps, PairingWindowAndStoredSentenceGroups)
     VlxFixture open(1);
     open.Line(10.0, 0, 0.0);
     open.Sentence(Fix(1, 1.0), 99000);
-    open.Bytes.resize(open.Bytes.size() - 60); // drop its '!'
+    open.Bytes.resize(open.Bytes.size() - 60);  // drop its '!'
     open.Reading(DecayVolts(30, 1e-3), 100.0, FixtureTime(12, 0, 0), 100000);
     EXPECT_EQ(ConvertXyzGps(open.Bytes).Lines.size(), 0u);
 }
@@ -379,8 +347,9 @@ TEST(Writers, FailuresAreReportedAndRejectedFilesAreNeverConverted)
         ASSERT_EQ(c.Host.Messages.size(), 1u);
         EXPECT_EQ(c.Host.Messages[0].first, "Cannot create file D:\\Survey\\line.out, click on the OK to proceed");
         // The disk fills while writing: reported, not passed off as done.
-        c = Convert(mode, GpsSurvey(), [](ConverterSettings& s) { s.DataType = 7; },
-                    [](MemoryHost& h) { h.OutputFailAfter = 100; });
+        c = Convert(
+            mode, GpsSurvey(), [](ConverterSettings& s) { s.DataType = 7; },
+            [](MemoryHost& h) { h.OutputFailAfter = 100; });
         EXPECT_EQ(c.Result, -1);
         ASSERT_EQ(c.Host.Messages.size(), 1u);
         EXPECT_EQ(c.Host.Messages[0].first.rfind("Cannot write file D:\\Survey\\line.out", 0), 0u);
@@ -397,7 +366,8 @@ TEST(Writers, FailuresAreReportedAndRejectedFilesAreNeverConverted)
         EXPECT_EQ(c.Host.ProgressPosition, 0);
         // Mended: a file with no header record at all (an empty file, a text file picked by
         // mistake) was converted to an empty output and reported as done.
-        for (const std::string& bytes : {std::string(), std::string("L1 not a survey file" + std::string(38, ' ') + "\r\n")}) {
+        for (const std::string& bytes :
+             {std::string(), std::string("L1 not a survey file" + std::string(38, ' ') + "\r\n")}) {
             c = Convert(mode, bytes);
             EXPECT_EQ(c.Result, 0);
             EXPECT_FALSE(c.Host.OutputCreated);
@@ -417,8 +387,9 @@ TEST(Writers, StatusTextsOfEachWriter)
 {
     EXPECT_EQ(Convert(ModeTxt, GpsSurvey()).Host.Statuses,
               (std::vector<std::string>{"Analysing file:line.VLX", "Processing 5 records", NextFileStatus}));
-    EXPECT_EQ(Convert(ModeUsf, GpsSurvey()).Host.Statuses,
-              (std::vector<std::string>{"Analysing file:D:\\Survey\\line.VLX", "Processing 5 records", NextFileStatus}));
+    EXPECT_EQ(
+        Convert(ModeUsf, GpsSurvey()).Host.Statuses,
+        (std::vector<std::string>{"Analysing file:D:\\Survey\\line.VLX", "Processing 5 records", NextFileStatus}));
     EXPECT_EQ(Convert(ModeLz5, GpsSurvey()).Host.Statuses,
               (std::vector<std::string>{"Processing file:D:\\Survey\\line.VLX", NextFileStatus}));
     EXPECT_EQ(Convert(ModeXyz, GpsSurvey()).Host.Statuses,
@@ -484,7 +455,7 @@ TEST(AnalyseVlxFile, DataTypesGgaCountAndSignature)
     EXPECT_EQ(AnalyseVlxFile(state, host), -1);
 }
 
-} // namespace
+}  // namespace
 
 // Pins: the sentences the GPS reader flushed during a reading whose store then failed stay in
 // the file with no reading after them (the store cuts back only its own records). Every writer
