@@ -127,7 +127,7 @@ DataFields Lz5Run::MainFields() const
     f[0] = p.Lz5GateTexts[0].empty() ? "      88" : p.Lz5GateTexts[0];
     const int32_t offset = p.FileGateSet == 1 ? 10 : 0;
     for (int32_t i = 1; i <= 20; ++i)
-        f[static_cast<size_t>(i)] = p.Lz5GateTexts[static_cast<size_t>(i + offset)];
+        f[static_cast<size_t>(i)] = p.Lz5GateTexts[static_cast<size_t>(i) + static_cast<size_t>(offset)];
     f[21] = p.TurnOffTimeText;
     f[22] = p.FirstGateTimeText;
     f[23] = p.TxCurrentText;

@@ -139,7 +139,7 @@ std::string_view Columns(std::string_view record, int32_t first, int32_t last)
     if (first < 1 || last < first || static_cast<size_t>(first) > record.size())
         return std::string_view();
     const size_t start = static_cast<size_t>(first - 1);
-    return record.substr(start, static_cast<size_t>(last - first + 1));
+    return record.substr(start, static_cast<size_t>(last) - static_cast<size_t>(first) + 1);
 }
 
 bool RecordNamesGps(std::string_view record)
@@ -207,7 +207,7 @@ void CheckTimeStampRecord(ParsedRecords& p, std::string_view record)
                  {18, 18, ':'}, {19, 20, 0}, {21, 21, '.'}, {22, 24, 0}};
     for (const auto& part : parts) {
         const std::string_view field = Columns(record, part.First, part.Last);
-        bool good = field.size() == static_cast<size_t>(part.Last - part.First + 1);
+        bool good = field.size() == static_cast<size_t>(part.Last) - static_cast<size_t>(part.First) + 1;
         for (char c : field)
             good = good && (part.Separator ? c == part.Separator : c >= '0' && c <= '9');
         if (!good && p.FieldFault.empty())

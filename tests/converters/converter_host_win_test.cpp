@@ -1,6 +1,6 @@
 // The converters' Win32 host in-process under Wine: the progress bar's 32-bit range, the
-// refusal of an output that names the input being converted, and the settings file's folder
-// line in UTF-8 with ANSI files still read.
+// refusal of an output that names the input being converted, a failed read told from the end
+// of the file, and the settings file's folder line in UTF-8 with ANSI files still read.
 #include "converters/converter_settings.h"
 #include "converters/converter_win.h"
 #include "resources/converter_ids.h"
@@ -91,6 +91,33 @@ TEST_F(ConverterHostWin, AnOutputNamingTheInputIsRefused)
     EXPECT_TRUE(output->Write("out\r\n", 5));
     EXPECT_TRUE(output->Close());
     EXPECT_EQ(ReadAll(std::wstring(Folder) + L"\\survey.txt"), "out\r\n");
+}
+
+// Mended: a read that failed answered 0 bytes, the end of the file, so a card that could not
+// be read past a place gave a "complete" conversion of the readings before it. The end of the
+// file is still 0; a read that fails (here from a pipe whose writer has gone) is -1.
+TEST_F(ConverterHostWin, AFailedReadIsNotTheEndOfTheFile)
+{
+    const std::wstring survey = std::wstring(Folder) + L"\\tail.VLX";
+    WriteAll(survey, std::string(10000, 'x'));
+    DialogHostWin host(Window);
+    std::unique_ptr<InputFile> input = host.OpenInput("C:\\convhost\\tail.VLX");
+    ASSERT_NE(input, nullptr);
+    char buffer[256];
+    EXPECT_EQ(input->ReadAt(4000, buffer, 200), 200);
+    EXPECT_EQ(input->ReadAt(9990, buffer, 100), 10);
+    EXPECT_EQ(input->ReadAt(10000, buffer, 100), 0);
+
+    HANDLE pipe =
+        CreateNamedPipeW(L"\\\\.\\pipe\\convhost", PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE, 1, 4096, 4096, 0, nullptr);
+    ASSERT_NE(pipe, INVALID_HANDLE_VALUE);
+    std::unique_ptr<InputFile> broken = host.OpenInput("\\\\.\\pipe\\convhost");
+    ASSERT_NE(broken, nullptr);
+    DWORD wrote = 0;
+    ASSERT_TRUE(WriteFile(pipe, "H1", 2, &wrote, nullptr));
+    EXPECT_EQ(broken->ReadAt(0, buffer, 2), 2);
+    CloseHandle(pipe);
+    EXPECT_EQ(broken->ReadAt(2, buffer, 100), -1);
 }
 
 TEST_F(ConverterHostWin, SettingsFolderLineIsUtf8AndAnsiFilesStillRead)

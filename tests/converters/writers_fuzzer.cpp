@@ -1,6 +1,7 @@
 // Every writer, and the XYZ analysis, over any bytes as the survey file, into memory: no
-// sanitizer report, and no output line longer than its format allows (LZ5's exactly 48 or 204
-// characters before CR LF).
+// sanitizer report, no output line longer than its format allows (LZ5's exactly 48 or 204
+// characters before CR LF), and a conversion that is not done tells the operator in one
+// message, one that is done in none.
 #include "converters/converter_settings.h"
 #include "converters/writers.h"
 #include "memory_host.h"
@@ -20,14 +21,22 @@ void CheckLines(const std::string& output, int32_t mode)
     while (start < output.size()) {
         size_t end = output.find("\r\n", start);
         if (end == std::string::npos)
-            std::abort(); // every line ends with CR LF
+            std::abort();  // every line ends with CR LF
         const size_t length = end - start;
         bool fits = false;
         switch (mode) {
-        case ModeLz5: fits = length == Lz5ShortLineLength || length == Lz5DataLineLength; break;
-        case ModeTxt: fits = length <= TxtMaxLineLength; break;
-        case ModeUsf: fits = length <= UsfMaxLineLength; break;
-        default: fits = length <= XyzMaxLineLength; break;
+        case ModeLz5:
+            fits = length == Lz5ShortLineLength || length == Lz5DataLineLength;
+            break;
+        case ModeTxt:
+            fits = length <= TxtMaxLineLength;
+            break;
+        case ModeUsf:
+            fits = length <= UsfMaxLineLength;
+            break;
+        default:
+            fits = length <= XyzMaxLineLength;
+            break;
         }
         if (!fits)
             std::abort();
@@ -35,7 +44,7 @@ void CheckLines(const std::string& output, int32_t mode)
     }
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -71,8 +80,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         host.Input = bytes;
         if (mode == ModeXyz)
             AnalyseVlxFile(state, host);
-        if (RunConverterWriter(state, host) == 1)
+        const size_t analysisMessages = host.Messages.size();
+        const int32_t result = RunConverterWriter(state, host);
+        if (host.OutputCreated)
             CheckLines(host.Output, mode);
+        if (host.Messages.size() - analysisMessages != (result == 1 ? 0u : 1u))
+            std::abort();
         if (host.ProgressOutOfRange)
             std::abort();
     }

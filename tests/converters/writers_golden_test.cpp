@@ -35,10 +35,10 @@ const GoldenCase Cases[] = {
      SingleReadingSurvey, ModeTxt, [](ConverterSettings& s) { s.OutputUnits = 1; }},
     {"gps30.txt", "TXT of a GPS survey: each GGA sentence once, before the next reading; W0 left out; conductivity",
      GpsSurvey, ModeTxt, [](ConverterSettings& s) { s.OutputUnits = 3; }},
-    {"user12.txt", "TXT of user-defined gates: the first-time line, times in us, resistivity",
-     UserGateSurvey, ModeTxt, [](ConverterSettings& s) { s.OutputUnits = 5; }},
-    {"cut.txt", "TXT of a file cut inside a reading: the reading without its time stamp is not written",
-     CutSurvey, ModeTxt, [](ConverterSettings& s) { s.OutputUnits = 0; }},
+    {"user12.txt", "TXT of user-defined gates: the first-time line, times in us, resistivity", UserGateSurvey, ModeTxt,
+     [](ConverterSettings& s) { s.OutputUnits = 5; }},
+    {"cut.txt", "TXT of a file cut inside a reading: the reading without its time stamp is not written", CutSurvey,
+     ModeTxt, [](ConverterSettings& s) { s.OutputUnits = 0; }},
     {"single20_ags.xyz", "XYZ AGS: column header Gate_00 to Gate_20, station and line, date and time packed",
      SingleReadingSurvey, ModeXyz,
      [](ConverterSettings& s) {
@@ -48,8 +48,8 @@ const GoldenCase Cases[] = {
          s.OutputUnits = 1;
          s.CoordinateType = 1;
      }},
-    {"gps30_gps_surfer.xyz", "XYZ Surfer, comma, GPS positions in UTM metres with every optional column",
-     GpsSurvey, ModeXyz,
+    {"gps30_gps_surfer.xyz", "XYZ Surfer, comma, GPS positions in UTM metres with every optional column", GpsSurvey,
+     ModeXyz,
      [](ConverterSettings& s) {
          s.XyzFileFormat = 1;
          s.ColumnDelimiter = 1;
@@ -88,15 +88,16 @@ const GoldenCase Cases[] = {
      }},
     {"single20.lz5", "LZ5 introduction (banner, first data line, HDR, survey lines), one reading pair, unit r",
      SingleReadingSurvey, ModeLz5, [](ConverterSettings& s) { s.OutputUnits = 4; }},
-    {"gps30.lz5", "LZ5 of 30-gate readings: early and main pairs, the W0 reading written, counters 1-12",
-     GpsSurvey, ModeLz5, [](ConverterSettings& s) { s.OutputUnits = 0; }},
+    {"gps30.lz5", "LZ5 of 30-gate readings: early and main pairs, the W0 reading written, counters 1-12", GpsSurvey,
+     ModeLz5, [](ConverterSettings& s) { s.OutputUnits = 0; }},
     {"cut.lz5", "LZ5 of the cut file in nV/m2", CutSurvey, ModeLz5, [](ConverterSettings& s) { s.OutputUnits = 1; }},
-    {"single20.usf", "USF of one reading: keyword block, LOCATION from the grid, V/AM2",
-     SingleReadingSurvey, ModeUsf, [](ConverterSettings& s) { s.UsfVoltageUnits = 1; }},
-    {"gps30.usf", "USF of the GPS survey: four soundings; station 0 with sweeps 1 and 2 around its W0 reading; GPS LOCATION",
+    {"single20.usf", "USF of one reading: keyword block, LOCATION from the grid, V/AM2", SingleReadingSurvey, ModeUsf,
+     [](ConverterSettings& s) { s.UsfVoltageUnits = 1; }},
+    {"gps30.usf",
+     "USF of the GPS survey: four soundings; station 0 with sweeps 1 and 2 around its W0 reading; GPS LOCATION",
      GpsSurvey, ModeUsf, [](ConverterSettings& s) { s.UsfVoltageUnits = 0; }},
-    {"user12.usf", "USF of user-defined gates: 12 rows a sweep, TIME in seconds from microsecond gates",
-     UserGateSurvey, ModeUsf, [](ConverterSettings& s) { s.UsfVoltageUnits = 3; }},
+    {"user12.usf", "USF of user-defined gates: 12 rows a sweep, TIME in seconds from microsecond gates", UserGateSurvey,
+     ModeUsf, [](ConverterSettings& s) { s.UsfVoltageUnits = 3; }},
     {"cut.usf", "USF of the cut file: soundings counted as written", CutSurvey, ModeUsf,
      [](ConverterSettings& s) { s.UsfVoltageUnits = 2; }},
 };
@@ -137,11 +138,40 @@ std::string FirstDifference(const std::string& expected, const std::string& actu
         if (!he && !ha)
             return "same lines";
         if (le != la || he != ha)
-            return "line " + std::to_string(line) + ":\n  golden: " + (he ? le : "(end)") + "\n  output: " + (ha ? la : "(end)");
+            return "line " + std::to_string(line) + ":\n  golden: " + (he ? le : "(end)") +
+                   "\n  output: " + (ha ? la : "(end)");
     }
 }
 
-// The fixture surveys as seeds of the fuzzers, written with the golden files.
+// Readings with loops given by corners, in metres and from GPS, with comments on the file, the
+// line, the station and a reading, and an excluded reading: the records the map and the review's
+// in-place writers read besides those of the other surveys.
+std::string CornerLoopSurvey()
+{
+    // A comment pair written over the blank pair that ends the bytes `from` records back.
+    auto comment = [](std::string& bytes, size_t from, int first, const std::string& text) {
+        const std::vector<std::string> pair = CommentRecords(first, text);
+        bytes.replace(bytes.size() - 60 * from, 120, pair[0] + pair[1]);
+    };
+    VlxFixture f(1, 1, "CORNERS");
+    f.Params.GateSet = 0;
+    comment(f.Bytes, 2, 1, "North block, second day");
+    f.Line(40.0, 2, 100.0);
+    comment(f.Bytes, 5, 3, "Line 40 E, creek crossing at station 110");
+    comment(f.Bytes, 2, 5, "Wet ground");
+    f.Params.TxLoopShape = 2;
+    f.Reading(DecayVolts(20, 2e-3), 10.0, FixtureTime(13, 0, 0), 700000);
+    comment(f.Bytes, 3, 7, "Re-read after the storm");
+    f.Reading(DecayVolts(20, 2e-3), 10.0, FixtureTime(13, 0, 20), 720000, true);
+    f.Sentence(GgaSentence(FixtureTime(13, 0, 22), 49.3, -123.1, 2, 9, 0.8, 60.0), 722000);
+    f.Station(125.0);
+    f.Params.TxLoopShape = 3;
+    f.Params.TxCornerCoordinateType = 0;
+    f.Reading(DecayVolts(20, 1e-3), 10.0, FixtureTime(13, 1, 0), 760000);
+    return f.Bytes;
+}
+
+// The fixture surveys as seeds of the fuzzers of survey files, written with the golden files.
 void WriteFuzzerSeeds()
 {
     const struct {
@@ -150,8 +180,10 @@ void WriteFuzzerSeeds()
     } seeds[] = {{"single20.vlx", SingleReadingSurvey},
                  {"gps30.vlx", GpsSurvey},
                  {"user12.vlx", UserGateSurvey},
-                 {"cut.vlx", CutSurvey}};
-    for (const char* fuzzer : {"converter_parsers_fuzzer", "converter_writers_fuzzer"})
+                 {"cut.vlx", CutSurvey},
+                 {"corners.vlx", CornerLoopSurvey}};
+    for (const char* fuzzer :
+         {"converter_parsers_fuzzer", "converter_writers_fuzzer", "review_writers_fuzzer", "map_readers_fuzzer"})
         for (const auto& seed : seeds)
             WriteFile(std::string(VLOX_SOURCE_DIR "/tests/fuzz/corpus/") + fuzzer + "/" + seed.Name, seed.Survey());
 }
@@ -186,4 +218,4 @@ TEST(WriterGoldenOutputs, EveryCaseWritesItsGoldenFile)
     }
 }
 
-} // namespace
+}  // namespace

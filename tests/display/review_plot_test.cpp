@@ -127,4 +127,16 @@ TEST(LiveStrip, WalksTheLineBackwardsToItsStart)
     EXPECT_TRUE(walk.Columns.empty());
     EXPECT_EQ(walk.Message.Text.substr(0, 3), "28-");
     EXPECT_EQ(bad.Tell(), end);
+
+    // Found by the map readers' fuzzer: a damaged station field ("inf", "nan", hexadecimal)
+    // gave the column an infinite or made-up station; it reads as 0, as a field with no number.
+    for (const char* field : {"           inf", "          -nan", "        0x1p10"}) {
+        MemoryFile damaged = f;
+        damaged.Bytes.replace(damaged.Bytes.rfind("S1") + 2, 14, field);
+        damaged.Position = end;
+        walk = WalkLineBackwards(damaged, 500, 10, 61, 6, 1, 5000.0);
+        ASSERT_EQ(walk.Columns.size(), 6u) << field;
+        EXPECT_EQ(walk.Columns[0].Station, 0.0) << field;
+        EXPECT_EQ(walk.Columns[1].Station, 20.0) << field;
+    }
 }

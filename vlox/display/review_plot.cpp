@@ -2,6 +2,7 @@
 
 #include "vlox/datafile/records.h"
 #include "vlox/measure/units.h"
+#include "vlox/settings/config_stream.h"
 
 #include <cmath>
 #include <cstdio>
@@ -150,7 +151,10 @@ StripWalk WalkLineBackwards(RecordFile& f, int32_t right, int32_t columnStep, in
             break;
         if (record[0] != 'S')
             continue;
-        const double station = std::strtod(std::string(record + 2, 14).c_str(), nullptr);
+        // A damaged station field ("inf", "nan", hexadecimal) reads as 0, as one with no number.
+        double station = ParseFieldDouble(record + 2, 14);
+        if (!std::isfinite(station))
+            station = 0.0;
         // The station's first reading: the first W record after its S1 and comments.
         int64_t w = at + DataLineLength;
         bool found = false;

@@ -3,8 +3,9 @@
 // dialog and an output through the real save dialog, Convert, Exit. The output must equal the
 // writer's golden output for that survey (tests/converters/golden, made from the same fixture
 // surveys written here), and the settings file must hold the choices. Then the XYZ dialog's
-// enabling and its refusal of a file of another kind, and V-LOX starting a converter from its
-// menu and getting control back when it ends. Screenshots of the four dialogs are kept in the
+// enabling and its refusal of a file of another kind, a damaged survey told in one message with
+// its whole readings written, and V-LOX starting a converter from its menu and getting control
+// back when it ends. Screenshots of the four dialogs are kept in the
 // bin folder (e2e_ConvertVLXto*.png).
 #include "resources/converter_ids.h"
 #include "resources/resource.h"
@@ -364,8 +365,9 @@ TEST(ConverterPrograms, XyzDialogChoicesGiveTheGoldenOutput)
 }
 
 // GPS positioning is offered only for a file with GGA sentences; a file of another kind is
-// refused with "Unknown Format" and (mended) leaves Output and Convert disabled; the close box
-// (mended) ends the program as Exit does, settings saved.
+// refused with "Unknown Format" and (mended) leaves Output and Convert disabled, and (mended)
+// a good file after it offers Convert again with the output still chosen; the close box
+// (mended) ends the program, and (mended) without saving the settings: only Exit saves.
 TEST(ConverterPrograms, XyzOffersGpsOnlyWithGgaAndRefusesAFileOfAnotherKind)
 {
     ConverterRun run;
@@ -394,6 +396,9 @@ TEST(ConverterPrograms, XyzOffersGpsOnlyWithGgaAndRefusesAFileOfAnotherKind)
     ASSERT_TRUE(run.WaitStatus("Select Output File"));
     EXPECT_TRUE(run.Enabled(IDC_CONV_POSITION_GPS));
     EXPECT_TRUE(run.Checked(IDC_CONV_POSITION_WE));
+    ASSERT_TRUE(run.Pick(IDC_CONV_OUTPUT_FILE, L"Specify XYZ File", L"C:\\convxyzb\\gps30.xyz"));
+    ASSERT_TRUE(run.WaitStatus("Click on the Convert button to proceed"));
+    EXPECT_TRUE(run.Enabled(IDC_CONV_CONVERT));
 
     ASSERT_TRUE(run.Pick(IDC_CONV_INPUT_FILE, InputPicker, L"C:\\convxyzb\\other.VLX"));
     HWND box = run.Program.WaitMessageBox(L"Unknown Format", 10000);
@@ -408,13 +413,59 @@ TEST(ConverterPrograms, XyzOffersGpsOnlyWithGgaAndRefusesAFileOfAnotherKind)
     EXPECT_FALSE(run.Enabled(IDC_CONV_DATA_TYPE));
     EXPECT_EQ(run.Text(IDC_CONV_INPUT_PATH), " ");
 
+    // The good file again: the output chosen before is still chosen, Convert writes it.
+    ASSERT_TRUE(run.Pick(IDC_CONV_INPUT_FILE, InputPicker, L"C:\\convxyzb\\gps30.VLX"));
+    ASSERT_TRUE(run.WaitStatus("Select Output File"));
+    EXPECT_TRUE(run.Enabled(IDC_CONV_OUTPUT_FILE));
+    ASSERT_TRUE(run.Enabled(IDC_CONV_CONVERT));
+    EXPECT_EQ(run.Text(IDC_CONV_OUTPUT_PATH), "C:\\convxyzb\\gps30.xyz");
+    ASSERT_TRUE(run.Convert());
+    EXPECT_EQ(ReadBytes(L"C:\\convxyzb\\gps30.xyz").rfind("//x [m], y [m], Time Gates 0 to 30", 0), 0u);
+
     ASSERT_TRUE(e2e::PostClose(run.Dialog));
     DWORD code = 255;
     ASSERT_TRUE(run.Program.WaitExit(15000, &code)) << "the close box did not end the program";
     EXPECT_EQ(code, 0u);
-    // The last folder picked, and positioning moved to W-E by the file without GGA sentences.
-    EXPECT_EQ(ReadBytes(L"C:\\convxyzb\\Convertxyz.ini"),
-              "C:\\convxyzb\\\r\n0\r\n0\r\n1\r\n0\r\n0\r\n0\r\n1\r\n0\r\n0\r\n0\r\n0\r\n1\r\n0\r\n0\r\n0\r\n10\r\n");
+    EXPECT_EQ(ReadBytes(L"C:\\convxyzb\\Convertxyz.ini"), prepared) << "the close box saved the settings";
+}
+
+// A survey damaged on its way from the field card (a byte lost in reading C's third
+// gate-value record) converted to TXT: one message says where the damage is and how many
+// readings were written; the readings before and after it are in the output, reading C is not.
+TEST(ConverterPrograms, ADamagedSurveyIsToldAndTheWholeReadingsAreWritten)
+{
+    std::string survey = GpsSurvey();
+    const size_t stationC = survey.find("S1" + FixedField(25.0, 14, 3));
+    const size_t v3 = survey.find("\r\nV3", stationC) + 2;
+    survey.erase(v3 + 20, 1);
+    ConverterRun run;
+    std::string error;
+    ASSERT_TRUE(run.Start(L"ConvertVLXtoTXT", L"C:\\convdamaged", L"Convert.ini", "C:\\\r\n0\r\n0\r\n", survey, &error))
+        << error;
+    ASSERT_TRUE(run.Pick(IDC_CONV_INPUT_FILE, InputPicker, L"C:\\convdamaged\\20240315_001.VLX"));
+    ASSERT_TRUE(run.Pick(IDC_CONV_OUTPUT_FILE, L"Specify ASCII TXT Data File", L"C:\\convdamaged\\out.txt"));
+    ASSERT_TRUE(run.WaitStatus("Click on the Convert button to proceed"));
+    ASSERT_TRUE(e2e::ClickButton(run.Control(IDC_CONV_CONVERT)));
+    HWND box = run.Program.WaitMessageBox(L"Damaged File", 20000);
+    ASSERT_NE(box, nullptr) << "no message about the damage";
+    e2e::MessageBoxInfo info;
+    ASSERT_TRUE(e2e::ReadMessageBox(box, &info));
+    EXPECT_EQ(Narrow(info.text), "The file is damaged at line " + std::to_string(v3 / 60 + 1) +
+                                     ": its line is 59 bytes long where a record is 60 (58 characters, CR, LF).\n"
+                                     "2 readings were written before it, 4 in all; 1 damaged reading was left out.\n"
+                                     "The output is incomplete, click on the OK to proceed");
+    ASSERT_TRUE(e2e::PressButton(box, IDOK));
+    ASSERT_TRUE(run.WaitStatus(NextFileStatus));
+    const std::string output = ReadBytes(L"C:\\convdamaged\\out.txt");
+    size_t blocks = 0;
+    for (size_t at = output.find("Station:"); at != std::string::npos; at = output.find("Station:", at + 1))
+        ++blocks;
+    EXPECT_EQ(blocks, 4u);
+    EXPECT_EQ(output.find("Station:25\r\n"), std::string::npos) << "the damaged reading was written";
+    EXPECT_NE(output.find("Station:50\r\n"), std::string::npos) << "the reading after the damage is missing";
+    DWORD code = 255;
+    ASSERT_TRUE(run.Exit(&code));
+    EXPECT_EQ(code, 0u);
 }
 
 // V-LOX starts ConvertVLXtoTXT from its menu: the converter lies beside V-LOX.exe in V-LOX's
