@@ -50,9 +50,9 @@ public:
 // (H1, H2) was read sound, and its line and station are known: a damaged L1 or S1 leaves them
 // unknown until the next sound one, after a damaged stretch the reading record's own station
 // must be the station's, and a stretch that may have held a line record leaves the line
-// unknown. A reading that is not
-// whole is left out and counted. A reading the end of the file cuts off (a power cut during a
-// store) is left out without a word, as is the last record when the file ends inside it.
+// unknown. A reading that is not whole is left out and counted. A reading the end of the file
+// cuts off (a power cut during a store) is left out without a word, as is the last record when
+// the file ends inside it.
 class ReadingWalk {
 public:
     ReadingWalk(VlxRecords& records, ParsedRecords& parsed) : Records(records), Parsed(parsed) {}
@@ -76,8 +76,6 @@ public:
     // The operator's message: where the first damage is and what is wrong there, the readings
     // written before it and in all, the readings left out.
     std::string Report() const;
-    int32_t WrittenCount() const { return WrittenReadings; }
-    int32_t LeftOutCount() const { return LeftOutReadings; }
 
 private:
     struct Reading {

@@ -285,7 +285,7 @@ TEST(DamagedFiles, TheMessageSaysWhereWhatAndHowMany)
     EXPECT_FALSE(c.Host.OutputCreated);
 }
 
-// Pins item: a reading whose gate-value records are missing was written with the gate values
+// Mended: a reading whose gate-value records are missing was written with the gate values
 // the reading before it left (here gates 21-30 of a 30-gate reading from an excluded one).
 TEST(DamagedFiles, AReadingIsNeverWrittenWithAnothersGateValues)
 {
