@@ -24,7 +24,9 @@ std::string Readings(int32_t count, const char* one, const char* many)
 bool ReadingWalk::Begin(int32_t n, std::string_view record)
 {
     Current = n;
-    Tag = TrimRight(record.substr(0, 2));
+    Tag.assign(record.substr(0, 2));
+    if (Tag.size() == 2 && Tag[1] == ' ')
+        Tag.pop_back();
     Parsed.FieldFault.clear();
     if (Records.CutShort(n)) {
         Tag.clear();

@@ -249,26 +249,23 @@ int32_t WriteLz5File(ConverterState& state, ConverterHost& host)
 
     // A first pass refuses what LZ5 cannot hold before anything is written: a signature that
     // is not V-LOX's, user-defined gates, a line, station or loop area wider than its fixed
-    // field, more lines than the four-digit counter counts (a 30-gate reading takes two; only
-    // the readings that will be written count).
-    int32_t lines = 0;
+    // field, more lines than the four-digit counter counts (a 30-gate reading takes two).
+    int32_t gateSet = 0, lines = 0;
     std::string loopText;
-    ReadingWalk counting(records, state.Parsed);
     for (int32_t i = 1; i <= n; ++i) {
         const std::string_view r = records.Record(i);
-        if (!counting.Begin(i, r))
-            continue;
         if (r[0] == 'H' && RecordDigit(r) == 1 && ParseHeaderRecord(state, r) == 0)
             return run.Refuse(NotVlxFileText, NotVlxFileCaption);
         if (r[0] == 'R' && RecordDigit(r) == 1) {
-            const int32_t gateSet = IntegerOfField(Columns(r, 43, 45));
+            gateSet = IntegerOfField(Columns(r, 43, 45));
             if (gateSet != 0 && gateSet != 1)
                 return run.Refuse(UserGatesText, UserGatesCaption, UserGatesStatus);
         }
-        ParseLz5Record(state, r, loopText);
-        if (r[0] == 'Z' && counting.ReadingWhole())
-            lines += state.Parsed.FileGateSet == 1 ? 2 : 1;
-        counting.End();
+        // The records that hold the fixed fields' numbers.
+        if (r[0] == 'L' || r[0] == 'S' || r[0] == 'T' || r[0] == 'P')
+            ParseLz5Record(state, r, loopText);
+        if (r[0] == 'Z')
+            lines += gateSet == 1 ? 2 : 1;
         if (lines > MaxLz5Lines)
             return run.Refuse("The file holds more readings than the LZ5 format numbers (9999 lines), "
                               "click on the OK to proceed",

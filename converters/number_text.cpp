@@ -265,10 +265,18 @@ bool ReadWholeNumber(std::string_view text, double& value)
     return true;
 }
 
-bool IsPlainDecimal(std::string_view field)
+FieldNumber ReadFieldNumber(std::string_view field)
 {
     const ScannedNumber n = ScanNumber(field);
-    return n.Digits && n.Finite && !n.Exponent && BlankFrom(field, n.End);
+    FieldNumber f;
+    f.Value = n.Digits && n.Finite ? n.Value : 0.0;
+    f.Plain = n.Digits && n.Finite && !n.Exponent && BlankFrom(field, n.End);
+    return f;
+}
+
+bool IsPlainDecimal(std::string_view field)
+{
+    return ReadFieldNumber(field).Plain;
 }
 
 int32_t RoundHalfEven(double value)

@@ -25,6 +25,13 @@ bool ReadWholeNumber(std::string_view text, double& value);
 // exponent. Blank fields, text, "nan", "inf" and "1e308" are not.
 bool IsPlainDecimal(std::string_view field);
 
+// NumberOfField and IsPlainDecimal of a field in one reading.
+struct FieldNumber {
+    double Value = 0.0;
+    bool Plain = false;
+};
+FieldNumber ReadFieldNumber(std::string_view field);
+
 // Rounds to the nearest integer, ties to even (2.5 gives 2, 3.5 gives 4), held to the int32
 // range; NaN gives 0.
 int32_t RoundHalfEven(double value);

@@ -15,34 +15,28 @@ std::string ColumnsHold(int32_t first, int32_t last)
 }
 
 // A field the converters read as a number must hold one, plainly written; otherwise the record
-// is damaged and the first such field is noted.
-void CheckNumberField(ParsedRecords& p, std::string_view record, int32_t first, int32_t last)
-{
-    const std::string_view field = Columns(record, first, last);
-    if (!p.FieldFault.empty() || IsPlainDecimal(field))
-        return;
-    const std::string text = TrimRight(TrimLeft(field));
-    p.FieldFault = text.empty() ? ColumnsHold(first, last) + " no number"
-                                : ColumnsHold(first, last) + " \"" + text + "\", which is no number";
-}
-
-// A number field's number and its integer, checked.
+// is damaged and the first such field is noted. Returns its number.
 double NumberAt(ParsedRecords& p, std::string_view record, int32_t first, int32_t last)
 {
-    CheckNumberField(p, record, first, last);
-    return NumberOfField(Columns(record, first, last));
+    const std::string_view field = Columns(record, first, last);
+    const FieldNumber number = ReadFieldNumber(field);
+    if (!number.Plain && p.FieldFault.empty()) {
+        const std::string text = TrimRight(TrimLeft(field));
+        p.FieldFault = text.empty() ? ColumnsHold(first, last) + " no number"
+                                    : ColumnsHold(first, last) + " \"" + text + "\", which is no number";
+    }
+    return number.Value;
 }
 
 int32_t IntegerAt(ParsedRecords& p, std::string_view record, int32_t first, int32_t last)
 {
-    CheckNumberField(p, record, first, last);
-    return IntegerOfField(Columns(record, first, last));
+    return RoundHalfEven(NumberAt(p, record, first, last));
 }
 
 // A number field's text without its leading and trailing blanks, checked.
 std::string NumberTextAt(ParsedRecords& p, std::string_view record, int32_t first, int32_t last)
 {
-    CheckNumberField(p, record, first, last);
+    NumberAt(p, record, first, last);
     return TrimRight(TrimLeft(Columns(record, first, last)));
 }
 
@@ -194,7 +188,7 @@ void CheckReadingRecord(ParsedRecords& p, std::string_view record)
     const std::string_view digit = Columns(record, 2, 2);
     if (p.FieldFault.empty() && digit != "0" && digit != "1")
         p.FieldFault = ColumnsHold(2, 2) + " \"" + std::string(digit) + "\" where 0 or 1 belongs";
-    CheckNumberField(p, record, 8, 21);
+    NumberAt(p, record, 8, 21);
 }
 
 void CheckTimeStampRecord(ParsedRecords& p, std::string_view record)
@@ -215,7 +209,7 @@ void CheckTimeStampRecord(ParsedRecords& p, std::string_view record)
                 ColumnsHold(part.First, part.Last) + " \"" + std::string(field) + "\" where " +
                 (part.Separator ? "\"" + std::string(1, part.Separator) + "\" belongs" : std::string("digits belong"));
     }
-    CheckNumberField(p, record, 26, 35);
+    NumberAt(p, record, 26, 35);
 }
 
 std::string ParseLineRecord(ConverterState& state, std::string_view record)
