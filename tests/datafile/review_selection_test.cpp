@@ -156,6 +156,28 @@ TEST_F(ReviewSelection, ExcludedReadingsAndAverages)
     EXPECT_EQ(StationListText(100.0), "100");
 }
 
+// "Selected" Auto Scale reads every reading tagged 1 of the station and shows the parameters
+// of each as it becomes the reviewed reading; the axis covers them all.
+TEST_F(ReviewSelection, SelectedAutoScaleShowsTheParametersOfEachReadingItReads)
+{
+    static std::vector<double> shown;  // the first gate of the reviewed reading at each showing
+    shown.clear();
+    ctx.ShowParameters = [] { shown.push_back(ReviewReading.GateValues[0]); };
+    FileMessage msg;
+    ASSERT_EQ(ReadStationRecords(f, ReviewStationOffsets[0], msg), 1);
+    ASSERT_EQ(ReviewRecordCount, 4);
+    ReviewRecordTags[1] = 1;  // 3 x (g + 1)
+    ReviewRecordTags[3] = 1;  // 7 x (g + 1)
+    ProcessingChoice = 1;
+    double lo = 0, hi = 0;
+    AutoScaleReview(ctx, 0, nullptr, 0, lo, hi);
+    ProcessingChoice = 0;
+    EXPECT_EQ(shown, (std::vector<double>{3.0, 7.0}));
+    EXPECT_EQ(lo, 2.0);    // smallest 3
+    EXPECT_EQ(hi, 200.0);  // largest 7 x 20
+    EXPECT_TRUE(Reported.empty());
+}
+
 TEST(ReviewAxis, Limits)
 {
     const double nan = std::numeric_limits<double>::quiet_NaN();

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -120,22 +121,51 @@ TEST(CurveScale, UndrawableValuesAndSaturation)
     EXPECT_EQ(SaturatePixel(-2.7), -2);
 }
 
-TEST(CurveScale, MinimumsMappedAsTheScaleDialogMapsThem)
+TEST(CurveScale, LimitsThePlotIsDrawnWith)
 {
-    double t0 = 0.0, t1 = 0.0, a0 = -0.5, a1 = 5.0;
+    double t0 = 0.0, t1 = 0.0, a0 = 0.0, a1 = 10.0;
     MapScaleLimits(t0, t1, a0, a1);
     EXPECT_EQ(t0, 0.001);
     EXPECT_EQ(t1, 0.1);
-    EXPECT_EQ(a0, -1.0);
-    EXPECT_EQ(a1, 10.0);
-    a0 = 50.0;
-    a1 = 20.0;
-    MapScaleLimits(t0, t1, a0, a1);
-    EXPECT_EQ(a0, 2.0);
-    a0 = 0.5;
-    a1 = 100.0;
-    MapScaleLimits(t0, t1, a0, a1);
-    EXPECT_EQ(a0, 0.0);
+    // The tops the scale steps give below 10 (10, 9, ... 1) are drawn as they are; the plot
+    // used to raise them to 10, so the steps below 10 changed nothing on screen or paper.
+    const struct {
+        double bottom, top, bottomAfter, topAfter;
+    } cases[] = {
+        {-0.5, 5.0, -1.0, 5.0},   {0.0, 9.0, 0.0, 9.0}, {0.0, 1.0, 0.0, 1.0}, {50.0, 20.0, 2.0, 20.0},
+        {0.5, 100.0, 0.0, 100.0}, {0.0, 0.5, 0.0, 1.0}, {5.0, 5.0, 0.0, 5.0}, {-100.0, 2.0, -100.0, 2.0},
+    };
+    for (const auto& c : cases) {
+        a0 = c.bottom;
+        a1 = c.top;
+        MapScaleLimits(t0, t1, a0, a1);
+        EXPECT_EQ(a0, c.bottomAfter) << c.bottom << " " << c.top;
+        EXPECT_EQ(a1, c.topAfter) << c.bottom << " " << c.top;
+    }
+    // Each step of the top from 10 down to 5 moves the curve up (a value of 5 reaches the top
+    // of the plot) and relabels the top of the frame.
+    int32_t lastY = 1000;
+    for (double top = 10.0; top >= 5.0; top -= 1.0) {
+        CurveScaleInputs in;
+        in.PaneWidth = 600;
+        in.PaneHeight = 440;
+        in.AmplitudeMax = top;
+        const CurvePlotGeometryValues g = ComputeCurveScaleFrom(in);
+        int32_t y = 0;
+        ASSERT_TRUE(ValueToY(g, 5.0, y));
+        EXPECT_LT(y, lastY) << top;
+        lastY = y;
+        CurveAxesInputs a;
+        a.PaneWidth = 600;
+        a.AmplitudeMax = top;
+        FixedMeasure m;
+        const CurveAxesLayout l = LayOutCurveAxes(g, a, m);
+        const std::string label = FormatText("%g", top);
+        EXPECT_TRUE(std::any_of(l.Labels.begin(), l.Labels.end(), [&](const AxisLabel& t) {
+            return t.Text == label && t.Y == g.PlotTop - 7;
+        })) << top;
+    }
+    EXPECT_EQ(lastY, 20);
 
     CurveScaleInputs in;
     in.PaneWidth = 600;
@@ -315,6 +345,38 @@ TEST(CurveAxes, DecadesBelowTheBottomAreNeitherDrawnNorLabelled)
     EXPECT_TRUE(HasAmplitudeLabel(l, "50"));
     for (const auto& line : l.Lines)
         EXPECT_LE(line.Y1, 400);
+}
+
+// The decay frame labels its amplitude lines with "%g" of the integer part; the live strip's
+// and the review profile's frames write every digit ("1000000" where "%g" gives "1e+06").
+TEST(CurveAxes, AmplitudeLabelsOfTheDecayAndProfileFrames)
+{
+    CurveScaleInputs in;
+    in.PaneWidth = 600;
+    in.PaneHeight = 440;
+    in.AmplitudeMin = -1e7;
+    in.AmplitudeMax = 1e7;
+    const CurvePlotGeometryValues g = ComputeCurveScaleFrom(in);
+    const struct {
+        int32_t amplitudeOnly;
+        const char *million, *top, *bottom;
+    } frames[] = {{0, "1e+06", "1e+07", "-1e+07"}, {1, "1000000", "10000000", "-10000000"}};
+    for (const auto& f : frames) {
+        CurveAxesInputs a;
+        a.PaneWidth = 600;
+        a.AmplitudeMin = in.AmplitudeMin;
+        a.AmplitudeMax = in.AmplitudeMax;
+        a.AmplitudeOnly = f.amplitudeOnly;
+        FixedMeasure m;
+        const CurveAxesLayout l = LayOutCurveAxes(g, a, m);
+        int32_t y = 0;
+        EXPECT_TRUE(HasAmplitudeLabel(l, f.million)) << f.amplitudeOnly;
+        EXPECT_TRUE(HasLabel(l, f.top, nullptr, &y)) << f.amplitudeOnly;
+        EXPECT_EQ(y, g.PlotTop - 7);
+        EXPECT_TRUE(HasLabel(l, f.bottom, nullptr, &y)) << f.amplitudeOnly;
+        EXPECT_EQ(y, g.PlotBottom - 7);
+        EXPECT_TRUE(HasAmplitudeLabel(l, f.amplitudeOnly ? "-1000000" : "-1e+06")) << f.amplitudeOnly;
+    }
 }
 
 TEST(CurvePoints, NaNAndBadTimesAreLeftOut)

@@ -309,6 +309,40 @@ TEST(PrintLayout, ProcessingModesDrawTheirCurvesAndTableBody)
     EXPECT_NE(FindText(page, W("Tarnwel V-LOX")), nullptr);
 }
 
+// "Selected" with gate labels: the time axis covers every reading of the station that could
+// be read. A reading that could not be read stands in the list with no gate times; it used to
+// take part, so the axis fell back on 0.005 to 10 ms and, when it was the last, the gate
+// labels vanished.
+TEST(PrintLayout, SelectedGateAxisLeavesOutTheReadingsThatCouldNotBeRead)
+{
+    HalfHeightMeasure m(Page(2400, 3000));
+    PrintReading thirty = Reading(0, 30);
+    thirty.TimeAxisLow = 0.01;
+    thirty.TimeAxisHigh = 25.0;
+    PrintReading unread;
+    unread.Tag = -1;
+    const std::vector<std::vector<PrintReading>> stations = {
+        {Reading(1), thirty}, {Reading(1), unread, thirty}, {Reading(1), thirty, unread}, {unread, Reading(1), thirty}};
+    for (size_t k = 0; k < stations.size(); ++k) {
+        PrintPageInputs in = DecayPage(2400, 3000, 1);
+        in.Scale.TimeAxisLabels = 1;
+        in.Decay.Station = stations[k];
+        const PrintPageLayout page = LayOutPrintPage(in, m);
+        EXPECT_DOUBLE_EQ(page.Geometry.LogTimeMin, std::log10(0.008)) << k;
+        EXPECT_DOUBLE_EQ(page.Geometry.LogTimeMax, std::log10(25.0)) << k;
+        // The gate labels of the last reading read, up to the largest gate count.
+        for (const char* label : {"1", "5", "25", "30"}) {
+            const PrintOp* text = FindText(page, W(label));
+            ASSERT_NE(text, nullptr) << k << " " << label;
+            EXPECT_GT(text->X, page.PlotBox.Left - 100) << k << " " << label;
+            EXPECT_LT(text->X, page.PlotBox.Right) << k << " " << label;
+        }
+        // Only the reading tagged 1 is drawn; the one that could not be read is not.
+        EXPECT_EQ(CurvesWithPen(page, PrintPen::CurveBold, 102) + CurvesWithPen(page, PrintPen::CurveBold, 101), 1)
+            << k;
+    }
+}
+
 TEST(PrintLayout, ProfileStationTicks)
 {
     const struct {

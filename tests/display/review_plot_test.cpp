@@ -3,13 +3,18 @@
 // program's own writers.
 #include "vlox/datafile/store.h"
 #include "vlox/display/review_plot.h"
+#include "vlox/settings/rate_tables.h"
 
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <limits>
 #include <string>
 #include <vector>
 
 namespace {
+
+constexpr size_t RecordLength = DataLineLength;
 
 class FixedMeasure : public PlotTextMeasure {
 public:
@@ -80,6 +85,37 @@ TEST(ProfileScale, StationTicksAndPositions)
     EXPECT_EQ(frame.Labels.back().X, 10);
 }
 
+// The pass of "Selected" that widens the gate-label axis over a station's readings (the
+// screen's and the page's): readings without a time range take no part; with none left the
+// axis stays the caller's.
+TEST(SelectedGateAxis, WidensOverTheReadingsWithATimeRange)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double a[1] = {1.0}, b[1] = {2.0}, c[1] = {3.0};
+    const GateAxisSpan own{0.5, 5.0, 20, c};
+    const struct {
+        std::vector<GateAxisSpan> readings;
+        bool widened;
+        GateAxisSpan axis;
+    } cases[] = {
+        {{}, false, own},
+        {{{0.0, 0.0, 30, a}}, false, own},
+        {{{0.02, 8.0, 20, a}, {0.01, 80.0, 30, b}}, true, {0.01, 80.0, 30, b}},
+        {{{0.02, 8.0, 20, a}, {0.0, 0.0, 40, b}}, true, {0.02, 8.0, 20, a}},
+        {{{0.0, 0.0, 40, b}, {0.02, 8.0, 20, a}}, true, {0.02, 8.0, 20, a}},
+        {{{0.02, nan, 40, b}, {0.05, 0.01, 40, b}, {0.02, 8.0, 20, a}}, true, {0.02, 8.0, 20, a}},
+        {{{0.05, 3.0, 30, a}, {0.02, 8.0, 20, b}}, true, {0.02, 8.0, 30, b}},
+    };
+    for (size_t k = 0; k < std::size(cases); ++k) {
+        GateAxisSpan axis = own;
+        EXPECT_EQ(WidenGateAxis(cases[k].readings, axis), cases[k].widened) << k;
+        EXPECT_EQ(axis.LowMs, cases[k].axis.LowMs) << k;
+        EXPECT_EQ(axis.HighMs, cases[k].axis.HighMs) << k;
+        EXPECT_EQ(axis.GateCount, cases[k].axis.GateCount) << k;
+        EXPECT_EQ(axis.CentresMs, cases[k].axis.CentresMs) << k;
+    }
+}
+
 TEST(LiveStrip, WalksTheLineBackwardsToItsStart)
 {
     ResetDataFileState();
@@ -117,17 +153,6 @@ TEST(LiveStrip, WalksTheLineBackwardsToItsStart)
     // A narrow strip stops at its left edge.
     walk = WalkLineBackwards(f, 100, 20, 61, 6, 1, 5000.0);
     EXPECT_EQ(walk.Columns.size(), 2u);
-
-    // A damaged gate record: the reader's message, nothing to draw, position restored.
-    MemoryFile bad = f;
-    const size_t v = bad.Bytes.rfind("V1");
-    bad.Bytes[v + 1] = '7';
-    bad.Position = end;
-    walk = WalkLineBackwards(bad, 500, 10, 61, 6, 1, 5000.0);
-    EXPECT_TRUE(walk.Columns.empty());
-    EXPECT_EQ(walk.Message.Text.substr(0, 3), "28-");
-    EXPECT_EQ(bad.Tell(), end);
-
     // Found by the map readers' fuzzer: a damaged station field ("inf", "nan", hexadecimal)
     // gave the column an infinite or made-up station; it reads as 0, as a field with no number.
     for (const char* field : {"           inf", "          -nan", "        0x1p10"}) {
@@ -138,5 +163,103 @@ TEST(LiveStrip, WalksTheLineBackwardsToItsStart)
         ASSERT_EQ(walk.Columns.size(), 6u) << field;
         EXPECT_EQ(walk.Columns[0].Station, 0.0) << field;
         EXPECT_EQ(walk.Columns[1].Station, 20.0) << field;
+    }
+}
+
+// A damaged gate-value record of the newest reading (30 gates: V1 to V7 full, V8 holding the
+// last two) ends the walk with the strip's own message, numbered as its four failures (the
+// walk used to give the review reader's "28-"), nothing to draw and the position restored.
+TEST(LiveStrip, DamagedGateRecordsGiveTheStripsMessages)
+{
+    ResetDataFileState();
+    MemoryFile f;
+    BeginDataFile(f, FileHeaderFields{}, LocalTime{});
+    ReadingParameters p;
+    for (int s = 0; s < 3; ++s) {
+        p.CurrentStation = 5.0 * s;
+        Store(f, p, 1.0 + s);
+    }
+    // The records of the newest reading by tag.
+    auto last = [&](const std::string& tag) {
+        for (size_t at = f.Bytes.size(); at >= RecordLength; at -= RecordLength)
+            if (f.Bytes.compare(at - RecordLength, 2, tag) == 0)
+                return at - RecordLength;
+        return std::string::npos;
+    };
+    const size_t w = last("W1"), v3 = last("V3"), v8 = last("V8");
+    ASSERT_NE(w, std::string::npos);
+    ASSERT_NE(v8, std::string::npos);
+    const struct {
+        size_t record;
+        bool cut;  // the file ends inside the record, else its number is wrong
+        const char* message;
+    } cases[] = {{v3, true, "1-Error in file line "},
+                 {v3, false, "2-Error in file line "},
+                 {v8, true, "3-Error in file line "},
+                 {v8, false, "4-Error in file line "}};
+    for (const auto& c : cases) {
+        MemoryFile bad = f;
+        if (c.cut)
+            bad.Bytes.resize(c.record + 30);
+        else
+            bad.Bytes[c.record + 1] = '9';
+        // The walk looks back from just after the reading's W record.
+        const int64_t entry = static_cast<int64_t>(w + RecordLength);
+        bad.Position = entry;
+        const StripWalk walk = WalkLineBackwards(bad, 500, 10, 61, 3, 1, 5000.0);
+        const std::string line = std::to_string((c.record + (c.cut ? 30 : RecordLength)) / RecordLength + 1);
+        EXPECT_EQ(walk.Message.Text, c.message + line) << c.message;
+        EXPECT_EQ(walk.Message.Caption, "File Error");
+        EXPECT_TRUE(walk.Columns.empty());
+        EXPECT_EQ(bad.Tell(), entry);
+    }
+}
+
+// The strip converts each reading with its own gate times but leaves the gate tables alone:
+// the live time axes (rate indexes 3-6 of the 20-gate set had the review's tenth written into
+// them, so the live gate-label axis was ten times too short) and the review's centres.
+TEST(LiveStrip, TheWalkLeavesTheGateTablesAsTheyWere)
+{
+    ResetDataFileState();
+    MemoryFile f;
+    BeginDataFile(f, FileHeaderFields{}, LocalTime{});
+    ReadingParameters p;
+    p.GateSet = 0;
+    p.RepRateIndex = 4;
+    for (int s = 0; s < 2; ++s) {
+        p.CurrentStation = 5.0 * s;
+        Store(f, p, 1.0 + s);
+    }
+    for (int32_t r = 0; r < RepRateCount; ++r)
+        for (int32_t k = 0; k < 3; ++k) {
+            TimeAxisLow[r][k] = 1000.0 + r;
+            TimeAxisHigh[r][k] = 2000.0 + r;
+        }
+    for (auto& row : ReviewGateCentres)
+        for (double& c : row)
+            c = 7.0;
+    const StripWalk walk = WalkLineBackwards(f, 500, 10, 61, 2, 5, 5000.0);
+    ASSERT_TRUE(walk.Message.Text.empty()) << walk.Message.Text;
+    ASSERT_EQ(walk.Columns.size(), 2u);
+    for (int32_t r = 0; r < RepRateCount; ++r)
+        for (int32_t k = 0; k < 3; ++k) {
+            EXPECT_EQ(TimeAxisLow[r][k], 1000.0 + r) << r << " " << k;
+            EXPECT_EQ(TimeAxisHigh[r][k], 2000.0 + r) << r << " " << k;
+        }
+    for (const auto& row : ReviewGateCentres)
+        for (double c : row)
+            ASSERT_EQ(c, 7.0);
+
+    // Ohm-m needs the gate times: the column is the review's conversion of the same reading.
+    ReviewReadingData r;
+    FileMessage msg;
+    const size_t w = f.Bytes.rfind("\nW1") + 1;
+    ASSERT_EQ(ReadMeasurementRecord(f, static_cast<int64_t>(w), r, msg), 1) << msg.Text;
+    ASSERT_EQ(BuildReviewGateTimes(r), 1);
+    double expected[MaxGateCount] = {};
+    ConvertReviewReadingTo(r, ReviewGateCentres[4], 5, 5000.0, expected);
+    for (int32_t g = 0; g < 20; ++g) {
+        EXPECT_GT(walk.Columns[0].Values[g], 0.0) << g;
+        EXPECT_DOUBLE_EQ(walk.Columns[0].Values[g], expected[g]) << g;
     }
 }

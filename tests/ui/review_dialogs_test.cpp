@@ -7,7 +7,9 @@ TEST(ManageRecords, ClicksAndOk)
 {
     int32_t tags[3] = {0, -1, 1};
     int32_t working[3] = {0, -1, 1};
-    EXPECT_FALSE(ApplyTagClick(working, 3, 0, false, false));  // no mode: nothing
+    // No mode: the tag stays, but the list is still refilled (its highlight goes).
+    EXPECT_TRUE(ApplyTagClick(working, 3, 0, false, false));
+    EXPECT_EQ(working[0], 0);
     EXPECT_FALSE(ApplyTagClick(working, 3, 3, true, false));   // past the list
     EXPECT_FALSE(ApplyTagClick(working, 3, -1, true, false));  // no selection
     EXPECT_TRUE(ApplyTagClick(working, 3, 0, true, false));

@@ -133,7 +133,10 @@ bool InRange(int32_t v, int32_t low, int32_t high)
 // The parse of one reading, step by step; each step answers false with msg set.
 class MeasurementParser {
 public:
-    MeasurementParser(RecordFile& f, ReviewReadingData& r, FileMessage& msg) : f_(f), r_(r), msg_(msg) {}
+    MeasurementParser(RecordFile& f, ReviewReadingData& r, FileMessage& msg, const int (&gateValueNumbers)[4])
+        : f_(f), r_(r), msg_(msg), gateValueNumbers_(gateValueNumbers)
+    {
+    }
 
     bool Run()
     {
@@ -316,22 +319,23 @@ private:
         static const int Columns[4] = {3, 17, 31, 45};
         const int full = r_.GateCount / 4;
         int k = 1;
+        const int(&n)[4] = gateValueNumbers_;
         for (; k <= full; ++k) {
             Record v;
-            if (!Next(nullptr, 27, 28, v))
+            if (!Next(nullptr, n[0], n[1], v))
                 return false;
             if (v.Text[0] != 'V' || v.Text[1] != GateRecordCharacter(k))
-                return Fail(28, v);
+                return Fail(n[1], v);
             for (int j = 0; j < 4; ++j)
                 r_.GateValues[(k - 1) * 4 + j] = v.Double(Columns[j], Columns[j] + 13);
         }
         const int rest = r_.GateCount % 4;
         if (rest != 0) {
             Record v;
-            if (!Next(nullptr, 29, 30, v))
+            if (!Next(nullptr, n[2], n[3], v))
                 return false;
             if (v.Text[0] != 'V' || v.Text[1] != GateRecordCharacter(k))
-                return Fail(30, v);
+                return Fail(n[3], v);
             for (int j = 0; j < rest; ++j)
                 r_.GateValues[full * 4 + j] = v.Double(Columns[j], Columns[j] + 13);
         }
@@ -394,6 +398,7 @@ private:
     RecordFile& f_;
     ReviewReadingData& r_;
     FileMessage& msg_;
+    const int (&gateValueNumbers_)[4];
 };
 
 }  // namespace
@@ -553,12 +558,19 @@ int32_t ReadStationRecords(RecordFile& f, int64_t offset, FileMessage& msg)
 
 int32_t ReadMeasurementRecord(RecordFile& f, int64_t offset, ReviewReadingData& out, FileMessage& msg)
 {
+    static const int numbers[4] = {27, 28, 29, 30};
+    return ReadMeasurementRecord(f, offset, out, msg, numbers);
+}
+
+int32_t ReadMeasurementRecord(RecordFile& f, int64_t offset, ReviewReadingData& out, FileMessage& msg,
+                              const int (&gateValueNumbers)[4])
+{
     if (!f.Seek(offset)) {
         msg = ReviewErrorMessage(15, offset);
         return 0;
     }
     ReviewReadingData r;
-    if (!MeasurementParser(f, r, msg).Run())
+    if (!MeasurementParser(f, r, msg, gateValueNumbers).Run())
         return 0;
     if (r.TestKind != 0)
         ReviewTestMode = r.TestKind;
@@ -571,7 +583,10 @@ int32_t ReadMeasurementRecord(RecordFile& f, int64_t offset, ReviewReadingData& 
     return 1;
 }
 
-int32_t BuildReviewGateTimes(const ReviewReadingData& r)
+namespace {
+
+int32_t BuildReviewGateTimesInto(const ReviewReadingData& r, double (&centres)[RepRateCount][MaxGateCount],
+                                 double (&low)[RepRateCount][3], double (&high)[RepRateCount][3])
 {
     if (!InRange(r.RepRateIndex, 0, RepRateCount - 1))
         return 0;
@@ -587,18 +602,43 @@ int32_t BuildReviewGateTimes(const ReviewReadingData& r)
     in.RepetitionRate = r.RepetitionRate;
     in.TurnOffTimeUs = r.TurnOffTimeUs;
     if (r.GateSet == 2)
-        return BuildGateTablesFrom(in, edges, ReviewGateCentres, TimeAxisLow, TimeAxisHigh);
-    if (BuildGateTablesFrom(in, edges, ReviewGateCentres, TimeAxisLow, TimeAxisHigh) == 0)
+        return BuildGateTablesFrom(in, edges, centres, low, high);
+    if (BuildGateTablesFrom(in, edges, centres, low, high) == 0)
         return 0;
     // Stored files have always been shown with the 20-gate axis of the slow rates at a tenth
     // of the live one.
-    static const double low[4] = {0.02, 0.05, 0.2, 0.5};
-    static const double high[4] = {3.0, 8.0, 30.0, 80.0};
+    static const double storedLow[4] = {0.02, 0.05, 0.2, 0.5};
+    static const double storedHigh[4] = {3.0, 8.0, 30.0, 80.0};
     for (int32_t i = 0; i < 4; ++i) {
-        TimeAxisLow[3 + i][0] = low[i];
-        TimeAxisHigh[3 + i][0] = high[i];
+        low[3 + i][0] = storedLow[i];
+        high[3 + i][0] = storedHigh[i];
     }
     return 1;
+}
+
+}  // namespace
+
+int32_t BuildReviewGateTimes(const ReviewReadingData& r)
+{
+    return BuildReviewGateTimesInto(r, ReviewGateCentres, TimeAxisLow, TimeAxisHigh);
+}
+
+bool GateTimesOfReading(const ReviewReadingData& r, double (&centresMs)[MaxGateCount], double& lowMs, double& highMs)
+{
+    for (double& c : centresMs)
+        c = 0.0;
+    lowMs = highMs = 0.0;
+    struct Tables {
+        double Centres[RepRateCount][MaxGateCount] = {};
+        double Low[RepRateCount][3] = {};
+        double High[RepRateCount][3] = {};
+    } t;
+    if (!InRange(r.GateSet, 0, 2) || BuildReviewGateTimesInto(r, t.Centres, t.Low, t.High) == 0)
+        return false;
+    std::memcpy(centresMs, t.Centres[r.RepRateIndex], sizeof centresMs);
+    lowMs = t.Low[r.RepRateIndex][r.GateSet];
+    highMs = t.High[r.RepRateIndex][r.GateSet];
+    return true;
 }
 
 int32_t RewriteRecordTags(RecordFile& f, const int64_t* offsets, const int32_t* tags, int32_t count, FileMessage& msg)

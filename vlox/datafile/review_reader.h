@@ -125,11 +125,20 @@ int32_t ReadStationRecords(RecordFile& f, int64_t offset, FileMessage& msg);
 // Parses the reading whose W record is at offset into out. 1, or 0 with msg and out
 // untouched. ReviewTestMode takes the reading's test kind when it names one.
 int32_t ReadMeasurementRecord(RecordFile& f, int64_t offset, ReviewReadingData& out, FileMessage& msg);
+// The same with the numbers of the four gate-value failures of the caller's own messages: a
+// full record read short, a full record without 'V' and its number, the last, partial record
+// read short, the partial record without them (the review's are 27 to 30).
+int32_t ReadMeasurementRecord(RecordFile& f, int64_t offset, ReviewReadingData& out, FileMessage& msg,
+                              const int (&gateValueNumbers)[4]);
 
 // ReviewGateCentres and TimeAxisLow/TimeAxisHigh for the reading. Standard sets keep the
 // 20-gate axis of rate indexes 3-6 at a tenth of the live values, as stored files were always
 // shown. User-defined gates that cannot be spaced leave the tables as they were (result 0).
 int32_t BuildReviewGateTimes(const ReviewReadingData& r);
+// A reading's own gate centres (ms) and the gate-label axis of its rate and gate set, built
+// as BuildReviewGateTimes builds them but without touching the review's tables or the live
+// time axes. false, with everything 0, when they cannot be built.
+bool GateTimesOfReading(const ReviewReadingData& r, double (&centresMs)[MaxGateCount], double& lowMs, double& highMs);
 
 // Clears the tables of a review (a new file is opened).
 void ResetReviewTables();

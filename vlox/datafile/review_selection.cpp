@@ -418,6 +418,8 @@ void AutoScaleReview(const ReviewContext& ctx, int32_t reviewMode, const double*
                 if (ReadAndConvertReading(ctx, ReviewRecordOffsets[i], r, values) == 0)
                     continue;
                 ReviewReading = r;
+                if (ctx.ShowParameters != nullptr)
+                    ctx.ShowParameters();
                 for (int32_t g = 0; g < r.GateCount; ++g)
                     take(values[g]);
             }

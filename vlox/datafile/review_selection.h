@@ -13,11 +13,13 @@
 constexpr int32_t ReviewSlotCount = 12;
 
 // What the selection needs besides the tables: the review file, the conversion of a reading
-// into the display unit (values for its gate count), and where a reader's message goes.
+// into the display unit (values for its gate count), where a reader's message goes, and what
+// shows the parameters of a reading that becomes the reviewed one (the parameter panel).
 struct ReviewContext {
     RecordFile* File = nullptr;
     void (*Convert)(const ReviewReadingData& reading, double* out) = nullptr;
     void (*Report)(const FileMessage& message) = nullptr;
+    void (*ShowParameters)() = nullptr;
 };
 
 // Counts per station (of the line) and slot, and per station, rate index and gate count.
@@ -82,6 +84,7 @@ void AverageStationRecords(const ReviewContext& ctx);
 // Always finite: NaN or infinite limits give 0 and 1.
 void ReviewAxisLimits(double smallest, double largest, double& axisMin, double& axisMax);
 // The automatic scale of the review (or live) plot: the values by view and processing as the
-// review shows them, then ReviewAxisLimits. live: the live values (reviewMode -1).
+// review shows them, then ReviewAxisLimits. live: the live values (reviewMode -1). "Selected"
+// reads each reading tagged 1 into ReviewReading and shows its parameters.
 void AutoScaleReview(const ReviewContext& ctx, int32_t reviewMode, const double* liveValues, int32_t liveCount,
                      double& axisMin, double& axisMax);

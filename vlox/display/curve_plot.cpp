@@ -31,14 +31,14 @@ void MapScaleLimits(double& timeMin, double& timeMax, double& amplitudeMin, doub
         timeMin = 0.001;
     if (!(timeMax > timeMin))
         timeMax = timeMin * 100.0;
+    if (amplitudeMax < 1.0)
+        amplitudeMax = 1.0;
+    if (!(amplitudeMax > amplitudeMin))
+        amplitudeMin = amplitudeMax / 10.0;
     if (amplitudeMin > -1.0 && amplitudeMin < 0.0)
         amplitudeMin = -1.0;
     else if (amplitudeMin > 0.0 && amplitudeMin < 1.0)
         amplitudeMin = 0.0;
-    if (amplitudeMax < 10.0)
-        amplitudeMax = 10.0;
-    if (!(amplitudeMax > amplitudeMin))
-        amplitudeMin = amplitudeMax / 10.0;
 }
 
 void NoteAmplitudeBottom(double mappedBottom, double& base)
@@ -192,9 +192,11 @@ struct AxesBuilder {
     }
 };
 
-std::string IntegerPartText(double a)
+// The decay frame writes "%g" of the integer part ("1e+06" from a million on); the profile
+// frames write every digit of it.
+std::string IntegerPartText(double a, bool allDigits)
 {
-    return FormatText("%g", std::trunc(a));
+    return FormatText(allDigits ? "%.0f" : "%g", std::trunc(a));
 }
 
 // Decade loops stop after this many passes whatever the limits.
@@ -205,6 +207,7 @@ constexpr int32_t MaxDecades = 40;
 CurveAxesLayout LayOutCurveAxes(const CurvePlotGeometryValues& g, const CurveAxesInputs& in, PlotTextMeasure& measure)
 {
     AxesBuilder b{g, measure, {}};
+    const bool digits = in.AmplitudeOnly != 0;
     double tMin = in.TimeMinMs, tMax = in.TimeMaxMs, aMin = in.AmplitudeMin, aMax = in.AmplitudeMax;
     MapScaleLimits(tMin, tMax, aMin, aMax);
     int32_t x = 0;
@@ -263,7 +266,7 @@ CurveAxesLayout LayOutCurveAxes(const CurvePlotGeometryValues& g, const CurveAxe
         const int32_t y = AxisValueToY(g, a);
         if (y <= g.PlotBottom) {
             b.Horizontal(AxisPen::Decade, y);
-            b.AmplitudeLabel(IntegerPartText(a), y);
+            b.AmplitudeLabel(IntegerPartText(a, digits), y);
         }
         if (in.AmplitudeAxisMinorGrid != 0)
             for (int32_t m = 2; m <= 9 && m * a < aMax; ++m) {
@@ -288,7 +291,7 @@ CurveAxesLayout LayOutCurveAxes(const CurvePlotGeometryValues& g, const CurveAxe
             const int32_t y = AxisValueToY(g, a);
             if (y <= g.PlotBottom) {
                 b.Horizontal(AxisPen::Decade, y);
-                b.AmplitudeLabel(IntegerPartText(a), y);
+                b.AmplitudeLabel(IntegerPartText(a, digits), y);
             }
             if (in.AmplitudeAxisMinorGrid != 0)
                 for (int32_t m = 2; m <= 9 && m * a > aMin; ++m) {
@@ -304,9 +307,9 @@ CurveAxesLayout LayOutCurveAxes(const CurvePlotGeometryValues& g, const CurveAxe
 
     // Frame.
     b.Horizontal(AxisPen::Black, g.PlotBottom);
-    b.AmplitudeLabel(IntegerPartText(aMin), g.PlotBottom);
+    b.AmplitudeLabel(IntegerPartText(aMin, digits), g.PlotBottom);
     b.Horizontal(AxisPen::Black, g.PlotTop);
-    b.AmplitudeLabel(IntegerPartText(aMax), g.PlotTop);
+    b.AmplitudeLabel(IntegerPartText(aMax, digits), g.PlotTop);
     b.out.Lines.push_back({AxisPen::Black, g.PlotLeft, g.PlotBottom, g.PlotLeft, g.PlotTop});
     b.out.Lines.push_back({AxisPen::Black, g.PlotRight, g.PlotBottom, g.PlotRight, g.PlotTop});
 

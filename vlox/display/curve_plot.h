@@ -56,10 +56,11 @@ struct CurveScaleInputs {
     int32_t StationsPerProfileWindow = 50;
 };
 
-// The scale limits as the plot-scale dialog keeps them: a time minimum of 0 or less is
-// 0.001 ms and a maximum not above it is 100 times it; an amplitude minimum strictly between
-// -1 and 0 is -1, strictly between 0 and 1 is 0; a maximum below 10 is 10; a minimum not
-// below the maximum is a tenth of it. NaN limits are taken as the defaults.
+// The scale limits a plot is drawn with: a time minimum of 0 or less is 0.001 ms and a
+// maximum not above it is 100 times it; an amplitude maximum below 1 is 1 (the linear band
+// runs from +1 down); a minimum not below the maximum is a tenth of it; a minimum strictly
+// between -1 and 0 is then -1, strictly between 0 and 1 is 0. A top the scale steps leave
+// between 1 and 10 is drawn as it is. NaN limits are taken as the defaults.
 void MapScaleLimits(double& timeMin, double& timeMax, double& amplitudeMin, double& amplitudeMax);
 
 // Keeps the size of a mapped bottom other than 0 in base.
@@ -118,7 +119,8 @@ struct CurveAxesInputs {
     const double* GateCentresMs = nullptr;  // gate labels: the centres of the rate in use
     int32_t GateCount = 0;
     // The profile frames: the amplitude lines and labels only (no time axis, no time caption),
-    // the unit caption at UnitCaptionX (-1: PlotLeft).
+    // labels with every digit of the integer part ("1000000", where the decay frame writes
+    // "1e+06"), the unit caption at UnitCaptionX (-1: PlotLeft).
     int32_t AmplitudeOnly = 0;
     int32_t UnitCaptionX = -1;
 };

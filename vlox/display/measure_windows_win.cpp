@@ -104,6 +104,13 @@ void ComputeCurveScale()
 
 void ComputeCurveScaleFor(int32_t repRateIndex, int32_t gateSet)
 {
+    const int32_t rate = repRateIndex >= 0 && repRateIndex < RepRateCount ? repRateIndex : 0;
+    const int32_t set = gateSet >= 0 && gateSet < 3 ? gateSet : 0;
+    ComputeCurveScaleForAxis(TimeAxisLow[rate][set], TimeAxisHigh[rate][set]);
+}
+
+void ComputeCurveScaleForAxis(double gateAxisLowMs, double gateAxisHighMs)
+{
     CurveScaleInputs in;
     in.PaneWidth = CurvePaneRect.width;
     in.PaneHeight = CurvePaneRect.height;
@@ -114,10 +121,8 @@ void ComputeCurveScaleFor(int32_t repRateIndex, int32_t gateSet)
         in.TimeMinMs = Settings.TimeAxisMinMs;
         in.TimeMaxMs = Settings.TimeAxisMaxMs;
     } else {
-        const int32_t rate = repRateIndex >= 0 && repRateIndex < RepRateCount ? repRateIndex : 0;
-        const int32_t set = gateSet >= 0 && gateSet < 3 ? gateSet : 0;
-        in.TimeMinMs = TimeAxisLow[rate][set];
-        in.TimeMaxMs = TimeAxisHigh[rate][set];
+        in.TimeMinMs = gateAxisLowMs;
+        in.TimeMaxMs = gateAxisHighMs;
     }
     CurvePlotGeometry = ComputeCurveScaleFrom(in);
     double tMin = in.TimeMinMs, tMax = in.TimeMaxMs, aMin = in.AmplitudeMin, aMax = in.AmplitudeMax;

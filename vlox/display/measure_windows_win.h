@@ -18,6 +18,9 @@ extern int32_t CurveBackgroundSaved;
 void ComputeCurveScale();
 // The same for the time axis of a rate index and gate set (the reviewed reading's).
 void ComputeCurveScaleFor(int32_t repRateIndex, int32_t gateSet);
+// The same with gate labels over lowMs to highMs (the time axis of "Selected" that covers
+// every reading of the station); with time labels the settings' axis.
+void ComputeCurveScaleForAxis(double gateAxisLowMs, double gateAxisHighMs);
 // The pen of curve entry index of the line settings (0-99 gate profiles, 100-102 decays).
 HPEN CurvePen(int32_t index);
 // The off-screen copies of the curve window (plot buffer and column buffer), made once.

@@ -1,5 +1,6 @@
 #include "vlox/display/print_layout.h"
 
+#include "vlox/display/review_plot.h"
 #include "vlox/settings/rate_tables.h"
 
 #include <algorithm>
@@ -458,23 +459,16 @@ void PageBuilder::DecayView()
             DecayCurve(finalDecay, sel.CentresMs.data(), sel.Values.data(), sel.GateCount);
         break;
     case 1: {  // "Selected"
-        double low = sel.TimeAxisLow, high = sel.TimeAxisHigh;
-        const double* centres = sel.CentresMs.data();
-        int32_t gates = sel.GateCount;
-        if (in_.Scale.TimeAxisLabels == 1 && !src.Station.empty()) {
-            // The gate axis covers every reading of the station.
-            low = 100000.0;
-            high = -100000.0;
-            gates = 0;
-            for (const PrintReading& r : src.Station) {
-                low = std::min(low, r.TimeAxisLow);
-                high = std::max(high, r.TimeAxisHigh);
-                gates = std::max(gates, r.GateCount);
-            }
-            centres = src.Station.back().CentresMs.data();
+        GateAxisSpan axis{sel.TimeAxisLow, sel.TimeAxisHigh, sel.GateCount, sel.CentresMs.data()};
+        if (in_.Scale.TimeAxisLabels == 1) {
+            // The gate axis covers every reading of the station, as on the screen.
+            std::vector<GateAxisSpan> spans;
+            for (const PrintReading& r : src.Station)
+                spans.push_back({r.TimeAxisLow, r.TimeAxisHigh, r.GateCount, r.CentresMs.data()});
+            WidenGateAxis(spans, axis);
         }
-        Scale(low, high);
-        DecayFrame(centres, gates);
+        Scale(axis.LowMs, axis.HighMs);
+        DecayFrame(axis.CentresMs, axis.GateCount);
         for (size_t i = 0; i < src.Station.size(); ++i) {
             const PrintReading& r = src.Station[i];
             if (r.Tag == 1)

@@ -250,13 +250,9 @@ void GateTimesOf(const ReviewReadingData& reading, int32_t rate, int32_t gateSet
     r.RepRateIndex = rate;
     r.GateSet = gateSet;
     r.GateCount = gates;
-    centres.fill(0.0);
-    low = high = 0.0;
-    if (rate < 0 || rate >= RepRateCount || gateSet < 0 || gateSet > 2 || BuildReviewGateTimes(r) == 0)
-        return;
-    std::memcpy(centres.data(), ReviewGateCentres[rate], sizeof(double) * MaxGateCount);
-    low = TimeAxisLow[rate][gateSet];
-    high = TimeAxisHigh[rate][gateSet];
+    double c[MaxGateCount];
+    GateTimesOfReading(r, c, low, high);
+    std::memcpy(centres.data(), c, sizeof c);
 }
 
 PrintReading ReadingForPrint(const ReviewReadingData& r, const double* values, int32_t tag)

@@ -4,6 +4,7 @@
 #include "vlox/measure/units.h"
 #include "vlox/settings/config_stream.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -25,14 +26,23 @@ double ReviewLoopArea(const ReviewReadingData& r)
     return LoopArea(loop, e, n);
 }
 
-void ConvertReviewReadingTo(const ReviewReadingData& r, int32_t unit, double loopArea, double* out)
+namespace {
+
+int32_t RateRow(const ReviewReadingData& r)
+{
+    return r.RepRateIndex >= 0 && r.RepRateIndex < RepRateCount ? r.RepRateIndex : 0;
+}
+
+}  // namespace
+
+void ConvertReviewReadingTo(const ReviewReadingData& r, const double* centresMs, int32_t unit, double loopArea,
+                            double* out)
 {
     const int32_t n = r.GateCount < 0 ? 0 : (r.GateCount > MaxGateCount ? MaxGateCount : r.GateCount);
     for (int32_t g = 0; g < n; ++g)
         out[g] = 0.0;
     UnitConversionContext c;
-    const int32_t rate = r.RepRateIndex >= 0 && r.RepRateIndex < RepRateCount ? r.RepRateIndex : 0;
-    c.GateCentresMs = ReviewGateCentres[rate];
+    c.GateCentresMs = centresMs;
     c.LoopArea = loopArea;
     double values[MaxGateCount];
     std::memcpy(values, r.GateValues, sizeof values);
@@ -41,7 +51,27 @@ void ConvertReviewReadingTo(const ReviewReadingData& r, int32_t unit, double loo
 
 void ConvertReviewReading(const ReviewReadingData& r, double* out)
 {
-    ConvertReviewReadingTo(r, Settings.DisplayUnit, ReviewLoopArea(r), out);
+    ConvertReviewReadingTo(r, ReviewGateCentres[RateRow(r)], Settings.DisplayUnit, ReviewLoopArea(r), out);
+}
+
+bool WidenGateAxis(const std::vector<GateAxisSpan>& readings, GateAxisSpan& axis)
+{
+    GateAxisSpan wide;
+    wide.LowMs = 100000.0;
+    wide.HighMs = -100000.0;
+    bool any = false;
+    for (const GateAxisSpan& r : readings) {
+        if (!(r.LowMs > 0.0 && r.HighMs > r.LowMs && std::isfinite(r.HighMs)))
+            continue;
+        wide.LowMs = std::min(wide.LowMs, r.LowMs);
+        wide.HighMs = std::max(wide.HighMs, r.HighMs);
+        wide.GateCount = std::max(wide.GateCount, r.GateCount);
+        wide.CentresMs = r.CentresMs;
+        any = true;
+    }
+    if (any)
+        axis = wide;
+    return any;
 }
 
 ProfileScaleValues ScaleProfileStations(const double* stations, int32_t count, int32_t paneWidth)
@@ -169,17 +199,21 @@ StripWalk WalkLineBackwards(RecordFile& f, int32_t right, int32_t columnStep, in
         if (!found)
             continue;
         ReviewReadingData r;
-        if (ReadMeasurementRecord(f, w, r, walk.Message) == 0) {
+        static const int gateValueNumbers[4] = {1, 2, 3, 4};
+        if (ReadMeasurementRecord(f, w, r, walk.Message, gateValueNumbers) == 0) {
             walk.Columns.clear();
             walk.Ticks.clear();
             break;
         }
-        BuildReviewGateTimes(r);
+        // The live display goes on with its own time axes: only the gate centres are needed.
+        double centres[MaxGateCount];
+        double low = 0.0, high = 0.0;
+        GateTimesOfReading(r, centres, low, high);
         StripColumn column;
         column.X = x;
         column.Station = station;
         column.GateCount = r.GateCount;
-        ConvertReviewReadingTo(r, unit, loopArea, column.Values);
+        ConvertReviewReadingTo(r, centres, unit, loopArea, column.Values);
         walk.Columns.push_back(column);
         if (readingNumber % 5 == 0)
             walk.Ticks.push_back({x, station});

@@ -13,12 +13,28 @@
 
 // The reading's loop area (m2) from its loop records.
 double ReviewLoopArea(const ReviewReadingData& r);
-// A reviewed reading in unit (display unit) with the review gate centres of its rate: its
-// gate count of values into out. Values that cannot be converted (a unit outside 0-5) are 0.
-void ConvertReviewReadingTo(const ReviewReadingData& r, int32_t unit, double loopArea, double* out);
-// The same in `DisplayUnit` with the reading's own loop area (the review context's
-// conversion).
+// A reviewed reading in unit (display unit) with the gate centres given (those of its rate):
+// its gate count of values into out. Values that cannot be converted (a unit outside 0-5) are 0.
+void ConvertReviewReadingTo(const ReviewReadingData& r, const double* centresMs, int32_t unit, double loopArea,
+                            double* out);
+// The same in `DisplayUnit` with the review gate centres of its rate and the reading's own
+// loop area (the review context's conversion).
 void ConvertReviewReading(const ReviewReadingData& r, double* out);
+
+// The gate-label time axis of a reading, or of the decay plot: its limits (ms), its gate count
+// and the gate centres its gate labels stand at.
+struct GateAxisSpan {
+    double LowMs = 0.0;
+    double HighMs = 0.0;
+    int32_t GateCount = 0;
+    const double* CentresMs = nullptr;
+};
+// "Selected" with gate labels, on the screen and on the printed page: the axis that covers
+// every reading of the station. From 100000 and -100000 the smallest low and the largest
+// high, the largest gate count, and the gate centres of the last reading. A reading whose
+// limits are no time range (0 < low < high: one that could not be read, or whose gate times
+// could not be built) takes no part. false, with axis as it was, when no reading does.
+bool WidenGateAxis(const std::vector<GateAxisSpan>& readings, GateAxisSpan& axis);
 
 // The station axis of the profile plot.
 struct ProfileScaleValues {
@@ -67,7 +83,9 @@ struct StripWalk {
     FileMessage Message;  // a damaged reading: nothing is to be drawn
 };
 // Walks back from f's position: each S record gives a column from the first reading after it
-// (found by its W tag, whatever the number of loop records), converted with loopArea. Stops
+// (found by its W tag, whatever the number of loop records), converted with loopArea and its
+// own gate times (the review's and the live gate tables are left alone). A damaged gate-value
+// record gives the strip's own message, "1-" to "4-Error in file line %d". Stops
 // at the line's L record, at the start of the file, left of stripLeft or after 325 columns.
 // readingNumber counts down from the readings stored on the line (-1: counted here, one per
 // station back to the line's start); every fifth gets a tick.

@@ -85,24 +85,43 @@ void DrawPolyline(HDC dc, const std::vector<PlotPoint>& points, HPEN pen)
     ::Polyline(dc, poly.data(), static_cast<int>(poly.size()));
 }
 
-// One decay curve of the review at the centres of a rate.
-void DrawReviewCurve(HDC dc, int32_t rate, const double* values, int32_t gates, int32_t pen)
+// One decay curve of the review at the gate centres given.
+void DrawReviewCurveAt(HDC dc, const double* centresMs, const double* values, int32_t gates, int32_t pen)
 {
-    rate = Clamp(rate, 0, RepRateCount - 1);
     // Gates outside the time axis are not drawn over the frame.
     const int saved = SaveDC(dc);
     IntersectClipRect(dc, CurvePlotGeometry.PlotLeft, 0, CurvePlotGeometry.PlotRight + 1, CurvePaneRect.height);
-    DrawPolyline(dc, DecayCurvePoints(CurvePlotGeometry, ReviewGateCentres[rate], values, gates), CurvePen(pen));
+    DrawPolyline(dc, DecayCurvePoints(CurvePlotGeometry, centresMs, values, gates), CurvePen(pen));
     RestoreDC(dc, saved);
+}
+
+// The same at the review's centres of a rate.
+void DrawReviewCurve(HDC dc, int32_t rate, const double* values, int32_t gates, int32_t pen)
+{
+    DrawReviewCurveAt(dc, ReviewGateCentres[Clamp(rate, 0, RepRateCount - 1)], values, gates, pen);
+}
+
+// The decay frame over a gate-label axis (with time labels the settings' axis).
+void DrawReviewFrameOver(HDC dc, const GateAxisSpan& axis)
+{
+    ComputeCurveScaleForAxis(axis.LowMs, axis.HighMs);
+    RECT r{0, 0, CurvePaneRect.width, CurvePaneRect.height};
+    FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    DrawCurveAxesWith(dc, axis.CentresMs, axis.GateCount);
+}
+
+// The gate-label axis of a rate and gate set as the review's tables hold it.
+GateAxisSpan ReviewGateAxis(int32_t rate, int32_t gateSet, int32_t gates)
+{
+    rate = Clamp(rate, 0, RepRateCount - 1);
+    gateSet = Clamp(gateSet, 0, 2);
+    return {TimeAxisLow[rate][gateSet], TimeAxisHigh[rate][gateSet], gates, ReviewGateCentres[rate]};
 }
 
 // The decay frame on the reviewed reading's time axis.
 void DrawReviewFrame(HDC dc, int32_t rate, int32_t gateSet, int32_t gates)
 {
-    ComputeCurveScaleFor(rate, gateSet);
-    RECT r{0, 0, CurvePaneRect.width, CurvePaneRect.height};
-    FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    DrawCurveAxesWith(dc, ReviewGateCentres[Clamp(rate, 0, RepRateCount - 1)], gates);
+    DrawReviewFrameOver(dc, ReviewGateAxis(rate, gateSet, gates));
 }
 
 // Gate times of a standard set (the averages' slots).
@@ -178,19 +197,53 @@ void DrawAverages(HDC dc, int32_t penIndex, bool tellUser, bool withReadings)
     }
 }
 
+// One reading of the station as "Selected" draws it: in `DisplayUnit` at its own gate times.
+struct StationCurve {
+    int32_t Record = 0;
+    int32_t GateCount = 0;
+    double CentresMs[MaxGateCount] = {};
+    double Values[MaxGateCount] = {};
+    double LowMs = 0.0;
+    double HighMs = 0.0;
+};
+
+// "Selected": the readings tagged 1 over the frame. With gate labels the time axis covers
+// every reading of the station (the printed page's pass), so a reading of another rate or
+// gate set is not cut at the reviewed reading's axis. The review's gate tables are left as
+// they are: the reviewed reading keeps its own.
 void DrawSelected(HDC dc)
 {
-    DrawReviewFrame(dc, ReviewRate(), ReviewReading.GateSet, ReviewGates());
+    const bool gateLabels = Settings.TimeAxisLabels == 1;
+    std::vector<StationCurve> curves;
+    HandleFile f = ReviewRecordFile();
     for (int32_t i = 0; i < ReviewRecordCount && i < MaxReviewRecords; ++i) {
-        if (ReviewRecordTags[i] != 1)
+        if (!gateLabels && ReviewRecordTags[i] != 1)
             continue;
         ReviewReadingData r;
-        double values[MaxGateCount] = {};
-        if (ReadAndConvertReading(ProgramReviewContext(), ReviewRecordOffsets[i], r, values) == 0)
+        FileMessage msg;
+        if (ReadMeasurementRecord(f, ReviewRecordOffsets[i], r, msg) == 0) {
+            ReportReviewMessage(msg);
             continue;
-        DrawReviewCurve(dc, r.RepRateIndex, values, r.GateCount,
-                        i == ReviewRecordIndex ? FinalDecayPen : IntermediateDecayPen);
+        }
+        StationCurve c;
+        c.Record = i;
+        c.GateCount = Clamp(r.GateCount, 0, MaxGateCount);
+        GateTimesOfReading(r, c.CentresMs, c.LowMs, c.HighMs);
+        ConvertReviewReadingTo(r, c.CentresMs, Settings.DisplayUnit, ReviewLoopArea(r), c.Values);
+        curves.push_back(c);
     }
+    GateAxisSpan axis = ReviewGateAxis(ReviewRate(), ReviewReading.GateSet, ReviewGates());
+    if (gateLabels) {
+        std::vector<GateAxisSpan> spans;
+        for (const StationCurve& c : curves)
+            spans.push_back({c.LowMs, c.HighMs, c.GateCount, c.CentresMs});
+        WidenGateAxis(spans, axis);
+    }
+    DrawReviewFrameOver(dc, axis);
+    for (const StationCurve& c : curves)
+        if (ReviewRecordTags[c.Record] == 1)
+            DrawReviewCurveAt(dc, c.CentresMs, c.Values, c.GateCount,
+                              c.Record == ReviewRecordIndex ? FinalDecayPen : IntermediateDecayPen);
 }
 
 // The x of listed station s, or false.
@@ -225,6 +278,7 @@ ReviewContext ProgramReviewContext()
     ctx.File = &ReviewAccess;
     ctx.Convert = ConvertReviewReading;
     ctx.Report = ReportReviewMessage;
+    ctx.ShowParameters = DrawParameterPanel;
     return ctx;
 }
 
@@ -333,6 +387,12 @@ void ShowDecayRecord(int32_t record)
         loop.CornerY[i] = r.CornerY[i];
     }
     ReviewMapLoop = loop;
+}
+
+void ConvertReviewedReading()
+{
+    BuildReviewGateTimes(ReviewReading);
+    ConvertReviewReading(ReviewReading, ReviewDisplayValues);
 }
 
 void ShowProfileRecord(int32_t record, int32_t station)
@@ -516,7 +576,9 @@ ReviewedPanelParameters ReviewedParametersOfReading()
     const ReviewReadingData& r = ReviewReading;
     p.RepRateIndex = r.RepRateIndex;
     p.CoilType = r.CoilType;
-    p.RecordCount = r.NumberOfRecords;
+    // The readings of the reviewed station, as the printed header counts them (not the
+    // records per measurement the reading was stored with).
+    p.RecordCount = ReviewRecordCount;
     p.ProcessingMethod = r.ProcessingMethod;
     p.AveragingTimeIndex = r.AveragingTimeIndex;
     p.Component = r.Component;

@@ -34,6 +34,9 @@ void AutoScaleReview();
 
 // Show record r: read into ReviewReading, gate times, conversion into ReviewDisplayValues.
 void ShowDecayRecord(int32_t record);
+// The reviewed reading converted again into `DisplayUnit` (its gate times built again), so a
+// change of unit shows at once.
+void ConvertReviewedReading();
 // The profile list's reading r, its values copied into the profile row of station.
 void ShowProfileRecord(int32_t record, int32_t station);
 

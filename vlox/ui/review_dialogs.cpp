@@ -26,15 +26,11 @@ bool ApplyTagClick(int32_t* working, int32_t count, int32_t selected, bool exclu
 {
     if (working == nullptr || selected < 0 || selected >= count)
         return false;
-    if (excludeMode) {
+    if (excludeMode)
         working[selected] = -1;
-        return true;
-    }
-    if (includeMode) {
+    else if (includeMode)
         working[selected] = 1;
-        return true;
-    }
-    return false;
+    return true;
 }
 
 void ApplyManageRecordsOk(const int32_t* working, int32_t* tags, int32_t count)

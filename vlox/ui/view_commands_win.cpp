@@ -195,6 +195,8 @@ void AttributesCommand()
 void RedrawReview()
 {
     if (ReviewMode == 0) {
+        // The values were converted when the reading was read: in the unit of that time.
+        ConvertReviewedReading();
         DrawReviewNumbers(false);
         DrawReviewDecay(false);
     } else if (ReviewMode == 1) {

@@ -54,7 +54,10 @@ void ApplyPlotScale(const PlotScaleFields& f, int32_t reviewMode, SettingsValues
                     int32_t& stationsPerWindow)
 {
     double tMin = f.TimeMinMs, tMax = f.TimeMaxMs, aMin = f.AmplitudeMin, aMax = f.AmplitudeMax;
-    // The same limits the plot maps its scale to, so the plot draws what is stored.
+    // The dialog keeps a top of at least 10 (only the scale steps go below it), then the
+    // limits the plot maps its scale to, so the plot draws what is stored.
+    if (aMax < 10.0)
+        aMax = 10.0;
     MapScaleLimits(tMin, tMax, aMin, aMax);
     s.TimeAxisMinMs = tMin;
     s.TimeAxisMaxMs = tMax;

@@ -11,13 +11,16 @@
 #include "tests/e2e/harness/vlx_records.h"
 
 #include "resources/review_ids.h"
+#include "resources/view_ids.h"
 #include "vlox/settings/config_file.h"
 #include "vlox/settings/null_tables.h"
 #include "vlox/settings/settings.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -131,6 +134,24 @@ LRESULT ListSelection(HWND list)
     return static_cast<LRESULT>(result);
 }
 
+std::wstring ListItemText(HWND list, int index)
+{
+    wchar_t text[64] = L"";
+    DWORD_PTR result = 0;
+    if (SendMessageTimeoutW(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text),
+                            SMTO_ABORTIFHUNG, 3000, &result) == 0)
+        return L"?";
+    return text;
+}
+
+// The numbers window writes a value with two decimals below 10, one below 100, none above:
+// the drawn number matches the value to half its last digit.
+double NumbersTolerance(double value)
+{
+    const double size = value < 0 ? -value : value;
+    return size >= 100.0 ? 0.5 : (size >= 10.0 ? 0.05 : 0.005);
+}
+
 class VloxReview : public e2e::VloxSuite<VloxReview> {
 protected:
     static void SetUpTestSuite()
@@ -165,7 +186,76 @@ protected:
         EXPECT_GT(InkPixels(image), minimumInk) << e2e::ToUtf8(name);
     }
 
+    // The texts drawn on window since sequence from, in order.
+    static std::vector<e2e::DrawnText> DrawnOn(HWND window, long from)
+    {
+        std::vector<e2e::DrawnText> drawn, on;
+        vlox->DrawnTexts(mainWindow, from, &drawn);
+        for (const e2e::DrawnText& t : drawn)
+            if (t.window == window)
+                on.push_back(t);
+        return on;
+    }
+
+    static long TextCount()
+    {
+        long count = 0;
+        vlox->DrawnTextCount(mainWindow, &count);
+        return count;
+    }
+
+    // The Plot Scale Setup dialog, opened from the menu.
+    static HWND OpenScaleDialog()
+    {
+        if (!e2e::PostCommand(mainWindow, IDM_SCALE))
+            return nullptr;
+        HWND dialog = vlox->WaitMessageBox(L"Plot Scale Setup", 10000);
+        if (dialog != nullptr)
+            vlox->WaitIdle(5000);
+        return dialog;
+    }
+
+    static void Type(HWND dialog, int id, const wchar_t* text)
+    {
+        HWND edit = e2e::Control(dialog, id);
+        ASSERT_NE(edit, nullptr) << id;
+        e2e::SelectAllText(edit);
+        e2e::PostText(edit, text);
+    }
+
+    static bool CloseDialog(HWND dialog, int button)
+    {
+        vlox->WaitIdle(5000);
+        if (!e2e::PressButton(dialog, button))
+            return false;
+        return e2e::WaitUntil([dialog] { return !IsWindow(dialog) || !e2e::IsShown(dialog); }, 10000) &&
+               vlox->WaitIdle(5000);
+    }
+
+    // The value rows of the numbers window drawn since from (gates in order, rows of 20).
+    static std::vector<double> ShownValues(HWND numbers, long from)
+    {
+        std::vector<double> values;
+        for (const e2e::DrawnText& t : DrawnOn(numbers, from))
+            if (t.x > 10 && t.y > 40)
+                values.push_back(std::wcstod(t.text.c_str(), nullptr));
+        return values;
+    }
+
+    // Line 0, station 0, record 0 chosen in the lists.
+    static void FirstReadingOfTheFile()
+    {
+        ASSERT_TRUE(e2e::SelectComboItem(Ctl(IDC_COMBO_LINE), 0));
+        Idle();
+        ASSERT_TRUE(e2e::SelectComboItem(Ctl(IDC_COMBO_STATION), 0));
+        Idle();
+        ASSERT_TRUE(e2e::SelectComboItem(Ctl(IDC_COMBO_RECORD), 0));
+        Idle();
+    }
+
     static inline std::wstring dataFile;
+    // Gates 1 to 4 of the file's first reading as the numbers window showed them in mV.
+    static inline std::vector<double> ShownInMillivolts;
 };
 
 }  // namespace
@@ -263,6 +353,151 @@ TEST_F(VloxReview, AverageAndAutoScale)
     Idle();
 }
 
+// Plot Scale Setup in review, "Single": the reading shown is converted again into the unit
+// chosen, and the numbers window shows its values in mV at once (they stayed in nV/m2 under
+// the new label until review was started again). The parameter panel, drawn again with it,
+// counts the readings of the station (two: one of each rate), not the records per
+// measurement they were stored with (one).
+TEST_F(VloxReview, PlotScaleShowsTheReadingInTheNewUnitAtOnce)
+{
+    HWND numbers = Ctl(IDC_NUMBERS_WND);
+    ASSERT_TRUE(vlox->RecordTextsOfChild(mainWindow, numbers));
+    const long shownFrom = TextCount();
+    FirstReadingOfTheFile();
+    // The reading's 20 values in nV/m2, as last drawn.
+    std::vector<double> before = ShownValues(numbers, shownFrom);
+    ASSERT_GE(before.size(), 20u) << "the first reading was not shown";
+    before.erase(before.begin(), before.end() - 20);
+    HWND dialog = OpenScaleDialog();
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(PostMessageW(e2e::Control(dialog, IDC_SCALE_UNIT_FIRST + 1), BM_CLICK, 0, 0));  // "mV"
+    Type(dialog, IDC_SCALE_AMPLITUDE_MIN, L"0");
+    Type(dialog, IDC_SCALE_AMPLITUDE_MAX, L"10");
+    ASSERT_TRUE(vlox->WaitIdle(5000));
+    ASSERT_EQ(e2e::TextOf(e2e::Control(dialog, IDC_SCALE_AMPLITUDE_MIN_UNIT)), L"mV");
+    const long from = TextCount();
+    ASSERT_TRUE(CloseDialog(dialog, IDOK));
+
+    // The value rows drawn since: the reading's 20 gates again, each by the one factor between
+    // the two units (the file, held by the review, is compared once V-LOX has ended).
+    std::vector<double> shown;
+    ASSERT_TRUE(e2e::WaitUntil(
+        [&] {
+            shown = ShownValues(numbers, from);
+            return shown.size() >= 20;
+        },
+        5000))
+        << "the numbers window was not drawn again";
+    const double factor = shown[0] / before[0];
+    EXPECT_LT(factor, 0.5) << "the values were drawn again in nV/m2";
+    for (int g = 0; g < 4; ++g)
+        EXPECT_NEAR(shown[g], before[g] * factor, NumbersTolerance(shown[g]) + 0.005 * shown[g]) << "gate " << g + 1;
+    ShownInMillivolts.assign(shown.begin(), shown.begin() + 4);
+
+    // "Records:" and the value after it on the main window.
+    const std::vector<e2e::DrawnText> panel = DrawnOn(mainWindow, from);
+    bool found = false;
+    for (size_t i = 0; i + 1 < panel.size(); ++i)
+        if (panel[i].text == L"Records: ") {
+            EXPECT_EQ(panel[i + 1].text, L"2");
+            found = true;
+        }
+    EXPECT_TRUE(found) << "the parameter panel was not drawn again";
+}
+
+// The top of the scale stepped down from 10 to 5 in review: the plot is drawn again with each
+// top (it stayed at 10 below 10, pixel for pixel the same).
+TEST_F(VloxReview, TopOfScaleDownRedrawsAtEveryStep)
+{
+    HWND curve = Ctl(IDC_CURVE_WND);
+    ASSERT_TRUE(vlox->RecordTextsOfChild(mainWindow, curve));
+    e2e::RgbImage before;
+    Idle();
+    ASSERT_TRUE(e2e::CaptureWindow(curve, &before));
+    for (int top = 9; top >= 5; --top) {
+        SCOPED_TRACE("top " + std::to_string(top));
+        const long from = TextCount();
+        UINT state = 0;
+        ASSERT_TRUE(vlox->MenuState(mainWindow, IDM_TOP_OF_SCALE_DOWN, &state));
+        ASSERT_EQ(state & (MF_GRAYED | MF_DISABLED), 0u);
+        ASSERT_TRUE(e2e::PostCommand(mainWindow, IDM_TOP_OF_SCALE_DOWN));
+        Idle();
+        // The top label of the frame, centred on the top line (20).
+        bool labelled = false;
+        ASSERT_TRUE(e2e::WaitUntil(
+            [&] {
+                for (const e2e::DrawnText& t : DrawnOn(curve, from))
+                    labelled = labelled || (t.text == std::to_wstring(top) && t.x < 60 && t.y < 20);
+                return labelled;
+            },
+            5000))
+            << "no top label " << top;
+        e2e::RgbImage after;
+        ASSERT_TRUE(e2e::CaptureWindow(curve, &after));
+        ASSERT_EQ(after.rgb.size(), before.rgb.size());
+        EXPECT_NE(after.rgb, before.rgb) << "the plot was not drawn again";
+        before = after;
+    }
+}
+
+// "Selected" with gate labels: the time axis covers both readings of the station, the 30 Hz
+// one with 20 gates and the 3 Hz one with 30, so the 3 Hz curve is no longer cut at the end
+// of the 30 Hz axis: the frame's gate labels run to 30, inside the plot.
+TEST_F(VloxReview, SelectedWithGateLabelsCoversEveryReadingOfTheStation)
+{
+    HWND dialog = OpenScaleDialog();
+    ASSERT_NE(dialog, nullptr);
+    HWND gates = e2e::Control(dialog, IDC_SCALE_LABELS_GATES);
+    ASSERT_TRUE(PostMessageW(gates, BM_CLICK, 0, 0));
+    ASSERT_TRUE(e2e::WaitUntil([&] { return Checked(gates); }, 5000));
+    ASSERT_TRUE(CloseDialog(dialog, IDOK));
+    FirstReadingOfTheFile();
+
+    HWND curve = Ctl(IDC_CURVE_WND);
+    ASSERT_TRUE(vlox->RecordTextsOfChild(mainWindow, curve));
+    ASSERT_TRUE(e2e::SelectComboItem(Ctl(IDC_COMBO_PROCESSING), 1));  // "Selected"
+    Idle();
+    HWND list = Ctl(IDC_LIST_RECORDS);
+    ASSERT_TRUE(e2e::IsShown(list));
+    DWORD_PTR result = 0;
+    ASSERT_NE(SendMessageTimeoutW(list, LB_SETSEL, TRUE, 1, SMTO_ABORTIFHUNG, 3000, &result), 0);
+    const long from = TextCount();
+    ASSERT_TRUE(e2e::PostCommand(mainWindow, IDC_LIST_RECORDS, LBN_SELCHANGE, list));
+    Idle();
+
+    // The gate labels stand 15 pixels above the axis caption "Gates", between the plot's left
+    // edge (60) and its right edge (40 pixels from the pane's; the client area may lack the
+    // pane's last pixels).
+    const RECT client = e2e::ClientRectOf(curve);
+    const int plotLeft = 60, plotRight = client.right - 38;
+    std::vector<std::wstring> labels;
+    ASSERT_TRUE(e2e::WaitUntil(
+        [&] {
+            labels.clear();
+            const std::vector<e2e::DrawnText> drawn = DrawnOn(curve, from);
+            int gateLabelTop = -1;
+            for (const e2e::DrawnText& t : drawn)
+                if (t.text == L"Gates")
+                    gateLabelTop = t.y - 15;
+            for (const e2e::DrawnText& t : drawn)
+                if (t.y == gateLabelTop && t.x >= plotLeft - 10 && t.x <= plotRight)
+                    labels.push_back(t.text);
+            return std::find(labels.begin(), labels.end(), L"30") != labels.end();
+        },
+        5000))
+        << "no gate label 30 inside the plot; drawn: " << [&] {
+               std::string all;
+               for (const e2e::DrawnText& t : DrawnOn(curve, from))
+                   all += e2e::ToUtf8(t.text) + "@" + std::to_string(t.x) + "," + std::to_string(t.y) + " ";
+               return all + " client " + std::to_string(client.right) + "x" + std::to_string(client.bottom);
+           }();
+    EXPECT_NE(std::find(labels.begin(), labels.end(), L"25"), labels.end());
+    EXPECT_NE(std::find(labels.begin(), labels.end(), L"1"), labels.end());
+
+    ASSERT_TRUE(e2e::SelectComboItem(Ctl(IDC_COMBO_PROCESSING), 0));
+    Idle();
+}
+
 TEST_F(VloxReview, ExcludeTheSecondReadingOfTheFirstStation)
 {
     ASSERT_TRUE(e2e::SelectComboItem(Ctl(IDC_COMBO_LINE), 0));
@@ -272,12 +507,18 @@ TEST_F(VloxReview, ExcludeTheSecondReadingOfTheFirstStation)
     ASSERT_TRUE(e2e::PostCommand(mainWindow, IDM_MANAGE_RECORDS));
     HWND dialog = vlox->WaitMessageBox(L"Manage Records", 10000);
     ASSERT_NE(dialog, nullptr);
+    // A click on a record with no mode checked changes no tag, but the list is filled anew:
+    // the highlight goes.
+    HWND list = e2e::Control(dialog, IDC_TAG_RECORD_LIST);
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(list, LB_SETCURSEL, 0, 0, SMTO_ABORTIFHUNG, 3000, &result);
+    ASSERT_TRUE(e2e::PostCommand(dialog, IDC_TAG_RECORD_LIST, LBN_SELCHANGE, list));
+    EXPECT_TRUE(e2e::WaitUntil([&] { return ListSelection(list) == LB_ERR; }, 5000)) << "the highlight stayed";
+    EXPECT_EQ(ListItemText(list, 0), L"1  ");
     HWND exclude = e2e::Control(dialog, IDC_EXCLUDE_RECORD_MODE);
     ASSERT_TRUE(PostMessageW(exclude, BM_CLICK, 0, 0));
     // The dialog's own loop runs: wait for the box to take the click.
     ASSERT_TRUE(e2e::WaitUntil([&] { return Checked(exclude); }, 5000));
-    HWND list = e2e::Control(dialog, IDC_TAG_RECORD_LIST);
-    DWORD_PTR result = 0;
     SendMessageTimeoutW(list, LB_SETCURSEL, 1, 0, SMTO_ABORTIFHUNG, 3000, &result);
     ASSERT_TRUE(e2e::PostCommand(dialog, IDC_TAG_RECORD_LIST, LBN_SELCHANGE, list));
     // The list is filled anew: the selection goes.
@@ -362,12 +603,34 @@ TEST_F(VloxReview, TheFileReadsBackWithEveryChange)
     }
 }
 
+// The mV values the numbers window showed after Plot Scale Setup are the first reading's
+// stored gate values (volts x 10^9) in mV.
+TEST_F(VloxReview, TheMillivoltsShownWereTheStoredValues)
+{
+    ASSERT_EQ(ShownInMillivolts.size(), 4u);
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(e2e::ReadFileBytes(dataFile, &bytes));
+    const std::string file(bytes.begin(), bytes.end());
+    const std::vector<std::string> tags = RecordTags(file);
+    size_t w = 0;
+    while (w < tags.size() && tags[w] != "W1")
+        ++w;
+    ASSERT_LT(w + 6, tags.size());
+    const std::string v1 = file.substr((w + 6) * RecordLength, RecordLength);
+    ASSERT_EQ(v1.substr(0, 2), "V1");
+    for (int g = 0; g < 4; ++g) {
+        const double expected = Number(v1, 3 + 14 * g, 16 + 14 * g) / 1e6;
+        EXPECT_NEAR(ShownInMillivolts[g], expected, NumbersTolerance(expected)) << "gate " << g + 1;
+    }
+}
+
 TEST_F(VloxReview, NoErrorBoxAtAnyTime)
 {
     for (const e2e::MessageBoxInfo& box : vlox->MessageBoxesSeen()) {
         const std::string caption = e2e::ToUtf8(box.caption);
         EXPECT_TRUE(caption == "Create Data File" || caption == "REVIEW" || caption == "Open Data File" ||
-                    caption == "Manage Records" || caption == "Edit Selected Parameters")
+                    caption == "Manage Records" || caption == "Edit Selected Parameters" ||
+                    caption == "Plot Scale Setup")
             << caption << ": " << e2e::ToUtf8(box.text);
     }
 }

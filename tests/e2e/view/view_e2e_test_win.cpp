@@ -259,6 +259,26 @@ TEST_F(VloxView, ScaleStepsMoveTheAmplitudeAxis)
     ASSERT_TRUE(e2e::PostCommand(mainWindow, IDM_TOP_OF_SCALE_DOWN));
     ASSERT_TRUE(vlox->WaitIdle(5000));
     EXPECT_EQ(ConfigLine(18), "10.000000");
+    // Below 10 the live plot is drawn with the new top: its frame's top label reads 9.
+    const long from = TextCount();
+    ASSERT_TRUE(e2e::PostCommand(mainWindow, IDM_TOP_OF_SCALE_DOWN));
+    ASSERT_TRUE(vlox->WaitIdle(5000));
+    EXPECT_EQ(ConfigLine(18), "9.000000");
+    HWND curve = e2e::Control(mainWindow, IDC_CURVE_WND);
+    EXPECT_TRUE(e2e::WaitUntil(
+        [&] {
+            std::vector<e2e::DrawnText> drawn;
+            vlox->DrawnTexts(mainWindow, from, &drawn);
+            for (const e2e::DrawnText& t : drawn)
+                if (t.window == curve && t.text == L"9" && t.x < 60 && t.y < 20)
+                    return true;
+            return false;
+        },
+        5000))
+        << "the curve window kept the top of 10";
+    ASSERT_TRUE(e2e::PostCommand(mainWindow, IDM_TOP_OF_SCALE_UP));
+    ASSERT_TRUE(vlox->WaitIdle(5000));
+    EXPECT_EQ(ConfigLine(18), "10.000000");
     ASSERT_TRUE(e2e::PostCommand(mainWindow, IDM_BOTTOM_OF_SCALE_UP));  // -1 up is 0
     ASSERT_TRUE(vlox->WaitIdle(5000));
     EXPECT_EQ(ConfigLine(17), "0.000000");
