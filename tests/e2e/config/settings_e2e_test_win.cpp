@@ -206,6 +206,29 @@ TEST_F(VloxRefusals, EveryDialogRefusesOnTheFieldAndWritesNothing)
     }
 }
 
+// Mended: a first gate time of 0 was dropped without a word. The one before stays, and the
+// operator is told before the dialog closes.
+TEST_F(VloxRefusals, AFirstGateTimeOfZeroIsToldAndTheOneBeforeStays)
+{
+    HWND dialog = Open(IDM_SYSTEM_PARAMETERS, L"System Parameters");
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(e2e::PostMouseClick(e2e::Control(dialog, IDC_SYS_GATES_USER), 3, 3));
+    ASSERT_TRUE(vlox->WaitIdle(5000));
+    HWND first = e2e::Control(dialog, IDC_SYS_FIRST_GATE);
+    ASSERT_TRUE(e2e::IsEnabled(first));
+    ASSERT_TRUE(e2e::SelectAllText(first));
+    ASSERT_TRUE(e2e::PostText(first, L"0"));
+    ASSERT_TRUE(vlox->WaitIdle(5000));
+    ASSERT_TRUE(e2e::PressButton(dialog, IDOK));
+    EXPECT_EQ(e2e::AnswerBoxOver(*vlox, dialog),
+              L"1st Gate Time [us]: Value out of range. The first gate time stays 10.00 us");
+    ASSERT_TRUE(e2e::WaitUntil([dialog] { return !IsWindow(dialog); }, 10000));
+    ASSERT_TRUE(vlox->WaitIdle(5000));
+    const std::string text = ConfigText();
+    // Line 10 the first gate time, line 11 the gate set: user-defined gates from 10 us.
+    EXPECT_NE(text.find("\r\n40\r\n10.000000\r\n2\r\n"), std::string::npos);
+}
+
 TEST_F(VloxRefusals, ACorrectedEntryIsSavedAndLoadsAtTheNextStart)
 {
     HWND dialog = Open(IDM_SURVEY_PARAMETERS, L"Survey Parameters");
