@@ -52,6 +52,23 @@ TEST_F(SurveyDialog, SpinSteps)
     EXPECT_EQ(copy, 1.0);
 }
 
+// Mended: letters typed over an increment read as 0 and became "1.00" at once. An emptied
+// field (or a 0) still does; text that is not a number is left for the OK to refuse.
+TEST_F(SurveyDialog, IncrementsAsTheyAreTyped)
+{
+    const struct {
+        const char* text;
+        bool rewritten;
+        double copy;
+    } cases[] = {{"", true, 1.0},     {"  ", true, 1.0}, {"0", true, 1.0},    {"-0.00", true, 1.0},
+                 {"abc", false, 7.5}, {"-", false, 7.5}, {"2.5", false, 2.5}, {"-10", false, -10.0}};
+    for (const auto& c : cases) {
+        double copy = 7.5;
+        EXPECT_EQ(IncrementFromText(NarrowToWide(std::string(c.text)), copy), c.rewritten) << c.text;
+        EXPECT_EQ(copy, c.copy) << c.text;
+    }
+}
+
 TEST_F(SurveyDialog, CentreFollowsTheReceiverAndGroupsShowTheLoop)
 {
     Settings.LineSequence = 0;
