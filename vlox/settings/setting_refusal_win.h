@@ -5,6 +5,10 @@
 
 #include <windows.h>
 
+// The box that tells the operator; tests replace it.
+using RefusalMessageBoxFunction = int(WINAPI*)(HWND, LPCWSTR, LPCWSTR, UINT);
+extern RefusalMessageBoxFunction RefusalMessageBox;
+
 // Tells the operator which field is refused and why (a box owned by the dialog, with the
 // dialog's caption) and puts the focus on the field, an edit's text selected. False, and
 // nothing shown, when r refuses nothing.
