@@ -5,6 +5,7 @@
 
 #include "resources/instruments_ids.h"
 #include "vlox/instruments/nmea.h"
+#include "vlox/settings/setting_refusal_win.h"
 #include "vlox/settings/settings.h"
 #include "vlox/settings/settings_file_win.h"
 
@@ -333,6 +334,13 @@ TEST_F(FieldInstruments, InactiveReadingsFindFramesButDecodeNothing)
     }
 }
 
+std::vector<std::wstring> RefusalTexts;
+int WINAPI NoteRefusal(HWND, LPCWSTR text, LPCWSTR, UINT)
+{
+    RefusalTexts.push_back(text);
+    return IDOK;
+}
+
 HWND OpenMeterSetup()
 {
     return CreateDialogParamW(GetModuleHandleW(nullptr), L"SQ12SETUP", nullptr, MeterSetupDlgProc, 0);
@@ -379,7 +387,9 @@ TEST_F(FieldInstruments, TheMeterSetupDialogShowsAndTakesTheFourChoices)
     EXPECT_EQ(Settings.MeterComPort, 9);
     DestroyWindow(dialog);
 
-    // OK takes all four and saves the configuration file.
+    // Mended: the second type, which the configuration loader does not read, was saved and
+    // the next start reset every setting. The OK is refused on the type, nothing taken or
+    // written, and the dialog stays.
     DeleteFileW(L"VLOXTARNWEL.INI");
     dialog = OpenMeterSetup();
     SendDlgItemMessageW(dialog, IDC_METER_INPUT, CB_SETCURSEL, 0, 0);
@@ -387,9 +397,23 @@ TEST_F(FieldInstruments, TheMeterSetupDialogShowsAndTakesTheFourChoices)
     SendDlgItemMessageW(dialog, IDC_METER_PORT, CB_SETCURSEL, 2, 0);
     SendDlgItemMessageW(dialog, IDC_METER_SAMPLES, CB_SETCURSEL, 8, 0);
     EXPECT_EQ(SendMessageW(dialog, WM_COMMAND, 4711, 0), 0);  // other commands: answered
+    RefusalTexts.clear();
+    RefusalMessageBox = NoteRefusal;
+    SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+    RefusalMessageBox = MessageBoxW;
+    EXPECT_EQ(RefusalTexts, std::vector<std::wstring>{L"SQ12-MK2 Type: Value out of range. Press OK and correct"});
+    EXPECT_EQ(Settings.MeterInput, 1);
+    EXPECT_EQ(Settings.MeterModel, 0);
+    EXPECT_EQ(Settings.MeterComPort, 9);
+    EXPECT_EQ(MeterSampleChoice, 1);
+    EXPECT_EQ(GetFileAttributesW(L"VLOXTARNWEL.INI"), INVALID_FILE_ATTRIBUTES);
+    ASSERT_TRUE(IsWindow(dialog));
+
+    // OK takes all four and saves the configuration file.
+    SendDlgItemMessageW(dialog, IDC_METER_TYPE, CB_SETCURSEL, 0, 0);
     SendMessageW(dialog, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(Settings.MeterInput, 0);
-    EXPECT_EQ(Settings.MeterModel, 1);
+    EXPECT_EQ(Settings.MeterModel, 0);
     EXPECT_EQ(Settings.MeterComPort, 2);
     EXPECT_EQ(MeterSampleChoice, 8);
     EXPECT_NE(GetFileAttributesW(L"VLOXTARNWEL.INI"), INVALID_FILE_ATTRIBUTES);

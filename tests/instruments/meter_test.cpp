@@ -1,6 +1,8 @@
 // The conductivity meter's frames, decoding, every-tenth rule, texts and setup lists; the
 // serial port names and line settings of both links.
 #include "vlox/instruments/meter.h"
+
+#include "resources/instruments_ids.h"
 #include "vlox/instruments/serial_line.h"
 
 #include <gtest/gtest.h>
@@ -190,12 +192,20 @@ TEST(MeterSetup, ListsAndTheOkRule)
     EXPECT_EQ(sel.MeterInput, 0);
     EXPECT_EQ(sel.MeterSampleChoice, 1);
     sel.MeterInput = 1;
-    sel.MeterModel = 1;
     sel.MeterComPort = 35;
     sel.MeterSampleChoice = 8;
-    ApplyMeterSetup(sel, s, samples);
+    // Mended: "SQ12-MK2" (model 1) was taken and saved, and the next start, whose loader reads
+    // model 0 only, reset every setting. The OK is refused on the type's line; nothing is
+    // taken.
+    sel.MeterModel = 1;
+    EXPECT_EQ(ApplyMeterSetup(sel, s, samples), 498);
+    EXPECT_TRUE(s == SettingsValues{});
+    EXPECT_EQ(samples, 1);
+    EXPECT_EQ(RefusalOfLine(MeterSetupFields, 498).Id, IDC_METER_TYPE);
+    sel.MeterModel = 0;
+    EXPECT_EQ(ApplyMeterSetup(sel, s, samples), 0);
     EXPECT_EQ(s.MeterInput, 1);
-    EXPECT_EQ(s.MeterModel, 1);
+    EXPECT_EQ(s.MeterModel, 0);
     EXPECT_EQ(s.MeterComPort, 35);
     EXPECT_EQ(samples, 8);
     // A list without a selection (-1) or beyond its entries keeps the value.

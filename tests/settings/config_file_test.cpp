@@ -214,6 +214,96 @@ TEST(ConfigFile, SaveThenLoadKeepsEverySetting)
     EXPECT_EQ(o.D.UserGatesNullingValid, 1);
 }
 
+// Mended: a file whose lines end in LF alone (as a Unix editor saves it) lost the last
+// character of every line and was replaced by the defaults; so was one that an editor opened
+// with a UTF-8 byte-order mark. Both load with every value now, null tables included, and so
+// does one whose records an editor cut the trailing blanks of.
+TEST(ConfigFileFault, EditorLineEndsAndByteOrderMarkLoadEveryValue)
+{
+    const SettingsValues s = Changed();
+    auto nulls = std::make_unique<NullTableValues>();
+    nulls->NullingTables[1][9][6][29] = -2.5e-6;
+    nulls->NullingTables[0][0][0][0] = 1.25e-6;
+    nulls->UserGatesNullingHeader = {0, 4, 17, 12.5};
+    nulls->UserGatesNullTable[6][16] = 3e-4;
+    const std::string crlf = ComposeConfigurationFile(s, *nulls, NoRatesNulled(), FixedTime());
+    auto withLf = [](std::string t, bool cutBlanks) {
+        std::string out;
+        size_t at = 0;
+        for (size_t end; (end = t.find("\r\n", at)) != std::string::npos; at = end + 2) {
+            std::string line = t.substr(at, end - at);
+            while (cutBlanks && !line.empty() && line.back() == ' ')
+                line.pop_back();
+            out += line + "\n";
+        }
+        return out;
+    };
+    const std::string bom = "\xEF\xBB\xBF";
+    const struct {
+        const char* name;
+        std::string bytes;
+    } cases[] = {
+        {"LF", withLf(crlf, false)},
+        {"LF, blanks cut", withLf(crlf, true)},
+        {"BOM, CR LF", bom + crlf},
+        {"BOM, LF", bom + withLf(crlf, false)},
+    };
+    for (const auto& c : cases) {
+        LoadOutcome o = LoadBytes(c.bytes);
+        ASSERT_EQ(o.Result, 1) << c.name;
+        EXPECT_EQ(o.D.ConfigInvalid, 0) << c.name;
+        EXPECT_EQ(RefusedConfigurationLine(c.bytes, {}), 0) << c.name;
+        EXPECT_TRUE(o.S == s) << c.name;
+        EXPECT_DOUBLE_EQ(o.Nulls->NullingTables[1][9][6][29], -2.5e-6) << c.name;
+        EXPECT_DOUBLE_EQ(o.Nulls->NullingTables[0][0][0][0], 1.25e-6) << c.name;
+        EXPECT_EQ(o.Nulls->UserGatesNullingHeader, nulls->UserGatesNullingHeader) << c.name;
+        EXPECT_DOUBLE_EQ(o.Nulls->UserGatesNullTable[6][16], 3e-4) << c.name;
+    }
+    // A record line longer than a record is still refused, not cut.
+    size_t settingsEnd = 0;
+    FirstLines(crlf, 500, &settingsEnd);
+    std::string longRecord = crlf;
+    longRecord.insert(settingsEnd + 58, "0");
+    EXPECT_EQ(LoadBytes(longRecord).D.ConfigInvalid, 1);
+}
+
+// The line the loader refuses is the one a save names and a dialog maps to its field.
+TEST(ConfigFile, RefusedLineIsTheFirstBadValue)
+{
+    const std::string file = DefaultFile();
+    size_t settingsEnd = 0;
+    FirstLines(file, 499, &settingsEnd);
+    const struct {
+        const char* name;
+        std::string bytes;
+        int32_t line;
+    } cases[] = {
+        {"clean", file, 0},
+        {"another version", "V1.41" + file.substr(5), 1},
+        {"empty file", "", 1},
+        {"rate index 7, then a bad mains", WithLine(WithLine(file, 7, "7"), 9, "0"), 7},
+        {"map size under its floor", WithLine(file, 491, "0.005000"), 491},
+        {"geodetic corner out of range, reading goes on", WithLine(WithLine(file, 59, "0"), 66, "200.0"), 66},
+        {"turn-off below the limit",
+         WithLine(WithLine(WithLine(WithLine(file, 7, "0"), 11, "0"), 42, "3"), 73, "-900.0"), TurnOffCheckLine},
+        {"null tables cut inside a record", file.substr(0, settingsEnd + 16 + 3 * 60 + 4), 504},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(RefusedConfigurationLine(c.bytes, {}), c.line) << c.name;
+
+    // The settings alone, as a save would write them.
+    SettingsValues s;
+    EXPECT_EQ(RefusedSettingLine(s), 0);
+    s.MapSize = 0.005;
+    EXPECT_EQ(RefusedSettingLine(s), 491);
+    SettingsValues kept;
+    EXPECT_EQ(AcceptLoadableSettings(kept, s), 491);
+    EXPECT_TRUE(kept == SettingsValues{});
+    s.MapSize = 0.01;
+    EXPECT_EQ(AcceptLoadableSettings(kept, s), 0);
+    EXPECT_EQ(kept.MapSize, 0.01);
+}
+
 TEST(ConfigFile, GeodeticCornersCarryEightDecimals)
 {
     SettingsValues s;
@@ -634,9 +724,9 @@ TEST(ConfigFileFault, LoneLineFeedGivesEmptyTextInsideTheBuffer)
     EXPECT_EQ(ReadTextLine(in, buffer, 10), 0);
     EXPECT_EQ(buffer[0], 0);
     EXPECT_EQ(area[0], '#');
-    // A line ended by a lone LF loses its last character, as it always did.
-    EXPECT_EQ(ReadTextLine(in, buffer, 10), 1);
-    EXPECT_STREQ(buffer, "a");
+    // A line ended by a lone LF keeps its last character (it used to lose it).
+    EXPECT_EQ(ReadTextLine(in, buffer, 10), 2);
+    EXPECT_STREQ(buffer, "ab");
     EXPECT_EQ(ReadTextLine(in, buffer, 10), 2);
     EXPECT_STREQ(buffer, "cd");
     EXPECT_EQ(ReadTextLine(in, buffer, 10), TextLineEndOfFile);

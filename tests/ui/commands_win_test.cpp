@@ -81,6 +81,7 @@ protected:
     static void SetUpTestSuite()
     {
         CommandMessageBox = RecordBox;
+        ConfigMessageBox = RecordBox;
         EndProgramProcess = RecordEnd;
         // A folder of its own inside the prefix: the configuration file starts from the
         // defaults (GPS and meter off), whatever other tests left in the build folder.

@@ -1,5 +1,6 @@
 // "Survey Parameters": spin steps, the loop centre in Central Loop Soundings, the loop groups
 // and the OK with its refusals that write nothing.
+#include "resources/acquisition_ids.h"
 #include "vlox/datafile/datafile.h"
 #include "vlox/measure/acquisition_state.h"
 #include "vlox/ui/survey_dialog.h"
@@ -49,6 +50,23 @@ TEST_F(SurveyDialog, SpinSteps)
     double copy = 5.0;
     EXPECT_TRUE(IncrementFromField(0.0, copy));
     EXPECT_EQ(copy, 1.0);
+}
+
+// Mended: letters typed over an increment read as 0 and became "1.00" at once. An emptied
+// field (or a 0) still does; text that is not a number is left for the OK to refuse.
+TEST_F(SurveyDialog, IncrementsAsTheyAreTyped)
+{
+    const struct {
+        const char* text;
+        bool rewritten;
+        double copy;
+    } cases[] = {{"", true, 1.0},     {"  ", true, 1.0}, {"0", true, 1.0},    {"-0.00", true, 1.0},
+                 {"abc", false, 7.5}, {"-", false, 7.5}, {"2.5", false, 2.5}, {"-10", false, -10.0}};
+    for (const auto& c : cases) {
+        double copy = 7.5;
+        EXPECT_EQ(IncrementFromText(NarrowToWide(std::string(c.text)), copy), c.rewritten) << c.text;
+        EXPECT_EQ(copy, c.copy) << c.text;
+    }
 }
 
 TEST_F(SurveyDialog, CentreFollowsTheReceiverAndGroupsShowTheLoop)
@@ -126,6 +144,56 @@ TEST_F(SurveyDialog, OkChecksBeforeItWrites)
             EXPECT_EQ(TxCentreOffsetX, 1.0 - 10.0);
             EXPECT_EQ(TxCentreOffsetY, 2.0 - 0.375);
         }
+    }
+}
+
+// A refused OK names the field whose value it refused, whatever the loop group shows: the
+// dialog puts the focus there and the operator's message carries the field's label.
+TEST_F(SurveyDialog, RefusalsNameTheirField)
+{
+    const struct {
+        const char* name;
+        int32_t shape, cornerType;
+        int field;  // the loop field given value (-1: the survey line)
+        double value;
+        SurveyOkOutcome want;
+        int32_t line;
+        int id;
+        const char* label;
+    } cases[] = {
+        {"survey line", 1, 1, -1, 1e15, SurveyOkTooWideRefused, 26, IDC_SURVEY_LINE, "Survey Line"},
+        {"square side", 0, 1, 0, 1e15, SurveyOkTooWideRefused, 47, IDC_SURVEY_LOOP_FIELD1, "Tx Loop Side Length"},
+        {"rectangle's second side", 1, 1, 1, 1e260, SurveyOkOutOfRangeRefused, 48, IDC_SURVEY_LOOP_FIELD1 + 1,
+         "Tx Loop Sides Length Y"},
+        {"centre Y", 1, 1, 3, 1e14, SurveyOkTooWideRefused, 50, IDC_SURVEY_LOOP_FIELD1 + 3, "Tx Centre Coordinates Y"},
+        {"fourth corner Y", 2, 1, 7, -1e260, SurveyOkOutOfRangeRefused, 58, IDC_SURVEY_LOOP_FIELD1 + 7,
+         "Tx Corner 4 Y"},
+        {"third geodetic corner X", 3, 0, 4, 200.0, SurveyOkCornerRefused, 66, IDC_SURVEY_LOOP_FIELD1 + 4,
+         "Tx Corner 3 X"},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        const SettingsValues before = Settings;
+        SurveyDialogModel m = OpenSurveyDialog(Settings, 0.0);
+        m.Shape = c.shape;
+        m.CoordinateType = c.cornerType;
+        SurveyDialogEntries e;
+        const double loop[LoopFieldCount] = {-79.0, 43.0, -79.0, 43.001, -79.001, 43.001, -79.001, 43.0};
+        for (int i = 0; i < LoopFieldCount; ++i)
+            e.Loop[i] = c.shape == 3 ? loop[i] : 10.0 * (i + 1);
+        e.CornerType = c.cornerType;
+        if (c.field < 0)
+            m.Line = c.value;
+        else
+            e.Loop[c.field] = c.value;
+        bool moved = false;
+        int32_t line = 0;
+        EXPECT_EQ(SurveyDialogOk(m, e, moved, &line), c.want) << c.name;
+        EXPECT_EQ(line, c.line) << c.name;
+        EXPECT_TRUE(Settings == before) << c.name;
+        const FieldRefusal r = SurveyRefusalOfLine(Settings, m, line, FieldRefusalKind::OutOfRange);
+        EXPECT_EQ(r.Id, c.id) << c.name;
+        EXPECT_EQ(r.Name, c.label) << c.name;
     }
 }
 

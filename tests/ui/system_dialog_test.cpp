@@ -1,5 +1,6 @@
 // "System Parameters": the copies and enabling as the operator changes controls, the list
 // texts, and the OK's worked values, corrections and refusals.
+#include "resources/acquisition_ids.h"
 #include "vlox/measure/measure_cycle.h"
 #include "vlox/settings/config_file.h"
 #include "vlox/settings/null_tables.h"
@@ -254,6 +255,48 @@ TEST_F(SystemDialog, TooWideValueCommitsNothing)
     e.TurnOffTimeUs = 1e15;
     EXPECT_TRUE(SystemDialogOk(m, e, 0.0, 0).Refused);
     EXPECT_EQ(Settings, before);
+}
+
+// A refusal names its field; a first gate time not above 0 keeps the one before and, mended,
+// is told (it used to be dropped without a word).
+TEST_F(SystemDialog, RefusalsNameTheirFieldAndAKeptFirstGateIsTold)
+{
+    const struct {
+        const char* name;
+        std::function<void(SystemDialogModel&, SystemDialogEntries&)> change;
+        FieldRefusalKind kind;
+        int id;
+        bool firstGateKept;
+    } cases[] = {
+        {"turn-off too wide", [](SystemDialogModel&, SystemDialogEntries& e) { e.TurnOffTimeUs = 1e15; },
+         FieldRefusalKind::TooWide, IDC_SYS_TURNOFF, false},
+        {"current too wide", [](SystemDialogModel&, SystemDialogEntries& e) { e.TxCurrent = -1e15; },
+         FieldRefusalKind::TooWide, IDC_SYS_TX_CURRENT, false},
+        {"receiver delay too wide", [](SystemDialogModel&, SystemDialogEntries& e) { e.ReceiverDelayUs = 1e13; },
+         FieldRefusalKind::TooWide, IDC_SYS_RX_DELAY, false},
+        {"first gate 0",
+         [](SystemDialogModel& m, SystemDialogEntries& e) {
+             m.GateSet = 2;
+             e.FirstGateTimeUs = 0.0;
+         },
+         FieldRefusalKind::None, 0, true},
+        {"first gate -5 without user gates",
+         [](SystemDialogModel&, SystemDialogEntries& e) { e.FirstGateTimeUs = -5.0; }, FieldRefusalKind::None, 0,
+         false},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        SystemDialogModel m = OpenSystemDialog(Settings, false);
+        SystemDialogEntries e = Untouched(Settings);
+        c.change(m, e);
+        const SystemOkResult r = SystemDialogOk(m, e, 0.0, 0);
+        EXPECT_EQ(r.Refused, c.kind != FieldRefusalKind::None) << c.name;
+        EXPECT_EQ(r.RefusedKind, c.kind) << c.name;
+        EXPECT_EQ(RefusalOfLine(SystemNumberFields, r.RefusedLine, r.RefusedKind).Id, c.id) << c.name;
+        EXPECT_EQ(r.FirstGateKept, c.firstGateKept) << c.name;
+        EXPECT_EQ(Settings.FirstGateTimeUs, 10.0) << c.name;
+    }
+    EXPECT_EQ(FirstGateKeptText(10.0), "Value out of range. The first gate time stays 10.00 us");
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
 #include "vlox/instruments/meter.h"
 
+#include "resources/instruments_ids.h"
+#include "vlox/settings/config_file.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -82,14 +85,21 @@ MeterSetupSelection MeterSetupFromSettings(const SettingsValues& s, int32_t samp
     return sel;
 }
 
-void ApplyMeterSetup(const MeterSetupSelection& sel, SettingsValues& s, int32_t& sampleChoice)
+const DialogField MeterSetupFields[3] = {{IDC_METER_INPUT, "SQ12-MK2 Input", 497},
+                                         {IDC_METER_TYPE, "SQ12-MK2 Type", 498},
+                                         {IDC_METER_PORT, "SQ12-MK2 Port", 499}};
+
+int32_t ApplyMeterSetup(const MeterSetupSelection& sel, SettingsValues& s, int32_t& sampleChoice)
 {
+    SettingsValues chosen = s;
     if (sel.MeterInput >= 0 && sel.MeterInput < 2)
-        s.MeterInput = sel.MeterInput;
+        chosen.MeterInput = sel.MeterInput;
     if (sel.MeterModel >= 0 && sel.MeterModel < 2)
-        s.MeterModel = sel.MeterModel;
+        chosen.MeterModel = sel.MeterModel;
     if (sel.MeterComPort >= 0 && sel.MeterComPort < MeterPortChoiceCount)
-        s.MeterComPort = sel.MeterComPort;
-    if (sel.MeterSampleChoice >= 0 && sel.MeterSampleChoice < MeterSampleChoiceCount)
+        chosen.MeterComPort = sel.MeterComPort;
+    const int32_t refused = AcceptLoadableSettings(s, chosen);
+    if (refused == 0 && sel.MeterSampleChoice >= 0 && sel.MeterSampleChoice < MeterSampleChoiceCount)
         sampleChoice = sel.MeterSampleChoice;
+    return refused;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "vlox/datafile/records.h"
+#include "vlox/settings/setting_refusal.h"
 #include "vlox/settings/settings.h"
 
 #include <cstdint>
@@ -85,4 +86,8 @@ struct MeterSetupSelection {
 // The dialog's start selections from the values in use.
 MeterSetupSelection MeterSetupFromSettings(const SettingsValues& s, int32_t sampleChoice);
 // OK: takes each selection that lies in its list; a list without a selection keeps its value.
-void ApplyMeterSetup(const MeterSetupSelection& sel, SettingsValues& s, int32_t& sampleChoice);
+// Nothing is taken when the configuration loader would refuse the settings (it reads model 0
+// only, though the list offers "SQ12-MK2" too): the refused line comes back, 0 otherwise.
+int32_t ApplyMeterSetup(const MeterSetupSelection& sel, SettingsValues& s, int32_t& sampleChoice);
+// The dialog's lists with the configuration lines they land on: input, type, port.
+extern const DialogField MeterSetupFields[3];

@@ -3,6 +3,7 @@
 #include "resources/instruments_ids.h"
 #include "vlox/common/gdi_guard_win.h"
 #include "vlox/common/drawing_objects_win.h"
+#include "vlox/settings/setting_refusal_win.h"
 #include "vlox/settings/settings.h"
 #include "vlox/settings/settings_file.h"
 #include "vlox/common/screen_state.h"
@@ -207,7 +208,9 @@ INT_PTR CALLBACK MeterSetupDlgProc(HWND dialog, UINT message, WPARAM wParam, LPA
             sel.MeterModel = Selection(dialog, IDC_METER_TYPE);
             sel.MeterComPort = Selection(dialog, IDC_METER_PORT);
             sel.MeterSampleChoice = Selection(dialog, IDC_METER_SAMPLES);
-            ApplyMeterSetup(sel, Settings, MeterSampleChoice);
+            const int32_t refused = ApplyMeterSetup(sel, Settings, MeterSampleChoice);
+            if (RefuseField(dialog, RefusalOfLine(MeterSetupFields, refused), "SQ12-MK2 Setup"))
+                return TRUE;
             SettingsFile(SettingsSave);
             EndDialog(dialog, 1);
             return TRUE;

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 ConfigLoadEnvironment SettingsLoadEnvironment;
@@ -58,11 +59,19 @@ struct LineReader {
     const ConfigLoadEnvironment& env;
     int32_t line = 1;
     bool stopped = false;
+    int32_t refusedLine = 0;  // the first line found bad
     char buf[ConfigLineBufferSize] = {};
 
-    void Bad()
+    // A bad value that lets the reading go on.
+    void Mark(int32_t where)
     {
         d.ConfigInvalid = 1;
+        if (refusedLine == 0)
+            refusedLine = where;
+    }
+    void Bad()
+    {
+        Mark(line);
         stopped = true;
     }
     // The next line into buf; an end of file or an over-long line is a bad value.
@@ -128,7 +137,7 @@ struct LineReader {
         if (!IsStorableDouble(x))
             return Bad();
         if (s.TxCornerCoordinateType == 0 && !(x >= -limit && x <= limit))
-            d.ConfigInvalid = 1;
+            Mark(line);
         else
             v = x;
         Derive();
@@ -178,7 +187,7 @@ struct LineReader {
             d.TotalTurnOffDelay = ComputeTotalTurnOffDelay(s);
             if (ComputeGateSampleOffset(d.TotalTurnOffDelay, s.RepRateIndex, env.SamplePeriodUs, d.GateSampleOffset) ==
                 0)
-                d.ConfigInvalid = 1;
+                Mark(TurnOffCheckLine);
             d.NumberOfRecords = s.RecordCountIndex + 1;
             d.AutoTriggerIntervalMs = AutoTriggerIntervalForIndex(s.AutoTriggerIndex);
             break;
@@ -357,16 +366,16 @@ void WriteSettings(std::string& out, const SettingsValues& s, NullTableValues& n
     AppendUserGatesNullingTable(out, nulls, when);
 }
 
-void ReadSettings(ByteReader& in, SettingsValues& s, SettingsDerived& d, NullTableValues& nulls,
-                  const ConfigLoadEnvironment& env)
+int32_t ReadSettings(ByteReader& in, SettingsValues& s, SettingsDerived& d, NullTableValues& nulls,
+                     const ConfigLoadEnvironment& env)
 {
     LineReader r{in, s, d, env};
     VisitSettingLines(r, s);
     if (r.stopped)
-        return;
+        return r.refusedLine;
     if (!ReadNullingTable(in, 0, nulls) || !ReadNullingTable(in, 1, nulls) || !ReadUserGatesNullingTable(in, nulls)) {
         d.ConfigInvalid = 1;
-        return;
+        return r.refusedLine != 0 ? r.refusedLine : LineNumberAt(in);
     }
     if (d.ConfigInvalid == 0 && s.GateSet == 2) {
         const UserGatesHeader& h = nulls.UserGatesNullingHeader;
@@ -375,6 +384,7 @@ void ReadSettings(ByteReader& in, SettingsValues& s, SettingsDerived& d, NullTab
             h.FirstGateTimeUs != s.FirstGateTimeUs || nulls.UserGatesNullingPresent == 0)
             d.UserGatesNullingValid = 0;
     }
+    return r.refusedLine;
 }
 
 std::string ComposeConfigurationFile(const SettingsValues& s, NullTableValues& nulls,
@@ -387,12 +397,50 @@ std::string ComposeConfigurationFile(const SettingsValues& s, NullTableValues& n
 }
 
 int32_t LoadConfiguration(std::string_view bytes, SettingsValues& s, SettingsDerived& d, NullTableValues& nulls,
-                          const ConfigLoadEnvironment& env)
+                          const ConfigLoadEnvironment& env, int32_t* refusedLine)
 {
     ByteReader in = MakeByteReader(bytes);
+    SkipByteOrderMark(in);
     char version[VersionLineBufferSize];
-    if (ReadTextLine(in, version, VersionLineBufferSize) < 0 || std::strcmp(version, ConfigVersion) != 0)
+    if (ReadTextLine(in, version, VersionLineBufferSize) < 0 || std::strcmp(version, ConfigVersion) != 0) {
+        if (refusedLine != nullptr)
+            *refusedLine = 1;
         return 0;
-    ReadSettings(in, s, d, nulls, env);
+    }
+    const int32_t refused = ReadSettings(in, s, d, nulls, env);
+    if (refusedLine != nullptr)
+        *refusedLine = refused;
     return 1;
+}
+
+int32_t RefusedConfigurationLine(std::string_view bytes, const ConfigLoadEnvironment& env)
+{
+    SettingsValues s;
+    SettingsDerived d;
+    auto nulls = std::make_unique<NullTableValues>();
+    int32_t refused = 0;
+    LoadConfiguration(bytes, s, d, *nulls, env, &refused);
+    return refused;
+}
+
+int32_t RefusedSettingLine(const SettingsValues& candidate)
+{
+    std::string text;
+    LineWriter w{text, candidate};
+    VisitSettingLines(w, candidate);
+    ByteReader in = MakeByteReader(text);
+    SettingsValues s;
+    SettingsDerived d;
+    const ConfigLoadEnvironment env;
+    LineReader r{in, s, d, env};
+    VisitSettingLines(r, s);
+    return r.refusedLine;
+}
+
+int32_t AcceptLoadableSettings(SettingsValues& s, const SettingsValues& candidate)
+{
+    const int32_t refused = RefusedSettingLine(candidate);
+    if (refused == 0)
+        s = candidate;
+    return refused;
 }

@@ -54,20 +54,40 @@ double LiveMapScale(int32_t mapPaneWidth, double mapSize);
 void WriteSettings(std::string& out, const SettingsValues& s, NullTableValues& nulls,
                    const int32_t (&nullRateSelected)[RepRateCount], const NullTimeStamp& when);
 
+// The line a turn-off delay below its rate's limit is reported at: the turn-off time's, the
+// value the check is about (it runs after line 481, when all its terms are read).
+constexpr int32_t TurnOffCheckLine = 73;
+
 // Reads the setting lines from the reader's position (after the version line) with their
 // checks, deriving the working values between lines, then the null tables. A bad value sets
 // d.ConfigInvalid and ends the reading: the values before it stay, the bad value itself is
 // not taken. A GPS corner out of range and a turn-off delay below its limit set
-// d.ConfigInvalid and let the reading go on.
-void ReadSettings(ByteReader& in, SettingsValues& s, SettingsDerived& d, NullTableValues& nulls,
-                  const ConfigLoadEnvironment& env);
+// d.ConfigInvalid and let the reading go on. Returns the line of the first bad value (0 when
+// every value was good).
+int32_t ReadSettings(ByteReader& in, SettingsValues& s, SettingsDerived& d, NullTableValues& nulls,
+                     const ConfigLoadEnvironment& env);
 
 // The whole file: version line, WriteSettings.
 std::string ComposeConfigurationFile(const SettingsValues& s, NullTableValues& nulls,
                                      const int32_t (&nullRateSelected)[RepRateCount], const NullTimeStamp& when);
 
-// Reads a whole file's bytes. Returns 1 when the version line is "V1.42" and the settings were
-// read (d.ConfigInvalid tells whether they were good), 0 when the first line holds anything
-// else (a longer line too): nothing is read and the caller replaces the file.
+// Reads a whole file's bytes (a UTF-8 byte-order mark before the version line is stepped
+// over). Returns 1 when the version line is "V1.42" and the settings were read
+// (d.ConfigInvalid tells whether they were good), 0 when the first line holds anything else
+// (a longer line too): nothing is read and the caller replaces the file. refusedLine, when
+// given, gets the line of the first bad value: 1 for another version line, 0 for none.
 int32_t LoadConfiguration(std::string_view bytes, SettingsValues& s, SettingsDerived& d, NullTableValues& nulls,
-                          const ConfigLoadEnvironment& env);
+                          const ConfigLoadEnvironment& env, int32_t* refusedLine = nullptr);
+
+// The line at which the next start would refuse this file (0: it loads without a reset), by
+// the same reading as the start's, on copies.
+int32_t RefusedConfigurationLine(std::string_view bytes, const ConfigLoadEnvironment& env);
+
+// The first setting line (2-499) that the loader would refuse once candidate is saved: its
+// lines written as a save writes them and read back as the start reads them. 0 when all load.
+int32_t RefusedSettingLine(const SettingsValues& candidate);
+
+// What an OK or a command does with the settings it changed: s becomes candidate only when
+// every line of it loads again (0 returned); otherwise s stays as it was and the refused line
+// comes back, for the dialog to name the field that lands on it.
+int32_t AcceptLoadableSettings(SettingsValues& s, const SettingsValues& candidate);

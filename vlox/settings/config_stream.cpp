@@ -16,13 +16,16 @@ int32_t ReadTextLine(ByteReader& in, char* buffer, int32_t capacity)
         }
         char c = in.Data[in.Pos++];
         if (c == '\n') {
-            // A lone LF as the whole line has no CR before it to drop.
-            if (n == 0) {
-                buffer[0] = 0;
-                return 0;
+            if (n > 0 && buffer[n - 1] == '\r') {
+                buffer[n - 1] = 0;
+                return n - 1;
             }
-            buffer[n - 1] = 0;
-            return n - 1;
+            if (n >= capacity) {
+                buffer[capacity - 1] = 0;
+                return TextLineTooLong;
+            }
+            buffer[n] = 0;
+            return n;
         }
         if (n >= capacity) {
             buffer[capacity - 1] = 0;
@@ -32,13 +35,33 @@ int32_t ReadTextLine(ByteReader& in, char* buffer, int32_t capacity)
     }
 }
 
-bool ReadFixedRecord(ByteReader& in, char* record, size_t length)
+bool ReadRecordLine(ByteReader& in, char* record, size_t length)
 {
-    if (in.Size - in.Pos < length)
+    char line[ConfigLineBufferSize];
+    const int32_t n = ReadTextLine(in, line, ConfigLineBufferSize);
+    if (n < 0 || length < 2 || static_cast<size_t>(n) > length - 2)
         return false;
-    std::memcpy(record, in.Data + in.Pos, length);
-    in.Pos += length;
+    std::memcpy(record, line, static_cast<size_t>(n));
+    std::memset(record + n, ' ', length - 2 - static_cast<size_t>(n));
+    record[length - 2] = '\r';
+    record[length - 1] = '\n';
     return true;
+}
+
+void SkipByteOrderMark(ByteReader& in)
+{
+    static const char mark[] = "\xEF\xBB\xBF";
+    if (in.Size - in.Pos >= 3 && std::memcmp(in.Data + in.Pos, mark, 3) == 0)
+        in.Pos += 3;
+}
+
+int32_t LineNumberAt(const ByteReader& in)
+{
+    int32_t line = 1;
+    for (size_t i = 0; i < in.Pos && i < in.Size; ++i)
+        if (in.Data[i] == '\n')
+            ++line;
+    return line;
 }
 
 int32_t ParseConfigInt(const char* text)

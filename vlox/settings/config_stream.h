@@ -1,5 +1,5 @@
-// Reading the configuration file: a byte stream read line by line (text lines up to LF) or
-// in fixed 60-byte records, and the number conversions of its lines.
+// Reading the configuration file: a byte stream read line by line (text lines up to LF, with
+// or without a CR before it), and the number conversions of its lines.
 #pragma once
 
 #include <cstddef>
@@ -23,15 +23,23 @@ constexpr int32_t VersionLineBufferSize = 9;   // the version line, CR included
 constexpr int32_t TextLineEndOfFile = -1;      // the bytes ended before a LF
 constexpr int32_t TextLineTooLong = -2;        // more bytes before the LF than the buffer holds
 
-// Reads one line: bytes up to a LF; the byte before the LF (the CR) becomes the terminating
-// NUL, so a line ended by a lone LF loses its last character, and a lone LF gives the empty
-// text. Returns the count of characters before the CR, TextLineEndOfFile, or TextLineTooLong
-// when the line (CR included) needs more than `capacity` bytes. The buffer is always
+// Reads one line: bytes up to a LF, which ends the line with or without a CR before it (a
+// file saved by an editor that writes LF alone reads as the program's own). Returns the count
+// of characters before the line end, TextLineEndOfFile, or TextLineTooLong when the line (its
+// CR, or the terminating NUL, included) needs more than `capacity` bytes. The buffer is always
 // terminated inside its capacity (capacity must be at least 1).
 int32_t ReadTextLine(ByteReader& in, char* buffer, int32_t capacity);
 
-// Reads `length` bytes into record; false (nothing consumed) when fewer remain.
-bool ReadFixedRecord(ByteReader& in, char* record, size_t length);
+// Reads one line as a record of `length` bytes: its text blank-padded to length - 2 (as the
+// writer pads it; an editor may have cut the blanks), then CR LF. False when the bytes end
+// before a LF or the text is longer than length - 2 (length at most ConfigLineBufferSize).
+bool ReadRecordLine(ByteReader& in, char* record, size_t length);
+
+// Steps over a UTF-8 byte-order mark at the reader's position (an editor may put one first).
+void SkipByteOrderMark(ByteReader& in);
+
+// The line number the reader is in: 1 + the LFs before its position.
+int32_t LineNumberAt(const ByteReader& in);
 
 // Decimal integer as the lines hold it: leading blanks, optional sign, digits; what follows
 // is ignored; no digits give 0; values beyond 32 bits are held at the int32 limits.

@@ -192,12 +192,12 @@ bool ReadNullingTable(ByteReader& in, int32_t mains, NullTableValues& t)
         const bool thirty = slot >= RepRateCount;
         for (int32_t g = 0; g < GainCodeCount; ++g) {
             // Only the tag of the header is checked: the position decides where values go.
-            if (!ReadFixedRecord(in, rec, NullRecordLength) || rec[0] != 'N' || rec[1] != '0')
+            if (!ReadRecordLine(in, rec, NullRecordLength) || rec[0] != 'N' || rec[1] != '0')
                 return false;
             double* gates = t.NullingTables[mains][slot][g];
             const int32_t rows = thirty ? 8 : 5;
             for (int32_t row = 1; row <= rows; ++row) {
-                if (!ReadFixedRecord(in, rec, NullRecordLength) || ParseFieldInt(rec + 1, 1) != row)
+                if (!ReadRecordLine(in, rec, NullRecordLength) || ParseFieldInt(rec + 1, 1) != row)
                     return false;
                 const int32_t fields = row == 8 ? 2 : 4;
                 for (int32_t k = 0; k < fields; ++k) {
@@ -241,7 +241,7 @@ bool ReadUserGatesNullingTable(ByteReader& in, NullTableValues& t)
 
         const int32_t n = first.GateCount;
         for (int32_t row = 1; 4 * (row - 1) < n; ++row) {
-            if (!ReadFixedRecord(in, rec, NullRecordLength) || rec[0] != 'U' || rec[1] != UserRowChar(row))
+            if (!ReadRecordLine(in, rec, NullRecordLength) || rec[0] != 'U' || rec[1] != UserRowChar(row))
                 return false;
             for (int32_t k = 0; k < 4 && 4 * (row - 1) + k < n; ++k) {
                 double& v = t.UserGatesNullTable[g][4 * (row - 1) + k];

@@ -11,13 +11,16 @@ constexpr int32_t SettingsLoad = 0;
 constexpr int32_t SettingsSave = 1;
 constexpr int32_t SettingsDelete = 2;
 
-// Operation 0 loads "VLOXTARNWEL.INI" from `StartDirectory` (a missing file, or one of
-// another version, is replaced by one written from the values in memory), 1 saves it anew,
-// 2 deletes it. Returns the result of the last folder or delete call; callers ignore it.
+// Operation 0 loads "VLOXTARNWEL.INI" from `StartDirectory` (a missing file is written from
+// the values in memory; one of another version is kept beside it as "VLOXTARNWEL.INI.bad" and
+// replaced by one written from them), 1 saves it anew (never a text that the next start would
+// refuse: that save is refused and the operator told), 2 deletes it. Returns the result of the
+// last folder or delete call; callers ignore it.
 int32_t SettingsFile(int32_t operation);
 
-// With flag 0: tells the user the configuration is corrupt, then ResetConfiguration. Any
-// other flag does nothing.
+// With flag 0: tells the user the configuration is corrupt and where the file is kept, then
+// resets as ResetConfiguration does, but keeps the file as "VLOXTARNWEL.INI.bad" (or a
+// numbered name) instead of deleting it. Any other flag does nothing.
 void ReportCorruptConfiguration(int32_t flag);
 
 // Closes the GPS link, shows the closing splash, stops the board, waits 2000 ms, deletes

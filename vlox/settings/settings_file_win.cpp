@@ -74,11 +74,56 @@ public:
 static bool WriteConfigurationFile()
 {
     std::string bytes = ComposeConfigurationFile(Settings, NullTablesStore, NullRateSelected, LocalTimeNow());
+    // A text the next start would refuse would cost the operator every setting and null table
+    // at that start: it is never written.
+    const int32_t refused = RefusedConfigurationLine(bytes, SettingsLoadEnvironment);
+    if (refused != 0) {
+        ConfigMessageBox(CorruptMessageOwner, ConfigSaveRefusedText(refused).c_str(), L"File Error",
+                         MB_OK | MB_ICONERROR);
+        return false;
+    }
     ConfigFileReplace host;
     if (ReplaceFileContents(host, bytes))
         return true;
     ConfigMessageBox(CorruptMessageOwner, ConfigSaveFailureText, L"File Error", MB_OK | MB_ICONERROR);
     return false;
+}
+
+std::wstring ConfigSaveRefusedText(int32_t line)
+{
+    return L"The settings could not be saved: line " + std::to_wstring(line) +
+           L" would not load at the next start. The settings saved before are kept.";
+}
+
+// A name in the start folder.
+static std::wstring InStartFolder(const std::wstring& name)
+{
+    std::wstring path = StartDirectory;
+    if (!path.empty() && path.back() != L'\\')
+        path += L'\\';
+    return path + name;
+}
+
+std::wstring RefusedConfigurationAside()
+{
+    std::wstring name = std::wstring(ConfigFileNameW) + L".bad";
+    for (int n = 2; n < 1000 && GetFileAttributesW(InStartFolder(name).c_str()) != INVALID_FILE_ATTRIBUTES; ++n)
+        name = std::wstring(ConfigFileNameW) + L".bad" + std::to_wstring(n);
+    return InStartFolder(name);
+}
+
+std::wstring CorruptConfigurationText(const std::wstring& aside)
+{
+    return L"Configuration file is corrupted, press OK to reset, then start the program.\r\nThe old file is kept as " +
+           aside;
+}
+
+// Moves the refused file to aside (its null tables may be worth more than the rest); deleted
+// only when it cannot be moved, so that the next start does not meet it again.
+static void SetConfigurationAside(const std::wstring& aside)
+{
+    if (MoveFileExW(InStartFolder(ConfigFileNameW).c_str(), aside.c_str(), MOVEFILE_WRITE_THROUGH) == 0)
+        DeleteFileW(InStartFolder(ConfigFileNameW).c_str());
 }
 
 static std::string ReadConfigurationBytes(HANDLE file)
@@ -110,10 +155,11 @@ static void LoadConfigurationFile()
         PublishDerivedValues(d);
         NullTablesStore = *nulls;
     } else {
-        // Another version: settings of another version are never read.
+        // Another version (or no version line at all: an empty file, a damaged one): settings
+        // of another version are never read. The file is kept beside the new one.
         CloseHandle(ConfigFile);
         ConfigFile = INVALID_HANDLE_VALUE;
-        DeleteFileW(ConfigFileNameW);
+        SetConfigurationAside(RefusedConfigurationAside());
         WriteConfigurationFile();
     }
     if (ConfigFile != INVALID_HANDLE_VALUE)
@@ -138,19 +184,9 @@ int32_t SettingsFile(int32_t operation)
     return result;
 }
 
-void ReportCorruptConfiguration(int32_t flag)
-{
-    if (flag != 0)
-        return;
-    MessageBoxW(CorruptMessageOwner, L"Configuration file is corrupted, press OK to reset, then start the program.",
-                L"Reset to Default Settings", MB_OK | MB_ICONEXCLAMATION);
-    if (ConfigFile != INVALID_HANDLE_VALUE)
-        CloseHandle(ConfigFile);
-    ConfigFile = INVALID_HANDLE_VALUE;
-    ResetConfiguration();
-}
-
-void ResetConfiguration()
+// The reset's steps; a refused file is kept at aside, the operator's own reset (aside
+// empty) deletes the file.
+static void ResetKeeping(const std::wstring& aside)
 {
     if (ResetHooks.CloseGpsPort != nullptr)
         ResetHooks.CloseGpsPort();
@@ -159,7 +195,28 @@ void ResetConfiguration()
     if (ResetHooks.StopAcquisition != nullptr)
         ResetHooks.StopAcquisition();
     DelayMs(2000);
-    SettingsFile(SettingsDelete);
+    if (aside.empty())
+        SettingsFile(SettingsDelete);
+    else
+        SetConfigurationAside(aside);
     if (ResetHooks.EndProcess != nullptr)
         ResetHooks.EndProcess(0);
+}
+
+void ReportCorruptConfiguration(int32_t flag)
+{
+    if (flag != 0)
+        return;
+    const std::wstring aside = RefusedConfigurationAside();
+    MessageBoxW(CorruptMessageOwner, CorruptConfigurationText(aside).c_str(), L"Reset to Default Settings",
+                MB_OK | MB_ICONEXCLAMATION);
+    if (ConfigFile != INVALID_HANDLE_VALUE)
+        CloseHandle(ConfigFile);
+    ConfigFile = INVALID_HANDLE_VALUE;
+    ResetKeeping(aside);
+}
+
+void ResetConfiguration()
+{
+    ResetKeeping(std::wstring());
 }

@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 // The program's folder at start (set by the main window's creation); the configuration file
 // lives there.
 extern wchar_t StartDirectory[MAX_PATH];
@@ -27,8 +29,17 @@ struct ConfigFileCalls {
 };
 extern ConfigFileCalls ConfigFileSystem;
 
-// The operator's box for a save that failed (the last saved file is kept); tests replace it.
+// The operator's box for a save that failed or was refused (the last saved file is kept);
+// tests replace it.
 using ConfigMessageBoxFunction = int(WINAPI*)(HWND, LPCWSTR, LPCWSTR, UINT);
 extern ConfigMessageBoxFunction ConfigMessageBox;
 inline constexpr const wchar_t ConfigSaveFailureText[] =
     L"The settings could not be saved (disk full or not writable). The settings saved before are kept.";
+// A save whose text the next start would refuse is not written; the box names the line.
+std::wstring ConfigSaveRefusedText(int32_t line);
+
+// Where a refused configuration file is kept, beside the new one: "VLOXTARNWEL.INI.bad" in
+// the start folder, or "VLOXTARNWEL.INI.bad2", "...bad3" and so on when that exists.
+std::wstring RefusedConfigurationAside();
+// The corrupt-configuration message, saying where the old file is kept.
+std::wstring CorruptConfigurationText(const std::wstring& aside);

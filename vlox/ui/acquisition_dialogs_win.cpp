@@ -31,15 +31,19 @@ void FillCountList(HWND list, int32_t selection)
     SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(selection), 0);
 }
 
-// A value too wide for the data file's record fields is refused with a message; the
-// dialog stays open.
-bool RefusedTooWide(HWND dialog, double value)
+// The one number of a one-value dialog at OK, or the field named to the operator (the
+// dialog stays open): a text that is not a number, or a value too wide for the data file's
+// record fields.
+bool TakeOneValue(HWND dialog, int id, const char* name, double& value)
 {
-    if (FitsRecordField(value))
-        return false;
-    DialogMessage(dialog, NarrowToWide(std::string(RecordFieldRefusal)), "Value out of range",
-                  MB_OK | MB_ICONEXCLAMATION);
-    return true;
+    FieldsAtOk ok{dialog};
+    value = TakeFieldNumber(ok, id, name);
+    if (ok.Refusal.Kind == FieldRefusalKind::None && !FitsRecordField(value)) {
+        ok.Refusal.Kind = FieldRefusalKind::TooWide;
+        ok.Refusal.Id = id;
+        ok.Refusal.Name = name;
+    }
+    return !RefuseField(dialog, ok.Refusal, "Value out of range");
 }
 
 class MainPopupHost final : public PopupChoiceHost {
@@ -122,8 +126,8 @@ INT_PTR CALLBACK TurnOffTimeDlgProc(HWND dialog, UINT message, WPARAM wParam, LP
         return TRUE;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDOK) {
-            const double entered = GetFieldNumber(dialog, IDC_TURNOFF_VALUE);
-            if (RefusedTooWide(dialog, entered))
+            double entered = 0.0;
+            if (!TakeOneValue(dialog, IDC_TURNOFF_VALUE, "Turn Off Time [us]", entered))
                 return TRUE;
             const double refusedLimit = TurnOffDialogOk(entered, TurnOffAtOpening, SamplePeriodUs);
             if (refusedLimit != 0.0)
@@ -151,8 +155,8 @@ INT_PTR CALLBACK TxCurrentDlgProc(HWND dialog, UINT message, WPARAM wParam, LPAR
         return TRUE;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDOK) {
-            const double entered = GetFieldNumber(dialog, IDC_TXCURRENT_VALUE);
-            if (RefusedTooWide(dialog, entered))
+            double entered = 0.0;
+            if (!TakeOneValue(dialog, IDC_TXCURRENT_VALUE, "Tx Current [A]", entered))
                 return TRUE;
             TxCurrentDialogOk(entered);
             EndDialog(dialog, 1);

@@ -8,7 +8,6 @@
 #include <cmath>
 
 const char TurnOffLimitCaption[] = "V-LOX Warning";
-const char RecordFieldRefusal[] = "Value too large for the data file. Press OK and correct";
 
 namespace {
 
@@ -160,13 +159,16 @@ void ApplyPopupChoiceWith(int32_t id, PopupChoiceHost& host)
 
     if (id >= 1242 && id <= 1248) {
         const int32_t k = id - 1242;
-        if (TurnOffLimits[k] <= TotalTurnOffDelay) {
-            Settings.RepRateIndex = k;
+        SettingsValues chosen = Settings;
+        chosen.RepRateIndex = k;
+        // 30 gates exist only from rate index 2 on.
+        if (k < 2)
+            chosen.GateSet = 0;
+        // The live combined delay, and the stored one as the next start will check it: the DC
+        // test runs on a delay of its own.
+        if (TurnOffLimits[k] <= TotalTurnOffDelay && AcceptLoadableSettings(Settings, chosen) == 0) {
             ResetMonitorSums();
             RepetitionRate = RepRateValue(Settings.PowerLineFrequency, k);
-            // 30 gates exist only from rate index 2 on.
-            if (k < 2)
-                Settings.GateSet = 0;
             GateCount = Settings.GateSet * 10 + 20;
             host.RebuildGateTables();
             host.InvalidateMain();

@@ -33,9 +33,8 @@ void RecomputeTurnOffValues(double samplePeriodUs);
 void RaiseTurnOffToLimit(SettingsValues& s, double limit);
 
 // True when value goes into the data file's number fields ("%14.3f") without losing more
-// than decimals; entries beyond that are refused at OK with RecordFieldRefusal.
+// than decimals; entries beyond that are refused at OK (dialog_fields.h, TooWide).
 bool FitsRecordField(double value);
-extern const char RecordFieldRefusal[];
 
 // ---------------------------------------------------------------------------------------
 // Popup rows of the status panel.

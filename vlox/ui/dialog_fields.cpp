@@ -1,23 +1,85 @@
 #include "vlox/ui/dialog_fields.h"
 
-#include "vlox/settings/config_stream.h"
-
+#include <cctype>
 #include <cmath>
+#include <cstdlib>
 
-double FieldNumber(const std::string& text)
+namespace {
+
+bool Blank(char c)
 {
-    const double value = ParseConfigDouble(text.c_str());
-    return std::isfinite(value) ? value : 0.0;
+    return std::isspace(static_cast<unsigned char>(c)) != 0;
 }
 
-double FieldNumber(const WideString& text)
+bool Digit(char c)
 {
-    // Only ASCII can be part of a number; anything else stops the reading where it stands.
+    return std::isdigit(static_cast<unsigned char>(c)) != 0;
+}
+
+// Past the digits from p.
+size_t Digits(const std::string& t, size_t p)
+{
+    while (p < t.size() && Digit(t[p]))
+        ++p;
+    return p;
+}
+
+}  // namespace
+
+FieldRead ReadFieldNumber(const std::string& text, double& value)
+{
+    size_t begin = 0, end = text.size();
+    while (begin < end && Blank(text[begin]))
+        ++begin;
+    while (end > begin && Blank(text[end - 1]))
+        --end;
+    const std::string t = text.substr(begin, end - begin);
+    size_t p = 0;
+    if (p < t.size() && (t[p] == '+' || t[p] == '-'))
+        ++p;
+    const size_t whole = Digits(t, p);
+    size_t q = whole;
+    size_t fraction = q;
+    if (q < t.size() && t[q] == '.')
+        fraction = Digits(t, q + 1);
+    if (whole == p && fraction <= q + 1)
+        return FieldRead::NotANumber;  // no digit at all
+    q = fraction;
+    if (q < t.size() && (t[q] == 'e' || t[q] == 'E')) {
+        size_t e = q + 1;
+        if (e < t.size() && (t[e] == '+' || t[e] == '-'))
+            ++e;
+        const size_t exponent = Digits(t, e);
+        if (exponent == e)
+            return FieldRead::NotANumber;
+        q = exponent;
+    }
+    if (q != t.size())
+        return FieldRead::NotANumber;
+    // Only the checked decimal text reaches strtod (which would also read hexadecimal).
+    const double v = std::strtod(t.c_str(), nullptr);
+    if (!std::isfinite(v))
+        return FieldRead::OutOfRange;
+    value = v;
+    return FieldRead::Number;
+}
+
+FieldRead ReadFieldNumber(const WideString& text, double& value)
+{
+    // Only ASCII can be part of a number; anything else is not one.
     std::string narrow;
     narrow.reserve(text.size());
     for (WideChar c : text)
         narrow.push_back(c > 0 && c < 0x80 ? static_cast<char>(c) : '?');
-    return FieldNumber(narrow);
+    return ReadFieldNumber(narrow, value);
+}
+
+bool FieldTextEmpty(const WideString& text)
+{
+    for (WideChar c : text)
+        if (!(c > 0 && c < 0x80 && Blank(static_cast<char>(c))))
+            return false;
+    return true;
 }
 
 int32_t FieldInteger(double value, int32_t lo, int32_t hi)
@@ -62,7 +124,11 @@ ShownNumber ShowNumber(double value, int decimals)
     return shown;
 }
 
-double KeptFieldNumber(const ShownNumber& shown, const WideString& textNow)
+FieldRead ReadKeptFieldNumber(const ShownNumber& shown, const WideString& textNow, double& value)
 {
-    return textNow == shown.Text ? shown.Value : FieldNumber(textNow);
+    if (textNow == shown.Text) {
+        value = shown.Value;
+        return FieldRead::Number;
+    }
+    return ReadFieldNumber(textNow, value);
 }

@@ -17,16 +17,6 @@ void SetFieldText(HWND dialog, int id, const WideString& text)
     SetDlgItemTextW(dialog, id, text.c_str());
 }
 
-double GetFieldNumber(HWND dialog, int id)
-{
-    return FieldNumber(GetFieldText(dialog, id));
-}
-
-int32_t GetFieldInteger(HWND dialog, int id, int32_t lo, int32_t hi)
-{
-    return FieldInteger(GetFieldNumber(dialog, id), lo, hi);
-}
-
 ShownNumber SetFieldNumber(HWND dialog, int id, double value, int decimals)
 {
     ShownNumber shown = ShowNumber(value, decimals);
@@ -39,7 +29,35 @@ void SetFieldCount(HWND dialog, int id, int32_t value)
     SetFieldText(dialog, id, FieldCountText(value));
 }
 
-double GetKeptFieldNumber(HWND dialog, int id, const ShownNumber& shown)
+namespace {
+
+double Taken(FieldsAtOk& ok, int id, const std::string& name, FieldRead read, double value, const WideString& text)
 {
-    return KeptFieldNumber(shown, GetFieldText(dialog, id));
+    if (read == FieldRead::Number)
+        return value;
+    if (ok.Refusal.Kind == FieldRefusalKind::None) {
+        ok.Refusal.Kind = read == FieldRead::OutOfRange ? FieldRefusalKind::OutOfRange : FieldRefusalKind::NotANumber;
+        ok.Refusal.Id = id;
+        ok.Refusal.Name = name;
+        ok.Refusal.Text = text;
+    }
+    return 0.0;
+}
+
+}  // namespace
+
+double TakeFieldNumber(FieldsAtOk& ok, int id, const std::string& name)
+{
+    const WideString text = GetFieldText(ok.Dialog, id);
+    double value = 0.0;
+    const FieldRead read = ReadFieldNumber(text, value);
+    return Taken(ok, id, name, read, value, text);
+}
+
+double TakeKeptFieldNumber(FieldsAtOk& ok, int id, const std::string& name, const ShownNumber& shown)
+{
+    const WideString text = GetFieldText(ok.Dialog, id);
+    double value = 0.0;
+    const FieldRead read = ReadKeptFieldNumber(shown, text, value);
+    return Taken(ok, id, name, read, value, text);
 }

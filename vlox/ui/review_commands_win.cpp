@@ -616,9 +616,14 @@ INT_PTR CALLBACK EditHeaderDlgProc(HWND dialog, UINT message, WPARAM wParam, LPA
             return TRUE;
         }
         if (id == IDOK) {
+            FieldsAtOk ok{dialog};
+            const double current = TakeKeptFieldNumber(ok, IDC_EDIT_TX_CURRENT, "TX Current", shownCurrent);
+            const double turnOff = TakeKeptFieldNumber(ok, IDC_EDIT_TURN_OFF_TIME, "Turn Off Time", shownTurnOff);
+            if (RefuseField(dialog, ok.Refusal, "Edit Selected Parameters"))
+                return TRUE;
             q.Range = EditRange;
-            q.TxCurrent = GetKeptFieldNumber(dialog, IDC_EDIT_TX_CURRENT, shownCurrent);
-            q.TurnOffTimeUs = GetKeptFieldNumber(dialog, IDC_EDIT_TURN_OFF_TIME, shownTurnOff);
+            q.TxCurrent = current;
+            q.TurnOffTimeUs = turnOff;
             const int32_t coil =
                 static_cast<int32_t>(SendDlgItemMessageW(dialog, IDC_EDIT_COIL_TYPE, CB_GETCURSEL, 0, 0));
             if (coil >= 0 && coil < CoilTypeCount)

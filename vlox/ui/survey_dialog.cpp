@@ -1,8 +1,10 @@
 #include "vlox/ui/survey_dialog.h"
 
+#include "resources/acquisition_ids.h"
 #include "vlox/datafile/datafile.h"
 #include "vlox/measure/acquisition_state.h"
 #include "vlox/measure/units.h"
+#include "vlox/settings/config_file.h"
 #include "vlox/settings/rate_tables.h"
 #include "vlox/ui/acquisition_settings.h"
 #include "vlox/ui/dialog_fields.h"
@@ -19,7 +21,29 @@ namespace {
 // A value as its "%.2f" field shows it.
 double AsShown(double v)
 {
-    return FieldNumber(FieldText(v, 2));
+    double shown = v;
+    ReadFieldNumber(FieldText(v, 2), shown);
+    return shown;
+}
+
+// The configuration line loop field i lands on with a shape; 0 for none.
+int32_t LoopFieldLine(int32_t shape, int32_t field)
+{
+    switch (shape) {
+    case 0:
+        return field == 0 ? 47 : field == 2 ? 49 : field == 3 ? 50 : 0;
+    case 1:
+        return field < 4 ? 47 + field : 0;
+    case 2:
+        return 51 + field;
+    default:
+        return 62 + field;
+    }
+}
+
+bool IsCornerLine(int32_t line)
+{
+    return line >= 62 && line <= 69;
 }
 
 // The loop fields into a copy of the settings, by shape.
@@ -192,45 +216,96 @@ bool IncrementFromField(double value, double& copy)
     return true;
 }
 
-SurveyOkOutcome SurveyDialogOk(const SurveyDialogModel& m, const SurveyDialogEntries& e, bool& stationMoved)
+bool IncrementFromText(const WideString& text, double& copy)
+{
+    double value = 0.0;
+    if (FieldTextEmpty(text) || ReadFieldNumber(text, value) == FieldRead::Number)
+        return IncrementFromField(value, copy);
+    return false;
+}
+
+std::string LoopFieldName(const LoopGroupView& v, int32_t field)
+{
+    if (field < 0 || field >= LoopFieldCount)
+        return std::string();
+    std::string name = v.RowLabel[field / 2];
+    if (!name.empty() && name.back() == ':')
+        name.pop_back();
+    if (v.XyLabelVisible[field])
+        name += field % 2 == 0 ? " X" : " Y";
+    return name;
+}
+
+FieldRefusal SurveyRefusalOfLine(const SettingsValues& s, const SurveyDialogModel& m, int32_t line,
+                                 FieldRefusalKind kind)
+{
+    const LoopGroupView v = LoopGroup(s, m.Shape, m.CoordinateType);
+    std::string loopNames[LoopFieldCount];
+    DialogField fields[4 + LoopFieldCount + 1] = {{IDC_SURVEY_LINE, "Survey Line", 26},
+                                                  {IDC_SURVEY_LINE_INCR, "Line Incr.", 27},
+                                                  {IDC_SURVEY_START_STATION, "Start Station", 30},
+                                                  {IDC_SURVEY_STATION_INCR, "Station Incr.", 31}};
+    size_t count = 4;
+    for (int32_t i = 0; i < LoopFieldCount; ++i) {
+        loopNames[i] = LoopFieldName(v, i);
+        fields[count++] = {IDC_SURVEY_LOOP_FIELD1 + i, loopNames[i].c_str(), LoopFieldLine(m.Shape, i)};
+    }
+    // A square's one side lands on both side lines.
+    if (m.Shape == 0)
+        fields[count++] = {IDC_SURVEY_LOOP_FIELD1, loopNames[0].c_str(), 48};
+    return RefusalOfLine(fields, count, line, kind);
+}
+
+SurveyOkOutcome SurveyDialogOk(const SurveyDialogModel& m, const SurveyDialogEntries& e, bool& stationMoved,
+                               int32_t* refusedLine)
 {
     stationMoved = false;
+    int32_t ignored = 0;
+    int32_t& refused = refusedLine != nullptr ? *refusedLine : ignored;
+    refused = 0;
     // Every check on a copy first: a refused OK writes nothing.
     SettingsValues s = Settings;
     ApplyLoopFields(s, m, e);
-    const bool geodetic = m.Shape == 3 && s.TxCornerCoordinateType == 0;
-    if (geodetic)
-        for (int i = 0; i < CornerCount; ++i)
-            if (!(std::fabs(s.TxCornerGpsX[i]) <= 180.0 && std::fabs(s.TxCornerGpsY[i]) <= 90.0))
-                return SurveyOkCornerRefused;
-    const double numbers[] = {m.Line, m.LineIncrement, m.StartStation, m.StationIncrement};
-    for (double v : numbers)
-        if (!FitsRecordField(v))
+    s.OperatorName = e.OperatorName.substr(0, 25);
+    s.SurveyLine = m.Line;
+    s.LineIncrement = m.LineIncrement;
+    s.StationIncrement = m.StationIncrement;
+    s.StartStation = m.StartStation;
+    s.LineDirection = m.Direction;
+    s.LineSequence = m.Sequence;
+    s.SystemConfiguration = m.Configuration;
+    const bool mainsChanged = s.PowerLineFrequency != m.Mains;
+    s.PowerLineFrequency = m.Mains;
+
+    // The loader that reads the file at the next start checks what would be saved.
+    refused = RefusedSettingLine(s);
+    if (refused != 0)
+        return IsCornerLine(refused) ? SurveyOkCornerRefused : SurveyOkOutOfRangeRefused;
+    const struct {
+        double value;
+        int32_t line;
+    } numbers[] = {{m.Line, 26}, {m.LineIncrement, 27}, {m.StartStation, 30}, {m.StationIncrement, 31}};
+    for (const auto& n : numbers)
+        if (!FitsRecordField(n.value)) {
+            refused = n.line;
             return SurveyOkTooWideRefused;
+        }
+    const bool geodetic = m.Shape == 3 && s.TxCornerCoordinateType == 0;
     if (!geodetic)
-        for (double v : e.Loop)
-            if (!FitsRecordField(v))
+        for (int32_t i = 0; i < LoopFieldCount; ++i)
+            if (!FitsRecordField(e.Loop[i])) {
+                refused = LoopFieldLine(m.Shape, i);
                 return SurveyOkTooWideRefused;
+            }
     double eastings[TxCornerCount] = {};
     double northings[TxCornerCount] = {};
     const double area = LoopArea(LoopGeometryFromSettings(s), eastings, northings);
     if (!(area >= 1.0))
         return SurveyOkAreaRefused;
 
-    // 1-3.
-    s.OperatorName = e.OperatorName.substr(0, 25);
-    s.SurveyLine = m.Line;
-    s.LineIncrement = m.LineIncrement;
-    s.StationIncrement = m.StationIncrement;
-    s.StartStation = m.StartStation;
+    // 1-3, 7.
     CurrentStation = s.StartStation;
     stationMoved = s.SurveyLine != LastStoredLine || CurrentStation != LastStoredStation;
-    // 7.
-    s.LineDirection = m.Direction;
-    s.LineSequence = m.Sequence;
-    s.SystemConfiguration = m.Configuration;
-    const bool mainsChanged = s.PowerLineFrequency != m.Mains;
-    s.PowerLineFrequency = m.Mains;
     Settings = s;
     SelectActiveRateFamily();
     if (mainsChanged) {

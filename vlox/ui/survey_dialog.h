@@ -6,6 +6,7 @@
 
 #include "vlox/settings/settings.h"
 #include "vlox/settings/textconv.h"
+#include "vlox/ui/dialog_fields.h"
 
 #include <cstdint>
 #include <string>
@@ -51,6 +52,10 @@ std::vector<WideString> CornerTypeTexts();
 std::vector<WideString> UtmZoneTexts();
 std::vector<WideString> HemisphereTexts();
 
+// The operator's name of loop field i (0..7) in a group: its row label without the colon,
+// with "X" or "Y" where the row has both ("Tx Corner 3 Y", "Tx Loop Side Length").
+std::string LoopFieldName(const LoopGroupView& v, int32_t field);
+
 // Spin steps (d +1 up, -1 down); each result is what its "%.2f" field shows.
 void SpinStartStation(SurveyDialogModel& m, int32_t d);
 void SpinStationIncrement(SurveyDialogModel& m, int32_t d);
@@ -58,6 +63,9 @@ void SpinLine(SurveyDialogModel& m, int32_t d);
 void SpinLineIncrement(SurveyDialogModel& m, int32_t d);
 // An increment read from its field: exactly 0 becomes 1.0 (true: the field is rewritten).
 bool IncrementFromField(double value, double& copy);
+// The same from the field's text as it is typed: an emptied field is 1.0 at once (rewritten);
+// a text that is not a number leaves the copy, for the OK to refuse.
+bool IncrementFromText(const WideString& text, double& copy);
 
 // What the controls hold at OK.
 struct SurveyDialogEntries {
@@ -70,15 +78,24 @@ struct SurveyDialogEntries {
 
 enum SurveyOkOutcome : int32_t {
     SurveyOkAccepted = 0,
-    SurveyOkAreaRefused,     // loop area below 1 m2
-    SurveyOkCornerRefused,   // a geodetic corner outside +-180 / +-90 degrees
-    SurveyOkTooWideRefused,  // a number too wide for the data file
+    SurveyOkAreaRefused,        // loop area below 1 m2
+    SurveyOkCornerRefused,      // a geodetic corner outside +-180 / +-90 degrees
+    SurveyOkTooWideRefused,     // a number too wide for the data file
+    SurveyOkOutOfRangeRefused,  // a value the configuration loader would refuse
 };
 extern const char SurveyAreaRefusal[];  // "Transmiter Area equals 0. Press OK and correct"
 extern const char SurveyAreaCaption[];  // "Transmitter Size Invalid"
 extern const char SurveyCornerRefusal[];
 
-// The OK. Everything is checked first; a refusal writes nothing. Accepted: the settings
-// and the derived values written, the loop area computed; stationMoved tells whether the
-// line or station differs from the last stored ones (the live map starts afresh).
-SurveyOkOutcome SurveyDialogOk(const SurveyDialogModel& m, const SurveyDialogEntries& e, bool& stationMoved);
+// The OK. Everything is checked first, the settings it would write by the configuration
+// loader itself; a refusal writes nothing and gives, in refusedLine, the configuration line of
+// the value refused (0 for the loop area). Accepted: the settings and the derived values
+// written, the loop area computed; stationMoved tells whether the line or station differs
+// from the last stored ones (the live map starts afresh).
+SurveyOkOutcome SurveyDialogOk(const SurveyDialogModel& m, const SurveyDialogEntries& e, bool& stationMoved,
+                               int32_t* refusedLine = nullptr);
+
+// The field whose value lands on a configuration line (with the shape and corner type the
+// dialog shows), for a refusal of that line.
+FieldRefusal SurveyRefusalOfLine(const SettingsValues& s, const SurveyDialogModel& m, int32_t line,
+                                 FieldRefusalKind kind);

@@ -23,6 +23,8 @@ SurveyDialogModel Model;
 bool Initialising = false;
 ShownNumber LoopShown[LoopFieldCount];
 
+const char Caption[] = "Survey Parameters";
+
 void Show(HWND dialog, int id, bool show)
 {
     ShowWindow(GetDlgItem(dialog, id), show ? SW_SHOW : SW_HIDE);
@@ -130,8 +132,18 @@ void Initialise(HWND dialog)
 
 void OnIncrementField(HWND dialog, int id, double& copy)
 {
-    if (IncrementFromField(GetFieldNumber(dialog, id), copy))
+    if (IncrementFromText(GetFieldText(dialog, id), copy))
         SetFieldNumber(dialog, id, copy, 2);
+}
+
+// A line or station typed: its copy follows while the text is a number.
+void OnPositionField(HWND dialog, int id, double& copy)
+{
+    double value = 0.0;
+    if (ReadFieldNumber(GetFieldText(dialog, id), value) != FieldRead::Number)
+        return;
+    copy = value;
+    FollowReceiver(dialog);
 }
 
 void OnSpin(HWND dialog, HWND bar, int code)
@@ -166,26 +178,43 @@ void OnSpin(HWND dialog, HWND bar, int code)
 
 void Ok(HWND dialog)
 {
+    // Every number field the OK reads must hold a number: the first that does not is named.
+    FieldsAtOk ok{dialog};
+    // The line and station copies follow their fields whenever these hold a number (typed or
+    // spun; an untouched field keeps the value it opened with): here the fields are only
+    // made sure to hold one.
+    TakeFieldNumber(ok, IDC_SURVEY_LINE, "Survey Line");
+    TakeFieldNumber(ok, IDC_SURVEY_LINE_INCR, "Line Incr.");
+    TakeFieldNumber(ok, IDC_SURVEY_START_STATION, "Start Station");
+    TakeFieldNumber(ok, IDC_SURVEY_STATION_INCR, "Station Incr.");
     SurveyDialogEntries e;
     e.OperatorName = GetFieldText(dialog, IDC_SURVEY_OPERATOR);
+    const LoopGroupView group = LoopGroup(Settings, Model.Shape, Model.CoordinateType);
     for (int i = 0; i < LoopFieldCount; ++i)
-        e.Loop[i] = GetKeptFieldNumber(dialog, IDC_SURVEY_LOOP_FIELD1 + i, LoopShown[i]);
+        e.Loop[i] = TakeKeptFieldNumber(ok, IDC_SURVEY_LOOP_FIELD1 + i, LoopFieldName(group, i), LoopShown[i]);
+    if (RefuseField(dialog, ok.Refusal, Caption))
+        return;
     e.CornerType = Model.Shape == 3 ? Selection(dialog, IDC_SURVEY_CORNER_TYPE) : Settings.TxCornerCoordinateType;
     e.Zone = Model.Shape == 3 ? Selection(dialog, IDC_SURVEY_ZONE) : Settings.TxCornerUtmZone - 1;
     e.Hemisphere = Model.Shape == 3 ? Selection(dialog, IDC_SURVEY_HEMISPHERE) : Settings.TxCornerHemisphere;
     bool moved = false;
-    switch (SurveyDialogOk(Model, e, moved)) {
+    int32_t line = 0;
+    FieldRefusal corner;
+    switch (SurveyDialogOk(Model, e, moved, &line)) {
     case SurveyOkAreaRefused:
         DialogMessage(dialog, NarrowToWide(std::string(SurveyAreaRefusal)), SurveyAreaCaption,
                       MB_OK | MB_ICONEXCLAMATION);
         return;
     case SurveyOkCornerRefused:
-        DialogMessage(dialog, NarrowToWide(std::string(SurveyCornerRefusal)), SurveyAreaCaption,
-                      MB_OK | MB_ICONEXCLAMATION);
+        corner = SurveyRefusalOfLine(Settings, Model, line, FieldRefusalKind::OutOfRange);
+        corner.Why = SurveyCornerRefusal;
+        RefuseField(dialog, corner, SurveyAreaCaption);
         return;
     case SurveyOkTooWideRefused:
-        DialogMessage(dialog, NarrowToWide(std::string(RecordFieldRefusal)), "Survey Parameters",
-                      MB_OK | MB_ICONEXCLAMATION);
+        RefuseField(dialog, SurveyRefusalOfLine(Settings, Model, line, FieldRefusalKind::TooWide), Caption);
+        return;
+    case SurveyOkOutOfRangeRefused:
+        RefuseField(dialog, SurveyRefusalOfLine(Settings, Model, line, FieldRefusalKind::OutOfRange), Caption);
         return;
     default:
         break;
@@ -202,16 +231,12 @@ void OnCommand(HWND dialog, int id, int code)
 {
     switch (id) {
     case IDC_SURVEY_LINE:
-        if (code == EN_CHANGE) {
-            Model.Line = GetFieldNumber(dialog, id);
-            FollowReceiver(dialog);
-        }
+        if (code == EN_CHANGE)
+            OnPositionField(dialog, id, Model.Line);
         break;
     case IDC_SURVEY_START_STATION:
-        if (code == EN_CHANGE) {
-            Model.StartStation = GetFieldNumber(dialog, id);
-            FollowReceiver(dialog);
-        }
+        if (code == EN_CHANGE)
+            OnPositionField(dialog, id, Model.StartStation);
         break;
     case IDC_SURVEY_LINE_INCR:
         if (code == EN_CHANGE)

@@ -1,5 +1,6 @@
 #include "vlox/ui/system_dialog.h"
 
+#include "resources/acquisition_ids.h"
 #include "vlox/settings/config_file.h"
 #include "vlox/settings/config_stream.h"
 #include "vlox/settings/null_tables.h"
@@ -29,6 +30,17 @@ constexpr double DcTestTurnOffDelay[2][RepRateCount] = {{1052, 4000, 10000, 4000
                                                         {877, 3333, 8333, 33333, 83333, 333333, 833333}};
 
 }  // namespace
+
+const DialogField SystemNumberFields[5] = {{IDC_SYS_FIRST_GATE, "1st Gate Time [us]", 10},
+                                           {IDC_SYS_RX_DELAY, "Receiver Delay [us]", 70},
+                                           {IDC_SYS_TX_CURRENT, "Tx Current [A]", 71},
+                                           {IDC_SYS_TURNS, "Number of Turns", 72},
+                                           {IDC_SYS_TURNOFF, "Turn Off Time [us]", 73}};
+
+std::string FirstGateKeptText(double kept)
+{
+    return "Value out of range. The first gate time stays " + FieldText(kept, 2) + " us";
+}
 
 SystemDialogModel OpenSystemDialog(const SettingsValues& s, bool dataFileOpen)
 {
@@ -148,30 +160,34 @@ SystemOkResult SystemDialogOk(const SystemDialogModel& m, const SystemDialogEntr
                               int32_t internalTestMode)
 {
     SystemOkResult result;
-    const double wide[] = {e.ReceiverDelayUs, e.TxCurrent, e.TurnOffTimeUs,
-                           m.GateSet == 2 && m.TwoFrequency == 0 ? e.FirstGateTimeUs : 0.0};
-    for (double v : wide)
-        if (!FitsRecordField(v)) {
+    const struct {
+        double value;
+        int32_t line;
+    } wide[] = {{e.ReceiverDelayUs, 70},
+                {e.TxCurrent, 71},
+                {e.TurnOffTimeUs, 73},
+                {m.GateSet == 2 && m.TwoFrequency == 0 ? e.FirstGateTimeUs : 0.0, 10}};
+    for (const auto& w : wide)
+        if (!FitsRecordField(w.value)) {
             result.Refused = true;
+            result.RefusedKind = FieldRefusalKind::TooWide;
+            result.RefusedLine = w.line;
             return result;
         }
 
-    SettingsValues& s = Settings;
+    // Every setting on a copy first: the configuration loader checks it before it is written.
+    SettingsValues s = Settings;
     // 1-3.
     s.RepRateIndex = e.Rate;
     s.CoilType = e.Coil;
     s.RecordCountIndex = e.Records;
-    NumberOfRecords = s.RecordCountIndex + 1;
     s.ProcessingMethod = e.Processing;
     s.AveragingTimeIndex = e.Averaging;
-    AveragingTimeMs = AveragingTimeForIndex(s.AveragingTimeIndex);
     s.SelectedComponent = e.Component;
     s.GainZ = m.Gain[0];
     s.GainX = m.Gain[1];
     s.GainY = m.Gain[2];
-    PreviousGain = GainCodeSent;
     int32_t& selectedGain = s.SelectedComponent == 1 ? s.GainX : s.SelectedComponent == 2 ? s.GainY : s.GainZ;
-    GainCodeSent = selectedGain;
     // 4-5.
     s.OnTimeMeasurement = m.OnTime;
     s.TwoFrequencyMode = m.TwoFrequency;
@@ -188,22 +204,19 @@ SystemOkResult SystemDialogOk(const SystemDialogModel& m, const SystemDialogEntr
         s.RepRateIndex = c >= 7 ? c - 5 : c;
         s.GateSet = c >= 7 ? 1 : 0;
         selectedGain = s.FirstRepetitionGain;
-        GainCodeSent = s.FirstRepetitionGain;
     }
-    ResetMonitorSums();
-    // 6-7.
-    RepetitionRate = RepRateValue(s.PowerLineFrequency, s.RepRateIndex);
+    // 7.
     if (s.GateSet == 2) {
-        // A first gate at or before the turn-off has no log spacing: the old value stays.
+        // A first gate at or before the turn-off has no log spacing: the old value stays, and
+        // the operator is told.
         const double first = AsStored(e.FirstGateTimeUs);
         if (first > 0.0)
             s.FirstGateTimeUs = first;
+        else
+            result.FirstGateKept = true;
         s.UserGateCount = e.UserGateCountSelection < 0    ? 1
                           : e.UserGateCountSelection > 99 ? 100
                                                           : e.UserGateCountSelection + 1;
-        GateCount = s.UserGateCount;
-    } else {
-        GateCount = 20 + 10 * s.GateSet;
     }
     // 8.
     s.ReceiverDelayUs = AsStored(e.ReceiverDelayUs);
@@ -211,11 +224,10 @@ SystemOkResult SystemDialogOk(const SystemDialogModel& m, const SystemDialogEntr
     s.TxCurrent = e.TxCurrent > 0.0 ? e.TxCurrent : 1.0;
     s.TurnOffTimeUs = AsStored(e.TurnOffTimeUs);
     s.TxTurns = FieldInteger(e.TxTurns, 1, 999);
-    TxAmpereTurns = s.TxTurns * s.TxCurrent;
     // 9-10.
-    TotalTurnOffDelay = ComputeTotalTurnOffDelay(s);
     const double limit = TurnOffLimitFor(s);
-    if (TotalTurnOffDelay < 0.0 && TotalTurnOffDelay < limit) {
+    const double delay = ComputeTotalTurnOffDelay(s);
+    if (delay < 0.0 && delay < limit) {
         result.WarnedLimit = limit;
         s.TurnOffTimeUs = m.TurnOffAtOpening;
         s.ReceiverDelayUs = m.ReceiverDelayAtOpening;
@@ -227,16 +239,40 @@ SystemOkResult SystemDialogOk(const SystemDialogModel& m, const SystemDialogEntr
             RaiseTurnOffToLimit(s, limit);
         }
     }
+    // 12, 14.
+    s.ReservedTypeCode = 0;
+    s.SurveyMode = m.Survey;
+    s.AutoTriggerIndex = e.AutoTrigger;
+
+    const int32_t refused = RefusedSettingLine(s);
+    if (refused != 0) {
+        result.Refused = true;
+        result.RefusedKind = FieldRefusalKind::OutOfRange;
+        result.RefusedLine = refused;
+        result.WarnedLimit = 0.0;
+        result.FirstGateKept = false;
+        return result;
+    }
+
+    // The settings, then every value derived from them.
+    const int32_t gainBefore = GainCodeSent;
+    Settings = s;
+    NumberOfRecords = s.RecordCountIndex + 1;
+    AveragingTimeMs = AveragingTimeForIndex(s.AveragingTimeIndex);
+    PreviousGain = gainBefore;
+    GainCodeSent = s.SelectedComponent == 1 ? s.GainX : s.SelectedComponent == 2 ? s.GainY : s.GainZ;
+    ResetMonitorSums();
+    // 6-7.
+    RepetitionRate = RepRateValue(s.PowerLineFrequency, s.RepRateIndex);
+    GateCount = s.GateSet == 2 ? s.UserGateCount : 20 + 10 * s.GateSet;
+    TxAmpereTurns = s.TxTurns * s.TxCurrent;
     // 11.
     BuildGateTables();
     RecomputeTurnOffValues(samplePeriodUs);
-    // 12-13.
-    s.ReservedTypeCode = 0;
+    // 13.
     if (internalTestMode == 45)
         TotalTurnOffDelay = DcTestTurnOffDelay[s.PowerLineFrequency == 1 ? 1 : 0][s.RepRateIndex];
     // 14-15.
-    s.SurveyMode = m.Survey;
-    s.AutoTriggerIndex = e.AutoTrigger;
     AutoTriggerIntervalMs = AutoTriggerIntervalForIndex(s.AutoTriggerIndex);
     if (s.GateSet == 2)
         CheckUserGatesNulling();

@@ -5,6 +5,7 @@
 
 #include "vlox/settings/settings.h"
 #include "vlox/settings/textconv.h"
+#include "vlox/ui/dialog_fields.h"
 
 #include <cstdint>
 #include <vector>
@@ -71,14 +72,28 @@ struct SystemDialogEntries {
 };
 
 struct SystemOkResult {
-    bool Refused = false;      // a value too wide for the data file: nothing written
-    double WarnedLimit = 0.0;  // the turn-off limit warned about, 0 for none
+    // Nothing written: a value too wide for the data file (TooWide), or one the configuration
+    // loader would refuse (OutOfRange), on configuration line RefusedLine.
+    bool Refused = false;
+    FieldRefusalKind RefusedKind = FieldRefusalKind::None;
+    int32_t RefusedLine = 0;
+    double WarnedLimit = 0.0;    // the turn-off limit warned about, 0 for none
+    bool FirstGateKept = false;  // a first gate time not above 0: the one before stays
 };
 
 // The OK: writes Settings and the derived values (gate tables rebuilt), corrects the
-// combined turn-off delay onto the limit.
+// combined turn-off delay onto the limit. The settings are checked by the configuration
+// loader before anything is written.
 SystemOkResult SystemDialogOk(const SystemDialogModel& m, const SystemDialogEntries& e, double samplePeriodUs,
                               int32_t internalTestMode);
+
+// The dialog's number fields, with the configuration lines they land on: first gate time,
+// receiver delay, current, turns, turn-off time.
+extern const DialogField SystemNumberFields[5];
+
+// What the operator is told when the first gate time is not above 0: "Value out of range.
+// The first gate time stays <old, "%.2f"> us".
+std::string FirstGateKeptText(double kept);
 
 // UserGatesNullingValid from the stored user-gates table and the live settings.
 void CheckUserGatesNulling();

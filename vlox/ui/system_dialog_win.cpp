@@ -26,6 +26,8 @@ ShownNumber ShownFirstGate, ShownDelay, ShownCurrent, ShownTurnOff;
 
 const int GainRowFirst[3] = {IDC_SYS_GAIN_Z1, IDC_SYS_GAIN_X1, IDC_SYS_GAIN_Y1};
 
+const char Caption[] = "System Parameters";
+
 void FillList(HWND dialog, int id, int32_t list, int32_t selection)
 {
     HWND control = GetDlgItem(dialog, id);
@@ -116,16 +118,24 @@ void Ok(HWND dialog)
     e.UserGateCountSelection = Selection(dialog, IDC_SYS_USER_GATES);
     e.Transmitter = Selection(dialog, IDC_SYS_TX_TYPE);
     e.AutoTrigger = Selection(dialog, IDC_SYS_AUTO_INTERVAL);
-    e.FirstGateTimeUs = GetKeptFieldNumber(dialog, IDC_SYS_FIRST_GATE, ShownFirstGate);
-    e.ReceiverDelayUs = GetKeptFieldNumber(dialog, IDC_SYS_RX_DELAY, ShownDelay);
-    e.TxCurrent = GetKeptFieldNumber(dialog, IDC_SYS_TX_CURRENT, ShownCurrent);
-    e.TurnOffTimeUs = GetKeptFieldNumber(dialog, IDC_SYS_TURNOFF, ShownTurnOff);
-    e.TxTurns = GetFieldNumber(dialog, IDC_SYS_TURNS);
+    FieldsAtOk ok{dialog};
+    const DialogField* f = SystemNumberFields;
+    e.FirstGateTimeUs = TakeKeptFieldNumber(ok, f[0].Id, f[0].Name, ShownFirstGate);
+    e.ReceiverDelayUs = TakeKeptFieldNumber(ok, f[1].Id, f[1].Name, ShownDelay);
+    e.TxCurrent = TakeKeptFieldNumber(ok, f[2].Id, f[2].Name, ShownCurrent);
+    e.TxTurns = TakeFieldNumber(ok, f[3].Id, f[3].Name);
+    e.TurnOffTimeUs = TakeKeptFieldNumber(ok, f[4].Id, f[4].Name, ShownTurnOff);
+    if (RefuseField(dialog, ok.Refusal, Caption))
+        return;
     const SystemOkResult r = SystemDialogOk(Model, e, SamplePeriodUs, InternalTestMode);
     if (r.Refused) {
-        DialogMessage(dialog, NarrowToWide(std::string(RecordFieldRefusal)), "System Parameters",
-                      MB_OK | MB_ICONEXCLAMATION);
+        RefuseField(dialog, RefusalOfLine(SystemNumberFields, r.RefusedLine, r.RefusedKind), Caption);
         return;
+    }
+    if (r.FirstGateKept) {
+        FieldRefusal kept = RefusalOfLine(SystemNumberFields, 10, FieldRefusalKind::OutOfRange);
+        DialogMessage(dialog, NarrowToWide(kept.Name + ": " + FirstGateKeptText(Settings.FirstGateTimeUs)), Caption,
+                      MB_OK | MB_ICONEXCLAMATION);
     }
     if (r.WarnedLimit != 0.0)
         DialogMessage(dialog, TurnOffLimitWarning(r.WarnedLimit), TurnOffLimitCaption, MB_OK | MB_ICONEXCLAMATION);

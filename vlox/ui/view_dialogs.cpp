@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "resources/view_ids.h"
 #include "vlox/display/curve_plot.h"
 #include "vlox/settings/config_file.h"
 #include "vlox/settings/textconv.h"
@@ -50,9 +51,15 @@ bool TimeRangeEditable(int32_t timeAxisLabels, int32_t timeAutoScale)
     return timeAxisLabels == 0 && timeAutoScale == 0;
 }
 
-void ApplyPlotScale(const PlotScaleFields& f, int32_t reviewMode, SettingsValues& s, int32_t& stationsIndex,
-                    int32_t& stationsPerWindow)
+const DialogField PlotScaleNumberFields[6] = {
+    {IDC_SCALE_TIME_MIN, "Time/Gate Axis Min", 15},       {IDC_SCALE_TIME_MAX, "Time/Gate Axis Max", 16},
+    {IDC_SCALE_AMPLITUDE_MIN, "Amplitude Axis Min", 17},  {IDC_SCALE_AMPLITUDE_MAX, "Amplitude Axis Max", 18},
+    {IDC_SCALE_LINEAR_MIN, "Linear Section Minimum", 74}, {IDC_SCALE_LINEAR_MAX, "Linear Section Maximum", 75}};
+
+int32_t ApplyPlotScale(const PlotScaleFields& f, int32_t reviewMode, SettingsValues& settings, int32_t& stationsIndex,
+                       int32_t& stationsPerWindow)
 {
+    SettingsValues s = settings;
     double tMin = f.TimeMinMs, tMax = f.TimeMaxMs, aMin = f.AmplitudeMin, aMax = f.AmplitudeMax;
     // The dialog keeps a top of at least 10 (only the scale steps go below it), then the
     // limits the plot maps its scale to, so the plot draws what is stored.
@@ -72,10 +79,14 @@ void ApplyPlotScale(const PlotScaleFields& f, int32_t reviewMode, SettingsValues
     s.LinearSectionMax = f.LinearMax >= 1.0 ? f.LinearMax : 1.0;
     s.AmplitudeAxisAutoScale = Flag(f.AmplitudeAutoScale);
     s.TimeAxisAutoScale = Flag(f.TimeAutoScale);
+    const int32_t refused = AcceptLoadableSettings(settings, s);
+    if (refused != 0)
+        return refused;
     if (InList(f.StationsIndex, StationsPerProfileChoiceCount))
         stationsIndex = f.StationsIndex;
     if (InList(stationsIndex, StationsPerProfileChoiceCount))
         stationsPerWindow = StationsPerProfileChoices[stationsIndex];
+    return 0;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -107,9 +118,14 @@ MapOptionsFields MapOptionsFieldsFrom(const SettingsValues& s, bool reviewing, d
     return f;
 }
 
-void ApplyMapOptions(const MapOptionsFields& f, bool reviewing, int32_t mapPaneSide, SettingsValues& s,
-                     MapScaleState& state)
+const DialogField MapOptionsNumberFields[2] = {{IDC_MAP_SIZE, "Map Size", 491},
+                                               {IDC_MAP_GRID_INTERVAL, "Grid Interval", 492}};
+
+int32_t ApplyMapOptions(const MapOptionsFields& f, bool reviewing, int32_t mapPaneSide, SettingsValues& settings,
+                        MapScaleState& mapState)
 {
+    SettingsValues s = settings;
+    MapScaleState state = mapState;
     if (InList(f.Background, 3))
         s.MapBackground = f.Background;
     if (InList(f.ZoomIndex, MapStepChoiceCount))
@@ -135,6 +151,10 @@ void ApplyMapOptions(const MapOptionsFields& f, bool reviewing, int32_t mapPaneS
     s.MapShowReferencePoint = Flag(f.ShowReferencePoint);
     state.ZoomPercent = MapStepPercent(s.MapZoomStepIndex);
     state.ShiftPercent = MapStepPercent(s.MapPanStepIndex);
+    const int32_t refused = AcceptLoadableSettings(settings, s);
+    if (refused == 0)
+        mapState = state;
+    return refused;
 }
 
 // ---------------------------------------------------------------------------------------

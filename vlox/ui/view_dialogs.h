@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "vlox/settings/settings.h"
+#include "vlox/ui/dialog_fields.h"
 
 // ---------------------------------------------------------------------------------------
 // Plot Scale Setup
@@ -41,9 +42,14 @@ bool TimeRangeEditable(int32_t timeAxisLabels, int32_t timeAutoScale);
 // 100 times it; an amplitude minimum strictly between -1 and 0 is -1, strictly between 0 and
 // 1 is 0, a maximum below 10 is 10, a minimum not below the maximum a tenth of it; the
 // linear section at least -1 to 1); "Time Gates" is "Time in ms" while the two-frequency
-// measurement is live; a station entry outside the list keeps the one before.
-void ApplyPlotScale(const PlotScaleFields& f, int32_t reviewMode, SettingsValues& s, int32_t& stationsIndex,
-                    int32_t& stationsPerWindow);
+// measurement is live; a station entry outside the list keeps the one before. Nothing is
+// written when the configuration loader would refuse the settings: the refused line comes
+// back (0 when all was written).
+int32_t ApplyPlotScale(const PlotScaleFields& f, int32_t reviewMode, SettingsValues& s, int32_t& stationsIndex,
+                       int32_t& stationsPerWindow);
+// The dialog's number fields (time min and max, amplitude min and max, linear section
+// minimum and maximum) with their configuration lines.
+extern const DialogField PlotScaleNumberFields[6];
 
 // ---------------------------------------------------------------------------------------
 // Map Options
@@ -79,9 +85,13 @@ struct MapScaleState {
 // kept for the GPS track) or, while reviewing, to the review map only; a size that is not
 // above 0 keeps the old one. The grid interval is made positive and, when the map would have
 // more than 20 cells of it (an interval of 0 included), becomes a tenth of the map size.
-// List entries outside their lists keep the settings' entries.
-void ApplyMapOptions(const MapOptionsFields& f, bool reviewing, int32_t mapPaneSide, SettingsValues& s,
-                     MapScaleState& state);
+// List entries outside their lists keep the settings' entries. Nothing is written when the
+// configuration loader would refuse the settings (a map size below its floor, an interval too
+// large to store): the refused line comes back (0 when all was written).
+int32_t ApplyMapOptions(const MapOptionsFields& f, bool reviewing, int32_t mapPaneSide, SettingsValues& s,
+                        MapScaleState& state);
+// The map size and grid interval fields with their configuration lines.
+extern const DialogField MapOptionsNumberFields[2];
 
 // ---------------------------------------------------------------------------------------
 // GPS Port Setup and GPS Coordinates

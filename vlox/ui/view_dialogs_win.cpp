@@ -97,9 +97,6 @@ struct PlotScaleDialogState {
     int32_t Unit = 0;
 } ScaleDialog;
 
-const int ScaleNumberIds[6] = {IDC_SCALE_TIME_MIN,      IDC_SCALE_TIME_MAX,   IDC_SCALE_AMPLITUDE_MIN,
-                               IDC_SCALE_AMPLITUDE_MAX, IDC_SCALE_LINEAR_MIN, IDC_SCALE_LINEAR_MAX};
-
 void ShowUnitLabels(HWND dialog, int32_t unit)
 {
     const char* text = DisplayUnitCaption(unit);
@@ -120,7 +117,7 @@ void InitPlotScale(HWND dialog)
     const PlotScaleFields f = PlotScaleFieldsFrom(Settings, StationsPerProfileIndex);
     const double values[6] = {f.TimeMinMs, f.TimeMaxMs, f.AmplitudeMin, f.AmplitudeMax, f.LinearMin, f.LinearMax};
     for (int i = 0; i < 6; ++i)
-        ScaleDialog.Shown[i] = SetFieldNumber(dialog, ScaleNumberIds[i], values[i], 3);
+        ScaleDialog.Shown[i] = SetFieldNumber(dialog, PlotScaleNumberFields[i].Id, values[i], 3);
     Check(dialog, IDC_SCALE_TIME_AUTO, f.TimeAutoScale);
     Check(dialog, IDC_SCALE_AMPLITUDE_AUTO, f.AmplitudeAutoScale);
     Enable(dialog, IDC_SCALE_AMPLITUDE_MIN, f.AmplitudeAutoScale == 0);
@@ -140,12 +137,17 @@ void InitPlotScale(HWND dialog)
     FillList(dialog, IDC_SCALE_STATIONS, stations, f.StationsIndex);
 }
 
-void TakePlotScale(HWND dialog)
+// The OK: false (nothing written, the field named) when a field is refused.
+bool TakePlotScale(HWND dialog)
 {
     PlotScaleFields f = PlotScaleFieldsFrom(Settings, StationsPerProfileIndex);
     double* values[6] = {&f.TimeMinMs, &f.TimeMaxMs, &f.AmplitudeMin, &f.AmplitudeMax, &f.LinearMin, &f.LinearMax};
+    FieldsAtOk ok{dialog};
     for (int i = 0; i < 6; ++i)
-        *values[i] = GetKeptFieldNumber(dialog, ScaleNumberIds[i], ScaleDialog.Shown[i]);
+        *values[i] =
+            TakeKeptFieldNumber(ok, PlotScaleNumberFields[i].Id, PlotScaleNumberFields[i].Name, ScaleDialog.Shown[i]);
+    if (RefuseField(dialog, ok.Refusal, "Plot Scale Setup"))
+        return false;
     f.TimeMinorGrid = Checked(dialog, IDC_SCALE_TIME_MINOR_GRID);
     f.AmplitudeMinorGrid = Checked(dialog, IDC_SCALE_AMPLITUDE_MINOR_GRID);
     f.TimeAxisLabels = ScaleDialog.Labels;
@@ -153,7 +155,9 @@ void TakePlotScale(HWND dialog)
     f.AmplitudeAutoScale = Checked(dialog, IDC_SCALE_AMPLITUDE_AUTO);
     f.TimeAutoScale = Checked(dialog, IDC_SCALE_TIME_AUTO);
     f.StationsIndex = ListSelection(dialog, IDC_SCALE_STATIONS);
-    ApplyPlotScale(f, ReviewMode, Settings, StationsPerProfileIndex, StationsPerProfileWindow);
+    const int32_t refused = ApplyPlotScale(f, ReviewMode, Settings, StationsPerProfileIndex, StationsPerProfileWindow);
+    if (RefuseField(dialog, RefusalOfLine(PlotScaleNumberFields, refused), "Plot Scale Setup"))
+        return false;
 
     // The step buttons of the amplitude scale are for a scale set by hand.
     const bool stepping = Settings.AmplitudeAxisAutoScale == 0;
@@ -162,6 +166,7 @@ void TakePlotScale(HWND dialog)
     ComputeCurveScale();
     SettingsFile(SettingsSave);
     CurveBackgroundSaved = 0;
+    return true;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -195,12 +200,16 @@ void InitMapOptions(HWND dialog)
     Check(dialog, IDC_MAP_REFERENCE_POINT, f.ShowReferencePoint);
 }
 
-void TakeMapOptions(HWND dialog)
+// The OK: false (nothing written, the field named) when a field is refused.
+bool TakeMapOptions(HWND dialog)
 {
     const bool reviewing = ReviewMode != -1;
     MapOptionsFields f = MapOptionsFieldsFrom(Settings, reviewing, ReviewMapSize);
-    f.MapSize = GetKeptFieldNumber(dialog, IDC_MAP_SIZE, MapDialog.Size);
-    f.GridInterval = GetKeptFieldNumber(dialog, IDC_MAP_GRID_INTERVAL, MapDialog.Interval);
+    FieldsAtOk ok{dialog};
+    f.MapSize = TakeKeptFieldNumber(ok, IDC_MAP_SIZE, MapOptionsNumberFields[0].Name, MapDialog.Size);
+    f.GridInterval = TakeKeptFieldNumber(ok, IDC_MAP_GRID_INTERVAL, MapOptionsNumberFields[1].Name, MapDialog.Interval);
+    if (RefuseField(dialog, ok.Refusal, "Map Options"))
+        return false;
     f.ZoomIndex = ListSelection(dialog, IDC_MAP_ZOOM_STEP);
     f.PanIndex = ListSelection(dialog, IDC_MAP_PAN_STEP);
     f.Background = MapDialog.Background;
@@ -209,12 +218,15 @@ void TakeMapOptions(HWND dialog)
     state.ReviewMapSize = ReviewMapSize;
     state.PixelsPerMetre = PixelsPerMetre;
     state.PreviousPixelsPerMetre = PreviousPixelsPerMetre;
-    ApplyMapOptions(f, reviewing, MapPaneSize, Settings, state);
+    const int32_t refused = ApplyMapOptions(f, reviewing, MapPaneSize, Settings, state);
+    if (RefuseField(dialog, RefusalOfLine(MapOptionsNumberFields, refused), "Map Options"))
+        return false;
     ReviewMapSize = state.ReviewMapSize;
     PixelsPerMetre = state.PixelsPerMetre;
     PreviousPixelsPerMetre = state.PreviousPixelsPerMetre;
     MapZoomPercent = state.ZoomPercent;
     MapShiftStep = state.ShiftPercent;
+    return true;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -379,8 +391,9 @@ INT_PTR CALLBACK PlotScaleDlgProc(HWND dialog, UINT message, WPARAM wParam, LPAR
             return TRUE;
         }
         if (id == IDOK) {
-            TakePlotScale(dialog);
-            return EndWith(dialog, 1);
+            if (TakePlotScale(dialog))
+                EndWith(dialog, 1);
+            return TRUE;
         }
         if (id == IDCANCEL)
             return EndWith(dialog, 0);
@@ -405,8 +418,9 @@ INT_PTR CALLBACK MapOptionsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPA
             return TRUE;
         }
         if (id == IDOK) {
-            TakeMapOptions(dialog);
-            return EndWith(dialog, 1);
+            if (TakeMapOptions(dialog))
+                EndWith(dialog, 1);
+            return TRUE;
         }
         if (id == IDCANCEL)
             return EndWith(dialog, 0);

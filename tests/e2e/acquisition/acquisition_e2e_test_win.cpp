@@ -1,7 +1,8 @@
 // The acquisition settings as an operator changes them: System Parameters cancelled (nothing
-// changes) and then set to a two-frequency measurement with hostile numbers (each corrected,
-// the combined-delay warning shown by the dialog), the status panel's refusal, one-value
-// dialogs and a popup menu choice, Survey Parameters refusing a loop without area and then
+// changes) and then set to a two-frequency measurement with hostile numbers (turns that are no
+// number refused on their field, the others corrected, the combined-delay warning shown by
+// the dialog), the status panel's refusal, one-value dialogs (a current that is no number
+// refused) and a popup menu choice, Survey Parameters refusing a loop without area and then
 // taking a new line and station. After each OK the configuration file's lines and the panel
 // show the values. A two-frequency reading is then measured and stored with both rates, and
 // a second start of V-LOX loads the saved file without a reset. One program run serves the
@@ -182,6 +183,15 @@ TEST_F(VloxAcquisitionSettings, SystemSetsTwoFrequenciesAndCorrectsHostileNumber
     Type(dialog, IDC_SYS_TURNS, L"abc");
     Type(dialog, IDC_SYS_TURNOFF, L"-99999");
     ASSERT_TRUE(vlox->WaitIdle(5000));
+    // Turns that are no number are refused on their field (they used to be taken as 1).
+    const std::string before = ConfigText();
+    ASSERT_TRUE(e2e::PressButton(dialog, IDOK));
+    EXPECT_EQ(e2e::AnswerBoxOver(*vlox, dialog), L"Number of Turns: \"abc\" is not a number. Press OK and correct");
+    ASSERT_TRUE(IsWindow(dialog));
+    EXPECT_EQ(e2e::FocusedWindow(dialog), e2e::Control(dialog, IDC_SYS_TURNS));
+    EXPECT_TRUE(ConfigText() == before);
+    Type(dialog, IDC_SYS_TURNS, L"0");
+    ASSERT_TRUE(vlox->WaitIdle(5000));
     ASSERT_TRUE(e2e::PressButton(dialog, IDOK));
     // The combined delay falls below the faster rate's limit: told, and the old turn-off kept.
     EXPECT_EQ(AnswerBox(L"V-LOX Warning"),
@@ -198,7 +208,7 @@ TEST_F(VloxAcquisitionSettings, SystemSetsTwoFrequenciesAndCorrectsHostileNumber
     EXPECT_EQ(ConfigLine(41), "4");
     EXPECT_EQ(ConfigLine(14), "2");         // GainZ: the first repetition's gain
     EXPECT_EQ(ConfigLine(71), "1.000000");  // a current not above 0 becomes 1 A
-    EXPECT_EQ(ConfigLine(72), "1");         // turns that are no number: 1
+    EXPECT_EQ(ConfigLine(72), "1");         // turns of 0: 1
     EXPECT_EQ(ConfigLine(73), "0.000000");  // the turn-off at opening
     const std::wstring gains = PanelValue(Drawn(), L"Gain:");
     EXPECT_TRUE(gains.rfind(L"3", 0) == 0 && gains.find(L"& 5") != std::wstring::npos) << e2e::ToUtf8(gains);
@@ -214,6 +224,11 @@ TEST_F(VloxAcquisitionSettings, PanelRowsRefuseAndOpenTheirDialogs)
     ClickPanelRow(L"Tx Current:");
     HWND current = vlox->WaitMessageBox(L"Tx Current", 10000);
     ASSERT_NE(current, nullptr);
+    Type(current, IDC_TXCURRENT_VALUE, L"abc");
+    ASSERT_TRUE(vlox->WaitIdle(5000));
+    ASSERT_TRUE(e2e::PressButton(current, IDOK));
+    EXPECT_EQ(e2e::AnswerBoxOver(*vlox, current), L"Tx Current [A]: \"abc\" is not a number. Press OK and correct");
+    ASSERT_TRUE(IsWindow(current));
     Type(current, IDC_TXCURRENT_VALUE, L"3.25");
     Close(current, IDOK);
     EXPECT_EQ(ConfigLine(71), "3.250000");

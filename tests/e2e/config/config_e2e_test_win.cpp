@@ -1,12 +1,17 @@
 // V-LOX on a damaged configuration file: the screen comes up, the splash closes, the operator
-// is told, and OK leaves no file behind and ends the program with 0. The next start then runs
-// on the defaults and writes a fresh file.
+// is told where the file is kept, and OK moves it aside ("VLOXTARNWEL.INI.bad") and ends the
+// program with 0. The next start then runs on the defaults and writes a fresh file beside the
+// kept one. A file saved with LF line ends loads with its values.
 #include "tests/e2e/harness/e2e_harness_win.h"
 
 #include "resources/resource.h"
+#include "vlox/settings/config_file.h"
+#include "vlox/settings/null_tables.h"
+#include "vlox/settings/settings.h"
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -37,20 +42,26 @@ void ExpectResetOf(const std::vector<uint8_t>& config)
     ASSERT_NE(box, nullptr) << "no corrupt-configuration message after the splash";
     e2e::MessageBoxInfo info;
     ASSERT_TRUE(e2e::ReadMessageBox(box, &info));
-    EXPECT_EQ(info.text, L"Configuration file is corrupted, press OK to reset, then start the program.");
+    EXPECT_EQ(info.text, L"Configuration file is corrupted, press OK to reset, then start the program.\r\n"
+                         L"The old file is kept as " +
+                             ConfigPath + L".bad");
     ASSERT_TRUE(e2e::PressButton(box, IDOK));
 
     DWORD code = 99;
     ASSERT_TRUE(vlox.WaitExit(20000, &code));
     EXPECT_EQ(code, 0u);
     EXPECT_FALSE(e2e::FileExists(ConfigPath));
+    // The refused file is kept as it was: its null tables may be worth more than the rest.
+    std::vector<uint8_t> kept;
+    ASSERT_TRUE(e2e::ReadFileBytes(ConfigPath + L".bad", &kept));
+    EXPECT_TRUE(kept == config);
     // The reset message is the only box of the run.
     EXPECT_EQ(vlox.MessageBoxesSeen().size(), 1u);
 }
 
 }  // namespace
 
-TEST(ConfigurationReset, TruncatedFileIsReportedAndDeleted)
+TEST(ConfigurationReset, TruncatedFileIsReportedAndKeptAside)
 {
     ExpectResetOf(Bytes("V1.42\r\n1\r\n"));
 }
@@ -108,4 +119,48 @@ TEST(ConfigurationReset, BadValueIsReportedAndNextStartRunsOnDefaults)
     EXPECT_FALSE(settingsLines(config).empty());
     EXPECT_EQ(settingsLines(fresh), settingsLines(config));
     EXPECT_TRUE(again.MessageBoxesSeen().empty());
+    // The kept file lies beside the fresh one.
+    std::vector<uint8_t> kept;
+    ASSERT_TRUE(e2e::ReadFileBytes(ConfigPath + L".bad", &kept));
+    EXPECT_EQ(std::string(kept.begin(), kept.end()), spoiled);
+}
+
+// Mended: a file saved with LF line ends, as a Unix editor leaves it, lost the last character
+// of its version line and was replaced by the defaults without a word.
+TEST(ConfigurationReset, FileWithLineFeedEndsLoadsWithItsValues)
+{
+    SettingsValues s{};
+    s.OperatorName = L"LF Crew";
+    s.SurveyLine = 250.0;
+    auto nulls = std::make_unique<NullTableValues>();
+    const int32_t none[RepRateCount] = {};
+    std::string lf;
+    for (char c : ComposeConfigurationFile(s, *nulls, none, NullTimeStamp{}))
+        if (c != '\r')
+            lf += c;
+
+    e2e::Program vlox;
+    std::string error;
+    HWND main = e2e::StartVloxPastSplash(vlox, RunFolder, &error, lf);
+    ASSERT_NE(main, nullptr) << error;
+    // The file was read, not replaced.
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(e2e::ReadFileBytes(ConfigPath, &bytes));
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), lf);
+    // A save writes what was loaded.
+    ASSERT_TRUE(e2e::PostCommand(main, IDM_PROFILE_VIEW));
+    ASSERT_TRUE(e2e::WaitUntil(
+        [&] { return e2e::ReadFileBytes(ConfigPath, &bytes) && std::string(bytes.begin(), bytes.end()) != lf; },
+        10000));
+    ASSERT_TRUE(vlox.WaitIdle(5000));
+    ASSERT_TRUE(e2e::ReadFileBytes(ConfigPath, &bytes));
+    const std::string text(bytes.begin(), bytes.end());
+    EXPECT_EQ(text.find("V1.42\r\nC:\\Vlox_Data\\\r\nC:\\Vlox_Data\\\r\nLF Crew\r\n"), 0u);
+    EXPECT_NE(text.find("\r\n250.000000\r\n"), std::string::npos);
+    EXPECT_TRUE(vlox.MessageBoxesSeen().empty());
+    EXPECT_FALSE(e2e::FileExists(ConfigPath + L".bad"));
+    ASSERT_TRUE(e2e::PostClose(main));
+    DWORD code = 99;
+    ASSERT_TRUE(vlox.WaitExit(20000, &code));
+    EXPECT_EQ(code, 0u);
 }

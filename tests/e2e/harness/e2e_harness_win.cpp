@@ -206,6 +206,17 @@ bool IsEnabled(HWND window)
     return window && IsWindow(window) && IsWindowEnabled(window);
 }
 
+HWND FocusedWindow(HWND window)
+{
+    if (window == nullptr || !IsWindow(window))
+        return nullptr;
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info))
+        return nullptr;
+    return info.hwndFocus;
+}
+
 RECT ScreenRect(HWND window)
 {
     RECT r = {};

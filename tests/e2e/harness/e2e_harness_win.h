@@ -89,6 +89,9 @@ HWND Control(HWND parent, int id);
 // Own visibility style and parents' (IsWindowVisible).
 bool IsShown(HWND window);
 bool IsEnabled(HWND window);
+// The window with the keyboard focus on the thread of window (GetGUIThreadInfo, which answers
+// for another process's thread too); null when none or unknown.
+HWND FocusedWindow(HWND window);
 // Outer rectangle in screen coordinates.
 RECT ScreenRect(HWND window);
 // Outer rectangle in the client coordinates of the parent (of a child control).

@@ -83,6 +83,28 @@ inline std::string ExitVlox(Program& program, HWND main, DWORD* code)
     return std::string();
 }
 
+// The message box a dialog owns (a refusal of its OK), read and answered with OK: its text,
+// or "<no box>" when none came within 10 s.
+inline std::wstring AnswerBoxOver(Program& program, HWND dialog)
+{
+    HWND box = nullptr;
+    WaitUntil(
+        [&] {
+            for (HWND w : program.OpenMessageBoxes())
+                if (w != dialog && GetWindow(w, GW_OWNER) == dialog)
+                    box = w;
+            return box != nullptr;
+        },
+        10000);
+    MessageBoxInfo info;
+    if (box == nullptr || !ReadMessageBox(box, &info))
+        return L"<no box>";
+    PressButton(box, IDOK);
+    WaitUntil([box] { return !IsWindow(box); }, 10000);
+    program.WaitIdle(5000);
+    return info.text;
+}
+
 // A suite that one V-LOX run serves, its tests in the order written. The suite's
 // SetUpTestSuite calls Begin; a failed start fails every test of the suite with its reason.
 template <class Suite>
