@@ -89,11 +89,8 @@ void DrawPolyline(HDC dc, const std::vector<PlotPoint>& points, HPEN pen)
 void DrawReviewCurve(HDC dc, int32_t rate, const double* values, int32_t gates, int32_t pen)
 {
     rate = Clamp(rate, 0, RepRateCount - 1);
-    // Gates outside the time axis are not drawn over the frame.
-    const int saved = SaveDC(dc);
-    IntersectClipRect(dc, CurvePlotGeometry.PlotLeft, 0, CurvePlotGeometry.PlotRight + 1, CurvePaneRect.height);
+    PlotBoxClip clip(dc, CurvePlotGeometry);
     DrawPolyline(dc, DecayCurvePoints(CurvePlotGeometry, ReviewGateCentres[rate], values, gates), CurvePen(pen));
-    RestoreDC(dc, saved);
 }
 
 // The decay frame on the reviewed reading's time axis.
@@ -472,6 +469,7 @@ void DrawProfilePlot()
             LineTo(dc.get(), t.X, g.PlotBottom + 4);
         }
     }
+    PlotBoxClip clip(dc.get(), g);
     for (int32_t gate = 0; gate < ReviewGates(); ++gate)
         DrawPolyline(dc.get(), ProfileGatePoints(g, s, ProfileStations, ProfileValues, ReviewListedStationCount, gate),
                      CurvePen(gate));
