@@ -633,6 +633,28 @@ TEST(ScreenStates, NothingShownOverlapsAndTheBoxesKeepToTheirBands)
             }
         }
 
+        // The GPS block's labels (their ink: trailing blanks are drawn transparent) end before
+        // their fields, the fields keep apart, and all lie in the box under the curve pane
+        // ("Z:" ran into the zone's first digit).
+        const GpsStatusRects& g = l.Gps;
+        const struct {
+            const char* label;
+            int32_t x;
+            FieldRect field;
+        } labelled[] = {{"PDOP:", g.PdopLabelX, g.PdopValue},
+                        {"Sat:", g.SatLabelX, g.SatValue},
+                        {"GPS#:", g.CountLabelX, g.GpsCountRect},
+                        {"Z:", g.ZoneLabelX, g.ZoneValue}};
+        for (const auto& f : labelled) {
+            EXPECT_LE(f.x + PanelFontMeasure(f.label, false).cx, f.field.left) << f.label << " at " << size[0];
+            EXPECT_TRUE(Inside(f.field, gpsBox)) << f.label << " at " << size[0];
+        }
+        const FieldRect fields[] = {g.Indicator,      g.Lamps[0],       g.Lamps[1],     g.PdopValue, g.SatValue,
+                                    g.Coordinates[0], g.Coordinates[1], g.GpsCountRect, g.ZoneValue};
+        for (size_t i = 0; i < std::size(fields); ++i)
+            for (size_t j = i + 1; j < std::size(fields); ++j)
+                EXPECT_FALSE(Overlap(fields[i], fields[j])) << Text(fields[i]) << " " << Text(fields[j]);
+
         // The nulling box lies in the band under the curve pane, from the stepping buttons to
         // "Comment"; its title, columns and labels inside its frame, left to right.
         const NullingBoxLayout frame = NullingBoxFrame(l);

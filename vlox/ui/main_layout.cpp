@@ -341,7 +341,8 @@ MainLayout ComputeMainLayout(const MainLayoutInput& in)
     g.CountLabelX = L;
     g.GpsCountRect = FieldAt(L + normal("GPS#: ").cx, T + 4 * s, bold("99999"));
     g.ZoneValue = FieldAt(g.GpsCountRect.right + normal("Z:").cx + 11, T + 4 * s, bold("999"));
-    g.ZoneLabelX = g.ZoneValue.left - 10;
+    // "Z:" stands 10 pixels left of its field, or further where it is wider than that.
+    g.ZoneLabelX = g.ZoneValue.left - std::max(10, normal("Z:").cx + 2);
     out.GpsBlockRight = std::max(g.Coordinates[0].right, g.SatValue.right);
     {
         TextExtent e = bold("GPS Disabled");

@@ -183,7 +183,7 @@ void PaintGpsFields(HDC dc, const MainLayout& m)
     const int32_t count = StatusPanelSources.GpsPositionCount ? StatusPanelSources.GpsPositionCount() : 0;
     TextClipped(dc, g.GpsCountRect, NarrowToWide(GpsCountText(count)));
     if (Settings.GpsCoordinateDisplay > 0) {
-        TextAt(dc, g.ZoneValue.left - 10, g.ZoneValue.top, std::string("Z:"));
+        TextAt(dc, g.ZoneLabelX, g.ZoneValue.top, std::string("Z:"));
         // A UTM display leaves the count box empty after a repaint.
         Fill(dc, g.GpsCountRect, PanelBrush());
     }
