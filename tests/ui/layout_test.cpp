@@ -347,7 +347,16 @@ TEST(MainLayout, FixedButtonsKeepTheirCreationPlaces)
     EXPECT_EQ(B(l, IDC_TOP_OF_SCALE_UP).box.x, 252);
     EXPECT_EQ(B(l, IDC_BOTTOM_OF_SCALE_UP).box.width, 60);
     EXPECT_EQ(B(l, IDC_BOTTOM_OF_SCALE_UP).box.height, 28);
+    // "Manage Rcds" keeps its size and row; it stands under "Print", in the column of MEASURE
+    // (756), right of "Next Line" in review. "Display Available Comments" keeps its height
+    // and takes row 1 from the small buttons' right (328 + 244) to 2 pixels before "Print".
+    EXPECT_EQ(B(l, IDC_MANAGE_RECORDS).box.x, 756);
+    EXPECT_EQ(B(l, IDC_MANAGE_RECORDS).box.y, 655 + 14);
     EXPECT_EQ(B(l, IDC_MANAGE_RECORDS).box.width, 122);
+    EXPECT_EQ(B(l, IDC_DISPLAY_COMMENTS).box.x, 572);
+    EXPECT_EQ(B(l, IDC_DISPLAY_COMMENTS).box.y, 608);
+    EXPECT_EQ(B(l, IDC_DISPLAY_COMMENTS).box.width, 752 - 2 - 572);
+    EXPECT_EQ(B(l, IDC_DISPLAY_COMMENTS).box.height, 42);
 }
 
 TEST(MainLayout, FieldsBarAndCombos)
