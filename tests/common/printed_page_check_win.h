@@ -186,13 +186,15 @@ inline void CheckLineRunsIntoNothing(const std::vector<PageBaseline>& baselines,
         while (last + 1 < b.glyphs.size() && b.glyphs[last + 1].c == " " &&
                std::fabs(b.glyphs[last + 1].x0 - b.glyphs[last].x1) < 0.3)
             ++last;
-        if (last + 1 < b.glyphs.size())
+        if (last + 1 < b.glyphs.size()) {
             EXPECT_GE(b.glyphs[last + 1].x0 - b.glyphs[last].x1, 0.9 * blank)
                 << "\"" << line << "\" runs into \"" << b.glyphs[last + 1].c << "\"";
-        for (size_t i = 0; i < b.glyphs.size(); ++i)
-            if (i < first || i > last)
-                EXPECT_FALSE(b.glyphs[i].x0 < b.glyphs[last].x1 - 0.3 && b.glyphs[first].x0 < b.glyphs[i].x1 - 0.3)
-                    << "\"" << b.glyphs[i].c << "\" drawn over \"" << line << "\"";
+        }
+        for (size_t i = 0; i < b.glyphs.size(); ++i) {
+            const bool over = b.glyphs[i].x0 < b.glyphs[last].x1 - 0.3 && b.glyphs[first].x0 < b.glyphs[i].x1 - 0.3;
+            EXPECT_FALSE((i < first || i > last) && over)
+                << "\"" << b.glyphs[i].c << "\" drawn over \"" << line << "\"";
+        }
         return;
     }
     ADD_FAILURE() << "\"" << line << "\" is not on the page";
@@ -240,11 +242,11 @@ inline void CheckGateTableReadsBack(const PrinterPage& page, const std::vector<d
                 for (int d = start; d <= end; ++d) {
                     const PageGlyph& digit = b.glyphs[static_cast<size_t>(d)];
                     EXPECT_LE(digit.x1, b.glyphs[static_cast<size_t>(at)].x0) << "gate " << number;
-                    for (size_t o = 0; o < b.glyphs.size(); ++o)
-                        if (static_cast<int>(o) != d)
-                            EXPECT_FALSE(b.glyphs[o].x0 < digit.x1 - 0.3 && digit.x0 < b.glyphs[o].x1 - 0.3)
-                                << "gate " << number << ": \"" << b.glyphs[o].c << "\" drawn over its \"" << digit.c
-                                << "\"";
+                    for (size_t o = 0; o < b.glyphs.size(); ++o) {
+                        const bool over = b.glyphs[o].x0 < digit.x1 - 0.3 && digit.x0 < b.glyphs[o].x1 - 0.3;
+                        EXPECT_FALSE(static_cast<int>(o) != d && over) << "gate " << number << ": \"" << b.glyphs[o].c
+                                                                       << "\" drawn over its \"" << digit.c << "\"";
+                    }
                     EXPECT_GT(ink(digit), 2) << "gate " << number << ": its \"" << digit.c << "\" is painted out";
                 }
             }
