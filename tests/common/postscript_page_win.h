@@ -282,6 +282,56 @@ inline bool ReadPageTexts(const std::wstring& ps, std::vector<PageText>* texts, 
     return true;
 }
 
+// One character of the page, blanks included, with its advance along its baseline: from x0
+// to x1 in points from the page's left edge, the baseline y in points from its top, and the
+// font's size in points.
+struct PageGlyph {
+    std::string c;
+    double x0 = 0.0, x1 = 0.0, y = 0.0, size = 0.0;
+};
+
+// Every character the page draws, each once, in txtwrite's order (-dTextFormat=0: one box a
+// character; text that was painted over is listed too). A landscape job comes on upright
+// paper turned a quarter: give the paper's height in points to have the landscape page.
+inline bool ReadPageGlyphs(const std::wstring& ps, std::vector<PageGlyph>* glyphs, double rotatedPageHeight = 0.0)
+{
+    const std::wstring xml = ps + L".glyphs.xml";
+    const std::string in = UnixPathOf(ps), out = UnixPathOf(xml);
+    if (in.empty() || out.empty())
+        return false;
+    if (RunGhostscript("-sDEVICE=txtwrite -dTextFormat=0 -sOutputFile=" + out + " " + in) != 0)
+        return false;
+    std::string data;
+    if (!ReadFileText(xml, &data))
+        return false;
+    DeleteFileW(xml.c_str());
+    glyphs->clear();
+    double size = 0.0;
+    size_t pos = 0;
+    while ((pos = data.find('<', pos)) != std::string::npos) {
+        const size_t end = data.find('>', pos);
+        if (end == std::string::npos)
+            break;
+        const std::string element = data.substr(pos, end - pos + 1);
+        pos = end + 1;
+        if (element.compare(0, 6, "<span ") == 0)
+            size = std::atof(Attribute(element, "size").c_str());
+        if (element.compare(0, 6, "<char ") != 0)
+            continue;
+        double x0 = 0.0, y0 = 0.0, x1 = 0.0, y1 = 0.0;
+        std::sscanf(Attribute(element, "bbox").c_str(), "%lf %lf %lf %lf", &x0, &y0, &x1, &y1);
+        PageGlyph g{Unescape(Attribute(element, "c")), x0, x1, y0, size};
+        if (rotatedPageHeight > 0.0)
+            g = PageGlyph{g.c, rotatedPageHeight - y0, rotatedPageHeight - y1, x0, size};
+        bool repeated = false;  // a turned page lists some characters more than once
+        for (const PageGlyph& h : *glyphs)
+            repeated = repeated || (h.c == g.c && std::fabs(h.x0 - g.x0) < 0.3 && std::fabs(h.y - g.y) < 0.3);
+        if (!repeated)
+            glyphs->push_back(g);
+    }
+    return true;
+}
+
 // Where a text starts on the page: the x of its first character and the baseline of its run.
 // False when no run holds it.
 inline bool FindPageText(const std::vector<PageText>& texts, const std::string& text, double* x, double* y)

@@ -1,7 +1,9 @@
 // The checks of a page printed by PrintPage on the prefix's PostScript printer (tests of
 // printing in-process and end to end): the page rendered by Ghostscript (a PNG kept as an
 // artefact), the header's fifth line, the title and the two frames where the layout puts them
-// for the printer's capabilities, and the given texts somewhere on the page.
+// for the printer's capabilities, and the given texts somewhere on the page; a header line
+// that runs into nothing, and a gate table whose every number reads back beside its value,
+// both from the boxes of the page's characters (painted-over text is listed too) and the ink.
 #pragma once
 
 #include "tests/common/postscript_page_win.h"
@@ -12,6 +14,10 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -123,6 +129,132 @@ inline void CheckPrintedPage(const PrinterPage& page, const std::wstring& pngPat
     EXPECT_EQ(at(box.Left + 12, midY), 0xFFFFFFu);
     EXPECT_EQ(at(outer.Left, midY), 0xE0E0E0u);
     EXPECT_EQ(at(outer.Left + 12, midY), 0xFFFFFFu);
+}
+
+// The characters of one baseline, left to right.
+struct PageBaseline {
+    double y = 0.0;
+    std::vector<PageGlyph> glyphs;
+};
+
+inline std::vector<PageBaseline> Baselines(const std::vector<PageGlyph>& glyphs)
+{
+    std::map<long, PageBaseline> byY;  // half points
+    for (const PageGlyph& g : glyphs) {
+        PageBaseline& b = byY[std::lround(g.y * 2.0)];
+        b.y = g.y;
+        b.glyphs.push_back(g);
+    }
+    std::vector<PageBaseline> out;
+    for (auto& [key, b] : byY) {
+        std::stable_sort(b.glyphs.begin(), b.glyphs.end(),
+                         [](const PageGlyph& a, const PageGlyph& c) { return a.x0 < c.x0; });
+        out.push_back(b);
+    }
+    return out;
+}
+
+// Where text stands on a baseline as consecutive characters, blanks as drawn; the index of
+// its first character from `from` on, or -1.
+inline int FindRun(const PageBaseline& b, const std::string& text, size_t from = 0)
+{
+    for (size_t i = from; i + text.size() <= b.glyphs.size(); ++i) {
+        size_t k = 0;
+        while (k < text.size() && b.glyphs[i + k].c == std::string(1, text[k]))
+            ++k;
+        if (k == text.size())
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+// A header line runs into nothing: on its baseline, after its last character and the blanks
+// drawn with it, the next text starts at least a blank's width away, and nothing else is
+// drawn over it.
+inline void CheckLineRunsIntoNothing(const std::vector<PageBaseline>& baselines, const std::string& line)
+{
+    for (const PageBaseline& b : baselines) {
+        const int at = FindRun(b, line);
+        if (at < 0)
+            continue;
+        const size_t first = static_cast<size_t>(at);
+        size_t last = first + line.size() - 1;
+        double blank = 0.0;
+        for (const PageGlyph& g : b.glyphs)
+            if (g.c == " ")
+                blank = std::max(blank, g.x1 - g.x0);
+        while (last + 1 < b.glyphs.size() && b.glyphs[last + 1].c == " " &&
+               std::fabs(b.glyphs[last + 1].x0 - b.glyphs[last].x1) < 0.3)
+            ++last;
+        if (last + 1 < b.glyphs.size()) {
+            EXPECT_GE(b.glyphs[last + 1].x0 - b.glyphs[last].x1, 0.9 * blank)
+                << "\"" << line << "\" runs into \"" << b.glyphs[last + 1].c << "\"";
+        }
+        for (size_t i = 0; i < b.glyphs.size(); ++i) {
+            const bool over = b.glyphs[i].x0 < b.glyphs[last].x1 - 0.3 && b.glyphs[first].x0 < b.glyphs[i].x1 - 0.3;
+            EXPECT_FALSE((i < first || i > last) && over)
+                << "\"" << b.glyphs[i].c << "\" drawn over \"" << line << "\"";
+        }
+        return;
+    }
+    ADD_FAILURE() << "\"" << line << "\" is not on the page";
+}
+
+// Every gate number of the printed table reads back beside its value: on the value's
+// baseline, left of it, no character (a blank neither) drawn over its digits, and their ink
+// on the rendered page. values are the table's values in gate order.
+inline void CheckGateTableReadsBack(const PrinterPage& page, const std::vector<double>& values)
+{
+    const PrintDeviceCaps& caps = page.Caps;
+    const wchar_t* ps = PrintedPagePath();
+    const double toPoints = 72.0 / caps.LogPixelsX;
+    std::vector<PageGlyph> glyphs;
+    ASSERT_TRUE(ReadPageGlyphs(ps, &glyphs, page.Landscape ? page.PaperHeight * toPoints : 0.0));
+    const std::vector<PageBaseline> baselines = Baselines(glyphs);
+    Picture picture;
+    ASSERT_TRUE(RenderPicture(ps, caps.LogPixelsX, &picture));
+    // Dark pixels in a character's box: its advance, from the baseline up 0.6 of its size.
+    auto ink = [&](const PageGlyph& g) {
+        int dark = 0;
+        for (int py = static_cast<int>((g.y - 0.6 * g.size) / toPoints); py <= static_cast<int>(g.y / toPoints); ++py)
+            for (int px = static_cast<int>(g.x0 / toPoints); px < static_cast<int>(g.x1 / toPoints); ++px) {
+                const uint32_t c = page.Landscape ? picture.At(py, page.PaperHeight - 1 - px) : picture.At(px, py);
+                dark += c != 0xFFFFFFFFu && ((c >> 16) & 0xFF) + ((c >> 8) & 0xFF) + (c & 0xFF) < 3 * 128 ? 1 : 0;
+            }
+        return dark;
+    };
+    for (size_t g = 0; g < values.size(); ++g) {
+        const std::string number = std::to_string(g + 1);
+        char text[32];
+        std::snprintf(text, sizeof text, "%.2f", values[g]);
+        const std::string value = text;
+        bool found = false;
+        for (const PageBaseline& b : baselines) {
+            for (int at = FindRun(b, value); at >= 0 && !found; at = FindRun(b, value, static_cast<size_t>(at) + 1)) {
+                // The digits of the number: the last characters before the value that are not blank.
+                int end = at - 1;
+                while (end >= 0 && b.glyphs[static_cast<size_t>(end)].c == " ")
+                    --end;
+                const int start = end - static_cast<int>(number.size()) + 1;
+                if (start < 0 || FindRun(b, number, static_cast<size_t>(start)) != start)
+                    continue;
+                found = true;
+                for (int d = start; d <= end; ++d) {
+                    const PageGlyph& digit = b.glyphs[static_cast<size_t>(d)];
+                    EXPECT_LE(digit.x1, b.glyphs[static_cast<size_t>(at)].x0) << "gate " << number;
+                    for (size_t o = 0; o < b.glyphs.size(); ++o) {
+                        const bool over = b.glyphs[o].x0 < digit.x1 - 0.3 && digit.x0 < b.glyphs[o].x1 - 0.3;
+                        EXPECT_FALSE(static_cast<int>(o) != d && over) << "gate " << number << ": \"" << b.glyphs[o].c
+                                                                       << "\" drawn over its \"" << digit.c << "\"";
+                    }
+                    EXPECT_GT(ink(digit), 2) << "gate " << number << ": its \"" << digit.c << "\" is painted out";
+                }
+            }
+            if (found)
+                break;
+        }
+        EXPECT_TRUE(found) << "gate " << number << " is not read beside " << value;
+    }
 }
 
 }  // namespace pspage

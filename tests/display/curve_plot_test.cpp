@@ -7,6 +7,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -244,6 +245,50 @@ TEST(CurveAxes, DefaultScaleDecadesAndLabels)
     for (const auto& line : l.Lines)
         if (line.Pen == AxisPen::Decade && line.X1 == line.X2)
             EXPECT_LT(line.X1, 560);
+}
+
+// Pins the mend: the amplitude labels never overlap. With the axis from 0 the "1" of the +1
+// row lies a twentieth of a decade above the frame's "0": on a tall pane with few pixels a
+// decade it was written over it; the labels of the axis's two ends always stay.
+TEST(CurveAxes, AmplitudeLabelsNeverOverlapAndTheEndsStay)
+{
+    const struct {
+        int32_t height;
+        double minimum, maximum;
+    } cases[] = {{650, 0.0, 10000.0},    {440, 0.0, 1000000.0}, {120, 0.0, 100000.0}, {650, -1.0, 10000.0},
+                 {300, -1000.0, 1000.0}, {440, 1.0, 10.0},      {440, 0.0, 10.0}};
+    FixedMeasure m;
+    for (const auto& c : cases) {
+        CurveScaleInputs s;
+        s.PaneWidth = 600;
+        s.PaneHeight = c.height;
+        s.AmplitudeMin = c.minimum;
+        s.AmplitudeMax = c.maximum;
+        const CurvePlotGeometryValues g = ComputeCurveScaleFrom(s);
+        CurveAxesInputs in;
+        in.PaneWidth = 600;
+        in.AmplitudeMin = c.minimum;
+        in.AmplitudeMax = c.maximum;
+        const CurveAxesLayout l = LayOutCurveAxes(g, in, m);
+        std::vector<AxisLabel> amplitude;
+        for (const AxisLabel& label : l.Labels)
+            if (label.X + 6 * static_cast<int32_t>(label.Text.size()) == g.PlotLeft - 5)
+                amplitude.push_back(label);
+        for (size_t i = 0; i < amplitude.size(); ++i)
+            for (size_t j = i + 1; j < amplitude.size(); ++j)
+                EXPECT_GE(std::abs(amplitude[i].Y - amplitude[j].Y), 14)
+                    << c.height << " " << c.maximum << ": \"" << amplitude[i].Text << "\" and \"" << amplitude[j].Text
+                    << "\"";
+        const std::string bottom = FormatText("%g", std::trunc(c.minimum));
+        const std::string top = FormatText("%g", std::trunc(c.maximum));
+        bool bottomShown = false, topShown = false;
+        for (const AxisLabel& label : amplitude) {
+            bottomShown = bottomShown || (label.Text == bottom && label.Y == g.PlotBottom - 7);
+            topShown = topShown || (label.Text == top && label.Y == g.PlotTop - 7);
+        }
+        EXPECT_TRUE(bottomShown) << c.height << " " << c.maximum;
+        EXPECT_TRUE(topShown) << c.height << " " << c.maximum;
+    }
 }
 
 // Pins the mend: with an amplitude axis from 0 the zero line is the bottom frame line at

@@ -234,6 +234,15 @@ TEST(MapScroll, StripOfEachDirection)
     EXPECT_EQ(up.Height, 144);
     EXPECT_EQ(up.FillBottom, 22);
     EXPECT_EQ(up.TrackY1, v.ViewTop + 22 + 7);
+    // Pins the mend: the rows that come in run from x 0, the columns from the pane's top.
+    for (int32_t d : {-22, 30}) {
+        const ScrollStripPlan rows = PlanScrollStrip(false, d, v);
+        EXPECT_EQ(rows.NewFrom, 0) << d;
+        EXPECT_EQ(rows.NewTo, v.PaneRight) << d;
+        const ScrollStripPlan columns = PlanScrollStrip(true, d, v);
+        EXPECT_EQ(columns.NewFrom, v.PaneTop) << d;
+        EXPECT_EQ(columns.NewTo, v.PaneBottom) << d;
+    }
 }
 
 TEST(SurveyMaps, ZoomPanAndFollow)
@@ -316,6 +325,33 @@ TEST(SurveyMaps, LinesChevronsAndGrid)
         EXPECT_LT(m.Pixel, 168);
     }
     EXPECT_EQ(SurveyLineMarks(view, 0.0, 20.0, 0, 1, 168, 168).front().Direction, 0);  // one way
+
+    // Pins the mend: a line exactly at pixel 0 is drawn when the walk from the current line
+    // towards growing pixels reaches it (the current line itself, or east of a N/S line and
+    // south of an E/W one), and not when the walk the other way does.
+    struct Edge {
+        double surveyLine;
+        int32_t direction;
+        bool zeroDrawn;
+    };
+    const Edge edges[] = {
+        {-100.0, 0, true},  // N/S: the current line on the pane's left edge
+        {-80.0, 0, false},  // N/S: line -100, one step west, on the left edge
+        {100.0, 2, true},   // E/W: the current line on the pane's top edge
+        {80.0, 2, false},   // E/W: line 100, one step north, on the top edge
+    };
+    for (const Edge& e : edges) {
+        bool zero = false;
+        for (const SurveyLineMark& m : SurveyLineMarks(view, e.surveyLine, 20.0, e.direction, 1, 168, 168)) {
+            EXPECT_GE(m.Pixel, 0) << e.surveyLine;
+            zero = zero || m.Pixel == 0;
+        }
+        EXPECT_EQ(zero, e.zeroDrawn) << e.surveyLine << " direction " << e.direction;
+        bool alone = false;
+        for (const SurveyLineMark& m : SurveyLineMarks(view, e.surveyLine, 0.0, e.direction, 1, 168, 168))
+            alone = alone || m.Pixel == 0;
+        EXPECT_EQ(alone, e.surveyLine == -100.0 || e.surveyLine == 100.0) << "no increment " << e.surveyLine;
+    }
     // No increment: the current line alone; an increment far below a pixel stays bounded.
     EXPECT_EQ(SurveyLineMarks(view, 0.0, 0.0, 2, 0, 168, 168).size(), 1u);
     EXPECT_LE(SurveyLineMarks(view, 0.0, 1e-9, 0, 0, 168, 168).size(), 4096u);
@@ -448,28 +484,41 @@ TEST(StoredTrack, SentencesAnglesAndCutOffs)
 
 TEST(MonitorKeys, ButtonsAndKeys)
 {
+    const MonitorInputKind click = MonitorInputKind::Command, chr = MonitorInputKind::Character,
+                           down = MonitorInputKind::KeyDown;
     struct Step {
-        bool command;
+        MonitorInputKind kind;
         uint32_t wParam;
         int32_t action;
         int32_t running, highlight, mode;
     };
     // From the first opening: Pause highlighted, listing.
     const Step steps[] = {
-        {false, 9, MonitorNone, 1, 2, 2},     // Tab: Pause -> Exit
-        {false, 9, MonitorNone, 1, 1, 2},     // Tab: Exit -> Pause (shown)
-        {false, 'p', MonitorPause, 0, 0, 2},  // the highlight follows to Go
-        {false, 9, MonitorNone, 0, 2, 2},     // Go -> Exit
-        {false, 9, MonitorNone, 0, 0, 2},     // Exit -> Go (shown)
-        {false, 13, MonitorGo, 1, 1, 2},      // Enter presses Go
-        {true, 760, MonitorNone, 1, 1, 2},    // the list box's notification: 10, nothing
-        {false, 'q', MonitorNone, 1, 1, 2},  {true, 751, MonitorPause, 0, 0, 2},
-        {false, 'X', MonitorExit, 0, 0, 0},  {false, 'g', MonitorNone, 0, 0, 0},  // closed: keys do nothing
+        {chr, 9, MonitorNone, 1, 2, 2},      // Tab: Pause -> Exit
+        {down, 9, MonitorNone, 1, 2, 2},     // its key-down moves nothing: the character does
+        {chr, 9, MonitorNone, 1, 1, 2},      // Tab: Exit -> Pause (shown)
+        {chr, 'p', MonitorPause, 0, 0, 2},   // the highlight follows to Go
+        {chr, 9, MonitorNone, 0, 2, 2},      // Go -> Exit
+        {chr, 9, MonitorNone, 0, 0, 2},      // Exit -> Go (shown)
+        {chr, 13, MonitorGo, 1, 1, 2},       // Enter presses Go
+        {click, 760, MonitorNone, 1, 1, 2},  // the list box's notification: 10, nothing
+        {chr, 'q', MonitorNone, 1, 1, 2},
+        {click, 751, MonitorPause, 0, 0, 2},
+        // Key-downs of the keys without a character act: keypad 7 Go, F1 Pause; those of
+        // letters ('G' 71, 'X' 88) wait for their characters.
+        {down, 103, MonitorGo, 1, 1, 2},
+        {down, 112, MonitorPause, 0, 0, 2},
+        {down, 71, MonitorNone, 0, 0, 2},
+        {down, 88, MonitorNone, 0, 0, 2},
+        {chr, '7', MonitorNone, 0, 0, 2},   // the keypad's character after its key-down
+        {down, 120, MonitorExit, 0, 0, 0},  // F9 exits
+        {chr, 'g', MonitorNone, 0, 0, 0},
+        {down, 103, MonitorNone, 0, 0, 0},  // closed: keys do nothing
     };
     MonitorKeyState s;
     s.Mode = 2;
     for (const Step& st : steps) {
-        const MonitorStep r = MonitorInput(s, st.command, st.wParam);
+        const MonitorStep r = MonitorInput(s, st.kind, st.wParam);
         EXPECT_EQ(r.Action, st.action) << st.wParam;
         EXPECT_EQ(s.Running, st.running) << st.wParam;
         EXPECT_EQ(s.Highlight, st.highlight) << st.wParam;

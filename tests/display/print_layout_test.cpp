@@ -259,6 +259,104 @@ TEST(PrintLayout, GateTableRowsAreHalfTheGatesRoundedUp)
     EXPECT_LT(one->X, eleven->X);
 }
 
+namespace {
+
+// The printer's fonts as Wine's PostScript driver measures them (DejaVu Sans), in parts of
+// the font's height: digits 0.56, narrow marks and letters 0.27, "m" and "w" 0.8, other
+// capitals 0.6 and small letters 0.55.
+class PrinterFontMeasure : public PrintTextMeasure {
+public:
+    explicit PrinterFontMeasure(const PrintDeviceCaps& caps) : caps_(caps) {}
+    void Measure(PrintFont font, const WideString& text, int32_t& width, int32_t& height) override
+    {
+        height = font == PrintFont::Small ? SmallPrintFontHeight(caps_) : LargePrintFontHeight(caps_);
+        double w = 0.0;
+        for (WideChar c : text) {
+            if (c >= '0' && c <= '9')
+                w += 0.56;
+            else if (std::wstring(L" .:,;'!|()[]/ilIjft").find(static_cast<wchar_t>(c)) != std::wstring::npos)
+                w += 0.27;
+            else if (std::wstring(L"mwMW").find(static_cast<wchar_t>(c)) != std::wstring::npos)
+                w += 0.8;
+            else if (c >= 'A' && c <= 'Z')
+                w += 0.6;
+            else
+                w += 0.55;
+        }
+        width = static_cast<int32_t>(std::ceil(w * height));
+    }
+
+private:
+    PrintDeviceCaps caps_;
+};
+
+}  // namespace
+
+// Pins the mend: on the printer's page (A4 at 300 dpi, as Wine's PostScript driver gives it)
+// with a 30-gate table of 6- and 7-digit values, no text of the header or the table runs
+// into another: the date line kept clear of "Coil Type", every gate number clear of its value
+// (whose blanks used to be painted over it) and on the value's row.
+TEST(PrintLayout, HeaderAndGateTableTextsRunIntoNothing)
+{
+    for (bool portrait : {true, false}) {
+        PrintPageInputs in = DecayPage(portrait ? 2329 : 3358, portrait ? 3358 : 2329, 0);
+        in.Caps.OffsetX = in.Caps.OffsetY = 75;
+        in.Decay.Selected = Reading(1, 30);
+        for (int32_t i = 0; i < 30; ++i)
+            in.Decay.Selected.Values[static_cast<size_t>(i)] = i < 3 ? 1305957.12 / (i + 1) : 191079.89 / (i - 2);
+        in.Header.GateCount = 30;
+        in.Header.GateSet = 1;
+        in.Header.FileTitle = W("20261209_000.VLX");
+        in.Header.DateText = "15/03/2024";
+        in.Header.TimeText = "09:00:03";
+        in.Header.CoilType = 9;  // "3C-CM Fluxgate"
+        in.Header.RepetitionRate = 237.5;
+        in.Header.TurnOffTimeUs = 105.9;
+        in.Header.OperatorName = W("Brem");
+        in.Header.EarlyWindowValue = 51234.5;
+        PrinterFontMeasure m(in.Caps);
+        const PrintPageLayout page = LayOutPrintPage(in, m);
+        struct Box {
+            const PrintOp* op;
+            int32_t left, top, right, bottom;
+        };
+        std::vector<Box> texts;
+        for (const PrintOp& op : page.Ops) {
+            if (op.Kind != PrintOpKind::Text)
+                continue;
+            int32_t w = 0, h = 0;
+            m.Measure(op.Font, op.Text, w, h);
+            texts.push_back({&op, op.X, op.Y, op.X + w, op.Y + h});
+        }
+        // Texts less than half a line apart share a row and keep at least a blank's width
+        // between them along it; the table's rows may be closer than a font's full cell,
+        // never than half of it.
+        for (size_t i = 0; i < texts.size(); ++i)
+            for (size_t j = i + 1; j < texts.size(); ++j) {
+                const Box& a = texts[i];
+                const Box& b = texts[j];
+                const int32_t line = std::min(a.bottom - a.top, b.bottom - b.top);
+                const int32_t blank = line * 27 / 100;
+                // The two parts of the date line and of the station line join.
+                const bool parts = a.top == b.top && (a.right == b.left || b.right == a.left);
+                EXPECT_FALSE(!parts && a.left < b.right + blank && b.left < a.right + blank &&
+                             std::abs(a.top - b.top) < line / 2)
+                    << (portrait ? "portrait: \"" : "landscape: \"") << WideToNarrow(a.op->Text) << "\" runs into \""
+                    << WideToNarrow(b.op->Text) << "\"";
+            }
+        // Each gate number stands left of its value on one row, inside the table's frame.
+        const std::vector<const PrintOp*> body = TableBody(page);
+        ASSERT_EQ(body.size(), 60u);
+        for (size_t k = 0; k + 1 < body.size(); k += 2) {
+            const PrintOp* number = body[k];
+            const PrintOp* value = body[k + 1];
+            EXPECT_EQ(number->Y, value->Y) << WideToNarrow(number->Text);
+            EXPECT_LT(number->X, value->X) << WideToNarrow(number->Text);
+            EXPECT_EQ(value->Text.find(' '), WideString::npos) << WideToNarrow(value->Text);
+        }
+    }
+}
+
 TEST(PrintLayout, ProcessingModesDrawTheirCurvesAndTableBody)
 {
     HalfHeightMeasure m(Page(2400, 3000));
@@ -289,7 +387,7 @@ TEST(PrintLayout, ProcessingModesDrawTheirCurvesAndTableBody)
     page = LayOutPrintPage(in, m);
     EXPECT_EQ(page.SingleAverageSlot, 1);
     EXPECT_EQ(CurvesWithPen(page, PrintPen::CurveBold, 102), 1);
-    EXPECT_NE(FindText(page, W("        42.00")), nullptr);
+    EXPECT_NE(FindText(page, W("42.00")), nullptr);
 
     // "Avg.+All" with two slots: the included readings, both averages, frame and head only.
     in.ProcessingChoice = 3;

@@ -1,7 +1,9 @@
 // PrintPage on the Wine PostScript printer of the test's prefix (tools/wine-prefix), its print
 // dialog answered by a helper thread as a user would: a portrait and a landscape page rendered
 // by Ghostscript (PNG artefacts print_page_*.png beside the test) with the header texts, the
-// title and the frames where the layout puts them; Cancel prints nothing and says nothing;
+// title and the frames where the layout puts them; a 30-gate table of 6-digit values with
+// every gate number read back beside its value and every header line clear of the others
+// (print_table_*.png); Cancel prints nothing and says nothing;
 // the abort box's button stops the job at the abort procedure's next call; with the printer
 // taken away the user is told there is none. Then the same page played on a memory DC (the
 // preview) draws the box, keeps a curve beyond the axis inside it and leaks no GDI object.
@@ -154,6 +156,51 @@ TEST_F(PrintPageTest, PortraitAndLandscapePagesOnThePostScriptPrinter)
 {
     PrintAndCheck(false, L"print_page_portrait.png");
     PrintAndCheck(true, L"print_page_landscape.png");
+}
+
+// Pins the mend: a 30-gate table of 6-digit values, as a reading at gain 6 gives, prints
+// every gate number where it reads back beside its value (the values' blanks painted the
+// numbers 1 to 8 out), and no header line runs into another (the time ran into "Coil Type").
+TEST_F(PrintPageTest, EveryGateNumberAndHeaderLineReadsBack)
+{
+    const ReviewReadingData kept = ReviewReading;
+    const std::wstring keptTitle = ReviewFileTitle;
+    ReviewReading.GateCount = 30;
+    ReviewReading.GateSet = 1;
+    ReviewReading.RepRateIndex = 2;
+    ReviewReading.DateText = "15/03/2024";
+    ReviewReading.TimeText = "09:00:03";
+    ReviewReading.CoilType = 9;
+    ReviewReading.RepetitionRate = 237.5;
+    ReviewReading.TurnOffTimeUs = 105.9;
+    ReviewFileTitle = L"20261209_000.VLX";
+    std::vector<double> values;
+    for (int32_t i = 0; i < 30; ++i) {
+        values.push_back(191079.89 - i * 2987.65);
+        ReviewDisplayValues[i] = values.back();
+    }
+    for (bool landscape : {false, true}) {
+        SCOPED_TRACE(landscape ? "landscape" : "portrait");
+        pspage::PrinterPage page;
+        ASSERT_TRUE(pspage::DefaultPrinterPage(landscape, &page)) << "the prefix has no default printer";
+        DeleteFileW(PagePath);
+        {
+            DialogAnswer answer(IDOK, landscape ? 0x421 : 0);
+            EXPECT_EQ(PrintPage(hWndMain), 1);
+        }
+        pspage::CheckPrintedPage(
+            page, BinFolder() + (landscape ? L"\\print_table_landscape.png" : L"\\print_table_portrait.png"),
+            {"Gates: 30", "Coil Type: 3C-CM Fluxgate"});
+        pspage::CheckGateTableReadsBack(page, values);
+        std::vector<pspage::PageGlyph> glyphs;
+        const double toPoints = 72.0 / page.Caps.LogPixelsX;
+        ASSERT_TRUE(pspage::ReadPageGlyphs(PagePath, &glyphs, landscape ? page.PaperHeight * toPoints : 0.0));
+        const std::vector<pspage::PageBaseline> baselines = pspage::Baselines(glyphs);
+        for (const WideString& line : PrintHeaderTexts(GatherPrintPageInputs(page.Caps).Header))
+            pspage::CheckLineRunsIntoNothing(baselines, WideToNarrow(line));
+    }
+    ReviewReading = kept;
+    ReviewFileTitle = keptTitle;
 }
 
 TEST_F(PrintPageTest, CancelPrintsNothingAndSaysNothing)

@@ -33,14 +33,15 @@ protected:
         hWndMain = window;
         hFontNormal = CreateFontW(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Arial");
         hFontBold = CreateFontW(-12, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Arial");
-        StepButtonsX = 200;
-        ButtonWidth = 100;
-        ButtonColumnX = 700;
-        ButtonRowY = 500;
-        CurvePaneRect = {10, 10, 600, 470};
-        WorkAreaHeight = 600;
-        block = ComputeTestBlockLayout(
-            {StepButtonsX, ButtonWidth, ButtonColumnX, ButtonRowY, CurvePaneRect, WorkAreaHeight});
+        MainLayout screen;
+        screen.StepButtonsX = 200;
+        screen.ButtonWidth = 100;
+        screen.ButtonColumnX = 700;
+        screen.ButtonRowY = 500;
+        screen.CurvePaneRect = {10, 10, 600, 470};
+        screen.WorkAreaHeight = 600;
+        PublishMainLayout(screen);
+        block = ComputeTestBlockLayout(TestBlockInputFor(screen));
     }
     void TearDown() override
     {

@@ -264,3 +264,24 @@ TEST(RestoreLoggingButtons, RepeatButtonOnlyWhenItWasHidden)
     ApplyRestoreLoggingButtons(hidden, again);
     EXPECT_EQ(again.shown, (std::map<int32_t, bool>{{ButtonSlotForId(IDC_INVERT), true}}));
 }
+
+// The buttons under the nulling box give way and come back: only those that were shown, and
+// each once, however often the box is drawn before it goes.
+TEST(GiveWay, HidesTheShownAndGivesExactlyThemBack)
+{
+    RecordingSink s;
+    s.visibleAtStart = {ButtonSlotForId(IDC_NEXT_STATION), ButtonSlotForId(IDC_NEXT_LINE), ButtonSlotForId(IDC_INVERT)};
+    const int32_t ids[] = {IDC_NEXT_STATION, IDC_NEXT_LINE, IDC_REPEAT_LAST_STATION, IDC_INVERT, 420, 9999};
+    GivenWay given;
+    ApplyGiveWay(ids, 6, given, s);
+    EXPECT_EQ(WithState(s.shown, false), s.visibleAtStart);
+    EXPECT_TRUE(WithState(s.shown, true).empty());
+    ApplyGiveWay(ids, 6, given, s);  // drawn again while up: the note stays
+    ApplyTakeBackPlaces(given, s);
+    EXPECT_EQ(WithState(s.shown, true), s.visibleAtStart);
+    EXPECT_EQ(s.shown.count(ButtonSlotForId(IDC_REPEAT_LAST_STATION)), 0u) << "hidden before, stays hidden";
+
+    RecordingSink again;
+    ApplyTakeBackPlaces(given, again);
+    EXPECT_TRUE(again.shown.empty()) << "taken back once";
+}

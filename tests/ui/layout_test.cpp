@@ -1,9 +1,13 @@
+#include "vlox/measure/internal_test.h"
+#include "vlox/ui/command_rules.h"
 #include "vlox/ui/main_layout.h"
+#include "vlox/ui/status_panel.h"
 
 #include <gtest/gtest.h>
 
 #include <set>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -285,7 +289,8 @@ TEST(MainLayout, GpsBlockFixesTheSteppingButtons)
     EXPECT_EQ(B(l, IDC_NEXT_RECORD).box.x, 328 + 122);
     EXPECT_EQ(B(l, IDC_PREVIOUS_STATION).box.y, 638);
     EXPECT_EQ(B(l, IDC_PREVIOUS_LINE).box.y, 668);
-    EXPECT_EQ(l.LowerBoxRight, 328 + 124 + 150);
+    // The box under the curve pane frames the GPS block alone.
+    EXPECT_EQ(l.LowerBoxRight, 318);
 }
 
 TEST(MainLayout, SatelliteFieldCanSetTheBlockEdge)
@@ -342,8 +347,16 @@ TEST(MainLayout, FixedButtonsKeepTheirCreationPlaces)
     EXPECT_EQ(B(l, IDC_TOP_OF_SCALE_UP).box.x, 252);
     EXPECT_EQ(B(l, IDC_BOTTOM_OF_SCALE_UP).box.width, 60);
     EXPECT_EQ(B(l, IDC_BOTTOM_OF_SCALE_UP).box.height, 28);
-    EXPECT_EQ(B(l, IDC_MANAGE_RECORDS).box.x, 464);
+    // "Manage Rcds" keeps its size and row; it stands under "Print", in the column of MEASURE
+    // (756), right of "Next Line" in review. "Display Available Comments" keeps its height
+    // and takes row 1 from the small buttons' right (328 + 244) to 2 pixels before "Print".
+    EXPECT_EQ(B(l, IDC_MANAGE_RECORDS).box.x, 756);
+    EXPECT_EQ(B(l, IDC_MANAGE_RECORDS).box.y, 655 + 14);
     EXPECT_EQ(B(l, IDC_MANAGE_RECORDS).box.width, 122);
+    EXPECT_EQ(B(l, IDC_DISPLAY_COMMENTS).box.x, 572);
+    EXPECT_EQ(B(l, IDC_DISPLAY_COMMENTS).box.y, 608);
+    EXPECT_EQ(B(l, IDC_DISPLAY_COMMENTS).box.width, 752 - 2 - 572);
+    EXPECT_EQ(B(l, IDC_DISPLAY_COMMENTS).box.height, 42);
 }
 
 TEST(MainLayout, FieldsBarAndCombos)
@@ -403,6 +416,11 @@ TEST(MainLayout, TinyWorkAreaGivesNoNegativeSizes)
 
 TEST(MainLayout, CaptionsAndCreationOrder)
 {
+    EXPECT_EQ(ShownCaption("E&xit Review"), "Exit Review");
+    EXPECT_EQ(ShownCaption("A && B"), "A & B");
+    EXPECT_EQ(ShownCaption(""), "");
+    EXPECT_TRUE(CaptionFits(96, 100));
+    EXPECT_FALSE(CaptionFits(97, 100));
     EXPECT_STREQ(ButtonCaption(ButtonSlotForId(IDC_MEASURE)), "MEASURE");
     EXPECT_STREQ(ButtonCaption(ButtonSlotForId(IDC_EXIT)), "E&xit");
     EXPECT_STREQ(ButtonCaption(ButtonSlotForId(IDC_DISPLAY_COMMENTS)), "Display Available Comments");
@@ -421,4 +439,273 @@ TEST(MainLayout, CaptionsAndCreationOrder)
     EXPECT_EQ(*created.begin(), IDC_TEST);
     EXPECT_EQ(*created.rbegin(), IDC_EXIT_TEST);
     EXPECT_EQ(created.count(464), 0u);
+}
+
+// ---------------------------------------------------------------------------------------
+// Every operating state's screen, built from the real layout.
+
+namespace {
+
+// The panel fonts as Wine draws them (DejaVu Sans for "MS Sans Serif" at 14 pixels), within
+// a few pixels: digits and blanks 8 and 4, narrow marks and letters 4, "m" and "w" 11, other
+// capitals 8 and other small letters 7; bold letters and marks one more.
+TextExtent PanelFontMeasure(const std::string& text, bool bold)
+{
+    const std::string narrow = " .:,;'!|()[]ilIjft";
+    const std::string wide = "mwMW";
+    const int32_t more = bold ? 1 : 0;
+    int32_t w = 0;
+    for (char c : text) {
+        if (c >= '0' && c <= '9')
+            w += 8;
+        else if (c == ' ')
+            w += 4;
+        else if (narrow.find(c) != std::string::npos)
+            w += 4 + more;
+        else if (wide.find(c) != std::string::npos)
+            w += 11 + more;
+        else if (c >= 'A' && c <= 'Z')
+            w += 8 + more;
+        else
+            w += 7 + more;
+    }
+    return TextExtent{w, 14};
+}
+
+FieldRect Rect(const PaneBox& b)
+{
+    return FieldRect{b.x, b.y, b.x + b.width, b.y + b.height};
+}
+
+bool Overlap(const FieldRect& a, const FieldRect& b)
+{
+    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
+bool Inside(const FieldRect& inner, const FieldRect& outer)
+{
+    return inner.left >= outer.left && inner.right <= outer.right && inner.top >= outer.top &&
+           inner.bottom <= outer.bottom;
+}
+
+std::string Text(const FieldRect& r)
+{
+    return "(" + std::to_string(r.left) + ", " + std::to_string(r.top) + ", " + std::to_string(r.right) + ", " +
+           std::to_string(r.bottom) + ")";
+}
+
+struct ShownThing {
+    std::string name;
+    FieldRect r;
+};
+
+// The operating states, with the command buttons each shows besides the map buttons
+// (Parts of the commands: Monitor shows "Pause", a reading in progress "STOP" and the bar,
+// a finished one "STORE" and "Cancel", the review its stepping and file buttons, the test
+// screen its four tests and "E&xit Test Mode" in the place of "Pause", nulling its box in
+// the place of the stepping buttons).
+enum class Screen { LiveNoFile, FileOpen, Monitoring, Measuring, ReadingComplete, Review, InternalTest, Nulling };
+struct ScreenButtons {
+    Screen screen;
+    const char* name;
+    std::vector<int32_t> ids;
+    bool bar;
+};
+const ScreenButtons kScreens[] = {
+    {Screen::LiveNoFile,
+     "live, no file",
+     {IDC_CREATE_DATA_FILE, IDC_MONITOR, IDC_MEASURE, IDC_NEXT_STATION, IDC_NEXT_LINE, IDC_ENTER_COMMENT,
+      IDC_AUTO_SCALE, IDC_INVERT},
+     false},
+    {Screen::FileOpen,
+     "a file open",
+     {IDC_CLOSE_DATA_FILE, IDC_MONITOR, IDC_MEASURE, IDC_NEXT_STATION, IDC_NEXT_LINE, IDC_ENTER_COMMENT, IDC_AUTO_SCALE,
+      IDC_REPEAT_LAST_STATION, IDC_INVERT},
+     false},
+    {Screen::Monitoring,
+     "monitoring",
+     {IDC_CLOSE_DATA_FILE, IDC_PAUSE, IDC_MEASURE, IDC_NEXT_STATION, IDC_NEXT_LINE, IDC_ENTER_COMMENT, IDC_AUTO_SCALE,
+      IDC_REPEAT_LAST_STATION, IDC_INVERT},
+     false},
+    {Screen::Measuring,
+     "measuring",
+     {IDC_CLOSE_DATA_FILE, IDC_PAUSE, IDC_STOP, IDC_NEXT_STATION, IDC_NEXT_LINE, IDC_ENTER_COMMENT, IDC_AUTO_SCALE,
+      IDC_INVERT},
+     true},
+    {Screen::ReadingComplete,
+     "reading complete",
+     {IDC_CLOSE_DATA_FILE, IDC_PAUSE, IDC_STORE_READING, IDC_CANCEL_READING, IDC_NEXT_STATION, IDC_NEXT_LINE,
+      IDC_ENTER_COMMENT, IDC_AUTO_SCALE, IDC_REPEAT_LAST_STATION, IDC_INVERT},
+     true},
+    {Screen::Review,
+     "review",
+     {IDC_PREVIOUS_RECORD, IDC_NEXT_RECORD, IDC_PREVIOUS_STATION, IDC_PREVIOUS_LINE, IDC_NEXT_STATION, IDC_NEXT_LINE,
+      IDC_OPEN_DATA_FILE, IDC_EXIT_REVIEW, IDC_PRINT, IDC_DISPLAY_COMMENTS, IDC_MANAGE_RECORDS, IDC_AUTO_SCALE},
+     false},
+    {Screen::InternalTest,
+     "internal test",
+     {IDC_CLOSE_DATA_FILE, IDC_MEASURE, IDC_NEXT_STATION, IDC_NEXT_LINE, IDC_ENTER_COMMENT, IDC_AUTO_SCALE, IDC_TEST_DC,
+      IDC_TEST_100MS, IDC_TEST_3MS, IDC_TEST_01MS, IDC_EXIT_TEST},
+     true},
+    {Screen::Nulling,
+     "nulling",
+     {IDC_CLOSE_DATA_FILE, IDC_PAUSE, IDC_MEASURE, IDC_ENTER_COMMENT, IDC_AUTO_SCALE, IDC_NEXT_STATION, IDC_NEXT_LINE,
+      IDC_REPEAT_LAST_STATION, IDC_INVERT},
+     false},
+};
+
+// A button's place on a screen: the review moves three live buttons.
+FieldRect ButtonOn(const MainLayout& l, Screen screen, int32_t id)
+{
+    if (screen == Screen::Review && id == IDC_NEXT_STATION)
+        return Rect(l.ReviewNextStation);
+    if (screen == Screen::Review && id == IDC_NEXT_LINE)
+        return Rect(l.ReviewNextLine);
+    if (screen == Screen::Review && id == IDC_AUTO_SCALE)
+        return Rect(l.ReviewAutoScale);
+    return Rect(l.Buttons[ButtonSlotForId(id)].box);
+}
+
+// One line of text with its top-left corner, measured in the panel font.
+FieldRect TextBox(int32_t x, int32_t y, const std::string& text, bool bold)
+{
+    const TextExtent e = PanelFontMeasure(text, bold);
+    return FieldRect{x, y, x + e.cx, y + e.cy};
+}
+
+}  // namespace
+
+TEST(ScreenStates, NothingShownOverlapsAndTheBoxesKeepToTheirBands)
+{
+    const int32_t sizes[][2] = {{1024, 768}, {1018, 710}, {1018, 672}, {1274, 710}};
+    for (const auto& size : sizes) {
+        MainLayoutInput in = Input(size[0], size[1]);
+        in.Measure = PanelFontMeasure;
+        const MainLayout l = ComputeMainLayout(in);
+        const FieldRect work{0, 0, size[0], size[1]};
+        const int32_t curveBottom = l.CurvePaneRect.y + l.CurvePaneRect.height;
+        const FieldRect gpsBox{l.CurvePaneRect.x - 4, curveBottom + 8, l.LowerBoxRight + 4, size[1] - 10};
+        for (const ScreenButtons& state : kScreens) {
+            SCOPED_TRACE(std::string(state.name) + " at " + std::to_string(size[0]) + "x" + std::to_string(size[1]));
+            std::vector<ShownThing> shown = {
+                {"curve pane", Rect(l.CurvePaneRect)}, {"numbers pane", Rect(l.NumbersPaneRect)},
+                {"map pane", Rect(l.MapPane)},         {"GPS box", gpsBox},
+                {"meter box", l.MeterBoxRect},         {"message line", l.MessageLineRect}};
+            for (int32_t id : {IDC_ZOOM_IN, IDC_ZOOM_OUT, IDC_FIT_ALL, IDC_SHIFT_MAP_LEFT, IDC_SHIFT_MAP_UP,
+                               IDC_SHIFT_MAP_DOWN, IDC_SHIFT_MAP_RIGHT})
+                shown.push_back({ButtonCaption(ButtonSlotForId(id)), ButtonOn(l, state.screen, id)});
+            std::set<int32_t> ids(state.ids.begin(), state.ids.end());
+            if (state.screen == Screen::Nulling) {
+                // The box takes the places of the buttons that give way to it.
+                for (int32_t id : NullingBoxGivesWay)
+                    ids.erase(id);
+                shown.push_back({"nulling box", NullingBoxFrame(l).Frame});
+            }
+            for (int32_t id : ids)
+                shown.push_back({ButtonCaption(ButtonSlotForId(id)), ButtonOn(l, state.screen, id)});
+            // Every caption shows whole, at the latest in the panel's normal font.
+            for (int32_t id : ids) {
+                const std::string caption = ShownCaption(ButtonCaption(ButtonSlotForId(id)));
+                const FieldRect b = ButtonOn(l, state.screen, id);
+                EXPECT_TRUE(CaptionFits(PanelFontMeasure(caption, false).cx, b.right - b.left))
+                    << caption << " in " << Text(b);
+            }
+            if (state.bar)
+                shown.push_back({"progress bar", Rect(l.BarBox)});
+            if (state.screen == Screen::InternalTest) {
+                const TestBlockLayout t = ComputeTestBlockLayout(TestBlockInputFor(l));
+                shown.push_back({"test time constant", t.TimeConstantFill});
+                shown.push_back({"test status", t.StatusFill});
+                shown.push_back({"test title", TextBox(CentredTestTextX(t, PanelFontMeasure(TestModeTitle, true).cx),
+                                                       t.LineY[0], TestModeTitle, true)});
+                // The test texts are centred in the band of the four test buttons and keep
+                // within the block's fills (4 pixels either side of it).
+                for (const char* line : {TestModeTitle, TestTimeConstantTexts[1], TestTimeConstantTexts[3],
+                                         TestPleaseWaitText, TestPassedText, TestFailedText}) {
+                    const FieldRect r = TextBox(CentredTestTextX(t, PanelFontMeasure(line, true).cx), 0, line, true);
+                    EXPECT_GE(r.left, t.StatusFill.left) << line;
+                    EXPECT_LE(r.right, t.StatusFill.right) << line;
+                }
+                for (int32_t id = IDC_TEST_DC; id <= IDC_TEST_01MS; ++id) {
+                    const FieldRect b = ButtonOn(l, state.screen, id);
+                    EXPECT_GE(b.left, t.Left) << id;
+                    EXPECT_LE(b.right, t.Right + 4) << id;
+                }
+            }
+            for (size_t i = 0; i < shown.size(); ++i) {
+                EXPECT_TRUE(Inside(shown[i].r, work)) << shown[i].name << " " << Text(shown[i].r);
+                EXPECT_GT(shown[i].r.right, shown[i].r.left) << shown[i].name;
+                for (size_t j = i + 1; j < shown.size(); ++j)
+                    EXPECT_FALSE(Overlap(shown[i].r, shown[j].r))
+                        << shown[i].name << " " << Text(shown[i].r) << " overlaps " << shown[j].name << " "
+                        << Text(shown[j].r);
+            }
+        }
+
+        // The GPS block's labels (their ink: trailing blanks are drawn transparent) end before
+        // their fields, the fields keep apart, and all lie in the box under the curve pane
+        // ("Z:" ran into the zone's first digit).
+        const GpsStatusRects& g = l.Gps;
+        const struct {
+            const char* label;
+            int32_t x;
+            FieldRect field;
+        } labelled[] = {{"PDOP:", g.PdopLabelX, g.PdopValue},
+                        {"Sat:", g.SatLabelX, g.SatValue},
+                        {"GPS#:", g.CountLabelX, g.GpsCountRect},
+                        {"Z:", g.ZoneLabelX, g.ZoneValue}};
+        for (const auto& f : labelled) {
+            EXPECT_LE(f.x + PanelFontMeasure(f.label, false).cx, f.field.left) << f.label << " at " << size[0];
+            EXPECT_TRUE(Inside(f.field, gpsBox)) << f.label << " at " << size[0];
+        }
+        const FieldRect fields[] = {g.Indicator,      g.Lamps[0],       g.Lamps[1],     g.PdopValue, g.SatValue,
+                                    g.Coordinates[0], g.Coordinates[1], g.GpsCountRect, g.ZoneValue};
+        for (size_t i = 0; i < std::size(fields); ++i)
+            for (size_t j = i + 1; j < std::size(fields); ++j)
+                EXPECT_FALSE(Overlap(fields[i], fields[j])) << Text(fields[i]) << " " << Text(fields[j]);
+
+        // The nulling box lies in the band under the curve pane, from the stepping buttons to
+        // "Comment"; its title, columns and labels inside its frame, left to right.
+        const NullingBoxLayout frame = NullingBoxFrame(l);
+        EXPECT_GE(frame.Frame.left, gpsBox.right) << size[0];
+        EXPECT_LE(frame.Frame.right, l.Buttons[ButtonSlotForId(IDC_ENTER_COMMENT)].box.x) << size[0];
+        EXPECT_GE(frame.Frame.top, curveBottom) << size[0];
+        for (double seconds : {7.0, 59.9, 3599.0}) {
+            const FieldRect title = TextBox(frame.TitleX, frame.TitleY, NullingProgressTitle(seconds), false);
+            EXPECT_TRUE(Inside(
+                title, FieldRect{frame.Frame.left + 1, frame.Frame.top + 1, frame.Frame.right - 1, frame.BarTop}))
+                << size[0] << " " << NullingProgressTitle(seconds) << " " << Text(title);
+        }
+        struct Run {
+            int32_t kind;
+            int32_t selected[RepRateCount];
+            int32_t rate;
+        };
+        const Run runs[] = {{0, {}, 0}, {1, {1, 0, 1, 0, 1, 0, 1}, 0}, {1, {0, 1, 1, 1, 1, 1, 1}, 0}, {2, {}, 3}};
+        for (const Run& run : runs) {
+            for (int32_t mains : {0, 1}) {
+                int32_t selected[RepRateCount];
+                std::copy(std::begin(run.selected), std::end(run.selected), selected);
+                const NullingBoxLayout b = ComputeNullingBox(l, run.kind, selected, run.rate);
+                SCOPED_TRACE("nulling kind " + std::to_string(run.kind) + " mains " + std::to_string(mains) + " at " +
+                             std::to_string(size[0]) + "x" + std::to_string(size[1]));
+                int32_t previousLabelRight = frame.Frame.left + 1;
+                for (int32_t i = 0; i < b.ColumnCount; ++i) {
+                    EXPECT_GE(b.ColumnX[i], b.BoxLeft) << i;
+                    EXPECT_LE(b.ColumnX[i] + b.ColumnWidth, b.BoxRight) << i;
+                    if (i > 0) {
+                        EXPECT_GT(b.ColumnX[i], b.ColumnX[i - 1] + b.ColumnWidth) << i;
+                        EXPECT_LT(b.ColumnRate[i], b.ColumnRate[i - 1]) << "slowest on the left";
+                    }
+                    const std::string label = WideToNarrow(WideString(MainsRateLabel(mains, b.ColumnRate[i])));
+                    const int32_t w = PanelFontMeasure(label, false).cx;
+                    const int32_t x = NullingLabelX(b, i, w, mains != 0);
+                    EXPECT_GE(x, previousLabelRight) << label;
+                    previousLabelRight = x + w;
+                    EXPECT_LE(b.BarBottom + 2 + 14, frame.Frame.bottom - 1) << label;
+                }
+                EXPECT_LE(previousLabelRight, frame.Frame.right - 1);
+            }
+        }
+    }
 }

@@ -20,6 +20,7 @@
 #include "vlox/instruments/meter_win.h"
 #include "vlox/measure/acquisition_state.h"
 #include "vlox/ui/command_handler_win.h"
+#include "vlox/ui/main_layout.h"
 
 namespace {
 
@@ -284,6 +285,38 @@ TEST_F(MainWindow, ControlsWhereTheLayoutPutsThem)
     RECT line = ClientRectOf(hComboLine);
     EXPECT_EQ(line.left, StatusPanelGeometry.ValueX);
     EXPECT_EQ(line.top, StatusPanelGeometry.LineRowY - 5);
+}
+
+// Pins the mends: every caption shows whole in the font its button draws it with ("Down"
+// and "Right" lost their ends in the system font), and no review combo box, closed, reaches
+// into the next one's row (the system font made them 24 pixels high on 21-pixel rows).
+TEST_F(MainWindow, CaptionsShowWholeAndTheReviewCombosFitTheirRows)
+{
+    ASSERT_NE(window, nullptr);
+    for (int slot = 0; slot < ButtonSlots; ++slot) {
+        HWND b = hButtons[slot];
+        if (b == nullptr)
+            continue;
+        const std::wstring caption = NarrowToWide(ShownCaption(ButtonCaption(slot)));
+        HDC dc = GetDC(b);
+        HFONT font = reinterpret_cast<HFONT>(SendMessageW(b, WM_GETFONT, 0, 0));
+        HGDIOBJ old = font != nullptr ? SelectObject(dc, font) : nullptr;
+        SIZE size{};
+        GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &size);
+        if (old != nullptr)
+            SelectObject(dc, old);
+        ReleaseDC(b, dc);
+        RECT r{};
+        GetWindowRect(b, &r);
+        EXPECT_TRUE(CaptionFits(size.cx, r.right - r.left))
+            << ButtonCaption(slot) << ": " << size.cx << " in " << r.right - r.left;
+    }
+    const HWND combos[] = {hComboReviewView, hComboLine,       hComboStation,
+                           hComboRecord,     hComboProcessing, hComboRepetition};
+    for (size_t i = 0; i + 1 < sizeof combos / sizeof combos[0]; ++i) {
+        const RECT r = ClientRectOf(combos[i]), next = ClientRectOf(combos[i + 1]);
+        EXPECT_LE(r.bottom, next.top) << "combo " << i;
+    }
 }
 
 TEST_F(MainWindow, MenuInTheStartState)

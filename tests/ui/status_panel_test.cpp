@@ -14,16 +14,19 @@ WideString W(const char* text)
     return NarrowToWide(std::string(text));
 }
 
-NullingBoxInput Box()
+// The screen of a 1018 by 710 work area with 18-pixel text lines and fixed-pitch panel
+// fonts (6 pixels a character, 7 bold): ButtonColumnX 882, ButtonRowY 608, the curve pane
+// 9 + 587 high, the GPS block ending at 318 and the stepping buttons at 328.
+MainLayout Box()
 {
-    NullingBoxInput in;
-    in.LowerBoxRight = 400;
-    in.ButtonWidth = 120;
-    in.ButtonColumnX = 880;
-    in.ButtonRowY = 600;
-    in.WorkAreaHeight = 730;
-    in.CurvePaneRect = PaneBox{190, 9, 500, 560};
-    return in;
+    MainLayoutInput in;
+    in.WorkAreaWidth = 1018;
+    in.WorkAreaHeight = 710;
+    in.TextLineHeight = 18;
+    in.Measure = [](const std::string& text, bool bold) {
+        return TextExtent{static_cast<int32_t>(text.size()) * (bold ? 7 : 6), 13};
+    };
+    return ComputeMainLayout(in);
 }
 
 }  // namespace
@@ -36,6 +39,29 @@ TEST(StatusFields, FileNameWithoutExtensionOrNone)
     // Four characters or fewer show as empty text.
     EXPECT_EQ(FileFieldText(false, W(""), true, W(".VLX")), W(""));
     EXPECT_EQ(FileFieldText(true, W("AB"), false, W("")), W(""));
+}
+
+// Pins the mend: a file name wider than the value column moves left into the room after
+// "File: " instead of losing its counter's last digit; one that fits keeps its place.
+TEST(StatusFields, FileNameMovesLeftOnlyAsFarAsItNeeds)
+{
+    // "Repetition:" 65 wide, "File: " 28 (the panel fonts measured under Wine): the value
+    // column at 25 + 65 + 2 = 92, the panel's right at 182, the room from 25 + 28 = 53.
+    const StatusPanelLayout p = ComputeStatusPanelLayout(20, 164, 9, 18, TextExtent{65, 14}, 28);
+    EXPECT_EQ(p.FileNameSpan.left, 53);
+    EXPECT_EQ(p.FileNameSpan.right, 182);
+    struct Case {
+        int32_t width, left;
+    };
+    const Case cases[] = {{30, 92}, {90, 92}, {94, 88}, {129, 53}, {200, 53}};
+    for (const Case& c : cases) {
+        const FieldRect r = FileNameRect(p, c.width);
+        EXPECT_EQ(r.left, c.left) << c.width;
+        EXPECT_EQ(r.right, 182) << c.width;
+        EXPECT_EQ(r.top, p.FileValueRect.top) << c.width;
+    }
+    // Without the label's width the name never leaves the value column.
+    EXPECT_EQ(FileNameRect(ComputeStatusPanelLayout(20, 164, 9, 18, TextExtent{65, 14}), 200).left, 92);
 }
 
 TEST(StatusFields, NumbersDirectionsAndViewMode)
@@ -68,19 +94,26 @@ TEST(SummaryPanel, EdgesOfXIncludedOfYExcluded)
     EXPECT_FALSE(InSummaryPanel(panel, 100, 420));
 }
 
+// Pins the mend: the box lies left to right, from the stepping buttons' left edge to 6
+// pixels before "Comment", with its title inside the frame (it was laid out from the right
+// edge of "Invert", its left edge right of its right one).
 TEST(NullingBox, FrameAndBarsFromTheLayout)
 {
-    const NullingBoxLayout b = NullingBoxFrame(Box());
-    EXPECT_EQ(b.BoxLeft, 400 + 120 + 20);
-    EXPECT_EQ(b.BoxRight, 880 - (240 + 20) - 6);
-    EXPECT_EQ(b.Frame.left, b.BoxLeft - 4);
-    EXPECT_EQ(b.Frame.top, 9 + 560 + 8);
+    const MainLayout screen = Box();
+    const NullingBoxLayout b = NullingBoxFrame(screen);
+    EXPECT_EQ(b.BoxLeft, 328 + 4);
+    EXPECT_EQ(b.BoxRight, 882 - (240 + 20) - 6);
+    EXPECT_LT(b.BoxLeft, b.BoxRight);
+    EXPECT_EQ(b.Frame.left, 328);
+    EXPECT_EQ(b.Frame.top, 9 + 587 + 8);
     EXPECT_EQ(b.Frame.right, b.BoxRight + 4);
-    EXPECT_EQ(b.Frame.bottom, 720);
-    EXPECT_EQ(b.BarBottom, 702);
-    EXPECT_EQ(b.BarTop, 616);
+    EXPECT_EQ(b.Frame.right + 6, screen.Buttons[ButtonSlotForId(IDC_ENTER_COMMENT)].box.x);
+    EXPECT_EQ(b.Frame.bottom, 700);
+    EXPECT_EQ(b.BarBottom, 682);
+    EXPECT_EQ(b.BarTop, 624);
     EXPECT_EQ(b.TitleX, b.BoxLeft + 6);
-    EXPECT_EQ(b.TitleY, 600);
+    EXPECT_EQ(b.TitleY, 608);
+    EXPECT_GT(b.TitleY, b.Frame.top);
 }
 
 TEST(NullingBox, FullNullingMarksAllSevenRatesSlowestOnTheLeft)
@@ -110,7 +143,7 @@ TEST(NullingBox, ColumnWidthsSelectionAndTheCurrentRate)
     int32_t none[RepRateCount] = {};
     const NullingBoxLayout empty = ComputeNullingBox(Box(), 1, none, 0);
     EXPECT_EQ(empty.ColumnCount, 0);
-    EXPECT_EQ(empty.BarTop, 616);
+    EXPECT_EQ(empty.BarTop, 624);
     int32_t two[RepRateCount] = {1, 0, 0, 0, 0, 0, 1};
     const NullingBoxLayout b = ComputeNullingBox(Box(), 1, two, 0);
     ASSERT_EQ(b.ColumnCount, 2);
@@ -144,8 +177,9 @@ TEST(NullingBox, BarFractionsHeldToTheColumn)
     const NullingBoxLayout b = ComputeNullingBox(Box(), 0, all, 0);
     EXPECT_EQ(NullingBarFillTop(b, 0.0), b.BarBottom);
     EXPECT_EQ(NullingBarFillTop(b, 1.0), b.BarTop);
-    EXPECT_EQ(NullingBarFillTop(b, 0.5), b.BarBottom - 43);
-    EXPECT_EQ(NullingBarFillTop(b, 0.1429), b.BarBottom - 12);
+    // Columns 58 pixels high (682 - 624).
+    EXPECT_EQ(NullingBarFillTop(b, 0.5), b.BarBottom - 29);
+    EXPECT_EQ(NullingBarFillTop(b, 0.1429), b.BarBottom - 8);
     EXPECT_EQ(NullingBarFillTop(b, 7.0), b.BarTop);
     EXPECT_EQ(NullingBarFillTop(b, -1.0), b.BarBottom);
     EXPECT_EQ(NullingBarFillTop(b, std::nan("")), b.BarBottom);

@@ -59,3 +59,24 @@ private:
     HDC dc_;
     HGDIOBJ previous_;
 };
+
+// Narrows the clipping region to a rectangle (left, top inclusive; right, bottom exclusive)
+// and puts the previous region back.
+class ClipGuard {
+public:
+    ClipGuard(HDC dc, int left, int top, int right, int bottom) : dc_(dc), saved_(SaveDC(dc))
+    {
+        IntersectClipRect(dc, left, top, right, bottom);
+    }
+    ~ClipGuard()
+    {
+        if (saved_ != 0)
+            RestoreDC(dc_, saved_);
+    }
+    ClipGuard(const ClipGuard&) = delete;
+    ClipGuard& operator=(const ClipGuard&) = delete;
+
+private:
+    HDC dc_;
+    int saved_;
+};

@@ -75,6 +75,9 @@ struct StatusPanelLayout {
 
     FieldRect ViewModeRect;
     FieldRect FileValueRect;
+    // The room a file name may take when it is wider than FileValueRect: from just after
+    // "File: " to the panel's right.
+    FieldRect FileNameSpan;
     FieldRect LineValueRect;
     FieldRect DirectionValueRect;
     FieldRect StationValueRect;
@@ -129,6 +132,8 @@ struct GpsStatusRects {
 };
 
 struct MainLayout {
+    int32_t WorkAreaWidth = 0;  // the client size the layout was computed for
+    int32_t WorkAreaHeight = 0;
     int32_t ComponentCount = 1;
     int32_t GateCount = 20;
 
@@ -159,6 +164,13 @@ struct MainLayout {
 
     ButtonPlace Buttons[ButtonSlots];  // index = control id - 420
 
+    // Where the review screen puts the three live buttons it moves: "Next Station" and
+    // "Next Line" join the small stepping buttons, "Auto Scale" moves along row 2 to the
+    // left of the column of "Print".
+    PaneBox ReviewNextStation;
+    PaneBox ReviewNextLine;
+    PaneBox ReviewAutoScale;
+
     FieldRect MessageLineRect;
     GpsStatusRects Gps;
     int32_t GpsBlockRight = 0;
@@ -168,5 +180,5 @@ struct MainLayout {
     FieldRect BarLabelRect;     // strip above the progress bar
     FieldRect CurveClientRect;  // (0, 0, curve width, curve height)
     FieldRect MapClientRect;    // (0, 0, 168, 168)
-    int32_t LowerBoxRight = 0;  // right edge of the box under the curve pane
+    int32_t LowerBoxRight = 0;  // right edge of the box under the curve pane: the GPS block's
 };

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <utility>
+#include <vector>
 
 CurvePlotGeometryValues CurvePlotGeometry;
 int32_t StationsPerProfileWindow = 50;
@@ -177,12 +179,35 @@ struct AxesBuilder {
         measure.Measure(text, w, h);
         out.Labels.push_back({text, x - w / 2, g.PlotBottom + 5});
     }
-    // Ending 5 pixels left of the plot, centred on y.
-    void AmplitudeLabel(const std::string& text, int32_t y)
+    // Rows [top, bottom) taken by the amplitude labels placed or reserved so far.
+    std::vector<std::pair<int32_t, int32_t>> amplitudeRows;
+
+    std::pair<int32_t, int32_t> AmplitudeRows(const std::string& text, int32_t y, int32_t& w)
     {
-        int32_t w = 0, h = 0;
+        int32_t h = 0;
         measure.Measure(text, w, h);
-        out.Labels.push_back({text, g.PlotLeft - 5 - w, y - h / 2});
+        return {y - h / 2, y - h / 2 + h};
+    }
+    // The labels at the two ends of the axis are placed whatever comes near them: their rows
+    // are taken first.
+    void ReserveAmplitudeLabel(const std::string& text, int32_t y)
+    {
+        int32_t w = 0;
+        amplitudeRows.push_back(AmplitudeRows(text, y, w));
+    }
+    // Ending 5 pixels left of the plot, centred on y. A decade label that would overlap a
+    // label already there (close to the axis's ends the decades crowd) is left out.
+    void AmplitudeLabel(const std::string& text, int32_t y, bool reserved = false)
+    {
+        int32_t w = 0;
+        const std::pair<int32_t, int32_t> rows = AmplitudeRows(text, y, w);
+        if (!reserved) {
+            for (const auto& taken : amplitudeRows)
+                if (rows.first < taken.second && taken.first < rows.second)
+                    return;
+            amplitudeRows.push_back(rows);
+        }
+        out.Labels.push_back({text, g.PlotLeft - 5 - w, rows.first});
     }
     void CentredText(const std::string& text, int32_t x, int32_t y)
     {
@@ -206,11 +231,13 @@ constexpr int32_t MaxDecades = 40;
 
 CurveAxesLayout LayOutCurveAxes(const CurvePlotGeometryValues& g, const CurveAxesInputs& in, PlotTextMeasure& measure)
 {
-    AxesBuilder b{g, measure, {}};
+    AxesBuilder b{g, measure, {}, {}};
     const bool digits = in.AmplitudeOnly != 0;
     double tMin = in.TimeMinMs, tMax = in.TimeMaxMs, aMin = in.AmplitudeMin, aMax = in.AmplitudeMax;
     MapScaleLimits(tMin, tMax, aMin, aMax);
     int32_t x = 0;
+    b.ReserveAmplitudeLabel(IntegerPartText(aMin, digits), g.PlotBottom);
+    b.ReserveAmplitudeLabel(IntegerPartText(aMax, digits), g.PlotTop);
 
     if (in.AmplitudeOnly != 0) {
         // The profile frames have stations, not times, along x.
@@ -307,9 +334,9 @@ CurveAxesLayout LayOutCurveAxes(const CurvePlotGeometryValues& g, const CurveAxe
 
     // Frame.
     b.Horizontal(AxisPen::Black, g.PlotBottom);
-    b.AmplitudeLabel(IntegerPartText(aMin, digits), g.PlotBottom);
+    b.AmplitudeLabel(IntegerPartText(aMin, digits), g.PlotBottom, true);
     b.Horizontal(AxisPen::Black, g.PlotTop);
-    b.AmplitudeLabel(IntegerPartText(aMax, digits), g.PlotTop);
+    b.AmplitudeLabel(IntegerPartText(aMax, digits), g.PlotTop, true);
     b.out.Lines.push_back({AxisPen::Black, g.PlotLeft, g.PlotBottom, g.PlotLeft, g.PlotTop});
     b.out.Lines.push_back({AxisPen::Black, g.PlotRight, g.PlotBottom, g.PlotRight, g.PlotTop});
 

@@ -152,6 +152,8 @@ ScrollStripPlan PlanScrollStrip(bool horizontal, int32_t d, const MapViewportVal
     ScrollStripPlan p;
     const int32_t s = v.Side;
     if (horizontal) {
+        p.NewFrom = v.PaneTop;
+        p.NewTo = v.PaneBottom;
         p.Height = s + 1;
         p.TrackY0 = v.ViewTop;
         p.TrackY1 = SaturateAdd(v.ViewTop, static_cast<int64_t>(s) - 1);
@@ -179,6 +181,8 @@ ScrollStripPlan PlanScrollStrip(bool horizontal, int32_t d, const MapViewportVal
             p.TrackX1 = SaturateAdd(v.ViewLeft, s);
         }
     } else {
+        p.NewFrom = 0;
+        p.NewTo = v.PaneRight;
         p.Width = s + 1;
         p.TrackX0 = v.ViewLeft;
         p.TrackX1 = SaturateAdd(v.ViewLeft, static_cast<int64_t>(s) - 1);
@@ -587,7 +591,7 @@ std::vector<SurveyLineMark> SurveyLineMarks(const SurveyMapView& view, double su
     };
     if (!(increment > 0.0) || !std::isfinite(increment)) {
         const int32_t p = pixelOf(surveyLine);
-        if (p >= 1 && p < extent)
+        if (p >= 0 && p < extent)
             out.push_back({p, direction});
         return out;
     }
@@ -597,7 +601,7 @@ std::vector<SurveyLineMark> SurveyLineMarks(const SurveyMapView& view, double su
                                : (view.OriginY + view.Size - surveyLine) * view.PixelsPerMetre;
     if (!std::isfinite(step) || step == 0.0 || !std::isfinite(p0))
         return out;
-    const double a = (1.0 - p0) / step;
+    const double a = (0.0 - p0) / step;
     const double b = (static_cast<double>(extent) - p0) / step;
     const double kLo = std::ceil(std::min(a, b)) - 1;
     const double kHi = std::floor(std::max(a, b)) + 1;
@@ -605,7 +609,10 @@ std::vector<SurveyLineMark> SurveyLineMarks(const SurveyMapView& view, double su
         return out;
     for (auto k = static_cast<int64_t>(kLo); k <= static_cast<int64_t>(kHi); ++k) {
         const int32_t p = pixelOf(surveyLine + static_cast<double>(k) * increment);
-        if (p >= 1 && p < extent)
+        // The walk from the current line towards growing pixels runs while p < extent, the
+        // walk the other way while p >= 1: a line exactly at pixel 0 comes from the first.
+        const bool firstWalk = vertical ? k >= 0 : k <= 0;
+        if (p >= (firstWalk ? 0 : 1) && p < extent)
             out.push_back({p, chevron(k)});
     }
     return out;
@@ -927,11 +934,14 @@ void PlaceViewAfterRebuild(MapViewportValues& v, PixelPoint last, PixelPoint las
 
 // ---------------------------------------------------------------------------------------
 
-MonitorStep MonitorInput(MonitorKeyState& s, bool isCommand, uint32_t wParam)
+MonitorStep MonitorInput(MonitorKeyState& s, MonitorInputKind kind, uint32_t wParam)
 {
     MonitorStep step;
     if (s.Mode != 2)
         return step;
+    if (kind == MonitorInputKind::KeyDown && wParam != 103 && wParam != 112 && wParam != 120)
+        return step;
+    const bool isCommand = kind == MonitorInputKind::Command;
     int32_t action = static_cast<int32_t>(wParam & 0xFFFFu) - 750;
     switch (wParam) {
     case 9: {

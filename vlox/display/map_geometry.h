@@ -81,6 +81,9 @@ struct ScrollStripPlan {
     int32_t FillLeft = 0, FillTop = 0, FillRight = 0, FillBottom = 0;
     // The lines of the other direction are redrawn across the strip: from .. to (pane px).
     int32_t CrossFrom = 0, CrossTo = 0;
+    // The lines of the scroll's own direction that came in run from .. to (pane px): from the
+    // pane's top to its bottom for new columns, from x 0 to the pane's right for new rows.
+    int32_t NewFrom = 0, NewTo = 0;
     // Track pixels whose points are redrawn (inclusive).
     int32_t TrackX0 = 0, TrackY0 = 0, TrackX1 = 0, TrackY1 = 0;
 };
@@ -235,9 +238,11 @@ struct SurveyLineMark {
     int32_t Pixel = 0;      // x of a vertical line (directions 0, 1), y of a horizontal one
     int32_t Direction = 0;  // the chevron's direction
 };
-// The lines SurveyLine + k x increment that fall in the pane (1 <= p < extent), each with its
-// chevron's direction: with alternate sequence (0) an odd k flips N/S or E/W. A non-positive
-// increment gives the current line alone.
+// The lines SurveyLine + k x increment that fall in the pane, each with its chevron's
+// direction: with alternate sequence (0) an odd k flips N/S or E/W. The current line and
+// those beyond it in the direction its pixel grows (east of a N/S line, south of an E/W one)
+// count from pixel 0, the others from pixel 1; all end before the pane's extent. A
+// non-positive increment gives the current line alone.
 std::vector<SurveyLineMark> SurveyLineMarks(const SurveyMapView& view, double surveyLine, double increment,
                                             int32_t direction, int32_t sequence, int32_t w, int32_t h);
 // The chevron's three points at the pane edge for a line at pixel p.
@@ -317,7 +322,11 @@ struct MonitorStep {
     int32_t HighlightFrom = 0;
     int32_t HighlightTo = 0;
 };
-// A button click (isCommand, id in the low word) or a character; key-downs never act here:
-// their characters follow, so one press acts once. Applies Go, Pause and the highlight to
-// the state; Exit is left to the caller.
-MonitorStep MonitorInput(MonitorKeyState& s, bool isCommand, uint32_t wParam);
+// What reached the monitor: a button click (the id in the low word of wParam), a character,
+// or a key-down (a virtual-key code).
+enum class MonitorInputKind : int32_t { Command, Character, KeyDown };
+// Applies Go, Pause and the highlight to the state; Exit is left to the caller. A key-down
+// acts only for the keys that make no character: keypad 7, F1 and F9 (codes 103, 112, 120)
+// act like g, p and x; every other key acts through the character that follows it, so one
+// press acts once.
+MonitorStep MonitorInput(MonitorKeyState& s, MonitorInputKind kind, uint32_t wParam);

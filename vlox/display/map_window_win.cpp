@@ -146,11 +146,11 @@ void ScrollAxis(HDC dc, bool horizontal, int32_t d)
     if (MapGrid.Valid && Settings.MapGridInterval > 0.0) {
         if (horizontal) {
             const GridRange fresh = ShiftGridAxis(MapGrid, MapGrid.Columns, d, v.PaneLeft, v.PaneRight);
-            DrawMapGridVertical(dc, fresh, v.PaneTop, v.PaneBottom);
+            DrawMapGridVertical(dc, fresh, p.NewFrom, p.NewTo);
             DrawMapGridHorizontal(dc, AllLines(MapGrid.Rows), p.CrossFrom, p.CrossTo);
         } else {
             const GridRange fresh = ShiftGridAxis(MapGrid, MapGrid.Rows, d, v.PaneTop, v.PaneBottom);
-            DrawMapGridHorizontal(dc, fresh, v.PaneLeft, v.PaneRight);
+            DrawMapGridHorizontal(dc, fresh, p.NewFrom, p.NewTo);
             DrawMapGridVertical(dc, AllLines(MapGrid.Columns), p.CrossFrom, p.CrossTo);
         }
     }

@@ -276,6 +276,7 @@ void DrawDecayCurve(HWND window, int32_t penIndex, int32_t drawFrame)
         std::vector<POINT> poly(points.size());
         for (size_t i = 0; i < points.size(); ++i)
             poly[i] = POINT{points[i].X, points[i].Y};
+        PlotBoxClip clip(dc.get(), CurvePlotGeometry);
         Polyline(dc.get(), poly.data(), static_cast<int>(poly.size()));
     }
 }

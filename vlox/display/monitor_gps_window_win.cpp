@@ -108,12 +108,12 @@ LRESULT CALLBACK OnMonitorGpsCommand(HWND window, UINT message, WPARAM wParam, L
 {
     if (GpsMonitorState == 2)
         SetFocus(window);
-    // A key's character follows its key-down: the character acts, so one press acts once.
-    if (message == WM_KEYDOWN)
-        return 0;
     GpsMonitorKeys.Mode = GpsMonitorState;
     const int32_t wasRunning = GpsMonitorKeys.Running;
-    const MonitorStep step = MonitorInput(GpsMonitorKeys, message == WM_COMMAND, static_cast<uint32_t>(wParam));
+    const MonitorInputKind kind = message == WM_COMMAND   ? MonitorInputKind::Command
+                                  : message == WM_KEYDOWN ? MonitorInputKind::KeyDown
+                                                          : MonitorInputKind::Character;
+    const MonitorStep step = MonitorInput(GpsMonitorKeys, kind, static_cast<uint32_t>(wParam));
     if (step.HighlightMoved) {
         SetDefaultStyle(step.HighlightFrom, false, true);
         SetDefaultStyle(step.HighlightTo, true, true);

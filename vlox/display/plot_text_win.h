@@ -1,8 +1,11 @@
 // Narrow (code page) texts of the plots drawn and measured on a device context: the axis
-// layouts measure their labels through DcTextMeasure.
+// layouts measure their labels through DcTextMeasure. Also the clip of the curves to the
+// plot box.
 #pragma once
 
 #include <windows.h>
+
+#include "vlox/common/gdi_guard_win.h"
 
 #include <cstdint>
 #include <string>
@@ -19,4 +22,14 @@ public:
 
 private:
     HDC dc_;
+};
+
+// Curves stay inside the plot box, its frame lines included: a value beyond the amplitude
+// axis would otherwise run over the unit caption and out of the frame.
+class PlotBoxClip : public ClipGuard {
+public:
+    PlotBoxClip(HDC dc, const CurvePlotGeometryValues& g)
+        : ClipGuard(dc, g.PlotLeft, g.PlotTop, g.PlotRight + 1, g.PlotBottom + 1)
+    {
+    }
 };

@@ -274,7 +274,8 @@ private:
     void AverageCurves(int32_t entry);
 
     // ----- header
-    void GateTable(const PrintRect& frame, int32_t h);
+    // The table in frame; it may grow to the left as far as leftmost when its texts need it.
+    void GateTable(PrintRect frame, int32_t h, int32_t leftmost);
 
     const PrintPageInputs& in_;
     const PrintDeviceCaps& caps_;
@@ -574,13 +575,46 @@ void PageBuilder::ProfileView()
     }
 }
 
-void PageBuilder::GateTable(const PrintRect& frame, int32_t h)
+void PageBuilder::GateTable(PrintRect frame, int32_t h, int32_t leftmost)
 {
     const PrintHeaderInfo& hd = in_.Header;
+    const int32_t p = InchX(caps_, 0.1);
+
+    // The body's rows: only for a reading that is shown, or for one average.
+    const auto& tags = in_.Decay;
+    const bool body = tags.Selected.Tag != -1 && !(in_.ProcessingChoice == 1 && tags.Selected.Tag == 0) &&
+                      !((in_.ProcessingChoice == 2 || in_.ProcessingChoice == 3) && page.SingleAverageSlot == 0) &&
+                      tableValues_ != nullptr;
+    const int32_t count = std::clamp(tableGateCount_, 0, MaxGateCount);
+    std::vector<int32_t> shown;  // gate indexes in table order
+    int32_t rows = 0;
+    const int32_t gateSet = (in_.ReviewMode == 0 && in_.ProcessingChoice >= 2) ? averageGateSet_ : hd.GateSet;
+    if (body) {
+        for (int32_t i = 0; i < count; ++i)
+            if (gateSet != 2 || hd.NumbersGateVisible[i] == 1)
+                shown.push_back(i);
+        rows = gateSet == 2 ? std::min<int32_t>((static_cast<int32_t>(shown.size()) + 1) / 2, 20) : (count + 1) / 2;
+    }
+    // The texts, values without the blanks of their format: a blank drawn over a gate
+    // number's place would paint it out.
+    std::vector<WideString> numbers, values;
+    int32_t numberWidth = Cx(PrintFont::Small, VLOX_WIDE("20"));
+    int32_t valueWidth = 0;
+    for (int32_t gi : shown) {
+        numbers.push_back(Wide(FormatText("%2d", gi + 1)));
+        values.push_back(Wide(TrimBlanks(FormatText("%13.2f", tableValues_[gi]))));
+        numberWidth = std::max(numberWidth, Cx(PrintFont::Small, numbers.back()));
+        valueWidth = std::max(valueWidth, Cx(PrintFont::Small, values.back()));
+    }
+    // A half of the table holds a gate number and its value with 0.05 inch between them.
+    // Where its positions leave less, the table grows to the left as far as leftmost.
+    const int32_t need = 2 * p + numberWidth + p / 2 + valueWidth + SaturatePixel(1.5 * p);
+    if ((frame.Right - frame.Left) / 2 < need)
+        frame.Left = std::max(std::min(frame.Left, leftmost), frame.Right - 2 * need);
+
     Rectangle(PrintPen::WideBlackPen, frame);
     const int32_t w = frame.Right - frame.Left;
     const int32_t height = frame.Bottom - frame.Top;
-    const int32_t p = InchX(caps_, 0.1);
     const int32_t headY = frame.Top + h / 2;
     const WideString gate = VLOX_WIDE("Gate");
     static const char* const captions[3] = {"Bz", "Bx", "By"};
@@ -591,38 +625,9 @@ void PageBuilder::GateTable(const PrintRect& frame, int32_t h)
         Text(PrintFont::Large, gate, gx, headY);
         Text(PrintFont::Large, caption, gx + gateCx + p + 3 * p, headY);
     }
-
-    // The body: only for a reading that is shown, or for one average.
-    const auto& tags = in_.Decay;
-    if (tags.Selected.Tag == -1)
-        return;
-    if (in_.ProcessingChoice == 1 && tags.Selected.Tag == 0)
-        return;
-    if ((in_.ProcessingChoice == 2 || in_.ProcessingChoice == 3) && page.SingleAverageSlot == 0)
-        return;
-    if (tableValues_ == nullptr)
-        return;
-
-    const int32_t count = std::clamp(tableGateCount_, 0, MaxGateCount);
-    std::vector<int32_t> shown;  // gate indexes in table order
-    int32_t rows = 0, rowHeight = 0;
-    const int32_t gateSet = (in_.ReviewMode == 0 && in_.ProcessingChoice >= 2) ? averageGateSet_ : hd.GateSet;
-    if (gateSet == 2) {
-        for (int32_t i = 0; i < count; ++i)
-            if (hd.NumbersGateVisible[i] == 1)
-                shown.push_back(i);
-        rows = std::min<int32_t>((static_cast<int32_t>(shown.size()) + 1) / 2, 20);
-        if (rows > 0)
-            rowHeight = SaturatePixel((height - 1.5 * h) / rows);
-    } else {
-        for (int32_t i = 0; i < count; ++i)
-            shown.push_back(i);
-        rows = (count + 1) / 2;
-        if (rows > 0)
-            rowHeight = (height - 2 * h) / rows;
-    }
     if (rows == 0)
         return;
+    const int32_t rowHeight = gateSet == 2 ? SaturatePixel((height - 1.5 * h) / rows) : (height - 2 * h) / rows;
     const int32_t n = Cx(PrintFont::Small, VLOX_WIDE("20"));
     int32_t rowY = headY + rowHeight / 4;
     for (int32_t r = 0; r < rows; ++r) {
@@ -631,14 +636,14 @@ void PageBuilder::GateTable(const PrintRect& frame, int32_t h)
             const size_t k = static_cast<size_t>(r) + static_cast<size_t>(column) * static_cast<size_t>(rows);
             if (k >= shown.size())
                 continue;
-            const int32_t gi = shown[k];
             const int32_t numberRight = frame.Left + p + column * (w / 2) + n + p;
-            const int32_t valueRight =
-                column == 0 ? frame.Left + w / 2 - SaturatePixel(1.5 * p) : frame.Right - SaturatePixel(1.5 * p);
-            const WideString number = Wide(FormatText("%2d", gi + 1));
-            const WideString value = Wide(FormatText("%13.2f", tableValues_[gi]));
-            Text(PrintFont::Small, number, numberRight - Cx(PrintFont::Small, number), rowY);
-            Text(PrintFont::Small, value, valueRight - Cx(PrintFont::Small, value), rowY);
+            const int32_t columnRight = column == 0 ? frame.Left + w / 2 : frame.Right;
+            // The value keeps its place unless it would come within p / 2 of the number.
+            const int32_t valueCx = Cx(PrintFont::Small, values[k]);
+            const int32_t valueRight = std::min(
+                std::max(columnRight - SaturatePixel(1.5 * p), numberRight + p / 2 + valueCx), columnRight - p / 2);
+            Text(PrintFont::Small, numbers[k], numberRight - Cx(PrintFont::Small, numbers[k]), rowY);
+            Text(PrintFont::Small, values[k], valueRight - valueCx, rowY);
         }
     }
 }
@@ -667,24 +672,40 @@ void PageBuilder::HeaderBlock()
     int32_t y = portrait ? box.Bottom + 4 * h : box.Top;
     const std::vector<WideString> lines = PrintHeaderTexts(in_.Header);
     const PrintHeaderInfo& hd = in_.Header;
+    const int32_t p = InchX(caps_, 0.1);
+    // Where each line is drawn and how far right it reaches: lines 2 and 4 in two parts, the
+    // second starting where the first ends; 6 and 7 indented.
+    auto firstPart = [&](int32_t number) {
+        return number == 2 ? Wide("Date: " + hd.DateText) : Wide(FormatText("Stn: %-11.2f", hd.StationNumber));
+    };
+    auto indent = [&](int32_t number) { return number == 6 || number == 7 ? InchX(caps_, 0.2) : 0; };
+    auto lineWidth = [&](size_t i) {
+        const int32_t number = static_cast<int32_t>(i) + 1;
+        return indent(number) + Cx(f, lines[i]);
+    };
+    // On a portrait page the second column starts no nearer than an inch-tenth right of the
+    // first column's longest line, and the table no nearer than that to the second's.
+    int32_t firstColumnRight = x, secondColumnRight = x;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        int32_t& right = i < 11 ? firstColumnRight : secondColumnRight;
+        right = std::max(right, x + lineWidth(i));
+    }
+    const int32_t secondX = std::max(box.Left + (box.Right - box.Left) / 3 - InchX(caps_, 0.25), firstColumnRight + p);
+    int32_t tableLeftmost = secondX + (secondColumnRight - x) + p;
     for (size_t i = 0; i < lines.size(); ++i) {
         const int32_t number = static_cast<int32_t>(i) + 1;
         if (number == 2 || number == 4) {
-            // Two parts on one line: the second starts where the first ends.
-            const WideString first =
-                number == 2 ? Wide("Date: " + hd.DateText) : Wide(FormatText("Stn: %-11.2f", hd.StationNumber));
+            const WideString first = firstPart(number);
             Text(f, first, x, y);
             Text(f, lines[i].substr(first.size()), x + Cx(f, first), y);
-        } else if (number == 6 || number == 7) {
-            Text(f, lines[i], x + InchX(caps_, 0.2), y);
         } else {
-            Text(f, lines[i], x, y);
+            Text(f, lines[i], x + indent(number), y);
         }
         if (number == 7) {
             y += SaturatePixel(1.5 * h);
         } else if (number == 11) {
             if (portrait) {
-                x = box.Left + (box.Right - box.Left) / 3 - InchX(caps_, 0.25);
+                x = secondX;
                 y = box.Bottom + 4 * h;
             } else {
                 y += SaturatePixel(1.5 * h);
@@ -704,8 +725,12 @@ void PageBuilder::HeaderBlock()
         table.Left = x;
         table.Top = y + 2 * h;
         table.Bottom = box.Bottom;
+        // Beside the plot box the table keeps the header's left edge.
+        tableLeftmost = x;
     }
-    GateTable(table, h);
+    // A second column reaching into the table's place pushes the table's left edge.
+    table.Left = std::max(table.Left, std::min(tableLeftmost, table.Right));
+    GateTable(table, h, tableLeftmost);
 }
 
 }  // namespace

@@ -88,11 +88,8 @@ void DrawPolyline(HDC dc, const std::vector<PlotPoint>& points, HPEN pen)
 // One decay curve of the review at the gate centres given.
 void DrawReviewCurveAt(HDC dc, const double* centresMs, const double* values, int32_t gates, int32_t pen)
 {
-    // Gates outside the time axis are not drawn over the frame.
-    const int saved = SaveDC(dc);
-    IntersectClipRect(dc, CurvePlotGeometry.PlotLeft, 0, CurvePlotGeometry.PlotRight + 1, CurvePaneRect.height);
+    PlotBoxClip clip(dc, CurvePlotGeometry);
     DrawPolyline(dc, DecayCurvePoints(CurvePlotGeometry, centresMs, values, gates), CurvePen(pen));
-    RestoreDC(dc, saved);
 }
 
 // The same at the review's centres of a rate.
@@ -532,6 +529,7 @@ void DrawProfilePlot()
             LineTo(dc.get(), t.X, g.PlotBottom + 4);
         }
     }
+    PlotBoxClip clip(dc.get(), g);
     for (int32_t gate = 0; gate < ReviewGates(); ++gate)
         DrawPolyline(dc.get(), ProfileGatePoints(g, s, ProfileStations, ProfileValues, ReviewListedStationCount, gate),
                      CurvePen(gate));

@@ -211,6 +211,18 @@ TestBlockLayout ComputeTestBlockLayout(const TestBlockInput& in)
     return t;
 }
 
+TestBlockInput TestBlockInputFor(const MainLayout& screen)
+{
+    TestBlockInput in;
+    in.StepButtonsX = screen.StepButtonsX;
+    in.ButtonWidth = screen.ButtonWidth;
+    in.ButtonColumnX = screen.ButtonColumnX;
+    in.ButtonRowY = screen.ButtonRowY;
+    in.CurvePaneRect = screen.CurvePaneRect;
+    in.WorkAreaHeight = screen.WorkAreaHeight;
+    return in;
+}
+
 int32_t CentredTestTextX(const TestBlockLayout& layout, int32_t textWidth)
 {
     return layout.Left + (layout.Width - textWidth) / 2;

@@ -106,6 +106,8 @@ struct TestBlockLayout {
     FieldRect ClearFill;         // mode 1
 };
 TestBlockLayout ComputeTestBlockLayout(const TestBlockInput& in);
+// The block's inputs on the screen laid out.
+TestBlockInput TestBlockInputFor(const MainLayout& screen);
 // x of a text of that width centred in the band (integer division toward zero).
 int32_t CentredTestTextX(const TestBlockLayout& layout, int32_t textWidth);
 // The status text of a verdict: PASSED for no failing gate.

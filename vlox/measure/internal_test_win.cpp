@@ -32,14 +32,7 @@ void CentredLine(HDC dc, const TestBlockLayout& block, int32_t line, const char*
 
 TestBlockLayout CurrentTestBlock()
 {
-    TestBlockInput in;
-    in.StepButtonsX = StepButtonsX;
-    in.ButtonWidth = ButtonWidth;
-    in.ButtonColumnX = ButtonColumnX;
-    in.ButtonRowY = ButtonRowY;
-    in.CurvePaneRect = CurvePaneRect;
-    in.WorkAreaHeight = WorkAreaHeight;
-    return ComputeTestBlockLayout(in);
+    return ComputeTestBlockLayout(TestBlockInputFor(MainScreenLayout));
 }
 
 }  // namespace

@@ -188,6 +188,10 @@ void StartNullingRun(int32_t kind, bool drawAxes)
     }
 }
 
+// The buttons the test screen's own buttons stand over.
+const int32_t TestScreenTakesPlaceOf[] = {IDC_PAUSE};
+GivenWay TestScreenPlaces;
+
 const int32_t (&StackTargetRow())[StackTargetSlots]
 {
     const int32_t a =
@@ -528,6 +532,8 @@ void InternalTestCommand(int32_t command)
     DrawInternalTest(command - CmdTestDc, 0);
     // A second test chosen while one runs keeps the settings the first one saved.
     if (!ButtonShown(ButtonSlotOf(CmdTestDc))) {
+        // "E&xit Test Mode" takes the place of "Pause", which the test screen disables.
+        GiveWay(TestScreenTakesPlaceOf, 1, TestScreenPlaces);
         ShowButton(ButtonSlotOf(CmdExitTest), true);
         SaveRestoreUserSettings(0);
         EnableControlsForTest(0);
@@ -569,6 +575,7 @@ void ExitTestCommand()
     if (hWndBar != nullptr)
         ShowWindow(hWndBar, SW_HIDE);
     EnableControlsForTest(1);
+    TakeBackPlaces(TestScreenPlaces);
     EnableMenusForTest(1);
     DrawInternalTest(0, 1);
     InternalTestMode = 0;

@@ -230,3 +230,24 @@ void ApplyRestoreLoggingButtons(int32_t& repeatButtonHidden, EnablingSink& sink)
         repeatButtonHidden = 0;
     }
 }
+
+void ApplyGiveWay(const int32_t* ids, int32_t count, GivenWay& given, EnablingSink& sink)
+{
+    for (int32_t i = 0; i < count; ++i) {
+        const int32_t slot = ButtonSlotForId(ids[i]);
+        if (slot < 0 || slot >= ButtonSlots || given.Hidden[slot] || !sink.IsButtonShown(slot))
+            continue;
+        sink.SetButtonShown(slot, false);
+        given.Hidden[slot] = true;
+    }
+}
+
+void ApplyTakeBackPlaces(GivenWay& given, EnablingSink& sink)
+{
+    for (int32_t slot = 0; slot < ButtonSlots; ++slot) {
+        if (!given.Hidden[slot])
+            continue;
+        sink.SetButtonShown(slot, true);
+        given.Hidden[slot] = false;
+    }
+}

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "vlox/common/screen_layout.h"
+
 enum LoggingState : int32_t {
     LogMeasuring = 0,
     LogReady = 1,
@@ -46,3 +48,12 @@ void ApplyMenusForTest(int32_t enable, int32_t gateSet, EnablingSink& sink);
 void ApplyNullingMenus(int32_t gateSet, EnablingSink& sink);
 // Shows "Invert" and, when repeatButtonHidden is 1, "Repeat Last Station"; clears the flag.
 void ApplyRestoreLoggingButtons(int32_t& repeatButtonHidden, EnablingSink& sink);
+
+// Buttons that give way to something put over their places (the nulling box, the exit
+// button of the test screen): the shown ones among the ids are hidden and noted, and taking
+// the places back shows exactly those again. Giving way twice keeps the first note.
+struct GivenWay {
+    bool Hidden[ButtonSlots] = {};  // by slot
+};
+void ApplyGiveWay(const int32_t* ids, int32_t count, GivenWay& given, EnablingSink& sink);
+void ApplyTakeBackPlaces(GivenWay& given, EnablingSink& sink);

@@ -88,3 +88,15 @@ void RestoreLoggingButtons()
     MainWindowSink sink;
     ApplyRestoreLoggingButtons(RepeatButtonHidden, sink);
 }
+
+void GiveWay(const int32_t* ids, int32_t count, GivenWay& given)
+{
+    MainWindowSink sink;
+    ApplyGiveWay(ids, count, given, sink);
+}
+
+void TakeBackPlaces(GivenWay& given)
+{
+    MainWindowSink sink;
+    ApplyTakeBackPlaces(given, sink);
+}

@@ -15,3 +15,5 @@ void EnableControlsForTest(int32_t enable);
 void EnableMenusForTest(int32_t enable);
 void EnableNullingMenus();
 void RestoreLoggingButtons();
+void GiveWay(const int32_t* ids, int32_t count, GivenWay& given);
+void TakeBackPlaces(GivenWay& given);

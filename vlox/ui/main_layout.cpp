@@ -108,7 +108,7 @@ MainWindowPlacement ComputeMainWindowPlacement(int32_t screenWidth, int32_t scre
 }
 
 StatusPanelLayout ComputeStatusPanelLayout(int32_t panelLeft, int32_t mapPaneSize, int32_t curvePaneY,
-                                           int32_t textLineHeight, TextExtent repetitionExtent)
+                                           int32_t textLineHeight, TextExtent repetitionExtent, int32_t fileLabelWidth)
 {
     const int32_t L = textLineHeight;
     const int32_t cx = repetitionExtent.cx;
@@ -138,6 +138,9 @@ StatusPanelLayout ComputeStatusPanelLayout(int32_t panelLeft, int32_t mapPaneSiz
     auto valueRow = [&](int32_t y) { return FieldRect{p.ValueX, y, p.PanelRight, y + cy}; };
     p.ViewModeRect = FieldRect{p.LabelX, p.SurveyTitleY + 11, p.PanelRight, p.SurveyTitleY + 11 + cy};
     p.FileValueRect = valueRow(p.FileRowY);
+    p.FileNameSpan = p.FileValueRect;
+    if (fileLabelWidth > 0)
+        p.FileNameSpan.left = std::min(p.ValueX, p.LabelX + fileLabelWidth);
     p.LineValueRect = valueRow(p.LineRowY);
     p.DirectionValueRect = valueRow(p.DirectionRowY);
     p.StationValueRect = valueRow(p.StationRowY);
@@ -173,6 +176,22 @@ const char* ButtonCaption(int32_t slot)
             return b.caption;
     }
     return "";
+}
+
+std::string ShownCaption(const char* caption)
+{
+    std::string shown;
+    for (const char* c = caption; c != nullptr && *c != '\0'; ++c) {
+        if (*c == '&' && c[1] != '\0')
+            ++c;
+        shown += *c;
+    }
+    return shown;
+}
+
+bool CaptionFits(int32_t textWidth, int32_t buttonWidth)
+{
+    return textWidth + 4 <= buttonWidth;
 }
 
 const int32_t ButtonCreationOrderFirst[] = {
@@ -241,6 +260,8 @@ MainLayout ComputeMainLayout(const MainLayoutInput& in)
     MainLayout out;
     const int32_t W = in.WorkAreaWidth;
     const int32_t H = in.WorkAreaHeight;
+    out.WorkAreaWidth = W;
+    out.WorkAreaHeight = H;
     const int32_t BW = out.ButtonWidth;
     const int32_t gap = out.ButtonGap;
     auto normal = [&](const char* t) { return in.Measure ? in.Measure(t, false) : TextExtent{}; };
@@ -320,7 +341,8 @@ MainLayout ComputeMainLayout(const MainLayoutInput& in)
     g.CountLabelX = L;
     g.GpsCountRect = FieldAt(L + normal("GPS#: ").cx, T + 4 * s, bold("99999"));
     g.ZoneValue = FieldAt(g.GpsCountRect.right + normal("Z:").cx + 11, T + 4 * s, bold("999"));
-    g.ZoneLabelX = g.ZoneValue.left - 10;
+    // "Z:" stands 10 pixels left of its field, or further where it is wider than that.
+    g.ZoneLabelX = g.ZoneValue.left - std::max(10, normal("Z:").cx + 2);
     out.GpsBlockRight = std::max(g.Coordinates[0].right, g.SatValue.right);
     {
         TextExtent e = bold("GPS Disabled");
@@ -354,7 +376,6 @@ MainLayout ComputeMainLayout(const MainLayoutInput& in)
     Place(out, IDC_PRINT, Box(colX - 10 - BW, row1, BW, BH), false);
     Place(out, IDC_ENTER_COMMENT, Box(commentX, row1, BW - 15, BH), true, false);
     Place(out, IDC_AUTO_SCALE, Box(commentX, row2, BW - 15, BH), true);
-    Place(out, IDC_DISPLAY_COMMENTS, Box(measureX, row2, 2 * BW + 10, BH), false);
     Place(out, IDC_EXIT_REVIEW, Box(colX, row2, BW, BH), false);
     Place(out, IDC_OPEN_DATA_FILE, Box(colX, row1, BW, BH), false);
     Place(out, IDC_MEASURE, Box(measureX, row1, BW, 2 * BH + gap), true, false);
@@ -375,7 +396,22 @@ MainLayout ComputeMainLayout(const MainLayoutInput& in)
         Place(out, IDC_TEST_DC + k, Box(stepX + BW + 10 + k * (testWidth + 2), row1 + 2 * SBH + 2, testWidth, SBH),
               false);
     }
-    out.LowerBoxRight = stepX + BW + 4 + wideWidth;
+    // The box under the curve pane frames the GPS block; the stepping buttons, the test band
+    // and the nulling box stand right of it.
+    out.LowerBoxRight = out.GpsBlockRight;
+
+    // The review screen: "Next Station" and "Next Line" beside "Prev. Station" and "Prev.
+    // Line", "Auto Scale" on row 2 left of the column of "Print". "Display Available
+    // Comments" takes row 1 right of the small buttons, no wider than the room before
+    // "Print"; "Manage Rcds" stands under "Print", so that neither covers "E&xit Review" or
+    // "Next Line".
+    out.ReviewNextStation = Box(stepX + BW + 2, row1 + SBH + 2, BW, SBH);
+    out.ReviewNextLine = Box(stepX + BW + 2, row1 + 2 * (SBH + 2), BW, SBH);
+    out.ReviewAutoScale = Box(colX - 2 * BW - 16, row2, BW, BH);
+    const int32_t commentsX = stepX + 2 * (BW + 2);
+    const int32_t printX = colX - 10 - BW;
+    Place(out, IDC_DISPLAY_COMMENTS, Box(commentsX, row1, std::min(2 * BW + 10, printX - 2 - commentsX), BH), false);
+    Place(out, IDC_MANAGE_RECORDS, Box(measureX, row2 + BH / 3, BW + 2, SBH), false);
 
     // Buttons the layout does not move keep their creation places; all hidden at start.
     for (int32_t id = IDC_TEST; id <= IDC_EXIT; ++id) {
@@ -389,7 +425,6 @@ MainLayout ComputeMainLayout(const MainLayoutInput& in)
     Place(out, IDC_BOTTOM_OF_SCALE_DOWN, Box(curveX, row2 + BH / 3, halfWidth, scaleHeight), false);
     Place(out, IDC_TOP_OF_SCALE_UP, Box(curveX + halfWidth + 2, row1 + BH / 3, halfWidth, scaleHeight), false);
     Place(out, IDC_BOTTOM_OF_SCALE_UP, Box(curveX + halfWidth + 2, row2 + BH / 3, halfWidth, scaleHeight), false);
-    Place(out, IDC_MANAGE_RECORDS, Box(curveX + 2 * BW + 4 + 6 * gap, row2 + BH / 3, BW + 2, scaleHeight), false);
 
     // Progress bar with the busy strip above it.
     out.BarBox = Box(colX - 6 - BW - 20, row1, 15, 2 * BH + gap);

@@ -34,9 +34,11 @@ MainWindowPlacement ComputeMainWindowPlacement(int32_t screenWidth, int32_t scre
 
 // panelLeft: the left margin; mapPaneSize: the map pane's side when the panel is laid out;
 // curvePaneY: top of the curve pane; textLineHeight: L; repetitionExtent: the extent of
-// "Repetition:" in the normal panel font (cx, cy).
+// "Repetition:" in the normal panel font (cx, cy); fileLabelWidth: the width of "File: " in
+// that font (0: the file name never starts left of the value column).
 StatusPanelLayout ComputeStatusPanelLayout(int32_t panelLeft, int32_t mapPaneSize, int32_t curvePaneY,
-                                           int32_t textLineHeight, TextExtent repetitionExtent);
+                                           int32_t textLineHeight, TextExtent repetitionExtent,
+                                           int32_t fileLabelWidth = 0);
 
 struct MainLayoutInput {
     int32_t WorkAreaWidth = 0;   // client width
@@ -61,6 +63,12 @@ MainLayout ComputeMainLayout(const MainLayoutInput& in);
 
 // Captions of the command buttons by slot (index = id - 420); empty where no button exists.
 const char* ButtonCaption(int32_t slot);
+// The text a caption shows: without the "&" that marks its access key ("&&" shows one).
+std::string ShownCaption(const char* caption);
+// A caption shows whole on a button when its text and the button's border (2 pixels either
+// side) fit its width; a caption that does not fit in the buttons' own font takes the panel's
+// normal font.
+bool CaptionFits(int32_t textWidth, int32_t buttonWidth);
 
 // The order in which the creation handler makes the command buttons (ids).
 extern const int32_t ButtonCreationOrderFirst[];  // before the progress bar

@@ -1,5 +1,6 @@
 #include "vlox/ui/main_window_win.h"
 
+#include <algorithm>
 #include <string>
 
 #include "resources/resource.h"
@@ -140,6 +141,49 @@ bool CreateChildWindows(HWND window, const MainLayout& layout)
 
     return hWndCurve != nullptr && hWndMap != nullptr && hWndNumbers != nullptr && hWndMonitorGps != nullptr &&
            hWndBar != nullptr && hWndSplash != nullptr;
+}
+
+// A closed combo box is as high as its font makes it, and the panel's rows lie closer than
+// the system font's box (21 pixels apart): the review combos take the panel's value font and,
+// where that is still too high, a lower selection field, so that none covers the next.
+void FitReviewCombos(HWND (&combos)[ReviewComboCount], const MainLayout& layout)
+{
+    int32_t step = layout.WorkAreaHeight;
+    for (int i = 1; i < ReviewComboCount; ++i)
+        step = std::min(step, layout.ReviewCombos[i].y - layout.ReviewCombos[i - 1].y);
+    for (HWND combo : combos) {
+        if (combo == nullptr)
+            continue;
+        SendMessageW(combo, WM_SETFONT, reinterpret_cast<WPARAM>(hFontBold), FALSE);
+        // What the selection field's height gives for the whole box differs between systems:
+        // lower it a pixel at a time until the box fits.
+        LRESULT field = SendMessageW(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+        RECT r{};
+        GetWindowRect(combo, &r);
+        while (r.bottom - r.top > step && field > 1) {
+            SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), --field);
+            GetWindowRect(combo, &r);
+        }
+    }
+}
+
+// A caption wider than its button in the buttons' own (system) font takes the panel's
+// normal font, which is narrower, rather than losing its ends.
+void FitCaption(HWND button, int32_t slot, int32_t width)
+{
+    const WideString text = NarrowToWide(ShownCaption(ButtonCaption(slot)));
+    HDC dc = GetDC(button);
+    if (dc == nullptr)
+        return;
+    const HFONT own = reinterpret_cast<HFONT>(SendMessageW(button, WM_GETFONT, 0, 0));
+    SIZE size{};
+    {
+        SelectGuard font(dc, own);
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    }
+    ReleaseDC(button, dc);
+    if (!CaptionFits(static_cast<int32_t>(size.cx), width) && own != hFontNormal)
+        SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(hFontNormal), TRUE);
 }
 
 void MoveTo(HWND w, const PaneBox& b)
@@ -376,6 +420,7 @@ void LayoutMainWindow(HWND window)
         if (!b.exists || hButtons[slot] == nullptr)
             continue;
         MoveTo(hButtons[slot], b.box);
+        FitCaption(hButtons[slot], slot, b.box.width);
         ShowIf(hButtons[slot], b.shown);
         EnableWindow(hButtons[slot], b.enabled ? TRUE : FALSE);
     }
@@ -388,6 +433,7 @@ void LayoutMainWindow(HWND window)
         MoveTo(combos[i], layout.ReviewCombos[i]);
         ShowIf(combos[i], false);
     }
+    FitReviewCombos(combos, layout);
 
     EnableMenusForState(LogNoDataFile);
     EnableNullingMenus();

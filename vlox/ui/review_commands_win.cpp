@@ -75,7 +75,7 @@ MovedButton MovedButtons[] = {
     {CmdAutoScale, {}, false},
 };
 
-void MoveCommandButton(int32_t command, int32_t x, int32_t y, int32_t w, int32_t h)
+void MoveCommandButton(int32_t command, const PaneBox& to)
 {
     HWND b = hButtons[ButtonSlotOf(command)];
     if (b == nullptr)
@@ -86,7 +86,7 @@ void MoveCommandButton(int32_t command, int32_t x, int32_t y, int32_t w, int32_t
             MapWindowPoints(nullptr, hWndMain, reinterpret_cast<POINT*>(&m.Live), 2);
             m.Moved = true;
         }
-    MoveWindow(b, x, y, w, h, TRUE);
+    MoveWindow(b, to.x, to.y, to.width, to.height, TRUE);
     ShowWindow(b, SW_SHOW);
 }
 
@@ -198,10 +198,8 @@ bool SetUpReview(int32_t command)
 
     for (int32_t c : {CmdCreateDataFile, CmdCloseDataFile, CmdMonitor, CmdPause, CmdMeasure, CmdEnterComment})
         ShowCommandButton(c, false);
-    const int32_t x0 = StepButtonsX;
-    const int32_t h2 = ButtonHeight * 2 / 3;
-    MoveCommandButton(CmdNextStation, x0 + ButtonWidth + 2, ButtonRowY + h2 + 2, ButtonWidth, h2);
-    MoveCommandButton(CmdNextLine, x0 + ButtonWidth + 2, ButtonRowY + 2 * (h2 + 2), ButtonWidth, h2);
+    MoveCommandButton(CmdNextStation, MainScreenLayout.ReviewNextStation);
+    MoveCommandButton(CmdNextLine, MainScreenLayout.ReviewNextLine);
     // Print, the comments and Manage Records are reached by their buttons too while reviewing.
     for (int32_t c : {CmdPreviousRecord, CmdNextRecord, CmdPreviousStation, CmdPreviousLine, CmdOpenDataFile,
                       CmdExitReview, CmdPrint, CmdDisplayComments, CmdManageRecords})
@@ -214,8 +212,7 @@ bool SetUpReview(int32_t command)
     }
     for (HWND c : {hComboLine, hComboStation, hComboRecord, hComboProcessing})
         ShowControl(c, true);
-    MoveCommandButton(CmdAutoScale, ButtonColumnX - 2 * ButtonWidth - 16, ButtonRowY + ButtonHeight + ButtonGap,
-                      ButtonWidth, ButtonHeight);
+    MoveCommandButton(CmdAutoScale, MainScreenLayout.ReviewAutoScale);
 
     ShowDecayRecord(0);
     ClearDisplayArea(0);

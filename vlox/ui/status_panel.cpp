@@ -2,6 +2,8 @@
 
 #include "vlox/settings/rate_tables.h"
 
+#include <algorithm>
+
 namespace {
 
 WideString WithoutExtension(const WideString& title)
@@ -21,6 +23,14 @@ WideString FileFieldText(bool reviewing, const WideString& reviewFileTitle, bool
     if (dataFileOpen)
         return WithoutExtension(dataFileTitle);
     return VLOX_WIDE("None");
+}
+
+FieldRect FileNameRect(const StatusPanelLayout& panel, int32_t textWidth)
+{
+    FieldRect r = panel.FileValueRect;
+    if (r.left + textWidth > r.right)
+        r.left = std::max(panel.FileNameSpan.left, r.right - textWidth);
+    return r;
 }
 
 std::string LineNumberText(double line)
@@ -63,24 +73,27 @@ bool InSummaryPanel(const FieldRect& panel, int32_t x, int32_t y)
     return x >= panel.left && x <= panel.right && y > panel.top && y < panel.bottom;
 }
 
-NullingBoxLayout NullingBoxFrame(const NullingBoxInput& in)
+const int32_t NullingBoxGivesWay[NullingBoxGivesWayCount] = {IDC_NEXT_STATION, IDC_NEXT_LINE, IDC_REPEAT_LAST_STATION,
+                                                             IDC_INVERT};
+
+NullingBoxLayout NullingBoxFrame(const MainLayout& screen)
 {
     NullingBoxLayout b;
-    b.BoxLeft = in.LowerBoxRight + in.ButtonWidth + 20;
-    b.BoxRight = in.ButtonColumnX - (2 * in.ButtonWidth + 20) - 6;
-    b.Frame = FieldRect{b.BoxLeft - 4, in.CurvePaneRect.y + in.CurvePaneRect.height + 8, b.BoxRight + 4,
-                        in.WorkAreaHeight - 10};
+    b.BoxLeft = screen.StepButtonsX + 4;
+    b.BoxRight = screen.ButtonColumnX - (2 * screen.ButtonWidth + 20) - 6;
+    const PaneBox& curve = screen.CurvePaneRect;
+    b.Frame = FieldRect{b.BoxLeft - 4, curve.y + curve.height + 8, b.BoxRight + 4, screen.WorkAreaHeight - 10};
     b.TitleX = b.BoxLeft + 6;
-    b.TitleY = in.ButtonRowY;
-    b.BarBottom = in.WorkAreaHeight - 28;
-    b.BarTop = in.ButtonRowY + 16;
+    b.TitleY = screen.ButtonRowY;
+    b.BarBottom = screen.WorkAreaHeight - 28;
+    b.BarTop = screen.ButtonRowY + 16;
     return b;
 }
 
-NullingBoxLayout ComputeNullingBox(const NullingBoxInput& in, int32_t kind, int32_t (&selected)[RepRateCount],
+NullingBoxLayout ComputeNullingBox(const MainLayout& screen, int32_t kind, int32_t (&selected)[RepRateCount],
                                    int32_t repRateIndex)
 {
-    NullingBoxLayout b = NullingBoxFrame(in);
+    NullingBoxLayout b = NullingBoxFrame(screen);
     int32_t listed[NullingColumnsMax] = {};
     int32_t n = 0;
     if (kind == 0) {

@@ -18,6 +18,10 @@
 // title while reviewing, else the data file's while one is open, else "None".
 WideString FileFieldText(bool reviewing, const WideString& reviewFileTitle, bool dataFileOpen,
                          const WideString& dataFileTitle);
+// Where the file name of the given width is drawn: in FileValueRect when it fits there,
+// else moved left as far as it needs within FileNameSpan (a name wider than the whole span
+// starts at its left and is cut at the panel's right).
+FieldRect FileNameRect(const StatusPanelLayout& panel, int32_t textWidth);
 // "%-11.2f": the line and station fields.
 std::string LineNumberText(double line);
 std::string StationText(double station);
@@ -37,15 +41,14 @@ bool InSummaryPanel(const FieldRect& panel, int32_t x, int32_t y);
 
 // ---------------------------------------------------------------------------------------
 // Nulling progress box (below the curve pane, left of the command column)
+//
+// The box takes the lower band from the stepping buttons to the room left of "Comment": the
+// band of the test buttons alone is too narrow at 1024 by 768 for the title and seven
+// labelled columns. Nulling steps no station and inverts nothing, so the buttons standing in
+// that band give way while the box is up.
 
-struct NullingBoxInput {
-    int32_t LowerBoxRight = 0;
-    int32_t ButtonWidth = 0;
-    int32_t ButtonColumnX = 0;
-    int32_t ButtonRowY = 0;
-    int32_t WorkAreaHeight = 0;
-    PaneBox CurvePaneRect;
-};
+constexpr int32_t NullingBoxGivesWayCount = 4;
+extern const int32_t NullingBoxGivesWay[NullingBoxGivesWayCount];  // control ids
 
 constexpr int32_t NullingColumnsMax = 7;
 
@@ -63,14 +66,14 @@ struct NullingBoxLayout {
     int32_t ColumnRate[NullingColumnsMax] = {};  // the rate index labelled under each column
 };
 
-// The box's frame and bars alone (what the erase needs).
-NullingBoxLayout NullingBoxFrame(const NullingBoxInput& in);
+// The box's frame and bars on the screen laid out (what the erase needs).
+NullingBoxLayout NullingBoxFrame(const MainLayout& screen);
 
 // The whole box for a run: kind 0 all seven rates (and every selected flag set to 1), 1 the
 // rates whose selected flag is 1, 2 the current rate alone (an index outside 0..6 gives no
 // column). Columns go left to right from the slowest listed rate to the fastest, 20 pixels
 // wide when fewer than six, else 15, spaced evenly.
-NullingBoxLayout ComputeNullingBox(const NullingBoxInput& in, int32_t kind, int32_t (&selected)[RepRateCount],
+NullingBoxLayout ComputeNullingBox(const MainLayout& screen, int32_t kind, int32_t (&selected)[RepRateCount],
                                    int32_t repRateIndex);
 
 // x of a column label of the given text width: centred under the column; in the 50 Hz

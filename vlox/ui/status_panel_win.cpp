@@ -76,11 +76,13 @@ void PaintFileState(HDC dc)
     const StatusPanelLayout& p = StatusPanelGeometry;
     SetBkMode(dc, TRANSPARENT);
     SelectGuard font(dc, hFontBold);
-    Fill(dc, p.FileValueRect, PanelBrush());
+    Fill(dc, p.FileNameSpan, PanelBrush());
     const wchar_t* reviewTitle = StatusPanelSources.ReviewFileTitle ? StatusPanelSources.ReviewFileTitle() : L"VIEW";
     const WideString text = FileFieldText(Reviewing(), reviewTitle != nullptr ? WideString(reviewTitle) : WideString(),
                                           DataFile != INVALID_HANDLE_VALUE, DataFileWideTitle);
-    TextClipped(dc, p.FileValueRect, text);
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    TextClipped(dc, FileNameRect(p, static_cast<int32_t>(size.cx)), text);
 }
 
 void PaintLineNumber(HDC dc)
@@ -181,7 +183,7 @@ void PaintGpsFields(HDC dc, const MainLayout& m)
     const int32_t count = StatusPanelSources.GpsPositionCount ? StatusPanelSources.GpsPositionCount() : 0;
     TextClipped(dc, g.GpsCountRect, NarrowToWide(GpsCountText(count)));
     if (Settings.GpsCoordinateDisplay > 0) {
-        TextAt(dc, g.ZoneValue.left - 10, g.ZoneValue.top, std::string("Z:"));
+        TextAt(dc, g.ZoneLabelX, g.ZoneValue.top, std::string("Z:"));
         // A UTM display leaves the count box empty after a repaint.
         Fill(dc, g.GpsCountRect, PanelBrush());
     }
@@ -198,17 +200,20 @@ HPEN PanelFramePen()
 void LayoutStatusPanel(HWND window)
 {
     TextExtent repetition;
+    int32_t fileLabel = 0;
     {
         WindowDc dc(window);
         SelectGuard font(dc.get(), hFontNormal);
         SIZE size{};
         GetTextExtentPoint32W(dc.get(), L"Repetition:", 11, &size);
         repetition = TextExtent{static_cast<int32_t>(size.cx), static_cast<int32_t>(size.cy)};
+        GetTextExtentPoint32W(dc.get(), L"File: ", 6, &size);
+        fileLabel = static_cast<int32_t>(size.cx);
     }
     // The panel is laid out before the map pane gets its final size: it uses the size at
     // creation, so that the panel's boxes end where the curve pane's frame begins.
-    StatusPanelGeometry =
-        ComputeStatusPanelLayout(PaneLeftMargin, MapPaneSizeAtCreation, CurvePaneRect.y, TextLineHeight, repetition);
+    StatusPanelGeometry = ComputeStatusPanelLayout(PaneLeftMargin, MapPaneSizeAtCreation, CurvePaneRect.y,
+                                                   TextLineHeight, repetition, fileLabel);
 }
 
 LRESULT CALLBACK PaintStatusPanel(HWND window, UINT, WPARAM, LPARAM)
@@ -258,7 +263,7 @@ LRESULT CALLBACK PaintStatusPanel(HWND window, UINT, WPARAM, LPARAM)
         }
 
         // Survey box rows; in review the review code paints line, station and record.
-        Fill(dc, p.FileValueRect, PanelBrush());
+        Fill(dc, p.FileNameSpan, PanelBrush());
         TextAt(dc, p.LabelX, p.FileRowY, std::string("File:   "));
         PaintFileState(dc);
         TextAt(dc, p.LabelX, p.LineRowY, std::string("Curr. Line:"));

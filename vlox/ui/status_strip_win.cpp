@@ -12,6 +12,7 @@
 #include "vlox/settings/null_tables.h"
 #include "vlox/settings/settings.h"
 #include "vlox/ui/command_rules.h"
+#include "vlox/ui/enabling_win.h"
 
 NullingBoxLayout NullingBox;
 
@@ -27,17 +28,8 @@ HBRUSH PanelBrush()
     return DrawingObjects.PanelBrush != nullptr ? DrawingObjects.PanelBrush : GetSysColorBrush(COLOR_BTNFACE);
 }
 
-NullingBoxInput BoxInput()
-{
-    NullingBoxInput in;
-    in.LowerBoxRight = MainScreenLayout.LowerBoxRight;
-    in.ButtonWidth = ButtonWidth;
-    in.ButtonColumnX = ButtonColumnX;
-    in.ButtonRowY = ButtonRowY;
-    in.WorkAreaHeight = WorkAreaHeight;
-    in.CurvePaneRect = MainScreenLayout.CurvePaneRect;
-    return in;
-}
+// The buttons standing where the nulling box is drawn, hidden while it is up.
+GivenWay NullingBoxPlaces;
 
 void FillField(HDC dc, const FieldRect& f, HBRUSH brush)
 {
@@ -61,16 +53,23 @@ void DrawNullingProgress(int32_t kind, int32_t erase)
 {
     if (hWndMain == nullptr)
         return;
+    if (erase == 0) {
+        // The buttons under the box go first, and the window repaints where they stood
+        // before the box is drawn: a later repaint would wipe the box's title and columns.
+        GiveWay(NullingBoxGivesWay, NullingBoxGivesWayCount, NullingBoxPlaces);
+        UpdateWindow(hWndMain);
+    }
     WindowDc window(hWndMain);
     if (!window)
         return;
     HDC dc = window.get();
     if (erase != 0) {
-        NullingBox = NullingBoxFrame(BoxInput());
+        NullingBox = NullingBoxFrame(MainScreenLayout);
         FillField(dc, NullingBox.Frame, PanelBrush());
+        TakeBackPlaces(NullingBoxPlaces);
         return;
     }
-    NullingBox = ComputeNullingBox(BoxInput(), kind, NullRateSelected, Settings.RepRateIndex);
+    NullingBox = ComputeNullingBox(MainScreenLayout, kind, NullRateSelected, Settings.RepRateIndex);
     const NullingBoxLayout& b = NullingBox;
 
     SelectGuard brush(dc, PanelBrush());

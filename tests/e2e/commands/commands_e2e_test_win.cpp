@@ -24,29 +24,6 @@ std::string Narrow(const std::wstring& text)
     return e2e::ToUtf8(text);
 }
 
-// The client area of the main window as the screen shows it, once drawing has settled.
-bool CaptureClient(HWND window, e2e::RgbImage* client)
-{
-    Sleep(300);
-    e2e::RgbImage whole;
-    if (!e2e::CaptureWindow(window, &whole))
-        return false;
-    RECT outer = e2e::ScreenRect(window);
-    POINT origin{0, 0};
-    ClientToScreen(window, &origin);
-    RECT inner = e2e::ClientRectOf(window);
-    const int dx = origin.x - outer.left, dy = origin.y - outer.top;
-    client->width = inner.right;
-    client->height = inner.bottom;
-    client->rgb.assign(static_cast<size_t>(client->width) * client->height * 3, 0);
-    for (int y = 0; y < client->height && y + dy < whole.height; ++y)
-        for (int x = 0; x < client->width && x + dx < whole.width; ++x)
-            for (int c = 0; c < 3; ++c)
-                client->rgb[(static_cast<size_t>(y) * client->width + x) * 3 + c] =
-                    whole.rgb[(static_cast<size_t>(y + dy) * whole.width + x + dx) * 3 + c];
-    return true;
-}
-
 // The smallest rectangle holding every pixel that differs; empty when none does.
 RECT ChangedBox(const e2e::RgbImage& a, const e2e::RgbImage& b)
 {
@@ -170,15 +147,15 @@ TEST_F(VloxCommands, NextStationAndNextLineChangeTheSurveyFields)
 {
     e2e::RgbImage before, still, station, line;
     ASSERT_TRUE(vlox->WaitIdle(5000));
-    ASSERT_TRUE(CaptureClient(mainWindow, &before));
+    ASSERT_TRUE(e2e::CaptureClient(mainWindow, &before));
     Sleep(300);
-    ASSERT_TRUE(CaptureClient(mainWindow, &still));
+    ASSERT_TRUE(e2e::CaptureClient(mainWindow, &still));
     RECT none = ChangedBox(before, still);
     ASSERT_TRUE(IsRectEmpty(&none)) << "the screen changes by itself";
 
     ASSERT_TRUE(e2e::ClickButton(e2e::Control(mainWindow, IDC_NEXT_STATION)));
     ASSERT_TRUE(vlox->WaitIdle(5000));
-    ASSERT_TRUE(CaptureClient(mainWindow, &station));
+    ASSERT_TRUE(e2e::CaptureClient(mainWindow, &station));
     const RECT map = MapPane(mainWindow);
     const RECT mapBox = ChangedBox(still, station);
     RECT inMap{};
@@ -194,7 +171,7 @@ TEST_F(VloxCommands, NextStationAndNextLineChangeTheSurveyFields)
 
     ASSERT_TRUE(e2e::ClickButton(e2e::Control(mainWindow, IDC_NEXT_LINE)));
     ASSERT_TRUE(vlox->WaitIdle(5000));
-    ASSERT_TRUE(CaptureClient(mainWindow, &line));
+    ASSERT_TRUE(e2e::CaptureClient(mainWindow, &line));
     BlankRect(line, map);
     const RECT lineBox = ChangedBox(station, line);
     ASSERT_FALSE(IsRectEmpty(&lineBox)) << "Next Line changed nothing on the screen";

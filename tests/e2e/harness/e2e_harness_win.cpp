@@ -274,6 +274,35 @@ std::vector<HWND> Children(HWND parent, const wchar_t* cls)
     return search.found;
 }
 
+std::vector<std::string> OverlappingChildren(HWND parent)
+{
+    struct Shown {
+        std::string name;
+        RECT r;
+    };
+    std::vector<Shown> shown;
+    for (HWND child : Children(parent)) {
+        if (!IsShown(child))
+            continue;
+        std::wstring name = TextOf(child);
+        if (name.empty())
+            name = ClassOf(child);
+        shown.push_back({ToUtf8(name), RectInParent(child)});
+    }
+    auto text = [](const Shown& s) {
+        return "\"" + s.name + "\" (" + std::to_string(s.r.left) + ", " + std::to_string(s.r.top) + ", " +
+               std::to_string(s.r.right) + ", " + std::to_string(s.r.bottom) + ")";
+    };
+    std::vector<std::string> pairs;
+    for (size_t i = 0; i < shown.size(); ++i)
+        for (size_t j = i + 1; j < shown.size(); ++j) {
+            RECT both{};
+            if (IntersectRect(&both, &shown[i].r, &shown[j].r))
+                pairs.push_back(text(shown[i]) + " overlaps " + text(shown[j]));
+        }
+    return pairs;
+}
+
 // ---------------------------------------------------------------------------------------
 // Driving
 
@@ -349,11 +378,11 @@ bool PostMouseClick(HWND window, int x, int y, bool rightButton)
 // ---------------------------------------------------------------------------------------
 // Screenshots
 
-bool CaptureWindow(HWND window, RgbImage* image)
+namespace {
+
+// The screen's pixels in r (screen coordinates).
+bool CaptureScreenRect(RECT r, RgbImage* image)
 {
-    if (!window || !IsWindow(window))
-        return false;
-    RECT r = ScreenRect(window);
     // Only the part on the screen can be copied.
     r.left = std::max<LONG>(r.left, 0);
     r.top = std::max<LONG>(r.top, 0);
@@ -403,6 +432,39 @@ bool CaptureWindow(HWND window, RgbImage* image)
         DeleteDC(memory);
     ReleaseDC(nullptr, screen);
     return ok;
+}
+
+}  // namespace
+
+bool CaptureWindow(HWND window, RgbImage* image)
+{
+    return window && IsWindow(window) && CaptureScreenRect(ScreenRect(window), image);
+}
+
+bool CaptureClient(HWND window, RgbImage* image)
+{
+    if (!window || !IsWindow(window))
+        return false;
+    RECT r = ClientRectOf(window);
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    return CaptureScreenRect(r, image);
+}
+
+bool SavePng(const RgbImage& image, const std::wstring& pngPath)
+{
+    const std::vector<uint8_t> png = EncodePng(image);
+    return !png.empty() && WriteFileBytes(pngPath, png);
+}
+
+int DarkPixels(const RgbImage& image, const RECT& r)
+{
+    int dark = 0;
+    for (int y = std::max<int>(r.top, 0); y < std::min<int>(r.bottom, image.height); ++y)
+        for (int x = std::max<int>(r.left, 0); x < std::min<int>(r.right, image.width); ++x) {
+            const size_t i = (size_t(y) * size_t(image.width) + size_t(x)) * 3;
+            dark += image.rgb[i] + image.rgb[i + 1] + image.rgb[i + 2] < 3 * 96 ? 1 : 0;
+        }
+    return dark;
 }
 
 bool CaptureWindowToPng(HWND window, const std::wstring& pngPath)

@@ -101,6 +101,9 @@ RECT ClientRectOf(HWND window);
 LONG StyleOf(HWND window);
 // Child windows (one level) of a class, e.g. L"Button"; every class when cls is null.
 std::vector<HWND> Children(HWND parent, const wchar_t* cls = nullptr);
+// The shown child windows of a window that overlap one another, one line per pair with
+// each one's text (or class) and rectangle in the parent; empty when none do.
+std::vector<std::string> OverlappingChildren(HWND parent);
 
 // ---------------------------------------------------------------------------------------
 // Driving a program: every call POSTS and returns whether the message was posted.
@@ -134,6 +137,14 @@ bool PostMouseClick(HWND window, int x, int y, bool rightButton = false);
 
 bool CaptureWindow(HWND window, RgbImage* image);
 bool CaptureWindowToPng(HWND window, const std::wstring& pngPath);
+// The client area alone: the image's pixel (x, y) is the client's (x, y), where the program
+// draws (DrawnText positions) and places its children (RectInParent).
+bool CaptureClient(HWND window, RgbImage* image);
+// Keeps a capture that a test has checked.
+bool SavePng(const RgbImage& image, const std::wstring& pngPath);
+// Pixels in r (image coordinates, clipped to the image) darker than mid grey: the ink of
+// text and lines.
+int DarkPixels(const RgbImage& image, const RECT& r);
 
 // ---------------------------------------------------------------------------------------
 // Message boxes and dialogs (top-level windows of class "#32770")

@@ -4,7 +4,8 @@
 // then gives the user's settings back, as the configuration saved afterwards shows. A second
 // start with the simulation's test generator detuned shows "Completed FAILED". The verdict is
 // drawn, not held by a control: the hook DLL records the texts V-LOX draws. Screenshots of the
-// main window with each verdict are kept beside the test (e2e_itest_*.png).
+// main window with each verdict, checked for the verdict and for controls over each other,
+// are kept beside the test (e2e_itest_*.png).
 #include "tests/e2e/harness/e2e_harness_win.h"
 
 #include "resources/resource.h"
@@ -99,8 +100,8 @@ const e2e::DrawnText* Find(const std::vector<e2e::DrawnText>& texts, const std::
 }
 
 // Runs one test by its button and waits for its verdict; returns the verdict text ("" when
-// none came) and checks the block drawn with it.
-std::wstring RunTest(e2e::Program& vlox, HWND main, int test)
+// none came) and checks the block drawn with it. The drawn verdict goes to *drawn.
+std::wstring RunTest(e2e::Program& vlox, HWND main, int test, e2e::DrawnText* drawn = nullptr)
 {
     long from = 0;
     EXPECT_TRUE(vlox.DrawnTextCount(main, &from));
@@ -131,7 +132,28 @@ std::wstring RunTest(e2e::Program& vlox, HWND main, int test)
         EXPECT_EQ(verdict->y, wait->y);
         EXPECT_LT(wait->sequence, verdict->sequence);
     }
+    if (drawn != nullptr)
+        *drawn = *verdict;
     return verdict->text;
+}
+
+// The test screen as the operator sees it, kept beside the test: the verdict's ink where it
+// was drawn, no control over it, and no two shown controls over each other ("E&xit Test
+// Mode" used to stand over "Pause").
+void CheckTestScreen(HWND main, const e2e::DrawnText& verdict, const wchar_t* png)
+{
+    e2e::RgbImage image;
+    ASSERT_TRUE(e2e::CaptureClient(main, &image));
+    e2e::SavePng(image, e2e::InBinFolder(png));
+    const RECT line{verdict.x, verdict.y, verdict.x + 60, verdict.y + 14};
+    EXPECT_GT(e2e::DarkPixels(image, line), 40) << "the verdict is not on the screen";
+    for (HWND child : e2e::Children(main)) {
+        RECT r = e2e::RectInParent(child), both{};
+        EXPECT_FALSE(e2e::IsShown(child) && IntersectRect(&both, &r, &line))
+            << e2e::ToUtf8(e2e::TextOf(child)) << " lies over the verdict";
+    }
+    for (const std::string& pair : e2e::OverlappingChildren(main))
+        ADD_FAILURE() << pair;
 }
 
 SettingsValues SavedSettings()
@@ -161,14 +183,18 @@ TEST(InternalTestMode, EachTestPassesAndLeavingBringsBackTheUserSettings)
     ASSERT_NE(main, nullptr) << error;
     ASSERT_TRUE(StartMonitor(main));
 
+    e2e::DrawnText verdict;
     for (int test = 0; test < 4; ++test)
-        EXPECT_EQ(RunTest(vlox, main, test), L"Completed PASSED") << "test " << test;
-    // For a look by eye: the block with the last verdict.
-    e2e::CaptureWindowToPng(main, e2e::InBinFolder(L"e2e_itest_passed.png"));
+        EXPECT_EQ(RunTest(vlox, main, test, &verdict), L"Completed PASSED") << "test " << test;
+    vlox.WaitIdle(5000);
     EXPECT_TRUE(e2e::IsShown(e2e::Control(main, IDC_EXIT_TEST)));
+    EXPECT_FALSE(e2e::IsShown(e2e::Control(main, IDC_PAUSE))) << "Pause under Exit Test Mode";
+    CheckTestScreen(main, verdict, L"e2e_itest_passed.png");
 
     ASSERT_TRUE(e2e::PostCommand(main, IDC_EXIT_TEST));
     ASSERT_TRUE(e2e::WaitUntil([main] { return !e2e::IsShown(e2e::Control(main, IDC_EXIT_TEST)); }, 10000));
+    // Monitoring goes on: "Pause" is back in its place.
+    EXPECT_TRUE(e2e::IsShown(e2e::Control(main, IDC_PAUSE)));
     // Invert saves the configuration: what it writes now must be the user's settings again.
     ASSERT_TRUE(DeleteFileW(ConfigPath.c_str()));
     ASSERT_TRUE(e2e::PostCommand(main, IDC_INVERT));
@@ -202,8 +228,10 @@ TEST(InternalTestMode, DetunedTestGeneratorFails)
     HWND main = StartVlox(vlox, DetunedSimOptions, &error);
     ASSERT_NE(main, nullptr) << error;
     ASSERT_TRUE(StartMonitor(main));
-    EXPECT_EQ(RunTest(vlox, main, 0), L"Completed FAILED");
-    e2e::CaptureWindowToPng(main, e2e::InBinFolder(L"e2e_itest_failed.png"));
+    e2e::DrawnText verdict;
+    EXPECT_EQ(RunTest(vlox, main, 0, &verdict), L"Completed FAILED");
+    vlox.WaitIdle(5000);
+    CheckTestScreen(main, verdict, L"e2e_itest_failed.png");
     ASSERT_TRUE(e2e::PostCommand(main, IDC_EXIT_TEST));
     EXPECT_TRUE(vlox.MessageBoxesSeen().empty());
     ASSERT_TRUE(e2e::PostClose(main));

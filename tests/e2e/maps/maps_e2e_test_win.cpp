@@ -4,8 +4,9 @@
 // GpsMapRun: V-LOX with GPS input on and the GPS map. A generated walk of GGA sentences moves
 // the cross (the map scrolls with it); in an automatic survey the fixes of averaged readings
 // leave the red track (screenshot maps_gps_track.png beside the test); the GPS monitor
-// lists the raw lines, Pause stops the list, Go resumes it, Exit gives the port back to the
-// normal reader; an unplugged feed hangs nothing.
+// lists the raw lines on the screen (maps_gps_monitor.png), Pause stops the list, Go resumes
+// it, keypad 7 and F1 act as g and p, Exit gives the port back to the normal reader; an
+// unplugged feed hangs nothing. Each kept screenshot is the picture the test checked.
 //
 // StationMapRun: V-LOX without GPS: three stored readings show as stations on the station
 // map (maps_station_map.png); Zoom+, Zoom-, the shifts and Fit All move the picture.
@@ -129,9 +130,10 @@ int ListCount(HWND list)
     return static_cast<int>(count);
 }
 
-void KeepPicture(HWND main, const wchar_t* name)
+// Keeps a map picture that the test checks, beside the test.
+void KeepPicture(const e2e::RgbImage& image, const wchar_t* name)
 {
-    e2e::CaptureWindowToPng(e2e::Control(main, IDC_MAP_WND), e2e::BinFolder() + L"\\" + name);
+    e2e::SavePng(image, e2e::BinFolder() + L"\\" + name);
 }
 
 class GpsMapRun : public e2e::VloxSuite<GpsMapRun> {
@@ -199,8 +201,9 @@ TEST_F(GpsMapRun, AveragedFixesLeaveTheTrack)
         walked = walk.Next();
     }
     ASSERT_TRUE(vlox->WaitIdle(5000));
-    const Ink ink = InkOf(MapPicture(mainWindow));
-    KeepPicture(mainWindow, L"maps_gps_track.png");
+    const e2e::RgbImage track = MapPicture(mainWindow);
+    KeepPicture(track, L"maps_gps_track.png");
+    const Ink ink = InkOf(track);
     EXPECT_GT(ink.red, 100) << "no track";
     EXPECT_GT(ink.blue, 0) << "no cross";
     ASSERT_TRUE(e2e::ClickButton(e2e::Control(mainWindow, IDC_STOP)));
@@ -231,18 +234,38 @@ TEST_F(GpsMapRun, MonitorListsPausesAndGivesThePortBack)
     Walker walk(*gps, walked);
     ASSERT_TRUE(e2e::WaitUntil([&] { return ListCount(list) >= 5; }, 10000)) << "no raw lines listed";
     const int listed = ListCount(list);
-    e2e::CaptureWindowToPng(monitor, e2e::BinFolder() + L"\\maps_gps_monitor.png");
+    // The monitor as the operator sees it: the list's lines in ink, and its buttons.
+    ASSERT_TRUE(vlox->WaitIdle(5000));
+    e2e::RgbImage screen;
+    ASSERT_TRUE(e2e::CaptureClient(monitor, &screen));
+    e2e::SavePng(screen, e2e::BinFolder() + L"\\maps_gps_monitor.png");
+    EXPECT_GT(e2e::DarkPixels(screen, e2e::RectInParent(list)), 5 * 100) << "no lines on the screen";
+    EXPECT_GT(e2e::DarkPixels(screen, e2e::RectInParent(e2e::Control(monitor, IDC_MONITOR_PAUSE))), 20);
+    EXPECT_GT(e2e::DarkPixels(screen, e2e::RectInParent(e2e::Control(monitor, IDC_MONITOR_EXIT))), 20);
 
     ASSERT_TRUE(e2e::PostChar(monitor, L'p'));
     ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::IsShown(e2e::Control(monitor, IDC_MONITOR_GO)); }, 5000));
-    Sleep(300);
+    // A line read just before the pause may still come; then two seconds of fixes list
+    // nothing. Both waits are counted in the walk's fixes.
+    int fixes = walk.Next();
+    ASSERT_TRUE(e2e::WaitUntil([&] { return walk.Next() >= fixes + 2; }, 5000));
+    ASSERT_TRUE(vlox->WaitIdle(5000));
     const int paused = ListCount(list);
     EXPECT_GE(paused, listed);
-    Sleep(2000);
+    fixes = walk.Next();
+    ASSERT_TRUE(e2e::WaitUntil([&] { return walk.Next() >= fixes + 8; }, 10000));
+    ASSERT_TRUE(vlox->WaitIdle(5000));
     EXPECT_EQ(ListCount(list), paused) << "lines listed while paused";
 
+    // F1's key-down pauses and keypad 7's goes on, as p and g do (they make no character).
+    ASSERT_TRUE(e2e::PostKey(monitor, VK_NUMPAD7));
+    EXPECT_TRUE(e2e::WaitUntil([&] { return ListCount(list) > paused + 2; }, 5000)) << "keypad 7 did not resume";
+    ASSERT_TRUE(e2e::PostKey(monitor, VK_F1));
+    EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::IsShown(e2e::Control(monitor, IDC_MONITOR_GO)); }, 5000))
+        << "F1 did not pause";
     ASSERT_TRUE(e2e::PostChar(monitor, L'g'));
-    EXPECT_TRUE(e2e::WaitUntil([&] { return ListCount(list) > paused + 2; }, 5000)) << "Go did not resume";
+    const int resumed = ListCount(list);
+    EXPECT_TRUE(e2e::WaitUntil([&] { return ListCount(list) > resumed + 2; }, 5000)) << "Go did not resume";
 
     // Tab to Exit, then Enter presses it.
     ASSERT_TRUE(e2e::PostChar(monitor, L'\t'));
@@ -278,7 +301,7 @@ TEST_F(StationMapRun, StoredStationsShowAndTheButtonsMoveTheMap)
         ASSERT_EQ(e2e::MeasureAndStore(*vlox, mainWindow, 20000), "") << "reading " << reading;
     ASSERT_TRUE(vlox->WaitIdle(5000));
     const e2e::RgbImage stations = MapPicture(mainWindow);
-    KeepPicture(mainWindow, L"maps_station_map.png");
+    KeepPicture(stations, L"maps_station_map.png");
     const Ink ink = InkOf(stations);
     EXPECT_GT(ink.black, 10) << "no stations";
     EXPECT_GT(ink.green, 10) << "no current station";

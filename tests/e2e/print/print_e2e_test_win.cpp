@@ -3,7 +3,7 @@
 // real print dialog to the prefix's PostScript printer (tools/wine-prefix), in portrait and,
 // with the dialog's Landscape choice, in landscape. Each page is rendered by Ghostscript
 // (e2e_print_portrait.png and e2e_print_landscape.png beside the test) and its header texts,
-// title and frames are where the layout puts them. Cancel in the print dialog prints nothing
+// title and frames are where the layout puts them; its date line runs into nothing. Cancel in the print dialog prints nothing
 // and says nothing; with the printer taken away the user is told there is none. One V-LOX
 // run serves the suite; the tests run in the order written.
 #include "tests/common/printed_page_check_win.h"
@@ -92,6 +92,12 @@ TEST_F(VloxPrint, PrintsThePageInPortraitAndLandscape)
             page, e2e::InBinFolder(landscape ? L"e2e_print_landscape.png" : L"e2e_print_portrait.png"),
             {"File: PRINTREVIEW.VLX", "Date: 15/03/2024", "Line: 10.00", "Tx Loop: 100.00 x 50.00 m",
              "Tx Current: 3.00", "Power Line: 60 Hz", "No of Records:3", "Gates: 30", "Time [ms]", "Bz"});
+        // The date line, the longest of the header's first column, runs into nothing.
+        std::vector<pspage::PageGlyph> glyphs;
+        const double toPoints = 72.0 / page.Caps.LogPixelsX;
+        ASSERT_TRUE(
+            pspage::ReadPageGlyphs(pspage::PrintedPagePath(), &glyphs, landscape ? page.PaperHeight * toPoints : 0.0));
+        pspage::CheckLineRunsIntoNothing(pspage::Baselines(glyphs), "Date: 15/03/2024  Time: 09:00:03");
         EXPECT_TRUE(vlox->WaitIdle(5000));
         EXPECT_TRUE(e2e::IsEnabled(mainWindow));
         EXPECT_TRUE(vlox->OpenMessageBoxes().empty());

@@ -162,7 +162,17 @@ protected:
 
     static HWND Ctl(int id) { return e2e::Control(mainWindow, id); }
 
-    static void Store() { ASSERT_EQ(e2e::MeasureAndStore(*vlox, mainWindow, 20000), ""); }
+    static void Store()
+    {
+        ASSERT_EQ(e2e::MeasureAndStore(*vlox, mainWindow, 20000, [] { NothingOverlaps("reading complete"); }), "");
+    }
+
+    // No two of the main window's shown controls overlap on the screen of this state.
+    static void NothingOverlaps(const char* state)
+    {
+        for (const std::string& pair : e2e::OverlappingChildren(mainWindow))
+            ADD_FAILURE() << state << ": " << pair;
+    }
 
     static void Idle()
     {
@@ -262,11 +272,17 @@ protected:
 
 TEST_F(VloxReview, StoreTwoLinesOfTwoStations)
 {
+    NothingOverlaps("live, no file");
     ASSERT_EQ(e2e::CreateDataFileUnderDefaultName(*vlox, mainWindow), "");
     dataFile = e2e::TodaysFirstDataFile(L"VLX");
+    Idle();
+    NothingOverlaps("a file open");
     ASSERT_TRUE(e2e::ClickButton(Ctl(IDC_MONITOR)));
     ASSERT_TRUE(e2e::WaitUntil([] { return Shown(IDC_PAUSE); }, 10000));
+    Idle();
+    NothingOverlaps("monitoring");
     Store();
+    NothingOverlaps("monitoring after a store");
     Store();
     ASSERT_TRUE(e2e::ClickButton(Ctl(IDC_NEXT_LINE)));
     Idle();
@@ -296,6 +312,10 @@ TEST_F(VloxReview, StartReviewThroughTheBoxAndTheOpenDialog)
     Idle();
     for (int id : {IDC_COMBO_REVIEW_VIEW, IDC_COMBO_LINE, IDC_COMBO_STATION, IDC_COMBO_RECORD, IDC_COMBO_PROCESSING})
         EXPECT_TRUE(Shown(id)) << id;
+    // "Display Available Comments" used to cover "E&xit Review", "Manage Rcds" "Next Line".
+    for (int id : {IDC_DISPLAY_COMMENTS, IDC_MANAGE_RECORDS, IDC_NEXT_LINE, IDC_EXIT_REVIEW})
+        EXPECT_TRUE(Shown(id)) << id;
+    NothingOverlaps("review");
     EXPECT_FALSE(Shown(IDC_MEASURE));
     EXPECT_EQ(ComboCount(Ctl(IDC_COMBO_LINE)), 2);
     EXPECT_EQ(ComboCount(Ctl(IDC_COMBO_STATION)), 2);
@@ -552,6 +572,8 @@ TEST_F(VloxReview, ExitReviewAndStoreOneMore)
     ASSERT_TRUE(e2e::ClickButton(Ctl(IDC_EXIT_REVIEW)));
     ASSERT_TRUE(e2e::WaitUntil([] { return Shown(IDC_CLOSE_DATA_FILE) && Shown(IDC_MONITOR); }, 10000));
     EXPECT_FALSE(Shown(IDC_COMBO_LINE));
+    Idle();
+    NothingOverlaps("back from review");
     ASSERT_TRUE(e2e::ClickButton(Ctl(IDC_MONITOR)));
     ASSERT_TRUE(e2e::WaitUntil([] { return Shown(IDC_PAUSE); }, 10000));
     Store();
