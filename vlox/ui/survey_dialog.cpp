@@ -45,20 +45,78 @@ void ApplyLoopFields(SettingsValues& s, const SurveyDialogModel& m, const Survey
             s.TxCornerY[i] = f[2 * i + 1];
         }
         break;
-    default:
-        for (int i = 0; i < CornerCount; ++i) {
-            s.TxCornerGpsX[i] = f[2 * i];
-            s.TxCornerGpsY[i] = f[2 * i + 1];
-        }
-        s.TxCornerCoordinateType = e.CornerType;
-        s.TxCornerUtmZone = e.Zone + 1;
-        s.TxCornerHemisphere = e.Hemisphere;
+    default: {
+        GpsCornerEntries corners;
+        for (int i = 0; i < LoopFieldCount; ++i)
+            corners.Corner[i] = f[i];
+        corners.CornerType = e.CornerType;
+        corners.Zone = e.Zone;
+        corners.Hemisphere = e.Hemisphere;
+        ApplyGpsCorners(s, corners);
         break;
+    }
     }
     s.TxLoopShape = m.Shape;
 }
 
 }  // namespace
+
+LoopRefusalMessage RefusalMessage(SurveyOkOutcome outcome, const char* dialogCaption)
+{
+    switch (outcome) {
+    case SurveyOkAreaRefused:
+        return {SurveyAreaRefusal, SurveyAreaCaption};
+    case SurveyOkCornerRefused:
+        return {SurveyCornerRefusal, SurveyAreaCaption};
+    case SurveyOkTooWideRefused:
+        return {RecordFieldRefusal, dialogCaption};
+    default:
+        return {};
+    }
+}
+
+GpsCornerEntries GpsCornersOf(const SettingsValues& s)
+{
+    GpsCornerEntries e;
+    for (int i = 0; i < CornerCount; ++i) {
+        e.Corner[2 * i] = s.TxCornerGpsX[i];
+        e.Corner[2 * i + 1] = s.TxCornerGpsY[i];
+    }
+    e.CornerType = s.TxCornerCoordinateType;
+    e.Zone = s.TxCornerUtmZone - 1;
+    e.Hemisphere = s.TxCornerHemisphere;
+    return e;
+}
+
+void ApplyGpsCorners(SettingsValues& s, const GpsCornerEntries& e)
+{
+    for (int i = 0; i < CornerCount; ++i) {
+        s.TxCornerGpsX[i] = e.Corner[2 * i];
+        s.TxCornerGpsY[i] = e.Corner[2 * i + 1];
+    }
+    s.TxCornerCoordinateType = e.CornerType;
+    s.TxCornerUtmZone = e.Zone + 1;
+    s.TxCornerHemisphere = e.Hemisphere;
+}
+
+SurveyOkOutcome CheckLoop(const SettingsValues& s, const double (&fields)[LoopFieldCount])
+{
+    const bool geodetic = s.TxLoopShape == 3 && s.TxCornerCoordinateType == 0;
+    if (geodetic)
+        for (int i = 0; i < CornerCount; ++i)
+            if (!(std::fabs(s.TxCornerGpsX[i]) <= 180.0 && std::fabs(s.TxCornerGpsY[i]) <= 90.0))
+                return SurveyOkCornerRefused;
+    if (!geodetic)
+        for (double v : fields)
+            if (!FitsRecordField(v))
+                return SurveyOkTooWideRefused;
+    double eastings[TxCornerCount] = {};
+    double northings[TxCornerCount] = {};
+    const double area = LoopArea(LoopGeometryFromSettings(s), eastings, northings);
+    if (!(area >= 1.0))
+        return SurveyOkAreaRefused;
+    return SurveyOkAccepted;
+}
 
 SurveyDialogModel OpenSurveyDialog(const SettingsValues& s, double currentStation)
 {
@@ -198,24 +256,13 @@ SurveyOkOutcome SurveyDialogOk(const SurveyDialogModel& m, const SurveyDialogEnt
     // Every check on a copy first: a refused OK writes nothing.
     SettingsValues s = Settings;
     ApplyLoopFields(s, m, e);
-    const bool geodetic = m.Shape == 3 && s.TxCornerCoordinateType == 0;
-    if (geodetic)
-        for (int i = 0; i < CornerCount; ++i)
-            if (!(std::fabs(s.TxCornerGpsX[i]) <= 180.0 && std::fabs(s.TxCornerGpsY[i]) <= 90.0))
-                return SurveyOkCornerRefused;
     const double numbers[] = {m.Line, m.LineIncrement, m.StartStation, m.StationIncrement};
     for (double v : numbers)
         if (!FitsRecordField(v))
             return SurveyOkTooWideRefused;
-    if (!geodetic)
-        for (double v : e.Loop)
-            if (!FitsRecordField(v))
-                return SurveyOkTooWideRefused;
-    double eastings[TxCornerCount] = {};
-    double northings[TxCornerCount] = {};
-    const double area = LoopArea(LoopGeometryFromSettings(s), eastings, northings);
-    if (!(area >= 1.0))
-        return SurveyOkAreaRefused;
+    const SurveyOkOutcome loop = CheckLoop(s, e.Loop);
+    if (loop != SurveyOkAccepted)
+        return loop;
 
     // 1-3.
     s.OperatorName = e.OperatorName.substr(0, 25);

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct SurveyDialogModel {
     double Line = 0.0;
@@ -77,6 +78,33 @@ enum SurveyOkOutcome : int32_t {
 extern const char SurveyAreaRefusal[];  // "Transmiter Area equals 0. Press OK and correct"
 extern const char SurveyAreaCaption[];  // "Transmitter Size Invalid"
 extern const char SurveyCornerRefusal[];
+
+// A refusal's message: the area and corner refusals under "Transmitter Size Invalid", a
+// number too wide under the caption of the dialog that refused it. Empty texts for
+// SurveyOkAccepted.
+struct LoopRefusalMessage {
+    std::string Text;
+    std::string Caption;
+};
+LoopRefusalMessage RefusalMessage(SurveyOkOutcome outcome, const char* dialogCaption);
+
+// The GPS corner group ("GPS Coordinates" loop): corners 1-4 as its rows hold them (X1, Y1,
+// ... X4, Y4) in the coordinate type of its list, the zone list's selection (zone - 1) and
+// the hemisphere (0 N, 1 S). The GPS map type dialog edits the same group.
+struct GpsCornerEntries {
+    double Corner[LoopFieldCount] = {};
+    int32_t CornerType = 0;
+    int32_t Zone = 0;
+    int32_t Hemisphere = 0;
+};
+// The group as the settings hold it, and the settings as the group holds them.
+GpsCornerEntries GpsCornersOf(const SettingsValues& s);
+void ApplyGpsCorners(SettingsValues& s, const GpsCornerEntries& e);
+
+// The refusals of a loop held in s (with its TxLoopShape): geodetic GPS corners outside
+// -180..180 (X) and -90..90 (Y) degrees, a loop field of another kind too wide for the data
+// file, an area below 1 m2 (NaN included). fields are the loop fields as read.
+SurveyOkOutcome CheckLoop(const SettingsValues& s, const double (&fields)[LoopFieldCount]);
 
 // The OK. Everything is checked first; a refusal writes nothing. Accepted: the settings
 // and the derived values written, the loop area computed; stationMoved tells whether the

@@ -174,22 +174,8 @@ void Ok(HWND dialog)
     e.Zone = Model.Shape == 3 ? Selection(dialog, IDC_SURVEY_ZONE) : Settings.TxCornerUtmZone - 1;
     e.Hemisphere = Model.Shape == 3 ? Selection(dialog, IDC_SURVEY_HEMISPHERE) : Settings.TxCornerHemisphere;
     bool moved = false;
-    switch (SurveyDialogOk(Model, e, moved)) {
-    case SurveyOkAreaRefused:
-        DialogMessage(dialog, NarrowToWide(std::string(SurveyAreaRefusal)), SurveyAreaCaption,
-                      MB_OK | MB_ICONEXCLAMATION);
+    if (ShowLoopRefusal(dialog, SurveyDialogOk(Model, e, moved), "Survey Parameters"))
         return;
-    case SurveyOkCornerRefused:
-        DialogMessage(dialog, NarrowToWide(std::string(SurveyCornerRefusal)), SurveyAreaCaption,
-                      MB_OK | MB_ICONEXCLAMATION);
-        return;
-    case SurveyOkTooWideRefused:
-        DialogMessage(dialog, NarrowToWide(std::string(RecordFieldRefusal)), "Survey Parameters",
-                      MB_OK | MB_ICONEXCLAMATION);
-        return;
-    default:
-        break;
-    }
     if (moved && Settings.SurveyMode == 0) {
         // The next fix is plotted afresh.
         MapGpsPlotOn = 1;
@@ -268,6 +254,15 @@ void RestoreMap()
 }
 
 }  // namespace
+
+bool ShowLoopRefusal(HWND dialog, SurveyOkOutcome outcome, const char* dialogCaption)
+{
+    if (outcome == SurveyOkAccepted)
+        return false;
+    const LoopRefusalMessage m = RefusalMessage(outcome, dialogCaption);
+    DialogMessage(dialog, NarrowToWide(m.Text), m.Caption.c_str(), MB_OK | MB_ICONEXCLAMATION);
+    return true;
+}
 
 INT_PTR CALLBACK SurveyParametersDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {

@@ -242,6 +242,50 @@ void ApplyGpsCoordinates(int32_t selection, SettingsValues& s)
 }
 
 // ---------------------------------------------------------------------------------------
+// GPS Map Type
+
+const char GpsMapNoGpsNote[] = "GPS input is disabled (GPS Port Setup): only the grid map can be shown.";
+
+bool GpsMapChoicesOffered(const SettingsValues& s)
+{
+    return s.GpsInput != 0;
+}
+
+int32_t GpsMapChoiceAtOpening(const SettingsValues& s)
+{
+    return GpsMapChoicesOffered(s) && InList(s.GpsMapType, GpsMapTypeCount) ? s.GpsMapType : 0;
+}
+
+SurveyOkOutcome GpsMapTypeOk(int32_t choice, const GpsCornerEntries& corners, SettingsValues& s)
+{
+    if (!GpsMapChoicesOffered(s))
+        choice = 0;
+    if (!InList(choice, GpsMapTypeCount))
+        return SurveyOkAccepted;
+    SettingsValues t = s;
+    if (choice == GpsMapCornersEntered) {
+        GpsCornerEntries e = corners;
+        const GpsCornerEntries kept = GpsCornersOf(s);
+        if (!InList(e.CornerType, static_cast<int32_t>(CornerTypeTexts().size())))
+            e.CornerType = kept.CornerType;
+        if (!InList(e.Zone, static_cast<int32_t>(UtmZoneTexts().size())))
+            e.Zone = kept.Zone;
+        if (!InList(e.Hemisphere, static_cast<int32_t>(HemisphereTexts().size())))
+            e.Hemisphere = kept.Hemisphere;
+        ApplyGpsCorners(t, e);
+        // Checked as the loop they make, whichever loop shape is in use.
+        SettingsValues loop = t;
+        loop.TxLoopShape = 3;
+        const SurveyOkOutcome outcome = CheckLoop(loop, e.Corner);
+        if (outcome != SurveyOkAccepted)
+            return outcome;
+    }
+    t.GpsMapType = choice;
+    s = t;
+    return SurveyOkAccepted;
+}
+
+// ---------------------------------------------------------------------------------------
 // Profile Plot Attributes
 
 std::string ProfileWidthText(int32_t entry, int32_t choice, int32_t gateSet)
