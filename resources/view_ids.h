@@ -1,5 +1,5 @@
 // Control ids of the display and instrument settings dialogs: SCALEPLOT, MAPSCALE, GPSPORT,
-// GPSCOORDINATES, and PROFILES / PROFILESEXTENDED (whose per-entry ids are a base plus the
+// GPSCOORDINATES, GPSSURVEYTYPE, and PROFILES / PROFILESEXTENDED (whose per-entry ids are a base plus the
 // entry). Plain defines: read by the resource compiler and by the dialog procedures.
 #pragma once
 
@@ -43,6 +43,16 @@
 #define IDC_GPS_DISPLAY 12603
 #define IDC_GPS_NMEA 12604
 #define IDC_GPS_COORDINATES_DISPLAY 12605
+
+// GPSSURVEYTYPE ("GPS Map Type"): the three map layouts and the transmitter corner group.
+#define IDC_GPSMAP_GRID 12640           // the choices in line 490's order: grid,
+#define IDC_GPSMAP_FIRST_STATION 12641  // GPS with the loop symbol at the first station,
+#define IDC_GPSMAP_CORNERS 12642        // GPS with the loop corners as entered
+#define IDC_GPSMAP_NOTE 12643
+#define IDC_GPSMAP_CORNER_TYPE 12644
+#define IDC_GPSMAP_ZONE 12645
+#define IDC_GPSMAP_HEMISPHERE 12646
+#define IDC_GPSMAP_CORNER_FIELD1 12650  // + i: X1, Y1, X2, Y2, X3, Y3, X4, Y4 (12650-12657)
 
 // PROFILES and PROFILESEXTENDED ("Profile Plot Attributes"): entry i is gate i + 1 for
 // i < 100, then the monitoring, intermediate and final decay curves (100, 101, 102).

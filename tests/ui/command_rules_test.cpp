@@ -249,6 +249,7 @@ class FakeGps final : public StoreGpsOps {
 public:
     uint32_t now = 100000;
     bool fresh[2] = {false, false};
+    bool portOpen = true;
     // A wait of kind k makes the sentence arrive after arriveAfter[k] ms (or never, -1).
     int64_t arriveAfter[2] = {-1, -1};
     std::vector<std::string> log;
@@ -260,6 +261,7 @@ public:
     };
     std::vector<Stored> stored;
 
+    bool SentencesCanArrive() override { return portOpen; }
     bool Fresh(int32_t kind) override { return fresh[kind]; }
     void ClearFresh() override
     {
@@ -343,6 +345,34 @@ TEST(StoreGpsSentences, NoSentenceGivesBothPlaceholdersAfterTheWaits)
     EXPECT_EQ(gps.stored[1].text, "GSA not avaiable");
     EXPECT_EQ(gps.log[0], "wait0:5000");
     EXPECT_EQ(gps.log[1], "wait1:700");
+}
+
+// GPS input on with its port absent: each store froze the screen for 5.7 s waiting for
+// sentences that could not come. With no port open nothing is waited for; what is held
+// fresh is still stored, the rest as placeholders with the tick of the store.
+TEST(StoreGpsSentences, NoWaitWhereNoSentenceCanArrive)
+{
+    const struct {
+        const char* what;
+        bool ggaHeld;
+        std::vector<std::string> texts;
+    } cases[] = {
+        {"nothing held", false, {"GGA not avaiable", "GSA not avaiable"}},
+        {"a GGA held from before the port closed", true, {"$GPGGA,1*00", "GSA not avaiable"}},
+    };
+    for (const auto& c : cases) {
+        FakeGps gps;
+        gps.portOpen = false;
+        gps.fresh[0] = c.ggaHeld;
+        gps.arriveAfter[0] = gps.arriveAfter[1] = 0;  // a wait would make them come
+        StoreGpsSentences(1, 0, 1000, 0, gps);
+        EXPECT_EQ((std::vector<std::string>{"hold1", "hold0", "clear"}), gps.log) << c.what;
+        std::vector<std::string> texts;
+        for (const auto& r : gps.stored)
+            texts.push_back(r.text);
+        EXPECT_EQ(texts, c.texts) << c.what;
+        EXPECT_EQ(gps.stored.back().tick, 100000u) << c.what;
+    }
 }
 
 TEST(StoreGpsSentences, GpsOffStoresNothing)

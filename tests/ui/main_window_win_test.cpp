@@ -57,8 +57,10 @@ protected:
     static void SetUpTestSuite()
     {
         SerialPortMessageBox = NoteSerialPortMessage;
-        // A configuration with GPS input on: it must stay off until the splash closes.
+        // A configuration with GPS input on: it must stay off until the splash closes, and
+        // the GPS map chosen with it.
         Settings.GpsInput = 1;
+        Settings.GpsMapType = 1;
         registration = RegisterWindowClasses(Instance());
         if (registration == 0)
             window = CreateMainWindow(Instance(), nullptr, SW_SHOWNORMAL);
@@ -346,11 +348,13 @@ TEST_F(MainWindow, SplashClosesOnAClickAndPutsGpsInputBack)
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(Settings.GpsInput, 0);
     EXPECT_EQ(SavedGpsSetting, 1);
+    EXPECT_EQ(MapLayoutMode, 2) << "the station map while GPS input is off";
 
     SendMessageW(hWndSplash, WM_LBUTTONDOWN, MK_LBUTTON, 0);
     EXPECT_FALSE(Visible(hWndSplash));
     EXPECT_EQ(SplashState, -1);
     EXPECT_EQ(Settings.GpsInput, 1);
+    EXPECT_EQ(MapLayoutMode, 1) << "the GPS map chosen is back with GPS input";
     EXPECT_NE(GetCapture(), hWndSplash);
     // The timer went with it: there is none left to kill.
     EXPECT_FALSE(KillTimer(hWndSplash, 1));

@@ -251,6 +251,32 @@ TEST(SettingsReload, HostileEntriesLeaveALoadableFile)
              });
          },
          0},
+        // GPS input on, as the corners choice needs: each refusal names its line and writes
+        // nothing, and the choice outside the list that follows keeps what was there.
+        {"gps map type, corners beyond what a line holds or off the globe, lists without a selection",
+         [huge] {
+             return Accepted([huge] {
+                 Settings.GpsInput = 1;
+                 const SettingsValues before = Settings;
+                 GpsCornerEntries e = GpsCornersOf(Settings);
+                 e.Corner[0] = 1e260;
+                 e.Corner[5] = -huge;
+                 e.CornerType = 1;
+                 e.Zone = -1;
+                 e.Hemisphere = 7;
+                 int32_t line = 0;
+                 EXPECT_EQ(GpsMapTypeOk(GpsMapCornersEntered, e, Settings, &line), SurveyOkOutOfRangeRefused);
+                 EXPECT_EQ(line, 62);
+                 e = GpsCornersOf(Settings);
+                 e.Corner[2] = 500100.0;
+                 e.CornerType = 0;  // degrees, but metres typed
+                 EXPECT_EQ(GpsMapTypeOk(GpsMapCornersEntered, e, Settings, &line), SurveyOkCornerRefused);
+                 EXPECT_EQ(line, 64);
+                 EXPECT_TRUE(Settings == before);
+                 EXPECT_EQ(GpsMapTypeOk(5, e, Settings), SurveyOkAccepted);
+             });
+         },
+         0},
         {"profile attributes, widths beyond the list",
          [] {
              return Accepted([] {

@@ -170,6 +170,9 @@ TEST_F(SurveyDialog, RefusalsNameTheirField)
          "Tx Corner 4 Y"},
         {"third geodetic corner X", 3, 0, 4, 200.0, SurveyOkCornerRefused, 66, IDC_SURVEY_LOOP_FIELD1 + 4,
          "Tx Corner 3 X"},
+        // Mended: a UTM corner the loader refuses was told as a geodetic corner off the globe.
+        {"fourth UTM corner Y", 3, 1, 7, -1e260, SurveyOkOutOfRangeRefused, 69, IDC_SURVEY_LOOP_FIELD1 + 7,
+         "Tx Corner 4 Y"},
     };
     for (const auto& c : cases) {
         SetUp();

@@ -1,10 +1,11 @@
 // The models of the display and instrument settings dialogs: the corrections of Plot Scale
 // Setup and Map Options, the GPS Port Setup lists and the configuration lines they land on,
 // the restart of the GPS readers, the profile widths stored as entry + 1, an OK of the
-// 30-gate template that leaves the rows it lacks alone, and every OK's settings reloading
-// without a corrupt-configuration reset.
+// 30-gate template that leaves the rows it lacks alone, the GPS map type with its corners,
+// and every OK's settings reloading without a corrupt-configuration reset.
 #include "vlox/ui/view_dialogs.h"
 
+#include "resources/view_ids.h"
 #include "tests/settings/config_test_util.h"
 
 #include <gtest/gtest.h>
@@ -15,7 +16,7 @@
 namespace {
 
 // Loads a composed file and answers whether the loader found every value good.
-bool ReloadsClean(const SettingsValues& s, SettingsValues* loaded = nullptr)
+bool ReloadsClean(const SettingsValues& s, SettingsValues* loaded = nullptr, SettingsDerived* derived = nullptr)
 {
     SettingsValues back;
     SettingsDerived d;
@@ -26,6 +27,8 @@ bool ReloadsClean(const SettingsValues& s, SettingsValues* loaded = nullptr)
         return false;
     if (loaded != nullptr)
         *loaded = back;
+    if (derived != nullptr)
+        *derived = d;
     return d.ConfigInvalid == 0;
 }
 
@@ -213,6 +216,86 @@ TEST(GpsPortDialog, ReadersRestartedAsTheInputAsks)
         EXPECT_EQ(p.StopReaders, c.stop) << c.what;
         EXPECT_EQ(p.StartMonitor, c.monitorStart) << c.what;
         EXPECT_EQ(p.StartReader, c.readerStart) << c.what;
+    }
+}
+
+// GPS Map Type: the choice lands on line 490 and gives the layout the loader gives at the
+// next start; the corners-entered choice takes the corner group of Survey Parameters with its
+// refusals, and a refusal writes nothing and names the corner field of the line refused;
+// without GPS input only the grid is offered.
+TEST(GpsMapTypeDialog, ChoiceCornersAndSavedLines)
+{
+    const double utm[LoopFieldCount] = {500000, 4000000, 500100, 4000000, 500100, 4000050, 500000, 4000050};
+    const double degrees[LoopFieldCount] = {-79.0, 43.0, -79.0, 43.001, -79.001, 43.001, -79.001, 43.0};
+    const double offGlobe[LoopFieldCount] = {-79.0, 43.0, -79.0, 93.0, -79.001, 43.001, -79.001, 43.0};
+    const double tooWide[LoopFieldCount] = {1e15, 4000000, 500100, 4000000, 500100, 4000050, 500000, 4000050};
+    const double beyondALine[LoopFieldCount] = {500000, 4000000, 500100, 4000000, 500100, 4000050, 500000, -1e260};
+    const double onePoint[LoopFieldCount] = {500000, 4000000, 500000, 4000000, 500000, 4000000, 500000, 4000000};
+    const struct {
+        const char* what;
+        int32_t gpsInput, choice;
+        const double* corners;
+        int32_t cornerType, zone, hemisphere;
+        SurveyOkOutcome want;
+        const char *line59, *line60, *line61, *line62, *line490;  // accepted: the lines saved
+        int32_t layout;
+        int32_t refusedLine;  // refused: the line, and the corner field named (-1: none)
+        int refusedField;
+        const char* refusedName;
+    } cases[] = {
+        {"grid", 1, 0, utm, 0, 11, 1, SurveyOkAccepted, "1", "17", "0", "1.000", "0", 2, 0, -1, ""},
+        {"loop at the first station", 1, 1, onePoint, 1, 11, 1, SurveyOkAccepted, "1", "17", "0", "1.000", "1", 1, 0,
+         -1, ""},
+        {"corners in UTM metres", 1, 2, utm, 1, 11, 1, SurveyOkAccepted, "1", "12", "1", "500000.000", "2", 1, 0, -1,
+         ""},
+        {"corners in degrees", 1, 2, degrees, 0, 11, 0, SurveyOkAccepted, "0", "12", "0", "-79.00000000", "2", 1, 0, -1,
+         ""},
+        {"a zone list without a selection keeps the zone", 1, 2, utm, 1, -1, 0, SurveyOkAccepted, "1", "17", "0",
+         "500000.000", "2", 1, 0, -1, ""},
+        {"a geodetic corner off the globe", 1, 2, offGlobe, 0, 11, 0, SurveyOkCornerRefused, "", "", "", "", "", 0, 65,
+         3, "Tx Corner 2 Y"},
+        {"a corner too wide for the data file", 1, 2, tooWide, 1, 11, 0, SurveyOkTooWideRefused, "", "", "", "", "", 0,
+         62, 0, "Tx Corner 1 X"},
+        {"a UTM corner beyond what a line holds", 1, 2, beyondALine, 1, 11, 0, SurveyOkOutOfRangeRefused, "", "", "",
+         "", "", 0, 69, 7, "Tx Corner 4 Y"},
+        {"corners that enclose no loop", 1, 2, onePoint, 1, 11, 0, SurveyOkAreaRefused, "", "", "", "", "", 0, 0, -1,
+         ""},
+        {"no GPS input: the grid", 0, 2, utm, 1, 11, 1, SurveyOkAccepted, "1", "17", "0", "1.000", "0", 2, 0, -1, ""},
+    };
+    for (const auto& c : cases) {
+        SettingsValues s;
+        s.GpsInput = c.gpsInput;
+        s.GpsMapType = 1;
+        EXPECT_EQ(GpsMapChoicesOffered(s), c.gpsInput != 0) << c.what;
+        EXPECT_EQ(GpsMapChoiceAtOpening(s), c.gpsInput != 0 ? 1 : 0) << c.what;
+        const SettingsValues before = s;
+        GpsCornerEntries e;
+        for (int i = 0; i < LoopFieldCount; ++i)
+            e.Corner[i] = c.corners[i];
+        e.CornerType = c.cornerType;
+        e.Zone = c.zone;
+        e.Hemisphere = c.hemisphere;
+        int32_t line = -1;
+        ASSERT_EQ(GpsMapTypeOk(c.choice, e, s, &line), c.want) << c.what;
+        EXPECT_EQ(line, c.refusedLine) << c.what;
+        if (c.want != SurveyOkAccepted) {
+            EXPECT_EQ(s, before) << c.what;
+            const FieldRefusal r = GpsMapTypeRefusalOfLine(s, c.cornerType, line, FieldRefusalKind::OutOfRange);
+            EXPECT_EQ(r.Id, c.refusedField < 0 ? 0 : IDC_GPSMAP_CORNER_FIELD1 + c.refusedField) << c.what;
+            EXPECT_EQ(r.Name, c.refusedName) << c.what;
+            continue;
+        }
+        EXPECT_EQ(s.TxLoopShape, before.TxLoopShape) << c.what;
+        const std::vector<std::string> lines = FirstLines(ComposeFor(s), 490);
+        EXPECT_EQ(lines[58], c.line59) << c.what;
+        EXPECT_EQ(lines[59], c.line60) << c.what;
+        EXPECT_EQ(lines[60], c.line61) << c.what;
+        EXPECT_EQ(lines[61], c.line62) << c.what;
+        EXPECT_EQ(lines[489], c.line490) << c.what;
+        EXPECT_EQ(MapLayoutFor(s.GpsMapType, s.GpsInput), c.layout) << c.what;
+        SettingsDerived d;
+        EXPECT_TRUE(ReloadsClean(s, nullptr, &d)) << c.what;
+        EXPECT_EQ(d.MapLayoutMode, c.layout) << c.what;
     }
 }
 

@@ -99,6 +99,14 @@ LRESULT CALLBACK CloseSplash(HWND, UINT, WPARAM, LPARAM)
         ShowWindow(hWndSplash, SW_HIDE);
         SplashState = SplashDismissed;
         Settings.GpsInput = SavedGpsSetting;
+        // The station map stood while GPS input was off; the map type chosen takes its
+        // layout again, as the loader gave it.
+        const int32_t layout = MapLayoutFor(Settings.GpsMapType, Settings.GpsInput);
+        if (layout != MapLayoutMode) {
+            MapLayoutMode = layout;
+            if (hWndMap != nullptr)
+                InvalidateRect(hWndMap, nullptr, TRUE);
+        }
         // Timer and capture go before the GPS start: a port that fails to open shows a
         // message box, which would otherwise let the timer tick into this close again and
         // leave the mouse captured by a hidden window, so that the box cannot be clicked.

@@ -192,7 +192,7 @@ struct LineReader {
             d.AutoTriggerIntervalMs = AutoTriggerIntervalForIndex(s.AutoTriggerIndex);
             break;
         case 490:
-            d.MapLayoutMode = (s.GpsMapType != 0 && s.GpsInput != 0) ? 1 : 2;
+            d.MapLayoutMode = MapLayoutFor(s.GpsMapType, s.GpsInput);
             break;
         case 499:
             d.PixelsPerMetre = LiveMapScale(env.MapPaneWidth, s.MapSize);

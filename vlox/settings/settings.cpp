@@ -95,3 +95,8 @@ void PublishDerivedValues(const SettingsDerived& d)
     ReviewMapSize = d.ReviewMapSize;
     UserGatesNullingValid = d.UserGatesNullingValid;
 }
+
+int32_t MapLayoutFor(int32_t gpsMapType, int32_t gpsInput)
+{
+    return gpsMapType != 0 && gpsInput != 0 ? 1 : 2;
+}

@@ -196,6 +196,9 @@ extern int32_t GateSampleOffset;  // samples
 extern int32_t NumberOfRecords;
 extern int32_t AutoTriggerIntervalMs;
 extern int32_t MapLayoutMode;  // 1 GPS map, 2 map of lines and stations
+// The map layout of a GPS map type (line 490: 0 the grid of lines and stations, 1 and 2 maps
+// based on GPS): the GPS map for a GPS type while GPS input is on, else the station map.
+int32_t MapLayoutFor(int32_t gpsMapType, int32_t gpsInput);
 extern double PixelsPerMetre;  // live map scale
 extern double PreviousPixelsPerMetre;
 extern double ReviewMapSize;  // metres

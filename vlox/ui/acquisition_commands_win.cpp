@@ -131,6 +131,10 @@ void DrawStationAndRecordFields()
 // send until they are, and would otherwise never deliver the sentence waited for.
 class LinkStoreGpsOps final : public StoreGpsOps {
 public:
+    bool SentencesCanArrive() override
+    {
+        return GpsPort.load() != INVALID_HANDLE_VALUE && ReaderThreadAlive(GpsThread);
+    }
     bool Fresh(int32_t kind) override { return GpsSentenceFresh(kind); }
     void ClearFresh() override { ClearGpsSentenceFresh(); }
     bool WaitFresh(int32_t kind, uint32_t timeoutMs) override

@@ -333,9 +333,6 @@ void StartChildProgram(const ChildProgram& program)
     EnableWindow(hWndMain, TRUE);
 }
 
-// GPS map type: no dialog for choosing it exists, so the command does nothing.
-void NotBuiltYetCommand(int32_t) {}
-
 }  // namespace
 
 bool StepReviewStationOnScreen(bool next)
@@ -466,13 +463,10 @@ void RunMainCommand(int32_t command)
     case CmdGpsCoordinates:
     case CmdMapOptions:
     case CmdAttributes:
+    case CmdGpsMapType:
         RunViewCommand(command);
         break;
 
-    // GPS map type: no dialog for it exists.
-    case CmdGpsMapType:
-        NotBuiltYetCommand(command);
-        break;
     // Review commands.
     case CmdStartReview:
     case CmdOpenDataFile:

@@ -170,10 +170,12 @@ void StoreGpsSentences(int32_t gpsInput, int32_t gpsNmeaData, uint32_t readingEn
     // After a long reading only sentences received from now on describe where it ended.
     if (readingEndTick - averagingStartTick > StaleSentenceMs)
         ops.ClearFresh();
-    if (!ops.Fresh(0))
+    // A port that is not open sends nothing: waiting would only freeze the screen.
+    const bool canArrive = ops.SentencesCanArrive();
+    if (canArrive && !ops.Fresh(0))
         ops.WaitFresh(0, GgaWaitMs);
     const bool withGsa = gpsNmeaData == 0;
-    if (withGsa && !ops.Fresh(1))
+    if (canArrive && withGsa && !ops.Fresh(1))
         ops.WaitFresh(1, GsaWaitMs);
 
     ops.SetCopyHold(1);

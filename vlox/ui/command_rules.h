@@ -95,6 +95,8 @@ constexpr const char GsaMissingText[] = "GSA not avaiable";
 class StoreGpsOps {
 public:
     virtual ~StoreGpsOps() = default;
+    // False when no sentence can come: the port is not open or no reader reads it.
+    virtual bool SentencesCanArrive() = 0;
     // kind 0 GGA, 1 GSA.
     virtual bool Fresh(int32_t kind) = 0;
     virtual void ClearFresh() = 0;
@@ -108,7 +110,8 @@ public:
 };
 
 // With GPS input on, stores the latest GGA (and, with the NMEA choice 0, GSA) sentence after
-// a reading, waiting for fresh ones as the reading's age asks, or a placeholder text.
+// a reading, waiting for fresh ones as the reading's age asks, or a placeholder text. Where no
+// sentence can arrive nothing is waited for: the placeholders are stored at once.
 void StoreGpsSentences(int32_t gpsInput, int32_t gpsNmeaData, uint32_t readingEndTick, uint32_t averagingStartTick,
                        StoreGpsOps& ops);
 

@@ -223,12 +223,11 @@ LRESULT CALLBACK OnMainCreate(HWND window, UINT, WPARAM, LPARAM)
     TotalTurnOffDelay = ComputeTotalTurnOffDelay(Settings);
 
     SettingsFile(SettingsLoad);
-    // GPS input stays off while the splash is up; its close puts the loaded value back.
+    // GPS input stays off while the splash is up, and with it the map is the station map;
+    // the splash's close puts the loaded input back and the loaded map type's layout with it.
     SavedGpsSetting = Settings.GpsInput;
     Settings.GpsInput = 0;
-    // The layout the settings chose stays (the GPS map with GPS input and a GPS map type):
-    // no command switches to the GPS map later, so forcing the station map here would leave
-    // the GPS map unreachable. No fix is plotted before the splash's close anyway.
+    MapLayoutMode = 2;
     if (ConfigInvalid == 0)
         ComputeTxLoopArea();
     BuildGateTables();

@@ -69,20 +69,74 @@ void ApplyLoopFields(SettingsValues& s, const SurveyDialogModel& m, const Survey
             s.TxCornerY[i] = f[2 * i + 1];
         }
         break;
-    default:
-        for (int i = 0; i < CornerCount; ++i) {
-            s.TxCornerGpsX[i] = f[2 * i];
-            s.TxCornerGpsY[i] = f[2 * i + 1];
-        }
-        s.TxCornerCoordinateType = e.CornerType;
-        s.TxCornerUtmZone = e.Zone + 1;
-        s.TxCornerHemisphere = e.Hemisphere;
+    default: {
+        GpsCornerEntries corners;
+        for (int i = 0; i < LoopFieldCount; ++i)
+            corners.Corner[i] = f[i];
+        corners.CornerType = e.CornerType;
+        corners.Zone = e.Zone;
+        corners.Hemisphere = e.Hemisphere;
+        ApplyGpsCorners(s, corners);
         break;
+    }
     }
     s.TxLoopShape = m.Shape;
 }
 
 }  // namespace
+
+GpsCornerEntries GpsCornersOf(const SettingsValues& s)
+{
+    GpsCornerEntries e;
+    for (int i = 0; i < CornerCount; ++i) {
+        e.Corner[2 * i] = s.TxCornerGpsX[i];
+        e.Corner[2 * i + 1] = s.TxCornerGpsY[i];
+    }
+    e.CornerType = s.TxCornerCoordinateType;
+    e.Zone = s.TxCornerUtmZone - 1;
+    e.Hemisphere = s.TxCornerHemisphere;
+    return e;
+}
+
+void ApplyGpsCorners(SettingsValues& s, const GpsCornerEntries& e)
+{
+    for (int i = 0; i < CornerCount; ++i) {
+        s.TxCornerGpsX[i] = e.Corner[2 * i];
+        s.TxCornerGpsY[i] = e.Corner[2 * i + 1];
+    }
+    s.TxCornerCoordinateType = e.CornerType;
+    s.TxCornerUtmZone = e.Zone + 1;
+    s.TxCornerHemisphere = e.Hemisphere;
+}
+
+SurveyOkOutcome CheckLoadable(const SettingsValues& candidate, int32_t& refusedLine)
+{
+    refusedLine = RefusedSettingLine(candidate);
+    if (refusedLine == 0)
+        return SurveyOkAccepted;
+    // Only degrees are held to the globe; UTM corners refused are plainly out of range.
+    if (IsCornerLine(refusedLine) && candidate.TxCornerCoordinateType == 0)
+        return SurveyOkCornerRefused;
+    return SurveyOkOutOfRangeRefused;
+}
+
+SurveyOkOutcome CheckLoopGroup(const SettingsValues& s, const double (&fields)[LoopFieldCount], int32_t& refusedLine)
+{
+    refusedLine = 0;
+    const bool geodetic = s.TxLoopShape == 3 && s.TxCornerCoordinateType == 0;
+    if (!geodetic)
+        for (int32_t i = 0; i < LoopFieldCount; ++i)
+            if (!FitsRecordField(fields[i])) {
+                refusedLine = LoopFieldLine(s.TxLoopShape, i);
+                return SurveyOkTooWideRefused;
+            }
+    double eastings[TxCornerCount] = {};
+    double northings[TxCornerCount] = {};
+    const double area = LoopArea(LoopGeometryFromSettings(s), eastings, northings);
+    if (!(area >= 1.0))
+        return SurveyOkAreaRefused;
+    return SurveyOkAccepted;
+}
 
 SurveyDialogModel OpenSurveyDialog(const SettingsValues& s, double currentStation)
 {
@@ -236,24 +290,34 @@ std::string LoopFieldName(const LoopGroupView& v, int32_t field)
     return name;
 }
 
+FieldRefusal LoopRefusalOfLine(const SettingsValues& s, int32_t shape, int32_t coordinateType, int32_t firstFieldId,
+                               int32_t line, FieldRefusalKind kind)
+{
+    const LoopGroupView v = LoopGroup(s, shape, coordinateType);
+    std::string names[LoopFieldCount];
+    DialogField fields[LoopFieldCount + 1];
+    size_t count = 0;
+    for (int32_t i = 0; i < LoopFieldCount; ++i) {
+        names[i] = LoopFieldName(v, i);
+        fields[count++] = {firstFieldId + i, names[i].c_str(), LoopFieldLine(shape, i)};
+    }
+    // A square's one side lands on both side lines.
+    if (shape == 0)
+        fields[count++] = {firstFieldId, names[0].c_str(), 48};
+    return RefusalOfLine(fields, count, line, kind);
+}
+
 FieldRefusal SurveyRefusalOfLine(const SettingsValues& s, const SurveyDialogModel& m, int32_t line,
                                  FieldRefusalKind kind)
 {
-    const LoopGroupView v = LoopGroup(s, m.Shape, m.CoordinateType);
-    std::string loopNames[LoopFieldCount];
-    DialogField fields[4 + LoopFieldCount + 1] = {{IDC_SURVEY_LINE, "Survey Line", 26},
-                                                  {IDC_SURVEY_LINE_INCR, "Line Incr.", 27},
-                                                  {IDC_SURVEY_START_STATION, "Start Station", 30},
-                                                  {IDC_SURVEY_STATION_INCR, "Station Incr.", 31}};
-    size_t count = 4;
-    for (int32_t i = 0; i < LoopFieldCount; ++i) {
-        loopNames[i] = LoopFieldName(v, i);
-        fields[count++] = {IDC_SURVEY_LOOP_FIELD1 + i, loopNames[i].c_str(), LoopFieldLine(m.Shape, i)};
-    }
-    // A square's one side lands on both side lines.
-    if (m.Shape == 0)
-        fields[count++] = {IDC_SURVEY_LOOP_FIELD1, loopNames[0].c_str(), 48};
-    return RefusalOfLine(fields, count, line, kind);
+    const DialogField fields[] = {{IDC_SURVEY_LINE, "Survey Line", 26},
+                                  {IDC_SURVEY_LINE_INCR, "Line Incr.", 27},
+                                  {IDC_SURVEY_START_STATION, "Start Station", 30},
+                                  {IDC_SURVEY_STATION_INCR, "Station Incr.", 31}};
+    const FieldRefusal r = RefusalOfLine(fields, line, kind);
+    if (r.Id != 0 || line == 0)
+        return r;
+    return LoopRefusalOfLine(s, m.Shape, m.CoordinateType, IDC_SURVEY_LOOP_FIELD1, line, kind);
 }
 
 SurveyOkOutcome SurveyDialogOk(const SurveyDialogModel& m, const SurveyDialogEntries& e, bool& stationMoved,
@@ -278,9 +342,9 @@ SurveyOkOutcome SurveyDialogOk(const SurveyDialogModel& m, const SurveyDialogEnt
     s.PowerLineFrequency = m.Mains;
 
     // The loader that reads the file at the next start checks what would be saved.
-    refused = RefusedSettingLine(s);
-    if (refused != 0)
-        return IsCornerLine(refused) ? SurveyOkCornerRefused : SurveyOkOutOfRangeRefused;
+    const SurveyOkOutcome loads = CheckLoadable(s, refused);
+    if (loads != SurveyOkAccepted)
+        return loads;
     const struct {
         double value;
         int32_t line;
@@ -290,18 +354,9 @@ SurveyOkOutcome SurveyDialogOk(const SurveyDialogModel& m, const SurveyDialogEnt
             refused = n.line;
             return SurveyOkTooWideRefused;
         }
-    const bool geodetic = m.Shape == 3 && s.TxCornerCoordinateType == 0;
-    if (!geodetic)
-        for (int32_t i = 0; i < LoopFieldCount; ++i)
-            if (!FitsRecordField(e.Loop[i])) {
-                refused = LoopFieldLine(m.Shape, i);
-                return SurveyOkTooWideRefused;
-            }
-    double eastings[TxCornerCount] = {};
-    double northings[TxCornerCount] = {};
-    const double area = LoopArea(LoopGeometryFromSettings(s), eastings, northings);
-    if (!(area >= 1.0))
-        return SurveyOkAreaRefused;
+    const SurveyOkOutcome loop = CheckLoopGroup(s, e.Loop, refused);
+    if (loop != SurveyOkAccepted)
+        return loop;
 
     // 1-3, 7.
     CurrentStation = s.StartStation;

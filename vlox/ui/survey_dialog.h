@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct SurveyDialogModel {
     double Line = 0.0;
@@ -86,6 +87,36 @@ enum SurveyOkOutcome : int32_t {
 extern const char SurveyAreaRefusal[];  // "Transmiter Area equals 0. Press OK and correct"
 extern const char SurveyAreaCaption[];  // "Transmitter Size Invalid"
 extern const char SurveyCornerRefusal[];
+
+// The GPS corner group ("GPS Coordinates" loop): corners 1-4 as its rows hold them (X1, Y1,
+// ... X4, Y4) in the coordinate type of its list, the zone list's selection (zone - 1) and
+// the hemisphere (0 N, 1 S). The GPS map type dialog edits the same group.
+struct GpsCornerEntries {
+    double Corner[LoopFieldCount] = {};
+    int32_t CornerType = 0;
+    int32_t Zone = 0;
+    int32_t Hemisphere = 0;
+};
+// The group as the settings hold it, and the settings as the group holds them.
+GpsCornerEntries GpsCornersOf(const SettingsValues& s);
+void ApplyGpsCorners(SettingsValues& s, const GpsCornerEntries& e);
+
+// The checks of an OK of every dialog that edits the loop group (Survey Parameters, GPS Map
+// Type). Each gives, in refusedLine, the configuration line of the value it refused (0 when
+// it refused none, and for the loop area, which no one field holds).
+// CheckLoadable: the settings the OK would save, read back by the configuration loader; a
+// refused corner line of geodetic corners is SurveyOkCornerRefused (off the globe), any
+// other refused line SurveyOkOutOfRangeRefused.
+SurveyOkOutcome CheckLoadable(const SettingsValues& candidate, int32_t& refusedLine);
+// CheckLoopGroup: the loop of s (its TxLoopShape and corner type) as its fields were read: a
+// field too wide for the data file (geodetic corners aside: the loader holds them to the
+// globe), then an area below 1 m2 (NaN included).
+SurveyOkOutcome CheckLoopGroup(const SettingsValues& s, const double (&fields)[LoopFieldCount], int32_t& refusedLine);
+// The loop field (control firstFieldId + i, named as the group shows it for the shape and
+// corner type) whose value lands on a configuration line, for a refusal of that line; a line
+// no loop field lands on is named by its number.
+FieldRefusal LoopRefusalOfLine(const SettingsValues& s, int32_t shape, int32_t coordinateType, int32_t firstFieldId,
+                               int32_t line, FieldRefusalKind kind);
 
 // The OK. Everything is checked first, the settings it would write by the configuration
 // loader itself; a refusal writes nothing and gives, in refusedLine, the configuration line of

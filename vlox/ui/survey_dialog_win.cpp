@@ -199,26 +199,10 @@ void Ok(HWND dialog)
     e.Hemisphere = Model.Shape == 3 ? Selection(dialog, IDC_SURVEY_HEMISPHERE) : Settings.TxCornerHemisphere;
     bool moved = false;
     int32_t line = 0;
-    FieldRefusal corner;
-    switch (SurveyDialogOk(Model, e, moved, &line)) {
-    case SurveyOkAreaRefused:
-        DialogMessage(dialog, NarrowToWide(std::string(SurveyAreaRefusal)), SurveyAreaCaption,
-                      MB_OK | MB_ICONEXCLAMATION);
+    const SurveyOkOutcome outcome = SurveyDialogOk(Model, e, moved, &line);
+    if (ShowLoopRefusal(dialog, outcome, SurveyRefusalOfLine(Settings, Model, line, FieldRefusalKind::OutOfRange),
+                        Caption))
         return;
-    case SurveyOkCornerRefused:
-        corner = SurveyRefusalOfLine(Settings, Model, line, FieldRefusalKind::OutOfRange);
-        corner.Why = SurveyCornerRefusal;
-        RefuseField(dialog, corner, SurveyAreaCaption);
-        return;
-    case SurveyOkTooWideRefused:
-        RefuseField(dialog, SurveyRefusalOfLine(Settings, Model, line, FieldRefusalKind::TooWide), Caption);
-        return;
-    case SurveyOkOutOfRangeRefused:
-        RefuseField(dialog, SurveyRefusalOfLine(Settings, Model, line, FieldRefusalKind::OutOfRange), Caption);
-        return;
-    default:
-        break;
-    }
     if (moved && Settings.SurveyMode == 0) {
         // The next fix is plotted afresh.
         MapGpsPlotOn = 1;
@@ -293,6 +277,28 @@ void RestoreMap()
 }
 
 }  // namespace
+
+bool ShowLoopRefusal(HWND dialog, SurveyOkOutcome outcome, FieldRefusal field, const char* caption)
+{
+    switch (outcome) {
+    case SurveyOkAreaRefused:
+        DialogMessage(dialog, NarrowToWide(std::string(SurveyAreaRefusal)), SurveyAreaCaption,
+                      MB_OK | MB_ICONEXCLAMATION);
+        return true;
+    case SurveyOkCornerRefused:
+        field.Kind = FieldRefusalKind::OutOfRange;
+        field.Why = SurveyCornerRefusal;
+        return RefuseField(dialog, field, SurveyAreaCaption);
+    case SurveyOkTooWideRefused:
+        field.Kind = FieldRefusalKind::TooWide;
+        return RefuseField(dialog, field, caption);
+    case SurveyOkOutOfRangeRefused:
+        field.Kind = FieldRefusalKind::OutOfRange;
+        return RefuseField(dialog, field, caption);
+    default:
+        return false;
+    }
+}
 
 INT_PTR CALLBACK SurveyParametersDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {

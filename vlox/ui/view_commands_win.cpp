@@ -144,10 +144,10 @@ void GpsCoordinatesCommand()
     Invalidate(hWndMain);
 }
 
-void MapOptionsCommand()
+// The map pane drawn anew as the map settings and layout now ask: the review map while
+// reviewing, else the GPS map rebuilt from the data file or the station map.
+void RedrawMapPane()
 {
-    if (MapOptionsDialog(hWndMain) != 1)
-        return;
     if (ReviewMode != -1) {
         Invalidate(hWndMap);
     } else if (MapLayoutMode == 1) {
@@ -157,7 +157,23 @@ void MapOptionsCommand()
         ClearDisplayArea(1);
         RedrawStationMap(hWndMap);
     }
+}
+
+void MapOptionsCommand()
+{
+    if (MapOptionsDialog(hWndMain) != 1)
+        return;
+    RedrawMapPane();
     SettingsFile(SettingsSave);
+}
+
+void GpsMapTypeCommand()
+{
+    if (GpsMapTypeDialog(hWndMain) == 1) {
+        SettingsFile(SettingsSave);
+        RedrawMapPane();
+    }
+    Invalidate(hWndMain);
 }
 
 void AttributesCommand()
@@ -232,6 +248,9 @@ bool RunViewCommand(int32_t command)
         return true;
     case CmdMapOptions:
         MapOptionsCommand();
+        return true;
+    case CmdGpsMapType:
+        GpsMapTypeCommand();
         return true;
     case CmdAttributes:
         AttributesCommand();

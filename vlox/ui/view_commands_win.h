@@ -1,7 +1,7 @@
 // The command cases of the Display, Map-options and Instruments menus that change how things
 // are shown: the plot-scale steps, the decay and profile views, the Transfer note, and the
-// settings dialogs Scale, GPS Port Setup, GPS Coordinates Display, Map Size and Options and
-// Attributes with what the main window does before and after each.
+// settings dialogs Scale, GPS Port Setup, GPS Coordinates Display, Map Size and Options, GPS
+// map type and Attributes with what the main window does before and after each.
 #pragma once
 
 #include <cstdint>

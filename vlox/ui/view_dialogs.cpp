@@ -265,6 +265,64 @@ void ApplyGpsCoordinates(int32_t selection, SettingsValues& s)
 }
 
 // ---------------------------------------------------------------------------------------
+// GPS Map Type
+
+const char GpsMapNoGpsNote[] = "GPS input is disabled (GPS Port Setup): only the grid map can be shown.";
+
+bool GpsMapChoicesOffered(const SettingsValues& s)
+{
+    return s.GpsInput != 0;
+}
+
+int32_t GpsMapChoiceAtOpening(const SettingsValues& s)
+{
+    return GpsMapChoicesOffered(s) && InList(s.GpsMapType, GpsMapTypeCount) ? s.GpsMapType : 0;
+}
+
+SurveyOkOutcome GpsMapTypeOk(int32_t choice, const GpsCornerEntries& corners, SettingsValues& s, int32_t* refusedLine)
+{
+    int32_t ignored = 0;
+    int32_t& refused = refusedLine != nullptr ? *refusedLine : ignored;
+    refused = 0;
+    if (!GpsMapChoicesOffered(s))
+        choice = 0;
+    if (!InList(choice, GpsMapTypeCount))
+        return SurveyOkAccepted;
+    SettingsValues t = s;
+    t.GpsMapType = choice;
+    const bool takesCorners = choice == GpsMapCornersEntered;
+    GpsCornerEntries e = corners;
+    if (takesCorners) {
+        const GpsCornerEntries kept = GpsCornersOf(s);
+        if (!InList(e.CornerType, static_cast<int32_t>(CornerTypeTexts().size())))
+            e.CornerType = kept.CornerType;
+        if (!InList(e.Zone, static_cast<int32_t>(UtmZoneTexts().size())))
+            e.Zone = kept.Zone;
+        if (!InList(e.Hemisphere, static_cast<int32_t>(HemisphereTexts().size())))
+            e.Hemisphere = kept.Hemisphere;
+        ApplyGpsCorners(t, e);
+    }
+    const SurveyOkOutcome loads = CheckLoadable(t, refused);
+    if (loads != SurveyOkAccepted)
+        return loads;
+    if (takesCorners) {
+        // Checked as the loop they make, whichever loop shape is in use.
+        SettingsValues loop = t;
+        loop.TxLoopShape = 3;
+        const SurveyOkOutcome outcome = CheckLoopGroup(loop, e.Corner, refused);
+        if (outcome != SurveyOkAccepted)
+            return outcome;
+    }
+    s = t;
+    return SurveyOkAccepted;
+}
+
+FieldRefusal GpsMapTypeRefusalOfLine(const SettingsValues& s, int32_t cornerType, int32_t line, FieldRefusalKind kind)
+{
+    return LoopRefusalOfLine(s, 3, cornerType, IDC_GPSMAP_CORNER_FIELD1, line, kind);
+}
+
+// ---------------------------------------------------------------------------------------
 // Profile Plot Attributes
 
 std::string ProfileWidthText(int32_t entry, int32_t choice, int32_t gateSet)

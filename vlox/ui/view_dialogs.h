@@ -1,9 +1,9 @@
 // The models of the display and instrument settings dialogs: "Plot Scale Setup" (SCALEPLOT),
-// "Map Options" (MAPSCALE), "GPS Port Setup" (GPSPORT), "GPS Coordinates" (GPSCOORDINATES) and
-// "Profile Plot Attributes" (PROFILES, PROFILESEXTENDED). Each dialog opens with the fields
-// made from the settings and, on OK, writes back what it read with its corrections; every
-// value written is one the configuration loader accepts. The dialog procedures only move
-// these fields to and from their controls.
+// "Map Options" (MAPSCALE), "GPS Port Setup" (GPSPORT), "GPS Coordinates" (GPSCOORDINATES),
+// "GPS Map Type" (GPSSURVEYTYPE) and "Profile Plot Attributes" (PROFILES, PROFILESEXTENDED).
+// Each dialog opens with the fields made from the settings and, on OK, writes back what it
+// read with its corrections; every value written is one the configuration loader accepts.
+// The dialog procedures only move these fields to and from their controls.
 #pragma once
 
 #include <array>
@@ -13,6 +13,7 @@
 
 #include "vlox/settings/settings.h"
 #include "vlox/ui/dialog_fields.h"
+#include "vlox/ui/survey_dialog.h"
 
 // ---------------------------------------------------------------------------------------
 // Plot Scale Setup
@@ -135,6 +136,31 @@ GpsRestartPlan PlanGpsRestart(bool monitorShown, const SettingsValues& before, c
 std::vector<std::string> GpsDisplayEntries();
 // GPS Coordinates, OK: the display choice (kept when outside the list).
 void ApplyGpsCoordinates(int32_t selection, SettingsValues& s);
+
+// ---------------------------------------------------------------------------------------
+// GPS Map Type
+
+// The choices in the order of the dialog's radio buttons, as line 490 holds them: 0 the grid
+// of lines and stations, 1 GPS with the loop as a symbol at the first station, 2 GPS with the
+// loop corners as entered (the corner group of Survey Parameters).
+constexpr int32_t GpsMapTypeCount = 3;
+constexpr int32_t GpsMapCornersEntered = 2;
+// Without GPS input the map is the grid whatever line 490 says, so the GPS choices are not
+// offered and the dialog says why.
+bool GpsMapChoicesOffered(const SettingsValues& s);
+extern const char GpsMapNoGpsNote[];
+// The choice checked as the dialog opens: the GPS map type, the grid without GPS input.
+int32_t GpsMapChoiceAtOpening(const SettingsValues& s);
+// OK: the choice into GpsMapType (the grid without GPS input; a choice outside the list keeps
+// it). The corners-entered choice takes the corner group, with the checks of Survey
+// Parameters' group; the settings it would save are read back by the configuration loader.
+// A refusal writes nothing and gives the refused configuration line in refusedLine (0 for
+// the loop area). A list selection outside its list keeps the setting. The map layout then
+// follows with MapLayoutFor.
+SurveyOkOutcome GpsMapTypeOk(int32_t choice, const GpsCornerEntries& corners, SettingsValues& s,
+                             int32_t* refusedLine = nullptr);
+// The corner field whose value lands on a configuration line, for a refusal of that line.
+FieldRefusal GpsMapTypeRefusalOfLine(const SettingsValues& s, int32_t cornerType, int32_t line, FieldRefusalKind kind);
 
 // ---------------------------------------------------------------------------------------
 // Profile Plot Attributes

@@ -14,11 +14,13 @@
 #include "vlox/display/measure_windows_win.h"
 #include "vlox/display/profile_pens_win.h"
 #include "vlox/instruments/gps_link_win.h"
+#include "vlox/measure/acquisition_state.h"
 #include "vlox/settings/settings.h"
 #include "vlox/settings/settings_file.h"
 #include "vlox/ui/acquisition_commands_win.h"
 #include "vlox/ui/commands.h"
 #include "vlox/ui/dialog_fields_win.h"
+#include "vlox/ui/survey_dialog_win.h"
 #include "vlox/ui/view_dialogs.h"
 
 namespace {
@@ -289,6 +291,83 @@ void TakeGpsPort(HWND dialog)
 }
 
 // ---------------------------------------------------------------------------------------
+// GPS Map Type
+
+struct GpsMapTypeDialogState {
+    int32_t Choice = 0;
+    ShownNumber Corners[LoopFieldCount];
+} GpsMapDialog;
+
+const int GpsMapChoiceIds[GpsMapTypeCount] = {IDC_GPSMAP_GRID, IDC_GPSMAP_FIRST_STATION, IDC_GPSMAP_CORNERS};
+
+std::vector<std::string> Narrow(const std::vector<WideString>& texts)
+{
+    std::vector<std::string> out;
+    for (const WideString& t : texts)
+        out.push_back(WideToNarrow(t));
+    return out;
+}
+
+// The corner group is open for its own choice only; the zone and hemisphere for UTM corners.
+void OpenGpsCorners(HWND dialog)
+{
+    const bool open = GpsMapDialog.Choice == GpsMapCornersEntered;
+    for (int i = 0; i < LoopFieldCount; ++i)
+        Enable(dialog, IDC_GPSMAP_CORNER_FIELD1 + i, open);
+    Enable(dialog, IDC_GPSMAP_CORNER_TYPE, open);
+    const bool utm = open && ListSelection(dialog, IDC_GPSMAP_CORNER_TYPE) != 0;
+    Enable(dialog, IDC_GPSMAP_ZONE, utm);
+    Enable(dialog, IDC_GPSMAP_HEMISPHERE, utm);
+}
+
+void InitGpsMapType(HWND dialog)
+{
+    const bool offered = GpsMapChoicesOffered(Settings);
+    GpsMapDialog.Choice = GpsMapChoiceAtOpening(Settings);
+    CheckRadioButton(dialog, IDC_GPSMAP_GRID, IDC_GPSMAP_CORNERS, GpsMapChoiceIds[GpsMapDialog.Choice]);
+    Enable(dialog, IDC_GPSMAP_FIRST_STATION, offered);
+    Enable(dialog, IDC_GPSMAP_CORNERS, offered);
+    SetText(dialog, IDC_GPSMAP_NOTE, offered ? "" : GpsMapNoGpsNote);
+    const LoopGroupView corners = LoopGroup(Settings, 3, Settings.TxCornerCoordinateType);
+    for (int i = 0; i < LoopFieldCount; ++i)
+        GpsMapDialog.Corners[i] =
+            SetFieldNumber(dialog, IDC_GPSMAP_CORNER_FIELD1 + i, corners.Value[i], corners.Decimals);
+    FillList(dialog, IDC_GPSMAP_CORNER_TYPE, Narrow(CornerTypeTexts()), Settings.TxCornerCoordinateType);
+    FillList(dialog, IDC_GPSMAP_ZONE, Narrow(UtmZoneTexts()), Settings.TxCornerUtmZone - 1);
+    FillList(dialog, IDC_GPSMAP_HEMISPHERE, Narrow(HemisphereTexts()), Settings.TxCornerHemisphere);
+    OpenGpsCorners(dialog);
+}
+
+// OK: false, with the field named and nothing written, when the corners are refused.
+bool TakeGpsMapType(HWND dialog)
+{
+    const char caption[] = "GPS Map Type";
+    GpsCornerEntries e;
+    e.CornerType = ListSelection(dialog, IDC_GPSMAP_CORNER_TYPE);
+    e.Zone = ListSelection(dialog, IDC_GPSMAP_ZONE);
+    e.Hemisphere = ListSelection(dialog, IDC_GPSMAP_HEMISPHERE);
+    // The corner fields count only for their own choice: closed, they are not read.
+    if (GpsMapDialog.Choice == GpsMapCornersEntered) {
+        FieldsAtOk ok{dialog};
+        const LoopGroupView group = LoopGroup(Settings, 3, e.CornerType);
+        for (int i = 0; i < LoopFieldCount; ++i)
+            e.Corner[i] =
+                TakeKeptFieldNumber(ok, IDC_GPSMAP_CORNER_FIELD1 + i, LoopFieldName(group, i), GpsMapDialog.Corners[i]);
+        if (RefuseField(dialog, ok.Refusal, caption))
+            return false;
+    }
+    int32_t line = 0;
+    const SurveyOkOutcome outcome = GpsMapTypeOk(GpsMapDialog.Choice, e, Settings, &line);
+    if (ShowLoopRefusal(dialog, outcome,
+                        GpsMapTypeRefusalOfLine(Settings, e.CornerType, line, FieldRefusalKind::OutOfRange), caption))
+        return false;
+    MapLayoutMode = MapLayoutFor(Settings.GpsMapType, Settings.GpsInput);
+    // The corners may be the loop in use.
+    ComputeTxLoopArea();
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------
 // Profile Plot Attributes
 
 struct ProfileDialogState {
@@ -473,6 +552,39 @@ INT_PTR CALLBACK GpsCoordinatesDlgProc(HWND dialog, UINT message, WPARAM wParam,
     return FALSE;
 }
 
+INT_PTR CALLBACK GpsMapTypeDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        InitGpsMapType(dialog);
+        return TRUE;
+    case WM_COMMAND: {
+        const int id = LOWORD(wParam);
+        for (int32_t choice = 0; choice < GpsMapTypeCount; ++choice)
+            if (id == GpsMapChoiceIds[choice]) {
+                GpsMapDialog.Choice = choice;
+                OpenGpsCorners(dialog);
+                return TRUE;
+            }
+        if (id == IDC_GPSMAP_CORNER_TYPE && HIWORD(wParam) == CBN_SELCHANGE) {
+            OpenGpsCorners(dialog);
+            return TRUE;
+        }
+        if (id == IDOK) {
+            if (TakeGpsMapType(dialog))
+                EndWith(dialog, 1);
+            return TRUE;
+        }
+        if (id == IDCANCEL)
+            return EndWith(dialog, 0);
+        break;
+    }
+    default:
+        break;
+    }
+    return FALSE;
+}
+
 INT_PTR CALLBACK ProfileAttributesDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
@@ -578,6 +690,11 @@ INT_PTR GpsPortDialog(HWND owner)
 INT_PTR GpsCoordinatesDialog(HWND owner)
 {
     return Open(L"GPSCOORDINATES", owner, GpsCoordinatesDlgProc) == 1 ? 1 : 0;
+}
+
+INT_PTR GpsMapTypeDialog(HWND owner)
+{
+    return Open(L"GPSSURVEYTYPE", owner, GpsMapTypeDlgProc) == 1 ? 1 : 0;
 }
 
 INT_PTR ProfileAttributesDialog(HWND owner, int32_t gateSet)

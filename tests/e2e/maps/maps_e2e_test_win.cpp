@@ -8,12 +8,15 @@
 // it, keypad 7 and F1 act as g and p, Exit gives the port back to the normal reader; an
 // unplugged feed hangs nothing. Each kept screenshot is the picture the test checked.
 //
-// StationMapRun: V-LOX without GPS: three stored readings show as stations on the station
-// map (maps_station_map.png); Zoom+, Zoom-, the shifts and Fit All move the picture.
+// StationMapRun: V-LOX without GPS: the GPS map type offers only the grid, and says why;
+// three stored readings show as stations on the station map (maps_station_map.png); Zoom+,
+// Zoom-, the shifts and Fit All move the picture.
 #include "tests/e2e/harness/e2e_harness_win.h"
 #include "tests/e2e/harness/vlox_steps.h"
+#include "tests/e2e/maps/map_pictures.h"
 
 #include "resources/resource.h"
+#include "resources/view_ids.h"
 #include "vlox/settings/config_file.h"
 #include "vlox/settings/settings.h"
 
@@ -28,83 +31,13 @@
 
 namespace {
 
-// A GGA sentence with its checksum and CR LF: fix i of a walk going north-east from
-// 45 30 N, 75 30 W, about 2 m a fix.
-std::string WalkSentence(int i)
-{
-    const double latMinutes = 30.0 + i * 0.00108;  // 2 m north
-    const double lonMinutes = 30.0 - i * 0.00154;  // 2 m east (west longitudes fall)
-    char body[128];
-    std::snprintf(body, sizeof body, "GPGGA,1015%02d.00,45%08.5f,N,075%08.5f,W,1,08,0.9,100.0,M,-34.0,M,,", i % 60,
-                  latMinutes, lonMinutes);
-    unsigned sum = 0;
-    for (const char* c = body; *c != 0; ++c)
-        sum ^= static_cast<unsigned char>(*c);
-    char line[160];
-    std::snprintf(line, sizeof line, "$%s*%02X\r\n", body, sum);
-    return line;
-}
-
-// Sends the walk's fixes from fix `from` on, one every 250 ms, from a thread of its own until
-// stopped; Next() is the next fix to send.
-class Walker {
-public:
-    Walker(e2e::SerialLink& link, int from)
-        : next_(from), thread_([this, &link] {
-              while (!stop_) {
-                  link.Write(WalkSentence(next_));
-                  ++next_;
-                  Sleep(250);
-              }
-          })
-    {
-    }
-    ~Walker()
-    {
-        stop_ = true;
-        thread_.join();
-    }
-    int Next() const { return next_; }
-
-private:
-    std::atomic<bool> stop_{false};
-    std::atomic<int> next_;
-    std::thread thread_;
-};
-
-struct Ink {
-    int red = 0, green = 0, blue = 0, black = 0, grid = 0, other = 0;
-};
-
-Ink InkOf(const e2e::RgbImage& image)
-{
-    Ink ink;
-    for (size_t i = 0; i + 2 < image.rgb.size(); i += 3) {
-        const int r = image.rgb[i], g = image.rgb[i + 1], b = image.rgb[i + 2];
-        if (r == 255 && g == 255 && b == 255)
-            continue;
-        if (r == 255 && g == 0 && b == 0)
-            ++ink.red;
-        else if (r == 0 && g == 255 && b == 0)
-            ++ink.green;
-        else if (r == 0 && g == 0 && b == 255)
-            ++ink.blue;
-        else if (r == 0 && g == 0 && b == 0)
-            ++ink.black;
-        else if ((r == 224 && g == 224 && b == 224) || (r == 192 && g == 192 && b == 192))
-            ++ink.grid;
-        else
-            ++ink.other;
-    }
-    return ink;
-}
-
-e2e::RgbImage MapPicture(HWND main)
-{
-    e2e::RgbImage image;
-    e2e::CaptureWindow(e2e::Control(main, IDC_MAP_WND), &image);
-    return image;
-}
+using e2e_maps::Checked;
+using e2e_maps::Ink;
+using e2e_maps::InkOf;
+using e2e_maps::KeepPicture;
+using e2e_maps::MapPicture;
+using e2e_maps::OpenGpsMapType;
+using e2e_maps::Walker;
 
 std::string Configuration(int gpsInput)
 {
@@ -128,12 +61,6 @@ int ListCount(HWND list)
     if (SendMessageTimeoutW(list, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 2000, &count) == 0)
         return -1;
     return static_cast<int>(count);
-}
-
-// Keeps a map picture that the test checks, beside the test.
-void KeepPicture(const e2e::RgbImage& image, const wchar_t* name)
-{
-    e2e::SavePng(image, e2e::BinFolder() + L"\\" + name);
 }
 
 class GpsMapRun : public e2e::VloxSuite<GpsMapRun> {
@@ -173,7 +100,8 @@ TEST_F(GpsMapRun, TheCrossFollowsTheWalkAndTheMapScrolls)
         Walker walk(*gps, 0);
         ASSERT_TRUE(e2e::WaitUntil([] { return InkOf(MapPicture(mainWindow)).blue > 0; }, 15000))
             << "no cross on the map";
-        // 40 fixes of 2 m at 3.3 px/m: far beyond the pane, so the view has scrolled.
+        // 40 fixes 2 m north and 2 m east each: at the start the live map is fitted to the
+        // 100 m loop (1.3 px/m), so they run past the pane and the view has scrolled.
         e2e::WaitUntil([&] { return walk.Next() >= 40; }, 20000);
         walked = walk.Next();
     }
@@ -290,6 +218,21 @@ TEST_F(GpsMapRun, AnUnpluggedFeedHangsNothing)
     DWORD code = 99;
     EXPECT_EQ(e2e::ExitVlox(*vlox, mainWindow, &code), "");
     EXPECT_EQ(code, 0u);
+}
+
+TEST_F(StationMapRun, WithoutGpsInputTheMapTypeOffersOnlyTheGrid)
+{
+    HWND dialog = OpenGpsMapType(*vlox, mainWindow);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(Checked(e2e::Control(dialog, IDC_GPSMAP_GRID)));
+    EXPECT_FALSE(e2e::IsEnabled(e2e::Control(dialog, IDC_GPSMAP_FIRST_STATION)));
+    EXPECT_FALSE(e2e::IsEnabled(e2e::Control(dialog, IDC_GPSMAP_CORNERS)));
+    EXPECT_FALSE(e2e::IsEnabled(e2e::Control(dialog, IDC_GPSMAP_CORNER_FIELD1)));
+    EXPECT_EQ(e2e::TextOf(e2e::Control(dialog, IDC_GPSMAP_NOTE)),
+              L"GPS input is disabled (GPS Port Setup): only the grid map can be shown.");
+    ASSERT_TRUE(e2e::PressButton(dialog, IDCANCEL));
+    ASSERT_TRUE(e2e::WaitUntil([dialog] { return !IsWindow(dialog); }, 10000));
+    ASSERT_TRUE(vlox->WaitIdle(5000));
 }
 
 TEST_F(StationMapRun, StoredStationsShowAndTheButtonsMoveTheMap)
