@@ -617,3 +617,39 @@ TEST_F(DataFileWin, AStationIndexThatCannotBeWrittenIsToldOncePerFile)
         EXPECT_EQ(ReadAll(StationIndexFileName), "");
     }
 }
+
+// A file reviewed from a read-only card: the comments are shown, and OK writes nothing; a
+// comment changed is answered with why.
+TEST_F(DataFileWin, CommentsOfAReadOnlyFileAreShownNotWritten)
+{
+    const std::wstring path = L"C:\\Vlox_Data\\readonly.VLX";
+    DeleteFileW(path.c_str());
+    ASSERT_EQ(CreateDataFileAt(path.c_str()), 1);
+    ASSERT_EQ(StoreReading(), 1);
+    CloseDataFile(1);
+    const std::string bytes = ReadAll(path);
+    HANDLE review = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(review, INVALID_HANDLE_VALUE);
+    ReviewComments[ReviewFileComment] = {"kept", 1, 1, 180};
+    for (const wchar_t* typed : {L"kept", L"changed"}) {
+        Messages.clear();
+        CommentsViewRequest request;
+        request.ReviewFile = review;
+        request.ReadOnly = 1;
+        HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr), L"COMMENTSVIEW", nullptr, CommentsViewDlgProc,
+                                         reinterpret_cast<LPARAM>(&request));
+        ASSERT_NE(dialog, nullptr);
+        SetDlgItemTextW(dialog, IDC_VIEW_COMMENT_FILE, typed);
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        DestroyWindow(dialog);
+        if (std::wstring(typed) == L"kept") {
+            EXPECT_TRUE(Messages.empty());
+        } else {
+            ASSERT_EQ(Messages.size(), 1u);
+            EXPECT_EQ(Messages[0], L"File Error: " + NarrowToWide(std::string(ReadOnlyReviewText)));
+        }
+    }
+    CloseHandle(review);
+    ReviewComments[ReviewFileComment] = {};
+    EXPECT_EQ(ReadAll(path), bytes);
+}
