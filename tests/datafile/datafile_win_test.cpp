@@ -6,6 +6,7 @@
 #include "vlox/datafile/datafile_win.h"
 #include "vlox/datafile/editheader.h"
 #include "vlox/datafile/naming.h"
+#include "vlox/datafile/review_reader_win.h"
 #include "vlox/datafile/store_inputs.h"
 #include "vlox/settings/settings.h"
 
@@ -529,4 +530,126 @@ TEST_F(DataFileWin, FailedSentenceWriteIsShownOnTheCreatingThread)
     ASSERT_EQ(Messages.size(), 1u);
     EXPECT_EQ(Messages[0], L"File Error: " + NarrowToWide(std::string(DataFileWriteErrorText)));
     EXPECT_EQ(ReadAll(readOnly), std::string(120, 'x'));
+}
+
+// Pins: a data file closed by the operator is never opened again (a review ending reopened it
+// and the next readings went into it); a file only set aside for a review is.
+TEST_F(DataFileWin, OnlyACurrentFileIsReopenedAfterAReview)
+{
+    const std::wstring path = L"C:\\Vlox_Data\\reopen.VLX";
+    DeleteFileW(path.c_str());
+    ASSERT_EQ(CreateDataFileAt(path.c_str()), 1);
+    SetDataFileAside();
+    EXPECT_EQ(DataFile, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(DataFileState, 1);
+    ASSERT_EQ(ReopenDataFileAtEnd(), 1);
+    EXPECT_EQ(HandleFile(DataFile).Tell(), HandleFile(DataFile).Size());
+
+    CloseDataFile(1);
+    EXPECT_EQ(DataFileState, 0);
+    EXPECT_EQ(ReopenDataFileAtEnd(), 0);
+    EXPECT_EQ(DataFile, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(StoreReading(), 0);
+    EXPECT_EQ(ReadAll(path).size(), 5u * 60u);
+}
+
+// Pins: the survey being recorded (and its companions, and a file under review) can be read
+// by another program, a converter, meanwhile; none may write or delete it.
+TEST_F(DataFileWin, OpenSurveysAreSharedForReadingOnly)
+{
+    const std::wstring path = L"C:\\Vlox_Data\\shared.VLX";
+    DeleteFileW(path.c_str());
+    ASSERT_EQ(CreateDataFileAt(path.c_str()), 1);
+    ASSERT_EQ(StoreReading(), 1);
+    auto sharedForReadingOnly = [](const std::wstring& file) {
+        SCOPED_TRACE(std::string(file.begin(), file.end()));
+        EXPECT_NE(ReadAll(file), "<missing>");
+        HANDLE writer = CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+        EXPECT_EQ(writer, INVALID_HANDLE_VALUE);
+        if (writer != INVALID_HANDLE_VALUE)
+            CloseHandle(writer);
+        EXPECT_FALSE(DeleteFileW(file.c_str()));
+    };
+    const std::string recorded = ReadAll(path);
+    EXPECT_EQ(Tags(recorded).size(), 5u + 6u + ReadingTags.size());
+    sharedForReadingOnly(path);
+    sharedForReadingOnly(StationIndexFileName);
+    sharedForReadingOnly(NullingLogFileName);
+    // Set aside for a review of it and open again afterwards.
+    SetDataFileAside();
+    ASSERT_EQ(OpenReviewFileAt(path), 1);
+    EXPECT_EQ(ReviewFileReadOnly, 0);
+    sharedForReadingOnly(path);
+    CloseReviewFile();
+    ASSERT_EQ(ReopenDataFileAtEnd(), 1);
+    sharedForReadingOnly(path);
+    EXPECT_EQ(ReadAll(path), recorded);
+}
+
+// Pins: a station index line that cannot be written (a full card) leaves the reading stored
+// and is told once for the data file, at once for the Store command and after the return for
+// the measurement cycle; a new data file is told again.
+TEST_F(DataFileWin, AStationIndexThatCannotBeWrittenIsToldOncePerFile)
+{
+    for (const int32_t report : {StoreReportAtOnce, StoreReportPosted}) {
+        SCOPED_TRACE(report == StoreReportAtOnce ? "Store command" : "measurement cycle");
+        Messages.clear();
+        CurrentStation = 0.0;
+        const std::wstring path = L"C:\\Vlox_Data\\fullindex.VLX";
+        CloseDataFile(1);
+        DeleteFileW(path.c_str());
+        DeleteFileW(L"C:\\Vlox_Data\\fullindex.NLG");
+        ASSERT_EQ(CreateDataFileAt(path.c_str()), 1);
+        // The index as a card that takes no more: its writes fail.
+        CloseHandle(StationIndexFile);
+        StationIndexFile = CreateFileW(StationIndexFileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                       OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(StationIndexFile, INVALID_HANDLE_VALUE);
+        for (int station = 0; station < 2; ++station) {
+            CurrentStation = 5.0 * station;
+            EXPECT_EQ(StoreReading(report), 1);
+            PumpPostedMessages();
+        }
+        ASSERT_EQ(Messages.size(), 1u);
+        EXPECT_EQ(Messages[0], L"File Error: " + NarrowToWide(std::string(StationIndexWriteErrorText)));
+        EXPECT_EQ(Tags(ReadAll(path)).size(), 5u + 6u + 3u + 2u * ReadingTags.size());
+        EXPECT_EQ(ReadAll(StationIndexFileName), "");
+    }
+}
+
+// A file reviewed from a read-only card: the comments are shown, and OK writes nothing; a
+// comment changed is answered with why.
+TEST_F(DataFileWin, CommentsOfAReadOnlyFileAreShownNotWritten)
+{
+    const std::wstring path = L"C:\\Vlox_Data\\readonly.VLX";
+    DeleteFileW(path.c_str());
+    ASSERT_EQ(CreateDataFileAt(path.c_str()), 1);
+    ASSERT_EQ(StoreReading(), 1);
+    CloseDataFile(1);
+    const std::string bytes = ReadAll(path);
+    HANDLE review = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(review, INVALID_HANDLE_VALUE);
+    ReviewComments[ReviewFileComment] = {"kept", 1, 1, 180};
+    for (const wchar_t* typed : {L"kept", L"changed"}) {
+        Messages.clear();
+        CommentsViewRequest request;
+        request.ReviewFile = review;
+        request.ReadOnly = 1;
+        HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr), L"COMMENTSVIEW", nullptr, CommentsViewDlgProc,
+                                         reinterpret_cast<LPARAM>(&request));
+        ASSERT_NE(dialog, nullptr);
+        SetDlgItemTextW(dialog, IDC_VIEW_COMMENT_FILE, typed);
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        DestroyWindow(dialog);
+        if (std::wstring(typed) == L"kept") {
+            EXPECT_TRUE(Messages.empty());
+        } else {
+            ASSERT_EQ(Messages.size(), 1u);
+            EXPECT_EQ(Messages[0], L"File Error: " + NarrowToWide(std::string(ReadOnlyReviewText)));
+        }
+    }
+    CloseHandle(review);
+    ReviewComments[ReviewFileComment] = {};
+    EXPECT_EQ(ReadAll(path), bytes);
 }

@@ -178,6 +178,58 @@ TEST_F(ReviewSelection, SelectedAutoScaleShowsTheParametersOfEachReadingItReads)
     EXPECT_TRUE(Reported.empty());
 }
 
+// Edit Selected Parameters lands on the reading the review shows, whichever list showed it:
+// the profile's readings of a repetition are not the station's readings of the decay view.
+// Station 0 holds readings 1 and 2 at 30 Hz/20 gates, 3 at 30 Hz/30 gates and 4 at 3 Hz.
+TEST_F(ReviewSelection, TheEditLandsOnTheReadingShown)
+{
+    struct Case {
+        const char* view;
+        int profileEntry;  // -1: the decay view's record
+        int record;
+        int editedNumber;
+    };
+    const Case cases[] = {
+        {"decay view, second record", -1, 1, 2},
+        {"profile 30Hz/30, its first record", 1, 0, 3},
+        {"profile 30Hz/20, its second record", 0, 1, 2},
+    };
+    const std::string original = f.Bytes;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.view);
+        f.Bytes = original;
+        FileMessage msg;
+        ASSERT_EQ(ReadLineStations(f, ReviewLineOffsets[0], msg), 1);
+        ASSERT_EQ(ReadStationRecords(f, ReviewStationOffsets[0], msg), 1);
+        if (c.profileEntry < 0) {
+            ReviewShownOffset = ReviewRecordOffsets[c.record];
+        } else {
+            ASSERT_EQ(CountStationRepetitions(ctx), 0);
+            RepetitionListLabels(1);
+            ASSERT_EQ(SelectReviewRepetition(ctx, c.profileEntry), 1);
+            ASSERT_GT(ProfileRecordCount, c.record);
+            ReviewShownOffset = ProfileRecordOffsets[c.record];
+        }
+        ASSERT_EQ(SeekPastShownReading(f, msg), 1) << msg.Text;
+        HeaderEditRequestData edit;
+        edit.UpdateCurrent = 1;
+        edit.TxCurrent = 9.5;
+        EXPECT_EQ(EditHeaderRecords(f, edit).Text, "");
+
+        ASSERT_EQ(ReadStationRecords(f, ReviewStationOffsets[0], msg), 1);
+        for (int i = 0; i < ReviewRecordCount; ++i) {
+            ReviewReadingData r;
+            ASSERT_EQ(ReadMeasurementRecord(f, ReviewRecordOffsets[i], r, msg), 1);
+            EXPECT_EQ(r.TxCurrent, ReviewRecordNumbers[i] == c.editedNumber ? 9.5 : ReadingParameters{}.TxCurrent)
+                << "reading " << ReviewRecordNumbers[i];
+        }
+    }
+    // Nothing shown yet: nothing to edit.
+    ResetReviewSelection();
+    FileMessage msg;
+    EXPECT_EQ(SeekPastShownReading(f, msg), 0);
+}
+
 TEST(ReviewAxis, Limits)
 {
     const double nan = std::numeric_limits<double>::quiet_NaN();

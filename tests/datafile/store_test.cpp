@@ -267,6 +267,38 @@ TEST_F(StoreTest, FailedWriteTakesTheReadingBack)
     EXPECT_EQ(AutoStoredCount, 1);
 }
 
+// A full card under the station index: the reading is stored whole and the failure is
+// answered, so that the operator can be told the station map misses the station; a store at
+// the same station writes no index line and reports nothing.
+TEST_F(StoreTest, StationIndexThatCannotBeWrittenLeavesTheReadingStoredAndSaysSo)
+{
+    for (const bool dual : {false, true}) {
+        SCOPED_TRACE(dual ? "two-frequency store" : "single store");
+        ResetDataFileState();
+        MemoryFile f;
+        Create(f);
+        index = MemoryFile{};
+        index.FailAfter = 0;
+        ReadingParameters p;
+        DualRepetitionChoice c;
+        auto store = [&] {
+            return dual ? StoreDualRepetitionReadingTo(&f, &index, p, c, rows, rowsB, meter, clock) : Store(f, p);
+        };
+        StoreOutcome out = store();
+        EXPECT_EQ(out.Result, StoreResult::Stored);
+        EXPECT_TRUE(out.NewStation);
+        EXPECT_TRUE(out.IndexWriteFailed);
+        EXPECT_TRUE(index.Bytes.empty());
+        const std::vector<std::string> reading = dual ? Join({Reading(5), Reading(8)}) : Reading(8);
+        EXPECT_EQ(Tags(f.Bytes), Join({Header, LineStart, reading}));
+
+        out = store();
+        EXPECT_EQ(out.Result, StoreResult::Stored);
+        EXPECT_FALSE(out.NewStation);
+        EXPECT_FALSE(out.IndexWriteFailed);
+    }
+}
+
 TEST_F(StoreTest, FailedSentenceLeavesNoPartialRecord)
 {
     MemoryFile f;

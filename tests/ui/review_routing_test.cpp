@@ -64,6 +64,13 @@ public:
     double ProfileStation(int32_t s) override { return 5.0 * s; }
     int32_t ProfileRecordNumber(int32_t r) override { return 7 + r; }
     int32_t ProfileRecordTag(int32_t r) override { return tags.count(r) ? tags[r] : 0; }
+    std::vector<int32_t> profileStations;
+    int32_t shownEntry = -1;
+    int32_t ProfileStationEntry(int32_t s) override
+    {
+        return s >= 0 && s < static_cast<int32_t>(profileStations.size()) ? profileStations[s] : -1;
+    }
+    int32_t ShownRecordEntry() override { return shownEntry; }
     void ShowDecayRecord(int32_t r) override { Note("ShowDecay", r); }
     void ShowProfileRecord(int32_t r, int32_t) override { Note("ShowProfile", r); }
     void DrawReviewNumbers(bool) override { Note("Numbers"); }
@@ -187,12 +194,41 @@ TEST_F(ReviewRouting, ProfileViewSelectsTheCountedRepetitionAndStationZero)
     ops.selection[ReviewViewComboId] = 1;
     ops.repetitions = 2;  // the user-gate set after the two standard entries
     ReviewStationIndex = 3;
+    ReviewRecordIndex = 1;
     EXPECT_TRUE(RouteReviewNotification(MsgCommand, Changed(ReviewViewComboId), ops));
     EXPECT_EQ(ReviewMode, 1);
     EXPECT_EQ(ReviewRepetitionIndex, 2);
     EXPECT_EQ(ReviewStationIndex, 0);
+    // The record box shows the station's first reading, and the index with it.
+    EXPECT_EQ(ReviewRecordIndex, 0);
+    EXPECT_EQ(ReviewRecordNumber, 7);
     EXPECT_EQ(ops.calls, (std::vector<std::string>{"FillProcessing", "FillRepetition", "ReadLine(0)", "FillRepetition",
                                                    "SelectUserGates(2)", "SaveCursor(0)", "Cursor(0)"}));
+}
+
+// Pins: back from the profiles the decay view shows the station and the reading the profile
+// showed, with the line's stations and that station's readings in the boxes again; they held
+// the profile's lists, and the record box and the reading drawn disagreed.
+TEST_F(ReviewRouting, BackFromTheProfilesTheDecayKeepsTheStationAndReadingShown)
+{
+    ReviewMode = 1;
+    ReviewViewChoice = 1;
+    ReviewStationIndex = 1;  // the second station of the profile: the line's third
+    ReviewRecordIndex = 0;
+    ops.profileStations = {0, 2};
+    ops.shownEntry = 1;
+    ops.items[ReviewViewComboId] = 2;
+    ops.selection[ReviewViewComboId] = 0;
+    EXPECT_TRUE(RouteReviewNotification(MsgCommand, Changed(ReviewViewComboId), ops));
+    EXPECT_EQ(ReviewMode, 0);
+    EXPECT_EQ(ReviewStationIndex, 2);
+    EXPECT_EQ(ReviewRecordIndex, 1);
+    EXPECT_DOUBLE_EQ(ReviewStationNumber, 20.0);
+    EXPECT_EQ(ReviewRecordNumber, 2);
+    const std::vector<std::string> start(ops.calls.begin(), ops.calls.begin() + 9);
+    EXPECT_EQ(start,
+              (std::vector<std::string>{"FillProcessing", "FillRepetition", "ReadLine(0)", "FillStations", "Set83(2)",
+                                        "ReadStation(2)", "FillRecords", "Set84(1)", "ShowDecay(1)"}));
 }
 
 TEST_F(ReviewRouting, SelectedProcessingShowsTheListAndReadsTheTagsBack)

@@ -6,6 +6,7 @@
 #include "vlox/datafile/editheader.h"
 #include "vlox/settings/settings.h"
 
+#include <algorithm>
 #include <mutex>
 
 namespace {
@@ -87,6 +88,13 @@ void ApplyCommentsViewDialog(HWND dialog, const CommentsViewRequest& r)
     std::string texts[4];
     for (int i = 0; i < 4; ++i)
         texts[i] = GetComment(dialog, ViewEdits[i]);
+    if (r.ReadOnly) {
+        const CommentsViewContentsData shown =
+            CommentsViewContents(r.ReviewFileTitle, r.ReviewLineNumber, r.ReviewStationNumber, r.ReviewRecordNumber);
+        if (!std::equal(texts, texts + 4, shown.Texts))
+            ShowFileError(dialog, ReadOnlyReviewText);
+        return;
+    }
     HandleFile f(r.ReviewFile);
     if (!ApplyCommentsView(r.ReviewFile != INVALID_HANDLE_VALUE ? &f : nullptr, texts))
         ShowFileError(dialog, DataFileWriteErrorText);

@@ -19,6 +19,9 @@ struct CommentsViewRequest {
     double ReviewLineNumber = 0.0;
     double ReviewStationNumber = 0.0;
     int32_t ReviewRecordNumber = 0;
+    // The file is open for reading only: OK writes nothing, and tells why when a comment was
+    // changed.
+    int32_t ReadOnly = 0;
 };
 
 // COMMENTSVIEW "View and Edit Available Comments": the comments of the file under review.

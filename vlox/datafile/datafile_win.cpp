@@ -17,9 +17,17 @@ HANDLE NullingLogFile = INVALID_HANDLE_VALUE;
 std::wstring DataFileWidePath;
 std::wstring StationIndexFileName;
 std::wstring NullingLogFileName;
+int32_t DataFileState = 0;
 
 FileMessageBoxFunction DataFileMessageBox = MessageBoxW;
 int32_t StoreErrorsPending = 0;
+int32_t StationIndexFailureTold = 0;
+
+HANDLE OpenSurveyFile(const std::wstring& path, DWORD creation)
+{
+    return CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, creation,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
 
 // HandleFile.
 
@@ -102,7 +110,7 @@ enum class Creation { Created, Exists, Failed };
 // Creates the data file itself; never over an existing file.
 Creation OpenNewDataFile(const wchar_t* path, HANDLE& file)
 {
-    file = CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    file = OpenSurveyFile(path, CREATE_NEW);
     if (file != INVALID_HANDLE_VALUE)
         return Creation::Created;
     DWORD error = GetLastError();
@@ -113,8 +121,7 @@ Creation OpenNewDataFile(const wchar_t* path, HANDLE& file)
 // program's, and its name is forgotten so that the close does not delete it.
 HANDLE CreateCompanion(std::wstring& name)
 {
-    HANDLE file =
-        CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = OpenSurveyFile(name, CREATE_NEW);
     if (file == INVALID_HANDLE_VALUE)
         name.clear();
     return file;
@@ -165,6 +172,7 @@ bool FinishDataFile(const std::wstring& path, HANDLE file)
     DataFileWideTitle = path.substr(nameAt);
     Settings.DataDirectory = path.substr(0, nameAt);
 
+    StationIndexFailureTold = 0;
     if (DataFileInputs.ClearGpsPositionCount)
         DataFileInputs.ClearGpsPositionCount();
     HandleFile f(DataFile);
@@ -211,6 +219,10 @@ LRESULT CALLBACK StoreErrorWndProc(HWND window, UINT message, WPARAM wParam, LPA
         SentenceErrorShowing = false;
         return 0;
     }
+    if (wParam == StationIndexFailedReport) {
+        ShowMessage(GetActiveWindow(), StationIndexWriteErrorText, FileErrorCaption, MB_OK | MB_ICONWARNING);
+        return 0;
+    }
     // Cleared before the box: its own message loop may take the next report.
     if (StoreErrorsPending > 0)
         --StoreErrorsPending;
@@ -234,11 +246,29 @@ HWND StoreErrorTarget()
     return StoreErrorWindow;
 }
 
+// The station index of a stored reading could not be written: told once for the data file,
+// at once or after the caller has returned.
+void ReportStationIndexFailure(int32_t report)
+{
+    if (StationIndexFailureTold)
+        return;
+    StationIndexFailureTold = 1;
+    if (report != StoreReportPosted) {
+        ShowMessage(GetActiveWindow(), StationIndexWriteErrorText, FileErrorCaption, MB_OK | MB_ICONWARNING);
+        return;
+    }
+    HWND target = StoreErrorTarget();
+    if (target != nullptr)
+        PostMessageW(target, StoreErrorMessage, StationIndexFailedReport, 0);
+}
+
 // Tells the operator why a store did not happen, at once or after the caller has returned;
 // 1 when it did.
 int32_t ReportStore(const StoreOutcome& out, int32_t report)
 {
     if (out.Result == StoreResult::Stored) {
+        if (out.IndexWriteFailed)
+            ReportStationIndexFailure(report);
         if (out.NewStation && MapLayoutMode == 2 && DataFileInputs.StationMapChanged)
             DataFileInputs.StationMapChanged();
         return 1;
@@ -416,6 +446,7 @@ void UpdateLoopCentre()
 void CloseDataFile(int32_t closeStationIndex)
 {
     std::lock_guard<std::recursive_mutex> hold(DataFileLock);
+    DataFileState = 0;
     CloseHandleVariable(DataFile);
     CloseHandleVariable(NullingLogFile);
     if (closeStationIndex)

@@ -20,6 +20,14 @@ extern HANDLE NullingLogFile;
 extern std::wstring DataFileWidePath;
 extern std::wstring StationIndexFileName;
 extern std::wstring NullingLogFileName;
+// 0 no current data file (none made, or closed), 1 a current data file (set aside while
+// another file is reviewed), 2 a file is under review. Only a current file is ever reopened.
+extern int32_t DataFileState;
+
+// Opens a survey file or a companion for reading and writing (creation: CREATE_NEW or
+// OPEN_EXISTING). Other programs may read it meanwhile (a converter exports the survey being
+// recorded); none may write or delete it.
+HANDLE OpenSurveyFile(const std::wstring& path, DWORD creation);
 
 // A RecordFile over a Win32 file handle (read, write, seek, flush, truncate).
 class HandleFile : public RecordFile {
@@ -68,7 +76,8 @@ constexpr int32_t StoreReportPosted = 1;
 // Stores the current reading (one rate), or the two-frequency reading, from the results
 // the measurement left. Returns 1 when stored; 0 when refused (no data file) or when a
 // write failed, after telling the operator ("File Error") as report says: nothing is then
-// counted.
+// counted. A station index line that cannot be written leaves the reading stored; the
+// operator is told so, as report says, the first time for the data file.
 int32_t StoreReading(int32_t report = StoreReportAtOnce);
 int32_t StoreDualRepetitionReading(int32_t report = StoreReportAtOnce);
 
@@ -76,9 +85,14 @@ int32_t StoreDualRepetitionReading(int32_t report = StoreReportAtOnce);
 // (wParam: the StoreResult), and the number of posted reports not yet shown (one at most:
 // a failing automatic store does not pile up boxes).
 constexpr UINT StoreErrorMessage = WM_APP + 0x2A1;
-// Its wParam for a failed GPS sentence write (the others are a StoreResult).
+// Its wParam for a failed GPS sentence write and for a failed station index line (the others
+// are a StoreResult).
 constexpr WPARAM SentenceWriteFailedReport = 100;
+constexpr WPARAM StationIndexFailedReport = 101;
 extern int32_t StoreErrorsPending;
+// The operator has been told that the station index of the current data file could not be
+// written: once per data file, the readings go on being stored.
+extern int32_t StationIndexFailureTold;
 
 // Appends a GPS sentence (tags '@' and '#') or a placeholder text (tags '?' and '"') to the
 // open data file with its tick. Returns 1 when written; 0 with no data file (silently) or
@@ -90,7 +104,8 @@ int32_t StoreTextInDataFile(const char* text, uint32_t tick, char firstTag, char
 void UpdateLoopCentre();
 
 // Closes the data file and the null-table log; with closeStationIndex also closes the
-// station index file and deletes it (never the data file itself).
+// station index file and deletes it (never the data file itself). The file is no longer the
+// current one (DataFileState 0): nothing reopens it.
 void CloseDataFile(int32_t closeStationIndex);
 // Closes and deletes the station index file (program end).
 void CloseStationIndexFile();

@@ -14,6 +14,12 @@ const char DataFileWriteErrorText[] = "Error writing to the data file.";
 const char StoreWriteErrorText[] =
     "Error writing to the data file (disk full or card removed?). The reading was not stored.";
 const char NoDataFileText[] = "No data file is open. Create a data file to store readings.";
+const char StationIndexWriteErrorText[] =
+    "Error writing to the station index file (disk full or card removed?). The reading was stored, but the "
+    "station map may miss stations.";
+const char ReadOnlyReviewText[] =
+    "This file is read-only (a write-protected card or file): it can be reviewed, but its readings cannot be "
+    "changed.";
 
 namespace {
 

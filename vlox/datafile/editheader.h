@@ -28,10 +28,12 @@ struct FileMessage {
 };
 
 // Texts of the failures the writers and editors report (caption "File Error").
-extern const char FileErrorCaption[];        // "File Error"
-extern const char DataFileWriteErrorText[];  // a rewrite or an edit could not be written
-extern const char StoreWriteErrorText[];     // a reading could not be written
-extern const char NoDataFileText[];          // a store was asked for with no data file
+extern const char FileErrorCaption[];            // "File Error"
+extern const char DataFileWriteErrorText[];      // a rewrite or an edit could not be written
+extern const char StoreWriteErrorText[];         // a reading could not be written
+extern const char NoDataFileText[];              // a store was asked for with no data file
+extern const char StationIndexWriteErrorText[];  // a stored reading's station index line was not written
+extern const char ReadOnlyReviewText[];          // a change asked of a file opened read-only
 
 // Runs the edit on f from its current position P (the end of the reading last read for
 // review) and puts the position back to P. Answers the message to show, if any; records

@@ -11,16 +11,16 @@
 HANDLE ReviewFile = INVALID_HANDLE_VALUE;
 std::wstring ReviewFilePath;
 std::wstring ReviewFileTitle = L"VIEW";
-int32_t DataFileState = 0;
+int32_t ReviewFileReadOnly = 0;
 int32_t ReviewSource = -1;
 ReviewFileDialogFunction ReviewFileDialog = GetOpenFileNameW;
 
 namespace {
 
-HANDLE OpenExisting(const std::wstring& path)
+// Writing refused by the medium or the file, not by another program holding it.
+bool WriteRefused(DWORD error)
 {
-    return CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                       nullptr);
+    return error == ERROR_ACCESS_DENIED || error == ERROR_WRITE_PROTECT || error == ERROR_FILE_READ_ONLY;
 }
 
 }  // namespace
@@ -33,7 +33,12 @@ HandleFile ReviewRecordFile()
 int32_t OpenReviewFileAt(const std::wstring& path)
 {
     CloseReviewFile();
-    ReviewFile = OpenExisting(path);
+    ReviewFile = OpenSurveyFile(path, OPEN_EXISTING);
+    if (ReviewFile == INVALID_HANDLE_VALUE && WriteRefused(GetLastError())) {
+        ReviewFile = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+        ReviewFileReadOnly = ReviewFile != INVALID_HANDLE_VALUE ? 1 : 0;
+    }
     if (ReviewFile == INVALID_HANDLE_VALUE)
         return 0;
     ReviewFilePath = path;
@@ -45,6 +50,7 @@ void CloseReviewFile()
     if (ReviewFile != INVALID_HANDLE_VALUE)
         CloseHandle(ReviewFile);
     ReviewFile = INVALID_HANDLE_VALUE;
+    ReviewFileReadOnly = 0;
 }
 
 int32_t ChooseReviewFile(HWND owner)
@@ -89,9 +95,9 @@ int32_t ReopenDataFileAtEnd()
     std::lock_guard<std::recursive_mutex> hold(DataFileLock);
     if (DataFile != INVALID_HANDLE_VALUE)
         return 1;
-    if (DataFileWidePath.empty())
+    if (DataFileState == 0 || DataFileWidePath.empty())
         return 0;
-    HANDLE h = OpenExisting(DataFileWidePath);
+    HANDLE h = OpenSurveyFile(DataFileWidePath, OPEN_EXISTING);
     if (h == INVALID_HANDLE_VALUE)
         return 0;
     LARGE_INTEGER zero{};

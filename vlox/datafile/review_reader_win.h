@@ -15,16 +15,18 @@
 extern HANDLE ReviewFile;
 extern std::wstring ReviewFilePath;
 extern std::wstring ReviewFileTitle;
-// 0 no current data file, 1 a current data file set aside, 2 a file is under review.
-extern int32_t DataFileState;
+// 1 when the file under review could be opened for reading only (a write-protected card):
+// it is reviewed, and the commands that would change it are refused.
+extern int32_t ReviewFileReadOnly;
 // 0 the current data file, 1 a file chosen from the list, -1 no review.
 extern int32_t ReviewSource;
 
 // The review file as a RecordFile.
 HandleFile ReviewRecordFile();
 
-// Opens path for review (reading and writing, no sharing; the file must exist) in place of
-// any review file open. 1 when open.
+// Opens path for review in place of any review file open: for reading and writing, or, where
+// writing is refused (a write-protected card or file), for reading only (ReviewFileReadOnly).
+// Other programs may read it meanwhile. The file must exist. 1 when open.
 int32_t OpenReviewFileAt(const std::wstring& path);
 void CloseReviewFile();
 // The open dialog "Open Data File" in `ReviewDirectory`; on OK the file is opened and its
@@ -35,7 +37,8 @@ using ReviewFileDialogFunction = BOOL(WINAPI*)(LPOPENFILENAMEW);
 extern ReviewFileDialogFunction ReviewFileDialog;
 
 // The recording data file closed while a review runs (DataFileState 1), and reopened at its
-// end afterwards so that storing goes on where it stopped. 1 when open again.
+// end afterwards so that storing goes on where it stopped. 1 when open again; 0 when there
+// is no current data file (none made, or closed by the operator) or it cannot be opened.
 void SetDataFileAside();
 int32_t ReopenDataFileAtEnd();
 

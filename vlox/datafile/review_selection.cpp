@@ -25,6 +25,7 @@ int32_t StationSlotAverageCounts[ReviewSlotCount];
 int32_t StationSlotRates[ReviewSlotCount];
 int32_t UserGateReadingsSkipped = 0;
 double ReviewDisplayValues[MaxGateCount];
+int64_t ReviewShownOffset = -1;
 
 namespace {
 
@@ -183,6 +184,7 @@ void ResetReviewSelection()
     ReviewStandardEntryCount = 0;
     ReviewUserGateEntryCount = 0;
     UserGateReadingsSkipped = 0;
+    ReviewShownOffset = -1;
 }
 
 int32_t ReadAndConvertReading(const ReviewContext& ctx, int64_t offset, ReviewReadingData& reading, double* values)
@@ -314,7 +316,10 @@ int32_t SelectReviewStation(const ReviewContext& ctx, int32_t k, int32_t choice)
     }
     if (ProfileRecordCount == 0)
         return 0;
-    return ReadAndConvertReading(ctx, ProfileRecordOffsets[0], ReviewReading, ReviewDisplayValues);
+    if (ReadAndConvertReading(ctx, ProfileRecordOffsets[0], ReviewReading, ReviewDisplayValues) == 0)
+        return 0;
+    ReviewShownOffset = ProfileRecordOffsets[0];
+    return 1;
 }
 
 void AverageStationRecords(const ReviewContext& ctx)
@@ -439,4 +444,18 @@ void AutoScaleReview(const ReviewContext& ctx, int32_t reviewMode, const double*
     if (source && largest < 10.0)
         largest = 10.0;
     ReviewAxisLimits(smallest, largest, axisMin, axisMax);
+}
+
+int32_t SeekPastShownReading(RecordFile& f, FileMessage& msg)
+{
+    ReviewReadingData shown;
+    return ReviewShownOffset >= 0 ? ReadMeasurementRecord(f, ReviewShownOffset, shown, msg) : 0;
+}
+
+int32_t EntryOfOffset(const int64_t* offsets, int32_t count, int64_t offset)
+{
+    for (int32_t i = 0; offsets != nullptr && i < count; ++i)
+        if (offsets[i] == offset)
+            return i;
+    return -1;
 }

@@ -45,6 +45,9 @@ extern int32_t StationSlotRates[ReviewSlotCount];
 extern int32_t UserGateReadingsSkipped;
 // The reviewed reading in the display unit.
 extern double ReviewDisplayValues[MaxGateCount];
+// The offset of the W record of the reading the review shows (-1: none shown yet): the one
+// the decay view or the profile view drew last, whichever list it came from.
+extern int64_t ReviewShownOffset;
 
 // Slot of a standard reading (gate set 0 or 1, rate 0-6); -1 for user gates or a bad value.
 int32_t SlotOf(int32_t repRateIndex, int32_t gateSet);
@@ -79,6 +82,13 @@ int32_t SelectReviewUserGateSet(const ReviewContext& ctx, int32_t choice);
 int32_t SelectReviewStation(const ReviewContext& ctx, int32_t k, int32_t choice);
 // Averages the included readings of the station (ReviewRecord tables) per slot.
 void AverageStationRecords(const ReviewContext& ctx);
+
+// Puts f at the end of the reading the review shows (ReviewShownOffset), in every view and
+// processing: where Edit Selected Parameters counts "Current Reading" and "Current and All
+// Earlier Readings" from. 1, or 0 with the reader's message (or none when nothing is shown).
+int32_t SeekPastShownReading(RecordFile& f, FileMessage& msg);
+// The entry of offsets[0..count) that holds offset, -1 when none does.
+int32_t EntryOfOffset(const int64_t* offsets, int32_t count, int64_t offset);
 
 // The amplitude axis for the smallest and largest value (decades in double precision).
 // Always finite: NaN or infinite limits give 0 and 1.

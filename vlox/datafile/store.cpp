@@ -83,9 +83,10 @@ StoreOutcome FinishStore(RecordFile& f, RecordFile* stationIndex, const ReadingP
         return {StoreResult::WriteFailed, false};
     }
     // The station map lists only stations whose reading is in the file.
+    StoreOutcome out{StoreResult::Stored, newStation};
     if (newStation && stationIndex != nullptr)
-        WriteStationIndexLine(*stationIndex, p);
-    return {StoreResult::Stored, newStation};
+        out.IndexWriteFailed = !WriteStationIndexLine(*stationIndex, p);
+    return out;
 }
 
 }  // namespace

@@ -35,6 +35,9 @@ enum class StoreResult {
 struct StoreOutcome {
     StoreResult Result = StoreResult::NoDataFile;
     bool NewStation = false;  // S1 written: the station map has a new station to show
+    // Stored, but the new station's line could not be written into the station index (a full
+    // card): the station map misses it.
+    bool IndexWriteFailed = false;
 };
 
 // Starts a new data file on an empty file: clears every pending comment and every comment

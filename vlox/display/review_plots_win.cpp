@@ -370,6 +370,7 @@ void ShowDecayRecord(int32_t record)
     if (ReadAndConvertReading(ProgramReviewContext(), ReviewRecordOffsets[record], ReviewReading,
                               ReviewDisplayValues) == 0)
         return;
+    ReviewShownOffset = ReviewRecordOffsets[record];
     // The review map draws the loop of the reading shown; corners in GPS coordinates are not
     // drawn there.
     const ReviewReadingData& r = ReviewReading;
@@ -399,8 +400,37 @@ void ShowProfileRecord(int32_t record, int32_t station)
     if (ReadAndConvertReading(ProgramReviewContext(), ProfileRecordOffsets[record], ReviewReading,
                               ReviewDisplayValues) == 0)
         return;
+    ReviewShownOffset = ProfileRecordOffsets[record];
     if (station >= 0 && station < MaxReviewStations)
         std::memcpy(ProfileValues[station], ReviewDisplayValues, sizeof(double) * ReviewGates());
+}
+
+void RereadProfile(int32_t station)
+{
+    const int64_t shown = ReviewShownOffset;
+    const ReviewContext ctx = ProgramReviewContext();
+    const int32_t entry = ReviewRepetitionIndex;
+    const int32_t read =
+        entry < ReviewStandardEntryCount ? SelectReviewRepetition(ctx, entry) : SelectReviewUserGateSet(ctx, entry);
+    if (read == 0 || station < 0 || station >= ReviewListedStationCount)
+        return;
+    SelectReviewStation(ctx, station, entry);
+    const int32_t record = EntryOfOffset(ProfileRecordOffsets, ProfileRecordCount, shown);
+    FillStations(ProfileStations, ReviewListedStationCount);
+    FillRecords(ProfileRecordNumbers, ProfileRecordTags, ProfileRecordCount);
+    if (hComboStation != nullptr)
+        SendMessageW(hComboStation, CB_SETCURSEL, static_cast<WPARAM>(station), 0);
+    if (record >= 0) {
+        if (hComboRecord != nullptr)
+            SendMessageW(hComboRecord, CB_SETCURSEL, static_cast<WPARAM>(record), 0);
+        ShowProfileRecord(record, station);
+    }
+    DrawReviewNumbers(true);
+    DrawParameterPanel();
+    ClearDisplayArea(0);
+    DrawProfilePlot();
+    SaveProfileCursorColumn(station);
+    DrawProfileCursor(station);
 }
 
 void DrawMeterReadings(HDC dc, int32_t state, double value1, double value2, char dipole)

@@ -39,6 +39,9 @@ void ShowDecayRecord(int32_t record);
 void ConvertReviewedReading();
 // The profile list's reading r, its values copied into the profile row of station.
 void ShowProfileRecord(int32_t record, int32_t station);
+// The profile of the chosen repetition read again after the file was changed under it (every
+// row may have changed), with the listed station and the reading shown as before.
+void RereadProfile(int32_t station);
 
 // The numbers window's review column (profileTags: the tags of the profile list) and the
 // meter lines of the reviewed reading.

@@ -173,6 +173,14 @@ public:
     {
         return EntryOf(ProfileRecordTags, ProfileRecordCount, record, 0);
     }
+    int32_t ProfileStationEntry(int32_t station) override
+    {
+        return EntryOf(ProfileStationOffsets, ReviewListedStationCount, station, -1);
+    }
+    int32_t ShownRecordEntry() override
+    {
+        return EntryOfOffset(ReviewRecordOffsets, ReviewRecordCount, ReviewShownOffset);
+    }
 
     void ShowDecayRecord(int32_t record) override { ::ShowDecayRecord(record); }
     void ShowProfileRecord(int32_t record, int32_t station) override { ::ShowProfileRecord(record, station); }

@@ -106,6 +106,43 @@ void ShowReviewMessage(const char* text, const char* caption)
     ShowCommandMessage(hWndMain, text, caption, MB_OK | MB_ICONWARNING);
 }
 
+// A file opened for reading only is reviewed; a command that would change it is refused, and
+// the operator told why. True when refused.
+bool RefusedOnReadOnlyFile()
+{
+    if (ReviewFileReadOnly == 0)
+        return false;
+    ShowCommandMessage(hWndMain, ReadOnlyReviewText, FileErrorCaption, MB_OK | MB_ICONWARNING);
+    return true;
+}
+
+// What the review set-up changes on the live screen before it knows whether a review starts.
+struct LiveScreen {
+    bool Monitoring = false;
+    int32_t DisplayMode = 0;
+};
+
+LiveScreen TakeLiveScreen()
+{
+    return {MonitorRunning(), LiveDisplayMode};
+}
+
+// A review that did not start (cancelled, a file refused or holding nothing): the recording
+// file is open again at its end, so that storing and the GPS sentences go on into it, and the
+// live buttons are as they were.
+void ResumeLiveScreen(const LiveScreen& before)
+{
+    if (ReviewMode != -1)
+        return;
+    if (DataFileState != 0 && ReopenDataFileAtEnd() == 1)
+        DataFileState = 1;
+    ShowCommandButton(CmdPause, before.Monitoring);
+    ShowCommandButton(CmdMonitor, !before.Monitoring);
+    if (DataFileShownOpen())
+        EnableButton(ButtonSlotOf(CmdMeasure), before.Monitoring);
+    LiveDisplayMode = before.DisplayMode;
+}
+
 // Show record r of the decay view with everything around it.
 void ShowDecayScreen()
 {
@@ -142,6 +179,7 @@ void RefillRecordControls()
 // Steps 3.1 to 3.11 of the review set-up on the file just opened. False when the set-up ended.
 bool SetUpReview(int32_t command)
 {
+    const LiveScreen before = TakeLiveScreen();
     ReviewViewChoice = ReviewLineIndex = ReviewStationIndex = ReviewRecordIndex = 0;
     ReviewLineCount = ReviewStationCount = ReviewRecordCount = 0;
     ProcessingChoice = 0;
@@ -157,6 +195,7 @@ bool SetUpReview(int32_t command)
     if (command == CmdStartReview && OpenFileForReview(CmdStartReview) == 0) {
         RestoreLoggingButtons();
         EnableMenusForReview(ReviewOff);
+        ResumeLiveScreen(before);
         return false;
     }
 
@@ -171,6 +210,7 @@ bool SetUpReview(int32_t command)
     FillLineList();
     if (CheckReviewContents(1) == 0) {
         RestoreLoggingButtons();
+        ResumeLiveScreen(before);
         return false;
     }
     // The review map fits the file's lines and stations.
@@ -180,12 +220,14 @@ bool SetUpReview(int32_t command)
     FillStationList();
     if (CheckReviewContents(2) == 0) {
         RestoreLoggingButtons();
+        ResumeLiveScreen(before);
         return false;
     }
     ReadStationRecordsOf(0);
     FillRecordList();
     if (CheckReviewContents(3) == 0) {
         RestoreLoggingButtons();
+        ResumeLiveScreen(before);
         return false;
     }
     if (hComboReviewView != nullptr) {
@@ -369,10 +411,13 @@ void StartReviewCommand(int32_t command)
     }
     ClearDisplayArea(1);
     if (command == CmdOpenDataFile) {
+        const LiveScreen before = TakeLiveScreen();
         if (OpenFileForReview(CmdOpenDataFile) == 0) {
             // A review shown goes on with its file.
-            if (ReviewMode == -1)
+            if (ReviewMode == -1) {
                 RestoreLoggingButtons();
+                ResumeLiveScreen(before);
+            }
             return;
         }
         ReviewMode = -1;
@@ -441,12 +486,13 @@ void DisplayCommentsCommand()
     request.ReviewLineNumber = ReviewLineNumber;
     request.ReviewStationNumber = ReviewStationNumber;
     request.ReviewRecordNumber = ReviewRecordNumber;
+    request.ReadOnly = ReviewFileReadOnly;
     ShowCommentsViewDialog(hWndMain, request);
 }
 
 void ManageRecordsCommand()
 {
-    if (ReviewMode == -1)
+    if (ReviewMode == -1 || RefusedOnReadOnlyFile())
         return;
     if (DialogBoxParamW(hInstance, L"TAGRECORDS", hWndMain, ManageRecordsDlgProc, 0) == 1) {
         HandleFile f = ReviewRecordFile();
@@ -502,14 +548,33 @@ void AutoScaleCommand()
 
 void EditParametersCommand()
 {
-    if (ReviewMode == -1)
+    if (ReviewMode == -1 || RefusedOnReadOnlyFile())
         return;
-    if (DialogBoxParamW(hInstance, L"EDITHEADER", hWndMain, EditHeaderDlgProc, 0) == 1) {
-        // The edit starts from the end of the reading shown.
-        ShowDecayRecord(ReviewRecordIndex);
-        EditHeader(ReviewFile);
+    // Cancel changes nothing, on the screen neither.
+    if (DialogBoxParamW(hInstance, L"EDITHEADER", hWndMain, EditHeaderDlgProc, 0) != 1)
+        return;
+    // The edit lands on the reading shown, whichever view and list it came from.
+    HandleFile f = ReviewRecordFile();
+    FileMessage msg;
+    if (SeekPastShownReading(f, msg) == 0) {
+        ReportReviewMessage(msg);
+        return;
     }
-    ShowDecayScreen();
+    EditHeader(ReviewFile);
+    // The view as it was, drawn again from the edited file.
+    if (ReviewMode == 1) {
+        RereadProfile(ReviewStationIndex);
+        return;
+    }
+    if (ProcessingChoice == 0 || ProcessingChoice == 1) {
+        const int32_t shown = EntryOfOffset(ReviewRecordOffsets, ReviewRecordCount, ReviewShownOffset);
+        ShowDecayRecord(shown >= 0 ? shown : ReviewRecordIndex);
+        DrawReviewNumbers(false);
+        DrawParameterPanel();
+    }
+    ClearDisplayArea(0);
+    DrawReviewDecay(false);
+    Invalidate(hWndMap);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -99,14 +99,36 @@ void RedrawDecayView(ReviewOps& ops)
     }
 }
 
+// Back from the profiles: the decay view takes the station and the reading the profile
+// showed, with the line's stations and that station's readings in their boxes (the boxes
+// held the profile's lists, and the indices pointed into them).
+void BackToDecayLists(ReviewOps& ops)
+{
+    const int32_t station = ops.ProfileStationEntry(ReviewStationIndex);
+    ReviewStationIndex = station >= 0 ? station : 0;
+    ops.ReadLineStations(ReviewLineIndex);
+    ops.FillStationList();
+    ops.SetSelection(ReviewStationComboId, ReviewStationIndex);
+    ReviewStationNumber = ops.StationValue(ReviewStationIndex);
+    ops.ReadStationRecords(ReviewStationIndex);
+    ops.FillRecordList();
+    const int32_t shown = ops.ShownRecordEntry();
+    ReviewRecordIndex = shown >= 0 ? shown : 0;
+    ops.SetSelection(ReviewRecordComboId, ReviewRecordIndex);
+    ReviewRecordNumber = ops.RecordNumber(ReviewRecordIndex);
+}
+
 // The review-view combo box. Sets redraw when the decay view is to be drawn.
 void OnReviewViewChanged(ReviewOps& ops, int32_t sel, bool& redraw)
 {
+    const bool fromProfiles = ReviewMode == 1;
     ReviewViewChoice = sel;
     ReviewMode = sel;
     ops.FillProcessingList();
     ops.FillRepetitionList();
     if (sel == 0) {
+        if (fromProfiles)
+            BackToDecayLists(ops);
         redraw = true;
         return;
     }
@@ -115,10 +137,8 @@ void OnReviewViewChanged(ReviewOps& ops, int32_t sel, bool& redraw)
     ops.FillRepetitionList();
     if (ReviewStandardEntryCount + ReviewUserGateEntryCount > 0) {
         SelectRepetitionEntry(ops, n);
-        ReviewStationIndex = 0;
-        ops.SaveProfileCursorColumn(0);
-        ops.DrawProfileCursor(0);
-        ReviewStationNumber = ops.ProfileStation(0);
+        // The record box shows the station's first reading: the index goes with it.
+        FirstProfileStation(ops);
         return;
     }
     // Nothing to plot: back to the decay view.

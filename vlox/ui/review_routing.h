@@ -58,6 +58,10 @@ public:
     virtual double ProfileStation(int32_t station) = 0;
     virtual int32_t ProfileRecordNumber(int32_t record) = 0;
     virtual int32_t ProfileRecordTag(int32_t record) = 0;
+    // The entry of the line's station list that a listed profile station is (-1: none), and
+    // the entry of the station's reading list that holds the reading shown (-1: none).
+    virtual int32_t ProfileStationEntry(int32_t station) = 0;
+    virtual int32_t ShownRecordEntry() = 0;
 
     // Reading a record for display: read, (decay view) gate times, loop area, conversion into
     // the display unit; the profile variant reads the record of the profile list and copies

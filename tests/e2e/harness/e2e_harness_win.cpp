@@ -5,6 +5,7 @@
 #include "resources/resource.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace e2e {
 
@@ -303,6 +304,57 @@ std::vector<std::string> OverlappingChildren(HWND parent)
     return pairs;
 }
 
+int ComboSelection(HWND combo)
+{
+    DWORD_PTR result = 0;
+    if (!combo || SendMessageTimeoutW(combo, CB_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, ReadTimeoutMs, &result) == 0)
+        return -1;
+    return int(LRESULT(result));
+}
+
+std::wstring ComboItemText(HWND combo, int index)
+{
+    DWORD_PTR length = 0;
+    if (!combo ||
+        SendMessageTimeoutW(combo, CB_GETLBTEXTLEN, WPARAM(index), 0, SMTO_ABORTIFHUNG, ReadTimeoutMs, &length) == 0 ||
+        LRESULT(length) == CB_ERR)
+        return std::wstring();
+    std::wstring text(size_t(length) + 1, L'\0');
+    DWORD_PTR copied = 0;
+    if (SendMessageTimeoutW(combo, CB_GETLBTEXT, WPARAM(index), LPARAM(text.data()), SMTO_ABORTIFHUNG, ReadTimeoutMs,
+                            &copied) == 0 ||
+        LRESULT(copied) == CB_ERR)
+        return std::wstring();
+    text.resize(size_t(copied));
+    return text;
+}
+
+namespace {
+
+BOOL CALLBACK FirstShownEdit(HWND window, LPARAM found)
+{
+    if (lstrcmpiW(ClassOf(window).c_str(), L"Edit") == 0 && IsShown(window)) {
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+HWND FileNameField(HWND dialog, DWORD timeoutMs)
+{
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            if (dialog)
+                EnumChildWindows(dialog, FirstShownEdit, LPARAM(&found));
+            return found != nullptr;
+        },
+        timeoutMs);
+    return found;
+}
+
 // ---------------------------------------------------------------------------------------
 // Driving
 
@@ -363,6 +415,13 @@ bool SelectComboItem(HWND combo, int index)
     HWND parent = combo ? GetParent(combo) : nullptr;
     return parent && PostMessageW(combo, CB_SETCURSEL, WPARAM(index), 0) &&
            PostCommand(parent, GetDlgCtrlID(combo), CBN_SELCHANGE, combo);
+}
+
+bool SetText(HWND window, const std::wstring& text)
+{
+    DWORD_PTR result = 0;
+    return window && SendMessageTimeoutW(window, WM_SETTEXT, 0, LPARAM(text.c_str()), SMTO_ABORTIFHUNG, ReadTimeoutMs,
+                                         &result) != 0;
 }
 
 bool PostMouseClick(HWND window, int x, int y, bool rightButton)
@@ -996,6 +1055,45 @@ bool StartUnix(const std::wstring& commandLine)
 
 }  // namespace
 
+std::wstring UnixPathOf(const std::wstring& windowsPath)
+{
+    using UnixName = char*(CDECL*)(const wchar_t*);
+    const auto unixName = reinterpret_cast<UnixName>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    if (!unixName)
+        return std::wstring();
+    char* name = unixName(windowsPath.c_str());
+    if (!name)
+        return std::wstring();
+    const std::wstring path = FromUtf8(name);
+    HeapFree(GetProcessHeap(), 0, name);
+    return path;
+}
+
+int RunUnixShell(const std::wstring& command, DWORD timeoutMs)
+{
+    static std::atomic<long> runs{0};
+    const std::wstring prefix = WinePrefix();
+    if (prefix.empty())
+        return -1;
+    const std::wstring base =
+        prefix + L"/e2e-shell-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++runs);
+    const std::wstring status = UnixToWindowsPath(base + L".status");
+    DeleteFileW(status.c_str());
+    // The status is moved into place whole, so that it is never read half written.
+    const std::wstring script = L"exec </dev/null >/dev/null 2>&1; " + command + L"; echo $? > '" + base +
+                                L".part'; mv '" + base + L".part' '" + base + L".status'";
+    if (!StartUnix(L"Z:\\bin\\sh -c \"" + script + L"\""))
+        return -1;
+    if (!WaitUntil([&] { return FileExists(status); }, timeoutMs))
+        return -1;
+    std::vector<uint8_t> bytes;
+    ReadFileBytes(status, &bytes);
+    DeleteFileW(status.c_str());
+    const std::string text(bytes.begin(), bytes.end());
+    return text.empty() ? -1 : std::atoi(text.c_str());
+}
+
 SerialLink::~SerialLink()
 {
     Close();
@@ -1132,7 +1230,7 @@ bool SerialLink::Read(std::string* bytes, DWORD timeoutMs)
 }
 
 HWND StartVloxPastSplash(Program& vlox, const std::wstring& folder, std::string* error,
-                         const std::string& configuration)
+                         const std::string& configuration, const std::vector<std::wstring>& copied)
 {
     const int splashId = IDC_SPLASH_WND;
     if (!MakeEmptyFolder(folder)) {
@@ -1144,8 +1242,20 @@ HWND StartVloxPastSplash(Program& vlox, const std::wstring& folder, std::string*
         *error = "cannot write the configuration";
         return nullptr;
     }
+    std::wstring exe = InBinFolder(L"V-LOX.exe");
+    if (!copied.empty()) {
+        std::vector<std::wstring> files = {L"V-LOX.exe", L"qzdaapi32.dll", L"qzmem32.dll", L"qzsimbrd.dll"};
+        files.insert(files.end(), copied.begin(), copied.end());
+        for (const std::wstring& file : files)
+            if (FileExists(InBinFolder(file.c_str())) &&
+                !CopyFileW(InBinFolder(file.c_str()).c_str(), (folder + L"\\" + file).c_str(), FALSE)) {
+                *error = "cannot copy " + ToUtf8(file);
+                return nullptr;
+            }
+        exe = folder + L"\\V-LOX.exe";
+    }
     std::wstring why;
-    if (!vlox.Start(InBinFolder(L"V-LOX.exe"), folder, &why)) {
+    if (!vlox.Start(exe, folder, &why)) {
         *error = ToUtf8(why);
         return nullptr;
     }

@@ -67,6 +67,33 @@ bool WriteFileBytes(const std::wstring& path, const std::vector<uint8_t>& bytes)
 std::string ToUtf8(const std::wstring& text);
 std::wstring FromUtf8(const std::string& text);
 
+// The Unix path of a Windows path as Wine maps it ("" when Wine gives none).
+std::wstring UnixPathOf(const std::wstring& windowsPath);
+// Runs a command line of the Unix shell to its end (Wine starts Unix programs by
+// CreateProcess): its exit status, or -1 when it could not be started or has not ended within
+// timeoutMs. The command must not contain double quotes.
+int RunUnixShell(const std::wstring& command, DWORD timeoutMs = 10000);
+
+// A file whose writes are refused as on a write-protected card: the read-only attribute, and
+// where that does not hold (the superuser) the file system's immutable flag. openHandlesToo:
+// writes through handles opened before are refused as well (a card that fills up under an
+// open file); only the immutable flag does that. The file is writable again after Release
+// or when the object ends.
+class WriteProtection {
+public:
+    WriteProtection() = default;
+    WriteProtection(const WriteProtection&) = delete;
+    WriteProtection& operator=(const WriteProtection&) = delete;
+    ~WriteProtection() { Release(); }
+    // False (and nothing changed) when this host cannot refuse the writes.
+    bool Protect(const std::wstring& path, bool openHandlesToo = false);
+    void Release();
+
+private:
+    std::wstring path_;
+    bool immutable_ = false;
+};
+
 // ---------------------------------------------------------------------------------------
 // Waiting
 
@@ -92,6 +119,12 @@ bool IsEnabled(HWND window);
 // The window with the keyboard focus on the thread of window (GetGUIThreadInfo, which answers
 // for another process's thread too); null when none or unknown.
 HWND FocusedWindow(HWND window);
+// A combo box's selected item (-1 none) and the text of one of its items ("" on failure).
+int ComboSelection(HWND combo);
+std::wstring ComboItemText(HWND combo, int index);
+// The shown edit control of a file dialog (its name field, at any depth), waiting for it; null
+// when there is none after the time-out.
+HWND FileNameField(HWND dialog, DWORD timeoutMs = 5000);
 // Outer rectangle in screen coordinates.
 RECT ScreenRect(HWND window);
 // Outer rectangle in the client coordinates of the parent (of a child control).
@@ -127,6 +160,8 @@ bool PostText(HWND window, const std::wstring& text);
 bool SelectAllText(HWND edit);
 // Selects an item of a combo box and tells its parent (CBN_SELCHANGE), as a user would.
 bool SelectComboItem(HWND combo, int index);
+// Puts text into a control at once (WM_SETTEXT, with a time-out): a file dialog's name field.
+bool SetText(HWND window, const std::wstring& text);
 // Mouse button down and up at a point of the window's client area.
 bool PostMouseClick(HWND window, int x, int y, bool rightButton = false);
 
@@ -310,8 +345,11 @@ private:
 // Starts V-LOX.exe from the bin folder in the emptied folder (with the configuration file
 // "VLOXTARNWEL.INI" written there first, when one is given) and waits until its main window is
 // shown, the splash has gone and the program is idle. Returns the main window, or null with
-// the reason in *error.
+// the reason in *error. copied: programs of the bin folder (the converters) that must lie
+// beside V-LOX.exe; then V-LOX and its libraries are copied into the folder too and started
+// from there, as in the field.
 HWND StartVloxPastSplash(Program& vlox, const std::wstring& folder, std::string* error,
-                         const std::string& configuration = std::string());
+                         const std::string& configuration = std::string(),
+                         const std::vector<std::wstring>& copied = {});
 
 }  // namespace e2e

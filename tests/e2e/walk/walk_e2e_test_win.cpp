@@ -1,0 +1,1440 @@
+// A seeded walk of the operator's commands on the real V-LOX under Wine on the simulated
+// board, beside a small reference model (walk_model.h): which data file is open, which readings
+// each file must hold, with which tags and parameters. Each step is one command that the
+// enabling rules offer in the model's state: Create File (default name, a chosen one, a name
+// taken, Cancel), Monitor, Pause, MEASURE, STORE (also onto a card that refuses the station
+// index), Cancel, Next Station, Next Line, Repeat Last Station, Comment, Start Review (Yes, No
+// with another file, Cancel, a damaged, a locked and a read-only file), the review steps, the
+// view and processing boxes, Manage Records, Edit Parameters (OK and Cancel, decay and profile
+// views), New File, Exit Review, Close File and Exit with a restart. After every step the
+// screen (Create File or Close File, MEASURE, the status panel's file name, the review screen
+// and its lists) and every file on disk (read with the program's own review reader, byte for
+// byte where nothing may change it) are compared with the model. A failing walk prints its
+// seed and steps, to be replayed:
+//
+//   VLOX_WALK_SEEDS=7,12   the seeds to walk (default: the fixed set below)
+//   VLOX_WALK_STEPS=300    steps per seed (default 40)
+//   VLOX_WALK_TOLERATE=share   reads of files the program holds open may fail (older builds
+//                              locked them), so that their other faults still show;
+//                              "readonly" and "index" leave out the read-only card and the
+//                              card that refuses the station index, "starts" every review
+//                              that would not start (and reviews with no file open), "cancel"
+//                              the check that Edit Parameters, Cancel leaves the plot as it was;
+//                              "verbose" prints the steps of a walk that passed too
+#include "tests/e2e/harness/e2e_harness_win.h"
+#include "tests/e2e/harness/vlox_steps.h"
+#include "tests/e2e/walk/walk_model.h"
+
+#include "resources/datafile_ids.h"
+#include "resources/review_ids.h"
+#include "vlox/datafile/store.h"
+#include "vlox/datafile/store_inputs.h"
+#include "vlox/settings/config_file.h"
+#include "vlox/settings/null_tables.h"
+#include "vlox/settings/settings.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+using walk::File;
+using walk::Line;
+using walk::Place;
+using walk::Reading;
+using walk::Station;
+
+// The seeds tools/test walks, each chosen because it crosses the joins the walk is for: 12 a
+// review after Close File; 16 reviews that do not start and a full station index; 155 edits
+// in the profile view and a read-only card; 160 the read-only card in the profile view.
+const uint64_t FixedSeeds[] = {12, 16, 155, 160};
+const int DefaultSteps = 40;
+
+const double NoLine = -999999.0;
+const double StationStep = 5.0;
+const double LineStep = 20.0;
+const double FirstStation = 0.0;
+const double FirstLine = 0.0;
+const double TxCurrent = 3.0;
+// The two rates of each reading: 30 Hz with 20 gates, then 3 Hz with 30 (rate index, gate set).
+const int Rates[2][2] = {{2, 0}, {4, 1}};
+
+std::string EnvironmentText(const wchar_t* name)
+{
+    wchar_t value[512];
+    const DWORD n = GetEnvironmentVariableW(name, value, 512);
+    return n > 0 && n < 512 ? e2e::ToUtf8(std::wstring(value, n)) : std::string();
+}
+
+std::vector<uint64_t> SeedsToWalk()
+{
+    std::vector<uint64_t> seeds;
+    const std::string text = EnvironmentText(L"VLOX_WALK_SEEDS");
+    for (size_t at = 0; at < text.size();) {
+        char* end = nullptr;
+        const unsigned long long seed = std::strtoull(text.c_str() + at, &end, 10);
+        if (end == text.c_str() + at)
+            break;
+        seeds.push_back(seed);
+        at = size_t(end - text.c_str());
+        while (at < text.size() && (text[at] == ',' || text[at] == ' '))
+            ++at;
+    }
+    if (seeds.empty())
+        seeds.assign(std::begin(FixedSeeds), std::end(FixedSeeds));
+    return seeds;
+}
+
+int StepsToWalk()
+{
+    const int n = std::atoi(EnvironmentText(L"VLOX_WALK_STEPS").c_str());
+    return n > 0 ? n : DefaultSteps;
+}
+
+bool Tolerated(const char* what)
+{
+    return EnvironmentText(L"VLOX_WALK_TOLERATE").find(what) != std::string::npos;
+}
+
+SettingsValues WalkSettings(const std::wstring& dataFolder)
+{
+    SettingsValues s{};
+    s.DataDirectory = dataFolder;
+    s.ReviewDirectory = dataFolder;
+    s.PowerLineFrequency = 1;
+    s.AveragingTimeIndex = 0;
+    s.SurveyMode = 0;
+    s.TwoFrequencyMode = 1;
+    s.FirstRepetitionChoice = 2;
+    s.SecondRepetitionChoice = 9;
+    s.RecordCountIndex = 0;
+    s.RepRateIndex = 2;
+    s.GateSet = 0;
+    s.SurveyLine = FirstLine;
+    s.LineIncrement = LineStep;
+    s.LineSequence = 1;  // every line starts at the first station
+    s.StartStation = FirstStation;
+    s.StationIncrement = StationStep;
+    s.TxCurrent = TxCurrent;
+    s.GpsInput = 0;
+    s.MeterInput = 0;
+    return s;
+}
+
+std::string Configuration(const std::wstring& dataFolder)
+{
+    auto nulls = std::make_unique<NullTableValues>();
+    const int32_t none[RepRateCount] = {};
+    return ComposeConfigurationFile(WalkSettings(dataFolder), *nulls, none, NullTimeStamp{});
+}
+
+// A survey of two stations of one line, two readings each, written by the program's own
+// writers: the file the walk puts on a read-only card.
+std::string SurveyFixture()
+{
+    const SettingsValues s = WalkSettings(L"C:\\");
+    MemoryFile f;
+    const LocalClock clock = [] { return LocalTime{2026, 12, 9, 10, 0, 0, 0}; };
+    BeginDataFile(f, HeaderFieldsFromSettings(s, "walk_card"), clock());
+    DualRepetitionChoice choice;
+    choice.FirstRepetitionChoice = 2;
+    choice.SecondRepetitionChoice = 9;
+    ReadingRecordResult rows[2];
+    for (int g = 0; g < 30; ++g)
+        rows[1].GateRow[g] = 1e-3 / (g + 1);
+    for (double station : {0.0, 5.0}) {
+        ReadingParameters p = ReadingParametersFromSettings(s, station, 1);
+        StoreDualRepetitionReadingTo(&f, nullptr, p, choice, rows, rows, MeterValues{}, clock);
+    }
+    return f.Bytes;
+}
+
+std::string Lower(std::wstring text)
+{
+    for (wchar_t& c : text)
+        c = wchar_t(towlower(c));
+    return e2e::ToUtf8(text);
+}
+
+std::wstring TitleOf(const std::wstring& path)
+{
+    const std::wstring name = path.substr(path.find_last_of(L'\\') + 1);
+    return name.substr(0, name.find_last_of(L'.'));
+}
+
+std::wstring Companion(const std::wstring& path, const wchar_t* extension)
+{
+    return path.substr(0, path.size() - 3) + extension;
+}
+
+// The .VLX files of a folder (lower-case names).
+std::set<std::string> SurveyFilesIn(const std::wstring& folder)
+{
+    std::set<std::string> names;
+    WIN32_FIND_DATAW entry;
+    HANDLE search = FindFirstFileW((folder + L"*.vlx").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do
+        names.insert(Lower(entry.cFileName));
+    while (FindNextFileW(search, &entry));
+    FindClose(search);
+    return names;
+}
+
+bool Checked(HWND button)
+{
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(button, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, e2e::ReadTimeoutMs, &result) != 0 &&
+           result == BST_CHECKED;
+}
+
+bool Readable(const std::wstring& path, std::string* bytes)
+{
+    std::vector<uint8_t> raw;
+    if (!e2e::ReadFileBytes(path, &raw))
+        return false;
+    bytes->assign(raw.begin(), raw.end());
+    return true;
+}
+
+// The seeded choice of each step; the same seed gives the same steps in both builds.
+class Random {
+public:
+    explicit Random(uint64_t seed) : state_(seed * 0x9E3779B97F4A7C15ull + 0x2545F4914F6CDD1Dull) {}
+    int Below(int n)
+    {
+        state_ ^= state_ >> 12;
+        state_ ^= state_ << 25;
+        state_ ^= state_ >> 27;
+        return n <= 0 ? 0 : int(((state_ * 0x2545F4914F6CDD1Dull) >> 33) % uint64_t(n));
+    }
+
+private:
+    uint64_t state_;
+};
+
+struct Choice {
+    std::string Name;
+    int Weight;
+    std::function<std::string()> Run;
+};
+
+// Where a started review ends, by the file chosen.
+enum class Target { Survey, Damaged, Locked, ReadOnly, Cancel };
+
+class Walker {
+public:
+    Walker(uint64_t seed, int steps)
+        : seed_(seed), steps_(steps), random_(seed), run_(L"C:\\walk\\s" + std::to_wstring(seed) + L"\\run"),
+          data_(L"C:\\walk\\s" + std::to_wstring(seed) + L"\\data\\")
+    {
+    }
+
+    ~Walker()
+    {
+        if (vlox_)
+            vlox_->Kill();
+        card_.Release();
+        if (lockedHandle_ != INVALID_HANDLE_VALUE)
+            CloseHandle(lockedHandle_);
+    }
+
+    // "" when the walk kept to the model to its end, else the failure with seed and steps.
+    std::string Run()
+    {
+        std::string why = Prepare();
+        for (int step = 1; why.empty() && step <= steps_; ++step) {
+            Choice c = Pick();
+            log_.push_back(std::to_string(step) + ". " + c.Name);
+            why = Step(c);
+        }
+        if (why.empty())
+            why = Finish();
+        std::printf("walk seed %llu: %d steps, %zu survey files, %d readings stored, %d edits, %d reviews\n",
+                    static_cast<unsigned long long>(seed_), int(log_.size()), files_.size(), stored_, edits_, reviews_);
+        if (why.empty() && Tolerated("verbose"))
+            for (const std::string& s : log_)
+                std::printf("  %s\n", s.c_str());
+        if (why.empty())
+            return why;
+        std::string out = "walk seed " + std::to_string(seed_) + " failed: " + why + "\nsteps:\n";
+        for (const std::string& s : log_)
+            out += "  " + s + "\n";
+        out += "replay: VLOX_WALK_SEEDS=" + std::to_string(seed_) + " VLOX_WALK_STEPS=" + std::to_string(log_.size());
+        return out;
+    }
+
+private:
+    // -----------------------------------------------------------------------------------
+    // Start, restart and the prepared files
+
+    std::string Prepare()
+    {
+        if (!e2e::MakeEmptyFolder(data_))
+            return "cannot empty " + e2e::ToUtf8(data_);
+        // A damaged survey, one that another program holds and one on a read-only card.
+        damaged_ = AddSpecial(L"walk_damaged.vlx", walk::FileKind::Damaged, "this is not a survey\r\n");
+        locked_ = AddSpecial(L"walk_locked.vlx", walk::FileKind::Locked, SurveyFixture());
+        lockedHandle_ = CreateFileW(files_[locked_].Path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (lockedHandle_ == INVALID_HANDLE_VALUE)
+            return "cannot hold the locked file";
+        readOnly_ = AddSpecial(L"walk_card.vlx", walk::FileKind::ReadOnly, SurveyFixture());
+        const std::string why = ReadBack(files_[readOnly_]);
+        if (!why.empty())
+            return "the read-only survey: " + why;
+        if (Tolerated("readonly") || !card_.Protect(files_[readOnly_].Path)) {
+            std::printf("walk: no read-only card here (the file stays writable); its steps are left out\n");
+            readOnlyCard_ = false;
+        }
+        // A station index that refuses the writes of the handle open on it, as a full card does.
+        const std::wstring probe = data_ + L"probe.txt";
+        e2e::WriteFileBytes(probe, {});
+        {
+            e2e::WriteProtection full;
+            fullCard_ = !Tolerated("index") && full.Protect(probe, true);
+        }
+        if (!fullCard_)
+            std::printf("walk: the station index cannot be made to refuse writes here; those steps are left out\n");
+        DeleteFileW(probe.c_str());
+        SetEnvironmentVariableW(L"QZSIM_OPTIONS", L"SpeedUp=4");
+        return StartVlox();
+    }
+
+    int AddSpecial(const wchar_t* name, walk::FileKind kind, const std::string& bytes)
+    {
+        File f;
+        f.Path = data_ + name;
+        f.Title = TitleOf(f.Path);
+        f.Kind = kind;
+        f.Bytes = bytes;
+        f.BytesKnown = true;
+        e2e::WriteFileBytes(f.Path, std::vector<uint8_t>(bytes.begin(), bytes.end()));
+        files_.push_back(f);
+        return int(files_.size()) - 1;
+    }
+
+    std::string ReadBack(File& f)
+    {
+        std::vector<Line> lines;
+        const std::string why = walk::ReadBack(f.Bytes, lines);
+        if (why.empty())
+            f.Lines = lines;
+        return why;
+    }
+
+    std::string StartVlox()
+    {
+        vlox_ = std::make_unique<e2e::Program>();
+        std::string error;
+        main_ = e2e::StartVloxPastSplash(*vlox_, run_, &error, Configuration(data_));
+        if (main_ == nullptr)
+            return "V-LOX did not start: " + error;
+        long count = 0;
+        vlox_->DrawnTextCount(main_, &count);  // the panel's texts are recorded from now on
+        seenBoxes_ = vlox_->MessageBoxesSeen().size();
+        // The program's state after a start.
+        open_ = -1;
+        monitoring_ = pending_ = repeatShown_ = false;
+        line_ = FirstLine;
+        station_ = FirstStation;
+        lastLine_ = NoLine;
+        counter_ = previousCounter_ = 0;
+        nextComment_.clear();
+        reviewed_ = -1;
+        return CheckScreen();
+    }
+
+    std::string Finish()
+    {
+        log_.push_back("end: Exit");
+        DWORD code = 255;
+        const std::string why = e2e::ExitVlox(*vlox_, main_, &code);
+        if (!why.empty())
+            return why;
+        if (code != 0)
+            return "V-LOX ended with code " + std::to_string(code);
+        vlox_.reset();
+        open_ = -1;
+        return CheckFiles();
+    }
+
+    // -----------------------------------------------------------------------------------
+    // Choosing a step: only what the program offers in the model's state.
+
+    bool Reviewing() const { return reviewed_ >= 0; }
+    bool FileOpen() const { return open_ >= 0; }
+
+    Choice Pick()
+    {
+        std::vector<Choice> c;
+        if (Reviewing())
+            ReviewChoices(c);
+        else if (pending_)
+            PendingChoices(c);
+        else
+            LiveChoices(c);
+        int total = 0;
+        for (const Choice& x : c)
+            total += x.Weight;
+        int r = random_.Below(total);
+        for (Choice& x : c) {
+            if (r < x.Weight)
+                return x;
+            r -= x.Weight;
+        }
+        return c.back();
+    }
+
+    void LiveChoices(std::vector<Choice>& c)
+    {
+        if (!FileOpen()) {
+            c.push_back({"Create File, default name", 12, [this] { return Create(0); }});
+            c.push_back({"Create File, a chosen name", 6, [this] { return Create(1); }});
+            c.push_back({"Create File, a name taken, then Cancel", 2, [this] { return Create(2); }});
+            c.push_back({"Create File, Cancel", 2, [this] { return Create(3); }});
+        } else {
+            c.push_back({"Close File", 5, [this] { return CloseFile(); }});
+            c.push_back({"Comment", 3, [this] { return Comment(); }});
+        }
+        if (monitoring_) {
+            c.push_back({"Pause", 2, [this] { return Pause(); }});
+            if (FileOpen())
+                c.push_back({"MEASURE", 24, [this] { return Measure(); }});
+        } else {
+            c.push_back({"Monitor", FileOpen() ? 14 : 5, [this] { return Monitor(); }});
+        }
+        c.push_back({"Next Station", 4, [this] { return LiveStep(IDC_NEXT_STATION); }});
+        c.push_back({"Next Line", 3, [this] { return LiveStep(IDC_NEXT_LINE); }});
+        if (repeatShown_)
+            c.push_back({"Repeat Last Station", 4, [this] { return LiveStep(IDC_REPEAT_LAST_STATION); }});
+        AddReviewStarts(c);
+        c.push_back({"Exit, then start V-LOX again", 2, [this] { return ExitAndRestart(); }});
+    }
+
+    void PendingChoices(std::vector<Choice>& c)
+    {
+        c.push_back({"STORE", 10, [this] { return Store(false); }});
+        c.push_back({"Cancel", 2, [this] { return CancelReading(); }});
+        if (fullCard_ && StoreMakesStation())
+            c.push_back({"STORE onto a card that refuses the station index", 2, [this] { return Store(true); }});
+    }
+
+    // The files a review may be started on, with how likely each is.
+    void AddReviewStarts(std::vector<Choice>& c)
+    {
+        const bool onlyStarts = Tolerated("starts");
+        if (onlyStarts && !FileOpen())
+            return;
+        if (FileOpen()) {
+            if (!onlyStarts || Starts(open_))
+                c.push_back({"Start Review, Yes (the open file)", 6, [this] { return StartReview(IDYES, -1); }});
+            if (!onlyStarts)
+                c.push_back({"Start Review, Cancel", 3, [this] { return StartReview(IDCANCEL, -1); }});
+        }
+        const int answer = FileOpen() ? IDNO : 0;
+        const std::string how = FileOpen() ? "Start Review, No, " : "Start Review, ";
+        for (int i = 0; i < int(files_.size()); ++i) {
+            const File& f = files_[i];
+            if ((f.Kind == walk::FileKind::ReadOnly && !readOnlyCard_) || (onlyStarts && !Starts(i)))
+                continue;
+            const int weight = f.Kind == walk::FileKind::Survey ? 4 : 2;
+            c.push_back(
+                {how + "open " + e2e::ToUtf8(f.Title), weight, [this, answer, i] { return StartReview(answer, i); }});
+        }
+        if (!onlyStarts)
+            c.push_back({how + "the open dialog cancelled", 2, [this, answer] { return StartReview(answer, -2); }});
+    }
+
+    // A review of the file would start: it is a survey that holds a line.
+    bool Starts(int file) const
+    {
+        const File& f = files_[file];
+        return (f.Kind == walk::FileKind::Survey || f.Kind == walk::FileKind::ReadOnly) && !f.Lines.empty();
+    }
+
+    void ReviewChoices(std::vector<Choice>& c)
+    {
+        const File& f = files_[reviewed_];
+        const Line& line = f.Lines[lineIdx_];
+        if (!profile_) {
+            const Station& s = line.Stations[stationIdx_];
+            if (s.Readings.size() > 1) {
+                c.push_back({"Next Rcd.", 4, [this] { return ReviewStep(IDC_NEXT_RECORD); }});
+                c.push_back({"Prev. Rcd.", 2, [this] { return ReviewStep(IDC_PREVIOUS_RECORD); }});
+            }
+            if (line.Stations.size() > 1) {
+                c.push_back({"Next Station (review)", 4, [this] { return ReviewStep(IDC_NEXT_STATION); }});
+                c.push_back({"Prev. Station", 2, [this] { return ReviewStep(IDC_PREVIOUS_STATION); }});
+            }
+            if (f.Lines.size() > 1) {
+                c.push_back({"Next Line (review)", 3, [this] { return ReviewStep(IDC_NEXT_LINE); }});
+                c.push_back({"Prev. Line", 2, [this] { return ReviewStep(IDC_PREVIOUS_LINE); }});
+            }
+            if (!walk::ProfileSlots(line).empty())
+                c.push_back({"view Profiles", 5, [this] { return ShowProfiles(); }});
+            const int next = (processing_ + 1 + random_.Below(3)) % 4;
+            c.push_back({"processing " + std::to_string(next), 3, [this, next] { return Processing(next); }});
+            const int r = random_.Below(int(s.Readings.size()));
+            c.push_back({"Manage Records, toggle reading " + std::to_string(r), 4,
+                         [this, r] { return ManageRecords(r, true); }});
+            c.push_back({"Manage Records, Cancel", 1, [this] { return ManageRecords(0, false); }});
+        } else {
+            const std::vector<int> slots = walk::ProfileSlots(line);
+            const std::vector<int> listed = walk::ProfileStations(line, slots[entry_]);
+            const std::vector<int> readings = walk::ProfileReadings(line.Stations[listed[listedIdx_]], slots[entry_]);
+            if (readings.size() > 1)
+                c.push_back({"Next Rcd. (profile)", 3, [this] { return ReviewStep(IDC_NEXT_RECORD); }});
+            c.push_back({"Next Station (profile)", 4, [this] { return ReviewStep(IDC_NEXT_STATION); }});
+            c.push_back({"Prev. Station (profile)", 2, [this] { return ReviewStep(IDC_PREVIOUS_STATION); }});
+            if (slots.size() > 1) {
+                const int e = (entry_ + 1) % int(slots.size());
+                c.push_back({"repetition " + std::to_string(e), 4, [this, e] { return Repetition(e); }});
+            }
+            c.push_back({"view Decay", 3, [this] { return ShowDecay(); }});
+        }
+        const int range = random_.Below(3);
+        const bool polarity = random_.Below(3) == 0;
+        const double current = 1.0 + random_.Below(90) / 10.0;
+        c.push_back({"Edit Parameters, OK: range " + std::to_string(range) + ", current " + std::to_string(current) +
+                         (polarity ? ", polarity" : ""),
+                     6, [this, range, current, polarity] { return EditParameters(true, range, current, polarity); }});
+        c.push_back({"Edit Parameters, Cancel", 3, [this] { return EditParameters(false, 0, 0.0, false); }});
+        c.push_back({"Exit Review", 6, [this] { return ExitReview(); }});
+        for (int i = 0; i < int(files_.size()); ++i) {
+            const File& g = files_[i];
+            if ((g.Kind == walk::FileKind::ReadOnly && !readOnlyCard_) || (Tolerated("starts") && !Starts(i)))
+                continue;
+            c.push_back({"New File, open " + e2e::ToUtf8(g.Title), g.Kind == walk::FileKind::Survey ? 2 : 1,
+                         [this, i] { return NewFile(i); }});
+        }
+        if (!Tolerated("starts"))
+            c.push_back({"New File, the open dialog cancelled", 1, [this] { return NewFile(-2); }});
+    }
+
+    // -----------------------------------------------------------------------------------
+    // One step: the command, then the screen, the boxes and the files against the model.
+
+    std::string Step(Choice& c)
+    {
+        mayChange_.clear();
+        expectedBoxes_.clear();
+        std::string why = c.Run();
+        if (why.empty())
+            why = Settle();
+        if (why.empty())
+            why = CheckBoxes();
+        if (why.empty())
+            why = CheckScreen();
+        if (why.empty())
+            why = CheckFiles();
+        return why;
+    }
+
+    std::string Settle()
+    {
+        if (!vlox_->WaitIdle(15000))
+            return "V-LOX is not idle: " + OpenBoxesText();
+        return std::string();
+    }
+
+    std::string OpenBoxesText()
+    {
+        std::string text;
+        for (HWND box : vlox_->OpenMessageBoxes()) {
+            e2e::MessageBoxInfo info;
+            if (e2e::ReadMessageBox(box, &info))
+                text += "[" + e2e::ToUtf8(info.caption) + ": " + e2e::ToUtf8(info.text) + "] ";
+        }
+        return text;
+    }
+
+    // Every box or dialog seen in the step was one the step expected, and none is left open.
+    std::string CheckBoxes()
+    {
+        if (!vlox_->OpenMessageBoxes().empty())
+            return "a box is left open: " + OpenBoxesText();
+        const std::vector<e2e::MessageBoxInfo> seen = vlox_->MessageBoxesSeen();
+        for (size_t i = seenBoxes_; i < seen.size(); ++i)
+            if (expectedBoxes_.count(e2e::ToUtf8(seen[i].caption)) == 0)
+                return "an unexpected box: " + e2e::ToUtf8(seen[i].caption) + ": " + e2e::ToUtf8(seen[i].text);
+        seenBoxes_ = seen.size();
+        return std::string();
+    }
+
+    HWND Ctl(int id) const { return e2e::Control(main_, id); }
+    bool Shown(int id) const { return e2e::IsShown(Ctl(id)); }
+    bool Usable(int id) const { return Shown(id) && e2e::IsEnabled(Ctl(id)); }
+
+    // Presses a button the model says is offered; a button not offered is itself a fault.
+    std::string Press(int id, const char* name)
+    {
+        if (!Usable(id))
+            return std::string(name) + " is not offered";
+        if (!e2e::ClickButton(Ctl(id)))
+            return std::string("cannot press ") + name;
+        return std::string();
+    }
+
+    std::string Menu(UINT id, const char* name)
+    {
+        UINT state = 0;
+        if (!vlox_->MenuState(main_, id, &state))
+            return std::string("cannot read the menu item ") + name;
+        if (state & (MF_GRAYED | MF_DISABLED))
+            return std::string("the menu item ") + name + " is grayed";
+        return e2e::PostCommand(main_, int(id)) ? std::string() : std::string("cannot give ") + name;
+    }
+
+    // Waits for a box or dialog, reads it and notes it as expected; when it does not come, what
+    // came instead is noted for the failure.
+    HWND Expect(const wchar_t* caption, DWORD timeoutMs, e2e::MessageBoxInfo* info = nullptr)
+    {
+        expectedBoxes_.insert(e2e::ToUtf8(caption));
+        HWND box = vlox_->WaitMessageBox(caption, timeoutMs);
+        if (box != nullptr && info != nullptr)
+            e2e::ReadMessageBox(box, info);
+        if (box == nullptr && !log_.empty())
+            log_.back() += " (instead: " + OpenBoxesText() + ")";
+        return box;
+    }
+
+    std::string Answer(HWND box, int button)
+    {
+        if (!e2e::PressButton(box, button))
+            return "cannot press a button of a box";
+        if (!e2e::WaitUntil([box] { return !IsWindow(box) || !e2e::IsShown(box); }, 10000))
+            return "a box does not go";
+        return std::string();
+    }
+
+    // -----------------------------------------------------------------------------------
+    // Live commands
+
+    std::string Monitor()
+    {
+        std::string why = Press(IDC_MONITOR, "Monitor");
+        if (!why.empty())
+            return why;
+        if (!e2e::WaitUntil([this] { return Shown(IDC_PAUSE); }, 15000))
+            return "Pause is not shown after Monitor";
+        monitoring_ = true;
+        return std::string();
+    }
+
+    std::string Pause()
+    {
+        std::string why = Press(IDC_PAUSE, "Pause");
+        if (!why.empty())
+            return why;
+        if (!e2e::WaitUntil([this] { return Shown(IDC_MONITOR); }, 10000))
+            return "Monitor is not shown after Pause";
+        monitoring_ = false;
+        return std::string();
+    }
+
+    std::string Measure()
+    {
+        std::string why = Press(IDC_MEASURE, "MEASURE");
+        if (!why.empty())
+            return why;
+        if (!e2e::WaitUntil([this] { return Shown(IDC_STORE_READING) && !Shown(IDC_STOP); }, 30000))
+            return "the reading did not end";
+        if (!e2e::WaitUntil([this] { return e2e::IsEnabled(Ctl(IDC_STORE_READING)); }, 5000))
+            return "STORE is shown but disabled";
+        pending_ = true;
+        repeatShown_ = false;
+        return std::string();
+    }
+
+    bool StoreMakesStation() const { return line_ != lastLine_ || station_ != lastStation_; }
+
+    std::string Store(bool indexRefused)
+    {
+        const File& f = files_[open_];
+        e2e::WriteProtection full;
+        if (indexRefused && !full.Protect(Companion(f.Path, L"tmp"), true))
+            return "cannot make the station index refuse writes";
+        std::string why = Press(IDC_STORE_READING, "STORE");
+        const bool newStation = StoreMakesStation();
+        if (why.empty() && indexRefused && !f.IndexFailureTold) {
+            // The operator is told once for the file, before the store returns to the idle
+            // buttons.
+            e2e::MessageBoxInfo info;
+            HWND box = nullptr;
+            expectedBoxes_.insert("File Error");
+            e2e::WaitUntil(
+                [&] {
+                    for (HWND b : vlox_->OpenMessageBoxes())
+                        box = b;
+                    return box != nullptr || (Shown(IDC_MEASURE) && !Shown(IDC_STORE_READING));
+                },
+                15000);
+            if (box == nullptr)
+                why = "no box told that the station index could not be written";
+            else if (!e2e::ReadMessageBox(box, &info) || e2e::ToUtf8(info.caption) != "File Error" ||
+                     info.text.find(L"station index") == std::wstring::npos)
+                why = "the box after a refused station index reads " + e2e::ToUtf8(info.caption) + ": " +
+                      e2e::ToUtf8(info.text);
+            else
+                why = Answer(box, IDOK);
+        }
+        if (why.empty() &&
+            !e2e::WaitUntil(
+                [this] { return !Shown(IDC_STORE_READING) && Shown(IDC_MEASURE) && Shown(IDC_REPEAT_LAST_STATION); },
+                15000))
+            why = "Store did not return to the idle buttons: " + OpenBoxesText();
+        if (indexRefused) {
+            vlox_->WaitIdle(10000);
+            full.Release();
+        }
+        if (!why.empty())
+            return why;
+        ModelStore(newStation && !indexRefused);
+        files_[open_].IndexFailureTold = files_[open_].IndexFailureTold || indexRefused;
+        return std::string();
+    }
+
+    void ModelStore(bool indexWritten)
+    {
+        File& f = files_[open_];
+        if (line_ != lastLine_) {
+            counter_ = 0;
+            f.Lines.push_back({line_, {}});
+            f.Lines.back().Stations.push_back({station_, {}});
+            lastLine_ = line_;
+            lastStation_ = station_;
+            f.IndexLines += indexWritten ? 1 : 0;
+        } else if (station_ != lastStation_) {
+            counter_ = 0;
+            f.Lines.back().Stations.push_back({station_, {}});
+            lastStation_ = station_;
+            f.IndexLines += indexWritten ? 1 : 0;
+        }
+        Station& s = f.Lines.back().Stations.back();
+        for (const auto& rate : Rates) {
+            Reading r;
+            r.Number = ++counter_;
+            r.Rate = rate[0];
+            r.GateSet = rate[1];
+            r.Current = TxCurrent;
+            r.Comment = nextComment_;
+            s.Readings.push_back(r);
+            ++stored_;
+        }
+        previousCounter_ = counter_;
+        counter_ = 0;
+        station_ += StationStep;
+        nextComment_.clear();
+        pending_ = false;
+        repeatShown_ = true;
+        mayChange_.push_back(open_);
+    }
+
+    std::string CancelReading()
+    {
+        std::string why = Press(IDC_CANCEL_READING, "Cancel");
+        if (!why.empty())
+            return why;
+        if (!e2e::WaitUntil([this] { return !Shown(IDC_STORE_READING) && Shown(IDC_MEASURE); }, 10000))
+            return "Cancel did not return to the idle buttons";
+        pending_ = false;
+        return std::string();
+    }
+
+    std::string LiveStep(int id)
+    {
+        const char* name = id == IDC_NEXT_STATION ? "Next Station" : id == IDC_NEXT_LINE ? "Next Line" : "Repeat";
+        std::string why = Press(id, name);
+        if (!why.empty())
+            return why;
+        if (id == IDC_NEXT_STATION) {
+            station_ += StationStep;
+            counter_ = 0;
+        } else if (id == IDC_NEXT_LINE) {
+            line_ += LineStep;
+            station_ = FirstStation;
+            counter_ = 0;
+        } else {
+            station_ -= StationStep;
+            counter_ = previousCounter_;
+        }
+        repeatShown_ = false;
+        nextComment_.clear();
+        return std::string();
+    }
+
+    std::string Comment()
+    {
+        std::string why = Press(IDC_ENTER_COMMENT, "Comment");
+        if (!why.empty())
+            return why;
+        HWND dialog = Expect(L"Enter Survey Comments", 10000);
+        if (dialog == nullptr)
+            return "no comments dialog";
+        const bool ok = random_.Below(4) != 0;
+        const std::string text = "walk " + std::to_string(log_.size());
+        if (ok && !e2e::SetText(e2e::Control(dialog, IDC_COMMENT_NEXT_RECORD), e2e::FromUtf8(text)))
+            return "cannot type the comment";
+        log_.back() += ok ? ", OK \"" + text + "\"" : ", Cancel";
+        why = Answer(dialog, ok ? IDOK : IDCANCEL);
+        if (ok)
+            nextComment_ = text;
+        // The dialog writes the comment pairs of the file where they stand, with what they hold.
+        mayChange_.push_back(open_);
+        return why;
+    }
+
+    std::string Create(int how)
+    {
+        std::string why = Press(IDC_CREATE_DATA_FILE, "Create File");
+        if (!why.empty())
+            return why;
+        HWND dialog = Expect(L"Create Data File", 15000);
+        if (dialog == nullptr)
+            return "no save dialog";
+        if (how == 3)
+            return Answer(dialog, IDCANCEL);
+        std::wstring path;
+        if (how == 1) {
+            const std::wstring name = L"walk" + std::to_wstring(log_.size());
+            path = data_ + name + L".vlx";
+            if (!e2e::SetText(e2e::FileNameField(dialog), name))
+                return "cannot type the name";
+        } else if (how == 2) {
+            std::vector<int> names;
+            for (int i = 0; i < int(files_.size()); ++i)
+                if (files_[i].Kind == walk::FileKind::Survey || files_[i].Kind == walk::FileKind::Damaged)
+                    names.push_back(i);
+            const File& taken = files_[names[random_.Below(int(names.size()))]];
+            log_.back() += " (" + e2e::ToUtf8(taken.Title) + ")";
+            if (!e2e::SetText(e2e::FileNameField(dialog), taken.Title))
+                return "cannot type the name";
+        } else {
+            path = DefaultName();
+        }
+        if (!e2e::PressButton(dialog, IDOK))
+            return "cannot press the save dialog's OK";
+        if (how == 2) {
+            // The name is refused with a warning and asked again.
+            HWND box = Expect(L"WARNING", 10000);
+            if (box == nullptr)
+                return "a name taken is not refused";
+            why = Answer(box, IDOK);
+            if (!why.empty())
+                return why;
+            dialog = Expect(L"Create Data File", 10000);
+            if (dialog == nullptr)
+                return "the save dialog does not come again";
+            return Answer(dialog, IDCANCEL);
+        }
+        if (!e2e::WaitUntil([this] { return Shown(IDC_CLOSE_DATA_FILE); }, 15000))
+            return "Close File is not shown after Create File: " + OpenBoxesText();
+        File f;
+        f.Path = path;
+        f.Title = TitleOf(path);
+        files_.push_back(f);
+        open_ = int(files_.size()) - 1;
+        lastLine_ = NoLine;
+        counter_ = 0;
+        nextComment_.clear();
+        mayChange_.push_back(open_);
+        return std::string();
+    }
+
+    // Today's first default name whose file and companions are all free.
+    std::wstring DefaultName() const
+    {
+        SYSTEMTIME t;
+        GetLocalTime(&t);
+        for (int n = 0; n < 1000; ++n) {
+            wchar_t name[64];
+            swprintf(name, 64, L"%04u%02u%02u_%03d.", t.wYear, t.wMonth, t.wDay, n);
+            const std::wstring base = data_ + name;
+            if (!e2e::FileExists(base + L"VLX") && !e2e::FileExists(base + L"NLG") && !e2e::FileExists(base + L"tmp"))
+                return base + L"VLX";
+        }
+        return std::wstring();
+    }
+
+    std::string CloseFile()
+    {
+        std::string why = Press(IDC_CLOSE_DATA_FILE, "Close File");
+        if (!why.empty())
+            return why;
+        if (!e2e::WaitUntil([this] { return Shown(IDC_CREATE_DATA_FILE); }, 10000))
+            return "Create File is not shown after Close File";
+        open_ = -1;
+        repeatShown_ = false;
+        return std::string();
+    }
+
+    std::string ExitAndRestart()
+    {
+        DWORD code = 255;
+        std::string why = e2e::ExitVlox(*vlox_, main_, &code);
+        if (!why.empty())
+            return why;
+        if (code != 0)
+            return "V-LOX ended with code " + std::to_string(code);
+        open_ = -1;
+        why = CheckFiles();
+        if (!why.empty())
+            return "after Exit: " + why;
+        return StartVlox();
+    }
+
+    // -----------------------------------------------------------------------------------
+    // Starting a review and the open dialog
+
+    // Picks target in the open dialog (-2: Cancel). What the choice leads to.
+    std::string ChooseInOpenDialog(int target)
+    {
+        HWND dialog = Expect(L"Open Data File", 15000);
+        if (dialog == nullptr)
+            return "no open dialog";
+        if (target < 0)
+            return Answer(dialog, IDCANCEL);
+        if (!e2e::SetText(e2e::FileNameField(dialog), files_[target].Path))
+            return "cannot type the file name";
+        if (!e2e::PressButton(dialog, IDOK))
+            return "cannot press the open dialog's OK";
+        return std::string();
+    }
+
+    Target TargetOf(int file) const
+    {
+        if (file < 0)
+            return Target::Cancel;
+        switch (files_[file].Kind) {
+        case walk::FileKind::Damaged:
+            return Target::Damaged;
+        case walk::FileKind::Locked:
+            return Target::Locked;
+        case walk::FileKind::ReadOnly:
+            return Target::ReadOnly;
+        default:
+            return Target::Survey;
+        }
+    }
+
+    // answer: IDYES / IDNO / IDCANCEL to the "REVIEW" box, 0 when no box is asked (no file
+    // open); file: the file chosen in the open dialog, -2 cancelled, -1 none (Yes, Cancel).
+    std::string StartReview(int answer, int file)
+    {
+        std::string why = Menu(IDM_START_REVIEW, "Start Review");
+        if (!why.empty())
+            return why;
+        int chosen = file;
+        if (answer != 0) {
+            e2e::MessageBoxInfo info;
+            HWND box = Expect(L"REVIEW", 10000, &info);
+            if (box == nullptr)
+                return "no REVIEW box with a data file open";
+            why = Answer(box, answer);
+            if (!why.empty())
+                return why;
+            if (answer == IDYES)
+                chosen = open_;
+        } else if (FileOpen()) {
+            return "the model asks no REVIEW box with a file open";
+        }
+        if (answer == IDNO || answer == 0) {
+            why = ChooseInOpenDialog(file);
+            if (!why.empty())
+                return why;
+        }
+        if (answer == IDCANCEL)
+            chosen = -2;
+        return ReviewOutcome(chosen, /*newFile=*/false);
+    }
+
+    std::string NewFile(int file)
+    {
+        std::string why = Press(IDC_OPEN_DATA_FILE, "New File");
+        if (!why.empty())
+            return why;
+        why = ChooseInOpenDialog(file);
+        if (!why.empty())
+            return why;
+        return ReviewOutcome(file, /*newFile=*/true);
+    }
+
+    // After a file was chosen (or not): a review of it, or back to the screen before.
+    std::string ReviewOutcome(int file, bool newFile)
+    {
+        const Target t = TargetOf(file);
+        bool opens = t == Target::Survey || t == Target::ReadOnly;
+        if (t == Target::Damaged || (opens && files_[file].Lines.empty())) {
+            // The reader's message for a damaged header, then the contents check ends review.
+            e2e::MessageBoxInfo info;
+            HWND box = nullptr;
+            if (t == Target::Damaged) {
+                box = Expect(L"File Error", 10000, &info);
+                if (box == nullptr)
+                    return "no File Error box for a damaged file";
+                std::string why = Answer(box, IDOK);
+                if (!why.empty())
+                    return why;
+            }
+            box = Expect(L"WARNING", 10000, &info);
+            if (box == nullptr)
+                return "no box tells that the file holds no lines";
+            if (info.text.find(L"No lines in selected file") == std::wstring::npos)
+                return "the WARNING reads " + e2e::ToUtf8(info.text);
+            std::string why = Answer(box, IDOK);
+            if (!why.empty())
+                return why;
+            return BackLive(newFile);
+        }
+        if (!opens) {
+            // Cancelled or refused: a review shown goes on with its file, else nothing changed.
+            if (newFile)
+                return e2e::WaitUntil([this] { return Shown(IDC_EXIT_REVIEW); }, 5000) ? std::string()
+                                                                                       : "the review is gone";
+            return std::string();
+        }
+        if (!e2e::WaitUntil([this] { return Shown(IDC_EXIT_REVIEW); }, 15000))
+            return "the review screen did not come for " + e2e::ToUtf8(files_[file].Title) + " " + OpenBoxesText();
+        reviewed_ = file;
+        profile_ = false;
+        lineIdx_ = stationIdx_ = recordIdx_ = 0;
+        processing_ = 0;
+        monitoring_ = false;  // the review screen shows Monitor again
+        ++reviews_;
+        return std::string();
+    }
+
+    // A review that ended at its start: the live screen as it was, the data file open again.
+    std::string BackLive(bool wasReviewing)
+    {
+        if (!e2e::WaitUntil([this] { return !Shown(IDC_EXIT_REVIEW); }, 10000))
+            return "the review screen stays";
+        if (wasReviewing)
+            monitoring_ = false;
+        reviewed_ = -1;
+        return std::string();
+    }
+
+    std::string ExitReview()
+    {
+        std::string why = Press(IDC_EXIT_REVIEW, "Exit Review");
+        if (!why.empty())
+            return why;
+        if (!e2e::WaitUntil([this] { return !Shown(IDC_EXIT_REVIEW); }, 10000))
+            return "the review screen stays after Exit Review";
+        reviewed_ = -1;
+        return std::string();
+    }
+
+    // -----------------------------------------------------------------------------------
+    // The review screen
+
+    std::string ReviewStep(int id)
+    {
+        std::string why = Press(id, "a review step");
+        if (!why.empty())
+            return why;
+        const File& f = files_[reviewed_];
+        const bool next = id == IDC_NEXT_RECORD || id == IDC_NEXT_STATION || id == IDC_NEXT_LINE;
+        auto step = [next](int& index, int count) {
+            const int to = index + (next ? 1 : -1);
+            if (to < 0 || to >= count)
+                return false;
+            index = to;
+            return true;
+        };
+        if (profile_) {
+            const Line& line = f.Lines[lineIdx_];
+            const int slot = walk::ProfileSlots(line)[entry_];
+            const std::vector<int> listed = walk::ProfileStations(line, slot);
+            if (id == IDC_NEXT_RECORD || id == IDC_PREVIOUS_RECORD)
+                step(profileIdx_, int(walk::ProfileReadings(line.Stations[listed[listedIdx_]], slot).size()));
+            else if (step(listedIdx_, int(listed.size())))
+                profileIdx_ = 0;
+            return std::string();
+        }
+        if (id == IDC_NEXT_RECORD || id == IDC_PREVIOUS_RECORD) {
+            step(recordIdx_, int(f.Lines[lineIdx_].Stations[stationIdx_].Readings.size()));
+        } else if (id == IDC_NEXT_STATION || id == IDC_PREVIOUS_STATION) {
+            if (step(stationIdx_, int(f.Lines[lineIdx_].Stations.size())))
+                recordIdx_ = 0;
+        } else if (step(lineIdx_, int(f.Lines.size()))) {
+            stationIdx_ = recordIdx_ = 0;
+        }
+        return std::string();
+    }
+
+    std::string ShowProfiles()
+    {
+        if (!e2e::SelectComboItem(Ctl(IDC_COMBO_REVIEW_VIEW), 1))
+            return "cannot choose Profiles";
+        profile_ = true;
+        entry_ = listedIdx_ = profileIdx_ = 0;
+        return std::string();
+    }
+
+    // Back to the decay view: the station and the reading the profile showed.
+    std::string ShowDecay()
+    {
+        if (!e2e::SelectComboItem(Ctl(IDC_COMBO_REVIEW_VIEW), 0))
+            return "cannot choose Decay";
+        const Place shown = Shown();
+        profile_ = false;
+        stationIdx_ = shown.Station;
+        recordIdx_ = shown.Reading;
+        return std::string();
+    }
+
+    std::string Repetition(int entry)
+    {
+        if (!e2e::SelectComboItem(Ctl(IDC_COMBO_REPETITION), entry))
+            return "cannot choose a repetition";
+        entry_ = entry;
+        listedIdx_ = profileIdx_ = 0;
+        return std::string();
+    }
+
+    std::string Processing(int choice)
+    {
+        if (!e2e::SelectComboItem(Ctl(IDC_COMBO_PROCESSING), choice))
+            return "cannot choose the processing";
+        processing_ = choice;
+        return std::string();
+    }
+
+    // The reading the review shows, in the model's groups.
+    Place Shown() const
+    {
+        const Line& line = files_[reviewed_].Lines[lineIdx_];
+        if (!profile_)
+            return {lineIdx_, stationIdx_, recordIdx_};
+        const int slot = walk::ProfileSlots(line)[entry_];
+        const int station = walk::ProfileStations(line, slot)[listedIdx_];
+        return {lineIdx_, station, walk::ProfileReadings(line.Stations[station], slot)[profileIdx_]};
+    }
+
+    // A read-only file refuses the commands that would write, with a message that says why.
+    std::string Refused(const char* what)
+    {
+        e2e::MessageBoxInfo info;
+        HWND box = vlox_->WaitMessageBox(nullptr, 10000);
+        if (box == nullptr || !e2e::ReadMessageBox(box, &info))
+            return std::string(what) + " on a read-only file: no box";
+        expectedBoxes_.insert(e2e::ToUtf8(info.caption));
+        if (info.text.find(L"read-only") == std::wstring::npos)
+            return std::string(what) + " on a read-only file shows " + e2e::ToUtf8(info.caption) + ": " +
+                   e2e::ToUtf8(info.text);
+        return Answer(box, IDOK);
+    }
+
+    std::string ManageRecords(int reading, bool ok)
+    {
+        std::string why = Menu(IDM_MANAGE_RECORDS, "Manage Records");
+        if (!why.empty())
+            return why;
+        File& f = files_[reviewed_];
+        if (f.Kind == walk::FileKind::ReadOnly)
+            return Refused("Manage Records");
+        HWND dialog = Expect(L"Manage Records", 10000);
+        if (dialog == nullptr)
+            return "no Manage Records dialog";
+        if (!ok)
+            return Answer(dialog, IDCANCEL);
+        Reading& r = f.Lines[lineIdx_].Stations[stationIdx_].Readings[reading];
+        HWND mode = e2e::Control(dialog, r.Included ? IDC_EXCLUDE_RECORD_MODE : IDC_INCLUDE_RECORD_MODE);
+        if (!PostMessageW(mode, BM_CLICK, 0, 0) || !e2e::WaitUntil([mode] { return Checked(mode); }, 5000))
+            return "cannot check the mode";
+        HWND list = e2e::Control(dialog, IDC_TAG_RECORD_LIST);
+        DWORD_PTR result = 0;
+        SendMessageTimeoutW(list, LB_SETCURSEL, WPARAM(reading), 0, SMTO_ABORTIFHUNG, 3000, &result);
+        if (!e2e::PostCommand(dialog, IDC_TAG_RECORD_LIST, LBN_SELCHANGE, list) || !vlox_->WaitIdle(5000))
+            return "cannot pick the reading";
+        why = Answer(dialog, IDOK);
+        r.Included = !r.Included;
+        mayChange_.push_back(reviewed_);
+        return why;
+    }
+
+    // Edit Selected Parameters on the reading shown: the current (and the polarity) of that
+    // reading, of it and all earlier ones, or of every reading (range 0, 1, 2). Cancel changes
+    // nothing, on screen neither.
+    std::string EditParameters(bool ok, int range, double current, bool polarity)
+    {
+        File& f = files_[reviewed_];
+        e2e::RgbImage before;
+        if (!ok && !e2e::CaptureWindow(Ctl(IDC_CURVE_WND), &before))
+            return "cannot capture the curve window";
+        std::string why = Menu(IDM_EDIT_PARAMETERS, "Edit Parameters");
+        if (!why.empty())
+            return why;
+        if (f.Kind == walk::FileKind::ReadOnly)
+            return Refused("Edit Parameters");
+        HWND dialog = Expect(L"Edit Selected Parameters", 10000);
+        if (dialog == nullptr)
+            return "no Edit Selected Parameters dialog";
+        if (!ok) {
+            why = Answer(dialog, IDCANCEL);
+            if (!why.empty())
+                return why;
+            if (!vlox_->WaitIdle(10000))
+                return "not idle after Cancel";
+            e2e::RgbImage after;
+            if (!e2e::CaptureWindow(Ctl(IDC_CURVE_WND), &after))
+                return "cannot capture the curve window";
+            if (after.rgb != before.rgb && !Tolerated("cancel"))
+                return "Edit Parameters, Cancel changed the curve window";
+            return std::string();
+        }
+        wchar_t text[32];
+        swprintf(text, 32, L"%.1f", current);
+        if (!e2e::SetText(e2e::Control(dialog, IDC_EDIT_TX_CURRENT), text))
+            return "cannot type the current";
+        std::vector<HWND> boxes = {e2e::Control(dialog, IDC_EDIT_UPDATE_CURRENT),
+                                   e2e::Control(dialog, IDC_EDIT_RANGE_CURRENT + range)};
+        if (polarity)
+            boxes.push_back(e2e::Control(dialog, IDC_EDIT_CHANGE_POLARITY));
+        for (HWND b : boxes)
+            if (!Checked(b))
+                PostMessageW(b, BM_CLICK, 0, 0);
+        if (!e2e::WaitUntil(
+                [&] {
+                    for (HWND b : boxes)
+                        if (!Checked(b))
+                            return false;
+                    return true;
+                },
+                5000))
+            return "cannot check the edit's boxes";
+        why = Answer(dialog, IDOK);
+        if (!why.empty())
+            return why;
+        const Place shown = Shown();
+        log_.back() += " on " + walk::Describe(f.Lines, shown);
+        const std::vector<Place> all = walk::FileOrder(f.Lines);
+        for (const Place& p : all) {
+            const bool upToShown = p.Line < shown.Line || (p.Line == shown.Line && p.Station < shown.Station) ||
+                                   (p.Line == shown.Line && p.Station == shown.Station && p.Reading <= shown.Reading);
+            const bool same = p.Line == shown.Line && p.Station == shown.Station && p.Reading == shown.Reading;
+            if (range == 2 || (range == 1 && upToShown) || (range == 0 && same)) {
+                Reading& r = f.Lines[p.Line].Stations[p.Station].Readings[p.Reading];
+                r.Current = current;
+                r.Sign *= polarity ? -1 : 1;
+            }
+        }
+        ++edits_;
+        mayChange_.push_back(reviewed_);
+        return std::string();
+    }
+
+    // -----------------------------------------------------------------------------------
+    // The screen against the model
+
+    // The status panel's file field as the panel paints it: the text drawn after "File:". The
+    // paint comes once the program's queue is empty, so it is waited for.
+    std::string FileField()
+    {
+        long from = 0;
+        vlox_->DrawnTextCount(main_, &from);
+        InvalidateRect(main_, nullptr, TRUE);
+        std::string field = "(not drawn)";
+        e2e::WaitUntil(
+            [&] {
+                std::vector<e2e::DrawnText> texts;
+                vlox_->DrawnTexts(main_, from, &texts);
+                for (size_t i = 0; i + 1 < texts.size(); ++i)
+                    if (texts[i].text == L"File:   ") {
+                        field = Lower(texts[i + 1].text);
+                        return true;
+                    }
+                return false;
+            },
+            10000, 50);
+        return field;
+    }
+
+    std::string CheckScreen()
+    {
+        if (Shown(IDC_EXIT_REVIEW) != Reviewing())
+            return Reviewing() ? "the review screen is not shown" : "the review screen is shown";
+        const std::string expected = Reviewing()  ? Lower(files_[reviewed_].Title)
+                                     : FileOpen() ? Lower(files_[open_].Title)
+                                                  : "none";
+        const std::string field = FileField();
+        if (field != expected)
+            return "the status panel's file field shows \"" + field + "\", the model \"" + expected + "\"";
+        if (Reviewing())
+            return CheckReviewLists();
+        if (Shown(IDC_CREATE_DATA_FILE) == FileOpen() || Shown(IDC_CLOSE_DATA_FILE) != FileOpen())
+            return FileOpen() ? "Create File is shown with a data file open" : "Close File is shown with no data file";
+        if (Shown(IDC_PAUSE) != monitoring_ || Shown(IDC_MONITOR) == monitoring_)
+            return monitoring_ ? "Monitor is shown while monitoring" : "Pause is shown without monitoring";
+        if (pending_)
+            return Shown(IDC_STORE_READING) ? std::string() : "STORE is not shown for a reading";
+        if (Usable(IDC_MEASURE) != (monitoring_ && FileOpen()))
+            return monitoring_ && FileOpen() ? "MEASURE is not offered while monitoring into a data file"
+                                             : "MEASURE is offered without monitoring into a data file";
+        if (Shown(IDC_REPEAT_LAST_STATION) != repeatShown_)
+            return repeatShown_ ? "Repeat Last Station is not shown" : "Repeat Last Station is shown";
+        return std::string();
+    }
+
+    // The line, station and record boxes select what the model shows.
+    std::string CheckReviewLists()
+    {
+        const File& f = files_[reviewed_];
+        const Place p = Shown();
+        const Line& line = f.Lines[p.Line];
+        const Station& station = line.Stations[p.Station];
+        const Reading& reading = station.Readings[p.Reading];
+        int stationEntry = p.Station;
+        int recordEntry = p.Reading;
+        if (profile_) {
+            const int slot = walk::ProfileSlots(line)[entry_];
+            stationEntry = listedIdx_;
+            recordEntry = profileIdx_;
+            if (e2e::ComboSelection(Ctl(IDC_COMBO_REPETITION)) != entry_)
+                return "the repetition box selects entry " +
+                       std::to_string(e2e::ComboSelection(Ctl(IDC_COMBO_REPETITION))) + ", the model " +
+                       std::to_string(entry_) + " (slot " + std::to_string(slot) + ")";
+        }
+        const std::string expectStation = StationListText(station.Value);
+        const std::string expectRecord = std::to_string(reading.Number) + (reading.Included ? "" : "X");
+        const int lineSel = e2e::ComboSelection(Ctl(IDC_COMBO_LINE));
+        const int stationSel = e2e::ComboSelection(Ctl(IDC_COMBO_STATION));
+        const int recordSel = e2e::ComboSelection(Ctl(IDC_COMBO_RECORD));
+        const std::string stationText = e2e::ToUtf8(e2e::ComboItemText(Ctl(IDC_COMBO_STATION), stationSel));
+        const std::string recordText = e2e::ToUtf8(e2e::ComboItemText(Ctl(IDC_COMBO_RECORD), recordSel));
+        if (lineSel != p.Line || stationSel != stationEntry || stationText != expectStation ||
+            recordSel != recordEntry || recordText != expectRecord)
+            return "the review boxes show line " + std::to_string(lineSel) + ", station " + std::to_string(stationSel) +
+                   " \"" + stationText + "\", record " + std::to_string(recordSel) + " \"" + recordText +
+                   "\"; the model " + walk::Describe(f.Lines, p) + " (entries " + std::to_string(p.Line) + ", " +
+                   std::to_string(stationEntry) + ", " + std::to_string(recordEntry) + ")";
+        return std::string();
+    }
+
+    // -----------------------------------------------------------------------------------
+    // The files against the model
+
+    bool MayChange(int file) const { return std::count(mayChange_.begin(), mayChange_.end(), file) > 0; }
+
+    // A file the program holds open (the recording file, the one under review).
+    bool HeldOpen(int file) const { return file == open_ || file == reviewed_; }
+
+    std::string CheckFiles()
+    {
+        std::set<std::string> expected;
+        for (const File& f : files_)
+            expected.insert(Lower(f.Path.substr(f.Path.find_last_of(L'\\') + 1)));
+        const std::set<std::string> onDisk = SurveyFilesIn(data_);
+        for (const std::string& name : onDisk)
+            if (expected.count(name) == 0)
+                return "a survey file the model does not know: " + name;
+        for (int i = 0; i < int(files_.size()); ++i) {
+            File& f = files_[i];
+            if (f.Kind == walk::FileKind::Locked)
+                continue;
+            const std::string title = e2e::ToUtf8(f.Title);
+            std::string bytes;
+            if (!Readable(f.Path, &bytes)) {
+                if (HeldOpen(i) && Tolerated("share")) {
+                    f.BytesKnown = false;  // what the program writes meanwhile is not known
+                    continue;
+                }
+                return "cannot read " + title + (HeldOpen(i) ? " while V-LOX holds it" : "");
+            }
+            if (f.BytesKnown && bytes != f.Bytes && !MayChange(i))
+                return title + " changed (" + std::to_string(f.Bytes.size()) + " to " + std::to_string(bytes.size()) +
+                       " bytes) where nothing may write it";
+            f.Bytes = bytes;
+            f.BytesKnown = true;
+            if (f.Kind == walk::FileKind::Damaged)
+                continue;
+            std::vector<Line> read;
+            std::string why = walk::ReadBack(bytes, read);
+            if (why.empty())
+                why = walk::Compare(read, f.Lines);
+            if (!why.empty())
+                return title + ": " + why;
+            why = CheckIndex(i);
+            if (!why.empty())
+                return title + ": " + why;
+        }
+        return std::string();
+    }
+
+    // The station index lives while its data file is the current one: a line per station.
+    std::string CheckIndex(int file)
+    {
+        const File& f = files_[file];
+        const std::wstring index = Companion(f.Path, L"tmp");
+        if (file != open_)
+            return e2e::FileExists(index) ? "its station index is left behind" : std::string();
+        std::string bytes;
+        if (!Readable(index, &bytes))
+            return Tolerated("share") ? std::string() : "cannot read its station index";
+        const size_t lines = bytes.size() / 33;
+        if (bytes.size() % 33 != 0 || int(lines) != f.IndexLines)
+            return "its station index holds " + std::to_string(bytes.size()) + " bytes, the model " +
+                   std::to_string(f.IndexLines) + " lines";
+        return std::string();
+    }
+
+    uint64_t seed_;
+    int steps_;
+    Random random_;
+    std::wstring run_;
+    std::wstring data_;
+    std::unique_ptr<e2e::Program> vlox_;
+    HWND main_ = nullptr;
+    std::vector<std::string> log_;
+    size_t seenBoxes_ = 0;
+    std::set<std::string> expectedBoxes_;
+    std::vector<int> mayChange_;
+
+    // The prepared files and what the host offers.
+    int damaged_ = -1, locked_ = -1, readOnly_ = -1;
+    HANDLE lockedHandle_ = INVALID_HANDLE_VALUE;
+    e2e::WriteProtection card_;
+    bool readOnlyCard_ = true;
+    bool fullCard_ = false;
+
+    // The model.
+    std::vector<File> files_;
+    int open_ = -1;  // the current data file (closed while it is reviewed)
+    bool monitoring_ = false, pending_ = false, repeatShown_ = false;
+    double line_ = FirstLine, station_ = FirstStation, lastLine_ = NoLine, lastStation_ = FirstStation;
+    int counter_ = 0, previousCounter_ = 0;
+    std::string nextComment_;
+    int reviewed_ = -1;
+    bool profile_ = false;
+    int lineIdx_ = 0, stationIdx_ = 0, recordIdx_ = 0;
+    int entry_ = 0, listedIdx_ = 0, profileIdx_ = 0;
+    int processing_ = 0;
+    int stored_ = 0, edits_ = 0, reviews_ = 0;
+};
+
+class OperatorWalk : public ::testing::TestWithParam<uint64_t> {};
+
+}  // namespace
+
+TEST_P(OperatorWalk, ScreenAndFilesKeepToTheModel)
+{
+    Walker walker(GetParam(), StepsToWalk());
+    const std::string why = walker.Run();
+    EXPECT_TRUE(why.empty()) << why;
+}
+
+INSTANTIATE_TEST_SUITE_P(Seeds, OperatorWalk, ::testing::ValuesIn(SeedsToWalk()),
+                         [](const ::testing::TestParamInfo<uint64_t>& info) {
+                             return "Seed" + std::to_string(info.param);
+                         });
