@@ -8,6 +8,8 @@
 // from the page's top-left corner, y on the baseline.
 #pragma once
 
+#include "tests/common/win_test_util.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -89,13 +91,8 @@ inline int RunGhostscript(const std::string& arguments, DWORD timeoutMs = 60000)
     for (char c : script)
         command += static_cast<wchar_t>(static_cast<unsigned char>(c));
     command += L"\"";
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    if (!StartUnixProgram(command))
         return -1;
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
     for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
         std::string code;
         if (ReadFileText(done, &code) && code.find('\n') != std::string::npos) {

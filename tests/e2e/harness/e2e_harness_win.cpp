@@ -3,6 +3,7 @@
 #include "tests/e2e/harness/hook_protocol.h"
 
 #include "resources/resource.h"
+#include "tests/common/win_test_util.h"
 
 #include <algorithm>
 
@@ -667,6 +668,15 @@ bool Program::WaitIdle(DWORD timeoutMs)
     }
 }
 
+bool Program::WaitDrawn(HWND window, DWORD timeoutMs)
+{
+    if (!WaitIdle(timeoutMs))
+        return false;
+    // Returns once the program's thread has painted what waited.
+    RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    return true;
+}
+
 bool Program::WaitExit(DWORD timeoutMs, DWORD* exitCode)
 {
     if (!process_ || WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0)
@@ -910,15 +920,7 @@ std::wstring WinePrefix()
 // process handle for it: callers watch for its effects.
 bool StartUnix(const std::wstring& commandLine)
 {
-    std::wstring line = commandLine;
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION created = {};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &created))
-        return false;
-    CloseHandle(created.hThread);
-    CloseHandle(created.hProcess);
-    return true;
+    return StartUnixProgram(commandLine);
 }
 
 }  // namespace
