@@ -281,9 +281,8 @@ TEST_F(VloxAcquisitionSettings, TwoFrequencyReadingStoredWithBothRates)
 {
     ASSERT_EQ(e2e::CreateDataFileUnderDefaultName(*vlox, mainWindow), "");
     ASSERT_TRUE(e2e::ClickButton(e2e::Control(mainWindow, IDC_MONITOR)));
-    ASSERT_TRUE(e2e::WaitUntil([] { return Shown(IDC_PAUSE); }, 10000)) << "Monitor did not start";
-    Sleep(1000);
-    ASSERT_EQ(e2e::MeasureAndStore(*vlox, mainWindow, 30000), "");
+    ASSERT_TRUE(e2e::WaitUntil([] { return Shown(IDC_PAUSE); }, 60000)) << "Monitor did not start";
+    ASSERT_EQ(e2e::MeasureAndStore(*vlox, mainWindow, 120000), "");
     DWORD code = 255;
     ASSERT_EQ(e2e::ExitVlox(*vlox, mainWindow, &code), "");
     EXPECT_EQ(code, 0u);
@@ -309,8 +308,10 @@ TEST_F(VloxAcquisitionSettings, SavedConfigurationLoadsWithoutReset)
     ASSERT_TRUE(again.Start(e2e::InBinFolder(L"V-LOX.exe"), RunFolder));
     HWND main = again.WaitWindow(L"VLOX", nullptr, 20000);
     ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(e2e::WaitUntil([main] { return e2e::IsShown(e2e::Control(main, IDC_MONITOR)); }, 20000));
-    Sleep(500);
+    ASSERT_TRUE(e2e::WaitUntil([main] { return e2e::IsShown(e2e::Control(main, IDC_MONITOR)); }, 60000));
+    // Past the splash and idle: a configuration it refused would be reported by now.
+    ASSERT_TRUE(e2e::WaitUntil([main] { return !e2e::IsShown(e2e::Control(main, IDC_SPLASH_WND)); }, 60000));
+    ASSERT_TRUE(again.WaitIdle(60000));
     for (const e2e::MessageBoxInfo& box : again.MessageBoxesSeen())
         ADD_FAILURE() << e2e::ToUtf8(box.caption) << ": " << e2e::ToUtf8(box.text);
     DWORD code = 255;

@@ -24,10 +24,12 @@ std::string Narrow(const std::wstring& text)
     return e2e::ToUtf8(text);
 }
 
-// The client area of the main window as the screen shows it, once drawing has settled.
-bool CaptureClient(HWND window, e2e::RgbImage* client)
+// The client area of the main window as the screen shows it, once the program has drawn what
+// it was given to do.
+bool CaptureClient(e2e::Program& program, HWND window, e2e::RgbImage* client)
 {
-    Sleep(300);
+    if (!program.WaitDrawn(window, 60000))
+        return false;
     e2e::RgbImage whole;
     if (!e2e::CaptureWindow(window, &whole))
         return false;
@@ -162,23 +164,22 @@ TEST_F(VloxCommands, ASecondDataFileIsNeverOpenedByKey)
 {
     // "P" is Create Data File; with a file open its item is grayed.
     ASSERT_TRUE(e2e::PostKey(mainWindow, 'P'));
-    ASSERT_TRUE(vlox->WaitIdle(5000));
-    EXPECT_EQ(vlox->WaitMessageBox(L"Create Data File", 1500), nullptr);
+    // Idle: the key has been handled, and a dialog it opened would be up.
+    ASSERT_TRUE(vlox->WaitIdle(60000));
+    EXPECT_EQ(vlox->WaitMessageBox(L"Create Data File", 0), nullptr);
 }
 
 TEST_F(VloxCommands, NextStationAndNextLineChangeTheSurveyFields)
 {
     e2e::RgbImage before, still, station, line;
-    ASSERT_TRUE(vlox->WaitIdle(5000));
-    ASSERT_TRUE(CaptureClient(mainWindow, &before));
-    Sleep(300);
-    ASSERT_TRUE(CaptureClient(mainWindow, &still));
+    ASSERT_TRUE(CaptureClient(*vlox, mainWindow, &before));
+    ASSERT_TRUE(CaptureClient(*vlox, mainWindow, &still));
     RECT none = ChangedBox(before, still);
     ASSERT_TRUE(IsRectEmpty(&none)) << "the screen changes by itself";
 
     ASSERT_TRUE(e2e::ClickButton(e2e::Control(mainWindow, IDC_NEXT_STATION)));
     ASSERT_TRUE(vlox->WaitIdle(5000));
-    ASSERT_TRUE(CaptureClient(mainWindow, &station));
+    ASSERT_TRUE(CaptureClient(*vlox, mainWindow, &station));
     const RECT map = MapPane(mainWindow);
     const RECT mapBox = ChangedBox(still, station);
     RECT inMap{};
@@ -194,7 +195,7 @@ TEST_F(VloxCommands, NextStationAndNextLineChangeTheSurveyFields)
 
     ASSERT_TRUE(e2e::ClickButton(e2e::Control(mainWindow, IDC_NEXT_LINE)));
     ASSERT_TRUE(vlox->WaitIdle(5000));
-    ASSERT_TRUE(CaptureClient(mainWindow, &line));
+    ASSERT_TRUE(CaptureClient(*vlox, mainWindow, &line));
     BlankRect(line, map);
     const RECT lineBox = ChangedBox(station, line);
     ASSERT_FALSE(IsRectEmpty(&lineBox)) << "Next Line changed nothing on the screen";

@@ -87,9 +87,10 @@ TEST(ConfigurationReset, BadValueIsReportedAndNextStartRunsOnDefaults)
     ASSERT_TRUE(again.Start(e2e::InBinFolder(L"V-LOX.exe"), RunFolder));
     HWND main = again.WaitWindow(L"VLOX", nullptr, 20000);
     ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(e2e::WaitUntil([] { return e2e::FileExists(ConfigPath); }, 10000));
-    // Past the splash: a corrupt file would be reported by now.
-    Sleep(6500);
+    ASSERT_TRUE(e2e::WaitUntil([] { return e2e::FileExists(ConfigPath); }, 60000));
+    // Past the splash and idle: a corrupt file would be reported by now.
+    ASSERT_TRUE(e2e::WaitUntil([main] { return !e2e::IsShown(e2e::Control(main, IDC_SPLASH_WND)); }, 60000));
+    ASSERT_TRUE(again.WaitIdle(60000));
     EXPECT_TRUE(again.OpenMessageBoxes().empty());
     ASSERT_TRUE(e2e::PostClose(main));
     DWORD code = 99;

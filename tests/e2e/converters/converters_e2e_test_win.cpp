@@ -185,8 +185,7 @@ public:
 
     void Screenshot()
     {
-        Program.WaitIdle(5000);
-        Sleep(200);
+        Program.WaitDrawn(Dialog, 60000);
         e2e::CaptureWindowToPng(Dialog, e2e::InBinFolder((L"e2e_" + Title + L".png").c_str()));
     }
 
@@ -287,7 +286,7 @@ TEST(ConverterPrograms, TheStatusLineIsBlue)
     ConverterRun run;
     std::string error;
     ASSERT_TRUE(run.Start(L"ConvertVLXtoTXT", L"C:\\convblue", nullptr, "", SingleReadingSurvey(), &error)) << error;
-    Sleep(300);
+    ASSERT_TRUE(run.Program.WaitDrawn(run.Dialog, 60000));
     e2e::RgbImage shot;
     ASSERT_TRUE(e2e::CaptureWindow(run.Dialog, &shot));
     const RECT status = e2e::ScreenRect(run.Control(IDC_CONV_STATUS));

@@ -175,7 +175,7 @@ TEST_F(GpsMapRun, TheCrossFollowsTheWalkAndTheMapScrolls)
         e2e::WaitUntil([&] { return walk.Next() >= 40; }, 20000);
         walked = walk.Next();
     }
-    ASSERT_TRUE(vlox->WaitIdle(5000));
+    ASSERT_TRUE(vlox->WaitDrawn(e2e::Control(mainWindow, IDC_MAP_WND), 60000));
     const Ink ink = InkOf(MapPicture(mainWindow));
     EXPECT_GT(ink.blue, 0);
     EXPECT_LE(ink.blue, 40) << "more than one cross: the old ones were not erased";
@@ -198,7 +198,7 @@ TEST_F(GpsMapRun, AveragedFixesLeaveTheTrack)
         e2e::WaitUntil([&] { return walk.Next() >= walked + 24; }, 15000);
         walked = walk.Next();
     }
-    ASSERT_TRUE(vlox->WaitIdle(5000));
+    ASSERT_TRUE(vlox->WaitDrawn(e2e::Control(mainWindow, IDC_MAP_WND), 60000));
     const Ink ink = InkOf(MapPicture(mainWindow));
     KeepPicture(mainWindow, L"maps_gps_track.png");
     EXPECT_GT(ink.red, 100) << "no track";
@@ -234,11 +234,15 @@ TEST_F(GpsMapRun, MonitorListsPausesAndGivesThePortBack)
     e2e::CaptureWindowToPng(monitor, e2e::BinFolder() + L"\\maps_gps_monitor.png");
 
     ASSERT_TRUE(e2e::PostChar(monitor, L'p'));
-    ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::IsShown(e2e::Control(monitor, IDC_MONITOR_GO)); }, 5000));
-    Sleep(300);
+    ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::IsShown(e2e::Control(monitor, IDC_MONITOR_GO)); }, 60000));
+    ASSERT_TRUE(vlox->WaitDrawn(monitor, 60000));
     const int paused = ListCount(list);
     EXPECT_GE(paused, listed);
-    Sleep(2000);
+    // Eight more fixes sent while paused (two seconds of the walk) and drawn as far as they
+    // would be: none listed.
+    const int sentAtPause = walk.Next();
+    ASSERT_TRUE(e2e::WaitUntil([&] { return walk.Next() >= sentAtPause + 8; }, 60000));
+    ASSERT_TRUE(vlox->WaitDrawn(monitor, 60000));
     EXPECT_EQ(ListCount(list), paused) << "lines listed while paused";
 
     ASSERT_TRUE(e2e::PostChar(monitor, L'g'));
@@ -261,9 +265,11 @@ TEST_F(GpsMapRun, MonitorListsPausesAndGivesThePortBack)
 TEST_F(GpsMapRun, AnUnpluggedFeedHangsNothing)
 {
     gps->Close();
+    // Unplugged for longer than the GPS silence (3 s): part of what is tried, not a wait for
+    // something to happen.
     Sleep(4000);
     DWORD_PTR answer = 0;
-    EXPECT_NE(SendMessageTimeoutW(mainWindow, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &answer), 0);
+    EXPECT_NE(SendMessageTimeoutW(mainWindow, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 30000, &answer), 0);
     DWORD code = 99;
     EXPECT_EQ(e2e::ExitVlox(*vlox, mainWindow, &code), "");
     EXPECT_EQ(code, 0u);
@@ -276,7 +282,7 @@ TEST_F(StationMapRun, StoredStationsShowAndTheButtonsMoveTheMap)
     ASSERT_TRUE(e2e::WaitUntil([] { return Shown(IDC_PAUSE); }, 10000)) << "Monitor did not start";
     for (int reading = 0; reading < 3; ++reading)
         ASSERT_EQ(e2e::MeasureAndStore(*vlox, mainWindow, 20000), "") << "reading " << reading;
-    ASSERT_TRUE(vlox->WaitIdle(5000));
+    ASSERT_TRUE(vlox->WaitDrawn(e2e::Control(mainWindow, IDC_MAP_WND), 60000));
     const e2e::RgbImage stations = MapPicture(mainWindow);
     KeepPicture(mainWindow, L"maps_station_map.png");
     const Ink ink = InkOf(stations);
@@ -291,7 +297,7 @@ TEST_F(StationMapRun, StoredStationsShowAndTheButtonsMoveTheMap)
         HWND button = e2e::Control(mainWindow, id);
         ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::IsEnabled(button); }, 5000)) << id;
         ASSERT_TRUE(e2e::ClickButton(button)) << id;
-        ASSERT_TRUE(vlox->WaitIdle(5000));
+        ASSERT_TRUE(vlox->WaitDrawn(e2e::Control(mainWindow, IDC_MAP_WND), 60000));
         const e2e::RgbImage now = MapPicture(mainWindow);
         EXPECT_NE(now.rgb, last.rgb) << "button " << id << " did not move the map";
         EXPECT_GT(InkOf(now).black, 5) << "button " << id << " lost the stations";

@@ -107,8 +107,9 @@ TEST_F(VloxPrint, CancelPrintsNothingAndSaysNothing)
     vlox->WaitIdle(5000);
     ASSERT_TRUE(e2e::PressButton(dialog, IDCANCEL));
     ASSERT_TRUE(e2e::WaitUntil([dialog] { return !IsWindow(dialog); }, 10000));
-    EXPECT_TRUE(vlox->WaitIdle(5000));
-    Sleep(1000);
+    // Idle: the print job, had there been one, would be written by now (it is written on the
+    // program's own thread).
+    EXPECT_TRUE(vlox->WaitIdle(60000));
     EXPECT_FALSE(e2e::FileExists(pspage::PrintedPagePath()));
     EXPECT_EQ(vlox->MessageBoxesSeen().size(), seenBefore + 1);  // the print dialog alone
     EXPECT_TRUE(e2e::IsEnabled(mainWindow));
@@ -135,8 +136,8 @@ TEST_F(VloxPrint, WithoutAPrinterTheUserIsTold)
         << text;
     ASSERT_TRUE(e2e::PressButton(box, IDOK));
     ASSERT_TRUE(e2e::WaitUntil([box] { return !IsWindow(box); }, 10000));
-    EXPECT_TRUE(vlox->WaitIdle(15000));
-    Sleep(500);
+    // Idle: a second message would be up by now.
+    EXPECT_TRUE(vlox->WaitIdle(60000));
     EXPECT_TRUE(vlox->OpenMessageBoxes().empty());  // one message, not two
     EXPECT_FALSE(e2e::FileExists(pspage::PrintedPagePath()));
     EXPECT_TRUE(e2e::IsEnabled(mainWindow));

@@ -145,7 +145,7 @@ protected:
 
     static void Idle()
     {
-        const bool idle = vlox->WaitIdle(10000);
+        const bool idle = vlox->WaitIdle(60000);
         std::string boxes;
         for (HWND box : vlox->OpenMessageBoxes()) {
             e2e::MessageBoxInfo info;
@@ -158,7 +158,7 @@ protected:
     static void Shot(int id, const wchar_t* name, int32_t minimumInk)
     {
         Idle();
-        Sleep(200);
+        ASSERT_TRUE(vlox->WaitDrawn(Ctl(id), 60000));
         e2e::RgbImage image;
         ASSERT_TRUE(e2e::CaptureWindow(Ctl(id), &image));
         e2e::WriteFileBytes(e2e::InBinFolder(name), e2e::EncodePng(image));
