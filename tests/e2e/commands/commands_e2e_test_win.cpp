@@ -97,7 +97,7 @@ protected:
             return false;
         if (!e2e::PressButton(box, button))
             return false;
-        return e2e::WaitUntil([box] { return !IsWindow(box) || !e2e::IsShown(box); }, 10000);
+        return e2e::WaitUntil([box] { return !IsWindow(box) || !e2e::IsShown(box); }, 60000);
     }
 
     static bool Grayed(UINT id)
@@ -128,7 +128,7 @@ TEST_F(VloxCommands, InternalTestWithoutMonitorIsRefused)
     EXPECT_EQ(Narrow(info.text), "Please start Monitor mode and then activate Internal Test mode");
     EXPECT_EQ(info.buttons, std::vector<int>{IDOK});
     // The test screen never opened: "Invert" is back and the test buttons stay hidden.
-    ASSERT_TRUE(vlox->WaitIdle(5000));
+    ASSERT_TRUE(vlox->WaitIdle(60000));
     EXPECT_TRUE(e2e::IsShown(e2e::Control(mainWindow, IDC_INVERT)));
     EXPECT_FALSE(e2e::IsShown(e2e::Control(mainWindow, IDC_TEST_DC)));
 }
@@ -138,7 +138,7 @@ TEST_F(VloxCommands, KeysOfCommandsNotOfferedRunNothing)
     // "O" would measure: without a data file "&Measure" is grayed.
     ASSERT_TRUE(Grayed(IDM_MEASURE));
     ASSERT_TRUE(e2e::PostKey(mainWindow, 'O'));
-    ASSERT_TRUE(vlox->WaitIdle(5000));
+    ASSERT_TRUE(vlox->WaitIdle(60000));
     EXPECT_FALSE(e2e::IsShown(e2e::Control(mainWindow, IDC_STOP)));  // no STOP: nothing measures
     EXPECT_TRUE(vlox->OpenMessageBoxes().empty());
 }
@@ -178,7 +178,7 @@ TEST_F(VloxCommands, NextStationAndNextLineChangeTheSurveyFields)
     ASSERT_TRUE(IsRectEmpty(&none)) << "the screen changes by itself";
 
     ASSERT_TRUE(e2e::ClickButton(e2e::Control(mainWindow, IDC_NEXT_STATION)));
-    ASSERT_TRUE(vlox->WaitIdle(5000));
+    ASSERT_TRUE(vlox->WaitIdle(60000));
     ASSERT_TRUE(CaptureClient(*vlox, mainWindow, &station));
     const RECT map = MapPane(mainWindow);
     const RECT mapBox = ChangedBox(still, station);
@@ -194,7 +194,7 @@ TEST_F(VloxCommands, NextStationAndNextLineChangeTheSurveyFields)
     EXPECT_LT(stationBox.bottom, 220);
 
     ASSERT_TRUE(e2e::ClickButton(e2e::Control(mainWindow, IDC_NEXT_LINE)));
-    ASSERT_TRUE(vlox->WaitIdle(5000));
+    ASSERT_TRUE(vlox->WaitIdle(60000));
     ASSERT_TRUE(CaptureClient(*vlox, mainWindow, &line));
     BlankRect(line, map);
     const RECT lineBox = ChangedBox(station, line);
@@ -208,10 +208,10 @@ TEST_F(VloxCommands, NextStationAndNextLineChangeTheSurveyFields)
 TEST_F(VloxCommands, CommentOpensTheCommentsDialog)
 {
     ASSERT_TRUE(e2e::ClickButton(e2e::Control(mainWindow, IDC_ENTER_COMMENT)));
-    HWND dialog = vlox->WaitMessageBox(L"Enter Survey Comments", 10000);
+    HWND dialog = vlox->WaitMessageBox(L"Enter Survey Comments", 60000);
     ASSERT_NE(dialog, nullptr);
     ASSERT_TRUE(e2e::PressButton(dialog, IDCANCEL));
-    EXPECT_TRUE(e2e::WaitUntil([dialog] { return !IsWindow(dialog); }, 10000));
+    EXPECT_TRUE(e2e::WaitUntil([dialog] { return !IsWindow(dialog); }, 60000));
 }
 
 TEST_F(VloxCommands, RepaintsKeepTheGdiCount)
@@ -220,7 +220,7 @@ TEST_F(VloxCommands, RepaintsKeepTheGdiCount)
     auto repaint = [] {
         for (int i = 0; i < 20; ++i)
             InvalidateRect(mainWindow, nullptr, TRUE);
-        vlox->WaitIdle(5000);
+        vlox->WaitIdle(60000);
     };
     repaint();
     DWORD before = 0, after = 0;

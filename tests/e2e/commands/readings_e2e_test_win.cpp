@@ -55,7 +55,7 @@ protected:
     // back to the idle buttons with "Repeat Last Station" offered.
     static void MeasureAndStore()
     {
-        ASSERT_EQ(e2e::MeasureAndStore(*vlox, mainWindow, 40000), "");
+        ASSERT_EQ(e2e::MeasureAndStore(*vlox, mainWindow, 120000), "");
         EXPECT_TRUE(vlox->OpenMessageBoxes().empty());
     }
 };
@@ -112,7 +112,7 @@ TEST_F(VloxReadings, FirstReading)
 TEST_F(VloxReadings, NextStationThenSecondReading)
 {
     ASSERT_TRUE(e2e::ClickButton(e2e::Control(mainWindow, IDC_NEXT_STATION)));
-    ASSERT_TRUE(vlox->WaitIdle(5000));
+    ASSERT_TRUE(vlox->WaitIdle(60000));
     MeasureAndStore();
 }
 

@@ -28,7 +28,7 @@ void ExpectResetOf(const std::vector<uint8_t>& config)
 
     e2e::Program vlox;
     ASSERT_TRUE(vlox.Start(e2e::InBinFolder(L"V-LOX.exe"), RunFolder));
-    HWND main = vlox.WaitWindow(L"VLOX", nullptr, 20000);
+    HWND main = vlox.WaitWindow(L"VLOX", nullptr, 60000);
     ASSERT_NE(main, nullptr);
     // The whole screen is built before the message: the buttons exist under the splash.
     EXPECT_NE(e2e::Control(main, IDC_MONITOR), nullptr);
@@ -62,9 +62,9 @@ TEST(ConfigurationReset, BadValueIsReportedAndNextStartRunsOnDefaults)
     {
         e2e::Program vlox;
         ASSERT_TRUE(vlox.Start(e2e::InBinFolder(L"V-LOX.exe"), RunFolder));
-        HWND main = vlox.WaitWindow(L"VLOX", nullptr, 20000);
+        HWND main = vlox.WaitWindow(L"VLOX", nullptr, 60000);
         ASSERT_NE(main, nullptr);
-        ASSERT_TRUE(e2e::WaitUntil([] { return e2e::FileExists(ConfigPath); }, 10000));
+        ASSERT_TRUE(e2e::WaitUntil([] { return e2e::FileExists(ConfigPath); }, 60000));
         ASSERT_TRUE(e2e::PostClose(main));
         DWORD code = 99;
         ASSERT_TRUE(vlox.WaitExit(20000, &code));
@@ -85,7 +85,7 @@ TEST(ConfigurationReset, BadValueIsReportedAndNextStartRunsOnDefaults)
     // The next start runs on the defaults and writes a fresh file, without a message.
     e2e::Program again;
     ASSERT_TRUE(again.Start(e2e::InBinFolder(L"V-LOX.exe"), RunFolder));
-    HWND main = again.WaitWindow(L"VLOX", nullptr, 20000);
+    HWND main = again.WaitWindow(L"VLOX", nullptr, 60000);
     ASSERT_NE(main, nullptr);
     ASSERT_TRUE(e2e::WaitUntil([] { return e2e::FileExists(ConfigPath); }, 60000));
     // Past the splash and idle: a corrupt file would be reported by now.

@@ -1078,16 +1078,19 @@ HWND StartVloxPastSplash(Program& vlox, const std::wstring& folder, std::string*
         *error = ToUtf8(why);
         return nullptr;
     }
-    HWND main = vlox.WaitWindow(L"VLOX", nullptr, 30000);
+    HWND main = vlox.WaitWindow(L"VLOX", nullptr, 60000);
     if (main == nullptr) {
-        *error = "no shown window of class VLOX within 30 s";
+        *error = "no shown window of class VLOX within 60 s";
         return nullptr;
     }
-    if (!WaitUntil([main] { return !IsShown(Control(main, splashId)); }, 20000)) {
-        *error = "the splash is still shown after 20 s";
+    if (!WaitUntil([main] { return !IsShown(Control(main, splashId)); }, 60000)) {
+        *error = "the splash is still shown after 60 s";
         return nullptr;
     }
-    vlox.WaitIdle(5000);
+    if (!vlox.WaitIdle(60000)) {
+        *error = "V-LOX is not idle 60 s after its splash";
+        return nullptr;
+    }
     return main;
 }
 

@@ -475,27 +475,27 @@ TEST(VloxProgram, GpsFieldsFillFromTheSerialPortAndBlankWhenItIsUnplugged)
 
     e2e::Program vlox;
     ASSERT_TRUE(vlox.Start(e2e::InBinFolder(L"V-LOX.exe"), VloxFolder, &error)) << e2e::ToUtf8(error);
-    HWND main = vlox.WaitWindow(L"VLOX", nullptr, 30000);
+    HWND main = vlox.WaitWindow(L"VLOX", nullptr, 60000);
     ASSERT_NE(main, nullptr);
     // The port is opened when the splash goes.
-    ASSERT_TRUE(e2e::WaitUntil([&] { return !e2e::IsShown(e2e::Control(main, IDC_SPLASH_WND)); }, 20000));
-    ASSERT_TRUE(vlox.WaitIdle(5000));
+    ASSERT_TRUE(e2e::WaitUntil([&] { return !e2e::IsShown(e2e::Control(main, IDC_SPLASH_WND)); }, 60000));
+    ASSERT_TRUE(vlox.WaitIdle(60000));
     const RECT rows = CoordinateRows(main);
     EXPECT_EQ(InkOnScreen(rows), 0) << "the coordinate rows hold something before any sentence";
 
     {
         Feeder feed(gps, capture, 2);
-        EXPECT_TRUE(e2e::WaitUntil([&] { return InkOnScreen(rows) > 50; }, 15000))
+        EXPECT_TRUE(e2e::WaitUntil([&] { return InkOnScreen(rows) > 50; }, 60000))
             << "no position reached V-LOX's GPS fields";
         e2e::CaptureWindowToPng(main, std::wstring(VloxFolder) + L"\\gps_fields.png");
-        e2e::WaitUntil([&] { return feed.Done(); }, 30000);
+        e2e::WaitUntil([&] { return feed.Done(); }, 60000);
         EXPECT_TRUE(feed.Ok());
     }
     EXPECT_GT(InkOnScreen(rows), 50);
 
     // Unplugged: the fields go blank after 3 s of silence, and V-LOX keeps answering.
     gps.Close();
-    EXPECT_TRUE(e2e::WaitUntil([&] { return InkOnScreen(rows) == 0; }, 8000)) << "the fields were not blanked";
+    EXPECT_TRUE(e2e::WaitUntil([&] { return InkOnScreen(rows) == 0; }, 60000)) << "the fields were not blanked";
     DWORD_PTR answer = 0;
     EXPECT_NE(SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &answer), 0);
     for (const e2e::MessageBoxInfo& box : vlox.MessageBoxesSeen())

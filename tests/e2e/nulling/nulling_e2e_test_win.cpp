@@ -72,12 +72,12 @@ TEST(SelectiveNullingRun, OneRateEndToEnd)
     ASSERT_TRUE(e2e::FileExists(nlg));
 
     ASSERT_TRUE(e2e::ClickButton(e2e::Control(main, IDC_MONITOR)));
-    ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::IsShown(e2e::Control(main, IDC_PAUSE)); }, 10000));
+    ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::IsShown(e2e::Control(main, IDC_PAUSE)); }, 60000));
 
     // Cancel, and OK with no rate selected, start nothing.
     for (int button : {IDCANCEL, IDOK}) {
         ASSERT_TRUE(e2e::PostCommand(main, IDM_SELECTIVE_NULLING));
-        HWND dialog = vlox.WaitMessageBox(L"Selective Nulling", 10000);
+        HWND dialog = vlox.WaitMessageBox(L"Selective Nulling", 60000);
         ASSERT_NE(dialog, nullptr) << "no \"Selective Nulling\" dialog";
         ASSERT_TRUE(e2e::PressButton(dialog, button));
         ASSERT_TRUE(e2e::WaitUntil([&] { return vlox.OpenMessageBoxes().empty(); }, 60000));
@@ -89,17 +89,17 @@ TEST(SelectiveNullingRun, OneRateEndToEnd)
     // One run of rate index 0: dialog, confirmation, the run to its end box.
     auto runOneRate = [&](bool screenshot) {
         ASSERT_TRUE(e2e::PostCommand(main, IDM_SELECTIVE_NULLING));
-        HWND dialog = vlox.WaitMessageBox(L"Selective Nulling", 10000);
+        HWND dialog = vlox.WaitMessageBox(L"Selective Nulling", 60000);
         ASSERT_NE(dialog, nullptr) << "no \"Selective Nulling\" dialog";
         HWND list = e2e::Control(dialog, IDC_NULLING_RATES);
         ASSERT_NE(list, nullptr);
         EXPECT_EQ(Ask(list, LB_GETCOUNT, 0, 0), 7);
         EXPECT_EQ(Ask(list, LB_GETTEXTLEN, 0, 0), 6) << "\"285 Hz\" first";
         ASSERT_TRUE(PostMessageW(list, LB_SETSEL, TRUE, 0));
-        ASSERT_TRUE(e2e::WaitUntil([&] { return Ask(list, LB_GETSEL, 0, 0) > 0; }, 3000));
+        ASSERT_TRUE(e2e::WaitUntil([&] { return Ask(list, LB_GETSEL, 0, 0) > 0; }, 60000));
         ASSERT_TRUE(e2e::PressButton(dialog, IDOK));
 
-        HWND confirm = vlox.WaitMessageBox(L"NULLING", 10000);
+        HWND confirm = vlox.WaitMessageBox(L"NULLING", 60000);
         ASSERT_NE(confirm, nullptr) << "no \"NULLING\" box";
         e2e::MessageBoxInfo info;
         ASSERT_TRUE(e2e::ReadMessageBox(confirm, &info));

@@ -141,7 +141,7 @@ protected:
 
     static HWND Ctl(int id) { return e2e::Control(mainWindow, id); }
 
-    static void Store() { ASSERT_EQ(e2e::MeasureAndStore(*vlox, mainWindow, 20000), ""); }
+    static void Store() { ASSERT_EQ(e2e::MeasureAndStore(*vlox, mainWindow, 120000), ""); }
 
     static void Idle()
     {
@@ -175,7 +175,7 @@ TEST_F(VloxReview, StoreTwoLinesOfTwoStations)
     ASSERT_EQ(e2e::CreateDataFileUnderDefaultName(*vlox, mainWindow), "");
     dataFile = e2e::TodaysFirstDataFile(L"VLX");
     ASSERT_TRUE(e2e::ClickButton(Ctl(IDC_MONITOR)));
-    ASSERT_TRUE(e2e::WaitUntil([] { return Shown(IDC_PAUSE); }, 10000));
+    ASSERT_TRUE(e2e::WaitUntil([] { return Shown(IDC_PAUSE); }, 60000));
     Store();
     Store();
     ASSERT_TRUE(e2e::ClickButton(Ctl(IDC_NEXT_LINE)));
@@ -183,26 +183,26 @@ TEST_F(VloxReview, StoreTwoLinesOfTwoStations)
     Store();
     Store();
     ASSERT_TRUE(e2e::ClickButton(Ctl(IDC_PAUSE)));
-    ASSERT_TRUE(e2e::WaitUntil([] { return Shown(IDC_MONITOR); }, 10000));
+    ASSERT_TRUE(e2e::WaitUntil([] { return Shown(IDC_MONITOR); }, 60000));
     Idle();
 }
 
 TEST_F(VloxReview, StartReviewThroughTheBoxAndTheOpenDialog)
 {
     ASSERT_TRUE(e2e::PostCommand(mainWindow, IDM_START_REVIEW));
-    HWND box = vlox->WaitMessageBox(L"REVIEW", 10000);
+    HWND box = vlox->WaitMessageBox(L"REVIEW", 60000);
     ASSERT_NE(box, nullptr) << "no REVIEW box";
     e2e::MessageBoxInfo info;
     ASSERT_TRUE(e2e::ReadMessageBox(box, &info));
     EXPECT_NE(info.text.find(L"Press Yes to review current file, No to choose from the list"), std::wstring::npos);
     ASSERT_TRUE(e2e::PressButton(box, IDNO));
-    HWND open = vlox->WaitMessageBox(L"Open Data File", 10000);
+    HWND open = vlox->WaitMessageBox(L"Open Data File", 60000);
     ASSERT_NE(open, nullptr) << "no open dialog";
     HWND name = FileNameField(open);
     ASSERT_NE(name, nullptr);
     ASSERT_TRUE(SetTextOf(name, dataFile.c_str()));
     ASSERT_TRUE(e2e::PressButton(open, IDOK));
-    ASSERT_TRUE(e2e::WaitUntil([] { return Shown(IDC_EXIT_REVIEW); }, 10000)) << "the review screen is not shown";
+    ASSERT_TRUE(e2e::WaitUntil([] { return Shown(IDC_EXIT_REVIEW); }, 60000)) << "the review screen is not shown";
     Idle();
     for (int id : {IDC_COMBO_REVIEW_VIEW, IDC_COMBO_LINE, IDC_COMBO_STATION, IDC_COMBO_RECORD, IDC_COMBO_PROCESSING})
         EXPECT_TRUE(Shown(id)) << id;
@@ -270,20 +270,20 @@ TEST_F(VloxReview, ExcludeTheSecondReadingOfTheFirstStation)
     ASSERT_TRUE(e2e::SelectComboItem(Ctl(IDC_COMBO_STATION), 0));
     Idle();
     ASSERT_TRUE(e2e::PostCommand(mainWindow, IDM_MANAGE_RECORDS));
-    HWND dialog = vlox->WaitMessageBox(L"Manage Records", 10000);
+    HWND dialog = vlox->WaitMessageBox(L"Manage Records", 60000);
     ASSERT_NE(dialog, nullptr);
     HWND exclude = e2e::Control(dialog, IDC_EXCLUDE_RECORD_MODE);
     ASSERT_TRUE(PostMessageW(exclude, BM_CLICK, 0, 0));
     // The dialog's own loop runs: wait for the box to take the click.
-    ASSERT_TRUE(e2e::WaitUntil([&] { return Checked(exclude); }, 5000));
+    ASSERT_TRUE(e2e::WaitUntil([&] { return Checked(exclude); }, 60000));
     HWND list = e2e::Control(dialog, IDC_TAG_RECORD_LIST);
     DWORD_PTR result = 0;
     SendMessageTimeoutW(list, LB_SETCURSEL, 1, 0, SMTO_ABORTIFHUNG, 3000, &result);
     ASSERT_TRUE(e2e::PostCommand(dialog, IDC_TAG_RECORD_LIST, LBN_SELCHANGE, list));
     // The list is filled anew: the selection goes.
-    ASSERT_TRUE(e2e::WaitUntil([&] { return ListSelection(list) == LB_ERR; }, 5000));
+    ASSERT_TRUE(e2e::WaitUntil([&] { return ListSelection(list) == LB_ERR; }, 60000));
     ASSERT_TRUE(e2e::PressButton(dialog, IDOK));
-    ASSERT_TRUE(e2e::WaitUntil([&] { return !IsWindow(dialog); }, 10000));
+    ASSERT_TRUE(e2e::WaitUntil([&] { return !IsWindow(dialog); }, 60000));
     Idle();
     EXPECT_EQ(ComboItemText(Ctl(IDC_COMBO_RECORD), 0), L"1");
     EXPECT_EQ(ComboItemText(Ctl(IDC_COMBO_RECORD), 1), L"2X");
@@ -292,16 +292,16 @@ TEST_F(VloxReview, ExcludeTheSecondReadingOfTheFirstStation)
 TEST_F(VloxReview, EditTheCurrentOfAllReadings)
 {
     ASSERT_TRUE(e2e::PostCommand(mainWindow, IDM_EDIT_PARAMETERS));
-    HWND dialog = vlox->WaitMessageBox(L"Edit Selected Parameters", 10000);
+    HWND dialog = vlox->WaitMessageBox(L"Edit Selected Parameters", 60000);
     ASSERT_NE(dialog, nullptr);
     ASSERT_TRUE(SetTextOf(e2e::Control(dialog, IDC_EDIT_TX_CURRENT), L"7.25"));
     HWND update = e2e::Control(dialog, IDC_EDIT_UPDATE_CURRENT);
     HWND all = e2e::Control(dialog, IDC_EDIT_RANGE_ALL);
     ASSERT_TRUE(PostMessageW(update, BM_CLICK, 0, 0));
     ASSERT_TRUE(PostMessageW(all, BM_CLICK, 0, 0));
-    ASSERT_TRUE(e2e::WaitUntil([&] { return Checked(update) && Checked(all); }, 5000));
+    ASSERT_TRUE(e2e::WaitUntil([&] { return Checked(update) && Checked(all); }, 60000));
     ASSERT_TRUE(e2e::PressButton(dialog, IDOK));
-    ASSERT_TRUE(e2e::WaitUntil([&] { return !IsWindow(dialog); }, 10000));
+    ASSERT_TRUE(e2e::WaitUntil([&] { return !IsWindow(dialog); }, 60000));
     Idle();
     EXPECT_TRUE(vlox->OpenMessageBoxes().empty());
 }
@@ -309,10 +309,10 @@ TEST_F(VloxReview, EditTheCurrentOfAllReadings)
 TEST_F(VloxReview, ExitReviewAndStoreOneMore)
 {
     ASSERT_TRUE(e2e::ClickButton(Ctl(IDC_EXIT_REVIEW)));
-    ASSERT_TRUE(e2e::WaitUntil([] { return Shown(IDC_CLOSE_DATA_FILE) && Shown(IDC_MONITOR); }, 10000));
+    ASSERT_TRUE(e2e::WaitUntil([] { return Shown(IDC_CLOSE_DATA_FILE) && Shown(IDC_MONITOR); }, 60000));
     EXPECT_FALSE(Shown(IDC_COMBO_LINE));
     ASSERT_TRUE(e2e::ClickButton(Ctl(IDC_MONITOR)));
-    ASSERT_TRUE(e2e::WaitUntil([] { return Shown(IDC_PAUSE); }, 10000));
+    ASSERT_TRUE(e2e::WaitUntil([] { return Shown(IDC_PAUSE); }, 60000));
     Store();
     DWORD code = 255;
     ASSERT_EQ(e2e::ExitVlox(*vlox, mainWindow, &code), "");

@@ -139,7 +139,7 @@ protected:
             return nullptr;
         HWND dialog = vlox->WaitMessageBox(caption, 10000);
         if (dialog != nullptr)
-            vlox->WaitIdle(5000);
+            vlox->WaitIdle(60000);
         return dialog;
     }
 
@@ -154,11 +154,11 @@ protected:
     // Presses the button and waits until the dialog is gone and the program idle.
     static bool Close(HWND dialog, int button)
     {
-        vlox->WaitIdle(5000);
+        vlox->WaitIdle(60000);
         if (!e2e::PressButton(dialog, button))
             return false;
-        return e2e::WaitUntil([dialog] { return !IsWindow(dialog) || !e2e::IsShown(dialog); }, 10000) &&
-               vlox->WaitIdle(5000);
+        return e2e::WaitUntil([dialog] { return !IsWindow(dialog) || !e2e::IsShown(dialog); }, 60000) &&
+               vlox->WaitIdle(60000);
     }
 
     static bool Checked(UINT item)
@@ -206,12 +206,12 @@ TEST_F(VloxView, ProfileAndDecayViewMoveTheirCheckMarks)
     EXPECT_TRUE(Checked(IDM_DECAY_VIEW));
     EXPECT_FALSE(Checked(IDM_PROFILE_VIEW));
     ASSERT_TRUE(e2e::PostCommand(mainWindow, IDM_PROFILE_VIEW));
-    ASSERT_TRUE(vlox->WaitIdle(5000));
+    ASSERT_TRUE(vlox->WaitIdle(60000));
     EXPECT_TRUE(Checked(IDM_PROFILE_VIEW));
     EXPECT_FALSE(Checked(IDM_DECAY_VIEW));
     EXPECT_EQ(ConfigLine(25), "1");
     ASSERT_TRUE(e2e::PostCommand(mainWindow, IDM_DECAY_VIEW));
-    ASSERT_TRUE(vlox->WaitIdle(5000));
+    ASSERT_TRUE(vlox->WaitIdle(60000));
     EXPECT_TRUE(Checked(IDM_DECAY_VIEW));
     EXPECT_FALSE(Checked(IDM_PROFILE_VIEW));
     EXPECT_EQ(ConfigLine(25), "0");
@@ -238,7 +238,7 @@ TEST_F(VloxView, PlotScaleCorrectsSavesAndRedrawsInTheNewUnit)
     Type(dialog, IDC_SCALE_LINEAR_MAX, L"0.5");
     ASSERT_TRUE(e2e::PostCommand(dialog, IDC_SCALE_UNIT_FIRST + 1));  // "mV"
     ASSERT_TRUE(e2e::SelectComboItem(e2e::Control(dialog, IDC_SCALE_STATIONS), 9));
-    ASSERT_TRUE(vlox->WaitIdle(5000));
+    ASSERT_TRUE(vlox->WaitIdle(60000));
     EXPECT_EQ(e2e::TextOf(e2e::Control(dialog, IDC_SCALE_AMPLITUDE_MIN_UNIT)), L"mV");
     const long drawnBefore = TextCount();
     ASSERT_TRUE(Close(dialog, IDOK));
@@ -250,22 +250,22 @@ TEST_F(VloxView, PlotScaleCorrectsSavesAndRedrawsInTheNewUnit)
     EXPECT_EQ(ConfigLine(74), "-1.000000");
     EXPECT_EQ(ConfigLine(75), "1.000000");
     // The curve window drew its frame again, captioned in the new unit.
-    EXPECT_TRUE(e2e::WaitUntil([&] { return DrawnSince(drawnBefore, L"mV"); }, 5000));
+    EXPECT_TRUE(e2e::WaitUntil([&] { return DrawnSince(drawnBefore, L"mV"); }, 60000));
 }
 
 TEST_F(VloxView, ScaleStepsMoveTheAmplitudeAxis)
 {
     ASSERT_TRUE(e2e::PostCommand(mainWindow, IDM_TOP_OF_SCALE_UP));
-    ASSERT_TRUE(vlox->WaitIdle(5000));
+    ASSERT_TRUE(vlox->WaitIdle(60000));
     EXPECT_EQ(ConfigLine(18), "20.000000");
     ASSERT_TRUE(e2e::PostCommand(mainWindow, IDM_TOP_OF_SCALE_DOWN));
-    ASSERT_TRUE(vlox->WaitIdle(5000));
+    ASSERT_TRUE(vlox->WaitIdle(60000));
     EXPECT_EQ(ConfigLine(18), "10.000000");
     ASSERT_TRUE(e2e::PostCommand(mainWindow, IDM_BOTTOM_OF_SCALE_UP));  // -1 up is 0
-    ASSERT_TRUE(vlox->WaitIdle(5000));
+    ASSERT_TRUE(vlox->WaitIdle(60000));
     EXPECT_EQ(ConfigLine(17), "0.000000");
     ASSERT_TRUE(e2e::PostCommand(mainWindow, IDM_BOTTOM_OF_SCALE_DOWN));  // 0 down is -1
-    ASSERT_TRUE(vlox->WaitIdle(5000));
+    ASSERT_TRUE(vlox->WaitIdle(60000));
     EXPECT_EQ(ConfigLine(17), "-1.000000");
 }
 
@@ -321,7 +321,7 @@ TEST_F(VloxView, AttributesOfTheStandardTemplateKeepTheRowsItLacks)
         before.push_back(ConfigLine(line));
     ASSERT_TRUE(e2e::SelectComboItem(e2e::Control(dialog, IDC_PROFILE_WIDTH_BASE + 1), 3));
     ASSERT_TRUE(e2e::PostCommand(dialog, IDC_PROFILE_SAMPLE_BASE + 0, BN_CLICKED));
-    HWND chooser = vlox->WaitMessageBox(L"Color", 10000);
+    HWND chooser = vlox->WaitMessageBox(L"Color", 60000);
     ASSERT_NE(chooser, nullptr);
     ASSERT_TRUE(Close(chooser, IDCANCEL));
     ASSERT_TRUE(Close(dialog, IDCANCEL));
@@ -347,7 +347,7 @@ TEST_F(VloxView, GpsPortSetupMovesTheReaderToTheNewPort)
     auto old = std::make_unique<Feed>(*gps5, "4530.00000");
     Feed next(*gps6, "1215.00000");
     long from = TextCount();
-    ASSERT_TRUE(e2e::WaitUntil([&] { return DrawnSince(from, L"N45"); }, 10000)) << "no position from COM5";
+    ASSERT_TRUE(e2e::WaitUntil([&] { return DrawnSince(from, L"N45"); }, 60000)) << "no position from COM5";
 
     HWND dialog = OpenDialog(IDM_GPS_PORT_SETUP, L"GPS Port Setup");
     ASSERT_NE(dialog, nullptr);
@@ -359,7 +359,7 @@ TEST_F(VloxView, GpsPortSetupMovesTheReaderToTheNewPort)
     EXPECT_EQ(ConfigLine(484), "5");
 
     from = TextCount();
-    EXPECT_TRUE(e2e::WaitUntil([&] { return DrawnSince(from, L"N12"); }, 10000)) << "no position from COM6";
+    EXPECT_TRUE(e2e::WaitUntil([&] { return DrawnSince(from, L"N12"); }, 60000)) << "no position from COM6";
     // Nothing from COM5 is shown any more while the fixes from COM6 go on (both feeds send
     // five a second), and what COM5 carries now reaches whoever opens it whole: no reader of
     // V-LOX is left taking bytes from it.
