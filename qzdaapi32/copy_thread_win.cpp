@@ -490,7 +490,8 @@ uint32_t CopyThreadSendAndWait(SubsystemRecord* subsystem, uint32_t request)
 
 void NotifyClient(const SubsystemCore& subsystem, uint32_t message, bool hasValue, uint32_t value)
 {
-    const NotificationTarget& n = subsystem.notify;
+    // One copy, taken whole: the client may retarget as soon as a stop is acknowledged.
+    const NotificationTarget n = subsystem.notify.Get();
     const NotifyOrder order = RouteNotification(n.window, n.wParam, n.lParam, n.procedure, n.procedureUser,
                                                 subsystem.handle, message, hasValue, value);
     if (order.route == NotifyRoute::Post) {

@@ -42,7 +42,7 @@ bool ReadMeasurement(SubsystemHandle handle, Measurement* m)
     EnterCriticalSection(&use->lock);
     m->window = reinterpret_cast<uintptr_t>(WindowFromWord(Get32(use->core.configuration, CfgFrequencyWindow)));
     m->seconds = GetDouble(use->core.configuration, CfgFrequencyDuration);
-    m->notify = use->core.notify;
+    m->notify = use->core.notify.Get();
     LeaveCriticalSection(&use->lock);
     return true;
 }

@@ -809,9 +809,7 @@ QZSTATUS SetWindowHandle(const Call& c)
         return QZERR_INVALID_WINDOW_HANDLE;
     if (IsRunning(c.ss))
         return QZERR_SUBSYSTEM_ALREADY_RUNNING;
-    c.ss.notify.window = window;
-    c.ss.notify.wParam = c.ss.handle;
-    c.ss.notify.lParam = c.p.word1;
+    c.ss.notify.SetWindow(window, c.ss.handle, c.p.word1);
     SetSubsystemState(c.ss, SubsystemStateChanged);
     return QZERR_NO_ERROR;
 }
@@ -820,7 +818,7 @@ QZSTATUS GetWindowHandle(const Call& c)
 {
     if (Slot(c, SlotNotifications) == 0)
         return QZERR_NOT_SUPPORTED;
-    c.p.word0 = c.ss.notify.window;
+    c.p.word0 = c.ss.notify.Get().window;
     return QZERR_NO_ERROR;
 }
 
@@ -833,9 +831,7 @@ QZSTATUS SetNotifyProcedure(const Call& c)
         return QZERR_INVALID_NOTIFICATION_PROCEDURE;
     if (IsRunning(c.ss))
         return QZERR_SUBSYSTEM_ALREADY_RUNNING;
-    c.ss.notify.procedure = procedure;
-    c.ss.notify.procedureSubsystem = c.ss.handle;
-    c.ss.notify.procedureUser = c.p.word1;
+    c.ss.notify.SetProcedure(procedure, c.ss.handle, c.p.word1);
     SetSubsystemState(c.ss, SubsystemStateChanged);
     return QZERR_NO_ERROR;
 }
@@ -844,7 +840,7 @@ QZSTATUS GetNotifyProcedure(const Call& c)
 {
     if (Slot(c, SlotNotifications) == 0)
         return QZERR_NOT_SUPPORTED;
-    c.p.word0 = c.ss.notify.procedure;
+    c.p.word0 = c.ss.notify.Get().procedure;
     return QZERR_NO_ERROR;
 }
 
@@ -1173,6 +1169,38 @@ const Handler kHandlers[] = {
 };
 
 }  // namespace
+
+GuardedNotificationTarget& GuardedNotificationTarget::operator=(const GuardedNotificationTarget& other)
+{
+    if (this != &other) {
+        const NotificationTarget copy = other.Get();
+        std::lock_guard<std::mutex> held(lock_);
+        target_ = copy;
+    }
+    return *this;
+}
+
+NotificationTarget GuardedNotificationTarget::Get() const
+{
+    std::lock_guard<std::mutex> held(lock_);
+    return target_;
+}
+
+void GuardedNotificationTarget::SetWindow(uintptr_t window, uintptr_t wParam, uintptr_t lParam)
+{
+    std::lock_guard<std::mutex> held(lock_);
+    target_.window = window;
+    target_.wParam = wParam;
+    target_.lParam = lParam;
+}
+
+void GuardedNotificationTarget::SetProcedure(uintptr_t procedure, uintptr_t subsystem, uintptr_t user)
+{
+    std::lock_guard<std::mutex> held(lock_);
+    target_.procedure = procedure;
+    target_.procedureSubsystem = subsystem;
+    target_.procedureUser = user;
+}
 
 QZSTATUS AllocateConfiguration(SubsystemCore& subsystem)
 {

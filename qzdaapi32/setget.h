@@ -10,6 +10,7 @@
 #include "standins/qzmem32/qzmem32.h"
 
 #include <cstdint>
+#include <mutex>
 #include <vector>
 
 // Parameter record of one request: the value or list entry in the first word, a second word
@@ -32,6 +33,26 @@ struct NotificationTarget {
     uintptr_t procedureUser = 0;
 };
 
+// The target as the set requests write it and the copy thread reads it: written and copied
+// whole under a lock of its own, so that a notice never goes out with a window of one request
+// and the lParam of another, or a procedure with another's user word. Not the subsystem's
+// lock: a caller holds that while it waits for the copy thread, whose notices must not wait
+// for the caller.
+class GuardedNotificationTarget {
+public:
+    GuardedNotificationTarget() = default;
+    GuardedNotificationTarget(const GuardedNotificationTarget& other) : target_(other.Get()) {}
+    GuardedNotificationTarget& operator=(const GuardedNotificationTarget& other);
+
+    NotificationTarget Get() const;
+    void SetWindow(uintptr_t window, uintptr_t wParam, uintptr_t lParam);
+    void SetProcedure(uintptr_t procedure, uintptr_t subsystem, uintptr_t user);
+
+private:
+    mutable std::mutex lock_;
+    NotificationTarget target_;
+};
+
 // Range of a channel that the record has no room for (channels from kRecordRangeChannels on).
 struct ChannelRangeSetting {
     uint32_t channel;
@@ -48,7 +69,7 @@ struct SubsystemCore {
     ConfigRecord configuration;
     HBUFLIST readyQueue = nullptr;  // AD and DA only
     HBUFLIST doneQueue = nullptr;
-    NotificationTarget notify;
+    GuardedNotificationTarget notify;
     std::vector<ChannelRangeSetting> extraChannelRanges;
     HBUF flushBuffer = nullptr;  // pending flush of the transfer in process
     uint32_t flushSamples = 0;

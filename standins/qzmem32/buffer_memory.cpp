@@ -52,6 +52,7 @@ struct SlotTable {
 struct Store {
     std::mutex lock;
     std::condition_variable listReleased;
+    uint32_t waiting = 0;  // threads in WaitForList's wait
     SlotTable<BufferRecord> buffers;
     SlotTable<ListRecord> lists;
 };
@@ -127,7 +128,9 @@ ListRecord* WaitForList(Store& store, std::unique_lock<std::mutex>& held, uint32
             return nullptr;
         if (list->holdDepth == 0 || list->holder == std::this_thread::get_id())
             return list;
+        ++store.waiting;
         store.listReleased.wait(held);
+        --store.waiting;
     }
 }
 
@@ -402,6 +405,13 @@ uint32_t BmGetBufferFacts(HBUF buffer, BufferFacts* facts)
                   record->resolution, record->finishCount, record->onList != 0};
         return QZMEM_OK;
     });
+}
+
+uint32_t BmThreadsWaitingForLists()
+{
+    Store& store = TheStore();
+    std::lock_guard<std::mutex> held(store.lock);
+    return store.waiting;
 }
 
 void BmCountLive(uint32_t* buffers, uint32_t* lists)

@@ -42,3 +42,5 @@ uint32_t BmGetBufferFacts(HBUF buffer, BufferFacts* facts);
 
 // Number of live buffers and lists in the store (leak checks).
 void BmCountLive(uint32_t* buffers, uint32_t* lists);
+// Number of threads waiting for a list that another thread holds in an update.
+uint32_t BmThreadsWaitingForLists();

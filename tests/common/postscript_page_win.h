@@ -8,6 +8,8 @@
 // from the page's top-left corner, y on the baseline.
 #pragma once
 
+#include "tests/common/win_test_util.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -89,13 +91,8 @@ inline int RunGhostscript(const std::string& arguments, DWORD timeoutMs = 60000)
     for (char c : script)
         command += static_cast<wchar_t>(static_cast<unsigned char>(c));
     command += L"\"";
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    if (!StartUnixProgram(command))
         return -1;
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
     for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
         std::string code;
         if (ReadFileText(done, &code) && code.find('\n') != std::string::npos) {
@@ -107,29 +104,22 @@ inline int RunGhostscript(const std::string& arguments, DWORD timeoutMs = 60000)
     return -1;
 }
 
-// Waits until the spooler has written the page: the file opens, is not empty and keeps its
-// size for 300 ms. False after timeoutMs.
-inline bool WaitForPage(const std::wstring& ps, DWORD timeoutMs = 15000)
+// Waits until the spooler has written the whole page: the file ends with the document's
+// closing "%%EOF". False after timeoutMs.
+inline bool WaitForPage(const std::wstring& ps, DWORD timeoutMs = 60000)
 {
-    LONGLONG last = -1;
-    int stable = 0;
-    for (DWORD waited = 0; waited < timeoutMs; waited += 100) {
-        HANDLE f = CreateFileW(ps.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-        LARGE_INTEGER size{};
-        if (f != INVALID_HANDLE_VALUE) {
-            GetFileSizeEx(f, &size);
-            CloseHandle(f);
-        }
-        if (f != INVALID_HANDLE_VALUE && size.QuadPart > 0 && size.QuadPart == last) {
-            if (++stable >= 3)
+    const DWORD start = GetTickCount();
+    for (;;) {
+        std::string text;
+        if (ReadFileText(ps, &text)) {
+            const size_t end = text.find_last_not_of("\r\n");
+            if (end != std::string::npos && end >= 4 && text.compare(end - 4, 5, "%%EOF") == 0)
                 return true;
-        } else {
-            stable = 0;
         }
-        last = f != INVALID_HANDLE_VALUE ? size.QuadPart : -1;
+        if (GetTickCount() - start >= timeoutMs)
+            return false;
         Sleep(100);
     }
-    return false;
 }
 
 // The page as PNG at dpi pixels per inch.

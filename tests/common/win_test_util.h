@@ -4,9 +4,24 @@
 
 #include <windows.h>
 
+#include <string>
+
 inline HINSTANCE Instance()
 {
     return GetModuleHandleW(nullptr);
+}
+
+// Starts a Unix program under Wine (a command line such as "Z:\\bin\\sh -c ...") and lets it
+// run. Wine makes no process or thread handle for a Unix program: what it leaves in the
+// process information is no handle of this process, and closing it would close whatever
+// handle of this process has that value (its standard output, a serial port of the test).
+inline bool StartUnixProgram(std::wstring commandLine)
+{
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION created{};
+    return CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                          &created) != FALSE;
 }
 
 inline void Pump()

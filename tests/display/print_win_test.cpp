@@ -82,25 +82,24 @@ BOOL CALLBACK CollectStatic(HWND w, LPARAM lp)
     return TRUE;
 }
 
-// Answers the first dialog of this process that comes up within 20 s: optionally clicks a
+// Answers the first dialog of this process that comes up within a minute: optionally clicks a
 // control first (the landscape radio button), then presses the button.
 class DialogAnswer {
 public:
     DialogAnswer(int button, int clickFirst = 0)
         : thread_([this, button, clickFirst] {
-              for (int i = 0; i < 1000 && !stop_; ++i) {
+              for (int i = 0; i < 3000 && !stop_; ++i) {
                   FindDialog f;
                   EnumWindows(FindOwnDialog, reinterpret_cast<LPARAM>(&f));
-                  if (f.found != nullptr) {
-                      Sleep(300);  // let it finish its set-up
+                  // Shown once its set-up is done; answered once it takes input.
+                  if (f.found != nullptr && IsWindowEnabled(f.found) && GetDlgItem(f.found, button) != nullptr) {
                       wchar_t caption[128];
                       GetWindowTextW(f.found, caption, 128);
                       seen.caption = caption;
                       EnumChildWindows(f.found, CollectStatic, reinterpret_cast<LPARAM>(&seen.text));
-                      if (clickFirst != 0) {
+                      // Sent: the click is done when the call returns.
+                      if (clickFirst != 0)
                           SendMessageW(GetDlgItem(f.found, clickFirst), BM_CLICK, 0, 0);
-                          Sleep(200);
-                      }
                       PostMessageW(f.found, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
                                    reinterpret_cast<LPARAM>(GetDlgItem(f.found, button)));
                       return;
@@ -210,7 +209,6 @@ TEST_F(PrintPageTest, CancelPrintsNothingAndSaysNothing)
     {
         DialogAnswer answer(IDCANCEL);
         result = PrintPage(hWndMain);
-        Sleep(500);
     }
     EXPECT_EQ(result, 1);
     EXPECT_FALSE(FileExists(PagePath));
@@ -370,7 +368,7 @@ TEST_F(PrintPageTest, NoPrinterGivesAClearMessage)
                 said.find("No printer is installed") != std::string::npos)
         << said;
     EXPECT_TRUE(result == 1 || (result == 0 && seen.caption == L"Error")) << result;
-    Sleep(500);
+    // The print job's dialogs are modal: none is left once it has returned.
     FindDialog f;
     EnumWindows(FindOwnDialog, reinterpret_cast<LPARAM>(&f));
     EXPECT_EQ(f.found, nullptr);  // one message, not two

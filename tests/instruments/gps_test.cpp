@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <limits>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -388,17 +389,23 @@ TEST(GpsReaderPlan, FailedLinesAreShownNeverStoredOrCopied)
     }
 }
 
-TEST(GpsHandOver, NmeaLineIsTakenOnceWithItsVerdict)
+TEST(GpsHandOver, UpdatesAreTakenOnceInOrderWithTheirVerdict)
 {
-    std::string line;
-    bool good = true;
-    while (TakeNmeaLine(line, good)) {
-    }
-    PublishNmeaLine(ExampleGga, false);
-    ASSERT_TRUE(TakeNmeaLine(line, good));
-    EXPECT_EQ(line, ExampleGga);
-    EXPECT_FALSE(good);
-    EXPECT_FALSE(TakeNmeaLine(line, good));  // a late second message finds nothing
+    const uintptr_t window = 0x10;
+    GpsUpdates.Take(window);  // whatever an earlier test left
+    GpsUpdates.Put(window, GpsLineUpdate(GpsUpdateKind::Position, ExampleGga, false));
+    GpsUpdates.Put(window, GpsUpdate{});
+    GpsUpdates.Put(window, GpsLineUpdate(GpsUpdateKind::Dilution, "$" + std::string(200, 'x'), true));
+    const std::vector<GpsUpdate> u = GpsUpdates.Take(window);
+    ASSERT_EQ(u.size(), 3u);
+    EXPECT_EQ(u[0].Kind, GpsUpdateKind::Position);
+    EXPECT_EQ(u[0].Line, ExampleGga);
+    EXPECT_FALSE(u[0].Good);
+    EXPECT_EQ(u[1].Kind, GpsUpdateKind::Silence);
+    EXPECT_EQ(u[2].Kind, GpsUpdateKind::Dilution);
+    EXPECT_EQ(u[2].Line.size(), NmeaLineLimit);
+    EXPECT_TRUE(u[2].Good);
+    EXPECT_TRUE(GpsUpdates.Take(window).empty());  // a late second message finds nothing
 }
 
 TEST(GpsHandOver, CopiesAreLeftAloneWhileHeld)

@@ -1,5 +1,5 @@
 // A stand-in main window for the field instruments' Win32 tests: it answers the GPS reader's
-// two messages with the real handlers, has the panel fonts and drawing objects, and lays the
+// two messages and the meter reader's with the real handlers, has the panel fonts and drawing objects, and lays the
 // GPS and meter fields out at fixed places, so that the fields can be read back as pixels.
 #pragma once
 
@@ -22,6 +22,8 @@ inline LRESULT CALLBACK RigWndProc(HWND window, UINT message, WPARAM wParam, LPA
         return OnGgaSentence(window, message, wParam, lParam);
     if (message == GpsDopMessage)
         return OnGsaSentence(window, message, wParam, lParam);
+    if (message == MeterReadingMessage)
+        return OnMeterReading(window, message, wParam, lParam);
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
@@ -84,6 +86,32 @@ inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
 inline void PumpFor(DWORD ms)
 {
     PumpUntil([] { return false; }, ms);
+}
+
+// Dispatches what is waiting for this thread now.
+inline void PumpWaiting()
+{
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+// A handle of the thread that outlives the program's own (closed when the reader is ended),
+// to see afterwards whether it has ended.
+inline HANDLE WatchThread(HANDLE thread)
+{
+    HANDLE watch = nullptr;
+    DuplicateHandle(GetCurrentProcess(), thread, GetCurrentProcess(), &watch, SYNCHRONIZE, FALSE, 0);
+    return watch;
+}
+inline bool Ended(HANDLE watch)
+{
+    const bool ended = watch != nullptr && WaitForSingleObject(watch, 0) == WAIT_OBJECT_0;
+    if (watch != nullptr)
+        CloseHandle(watch);
+    return ended;
 }
 
 // Pixels of a field that differ from the panel colour (text or a lamp drawn there).

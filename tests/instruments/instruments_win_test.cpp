@@ -11,13 +11,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
 namespace {
 
 using rig::Narrow;
-using rig::PumpFor;
 using rig::PumpUntil;
 
 const std::string ExampleGga = "$GPGGA,101500,4530.000,N,07530.000,W,1,05,1.2,100.0,M,-34.0,M,,*7B";
@@ -78,10 +78,7 @@ protected:
         SetNmeaFieldRoles();
         GpsFix = GpsFixValues{};
         GpsLinkInputs = GpsLinkSources{};
-        std::string line;
-        bool good;
-        while (TakeNmeaLine(line, good)) {
-        }
+        GpsUpdates.Take(reinterpret_cast<uintptr_t>(window));  // whatever an earlier test left
     }
 
     void TearDown() override
@@ -89,7 +86,7 @@ protected:
         CloseGpsPort();
         StopMeterReader();
         MeterReadingsActive = 0;
-        PumpFor(20);
+        rig::PumpWaiting();
     }
 
     static HWND window;
@@ -127,7 +124,8 @@ TEST_F(FieldInstruments, APortThatCannotBeOpenedIsReported)
 
 TEST_F(FieldInstruments, TheGgaHandlerDrawsTheFieldsAndTheGsaHandlerThePdop)
 {
-    PublishNmeaLine(ExampleGga, true);
+    const uintptr_t to = reinterpret_cast<uintptr_t>(window);
+    GpsUpdates.Put(to, GpsLineUpdate(GpsUpdateKind::Position, ExampleGga, true));
     SendMessageW(window, GpsPositionMessage, 0, 0);
     const GpsFieldsShown shown = CurrentGpsFieldsShown();
     EXPECT_EQ(Narrow(shown.Latitude), "N45?30'0.0000 \"");
@@ -141,7 +139,7 @@ TEST_F(FieldInstruments, TheGgaHandlerDrawsTheFieldsAndTheGsaHandlerThePdop)
     EXPECT_GT(rig::InkIn(window, g.Coordinates[1]), 20);
     EXPECT_GT(rig::InkIn(window, g.Lamps[0]) + rig::InkIn(window, g.Lamps[1]), 100);
 
-    PublishNmeaLine("$GPGSA,A,3,04,05,,09,12,,,24,,,,,2.5,1.3,2.1*39", true);
+    GpsUpdates.Put(to, GpsLineUpdate(GpsUpdateKind::Dilution, "$GPGSA,A,3,04,05,,09,12,,,24,,,,,2.5,1.3,2.1*39", true));
     SendMessageW(window, GpsDopMessage, 0, 0);
     EXPECT_EQ(Narrow(CurrentGpsFieldsShown().Dilution), "2.5 ");
     EXPECT_GT(rig::InkIn(window, g.PdopValue), 5);
@@ -152,7 +150,8 @@ TEST_F(FieldInstruments, TheGgaHandlerDrawsTheFieldsAndTheGsaHandlerThePdop)
     EXPECT_EQ(rig::InkIn(window, g.Coordinates[0]), before);
 
     // Silence blanks every field the reader names, and both circles.
-    BlankGpsFields(window);
+    GpsUpdates.Put(to, GpsUpdate{});
+    SendMessageW(window, GpsPositionMessage, 0, 0);
     EXPECT_EQ(rig::InkIn(window, g.Coordinates[0]), 0);
     EXPECT_EQ(rig::InkIn(window, g.PdopValue), 0);
     EXPECT_EQ(rig::InkIn(window, g.Lamps[0]) + rig::InkIn(window, g.Lamps[1]), 0);
@@ -172,6 +171,8 @@ TEST_F(FieldInstruments, TheReaderHandsSentencesOverAndKeepsCopiesForTheStore)
                            rig::Gsa("1.9")));
     ASSERT_TRUE(PumpUntil([] { return GpsFix.GpsOriginSet == 1 && !CurrentGpsFieldsShown().Dilution.empty(); }, 5000));
     EXPECT_EQ(Narrow(CurrentGpsFieldsShown().Dilution), "1.9 ");
+    // Drawn by the window's own thread: the reader only handed the sentences over.
+    EXPECT_EQ(CurrentGpsFieldsShown().DrawingThread, GetCurrentThreadId());
     std::string text;
     uint32_t tick = 0;
     EXPECT_TRUE(ReadGpsSentenceCopy(GgaCopy, text, tick));
@@ -189,10 +190,10 @@ TEST_F(FieldInstruments, TheReaderHandsSentencesOverAndKeepsCopiesForTheStore)
         PumpUntil([] { return CurrentGpsFieldsShown().Latitude.find(VLOX_WIDE("31'")) != WideString::npos; }, 5000));
     EXPECT_EQ(GpsFix.GpsNorthing, northing);
 
-    // Ended at once on request; the port stays open until it is closed itself.
-    const DWORD start = GetTickCount();
+    // Ended on request, not left behind; the port stays open until it is closed itself.
+    HANDLE reader = rig::WatchThread(GpsThread);
     StopGpsReader();
-    EXPECT_LT(GetTickCount() - start, 1000u);
+    EXPECT_TRUE(rig::Ended(reader));
     EXPECT_EQ(GpsThread, INVALID_HANDLE_VALUE);
     EXPECT_EQ(GpsPort.load(), pipe.readEnd);
     CloseGpsPort();
@@ -208,13 +209,17 @@ TEST_F(FieldInstruments, APausedReaderHandsNothingOverUntilResumed)
     ASSERT_TRUE(PumpUntil([] { return GpsFix.GpsOriginSet == 1; }, 5000));
     const double northing = GpsFix.GpsNorthing;
 
+    // Held: the reader has said so and waits at its pass point, where it reads nothing.
+    auto held = [] { return WaitForSingleObject(GpsReaderControl.PausedEvent, 0) == WAIT_OBJECT_0; };
     SuspendGpsReader();
     SuspendGpsReader();  // nested: two resumes are needed
+    EXPECT_TRUE(held());
     pipe.Write(rig::GgaAt("101501", "4530.100", "07530.000"));
-    PumpFor(300);
+    rig::PumpWaiting();
     EXPECT_EQ(GpsFix.GpsNorthing, northing);
     ResumeGpsReader();
-    PumpFor(200);
+    EXPECT_TRUE(held());
+    rig::PumpWaiting();
     EXPECT_EQ(GpsFix.GpsNorthing, northing);
     ResumeGpsReader();
     EXPECT_TRUE(PumpUntil([&] { return GpsFix.GpsNorthing != northing; }, 5000));
@@ -222,9 +227,9 @@ TEST_F(FieldInstruments, APausedReaderHandsNothingOverUntilResumed)
 
     // A stop while paused ends the reader too.
     SuspendGpsReader();
-    const DWORD start = GetTickCount();
+    HANDLE reader = rig::WatchThread(GpsThread);
     CloseGpsLinkAtExit();
-    EXPECT_LT(GetTickCount() - start, 1000u);
+    EXPECT_TRUE(rig::Ended(reader));
     EXPECT_EQ(GpsThread, INVALID_HANDLE_VALUE);
     EXPECT_EQ(GpsPort.load(), INVALID_HANDLE_VALUE);
     ResumeGpsReader();
@@ -241,10 +246,11 @@ TEST_F(FieldInstruments, SilenceBlanksTheFieldsAfterThreeSeconds)
     const DWORD start = GetTickCount();
     // Noise and failed lines are no good sentence: they do not hold the blanking off.
     pipe.Write("\x01\x02garbage\r\n$GPGGA,1,2*00\r\n");
-    ASSERT_TRUE(PumpUntil([&] { return CurrentGpsFieldsShown().Blankings > blankings; }, 6000));
+    ASSERT_TRUE(PumpUntil([&] { return CurrentGpsFieldsShown().Blankings > blankings; }, 20000));
     EXPECT_GE(GetTickCount() - start, 2500u);
     EXPECT_TRUE(CurrentGpsFieldsShown().Latitude.empty());
     EXPECT_EQ(rig::InkIn(window, MainScreenLayout.Gps.Coordinates[0]), 0);
+    EXPECT_EQ(CurrentGpsFieldsShown().DrawingThread, GetCurrentThreadId());
 }
 
 TEST_F(FieldInstruments, TheMonitorReaderListsLinesAndNoDataAfterSevenSeconds)
@@ -255,7 +261,7 @@ TEST_F(FieldInstruments, TheMonitorReaderListsLinesAndNoDataAfterSevenSeconds)
     while (TakeGpsMonitorLine(line)) {
     }
     ASSERT_EQ(StartGpsMonitorReader(), 1);
-    EXPECT_TRUE(PumpUntil([] { return GpsMonitorRunning.load() == 1; }, 2000));
+    EXPECT_TRUE(PumpUntil([] { return GpsMonitorRunning.load() == 1; }, 20000));
     pipe.Write("$GPRMC,101500,A*00\r\nno dollar\r\n");
     std::vector<WideString> lines;
     PumpUntil(
@@ -265,11 +271,11 @@ TEST_F(FieldInstruments, TheMonitorReaderListsLinesAndNoDataAfterSevenSeconds)
                 lines.push_back(l);
             return lines.size() >= 1 && lines.back() == VLOX_WIDE("no dollar");
         },
-        3000);
+        20000);
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(lines.back(), VLOX_WIDE("no dollar"));
     const DWORD start = GetTickCount();
-    ASSERT_TRUE(PumpUntil([&] { return TakeGpsMonitorLine(line) && line == VLOX_WIDE("NO DATA"); }, 9000));
+    ASSERT_TRUE(PumpUntil([&] { return TakeGpsMonitorLine(line) && line == VLOX_WIDE("NO DATA"); }, 30000));
     EXPECT_GE(GetTickCount() - start, 6000u);
     StopGpsMonitorReader();
     EXPECT_EQ(GpsMonitorRunning.load(), 0);
@@ -283,6 +289,13 @@ std::string MeterFrame(uint8_t mode, uint16_t r1, uint16_t r2)
     return std::string(reinterpret_cast<const char*>(bytes), 16);
 }
 
+// The reader has found this frame last: MeterFrame holds its first 14 bytes.
+bool LastMeterFrameIs(const std::string& frame)
+{
+    std::lock_guard<std::mutex> hold(MeterReadingLock);
+    return std::memcmp(MeterReading.MeterFrame, frame.data(), MeterFrameKept) == 0;
+}
+
 TEST_F(FieldInstruments, TheMeterReaderDecodesEveryTenthFrameAndReportsSilence)
 {
     PipePort pipe(L"vlox-meter");
@@ -294,11 +307,15 @@ TEST_F(FieldInstruments, TheMeterReaderDecodesEveryTenthFrameAndReportsSilence)
     for (int i = 0; i < 9; ++i)
         nine += MeterFrame(4, 32768 + 128 * i, 32768);
     pipe.Write(nine);
-    PumpFor(300);
+    // Once the reader has found the ninth frame, nothing was shown for the nine.
+    ASSERT_TRUE(PumpUntil([] { return LastMeterFrameIs(MeterFrame(4, 32768 + 128 * 8, 32768)); }, 20000));
+    rig::PumpWaiting();
     EXPECT_EQ(CurrentMeterBlockShown().Decoded, decoded);
     pipe.Write(MeterFrame(1, 33792, 32768));
-    ASSERT_TRUE(PumpUntil([&] { return CurrentMeterBlockShown().Decoded == decoded + 1; }, 3000));
+    ASSERT_TRUE(PumpUntil([&] { return CurrentMeterBlockShown().Decoded == decoded + 1; }, 20000));
     EXPECT_EQ(Narrow(CurrentMeterBlockShown().Text), " HD    40.00      0.00    ");
+    // Drawn by the window's own thread: the reader only handed the values over.
+    EXPECT_EQ(CurrentMeterBlockShown().DrawingThread, GetCurrentThreadId());
     MeterValues v = MeterValuesForStore();
     EXPECT_EQ(v.Valid, 1);
     EXPECT_EQ(v.Dipole, 'H');
@@ -306,9 +323,10 @@ TEST_F(FieldInstruments, TheMeterReaderDecodesEveryTenthFrameAndReportsSilence)
     EXPECT_GT(rig::InkIn(window, MainScreenLayout.MeterTextRect), 20);
 
     // Silent for more than 500 ms: "NO CONNECTION" on red, and the status the store takes is 0.
-    ASSERT_TRUE(PumpUntil([] { return CurrentMeterBlockShown().Red; }, 3000));
+    ASSERT_TRUE(PumpUntil([] { return CurrentMeterBlockShown().Red; }, 20000));
     EXPECT_EQ(Narrow(CurrentMeterBlockShown().Text), "NO CONNECTION");
     EXPECT_EQ(MeterValuesForStore().Valid, 0);
+    EXPECT_EQ(CurrentMeterBlockShown().DrawingThread, GetCurrentThreadId());
 
     StopMeterReader();
     EXPECT_EQ(MeterThread, INVALID_HANDLE_VALUE);
@@ -323,15 +341,14 @@ TEST_F(FieldInstruments, InactiveReadingsFindFramesButDecodeNothing)
     const int decoded = CurrentMeterBlockShown().Decoded;
     ASSERT_EQ(StartMeterReader(), 1);
     std::string frames;
-    for (int i = 0; i < 25; ++i)
+    for (int i = 0; i < 24; ++i)
         frames += MeterFrame(4, 0, 0);
+    frames += MeterFrame(4, 0, 25);
     pipe.Write(frames);
-    PumpFor(500);
+    // The frames themselves are kept, up to the 25th, and none was shown.
+    ASSERT_TRUE(PumpUntil([] { return LastMeterFrameIs(MeterFrame(4, 0, 25)); }, 20000));
+    rig::PumpWaiting();
     EXPECT_EQ(CurrentMeterBlockShown().Decoded, decoded);
-    {
-        std::lock_guard<std::mutex> hold(MeterReadingLock);
-        EXPECT_EQ(MeterReading.MeterFrame[0], 'T');  // the frame itself is kept
-    }
 }
 
 std::vector<std::wstring> RefusalTexts;

@@ -15,6 +15,7 @@
 #include <windows.h>
 #include <psapi.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -68,15 +69,23 @@ LRESULT CALLBACK CurveProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-void Pump(DWORD ms)
+// Dispatches what is waiting now.
+void PumpWaiting()
+{
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageW(&msg);
+}
+
+// Dispatches until done() or a minute has gone by; answers done().
+bool PumpUntil(const std::function<bool()>& done)
 {
     const DWORD start = GetTickCount();
-    while (GetTickCount() - start < ms) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageW(&msg);
+    while (!done() && GetTickCount() - start < 60000) {
+        PumpWaiting();
         Sleep(5);
     }
+    return done();
 }
 
 SimDriverCounts Counts()
@@ -195,8 +204,7 @@ TEST_F(SimBoardControlTest, MonitorRunsStopsRestartsAndReleases)
     EXPECT_GE(log[1].timeMs - log[0].timeMs, 45.0);
     EXPECT_EQ(GainCodeSent, 4);
 
-    Pump(2500);
-    EXPECT_GE(BuffersSeen, 1);
+    ASSERT_TRUE(PumpUntil([] { return BuffersSeen >= 1; }));
     EXPECT_EQ(SamplesSeen, 480000);
 
     // A restart with another gain and rate, then a stop and a fresh Monitor.
@@ -205,10 +213,12 @@ TEST_F(SimBoardControlTest, MonitorRunsStopsRestartsAndReleases)
     RestartAcquisitionIfOpen();
     EXPECT_NE(BoardDevice, nullptr);
     EXPECT_EQ(OutputValues(), (std::vector<uint32_t>{2}));
-    Pump(1500);
+    // The restarted board delivers.
+    const int seen = BuffersSeen;
+    EXPECT_TRUE(PumpUntil([seen] { return BuffersSeen > seen; }));
     EXPECT_EQ(StopAcquisition(), 1);
     ExpectClosed();
-    Pump(200);  // buffer-done messages queued before the stop find no board
+    PumpWaiting();  // buffer-done messages queued before the stop find no board
     EXPECT_EQ(Monitor(), 1);
     EXPECT_EQ(ReleaseSubsystems(), 1);
     ExpectClosed();
@@ -252,9 +262,7 @@ TEST_F(SimBoardControlTest, RestartWhileHoldingABufferDoesNotLeakIt)
     auto holdAndRestart = [&] {
         HoldNextBuffer = 1;
         const int before = BuffersHeld;
-        const DWORD start = GetTickCount();
-        while (BuffersHeld == before && GetTickCount() - start < 5000)
-            Pump(5);
+        PumpUntil([before] { return BuffersHeld != before; });
         ASSERT_EQ(BuffersHeld, before + 1) << "no buffer came";
         EXPECT_NE(CurrentBuffer, nullptr);
         RestartAcquisitionIfOpen();

@@ -100,6 +100,18 @@ void PumpFor(DWORD ms)
     PumpUntil([] { return false; }, ms);
 }
 
+// Dispatches what is waiting now: after the copy thread has ended (or has acknowledged a
+// command whose notices it posts first), everything it posted is here.
+void PumpWaiting()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageA(&msg);
+}
+
+// Long enough for anything the board does, on any machine; only a fault waits it out.
+constexpr DWORD kPatience = 60000;
+
 size_t CountOf(UINT message)
 {
     return static_cast<size_t>(
@@ -269,15 +281,7 @@ TEST_F(Flow, StopWhenDoneWithFourAndEightBuffers)
         SubsystemHandle ad = AnalogInput(WrapStopWhenDone, count, 14400);
         std::vector<HBUF> mine(buffers.end() - count, buffers.end());
         ASSERT_EQ(qzDaStart(ad), 0u);
-        ASSERT_TRUE(PumpUntil([] { return CountOf(QZMSG_QUEUE_DONE) > 0; }, 5000));
-        PumpFor(50);
-        std::vector<UINT> expected(count, QZMSG_BUFFER_DONE);
-        expected.push_back(QZMSG_QUEUE_DONE);
-        EXPECT_EQ(Messages(), expected) << count;
-        for (const Notice& n : Notices()) {
-            EXPECT_EQ(n.wParam, reinterpret_cast<WPARAM>(ad));
-            EXPECT_EQ(n.window, window);
-        }
+        ASSERT_TRUE(PumpUntil([] { return CountOf(QZMSG_QUEUE_DONE) > 0; }, kPatience));
         // The run stopped by itself; the buffers come back in the order they went.
         EXPECT_EQ(qzDaStop(ad), QZERR_SUBSYSTEM_NOT_RUNNING);
         for (uint32_t i = 0; i < count; ++i) {
@@ -300,6 +304,15 @@ TEST_F(Flow, StopWhenDoneWithFourAndEightBuffers)
         EXPECT_EQ(none, nullptr);
         ASSERT_EQ(qzDaReleaseDASS(ad), 0u);
         opened.back() = nullptr;
+        // Its copy thread has ended: every notice it sent is here, and no more came.
+        PumpWaiting();
+        std::vector<UINT> expected(count, QZMSG_BUFFER_DONE);
+        expected.push_back(QZMSG_QUEUE_DONE);
+        EXPECT_EQ(Messages(), expected) << count;
+        for (const Notice& n : Notices()) {
+            EXPECT_EQ(n.wParam, reinterpret_cast<WPARAM>(ad));
+            EXPECT_EQ(n.window, window);
+        }
     }
     EXPECT_EQ(levels.size(), 3u);  // the whole cycle of the transmitter went by
 }
@@ -309,11 +322,21 @@ TEST_F(Flow, RequeueEachRunsSilentlyUntilStopped)
     Pace(20.0);
     SubsystemHandle ad = AnalogInput(WrapRequeueEach, 3, 4800);
     ASSERT_EQ(qzDaStart(ad), 0u);
-    PumpFor(200);
+    // Each of the three has been filled once at least (they go round in turn), and not one
+    // was announced.
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            return std::all_of(buffers.begin(), buffers.end(), [](HBUF b) {
+                uint32_t valid = 0;
+                return MemGetValidSamples(b, &valid) == 0 && valid == 4800;
+            });
+        },
+        kPatience));
     EXPECT_EQ(Queue(ad, QueueInProcess), 1u);
+    PumpWaiting();
     EXPECT_TRUE(Notices().empty());
     ASSERT_EQ(qzDaStop(ad), 0u);
-    PumpUntil([] { return CountOf(QZMSG_IO_COMPLETE) > 0; }, 5000);
+    ASSERT_TRUE(PumpUntil([] { return CountOf(QZMSG_IO_COMPLETE) > 0; }, kPatience));
     // The stop announces the one it returned, then the drain.
     EXPECT_EQ(Messages(), (std::vector<UINT>{QZMSG_BUFFER_DONE, QZMSG_IO_COMPLETE}));
     EXPECT_EQ(TakeAll(ad).size(), 3u);
@@ -324,10 +347,11 @@ TEST_F(Flow, StopMidRunReturnsEveryBuffer)
     Pace(1.0);
     SubsystemHandle ad = AnalogInput(WrapRecycleDone, 8, 48000);  // 0.1 s each
     ASSERT_EQ(qzDaStart(ad), 0u);
-    ASSERT_TRUE(PumpUntil([] { return CountOf(QZMSG_BUFFER_DONE) > 0; }, 5000));
+    ASSERT_TRUE(PumpUntil([] { return CountOf(QZMSG_BUFFER_DONE) > 0; }, kPatience));
     ASSERT_EQ(qzDaStop(ad), 0u);
     EXPECT_EQ(Queue(ad, QueueInProcess), 0u);
-    PumpFor(100);
+    // The stop's own notice comes last, once the drain is over.
+    ASSERT_TRUE(PumpUntil([] { return CountOf(QZMSG_IO_COMPLETE) > 0; }, kPatience));
     // Each buffer in process came back with its notice, then the stop's.
     const std::vector<UINT> m = Messages();
     ASSERT_FALSE(m.empty());
@@ -345,34 +369,48 @@ TEST_F(Flow, StopMidRunReturnsEveryBuffer)
         ASSERT_EQ(qzDaPutBuffer(ad, b), 0u);
     Notices().clear();
     ASSERT_EQ(qzDaStart(ad), 0u);
-    EXPECT_TRUE(PumpUntil([] { return CountOf(QZMSG_BUFFER_DONE) > 0; }, 5000));
+    EXPECT_TRUE(PumpUntil([] { return CountOf(QZMSG_BUFFER_DONE) > 0; }, kPatience));
     ASSERT_EQ(qzDaAbort(ad), 0u);
 }
 
+// An abort returns every buffer: those whose transfer had finished, whole, ahead of the
+// cancelled ones, empty. It announces nothing: the notices are those of buffers finished
+// before it. A transfer that finishes while the abort is on its way to the driver is returned
+// whole but not announced (on a busy machine its completion may run after the abort began),
+// so there may be more whole buffers than notices, never fewer.
 TEST_F(Flow, AbortReturnsEveryBufferWithoutNotices)
 {
-    Pace(1.0);
-    SubsystemHandle ad = AnalogInput(WrapRecycleDone, 8, 48000);
+    // A second each at a quarter of the board's pace: the run is seven seconds from its last
+    // buffer when the first is announced.
+    Pace(0.25);
+    SubsystemHandle ad = AnalogInput(WrapRecycleDone, 8, 480000);
     ASSERT_EQ(qzDaStart(ad), 0u);
-    ASSERT_TRUE(PumpUntil([] { return CountOf(QZMSG_BUFFER_DONE) > 0; }, 5000));
+    ASSERT_TRUE(PumpUntil([] { return CountOf(QZMSG_BUFFER_DONE) > 0; }, kPatience));
     ASSERT_EQ(qzDaAbort(ad), 0u);
     EXPECT_EQ(Queue(ad, QueueInProcess), 0u);
-    PumpFor(100);
-    // Only the buffer-done notices posted before the abort arrive (a loaded machine may have
-    // finished more than one by then); the abort itself announces nothing.
-    const size_t good = CountOf(QZMSG_BUFFER_DONE);
-    ASSERT_GE(good, 1u);
-    ASSERT_LT(good, 8u);
-    EXPECT_EQ(Notices().size(), good);
     EXPECT_EQ(Queue(ad, QueueDone), 8u);
     // The finished ones first, then the cancelled ones, empty.
+    size_t whole = 0;
     for (size_t i = 0; i < 8; ++i) {
         HBUF b = nullptr;
         ASSERT_EQ(qzDaGetBuffer(ad, &b), 0u);
         uint32_t valid = 0;
         ASSERT_EQ(MemGetValidSamples(b, &valid), 0u);
-        EXPECT_EQ(valid, i < good ? 48000u : 0u) << i;
+        if (valid == 480000u && whole == i)
+            ++whole;
+        else
+            EXPECT_EQ(valid, 0u) << i;
     }
+    EXPECT_GE(whole, 1u);
+    EXPECT_LT(whole, 8u);
+    // Once its copy thread has ended, every notice it sent is here: buffer-done notices of
+    // whole buffers only, and nothing for the abort itself.
+    ASSERT_EQ(qzDaReleaseDASS(ad), 0u);
+    opened.back() = nullptr;
+    PumpWaiting();
+    EXPECT_EQ(CountOf(QZMSG_BUFFER_DONE), Notices().size());
+    EXPECT_GE(Notices().size(), 1u);
+    EXPECT_LE(Notices().size(), whole);
 }
 
 TEST_F(Flow, AFailedTransferComesBackEmptyAndSaysSo)
@@ -380,7 +418,7 @@ TEST_F(Flow, AFailedTransferComesBackEmptyAndSaysSo)
     SubsystemHandle ad = AnalogInput(WrapStopWhenDone, 1, 480);
     ASSERT_TRUE(Control().InjectFault(SimFaultFailNextRead, ERROR_CRC, 0, 0, 0));
     ASSERT_EQ(qzDaStart(ad), 0u);
-    ASSERT_TRUE(PumpUntil([] { return CountOf(QZMSG_IO_COMPLETE) > 0; }, 5000));
+    ASSERT_TRUE(PumpUntil([] { return CountOf(QZMSG_IO_COMPLETE) > 0; }, kPatience));
     EXPECT_EQ(Queue(ad, QueueDone), 1u);
     HBUF b = nullptr;
     ASSERT_EQ(qzDaGetBuffer(ad, &b), 0u);
@@ -425,8 +463,11 @@ TEST_F(Flow, ANotificationProcedureTakesThePlaceOfTheWindow)
     ASSERT_EQ(qzDaSetNotificationProcedure(ad, NotifyProcedure, 0x1234), 0u);
     ASSERT_EQ(qzDaConfig(ad), 0u);
     ASSERT_EQ(qzDaStart(ad), 0u);
-    ASSERT_TRUE(PumpUntil([] { return TheCalls.queueDone.load() == 1; }, 5000));
-    PumpFor(50);
+    ASSERT_TRUE(PumpUntil([] { return TheCalls.queueDone.load() == 1; }, kPatience));
+    // Once its copy thread has ended, no call can come any more.
+    ASSERT_EQ(qzDaReleaseDASS(ad), 0u);
+    opened.back() = nullptr;
+    PumpWaiting();
     EXPECT_EQ(TheCalls.bufferDone.load(), 2u);
     EXPECT_EQ(TheCalls.calls.load(), 3u);
     EXPECT_EQ(TheCalls.badArguments.load(), 0u);
@@ -446,7 +487,7 @@ TEST_F(Flow, FlushFromTheBufferInProcess)
     ASSERT_EQ(qzDaStart(ad), 0u);
     EXPECT_EQ(qzDaFlushFromBufferInprocess(ad, reinterpret_cast<HBUF>(0x1234), 8), QZMEM_BAD_BUFFER);
     ASSERT_EQ(qzDaFlushFromBufferInprocess(ad, spare, 100), 0u);
-    ASSERT_TRUE(PumpUntil([] { return CountOf(QZMSG_BUFFER_DONE) > 0; }, 5000));
+    ASSERT_TRUE(PumpUntil([] { return CountOf(QZMSG_BUFFER_DONE) > 0; }, kPatience));
     ASSERT_EQ(qzDaAbort(ad), 0u);
     std::vector<HBUF> all = TakeAll(ad);
     EXPECT_EQ(all.size(), 5u);
@@ -456,8 +497,9 @@ TEST_F(Flow, FlushFromTheBufferInProcess)
 // Driver messages arrive as their window messages, each once, with the subsystem handle.
 TEST_F(Flow, DriverMessagesBecomeWindowMessages)
 {
-    Pace(1.0);
-    SubsystemHandle ad = AnalogInput(WrapRecycleDone, 8, 48000);
+    // A second a buffer: the run is far from recycling its buffers (which says 1129 too).
+    Pace(0.25);
+    SubsystemHandle ad = AnalogInput(WrapRecycleDone, 8, 480000);
     auto inject = [](uint32_t code, uint32_t value) {
         ASSERT_TRUE(Control().InjectFault(SimFaultMessage, SubsystemTypeAD, 0, code, value));
     };
@@ -472,22 +514,15 @@ TEST_F(Flow, DriverMessagesBecomeWindowMessages)
     ASSERT_EQ(qzDaStart(ad), 0u);
     inject(DriverMessageEvent, 55);
     inject(DriverMessageBufferReused, 0);
-    ASSERT_TRUE(PumpUntil([] { return CountOf(QZMSG_DRIVER_EVENT) == 1 && CountOf(QZMSG_BUFFER_REUSED) == 1; }, 5000));
+    ASSERT_TRUE(
+        PumpUntil([] { return CountOf(QZMSG_DRIVER_EVENT) == 1 && CountOf(QZMSG_BUFFER_REUSED) >= 1; }, kPatience));
     EXPECT_EQ(only(QZMSG_DRIVER_EVENT)[0].lParam, 0);
     EXPECT_EQ(only(QZMSG_DRIVER_EVENT)[0].wParam, reinterpret_cast<WPARAM>(ad));
-    // Back to back, more than there are waiting requests: none lost, none doubled.
-    Notices().clear();
+    // Back to back, more than there are waiting requests: none lost (none doubled: counted
+    // once the copy thread has ended, below).
     for (uint32_t v = 1; v <= 30; ++v)
         inject(DriverMessageCounterEvent, v);
-    ASSERT_TRUE(PumpUntil([] { return CountOf(QZMSG_DRIVER_EVENT) >= 30; }, 5000));
-    PumpFor(100);
-    std::multiset<LPARAM> values;
-    for (const Notice& n : only(QZMSG_DRIVER_EVENT))
-        values.insert(n.lParam);
-    std::multiset<LPARAM> expected;
-    for (LPARAM v = 1; v <= 30; ++v)
-        expected.insert(v);
-    EXPECT_EQ(values, expected);
+    ASSERT_TRUE(PumpUntil([] { return CountOf(QZMSG_DRIVER_EVENT) >= 31; }, kPatience));
 
     // The errors abort the run, each with its message.
     const std::pair<uint32_t, UINT> errors[] = {{DriverMessageError4, QZMSG_DRIVER_ERROR4},
@@ -495,22 +530,38 @@ TEST_F(Flow, DriverMessagesBecomeWindowMessages)
                                                 {DriverMessageError2, QZMSG_DRIVER_ERROR2},
                                                 {DriverMessageOverrun, QZMSG_DRIVER_ERROR1}};
     for (const auto& [code, message] : errors) {
-        Notices().clear();
         inject(code, 0);
-        ASSERT_TRUE(PumpUntil([m = message] { return CountOf(m) == 1; }, 5000)) << std::hex << code;
-        PumpFor(50);
-        EXPECT_EQ(Queue(ad, QueueInProcess), 0u);
+        ASSERT_TRUE(PumpUntil([m = message] { return CountOf(m) == 1; }, kPatience)) << std::hex << code;
+        // The message goes out as the abort starts; the run is over once the driver has
+        // handed back every buffer.
+        ASSERT_TRUE(PumpUntil([&] { return Queue(ad, QueueInProcess) == 0; }, kPatience)) << std::hex << code;
         EXPECT_EQ(qzDaStop(ad), QZERR_SUBSYSTEM_NOT_RUNNING) << std::hex << code;
         for (HBUF b : TakeAll(ad))
             ASSERT_EQ(qzDaPutBuffer(ad, b), 0u);
         ASSERT_EQ(qzDaStart(ad), 0u);
     }
     // The driver stopped on its own: 1137 and the state says so.
-    Notices().clear();
     inject(DriverMessageStopped, 0);
-    ASSERT_TRUE(PumpUntil([] { return CountOf(QZMSG_DRIVER_STOPPED) == 1; }, 5000));
+    ASSERT_TRUE(PumpUntil([] { return CountOf(QZMSG_DRIVER_STOPPED) == 1; }, kPatience));
     EXPECT_EQ(qzDaStop(ad), QZERR_SUBSYSTEM_NOT_RUNNING);
     ASSERT_EQ(qzDaAbort(ad), QZERR_SUBSYSTEM_NOT_RUNNING);
+
+    // Its copy thread has ended: every message it sent is here. Each driver message became
+    // exactly one window message.
+    ASSERT_EQ(qzDaReleaseDASS(ad), 0u);
+    opened.back() = nullptr;
+    PumpWaiting();
+    std::multiset<LPARAM> values;
+    for (const Notice& n : only(QZMSG_DRIVER_EVENT))
+        values.insert(n.lParam);
+    std::multiset<LPARAM> expected{0};
+    for (LPARAM v = 1; v <= 30; ++v)
+        expected.insert(v);
+    EXPECT_EQ(values, expected);
+    EXPECT_GE(CountOf(QZMSG_BUFFER_REUSED), 1u);
+    for (const auto& [code, message] : errors)
+        EXPECT_EQ(CountOf(message), 1u) << std::hex << code;
+    EXPECT_EQ(CountOf(QZMSG_DRIVER_STOPPED), 1u);
 }
 
 // Pins the mend: slots that a driver message retired (here codes the library does not know) are issued again at the next start, so the driver's messages keep arriving.
@@ -525,7 +576,7 @@ TEST_F(Flow, RetiredMessageSlotsComeBackAtTheNextStart)
     inject(0x55, 0);
     inject(0x56, 0);
     inject(0x57, 0);
-    ASSERT_TRUE(PumpUntil([] { return Counts().board.pendingWaits == 0; }, 5000));
+    ASSERT_TRUE(PumpUntil([] { return Counts().board.pendingWaits == 0; }, kPatience));
     ASSERT_EQ(qzDaAbort(ad), 0u);
     for (HBUF b : TakeAll(ad))
         ASSERT_EQ(qzDaPutBuffer(ad, b), 0u);
@@ -533,7 +584,7 @@ TEST_F(Flow, RetiredMessageSlotsComeBackAtTheNextStart)
     EXPECT_EQ(Counts().board.pendingWaits, 3u);
     Notices().clear();
     inject(DriverMessageError2, 0);
-    EXPECT_TRUE(PumpUntil([] { return CountOf(QZMSG_DRIVER_ERROR2) == 1; }, 5000));
+    EXPECT_TRUE(PumpUntil([] { return CountOf(QZMSG_DRIVER_ERROR2) == 1; }, kPatience));
 }
 
 // The main program's loop: every buffer-done notice takes the buffer, checks it and queues
@@ -566,7 +617,7 @@ TEST_F(Flow, ALongRunLosesNothing)
     ASSERT_TRUE(PumpUntil([&] { return taken >= 3000; }, 60000)) << taken;
     OnBufferDone() = nullptr;
     ASSERT_EQ(qzDaStop(ad), 0u);
-    PumpFor(50);
+    EXPECT_TRUE(PumpUntil([] { return CountOf(QZMSG_IO_COMPLETE) > 0; }, kPatience));
     EXPECT_EQ(bad, 0u);
     EXPECT_EQ(seen.size(), 8u);
     EXPECT_EQ(Queue(ad, QueueInProcess), 0u);
@@ -584,7 +635,10 @@ TEST_F(Flow, CommandsFromSeveralThreads)
 {
     Pace(20.0);
     SubsystemHandle ad = AnalogInput(WrapRecycleDone, 8, 4800);
-    std::atomic<uint32_t> slowest{0};
+    // A command whose acknowledgement was lost returns when the library's wait for it gives
+    // up, after 20 s; however busy the machine, an answered one never takes that long.
+    constexpr uint32_t kAcknowledgeTimeoutMs = 20000;
+    std::atomic<uint32_t> timedOut{0};
     std::atomic<uint32_t> unexpected{0};
     auto worker = [&](int seed) {
         for (int i = 0; i < 40; ++i) {
@@ -613,10 +667,8 @@ TEST_F(Flow, CommandsFromSeveralThreads)
             if (s != 0 && s != QZERR_SUBSYSTEM_ALREADY_RUNNING && s != QZERR_SUBSYSTEM_NOT_RUNNING &&
                 s != QZERR_NO_READY_BUFFERS)
                 ++unexpected;
-            const uint32_t took = GetTickCount() - start;
-            uint32_t was = slowest.load();
-            while (took > was && !slowest.compare_exchange_weak(was, took)) {
-            }
+            if (GetTickCount() - start >= kAcknowledgeTimeoutMs)
+                ++timedOut;
         }
     };
     std::vector<std::thread> threads;
@@ -625,7 +677,7 @@ TEST_F(Flow, CommandsFromSeveralThreads)
     for (auto& t : threads)
         t.join();
     EXPECT_EQ(unexpected.load(), 0u);
-    EXPECT_LT(slowest.load(), 5000u);
+    EXPECT_EQ(timedOut.load(), 0u);
     qzDaAbort(ad);
     EXPECT_EQ(Queue(ad, QueueInProcess), 0u);
     std::vector<HBUF> all = TakeAll(ad);
@@ -654,9 +706,11 @@ TEST_F(Flow, FrequencyMeasurement)
     Pace(1.0);
     ASSERT_EQ(qzDaSetClockSource(ct, 400), 0u);
     ASSERT_EQ(qzDaSetClockFrequency(ct, 1000.0), 0u);
+    const DWORD before = GetTickCount();
     ASSERT_EQ(qzDaMeasureFrequency(ct, reinterpret_cast<QzWindowHandle>(window), 0.25), 0u);
-    ASSERT_TRUE(PumpUntil([] { return CountOf(QZMSG_FREQUENCY) == 1; }, 5000));
-    PumpFor(100);
+    ASSERT_TRUE(PumpUntil([] { return CountOf(QZMSG_FREQUENCY) == 1; }, kPatience));
+    const double ranSeconds = (GetTickCount() - before + 20) / 1000.0;  // tick granularity
+    PumpWaiting();
     ASSERT_EQ(Notices().size(), 1u);
     const Notice& n = Notices()[0];
     EXPECT_EQ(n.window, window);
@@ -664,17 +718,27 @@ TEST_F(Flow, FrequencyMeasurement)
     float hz = 0;
     const uint32_t bits = static_cast<uint32_t>(n.lParam);
     std::memcpy(&hz, &bits, sizeof hz);
-    EXPECT_NEAR(hz, 1000.0f, 150.0f);
-    // The counter was stopped by the measurement.
-    PumpFor(50);
+    // The events of a quarter of a second at least; on a busy machine the timer ends the count
+    // late, but never with more events than the counter could give while the test waited.
+    EXPECT_GE(hz, 850.0f);
+    EXPECT_LE(hz * 0.25, 1000.0 * ranSeconds + 2.0);
+    // The counter was stopped by the measurement before its result was sent.
     EXPECT_EQ(qzDaStop(ct), QZERR_SUBSYSTEM_NOT_RUNNING);
     // A measurement still under way at release is called off: nothing arrives afterwards.
     Notices().clear();
     ASSERT_EQ(qzDaMeasureFrequency(ct, reinterpret_cast<QzWindowHandle>(window), 0.2), 0u);
     ASSERT_EQ(qzDaReleaseDASS(ct), 0u);
     opened[0] = nullptr;
-    PumpFor(400);
-    EXPECT_EQ(CountOf(QZMSG_FREQUENCY), 0u);
+    // A measurement of the same length begun after it on the other counter: its result comes
+    // after the moment the released one's would have.
+    SubsystemHandle other = Subsystem(SubsystemTypeCT, 0);
+    ASSERT_EQ(qzDaSetClockSource(other, 400), 0u);
+    ASSERT_EQ(qzDaSetClockFrequency(other, 1000.0), 0u);
+    ASSERT_EQ(qzDaMeasureFrequency(other, reinterpret_cast<QzWindowHandle>(window), 0.2), 0u);
+    ASSERT_TRUE(PumpUntil([] { return CountOf(QZMSG_FREQUENCY) == 1; }, kPatience));
+    PumpWaiting();
+    ASSERT_EQ(Notices().size(), 1u);
+    EXPECT_EQ(Notices()[0].wParam, reinterpret_cast<WPARAM>(other));
 }
 
 // Release with the board running: the buffers with the driver come back and are freed with
@@ -684,11 +748,11 @@ TEST_F(Flow, ReleaseWhileRunningFreesEveryBuffer)
     Pace(1.0);
     SubsystemHandle ad = AnalogInput(WrapRecycleDone, 8, 48000);
     ASSERT_EQ(qzDaStart(ad), 0u);
-    PumpFor(150);
-    const DWORD start = GetTickCount();
+    ASSERT_TRUE(PumpUntil([] { return CountOf(QZMSG_BUFFER_DONE) > 0; }, kPatience));
+    // Not left behind for the driver: the thread ended with nothing in process, so every
+    // buffer was freed (a thread given up on keeps them).
     ASSERT_EQ(qzDaReleaseDASS(ad), 0u);
     opened.back() = nullptr;
-    EXPECT_LT(GetTickCount() - start, 1000u);
     for (HBUF b : buffers)
         EXPECT_EQ(MemFreeBuffer(b), QZERR_INVALID_BUFFER_HANDLE_HBUF_PASSED_TO_A_LIBRARY_FROM_AN_APPLICATION);
     buffers.clear();

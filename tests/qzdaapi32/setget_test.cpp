@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
+#include <thread>
 
 namespace {
 
@@ -117,9 +119,9 @@ TEST_F(SetGet, WindowAndProcedureAlwaysNeedConfiguringAgain)
     EXPECT_EQ(State(), SubsystemStateChanged);
     SetState(SubsystemStateConfigured);
     EXPECT_EQ(Request(QZDRV_SETWINDOWHANDLE, 0x1234, 9), QZERR_NO_ERROR);
-    EXPECT_EQ(ss.notify.window, 0x1234u);
-    EXPECT_EQ(ss.notify.wParam, 0xABC0u);
-    EXPECT_EQ(ss.notify.lParam, 9u);
+    EXPECT_EQ(ss.notify.Get().window, 0x1234u);
+    EXPECT_EQ(ss.notify.Get().wParam, 0xABC0u);
+    EXPECT_EQ(ss.notify.Get().lParam, 9u);
     EXPECT_EQ(Request(QZDRV_SETWINDOWHANDLE, 0x999), QZERR_INVALID_WINDOW_HANDLE);
     EXPECT_EQ(Request(QZDRV_GETWINDOWHANDLE), QZERR_NO_ERROR);
     EXPECT_EQ(last.word0, 0x1234u);
@@ -127,13 +129,55 @@ TEST_F(SetGet, WindowAndProcedureAlwaysNeedConfiguringAgain)
     SetState(SubsystemStateConfigured);
     EXPECT_EQ(Request(QZDRV_SETNOTIFYPROC, 0x5678, 42), QZERR_NO_ERROR);
     EXPECT_EQ(State(), SubsystemStateChanged);
-    EXPECT_EQ(ss.notify.procedureSubsystem, 0xABC0u);
-    EXPECT_EQ(ss.notify.procedureUser, 42u);
+    EXPECT_EQ(ss.notify.Get().procedureSubsystem, 0xABC0u);
+    EXPECT_EQ(ss.notify.Get().procedureUser, 42u);
     EXPECT_EQ(Request(QZDRV_SETNOTIFYPROC, 0x9999), QZERR_INVALID_NOTIFICATION_PROCEDURE);
 
     board.slots[SlotNotifications] = 0;
     EXPECT_EQ(Request(QZDRV_SETWINDOWHANDLE, 0x1234), QZERR_NOT_SUPPORTED);
     EXPECT_EQ(Request(QZDRV_GETNOTIFYPROC), QZERR_NOT_SUPPORTED);
+}
+
+// Pins the mend: the copy thread takes the target whole while a client retargets it between
+// runs; a window never goes with another request's lParam, nor a procedure with another's
+// user word.
+TEST_F(SetGet, RetargetingNeverTearsTheTargetACopyIsTakenFrom)
+{
+    struct Pair {
+        uintptr_t target;
+        uintptr_t word;
+    };
+    // Both sides of each pair differ from the other pair's in every bit that matters.
+    const Pair windows[2] = {{0x1234, 0x1111}, {0, 0x2222}};
+    const Pair procedures[2] = {{0x5678, 0x3333}, {0, 0x4444}};
+    std::atomic<bool> done{false};
+    std::atomic<uint32_t> retargets{0};
+    std::thread client([&] {
+        for (int i = 0; !done; ++i, ++retargets) {
+            const int k = i & 1;
+            SetState(SubsystemStateConfigured);
+            RequestParams w{windows[k].target, windows[k].word, 0, 0};
+            HandleSetGetRequest(ss, QZDRV_SETWINDOWHANDLE, w, kEnv);
+            RequestParams p{procedures[k].target, procedures[k].word, 0, 0};
+            HandleSetGetRequest(ss, QZDRV_SETNOTIFYPROC, p, kEnv);
+        }
+    });
+    uint32_t torn = 0;
+    // A good many copies, while the client goes on retargeting.
+    for (uint32_t copies = 0; copies < 500000 || retargets.load() < 50000; ++copies) {
+        const NotificationTarget t = ss.notify.Get();
+        const bool windowWhole = (t.window == windows[0].target && t.lParam == windows[0].word) ||
+                                 (t.window == windows[1].target && t.lParam == windows[1].word) ||
+                                 (t.window == 0 && t.lParam == 0);
+        const bool procedureWhole = (t.procedure == procedures[0].target && t.procedureUser == procedures[0].word) ||
+                                    (t.procedure == procedures[1].target && t.procedureUser == procedures[1].word) ||
+                                    (t.procedure == 0 && t.procedureUser == 0);
+        if (!windowWhole || !procedureWhole)
+            ++torn;
+    }
+    done = true;
+    client.join();
+    EXPECT_EQ(torn, 0u);
 }
 
 TEST_F(SetGet, SomeSettingsAreAcceptedWithoutCapabilityWhenUnchanged)

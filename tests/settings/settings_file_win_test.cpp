@@ -243,7 +243,7 @@ void RecordEnd(uint32_t code)
 // Waits for the message box, reads its text and presses OK.
 void PressOk(std::wstring* text, std::atomic<bool>* found)
 {
-    for (int i = 0; i < 500 && !*found; ++i) {
+    for (int i = 0; i < 3000 && !*found; ++i) {
         HWND box = FindWindowW(L"#32770", L"Reset to Default Settings");
         if (box != nullptr) {
             wchar_t buf[1024] = {};

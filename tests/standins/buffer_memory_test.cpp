@@ -341,8 +341,9 @@ TEST(BufferMemory, WaiterOnADestroyedListIsRefused)
         uint32_t count = 0;
         result = BmCountList(list, &count);
     });
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_EQ(result.load(), 0xFFFFu);  // still waiting for the batch
+    while (BmThreadsWaitingForLists() == 0)
+        std::this_thread::yield();
+    EXPECT_EQ(result.load(), 0xFFFFu);  // waiting for the batch
     EXPECT_EQ(BmDestroyList(list), QZMEM_OK);
     waiter.join();
     EXPECT_EQ(result.load(), QZMEM_BAD_LIST);

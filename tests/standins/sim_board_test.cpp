@@ -297,6 +297,30 @@ TEST_F(SimulatedBoard, StopAndAbortCompleteEveryPendingRead)
     EXPECT_EQ(SimCountsOf(*board).pendingReads, 0u);
 }
 
+// A read is due when its last scan has been taken at the sample clock, the board's time
+// running SpeedUp times as fast as the wall clock: a quarter of a second of samples is due a
+// fortieth of a second after the start at ten times, never before.
+TEST_F(SimulatedBoard, ReadsAreDueAtTheSampleClockTimesTheSpeedUp)
+{
+    SetUpLikeTheProgram(30.0, 5);
+    for (double speedUp : {1.0, 10.0, 0.25}) {
+        board->settings.SpeedUp = speedUp;
+        ASSERT_EQ(ad.Command(QZDRV_STOP), 0u);
+        ad.wall = 10.0;
+        ASSERT_EQ(ad.Command(QZDRV_START), 0u);
+        std::vector<uint16_t> a(480000);  // 120000 scans of four channels at 480 kHz
+        SimQueueRead(*board, ad.target, reinterpret_cast<uint8_t*>(a.data()), 960000, true, 1, 10.0, done);
+        const double due = 10.0 + 0.25 / speedUp;
+        EXPECT_NEAR(SimNextDue(*board, 10.0), due, 1e-9) << speedUp;
+        SimAdvance(*board, due - 1e-6, done);
+        EXPECT_TRUE(done.empty()) << speedUp;
+        SimAdvance(*board, due + 1e-6, done);
+        ASSERT_EQ(done.size(), 1u) << speedUp;
+        EXPECT_EQ(done[0].bytes, 960000u);
+        done.clear();
+    }
+}
+
 TEST_F(SimulatedBoard, PauseHoldsTheStream)
 {
     SetUpLikeTheProgram(30.0, 5);

@@ -150,11 +150,14 @@ TEST_F(MainWindow, PlacedTitledAndStyled)
 
 TEST_F(MainWindow, MessageTableOrder)
 {
-    const UINT expected[12] = {WM_CREATE,  WM_SIZE,      WM_DESTROY,   WM_COMMAND, WM_DEADCHAR,  WM_MOUSEMOVE,
-                               WM_KEYDOWN, WM_RBUTTONUP, WM_LBUTTONUP, WM_PAINT,   WM_USER + 11, WM_USER + 12};
-    ASSERT_EQ(MainMessageTableCount, 12u);
-    for (size_t i = 0; i < 12; ++i)
+    // The GPS reader's two messages and the meter reader's close the table.
+    const UINT expected[13] = {WM_CREATE,    WM_SIZE,      WM_DESTROY,   WM_COMMAND,   WM_DEADCHAR,
+                               WM_MOUSEMOVE, WM_KEYDOWN,   WM_RBUTTONUP, WM_LBUTTONUP, WM_PAINT,
+                               WM_USER + 11, WM_USER + 12, WM_USER + 13};
+    ASSERT_EQ(MainMessageTableCount, 13u);
+    for (size_t i = 0; i < 13; ++i)
         EXPECT_EQ(MainMessageTable[i].message, expected[i]) << i;
+    EXPECT_EQ(MainMessageTable[12].handler, &OnMeterReading);
     for (size_t i = 3; i <= 8; ++i)
         EXPECT_EQ(MainMessageTable[i].handler, &OnCommand) << i;
 }

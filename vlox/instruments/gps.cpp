@@ -13,12 +13,9 @@ GpsSentenceCopy GgaCopy;
 GpsSentenceCopy GsaCopy;
 std::atomic<int32_t> GpsCopyHold{0};
 GpsLinkSources GpsLinkInputs;
+HandOffQueue<GpsUpdate> GpsUpdates(GpsUpdatesKept);
 
 namespace {
-
-std::mutex NmeaLineLock;
-std::string NmeaLine;  // 127 characters at most: longer lines never get this far
-bool NmeaLineGood = false;
 
 std::mutex GpsCopyLock;
 
@@ -318,22 +315,13 @@ GpsSentencePlan PlanGpsSentence(const std::string& line, const GpsSentenceContex
     return p;
 }
 
-void PublishNmeaLine(const std::string& line, bool good)
+GpsUpdate GpsLineUpdate(GpsUpdateKind kind, const std::string& line, bool good)
 {
-    std::lock_guard<std::mutex> hold(NmeaLineLock);
-    NmeaLine.assign(line, 0, NmeaLineLimit);
-    NmeaLineGood = good;
-}
-
-bool TakeNmeaLine(std::string& line, bool& good)
-{
-    std::lock_guard<std::mutex> hold(NmeaLineLock);
-    if (NmeaLine.empty())
-        return false;
-    line.swap(NmeaLine);
-    NmeaLine.clear();
-    good = NmeaLineGood;
-    return true;
+    GpsUpdate update;
+    update.Kind = kind;
+    update.Line.assign(line, 0, NmeaLineLimit);
+    update.Good = good;
+    return update;
 }
 
 bool OfferGpsSentenceCopy(GpsSentenceCopy& copy, const std::string& text, uint32_t tick)

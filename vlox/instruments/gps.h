@@ -4,6 +4,7 @@
 // threads and the drawing are Win32 glue (gps_link_win.h).
 #pragma once
 
+#include "vlox/common/handoff_queue.h"
 #include "vlox/settings/textconv.h"
 
 #include <atomic>
@@ -162,11 +163,24 @@ GpsSentencePlan PlanGpsSentence(const std::string& line, const GpsSentenceContex
 // ---------------------------------------------------------------------------------------
 // Hand-over between the reader thread and the user-interface thread.
 
-// `NmeaLine`: the last line handed to the handlers, with whether it passed the checks. The
-// reader publishes it before each message; a handler takes it (and empties it), so a message
-// that arrives late finds nothing and draws nothing.
-void PublishNmeaLine(const std::string& line, bool good);
-bool TakeNmeaLine(std::string& line, bool& good);
+// What the reader hands to the user-interface thread, in the order it happened: a line for
+// the GGA handler (a good GGA, or a failed line shown as far as it can be read), a GSA line for
+// the GSA handler, or the silence that blanks the fields. The reader puts each into
+// GpsUpdates and posts the handler's message; the handler draws every update waiting, so a
+// message that arrives late finds nothing and draws nothing.
+enum class GpsUpdateKind { Position, Dilution, Silence };
+struct GpsUpdate {
+    GpsUpdateKind Kind = GpsUpdateKind::Silence;
+    std::string Line;   // `NmeaLine`: without CR LF
+    bool Good = false;  // the line passed the checks
+};
+// A line's update; the line is cut to NmeaLineLimit characters (longer lines never get this
+// far).
+GpsUpdate GpsLineUpdate(GpsUpdateKind kind, const std::string& line, bool good);
+// Updates sent to the GPS window and not yet drawn; a window that draws nothing for a while
+// loses the oldest beyond GpsUpdatesKept.
+constexpr size_t GpsUpdatesKept = 64;
+extern HandOffQueue<GpsUpdate> GpsUpdates;
 
 // `GgaCopy` and `GsaCopy`: the last good GGA and GSA kept for Store Reading, each with the tick
 // of its '$' and a fresh flag. The flag is atomic so that Store Reading can busy-wait on it;

@@ -1,6 +1,7 @@
 #include "vlox/instruments/gps_link_win.h"
 
 #include "vlox/common/gdi_guard_win.h"
+#include "vlox/common/handoff_win.h"
 #include "vlox/datafile/datafile_win.h"
 #include "vlox/common/drawing_objects_win.h"
 #include "vlox/instruments/meter.h"
@@ -88,15 +89,11 @@ HWND SentenceWindow()
     return GpsMessageWindow != nullptr ? GpsMessageWindow : hWndMain;
 }
 
-// Synchronous, so that the handler has taken the line before the reader goes on; bounded, so
-// that a user-interface thread busy elsewhere never holds the reader for long.
-void SendToMainWindow(UINT message)
+// Posted with a copy: the user-interface thread draws it in its turn, and the reader never
+// waits for it nor touches the window's drawing objects or layout.
+void HandToMainWindow(UINT message, GpsUpdate update)
 {
-    HWND window = SentenceWindow();
-    if (window == nullptr)
-        return;
-    DWORD_PTR result = 0;
-    SendMessageTimeoutW(window, message, 0, 0, SMTO_NORMAL, ReaderSendTimeoutMs, &result);
+    HandToWindow(GpsUpdates, SentenceWindow(), message, std::move(update));
 }
 
 // One finished line of the reader. Answers whether it was a good sentence.
@@ -113,8 +110,7 @@ bool HandleReaderLine(const std::string& line, uint32_t startTick)
 
     switch (plan.Kind) {
     case GpsSentenceKind::Failed:
-        PublishNmeaLine(line, false);
-        SendToMainWindow(GpsPositionMessage);
+        HandToMainWindow(GpsPositionMessage, GpsLineUpdate(GpsUpdateKind::Position, line, false));
         return false;
     case GpsSentenceKind::OtherGood:
         return true;
@@ -123,14 +119,16 @@ bool HandleReaderLine(const std::string& line, uint32_t startTick)
         break;
     }
     const bool gga = plan.Kind == GpsSentenceKind::Gga;
-    PublishNmeaLine(line, true);
     // StoreTextInDataFile takes the data file's lock: the records never land inside a
     // reading the user-interface thread is writing.
     if (plan.StoreInDataFile)
         StoreTextInDataFile(line.c_str(), startTick, '@', '#');
     if (plan.CopyForStore)
         OfferGpsSentenceCopy(gga ? GgaCopy : GsaCopy, line, startTick);
-    SendToMainWindow(gga ? GpsPositionMessage : GpsDopMessage);
+    if (gga)
+        HandToMainWindow(GpsPositionMessage, GpsLineUpdate(GpsUpdateKind::Position, line, true));
+    else
+        HandToMainWindow(GpsDopMessage, GpsLineUpdate(GpsUpdateKind::Dilution, line, true));
     return true;
 }
 
@@ -203,11 +201,7 @@ DWORD WINAPI GpsReaderThread(LPVOID)
     ReadNmeaLines(
         GpsReaderControl, GpsSilenceMs,
         [](const std::string& line, uint32_t startTick) { return HandleReaderLine(line, startTick); },
-        [] {
-            HWND window = SentenceWindow();
-            if (window != nullptr)
-                BlankGpsFields(window);
-        });
+        [] { HandToMainWindow(GpsPositionMessage, GpsUpdate{}); });
     return 0;
 }
 
@@ -288,13 +282,11 @@ void StartGpsReaderAfterSplash()
     DelayMs(100);
 }
 
-LRESULT CALLBACK OnGgaSentence(HWND window, UINT, WPARAM, LPARAM)
+namespace {
+
+// The GGA handler's work on one line.
+void ShowGgaLine(HWND window, const std::string& line, bool good)
 {
-    std::string line;
-    bool good = false;
-    // Nothing waiting: a message that came late after its line was handled.
-    if (!TakeNmeaLine(line, good))
-        return 0;
     GgaContext context;
     context.GpsNmeaData = Settings.GpsNmeaData;
     context.GpsCoordinateDisplay = Settings.GpsCoordinateDisplay;
@@ -336,21 +328,18 @@ LRESULT CALLBACK OnGgaSentence(HWND window, UINT, WPARAM, LPARAM)
             Shown.Zone = d.Zone;
         Shown.Lamps[0] = lamps[0];
         Shown.Lamps[1] = lamps[1];
+        Shown.DrawingThread = GetCurrentThreadId();
     }
 
     // A fix becomes a track point only while a reading is averaged.
     const bool plotOn = GpsMapHooks.MapGpsPlotOn == nullptr || GpsMapHooks.MapGpsPlotOn() == 1;
     if (outcome.Plot && MapLayoutMode == 1 && plotOn && GpsMapHooks.PlotGpsPosition != nullptr)
         GpsMapHooks.PlotGpsPosition(hWndMap, context.Averaging ? 1 : 0, 1);
-    return 0;
 }
 
-LRESULT CALLBACK OnGsaSentence(HWND window, UINT, WPARAM, LPARAM)
+// The GSA handler's work on one line.
+void ShowGsaLine(HWND window, const std::string& line)
 {
-    std::string line;
-    bool good = false;
-    if (!TakeNmeaLine(line, good))
-        return 0;
     const WideString text = GsaDilutionText(line);
     {
         WindowDc dc(window);
@@ -359,6 +348,39 @@ LRESULT CALLBACK OnGsaSentence(HWND window, UINT, WPARAM, LPARAM)
     }
     std::lock_guard<std::mutex> hold(ShownLock);
     Shown.Dilution = text;
+    Shown.DrawingThread = GetCurrentThreadId();
+}
+
+// Every update the reader handed to this window, in the order it happened. Either message
+// draws them all: a sentence is never shown after one that came later.
+void DrawGpsUpdates(HWND window)
+{
+    for (const GpsUpdate& u : GpsUpdates.Take(reinterpret_cast<uintptr_t>(window))) {
+        switch (u.Kind) {
+        case GpsUpdateKind::Position:
+            ShowGgaLine(window, u.Line, u.Good);
+            break;
+        case GpsUpdateKind::Dilution:
+            ShowGsaLine(window, u.Line);
+            break;
+        case GpsUpdateKind::Silence:
+            BlankGpsFields(window);
+            break;
+        }
+    }
+}
+
+}  // namespace
+
+LRESULT CALLBACK OnGgaSentence(HWND window, UINT, WPARAM, LPARAM)
+{
+    DrawGpsUpdates(window);
+    return 0;
+}
+
+LRESULT CALLBACK OnGsaSentence(HWND window, UINT, WPARAM, LPARAM)
+{
+    DrawGpsUpdates(window);
     return 0;
 }
 
@@ -383,6 +405,7 @@ void BlankGpsFields(HWND window)
     Shown.Dilution.clear();
     Shown.Lamps[0] = Shown.Lamps[1] = LampBlank;
     ++Shown.Blankings;
+    Shown.DrawingThread = GetCurrentThreadId();
 }
 
 GpsFieldsShown CurrentGpsFieldsShown()

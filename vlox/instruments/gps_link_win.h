@@ -1,10 +1,10 @@
-// Win32 side of the GPS link: the port, the reader thread that hands sentences to the main
-// window, the GPS monitor's reader thread, the GGA and GSA handlers that draw the GPS fields
+// Win32 side of the GPS link: the port, the reader thread that hands sentences and its
+// silence to the main window (copies with a posted message: only the user-interface thread
+// draws), the GPS monitor's reader thread, the GGA and GSA handlers that draw the GPS fields
 // of the main window, and the start and end of the link.
 //
 // Threads end cooperatively: StopGpsReader / StopGpsMonitorReader / CloseGpsPort request the
-// stop, wait for the thread to end (serving the messages it may be sending meanwhile), and
-// only then close the thread handle and the port. Callers that still close GpsPort and set it
+// stop, wait for the thread to end, and only then close the thread handle and the port. Callers that still close GpsPort and set it
 // invalid themselves end the readers too (each leaves its loop when GpsPort no longer holds
 // the port it started on), but CloseGpsPort is the safe way.
 //
@@ -82,16 +82,20 @@ void CloseGpsLinkAtExit();
 // only when the port opened.
 void StartGpsReaderAfterSplash();
 
-// Window messages the reader thread sends to GpsMessageWindow for each good GGA and GSA.
+// Window messages the reader thread posts to GpsMessageWindow with each update it puts into
+// GpsUpdates (gps.h): GpsDopMessage for a GSA line, GpsPositionMessage for a GGA line, a
+// failed line and the silence.
 constexpr UINT GpsPositionMessage = WM_USER + 11;
 constexpr UINT GpsDopMessage = WM_USER + 12;
 
-// The main window's handlers of GpsPositionMessage and GpsDopMessage; they return 0.
+// The main window's handlers of GpsPositionMessage and GpsDopMessage: each draws every update
+// waiting for its window, in order (a GGA line through the GGA handler's work, a GSA line
+// through the GSA handler's, the silence blanking the fields); they return 0.
 LRESULT CALLBACK OnGgaSentence(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK OnGsaSentence(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Fills the satellites, fix quality, latitude, longitude and DOP fields and both activity
-// circles with the background (the reader after GpsSilenceMs without a good sentence).
+// circles with the background (after GpsSilenceMs without a good sentence).
 void BlankGpsFields(HWND window);
 
 // What the GPS fields of the main window show now, as last drawn (for tests and checks).
@@ -105,6 +109,7 @@ struct GpsFieldsShown {
     WideString Zone;
     WideString Count;
     int32_t Lamps[2] = {LampBlank, LampBlank};
-    int32_t Blankings = 0;  // how often the silence blanked them
+    int32_t Blankings = 0;    // how often the silence blanked them
+    DWORD DrawingThread = 0;  // the thread that drew them last
 };
 GpsFieldsShown CurrentGpsFieldsShown();

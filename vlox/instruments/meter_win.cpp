@@ -2,6 +2,7 @@
 
 #include "resources/instruments_ids.h"
 #include "vlox/common/gdi_guard_win.h"
+#include "vlox/common/handoff_win.h"
 #include "vlox/common/drawing_objects_win.h"
 #include "vlox/settings/setting_refusal_win.h"
 #include "vlox/settings/settings.h"
@@ -11,6 +12,7 @@
 
 #include <cstring>
 #include <mutex>
+#include <vector>
 
 std::atomic<HANDLE> MeterPort{INVALID_HANDLE_VALUE};
 HANDLE MeterThread = INVALID_HANDLE_VALUE;
@@ -24,6 +26,16 @@ const DWORD SilenceRedrawMs = 100;
 
 std::mutex ShownLock;
 MeterBlockShown Shown;
+
+// What the reader hands to the main window for the meter block: a decoded reading or the
+// silence. Only the last few matter when the window draws nothing for a while.
+struct MeterBlockUpdate {
+    bool Silence = true;
+    double Conductivity = 0.0;
+    double InPhase = 0.0;
+    char Dipole = 'V';
+};
+HandOffQueue<MeterBlockUpdate> MeterUpdates(16);
 
 // The link's one reader.
 std::span<const SerialLinkReader> MeterReaders()
@@ -108,10 +120,8 @@ DWORD WINAPI MeterReaderThread(LPVOID)
                 std::lock_guard<std::mutex> hold(MeterReadingLock);
                 MeterReading.MeterStatus = 0;
             }
-            if (now - lastSilenceDrawn > SilenceRedrawMs && hWndMain != nullptr) {
-                WindowDc dc(hWndMain);
-                if (dc)
-                    ShowMeterSilence(dc.get());
+            if (now - lastSilenceDrawn > SilenceRedrawMs) {
+                HandToWindow(MeterUpdates, hWndMain, MeterReadingMessage, MeterBlockUpdate{});
                 lastSilenceDrawn = now;
             }
         }
@@ -134,11 +144,9 @@ DWORD WINAPI MeterReaderThread(LPVOID)
             }
             shown = MeterReading;
         }
-        if (decode && hWndMain != nullptr) {
-            WindowDc dc(hWndMain);
-            if (dc)
-                ShowMeterReading(dc.get(), shown.Conductivity, shown.InPhase, shown.MeterDipole);
-        }
+        if (decode)
+            HandToWindow(MeterUpdates, hWndMain, MeterReadingMessage,
+                         MeterBlockUpdate{false, shown.Conductivity, shown.InPhase, shown.MeterDipole});
     }
     return 0;
 }
@@ -158,6 +166,23 @@ bool MeterReaderRunning()
     return MeterThread != INVALID_HANDLE_VALUE;
 }
 
+LRESULT CALLBACK OnMeterReading(HWND window, UINT, WPARAM, LPARAM)
+{
+    const std::vector<MeterBlockUpdate> updates = MeterUpdates.Take(reinterpret_cast<uintptr_t>(window));
+    if (updates.empty())
+        return 0;
+    WindowDc dc(window);
+    if (!dc)
+        return 0;
+    for (const MeterBlockUpdate& u : updates) {
+        if (u.Silence)
+            ShowMeterSilence(dc.get());
+        else
+            ShowMeterReading(dc.get(), u.Conductivity, u.InPhase, u.Dipole);
+    }
+    return 0;
+}
+
 void ShowMeterReading(HDC dc, double conductivity, double inPhase, char dipole)
 {
     const RECT box = MeterTextBox();
@@ -173,6 +198,7 @@ void ShowMeterReading(HDC dc, double conductivity, double inPhase, char dipole)
     Shown.Text = text;
     Shown.Red = false;
     ++Shown.Decoded;
+    Shown.DrawingThread = GetCurrentThreadId();
 }
 
 void ShowMeterSilence(HDC dc)
@@ -192,6 +218,7 @@ void ShowMeterSilence(HDC dc)
     Shown.Text = text;
     Shown.Red = true;
     ++Shown.Silences;
+    Shown.DrawingThread = GetCurrentThreadId();
 }
 
 INT_PTR CALLBACK MeterSetupDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)

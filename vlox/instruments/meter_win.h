@@ -1,6 +1,6 @@
 // Win32 side of the conductivity meter: its port at 19200 8N1, the reader thread that finds
-// and decodes frames and draws the meter block of the main window, the silence text, and the
-// setup dialog SQ12SETUP.
+// and decodes frames and hands each reading and its silence to the main window (copies with a
+// posted message), the drawing of the meter block there, and the setup dialog SQ12SETUP.
 //
 // The monitoring commands open the port (OpenMeterPort), start the reader (StartMeterReader)
 // and set MeterReadingsActive; StopMeterReader ends the reader before it closes the port.
@@ -40,6 +40,11 @@ void StopMeterReader();
 // True while a reader thread is there (MeterThread valid).
 bool MeterReaderRunning();
 
+// The message the reader posts to hWndMain with each reading shown and each silence text, and
+// the main window's handler: it draws every one waiting for its window, in order; returns 0.
+constexpr UINT MeterReadingMessage = WM_USER + 13;
+LRESULT CALLBACK OnMeterReading(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
 // The meter block: MeterTextRect filled white, " HD    %-8.2f   %-8.2f" (or " VD ...") in the
 // bold font, black, at its top-left corner, clipped.
 void ShowMeterReading(HDC dc, double conductivity, double inPhase, char dipole);
@@ -55,11 +60,12 @@ INT_PTR ShowMeterSetupDialog(HWND owner);
 using MeterSetupDialogFunction = INT_PTR (*)(HWND owner);
 extern MeterSetupDialogFunction MeterSetupDialogBox;
 
-// What the meter block shows now, as last drawn by the reader (for tests and checks).
+// What the meter block shows now, as last drawn (for tests and checks).
 struct MeterBlockShown {
     WideString Text;
     bool Red = false;
-    int32_t Decoded = 0;   // readings shown since start
-    int32_t Silences = 0;  // silence texts drawn since start
+    int32_t Decoded = 0;      // readings shown since start
+    int32_t Silences = 0;     // silence texts drawn since start
+    DWORD DrawingThread = 0;  // the thread that drew it last
 };
 MeterBlockShown CurrentMeterBlockShown();

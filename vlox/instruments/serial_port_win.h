@@ -105,6 +105,5 @@ void CloseSerialLink(std::atomic<HANDLE>& port, std::span<const SerialLinkReader
 bool SerialLinkReaderGoesOn(HANDLE startPort, const std::atomic<HANDLE>& port, ReaderControl& control);
 
 // How long the stop and pause requests wait for a reader: its reads return every 10 ms and
-// its messages to the main window give up after ReaderSendTimeoutMs.
+// it only posts to the main window, never waits for it.
 constexpr DWORD ReaderStopTimeoutMs = 5000;
-constexpr DWORD ReaderSendTimeoutMs = 2000;

@@ -55,6 +55,7 @@ const MessageEntry MainMessageTable[] = {
     {WM_PAINT, PaintStatusPanel},
     {GpsPositionMessage, OnGgaSentence},
     {GpsDopMessage, OnGsaSentence},
+    {MeterReadingMessage, OnMeterReading},
 };
 const size_t MainMessageTableCount = sizeof(MainMessageTable) / sizeof(MainMessageTable[0]);
 
@@ -291,7 +292,8 @@ LRESULT CALLBACK OnMainSize(HWND, UINT, WPARAM, LPARAM)
 }
 
 // The data file is not closed here: its records are written as they are stored. Both serial
-// readers are stopped and joined before their ports close; the meter's draws on this window.
+// readers are stopped and joined before their ports close; what they posted and this window
+// did not draw goes with the window.
 LRESULT CALLBACK OnMainDestroy(HWND, UINT, WPARAM, LPARAM)
 {
     CloseGpsLinkAtExit();

@@ -93,15 +93,15 @@ protected:
     static void Click(HWND dialog, int id)
     {
         e2e::PostMouseClick(e2e::Control(dialog, id), 3, 3);
-        vlox->WaitIdle(5000);
+        vlox->WaitIdle(60000);
     }
 
     // OK (or Cancel), then the dialog gone and V-LOX idle again.
     static void Close(HWND dialog, int button)
     {
         ASSERT_TRUE(e2e::PressButton(dialog, button));
-        ASSERT_TRUE(e2e::WaitUntil([dialog] { return !IsWindow(dialog); }, 10000));
-        ASSERT_TRUE(vlox->WaitIdle(5000));
+        ASSERT_TRUE(e2e::WaitUntil([dialog] { return !IsWindow(dialog); }, 60000));
+        ASSERT_TRUE(vlox->WaitIdle(60000));
     }
 
     // A message box with this caption: its text, then OK pressed.
@@ -112,7 +112,7 @@ protected:
         if (box == nullptr || !e2e::ReadMessageBox(box, &info))
             return L"<no box>";
         e2e::PressButton(box, IDOK);
-        e2e::WaitUntil([box] { return !IsWindow(box); }, 10000);
+        e2e::WaitUntil([box] { return !IsWindow(box); }, 60000);
         return info.text;
     }
 
@@ -182,7 +182,7 @@ TEST_F(VloxAcquisitionSettings, SystemSetsTwoFrequenciesAndCorrectsHostileNumber
     Type(dialog, IDC_SYS_TX_CURRENT, L"-3");
     Type(dialog, IDC_SYS_TURNS, L"abc");
     Type(dialog, IDC_SYS_TURNOFF, L"-99999");
-    ASSERT_TRUE(vlox->WaitIdle(5000));
+    ASSERT_TRUE(vlox->WaitIdle(60000));
     // Turns that are no number are refused on their field (they used to be taken as 1).
     const std::string before = ConfigText();
     ASSERT_TRUE(e2e::PressButton(dialog, IDOK));
@@ -191,13 +191,13 @@ TEST_F(VloxAcquisitionSettings, SystemSetsTwoFrequenciesAndCorrectsHostileNumber
     EXPECT_EQ(e2e::FocusedWindow(dialog), e2e::Control(dialog, IDC_SYS_TURNS));
     EXPECT_TRUE(ConfigText() == before);
     Type(dialog, IDC_SYS_TURNS, L"0");
-    ASSERT_TRUE(vlox->WaitIdle(5000));
+    ASSERT_TRUE(vlox->WaitIdle(60000));
     ASSERT_TRUE(e2e::PressButton(dialog, IDOK));
     // The combined delay falls below the faster rate's limit: told, and the old turn-off kept.
     EXPECT_EQ(AnswerBox(L"V-LOX Warning"),
               L"Combined Rx Delay and Tx Turn Off out of range.\r\nThe combined value cannot be less than  -8330");
-    ASSERT_TRUE(e2e::WaitUntil([dialog] { return !IsWindow(dialog); }, 10000));
-    ASSERT_TRUE(vlox->WaitIdle(5000));
+    ASSERT_TRUE(e2e::WaitUntil([dialog] { return !IsWindow(dialog); }, 60000));
+    ASSERT_TRUE(vlox->WaitIdle(60000));
 
     EXPECT_EQ(ConfigLine(7), "2");   // RepRateIndex of the first choice
     EXPECT_EQ(ConfigLine(11), "0");  // its gate set
@@ -222,10 +222,10 @@ TEST_F(VloxAcquisitionSettings, PanelRowsRefuseAndOpenTheirDialogs)
               L"Please use Set Parameters|System Parameters dialog to select two Repetitions");
 
     ClickPanelRow(L"Tx Current:");
-    HWND current = vlox->WaitMessageBox(L"Tx Current", 10000);
+    HWND current = vlox->WaitMessageBox(L"Tx Current", 60000);
     ASSERT_NE(current, nullptr);
     Type(current, IDC_TXCURRENT_VALUE, L"abc");
-    ASSERT_TRUE(vlox->WaitIdle(5000));
+    ASSERT_TRUE(vlox->WaitIdle(60000));
     ASSERT_TRUE(e2e::PressButton(current, IDOK));
     EXPECT_EQ(e2e::AnswerBoxOver(*vlox, current), L"Tx Current [A]: \"abc\" is not a number. Press OK and correct");
     ASSERT_TRUE(IsWindow(current));
@@ -234,19 +234,19 @@ TEST_F(VloxAcquisitionSettings, PanelRowsRefuseAndOpenTheirDialogs)
     EXPECT_EQ(ConfigLine(71), "3.250000");
 
     ClickPanelRow(L"Turn Off:");
-    HWND turnOff = vlox->WaitMessageBox(L"Turn Off Time", 10000);
+    HWND turnOff = vlox->WaitMessageBox(L"Turn Off Time", 60000);
     ASSERT_NE(turnOff, nullptr);
     Type(turnOff, IDC_TURNOFF_VALUE, L"-9000");
-    ASSERT_TRUE(vlox->WaitIdle(5000));
+    ASSERT_TRUE(vlox->WaitIdle(60000));
     ASSERT_TRUE(e2e::PressButton(turnOff, IDOK));
     EXPECT_EQ(AnswerBox(L"V-LOX Warning"),
               L"Combined Rx Delay and Tx Turn Off out of range.\r\nThe combined value cannot be less than  -8330");
-    ASSERT_TRUE(e2e::WaitUntil([turnOff] { return !IsWindow(turnOff); }, 10000));
-    ASSERT_TRUE(vlox->WaitIdle(5000));
+    ASSERT_TRUE(e2e::WaitUntil([turnOff] { return !IsWindow(turnOff); }, 60000));
+    ASSERT_TRUE(vlox->WaitIdle(60000));
     EXPECT_EQ(ConfigLine(73), "0.000000");
 
     ClickPanelRow(L"Records:");
-    HWND records = vlox->WaitMessageBox(L"Records per Measurement", 10000);
+    HWND records = vlox->WaitMessageBox(L"Records per Measurement", 60000);
     ASSERT_NE(records, nullptr);
     e2e::SelectComboItem(e2e::Control(records, IDC_RECORDS_LIST), 1);
     Close(records, IDOK);
@@ -255,12 +255,12 @@ TEST_F(VloxAcquisitionSettings, PanelRowsRefuseAndOpenTheirDialogs)
     // A popup menu: the units, "mV" chosen with the keyboard.
     ClickPanelRow(L"Units:");
     HWND menu = nullptr;
-    ASSERT_TRUE(e2e::WaitUntil([&menu] { return (menu = vlox->FindTopWindow(L"#32768")) != nullptr; }, 5000));
+    ASSERT_TRUE(e2e::WaitUntil([&menu] { return (menu = vlox->FindTopWindow(L"#32768")) != nullptr; }, 60000));
     e2e::PostKey(menu, VK_DOWN);
     e2e::PostKey(menu, VK_DOWN);
     e2e::PostKey(menu, VK_RETURN);
-    ASSERT_TRUE(e2e::WaitUntil([] { return ConfigLine(21) == "1"; }, 10000)) << ConfigLine(21);
-    ASSERT_TRUE(vlox->WaitIdle(5000));
+    ASSERT_TRUE(e2e::WaitUntil([] { return ConfigLine(21) == "1"; }, 60000)) << ConfigLine(21);
+    ASSERT_TRUE(vlox->WaitIdle(60000));
     const std::vector<e2e::DrawnText> texts = Drawn();
     EXPECT_EQ(PanelValue(texts, L"Tx Current:"), L"3.25 A");
     EXPECT_EQ(PanelValue(texts, L"Units:"), L"mV");
@@ -275,7 +275,7 @@ TEST_F(VloxAcquisitionSettings, SurveyRefusesALoopWithoutAreaThenTakesTheLine)
     Type(dialog, IDC_SURVEY_LINE, L"100");
     Click(dialog, IDC_SURVEY_RECTANGLE);
     Type(dialog, IDC_SURVEY_LOOP_FIELD1, L"0");
-    ASSERT_TRUE(vlox->WaitIdle(5000));
+    ASSERT_TRUE(vlox->WaitIdle(60000));
     ASSERT_TRUE(e2e::PressButton(dialog, IDOK));
     EXPECT_EQ(AnswerBox(L"Transmitter Size Invalid"), L"Transmiter Area equals 0. Press OK and correct");
     ASSERT_TRUE(IsWindow(dialog));
@@ -296,9 +296,8 @@ TEST_F(VloxAcquisitionSettings, TwoFrequencyReadingStoredWithBothRates)
 {
     ASSERT_EQ(e2e::CreateDataFileUnderDefaultName(*vlox, mainWindow), "");
     ASSERT_TRUE(e2e::ClickButton(e2e::Control(mainWindow, IDC_MONITOR)));
-    ASSERT_TRUE(e2e::WaitUntil([] { return Shown(IDC_PAUSE); }, 10000)) << "Monitor did not start";
-    Sleep(1000);
-    ASSERT_EQ(e2e::MeasureAndStore(*vlox, mainWindow, 30000), "");
+    ASSERT_TRUE(e2e::WaitUntil([] { return Shown(IDC_PAUSE); }, 60000)) << "Monitor did not start";
+    ASSERT_EQ(e2e::MeasureAndStore(*vlox, mainWindow, 120000), "");
     DWORD code = 255;
     ASSERT_EQ(e2e::ExitVlox(*vlox, mainWindow, &code), "");
     EXPECT_EQ(code, 0u);
@@ -322,10 +321,12 @@ TEST_F(VloxAcquisitionSettings, SavedConfigurationLoadsWithoutReset)
 {
     e2e::Program again;
     ASSERT_TRUE(again.Start(e2e::InBinFolder(L"V-LOX.exe"), RunFolder));
-    HWND main = again.WaitWindow(L"VLOX", nullptr, 20000);
+    HWND main = again.WaitWindow(L"VLOX", nullptr, 60000);
     ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(e2e::WaitUntil([main] { return e2e::IsShown(e2e::Control(main, IDC_MONITOR)); }, 20000));
-    Sleep(500);
+    ASSERT_TRUE(e2e::WaitUntil([main] { return e2e::IsShown(e2e::Control(main, IDC_MONITOR)); }, 60000));
+    // Past the splash and idle: a configuration it refused would be reported by now.
+    ASSERT_TRUE(e2e::WaitUntil([main] { return !e2e::IsShown(e2e::Control(main, IDC_SPLASH_WND)); }, 60000));
+    ASSERT_TRUE(again.WaitIdle(60000));
     for (const e2e::MessageBoxInfo& box : again.MessageBoxesSeen())
         ADD_FAILURE() << e2e::ToUtf8(box.caption) << ": " << e2e::ToUtf8(box.text);
     DWORD code = 255;

@@ -64,7 +64,7 @@ protected:
     {
         ASSERT_TRUE(e2e::ClickButton(e2e::Control(mainWindow, IDC_CLOSE_DATA_FILE)));
         ASSERT_TRUE(e2e::WaitUntil([] { return Shown(IDC_CREATE_DATA_FILE); }, 10000));
-        ASSERT_TRUE(vlox->WaitIdle(5000));
+        ASSERT_TRUE(vlox->WaitIdle(60000));
     }
 
     static inline DWORD storeWithAbsentPort = 0;
@@ -81,7 +81,7 @@ TEST_F(AbsentGpsPort, TheStartSaysOnceThatThePortCannotBeOpened)
     EXPECT_EQ(info.text, L"Cannot open COM5 for GPS");
     ASSERT_TRUE(e2e::PressButton(box, IDOK));
     ASSERT_TRUE(e2e::WaitUntil([box] { return !IsWindow(box); }, 10000));
-    ASSERT_TRUE(vlox->WaitIdle(5000));
+    ASSERT_TRUE(vlox->WaitIdle(60000));
     ASSERT_TRUE(e2e::ClickButton(e2e::Control(mainWindow, IDC_MONITOR)));
     ASSERT_TRUE(e2e::WaitUntil([] { return Shown(IDC_PAUSE); }, 10000)) << "Monitor did not start";
 }
@@ -101,10 +101,10 @@ TEST_F(AbsentGpsPort, ItTakesNoLongerThanAStoreWithoutGps)
     HWND dialog = vlox->WaitMessageBox(L"GPS Port Setup", 10000);
     ASSERT_NE(dialog, nullptr);
     ASSERT_TRUE(e2e::SelectComboItem(e2e::Control(dialog, IDC_GPS_INPUT), 0));  // "Disabled"
-    ASSERT_TRUE(vlox->WaitIdle(5000));
+    ASSERT_TRUE(vlox->WaitIdle(60000));
     ASSERT_TRUE(e2e::PressButton(dialog, IDOK));
     ASSERT_TRUE(e2e::WaitUntil([dialog] { return !IsWindow(dialog); }, 10000));
-    ASSERT_TRUE(vlox->WaitIdle(5000));
+    ASSERT_TRUE(vlox->WaitIdle(60000));
 
     const DWORD storeWithoutGps = TimedStore();
     const std::string file = DataFile(1);

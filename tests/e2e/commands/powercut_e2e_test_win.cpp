@@ -83,15 +83,15 @@ TEST_P(PowerCut, ReadingsStoredBeforeTheKillReadBackWhole)
     ASSERT_NE(main, nullptr) << error;
     ASSERT_EQ(e2e::CreateDataFileUnderDefaultName(vlox, main), "");
     ASSERT_TRUE(e2e::ClickButton(e2e::Control(main, IDC_MONITOR)));
-    ASSERT_TRUE(e2e::WaitUntil([main] { return e2e::IsShown(e2e::Control(main, IDC_PAUSE)); }, 10000));
+    ASSERT_TRUE(e2e::WaitUntil([main] { return e2e::IsShown(e2e::Control(main, IDC_PAUSE)); }, 60000));
     for (int i = 0; i < 2; ++i)
-        ASSERT_EQ(e2e::MeasureAndStore(vlox, main, 30000), "") << "reading " << i + 1;
+        ASSERT_EQ(e2e::MeasureAndStore(vlox, main, 120000), "") << "reading " << i + 1;
 
     // The third: measured, Store pressed, the process killed.
     auto shown = [main](int id) { return e2e::IsShown(e2e::Control(main, id)); };
     ASSERT_TRUE(e2e::ClickButton(e2e::Control(main, IDC_MEASURE)));
-    ASSERT_TRUE(e2e::WaitUntil([&] { return shown(IDC_STORE_READING) && !shown(IDC_STOP); }, 30000));
-    ASSERT_TRUE(e2e::WaitUntil([main] { return e2e::IsEnabled(e2e::Control(main, IDC_STORE_READING)); }, 5000));
+    ASSERT_TRUE(e2e::WaitUntil([&] { return shown(IDC_STORE_READING) && !shown(IDC_STOP); }, 60000));
+    ASSERT_TRUE(e2e::WaitUntil([main] { return e2e::IsEnabled(e2e::Control(main, IDC_STORE_READING)); }, 60000));
     ASSERT_TRUE(e2e::ClickButton(e2e::Control(main, IDC_STORE_READING)));
     if (round.KillAfterMs > 0)
         Sleep(static_cast<DWORD>(round.KillAfterMs));

@@ -33,7 +33,7 @@ void ExpectResetOf(const std::vector<uint8_t>& config)
 
     e2e::Program vlox;
     ASSERT_TRUE(vlox.Start(e2e::InBinFolder(L"V-LOX.exe"), RunFolder));
-    HWND main = vlox.WaitWindow(L"VLOX", nullptr, 20000);
+    HWND main = vlox.WaitWindow(L"VLOX", nullptr, 60000);
     ASSERT_NE(main, nullptr);
     // The whole screen is built before the message: the buttons exist under the splash.
     EXPECT_NE(e2e::Control(main, IDC_MONITOR), nullptr);
@@ -73,9 +73,9 @@ TEST(ConfigurationReset, BadValueIsReportedAndNextStartRunsOnDefaults)
     {
         e2e::Program vlox;
         ASSERT_TRUE(vlox.Start(e2e::InBinFolder(L"V-LOX.exe"), RunFolder));
-        HWND main = vlox.WaitWindow(L"VLOX", nullptr, 20000);
+        HWND main = vlox.WaitWindow(L"VLOX", nullptr, 60000);
         ASSERT_NE(main, nullptr);
-        ASSERT_TRUE(e2e::WaitUntil([] { return e2e::FileExists(ConfigPath); }, 10000));
+        ASSERT_TRUE(e2e::WaitUntil([] { return e2e::FileExists(ConfigPath); }, 60000));
         ASSERT_TRUE(e2e::PostClose(main));
         DWORD code = 99;
         ASSERT_TRUE(vlox.WaitExit(20000, &code));
@@ -96,11 +96,12 @@ TEST(ConfigurationReset, BadValueIsReportedAndNextStartRunsOnDefaults)
     // The next start runs on the defaults and writes a fresh file, without a message.
     e2e::Program again;
     ASSERT_TRUE(again.Start(e2e::InBinFolder(L"V-LOX.exe"), RunFolder));
-    HWND main = again.WaitWindow(L"VLOX", nullptr, 20000);
+    HWND main = again.WaitWindow(L"VLOX", nullptr, 60000);
     ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(e2e::WaitUntil([] { return e2e::FileExists(ConfigPath); }, 10000));
-    // Past the splash: a corrupt file would be reported by now.
-    Sleep(6500);
+    ASSERT_TRUE(e2e::WaitUntil([] { return e2e::FileExists(ConfigPath); }, 60000));
+    // Past the splash and idle: a corrupt file would be reported by now.
+    ASSERT_TRUE(e2e::WaitUntil([main] { return !e2e::IsShown(e2e::Control(main, IDC_SPLASH_WND)); }, 60000));
+    ASSERT_TRUE(again.WaitIdle(60000));
     EXPECT_TRUE(again.OpenMessageBoxes().empty());
     ASSERT_TRUE(e2e::PostClose(main));
     DWORD code = 99;
@@ -152,7 +153,7 @@ TEST(ConfigurationReset, FileWithLineFeedEndsLoadsWithItsValues)
     ASSERT_TRUE(e2e::WaitUntil(
         [&] { return e2e::ReadFileBytes(ConfigPath, &bytes) && std::string(bytes.begin(), bytes.end()) != lf; },
         10000));
-    ASSERT_TRUE(vlox.WaitIdle(5000));
+    ASSERT_TRUE(vlox.WaitIdle(60000));
     ASSERT_TRUE(e2e::ReadFileBytes(ConfigPath, &bytes));
     const std::string text(bytes.begin(), bytes.end());
     EXPECT_EQ(text.find("V1.42\r\nC:\\Vlox_Data\\\r\nC:\\Vlox_Data\\\r\nLF Crew\r\n"), 0u);

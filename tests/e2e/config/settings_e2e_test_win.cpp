@@ -74,7 +74,7 @@ protected:
             return nullptr;
         HWND dialog = vlox->WaitMessageBox(caption, 10000);
         if (dialog != nullptr)
-            vlox->WaitIdle(5000);
+            vlox->WaitIdle(60000);
         return dialog;
     }
 };
@@ -89,7 +89,7 @@ TEST_F(VloxRefusals, EveryDialogRefusesOnTheFieldAndWritesNothing)
     ASSERT_TRUE(e2e::PostCommand(mainWindow, IDM_PROFILE_VIEW));
     ASSERT_TRUE(e2e::WaitUntil([&] { return ConfigText() != started; }, 10000));
     ASSERT_TRUE(e2e::PostCommand(mainWindow, IDM_DECAY_VIEW));
-    ASSERT_TRUE(vlox->WaitIdle(5000));
+    ASSERT_TRUE(vlox->WaitIdle(60000));
     const std::string before = ConfigText();
     ASSERT_EQ(before.rfind("V1.42\r\n", 0), 0u);
     const Entry entries[] = {
@@ -186,7 +186,7 @@ TEST_F(VloxRefusals, EveryDialogRefusesOnTheFieldAndWritesNothing)
         if (e.listId != 0) {
             ASSERT_TRUE(e2e::SelectComboItem(e2e::Control(dialog, e.listId), e.listEntry));
         }
-        ASSERT_TRUE(vlox->WaitIdle(5000));
+        ASSERT_TRUE(vlox->WaitIdle(60000));
         // Letters typed over an increment stay as typed (they used to become "1.00" at once).
         for (const auto& [id, text] : e.typed)
             EXPECT_EQ(e2e::TextOf(e2e::Control(dialog, id)), text);
@@ -199,7 +199,7 @@ TEST_F(VloxRefusals, EveryDialogRefusesOnTheFieldAndWritesNothing)
 
         ASSERT_TRUE(e2e::PressButton(dialog, IDCANCEL));
         ASSERT_TRUE(e2e::WaitUntil([dialog] { return !IsWindow(dialog); }, 10000));
-        ASSERT_TRUE(vlox->WaitIdle(5000));
+        ASSERT_TRUE(vlox->WaitIdle(60000));
         // The meter set-up saves after Cancel too (the null tables' times move): the settings
         // are what they were.
         EXPECT_EQ(SettingLines(ConfigText()), SettingLines(before)) << "Cancel changed a setting";
@@ -213,17 +213,17 @@ TEST_F(VloxRefusals, AFirstGateTimeOfZeroIsToldAndTheOneBeforeStays)
     HWND dialog = Open(IDM_SYSTEM_PARAMETERS, L"System Parameters");
     ASSERT_NE(dialog, nullptr);
     ASSERT_TRUE(e2e::PostMouseClick(e2e::Control(dialog, IDC_SYS_GATES_USER), 3, 3));
-    ASSERT_TRUE(vlox->WaitIdle(5000));
+    ASSERT_TRUE(vlox->WaitIdle(60000));
     HWND first = e2e::Control(dialog, IDC_SYS_FIRST_GATE);
     ASSERT_TRUE(e2e::IsEnabled(first));
     ASSERT_TRUE(e2e::SelectAllText(first));
     ASSERT_TRUE(e2e::PostText(first, L"0"));
-    ASSERT_TRUE(vlox->WaitIdle(5000));
+    ASSERT_TRUE(vlox->WaitIdle(60000));
     ASSERT_TRUE(e2e::PressButton(dialog, IDOK));
     EXPECT_EQ(e2e::AnswerBoxOver(*vlox, dialog),
               L"1st Gate Time [us]: Value out of range. The first gate time stays 10.00 us");
     ASSERT_TRUE(e2e::WaitUntil([dialog] { return !IsWindow(dialog); }, 10000));
-    ASSERT_TRUE(vlox->WaitIdle(5000));
+    ASSERT_TRUE(vlox->WaitIdle(60000));
     const std::string text = ConfigText();
     // Line 10 the first gate time, line 11 the gate set: user-defined gates from 10 us.
     EXPECT_NE(text.find("\r\n40\r\n10.000000\r\n2\r\n"), std::string::npos);
@@ -236,16 +236,16 @@ TEST_F(VloxRefusals, ACorrectedEntryIsSavedAndLoadsAtTheNextStart)
     HWND side = e2e::Control(dialog, IDC_SURVEY_LOOP_FIELD1);
     ASSERT_TRUE(e2e::SelectAllText(side));
     ASSERT_TRUE(e2e::PostText(side, L"2OO"));
-    ASSERT_TRUE(vlox->WaitIdle(5000));
+    ASSERT_TRUE(vlox->WaitIdle(60000));
     ASSERT_TRUE(e2e::PressButton(dialog, IDOK));
     EXPECT_NE(e2e::AnswerBoxOver(*vlox, dialog), L"<no box>");
     // The operator types over the field the focus is on.
     ASSERT_TRUE(e2e::SelectAllText(side));
     ASSERT_TRUE(e2e::PostText(side, L" 200 "));
-    ASSERT_TRUE(vlox->WaitIdle(5000));
+    ASSERT_TRUE(vlox->WaitIdle(60000));
     ASSERT_TRUE(e2e::PressButton(dialog, IDOK));
     ASSERT_TRUE(e2e::WaitUntil([dialog] { return !IsWindow(dialog); }, 10000));
-    ASSERT_TRUE(vlox->WaitIdle(5000));
+    ASSERT_TRUE(vlox->WaitIdle(60000));
     const std::string saved = ConfigText();
     EXPECT_NE(saved.find("\r\n200.000000\r\n50.000000\r\n"), std::string::npos) << "loop sides 200 by 50";
 
@@ -258,7 +258,7 @@ TEST_F(VloxRefusals, ACorrectedEntryIsSavedAndLoadsAtTheNextStart)
     ASSERT_NE(main, nullptr);
     // When the splash ends, a refused file is reported.
     ASSERT_TRUE(e2e::WaitUntil([main] { return !e2e::IsShown(e2e::Control(main, IDC_SPLASH_WND)); }, 20000));
-    ASSERT_TRUE(again.WaitIdle(5000));
+    ASSERT_TRUE(again.WaitIdle(60000));
     for (const e2e::MessageBoxInfo& box : again.MessageBoxesSeen())
         ADD_FAILURE() << e2e::ToUtf8(box.caption) << ": " << e2e::ToUtf8(box.text);
     ASSERT_EQ(e2e::ExitVlox(again, main, &code), "");

@@ -108,7 +108,7 @@ public:
             *error = Narrow(why);
             return false;
         }
-        Dialog = Program.WaitWindow(L"#32770", nullptr, 20000);
+        Dialog = Program.WaitWindow(L"#32770", nullptr, 60000);
         if (Dialog == nullptr) {
             *error = "no dialog within 20 s";
             return false;
@@ -128,7 +128,7 @@ public:
         HWND button = Control(id);
         const bool before = Checked(id);
         return e2e::IsShown(button) && e2e::IsEnabled(button) && PostMessageW(button, BM_CLICK, 0, 0) &&
-               e2e::WaitUntil([&] { return Checked(id) != before; }, 5000) && Settle();
+               e2e::WaitUntil([&] { return Checked(id) != before; }, 60000) && Settle();
     }
     // Picks a list entry; what the dialog does with it is ordered before later commands.
     bool Select(int id, int index)
@@ -161,18 +161,18 @@ public:
         if (picker == nullptr)
             return false;
         HWND name = nullptr;
-        if (!e2e::WaitUntil([&] { return (name = FileNameBox(picker)) != nullptr; }, 5000))
+        if (!e2e::WaitUntil([&] { return (name = FileNameBox(picker)) != nullptr; }, 60000))
             return false;
-        Program.WaitIdle(5000);
+        Program.WaitIdle(60000);
         if (shown)
             *shown = Narrow(e2e::TextOf(name));
         if (!path.empty()) {
             e2e::SelectAllText(name);
             e2e::PostText(name, path);
-            if (!e2e::WaitUntil([&] { return e2e::TextOf(name) == path; }, 5000))
+            if (!e2e::WaitUntil([&] { return e2e::TextOf(name) == path; }, 60000))
                 return false;
         }
-        return e2e::PressButton(picker, IDOK) && e2e::WaitUntil([picker] { return !IsWindow(picker); }, 10000);
+        return e2e::PressButton(picker, IDOK) && e2e::WaitUntil([picker] { return !IsWindow(picker); }, 60000);
     }
 
     // Waits for a status, then for the end of the command that set it.
@@ -186,8 +186,7 @@ public:
 
     void Screenshot()
     {
-        Program.WaitIdle(5000);
-        Sleep(200);
+        Program.WaitDrawn(Dialog, 60000);
         e2e::CaptureWindowToPng(Dialog, e2e::InBinFolder((L"e2e_" + Title + L".png").c_str()));
     }
 
@@ -288,7 +287,7 @@ TEST(ConverterPrograms, TheStatusLineIsBlue)
     ConverterRun run;
     std::string error;
     ASSERT_TRUE(run.Start(L"ConvertVLXtoTXT", L"C:\\convblue", nullptr, "", SingleReadingSurvey(), &error)) << error;
-    Sleep(300);
+    ASSERT_TRUE(run.Program.WaitDrawn(run.Dialog, 60000));
     e2e::RgbImage shot;
     ASSERT_TRUE(e2e::CaptureWindow(run.Dialog, &shot));
     const RECT status = e2e::ScreenRect(run.Control(IDC_CONV_STATUS));
@@ -346,7 +345,7 @@ TEST(ConverterPrograms, XyzDialogChoicesGiveTheGoldenOutput)
     HWND hdop = run.Control(IDC_CONV_HDOP_MASK);
     ASSERT_TRUE(e2e::SelectAllText(hdop));
     ASSERT_TRUE(e2e::PostText(hdop, L"4"));
-    ASSERT_TRUE(e2e::WaitUntil([&] { return run.Text(IDC_CONV_HDOP_MASK) == "4"; }, 5000));
+    ASSERT_TRUE(e2e::WaitUntil([&] { return run.Text(IDC_CONV_HDOP_MASK) == "4"; }, 60000));
 
     std::string proposed;
     ASSERT_TRUE(run.Pick(IDC_CONV_OUTPUT_FILE, L"Specify XYZ File", L"C:\\convxyz\\out\\gps.xyz", &proposed));
@@ -401,7 +400,7 @@ TEST(ConverterPrograms, XyzOffersGpsOnlyWithGgaAndRefusesAFileOfAnotherKind)
     EXPECT_TRUE(run.Enabled(IDC_CONV_CONVERT));
 
     ASSERT_TRUE(run.Pick(IDC_CONV_INPUT_FILE, InputPicker, L"C:\\convxyzb\\other.VLX"));
-    HWND box = run.Program.WaitMessageBox(L"Unknown Format", 10000);
+    HWND box = run.Program.WaitMessageBox(L"Unknown Format", 60000);
     ASSERT_NE(box, nullptr);
     e2e::MessageBoxInfo info;
     ASSERT_TRUE(e2e::ReadMessageBox(box, &info));
@@ -484,10 +483,10 @@ TEST(ConverterPrograms, VloxStartsTheTxtConverterAndWaitsForIt)
     e2e::Program vlox;
     std::wstring why;
     ASSERT_TRUE(vlox.Start(run + L"\\V-LOX.exe", run, &why)) << Narrow(why);
-    HWND main = vlox.WaitWindow(L"VLOX", nullptr, 30000);
+    HWND main = vlox.WaitWindow(L"VLOX", nullptr, 60000);
     ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(e2e::WaitUntil([main] { return !e2e::IsShown(e2e::Control(main, IDC_SPLASH_WND)); }, 20000));
-    ASSERT_TRUE(vlox.WaitIdle(5000));
+    ASSERT_TRUE(e2e::WaitUntil([main] { return !e2e::IsShown(e2e::Control(main, IDC_SPLASH_WND)); }, 60000));
+    ASSERT_TRUE(vlox.WaitIdle(60000));
 
     ASSERT_TRUE(e2e::PostCommand(main, IDM_EXPORT_TXT));  // File, Export, TXT Text Format
     HWND dialog = nullptr;
@@ -497,14 +496,14 @@ TEST(ConverterPrograms, VloxStartsTheTxtConverterAndWaitsForIt)
         << "the converter did not open";
     e2e::Program converter;
     ASSERT_TRUE(converter.Attach(dialog));
-    ASSERT_TRUE(converter.WaitIdle(5000));
+    ASSERT_TRUE(converter.WaitIdle(60000));
     EXPECT_FALSE(e2e::IsEnabled(main));
     EXPECT_EQ(Narrow(e2e::TextOf(e2e::Control(dialog, IDC_CONV_VERSION))), "Version 1.12");
 
     ASSERT_TRUE(e2e::ClickButton(e2e::Control(dialog, IDC_CONV_EXIT)));
     DWORD code = 255;
     ASSERT_TRUE(converter.WaitExit(15000, &code));
-    EXPECT_TRUE(e2e::WaitUntil([main] { return e2e::IsEnabled(main); }, 10000)) << "V-LOX did not get control back";
+    EXPECT_TRUE(e2e::WaitUntil([main] { return e2e::IsEnabled(main); }, 60000)) << "V-LOX did not get control back";
     EXPECT_TRUE(e2e::FileExists(run + L"\\Convert.ini"));
     for (const e2e::MessageBoxInfo& box : vlox.MessageBoxesSeen())
         ADD_FAILURE() << "V-LOX showed \"" << Narrow(box.caption) << "\": " << Narrow(box.text);

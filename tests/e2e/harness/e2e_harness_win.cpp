@@ -3,6 +3,7 @@
 #include "tests/e2e/harness/hook_protocol.h"
 
 #include "resources/resource.h"
+#include "tests/common/win_test_util.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -799,6 +800,15 @@ bool Program::WaitIdle(DWORD timeoutMs)
     }
 }
 
+bool Program::WaitDrawn(HWND window, DWORD timeoutMs)
+{
+    if (!WaitIdle(timeoutMs))
+        return false;
+    // Returns once the program's thread has painted what waited.
+    RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    return true;
+}
+
 bool Program::WaitExit(DWORD timeoutMs, DWORD* exitCode)
 {
     if (!process_ || WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0)
@@ -1042,15 +1052,7 @@ std::wstring WinePrefix()
 // process handle for it: callers watch for its effects.
 bool StartUnix(const std::wstring& commandLine)
 {
-    std::wstring line = commandLine;
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION created = {};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &created))
-        return false;
-    CloseHandle(created.hThread);
-    CloseHandle(created.hProcess);
-    return true;
+    return StartUnixProgram(commandLine);
 }
 
 }  // namespace
@@ -1259,16 +1261,19 @@ HWND StartVloxPastSplash(Program& vlox, const std::wstring& folder, std::string*
         *error = ToUtf8(why);
         return nullptr;
     }
-    HWND main = vlox.WaitWindow(L"VLOX", nullptr, 30000);
+    HWND main = vlox.WaitWindow(L"VLOX", nullptr, 60000);
     if (main == nullptr) {
-        *error = "no shown window of class VLOX within 30 s";
+        *error = "no shown window of class VLOX within 60 s";
         return nullptr;
     }
-    if (!WaitUntil([main] { return !IsShown(Control(main, splashId)); }, 20000)) {
-        *error = "the splash is still shown after 20 s";
+    if (!WaitUntil([main] { return !IsShown(Control(main, splashId)); }, 60000)) {
+        *error = "the splash is still shown after 60 s";
         return nullptr;
     }
-    vlox.WaitIdle(5000);
+    if (!vlox.WaitIdle(60000)) {
+        *error = "V-LOX is not idle 60 s after its splash";
+        return nullptr;
+    }
     return main;
 }
 

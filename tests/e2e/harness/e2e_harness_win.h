@@ -245,6 +245,10 @@ public:
     // an idle marker is posted to the thread and waited for through the hook DLL. Before the
     // program has a window, as WaitForInputIdle. False after the time-out.
     bool WaitIdle(DWORD timeoutMs);
+    // WaitIdle, then the paints that wait in window and its children done at once (sent to
+    // the program's thread, as UpdateWindow does: the idle marker is taken before them), so
+    // that what the screen shows is what the program has drawn. False after the time-out.
+    bool WaitDrawn(HWND window, DWORD timeoutMs);
     // Waits for the end of the program; exitCode (optional) gets its exit code.
     bool WaitExit(DWORD timeoutMs, DWORD* exitCode = nullptr);
     // Ends the process (exit code 255) and waits for it.

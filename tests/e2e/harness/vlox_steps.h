@@ -32,12 +32,12 @@ inline std::string CreateDataFileUnderDefaultName(Program& program, HWND main)
 {
     if (!ClickButton(Control(main, IDC_CREATE_DATA_FILE)))
         return "Create File cannot be pressed";
-    HWND dialog = program.WaitMessageBox(L"Create Data File", 15000);
+    HWND dialog = program.WaitMessageBox(L"Create Data File", 60000);
     if (dialog == nullptr)
         return "no save dialog";
     if (!PressButton(dialog, IDOK))
         return "the save dialog's OK cannot be pressed";
-    if (!WaitUntil([main] { return IsShown(Control(main, IDC_CLOSE_DATA_FILE)); }, 10000))
+    if (!WaitUntil([main] { return IsShown(Control(main, IDC_CLOSE_DATA_FILE)); }, 60000))
         return "Close File is not shown after the save dialog";
     return std::string();
 }
@@ -50,24 +50,24 @@ inline std::string MeasureAndStore(Program& program, HWND main, DWORD readingTim
 {
     auto shown = [main](int id) { return IsShown(Control(main, id)); };
     HWND measure = Control(main, IDC_MEASURE);
-    if (!WaitUntil([&] { return IsShown(measure) && IsEnabled(measure); }, 10000))
+    if (!WaitUntil([&] { return IsShown(measure) && IsEnabled(measure); }, 60000))
         return "MEASURE is not offered";
     if (!ClickButton(measure))
         return "MEASURE cannot be pressed";
-    if (!WaitUntil([&] { return shown(IDC_STOP); }, 5000))
+    if (!WaitUntil([&] { return shown(IDC_STOP); }, 60000))
         return "the reading did not start";
     if (!WaitUntil([&] { return shown(IDC_STORE_READING) && !shown(IDC_STOP); }, readingTimeoutMs))
         return "the reading did not end";
     if (atComplete)
         atComplete();
-    if (!WaitUntil([&] { return IsEnabled(Control(main, IDC_STORE_READING)); }, 5000))
+    if (!WaitUntil([&] { return IsEnabled(Control(main, IDC_STORE_READING)); }, 60000))
         return "STORE is shown but disabled: nothing was stacked";
     if (!ClickButton(Control(main, IDC_STORE_READING)))
         return "STORE cannot be pressed";
     if (!WaitUntil([&] { return !shown(IDC_STORE_READING) && shown(IDC_MEASURE) && shown(IDC_REPEAT_LAST_STATION); },
                    10000))
         return "Store did not return to the idle buttons";
-    if (!program.WaitIdle(5000))
+    if (!program.WaitIdle(60000))
         return "V-LOX is not idle after Store";
     return std::string();
 }
@@ -101,7 +101,7 @@ inline std::wstring AnswerBoxOver(Program& program, HWND dialog)
         return L"<no box>";
     PressButton(box, IDOK);
     WaitUntil([box] { return !IsWindow(box); }, 10000);
-    program.WaitIdle(5000);
+    program.WaitIdle(60000);
     return info.text;
 }
 

@@ -25,9 +25,9 @@ const char Usage[] = "usage: vloxdrive STEP [ARG...] [-- STEP [ARG...]]...\n"
                      "  attach CLASS           take over the program that owns window CLASS\n"
                      "  wait-window CLASS MS   wait until window CLASS is shown\n"
                      "  wait-hidden CLASS ID MS  wait until child ID of CLASS is hidden or gone\n"
-                     "  wait-idle MS           wait until the program has handled all its input and painting\n"
+                     "  wait-idle MS           wait until the program has handled all its input\n"
                      "  sleep MS\n"
-                     "  capture CLASS FILE     screenshot of window CLASS as PNG\n"
+                     "  capture CLASS FILE     screenshot of window CLASS as PNG, once it has drawn what waits\n"
                      "  post-command CLASS ID  post WM_COMMAND ID (menu item or button)\n"
                      "  click CLASS ID         click button ID (only when shown and enabled)\n"
                      "  key CLASS VK           post key down and up of virtual key VK\n"
@@ -169,6 +169,10 @@ bool RunStep(const Step& s, std::wstring* error)
     if (s.name == L"capture") {
         if (!need(2) || !window(&w))
             return false;
+        if (HaveTarget && !Target.WaitDrawn(w, 60000)) {
+            *error = L"the program has not drawn in time";
+            return false;
+        }
         if (!e2e::CaptureWindowToPng(w, a[1])) {
             *error = L"cannot capture to " + a[1];
             return false;

@@ -26,9 +26,10 @@ const std::wstring ConfigPath = std::wstring(RunFolder) + L"\\VLOXTARNWEL.INI";
 const int TestButtons[4] = {IDC_TEST_DC, IDC_TEST_100MS, IDC_TEST_3MS, IDC_TEST_01MS};
 const wchar_t* const TimeConstantTexts[4] = {L"Time Constant: DC", L"Time Constant: 100 ms", L"Time Constant: 3 ms",
                                              L"Time Constant: 0.1 ms"};
-// The 0.3 Hz test stacks three periods in its 10 s at four times the board's pace.
-const wchar_t SimOptions[] = L"SpeedUp=4";
-const wchar_t DetunedSimOptions[] = L"SpeedUp=4;TestSourceScale=0.8";
+// The board at its own pace, as in the field: at four times the pace a busy machine cannot
+// take the samples as fast as they come, and the verdict then depends on the machine.
+const wchar_t SimOptions[] = L"SpeedUp=1";
+const wchar_t DetunedSimOptions[] = L"SpeedUp=1;TestSourceScale=0.8";
 
 NullTableValues Nulls;
 
@@ -186,7 +187,7 @@ TEST(InternalTestMode, EachTestPassesAndLeavingBringsBackTheUserSettings)
     e2e::DrawnText verdict;
     for (int test = 0; test < 4; ++test)
         EXPECT_EQ(RunTest(vlox, main, test, &verdict), L"Completed PASSED") << "test " << test;
-    vlox.WaitIdle(5000);
+    vlox.WaitIdle(60000);
     EXPECT_TRUE(e2e::IsShown(e2e::Control(main, IDC_EXIT_TEST)));
     EXPECT_FALSE(e2e::IsShown(e2e::Control(main, IDC_PAUSE))) << "Pause under Exit Test Mode";
     CheckTestScreen(main, verdict, L"e2e_itest_passed.png");
@@ -199,7 +200,7 @@ TEST(InternalTestMode, EachTestPassesAndLeavingBringsBackTheUserSettings)
     ASSERT_TRUE(DeleteFileW(ConfigPath.c_str()));
     ASSERT_TRUE(e2e::PostCommand(main, IDC_INVERT));
     ASSERT_TRUE(e2e::WaitUntil([] { return e2e::FileExists(ConfigPath); }, 10000));
-    vlox.WaitIdle(5000);
+    vlox.WaitIdle(60000);
     const SettingsValues saved = SavedSettings();
     SettingsValues user = UserSettings();
     // The station map's fit at the start sets the map size to the loop's.
@@ -230,7 +231,7 @@ TEST(InternalTestMode, DetunedTestGeneratorFails)
     ASSERT_TRUE(StartMonitor(main));
     e2e::DrawnText verdict;
     EXPECT_EQ(RunTest(vlox, main, 0, &verdict), L"Completed FAILED");
-    vlox.WaitIdle(5000);
+    vlox.WaitIdle(60000);
     CheckTestScreen(main, verdict, L"e2e_itest_failed.png");
     ASSERT_TRUE(e2e::PostCommand(main, IDC_EXIT_TEST));
     EXPECT_TRUE(vlox.MessageBoxesSeen().empty());

@@ -102,7 +102,7 @@ protected:
     static void Click(HWND dialog, int id)
     {
         e2e::PostMouseClick(e2e::Control(dialog, id), 3, 3);
-        vlox->WaitIdle(5000);
+        vlox->WaitIdle(60000);
     }
 
     static void Type(HWND dialog, int id, const wchar_t* text)
@@ -117,7 +117,7 @@ protected:
     {
         ASSERT_TRUE(e2e::PressButton(dialog, button));
         ASSERT_TRUE(e2e::WaitUntil([dialog] { return !IsWindow(dialog); }, 10000));
-        ASSERT_TRUE(vlox->WaitIdle(5000));
+        ASSERT_TRUE(vlox->WaitIdle(60000));
     }
 
     // Fixes are sent until V-LOX has drawn the northing of one (the GPS display is in UTM
@@ -148,7 +148,7 @@ protected:
             },
             10000);
         walked = walk.Next();
-        vlox->WaitIdle(5000);
+        vlox->WaitIdle(60000);
         return InkOf(MapPicture(mainWindow));
     }
 
@@ -165,7 +165,7 @@ protected:
         mainWindow = e2e::StartVloxPastSplash(*vlox, GpsMapTypeFolder, &startError, saved);
         ASSERT_NE(mainWindow, nullptr) << startError;
         Watch();
-        ASSERT_TRUE(vlox->WaitIdle(5000));
+        ASSERT_TRUE(vlox->WaitIdle(60000));
         EXPECT_EQ(Config(), saved);
         for (const e2e::MessageBoxInfo& box : vlox->MessageBoxesSeen())
             ADD_FAILURE() << e2e::ToUtf8(box.caption) << ": " << e2e::ToUtf8(box.text);
@@ -216,12 +216,12 @@ TEST_F(GpsMapTypeRun, CornersAreRefusedAsInSurveyParametersThenSaved)
     Click(dialog, IDC_GPSMAP_CORNERS);
     // Degrees with a corner off the globe.
     ASSERT_TRUE(e2e::SelectComboItem(e2e::Control(dialog, IDC_GPSMAP_CORNER_TYPE), 0));
-    ASSERT_TRUE(vlox->WaitIdle(5000));
+    ASSERT_TRUE(vlox->WaitIdle(60000));
     EXPECT_FALSE(e2e::IsEnabled(e2e::Control(dialog, IDC_GPSMAP_ZONE)));
     const std::string before = Config();
     // Letters in a corner field.
     Type(dialog, IDC_GPSMAP_CORNER_FIELD1 + 2, L"2OO");
-    ASSERT_TRUE(vlox->WaitIdle(5000));
+    ASSERT_TRUE(vlox->WaitIdle(60000));
     ASSERT_TRUE(e2e::PressButton(dialog, IDOK));
     EXPECT_EQ(e2e::AnswerBoxOver(*vlox, dialog), L"Tx Corner 2 X: \"2OO\" is not a number. Press OK and correct");
     ASSERT_TRUE(IsWindow(dialog)) << "the refused OK closed the dialog";
@@ -231,7 +231,7 @@ TEST_F(GpsMapTypeRun, CornersAreRefusedAsInSurveyParametersThenSaved)
     const wchar_t* degrees[CornerFieldCount] = {L"-79", L"43", L"-79", L"93", L"-79.001", L"43.001", L"-79.001", L"43"};
     for (int i = 0; i < CornerFieldCount; ++i)
         Type(dialog, IDC_GPSMAP_CORNER_FIELD1 + i, degrees[i]);
-    ASSERT_TRUE(vlox->WaitIdle(5000));
+    ASSERT_TRUE(vlox->WaitIdle(60000));
     ASSERT_TRUE(e2e::PressButton(dialog, IDOK));
     HWND box = vlox->WaitMessageBox(L"Transmitter Size Invalid", 10000);
     ASSERT_NE(box, nullptr);
@@ -240,14 +240,14 @@ TEST_F(GpsMapTypeRun, CornersAreRefusedAsInSurveyParametersThenSaved)
     EXPECT_EQ(info.text, L"Tx Corner 2 Y: Geodetic corners must lie within -180..180 (X) and -90..90 (Y) degrees");
     ASSERT_TRUE(e2e::PressButton(box, IDOK));
     ASSERT_TRUE(e2e::WaitUntil([box] { return !IsWindow(box); }, 10000));
-    ASSERT_TRUE(vlox->WaitIdle(5000));
+    ASSERT_TRUE(vlox->WaitIdle(60000));
     ASSERT_TRUE(IsWindow(dialog)) << "the refused OK closed the dialog";
     EXPECT_EQ(e2e::FocusedWindow(dialog), e2e::Control(dialog, IDC_GPSMAP_CORNER_FIELD1 + 3));
     EXPECT_EQ(Config(), before) << "the refused OK wrote the file";
 
     // UTM metres, zone 12 south: a loop of 100 m by 50 m.
     ASSERT_TRUE(e2e::SelectComboItem(e2e::Control(dialog, IDC_GPSMAP_CORNER_TYPE), 1));
-    ASSERT_TRUE(vlox->WaitIdle(5000));
+    ASSERT_TRUE(vlox->WaitIdle(60000));
     EXPECT_TRUE(e2e::IsEnabled(e2e::Control(dialog, IDC_GPSMAP_ZONE)));
     ASSERT_TRUE(e2e::SelectComboItem(e2e::Control(dialog, IDC_GPSMAP_ZONE), 11));
     ASSERT_TRUE(e2e::SelectComboItem(e2e::Control(dialog, IDC_GPSMAP_HEMISPHERE), 1));
@@ -255,7 +255,7 @@ TEST_F(GpsMapTypeRun, CornersAreRefusedAsInSurveyParametersThenSaved)
                                             L"500100", L"4000050", L"500000", L"4000050"};
     for (int i = 0; i < CornerFieldCount; ++i)
         Type(dialog, IDC_GPSMAP_CORNER_FIELD1 + i, utm[i]);
-    ASSERT_TRUE(vlox->WaitIdle(5000));
+    ASSERT_TRUE(vlox->WaitIdle(60000));
     Close(dialog, IDOK);
     EXPECT_EQ(ConfigLine(59), "1");
     EXPECT_EQ(ConfigLine(60), "12");

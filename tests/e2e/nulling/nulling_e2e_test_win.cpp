@@ -117,9 +117,9 @@ void CheckProgressBox(e2e::Program& vlox, HWND main, long from)
             }
             return title != nullptr && label != nullptr;
         },
-        10000))
+        60000))
         << "no progress box drawn";
-    vlox.WaitIdle(5000);
+    vlox.WaitIdle(60000);
     e2e::RgbImage image;
     ASSERT_TRUE(e2e::CaptureClient(main, &image));
     e2e::SavePng(image, e2e::InBinFolder(L"e2e_nulling_progress.png"));
@@ -163,33 +163,34 @@ TEST(SelectiveNullingRun, OneRateEndToEnd)
     ASSERT_TRUE(e2e::FileExists(nlg));
 
     ASSERT_TRUE(e2e::ClickButton(e2e::Control(main, IDC_MONITOR)));
-    ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::IsShown(e2e::Control(main, IDC_PAUSE)); }, 10000));
+    ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::IsShown(e2e::Control(main, IDC_PAUSE)); }, 60000));
 
     // Cancel, and OK with no rate selected, start nothing.
     for (int button : {IDCANCEL, IDOK}) {
         ASSERT_TRUE(e2e::PostCommand(main, IDM_SELECTIVE_NULLING));
-        HWND dialog = vlox.WaitMessageBox(L"Selective Nulling", 10000);
+        HWND dialog = vlox.WaitMessageBox(L"Selective Nulling", 60000);
         ASSERT_NE(dialog, nullptr) << "no \"Selective Nulling\" dialog";
         ASSERT_TRUE(e2e::PressButton(dialog, button));
-        ASSERT_TRUE(e2e::WaitUntil([&] { return vlox.OpenMessageBoxes().empty(); }, 5000));
-        vlox.WaitIdle(3000);
-        EXPECT_EQ(vlox.WaitMessageBox(L"NULLING", 500), nullptr) << button;
+        ASSERT_TRUE(e2e::WaitUntil([&] { return vlox.OpenMessageBoxes().empty(); }, 60000));
+        // Idle: whatever the button started has come up by now.
+        ASSERT_TRUE(vlox.WaitIdle(60000));
+        EXPECT_EQ(vlox.WaitMessageBox(L"NULLING", 0), nullptr) << button;
     }
 
     // One run of rate index 0: dialog, confirmation, the run to its end box.
     auto runOneRate = [&](bool screenshot) {
         ASSERT_TRUE(e2e::PostCommand(main, IDM_SELECTIVE_NULLING));
-        HWND dialog = vlox.WaitMessageBox(L"Selective Nulling", 10000);
+        HWND dialog = vlox.WaitMessageBox(L"Selective Nulling", 60000);
         ASSERT_NE(dialog, nullptr) << "no \"Selective Nulling\" dialog";
         HWND list = e2e::Control(dialog, IDC_NULLING_RATES);
         ASSERT_NE(list, nullptr);
         EXPECT_EQ(Ask(list, LB_GETCOUNT, 0, 0), 7);
         EXPECT_EQ(Ask(list, LB_GETTEXTLEN, 0, 0), 6) << "\"285 Hz\" first";
         ASSERT_TRUE(PostMessageW(list, LB_SETSEL, TRUE, 0));
-        ASSERT_TRUE(e2e::WaitUntil([&] { return Ask(list, LB_GETSEL, 0, 0) > 0; }, 3000));
+        ASSERT_TRUE(e2e::WaitUntil([&] { return Ask(list, LB_GETSEL, 0, 0) > 0; }, 60000));
         ASSERT_TRUE(e2e::PressButton(dialog, IDOK));
 
-        HWND confirm = vlox.WaitMessageBox(L"NULLING", 10000);
+        HWND confirm = vlox.WaitMessageBox(L"NULLING", 60000);
         ASSERT_NE(confirm, nullptr) << "no \"NULLING\" box";
         e2e::MessageBoxInfo info;
         ASSERT_TRUE(e2e::ReadMessageBox(confirm, &info));
@@ -201,15 +202,15 @@ TEST(SelectiveNullingRun, OneRateEndToEnd)
         if (screenshot)
             CheckProgressBox(vlox, main, from);
 
-        HWND done = vlox.WaitMessageBox(L"Nulling", 40000);
+        HWND done = vlox.WaitMessageBox(L"Nulling", 180000);
         ASSERT_NE(done, nullptr) << "the run did not end";
         ASSERT_TRUE(e2e::ReadMessageBox(done, &info));
         EXPECT_EQ(info.text, L"Selective Nulling Completed");
         ASSERT_TRUE(e2e::PressButton(done, IDOK));
         // The board runs again on the user's settings: Monitor goes on, and the buttons
         // that gave way to the box are back.
-        ASSERT_TRUE(e2e::WaitUntil([&] { return vlox.OpenMessageBoxes().empty(); }, 5000));
-        vlox.WaitIdle(5000);
+        ASSERT_TRUE(e2e::WaitUntil([&] { return vlox.OpenMessageBoxes().empty(); }, 60000));
+        ASSERT_TRUE(vlox.WaitIdle(60000));
         EXPECT_TRUE(e2e::IsShown(e2e::Control(main, IDC_PAUSE)));
         for (int id : {IDC_NEXT_STATION, IDC_NEXT_LINE, IDC_INVERT})
             EXPECT_TRUE(e2e::IsShown(e2e::Control(main, id))) << id;

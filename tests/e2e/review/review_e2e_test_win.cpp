@@ -164,7 +164,7 @@ protected:
 
     static void Store()
     {
-        ASSERT_EQ(e2e::MeasureAndStore(*vlox, mainWindow, 20000, [] { NothingOverlaps("reading complete"); }), "");
+        ASSERT_EQ(e2e::MeasureAndStore(*vlox, mainWindow, 120000, [] { NothingOverlaps("reading complete"); }), "");
     }
 
     // No two of the main window's shown controls overlap on the screen of this state.
@@ -176,7 +176,7 @@ protected:
 
     static void Idle()
     {
-        const bool idle = vlox->WaitIdle(10000);
+        const bool idle = vlox->WaitIdle(60000);
         std::string boxes;
         for (HWND box : vlox->OpenMessageBoxes()) {
             e2e::MessageBoxInfo info;
@@ -189,7 +189,7 @@ protected:
     static void Shot(int id, const wchar_t* name, int32_t minimumInk)
     {
         Idle();
-        Sleep(200);
+        ASSERT_TRUE(vlox->WaitDrawn(Ctl(id), 60000));
         e2e::RgbImage image;
         ASSERT_TRUE(e2e::CaptureWindow(Ctl(id), &image));
         e2e::WriteFileBytes(e2e::InBinFolder(name), e2e::EncodePng(image));
@@ -221,7 +221,7 @@ protected:
             return nullptr;
         HWND dialog = vlox->WaitMessageBox(L"Plot Scale Setup", 10000);
         if (dialog != nullptr)
-            vlox->WaitIdle(5000);
+            vlox->WaitIdle(60000);
         return dialog;
     }
 
@@ -235,11 +235,11 @@ protected:
 
     static bool CloseDialog(HWND dialog, int button)
     {
-        vlox->WaitIdle(5000);
+        vlox->WaitIdle(60000);
         if (!e2e::PressButton(dialog, button))
             return false;
         return e2e::WaitUntil([dialog] { return !IsWindow(dialog) || !e2e::IsShown(dialog); }, 10000) &&
-               vlox->WaitIdle(5000);
+               vlox->WaitIdle(60000);
     }
 
     // The value rows of the numbers window drawn since from (gates in order, rows of 20).
@@ -278,7 +278,7 @@ TEST_F(VloxReview, StoreTwoLinesOfTwoStations)
     Idle();
     NothingOverlaps("a file open");
     ASSERT_TRUE(e2e::ClickButton(Ctl(IDC_MONITOR)));
-    ASSERT_TRUE(e2e::WaitUntil([] { return Shown(IDC_PAUSE); }, 10000));
+    ASSERT_TRUE(e2e::WaitUntil([] { return Shown(IDC_PAUSE); }, 60000));
     Idle();
     NothingOverlaps("monitoring");
     Store();
@@ -289,26 +289,26 @@ TEST_F(VloxReview, StoreTwoLinesOfTwoStations)
     Store();
     Store();
     ASSERT_TRUE(e2e::ClickButton(Ctl(IDC_PAUSE)));
-    ASSERT_TRUE(e2e::WaitUntil([] { return Shown(IDC_MONITOR); }, 10000));
+    ASSERT_TRUE(e2e::WaitUntil([] { return Shown(IDC_MONITOR); }, 60000));
     Idle();
 }
 
 TEST_F(VloxReview, StartReviewThroughTheBoxAndTheOpenDialog)
 {
     ASSERT_TRUE(e2e::PostCommand(mainWindow, IDM_START_REVIEW));
-    HWND box = vlox->WaitMessageBox(L"REVIEW", 10000);
+    HWND box = vlox->WaitMessageBox(L"REVIEW", 60000);
     ASSERT_NE(box, nullptr) << "no REVIEW box";
     e2e::MessageBoxInfo info;
     ASSERT_TRUE(e2e::ReadMessageBox(box, &info));
     EXPECT_NE(info.text.find(L"Press Yes to review current file, No to choose from the list"), std::wstring::npos);
     ASSERT_TRUE(e2e::PressButton(box, IDNO));
-    HWND open = vlox->WaitMessageBox(L"Open Data File", 10000);
+    HWND open = vlox->WaitMessageBox(L"Open Data File", 60000);
     ASSERT_NE(open, nullptr) << "no open dialog";
     HWND name = FileNameField(open);
     ASSERT_NE(name, nullptr);
     ASSERT_TRUE(SetTextOf(name, dataFile.c_str()));
     ASSERT_TRUE(e2e::PressButton(open, IDOK));
-    ASSERT_TRUE(e2e::WaitUntil([] { return Shown(IDC_EXIT_REVIEW); }, 10000)) << "the review screen is not shown";
+    ASSERT_TRUE(e2e::WaitUntil([] { return Shown(IDC_EXIT_REVIEW); }, 60000)) << "the review screen is not shown";
     Idle();
     for (int id : {IDC_COMBO_REVIEW_VIEW, IDC_COMBO_LINE, IDC_COMBO_STATION, IDC_COMBO_RECORD, IDC_COMBO_PROCESSING})
         EXPECT_TRUE(Shown(id)) << id;
@@ -393,7 +393,7 @@ TEST_F(VloxReview, PlotScaleShowsTheReadingInTheNewUnitAtOnce)
     ASSERT_TRUE(PostMessageW(e2e::Control(dialog, IDC_SCALE_UNIT_FIRST + 1), BM_CLICK, 0, 0));  // "mV"
     Type(dialog, IDC_SCALE_AMPLITUDE_MIN, L"0");
     Type(dialog, IDC_SCALE_AMPLITUDE_MAX, L"10");
-    ASSERT_TRUE(vlox->WaitIdle(5000));
+    ASSERT_TRUE(vlox->WaitIdle(60000));
     ASSERT_EQ(e2e::TextOf(e2e::Control(dialog, IDC_SCALE_AMPLITUDE_MIN_UNIT)), L"mV");
     const long from = TextCount();
     ASSERT_TRUE(CloseDialog(dialog, IDOK));
@@ -525,7 +525,7 @@ TEST_F(VloxReview, ExcludeTheSecondReadingOfTheFirstStation)
     ASSERT_TRUE(e2e::SelectComboItem(Ctl(IDC_COMBO_STATION), 0));
     Idle();
     ASSERT_TRUE(e2e::PostCommand(mainWindow, IDM_MANAGE_RECORDS));
-    HWND dialog = vlox->WaitMessageBox(L"Manage Records", 10000);
+    HWND dialog = vlox->WaitMessageBox(L"Manage Records", 60000);
     ASSERT_NE(dialog, nullptr);
     // A click on a record with no mode checked changes no tag, but the list is filled anew:
     // the highlight goes.
@@ -538,13 +538,13 @@ TEST_F(VloxReview, ExcludeTheSecondReadingOfTheFirstStation)
     HWND exclude = e2e::Control(dialog, IDC_EXCLUDE_RECORD_MODE);
     ASSERT_TRUE(PostMessageW(exclude, BM_CLICK, 0, 0));
     // The dialog's own loop runs: wait for the box to take the click.
-    ASSERT_TRUE(e2e::WaitUntil([&] { return Checked(exclude); }, 5000));
+    ASSERT_TRUE(e2e::WaitUntil([&] { return Checked(exclude); }, 60000));
     SendMessageTimeoutW(list, LB_SETCURSEL, 1, 0, SMTO_ABORTIFHUNG, 3000, &result);
     ASSERT_TRUE(e2e::PostCommand(dialog, IDC_TAG_RECORD_LIST, LBN_SELCHANGE, list));
     // The list is filled anew: the selection goes.
-    ASSERT_TRUE(e2e::WaitUntil([&] { return ListSelection(list) == LB_ERR; }, 5000));
+    ASSERT_TRUE(e2e::WaitUntil([&] { return ListSelection(list) == LB_ERR; }, 60000));
     ASSERT_TRUE(e2e::PressButton(dialog, IDOK));
-    ASSERT_TRUE(e2e::WaitUntil([&] { return !IsWindow(dialog); }, 10000));
+    ASSERT_TRUE(e2e::WaitUntil([&] { return !IsWindow(dialog); }, 60000));
     Idle();
     EXPECT_EQ(ComboItemText(Ctl(IDC_COMBO_RECORD), 0), L"1");
     EXPECT_EQ(ComboItemText(Ctl(IDC_COMBO_RECORD), 1), L"2X");
@@ -553,16 +553,16 @@ TEST_F(VloxReview, ExcludeTheSecondReadingOfTheFirstStation)
 TEST_F(VloxReview, EditTheCurrentOfAllReadings)
 {
     ASSERT_TRUE(e2e::PostCommand(mainWindow, IDM_EDIT_PARAMETERS));
-    HWND dialog = vlox->WaitMessageBox(L"Edit Selected Parameters", 10000);
+    HWND dialog = vlox->WaitMessageBox(L"Edit Selected Parameters", 60000);
     ASSERT_NE(dialog, nullptr);
     ASSERT_TRUE(SetTextOf(e2e::Control(dialog, IDC_EDIT_TX_CURRENT), L"7.25"));
     HWND update = e2e::Control(dialog, IDC_EDIT_UPDATE_CURRENT);
     HWND all = e2e::Control(dialog, IDC_EDIT_RANGE_ALL);
     ASSERT_TRUE(PostMessageW(update, BM_CLICK, 0, 0));
     ASSERT_TRUE(PostMessageW(all, BM_CLICK, 0, 0));
-    ASSERT_TRUE(e2e::WaitUntil([&] { return Checked(update) && Checked(all); }, 5000));
+    ASSERT_TRUE(e2e::WaitUntil([&] { return Checked(update) && Checked(all); }, 60000));
     ASSERT_TRUE(e2e::PressButton(dialog, IDOK));
-    ASSERT_TRUE(e2e::WaitUntil([&] { return !IsWindow(dialog); }, 10000));
+    ASSERT_TRUE(e2e::WaitUntil([&] { return !IsWindow(dialog); }, 60000));
     Idle();
     EXPECT_TRUE(vlox->OpenMessageBoxes().empty());
 }
@@ -570,12 +570,12 @@ TEST_F(VloxReview, EditTheCurrentOfAllReadings)
 TEST_F(VloxReview, ExitReviewAndStoreOneMore)
 {
     ASSERT_TRUE(e2e::ClickButton(Ctl(IDC_EXIT_REVIEW)));
-    ASSERT_TRUE(e2e::WaitUntil([] { return Shown(IDC_CLOSE_DATA_FILE) && Shown(IDC_MONITOR); }, 10000));
+    ASSERT_TRUE(e2e::WaitUntil([] { return Shown(IDC_CLOSE_DATA_FILE) && Shown(IDC_MONITOR); }, 60000));
     EXPECT_FALSE(Shown(IDC_COMBO_LINE));
     Idle();
     NothingOverlaps("back from review");
     ASSERT_TRUE(e2e::ClickButton(Ctl(IDC_MONITOR)));
-    ASSERT_TRUE(e2e::WaitUntil([] { return Shown(IDC_PAUSE); }, 10000));
+    ASSERT_TRUE(e2e::WaitUntil([] { return Shown(IDC_PAUSE); }, 60000));
     Store();
     DWORD code = 255;
     ASSERT_EQ(e2e::ExitVlox(*vlox, mainWindow, &code), "");

@@ -142,7 +142,7 @@ protected:
     static HWND Ctl(int id) { return e2e::Control(mainWindow, id); }
     static bool Usable(int id) { return Shown(id) && e2e::IsEnabled(Ctl(id)); }
 
-    static void Idle() { ASSERT_TRUE(vlox->WaitIdle(10000)) << OpenBoxes(); }
+    static void Idle() { ASSERT_TRUE(vlox->WaitIdle(60000)) << OpenBoxes(); }
 
     static std::string OpenBoxes()
     {
@@ -506,7 +506,7 @@ TEST_F(SurveyFile, ExportConvertsTheOpenSurvey)
         << "the converter did not open";
     e2e::Program converter;
     ASSERT_TRUE(converter.Attach(dialog));
-    ASSERT_TRUE(converter.WaitIdle(5000));
+    ASSERT_TRUE(converter.WaitIdle(60000));
     const std::wstring output = std::wstring(DataFolder) + L"export.txt";
     const struct {
         int button;
@@ -521,7 +521,7 @@ TEST_F(SurveyFile, ExportConvertsTheOpenSurvey)
         ASSERT_TRUE(e2e::SetText(e2e::FileNameField(picker), pick.path));
         ASSERT_TRUE(e2e::PressButton(picker, IDOK));
         ASSERT_TRUE(e2e::WaitUntil([picker] { return !IsWindow(picker); }, 10000));
-        ASSERT_TRUE(converter.WaitIdle(5000));
+        ASSERT_TRUE(converter.WaitIdle(60000));
     }
     ASSERT_TRUE(e2e::ClickButton(e2e::Control(dialog, IDC_CONV_CONVERT)));
     EXPECT_TRUE(e2e::WaitUntil(

@@ -185,8 +185,10 @@ protected:
     static void SetUpTestSuite()
     {
         // The simulated board in V-LOX's process reads its options from the environment: here
-        // without its noise floor, so that the values are exact.
-        SetEnvironmentVariableW(L"QZSIM_OPTIONS", L"SpeedUp=4;NoiseVolts=0;HumVolts=0");
+        // without its noise floor, so that the values are exact, and at its own pace, which a
+        // busy machine keeps up with (at four times the pace the rows of one rate differed
+        // between records).
+        SetEnvironmentVariableW(L"QZSIM_OPTIONS", L"SpeedUp=1;NoiseVolts=0;HumVolts=0");
         Begin(RunFolder, StartConfiguration());
     }
 
@@ -200,7 +202,7 @@ protected:
             EXPECT_TRUE(Shown(IDC_CANCEL_READING));
             EXPECT_TRUE(vlox->OpenMessageBoxes().empty());
         };
-        ASSERT_EQ(e2e::MeasureAndStore(*vlox, mainWindow, 20000, atComplete), "");
+        ASSERT_EQ(e2e::MeasureAndStore(*vlox, mainWindow, 120000, atComplete), "");
         EXPECT_TRUE(vlox->OpenMessageBoxes().empty());
     }
 };
@@ -216,9 +218,18 @@ TEST_F(VloxTwoFrequency, CreateFileUnderTheDefaultName)
 TEST_F(VloxTwoFrequency, MonitorStarts)
 {
     ASSERT_TRUE(e2e::ClickButton(e2e::Control(mainWindow, IDC_MONITOR)));
-    ASSERT_TRUE(e2e::WaitUntil([] { return Shown(IDC_PAUSE); }, 10000)) << "Monitor did not start";
-    // A few buffers of live display first.
-    Sleep(1500);
+    ASSERT_TRUE(e2e::WaitUntil([] { return Shown(IDC_PAUSE); }, 60000)) << "Monitor did not start";
+    // A few buffers of live display first: the numbers window filled over and over.
+    ASSERT_TRUE(vlox->RecordTextsOfChild(mainWindow, e2e::Control(mainWindow, IDC_NUMBERS_WND)));
+    long from = 0;
+    ASSERT_TRUE(vlox->DrawnTextCount(mainWindow, &from));
+    EXPECT_TRUE(e2e::WaitUntil(
+        [&] {
+            long now = 0;
+            return vlox->DrawnTextCount(mainWindow, &now) && now >= from + 60;
+        },
+        60000))
+        << "no live display";
     EXPECT_TRUE(vlox->OpenMessageBoxes().empty());
 }
 

@@ -541,7 +541,7 @@ private:
 
     std::string Settle()
     {
-        if (!vlox_->WaitIdle(15000))
+        if (!vlox_->WaitIdle(60000))
             return "V-LOX is not idle: " + OpenBoxesText();
         return std::string();
     }
@@ -693,7 +693,7 @@ private:
                 15000))
             why = "Store did not return to the idle buttons: " + OpenBoxesText();
         if (indexRefused) {
-            vlox_->WaitIdle(10000);
+            vlox_->WaitIdle(60000);
             full.Release();
         }
         if (!why.empty())
@@ -1156,7 +1156,7 @@ private:
         HWND list = e2e::Control(dialog, IDC_TAG_RECORD_LIST);
         DWORD_PTR result = 0;
         SendMessageTimeoutW(list, LB_SETCURSEL, WPARAM(reading), 0, SMTO_ABORTIFHUNG, 3000, &result);
-        if (!e2e::PostCommand(dialog, IDC_TAG_RECORD_LIST, LBN_SELCHANGE, list) || !vlox_->WaitIdle(5000))
+        if (!e2e::PostCommand(dialog, IDC_TAG_RECORD_LIST, LBN_SELCHANGE, list) || !vlox_->WaitIdle(60000))
             return "cannot pick the reading";
         why = Answer(dialog, IDOK);
         r.Included = !r.Included;
@@ -1185,7 +1185,7 @@ private:
             why = Answer(dialog, IDCANCEL);
             if (!why.empty())
                 return why;
-            if (!vlox_->WaitIdle(10000))
+            if (!vlox_->WaitIdle(60000))
                 return "not idle after Cancel";
             e2e::RgbImage after;
             if (!e2e::CaptureWindow(Ctl(IDC_CURVE_WND), &after))
