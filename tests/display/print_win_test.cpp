@@ -328,8 +328,9 @@ TEST_F(PrintPageTest, GatheringThePageLeavesTheReviewAsItWas)
             EXPECT_EQ(in.Decay.Station[1].Tag, -1);
             EXPECT_EQ(in.Decay.Station[2].GateCount, 30);
         }
-        if (choice >= 2)
+        if (choice >= 2) {
             EXPECT_EQ(in.Decay.Slots[7].Count, 2);  // 30 gates at rate index 2, B left out
+        }
         EXPECT_EQ(ReviewReading.Gain, 2) << choice;
         EXPECT_EQ(ReviewReading.TxCurrent, reading.TxCurrent) << choice;
         EXPECT_EQ(ReviewReading.EarlyWindowValue, reading.EarlyWindowValue) << choice;

@@ -157,8 +157,9 @@ protected:
     {
         OnBufferDone() = nullptr;
         for (SubsystemHandle s : opened) {
-            if (s != nullptr)
+            if (s != nullptr) {
                 EXPECT_EQ(qzDaReleaseDASS(s), QZERR_NO_ERROR);
+            }
         }
         EXPECT_EQ(qzDaTerminate(device), QZERR_NO_ERROR);
         for (HBUF b : buffers)
