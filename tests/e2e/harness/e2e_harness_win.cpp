@@ -806,7 +806,11 @@ bool Program::WaitDrawn(HWND window, DWORD timeoutMs)
         return false;
     // Returns once the program's thread has painted what waited.
     RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-    return true;
+    // ...and has handed it to the display, which a capture of the screen reads: a busy
+    // machine can otherwise keep the picture from before the last command there.
+    // (A window the hook cannot reach is left to Wine's own pace.)
+    LRESULT flushed = 0;
+    return !Hook(window) || (Ask(window, HookFlushDrawing, 0, &flushed) && flushed == 1);
 }
 
 bool Program::WaitExit(DWORD timeoutMs, DWORD* exitCode)

@@ -41,6 +41,10 @@ enum HookQuery {
     HookIdleMarkerSeen = 12,  // lParam unused: the last idle marker the thread took (0: none)
     HookTextAlsoChild = 11,   // lParam = one child window whose texts are recorded too from now
                               // on (replacing an earlier one; null: none); answers 1
+    // lParam unused: hands what the thread has drawn to the display now, as it would when it
+    // next waits for a message (Wine keeps a window's drawing in the process until then, so a
+    // capture of the screen could still show the picture before); answers 1
+    HookFlushDrawing = 13,
 };
 
 const long HookTextSlots = 512;
