@@ -50,18 +50,9 @@ std::string ConfigText()
     return std::string(bytes.begin(), bytes.end());
 }
 
-// Line n of the configuration file (the version is line 1).
 std::string ConfigLine(int n)
 {
-    const std::string text = ConfigText();
-    size_t at = 0;
-    for (int line = 1; line < n; ++line) {
-        at = text.find("\r\n", at);
-        if (at == std::string::npos)
-            return "<missing>";
-        at += 2;
-    }
-    return text.substr(at, text.find("\r\n", at) - at);
+    return e2e::ConfigLineOf(ConfigPath, n);
 }
 
 class VloxAcquisitionSettings : public e2e::VloxSuite<VloxAcquisitionSettings> {
@@ -74,34 +65,6 @@ protected:
             long count = 0;
             vlox->DrawnTextCount(mainWindow, &count);  // texts are recorded from now on
         }
-    }
-
-    // Opens a dialog by its menu item.
-    static HWND OpenByMenu(int item, const wchar_t* caption)
-    {
-        e2e::PostCommand(mainWindow, item);
-        return vlox->WaitMessageBox(caption, 10000);
-    }
-
-    static void Type(HWND dialog, int id, const wchar_t* text)
-    {
-        HWND edit = e2e::Control(dialog, id);
-        e2e::SelectAllText(edit);
-        e2e::PostText(edit, text);
-    }
-
-    static void Click(HWND dialog, int id)
-    {
-        e2e::PostMouseClick(e2e::Control(dialog, id), 3, 3);
-        vlox->WaitIdle(60000);
-    }
-
-    // OK (or Cancel), then the dialog gone and V-LOX idle again.
-    static void Close(HWND dialog, int button)
-    {
-        ASSERT_TRUE(e2e::PressButton(dialog, button));
-        ASSERT_TRUE(e2e::WaitUntil([dialog] { return !IsWindow(dialog); }, 60000));
-        ASSERT_TRUE(vlox->WaitIdle(60000));
     }
 
     // A message box with this caption: its text, then OK pressed.
@@ -159,20 +122,20 @@ protected:
 TEST_F(VloxAcquisitionSettings, SystemCancelChangesNothing)
 {
     const std::string before = ConfigText();
-    HWND dialog = OpenByMenu(IDM_SYSTEM_PARAMETERS, L"System Parameters");
+    HWND dialog = OpenDialog(IDM_SYSTEM_PARAMETERS, L"System Parameters");
     ASSERT_NE(dialog, nullptr);
     EXPECT_FALSE(e2e::IsEnabled(e2e::Control(dialog, IDC_SYS_FIRST_RATE)));
     Click(dialog, IDC_SYS_TWOFREQ);
     EXPECT_TRUE(e2e::IsEnabled(e2e::Control(dialog, IDC_SYS_FIRST_RATE)));
     EXPECT_FALSE(e2e::IsEnabled(e2e::Control(dialog, IDC_SYS_RATE)));
     Type(dialog, IDC_SYS_TX_CURRENT, L"7");
-    Close(dialog, IDCANCEL);
+    ASSERT_TRUE(CloseDialog(dialog, IDCANCEL));
     EXPECT_EQ(ConfigText(), before);
 }
 
 TEST_F(VloxAcquisitionSettings, SystemSetsTwoFrequenciesAndCorrectsHostileNumbers)
 {
-    HWND dialog = OpenByMenu(IDM_SYSTEM_PARAMETERS, L"System Parameters");
+    HWND dialog = OpenDialog(IDM_SYSTEM_PARAMETERS, L"System Parameters");
     ASSERT_NE(dialog, nullptr);
     Click(dialog, IDC_SYS_TWOFREQ);
     e2e::SelectComboItem(e2e::Control(dialog, IDC_SYS_FIRST_RATE), 2);   // 30 (20 gates)
@@ -230,7 +193,7 @@ TEST_F(VloxAcquisitionSettings, PanelRowsRefuseAndOpenTheirDialogs)
     EXPECT_EQ(e2e::AnswerBoxOver(*vlox, current), L"Tx Current [A]: \"abc\" is not a number. Press OK and correct");
     ASSERT_TRUE(IsWindow(current));
     Type(current, IDC_TXCURRENT_VALUE, L"3.25");
-    Close(current, IDOK);
+    ASSERT_TRUE(CloseDialog(current, IDOK));
     EXPECT_EQ(ConfigLine(71), "3.250000");
 
     ClickPanelRow(L"Turn Off:");
@@ -249,7 +212,7 @@ TEST_F(VloxAcquisitionSettings, PanelRowsRefuseAndOpenTheirDialogs)
     HWND records = vlox->WaitMessageBox(L"Records per Measurement", 60000);
     ASSERT_NE(records, nullptr);
     e2e::SelectComboItem(e2e::Control(records, IDC_RECORDS_LIST), 1);
-    Close(records, IDOK);
+    ASSERT_TRUE(CloseDialog(records, IDOK));
     EXPECT_EQ(ConfigLine(34), "1");
 
     // A popup menu: the units, "mV" chosen with the keyboard.
@@ -270,7 +233,7 @@ TEST_F(VloxAcquisitionSettings, PanelRowsRefuseAndOpenTheirDialogs)
 TEST_F(VloxAcquisitionSettings, SurveyRefusesALoopWithoutAreaThenTakesTheLine)
 {
     const std::string before = ConfigText();
-    HWND dialog = OpenByMenu(IDM_SURVEY_PARAMETERS, L"Survey Parameters");
+    HWND dialog = OpenDialog(IDM_SURVEY_PARAMETERS, L"Survey Parameters");
     ASSERT_NE(dialog, nullptr);
     Type(dialog, IDC_SURVEY_LINE, L"100");
     Click(dialog, IDC_SURVEY_RECTANGLE);
@@ -279,15 +242,15 @@ TEST_F(VloxAcquisitionSettings, SurveyRefusesALoopWithoutAreaThenTakesTheLine)
     ASSERT_TRUE(e2e::PressButton(dialog, IDOK));
     EXPECT_EQ(AnswerBox(L"Transmitter Size Invalid"), L"Transmiter Area equals 0. Press OK and correct");
     ASSERT_TRUE(IsWindow(dialog));
-    Close(dialog, IDCANCEL);
+    ASSERT_TRUE(CloseDialog(dialog, IDCANCEL));
     // The refused OK wrote nothing.
     EXPECT_EQ(ConfigText(), before);
 
-    dialog = OpenByMenu(IDM_SURVEY_PARAMETERS, L"Survey Parameters");
+    dialog = OpenDialog(IDM_SURVEY_PARAMETERS, L"Survey Parameters");
     ASSERT_NE(dialog, nullptr);
     Type(dialog, IDC_SURVEY_LINE, L"100");
     Type(dialog, IDC_SURVEY_START_STATION, L"12.5");
-    Close(dialog, IDOK);
+    ASSERT_TRUE(CloseDialog(dialog, IDOK));
     EXPECT_EQ(ConfigLine(26), "100.000000");
     EXPECT_EQ(ConfigLine(30), "12.500000");
 }

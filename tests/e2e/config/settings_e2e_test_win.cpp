@@ -67,16 +67,6 @@ protected:
         const int32_t none[RepRateCount] = {};
         Begin(RunFolder, ComposeConfigurationFile(s, *nulls, none, NullTimeStamp{}));
     }
-
-    static HWND Open(int menu, const wchar_t* caption)
-    {
-        if (!e2e::PostCommand(mainWindow, menu))
-            return nullptr;
-        HWND dialog = vlox->WaitMessageBox(caption, 10000);
-        if (dialog != nullptr)
-            vlox->WaitIdle(60000);
-        return dialog;
-    }
 };
 
 }  // namespace
@@ -176,7 +166,7 @@ TEST_F(VloxRefusals, EveryDialogRefusesOnTheFieldAndWritesNothing)
     };
     for (const Entry& e : entries) {
         SCOPED_TRACE(e.name);
-        HWND dialog = Open(e.menu, e.caption);
+        HWND dialog = OpenDialog(e.menu, e.caption);
         ASSERT_NE(dialog, nullptr);
         for (const auto& [id, text] : e.typed) {
             HWND edit = e2e::Control(dialog, id);
@@ -210,7 +200,7 @@ TEST_F(VloxRefusals, EveryDialogRefusesOnTheFieldAndWritesNothing)
 // operator is told before the dialog closes.
 TEST_F(VloxRefusals, AFirstGateTimeOfZeroIsToldAndTheOneBeforeStays)
 {
-    HWND dialog = Open(IDM_SYSTEM_PARAMETERS, L"System Parameters");
+    HWND dialog = OpenDialog(IDM_SYSTEM_PARAMETERS, L"System Parameters");
     ASSERT_NE(dialog, nullptr);
     ASSERT_TRUE(e2e::PostMouseClick(e2e::Control(dialog, IDC_SYS_GATES_USER), 3, 3));
     ASSERT_TRUE(vlox->WaitIdle(60000));
@@ -231,7 +221,7 @@ TEST_F(VloxRefusals, AFirstGateTimeOfZeroIsToldAndTheOneBeforeStays)
 
 TEST_F(VloxRefusals, ACorrectedEntryIsSavedAndLoadsAtTheNextStart)
 {
-    HWND dialog = Open(IDM_SURVEY_PARAMETERS, L"Survey Parameters");
+    HWND dialog = OpenDialog(IDM_SURVEY_PARAMETERS, L"Survey Parameters");
     ASSERT_NE(dialog, nullptr);
     HWND side = e2e::Control(dialog, IDC_SURVEY_LOOP_FIELD1);
     ASSERT_TRUE(e2e::SelectAllText(side));

@@ -9,9 +9,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cwchar>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace e2e {
 
@@ -105,6 +107,24 @@ inline std::wstring AnswerBoxOver(Program& program, HWND dialog)
     return info.text;
 }
 
+// Line n of the configuration file at path (the version is line 1); "<missing>" when the file
+// or the line is not there.
+inline std::string ConfigLineOf(const std::wstring& path, int n)
+{
+    std::vector<uint8_t> bytes;
+    if (!ReadFileBytes(path, &bytes))
+        return "<missing>";
+    const std::string text(bytes.begin(), bytes.end());
+    size_t at = 0;
+    for (int line = 1; line < n; ++line) {
+        at = text.find("\r\n", at);
+        if (at == std::string::npos)
+            return "<missing>";
+        at += 2;
+    }
+    return text.substr(at, text.find("\r\n", at) - at);
+}
+
 // A suite that one V-LOX run serves, its tests in the order written. The suite's
 // SetUpTestSuite calls Begin; a failed start fails every test of the suite with its reason.
 template <class Suite>
@@ -126,6 +146,42 @@ protected:
     void SetUp() override { ASSERT_TRUE(startError.empty()) << startError; }
 
     static bool Shown(int id) { return IsShown(Control(mainWindow, id)); }
+
+    // The dialog of the caption, opened by its menu item, V-LOX idle; null when it did not come.
+    static HWND OpenDialog(int menuItem, const wchar_t* caption)
+    {
+        if (!PostCommand(mainWindow, menuItem))
+            return nullptr;
+        HWND dialog = vlox->WaitMessageBox(caption, 60000);
+        if (dialog != nullptr)
+            vlox->WaitIdle(60000);
+        return dialog;
+    }
+
+    // The field's text replaced by text, as the operator types it.
+    static void Type(HWND dialog, int id, const wchar_t* text)
+    {
+        HWND edit = Control(dialog, id);
+        ASSERT_NE(edit, nullptr) << id;
+        SelectAllText(edit);
+        PostText(edit, text);
+    }
+
+    // A click on the dialog's control, V-LOX idle after it.
+    static void Click(HWND dialog, int id)
+    {
+        PostMouseClick(Control(dialog, id), 3, 3);
+        vlox->WaitIdle(60000);
+    }
+
+    // The button pressed, the dialog gone and V-LOX idle; false when one of them did not come.
+    static bool CloseDialog(HWND dialog, int button)
+    {
+        vlox->WaitIdle(60000);
+        if (!PressButton(dialog, button))
+            return false;
+        return WaitUntil([dialog] { return !IsWindow(dialog) || !IsShown(dialog); }, 60000) && vlox->WaitIdle(60000);
+    }
 
     static inline Program* vlox = nullptr;
     static inline HWND mainWindow = nullptr;

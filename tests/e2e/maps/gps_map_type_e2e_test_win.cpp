@@ -85,39 +85,9 @@ protected:
         return std::string(bytes.begin(), bytes.end());
     }
 
-    // Line n of the configuration file (the version is line 1).
     static std::string ConfigLine(int n)
     {
-        const std::string text = Config();
-        size_t at = 0;
-        for (int line = 1; line < n; ++line) {
-            at = text.find("\r\n", at);
-            if (at == std::string::npos)
-                return "<missing>";
-            at += 2;
-        }
-        return text.substr(at, text.find("\r\n", at) - at);
-    }
-
-    static void Click(HWND dialog, int id)
-    {
-        e2e::PostMouseClick(e2e::Control(dialog, id), 3, 3);
-        vlox->WaitIdle(60000);
-    }
-
-    static void Type(HWND dialog, int id, const wchar_t* text)
-    {
-        HWND edit = e2e::Control(dialog, id);
-        e2e::SelectAllText(edit);
-        e2e::PostText(edit, text);
-    }
-
-    // OK or Cancel, the dialog gone, V-LOX idle.
-    static void Close(HWND dialog, int button)
-    {
-        ASSERT_TRUE(e2e::PressButton(dialog, button));
-        ASSERT_TRUE(e2e::WaitUntil([dialog] { return !IsWindow(dialog); }, 10000));
-        ASSERT_TRUE(vlox->WaitIdle(60000));
+        return e2e::ConfigLineOf(std::wstring(GpsMapTypeFolder) + L"\\VLOXTARNWEL.INI", n);
     }
 
     // Fixes are sent until V-LOX has drawn the northing of one (the GPS display is in UTM
@@ -189,7 +159,7 @@ TEST_F(GpsMapTypeRun, CancelChangesNothing)
     Click(dialog, IDC_GPSMAP_CORNERS);
     EXPECT_TRUE(e2e::IsEnabled(e2e::Control(dialog, IDC_GPSMAP_CORNER_FIELD1)));
     Type(dialog, IDC_GPSMAP_CORNER_FIELD1, L"123");
-    Close(dialog, IDCANCEL);
+    ASSERT_TRUE(CloseDialog(dialog, IDCANCEL));
     EXPECT_EQ(Config(), before);
     const Ink ink = InkWithFixes(false);
     EXPECT_EQ(ink.blue, 0) << "a GPS cross on the grid map";
@@ -201,7 +171,7 @@ TEST_F(GpsMapTypeRun, TheLoopAtTheFirstStationShowsTheGpsMap)
     HWND dialog = OpenGpsMapType(*vlox, mainWindow);
     ASSERT_NE(dialog, nullptr);
     Click(dialog, IDC_GPSMAP_FIRST_STATION);
-    Close(dialog, IDOK);
+    ASSERT_TRUE(CloseDialog(dialog, IDOK));
     EXPECT_EQ(ConfigLine(490), "1");
     const Ink ink = InkWithFixes(true);
     EXPECT_GT(ink.blue, 0) << "no GPS cross";
@@ -256,7 +226,7 @@ TEST_F(GpsMapTypeRun, CornersAreRefusedAsInSurveyParametersThenSaved)
     for (int i = 0; i < CornerFieldCount; ++i)
         Type(dialog, IDC_GPSMAP_CORNER_FIELD1 + i, utm[i]);
     ASSERT_TRUE(vlox->WaitIdle(60000));
-    Close(dialog, IDOK);
+    ASSERT_TRUE(CloseDialog(dialog, IDOK));
     EXPECT_EQ(ConfigLine(59), "1");
     EXPECT_EQ(ConfigLine(60), "12");
     EXPECT_EQ(ConfigLine(61), "1");
@@ -278,7 +248,7 @@ TEST_F(GpsMapTypeRun, TheCornersChoiceSurvivesARestart)
     ASSERT_NE(dialog, nullptr);
     EXPECT_TRUE(Checked(e2e::Control(dialog, IDC_GPSMAP_CORNERS)));
     EXPECT_EQ(e2e::TextOf(e2e::Control(dialog, IDC_GPSMAP_CORNER_FIELD1 + 5)), L"4000050.000");
-    Close(dialog, IDCANCEL);
+    ASSERT_TRUE(CloseDialog(dialog, IDCANCEL));
 }
 
 TEST_F(GpsMapTypeRun, TheGridBringsTheStationMapBackAndSurvivesARestart)
@@ -286,7 +256,7 @@ TEST_F(GpsMapTypeRun, TheGridBringsTheStationMapBackAndSurvivesARestart)
     HWND dialog = OpenGpsMapType(*vlox, mainWindow);
     ASSERT_NE(dialog, nullptr);
     Click(dialog, IDC_GPSMAP_GRID);
-    Close(dialog, IDOK);
+    ASSERT_TRUE(CloseDialog(dialog, IDOK));
     EXPECT_EQ(ConfigLine(490), "0");
     EXPECT_EQ(ConfigLine(62), "500000.000") << "the corners are kept";
     Ink ink = InkWithFixes(false);

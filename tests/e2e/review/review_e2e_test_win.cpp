@@ -214,34 +214,6 @@ protected:
         return count;
     }
 
-    // The Plot Scale Setup dialog, opened from the menu.
-    static HWND OpenScaleDialog()
-    {
-        if (!e2e::PostCommand(mainWindow, IDM_SCALE))
-            return nullptr;
-        HWND dialog = vlox->WaitMessageBox(L"Plot Scale Setup", 10000);
-        if (dialog != nullptr)
-            vlox->WaitIdle(60000);
-        return dialog;
-    }
-
-    static void Type(HWND dialog, int id, const wchar_t* text)
-    {
-        HWND edit = e2e::Control(dialog, id);
-        ASSERT_NE(edit, nullptr) << id;
-        e2e::SelectAllText(edit);
-        e2e::PostText(edit, text);
-    }
-
-    static bool CloseDialog(HWND dialog, int button)
-    {
-        vlox->WaitIdle(60000);
-        if (!e2e::PressButton(dialog, button))
-            return false;
-        return e2e::WaitUntil([dialog] { return !IsWindow(dialog) || !e2e::IsShown(dialog); }, 10000) &&
-               vlox->WaitIdle(60000);
-    }
-
     // The value rows of the numbers window drawn since from (gates in order, rows of 20).
     static std::vector<double> ShownValues(HWND numbers, long from)
     {
@@ -388,7 +360,7 @@ TEST_F(VloxReview, PlotScaleShowsTheReadingInTheNewUnitAtOnce)
     std::vector<double> before = ShownValues(numbers, shownFrom);
     ASSERT_GE(before.size(), 20u) << "the first reading was not shown";
     before.erase(before.begin(), before.end() - 20);
-    HWND dialog = OpenScaleDialog();
+    HWND dialog = OpenDialog(IDM_SCALE, L"Plot Scale Setup");
     ASSERT_NE(dialog, nullptr);
     ASSERT_TRUE(PostMessageW(e2e::Control(dialog, IDC_SCALE_UNIT_FIRST + 1), BM_CLICK, 0, 0));  // "mV"
     Type(dialog, IDC_SCALE_AMPLITUDE_MIN, L"0");
@@ -465,7 +437,7 @@ TEST_F(VloxReview, TopOfScaleDownRedrawsAtEveryStep)
 // of the 30 Hz axis: the frame's gate labels run to 30, inside the plot.
 TEST_F(VloxReview, SelectedWithGateLabelsCoversEveryReadingOfTheStation)
 {
-    HWND dialog = OpenScaleDialog();
+    HWND dialog = OpenDialog(IDM_SCALE, L"Plot Scale Setup");
     ASSERT_NE(dialog, nullptr);
     HWND gates = e2e::Control(dialog, IDC_SCALE_LABELS_GATES);
     ASSERT_TRUE(PostMessageW(gates, BM_CLICK, 0, 0));

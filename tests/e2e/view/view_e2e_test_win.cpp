@@ -84,22 +84,9 @@ std::string Configuration()
     return ComposeConfigurationFile(s, *nulls, none, NullTimeStamp{});
 }
 
-// Line n (1-based) of the saved configuration file; "" when there is none.
 std::string ConfigLine(int n)
 {
-    std::vector<uint8_t> bytes;
-    if (!e2e::ReadFileBytes(ConfigPath, &bytes))
-        return std::string();
-    const std::string text(bytes.begin(), bytes.end());
-    size_t at = 0;
-    for (int i = 1; i < n; ++i) {
-        at = text.find("\r\n", at);
-        if (at == std::string::npos)
-            return std::string();
-        at += 2;
-    }
-    const size_t end = text.find("\r\n", at);
-    return end == std::string::npos ? std::string() : text.substr(at, end - at);
+    return e2e::ConfigLineOf(ConfigPath, n);
 }
 
 std::vector<uint8_t> ConfigBytes()
@@ -130,35 +117,6 @@ protected:
         e2e::VloxSuite<VloxView>::TearDownTestSuite();
         delete gps5;
         delete gps6;
-    }
-
-    // The dialog of the caption, opened by the menu item.
-    static HWND OpenDialog(int menuItem, const wchar_t* caption)
-    {
-        if (!e2e::PostCommand(mainWindow, menuItem))
-            return nullptr;
-        HWND dialog = vlox->WaitMessageBox(caption, 10000);
-        if (dialog != nullptr)
-            vlox->WaitIdle(60000);
-        return dialog;
-    }
-
-    static void Type(HWND dialog, int id, const wchar_t* text)
-    {
-        HWND edit = e2e::Control(dialog, id);
-        ASSERT_NE(edit, nullptr) << id;
-        e2e::SelectAllText(edit);
-        e2e::PostText(edit, text);
-    }
-
-    // Presses the button and waits until the dialog is gone and the program idle.
-    static bool Close(HWND dialog, int button)
-    {
-        vlox->WaitIdle(60000);
-        if (!e2e::PressButton(dialog, button))
-            return false;
-        return e2e::WaitUntil([dialog] { return !IsWindow(dialog) || !e2e::IsShown(dialog); }, 60000) &&
-               vlox->WaitIdle(60000);
     }
 
     static bool Checked(UINT item)
@@ -224,7 +182,7 @@ TEST_F(VloxView, PlotScaleCorrectsSavesAndRedrawsInTheNewUnit)
     HWND dialog = OpenDialog(IDM_SCALE, L"Plot Scale Setup");
     ASSERT_NE(dialog, nullptr);
     Type(dialog, IDC_SCALE_AMPLITUDE_MAX, L"77");
-    ASSERT_TRUE(Close(dialog, IDCANCEL));
+    ASSERT_TRUE(CloseDialog(dialog, IDCANCEL));
     EXPECT_EQ(ConfigBytes(), before);
 
     dialog = OpenDialog(IDM_SCALE, L"Plot Scale Setup");
@@ -241,7 +199,7 @@ TEST_F(VloxView, PlotScaleCorrectsSavesAndRedrawsInTheNewUnit)
     ASSERT_TRUE(vlox->WaitIdle(60000));
     EXPECT_EQ(e2e::TextOf(e2e::Control(dialog, IDC_SCALE_AMPLITUDE_MIN_UNIT)), L"mV");
     const long drawnBefore = TextCount();
-    ASSERT_TRUE(Close(dialog, IDOK));
+    ASSERT_TRUE(CloseDialog(dialog, IDOK));
     EXPECT_EQ(ConfigLine(15), "0.001000");
     EXPECT_EQ(ConfigLine(16), "0.100000");
     EXPECT_EQ(ConfigLine(17), "-1.000000");
@@ -297,7 +255,7 @@ TEST_F(VloxView, MapOptionsAndTheMapMenuMoveTheStationMap)
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(e2e::ToUtf8(e2e::TextOf(e2e::Control(dialog, IDC_MAP_SIZE))) + "0000", size);
     Type(dialog, IDC_MAP_SIZE, L"150");
-    ASSERT_TRUE(Close(dialog, IDCANCEL));
+    ASSERT_TRUE(CloseDialog(dialog, IDCANCEL));
     EXPECT_EQ(ConfigLine(491), size);
 
     dialog = OpenDialog(IDM_MAP_OPTIONS, L"Map Options");
@@ -305,7 +263,7 @@ TEST_F(VloxView, MapOptionsAndTheMapMenuMoveTheStationMap)
     Type(dialog, IDC_MAP_SIZE, L"100");
     Type(dialog, IDC_MAP_GRID_INTERVAL, L"2");  // 50 cells: a tenth of the map instead
     ASSERT_TRUE(e2e::SelectComboItem(e2e::Control(dialog, IDC_MAP_ZOOM_STEP), 6));
-    ASSERT_TRUE(Close(dialog, IDOK));
+    ASSERT_TRUE(CloseDialog(dialog, IDOK));
     EXPECT_EQ(ConfigLine(491), "100.000000");
     EXPECT_EQ(ConfigLine(492), "10.000000");
     EXPECT_EQ(ConfigLine(493), "6");
@@ -343,8 +301,8 @@ TEST_F(VloxView, AttributesOfTheStandardTemplateKeepTheRowsItLacks)
     ASSERT_TRUE(e2e::PostCommand(dialog, IDC_PROFILE_SAMPLE_BASE + 0, BN_CLICKED));
     HWND chooser = vlox->WaitMessageBox(L"Color", 60000);
     ASSERT_NE(chooser, nullptr);
-    ASSERT_TRUE(Close(chooser, IDCANCEL));
-    ASSERT_TRUE(Close(dialog, IDCANCEL));
+    ASSERT_TRUE(CloseDialog(chooser, IDCANCEL));
+    ASSERT_TRUE(CloseDialog(dialog, IDCANCEL));
     for (int line = 76; line <= 481; ++line)
         EXPECT_EQ(ConfigLine(line), before[line - 76]) << line;
 
@@ -353,7 +311,7 @@ TEST_F(VloxView, AttributesOfTheStandardTemplateKeepTheRowsItLacks)
     PostMessageW(e2e::Control(dialog, IDC_PROFILE_GATE_BASE + 0), BM_SETCHECK, BST_UNCHECKED, 0);
     ASSERT_TRUE(e2e::SelectComboItem(e2e::Control(dialog, IDC_PROFILE_WIDTH_BASE + 0), 3));
     ASSERT_TRUE(e2e::SelectComboItem(e2e::Control(dialog, IDC_PROFILE_WIDTH_BASE + 102), 0));
-    ASSERT_TRUE(Close(dialog, IDOK));
+    ASSERT_TRUE(CloseDialog(dialog, IDOK));
     EXPECT_EQ(ConfigLine(76), "0");   // gate 1 not plotted
     EXPECT_EQ(ConfigLine(276), "4");  // its width: entry 3 is 4 pixels
     EXPECT_EQ(ConfigLine(378), "1");  // the final decay curve, entry 0
@@ -373,7 +331,7 @@ TEST_F(VloxView, GpsPortSetupMovesTheReaderToTheNewPort)
     ASSERT_NE(dialog, nullptr);
     ASSERT_TRUE(e2e::SelectComboItem(e2e::Control(dialog, IDC_GPS_PORT), 5));  // "COM6:"
     ASSERT_TRUE(e2e::SelectComboItem(e2e::Control(dialog, IDC_GPS_NMEA), 1));  // "GGA"
-    ASSERT_TRUE(Close(dialog, IDOK));
+    ASSERT_TRUE(CloseDialog(dialog, IDOK));
     EXPECT_EQ(ConfigLine(482), "1");
     EXPECT_EQ(ConfigLine(483), "1");
     EXPECT_EQ(ConfigLine(484), "5");
@@ -414,12 +372,12 @@ TEST_F(VloxView, GpsCoordinatesSavesTheDisplay)
     HWND dialog = OpenDialog(IDM_GPS_COORDINATES, L"GPS Coordinates");
     ASSERT_NE(dialog, nullptr);
     ASSERT_TRUE(e2e::SelectComboItem(e2e::Control(dialog, IDC_GPS_COORDINATES_DISPLAY), 2));
-    ASSERT_TRUE(Close(dialog, IDCANCEL));
+    ASSERT_TRUE(CloseDialog(dialog, IDCANCEL));
     EXPECT_EQ(ConfigLine(489), "0");
     dialog = OpenDialog(IDM_GPS_COORDINATES, L"GPS Coordinates");
     ASSERT_NE(dialog, nullptr);
     ASSERT_TRUE(e2e::SelectComboItem(e2e::Control(dialog, IDC_GPS_COORDINATES_DISPLAY), 1));
-    ASSERT_TRUE(Close(dialog, IDOK));
+    ASSERT_TRUE(CloseDialog(dialog, IDOK));
     EXPECT_EQ(ConfigLine(489), "1");
 }
 
