@@ -6,6 +6,7 @@
 #include "tests/common/win_test_util.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 
 namespace e2e {
@@ -1233,6 +1234,26 @@ bool SerialLink::Read(std::string* bytes, DWORD timeoutMs)
             Sleep(10);
     } while (GetTickCount() - start < timeoutMs);
     return true;
+}
+
+std::string NmeaLine(const char* body)
+{
+    unsigned sum = 0;
+    for (const char* c = body; *c != 0; ++c)
+        sum ^= static_cast<unsigned char>(*c);
+    char checksum[8];
+    std::snprintf(checksum, sizeof checksum, "*%02X\r\n", sum);
+    return "$" + std::string(body) + checksum;
+}
+
+std::vector<DrawnText> TextsDrawnOn(Program& program, HWND asked, HWND window, long from)
+{
+    std::vector<DrawnText> all, on;
+    if (program.DrawnTexts(asked, from, &all))
+        for (const DrawnText& t : all)
+            if (t.window == window)
+                on.push_back(t);
+    return on;
 }
 
 HWND StartVloxPastSplash(Program& vlox, const std::wstring& folder, std::string* error,

@@ -318,6 +318,10 @@ private:
 //   std::string sent;
 //   gps.Read(&sent, 500);
 
+// The sentence as a receiver sends it: "$", body, "*", the checksum (the XOR of the body's
+// characters, two hex digits), CR LF.
+std::string NmeaLine(const char* body);
+
 class SerialLink {
 public:
     SerialLink() = default;
@@ -342,6 +346,11 @@ private:
     std::wstring pidFile_;   // Windows path of the file with socat's process id
     std::wstring unixBase_;  // Unix path of the link's files, without extension
 };
+
+// The texts drawn on window from sequence from on, in order; asked is a window of the thread
+// that draws them (the program's main window for its children). Empty when the hook cannot be
+// asked.
+std::vector<DrawnText> TextsDrawnOn(Program& program, HWND asked, HWND window, long from);
 
 // ---------------------------------------------------------------------------------------
 // V-LOX

@@ -81,17 +81,6 @@ bool StartMonitor(HWND main)
            e2e::WaitUntil([main] { return e2e::IsShown(e2e::Control(main, IDC_PAUSE)); }, 15000);
 }
 
-// The texts drawn on the main window since sequence from.
-std::vector<e2e::DrawnText> TextsOnMain(e2e::Program& vlox, HWND main, long from)
-{
-    std::vector<e2e::DrawnText> all, onMain;
-    if (vlox.DrawnTexts(main, from, &all))
-        for (const e2e::DrawnText& t : all)
-            if (t.window == main)
-                onMain.push_back(t);
-    return onMain;
-}
-
 const e2e::DrawnText* Find(const std::vector<e2e::DrawnText>& texts, const std::wstring& text)
 {
     for (const e2e::DrawnText& t : texts)
@@ -110,7 +99,7 @@ std::wstring RunTest(e2e::Program& vlox, HWND main, int test, e2e::DrawnText* dr
     std::vector<e2e::DrawnText> texts;
     const bool done = e2e::WaitUntil(
         [&] {
-            texts = TextsOnMain(vlox, main, from);
+            texts = e2e::TextsDrawnOn(vlox, main, main, from);
             return Find(texts, L"Completed PASSED") != nullptr || Find(texts, L"Completed FAILED") != nullptr;
         },
         45000, 250);

@@ -23,12 +23,7 @@ inline std::string WalkSentence(int i)
     char body[128];
     std::snprintf(body, sizeof body, "GPGGA,1015%02d.00,45%08.5f,N,075%08.5f,W,1,08,0.9,100.0,M,-34.0,M,,", i % 60,
                   latMinutes, lonMinutes);
-    unsigned sum = 0;
-    for (const char* c = body; *c != 0; ++c)
-        sum ^= static_cast<unsigned char>(*c);
-    char line[160];
-    std::snprintf(line, sizeof line, "$%s*%02X\r\n", body, sum);
-    return line;
+    return e2e::NmeaLine(body);
 }
 
 // Sends the walk's fixes from fix `from` on, one every 250 ms, from a thread of its own until

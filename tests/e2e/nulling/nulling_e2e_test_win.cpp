@@ -58,17 +58,6 @@ std::string StartConfiguration()
     return ComposeConfigurationFile(s, nulls, none, NullTimeStamp{});
 }
 
-// The texts drawn on the main window from sequence from on.
-std::vector<e2e::DrawnText> TextsOnMain(e2e::Program& vlox, HWND main, long from)
-{
-    std::vector<e2e::DrawnText> all, onMain;
-    if (vlox.DrawnTexts(main, from, &all))
-        for (const e2e::DrawnText& t : all)
-            if (t.window == main)
-                onMain.push_back(t);
-    return onMain;
-}
-
 // A text's rectangle where it was drawn, measured in the panel's normal font (the same
 // fonts serve this process under the same Wine).
 RECT DrawnRect(const e2e::DrawnText& t)
@@ -106,7 +95,7 @@ void CheckProgressBox(e2e::Program& vlox, HWND main, long from)
     std::vector<e2e::DrawnText> texts;
     ASSERT_TRUE(e2e::WaitUntil(
         [&] {
-            texts = TextsOnMain(vlox, main, from);
+            texts = e2e::TextsDrawnOn(vlox, main, main, from);
             title = label = nullptr;
             // The panel writes "285" too, as the run's rate: the label is the one below the title.
             for (const e2e::DrawnText& t : texts) {

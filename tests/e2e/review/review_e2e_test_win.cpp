@@ -199,12 +199,7 @@ protected:
     // The texts drawn on window since sequence from, in order.
     static std::vector<e2e::DrawnText> DrawnOn(HWND window, long from)
     {
-        std::vector<e2e::DrawnText> drawn, on;
-        vlox->DrawnTexts(mainWindow, from, &drawn);
-        for (const e2e::DrawnText& t : drawn)
-            if (t.window == window)
-                on.push_back(t);
-        return on;
+        return e2e::TextsDrawnOn(*vlox, mainWindow, window, from);
     }
 
     static long TextCount()

@@ -41,12 +41,7 @@ std::string GgaAt(const char* latitude, int second)
     char body[128];
     std::snprintf(body, sizeof body, "GPGGA,1015%02d.00,%s,N,07530.00000,W,1,08,0.9,100.0,M,-34.0,M,,", second % 60,
                   latitude);
-    unsigned sum = 0;
-    for (const char* c = body; *c != 0; ++c)
-        sum ^= static_cast<unsigned char>(*c);
-    char line[160];
-    std::snprintf(line, sizeof line, "$%s*%02X\r\n", body, sum);
-    return line;
+    return e2e::NmeaLine(body);
 }
 
 // Sends a fix every 200 ms from a thread of its own while it lives.
