@@ -11,6 +11,7 @@
 #include "resources/resource.h"
 #include "tests/converters/vlx_fixture.h"
 #include "tests/e2e/harness/e2e_harness_win.h"
+#include "tests/e2e/harness/vlox_steps.h"
 
 #include <gtest/gtest.h>
 
@@ -488,15 +489,10 @@ TEST(ConverterPrograms, VloxStartsTheTxtConverterAndWaitsForIt)
     ASSERT_TRUE(e2e::WaitUntil([main] { return !e2e::IsShown(e2e::Control(main, IDC_SPLASH_WND)); }, 60000));
     ASSERT_TRUE(vlox.WaitIdle(60000));
 
-    ASSERT_TRUE(e2e::PostCommand(main, IDM_EXPORT_TXT));  // File, Export, TXT Text Format
     HWND dialog = nullptr;
-    ASSERT_TRUE(e2e::WaitUntil(
-        [&] { return (dialog = FindWindowW(L"#32770", L"Convert V-LOX Data Files to ASCII (TXT) Format")) != nullptr; },
-        20000))
-        << "the converter did not open";
     e2e::Program converter;
-    ASSERT_TRUE(converter.Attach(dialog));
-    ASSERT_TRUE(converter.WaitIdle(60000));
+    const std::string exported = e2e::ExportToTxt(main, converter, &dialog);
+    ASSERT_TRUE(exported.empty()) << exported;
     EXPECT_FALSE(e2e::IsEnabled(main));
     EXPECT_EQ(Narrow(e2e::TextOf(e2e::Control(dialog, IDC_CONV_VERSION))), "Version 1.12");
 

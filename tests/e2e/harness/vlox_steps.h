@@ -107,6 +107,25 @@ inline std::wstring AnswerBoxOver(Program& program, HWND dialog)
     return info.text;
 }
 
+// File > Export > TXT on V-LOX's main window: the TXT converter's dialog, with converter
+// attached to it and idle. Empty when it came, else the step that did not.
+inline std::string ExportToTxt(HWND main, Program& converter, HWND* dialog)
+{
+    if (!PostCommand(main, IDM_EXPORT_TXT))
+        return "File > Export > TXT cannot be given";
+    if (!WaitUntil(
+            [dialog] {
+                return (*dialog = FindWindowW(L"#32770", L"Convert V-LOX Data Files to ASCII (TXT) Format")) != nullptr;
+            },
+            60000))
+        return "the converter did not open";
+    if (!converter.Attach(*dialog))
+        return "the converter cannot be attached";
+    if (!converter.WaitIdle(60000))
+        return "the converter is not idle";
+    return std::string();
+}
+
 // Line n of the configuration file at path (the version is line 1); "<missing>" when the file
 // or the line is not there.
 inline std::string ConfigLineOf(const std::wstring& path, int n)

@@ -498,15 +498,10 @@ TEST_F(SurveyFile, ExportConvertsTheOpenSurvey)
     if (Readings(openFile).empty())
         Store();
     const std::string survey = Bytes(openFile);
-    ASSERT_TRUE(e2e::PostCommand(mainWindow, IDM_EXPORT_TXT));
     HWND dialog = nullptr;
-    ASSERT_TRUE(e2e::WaitUntil(
-        [&] { return (dialog = FindWindowW(L"#32770", L"Convert V-LOX Data Files to ASCII (TXT) Format")) != nullptr; },
-        20000))
-        << "the converter did not open";
     e2e::Program converter;
-    ASSERT_TRUE(converter.Attach(dialog));
-    ASSERT_TRUE(converter.WaitIdle(60000));
+    const std::string exported = e2e::ExportToTxt(mainWindow, converter, &dialog);
+    ASSERT_TRUE(exported.empty()) << exported;
     const std::wstring output = std::wstring(DataFolder) + L"export.txt";
     const struct {
         int button;
