@@ -95,6 +95,7 @@ void TransferCommand()
 
 void ScaleCommand()
 {
+    const int32_t unitBefore = Settings.DisplayUnit;
     if (PlotScaleDialog(hWndMain) == 1) {
         if (ReviewMode == -1) {
             SettingsFile(SettingsSave);
@@ -110,6 +111,11 @@ void ScaleCommand()
         }
         DrawParameterPanel();
         SettingsFile(SettingsSave);
+        // The profile's rows were converted when they were read: another unit reads them again.
+        if (ReviewMode == 1 && Settings.DisplayUnit != unitBefore) {
+            RereadProfile(ReviewStationIndex);
+            return;
+        }
         ClearDisplayArea(0);
         RedrawReview();
         return;

@@ -427,6 +427,49 @@ TEST_F(VloxReview, TopOfScaleDownRedrawsAtEveryStep)
     }
 }
 
+// Plot Scale Setup in the profile view: the profile's readings are read again in the unit
+// chosen (nV/m2 after the mV above), and the numbers window shows the reading of the cursor's
+// station in it at once (the profile kept the values of the unit it was read in).
+TEST_F(VloxReview, ProfileViewShowsItsReadingsInTheNewUnitAtOnce)
+{
+    HWND numbers = Ctl(IDC_NUMBERS_WND);
+    ASSERT_TRUE(vlox->RecordTextsOfChild(mainWindow, numbers));
+    const long shownFrom = TextCount();
+    ASSERT_TRUE(e2e::SelectComboItem(Ctl(IDC_COMBO_REVIEW_VIEW), 1));
+    Idle();
+    std::vector<double> before;
+    ASSERT_TRUE(e2e::WaitUntil(
+        [&] {
+            before = ShownValues(numbers, shownFrom);
+            return before.size() >= 20;
+        },
+        5000))
+        << "the profile view drew no values";
+    before.erase(before.begin(), before.end() - 20);
+
+    HWND dialog = OpenDialog(IDM_SCALE, L"Plot Scale Setup");
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(PostMessageW(e2e::Control(dialog, IDC_SCALE_UNIT_FIRST), BM_CLICK, 0, 0));  // "nV/m2"
+    ASSERT_TRUE(vlox->WaitIdle(60000));
+    const long from = TextCount();
+    ASSERT_TRUE(CloseDialog(dialog, IDOK));
+    std::vector<double> shown;
+    ASSERT_TRUE(e2e::WaitUntil(
+        [&] {
+            shown = ShownValues(numbers, from);
+            return shown.size() >= 20;
+        },
+        5000))
+        << "the numbers window was not drawn again";
+    const double factor = shown[0] / before[0];
+    EXPECT_GT(factor, 2.0) << "the values were drawn again in mV";
+    for (int g = 0; g < 4; ++g)
+        EXPECT_NEAR(shown[g], before[g] * factor, NumbersTolerance(shown[g]) + 0.005 * shown[g]) << "gate " << g + 1;
+
+    ASSERT_TRUE(e2e::SelectComboItem(Ctl(IDC_COMBO_REVIEW_VIEW), 0));
+    Idle();
+}
+
 // "Selected" with gate labels: the time axis covers both readings of the station, the 30 Hz
 // one with 20 gates and the 3 Hz one with 30, so the 3 Hz curve is no longer cut at the end
 // of the 30 Hz axis: the frame's gate labels run to 30, inside the plot.
