@@ -415,7 +415,10 @@ void RereadProfile(int32_t station)
     if (read == 0 || station < 0 || station >= ReviewListedStationCount)
         return;
     SelectReviewStation(ctx, station, entry);
-    const int32_t record = EntryOfOffset(ProfileRecordOffsets, ProfileRecordCount, shown);
+    // The reading shown, or the station's first when it is no longer listed (excluded).
+    int32_t record = EntryOfOffset(ProfileRecordOffsets, ProfileRecordCount, shown);
+    if (record < 0 && ProfileRecordCount > 0)
+        record = 0;
     FillStations(ProfileStations, ReviewListedStationCount);
     FillRecords(ProfileRecordNumbers, ProfileRecordTags, ProfileRecordCount);
     if (hComboStation != nullptr)

@@ -499,6 +499,13 @@ void ManageRecordsCommand()
         FileMessage msg;
         RewriteRecordTags(f, ReviewRecordOffsets, ReviewRecordTags, ReviewRecordCount, msg);
         ReportReviewMessage(msg);
+        // The profile view stays: its lists are read again with the new tags, whose decay
+        // lists and plot would not belong on it.
+        if (ReviewMode == 1) {
+            RereadProfile(ReviewStationIndex);
+            Invalidate(hWndMap);
+            return;
+        }
         RefillRecordControls();
         switch (ProcessingChoice) {
         case 0:

@@ -528,6 +528,50 @@ TEST_F(VloxReview, SelectedWithGateLabelsCoversEveryReadingOfTheStation)
     Idle();
 }
 
+// Manage Records in the profile view: the reading of the other rate at the cursor's station
+// excluded, then included again. The profile stays on the screen with its own list of records
+// (the decay view's list and plot took its place).
+TEST_F(VloxReview, ManageRecordsInTheProfileViewKeepsTheProfile)
+{
+    ASSERT_TRUE(e2e::SelectComboItem(Ctl(IDC_COMBO_REVIEW_VIEW), 1));
+    Idle();
+    HWND records = Ctl(IDC_COMBO_RECORD);
+    const int listed = ComboCount(records);
+    ASSERT_GE(listed, 1);
+    const std::wstring shown = ComboItemText(records, 0);
+    for (const int mode : {IDC_EXCLUDE_RECORD_MODE, IDC_INCLUDE_RECORD_MODE}) {
+        SCOPED_TRACE(mode == IDC_EXCLUDE_RECORD_MODE ? "exclude" : "include");
+        ASSERT_TRUE(e2e::PostCommand(mainWindow, IDM_MANAGE_RECORDS));
+        HWND dialog = vlox->WaitMessageBox(L"Manage Records", 60000);
+        ASSERT_NE(dialog, nullptr);
+        HWND list = e2e::Control(dialog, IDC_TAG_RECORD_LIST);
+        // The station's reading that the profile does not list: the other rate's.
+        int other = -1;
+        for (int i = 0; i < 2; ++i)
+            if (std::wcstol(ListItemText(list, i).c_str(), nullptr, 10) != std::wcstol(shown.c_str(), nullptr, 10))
+                other = i;
+        ASSERT_GE(other, 0);
+        HWND box = e2e::Control(dialog, mode);
+        ASSERT_TRUE(PostMessageW(box, BM_CLICK, 0, 0));
+        ASSERT_TRUE(e2e::WaitUntil([&] { return Checked(box); }, 60000));
+        DWORD_PTR result = 0;
+        SendMessageTimeoutW(list, LB_SETCURSEL, static_cast<WPARAM>(other), 0, SMTO_ABORTIFHUNG, 3000, &result);
+        ASSERT_TRUE(e2e::PostCommand(dialog, IDC_TAG_RECORD_LIST, LBN_SELCHANGE, list));
+        ASSERT_TRUE(e2e::WaitUntil([&] { return ListSelection(list) == LB_ERR; }, 60000));
+        ASSERT_TRUE(CloseDialog(dialog, IDOK));
+        Idle();
+        EXPECT_EQ(SendMessageW(Ctl(IDC_COMBO_REVIEW_VIEW), CB_GETCURSEL, 0, 0), 1);
+        EXPECT_EQ(ComboCount(records), listed) << "the record box lists the decay view's records";
+        EXPECT_EQ(ComboItemText(records, 0), shown);
+        ASSERT_TRUE(vlox->WaitDrawn(Ctl(IDC_CURVE_WND), 60000));
+        e2e::RgbImage image;
+        ASSERT_TRUE(e2e::CaptureWindow(Ctl(IDC_CURVE_WND), &image));
+        EXPECT_GT(RedPixels(image), 20) << "the profile's station cursor is gone";
+    }
+    ASSERT_TRUE(e2e::SelectComboItem(Ctl(IDC_COMBO_REVIEW_VIEW), 0));
+    Idle();
+}
+
 TEST_F(VloxReview, ExcludeTheSecondReadingOfTheFirstStation)
 {
     ASSERT_TRUE(e2e::SelectComboItem(Ctl(IDC_COMBO_LINE), 0));
