@@ -219,6 +219,46 @@ protected:
         return values;
     }
 
+    // In the Manage Records dialog: the mode box checked, then the reading at index clicked; the
+    // list is filled anew, so the selection goes.
+    static void MarkReading(HWND dialog, int mode, int index)
+    {
+        HWND box = e2e::Control(dialog, mode);
+        ASSERT_TRUE(PostMessageW(box, BM_CLICK, 0, 0));
+        // The dialog's own loop runs: wait for the box to take the click.
+        ASSERT_TRUE(e2e::WaitUntil([&] { return Checked(box); }, 60000));
+        HWND list = e2e::Control(dialog, IDC_TAG_RECORD_LIST);
+        DWORD_PTR result = 0;
+        SendMessageTimeoutW(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0, SMTO_ABORTIFHUNG, 3000, &result);
+        ASSERT_TRUE(e2e::PostCommand(dialog, IDC_TAG_RECORD_LIST, LBN_SELCHANGE, list));
+        ASSERT_TRUE(e2e::WaitUntil([&] { return ListSelection(list) == LB_ERR; }, 60000));
+    }
+
+    // The values the numbers window drew since from, once it has drawn a reading's 20 (fewer
+    // when it did not).
+    static std::vector<double> ValuesDrawnSince(HWND numbers, long from)
+    {
+        std::vector<double> shown;
+        e2e::WaitUntil(
+            [&] {
+                shown = ShownValues(numbers, from);
+                return shown.size() >= 20;
+            },
+            5000);
+        return shown;
+    }
+
+    // After a unit change each of the first four gates drawn is the one drawn before by the one
+    // factor between the units, which is returned.
+    static double OneFactor(const std::vector<double>& before, const std::vector<double>& shown)
+    {
+        const double factor = shown[0] / before[0];
+        for (int g = 0; g < 4; ++g)
+            EXPECT_NEAR(shown[g], before[g] * factor, NumbersTolerance(shown[g]) + 0.005 * shown[g])
+                << "gate " << g + 1;
+        return factor;
+    }
+
     // Line 0, station 0, record 0 chosen in the lists.
     static void FirstReadingOfTheFile()
     {
@@ -352,7 +392,7 @@ TEST_F(VloxReview, PlotScaleShowsTheReadingInTheNewUnitAtOnce)
     const long shownFrom = TextCount();
     FirstReadingOfTheFile();
     // The reading's 20 values in nV/m2, as last drawn.
-    std::vector<double> before = ShownValues(numbers, shownFrom);
+    std::vector<double> before = ValuesDrawnSince(numbers, shownFrom);
     ASSERT_GE(before.size(), 20u) << "the first reading was not shown";
     before.erase(before.begin(), before.end() - 20);
     HWND dialog = OpenDialog(IDM_SCALE, L"Plot Scale Setup");
@@ -367,18 +407,9 @@ TEST_F(VloxReview, PlotScaleShowsTheReadingInTheNewUnitAtOnce)
 
     // The value rows drawn since: the reading's 20 gates again, each by the one factor between
     // the two units (the file, held by the review, is compared once V-LOX has ended).
-    std::vector<double> shown;
-    ASSERT_TRUE(e2e::WaitUntil(
-        [&] {
-            shown = ShownValues(numbers, from);
-            return shown.size() >= 20;
-        },
-        5000))
-        << "the numbers window was not drawn again";
-    const double factor = shown[0] / before[0];
-    EXPECT_LT(factor, 0.5) << "the values were drawn again in nV/m2";
-    for (int g = 0; g < 4; ++g)
-        EXPECT_NEAR(shown[g], before[g] * factor, NumbersTolerance(shown[g]) + 0.005 * shown[g]) << "gate " << g + 1;
+    const std::vector<double> shown = ValuesDrawnSince(numbers, from);
+    ASSERT_GE(shown.size(), 20u) << "the numbers window was not drawn again";
+    EXPECT_LT(OneFactor(before, shown), 0.5) << "the values were drawn again in nV/m2";
     ShownInMillivolts.assign(shown.begin(), shown.begin() + 4);
 
     // "Records:" and the value after it on the main window.
@@ -437,14 +468,8 @@ TEST_F(VloxReview, ProfileViewShowsItsReadingsInTheNewUnitAtOnce)
     const long shownFrom = TextCount();
     ASSERT_TRUE(e2e::SelectComboItem(Ctl(IDC_COMBO_REVIEW_VIEW), 1));
     Idle();
-    std::vector<double> before;
-    ASSERT_TRUE(e2e::WaitUntil(
-        [&] {
-            before = ShownValues(numbers, shownFrom);
-            return before.size() >= 20;
-        },
-        5000))
-        << "the profile view drew no values";
+    std::vector<double> before = ValuesDrawnSince(numbers, shownFrom);
+    ASSERT_GE(before.size(), 20u) << "the profile view drew no values";
     before.erase(before.begin(), before.end() - 20);
 
     HWND dialog = OpenDialog(IDM_SCALE, L"Plot Scale Setup");
@@ -453,18 +478,9 @@ TEST_F(VloxReview, ProfileViewShowsItsReadingsInTheNewUnitAtOnce)
     ASSERT_TRUE(vlox->WaitIdle(60000));
     const long from = TextCount();
     ASSERT_TRUE(CloseDialog(dialog, IDOK));
-    std::vector<double> shown;
-    ASSERT_TRUE(e2e::WaitUntil(
-        [&] {
-            shown = ShownValues(numbers, from);
-            return shown.size() >= 20;
-        },
-        5000))
-        << "the numbers window was not drawn again";
-    const double factor = shown[0] / before[0];
-    EXPECT_GT(factor, 2.0) << "the values were drawn again in mV";
-    for (int g = 0; g < 4; ++g)
-        EXPECT_NEAR(shown[g], before[g] * factor, NumbersTolerance(shown[g]) + 0.005 * shown[g]) << "gate " << g + 1;
+    const std::vector<double> shown = ValuesDrawnSince(numbers, from);
+    ASSERT_GE(shown.size(), 20u) << "the numbers window was not drawn again";
+    EXPECT_GT(OneFactor(before, shown), 2.0) << "the values were drawn again in mV";
 
     ASSERT_TRUE(e2e::SelectComboItem(Ctl(IDC_COMBO_REVIEW_VIEW), 0));
     Idle();
@@ -551,13 +567,9 @@ TEST_F(VloxReview, ManageRecordsInTheProfileViewKeepsTheProfile)
             if (std::wcstol(ListItemText(list, i).c_str(), nullptr, 10) != std::wcstol(shown.c_str(), nullptr, 10))
                 other = i;
         ASSERT_GE(other, 0);
-        HWND box = e2e::Control(dialog, mode);
-        ASSERT_TRUE(PostMessageW(box, BM_CLICK, 0, 0));
-        ASSERT_TRUE(e2e::WaitUntil([&] { return Checked(box); }, 60000));
-        DWORD_PTR result = 0;
-        SendMessageTimeoutW(list, LB_SETCURSEL, static_cast<WPARAM>(other), 0, SMTO_ABORTIFHUNG, 3000, &result);
-        ASSERT_TRUE(e2e::PostCommand(dialog, IDC_TAG_RECORD_LIST, LBN_SELCHANGE, list));
-        ASSERT_TRUE(e2e::WaitUntil([&] { return ListSelection(list) == LB_ERR; }, 60000));
+        MarkReading(dialog, mode, other);
+        if (HasFatalFailure())
+            return;
         ASSERT_TRUE(CloseDialog(dialog, IDOK));
         Idle();
         EXPECT_EQ(SendMessageW(Ctl(IDC_COMBO_REVIEW_VIEW), CB_GETCURSEL, 0, 0), 1);
@@ -589,14 +601,9 @@ TEST_F(VloxReview, ExcludeTheSecondReadingOfTheFirstStation)
     ASSERT_TRUE(e2e::PostCommand(dialog, IDC_TAG_RECORD_LIST, LBN_SELCHANGE, list));
     EXPECT_TRUE(e2e::WaitUntil([&] { return ListSelection(list) == LB_ERR; }, 5000)) << "the highlight stayed";
     EXPECT_EQ(ListItemText(list, 0), L"1  ");
-    HWND exclude = e2e::Control(dialog, IDC_EXCLUDE_RECORD_MODE);
-    ASSERT_TRUE(PostMessageW(exclude, BM_CLICK, 0, 0));
-    // The dialog's own loop runs: wait for the box to take the click.
-    ASSERT_TRUE(e2e::WaitUntil([&] { return Checked(exclude); }, 60000));
-    SendMessageTimeoutW(list, LB_SETCURSEL, 1, 0, SMTO_ABORTIFHUNG, 3000, &result);
-    ASSERT_TRUE(e2e::PostCommand(dialog, IDC_TAG_RECORD_LIST, LBN_SELCHANGE, list));
-    // The list is filled anew: the selection goes.
-    ASSERT_TRUE(e2e::WaitUntil([&] { return ListSelection(list) == LB_ERR; }, 60000));
+    MarkReading(dialog, IDC_EXCLUDE_RECORD_MODE, 1);
+    if (HasFatalFailure())
+        return;
     ASSERT_TRUE(e2e::PressButton(dialog, IDOK));
     ASSERT_TRUE(e2e::WaitUntil([&] { return !IsWindow(dialog); }, 60000));
     Idle();
