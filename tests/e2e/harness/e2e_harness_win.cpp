@@ -655,10 +655,20 @@ bool Program::Start(const std::wstring& exe, const std::wstring& folder, std::ws
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION created = {};
-    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &startup,
-                        &created)) {
+    // Wine under a heavy load now and then refuses a start with an internal error that the
+    // next try does not repeat; any other refusal stands.
+    BOOL started = FALSE;
+    DWORD why = 0;
+    for (int attempt = 0; attempt < 3 && !started; ++attempt) {
+        started = CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(),
+                                 &startup, &created);
+        why = started ? 0 : GetLastError();
+        if (why != ERROR_INTERNAL_ERROR)
+            break;
+    }
+    if (!started) {
         if (error)
-            *error = L"cannot start " + exe + L" (error " + std::to_wstring(GetLastError()) + L")";
+            *error = L"cannot start " + exe + L" (error " + std::to_wstring(why) + L")";
         return false;
     }
     CloseHandle(created.hThread);
