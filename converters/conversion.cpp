@@ -13,6 +13,16 @@ const char DamagedFileCaption[] = "Damaged File";
 
 namespace {
 
+// The bit of a reading's T, P, R or U record with digit 0-9 among its parts; 0 for any other.
+uint64_t PartBit(char tag, int32_t digit)
+{
+    static const char Tags[] = "TPRU";
+    for (int32_t k = 0; k < 4; ++k)
+        if (Tags[k] == tag && digit >= 0 && digit <= 9)
+            return uint64_t{1} << (10 * k + digit);
+    return 0;
+}
+
 // "1 reading was", "3 readings were".
 std::string Readings(int32_t count, const char* one, const char* many)
 {
@@ -122,6 +132,20 @@ void ReadingWalk::Part(int64_t line)
         Now.Broken = true;
 }
 
+void ReadingWalk::TakePart(int64_t line)
+{
+    const bool gate = Tag[0] == 'V';
+    const uint64_t bit = gate ? (Digit >= 1 && Digit <= 64 ? uint64_t{1} << (Digit - 1) : 0) : PartBit(Tag[0], Digit);
+    const bool again = Now.Open && (((gate ? Now.GateRecords : Now.PartRecords) & bit) != 0);
+    Part(line);
+    (gate ? Now.GateRecords : Now.PartRecords) |= bit;
+    if (again) {
+        Note(line,
+             "the reading that begins at line " + std::to_string(Now.Line) + " already has its " + Tag + " record");
+        Now.Broken = true;
+    }
+}
+
 void ReadingWalk::Close(bool whole, bool timeStampCame)
 {
     if (!whole && (Now.HasW || Now.Parts)) {
@@ -194,25 +218,21 @@ void ReadingWalk::End()
         }
         break;
     case 'T':
-        Part(line);
+        TakePart(line);
         Now.HasT = true;
         break;
     case 'P':
-        Part(line);
+        TakePart(line);
         Now.HasP1 = Now.HasP1 || Digit == 1;
         Now.HasP2 = Now.HasP2 || Digit == 2;
         break;
     case 'R':
-        Part(line);
+        TakePart(line);
         (Digit == 1 ? Now.HasR1 : Now.HasR2) = true;
         break;
     case 'V':
-        Part(line);
-        if (Digit >= 1 && Digit <= 64)
-            Now.GateRecords |= uint64_t{1} << (Digit - 1);
-        break;
     case 'U':
-        Part(line);
+        TakePart(line);
         break;
     case 'Z': {
         const bool whole = ReadingWhole();
@@ -220,7 +240,13 @@ void ReadingWalk::End()
         Close(whole, true);
         break;
     }
+    case 'C':
+        break;
     default:
+        // A stored sentence or placeholder: a store writes them after a reading's time stamp,
+        // never inside a reading.
+        if (Now.Open)
+            Now.Followed = true;
         break;
     }
     Tag.clear();
@@ -229,9 +255,13 @@ void ReadingWalk::End()
 void ReadingWalk::Finish()
 {
     // A reading the end of the file cuts off is the one a power cut interrupted: left out
-    // without a word, unless damage was met inside it.
-    if (Now.Open && Now.Broken && (Now.HasW || Now.Parts))
-        ++LeftOutReadings;
+    // without a word, unless damage was met inside it or records followed it.
+    if (Now.Open && (Now.HasW || Now.Parts)) {
+        if (Now.Broken)
+            ++LeftOutReadings;
+        else if (Now.Followed)
+            Close(false, false);
+    }
     Now = Reading();
 }
 
