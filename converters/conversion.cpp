@@ -13,14 +13,22 @@ const char DamagedFileCaption[] = "Damaged File";
 
 namespace {
 
-// The bit of a reading's T, P, R or U record with digit 0-9 among its parts; 0 for any other.
+// The bit of a reading's T, U, R or P record among its parts, as the parsers take them: every
+// T record is the transmitter's, an R record other than R1 is R2, P records by their digit.
 uint64_t PartBit(char tag, int32_t digit)
 {
-    static const char Tags[] = "TPRU";
-    for (int32_t k = 0; k < 4; ++k)
-        if (Tags[k] == tag && digit >= 0 && digit <= 9)
-            return uint64_t{1} << (10 * k + digit);
-    return 0;
+    switch (tag) {
+    case 'T':
+        return 1;
+    case 'U':
+        return 2;
+    case 'R':
+        return digit == 1 ? 4 : 8;
+    case 'P':
+        return uint64_t{16} << (digit >= 0 && digit <= 9 ? digit : 10);
+    default:
+        return 0;
+    }
 }
 
 // "1 reading was", "3 readings were".
@@ -140,8 +148,9 @@ void ReadingWalk::TakePart(int64_t line)
     Part(line);
     (gate ? Now.GateRecords : Now.PartRecords) |= bit;
     if (again) {
-        Note(line,
-             "the reading that begins at line " + std::to_string(Now.Line) + " already has its " + Tag + " record");
+        if (!DamageMet)
+            DamageTag = Tag;
+        Note(line, "it repeats a part of the reading that begins at line " + std::to_string(Now.Line));
         Now.Broken = true;
     }
 }

@@ -115,7 +115,7 @@ private:
     int32_t LeftOutReadings = 0;
     bool DamageMet = false;
     int64_t DamageLine = 0;
-    std::string DamageTag;  // the record whose field is damaged, empty for the others
+    std::string DamageTag;  // the record damaged in a field or repeated, empty for the others
     std::string DamageWhat;
     int32_t WrittenBeforeDamage = 0;
 };
