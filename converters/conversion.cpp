@@ -13,6 +13,24 @@ const char DamagedFileCaption[] = "Damaged File";
 
 namespace {
 
+// The bit of a reading's T, U, R or P record among its parts, as the parsers take them: every
+// T record is the transmitter's, an R record other than R1 is R2, P records by their digit.
+uint64_t PartBit(char tag, int32_t digit)
+{
+    switch (tag) {
+    case 'T':
+        return 1;
+    case 'U':
+        return 2;
+    case 'R':
+        return digit == 1 ? 4 : 8;
+    case 'P':
+        return uint64_t{16} << (digit >= 0 && digit <= 9 ? digit : 10);
+    default:
+        return 0;
+    }
+}
+
 // "1 reading was", "3 readings were".
 std::string Readings(int32_t count, const char* one, const char* many)
 {
@@ -122,6 +140,21 @@ void ReadingWalk::Part(int64_t line)
         Now.Broken = true;
 }
 
+void ReadingWalk::TakePart(int64_t line)
+{
+    const bool gate = Tag[0] == 'V';
+    const uint64_t bit = gate ? (Digit >= 1 && Digit <= 64 ? uint64_t{1} << (Digit - 1) : 0) : PartBit(Tag[0], Digit);
+    const bool again = Now.Open && (((gate ? Now.GateRecords : Now.PartRecords) & bit) != 0);
+    Part(line);
+    (gate ? Now.GateRecords : Now.PartRecords) |= bit;
+    if (again) {
+        if (!DamageMet)
+            DamageTag = Tag;
+        Note(line, "it repeats a part of the reading that begins at line " + std::to_string(Now.Line));
+        Now.Broken = true;
+    }
+}
+
 void ReadingWalk::Close(bool whole, bool timeStampCame)
 {
     if (!whole && (Now.HasW || Now.Parts)) {
@@ -194,25 +227,21 @@ void ReadingWalk::End()
         }
         break;
     case 'T':
-        Part(line);
+        TakePart(line);
         Now.HasT = true;
         break;
     case 'P':
-        Part(line);
+        TakePart(line);
         Now.HasP1 = Now.HasP1 || Digit == 1;
         Now.HasP2 = Now.HasP2 || Digit == 2;
         break;
     case 'R':
-        Part(line);
+        TakePart(line);
         (Digit == 1 ? Now.HasR1 : Now.HasR2) = true;
         break;
     case 'V':
-        Part(line);
-        if (Digit >= 1 && Digit <= 64)
-            Now.GateRecords |= uint64_t{1} << (Digit - 1);
-        break;
     case 'U':
-        Part(line);
+        TakePart(line);
         break;
     case 'Z': {
         const bool whole = ReadingWhole();
@@ -220,7 +249,13 @@ void ReadingWalk::End()
         Close(whole, true);
         break;
     }
+    case 'C':
+        break;
     default:
+        // A stored sentence or placeholder: a store writes them after a reading's time stamp,
+        // never inside a reading.
+        if (Now.Open)
+            Now.Followed = true;
         break;
     }
     Tag.clear();
@@ -229,9 +264,13 @@ void ReadingWalk::End()
 void ReadingWalk::Finish()
 {
     // A reading the end of the file cuts off is the one a power cut interrupted: left out
-    // without a word, unless damage was met inside it.
-    if (Now.Open && Now.Broken && (Now.HasW || Now.Parts))
-        ++LeftOutReadings;
+    // without a word, unless damage was met inside it or records followed it.
+    if (Now.Open && (Now.HasW || Now.Parts)) {
+        if (Now.Broken)
+            ++LeftOutReadings;
+        else if (Now.Followed)
+            Close(false, false);
+    }
     Now = Reading();
 }
 

@@ -50,9 +50,11 @@ public:
 // (H1, H2) was read sound, and its line and station are known: a damaged L1 or S1 leaves them
 // unknown until the next sound one, after a damaged stretch the reading record's own station
 // must be the station's, and a stretch that may have held a line record leaves the line
-// unknown. A reading that is not whole is left out and counted. A reading the end of the file
-// cuts off (a power cut during a store) is left out without a word, as is the last record when
-// the file ends inside it.
+// unknown; and when none of its records came twice (a copied record, whose values would
+// replace its own). A reading that is not whole is left out and counted. A reading the end of
+// the file cuts off (a power cut during a store) is left out without a word, as is the last
+// record when the file ends inside it; a reading still open when whole records of another kind
+// follow it (the stored sentences after a store) was not cut off, and is damaged.
 class ReadingWalk {
 public:
     ReadingWalk(VlxRecords& records, ParsedRecords& parsed) : Records(records), Parsed(parsed) {}
@@ -84,11 +86,16 @@ private:
         bool Parts = false;  // a record of a reading came (not only sentences or comments)
         int64_t Line = 0;
         bool HasT = false, HasP1 = false, HasP2 = false, HasR1 = false, HasR2 = false;
+        uint64_t PartRecords = 0;  // the T, P, R and U records that came (PartBit)
         uint64_t GateRecords = 0;  // bit k - 1 for record Vk
         bool Broken = false;       // damage inside it
+        bool Followed = false;     // records that are no part of a reading came after it
     };
     std::string MissingPart() const;
     void Part(int64_t line);
+    // A part record of a reading (T, P, R, U, V): one that came before within the reading is
+    // a copy, and the reading damaged.
+    void TakePart(int64_t line);
     void Close(bool whole, bool timeStampCame);
     void Note(int64_t line, const std::string& what);
 
@@ -108,7 +115,7 @@ private:
     int32_t LeftOutReadings = 0;
     bool DamageMet = false;
     int64_t DamageLine = 0;
-    std::string DamageTag;  // the record whose field is damaged, empty for the others
+    std::string DamageTag;  // the record damaged in a field or repeated, empty for the others
     std::string DamageWhat;
     int32_t WrittenBeforeDamage = 0;
 };

@@ -102,6 +102,29 @@ ControlClass ClassOf(ControlKind kind)
     return {L"STATIC", child, 0};
 }
 
+// The layout as the dialog's font draws it: the fonts of one system are wider than another's,
+// and a caption must not lose its end.
+std::vector<ControlLayout> MeasuredLayout(HWND dialog, HFONT font)
+{
+    HDC dc = GetDC(dialog);
+    const HGDIOBJ old = SelectObject(dc, font);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    const std::vector<ControlLayout> controls = FittedLayout(
+        Converter.ConverterMode,
+        [dc](const char* text, int32_t wrapWidth) {
+            const std::wstring wide = Utf8ToWide(text);
+            RECT r{0, 0, wrapWidth, 0};
+            DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &r,
+                      DT_CALCRECT | (wrapWidth > 0 ? DT_WORDBREAK : DT_SINGLELINE));
+            return TextExtent{r.right - r.left, r.bottom - r.top};
+        },
+        GetSystemMetrics(SM_CXMENUCHECK) + metrics.tmAveCharWidth);
+    SelectObject(dc, old);
+    ReleaseDC(dialog, dc);
+    return controls;
+}
+
 // The client area of the layout, centred on the work area; then the controls in creation order
 // (which is the tab order), each with the dialog's font.
 void CreateLayout(HWND dialog)
@@ -118,8 +141,7 @@ void CreateLayout(HWND dialog)
 
     const HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(dialog, GWLP_HINSTANCE));
     const HFONT font = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
-    for (size_t i = 0; i < layout.Count; ++i) {
-        const ControlLayout& c = layout.Controls[i];
+    for (const ControlLayout& c : MeasuredLayout(dialog, font)) {
         ControlClass cls = ClassOf(c.Kind);
         if (c.Flags & StartsGroup)
             cls.Style |= WS_GROUP | (c.Kind == ControlKind::RadioButton ? WS_TABSTOP : 0);

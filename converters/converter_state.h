@@ -106,8 +106,8 @@ struct ParsedRecords {
     // does not hold what it must (a blank or non-numeric number field, "nan", "inf", an
     // exponent), in words; empty when nothing is. The parsers still store what they read.
     std::string FieldFault;
-    // The first line number, station or loop area too wide for its fixed LZ5 field even
-    // without decimals, in words ("the station 1234567"); empty while all fit.
+    // The first line number, station or loop area of a sound record too wide for its fixed LZ5
+    // field even without decimals, in words ("the station 1234567"); empty while all fit.
     std::string Lz5UnfitValue;
 };
 

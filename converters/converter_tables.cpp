@@ -3,6 +3,7 @@
 #include "converters/converter_state.h"
 #include "resources/converter_ids.h"
 
+#include <algorithm>
 #include <iterator>
 
 namespace converters {
@@ -30,6 +31,54 @@ const char* const DataTypeNames50[DataTypeCount] = {
     "237.50 Hz/20 gates", "62.5 Hz/20 gates", "25 Hz/20 gates",   "6.25 Hz/20 gates",
     "2.50 Hz/20 gates",   ".625 Hz/20 gates", ".25 Hz/20 gates",  "25 Hz/30 gates",
     "6.25 Hz/30 gates",   "2.50 Hz/30 gates", ".625Hz/30 gates",  ".25 Hz/30 gates"};
+
+constexpr int32_t OneLineHeight = 16;     // a one-line label; labels of two lines are 32 high
+constexpr int32_t ClosedListHeight = 24;  // a drop-down list when closed (its layout height holds the list)
+constexpr int32_t Spacing = 2;            // between a grown control and its neighbour
+constexpr int32_t GroupInset = 4;         // between a grown control and the frame of its group box
+
+struct Box {
+    int32_t Left, Top, Right, Bottom;
+};
+
+Box BoxOf(const ControlLayout& c)
+{
+    const bool list = c.Kind == ControlKind::DropDownList || c.Kind == ControlKind::SortedDropDownList;
+    return Box{c.X, c.Y, c.X + c.Width, c.Y + (list ? std::min(c.Height, ClosedListHeight) : c.Height)};
+}
+
+// How far control i may grow each way without reaching another control or the frame of its
+// group box.
+Box RoomOf(const std::vector<ControlLayout>& controls, size_t i, int32_t clientWidth, int32_t clientHeight)
+{
+    const Box c = BoxOf(controls[i]);
+    Box room{0, 0, clientWidth, clientHeight};
+    for (size_t k = 0; k < controls.size(); ++k) {
+        // The progress bar lies across the units row only while the units are hidden.
+        if (k == i || controls[k].Kind == ControlKind::ProgressBar)
+            continue;
+        const Box o = BoxOf(controls[k]);
+        if (controls[k].Kind == ControlKind::GroupBox && o.Left <= c.Left && c.Right <= o.Right && o.Top <= c.Top &&
+            c.Bottom <= o.Bottom) {
+            room.Left = std::max(room.Left, o.Left + GroupInset);
+            room.Top = std::max(room.Top, o.Top + OneLineHeight);
+            room.Right = std::min(room.Right, o.Right - GroupInset);
+            room.Bottom = std::min(room.Bottom, o.Bottom - GroupInset);
+            continue;
+        }
+        const bool sameRows = o.Top < c.Bottom && c.Top < o.Bottom;
+        const bool sameColumns = o.Left < c.Right && c.Left < o.Right;
+        if (sameRows && o.Left >= c.Right)
+            room.Right = std::min(room.Right, o.Left - Spacing);
+        if (sameRows && o.Right <= c.Left)
+            room.Left = std::max(room.Left, o.Right + Spacing);
+        if (sameColumns && o.Top >= c.Bottom)
+            room.Bottom = std::min(room.Bottom, o.Top - Spacing);
+        if (sameColumns && o.Bottom <= c.Top)
+            room.Top = std::max(room.Top, o.Bottom + Spacing);
+    }
+    return room;
+}
 
 template <size_t N>
 TextList ListOf(const char* const (&items)[N])
@@ -167,6 +216,42 @@ DialogLayout LayoutOf(int32_t mode)
     if (mode == ModeXyz)
         return DialogLayout{XyzLayout, std::size(XyzLayout), 636, 490};
     return DialogLayout{SmallLayout, std::size(SmallLayout), 636, 166};
+}
+
+std::vector<ControlLayout> FittedLayout(int32_t mode, const MeasureText& measure, int32_t checkWidth)
+{
+    const DialogLayout layout = LayoutOf(mode);
+    std::vector<ControlLayout> controls(layout.Controls, layout.Controls + layout.Count);
+    for (size_t i = 0; i < controls.size(); ++i) {
+        ControlLayout& c = controls[i];
+        const bool check = c.Kind == ControlKind::RadioButton || c.Kind == ControlKind::CheckBox;
+        const bool label = c.Kind == ControlKind::Label || c.Kind == ControlKind::RightLabel;
+        if ((!check && !label) || c.Caption == nullptr)
+            continue;
+        const Box room = RoomOf(controls, i, layout.ClientWidth, layout.ClientHeight);
+        if (label && c.Height >= 2 * OneLineHeight) {
+            int32_t height = measure(c.Caption, c.Width).Height;
+            if (height > room.Bottom - room.Top && room.Right - c.X > c.Width) {
+                c.Width = room.Right - c.X;
+                height = measure(c.Caption, c.Width).Height;
+            }
+            c.Height = std::min(height, room.Bottom - room.Top);
+            if (c.Y + c.Height > room.Bottom)
+                c.Y = room.Bottom - c.Height;
+            continue;
+        }
+        const int32_t width = measure(c.Caption, 0).Width + (check ? checkWidth : 0);
+        if (width <= c.Width)
+            continue;
+        if (c.Kind == ControlKind::RightLabel) {
+            const int32_t right = c.X + c.Width;
+            c.Width = std::max(c.Width, std::min(width, right - room.Left));
+            c.X = right - c.Width;
+        } else {
+            c.Width = std::max(c.Width, std::min(width, room.Right - c.X));
+        }
+    }
+    return controls;
 }
 
 } // namespace converters

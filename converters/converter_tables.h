@@ -6,6 +6,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <vector>
 
 namespace converters {
 
@@ -83,5 +85,21 @@ struct DialogLayout {
 
 // The XYZ build's layout (636 by 490) or the small layout of the other builds (636 by 166).
 DialogLayout LayoutOf(int32_t mode);
+
+// A text's extent in pixels in the dialog's font: on one line (wrapWidth 0), or wrapped at
+// words within wrapWidth (Width the widest line, Height all its lines).
+struct TextExtent {
+    int32_t Width = 0;
+    int32_t Height = 0;
+};
+using MeasureText = std::function<TextExtent(const char* text, int32_t wrapWidth)>;
+
+// The build's layout as the dialog's font needs it, so that every caption of a label, radio
+// button and check box shows whole: a one-line caption wider than its control widens it (a
+// right-aligned label to the left); a label of two lines or more takes the height of its
+// wrapped text, and starts higher where the control below is nearer. Each grows only into the
+// room its group box and its neighbours leave it. checkWidth: what a check box or radio button
+// draws before its caption.
+std::vector<ControlLayout> FittedLayout(int32_t mode, const MeasureText& measure, int32_t checkWidth);
 
 } // namespace converters

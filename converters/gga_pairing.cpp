@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace converters {
 
@@ -25,17 +26,18 @@ std::string_view SentenceField(std::string_view sentence, int32_t n)
     return sentence.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
 }
 
-// The values a stored sentence supplies to a reading at `tick`, when it does.
-bool SentenceValues(VlxRecords& records, int32_t at, int32_t tick, GgaValues& values)
+// The values a stored sentence supplies to a reading at `tick`, when it does, and its text.
+bool SentenceValues(VlxRecords& records, int32_t at, int32_t tick, GgaValues& values, std::string& text)
 {
-    const StoredSentence sentence = ReadStoredSentence(records, at);
+    StoredSentence sentence = ReadStoredSentence(records, at);
     if (!sentence.Complete || TickDistance(sentence.Tick, tick) > GgaPairingWindowMs)
         return false;
     values = ReadGgaValues(sentence.Text);
+    text = std::move(sentence.Text);
     return values.Supplied;
 }
 
-} // namespace
+}  // namespace
 
 int32_t TickOfField(std::string_view field)
 {
@@ -89,19 +91,20 @@ GgaValues ReadGgaValues(std::string_view sentence)
     return v;
 }
 
-PairedPosition PairGgaSentences(VlxRecords& records, const std::vector<int32_t>& ggaRecords,
-                                int32_t timeStampRecord, int32_t readingTick)
+PairedPosition PairGgaSentences(VlxRecords& records, const std::vector<int32_t>& ggaRecords, int32_t timeStampRecord,
+                                int32_t readingTick)
 {
     PairedPosition position;
     const auto after = std::upper_bound(ggaRecords.begin(), ggaRecords.end(), timeStampRecord);
     GgaValues before, later;
+    std::string beforeText, laterText;
     bool hasBefore = false, hasAfter = false;
     if (after != ggaRecords.begin()) {
         const int32_t at = *(after - 1);
-        hasBefore = at >= 2 && at < timeStampRecord && SentenceValues(records, at, readingTick, before);
+        hasBefore = at >= 2 && at < timeStampRecord && SentenceValues(records, at, readingTick, before, beforeText);
     }
     if (after != ggaRecords.end())
-        hasAfter = SentenceValues(records, *after, readingTick, later);
+        hasAfter = SentenceValues(records, *after, readingTick, later, laterText);
     if (!hasBefore && !hasAfter)
         return position;
     position.Valid = true;
@@ -119,7 +122,8 @@ PairedPosition PairGgaSentences(VlxRecords& records, const std::vector<int32_t>&
     position.Quality = texts.Quality;
     position.Hdop = texts.Hdop;
     position.Satellites = texts.Satellites;
+    position.Sentence = hasAfter ? laterText : beforeText;
     return position;
 }
 
-} // namespace converters
+}  // namespace converters

@@ -52,7 +52,8 @@ struct GgaValues {
 GgaValues ReadGgaValues(std::string_view sentence);
 
 // A reading's position: the mean of the GGA sentences before and after it that supply values,
-// or the one that does; the texts of fix quality, HDOP and satellites of the later one.
+// or the one that does; the texts of fix quality, HDOP and satellites of the later one, and
+// that sentence as stored (the reading's own fix, as every format reports it).
 struct PairedPosition {
     bool Valid = false;
     double Latitude = 0.0;
@@ -61,13 +62,14 @@ struct PairedPosition {
     std::string Quality;
     std::string Hdop;
     std::string Satellites;
+    std::string Sentence;
 };
 
 // ggaRecords: the record numbers of the file's GGA '@' records, ascending. The sentence before
 // is the last of them before the time-stamp record (and not record 1), the sentence after the
 // first after it; each counts only when complete, within GgaPairingWindowMs of the reading's
 // tick on either side, and supplying values.
-PairedPosition PairGgaSentences(VlxRecords& records, const std::vector<int32_t>& ggaRecords,
-                                int32_t timeStampRecord, int32_t readingTick);
+PairedPosition PairGgaSentences(VlxRecords& records, const std::vector<int32_t>& ggaRecords, int32_t timeStampRecord,
+                                int32_t readingTick);
 
-} // namespace converters
+}  // namespace converters

@@ -204,31 +204,10 @@ void StartLz5State(ConverterState& state)
 // The record parsers of the LZ5 build by tag; the loop text a P record gives goes to loopText.
 void ParseLz5Record(ConverterState& state, std::string_view r, std::string& loopText)
 {
-    switch (r[0]) {
-    case 'H':
-        ParseHeaderRecord(state, r);
-        break;
-    case 'L':
-        ParseLineRecord(state, r);
-        break;
-    case 'S':
-        ParseStationRecord(state, r);
-        break;
-    case 'T':
-        ParseTransmitterRecord(state, r);
-        break;
-    case 'P':
+    if (r[0] == 'P')
         loopText = Field(ParseLoopRecord(state, r), 7);
-        break;
-    case 'V':
-        ParseGateValueRecord(state, r);
-        break;
-    case 'R':
-        ParseReceiverRecord(state, r);
-        break;
-    default:
-        break;
-    }
+    else if (r[0] != 'W')
+        ParseRecordOfTag(state, r);
 }
 
 }  // namespace
@@ -261,9 +240,12 @@ int32_t WriteLz5File(ConverterState& state, ConverterHost& host)
             if (gateSet != 0 && gateSet != 1)
                 return run.Refuse(UserGatesText, UserGatesCaption, UserGatesStatus);
         }
-        // The records that hold the fixed fields' numbers.
-        if (r[0] == 'L' || r[0] == 'S' || r[0] == 'T' || r[0] == 'P')
+        // The records that hold the fixed fields' numbers; a record damaged there is told by
+        // the writing pass.
+        if (r[0] == 'L' || r[0] == 'S' || r[0] == 'T' || r[0] == 'P') {
+            state.Parsed.FieldFault.clear();
             ParseLz5Record(state, r, loopText);
+        }
         if (r[0] == 'Z')
             lines += gateSet == 1 ? 2 : 1;
         if (lines > MaxLz5Lines)

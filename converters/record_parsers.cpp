@@ -60,13 +60,14 @@ std::string ShortField(std::string text, int32_t width)
 // An LZ5 field that holds its number in plain digits (line, station, loop area): as
 // ShortField, but a number whose whole part does not fit is noted for the LZ5 writer, which
 // refuses the file; other programs read these fixed columns, and a number cut or in exponent
-// form there reads as another one.
+// form there reads as another one. A record whose fields hold no number is damage, never
+// written, and not noted.
 std::string Lz5NumberField(ParsedRecords& p, std::string text, int32_t width, const char* name)
 {
     const std::string whole = WholeNumberText(text);
     TrimNumberText(text, width);
     if ((text.size() > static_cast<size_t>(width) || text.find_first_of("Ee") != std::string::npos) &&
-        p.Lz5UnfitValue.empty())
+        p.Lz5UnfitValue.empty() && p.FieldFault.empty())
         p.Lz5UnfitValue =
             std::string(name) + " " + whole + " does not fit its field of " + std::to_string(width) + " characters";
     return PadNumberText(text, width);
@@ -335,6 +336,38 @@ int32_t ParseReceiverRecord(ConverterState& state, std::string_view record)
     if (mode != ModeXyz && p.FileOnTime > 0 && p.FileReceiverDelayUs != 0)
         SetFirstGateTexts(p, p.FileReceiverDelayUs);
     return digit;
+}
+
+int32_t ParseRecordOfTag(ConverterState& state, std::string_view record)
+{
+    switch (record.empty() ? ' ' : record[0]) {
+    case 'H':
+        ParseHeaderRecord(state, record);
+        break;
+    case 'L':
+        ParseLineRecord(state, record);
+        break;
+    case 'S':
+        ParseStationRecord(state, record);
+        break;
+    case 'T':
+        ParseTransmitterRecord(state, record);
+        break;
+    case 'P':
+        ParseLoopRecord(state, record);
+        break;
+    case 'R':
+        ParseReceiverRecord(state, record);
+        break;
+    case 'V':
+        ParseGateValueRecord(state, record);
+        break;
+    case 'W':
+        return ParseReadingRecord(record);
+    default:
+        break;
+    }
+    return -1;
 }
 
 int32_t GateRecordNumber(char c)

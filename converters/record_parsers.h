@@ -70,6 +70,11 @@ std::string ParseLoopRecord(ConverterState& state, std::string_view record);
 // times, and the first-gate texts moved by the delay. Returns the record digit.
 int32_t ParseReceiverRecord(ConverterState& state, std::string_view record);
 
+// The parser of the record's tag (H, L, S, T, P, R, V, W), for a writer that takes nothing
+// from the texts they return: the included flag of a W record (ParseReadingRecord), -1 for
+// every other record.
+int32_t ParseRecordOfTag(ConverterState& state, std::string_view record);
+
 // The record number of a gate-value record's column 2: '1'..'9' give 1..9, 'A'..'Z' give
 // 10..35; 0 for any other character.
 int32_t GateRecordNumber(char c);

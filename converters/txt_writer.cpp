@@ -5,6 +5,8 @@
 #include "converters/record_parsers.h"
 #include "converters/writers.h"
 
+#include <vector>
+
 namespace converters {
 
 namespace {
@@ -39,23 +41,35 @@ struct TxtRun {
     TxtRun(ConverterState& state, ConversionRun& run) : State(state), Run(run) {}
     ConverterState& State;
     ConversionRun& Run;
-    std::string GpsSentence;
-    bool GpsSentenceComplete = false;
+    std::vector<int32_t> GgaRecords;
+    int32_t Included = 1;  // the reading record last read is W1
 
-    void ReadingBlock(std::string_view timeStamp);
+    // The parsers of the TXT build by tag.
+    void Parse(std::string_view r);
+    void ReadingBlock(int32_t timeStampRecord, const std::string& z);
 };
 
-void TxtRun::ReadingBlock(std::string_view z)
+void TxtRun::Parse(std::string_view r)
+{
+    const int32_t included = ParseRecordOfTag(State, r);
+    if (included >= 0)
+        Included = included;
+}
+
+void TxtRun::ReadingBlock(int32_t timeStampRecord, const std::string& z)
 {
     const ParsedRecords& p = State.Parsed;
     OutputText& out = Run.Out();
     out.Line(std::string("Type of Layout: ") + TextOf(LayoutTexts, 3, p.FileSystemConfiguration, "???"));
     out.Line("Date: " + std::string(Columns(z, 4, 5)) + "/" + std::string(Columns(z, 6, 7)) + "/" +
              std::string(Columns(z, 8, 11)) + "  Time: " + std::string(Columns(z, 13, 24)));
-    if (GpsSentenceComplete) {
-        out.Line("GPS Message: " + GpsSentence);
-        GpsSentenceComplete = false;
-    }
+    // The reading's own fix: the sentence whose texts the XYZ rows give it. A store appends its
+    // sentence after the reading, so the sentence before a reading is most often the previous
+    // reading's.
+    const PairedPosition fix =
+        PairGgaSentences(Run.Records(), GgaRecords, timeStampRecord, TickOfField(Columns(z, 26, 35)));
+    if (fix.Valid)
+        out.Line("GPS Message: " + fix.Sentence);
     out.Line("Line   :" + p.LineLabel);
     out.Line("Station:" + p.StationLabel);
     out.Line("TX center (x,y):" + DecimalText(p.LoopCentreX) + "," + DecimalText(p.LoopCentreY));
@@ -100,26 +114,29 @@ int32_t WriteTxtFile(ConverterState& state, ConverterHost& host)
     run.ProgressRange(n);
     run.Status("Analysing file:" + FileNamePart(state.InputPath));
 
-    // Counting pass. The signature is checked here, before anything is written.
+    // Counting pass: the records parsed as the writing pass parses them, so that the readings
+    // counted are the ones written. The signature is checked here, before anything is written.
+    TxtRun txt(state, run);
     int32_t readings = 0, stations = 0, lines = 0;
-    int32_t included = 1;
+    ReadingWalk counting(records, state.Parsed);
     for (int32_t i = 1; i <= n; ++i) {
         run.Progress(i);
         const std::string_view r = records.Record(i);
         const std::string_view tag = r.substr(0, 2);
         if (tag == "S1")
             ++stations;
-        else if (tag == "W1")
-            included = 1;
-        else if (tag == "W0")
-            included = 0;
-        else if (tag == "R1" && included == 1)
-            ++readings;
-        else if (tag == "L1") {
+        else if (tag == "L1")
             ++lines;
-            included = 1;
-        } else if (tag == "H1" && ParseHeaderRecord(state, r) == 0)
+        else if (tag == "H1" && ParseHeaderRecord(state, r) == 0)
             return run.Refuse(NotVlxFileText, NotVlxFileCaption);
+        else if (IsGgaStartRecord(r))
+            txt.GgaRecords.push_back(i);
+        if (!counting.Begin(i, r))
+            continue;
+        txt.Parse(r);
+        if (r[0] == 'Z' && txt.Included == 1 && counting.ReadingWhole())
+            ++readings;
+        counting.End();
     }
     if (!run.CreateOutput())
         return -1;
@@ -133,54 +150,19 @@ int32_t WriteTxtFile(ConverterState& state, ConverterHost& host)
     run.Status("Processing" + NumberText(readings) + " records");
     run.Progress(0);
 
-    // Writing pass; the included flag goes on from where the counting pass left it.
-    TxtRun txt(state, run);
+    // Writing pass.
+    ResetParsedRecords(state);
+    txt.Included = 1;
     ReadingWalk walk(records, state.Parsed);
     for (int32_t i = 1; i <= n; ++i) {
         run.Progress(i);
         const std::string_view r = records.Record(i);
         if (!walk.Begin(i, r))
             continue;
-        switch (r[0]) {
-        case 'H':
-            ParseHeaderRecord(state, r);
-            break;
-        case 'L':
-            ParseLineRecord(state, r);
-            break;
-        case 'S':
-            ParseStationRecord(state, r);
-            break;
-        case 'R':
-            ParseReceiverRecord(state, r);
-            break;
-        case 'T':
-            ParseTransmitterRecord(state, r);
-            break;
-        case 'P':
-            ParseLoopRecord(state, r);
-            break;
-        case 'V':
-            ParseGateValueRecord(state, r);
-            break;
-        case 'W':
-            included = ParseReadingRecord(r);
-            break;
-        case '@':
-            if (IsGgaStartRecord(r)) {
-                const StoredSentence sentence = ReadStoredSentence(records, i);
-                txt.GpsSentence = sentence.Text;
-                txt.GpsSentenceComplete = sentence.Complete;
-            }
-            break;
-        case 'Z':
-            if (included == 1 && walk.ReadingWhole()) {
-                txt.ReadingBlock(std::string(r));
-                walk.ReadingWritten();
-            }
-            break;
-        default:
-            break;
+        txt.Parse(r);
+        if (r[0] == 'Z' && txt.Included == 1 && walk.ReadingWhole()) {
+            txt.ReadingBlock(i, std::string(r));
+            walk.ReadingWritten();
         }
         walk.End();
     }

@@ -65,34 +65,9 @@ struct UsfRun {
 
 void UsfRun::Parse(std::string_view r)
 {
-    switch (r[0]) {
-    case 'H':
-        ParseHeaderRecord(State, r);
-        break;
-    case 'L':
-        ParseLineRecord(State, r);
-        break;
-    case 'S':
-        ParseStationRecord(State, r);
-        break;
-    case 'R':
-        ParseReceiverRecord(State, r);
-        break;
-    case 'T':
-        ParseTransmitterRecord(State, r);
-        break;
-    case 'P':
-        ParseLoopRecord(State, r);
-        break;
-    case 'V':
-        ParseGateValueRecord(State, r);
-        break;
-    case 'W':
-        Included = ParseReadingRecord(r) == 1;
-        break;
-    default:
-        break;
-    }
+    const int32_t included = ParseRecordOfTag(State, r);
+    if (included >= 0)
+        Included = included == 1;
 }
 
 void UsfRun::Sweep(int32_t timeStampRecord, const std::string& z)

@@ -21,8 +21,9 @@ constexpr int32_t Lz5DataLineLength = 204;
 constexpr int32_t UsfMaxLineLength = 128;
 constexpr int32_t XyzMaxLineLength = 2048;
 
-// `WriteTxtFile`: a counting pass (lines, stations, included readings) and the file summary,
-// then per included reading its parameter block and the table of gate, time (us) and response.
+// `WriteTxtFile`: a counting pass (lines, stations, the readings it writes) and the file
+// summary, then per included reading its parameter block, with the GGA sentence of its XYZ
+// position, and the table of gate, time (us) and response.
 int32_t WriteTxtFile(ConverterState& state, ConverterHost& host);
 
 // `AnalyseVlxFile`: the signature check, the data types present (state.DataTypePresent) and

@@ -157,6 +157,8 @@ TEST(DamagedFiles, EveryReadingIsWrittenOrTheOperatorIsTold)
     const size_t p2 = RecordOffset(good, "P2", 2);
     const size_t v2 = RecordOffset(good, "V2", 5);
     const size_t l1 = RecordOffset(good, "L1", 1);
+    const size_t v34 = RecordOffset(good, "V3", 4);
+    const size_t w3 = RecordOffset(good, "W1", 3);
     const std::string inserted =
         "copied by hand from the field book, station 30 re-read after the storm" + std::string("\r\n");
 
@@ -202,6 +204,15 @@ TEST(DamagedFiles, EveryReadingIsWrittenOrTheOperatorIsTold)
         {"cut inside reading 5", [&](const std::string& b) { return b.substr(0, v2 + 33); }, false, 0, 4},
         {"cut at a record's end inside reading 5", [&](const std::string& b) { return b.substr(0, v2 + 60); }, false, 0,
          4},
+        // Mended: each of these went without a word, and the two readings left out by the
+        // second were told as one.
+        {"reading 3's V3 copied into reading 4 after its own",
+         [&](const std::string& b) { return std::string(b).insert(v34 + 60, b.substr(v3, 60)); }, true,
+         LineAt(v34 + 60), 4},
+        {"reading 3's V3 missing, reading 5's time stamp missing with its sentence after it",
+         [&](const std::string& b) { return std::string(b).erase(z5, 60).erase(v3, 60); }, true, LineAt(w3), 3},
+        {"a station of 1e30800", [&](const std::string& b) { return Replaced(b, s3 + 2, "       1e30800"); }, true,
+         LineAt(s3), 4},
     };
     for (int32_t mode : Modes) {
         const Converted whole = Convert(mode, good, [&](ConverterSettings& s) { Adjust(mode, s); });
@@ -231,9 +242,22 @@ TEST(DamagedFiles, EveryReadingIsWrittenOrTheOperatorIsTold)
                 const std::string at = "The file is damaged at line " + std::to_string(d.Line);
                 EXPECT_TRUE(text.rfind(at + ": ", 0) == 0 || text.rfind(at + " (record ", 0) == 0) << text;
                 EXPECT_NE(text.find(std::to_string(d.Readings) + " in all"), std::string::npos) << text;
+                // Every reading of the file is written or counted as left out, but where the
+                // file is damaged from its first line on.
+                const int32_t leftOut = SurveyReadings - d.Readings;
+                if (d.Line > 1) {
+                    EXPECT_EQ(text.find("; " + std::to_string(leftOut) + " damaged reading") != std::string::npos,
+                              leftOut > 0)
+                        << text;
+                }
                 EXPECT_NE(text.find("The output is incomplete"), std::string::npos) << text;
             }
             EXPECT_EQ(c.Host.Statuses.back(), NextFileStatus);
+            // Mended: TXT counted the readings left out too.
+            if (mode == ModeTxt && c.Host.OutputCreated) {
+                EXPECT_NE(c.Host.Output.find("No of records:  " + std::to_string(d.Readings) + "\r\n"),
+                          std::string::npos);
+            }
         }
     }
 }

@@ -33,11 +33,11 @@ struct GoldenCase {
 const GoldenCase Cases[] = {
     {"single20.txt", "TXT summary with blank-led counts; a block with the receiver delay; gates 0-20 in nV/m2",
      SingleReadingSurvey, ModeTxt, [](ConverterSettings& s) { s.OutputUnits = 1; }},
-    {"gps30.txt", "TXT of a GPS survey: each GGA sentence once, before the next reading; W0 left out; conductivity",
+    {"gps30.txt", "TXT of a GPS survey: each reading with the GGA sentence XYZ pairs with it; W0 left out; mS/m",
      GpsSurvey, ModeTxt, [](ConverterSettings& s) { s.OutputUnits = 3; }},
     {"user12.txt", "TXT of user-defined gates: the first-time line, times in us, resistivity", UserGateSurvey, ModeTxt,
      [](ConverterSettings& s) { s.OutputUnits = 5; }},
-    {"cut.txt", "TXT of a file cut inside a reading: the reading without its time stamp is not written", CutSurvey,
+    {"cut.txt", "TXT of a file cut inside a reading: the reading without its time stamp is not counted", CutSurvey,
      ModeTxt, [](ConverterSettings& s) { s.OutputUnits = 0; }},
     {"single20_ags.xyz", "XYZ AGS: column header Gate_00 to Gate_20, station and line, date and time packed",
      SingleReadingSurvey, ModeXyz,
