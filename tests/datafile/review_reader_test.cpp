@@ -97,7 +97,18 @@ TEST(ReviewReader, ReadsBackWhatTheWriterStored)
     EXPECT_EQ(r.MeterValues[1], -3.25);
     EXPECT_EQ(r.AmpereTurns, 3.0);
     EXPECT_EQ(r.CommentPresent, 1);
+    // The comments of a reading are read again from its W record alone: its line's and its
+    // station's pairs where the index found them, its own where the parser did.
+    const ReviewCommentEntry line = ReviewComments[ReviewLineComment];
+    const ReviewCommentEntry station = ReviewComments[ReviewStationComment];
+    ResetReviewTables();
+    ASSERT_EQ(ReadCommentsOfReading(f, FirstWOffset(f), msg), 1) << msg.Text;
+    EXPECT_EQ(ReviewComments[ReviewLineComment].Offset, line.Offset);
+    EXPECT_EQ(ReviewComments[ReviewLineComment].Present, line.Present);
+    EXPECT_EQ(ReviewComments[ReviewStationComment].Offset, station.Offset);
+    EXPECT_EQ(ReviewComments[ReviewStationComment].Present, station.Present);
     EXPECT_EQ(ReviewComments[ReviewReadingComment].Offset, r.CommentOffset);
+    EXPECT_EQ(ReviewComments[ReviewReadingComment].Present, 1);
 }
 
 TEST(ReviewReader, LineFollowedDirectlyByStationAndExcludedReadings)

@@ -1,6 +1,7 @@
 // Review selection over a file written by the program's writers: the slots and user-gate
 // sets offered for a line, the profile rows and reading lists, the station averages and the
 // automatic axis limits.
+#include "vlox/datafile/comments.h"
 #include "vlox/datafile/review_selection.h"
 #include "vlox/datafile/review_state.h"
 #include "vlox/datafile/store.h"
@@ -16,7 +17,7 @@ namespace {
 
 std::vector<std::string> Reported;
 
-void Identity(const ReviewReadingData& r, double* out)
+void Identity(const ReviewReadingData& r, const double*, double* out)
 {
     for (int g = 0; g < r.GateCount; ++g)
         out[g] = r.GateValues[g];
@@ -127,7 +128,7 @@ TEST_F(ReviewSelection, ExcludedReadingsAndAverages)
     FileMessage msg;
     ASSERT_EQ(ReadStationRecords(f, ReviewStationOffsets[0], msg), 1);
     ASSERT_EQ(ReviewRecordCount, 4);
-    AverageStationRecords(ctx);
+    EXPECT_EQ(ReadStationDrawing(ctx, 2, false, msg), 0);
     EXPECT_EQ(StationSlotAverageCounts[2], 2);
     EXPECT_EQ(StationSlotAverages[2][0], 2.0);    // (1 + 3) / 2
     EXPECT_EQ(StationSlotAverages[2][19], 40.0);  // (20 + 60) / 2
@@ -140,7 +141,7 @@ TEST_F(ReviewSelection, ExcludedReadingsAndAverages)
     // station's profile row as the first matching reading.
     f.Bytes[static_cast<size_t>(ReviewRecordOffsets[0]) + 1] = '0';
     ASSERT_EQ(ReadStationRecords(f, ReviewStationOffsets[0], msg), 1);
-    AverageStationRecords(ctx);
+    EXPECT_EQ(ReadStationDrawing(ctx, 3, false, msg), 0);
     EXPECT_EQ(StationSlotAverageCounts[2], 1);
     EXPECT_EQ(StationSlotAverages[2][0], 3.0);
     ASSERT_EQ(ReadLineStations(f, ReviewLineOffsets[0], msg), 1);
@@ -156,26 +157,53 @@ TEST_F(ReviewSelection, ExcludedReadingsAndAverages)
     EXPECT_EQ(StationListText(100.0), "100");
 }
 
-// "Selected" Auto Scale reads every reading tagged 1 of the station and shows the parameters
-// of each as it becomes the reviewed reading; the axis covers them all.
-TEST_F(ReviewSelection, SelectedAutoScaleShowsTheParametersOfEachReadingItReads)
+// The readings the drawings read ("Selected", the averages, Auto Scale) leave the reading shown,
+// its values and its comment alone. A reading that cannot be read takes no part: it is
+// counted, with the first one's message, and nothing is reported from the reading.
+TEST_F(ReviewSelection, ReadingsReadForTheDrawingLeaveTheReadingShownAlone)
 {
-    static std::vector<double> shown;  // the first gate of the reviewed reading at each showing
-    shown.clear();
-    ctx.ShowParameters = [] { shown.push_back(ReviewReading.GateValues[0]); };
     FileMessage msg;
     ASSERT_EQ(ReadStationRecords(f, ReviewStationOffsets[0], msg), 1);
     ASSERT_EQ(ReviewRecordCount, 4);
+    ASSERT_EQ(ShowReviewReading(ctx, ReviewRecordOffsets[0]), 1);  // 1 x (g + 1)
+    const ReviewCommentEntry comment = ReviewComments[ReviewReadingComment];
     ReviewRecordTags[1] = 1;  // 3 x (g + 1)
     ReviewRecordTags[3] = 1;  // 7 x (g + 1)
+    FileMessage failure;
+    EXPECT_EQ(ReadStationDrawing(ctx, 1, false, failure), 0);
     ProcessingChoice = 1;
     double lo = 0, hi = 0;
-    AutoScaleReview(ctx, 0, nullptr, 0, lo, hi);
+    AutoScaleReview(0, nullptr, 0, lo, hi);
     ProcessingChoice = 0;
-    EXPECT_EQ(shown, (std::vector<double>{3.0, 7.0}));
     EXPECT_EQ(lo, 2.0);    // smallest 3
     EXPECT_EQ(hi, 200.0);  // largest 7 x 20
+
+    // Reading 3 (30 gates, 5 x) damaged in its second gate record.
+    size_t v2 = static_cast<size_t>(ReviewRecordOffsets[2]);
+    while (f.Bytes.compare(v2, 2, "V2") != 0)
+        v2 += 60;
+    f.Bytes[v2] = 'Q';
+    EXPECT_EQ(ReadStationDrawing(ctx, 3, false, failure), 1);
+    EXPECT_NE(failure.Text.find("-Error in file line"), std::string::npos);
+    EXPECT_EQ(StationSlotAverageCounts[7], 0);
+    EXPECT_EQ(StationSlotAverageCounts[2], 2);
+    EXPECT_EQ(StationDrawingReadingOf(2)->Read, 0);
+
+    EXPECT_EQ(ReviewShownOffset, ReviewRecordOffsets[0]);
+    EXPECT_EQ(ReviewShownRead, 1);
+    EXPECT_EQ(ReviewReading.GateValues[0], 1.0);
+    EXPECT_EQ(ReviewDisplayValues[0], 1.0);
+    EXPECT_EQ(ReviewComments[ReviewReadingComment].Offset, comment.Offset);
     EXPECT_TRUE(Reported.empty());
+
+    // Shown, it still takes the place: nothing meant for it lands on the reading before.
+    EXPECT_EQ(ShowReviewReading(ctx, ReviewRecordOffsets[2]), 0);
+    EXPECT_EQ(ReviewShownOffset, ReviewRecordOffsets[2]);
+    EXPECT_EQ(ReviewShownRead, 0);
+    EXPECT_EQ(ReviewComments[ReviewReadingComment].Present, 0);
+    EXPECT_EQ(Reported.size(), 1u);
+    EXPECT_EQ(SeekPastShownReading(f, msg), 0);
+    Reported.clear();
 }
 
 // Edit Selected Parameters lands on the reading the review shows, whichever list showed it:
@@ -248,15 +276,14 @@ TEST(ReviewAxis, Limits)
         EXPECT_DOUBLE_EQ(hi, c.max) << c.largest;
     }
     // The largest below 10 is raised to 10 (0.4 gives 20); NaN values are left out.
-    ReviewContext ctx;
     const double live[3] = {0.4, nan, 0.1};
     double lo = 0, hi = 0;
-    AutoScaleReview(ctx, -1, live, 3, lo, hi);
+    AutoScaleReview(-1, live, 3, lo, hi);
     EXPECT_EQ(lo, 0.0);
     EXPECT_EQ(hi, 20.0);
     // A processing choice outside 0-3: no values, the axis 0 to 1.
     ProcessingChoice = 7;
-    AutoScaleReview(ctx, 0, nullptr, 0, lo, hi);
+    AutoScaleReview(0, nullptr, 0, lo, hi);
     EXPECT_EQ(lo, 0.0);
     EXPECT_EQ(hi, 1.0);
     ProcessingChoice = 0;

@@ -314,6 +314,7 @@ TEST(PrintLayout, HeaderAndGateTableTextsRunIntoNothing)
         in.Header.TurnOffTimeUs = 105.9;
         in.Header.OperatorName = W("Brem");
         in.Header.EarlyWindowValue = 51234.5;
+        in.Scale.AmplitudeAxisMax = 1e6;  // six decades: the linear band near 0 is narrow
         PrinterFontMeasure m(in.Caps);
         const PrintPageLayout page = LayOutPrintPage(in, m);
         struct Box {
@@ -330,11 +331,15 @@ TEST(PrintLayout, HeaderAndGateTableTextsRunIntoNothing)
         }
         // Texts less than half a line apart share a row and keep at least a blank's width
         // between them along it; the table's rows may be closer than a font's full cell,
-        // never than half of it.
+        // never than half of it. The amplitude labels, left of the plot box, do not touch at
+        // all (a decade's "1" over the axis's "0").
         for (size_t i = 0; i < texts.size(); ++i)
             for (size_t j = i + 1; j < texts.size(); ++j) {
                 const Box& a = texts[i];
                 const Box& b = texts[j];
+                if (a.right <= page.PlotBox.Left && b.right <= page.PlotBox.Left)
+                    EXPECT_FALSE(a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom)
+                        << "\"" << WideToNarrow(a.op->Text) << "\" over \"" << WideToNarrow(b.op->Text) << "\"";
                 const int32_t line = std::min(a.bottom - a.top, b.bottom - b.top);
                 const int32_t blank = line * 27 / 100;
                 // The two parts of the date line and of the station line join.

@@ -22,6 +22,7 @@
 #include "vlox/datafile/review_state.h"
 #include "vlox/settings/settings.h"
 #include "vlox/display/print_win.h"
+#include "vlox/display/review_plots_win.h"
 
 #include <atomic>
 #include <string>
@@ -284,8 +285,8 @@ TEST_F(PrintPageTest, PreviewOnAMemoryDcDrawsTheBoxAndKeepsNoObject)
     DeleteDC(dc);
 }
 
-// The page's inputs of a reviewed station read in every processing mode: the readings and
-// averages are gathered, and the review's reading, values, gate times and averages are as
+// The page's inputs of a reviewed station in every processing mode: the readings and averages
+// the selection read are gathered, and the review's reading, values, gate times and averages are as
 // they were (its screen and repaints go on showing what the user chose).
 TEST_F(PrintPageTest, GatheringThePageLeavesTheReviewAsItWas)
 {
@@ -318,8 +319,12 @@ TEST_F(PrintPageTest, GatheringThePageLeavesTheReviewAsItWas)
     caps.HorzRes = 2400;
     caps.VertRes = 3000;
     caps.LogPixelsX = caps.LogPixelsY = 300;
+    ReviewRecordTags[2] = 1;  // A2 chosen for "Selected"
     for (int32_t choice = 0; choice < 4; ++choice) {
         ProcessingChoice = choice;
+        // The page takes what the screen's drawing read for the selection.
+        FileMessage failure;
+        ASSERT_EQ(ReadStationDrawing(ProgramReviewContext(), choice, false, failure), 0);
         const PrintPageInputs in = GatherPrintPageInputs(caps);
         EXPECT_EQ(in.Decay.Selected.GateCount, 30);
         EXPECT_EQ(in.Header.GainZ, reading.GainZ);

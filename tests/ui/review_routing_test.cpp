@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <map>
 #include <string>
 #include <vector>
@@ -297,6 +299,16 @@ TEST_F(ReviewRouting, LineStepsReadTheNewLine)
     EXPECT_EQ(ReviewLineIndex, 1);
     EXPECT_DOUBLE_EQ(ReviewLineNumber, 101.0);
     EXPECT_EQ(ops.calls.front(), "Set82(1)");
+    // The new line's first reading is shown as a station step shows it.
+    const std::vector<std::string> shown = {"ShowDecay(0)", "Numbers", "Panel", "Clear(0)", "Decay", "InvalidateMap"};
+    EXPECT_TRUE(std::equal(shown.begin(), shown.end(), ops.calls.end() - 6)) << ::testing::PrintToString(ops.calls);
+    // "Average" too shows the reading the boxes name, with the averages.
+    ProcessingChoice = 2;
+    ops.calls.clear();
+    ops.selection[ReviewRecordComboId] = 1;
+    EXPECT_TRUE(RouteReviewNotification(MsgCommand, Changed(ReviewRecordComboId), ops));
+    EXPECT_EQ(ops.calls, (std::vector<std::string>{"ShowDecay(1)", "Panel", "Clear(0)", "Decay"}));
+    ProcessingChoice = 0;
     ops.contents[3] = 0;
     EXPECT_FALSE(StepReviewLine(false, ops));
 }

@@ -574,12 +574,42 @@ int32_t ReadMeasurementRecord(RecordFile& f, int64_t offset, ReviewReadingData& 
         return 0;
     if (r.TestKind != 0)
         ReviewTestMode = r.TestKind;
+    out = r;
+    return 1;
+}
+
+int32_t ReadCommentsOfReading(RecordFile& f, int64_t offset, FileMessage& msg)
+{
+    // The station and the line the reading stands in: the last S and L records before it.
+    int64_t station = -1, line = -1;
+    for (int64_t at = offset - DataLineLength; at >= 0 && line < 0; at -= DataLineLength) {
+        char tag = 0;
+        if (!f.Seek(at) || f.Read(&tag, 1) != 1)
+            break;
+        if (tag == 'S' && station < 0)
+            station = at;
+        else if (tag == 'L')
+            line = at;
+    }
+    static const int lineNumbers[4] = {7, 8, 9, 10};
+    static const int stationNumbers[4] = {11, 12, 13, 14};
+    ReviewComments[ReviewLineComment] = ReviewCommentEntry{};
+    ReviewComments[ReviewStationComment] = ReviewCommentEntry{};
+    ReviewComments[ReviewReadingComment] = ReviewCommentEntry{};
+    if (line >= 0 &&
+        !ReadOptionalComment(f, line + DataLineLength, "C3", "C4", lineNumbers, ReviewComments[ReviewLineComment], msg))
+        return 0;
+    if (station >= 0 && !ReadOptionalComment(f, station + DataLineLength, "C5", "C6", stationNumbers,
+                                             ReviewComments[ReviewStationComment], msg))
+        return 0;
+    ReviewReadingData r;
+    if (ReadMeasurementRecord(f, offset, r, msg) == 0)
+        return 0;
     ReviewCommentEntry& c = ReviewComments[ReviewReadingComment];
     c.Text = r.Comment;
     c.HasText = r.Comment.empty() ? 0 : 1;
     c.Present = r.CommentPresent;
     c.Offset = r.CommentOffset;
-    out = r;
     return 1;
 }
 

@@ -123,8 +123,13 @@ int32_t ReadLineStations(RecordFile& f, int64_t offset, FileMessage& msg);
 // The readings of the station whose S1 is at offset, with its optional comment pair.
 int32_t ReadStationRecords(RecordFile& f, int64_t offset, FileMessage& msg);
 // Parses the reading whose W record is at offset into out. 1, or 0 with msg and out
-// untouched. ReviewTestMode takes the reading's test kind when it names one.
+// untouched. ReviewTestMode takes the reading's test kind when it names one; nothing else of
+// the review changes (the review's comments belong to the reading it shows).
 int32_t ReadMeasurementRecord(RecordFile& f, int64_t offset, ReviewReadingData& out, FileMessage& msg);
+// The comments of the reading whose W record is at offset, of its station and of its line,
+// read again from the file into ReviewComments (with the offsets of their pairs), whatever
+// the review read since. 1, or 0 with msg.
+int32_t ReadCommentsOfReading(RecordFile& f, int64_t offset, FileMessage& msg);
 // The same with the numbers of the four gate-value failures of the caller's own messages: a
 // full record read short, a full record without 'V' and its number, the last, partial record
 // read short, the partial record without them (the review's are 27 to 30).

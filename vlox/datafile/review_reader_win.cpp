@@ -106,10 +106,29 @@ int32_t ReopenDataFileAtEnd()
     return 1;
 }
 
+namespace {
+
+int32_t MessageScopes = 0;
+bool MessageTold = false;
+
+}  // namespace
+
+ReviewMessageScope::ReviewMessageScope()
+{
+    if (MessageScopes++ == 0)
+        MessageTold = false;
+}
+
+ReviewMessageScope::~ReviewMessageScope()
+{
+    --MessageScopes;
+}
+
 void ReportReviewMessage(const FileMessage& message)
 {
-    if (message.Text.empty())
+    if (message.Text.empty() || (MessageScopes > 0 && MessageTold))
         return;
+    MessageTold = MessageScopes > 0;
     DataFileMessageBox(GetActiveWindow(), NarrowToWide(message.Text).c_str(), NarrowToWide(message.Caption).c_str(),
                        MB_OK | MB_ICONERROR);
 }

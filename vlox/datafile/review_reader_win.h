@@ -42,5 +42,14 @@ extern ReviewFileDialogFunction ReviewFileDialog;
 void SetDataFileAside();
 int32_t ReopenDataFileAtEnd();
 
-// Shows a reader's message ("File Error") owned by the active window.
+// Shows a reader's message ("File Error") owned by the active window. While a command runs
+// (a ReviewMessageScope is open) only its first message is shown: the steps of one selection
+// that meet one damaged reading tell it once.
 void ReportReviewMessage(const FileMessage& message);
+class ReviewMessageScope {
+public:
+    ReviewMessageScope();
+    ~ReviewMessageScope();
+    ReviewMessageScope(const ReviewMessageScope&) = delete;
+    ReviewMessageScope& operator=(const ReviewMessageScope&) = delete;
+};

@@ -1,5 +1,6 @@
 #include "vlox/datafile/review_selection.h"
 
+#include "vlox/datafile/comments.h"
 #include "vlox/datafile/review_state.h"
 #include "vlox/settings/rate_tables.h"
 
@@ -26,6 +27,9 @@ int32_t StationSlotRates[ReviewSlotCount];
 int32_t UserGateReadingsSkipped = 0;
 double ReviewDisplayValues[MaxGateCount];
 int64_t ReviewShownOffset = -1;
+int32_t ReviewShownRead = 0;
+StationDrawingReading StationDrawingReadings[MaxReviewRecords];
+int32_t StationDrawingCount = 0;
 
 namespace {
 
@@ -105,9 +109,12 @@ int32_t SelectProfile(const ReviewContext& ctx, const Match& m, bool userSet, co
             ReviewReadingData r;
             if (!ReadOnly(ctx, ReviewRecordOffsets[i], r) || !Matches(r, m, userSet))
                 continue;
-            double values[MaxGateCount] = {};
-            if (ReadAndConvertReading(ctx, ReviewRecordOffsets[i], r, values) == 1)
-                std::memcpy(ProfileValues[k], values, sizeof values);
+            // At its own gate times: the review's tables belong to the reading shown.
+            double centres[MaxGateCount], low = 0.0, high = 0.0, values[MaxGateCount] = {};
+            GateTimesOfReading(r, centres, low, high);
+            if (ctx.Convert != nullptr)
+                ctx.Convert(r, centres, values);
+            std::memcpy(ProfileValues[k], values, sizeof values);
             break;
         }
     }
@@ -185,18 +192,87 @@ void ResetReviewSelection()
     ReviewUserGateEntryCount = 0;
     UserGateReadingsSkipped = 0;
     ReviewShownOffset = -1;
+    ReviewShownRead = 0;
+    StationDrawingCount = 0;
 }
 
-int32_t ReadAndConvertReading(const ReviewContext& ctx, int64_t offset, ReviewReadingData& reading, double* values)
+int32_t ShowReviewReading(const ReviewContext& ctx, int64_t offset)
 {
+    ReviewShownOffset = offset;
+    ReviewShownRead = 0;
+    ReviewCommentEntry& comment = ReviewComments[ReviewReadingComment];
     ReviewReadingData r;
-    if (!ReadOnly(ctx, offset, r))
+    FileMessage msg;
+    if (ReadMeasurementRecord(*ctx.File, offset, r, msg) == 0) {
+        // The place is taken all the same: what is meant for this reading must not land on the
+        // one shown before.
+        std::memset(ReviewDisplayValues, 0, sizeof ReviewDisplayValues);
+        comment = ReviewCommentEntry{};
+        Report(ctx, msg);
         return 0;
+    }
     BuildReviewGateTimes(r);
+    const int32_t rate = r.RepRateIndex < 0 ? 0 : (r.RepRateIndex >= RepRateCount ? RepRateCount - 1 : r.RepRateIndex);
+    std::memset(ReviewDisplayValues, 0, sizeof ReviewDisplayValues);
     if (ctx.Convert != nullptr)
-        ctx.Convert(r, values);
-    reading = r;
+        ctx.Convert(r, ReviewGateCentres[rate], ReviewDisplayValues);
+    ReviewReading = r;
+    ReviewShownRead = 1;
+    comment.Text = r.Comment;
+    comment.HasText = r.Comment.empty() ? 0 : 1;
+    comment.Present = r.CommentPresent;
+    comment.Offset = r.CommentOffset;
     return 1;
+}
+
+bool DrawingNeedsReading(int32_t processing, bool gateLabels, int32_t tag)
+{
+    switch (processing) {
+    case 1:
+        return gateLabels || tag == 1;
+    case 2:
+    case 3:
+        return tag != -1;
+    default:
+        return false;
+    }
+}
+
+int32_t ReadStationDrawing(const ReviewContext& ctx, int32_t processing, bool gateLabels, FileMessage& firstFailure)
+{
+    int32_t failed = 0;
+    StationDrawingCount = RecordCount();
+    for (int32_t i = 0; i < StationDrawingCount; ++i) {
+        StationDrawingReading& d = StationDrawingReadings[i];
+        d = StationDrawingReading{};
+        if (!DrawingNeedsReading(processing, gateLabels, ReviewRecordTags[i]))
+            continue;
+        d.Offset = ReviewRecordOffsets[i];
+        ReviewReadingData r;
+        FileMessage msg;
+        if (ReadMeasurementRecord(*ctx.File, d.Offset, r, msg) == 0) {
+            if (failed++ == 0)
+                firstFailure = msg;
+            continue;
+        }
+        d.Read = 1;
+        d.RateIndex = r.RepRateIndex;
+        d.GateSet = r.GateSet;
+        d.GateCount = r.GateCount < 0 ? 0 : (r.GateCount > MaxGateCount ? MaxGateCount : r.GateCount);
+        GateTimesOfReading(r, d.CentresMs, d.LowMs, d.HighMs);
+        if (ctx.Convert != nullptr)
+            ctx.Convert(r, d.CentresMs, d.Values);
+    }
+    AverageStationRecords();
+    return failed;
+}
+
+const StationDrawingReading* StationDrawingReadingOf(int32_t i)
+{
+    if (i < 0 || i >= StationDrawingCount || i >= RecordCount())
+        return nullptr;
+    const StationDrawingReading& d = StationDrawingReadings[i];
+    return d.Offset >= 0 && d.Offset == ReviewRecordOffsets[i] ? &d : nullptr;
 }
 
 int32_t CountStationRepetitions(const ReviewContext& ctx)
@@ -316,39 +392,30 @@ int32_t SelectReviewStation(const ReviewContext& ctx, int32_t k, int32_t choice)
     }
     if (ProfileRecordCount == 0)
         return 0;
-    if (ReadAndConvertReading(ctx, ProfileRecordOffsets[0], ReviewReading, ReviewDisplayValues) == 0)
-        return 0;
-    ReviewShownOffset = ProfileRecordOffsets[0];
-    return 1;
+    return ShowReviewReading(ctx, ProfileRecordOffsets[0]);
 }
 
-void AverageStationRecords(const ReviewContext& ctx)
+void AverageStationRecords()
 {
     std::memset(StationSlotAverages, 0, sizeof StationSlotAverages);
     std::memset(StationSlotAverageCounts, 0, sizeof StationSlotAverageCounts);
     std::memset(StationSlotRates, 0, sizeof StationSlotRates);
     UserGateReadingsSkipped = 0;
     for (int32_t i = 0; i < RecordCount(); ++i) {
-        if (ReviewRecordTags[i] == -1)
+        const StationDrawingReading* d = StationDrawingReadingOf(i);
+        if (ReviewRecordTags[i] == -1 || d == nullptr || d->Read == 0)
             continue;
-        ReviewReadingData r;
-        if (!ReadOnly(ctx, ReviewRecordOffsets[i], r))
-            continue;
-        if (r.GateSet == 2) {
+        if (d->GateSet == 2) {
             ++UserGateReadingsSkipped;
-            ReviewReading = r;
             continue;
         }
-        double values[MaxGateCount] = {};
-        if (ReadAndConvertReading(ctx, ReviewRecordOffsets[i], ReviewReading, values) == 0)
-            continue;
-        const int32_t slot = SlotOf(r.RepRateIndex, r.GateSet);
+        const int32_t slot = SlotOf(d->RateIndex, d->GateSet);
         if (slot < 0)
             continue;
-        StationSlotRates[slot] = r.RepRateIndex;
+        StationSlotRates[slot] = d->RateIndex;
         ++StationSlotAverageCounts[slot];
-        for (int32_t g = 0; g < r.GateCount && g < MaxGateCount; ++g)
-            StationSlotAverages[slot][g] += values[g];
+        for (int32_t g = 0; g < d->GateCount; ++g)
+            StationSlotAverages[slot][g] += d->Values[g];
     }
     for (int32_t k = 0; k < ReviewSlotCount; ++k)
         if (StationSlotAverageCounts[k] > 0)
@@ -386,8 +453,7 @@ void ReviewAxisLimits(double smallest, double largest, double& axisMin, double& 
         axisMax = std::numeric_limits<double>::max();
 }
 
-void AutoScaleReview(const ReviewContext& ctx, int32_t reviewMode, const double* liveValues, int32_t liveCount,
-                     double& axisMin, double& axisMax)
+void AutoScaleReview(int32_t reviewMode, const double* liveValues, int32_t liveCount, double& axisMin, double& axisMax)
 {
     double smallest = 0.0, largest = 0.0;
     bool first = true, source = true;
@@ -416,17 +482,11 @@ void AutoScaleReview(const ReviewContext& ctx, int32_t reviewMode, const double*
             break;
         case 1:
             for (int32_t i = 0; i < RecordCount(); ++i) {
-                if (ReviewRecordTags[i] != 1)
+                const StationDrawingReading* d = StationDrawingReadingOf(i);
+                if (ReviewRecordTags[i] != 1 || d == nullptr || d->Read == 0)
                     continue;
-                ReviewReadingData r;
-                double values[MaxGateCount] = {};
-                if (ReadAndConvertReading(ctx, ReviewRecordOffsets[i], r, values) == 0)
-                    continue;
-                ReviewReading = r;
-                if (ctx.ShowParameters != nullptr)
-                    ctx.ShowParameters();
-                for (int32_t g = 0; g < r.GateCount; ++g)
-                    take(values[g]);
+                for (int32_t g = 0; g < d->GateCount; ++g)
+                    take(d->Values[g]);
             }
             break;
         case 2:

@@ -13,13 +13,12 @@
 constexpr int32_t ReviewSlotCount = 12;
 
 // What the selection needs besides the tables: the review file, the conversion of a reading
-// into the display unit (values for its gate count), where a reader's message goes, and what
-// shows the parameters of a reading that becomes the reviewed one (the parameter panel).
+// into the display unit at the gate centres given (values for its gate count), and where a
+// reader's message goes.
 struct ReviewContext {
     RecordFile* File = nullptr;
-    void (*Convert)(const ReviewReadingData& reading, double* out) = nullptr;
+    void (*Convert)(const ReviewReadingData& reading, const double* centresMs, double* out) = nullptr;
     void (*Report)(const FileMessage& message) = nullptr;
-    void (*ShowParameters)() = nullptr;
 };
 
 // Counts per station (of the line) and slot, and per station, rate index and gate count.
@@ -43,11 +42,34 @@ extern double StationSlotAverages[ReviewSlotCount][MaxGateCount];
 extern int32_t StationSlotAverageCounts[ReviewSlotCount];
 extern int32_t StationSlotRates[ReviewSlotCount];
 extern int32_t UserGateReadingsSkipped;
-// The reviewed reading in the display unit.
+// The reading the review shows is ReviewReading, its values in the display unit, the offset
+// of its W record and its comments (ReviewComments): the one the decay view or the profile
+// view showed last, whichever list it came from, and the one every command that writes, and
+// printing, acts on. Only ShowReviewReading changes them; the readings that are only averaged
+// or overlaid never do.
 extern double ReviewDisplayValues[MaxGateCount];
-// The offset of the W record of the reading the review shows (-1: none shown yet): the one
-// the decay view or the profile view drew last, whichever list it came from.
+// -1: none shown yet.
 extern int64_t ReviewShownOffset;
+// 1 when the reading shown could be read; 0 when it could not (its place is kept all the
+// same, so that nothing meant for it lands on another reading) or none is shown.
+extern int32_t ReviewShownRead;
+
+// One reading of the reviewed station as the decay drawings ("Selected", "Average",
+// "Avg.+All") and the printed page use it: read when the selection changes, kept in memory so
+// that a repaint reads no file.
+struct StationDrawingReading {
+    int64_t Offset = -1;  // its W record; -1 when the drawing did not need it
+    int32_t Read = 0;     // 1 read and converted, 0 could not be read
+    int32_t RateIndex = 0;
+    int32_t GateSet = 0;
+    int32_t GateCount = 0;
+    double CentresMs[MaxGateCount] = {};  // its own gate centres
+    double LowMs = 0.0;                   // the gate-label axis of its rate and gate set
+    double HighMs = 0.0;
+    double Values[MaxGateCount] = {};  // display unit
+};
+extern StationDrawingReading StationDrawingReadings[MaxReviewRecords];
+extern int32_t StationDrawingCount;
 
 // Slot of a standard reading (gate set 0 or 1, rate 0-6); -1 for user gates or a bad value.
 int32_t SlotOf(int32_t repRateIndex, int32_t gateSet);
@@ -63,9 +85,25 @@ std::string RecordListText(int32_t number, int32_t tag);
 // Clears the counts, lists and averages of a review (a new file is opened).
 void ResetReviewSelection();
 
-// Reads the reading at offset, builds its gate times and converts it into values. 1 when
-// read; 0 after the reader's message was reported (values untouched).
-int32_t ReadAndConvertReading(const ReviewContext& ctx, int64_t offset, ReviewReadingData& reading, double* values);
+// Makes the reading at offset the one the review shows: read into ReviewReading, gate times
+// built, converted into ReviewDisplayValues, its comments taken. 1 when read. One that cannot
+// be read still takes the place (ReviewShownOffset, ReviewShownRead 0, values and reading
+// comment cleared) and the reader's message is reported.
+int32_t ShowReviewReading(const ReviewContext& ctx, int64_t offset);
+
+// Whether the decay drawing by processing needs the station's reading of tag: "Selected" the
+// readings tagged 1 (with gate labels every reading, for the time axis), "Average" and
+// "Avg.+All" the included ones, "Single" none (it draws the reading shown).
+bool DrawingNeedsReading(int32_t processing, bool gateLabels, int32_t tag);
+// Reads the readings of the station (the ReviewRecord tables) that the drawing by processing
+// needs, each converted at its own gate times, into StationDrawingReadings, then the
+// averages per slot; the reading shown and the review's gate tables stay as they are.
+// Nothing is reported: the count of readings that could not be read is returned, with the
+// first one's message.
+int32_t ReadStationDrawing(const ReviewContext& ctx, int32_t processing, bool gateLabels, FileMessage& firstFailure);
+// The drawing's reading of entry i of the station's tables, or nullptr when the drawing did
+// not read it (or read another station).
+const StationDrawingReading* StationDrawingReadingOf(int32_t i);
 
 // Counts slots and user-gate sets over the stations of the line. 0 when any exists, else -1.
 int32_t CountStationRepetitions(const ReviewContext& ctx);
@@ -80,8 +118,9 @@ int32_t SelectReviewUserGateSet(const ReviewContext& ctx, int32_t choice);
 // The reading list of listed station k for the repetition entry choice; 1 when a first
 // reading is shown.
 int32_t SelectReviewStation(const ReviewContext& ctx, int32_t k, int32_t choice);
-// Averages the included readings of the station (ReviewRecord tables) per slot.
-void AverageStationRecords(const ReviewContext& ctx);
+// Averages the included readings of the station per slot, from the readings the drawing read
+// (StationDrawingReadings); a reading that could not be read takes no part.
+void AverageStationRecords();
 
 // Puts f at the end of the reading the review shows (ReviewShownOffset), in every view and
 // processing: where Edit Selected Parameters counts "Current Reading" and "Current and All
@@ -94,7 +133,6 @@ int32_t EntryOfOffset(const int64_t* offsets, int32_t count, int64_t offset);
 // Always finite: NaN or infinite limits give 0 and 1.
 void ReviewAxisLimits(double smallest, double largest, double& axisMin, double& axisMax);
 // The automatic scale of the review (or live) plot: the values by view and processing as the
-// review shows them, then ReviewAxisLimits. live: the live values (reviewMode -1). "Selected"
-// reads each reading tagged 1 into ReviewReading and shows its parameters.
-void AutoScaleReview(const ReviewContext& ctx, int32_t reviewMode, const double* liveValues, int32_t liveCount,
-                     double& axisMin, double& axisMax);
+// review shows them (from memory: the reading shown, the drawing's readings, the averages, the
+// profile), then ReviewAxisLimits. live: the live values (reviewMode -1).
+void AutoScaleReview(int32_t reviewMode, const double* liveValues, int32_t liveCount, double& axisMin, double& axisMax);

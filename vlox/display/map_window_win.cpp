@@ -780,13 +780,23 @@ private:
 
 }  // namespace
 
+namespace {
+
+// The lines and stations of the reviewed file, read when its review starts: the review map
+// paints them from memory, reading no file.
+ReviewMapContents ReviewMapRead;
+
+}  // namespace
+
 void ScanFileMapExtents(HANDLE file)
 {
     ReviewMapFile = file;
+    ReviewMapRead = ReviewMapContents{};
     if (file == INVALID_HANDLE_VALUE)
         return;
     HandleFile f(file);
     const FilePositionKept kept(file);
+    ReviewMapRead = ReadReviewMapContents(f);
     SurveyMapView v = ReviewView();
     const ReviewExtentsResult r = ScanFileMapExtents(f, PaneWidth(), v);
     if (r.Error != 0) {
@@ -803,9 +813,7 @@ void PaintReviewMap(HDC dc, HANDLE file)
     const int32_t w = PaneWidth();
     const int32_t h = PaneWidth();
     const SurveyMapView view = ReviewView();
-    const FilePositionKept kept(file);
-    HandleFile f(file);
-    const ReviewMapContents c = ReadReviewMapContents(f);
+    const ReviewMapContents& c = ReviewMapRead;
     for (const ReviewMapContents::Line& l : c.Lines) {
         double x = 0.0, y = 0.0;
         PlaceSurveyPoint(l.Number, l.Number, l.Direction, x, y);
@@ -859,12 +867,7 @@ void RedrawReviewMap(HWND mapWindow, HANDLE file)
 
 void FitReviewMap(double marginFactor)
 {
-    ReviewMapContents contents;
-    if (ReviewMapFile != INVALID_HANDLE_VALUE) {
-        const FilePositionKept kept(ReviewMapFile);
-        HandleFile f(ReviewMapFile);
-        contents = ReadReviewMapContents(f);
-    }
+    const ReviewMapContents contents = ReviewMapFile != INVALID_HANDLE_VALUE ? ReviewMapRead : ReviewMapContents{};
     MapLoop loop = ReviewMapLoop;
     if (loop.Shape == 0)
         loop.SideY = loop.SideX;

@@ -124,18 +124,21 @@ std::vector<ParameterPanelRow> ParameterPanelRows(const ParameterPanelInput& in,
         const ReviewedPanelParameters& r = in.Reviewed;
         const WideString coil =
             r.CoilType >= 0 && r.CoilType < CoilTypeCount ? WideString(CoilTypeNames[r.CoilType]) : WideString();
-        add("Repetition:   ", 2, RepetitionLabel(mains, r.RepRateIndex), false);
-        add("Coil Type: ", 3, coil, false);
+        // A reading shown that could not be read has no parameters to show.
+        auto of = [&r](WideString v) { return r.Read != 0 ? v : WideString(); };
+        add("Repetition:   ", 2, of(RepetitionLabel(mains, r.RepRateIndex)), false);
+        add("Coil Type: ", 3, of(coil), false);
         add("Records: ", 4, Wide(RecordsText(r.RecordCount)), false);
-        add("Process: ", 5, Wide(ProcessingName(r.ProcessingMethod)), false);
-        add("Average: ", 6, Wide(AveragingTimeName(r.AveragingTimeIndex)), false);
-        add("Compon.: ", 7, Wide(ComponentName(r.Component)), false);
-        add("Gain:", 8, Wide(GainText(r.Gain)), false);
-        add("Gates:", 9, Wide(GatesText(r.GateSet, r.GateCount, r.FirstGateTimeUs)), false);
-        add("On Time:", 10, Wide(r.OnTimeMeasurement == 1 ? FormatText("%-.2f us", r.ReceiverDelayUs) : "No"), true);
+        add("Process: ", 5, of(Wide(ProcessingName(r.ProcessingMethod))), false);
+        add("Average: ", 6, of(Wide(AveragingTimeName(r.AveragingTimeIndex))), false);
+        add("Compon.: ", 7, of(Wide(ComponentName(r.Component))), false);
+        add("Gain:", 8, of(Wide(GainText(r.Gain))), false);
+        add("Gates:", 9, of(Wide(GatesText(r.GateSet, r.GateCount, r.FirstGateTimeUs))), false);
+        add("On Time:", 10, of(Wide(r.OnTimeMeasurement == 1 ? FormatText("%-.2f us", r.ReceiverDelayUs) : "No")),
+            true);
         add("Units: ", 11, Wide(DisplayUnitName(s.DisplayUnit)), false);
-        add("Tx Current:", 12, Wide(FormatText("%-.2f A", r.TxCurrent)), true);
-        add("Turn Off:", 13, Wide(FormatText("%-.2f us", r.TurnOffTimeUs)), true);
+        add("Tx Current:", 12, of(Wide(FormatText("%-.2f A", r.TxCurrent))), true);
+        add("Turn Off:", 13, of(Wide(FormatText("%-.2f us", r.TurnOffTimeUs))), true);
         return rows;
     }
 

@@ -27,6 +27,7 @@ struct ReviewedPanelParameters {
     double ReceiverDelayUs = 0.0;
     double TxCurrent = 0.0;
     double TurnOffTimeUs = 0.0;
+    int32_t Read = 1;  // 0: the reading shown could not be read
 };
 
 struct ParameterPanelInput {

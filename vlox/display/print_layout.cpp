@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 int32_t InchX(const PrintDeviceCaps& caps, double inches)
 {
@@ -354,6 +356,26 @@ void PageBuilder::AmplitudeDecades(bool profile)
         const int32_t t = SaturatePixel(v);
         return Wide(profile ? FormatText("%d", t) : FormatText("%g", static_cast<double>(t)));
     };
+    // As on the screen: the labels at the axis's ends take their rows first, and a decade
+    // label that would overlap a label already there (the decades crowd near the ends) is
+    // left out.
+    const WideString lowText = label(aMin), highText = label(aMax);
+    const int32_t lowTop =
+        profile ? bottom - Cy(PrintFont::Small, lowText) / 2 : bottom - Cy(PrintFont::Small, lowText);
+    std::vector<std::pair<int32_t, int32_t>> taken = {
+        {lowTop, lowTop + Cy(PrintFont::Small, lowText)},
+        {top - Cy(PrintFont::Small, highText) / 2,
+         top - Cy(PrintFont::Small, highText) / 2 + Cy(PrintFont::Small, highText)}};
+    auto decadeLabel = [&](double v, int32_t at) {
+        const WideString text = label(v);
+        const int32_t h = Cy(PrintFont::Small, text);
+        const std::pair<int32_t, int32_t> rows{at - h / 2, at - h / 2 + h};
+        for (const auto& t : taken)
+            if (rows.first < t.second && t.first < rows.second)
+                return;
+        taken.push_back(rows);
+        TextRightMiddle(PrintFont::Small, text, labelRight, at);
+    };
     int32_t y = 0;
 
     // Positive decades.
@@ -361,7 +383,7 @@ void PageBuilder::AmplitudeDecades(bool profile)
     for (int32_t n = 0; n < 40; ++n) {
         if (ValueToY(g, d, y) && y <= bottom) {
             Line(decadePen, left, y, right, y);
-            TextRightMiddle(PrintFont::Small, label(d), labelRight, y);
+            decadeLabel(d, y);
         }
         if (s.AmplitudeAxisMinorGrid == 1)
             for (int32_t m = 2; m <= 9 && m * d < aMax; ++m)
@@ -380,7 +402,7 @@ void PageBuilder::AmplitudeDecades(bool profile)
         for (int32_t n = 0; n < 40; ++n) {
             if (ValueToY(g, d, y) && y <= bottom) {
                 Line(negativePen, left, y, right, y);
-                TextRightMiddle(PrintFont::Small, label(d), labelRight, y);
+                decadeLabel(d, y);
             }
             if (s.AmplitudeAxisMinorGrid == 1)
                 for (int32_t m = 2; m <= 9 && m * d > 10.0 * d && m * d > aMin; ++m)
@@ -393,16 +415,15 @@ void PageBuilder::AmplitudeDecades(bool profile)
     }
     if (profile) {
         Line(PrintPen::WideBlackPen, left, bottom, right, bottom);
-        TextRightMiddle(PrintFont::Small, label(aMin), labelRight, bottom);
+        TextRightMiddle(PrintFont::Small, lowText, labelRight, bottom);
         Line(PrintPen::WideBlackPen, left, top, right, top);
-        TextRightMiddle(PrintFont::Small, label(aMax), labelRight, top);
+        TextRightMiddle(PrintFont::Small, highText, labelRight, top);
         Line(PrintPen::WideBlackPen, left, top, left, bottom);
         Line(PrintPen::WideBlackPen, right, top, right, bottom);
         return;
     }
-    const WideString low = label(aMin);
-    Text(PrintFont::Small, low, left - 2 * d0_ - Cx(PrintFont::Small, low), bottom - Cy(PrintFont::Small, low));
-    TextRightMiddle(PrintFont::Small, label(aMax), left - d0_, top);
+    Text(PrintFont::Small, lowText, left - 2 * d0_ - Cx(PrintFont::Small, lowText), lowTop);
+    TextRightMiddle(PrintFont::Small, highText, left - d0_, top);
     PrintOp outline;
     outline.Kind = PrintOpKind::Polyline;
     outline.Pen = PrintPen::WideBlackPen;

@@ -200,48 +200,6 @@ void PlayPrintPage(HDC dc, const PrintPageLayout& page, HFONT smallFont, HFONT l
 
 namespace {
 
-// The review state that reading the station's readings for the page borrows: put back as it
-// was once the page's inputs are gathered, so the review (and its repaints during the job)
-// stays as the user left it.
-struct BorrowedReviewState {
-    ReviewReadingData Reading = ReviewReading;
-    int32_t TestMode = ReviewTestMode;
-    std::array<double, MaxGateCount> DisplayValues{};
-    double Centres[RepRateCount][MaxGateCount];
-    double Low[RepRateCount][3];
-    double High[RepRateCount][3];
-    double Averages[ReviewSlotCount][MaxGateCount];
-    int32_t AverageCounts[ReviewSlotCount];
-    int32_t AverageRates[ReviewSlotCount];
-    int32_t Skipped = UserGateReadingsSkipped;
-
-    BorrowedReviewState()
-    {
-        std::memcpy(DisplayValues.data(), ReviewDisplayValues, sizeof ReviewDisplayValues);
-        std::memcpy(Centres, ReviewGateCentres, sizeof Centres);
-        std::memcpy(Low, TimeAxisLow, sizeof Low);
-        std::memcpy(High, TimeAxisHigh, sizeof High);
-        std::memcpy(Averages, StationSlotAverages, sizeof Averages);
-        std::memcpy(AverageCounts, StationSlotAverageCounts, sizeof AverageCounts);
-        std::memcpy(AverageRates, StationSlotRates, sizeof AverageRates);
-    }
-    BorrowedReviewState(const BorrowedReviewState&) = delete;
-    BorrowedReviewState& operator=(const BorrowedReviewState&) = delete;
-    ~BorrowedReviewState()
-    {
-        ReviewReading = Reading;
-        ReviewTestMode = TestMode;
-        std::memcpy(ReviewDisplayValues, DisplayValues.data(), sizeof ReviewDisplayValues);
-        std::memcpy(ReviewGateCentres, Centres, sizeof Centres);
-        std::memcpy(TimeAxisLow, Low, sizeof Low);
-        std::memcpy(TimeAxisHigh, High, sizeof High);
-        std::memcpy(StationSlotAverages, Averages, sizeof Averages);
-        std::memcpy(StationSlotAverageCounts, AverageCounts, sizeof AverageCounts);
-        std::memcpy(StationSlotRates, AverageRates, sizeof AverageRates);
-        UserGateReadingsSkipped = Skipped;
-    }
-};
-
 // The gate centres and gate-label axis of a rate and gate set, as the review builds them.
 void GateTimesOf(const ReviewReadingData& reading, int32_t rate, int32_t gateSet, int32_t gates,
                  std::array<double, MaxGateCount>& centres, double& low, double& high)
@@ -274,25 +232,31 @@ int32_t SelectedTag()
                : 0;
 }
 
+// The decay page draws what the screen draws: the reading shown, and the readings and averages
+// the last selection read, from memory.
 void GatherDecay(PrintPageInputs& in)
 {
     PrintDecaySource& d = in.Decay;
     d.Selected = ReadingForPrint(ReviewReading, ReviewDisplayValues, SelectedTag());
     d.SelectedIndex = ReviewRecordIndex;
-    const ReviewContext ctx = ProgramReviewContext();
     if (in.ProcessingChoice == 1 || in.ProcessingChoice == 3) {
         for (int32_t i = 0; i < std::min(ReviewRecordCount, MaxReviewRecords); ++i) {
-            ReviewReadingData r;
-            double values[MaxGateCount] = {};
             PrintReading p;
-            p.Tag = -1;  // a reading that cannot be read is left out
-            if (ReadAndConvertReading(ctx, ReviewRecordOffsets[i], r, values) == 1)
-                p = ReadingForPrint(r, values, ReviewRecordTags[i]);
+            p.Tag = -1;  // a reading that was not read is left out
+            if (const StationDrawingReading* r = StationDrawingReadingOf(i); r != nullptr && r->Read == 1) {
+                p.Tag = ReviewRecordTags[i];
+                p.RateIndex = r->RateIndex;
+                p.GateSet = r->GateSet;
+                p.GateCount = r->GateCount;
+                std::memcpy(p.Values.data(), r->Values, sizeof r->Values);
+                std::memcpy(p.CentresMs.data(), r->CentresMs, sizeof r->CentresMs);
+                p.TimeAxisLow = r->LowMs;
+                p.TimeAxisHigh = r->HighMs;
+            }
             d.Station.push_back(p);
         }
     }
     if (in.ProcessingChoice == 2 || in.ProcessingChoice == 3) {
-        AverageStationRecords(ctx);
         for (int32_t k = 0; k < ReviewSlotCount; ++k) {
             PrintAverageSlot& slot = d.Slots[static_cast<size_t>(k)];
             slot.Count = StationSlotAverageCounts[k];
@@ -369,7 +333,6 @@ PrintPageInputs GatherPrintPageInputs(const PrintDeviceCaps& caps)
     in.ReviewMode = ReviewMode;
     in.ProcessingChoice = ProcessingChoice;
 
-    const BorrowedReviewState borrowed;
     GatherHeader(in.Header);
     if (ReviewMode == 1)
         GatherProfile(in);
@@ -437,8 +400,7 @@ int32_t PrintPage(HWND parent)
     const PrintDeviceCaps caps = ReadPrintDeviceCaps(dc);
     HFONT smallFont = CreatePrintFont(SmallPrintFontHeight(caps));
     HFONT largeFont = CreatePrintFont(LargePrintFontHeight(caps));
-    // The page is laid out before the job starts: the readings it borrows are read on copies,
-    // so the repaints the abort procedure lets through draw the review as it is.
+    // The page is laid out before the job starts, from what the review holds in memory.
     const PrintPageInputs inputs = GatherPrintPageInputs(caps);
     DcTextMeasure measure(dc, smallFont, largeFont);
     const PrintPageLayout page = LayOutPrintPage(inputs, measure);

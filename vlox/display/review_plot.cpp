@@ -26,15 +26,6 @@ double ReviewLoopArea(const ReviewReadingData& r)
     return LoopArea(loop, e, n);
 }
 
-namespace {
-
-int32_t RateRow(const ReviewReadingData& r)
-{
-    return r.RepRateIndex >= 0 && r.RepRateIndex < RepRateCount ? r.RepRateIndex : 0;
-}
-
-}  // namespace
-
 void ConvertReviewReadingTo(const ReviewReadingData& r, const double* centresMs, int32_t unit, double loopArea,
                             double* out)
 {
@@ -49,9 +40,9 @@ void ConvertReviewReadingTo(const ReviewReadingData& r, const double* centresMs,
     ConvertGateValues(c, 1, unit, r.CoilType, n, r.Gain, r.AmpereTurns, values, out);
 }
 
-void ConvertReviewReading(const ReviewReadingData& r, double* out)
+void ConvertReviewReading(const ReviewReadingData& r, const double* centresMs, double* out)
 {
-    ConvertReviewReadingTo(r, ReviewGateCentres[RateRow(r)], Settings.DisplayUnit, ReviewLoopArea(r), out);
+    ConvertReviewReadingTo(r, centresMs, Settings.DisplayUnit, ReviewLoopArea(r), out);
 }
 
 bool WidenGateAxis(const std::vector<GateAxisSpan>& readings, GateAxisSpan& axis)

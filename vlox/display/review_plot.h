@@ -17,9 +17,8 @@ double ReviewLoopArea(const ReviewReadingData& r);
 // its gate count of values into out. Values that cannot be converted (a unit outside 0-5) are 0.
 void ConvertReviewReadingTo(const ReviewReadingData& r, const double* centresMs, int32_t unit, double loopArea,
                             double* out);
-// The same in `DisplayUnit` with the review gate centres of its rate and the reading's own
-// loop area (the review context's conversion).
-void ConvertReviewReading(const ReviewReadingData& r, double* out);
+// The same in `DisplayUnit` with the reading's own loop area (the review context's conversion).
+void ConvertReviewReading(const ReviewReadingData& r, const double* centresMs, double* out);
 
 // The gate-label time axis of a reading, or of the decay plot: its limits (ms), its gate count
 // and the gate centres its gate labels stand at.

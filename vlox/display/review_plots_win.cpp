@@ -121,32 +121,50 @@ void DrawReviewFrame(HDC dc, int32_t rate, int32_t gateSet, int32_t gates)
     DrawReviewFrameOver(dc, ReviewGateAxis(rate, gateSet, gates));
 }
 
-// Gate times of a standard set (the averages' slots).
-void BuildStandardGateTimes(int32_t gateSet)
+// The gate centres and gate-label axis of a standard set at a rate (the averages' slots), built
+// apart: the review's tables belong to the reading shown.
+struct StandardAxis {
+    double CentresMs[MaxGateCount] = {};
+    double LowMs = 0.0;
+    double HighMs = 0.0;
+};
+
+StandardAxis StandardAxisOf(int32_t rate, int32_t gateSet)
 {
     ReviewReadingData r;
+    r.RepRateIndex = Clamp(rate, 0, RepRateCount - 1);
     r.GateSet = gateSet;
     r.GateCount = 20 + 10 * gateSet;
-    BuildReviewGateTimes(r);
+    StandardAxis a;
+    GateTimesOfReading(r, a.CentresMs, a.LowMs, a.HighMs);
+    return a;
 }
 
-void ShowNumbersOrClear(bool show)
+// The numbers window's review column: gates values with the reading shown's component, early
+// window and meter lines; the values are left out when shown is false.
+void DrawReviewColumn(int32_t gates, const double* values, bool shown)
 {
-    if (show)
-        DrawReviewNumbers(false);
-    else
-        ClearDisplayArea(2);
-}
-
-void DrawAverages(HDC dc, int32_t penIndex, bool tellUser, bool withReadings)
-{
-    const ReviewContext ctx = ProgramReviewContext();
-    AverageStationRecords(ctx);
-    if (UserGateReadingsSkipped > 0 && tellUser) {
-        const wchar_t* text = withReadings ? L"The average and decay curves for user defined gates are not shown."
-                                           : L"The average for user defined gates is not shown.";
-        MessageBoxW(hWndCurve, text, L"User Define Gates", MB_OK);
+    if (hWndNumbers == nullptr)
+        return;
+    {
+        WindowDc dc(hWndNumbers);
+        if (!dc)
+            return;
+        DrawNumbersHeader(dc.get(), gates, ReviewReading.Component, ReviewReading.ComponentCount);
     }
+    DrawNumbersColumnWith(hWndNumbers, gates, values, ReviewReading.EarlyWindowValue, shown);
+    if (hWndMain != nullptr) {
+        WindowDc dc(hWndMain);
+        // A reading shown that could not be read has no meter values: the lines are left empty.
+        DrawMeterReadings(dc.get(), ReviewShownRead == 1 ? ReviewReading.MeterState : 2, ReviewReading.MeterValues[0],
+                          ReviewReading.MeterValues[1], ReviewReading.MeterDipole);
+    }
+}
+
+// "Average" and "Avg.+All" from the station's averages and the readings the drawing read. No
+// slot holding readings draws nothing.
+void DrawAverages(HDC dc, bool withReadings)
+{
     int32_t slots = 0;
     bool thirty = false;
     for (int32_t k = 0; k < ReviewSlotCount; ++k)
@@ -154,93 +172,84 @@ void DrawAverages(HDC dc, int32_t penIndex, bool tellUser, bool withReadings)
             ++slots;
             thirty = thirty || k >= 7;
         }
-    const int32_t frameSet = thirty ? 1 : 0;
-    BuildStandardGateTimes(frameSet);
-    DrawReviewFrame(dc, ReviewRate(), frameSet, thirty ? 30 : 20);
     if (slots == 0)
         return;
-    if (withReadings) {
+    const int32_t frameSet = thirty ? 1 : 0;
+    const StandardAxis frame = StandardAxisOf(ReviewRate(), frameSet);
+    DrawReviewFrameOver(dc, {frame.LowMs, frame.HighMs, thirty ? 30 : 20, frame.CentresMs});
+    if (withReadings)
         for (int32_t i = 0; i < ReviewRecordCount && i < MaxReviewRecords; ++i) {
-            if (ReviewRecordTags[i] == -1)
+            const StationDrawingReading* d = StationDrawingReadingOf(i);
+            if (ReviewRecordTags[i] == -1 || d == nullptr || d->Read == 0 || d->GateSet == 2)
                 continue;
-            ReviewReadingData r;
-            double values[MaxGateCount] = {};
-            HandleFile f = ReviewRecordFile();
-            FileMessage msg;
-            if (ReadMeasurementRecord(f, ReviewRecordOffsets[i], r, msg) == 0) {
-                ReportReviewMessage(msg);
-                continue;
-            }
-            if (r.GateSet == 2)
-                continue;
-            BuildReviewGateTimes(r);
-            ConvertReviewReading(r, values);
-            DrawReviewCurve(dc, r.RepRateIndex, values, r.GateCount, IntermediateDecayPen);
+            DrawReviewCurveAt(dc, d->CentresMs, d->Values, d->GateCount, IntermediateDecayPen);
         }
-        penIndex = FinalDecayPen;
-    }
+    if (slots != 1)
+        ClearDisplayArea(2);
     for (int32_t k = 0; k < ReviewSlotCount; ++k) {
         if (StationSlotAverageCounts[k] <= 0)
             continue;
         const int32_t set = k >= 7 ? 1 : 0;
-        BuildStandardGateTimes(set);
-        std::memcpy(ReviewDisplayValues, StationSlotAverages[k], sizeof ReviewDisplayValues);
-        if (slots == 1) {
-            ReviewReading.GateCount = 20 + 10 * set;
-            ReviewReading.RepRateIndex = StationSlotRates[k];
-        }
-        ShowNumbersOrClear(slots == 1);
-        DrawReviewCurve(dc, StationSlotRates[k], StationSlotAverages[k], 20 + 10 * set, penIndex);
+        const StandardAxis slot = StandardAxisOf(StationSlotRates[k], set);
+        if (slots == 1)
+            DrawReviewColumn(20 + 10 * set, StationSlotAverages[k], true);
+        DrawReviewCurveAt(dc, slot.CentresMs, StationSlotAverages[k], 20 + 10 * set, FinalDecayPen);
     }
 }
 
-// One reading of the station as "Selected" draws it: in `DisplayUnit` at its own gate times.
-struct StationCurve {
-    int32_t Record = 0;
-    int32_t GateCount = 0;
-    double CentresMs[MaxGateCount] = {};
-    double Values[MaxGateCount] = {};
-    double LowMs = 0.0;
-    double HighMs = 0.0;
-};
-
-// "Selected": the readings tagged 1 over the frame. With gate labels the time axis covers
-// every reading of the station (the printed page's pass), so a reading of another rate or
-// gate set is not cut at the reviewed reading's axis. The review's gate tables are left as
-// they are: the reviewed reading keeps its own.
+// "Selected": the readings tagged 1 over the frame, from the readings the drawing read. With
+// gate labels the time axis covers every reading of the station (the printed page's pass), so
+// a reading of another rate or gate set is not cut at the reviewed reading's axis.
 void DrawSelected(HDC dc)
 {
-    const bool gateLabels = Settings.TimeAxisLabels == 1;
-    std::vector<StationCurve> curves;
-    HandleFile f = ReviewRecordFile();
-    for (int32_t i = 0; i < ReviewRecordCount && i < MaxReviewRecords; ++i) {
-        if (!gateLabels && ReviewRecordTags[i] != 1)
-            continue;
-        ReviewReadingData r;
-        FileMessage msg;
-        if (ReadMeasurementRecord(f, ReviewRecordOffsets[i], r, msg) == 0) {
-            ReportReviewMessage(msg);
-            continue;
-        }
-        StationCurve c;
-        c.Record = i;
-        c.GateCount = Clamp(r.GateCount, 0, MaxGateCount);
-        GateTimesOfReading(r, c.CentresMs, c.LowMs, c.HighMs);
-        ConvertReviewReadingTo(r, c.CentresMs, Settings.DisplayUnit, ReviewLoopArea(r), c.Values);
-        curves.push_back(c);
-    }
     GateAxisSpan axis = ReviewGateAxis(ReviewRate(), ReviewReading.GateSet, ReviewGates());
-    if (gateLabels) {
+    if (Settings.TimeAxisLabels == 1) {
         std::vector<GateAxisSpan> spans;
-        for (const StationCurve& c : curves)
-            spans.push_back({c.LowMs, c.HighMs, c.GateCount, c.CentresMs});
+        for (int32_t i = 0; i < ReviewRecordCount && i < MaxReviewRecords; ++i)
+            if (const StationDrawingReading* d = StationDrawingReadingOf(i); d != nullptr && d->Read == 1)
+                spans.push_back({d->LowMs, d->HighMs, d->GateCount, d->CentresMs});
         WidenGateAxis(spans, axis);
     }
     DrawReviewFrameOver(dc, axis);
-    for (const StationCurve& c : curves)
-        if (ReviewRecordTags[c.Record] == 1)
-            DrawReviewCurveAt(dc, c.CentresMs, c.Values, c.GateCount,
-                              c.Record == ReviewRecordIndex ? FinalDecayPen : IntermediateDecayPen);
+    for (int32_t i = 0; i < ReviewRecordCount && i < MaxReviewRecords; ++i) {
+        const StationDrawingReading* d = StationDrawingReadingOf(i);
+        if (ReviewRecordTags[i] == 1 && d != nullptr && d->Read == 1)
+            DrawReviewCurveAt(dc, d->CentresMs, d->Values, d->GateCount,
+                              i == ReviewRecordIndex ? FinalDecayPen : IntermediateDecayPen);
+    }
+}
+
+// The review decay plot by processing from memory: what the last selection read.
+void DrawDecayFromMemory()
+{
+    if (hWndCurve == nullptr)
+        return;
+    WindowDc dc(hWndCurve);
+    if (!dc)
+        return;
+    // The saved live frame no longer matches what the window shows.
+    CurveBackgroundSaved = 0;
+    switch (ProcessingChoice) {
+    case 0: {
+        DrawReviewFrame(dc.get(), ReviewRate(), ReviewReading.GateSet, ReviewGates());
+        const bool excluded = ReviewRecordIndex >= 0 && ReviewRecordIndex < ReviewRecordCount &&
+                              ReviewRecordTags[ReviewRecordIndex] == -1;
+        if (!excluded && ReviewShownRead == 1)
+            DrawReviewCurve(dc.get(), ReviewRate(), ReviewDisplayValues, ReviewGates(), FinalDecayPen);
+        break;
+    }
+    case 1:
+        DrawSelected(dc.get());
+        break;
+    case 2:
+        DrawAverages(dc.get(), false);
+        break;
+    case 3:
+        DrawAverages(dc.get(), true);
+        break;
+    default:
+        break;
+    }
 }
 
 // The x of listed station s, or false.
@@ -275,7 +284,6 @@ ReviewContext ProgramReviewContext()
     ctx.File = &ReviewAccess;
     ctx.Convert = ConvertReviewReading;
     ctx.Report = ReportReviewMessage;
-    ctx.ShowParameters = DrawParameterPanel;
     return ctx;
 }
 
@@ -358,7 +366,7 @@ void SelectReviewStation(int32_t station, int32_t repetition)
 void AutoScaleReview()
 {
     double lo = 0.0, hi = 1.0;
-    AutoScaleReview(ProgramReviewContext(), ReviewMode, DisplayValues, GateCount, lo, hi);
+    AutoScaleReview(ReviewMode, DisplayValues, GateCount, lo, hi);
     Settings.AmplitudeAxisMin = lo;
     Settings.AmplitudeAxisMax = hi;
 }
@@ -367,15 +375,12 @@ void ShowDecayRecord(int32_t record)
 {
     if (record < 0 || record >= ReviewRecordCount)
         return;
-    if (ReadAndConvertReading(ProgramReviewContext(), ReviewRecordOffsets[record], ReviewReading,
-                              ReviewDisplayValues) == 0)
-        return;
-    ReviewShownOffset = ReviewRecordOffsets[record];
+    const int32_t read = ShowReviewReading(ProgramReviewContext(), ReviewRecordOffsets[record]);
     // The review map draws the loop of the reading shown; corners in GPS coordinates are not
     // drawn there.
     const ReviewReadingData& r = ReviewReading;
     MapLoop loop;
-    loop.Shape = r.LoopShape >= 0 && r.LoopShape <= 2 ? r.LoopShape : -1;
+    loop.Shape = read == 1 && r.LoopShape >= 0 && r.LoopShape <= 2 ? r.LoopShape : -1;
     loop.CentreX = r.CentreX;
     loop.CentreY = r.CentreY;
     loop.SideX = r.SideX;
@@ -389,18 +394,18 @@ void ShowDecayRecord(int32_t record)
 
 void ConvertReviewedReading()
 {
+    if (ReviewShownRead != 1)
+        return;
     BuildReviewGateTimes(ReviewReading);
-    ConvertReviewReading(ReviewReading, ReviewDisplayValues);
+    ConvertReviewReading(ReviewReading, ReviewGateCentres[ReviewRate()], ReviewDisplayValues);
 }
 
 void ShowProfileRecord(int32_t record, int32_t station)
 {
     if (record < 0 || record >= ProfileRecordCount)
         return;
-    if (ReadAndConvertReading(ProgramReviewContext(), ProfileRecordOffsets[record], ReviewReading,
-                              ReviewDisplayValues) == 0)
+    if (ShowReviewReading(ProgramReviewContext(), ProfileRecordOffsets[record]) == 0)
         return;
-    ReviewShownOffset = ProfileRecordOffsets[record];
     if (station >= 0 && station < MaxReviewStations)
         std::memcpy(ProfileValues[station], ReviewDisplayValues, sizeof(double) * ReviewGates());
 }
@@ -458,55 +463,26 @@ void DrawMeterReadings(HDC dc, int32_t state, double value1, double value2, char
 
 void DrawReviewNumbers(bool profileTags)
 {
-    if (hWndNumbers == nullptr)
-        return;
-    {
-        WindowDc dc(hWndNumbers);
-        if (!dc)
-            return;
-        DrawNumbersHeader(dc.get(), ReviewGates(), ReviewReading.Component, ReviewReading.ComponentCount);
-    }
     const int32_t* tags = profileTags ? ProfileRecordTags : ReviewRecordTags;
     const int32_t count = profileTags ? ProfileRecordCount : ReviewRecordCount;
     const bool excluded = ReviewRecordIndex >= 0 && ReviewRecordIndex < count && tags[ReviewRecordIndex] == -1;
-    DrawNumbersColumnWith(hWndNumbers, ReviewGates(), ReviewDisplayValues, ReviewReading.EarlyWindowValue, !excluded);
-    if (hWndMain != nullptr) {
-        WindowDc dc(hWndMain);
-        DrawMeterReadings(dc.get(), ReviewReading.MeterState, ReviewReading.MeterValues[0],
-                          ReviewReading.MeterValues[1], ReviewReading.MeterDipole);
-    }
+    DrawReviewColumn(ReviewGates(), ReviewDisplayValues, !excluded && ReviewShownRead == 1);
 }
 
 void DrawReviewDecay(bool tellUser)
 {
-    if (hWndCurve == nullptr)
-        return;
-    WindowDc dc(hWndCurve);
-    if (!dc)
-        return;
-    // The saved live frame no longer matches what the window shows.
-    CurveBackgroundSaved = 0;
-    switch (ProcessingChoice) {
-    case 0: {
-        DrawReviewFrame(dc.get(), ReviewRate(), ReviewReading.GateSet, ReviewGates());
-        const bool excluded = ReviewRecordIndex >= 0 && ReviewRecordIndex < ReviewRecordCount &&
-                              ReviewRecordTags[ReviewRecordIndex] == -1;
-        if (!excluded)
-            DrawReviewCurve(dc.get(), ReviewRate(), ReviewDisplayValues, ReviewGates(), FinalDecayPen);
-        break;
-    }
-    case 1:
-        DrawSelected(dc.get());
-        break;
-    case 2:
-        DrawAverages(dc.get(), FinalDecayPen, tellUser, false);
-        break;
-    case 3:
-        DrawAverages(dc.get(), FinalDecayPen, tellUser, true);
-        break;
-    default:
-        break;
-    }
+    // The readings the drawing needs are read now, for this selection, and kept: a repaint
+    // draws them from memory and reads no file.
+    FileMessage failure;
+    ReadStationDrawing(ProgramReviewContext(), ProcessingChoice, Settings.TimeAxisLabels == 1, failure);
+    if (tellUser && UserGateReadingsSkipped > 0 && (ProcessingChoice == 2 || ProcessingChoice == 3))
+        MessageBoxW(hWndCurve,
+                    ProcessingChoice == 3 ? L"The average and decay curves for user defined gates are not shown."
+                                          : L"The average for user defined gates is not shown.",
+                    L"User Define Gates", MB_OK);
+    DrawDecayFromMemory();
+    // The plot shows what could be read; a reading that could not is told once.
+    ReportReviewMessage(failure);
 }
 
 void DrawProfilePlot()
@@ -621,14 +597,16 @@ ReviewedPanelParameters ReviewedParametersOfReading()
     p.ReceiverDelayUs = r.ReceiverDelayUs;
     p.TxCurrent = r.TxCurrent;
     p.TurnOffTimeUs = r.TurnOffTimeUs;
+    p.Read = ReviewShownRead;
     return p;
 }
 
 void PaintReviewPlots(HDC numbersPaintDc)
 {
+    // A repaint draws from memory: it reads no file and tells nothing.
     if (ReviewMode == 0) {
         ClearDisplayArea(0);
-        DrawReviewDecay(false);
+        DrawDecayFromMemory();
         if (ProcessingChoice == 0 || ProcessingChoice == 1)
             DrawReviewNumbers(false);
     } else if (ReviewMode == 1) {

@@ -511,6 +511,8 @@ LRESULT CALLBACK OnCommand(HWND, UINT message, WPARAM wParam, LPARAM lParam)
 {
     const uint32_t msg = message;
     const uint32_t param = static_cast<uint32_t>(wParam);
+    // A reading that cannot be read is told once for the whole command.
+    const ReviewMessageScope oneMessage;
 
     // 1. The review controls, while reviewing.
     if (ReviewMode != -1) {

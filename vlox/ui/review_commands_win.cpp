@@ -438,7 +438,6 @@ void StepRecordCommand(int32_t command)
         ReviewRecordIndex += next ? 1 : -1;
         SendMessageW(hComboRecord, CB_SETCURSEL, static_cast<WPARAM>(ReviewRecordIndex), 0);
         ReviewRecordNumber = ReviewRecordNumbers[ReviewRecordIndex];
-        DrawRecordNumberField(hWndMain);
         ShowDecayScreen();
     } else if (ReviewMode == 1) {
         if (next ? ReviewRecordIndex >= ProfileRecordCount - 1 : ReviewRecordIndex <= 0)
@@ -448,7 +447,6 @@ void StepRecordCommand(int32_t command)
         if (ProfileRecordTags[ReviewRecordIndex] == -1)
             return;
         ReviewRecordNumber = ProfileRecordNumbers[ReviewRecordIndex];
-        DrawRecordNumberField(hWndMain);
         ShowProfileRecord(ReviewRecordIndex, ReviewStationIndex);
         ClearDisplayArea(0);
         DrawProfilePlot();
@@ -467,9 +465,23 @@ void ExitReviewCommand()
     LeaveReviewMode();
 }
 
+// The reading shown could not be read: the command meant for it is refused with the reader's
+// message (read again, so that it says why). True when refused.
+bool RefusedOnUnreadReading()
+{
+    if (ReviewShownRead == 1)
+        return false;
+    HandleFile f = ReviewRecordFile();
+    FileMessage msg;
+    if (SeekPastShownReading(f, msg) == 1)
+        msg = {"The reading shown could not be read. Choose it again.", FileErrorCaption};
+    ReportReviewMessage(msg);
+    return true;
+}
+
 void PrintCommand()
 {
-    if (ReviewMode == -1)
+    if (ReviewMode == -1 || RefusedOnUnreadReading())
         return;
     PrintPage(hWndMain);
     UpdateWindow(hWndMain);
@@ -480,6 +492,17 @@ void DisplayCommentsCommand()
 {
     if (ReviewMode == -1)
         return;
+    // The comments are those of the reading shown, of its station and its line, read again:
+    // the reads that drawing and averaging did since leave them alone, and the dialog writes
+    // where they stand now.
+    {
+        HandleFile f = ReviewRecordFile();
+        FileMessage msg;
+        if (ReviewShownOffset < 0 || ReadCommentsOfReading(f, ReviewShownOffset, msg) == 0) {
+            ReportReviewMessage(msg);
+            return;
+        }
+    }
     CommentsViewRequest request;
     request.ReviewFile = ReviewFile;
     request.ReviewFileTitle = ReviewFileTitle;
@@ -573,12 +596,10 @@ void EditParametersCommand()
         RereadProfile(ReviewStationIndex);
         return;
     }
-    if (ProcessingChoice == 0 || ProcessingChoice == 1) {
-        const int32_t shown = EntryOfOffset(ReviewRecordOffsets, ReviewRecordCount, ReviewShownOffset);
-        ShowDecayRecord(shown >= 0 ? shown : ReviewRecordIndex);
-        DrawReviewNumbers(false);
-        DrawParameterPanel();
-    }
+    const int32_t shown = EntryOfOffset(ReviewRecordOffsets, ReviewRecordCount, ReviewShownOffset);
+    ShowDecayRecord(shown >= 0 ? shown : ReviewRecordIndex);
+    DrawReviewNumbers(false);
+    DrawParameterPanel();
     ClearDisplayArea(0);
     DrawReviewDecay(false);
     Invalidate(hWndMap);

@@ -91,12 +91,30 @@ void RedrawDecayView(ReviewOps& ops)
     }
     case 2:
     case 3:
+        // The averages are drawn, and the reading the boxes name is the one shown: the panel,
+        // the comments, the edits and the page are its.
+        ops.ShowDecayRecord(ReviewRecordIndex);
+        ops.DrawParameterPanel();
         ops.ClearDisplayArea(0);
         ops.DrawReviewDecay();
         break;
     default:
         break;
     }
+}
+
+// The decay view after a station or line step: the station's first reading shown, with its
+// numbers and parameters, and the plot by processing.
+void ShowSteppedStation(ReviewOps& ops)
+{
+    ReviewRecordNumber = ops.RecordNumber(ReviewRecordIndex);
+    ReviewStationNumber = ops.StationValue(ReviewStationIndex);
+    ops.ShowDecayRecord(ReviewRecordIndex);
+    ops.DrawReviewNumbers(false);
+    ops.DrawParameterPanel();
+    ops.ClearDisplayArea(0);
+    ops.DrawReviewDecay();
+    ops.InvalidateMap();
 }
 
 // Back from the profiles: the decay view takes the station and the reading the profile
@@ -343,14 +361,7 @@ bool StepReviewStation(bool next, ReviewOps& ops)
         ops.FillRecordList();
         if (ops.CheckReviewContents(3) == 0)
             return false;
-        ReviewRecordNumber = ops.RecordNumber(ReviewRecordIndex);
-        ReviewStationNumber = ops.StationValue(ReviewStationIndex);
-        ops.ShowDecayRecord(ReviewRecordIndex);
-        ops.DrawReviewNumbers(false);
-        ops.DrawParameterPanel();
-        ops.ClearDisplayArea(0);
-        ops.DrawReviewDecay();
-        ops.InvalidateMap();
+        ShowSteppedStation(ops);
         return true;
     }
     if (ReviewMode == 1) {
@@ -389,9 +400,10 @@ bool StepReviewLine(bool next, ReviewOps& ops)
         if (ops.CheckReviewContents(3) == 0)
             return false;
         RefreshLineValues(ops);
-        ReviewStationNumber = ops.StationValue(ReviewStationIndex);
         ops.DrawLineDirectionField();
-        ops.InvalidateMap();
+        // The new line's first reading is shown as a station step shows it, so that the screen,
+        // the boxes and every command that writes name the same reading.
+        ShowSteppedStation(ops);
         return true;
     }
     RefreshLineValues(ops);

@@ -326,6 +326,9 @@ void DrawViewModeField(HWND window)
 
 void DrawRecordNumberField(HWND window)
 {
+    // While reviewing the record box stands in the field's place and shows the record.
+    if (Reviewing())
+        return;
     OnWindowDc(window, PaintRecordNumber);
 }
 

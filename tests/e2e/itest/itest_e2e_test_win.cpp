@@ -183,8 +183,8 @@ TEST(InternalTestMode, EachTestPassesAndLeavingBringsBackTheUserSettings)
 
     ASSERT_TRUE(e2e::PostCommand(main, IDC_EXIT_TEST));
     ASSERT_TRUE(e2e::WaitUntil([main] { return !e2e::IsShown(e2e::Control(main, IDC_EXIT_TEST)); }, 10000));
-    // Monitoring goes on: "Pause" is back in its place.
-    EXPECT_TRUE(e2e::IsShown(e2e::Control(main, IDC_PAUSE)));
+    // Monitoring goes on: "Pause" is back in its place (shown after Exit Test Mode goes).
+    EXPECT_TRUE(e2e::WaitUntil([main] { return e2e::IsShown(e2e::Control(main, IDC_PAUSE)); }, 60000));
     // Invert saves the configuration: what it writes now must be the user's settings again.
     ASSERT_TRUE(DeleteFileW(ConfigPath.c_str()));
     ASSERT_TRUE(e2e::PostCommand(main, IDC_INVERT));

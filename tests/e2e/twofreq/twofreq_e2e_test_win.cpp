@@ -199,7 +199,8 @@ protected:
         const DWORD start = GetTickCount();
         auto atComplete = [start] {
             std::printf("reading took %lu ms\n", static_cast<unsigned long>(GetTickCount() - start));
-            EXPECT_TRUE(Shown(IDC_CANCEL_READING));
+            // The buttons of the complete reading come one by one: waited for, not sampled.
+            EXPECT_TRUE(e2e::WaitUntil([] { return Shown(IDC_CANCEL_READING); }, 60000));
             EXPECT_TRUE(vlox->OpenMessageBoxes().empty());
         };
         ASSERT_EQ(e2e::MeasureAndStore(*vlox, mainWindow, 120000, atComplete), "");
