@@ -562,7 +562,6 @@ TEST(ConfigFile, OtherVersionsAreNotRead)
         // Nothing of it is read.
         EXPECT_TRUE(o.S == SettingsValues{}) << c.name;
     }
-    EXPECT_EQ(LoadBytes("V1.41\r\n1\r\n").Result, 0);
 }
 
 TEST(ConfigFileDerived, RatesFollowTheMainsFamily)

@@ -71,7 +71,7 @@ int32_t ReadSettings(ByteReader& in, SettingsValues& s, SettingsDerived& d, Null
 std::string ComposeConfigurationFile(const SettingsValues& s, NullTableValues& nulls,
                                      const int32_t (&nullRateSelected)[RepRateCount], const NullTimeStamp& when);
 
-// "V" and a version number ("V1.40", "V2"): the first line of another version's file.
+// "V" and a version number ("V1.40", "V2"): a version line, another version's unless "V1.42".
 bool IsVersionLine(std::string_view line);
 
 // Reads a whole file's bytes (a UTF-8 byte-order mark before the version line is stepped
