@@ -914,9 +914,18 @@ QZSTATUS QZDA_CALL qzDaVoltsToCode(double minimum, double maximum, double gain, 
 
 // ---- texts and versions ----
 
+// The text of a code from the library's own string table resource.
+static int32_t LoadLibraryString(uint32_t id, char* text, int32_t capacity)
+{
+    // The loader takes the low 16 bits of an id: a larger code would find another code's text.
+    if (id > 0xFFFF)
+        return 0;
+    return LoadStringA(LibraryModule(), id, text, capacity);
+}
+
 char* QZDA_CALL qzDaGetErrorString(QZSTATUS code, char* buffer, int32_t size)
 {
-    return FormatErrorString(code, buffer, size);
+    return FormatErrorString(code, buffer, size, LoadLibraryString);
 }
 
 QZSTATUS QZDA_CALL qzDaGetVersion(char* buffer, uint32_t size)

@@ -4,7 +4,10 @@
 // commands.
 #pragma once
 
+// The resource compiler reads the table alone, for the library's string table (qzdaapi32.rc).
+#ifndef RC_INVOKED
 #include <cstdint>
+#endif
 
 // clang-format off
 #define QZ_REQUEST_TABLE(QZ_REQUEST_ROW) \
@@ -110,6 +113,7 @@
     QZ_REQUEST_ROW(0x4076, QZDRV_GETSINGLEVALUES)
 // clang-format on
 
+#ifndef RC_INVOKED
 // NOLINTNEXTLINE(bugprone-macro-parentheses): the argument is an enumerator's name
 #define QZ_REQUEST_ENUM_ROW(code, name) name = code,
 enum : uint32_t { QZ_REQUEST_TABLE(QZ_REQUEST_ENUM_ROW) };
@@ -146,3 +150,4 @@ constexpr RequestRoute RouteOfRequest(uint32_t code)
         return RequestRoute::Nothing;
     }
 }
+#endif

@@ -1022,16 +1022,20 @@ QZSTATUS GetRetriggerMode(const Call& c)
     return Get16Into(c, CfgRetriggerMode);
 }
 
+// A refused count moves the state to changed as an accepted one does: the subsystem must be
+// configured again either way.
 QZSTATUS SetMultiscanCount(const Call& c)
 {
     uint32_t count = Word0(c);
-    if (count < 1 || count > Slot(c, SlotLargestMultiscan))
-        return QZERR_INVALID_COUNT_COUNT_EXCEEDS_MAXIMUM_OF_SCANS_OF_THE_CGL;
+    const bool accepted = count >= 1 && count <= Slot(c, SlotLargestMultiscan);
     // Moving a running subsystem to the changed state would leave it impossible to stop.
     if (IsRunning(c.ss))
-        return QZERR_SUBSYSTEM_ALREADY_RUNNING;
-    Put16(Record(c), CfgMultiscanCount, static_cast<uint16_t>(count));
+        return accepted ? QZERR_SUBSYSTEM_ALREADY_RUNNING
+                        : QZERR_INVALID_COUNT_COUNT_EXCEEDS_MAXIMUM_OF_SCANS_OF_THE_CGL;
     SetSubsystemState(c.ss, SubsystemStateChanged);
+    if (!accepted)
+        return QZERR_INVALID_COUNT_COUNT_EXCEEDS_MAXIMUM_OF_SCANS_OF_THE_CGL;
+    Put16(Record(c), CfgMultiscanCount, static_cast<uint16_t>(count));
     return QZERR_NO_ERROR;
 }
 

@@ -85,6 +85,18 @@ TEST(Qzdaapi32Dll, ErrorTextsForKnownAndUnknownCodes)
     // Every text fits V-LOX's 80-character field, cut where it is longer.
     ASSERT_EQ(qzDaGetErrorString(125, buffer, 80), buffer);
     EXPECT_STREQ(buffer, "A General Failure has occurred, see manual for possible explanations.");
+
+    // Mended: the DLL had no string table, so a caller loading a text from it by code got
+    // none. The texts are its string table, id = code, and the export gives what it holds.
+    wchar_t wide[128] = {};
+    ASSERT_GT(LoadStringW(GetModuleHandleA("qzdaapi32.dll"), 122, wide, 128), 0);
+    EXPECT_STREQ(wide, L"Invalid count.  Count exceeds maximum # of scans of the CGL.");
+#define ROW(code, name, text) EXPECT_STREQ(qzDaGetErrorString(code, buffer, 128), text) << code;
+    QZ_ERROR_TABLE(ROW)
+#undef ROW
+    // A code beyond 16 bits is not read as the string id of its low word (40).
+    ASSERT_EQ(qzDaGetErrorString(0x10028, buffer, 39), buffer);
+    EXPECT_STREQ(buffer, "QZ Unknown Error: 0x10028");
 }
 
 TEST(Qzdaapi32Dll, MisusedHandlesAreRefusedWithTheirCodes)

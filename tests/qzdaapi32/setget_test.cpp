@@ -106,6 +106,7 @@ TEST_F(SetGet, SettersRefuseWhileRunningInEveryActiveState)
         // Pins the mended fault: a multiscan count no longer drops a running subsystem to the
         // changed state, from which it could not be stopped.
         EXPECT_EQ(Request(QZDRV_SETMULTISCANCOUNT, 2), QZERR_SUBSYSTEM_ALREADY_RUNNING);
+        EXPECT_EQ(Request(QZDRV_SETMULTISCANCOUNT, 9), QZERR_INVALID_COUNT_COUNT_EXCEEDS_MAXIMUM_OF_SCANS_OF_THE_CGL);
         EXPECT_EQ(State(), active);
         // Even an unchanged value is refused while running.
         EXPECT_EQ(Request(QZDRV_SETTRIGGER, TriggerSource300), QZERR_SUBSYSTEM_ALREADY_RUNNING);
@@ -380,8 +381,15 @@ TEST_F(SetGet, ValueCodesOfEachSetting)
     EXPECT_EQ(Request(QZDRV_SETWRAPMODE, 999), QZERR_INVALID_WRAP_MODE);
     EXPECT_EQ(Request(QZDRV_SETWRAPMODE, 1002), QZERR_NOT_SUPPORTED);
     EXPECT_EQ(Request(QZDRV_SETWRAPMODE, 1001), QZERR_NO_ERROR);
-    EXPECT_EQ(Request(QZDRV_SETMULTISCANCOUNT, 0), QZERR_INVALID_COUNT_COUNT_EXCEEDS_MAXIMUM_OF_SCANS_OF_THE_CGL);
-    EXPECT_EQ(Request(QZDRV_SETMULTISCANCOUNT, 9), QZERR_INVALID_COUNT_COUNT_EXCEEDS_MAXIMUM_OF_SCANS_OF_THE_CGL);
+    // A refused count moves the state to 1001 too, and keeps the count held.
+    for (uint32_t refused : {0u, 9u}) {
+        SetState(SubsystemStateConfigured);
+        EXPECT_EQ(Request(QZDRV_SETMULTISCANCOUNT, refused),
+                  QZERR_INVALID_COUNT_COUNT_EXCEEDS_MAXIMUM_OF_SCANS_OF_THE_CGL);
+        EXPECT_EQ(State(), SubsystemStateChanged) << refused;
+        EXPECT_EQ(Request(QZDRV_GETMULTISCANCOUNT), QZERR_NO_ERROR);
+        EXPECT_EQ(last.word0, 1u);
+    }
     SetState(SubsystemStateConfigured);
     EXPECT_EQ(Request(QZDRV_SETMULTISCANCOUNT, 1), QZERR_NO_ERROR);  // unchanged, still 1001
     EXPECT_EQ(State(), SubsystemStateChanged);

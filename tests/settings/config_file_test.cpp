@@ -521,17 +521,47 @@ TEST(ConfigFile, CornerAndTurnOffChecksLetTheReadingGoOn)
     EXPECT_EQ(o.S.MeterComPort, 9);
 }
 
+// Mended: any first line but "V1.42" counted as another version, so an empty file, a garbled
+// one, one saved as UTF-16 or with CR-only line ends was replaced by the defaults without a
+// word (GPS input off among them). Only "V" and a version number is another version; any
+// other first line is a damaged file, refused at line 1 as a bad value is.
 TEST(ConfigFile, OtherVersionsAreNotRead)
 {
     const std::string file = DefaultFile();
-    EXPECT_EQ(LoadBytes("V1.41" + file.substr(5)).Result, 0);
-    EXPECT_EQ(LoadBytes("V1.42 " + file.substr(5)).Result, 0);
-    // A first line longer than the version buffer is another version, not an overrun.
-    EXPECT_EQ(LoadBytes("V1.42V1.42V1.42" + file.substr(5)).Result, 0);
-    EXPECT_EQ(LoadBytes("").Result, 0);
-    EXPECT_EQ(LoadBytes("V1.42").Result, 0);
-    LoadOutcome o = LoadBytes("V1.41\r\n1\r\n");
-    EXPECT_TRUE(o.S == SettingsValues{});
+    std::string utf16 = "\xFF\xFE";
+    for (char c : file.substr(0, 200))
+        utf16 += std::string(1, c) + '\0';
+    std::string crOnly;
+    for (char c : file)
+        if (c != '\n')
+            crOnly += c;
+    const struct {
+        const char* name;
+        std::string bytes;
+        int32_t result, invalid, line;
+    } cases[] = {
+        {"another version", "V1.41" + file.substr(5), 0, 0, 1},
+        {"a version without a point", "V2\r\n1\r\n", 0, 0, 1},
+        {"a blank after the version", "V1.42 " + file.substr(5), 1, 1, 1},
+        // Longer than a version line: damage, not an overrun.
+        {"a long first line", "V1.42V1.42V1.42" + file.substr(5), 1, 1, 1},
+        {"empty file", "", 1, 1, 1},
+        {"zeros", std::string(3000, '\0'), 1, 1, 1},
+        {"garbage", "#!garbage\r\n" + file.substr(7), 1, 1, 1},
+        {"UTF-16", utf16, 1, 1, 1},
+        {"CR-only line ends", crOnly, 1, 1, 1},
+        {"the version line alone", "V1.42", 1, 1, 2},
+    };
+    for (const auto& c : cases) {
+        LoadOutcome o;
+        int32_t line = -1;
+        o.Result = LoadConfiguration(c.bytes, o.S, o.D, *o.Nulls, {}, &line);
+        EXPECT_EQ(o.Result, c.result) << c.name;
+        EXPECT_EQ(o.D.ConfigInvalid, c.invalid) << c.name;
+        EXPECT_EQ(line, c.line) << c.name;
+        // Nothing of it is read.
+        EXPECT_TRUE(o.S == SettingsValues{}) << c.name;
+    }
 }
 
 TEST(ConfigFileDerived, RatesFollowTheMainsFamily)
@@ -696,21 +726,21 @@ TEST(ConfigFileFault, FileEndingEarlyIsABadValue)
     const std::string file = DefaultFile();
     size_t settingsEnd = 0;
     FirstLines(file, 499, &settingsEnd);
-    const size_t cuts[] = {7,
-                           200,
-                           3000,
-                           settingsEnd - 3,
-                           settingsEnd,
-                           settingsEnd + 10,
-                           settingsEnd + 16 + 30,
-                           file.size() - 60,
-                           file.size() - 1};
+    const size_t cuts[] = {
+        7, 200, 3000, settingsEnd - 3, settingsEnd, settingsEnd + 10, settingsEnd + 16 + 30, file.size() - 60};
     for (size_t cut : cuts) {
         LoadOutcome o = LoadBytes(file.substr(0, cut));
         EXPECT_EQ(o.Result, 1);
         EXPECT_EQ(o.D.ConfigInvalid, 1) << "cut at " << cut;
     }
     EXPECT_EQ(LoadBytes(file).D.ConfigInvalid, 0);
+    // Mended: a last line whose CR LF (or LF) an editor dropped reset the whole file. It is a
+    // whole line.
+    for (size_t dropped : {1, 2}) {
+        LoadOutcome o = LoadBytes(file.substr(0, file.size() - dropped));
+        EXPECT_EQ(o.D.ConfigInvalid, 0) << dropped;
+        EXPECT_EQ(RefusedConfigurationLine(file.substr(0, file.size() - dropped), {}), 0) << dropped;
+    }
 }
 
 // Mended: a lone LF at the start of a line put the terminating NUL one byte before the

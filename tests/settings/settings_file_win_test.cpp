@@ -82,6 +82,7 @@ protected:
         file = folder + L"\\VLOXTARNWEL.INI";
         Settings = SettingsValues{};
         ConfigInvalid = 0;
+        ConfigRefusedLine = 0;
         ClearNullTables(NullTablesStore);
     }
     void TearDown() override
@@ -158,25 +159,46 @@ TEST_F(SettingsFileTest, AnotherVersionIsReplacedByTheValuesInMemory)
     EXPECT_GT(bytes.size(), 60000u);
 }
 
-// Mended: a file without a readable version line (an empty one, one of zeros after a power
-// cut, another version) was deleted before the defaults were written, null tables and all.
-// It is kept beside the new file, under a name of its own each time.
+// Mended: a file of another version was deleted before the defaults were written, null
+// tables and all. It is kept beside the new file, under a name of its own each time.
+// Mended: a file without a version line at all (an empty one, one of zeros after a power cut,
+// UTF-16) was replaced by the defaults without a word. It is a damaged file: refused at line
+// 1 and left in place, for the corrupt-configuration message to name the line and keep it.
 TEST_F(SettingsFileTest, AFileNotReadIsKeptBesideTheNewOne)
 {
-    const std::string files[] = {"V1.40\r\n3\r\n", "", std::string(3000, '\0')};
-    const wchar_t* kept[] = {L".bad", L".bad2", L".bad3"};
-    for (int i = 0; i < 3; ++i) {
-        WriteWhole(file, files[i]);
+    const struct {
+        std::string bytes;
+        const wchar_t* kept;  // the version replaced, kept there; null: damaged, left as it is
+    } cases[] = {
+        {"V1.40\r\n3\r\n", L".bad"},
+        {"", nullptr},
+        {std::string(3000, '\0'), nullptr},
+        {std::string("\xFF\xFEV\0001\0.\0004\0002\0\r\0\n\0", 16), nullptr},
+        {"V2.0\r\n", L".bad2"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bytes.size());
+        ConfigInvalid = 0;
+        ConfigRefusedLine = 0;
+        WriteWhole(file, c.bytes);
         SettingsFile(SettingsLoad);
-        EXPECT_EQ(ConfigInvalid, 0) << i;
-        EXPECT_EQ(ReadWhole(file).substr(0, 7), "V1.42\r\n") << i;
-        EXPECT_TRUE(Exists(file + kept[i])) << i;
-        EXPECT_EQ(ReadWhole(file + kept[i]), files[i]) << i;
+        EXPECT_TRUE(Settings == SettingsValues{});
+        if (c.kept == nullptr) {
+            EXPECT_EQ(ConfigInvalid, 1);
+            EXPECT_EQ(ConfigRefusedLine, 1);
+            EXPECT_EQ(ReadWhole(file), c.bytes);
+            continue;
+        }
+        EXPECT_EQ(ConfigInvalid, 0);
+        EXPECT_EQ(ReadWhole(file).substr(0, 7), "V1.42\r\n");
+        EXPECT_TRUE(Exists(file + c.kept));
+        EXPECT_EQ(ReadWhole(file + c.kept), c.bytes);
     }
 }
 
 // Mended: a file saved with LF line ends (as a Unix editor leaves it) read "V1.4" as its
-// version and was replaced by the defaults. It loads with its values, and stays as it is.
+// version and was replaced by the defaults; one whose last CR LF an editor dropped was
+// reset. Each loads with its values, and stays as it is.
 TEST_F(SettingsFileTest, FileWithLineFeedEndsLoadsWithItsValues)
 {
     Settings.OperatorName = L"Field Crew";
@@ -184,19 +206,22 @@ TEST_F(SettingsFileTest, FileWithLineFeedEndsLoadsWithItsValues)
     NullingTables[1][3][2][4] = 4.5e-6;
     const SettingsValues saved = Settings;
     SettingsFile(SettingsSave);
+    const std::string crlf = ReadWhole(file);
     std::string lf;
-    for (char c : ReadWhole(file))
+    for (char c : crlf)
         if (c != '\r')
             lf += c;
-    WriteWhole(file, lf);
-    Settings = SettingsValues{};
-    ClearNullTables(NullTablesStore);
-    SettingsFile(SettingsLoad);
-    EXPECT_EQ(ConfigInvalid, 0);
-    EXPECT_TRUE(Settings == saved);
-    EXPECT_DOUBLE_EQ(NullingTables[1][3][2][4], 4.5e-6);
-    EXPECT_EQ(ReadWhole(file), lf);
-    EXPECT_FALSE(Exists(file + L".bad"));
+    for (const std::string& edited : {lf, crlf.substr(0, crlf.size() - 2)}) {
+        WriteWhole(file, edited);
+        Settings = SettingsValues{};
+        ClearNullTables(NullTablesStore);
+        SettingsFile(SettingsLoad);
+        EXPECT_EQ(ConfigInvalid, 0);
+        EXPECT_TRUE(Settings == saved);
+        EXPECT_DOUBLE_EQ(NullingTables[1][3][2][4], 4.5e-6);
+        EXPECT_EQ(ReadWhole(file), edited);
+        EXPECT_FALSE(Exists(file + L".bad"));
+    }
 }
 
 TEST_F(SettingsFileTest, BadValueMarksTheConfigurationCorrupt)
@@ -205,6 +230,7 @@ TEST_F(SettingsFileTest, BadValueMarksTheConfigurationCorrupt)
     WriteWhole(file, WithLine(ReadWhole(file), 7, "7"));
     SettingsFile(SettingsLoad);
     EXPECT_EQ(ConfigInvalid, 1);
+    EXPECT_EQ(ConfigRefusedLine, 7);
     EXPECT_EQ(Settings.RepRateIndex, 2);
     // The file stays until the reset deletes it.
     EXPECT_TRUE(Exists(file));
@@ -262,7 +288,8 @@ void PressOk(std::wstring* text, std::atomic<bool>* found)
 
 // Mended: the reset deleted the refused file, and with it null tables that may be worth more
 // than the rest. It is kept beside the new one (a second one under a numbered name) and the
-// message says where; the operator's own reset from the menu still deletes the file.
+// message says where, and which line was refused; the operator's own reset from the menu
+// still deletes the file.
 TEST_F(SettingsFileTest, ReportedCorruptionResetsTheConfiguration)
 {
     const ConfigResetHooks saved = ResetHooks;
@@ -280,11 +307,17 @@ TEST_F(SettingsFileTest, ReportedCorruptionResetsTheConfiguration)
     const struct {
         bool reported;        // the corrupt-configuration path, or the menu's reset
         const wchar_t* kept;  // where the file is kept, null: deleted
-    } cases[] = {{true, L".bad"}, {true, L".bad2"}, {false, nullptr}};
+        int32_t line;         // the line the loader refused
+        const wchar_t* said;  // what the message says of it
+    } cases[] = {{true, L".bad", 7, L"Line 7 holds a value that is refused.\r\n"},
+                 {true, L".bad2", 1, L"Line 1 is not the version line V1.42.\r\n"},
+                 {true, L".bad3", 0, L""},
+                 {false, nullptr, 0, L""}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.reported);
+        SCOPED_TRACE(c.line);
         Calls.clear();
         EndCode = -1;
+        ConfigRefusedLine = c.line;
         Settings.OperatorName = c.kept != nullptr ? std::wstring(L"Crew") + c.kept : L"Crew";
         SettingsFile(SettingsSave);
         const std::string before = ReadWhole(file);
@@ -312,9 +345,8 @@ TEST_F(SettingsFileTest, ReportedCorruptionResetsTheConfiguration)
             continue;
         }
         EXPECT_TRUE(found);
-        EXPECT_EQ(text, L"Configuration file is corrupted, press OK to reset, then start the program.\r\n"
-                        L"The old file is kept as " +
-                            file + c.kept);
+        EXPECT_EQ(text, L"Configuration file is corrupted, press OK to reset, then start the program.\r\n" +
+                            std::wstring(c.said) + L"The old file is kept as " + file + c.kept);
         EXPECT_EQ(ReadWhole(file + c.kept), before);
     }
     ResetHooks = saved;

@@ -96,7 +96,9 @@ TEST_F(AcquisitionSettings, PopupChoices)
         double totalDelay;
         int32_t wantRate, wantGateSet, wantGateCount;
         bool sumsCleared;
-        const char* lastCalls;  // the host calls between the map steps
+        const char* lastCalls;                       // the host calls between the map steps
+        int32_t SettingsValues::*setting = nullptr;  // a setting the choice writes, and its value
+        int32_t want = 0;
     } cases[] = {
         // 285 Hz always returns to the 20-gate set.
         {"fastest rate", 4, 1, 1242, 0.0, 0, 0, 20, true, "gates invalidate restart"},
@@ -108,6 +110,14 @@ TEST_F(AcquisitionSettings, PopupChoices)
         {"30 gates at 30 Hz", 2, 0, 1262, 0.0, 2, 1, 30, true, "gates background invalidate restart"},
         {"cancel", 2, 1, 1249, 0.0, 2, 1, 30, false, ""},
         {"units", 2, 1, 1326, 0.0, 2, 1, 30, false, "background"},
+        // The coil type, records and processing ranges; the ids beside them change nothing.
+        {"last coil type", 2, 1, 1281, 0.0, 2, 1, 30, false, "", &SettingsValues::CoilType, 10},
+        {"beyond the coil types", 2, 1, 1282, 0.0, 2, 1, 30, false, "", &SettingsValues::CoilType, 0},
+        {"2 records", 2, 1, 1285, 0.0, 2, 1, 30, false, "", &SettingsValues::RecordCountIndex, 1},
+        {"6 records", 2, 1, 1289, 0.0, 2, 1, 30, false, "", &SettingsValues::RecordCountIndex, 5},
+        {"beyond the records", 2, 1, 1290, 0.0, 2, 1, 30, false, "", &SettingsValues::RecordCountIndex, 0},
+        {"pruning", 2, 1, 1332, 0.0, 2, 1, 30, false, "", &SettingsValues::ProcessingMethod, 1},
+        {"beyond the methods", 2, 1, 1333, 0.0, 2, 1, 30, false, "", &SettingsValues::ProcessingMethod, 0},
     };
     for (const auto& c : cases) {
         SetUp();
@@ -116,11 +126,16 @@ TEST_F(AcquisitionSettings, PopupChoices)
         Settings.GateSet = c.gateSet;
         GateCount = 20 + 10 * c.gateSet;
         TotalTurnOffDelay = c.totalDelay;
+        NumberOfRecords = Settings.RecordCountIndex + 1;
         RecordingHost host;
         ApplyPopupChoiceWith(c.id, host);
         EXPECT_EQ(Settings.RepRateIndex, c.wantRate) << c.name;
         EXPECT_EQ(Settings.GateSet, c.wantGateSet) << c.name;
         EXPECT_EQ(GateCount, c.wantGateCount) << c.name;
+        if (c.setting != nullptr) {
+            EXPECT_EQ(Settings.*c.setting, c.want) << c.name;
+        }
+        EXPECT_EQ(NumberOfRecords, Settings.RecordCountIndex + 1) << c.name;
         // Every gate's sum, not only the first GateCount.
         EXPECT_EQ(MonitorSums[99], c.sumsCleared ? 0.0 : 1.0) << c.name;
         std::string middle;

@@ -11,6 +11,7 @@
 #include <regex>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #ifndef VLOX_SOURCE_DIR
 #error VLOX_SOURCE_DIR must name the source tree
@@ -60,6 +61,18 @@ inline std::map<int32_t, MenuItem> ParseMenu()
         items[id] = m;
     }
     return items;
+}
+
+// The titles of the menu bar, in order, as the script holds them (an item's "&&" is a
+// plain "&").
+inline std::vector<std::string> TopMenuTitles()
+{
+    const std::string script = ReadFile(std::string(VLOX_SOURCE_DIR) + "/resources/vlox.rc");
+    std::vector<std::string> titles;
+    const std::regex popup(R"re(\n    POPUP "([^"]*)")re");
+    for (std::sregex_iterator it(script.begin(), script.end(), popup), end; it != end; ++it)
+        titles.push_back((*it)[1]);
+    return titles;
 }
 
 }  // namespace menu_resource

@@ -7,9 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <map>
+#include <regex>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -108,6 +111,22 @@ TEST(MenuResource, EveryCommandItemWithItsText)
     }
     // 40082 runs a command but no item carries it.
     EXPECT_EQ(items.count(40082), 0u);
+}
+
+// The menu bar's titles, each with an access key of its own ("&&" is a plain "&", not a key).
+TEST(MenuResource, MenuBarTitlesWithKeysOfTheirOwn)
+{
+    const std::vector<std::string> titles = menu_resource::TopMenuTitles();
+    EXPECT_EQ(titles,
+              (std::vector<std::string>{"&File", "&Logging", "&Review", "&Set Parameters", "Graph &View", "&Map",
+                                        "&GPS && SQ12-MK2 Options", "&Nulling", "In&ternal Test", "&Help"}));
+    std::set<char> keys;
+    for (const std::string& title : titles) {
+        const std::regex key("(^|[^&])&([^&])");
+        std::smatch m;
+        ASSERT_TRUE(std::regex_search(title, m, key)) << title;
+        EXPECT_TRUE(keys.insert(static_cast<char>(std::toupper(m[2].str()[0]))).second) << title;
+    }
 }
 
 TEST(MenuResource, StartStatesMatchTheEnablingLists)

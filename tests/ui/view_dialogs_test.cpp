@@ -222,7 +222,7 @@ TEST(GpsPortDialog, ReadersRestartedAsTheInputAsks)
 // GPS Map Type: the choice lands on line 490 and gives the layout the loader gives at the
 // next start; the corners-entered choice takes the corner group of Survey Parameters with its
 // refusals, and a refusal writes nothing and names the corner field of the line refused;
-// without GPS input only the grid is offered.
+// without GPS input only the grid is offered and the saved type stays.
 TEST(GpsMapTypeDialog, ChoiceCornersAndSavedLines)
 {
     const double utm[LoopFieldCount] = {500000, 4000000, 500100, 4000000, 500100, 4000050, 500000, 4000050};
@@ -260,7 +260,9 @@ TEST(GpsMapTypeDialog, ChoiceCornersAndSavedLines)
          "", "", 0, 69, 7, "Tx Corner 4 Y"},
         {"corners that enclose no loop", 1, 2, onePoint, 1, 11, 0, SurveyOkAreaRefused, "", "", "", "", "", 0, 0, -1,
          ""},
-        {"no GPS input: the grid", 0, 2, utm, 1, 11, 1, SurveyOkAccepted, "1", "17", "0", "1.000", "0", 2, 0, -1, ""},
+        // Mended: OK with GPS input off stored the grid over the saved GPS map type.
+        {"no GPS input: the saved type stays", 0, 2, utm, 1, 11, 1, SurveyOkAccepted, "1", "17", "0", "1.000", "1", 2,
+         0, -1, ""},
     };
     for (const auto& c : cases) {
         SettingsValues s;

@@ -3,6 +3,7 @@
 #include "vlox/settings/rate_tables.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -396,20 +397,43 @@ std::string ComposeConfigurationFile(const SettingsValues& s, NullTableValues& n
     return out;
 }
 
+bool IsVersionLine(std::string_view line)
+{
+    if (line.size() < 2 || line[0] != 'V')
+        return false;
+    bool digitLast = false;
+    for (size_t i = 1; i < line.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(line[i]);
+        if (std::isdigit(c))
+            digitLast = true;
+        else if (c == '.' && digitLast)
+            digitLast = false;
+        else
+            return false;
+    }
+    return digitLast;
+}
+
 int32_t LoadConfiguration(std::string_view bytes, SettingsValues& s, SettingsDerived& d, NullTableValues& nulls,
                           const ConfigLoadEnvironment& env, int32_t* refusedLine)
 {
+    int32_t ignored = 0;
+    int32_t& refused = refusedLine != nullptr ? *refusedLine : ignored;
     ByteReader in = MakeByteReader(bytes);
     SkipByteOrderMark(in);
-    char version[VersionLineBufferSize];
-    if (ReadTextLine(in, version, VersionLineBufferSize) < 0 || std::strcmp(version, ConfigVersion) != 0) {
-        if (refusedLine != nullptr)
-            *refusedLine = 1;
-        return 0;
+    char first[ConfigLineBufferSize];
+    const int32_t n = ReadTextLine(in, first, ConfigLineBufferSize);
+    const std::string_view line = n >= 0 ? std::string_view(first, static_cast<size_t>(n)) : std::string_view();
+    if (n >= 0 && line == ConfigVersion) {
+        refused = ReadSettings(in, s, d, nulls, env);
+        return 1;
     }
-    const int32_t refused = ReadSettings(in, s, d, nulls, env);
-    if (refusedLine != nullptr)
-        *refusedLine = refused;
+    refused = 1;
+    if (n >= 0 && IsVersionLine(line))
+        return 0;
+    // No version line at all (an empty file, zeros after a power cut, UTF-16, CR-only line
+    // ends): a damaged file, told and kept as a bad value is, never replaced without a word.
+    d.ConfigInvalid = 1;
     return 1;
 }
 

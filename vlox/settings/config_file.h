@@ -71,11 +71,16 @@ int32_t ReadSettings(ByteReader& in, SettingsValues& s, SettingsDerived& d, Null
 std::string ComposeConfigurationFile(const SettingsValues& s, NullTableValues& nulls,
                                      const int32_t (&nullRateSelected)[RepRateCount], const NullTimeStamp& when);
 
+// "V" and a version number ("V1.40", "V2"): a version line, another version's unless "V1.42".
+bool IsVersionLine(std::string_view line);
+
 // Reads a whole file's bytes (a UTF-8 byte-order mark before the version line is stepped
-// over). Returns 1 when the version line is "V1.42" and the settings were read
-// (d.ConfigInvalid tells whether they were good), 0 when the first line holds anything else
-// (a longer line too): nothing is read and the caller replaces the file. refusedLine, when
-// given, gets the line of the first bad value: 1 for another version line, 0 for none.
+// over). Returns 0 only when the first line is the version line of another version: nothing
+// is read and the caller replaces the file. Otherwise 1: with the version line "V1.42" the
+// settings were read (d.ConfigInvalid tells whether they were good); any other first line (an
+// empty file, garbage, UTF-16, CR-only line ends, a longer line) is a damaged file, of which
+// nothing is read and d.ConfigInvalid is set. refusedLine, when given, gets the line of the
+// first bad value: 1 for any first line but "V1.42", 0 for none.
 int32_t LoadConfiguration(std::string_view bytes, SettingsValues& s, SettingsDerived& d, NullTableValues& nulls,
                           const ConfigLoadEnvironment& env, int32_t* refusedLine = nullptr);
 

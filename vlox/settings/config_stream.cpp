@@ -11,8 +11,21 @@ int32_t ReadTextLine(ByteReader& in, char* buffer, int32_t capacity)
     int32_t n = 0;
     for (;;) {
         if (in.Pos >= in.Size) {
-            buffer[n < capacity ? n : capacity - 1] = 0;
-            return TextLineEndOfFile;
+            if (n == 0) {
+                buffer[0] = 0;
+                return TextLineEndOfFile;
+            }
+            // A last line whose CR LF an editor dropped is a whole line all the same.
+            if (buffer[n - 1] == '\r') {
+                buffer[n - 1] = 0;
+                return n - 1;
+            }
+            if (n >= capacity) {
+                buffer[capacity - 1] = 0;
+                return TextLineTooLong;
+            }
+            buffer[n] = 0;
+            return n;
         }
         char c = in.Data[in.Pos++];
         if (c == '\n') {

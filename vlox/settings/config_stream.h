@@ -19,20 +19,20 @@ inline ByteReader MakeByteReader(std::string_view bytes)
 }
 
 constexpr int32_t ConfigLineBufferSize = 260;  // a setting line, CR included
-constexpr int32_t VersionLineBufferSize = 9;   // the version line, CR included
-constexpr int32_t TextLineEndOfFile = -1;      // the bytes ended before a LF
+constexpr int32_t TextLineEndOfFile = -1;      // no bytes were left
 constexpr int32_t TextLineTooLong = -2;        // more bytes before the LF than the buffer holds
 
 // Reads one line: bytes up to a LF, which ends the line with or without a CR before it (a
-// file saved by an editor that writes LF alone reads as the program's own). Returns the count
-// of characters before the line end, TextLineEndOfFile, or TextLineTooLong when the line (its
+// file saved by an editor that writes LF alone reads as the program's own); the end of the
+// bytes ends a last line that has no line end (or a CR alone). Returns the count of
+// characters before the line end, TextLineEndOfFile, or TextLineTooLong when the line (its
 // CR, or the terminating NUL, included) needs more than `capacity` bytes. The buffer is always
 // terminated inside its capacity (capacity must be at least 1).
 int32_t ReadTextLine(ByteReader& in, char* buffer, int32_t capacity);
 
 // Reads one line as a record of `length` bytes: its text blank-padded to length - 2 (as the
-// writer pads it; an editor may have cut the blanks), then CR LF. False when the bytes end
-// before a LF or the text is longer than length - 2 (length at most ConfigLineBufferSize).
+// writer pads it; an editor may have cut the blanks), then CR LF. False when no bytes are
+// left or the text is longer than length - 2 (length at most ConfigLineBufferSize).
 bool ReadRecordLine(ByteReader& in, char* record, size_t length);
 
 // Steps over a UTF-8 byte-order mark at the reader's position (an editor may put one first).

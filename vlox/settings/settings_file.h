@@ -13,14 +13,16 @@ constexpr int32_t SettingsDelete = 2;
 
 // Operation 0 loads "VLOXTARNWEL.INI" from `StartDirectory` (a missing file is written from
 // the values in memory; one of another version is kept beside it as "VLOXTARNWEL.INI.bad" and
-// replaced by one written from them), 1 saves it anew (never a text that the next start would
+// replaced by one written from them; one without a version line is damaged, as one with a
+// bad value is: ConfigInvalid), 1 saves it anew (never a text that the next start would
 // refuse: that save is refused and the operator told), 2 deletes it. Returns the result of the
 // last folder or delete call; callers ignore it.
 int32_t SettingsFile(int32_t operation);
 
-// With flag 0: tells the user the configuration is corrupt and where the file is kept, then
-// resets as ResetConfiguration does, but keeps the file as "VLOXTARNWEL.INI.bad" (or a
-// numbered name) instead of deleting it. Any other flag does nothing.
+// With flag 0: tells the user the configuration is corrupt, the line refused and where the
+// file is kept, then resets as ResetConfiguration does, but keeps the file as
+// "VLOXTARNWEL.INI.bad" (or a numbered name) instead of deleting it. Any other flag does
+// nothing.
 void ReportCorruptConfiguration(int32_t flag);
 
 // Closes the GPS link, shows the closing splash, stops the board, waits 2000 ms, deletes

@@ -9,6 +9,7 @@ wchar_t StartDirectory[MAX_PATH] = L"";
 wchar_t SavedDirectory[MAX_PATH] = L"";
 HANDLE ConfigFile = INVALID_HANDLE_VALUE;
 HWND CorruptMessageOwner = nullptr;
+int32_t ConfigRefusedLine = 0;
 
 static void EndProcessNow(uint32_t exitCode)
 {
@@ -112,10 +113,14 @@ std::wstring RefusedConfigurationAside()
     return InStartFolder(name);
 }
 
-std::wstring CorruptConfigurationText(const std::wstring& aside)
+std::wstring CorruptConfigurationText(const std::wstring& aside, int32_t refusedLine)
 {
-    return L"Configuration file is corrupted, press OK to reset, then start the program.\r\nThe old file is kept as " +
-           aside;
+    std::wstring text = L"Configuration file is corrupted, press OK to reset, then start the program.\r\n";
+    if (refusedLine == 1)
+        text += L"Line 1 is not the version line V1.42.\r\n";
+    else if (refusedLine > 1)
+        text += L"Line " + std::to_wstring(refusedLine) + L" holds a value that is refused.\r\n";
+    return text + L"The old file is kept as " + aside;
 }
 
 // Moves the refused file to aside (its null tables may be worth more than the rest); deleted
@@ -150,13 +155,17 @@ static void LoadConfigurationFile()
     SettingsValues s = Settings;
     SettingsDerived d = CaptureDerivedValues();
     auto nulls = std::make_unique<NullTableValues>(NullTablesStore);
-    if (LoadConfiguration(bytes, s, d, *nulls, SettingsLoadEnvironment) == 1) {
+    int32_t refused = 0;
+    if (LoadConfiguration(bytes, s, d, *nulls, SettingsLoadEnvironment, &refused) == 1) {
+        // A damaged file (a bad value, or no version line at all) is told at the end of the
+        // splash, naming this line.
         Settings = s;
         PublishDerivedValues(d);
         NullTablesStore = *nulls;
+        ConfigRefusedLine = refused;
     } else {
-        // Another version (or no version line at all: an empty file, a damaged one): settings
-        // of another version are never read. The file is kept beside the new one.
+        // Another version: settings of another version are never read. The file is kept
+        // beside the new one.
         CloseHandle(ConfigFile);
         ConfigFile = INVALID_HANDLE_VALUE;
         SetConfigurationAside(RefusedConfigurationAside());
@@ -208,8 +217,8 @@ void ReportCorruptConfiguration(int32_t flag)
     if (flag != 0)
         return;
     const std::wstring aside = RefusedConfigurationAside();
-    MessageBoxW(CorruptMessageOwner, CorruptConfigurationText(aside).c_str(), L"Reset to Default Settings",
-                MB_OK | MB_ICONEXCLAMATION);
+    MessageBoxW(CorruptMessageOwner, CorruptConfigurationText(aside, ConfigRefusedLine).c_str(),
+                L"Reset to Default Settings", MB_OK | MB_ICONEXCLAMATION);
     if (ConfigFile != INVALID_HANDLE_VALUE)
         CloseHandle(ConfigFile);
     ConfigFile = INVALID_HANDLE_VALUE;

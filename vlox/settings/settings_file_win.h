@@ -18,6 +18,8 @@ extern wchar_t SavedDirectory[MAX_PATH];
 extern HANDLE ConfigFile;
 // Owner window of the corrupt-configuration message (the main window).
 extern HWND CorruptMessageOwner;
+// The line of the loaded file that made it corrupt (0: none known), for the message.
+extern int32_t ConfigRefusedLine;
 
 // The file-system calls of the configuration file's save, in one place so that a test can make
 // any step fail.
@@ -41,5 +43,6 @@ std::wstring ConfigSaveRefusedText(int32_t line);
 // Where a refused configuration file is kept, beside the new one: "VLOXTARNWEL.INI.bad" in
 // the start folder, or "VLOXTARNWEL.INI.bad2", "...bad3" and so on when that exists.
 std::wstring RefusedConfigurationAside();
-// The corrupt-configuration message, saying where the old file is kept.
-std::wstring CorruptConfigurationText(const std::wstring& aside);
+// The corrupt-configuration message, naming the refused line (when known) and saying where
+// the old file is kept.
+std::wstring CorruptConfigurationText(const std::wstring& aside, int32_t refusedLine);

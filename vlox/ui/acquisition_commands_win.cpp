@@ -37,6 +37,15 @@
 
 int32_t PreviousReadingCounter = 0;
 POINT StoredStationPixel = {0, 0};
+// No reading stored on the GPS map yet: no station to mark.
+static bool StoredStationPixelTaken = false;
+
+void DrawLeftStationMarker()
+{
+    if (StoredStationPixelTaken && GpsTrackPointCount() >= 1)
+        DrawStationMarker(hWndMap, StoredStationPixel);
+}
+
 int32_t DynamicBuildVariant = 0;
 
 namespace {
@@ -102,8 +111,7 @@ void StationMarkerStep(bool lineStep)
         SimTrackRestart = 1;
     else
         SimStationStep = 1;
-    if (GpsTrackPointCount() >= 1)
-        DrawStationMarker(hWndMap, StoredStationPixel);
+    DrawLeftStationMarker();
 }
 
 void StationMapStep()
@@ -396,6 +404,7 @@ void StoreReadingCommand()
         POINT cross{0, 0};
         PlotGpsPosition(hWndMap, 1, 0, &cross);
         StoredStationPixel = cross;
+        StoredStationPixelTaken = true;
     }
 
     int32_t stored = 0;

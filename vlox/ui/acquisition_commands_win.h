@@ -13,6 +13,9 @@ extern int32_t PreviousReadingCounter;
 // Map pixel of the GPS cross taken by Store Reading; the station's marker goes there when
 // the station is left.
 extern POINT StoredStationPixel;
+// The station left gets its marker at StoredStationPixel, once a reading was stored on the
+// GPS map and the GPS track holds a point.
+void DrawLeftStationMarker();
 // Selective nulling skips its dialog in the dynamic build variant and nulls rate index 0.
 extern int32_t DynamicBuildVariant;
 

@@ -187,6 +187,10 @@ void ApplyPopupChoiceWith(int32_t id, PopupChoiceHost& host)
         host.ClearCurveBackground();
         host.InvalidateMain();
         host.RestartAcquisition();
+    } else if (id >= 1271 && id <= 1281) {
+        Settings.CoilType = id - 1271;
+    } else if (id >= 1284 && id <= 1289) {
+        RecordsDialogOk(id - 1284);
     } else if (id >= 1301 && id <= 1303) {
         Settings.SelectedComponent = id - 1301;
         GainCodeSent = SelectedGain(Settings);
@@ -205,6 +209,8 @@ void ApplyPopupChoiceWith(int32_t id, PopupChoiceHost& host)
     } else if (id >= 1321 && id <= 1326) {
         Settings.DisplayUnit = id - 1321;
         host.ClearCurveBackground();
+    } else if (id == 1331 || id == 1332) {
+        Settings.ProcessingMethod = id - 1331;
     }
 
     if (MapLayoutMode == 1)

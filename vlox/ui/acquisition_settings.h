@@ -83,8 +83,10 @@ public:
     virtual void Delay(int32_t ms) = 0;
 };
 
-// Applies a popup item id (1242-1326) to the settings; other ids change nothing but still
-// preserve and restore the map.
+// Applies a popup item id to the settings: rate 1242-1248, averaging time 1251-1259, gates
+// 1261-1262, coil type 1271-1281, records 1284-1289, component 1301-1303, gain 1311-1317,
+// unit 1321-1326, processing method 1331-1332 (0 "Standard", 1 "Pruning"); other ids change
+// nothing but still preserve and restore the map.
 void ApplyPopupChoiceWith(int32_t id, PopupChoiceHost& host);
 
 // ---------------------------------------------------------------------------------------

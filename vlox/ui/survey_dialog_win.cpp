@@ -8,6 +8,7 @@
 #include "vlox/measure/board_control_win.h"
 #include "vlox/settings/settings.h"
 #include "vlox/settings/settings_file.h"
+#include "vlox/ui/acquisition_commands_win.h"
 #include "vlox/ui/acquisition_dialogs_win.h"
 #include "vlox/ui/acquisition_settings.h"
 #include "vlox/ui/dialog_fields_win.h"
@@ -21,6 +22,8 @@ namespace {
 
 SurveyDialogModel Model;
 bool Initialising = false;
+// The OK moved the line or the station away from the last stored ones.
+bool MovedAtOk = false;
 ShownNumber LoopShown[LoopFieldCount];
 
 const char Caption[] = "Survey Parameters";
@@ -208,6 +211,7 @@ void Ok(HWND dialog)
         MapGpsPlotOn = 1;
         MapCrossBoxSaved = 0;
     }
+    MovedAtOk = moved;
     EndDialog(dialog, 1);
 }
 
@@ -340,6 +344,7 @@ void SurveyParametersCommand()
 {
     if (MapLayoutMode == 1)
         PreserveMapBackground(0);
+    MovedAtOk = false;
     if (OpenSettingsDialog(L"NEWSURVEY", SurveyParametersDlgProc) == 1) {
         if (Settings.GraphView == 1) {
             ProfileDrawn = 0;
@@ -351,6 +356,10 @@ void SurveyParametersCommand()
         DrawLineDirectionField(hWndMain);
         DrawStationField(hWndMain);
         RestoreMap();
+        // Moved to another line or station: the station left keeps its marker on the map, in
+        // either survey mode (drawn over the map put back, not under it).
+        if (MovedAtOk)
+            DrawLeftStationMarker();
         SettingsFile(SettingsSave);
         RestartAcquisitionIfOpen();
     } else {

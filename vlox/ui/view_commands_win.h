@@ -1,4 +1,4 @@
-// The command cases of the Display, Map-options and Instruments menus that change how things
+// The command cases of the Graph View, Map and GPS & SQ12-MK2 Options menus that change how things
 // are shown: the plot-scale steps, the decay and profile views, the Transfer note, and the
 // settings dialogs Scale, GPS Port Setup, GPS Coordinates Display, Map Size and Options, GPS
 // map type and Attributes with what the main window does before and after each.

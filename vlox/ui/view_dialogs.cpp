@@ -284,9 +284,9 @@ SurveyOkOutcome GpsMapTypeOk(int32_t choice, const GpsCornerEntries& corners, Se
     int32_t ignored = 0;
     int32_t& refused = refusedLine != nullptr ? *refusedLine : ignored;
     refused = 0;
-    if (!GpsMapChoicesOffered(s))
-        choice = 0;
-    if (!InList(choice, GpsMapTypeCount))
+    // Without GPS input the GPS choices are greyed and the operator chose nothing: a saved GPS
+    // map stays for when the input is on again (the map is the grid meanwhile).
+    if (!GpsMapChoicesOffered(s) || !InList(choice, GpsMapTypeCount))
         return SurveyOkAccepted;
     SettingsValues t = s;
     t.GpsMapType = choice;

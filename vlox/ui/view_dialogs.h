@@ -151,8 +151,8 @@ bool GpsMapChoicesOffered(const SettingsValues& s);
 extern const char GpsMapNoGpsNote[];
 // The choice checked as the dialog opens: the GPS map type, the grid without GPS input.
 int32_t GpsMapChoiceAtOpening(const SettingsValues& s);
-// OK: the choice into GpsMapType (the grid without GPS input; a choice outside the list keeps
-// it). The corners-entered choice takes the corner group, with the checks of Survey
+// OK: the choice into GpsMapType (without GPS input, and for a choice outside the list, the
+// saved type stays). The corners-entered choice takes the corner group, with the checks of Survey
 // Parameters' group; the settings it would save are read back by the configuration loader.
 // A refusal writes nothing and gives the refused configuration line in refusedLine (0 for
 // the loop area). A list selection outside its list keeps the setting. The map layout then

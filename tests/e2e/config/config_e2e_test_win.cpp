@@ -1,7 +1,8 @@
 // V-LOX on a damaged configuration file: the screen comes up, the splash closes, the operator
-// is told where the file is kept, and OK moves it aside ("VLOXTARNWEL.INI.bad") and ends the
-// program with 0. The next start then runs on the defaults and writes a fresh file beside the
-// kept one. A file saved with LF line ends loads with its values.
+// is told which line was refused and where the file is kept, and OK moves it aside
+// ("VLOXTARNWEL.INI.bad") and ends the program with 0. The next start then runs on the
+// defaults and writes a fresh file beside the kept one. A file saved with LF line ends loads
+// with its values.
 #include "tests/e2e/harness/e2e_harness_win.h"
 
 #include "resources/resource.h"
@@ -25,8 +26,9 @@ std::vector<uint8_t> Bytes(const std::string& s)
     return std::vector<uint8_t>(s.begin(), s.end());
 }
 
-// Starts V-LOX over the given configuration bytes and answers the corrupt-configuration box.
-void ExpectResetOf(const std::vector<uint8_t>& config)
+// Starts V-LOX over the given configuration bytes and answers the corrupt-configuration box,
+// which names the refused line as said.
+void ExpectResetOf(const std::vector<uint8_t>& config, const wchar_t* said)
 {
     ASSERT_TRUE(e2e::MakeEmptyFolder(RunFolder));
     ASSERT_TRUE(e2e::WriteFileBytes(ConfigPath, config));
@@ -42,9 +44,8 @@ void ExpectResetOf(const std::vector<uint8_t>& config)
     ASSERT_NE(box, nullptr) << "no corrupt-configuration message after the splash";
     e2e::MessageBoxInfo info;
     ASSERT_TRUE(e2e::ReadMessageBox(box, &info));
-    EXPECT_EQ(info.text, L"Configuration file is corrupted, press OK to reset, then start the program.\r\n"
-                         L"The old file is kept as " +
-                             ConfigPath + L".bad");
+    EXPECT_EQ(info.text, L"Configuration file is corrupted, press OK to reset, then start the program.\r\n" +
+                             std::wstring(said) + L"The old file is kept as " + ConfigPath + L".bad");
     ASSERT_TRUE(e2e::PressButton(box, IDOK));
 
     DWORD code = 99;
@@ -61,9 +62,22 @@ void ExpectResetOf(const std::vector<uint8_t>& config)
 
 }  // namespace
 
+// Mended: a file without a version line (here one saved as UTF-16) was replaced by the
+// defaults without a word, GPS input off among them. It is told as a damaged file is.
 TEST(ConfigurationReset, TruncatedFileIsReportedAndKeptAside)
 {
-    ExpectResetOf(Bytes("V1.42\r\n1\r\n"));
+    std::string utf16 = "\xFF\xFE";
+    for (char c : std::string("V1.42\r\nC:\\Vlox_Data\\\r\n"))
+        utf16 += std::string(1, c) + '\0';
+    const struct {
+        std::string bytes;
+        const wchar_t* said;
+    } cases[] = {
+        {"V1.42\r\n1\r\n", L"Line 3 holds a value that is refused.\r\n"},
+        {utf16, L"Line 1 is not the version line V1.42.\r\n"},
+    };
+    for (const auto& c : cases)
+        ExpectResetOf(Bytes(c.bytes), c.said);
 }
 
 TEST(ConfigurationReset, BadValueIsReportedAndNextStartRunsOnDefaults)
@@ -91,7 +105,7 @@ TEST(ConfigurationReset, BadValueIsReportedAndNextStartRunsOnDefaults)
         at = text.find("\r\n", at) + 2;
     size_t end = text.find("\r\n", at);
     std::string spoiled = text.substr(0, at) + "7" + text.substr(end);
-    ExpectResetOf(Bytes(spoiled));
+    ExpectResetOf(Bytes(spoiled), L"Line 5 holds a value that is refused.\r\n");
 
     // The next start runs on the defaults and writes a fresh file, without a message.
     e2e::Program again;
