@@ -261,9 +261,10 @@ protected:
         return dialog;
     }
 
+    // The curve window as the program last drew it (its drawing handed to the display).
     static e2e::RgbImage Curve()
     {
-        Idle();
+        EXPECT_TRUE(vlox->WaitDrawn(Ctl(IDC_CURVE_WND), 60000)) << OpenBoxes();
         e2e::RgbImage image;
         EXPECT_TRUE(e2e::CaptureWindow(Ctl(IDC_CURVE_WND), &image));
         return image;
