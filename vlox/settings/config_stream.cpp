@@ -9,37 +9,31 @@
 int32_t ReadTextLine(ByteReader& in, char* buffer, int32_t capacity)
 {
     int32_t n = 0;
+    // The line ends at a LF, or at the end of the bytes (a last line whose CR LF an editor
+    // dropped is a whole line all the same); a CR before the end is not part of it.
+    auto end = [&]() -> int32_t {
+        if (n > 0 && buffer[n - 1] == '\r') {
+            buffer[n - 1] = 0;
+            return n - 1;
+        }
+        if (n >= capacity) {
+            buffer[capacity - 1] = 0;
+            return TextLineTooLong;
+        }
+        buffer[n] = 0;
+        return n;
+    };
     for (;;) {
         if (in.Pos >= in.Size) {
             if (n == 0) {
                 buffer[0] = 0;
                 return TextLineEndOfFile;
             }
-            // A last line whose CR LF an editor dropped is a whole line all the same.
-            if (buffer[n - 1] == '\r') {
-                buffer[n - 1] = 0;
-                return n - 1;
-            }
-            if (n >= capacity) {
-                buffer[capacity - 1] = 0;
-                return TextLineTooLong;
-            }
-            buffer[n] = 0;
-            return n;
+            return end();
         }
-        char c = in.Data[in.Pos++];
-        if (c == '\n') {
-            if (n > 0 && buffer[n - 1] == '\r') {
-                buffer[n - 1] = 0;
-                return n - 1;
-            }
-            if (n >= capacity) {
-                buffer[capacity - 1] = 0;
-                return TextLineTooLong;
-            }
-            buffer[n] = 0;
-            return n;
-        }
+        const char c = in.Data[in.Pos++];
+        if (c == '\n')
+            return end();
         if (n >= capacity) {
             buffer[capacity - 1] = 0;
             return TextLineTooLong;
