@@ -9,10 +9,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdint>
 #include <cwchar>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace e2e {
@@ -105,6 +107,55 @@ inline std::wstring AnswerBoxOver(Program& program, HWND dialog)
     WaitUntil([box] { return !IsWindow(box); }, 10000);
     program.WaitIdle(60000);
     return info.text;
+}
+
+// Answers with OK every box of the caption that comes until the program has painted what
+// waited on window and its children and is idle with none of them open: the number of such
+// boxes seen since seenFrom (an index into MessageBoxesSeen), the first one's text in *first.
+// A paint that shows a box does not end while the box is up and each box's loop paints again,
+// so past limit boxes the program is ended (nothing else stops it) and the count returned.
+inline int AnswerBoxesUntilSettled(Program& program, HWND window, const std::wstring& caption, size_t seenFrom,
+                                   int limit, std::wstring* first = nullptr)
+{
+    auto seen = [&] {
+        int n = 0;
+        const std::vector<MessageBoxInfo> all = program.MessageBoxesSeen();
+        for (size_t i = seenFrom; i < all.size(); ++i)
+            if (all[i].caption == caption && n++ == 0 && first != nullptr)
+                *first = all[i].text;
+        return n;
+    };
+    auto answer = [&] {
+        bool open = false;
+        for (HWND box : program.OpenMessageBoxes()) {
+            std::wstring text;
+            if (ReadText(box, &text, 500) && text == caption) {
+                PressButton(box, IDOK);
+                open = true;
+            }
+        }
+        return open;
+    };
+    for (;;) {
+        std::atomic<bool> drawn{false};
+        std::thread painter([&] {
+            program.WaitDrawn(window, 60000);
+            drawn = true;
+        });
+        const bool settled = WaitUntil(
+            [&] {
+                answer();
+                return seen() > limit || drawn || !program.Running();
+            },
+            600000);
+        if (!drawn || !settled)
+            program.Kill();
+        painter.join();
+        if (!drawn || !program.Running())
+            return seen();
+        if (program.WaitIdle(60000) && !answer())
+            return seen();
+    }
 }
 
 // File > Export > TXT on V-LOX's main window: the TXT converter's dialog, with converter

@@ -707,6 +707,60 @@ TEST_F(VloxReview, TheMillivoltsShownWereTheStoredValues)
     }
 }
 
+// A reading that cannot be read (the V2 record of the file's fourth reading, the second at
+// the second station, no longer tagged so) in "Average": told in one box when Average is
+// chosen, and a repaint (the main window minimised and restored) reads nothing and tells
+// nothing. The drawing read the file inside its paint, and each box's own paint opened another.
+TEST_F(VloxReview, ADamagedReadingIsToldOnceAndNeverFromAPaint)
+{
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(e2e::ReadFileBytes(dataFile, &bytes));
+    const std::vector<std::string> tags = RecordTags(std::string(bytes.begin(), bytes.end()));
+    int readings = 0;
+    for (size_t n = 0; n < tags.size() && readings < 5; ++n) {
+        readings += tags[n][0] == 'W' ? 1 : 0;
+        if (readings == 4 && tags[n] == "V2") {
+            bytes[n * RecordLength] = 'X';
+            readings = 5;
+        }
+    }
+    ASSERT_EQ(readings, 5) << "no fourth reading with a V2 record";
+
+    e2e::Program program;
+    std::string error;
+    HWND main = e2e::StartVloxPastSplash(program, L"C:\\vloxreview2", &error, StartConfiguration());
+    ASSERT_NE(main, nullptr) << error;
+    const std::wstring damaged = L"C:\\vloxreview2\\damaged.vlx";
+    ASSERT_TRUE(e2e::WriteFileBytes(damaged, bytes));
+    ASSERT_TRUE(e2e::PostCommand(main, IDM_START_REVIEW));
+    HWND open = program.WaitMessageBox(L"Open Data File", 60000);
+    ASSERT_NE(open, nullptr);
+    ASSERT_TRUE(SetTextOf(FileNameField(open), damaged.c_str()));
+    ASSERT_TRUE(e2e::PressButton(open, IDOK));
+    ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::IsShown(e2e::Control(main, IDC_EXIT_REVIEW)); }, 60000));
+    ASSERT_TRUE(program.WaitIdle(60000));
+    ASSERT_TRUE(e2e::ClickButton(e2e::Control(main, IDC_NEXT_STATION)));
+    ASSERT_TRUE(program.WaitIdle(60000));
+    const size_t from = program.MessageBoxesSeen().size();
+
+    ASSERT_TRUE(e2e::SelectComboItem(e2e::Control(main, IDC_COMBO_PROCESSING), 2));  // "Average"
+    std::wstring text;
+    const int chosen = e2e::AnswerBoxesUntilSettled(program, main, L"File Error", from, 1, &text);
+    int repainted = chosen;
+    if (chosen <= 1) {
+        ShowWindowAsync(main, SW_MINIMIZE);
+        ASSERT_TRUE(e2e::WaitUntil([&] { return IsIconic(main) != FALSE; }, 60000));
+        ShowWindowAsync(main, SW_RESTORE);
+        ASSERT_TRUE(e2e::WaitUntil([&] { return IsIconic(main) == FALSE; }, 60000));
+        repainted = e2e::AnswerBoxesUntilSettled(program, main, L"File Error", from, 1, &text);
+    }
+    EXPECT_LE(repainted, 1) << "\"File Error\" boxes (" << e2e::ToUtf8(text) << "): " << chosen
+                            << " once Average was chosen, " << repainted << " after a minimise and restore";
+    DWORD code = 255;
+    if (program.Running())
+        EXPECT_EQ(e2e::ExitVlox(program, main, &code), "");
+}
+
 TEST_F(VloxReview, NoErrorBoxAtAnyTime)
 {
     for (const e2e::MessageBoxInfo& box : vlox->MessageBoxesSeen()) {

@@ -29,6 +29,7 @@ struct Reading {
     bool BaseKnown = false;
     double Base = 0.0;
     std::string Comment;
+    std::string Refused;  // why the review reader refuses it (a damaged reading), else empty
 };
 
 struct Station {
@@ -42,8 +43,8 @@ struct Line {
 };
 
 // A survey the walk made, or one of the files it prepared: damaged, held by another program,
-// on a read-only card.
-enum class FileKind { Survey, Damaged, Locked, ReadOnly };
+// on a read-only card, a survey with one reading the reader refuses.
+enum class FileKind { Survey, Damaged, Locked, ReadOnly, BadReading };
 
 struct File {
     std::wstring Path;
@@ -73,7 +74,12 @@ inline std::string Describe(const std::vector<Line>& lines, const Place& p)
            std::to_string(s.Readings[p.Reading].Number);
 }
 
-// Every reading of the groups, in file order.
+inline Reading& At(std::vector<Line>& lines, const Place& p)
+{
+    return lines[p.Line].Stations[p.Station].Readings[p.Reading];
+}
+
+// Every reading of the groups, in file order (the groups are read from the file in order).
 inline std::vector<Place> FileOrder(const std::vector<Line>& lines)
 {
     std::vector<Place> all;
@@ -131,7 +137,8 @@ inline std::vector<int> ProfileReadings(const Station& station, int slot)
 }
 
 // A survey file read back with the review reader into groups; "" or why it cannot be read.
-// Each reading's Base is its first gate value as stored.
+// Each reading's Base is its first gate value as stored; a reading the reader refuses keeps
+// its number, its tag and why.
 inline std::string ReadBack(const std::string& bytes, std::vector<Line>& lines)
 {
     lines.clear();
@@ -157,12 +164,14 @@ inline std::string ReadBack(const std::string& bytes, std::vector<Line>& lines)
             station.Value = stationValues[s];
             for (int i = 0; i < ReviewRecordCount; ++i) {
                 ReviewReadingData d;
-                if (ReadMeasurementRecord(f, ReviewRecordOffsets[i], d, msg) == 0)
-                    return "reading " + std::to_string(ReviewRecordNumbers[i]) + " of station " +
-                           std::to_string(stationValues[s]) + ": " + msg.Text;
                 Reading r;
                 r.Number = ReviewRecordNumbers[i];
                 r.Included = ReviewRecordTags[i] != -1;
+                if (ReadMeasurementRecord(f, ReviewRecordOffsets[i], d, msg) == 0) {
+                    r.Refused = msg.Text.empty() ? "refused" : msg.Text;
+                    station.Readings.push_back(r);
+                    continue;
+                }
                 r.Rate = d.RepRateIndex;
                 r.GateSet = d.GateSet;
                 r.Current = d.TxCurrent;
@@ -212,6 +221,11 @@ inline std::string Compare(const std::vector<Line>& file, std::vector<Line>& mod
                 if (a.Included != m.Included)
                     return r + (a.Included ? "W1 in the file, excluded in the model"
                                            : "W0 in the file, included in the model");
+                if (a.Refused != m.Refused)
+                    return r + (a.Refused.empty() ? "read, the model has it refused"
+                                                  : "the review reader refuses it: " + a.Refused);
+                if (!a.Refused.empty())
+                    continue;
                 if (a.Rate != m.Rate || a.GateSet != m.GateSet)
                     return r + "rate " + std::to_string(a.Rate) + "/" + std::to_string(a.GateSet) + " in the file";
                 if (std::fabs(a.Current - m.Current) > 1e-6)
