@@ -3,7 +3,8 @@
 // real print dialog to the prefix's PostScript printer (tools/wine-prefix), in portrait and,
 // with the dialog's Landscape choice, in landscape. Each page is rendered by Ghostscript
 // (e2e_print_portrait.png and e2e_print_landscape.png beside the test) and its header texts,
-// title and frames are where the layout puts them; its date line runs into nothing. Cancel in the print dialog prints nothing
+// title and frames are where the layout puts them; its date line runs into nothing; after Next
+// Line the page is the new line's reading. Cancel in the print dialog prints nothing
 // and says nothing; with the printer taken away the user is told there is none. One V-LOX
 // run serves the suite; the tests run in the order written.
 #include "tests/common/printed_page_check_win.h"
@@ -102,6 +103,25 @@ TEST_F(VloxPrint, PrintsThePageInPortraitAndLandscape)
         EXPECT_TRUE(e2e::IsEnabled(mainWindow));
         EXPECT_TRUE(vlox->OpenMessageBoxes().empty());
     }
+}
+
+// After Next Line the page is that of the new line's first reading, the one the boxes name:
+// its line, its time and its station's count of readings.
+TEST_F(VloxPrint, ALineStepPrintsTheNewLinesReading)
+{
+    pspage::PrinterPage page;
+    ASSERT_TRUE(pspage::DefaultPrinterPage(false, &page));
+    ASSERT_TRUE(e2e::ClickButton(e2e::Control(mainWindow, IDC_NEXT_LINE)));
+    ASSERT_TRUE(vlox->WaitIdle(60000));
+    DeleteFileW(pspage::PrintedPagePath());
+    HWND dialog = OpenPrintDialog();
+    ASSERT_NE(dialog, nullptr) << "no print dialog";
+    vlox->WaitIdle(60000);
+    ASSERT_TRUE(e2e::PressButton(dialog, IDOK));
+    pspage::CheckPrintedPage(page, e2e::InBinFolder(L"e2e_print_next_line.png"),
+                             {"Line: 20.00", "Time: 09:01:40", "No of Records:1"});
+    EXPECT_TRUE(vlox->WaitIdle(60000));
+    EXPECT_TRUE(vlox->OpenMessageBoxes().empty());
 }
 
 TEST_F(VloxPrint, CancelPrintsNothingAndSaysNothing)
