@@ -1,6 +1,8 @@
 #include "vlox/settings/settings_file_win.h"
 
+#include "vlox/settings/config_file.h"
 #include "vlox/settings/file_replace.h"
+#include "vlox/settings/textconv.h"
 
 #include <memory>
 #include <string>
@@ -117,7 +119,7 @@ std::wstring CorruptConfigurationText(const std::wstring& aside, int32_t refused
 {
     std::wstring text = L"Configuration file is corrupted, press OK to reset, then start the program.\r\n";
     if (refusedLine == 1)
-        text += L"Line 1 is not the version line V1.42.\r\n";
+        text += L"Line 1 is not the version line " + NarrowToWide(std::string(ConfigVersion)) + L".\r\n";
     else if (refusedLine > 1)
         text += L"Line " + std::to_wstring(refusedLine) + L" holds a value that is refused.\r\n";
     return text + L"The old file is kept as " + aside;
