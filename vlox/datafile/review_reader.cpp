@@ -671,6 +671,15 @@ bool GateTimesOfReading(const ReviewReadingData& r, double (&centresMs)[MaxGateC
     return true;
 }
 
+bool StandardGateTimes(int32_t rate, int32_t gateSet, double (&centresMs)[MaxGateCount], double& lowMs, double& highMs)
+{
+    ReviewReadingData r;
+    r.RepRateIndex = rate;
+    r.GateSet = gateSet;
+    r.GateCount = 20 + 10 * gateSet;
+    return GateTimesOfReading(r, centresMs, lowMs, highMs);
+}
+
 int32_t RewriteRecordTags(RecordFile& f, const int64_t* offsets, const int32_t* tags, int32_t count, FileMessage& msg)
 {
     const int64_t position = f.Tell();

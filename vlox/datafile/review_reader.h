@@ -144,6 +144,9 @@ int32_t BuildReviewGateTimes(const ReviewReadingData& r);
 // as BuildReviewGateTimes builds them but without touching the review's tables or the live
 // time axes. false, with everything 0, when they cannot be built.
 bool GateTimesOfReading(const ReviewReadingData& r, double (&centresMs)[MaxGateCount], double& lowMs, double& highMs);
+// The same for a reading of the standard gate set (0: 20 gates, 1: 30) at a rate: the
+// averages' slots.
+bool StandardGateTimes(int32_t rate, int32_t gateSet, double (&centresMs)[MaxGateCount], double& lowMs, double& highMs);
 
 // Clears the tables of a review (a new file is opened).
 void ResetReviewTables();

@@ -200,19 +200,6 @@ void PlayPrintPage(HDC dc, const PrintPageLayout& page, HFONT smallFont, HFONT l
 
 namespace {
 
-// The gate centres and gate-label axis of a rate and gate set, as the review builds them.
-void GateTimesOf(const ReviewReadingData& reading, int32_t rate, int32_t gateSet, int32_t gates,
-                 std::array<double, MaxGateCount>& centres, double& low, double& high)
-{
-    ReviewReadingData r = reading;
-    r.RepRateIndex = rate;
-    r.GateSet = gateSet;
-    r.GateCount = gates;
-    double c[MaxGateCount];
-    GateTimesOfReading(r, c, low, high);
-    std::memcpy(centres.data(), c, sizeof c);
-}
-
 PrintReading ReadingForPrint(const ReviewReadingData& r, const double* values, int32_t tag)
 {
     PrintReading p;
@@ -221,7 +208,9 @@ PrintReading ReadingForPrint(const ReviewReadingData& r, const double* values, i
     p.GateSet = r.GateSet;
     p.GateCount = std::clamp(r.GateCount, 0, MaxGateCount);
     std::memcpy(p.Values.data(), values, sizeof(double) * MaxGateCount);
-    GateTimesOf(r, r.RepRateIndex, r.GateSet, r.GateCount, p.CentresMs, p.TimeAxisLow, p.TimeAxisHigh);
+    double centres[MaxGateCount];
+    GateTimesOfReading(r, centres, p.TimeAxisLow, p.TimeAxisHigh);
+    std::memcpy(p.CentresMs.data(), centres, sizeof centres);
     return p;
 }
 
@@ -264,8 +253,9 @@ void GatherDecay(PrintPageInputs& in)
                 continue;
             std::memcpy(slot.Values.data(), StationSlotAverages[k], sizeof(double) * MaxGateCount);
             const int32_t gateSet = k >= 7 ? 1 : 0;
-            GateTimesOf(ReviewReading, StationSlotRates[k], gateSet, 20 + 10 * gateSet, slot.CentresMs,
-                        slot.TimeAxisLow, slot.TimeAxisHigh);
+            double centres[MaxGateCount];
+            StandardGateTimes(StationSlotRates[k], gateSet, centres, slot.TimeAxisLow, slot.TimeAxisHigh);
+            std::memcpy(slot.CentresMs.data(), centres, sizeof centres);
         }
     }
 }

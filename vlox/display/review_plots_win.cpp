@@ -131,12 +131,8 @@ struct StandardAxis {
 
 StandardAxis StandardAxisOf(int32_t rate, int32_t gateSet)
 {
-    ReviewReadingData r;
-    r.RepRateIndex = Clamp(rate, 0, RepRateCount - 1);
-    r.GateSet = gateSet;
-    r.GateCount = 20 + 10 * gateSet;
     StandardAxis a;
-    GateTimesOfReading(r, a.CentresMs, a.LowMs, a.HighMs);
+    StandardGateTimes(Clamp(rate, 0, RepRateCount - 1), gateSet, a.CentresMs, a.LowMs, a.HighMs);
     return a;
 }
 
