@@ -121,6 +121,20 @@ int32_t SelectProfile(const ReviewContext& ctx, const Match& m, bool userSet, co
     return SelectReviewStation(ctx, 0, userSet ? ReviewStandardEntryCount : 0);
 }
 
+// Whether the decay drawing by processing needs the station's reading of tag.
+bool DrawingNeedsReading(int32_t processing, bool gateLabels, int32_t tag)
+{
+    switch (processing) {
+    case 1:
+        return gateLabels || tag == 1;
+    case 2:
+    case 3:
+        return tag != -1;
+    default:
+        return false;
+    }
+}
+
 }  // namespace
 
 int32_t SlotOf(int32_t repRateIndex, int32_t gateSet)
@@ -223,19 +237,6 @@ int32_t ShowReviewReading(const ReviewContext& ctx, int64_t offset)
     comment.Present = r.CommentPresent;
     comment.Offset = r.CommentOffset;
     return 1;
-}
-
-bool DrawingNeedsReading(int32_t processing, bool gateLabels, int32_t tag)
-{
-    switch (processing) {
-    case 1:
-        return gateLabels || tag == 1;
-    case 2:
-    case 3:
-        return tag != -1;
-    default:
-        return false;
-    }
 }
 
 int32_t ReadStationDrawing(const ReviewContext& ctx, int32_t processing, bool gateLabels, FileMessage& firstFailure)

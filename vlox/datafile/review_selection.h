@@ -91,15 +91,12 @@ void ResetReviewSelection();
 // comment cleared) and the reader's message is reported.
 int32_t ShowReviewReading(const ReviewContext& ctx, int64_t offset);
 
-// Whether the decay drawing by processing needs the station's reading of tag: "Selected" the
-// readings tagged 1 (with gate labels every reading, for the time axis), "Average" and
-// "Avg.+All" the included ones, "Single" none (it draws the reading shown).
-bool DrawingNeedsReading(int32_t processing, bool gateLabels, int32_t tag);
 // Reads the readings of the station (the ReviewRecord tables) that the drawing by processing
-// needs, each converted at its own gate times, into StationDrawingReadings, then the
-// averages per slot; the reading shown and the review's gate tables stay as they are.
-// Nothing is reported: the count of readings that could not be read is returned, with the
-// first one's message.
+// needs ("Selected" the readings tagged 1, with gate labels every reading for the time axis;
+// "Average" and "Avg.+All" the included ones; "Single" none: it draws the reading shown),
+// each converted at its own gate times, into StationDrawingReadings, then the averages per
+// slot; the reading shown and the review's gate tables stay as they are. Nothing is reported:
+// the count of readings that could not be read is returned, with the first one's message.
 int32_t ReadStationDrawing(const ReviewContext& ctx, int32_t processing, bool gateLabels, FileMessage& firstFailure);
 // The drawing's reading of entry i of the station's tables, or nullptr when the drawing did
 // not read it (or read another station).
