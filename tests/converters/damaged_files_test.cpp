@@ -418,6 +418,34 @@ TEST(VlxFraming, StretchesResumeAtTheNextWholeRecord)
     }
 }
 
+// Mended: every damaged stretch kept a record of its own with its message, so a survey whose
+// every other line is a byte long took memory by the stretch. Blocks are now framed again as
+// they are read: records, lines and damage must come out alike in every block, read in
+// either direction.
+TEST(VlxFraming, EveryBlockFramesAlikeWhateverTheOrder)
+{
+    std::string good;
+    while (good.size() < 3000 * 60)
+        good += FiveReadings();
+    std::string bytes;
+    const int32_t n = static_cast<int32_t>(good.size() / 60);
+    for (int32_t k = 0; k < n; ++k)
+        bytes += good.substr(static_cast<size_t>(k) * 60, 58) + (k % 2 == 1 && k > 1500 ? " \r\n" : "\r\n");
+    MemoryInputFile input(bytes);
+    VlxRecords records(input);
+    ASSERT_EQ(records.Count(), n);
+    for (int32_t pass = 0; pass < 2; ++pass)
+        for (int32_t i = 0; i < n; ++i) {
+            const int32_t k = pass == 0 ? i : n - 1 - i;
+            const bool damaged = k % 2 == 1 && k > 1500;
+            ASSERT_EQ(records.LineOf(k + 1), k + 1) << k;
+            ASSERT_EQ(records.Damage(k + 1).empty(), !damaged) << k;
+            ASSERT_EQ(records.Record(k + 1),
+                      damaged ? std::string(60, ' ') : good.substr(static_cast<size_t>(k) * 60, 60))
+                << k;
+        }
+}
+
 // Mended: the LZ5 line, station and loop-area fields kept the rightmost characters of a
 // number too wide for them (area 10100.25 as "0100.25", line 100.5 as "00.5N", station
 // 10012.5 as "12.5"). They lose decimals first; a whole number that does not fit is refused
