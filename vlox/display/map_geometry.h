@@ -209,6 +209,11 @@ struct IndexedStation {
     int32_t Direction = 0;
 };
 std::vector<IndexedStation> ReadStationIndex(RecordFile& index);
+// Widens the extents by the stations.
+void IncludeStations(MapExtents& e, const std::vector<IndexedStation>& stations);
+// The data file's index as last read, when a station was stored, the station map opened or the
+// data file changed: the live station map paints and fits these, never reading the file.
+extern std::vector<IndexedStation> StationMapStations;
 
 // Station map fit: the loop, the current station and the extents gathered (index). Extents
 // under 1 m are widened by 50 m on each side.
