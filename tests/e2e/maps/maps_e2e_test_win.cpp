@@ -51,6 +51,7 @@ std::string Configuration(int gpsInput)
     s.SurveyMode = gpsInput != 0 ? 1 : 0;  // the GPS walk is an automatic survey
     s.MapSize = gpsInput != 0 ? 50.0 : 100.0;
     s.MapGridInterval = 10.0;
+    s.MapShowReferencePoint = 0;  // the stations are then the only black on the station map
     static NullTableValues nulls;
     const int32_t selected[RepRateCount] = {};
     return ComposeConfigurationFile(s, nulls, selected, NullTimeStamp{});
