@@ -507,11 +507,6 @@ void IncludeStations(MapExtents& e, const std::vector<IndexedStation>& stations)
     }
 }
 
-void ScanStationIndexExtents(RecordFile& index, MapExtents& e)
-{
-    IncludeStations(e, ReadStationIndex(index));
-}
-
 SurveyMapView FitStationMapView(const StationFitInputs& in, const MapExtents& indexExtents)
 {
     MapExtents e;

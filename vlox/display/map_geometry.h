@@ -200,8 +200,6 @@ std::vector<double> LoopOutline(const MapLoop& loop);  // x0, y0, x1, y1, ...
 
 // One station index line (33 bytes): line, station, direction. False when short.
 bool ParseStationIndexLine(const char* line, size_t length, double& surveyLine, double& station, int32_t& direction);
-// Widens the extents by every full line of the index; the position is left at the end.
-void ScanStationIndexExtents(RecordFile& index, MapExtents& e);
 // Every station of the index: line, station, direction; the position is left at the end.
 struct IndexedStation {
     double Line = 0.0;
