@@ -69,14 +69,15 @@ void BlankControlCharacters(char* text, size_t n)
 
 // The file's bytes one at a time through a window, for the framing check. A window that
 // cannot be read is tried again a record at a time from then on, so the records before a bad
-// place are kept; a record that cannot be read ends the file there.
+// place are kept. In the first scan a record that cannot be read ends the file there; when a
+// block is framed again (Again), a read that fails where the first scan read is only noted.
 class VlxRecords::Scanner {
 public:
-    explicit Scanner(VlxRecords& records) : Records(records) {}
-    // The byte at the offset, -1 at or past the end.
+    Scanner(VlxRecords& records, bool again) : Records(records), Again(again) {}
+    // The byte at the offset, -1 at or past the end or after a failed read.
     int Byte(int64_t at)
     {
-        if (at < 0 || at >= Records.FileSize)
+        if (at < 0 || at >= Records.FileSize || ReadFailed)
             return -1;
         if (at < Start || at >= Start + static_cast<int64_t>(Length)) {
             int64_t got = Load(at);
@@ -86,7 +87,10 @@ public:
             }
             if (got <= 0) {
                 Records.Failed = Records.Failed || got < 0;
-                Records.FileSize = at;
+                if (Again)
+                    ReadFailed = true;
+                else
+                    Records.FileSize = at;
                 Start = -1;
                 Length = 0;
                 return -1;
@@ -96,6 +100,37 @@ public:
         }
         return static_cast<unsigned char>(Window[static_cast<size_t>(at - Start)]);
     }
+    // n bytes from the offset, blanks for those that cannot be read.
+    void Copy(int64_t at, char* to, size_t n)
+    {
+        if (Byte(at) >= 0 && at + static_cast<int64_t>(n) <= Start + static_cast<int64_t>(Length)) {
+            std::memcpy(to, Window.data() + (at - Start), n);
+            return;
+        }
+        for (size_t i = 0; i < n; ++i) {
+            const int b = Byte(at + static_cast<int64_t>(i));
+            to[i] = b < 0 ? ' ' : static_cast<char>(b);
+        }
+    }
+    // A whole record at the offset: a tag, then CR LF in bytes 59 and 60.
+    bool WholeRecord(int64_t at)
+    {
+        return IsRecordTag(Byte(at)) && Byte(at + RecordTextLength) == '\r' && Byte(at + RecordTextLength + 1) == '\n';
+    }
+    // The end of the file cuts the record at the offset short: a tag, and no line end in what
+    // is there.
+    bool CutShort(int64_t at)
+    {
+        if (Records.FileSize - at >= RecordLength || !IsRecordTag(Byte(at)))
+            return false;
+        for (int64_t i = at; i < Records.FileSize; ++i) {
+            const int b = Byte(i);
+            if (b == '\r' || b == '\n')
+                return false;
+        }
+        return true;
+    }
+    bool Failed() const { return ReadFailed; }
 
 private:
     int64_t Load(int64_t at)
@@ -107,6 +142,8 @@ private:
 
     static constexpr int64_t WindowSize = 1 << 16;
     VlxRecords& Records;
+    const bool Again;
+    bool ReadFailed = false;
     std::vector<char> Window;
     int64_t Start = -1;
     size_t Length = 0;
@@ -156,9 +193,70 @@ std::string DescribeDamage(int firstByte, int64_t lineLength, bool endsWithCrLf,
 
 }  // namespace
 
+bool VlxRecords::NextRecord(Scanner& bytes, ScanPoint& point, Found& found)
+{
+    const int64_t at = point.Offset;
+    found = Found();
+    found.Offset = at;
+    found.Line = point.Line;
+    if (at >= FileSize)
+        return false;
+    if (bytes.WholeRecord(at)) {
+        point.Offset += RecordLength;
+        ++point.Line;
+        return true;
+    }
+    if (at >= FileSize || bytes.Failed())
+        return false;
+    if (bytes.CutShort(at)) {
+        // Counted when at least half of it is there, as the record count rounds.
+        point.Offset = FileSize;
+        found.Cut = true;
+        return 2 * (FileSize - at) >= RecordLength;
+    }
+    found.Damaged = true;
+    // The line it begins: its length and how it ends.
+    int64_t end = at;
+    int lineEnd = -1;
+    for (; end < FileSize && end - at < 4096; ++end) {
+        const int b = bytes.Byte(end);
+        if (b == '\n' || b == '\r') {
+            lineEnd = b;
+            break;
+        }
+    }
+    const bool crLf = lineEnd == '\r' && bytes.Byte(end + 1) == '\n';
+    if (lineEnd == '\r' && crLf)
+        ++end;
+    found.What = DescribeDamage(bytes.Byte(at), end - at + 1, crLf, lineEnd);
+    // Reading goes on at the next line that starts a whole record (or the record the end of
+    // the file cuts short).
+    int64_t resume = at + 1;
+    for (; resume < FileSize && !bytes.Failed(); ++resume)
+        if (bytes.Byte(resume - 1) == '\n' && bytes.Byte(resume - 2) == '\r' &&
+            (bytes.WholeRecord(resume) || bytes.CutShort(resume)))
+            break;
+    if (resume > FileSize)
+        resume = FileSize;
+    // A line of it that starts with "L", or with no record tag at all (the tag itself may be
+    // what was lost), may have been a line record.
+    int previous = '\n';
+    for (int64_t i = at; i < resume; ++i) {
+        const int b = bytes.Byte(i);
+        const bool lineStart = previous == '\n' || (previous == '\r' && b != '\n');
+        if (lineStart && (b == 'L' || !IsRecordTag(b)))
+            found.HoldsLine = true;
+        if (b == '\n')
+            ++point.Line;
+        previous = b;
+    }
+    point.Offset = resume;
+    return true;
+}
+
 void VlxRecords::Scan()
 {
-    Scanner bytes(*this);
+    Scanner bytes(*this, false);
     for (int64_t i = 0; i < RecordLength; ++i) {
         const int b = bytes.Byte(i);
         if (b < 0)
@@ -167,171 +265,83 @@ void VlxRecords::Scan()
     }
     BlankControlCharacters(FirstBytes.data(), FirstBytes.size());
 
-    // A whole record at the offset: a tag, then CR LF in bytes 59 and 60.
-    auto wholeRecord = [&](int64_t at) {
-        return IsRecordTag(bytes.Byte(at)) && bytes.Byte(at + RecordTextLength) == '\r' &&
-               bytes.Byte(at + RecordTextLength + 1) == '\n';
-    };
-    // The end of the file cuts the record at the offset short: a tag, and no line end in what
-    // is there.
-    auto cutShort = [&](int64_t at) {
-        if (FileSize - at >= RecordLength || !IsRecordTag(bytes.Byte(at)))
-            return false;
-        for (int64_t i = at; i < FileSize; ++i) {
-            const int b = bytes.Byte(i);
-            if (b == '\r' || b == '\n')
-                return false;
-        }
-        return true;
-    };
-
-    int64_t at = 0;
-    int64_t line = 1;
-    int32_t next = 1;
-    Segment run;
-    run.First = 1;
-    run.Line = 1;
-    auto closeRun = [&] {
-        if (run.Count > 0)
-            Segments.push_back(run);
-        next = run.First + run.Count;
-    };
-    while (at < FileSize) {
-        if (wholeRecord(at)) {
-            ++run.Count;
-            at += RecordLength;
-            ++line;
-            continue;
-        }
-        if (at >= FileSize)
+    // Only the count and every block's start are kept: the rest is framed again by block.
+    ScanPoint point;
+    Found found;
+    for (;;) {
+        const ScanPoint start = point;
+        if (!NextRecord(bytes, point, found))
             break;
-        if (cutShort(at)) {
-            // Counted when at least half of it is there, as the record count rounds.
-            if (2 * (FileSize - at) >= RecordLength)
-                ++run.Count;
-            break;
-        }
-        closeRun();
-        Segment stretch;
-        stretch.Offset = at;
-        stretch.First = next;
-        stretch.Count = 1;
-        stretch.Line = line;
-        stretch.Damaged = true;
-        // The line it begins: its length and how it ends.
-        int64_t end = at;
-        int lineEnd = -1;
-        for (; end < FileSize && end - at < 4096; ++end) {
-            const int b = bytes.Byte(end);
-            if (b == '\n' || b == '\r') {
-                lineEnd = b;
-                break;
-            }
-        }
-        const bool crLf = lineEnd == '\r' && bytes.Byte(end + 1) == '\n';
-        if (lineEnd == '\r' && crLf)
-            ++end;
-        stretch.What = DescribeDamage(bytes.Byte(at), end - at + 1, crLf, lineEnd);
-        // Reading goes on at the next line that starts a whole record (or the record the end
-        // of the file cuts short).
-        int64_t resume = at + 1;
-        for (; resume < FileSize; ++resume)
-            if (bytes.Byte(resume - 1) == '\n' && bytes.Byte(resume - 2) == '\r' &&
-                (wholeRecord(resume) || cutShort(resume)))
-                break;
-        if (resume > FileSize)
-            resume = FileSize;
-        // A line of it that starts with "L", or with no record tag at all (the tag itself may
-        // be what was lost), may have been a line record.
-        int previous = '\n';
-        for (int64_t i = at; i < resume; ++i) {
-            const int b = bytes.Byte(i);
-            const bool lineStart = previous == '\n' || (previous == '\r' && b != '\n');
-            if (lineStart && (b == 'L' || !IsRecordTag(b)))
-                stretch.HoldsLine = true;
-            if (b == '\n')
-                ++line;
-            previous = b;
-        }
-        Segments.push_back(stretch);
-        ++next;
-        at = resume;
-        run = Segment();
-        run.Offset = at;
-        run.First = next;
-        run.Line = line;
+        if (RecordCount % BlockRecords == 0)
+            BlockStarts.push_back(start);
+        ++RecordCount;
     }
-    closeRun();
-    RecordCount = next - 1;
 }
 
-const VlxRecords::Segment* VlxRecords::SegmentOf(int32_t n) const
+const VlxRecords::Found* VlxRecords::Place(int32_t n)
 {
     if (n < 1 || n > RecordCount)
         return nullptr;
-    auto it = std::upper_bound(Segments.begin(), Segments.end(), n,
-                               [](int32_t number, const Segment& s) { return number < s.First; });
-    if (it == Segments.begin())
-        return nullptr;
-    --it;
-    return n < it->First + it->Count ? &*it : nullptr;
+    if (BlockFirst == 0 || n < BlockFirst || n >= BlockFirst + static_cast<int32_t>(BlockFound.size())) {
+        const int32_t index = (n - 1) / BlockRecords;
+        BlockFirst = index * BlockRecords + 1;
+        const int32_t count = std::min(BlockRecords, RecordCount - BlockFirst + 1);
+        Block.assign(static_cast<size_t>(count) * RecordLength, ' ');
+        BlockFound.assign(static_cast<size_t>(count), Found());
+        Scanner bytes(*this, true);
+        ScanPoint point = BlockStarts[static_cast<size_t>(index)];
+        for (int32_t i = 0; i < count; ++i) {
+            Found& found = BlockFound[static_cast<size_t>(i)];
+            char* text = Block.data() + static_cast<size_t>(i) * RecordLength;
+            const int64_t line = point.Line;
+            if (!bytes.Failed() && NextRecord(bytes, point, found) && !found.Damaged)
+                bytes.Copy(found.Offset, text,
+                           static_cast<size_t>(std::min<int64_t>(RecordLength, FileSize - found.Offset)));
+            if (bytes.Failed()) {
+                // A place the first scan read cannot be read now: blanks from there on.
+                std::memset(text, ' ', RecordLength);
+                found = Found();
+                found.Line = line;
+                point.Line = line + 1;
+                continue;
+            }
+            // Texts of the records reach the outputs; a control character in them (a damaged
+            // file) would break an output's lines.
+            BlankControlCharacters(text, RecordTextLength);
+        }
+    }
+    return &BlockFound[static_cast<size_t>(n - BlockFirst)];
 }
 
-const std::string& VlxRecords::Damage(int32_t n) const
+const std::string& VlxRecords::Damage(int32_t n)
 {
     static const std::string None;
-    const Segment* s = SegmentOf(n);
-    return s ? s->What : None;
+    const Found* f = Place(n);
+    return f ? f->What : None;
 }
 
-bool VlxRecords::MayHoldLineRecord(int32_t n) const
+bool VlxRecords::MayHoldLineRecord(int32_t n)
 {
-    const Segment* s = SegmentOf(n);
-    return s && s->HoldsLine;
+    const Found* f = Place(n);
+    return f && f->HoldsLine;
 }
 
-int64_t VlxRecords::LineOf(int32_t n) const
+int64_t VlxRecords::LineOf(int32_t n)
 {
-    const Segment* s = SegmentOf(n);
-    return s ? s->Line + (s->Damaged ? 0 : n - s->First) : 0;
+    const Found* f = Place(n);
+    return f ? f->Line : 0;
 }
 
-bool VlxRecords::CutShort(int32_t n) const
+bool VlxRecords::CutShort(int32_t n)
 {
-    const Segment* s = SegmentOf(n);
-    return s && !s->Damaged && s->Offset + static_cast<int64_t>(n - s->First + 1) * RecordLength > FileSize;
+    const Found* f = Place(n);
+    return f && f->Cut;
 }
 
 std::string_view VlxRecords::Record(int32_t n)
 {
-    const Segment* s = SegmentOf(n);
-    if (s == nullptr || s->Damaged) {
-        std::memset(Single, ' ', sizeof Single);
+    if (Place(n) == nullptr)
         return std::string_view(Single, RecordLength);
-    }
-    if (BlockFirst == 0 || n < BlockFirst || n >= BlockFirst + BlockCount) {
-        // Blocks start at a multiple of the block size within their run, so a reader walking
-        // back and forth around one place keeps its block.
-        const int32_t index = (n - s->First) / BlockRecords * BlockRecords;
-        BlockFirst = s->First + index;
-        BlockCount = std::min(BlockRecords, s->Count - index);
-        const size_t size = static_cast<size_t>(BlockCount) * RecordLength;
-        Block.assign(size, ' ');
-        const int64_t offset = s->Offset + static_cast<int64_t>(index) * RecordLength;
-        if (ReadBytes(offset, Block.data(), size) < 0) {
-            // Record by record, so that one bad place costs only its own records.
-            Block.assign(size, ' ');
-            for (size_t at = 0; at < size; at += RecordLength)
-                if (ReadBytes(offset + static_cast<int64_t>(at), Block.data() + at, RecordLength) < 0) {
-                    Failed = true;
-                    std::memset(Block.data() + at, ' ', RecordLength);
-                }
-        }
-        // Texts of the records reach the outputs; a control character in them (a damaged file)
-        // would break an output's lines.
-        for (size_t at = 0; at < size; at += RecordLength)
-            BlankControlCharacters(Block.data() + at, RecordTextLength);
-    }
     return std::string_view(Block.data() + static_cast<size_t>(n - BlockFirst) * RecordLength, RecordLength);
 }
 

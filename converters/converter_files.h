@@ -69,22 +69,27 @@ private:
 // left out (the record count of a plain file is its size divided by 60, rounded). Control
 // characters in columns 1-58 read as blanks. A read that fails ends the file there and is
 // remembered (ReadFailed).
+//
+// What it keeps does not grow with the damage: one scan counts the records and notes where
+// every 1024th starts; a block of 1024 records is framed again from there when it is read,
+// with what is wrong in each of its stretches.
 class VlxRecords {
 public:
     explicit VlxRecords(InputFile& file);
     int32_t Count() const { return RecordCount; }
     // Record n, 60 characters (columns 1-58, then normally CR LF); blanks for n outside
-    // 1..Count() and for a damaged stretch. The view stays valid until the next call.
+    // 1..Count() and for a damaged stretch. The view stays valid until a record of another
+    // block is asked for.
     std::string_view Record(int32_t n);
     // What is wrong where record n stands; empty for a record read whole.
-    const std::string& Damage(int32_t n) const;
+    const std::string& Damage(int32_t n);
     // True for a damaged stretch that may have held a line record (one of its lines starts
     // with "L" or with no record tag): the line of the records after it is not known.
-    bool MayHoldLineRecord(int32_t n) const;
+    bool MayHoldLineRecord(int32_t n);
     // The line of the file at which record n starts, from 1.
-    int64_t LineOf(int32_t n) const;
+    int64_t LineOf(int32_t n);
     // True for the last record when the file ends inside it: what it held is not all there.
-    bool CutShort(int32_t n) const;
+    bool CutShort(int32_t n);
     // A read of the file failed: the records from there on are missing.
     bool ReadFailed() const { return Failed; }
     // The first 60 bytes of the file as they are (control characters as blanks), whether or
@@ -92,19 +97,28 @@ public:
     std::string_view FirstRecordText() const { return FirstBytes; }
 
 private:
-    // A run of records at a 60-byte pitch from Offset, or one damaged stretch (Count 1).
-    struct Segment {
+    // Where a record starts: its offset and the file's line there.
+    struct ScanPoint {
         int64_t Offset = 0;
-        int32_t First = 0;  // record number of the first
-        int32_t Count = 0;
-        int64_t Line = 0;  // the file's line at Offset
+        int64_t Line = 1;
+    };
+    // A record as the framing finds it: whole, cut short by the end of the file, or one
+    // damaged stretch.
+    struct Found {
+        int64_t Offset = 0;
+        int64_t Line = 0;
         bool Damaged = false;
         bool HoldsLine = false;
+        bool Cut = false;
         std::string What;
     };
     class Scanner;
     void Scan();
-    const Segment* SegmentOf(int32_t n) const;
+    // The record at the point, and the point moved past it; false where none starts.
+    bool NextRecord(Scanner& bytes, ScanPoint& point, Found& found);
+    // Record n's place in the block that holds it, that block read first; nullptr outside
+    // 1..Count().
+    const Found* Place(int32_t n);
     // Reads n bytes (fewer at the end of the file); -1 after a failed read.
     int64_t ReadBytes(int64_t offset, char* buffer, size_t n);
 
@@ -114,10 +128,10 @@ private:
     int32_t RecordCount = 0;
     bool Failed = false;
     std::string FirstBytes;
-    std::vector<Segment> Segments;
-    int32_t BlockFirst = 0;  // first record held in Block (0: none)
-    int32_t BlockCount = 0;
+    std::vector<ScanPoint> BlockStarts;  // where records 1, 1025, 2049, ... start
+    int32_t BlockFirst = 0;              // first record held in Block (0: none)
     std::vector<char> Block;
+    std::vector<Found> BlockFound;
     char Single[RecordLength];
 };
 

@@ -159,6 +159,14 @@ TEST(DamagedFiles, EveryReadingIsWrittenOrTheOperatorIsTold)
     const size_t l1 = RecordOffset(good, "L1", 1);
     const size_t v34 = RecordOffset(good, "V3", 4);
     const size_t w3 = RecordOffset(good, "W1", 3);
+    const size_t w4 = RecordOffset(good, "W1", 4);
+    // Reading 3's record of the tag copied into reading 4 after its own.
+    auto copiedIntoReading4 = [&](const char* tag) {
+        const size_t own = RecordOffset(good, tag, 4);
+        return [own, from = RecordOffset(good, tag, 3)](const std::string& b) {
+            return std::string(b).insert(own + 60, b.substr(from, 60));
+        };
+    };
     const std::string inserted =
         "copied by hand from the field book, station 30 re-read after the storm" + std::string("\r\n");
 
@@ -208,6 +216,18 @@ TEST(DamagedFiles, EveryReadingIsWrittenOrTheOperatorIsTold)
         // second were told as one.
         {"reading 3's V3 copied into reading 4 after its own",
          [&](const std::string& b) { return std::string(b).insert(v34 + 60, b.substr(v3, 60)); }, true,
+         LineAt(v34 + 60), 4},
+        {"reading 3's T1 copied into reading 4 after its own", copiedIntoReading4("T1"), true,
+         LineAt(RecordOffset(good, "T1", 4) + 60), 4},
+        {"reading 3's R1 copied into reading 4 after its own", copiedIntoReading4("R1"), true,
+         LineAt(RecordOffset(good, "R1", 4) + 60), 4},
+        {"reading 3's R2 copied into reading 4 after its own", copiedIntoReading4("R2"), true,
+         LineAt(RecordOffset(good, "R2", 4) + 60), 4},
+        {"reading 3's P1 copied into reading 4 after its own", copiedIntoReading4("P1"), true,
+         LineAt(RecordOffset(good, "P1", 4) + 60), 4},
+        // LZ5 writes excluded readings too: a copy in one must leave it out there as well.
+        {"reading 3's V3 copied into reading 4, excluded, after its own",
+         [&](const std::string& b) { return Replaced(copiedIntoReading4("V3")(b), w4 + 1, "0"); }, true,
          LineAt(v34 + 60), 4},
         {"reading 3's V3 missing, reading 5's time stamp missing with its sentence after it",
          [&](const std::string& b) { return std::string(b).erase(z5, 60).erase(v3, 60); }, true, LineAt(w3), 3},
@@ -396,6 +416,34 @@ TEST(VlxFraming, StretchesResumeAtTheNextWholeRecord)
         EXPECT_EQ(records.Count(), 4096 / 60);
         EXPECT_EQ(records.Record(68), good.substr(67 * 60, 60));
     }
+}
+
+// Mended: every damaged stretch kept a record of its own with its message, so a survey whose
+// every other line is a byte long took memory by the stretch. Blocks are now framed again as
+// they are read: records, lines and damage must come out alike in every block, read in
+// either direction.
+TEST(VlxFraming, EveryBlockFramesAlikeWhateverTheOrder)
+{
+    std::string good;
+    while (good.size() < 3000 * 60)
+        good += FiveReadings();
+    std::string bytes;
+    const int32_t n = static_cast<int32_t>(good.size() / 60);
+    for (int32_t k = 0; k < n; ++k)
+        bytes += good.substr(static_cast<size_t>(k) * 60, 58) + (k % 2 == 1 && k > 1500 ? " \r\n" : "\r\n");
+    MemoryInputFile input(bytes);
+    VlxRecords records(input);
+    ASSERT_EQ(records.Count(), n);
+    for (int32_t pass = 0; pass < 2; ++pass)
+        for (int32_t i = 0; i < n; ++i) {
+            const int32_t k = pass == 0 ? i : n - 1 - i;
+            const bool damaged = k % 2 == 1 && k > 1500;
+            ASSERT_EQ(records.LineOf(k + 1), k + 1) << k;
+            ASSERT_EQ(records.Damage(k + 1).empty(), !damaged) << k;
+            ASSERT_EQ(records.Record(k + 1),
+                      damaged ? std::string(60, ' ') : good.substr(static_cast<size_t>(k) * 60, 60))
+                << k;
+        }
 }
 
 // Mended: the LZ5 line, station and loop-area fields kept the rightmost characters of a

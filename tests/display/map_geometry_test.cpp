@@ -301,7 +301,7 @@ TEST(SurveyMaps, StationFitAndIndexLine)
     MemoryFile index;
     index.Bytes = line + StationIndexLine(40.0, -10.0, 2) + "short";
     MapExtents e;
-    ScanStationIndexExtents(index, e);
+    IncludeStations(e, ReadStationIndex(index));
     EXPECT_DOUBLE_EQ(e.XMin, -10.0);
     EXPECT_DOUBLE_EQ(e.YMax, 40.0);
     EXPECT_EQ(index.Position, static_cast<int64_t>(index.Bytes.size()));  // where the writer appends

@@ -166,6 +166,8 @@ bool FinishDataFile(const std::wstring& path, HANDLE file)
     // Companions that cannot be created leave the data file as it is.
     NullingLogFile = CreateCompanion(NullingLogFileName);
     StationIndexFile = CreateCompanion(StationIndexFileName);
+    if (DataFileInputs.StationIndexReplaced)
+        DataFileInputs.StationIndexReplaced();
 
     size_t nameAt = FileNameOffset(path);
     DataFileTitle = FileTitleOf(DataFilePath);
@@ -457,6 +459,8 @@ void CloseStationIndexFile()
 {
     std::lock_guard<std::recursive_mutex> hold(DataFileLock);
     CloseHandleVariable(StationIndexFile);
+    if (DataFileInputs.StationIndexReplaced)
+        DataFileInputs.StationIndexReplaced();
     // The index is a scratch file; the data file is never deleted in its place.
     if (!StationIndexFileName.empty() && !SameFileName(StationIndexFileName, DataFileWidePath))
         DeleteFileW(StationIndexFileName.c_str());

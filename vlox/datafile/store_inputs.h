@@ -21,6 +21,8 @@ struct DataFileSources {
     void (*ClearGpsPositionCount)() = nullptr;
     // A new station was stored while the map shows the station map.
     void (*StationMapChanged)() = nullptr;
+    // The station index was created or closed: the station map's list is read again.
+    void (*StationIndexReplaced)() = nullptr;
     // The two-frequency store moved the rate: the monitor pass count and sums start again.
     void (*ClearMonitorSums)() = nullptr;
 };

@@ -496,9 +496,11 @@ std::vector<IndexedStation> ReadStationIndex(RecordFile& index)
     return out;
 }
 
-void ScanStationIndexExtents(RecordFile& index, MapExtents& e)
+std::vector<IndexedStation> StationMapStations;
+
+void IncludeStations(MapExtents& e, const std::vector<IndexedStation>& stations)
 {
-    for (const IndexedStation& s : ReadStationIndex(index)) {
+    for (const IndexedStation& s : stations) {
         double x = 0.0, y = 0.0;
         PlaceSurveyPoint(s.Line, s.Station, s.Direction, x, y);
         e.Include(x, y);

@@ -200,8 +200,6 @@ std::vector<double> LoopOutline(const MapLoop& loop);  // x0, y0, x1, y1, ...
 
 // One station index line (33 bytes): line, station, direction. False when short.
 bool ParseStationIndexLine(const char* line, size_t length, double& surveyLine, double& station, int32_t& direction);
-// Widens the extents by every full line of the index; the position is left at the end.
-void ScanStationIndexExtents(RecordFile& index, MapExtents& e);
 // Every station of the index: line, station, direction; the position is left at the end.
 struct IndexedStation {
     double Line = 0.0;
@@ -209,6 +207,11 @@ struct IndexedStation {
     int32_t Direction = 0;
 };
 std::vector<IndexedStation> ReadStationIndex(RecordFile& index);
+// Widens the extents by the stations.
+void IncludeStations(MapExtents& e, const std::vector<IndexedStation>& stations);
+// The data file's index as last read, when a station was stored, the station map opened or the
+// data file changed: the live station map paints and fits these, never reading the file.
+extern std::vector<IndexedStation> StationMapStations;
 
 // Station map fit: the loop, the current station and the extents gathered (index). Extents
 // under 1 m are widened by 50 m on each side.

@@ -681,15 +681,9 @@ void PaintStationMap(HDC dc)
         }
     }
     SelectGuard brush(dc, WhiteFill());
-    if (StationIndexFile != INVALID_HANDLE_VALUE) {
-        std::vector<IndexedStation> stations;
-        {
-            std::lock_guard<std::recursive_mutex> hold(DataFileLock);
-            HandleFile index(StationIndexFile);
-            stations = ReadStationIndex(index);
-        }
+    {
         SelectGuard pen(dc, PenOr(DrawingObjects.BlackPen, BLACK_PEN));
-        for (const IndexedStation& s : stations) {
+        for (const IndexedStation& s : StationMapStations) {
             double x = 0.0, y = 0.0;
             PlaceSurveyPoint(s.Line, s.Station, s.Direction, x, y);
             DrawStationDot(dc, SurveyPixelOf(view, x, y), 2);
@@ -699,6 +693,16 @@ void PaintStationMap(HDC dc)
     PlaceSurveyPoint(Settings.SurveyLine, CurrentStation, Settings.LineDirection, x, y);
     SelectGuard pen(dc, PenOr(DrawingObjects.WideGreenPen, BLACK_PEN));
     DrawStationDot(dc, SurveyPixelOf(view, x, y), 4);
+}
+
+void ReadStationMapIndex()
+{
+    std::lock_guard<std::recursive_mutex> hold(DataFileLock);
+    StationMapStations.clear();
+    if (StationIndexFile == INVALID_HANDLE_VALUE)
+        return;
+    HandleFile index(StationIndexFile);
+    StationMapStations = ReadStationIndex(index);
 }
 
 void RedrawStationMap(HWND mapWindow)
@@ -720,11 +724,7 @@ void FitStationMap(double marginFactor)
     in.Factor = marginFactor;
     in.PaneWidth = PaneWidth();
     MapExtents index;
-    if (StationIndexFile != INVALID_HANDLE_VALUE) {
-        std::lock_guard<std::recursive_mutex> hold(DataFileLock);
-        HandleFile f(StationIndexFile);
-        ScanStationIndexExtents(f, index);
-    }
+    IncludeStations(index, StationMapStations);
     SetStationView(FitStationMapView(in, index));
 }
 

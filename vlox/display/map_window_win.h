@@ -88,6 +88,8 @@ void LoadGpsTrackFromFile(HWND mapWindow, int32_t keepScale);
 void RebuildGpsMap();
 
 // Station map.
+// Reads the data file's station index into StationMapStations (emptied without one).
+void ReadStationMapIndex();
 void PaintStationMap(HDC dc);
 void RedrawStationMap(HWND mapWindow);
 void FitStationMap(double marginFactor);

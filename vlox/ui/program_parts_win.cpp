@@ -66,7 +66,11 @@ void ConnectProgramParts()
     GpsMapHooks.CreateMapPens = CreateMapPens;
     GpsMapHooks.SetupMapView = [] { SetupMapView(); };
     // A stored reading at a new station shows on the station map at once.
-    DataFileInputs.StationMapChanged = [] { RedrawStationMap(hWndMap); };
+    DataFileInputs.StationMapChanged = [] {
+        ReadStationMapIndex();
+        RedrawStationMap(hWndMap);
+    };
+    DataFileInputs.StationIndexReplaced = ReadStationMapIndex;
 
     // The GPS monitor's Exit shows the command buttons it hid.
     MonitorGpsServices.RestoreCommandButtons = [] {

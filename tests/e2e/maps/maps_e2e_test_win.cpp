@@ -10,7 +10,8 @@
 //
 // StationMapRun: V-LOX without GPS: the GPS map type offers only the grid, and says why;
 // three stored readings show as stations on the station map (maps_station_map.png); Zoom+,
-// Zoom-, the shifts and Fit All move the picture.
+// Zoom-, the shifts and Fit All move the picture, and keep the stations with their index file
+// emptied (a paint reads no file).
 #include "tests/e2e/harness/e2e_harness_win.h"
 #include "tests/e2e/harness/vlox_steps.h"
 #include "tests/e2e/maps/map_pictures.h"
@@ -50,6 +51,7 @@ std::string Configuration(int gpsInput)
     s.SurveyMode = gpsInput != 0 ? 1 : 0;  // the GPS walk is an automatic survey
     s.MapSize = gpsInput != 0 ? 50.0 : 100.0;
     s.MapGridInterval = 10.0;
+    s.MapShowReferencePoint = 0;  // the stations are then the only black on the station map
     static NullTableValues nulls;
     const int32_t selected[RepRateCount] = {};
     return ComposeConfigurationFile(s, nulls, selected, NullTimeStamp{});
@@ -260,6 +262,18 @@ TEST_F(StationMapRun, StoredStationsShowAndTheButtonsMoveTheMap)
     EXPECT_GT(ink.red, 10) << "no loop";
     EXPECT_GT(ink.grid, 100) << "no survey lines";
 
+    // Mended: every paint read the station index (.tmp). Emptied now, the stations must stay
+    // through every repaint below: they were read when they were stored.
+    const std::wstring folder = e2e::UnixPathOf(L"C:\\Vlox_Data");
+    ASSERT_EQ(e2e::RunUnixShell(L"n=0; for f in '" + folder +
+                                L"'/*.tmp; do [ -s \"$f\" ] && : > \"$f\" && n=1; done; "
+                                L"[ $n = 1 ]"),
+              0)
+        << "no station index emptied";
+    HWND map = e2e::Control(mainWindow, IDC_MAP_WND);
+    InvalidateRect(map, nullptr, TRUE);
+    ASSERT_TRUE(vlox->WaitDrawn(map, 60000));
+    EXPECT_TRUE(MapPicture(mainWindow).rgb == stations.rgb) << "a repaint read the emptied station index";
     e2e::RgbImage last = stations;
     for (int id : {IDC_ZOOM_OUT, IDC_ZOOM_IN, IDC_SHIFT_MAP_LEFT, IDC_SHIFT_MAP_UP, IDC_SHIFT_MAP_RIGHT,
                    IDC_SHIFT_MAP_DOWN, IDC_FIT_ALL}) {
