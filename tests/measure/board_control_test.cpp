@@ -53,6 +53,8 @@ struct Fake {
     std::deque<uintptr_t> done;
     std::vector<uint16_t> samples = std::vector<uint16_t>(16, 32768);
     std::vector<uint32_t> outputs;
+    // The output writes and pauses made when the analog input started: its first sample's.
+    std::pair<std::vector<uint32_t>, std::vector<int32_t>> atStart;
     std::vector<std::pair<std::string, std::string>> messages;
     std::vector<int32_t> delays;
     int staleUses = 0;
@@ -245,6 +247,8 @@ QZSTATUS QZDA_CALL ConfigNoArg(SubsystemHandle s)
 QZSTATUS QZDA_CALL StartNoArg(SubsystemHandle s)
 {
     SUBSYSTEM_CALL("Start", s, 0)
+    if (H(s) == F.ai)
+        F.atStart = {F.outputs, F.delays};
     return 0;
 }
 QZSTATUS QZDA_CALL Abort(SubsystemHandle s)
@@ -551,6 +555,8 @@ TEST_F(BoardControl, GainCodesAndTheirTwoStepWrite)
         RestartAcquisitionWith(Lib);  // a closed board is opened and started with the base
         EXPECT_EQ(F.outputs, r.written);
         EXPECT_EQ(F.delays, r.delays);
+        // The cycle stacks from the first sample: every write and pause come before the start.
+        EXPECT_EQ(F.atStart, std::make_pair(r.written, r.delays));
         EXPECT_EQ(GainCodeSent, r.sent);
         EXPECT_NE(BoardDevice, nullptr);
         StopAcquisitionWith(Lib);

@@ -342,13 +342,8 @@ int32_t SetupAnalogInputWith(const BoardLibrary& lib)
     return 1;
 }
 
-int32_t StartAcquisitionWith(const BoardLibrary& lib, int32_t outputOffset)
+int32_t WriteGainCodeWith(const BoardLibrary& lib, int32_t outputOffset)
 {
-    ResetAcquisitionState();
-    if (SetupCounterTimersWith(lib) == 0)
-        return 0;
-    if (SetupAnalogInputWith(lib) == 0)
-        return 0;
     int32_t g = 0;
     if (GainCodeForComponent(Settings.SelectedComponent, Settings.GainZ, Settings.GainX, Settings.GainY, g) == 0)
         return 1;
@@ -361,6 +356,20 @@ int32_t StartAcquisitionWith(const BoardLibrary& lib, int32_t outputOffset)
     }
     GainCodeSent = g;
     return 1;
+}
+
+int32_t StartAcquisitionWith(const BoardLibrary& lib, int32_t outputOffset)
+{
+    ResetAcquisitionState();
+    if (SetupCounterTimersWith(lib) == 0)
+        return 0;
+    // The cycle stacks every whole period from the stream's first sample, so the receiver
+    // must sit at its final gain before the analog input starts: a sample taken at the
+    // reopened board's lines or at the intermediate code 3 would be stored as if taken at
+    // the gain the R1 record names.
+    if (WriteGainCodeWith(lib, outputOffset) == 0)
+        return 0;
+    return SetupAnalogInputWith(lib);
 }
 
 int32_t StopAcquisitionWith(const BoardLibrary& lib)

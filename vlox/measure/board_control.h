@@ -124,6 +124,10 @@ int32_t EnumBoardsCallbackWith(const char* boardName, BoardRecord& record);
 int32_t OpenAcquisitionBoardWith(const BoardLibrary& lib);
 int32_t SetupCounterTimersWith(const BoardLibrary& lib);
 int32_t SetupAnalogInputWith(const BoardLibrary& lib);
+// The gain code of the selected component (with the output offset) on the digital output,
+// through code 3 and the settling pause from 4 on; nothing for a component or code outside
+// the tables.
+int32_t WriteGainCodeWith(const BoardLibrary& lib, int32_t outputOffset);
 int32_t StartAcquisitionWith(const BoardLibrary& lib, int32_t outputOffset);
 void RestartAcquisitionWith(const BoardLibrary& lib);
 void RestartAcquisitionIfOpenWith(const BoardLibrary& lib);

@@ -38,7 +38,7 @@ const wchar_t DataFolder[] = L"C:\\Vlox_Data";
 // The two rates: choice 2 is rate index 2 (30 Hz at 60 Hz mains) with 20 gates, choice 9 rate
 // index 4 (3 Hz) with 30 gates. Gains differ so that each record shows whose it is.
 const int FirstChoice = 2, SecondChoice = 9;
-const int FirstGain = 2, SecondGain = 4;
+const int FirstGain = 5, SecondGain = 4;
 const int RecordsPerReading = 2;
 
 struct RateShape {
@@ -296,7 +296,8 @@ TEST_F(VloxTwoFrequency, ExitLeavesBothRatesOfEveryRecord)
         // without noise here, so a late gate whose signal is below one step of the 16-bit
         // +-10 V input (0.305 mV) reads exactly 0; from the first such gate on all later ones
         // do too. Near that step two gates may read the same few steps, so they need only not
-        // rise there.
+        // rise there; nor need early gates beyond the converter's range, which read its limit
+        // as the first gate then does.
         const double fewSteps = 4 * 305176.0;
         ASSERT_EQ(w.Gates.size(), size_t(rate.Gates));
         size_t measured = 0;
@@ -306,7 +307,7 @@ TEST_F(VloxTwoFrequency, ExitLeavesBothRatesOfEveryRecord)
         for (size_t g = 0; g < w.Gates.size(); ++g) {
             if (g < measured) {
                 EXPECT_GT(w.Gates[g] * w.Gates[0], 0.0) << "gate " << g + 1;
-                if (g > 0 && std::fabs(w.Gates[g - 1]) > fewSteps) {
+                if (g > 0 && std::fabs(w.Gates[g - 1]) > fewSteps && w.Gates[g] != w.Gates[0]) {
                     EXPECT_LT(std::fabs(w.Gates[g]), std::fabs(w.Gates[g - 1])) << "gate " << g + 1;
                 } else if (g > 0) {
                     EXPECT_LE(std::fabs(w.Gates[g]), std::fabs(w.Gates[g - 1])) << "gate " << g + 1;
@@ -342,9 +343,10 @@ TEST_F(VloxTwoFrequency, ExitLeavesBothRatesOfEveryRecord)
     std::printf("second reading against first rate %.3f, against second rate %.3f\n", same, other);
     EXPECT_LT(same, 0.1);
     EXPECT_GT(other, 0.3);
-    // Within a reading too, the second record's first-rate row matches the first record's.
-    EXPECT_LT(MedianLogDistance(stored[2].Gates, stored[0].Gates, FirstRate.Gates), 0.1);
-    EXPECT_LT(MedianLogDistance(stored[3].Gates, stored[1].Gates, SecondRate.Gates), 0.1);
+    // Every row is the first of its rate: each switch restarts the board, and both gains go out
+    // in two steps, so a row stacked partly before the final gain would stand out.
+    for (size_t n = 2; n < stored.size(); ++n)
+        EXPECT_LT(MedianLogDistance(stored[n].Gates, stored[n % 2].Gates, stored[n % 2].Gates.size()), 0.1) << n + 1;
 }
 
 TEST_F(VloxTwoFrequency, NoErrorBoxAtAnyTime)

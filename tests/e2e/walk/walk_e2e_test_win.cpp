@@ -1358,12 +1358,13 @@ private:
 
     // Edit Selected Parameters on the reading shown: the current (and the polarity) of that
     // reading, of it and all earlier ones, or of every reading (range 0, 1, 2). Cancel changes
-    // nothing, on screen neither.
+    // nothing, on screen neither. Both pictures wait until the program has handed its drawing to
+    // the display: a busy machine shows the gone dialog, or the last check's repaint, a while.
     std::string EditParameters(bool ok, int range, double current, bool polarity)
     {
         File& f = files_[reviewed_];
         e2e::RgbImage before;
-        if (!ok && !e2e::CaptureWindow(Ctl(IDC_CURVE_WND), &before))
+        if (!ok && (!vlox_->WaitDrawn(main_, 60000) || !e2e::CaptureWindow(Ctl(IDC_CURVE_WND), &before)))
             return "cannot capture the curve window";
         std::string why = Menu(IDM_EDIT_PARAMETERS, "Edit Parameters");
         if (!why.empty())
@@ -1379,7 +1380,7 @@ private:
             why = Answer(dialog, IDCANCEL);
             if (!why.empty())
                 return why;
-            if (!vlox_->WaitIdle(60000))
+            if (!vlox_->WaitDrawn(main_, 60000))
                 return "not idle after Cancel";
             e2e::RgbImage after;
             if (!e2e::CaptureWindow(Ctl(IDC_CURVE_WND), &after))
