@@ -5,10 +5,12 @@
 // taken, Cancel), Monitor, Pause, MEASURE, STORE (also onto a card that refuses the station
 // index), Cancel, Next Station, Next Line, Repeat Last Station, Comment, Start Review (Yes, No
 // with another file, Cancel, a damaged, a locked and a read-only file, and a survey with one
-// reading the reader refuses), the review steps, the view and processing boxes ("Selected"
-// with the readings chosen in its list), Auto Scale, Display Available Comments (a reading's
-// comment changed, or Cancel), Manage Records, Edit Parameters (OK with each range and Cancel,
-// decay and profile views, often right after a station or line step), the main window
+// reading the reader refuses, and one whose lines lack a profile or hold one station), the
+// review steps in either view, the view, processing, line, station and record boxes ("Selected"
+// with the readings chosen in its list; Profiles on every line), Auto Scale, Display Available
+// Comments (a reading's comment changed, or Cancel; its labels name the reading), Manage
+// Records, Edit Parameters (OK with each range and Cancel, decay and profile views, often right
+// after a station or line step; refused before any dialog on a reading that cannot be read), the main window
 // minimised and restored, New File, Exit Review, Close File and Exit with a restart. After
 // every step the screen (Create File or Close File, MEASURE, the status panel's file name, the
 // review screen, its lists and the parameter panel of the reading they name) and every file on
