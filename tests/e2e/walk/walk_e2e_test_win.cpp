@@ -1257,9 +1257,13 @@ private:
             entry_ = listedIdx_ = profileIdx_ = 0;
             return std::string();
         }
+        // On the survey with a damaged reading, counting the line's repetitions tells it first.
+        std::string why;
+        HWND box = DialogOrRefusal(L"Profile Mode", ReviewingBad(), &why);
+        if (box == nullptr && why.empty())
+            box = Expect(L"Profile Mode", 10000);
         e2e::MessageBoxInfo info;
-        HWND box = Expect(L"Profile Mode", 10000, &info);
-        if (box == nullptr)
+        if (box == nullptr || !e2e::ReadMessageBox(box, &info))
             return "no box tells that the line has no profile";
         if (info.text != L"No profiles to draw for this survey line")
             return "the Profile Mode box reads " + e2e::ToUtf8(info.text);
