@@ -70,9 +70,10 @@ using walk::Station;
 // a repaint on that survey and the profile view; 3 a line step in "Single"; 8 "Avg.+All" at the
 // damaged reading; 22 a comment with it shown; 34 "Selected" with every reading of its station;
 // 37 Auto Scale and a comment in "Selected" (chosen before the walk took the boxes' roads, which
-// moved their steps); 7 the line box of the profile view onto a line without a profile; 40 Edit
-// Parameters with the damaged reading shown.
-const uint64_t FixedSeeds[] = {12, 16, 155, 160, 3, 8, 22, 34, 37, 7, 40};
+// moved their steps); 7 the line box and 60 Next Line of the profile view onto a line without a
+// profile; 40 Edit Parameters with the damaged reading shown; 68 an excluded reading chosen in the
+// record box under "Selected".
+const uint64_t FixedSeeds[] = {12, 16, 155, 160, 3, 8, 22, 34, 37, 7, 40, 60, 68};
 const int DefaultSteps = 40;
 
 const double NoLine = -999999.0;
