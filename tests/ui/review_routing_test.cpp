@@ -35,7 +35,11 @@ public:
     void SetSelection(int32_t id, int32_t index) override { Note("Set" + std::to_string(id), index); }
     void EnableRepetitionCombo(bool enable) override { repetitionEnabled = enable; }
     bool RecordListSelected(int32_t item) override { return listSelected[item]; }
-    void DeselectRecordListItem(int32_t item) override { Note("Deselect", item); }
+    void DeselectRecordListItem(int32_t item) override
+    {
+        Note("Deselect", item);
+        listSelected[item] = false;
+    }
     void ShowRecordList(int32_t show) override { Note("ShowRecordList", show); }
     void CopyRecordsToListBox() override { Note("CopyRecords"); }
     void Message(const char* text, const char* caption) override
@@ -127,11 +131,12 @@ TEST_F(ReviewRouting, LineChangeInDecayViewReadsTheLineAndRedraws)
     EXPECT_EQ(ReviewStationIndex, 0);
     EXPECT_DOUBLE_EQ(ReviewLineNumber, 102.0);
     EXPECT_EQ(ReviewLineDirection, 2);
-    const std::vector<std::string> expected = {"DirectionField", "ReadLine(2)", "FillStations", "Check(2)",
-                                               "ReadStation(0)", "FillRecords", "Check(3)",
-                                               // the "Single" redraw
-                                               "ShowDecay(0)", "Numbers", "Clear(0)", "Decay", "FileField",
-                                               "DirectionField", "Panel", "InvalidateMap", "UpdateMain"};
+    const std::vector<std::string> expected = {"ReadLine(2)", "FillStations", "Check(2)", "ReadStation(0)",
+                                               "FillRecords", "Check(3)",
+                                               // the reading shown, the boxes on it, then the "Single" redraw
+                                               "ShowDecay(0)", "Set82(2)", "Set83(0)", "Set84(0)", "DirectionField",
+                                               "Panel", "Numbers", "Clear(0)", "Decay", "FileField", "InvalidateMap",
+                                               "UpdateMain"};
     EXPECT_EQ(ops.calls, expected);
 }
 
@@ -205,7 +210,8 @@ TEST_F(ReviewRouting, ProfileViewSelectsTheCountedRepetitionAndStationZero)
     EXPECT_EQ(ReviewRecordIndex, 0);
     EXPECT_EQ(ReviewRecordNumber, 7);
     EXPECT_EQ(ops.calls, (std::vector<std::string>{"FillProcessing", "FillRepetition", "ReadLine(0)", "FillRepetition",
-                                                   "SelectUserGates(2)", "SaveCursor(0)", "Cursor(0)"}));
+                                                   "SelectUserGates(2)", "ShowProfile(0)", "Set82(0)", "Set83(0)",
+                                                   "Set84(0)", "DirectionField", "Panel", "SaveCursor(0)", "Cursor(0)"}));
 }
 
 // Pins: back from the profiles the decay view shows the station and the reading the profile
@@ -227,17 +233,18 @@ TEST_F(ReviewRouting, BackFromTheProfilesTheDecayKeepsTheStationAndReadingShown)
     EXPECT_EQ(ReviewRecordIndex, 1);
     EXPECT_DOUBLE_EQ(ReviewStationNumber, 20.0);
     EXPECT_EQ(ReviewRecordNumber, 2);
-    const std::vector<std::string> start(ops.calls.begin(), ops.calls.begin() + 9);
+    const std::vector<std::string> start(ops.calls.begin(), ops.calls.begin() + 10);
     EXPECT_EQ(start,
-              (std::vector<std::string>{"FillProcessing", "FillRepetition", "ReadLine(0)", "FillStations", "Set83(2)",
-                                        "ReadStation(2)", "FillRecords", "Set84(1)", "ShowDecay(1)"}));
+              (std::vector<std::string>{"FillProcessing", "FillRepetition", "ReadLine(0)", "FillStations",
+                                        "ReadStation(2)", "FillRecords", "ShowDecay(1)", "Set82(0)", "Set83(2)",
+                                        "Set84(1)"}));
 }
 
 TEST_F(ReviewRouting, SelectedProcessingShowsTheListAndReadsTheTagsBack)
 {
     ops.items[ReviewProcessingComboId] = 4;
     ops.selection[ReviewProcessingComboId] = 1;
-    ops.selection[ReviewRecordComboId] = 1;
+    ReviewRecordIndex = 1;
     ops.tags[0] = -1;
     ops.listSelected[0] = true;  // an excluded reading never becomes selected
     ops.listSelected[1] = true;
@@ -245,8 +252,12 @@ TEST_F(ReviewRouting, SelectedProcessingShowsTheListAndReadsTheTagsBack)
     EXPECT_EQ(ProcessingChoice, 1);
     EXPECT_EQ(ops.calls[0], "ShowRecordList(1)");
     EXPECT_EQ(ops.calls[1], "CopyRecords");
-    EXPECT_EQ(ops.calls[2], "Deselect(0)");
+    // The reading shown stays, and the record box on it.
+    EXPECT_EQ(ops.calls[2], "ShowDecay(1)");
+    EXPECT_EQ(ops.calls[5], "Set84(1)");
+    EXPECT_EQ(ops.calls[8], "Deselect(0)");
     EXPECT_EQ(ReviewRecordIndex, 1);
+    EXPECT_EQ(ops.tags[0], -1);
     EXPECT_EQ(ops.tags[1], 1);
 }
 
@@ -279,7 +290,8 @@ TEST_F(ReviewRouting, StationStepsStopAtTheEndsOfTheLine)
     EXPECT_TRUE(StepReviewStation(false, ops));
     EXPECT_EQ(ReviewStationIndex, 2);
     EXPECT_DOUBLE_EQ(ReviewStationNumber, 20.0);
-    EXPECT_EQ(ops.calls.front(), "Set83(2)");
+    EXPECT_EQ(ops.calls.front(), "ReadStation(2)");
+    EXPECT_NE(std::find(ops.calls.begin(), ops.calls.end(), "Set83(2)"), ops.calls.end());
     EXPECT_EQ(ops.calls.back(), "InvalidateMap");
 
     // Profile view: at a bound only the cursor is drawn again.
@@ -298,16 +310,24 @@ TEST_F(ReviewRouting, LineStepsReadTheNewLine)
     EXPECT_TRUE(StepReviewLine(false, ops));
     EXPECT_EQ(ReviewLineIndex, 1);
     EXPECT_DOUBLE_EQ(ReviewLineNumber, 101.0);
-    EXPECT_EQ(ops.calls.front(), "Set82(1)");
+    EXPECT_EQ(ops.calls.front(), "ReadLine(1)");
     // The new line's first reading is shown as a station step shows it.
-    const std::vector<std::string> shown = {"ShowDecay(0)", "Numbers", "Panel", "Clear(0)", "Decay", "InvalidateMap"};
-    EXPECT_TRUE(std::equal(shown.begin(), shown.end(), ops.calls.end() - 6)) << ::testing::PrintToString(ops.calls);
+    const std::vector<std::string> shown = {"ShowDecay(0)", "Set82(1)", "Set83(0)", "Set84(0)", "DirectionField",
+                                            "Panel", "Numbers", "Clear(0)", "Decay", "InvalidateMap"};
+    EXPECT_TRUE(std::equal(shown.begin(), shown.end(), ops.calls.end() - 10)) << ::testing::PrintToString(ops.calls);
     // "Average" too shows the reading the boxes name, with the averages.
     ProcessingChoice = 2;
     ops.calls.clear();
     ops.selection[ReviewRecordComboId] = 1;
     EXPECT_TRUE(RouteReviewNotification(MsgCommand, Changed(ReviewRecordComboId), ops));
-    EXPECT_EQ(ops.calls, (std::vector<std::string>{"ShowDecay(1)", "Panel", "Clear(0)", "Decay"}));
+    EXPECT_EQ(ops.calls, (std::vector<std::string>{"ShowDecay(1)", "Set82(1)", "Set83(0)", "Set84(1)",
+                                                   "DirectionField", "Panel", "Clear(0)", "Decay"}));
+    // An excluded reading chosen there is named as well as shown.
+    ops.tags[0] = -1;
+    ops.selection[ReviewRecordComboId] = 0;
+    EXPECT_TRUE(RouteReviewNotification(MsgCommand, Changed(ReviewRecordComboId), ops));
+    EXPECT_EQ(ReviewRecordIndex, 0);
+    EXPECT_EQ(ReviewRecordNumber, 1);
     ProcessingChoice = 0;
     ops.contents[3] = 0;
     EXPECT_FALSE(StepReviewLine(false, ops));

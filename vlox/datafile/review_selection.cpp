@@ -217,7 +217,7 @@ int32_t ShowReviewReading(const ReviewContext& ctx, int64_t offset)
     ReviewCommentEntry& comment = ReviewComments[ReviewReadingComment];
     ReviewReadingData r;
     FileMessage msg;
-    if (ReadMeasurementRecord(*ctx.File, offset, r, msg) == 0) {
+    if (offset < 0 || ReadMeasurementRecord(*ctx.File, offset, r, msg) == 0) {
         // The place is taken all the same: what is meant for this reading must not land on the
         // one shown before.
         std::memset(ReviewDisplayValues, 0, sizeof ReviewDisplayValues);

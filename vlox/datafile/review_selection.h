@@ -88,7 +88,7 @@ void ResetReviewSelection();
 // Makes the reading at offset the one the review shows: read into ReviewReading, gate times
 // built, converted into ReviewDisplayValues, its comments taken. 1 when read. One that cannot
 // be read still takes the place (ReviewShownOffset, ReviewShownRead 0, values and reading
-// comment cleared) and the reader's message is reported.
+// comment cleared) and the reader's message is reported; offset -1 shows none.
 int32_t ShowReviewReading(const ReviewContext& ctx, int64_t offset);
 
 // Reads the readings of the station (the ReviewRecord tables) that the drawing by processing

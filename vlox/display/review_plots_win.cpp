@@ -369,9 +369,8 @@ void AutoScaleReview()
 
 void ShowDecayRecord(int32_t record)
 {
-    if (record < 0 || record >= ReviewRecordCount)
-        return;
-    const int32_t read = ShowReviewReading(ProgramReviewContext(), ReviewRecordOffsets[record]);
+    const bool listed = record >= 0 && record < ReviewRecordCount;
+    const int32_t read = ShowReviewReading(ProgramReviewContext(), listed ? ReviewRecordOffsets[record] : -1);
     // The review map draws the loop of the reading shown; corners in GPS coordinates are not
     // drawn there.
     const ReviewReadingData& r = ReviewReading;
@@ -398,15 +397,14 @@ void ConvertReviewedReading()
 
 void ShowProfileRecord(int32_t record, int32_t station)
 {
-    if (record < 0 || record >= ProfileRecordCount)
-        return;
-    if (ShowReviewReading(ProgramReviewContext(), ProfileRecordOffsets[record]) == 0)
+    const bool listed = record >= 0 && record < ProfileRecordCount;
+    if (ShowReviewReading(ProgramReviewContext(), listed ? ProfileRecordOffsets[record] : -1) == 0)
         return;
     if (station >= 0 && station < MaxReviewStations)
         std::memcpy(ProfileValues[station], ReviewDisplayValues, sizeof(double) * ReviewGates());
 }
 
-void RereadProfile(int32_t station)
+int32_t RereadProfile(int32_t station)
 {
     const int64_t shown = ReviewShownOffset;
     const ReviewContext ctx = ProgramReviewContext();
@@ -414,7 +412,7 @@ void RereadProfile(int32_t station)
     const int32_t read =
         entry < ReviewStandardEntryCount ? SelectReviewRepetition(ctx, entry) : SelectReviewUserGateSet(ctx, entry);
     if (read == 0 || station < 0 || station >= ReviewListedStationCount)
-        return;
+        return -1;
     SelectReviewStation(ctx, station, entry);
     // The reading shown, or the station's first when it is no longer listed (excluded).
     int32_t record = EntryOfOffset(ProfileRecordOffsets, ProfileRecordCount, shown);
@@ -422,19 +420,7 @@ void RereadProfile(int32_t station)
         record = 0;
     FillStations(ProfileStations, ReviewListedStationCount);
     FillRecords(ProfileRecordNumbers, ProfileRecordTags, ProfileRecordCount);
-    if (hComboStation != nullptr)
-        SendMessageW(hComboStation, CB_SETCURSEL, static_cast<WPARAM>(station), 0);
-    if (record >= 0) {
-        if (hComboRecord != nullptr)
-            SendMessageW(hComboRecord, CB_SETCURSEL, static_cast<WPARAM>(record), 0);
-        ShowProfileRecord(record, station);
-    }
-    DrawReviewNumbers(true);
-    DrawParameterPanel();
-    ClearDisplayArea(0);
-    DrawProfilePlot();
-    SaveProfileCursorColumn(station);
-    DrawProfileCursor(station);
+    return record;
 }
 
 void DrawMeterReadings(HDC dc, int32_t state, double value1, double value2, char dipole)

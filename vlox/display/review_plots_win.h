@@ -33,6 +33,7 @@ void SelectReviewStation(int32_t station, int32_t repetition);
 void AutoScaleReview();
 
 // Show record r: read into ReviewReading, gate times, conversion into ReviewDisplayValues.
+// An entry outside the list shows no reading.
 void ShowDecayRecord(int32_t record);
 // The reviewed reading converted again into `DisplayUnit` (its gate times built again), so a
 // change of unit shows at once.
@@ -40,8 +41,9 @@ void ConvertReviewedReading();
 // The profile list's reading r, its values copied into the profile row of station.
 void ShowProfileRecord(int32_t record, int32_t station);
 // The profile of the chosen repetition read again after the file was changed under it (every
-// row may have changed), with the listed station and the reading shown as before.
-void RereadProfile(int32_t station);
+// row may have changed) with its lists in the boxes, listed station station's readings listed:
+// the entry of the reading shown before (the first when it is no longer listed), -1 none.
+int32_t RereadProfile(int32_t station);
 
 // The numbers window's review column (profileTags: the tags of the profile list) and the
 // meter lines of the reviewed reading.

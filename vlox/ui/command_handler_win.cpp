@@ -355,6 +355,18 @@ bool StepReviewLineOnScreen(bool next)
     return StepReviewLine(next, ops);
 }
 
+void StepReviewRecordOnScreen(bool next)
+{
+    MainReviewOps ops;
+    StepReviewRecord(next, ops);
+}
+
+void ShowReviewPlaceOnScreen(int32_t line, int32_t station, int32_t record)
+{
+    MainReviewOps ops;
+    ShowReviewPlace(ops, line, station, record);
+}
+
 void RunMainCommand(int32_t command)
 {
     switch (command) {

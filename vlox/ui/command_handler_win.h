@@ -23,6 +23,11 @@ extern int32_t ButtonCount;
 
 LRESULT CALLBACK OnCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+// The review's selection on the main window's controls (review_routing.h): the reading at
+// (line, station, record) made the one shown, and the steps of Previous and Next Record.
+void ShowReviewPlaceOnScreen(int32_t line, int32_t station, int32_t record);
+void StepReviewRecordOnScreen(bool next);
+
 // Runs the case of a command 0..66; any other value runs nothing.
 void RunMainCommand(int32_t command);
 

@@ -143,17 +143,6 @@ void ResumeLiveScreen(const LiveScreen& before)
     LiveDisplayMode = before.DisplayMode;
 }
 
-// Show record r of the decay view with everything around it.
-void ShowDecayScreen()
-{
-    ShowDecayRecord(ReviewRecordIndex);
-    DrawReviewNumbers(false);
-    ClearDisplayArea(0);
-    DrawReviewDecay(true);
-    Invalidate(hWndMap);
-    DrawParameterPanel();
-}
-
 void RefillRecordControls()
 {
     if (hComboRecord != nullptr) {
@@ -180,7 +169,7 @@ void RefillRecordControls()
 bool SetUpReview(int32_t command)
 {
     const LiveScreen before = TakeLiveScreen();
-    ReviewViewChoice = ReviewLineIndex = ReviewStationIndex = ReviewRecordIndex = 0;
+    ReviewViewChoice = 0;
     ReviewLineCount = ReviewStationCount = ReviewRecordCount = 0;
     ProcessingChoice = 0;
     for (HWND c : {hComboReviewView, hComboLine, hComboProcessing})
@@ -256,15 +245,10 @@ bool SetUpReview(int32_t command)
         ShowControl(c, true);
     MoveCommandButton(CmdAutoScale, MainScreenLayout.ReviewAutoScale);
 
-    ShowDecayRecord(0);
+    // The file's first reading is the one shown.
+    ShowReviewPlaceOnScreen(0, 0, 0);
     ClearDisplayArea(0);
     DrawFileStateField(hWndMain);
-    ReviewLineNumber = ReviewLineNumbers[0];
-    ReviewLineDirection = ReviewLineDirections[0];
-    DrawLineDirectionField(hWndMain);
-    ReviewStationNumber = ReviewStationValues[0];
-    ReviewRecordNumber = ReviewRecordNumbers[0];
-    DrawParameterPanel();
     Invalidate(hWndMain);
     UpdateWindow(hWndMain);
     DrawReviewDecay(true);
@@ -431,30 +415,20 @@ void StartReviewCommand(int32_t command)
 
 void StepRecordCommand(int32_t command)
 {
-    const bool next = command == CmdNextRecord;
-    if (ReviewMode == 0) {
-        if (next ? ReviewRecordIndex >= ReviewRecordCount - 1 : ReviewRecordIndex <= 0)
-            return;
-        ReviewRecordIndex += next ? 1 : -1;
-        SendMessageW(hComboRecord, CB_SETCURSEL, static_cast<WPARAM>(ReviewRecordIndex), 0);
-        ReviewRecordNumber = ReviewRecordNumbers[ReviewRecordIndex];
-        ShowDecayScreen();
-    } else if (ReviewMode == 1) {
-        if (next ? ReviewRecordIndex >= ProfileRecordCount - 1 : ReviewRecordIndex <= 0)
-            return;
-        ReviewRecordIndex += next ? 1 : -1;
-        SendMessageW(hComboRecord, CB_SETCURSEL, static_cast<WPARAM>(ReviewRecordIndex), 0);
-        if (ProfileRecordTags[ReviewRecordIndex] == -1)
-            return;
-        ReviewRecordNumber = ProfileRecordNumbers[ReviewRecordIndex];
-        ShowProfileRecord(ReviewRecordIndex, ReviewStationIndex);
-        ClearDisplayArea(0);
-        DrawProfilePlot();
-        SaveProfileCursorColumn(ReviewStationIndex);
-        DrawProfileCursor(ReviewStationIndex);
-        DrawReviewNumbers(true);
-        DrawParameterPanel();
-    }
+    StepReviewRecordOnScreen(command == CmdNextRecord);
+}
+
+void ShowRereadProfile()
+{
+    const int32_t station = ReviewStationIndex;
+    const int32_t record = RereadProfile(station);
+    if (record >= 0)
+        ShowReviewPlaceOnScreen(ReviewLineIndex, station, record);
+    DrawReviewNumbers(true);
+    ClearDisplayArea(0);
+    DrawProfilePlot();
+    SaveProfileCursorColumn(station);
+    DrawProfileCursor(station);
 }
 
 void ExitReviewCommand()
@@ -473,7 +447,7 @@ bool RefusedOnUnreadReading()
         return false;
     HandleFile f = ReviewRecordFile();
     FileMessage msg;
-    if (SeekPastShownReading(f, msg) == 1)
+    if (SeekPastShownReading(f, msg) == 1 || msg.Text.empty())
         msg = {"The reading shown could not be read. Choose it again.", FileErrorCaption};
     ReportReviewMessage(msg);
     return true;
@@ -490,7 +464,7 @@ void PrintCommand()
 
 void DisplayCommentsCommand()
 {
-    if (ReviewMode == -1)
+    if (ReviewMode == -1 || RefusedOnUnreadReading())
         return;
     // The comments are those of the reading shown, of its station and its line, read again:
     // the reads that drawing and averaging did since leave them alone, and the dialog writes
@@ -515,7 +489,7 @@ void DisplayCommentsCommand()
 
 void ManageRecordsCommand()
 {
-    if (ReviewMode == -1 || RefusedOnReadOnlyFile())
+    if (ReviewMode == -1 || RefusedOnReadOnlyFile() || RefusedOnUnreadReading())
         return;
     if (DialogBoxParamW(hInstance, L"TAGRECORDS", hWndMain, ManageRecordsDlgProc, 0) == 1) {
         HandleFile f = ReviewRecordFile();
@@ -525,34 +499,18 @@ void ManageRecordsCommand()
         // The profile view stays: its lists are read again with the new tags, whose decay
         // lists and plot would not belong on it.
         if (ReviewMode == 1) {
-            RereadProfile(ReviewStationIndex);
+            ShowRereadProfile();
             Invalidate(hWndMap);
             return;
         }
         RefillRecordControls();
-        switch (ProcessingChoice) {
-        case 0:
+        // The reading shown stays, with its new tag.
+        ShowReviewPlaceOnScreen(ReviewLineIndex, ReviewStationIndex, ReviewRecordIndex);
+        if (ProcessingChoice == 0 || ProcessingChoice == 1)
             DrawReviewNumbers(false);
+        if (ProcessingChoice >= 0 && ProcessingChoice <= 3) {
             ClearDisplayArea(0);
             DrawReviewDecay(true);
-            break;
-        case 1: {
-            const int32_t sel = static_cast<int32_t>(SendMessageW(hComboRecord, CB_GETCURSEL, 0, 0));
-            if (sel >= 0 && sel < ReviewRecordCount)
-                ReviewRecordIndex = sel;
-            ShowDecayRecord(ReviewRecordIndex);
-            DrawReviewNumbers(false);
-            ClearDisplayArea(0);
-            DrawReviewDecay(true);
-            DrawParameterPanel();
-            break;
-        }
-        case 2:
-        case 3:
-            DrawReviewDecay(true);
-            break;
-        default:
-            break;
         }
     }
     Invalidate(hWndMap);
@@ -578,7 +536,9 @@ void AutoScaleCommand()
 
 void EditParametersCommand()
 {
-    if (ReviewMode == -1 || RefusedOnReadOnlyFile())
+    // The dialog opens filled with the reading shown: one that could not be read is refused
+    // before it.
+    if (ReviewMode == -1 || RefusedOnReadOnlyFile() || RefusedOnUnreadReading())
         return;
     // Cancel changes nothing, on the screen neither.
     if (DialogBoxParamW(hInstance, L"EDITHEADER", hWndMain, EditHeaderDlgProc, 0) != 1)
@@ -593,13 +553,12 @@ void EditParametersCommand()
     EditHeader(ReviewFile);
     // The view as it was, drawn again from the edited file.
     if (ReviewMode == 1) {
-        RereadProfile(ReviewStationIndex);
+        ShowRereadProfile();
         return;
     }
     const int32_t shown = EntryOfOffset(ReviewRecordOffsets, ReviewRecordCount, ReviewShownOffset);
-    ShowDecayRecord(shown >= 0 ? shown : ReviewRecordIndex);
+    ShowReviewPlaceOnScreen(ReviewLineIndex, ReviewStationIndex, shown >= 0 ? shown : ReviewRecordIndex);
     DrawReviewNumbers(false);
-    DrawParameterPanel();
     ClearDisplayArea(0);
     DrawReviewDecay(false);
     Invalidate(hWndMap);

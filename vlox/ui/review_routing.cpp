@@ -13,12 +13,14 @@ int32_t SelectionIn(ReviewOps& ops, int32_t controlId, int32_t count)
     return ReviewSelectionInList(sel, count) ? sel : -1;
 }
 
-// Selects the repetition entry n (a standard repetition, or a user-gate set after them)
-// when the list holds any.
+bool LineHasProfiles()
+{
+    return ReviewStandardEntryCount + ReviewUserGateEntryCount > 0;
+}
+
+// Selects the repetition entry n (a standard repetition, or a user-gate set after them).
 void SelectRepetitionEntry(ReviewOps& ops, int32_t n)
 {
-    if (ReviewStandardEntryCount + ReviewUserGateEntryCount <= 0)
-        return;
     ReviewRepetitionIndex = n;
     if (n < ReviewStandardEntryCount)
         ops.SelectReviewRepetition(n);
@@ -26,15 +28,12 @@ void SelectRepetitionEntry(ReviewOps& ops, int32_t n)
         ops.SelectReviewUserGateSet(n);
 }
 
-// Station 0 of the profile plot with its cursor, and its first reading.
-void FirstProfileStation(ReviewOps& ops)
+// The profile from its first listed station and that station's first reading, with the cursor.
+void ShowFirstProfileStation(ReviewOps& ops, int32_t line)
 {
-    ReviewStationIndex = 0;
+    ShowReviewPlace(ops, line, 0, 0);
     ops.SaveProfileCursorColumn(0);
     ops.DrawProfileCursor(0);
-    ReviewStationNumber = ops.ProfileStation(0);
-    ReviewRecordIndex = 0;
-    ReviewRecordNumber = ops.ProfileRecordNumber(0);
 }
 
 void ReadTagsFromRecordList(ReviewOps& ops)
@@ -47,54 +46,33 @@ void ReadTagsFromRecordList(ReviewOps& ops)
     }
 }
 
-void RefreshLineValues(ReviewOps& ops)
-{
-    ReviewLineNumber = ops.LineNumber(ReviewLineIndex);
-    ReviewLineDirection = ops.LineDirection(ReviewLineIndex);
-}
-
-// The decay view's redraw by processing choice.
-void RedrawDecayView(ReviewOps& ops)
+// The decay view's drawing by processing around the reading shown.
+void DrawDecayView(ReviewOps& ops)
 {
     switch (ProcessingChoice) {
     case 0:
-        ops.ShowDecayRecord(ReviewRecordIndex);
         ops.DrawReviewNumbers(false);
         ops.ClearDisplayArea(0);
         ops.DrawReviewDecay();
         ops.DrawFileStateField();
-        RefreshLineValues(ops);
-        ops.DrawLineDirectionField();
-        ReviewStationNumber = ops.StationValue(ReviewStationIndex);
-        ReviewRecordNumber = ops.RecordNumber(ReviewRecordIndex);
-        ops.DrawParameterPanel();
         ops.InvalidateMap();
         ops.UpdateMainWindow();
         break;
-    case 1: {
+    case 1:
         for (int32_t i = 0; i < ReviewRecordCount; ++i)
             if (ops.RecordTag(i) == -1)
                 ops.DeselectRecordListItem(i);
         ReadTagsFromRecordList(ops);
-        const int32_t sel = SelectionIn(ops, ReviewRecordComboId, ReviewRecordCount);
-        if (sel >= 0)
-            ReviewRecordIndex = sel;
-        ops.ShowDecayRecord(ReviewRecordIndex);
         if (ops.RecordTag(ReviewRecordIndex) == 1)
             ops.DrawReviewNumbers(false);
         else
             ops.ClearDisplayArea(2);
-        ops.DrawParameterPanel();
         ops.ClearDisplayArea(0);
         ops.DrawReviewDecay();
         break;
-    }
     case 2:
     case 3:
-        // The averages are drawn, and the reading the boxes name is the one shown: the panel,
-        // the comments, the edits and the page are its.
-        ops.ShowDecayRecord(ReviewRecordIndex);
-        ops.DrawParameterPanel();
+        // The averages are drawn; the reading the boxes name is the one shown.
         ops.ClearDisplayArea(0);
         ops.DrawReviewDecay();
         break;
@@ -103,41 +81,80 @@ void RedrawDecayView(ReviewOps& ops)
     }
 }
 
-// The decay view after a station or line step: the station's first reading shown, with its
-// numbers and parameters, and the plot by processing.
-void ShowSteppedStation(ReviewOps& ops)
+// The decay view after a station or line step: the reading shown with its numbers and plot.
+void DrawSteppedStation(ReviewOps& ops)
 {
-    ReviewRecordNumber = ops.RecordNumber(ReviewRecordIndex);
-    ReviewStationNumber = ops.StationValue(ReviewStationIndex);
-    ops.ShowDecayRecord(ReviewRecordIndex);
     ops.DrawReviewNumbers(false);
-    ops.DrawParameterPanel();
     ops.ClearDisplayArea(0);
     ops.DrawReviewDecay();
     ops.InvalidateMap();
 }
 
-// Back from the profiles: the decay view takes the station and the reading the profile
-// showed, with the line's stations and that station's readings in their boxes (the boxes
-// held the profile's lists, and the indices pointed into them).
-void BackToDecayLists(ReviewOps& ops)
+// A place the message is to show in the decay view, drawn once at its end.
+struct DecayTarget {
+    bool Show = false;
+    int32_t Line = 0;
+    int32_t Station = 0;
+    int32_t Record = 0;
+};
+
+DecayTarget Here()
 {
-    const int32_t station = ops.ProfileStationEntry(ReviewStationIndex);
-    ReviewStationIndex = station >= 0 ? station : 0;
-    ops.ReadLineStations(ReviewLineIndex);
-    ops.FillStationList();
-    ops.SetSelection(ReviewStationComboId, ReviewStationIndex);
-    ReviewStationNumber = ops.StationValue(ReviewStationIndex);
-    ops.ReadStationRecords(ReviewStationIndex);
-    ops.FillRecordList();
-    const int32_t shown = ops.ShownRecordEntry();
-    ReviewRecordIndex = shown >= 0 ? shown : 0;
-    ops.SetSelection(ReviewRecordComboId, ReviewRecordIndex);
-    ReviewRecordNumber = ops.RecordNumber(ReviewRecordIndex);
+    return {true, ReviewLineIndex, ReviewStationIndex, ReviewRecordIndex};
 }
 
-// The review-view combo box. Sets redraw when the decay view is to be drawn.
-void OnReviewViewChanged(ReviewOps& ops, int32_t sel, bool& redraw)
+// The line has nothing to plot: the operator is told, and the decay view shows the line's
+// station and reading given, with the line's stations and that station's readings in their
+// boxes (reading the repetitions read every station). False when a contents check left review.
+bool NoProfilesBackToDecays(ReviewOps& ops, int32_t line, int32_t station, int32_t record, DecayTarget& target)
+{
+    ops.Message("No profiles to draw for this survey line", "Profile Mode");
+    ReviewMode = 0;
+    ReviewViewChoice = 0;
+    ops.FillProcessingList();
+    ops.SetSelection(ReviewViewComboId, 0);
+    ops.EnableRepetitionCombo(false);
+    ops.FillStationList();
+    if (ops.CheckReviewContents(2) == 0)
+        return false;
+    ops.ReadStationRecords(station);
+    ops.FillRecordList();
+    if (ops.CheckReviewContents(3) == 0)
+        return false;
+    target = {true, line, station, record < ReviewRecordCount ? record : 0};
+    return true;
+}
+
+// The profile view of line: its counted repetition from the first listed station, or, when it
+// has none, the decay view of the station and reading given. False when review was left.
+bool ShowLineProfile(ReviewOps& ops, int32_t line, int32_t station, int32_t record, DecayTarget& target)
+{
+    ops.ReadLineStations(line);
+    const int32_t n = ops.CountStationRepetitions();
+    ops.FillRepetitionList();
+    if (!LineHasProfiles())
+        return NoProfilesBackToDecays(ops, line, station, record, target);
+    SelectRepetitionEntry(ops, n);
+    ShowFirstProfileStation(ops, line);
+    return true;
+}
+
+// Back from the profiles: the decay view takes the station and the reading the profile
+// showed, with the line's stations and that station's readings in their boxes.
+DecayTarget BackToDecayLists(ReviewOps& ops)
+{
+    const int32_t listed = ops.ProfileStationEntry(ReviewStationIndex);
+    const int32_t station = listed >= 0 ? listed : 0;
+    ops.ReadLineStations(ReviewLineIndex);
+    ops.FillStationList();
+    ops.ReadStationRecords(station);
+    ops.FillRecordList();
+    const int32_t shown = ops.ShownRecordEntry();
+    return {true, ReviewLineIndex, station, shown >= 0 ? shown : 0};
+}
+
+// The review-view combo box. False when a contents check left review.
+bool OnReviewViewChanged(ReviewOps& ops, int32_t sel, DecayTarget& target)
 {
     const bool fromProfiles = ReviewMode == 1;
     ReviewViewChoice = sel;
@@ -145,34 +162,14 @@ void OnReviewViewChanged(ReviewOps& ops, int32_t sel, bool& redraw)
     ops.FillProcessingList();
     ops.FillRepetitionList();
     if (sel == 0) {
-        if (fromProfiles)
-            BackToDecayLists(ops);
-        redraw = true;
-        return;
+        target = fromProfiles ? BackToDecayLists(ops) : Here();
+        return true;
     }
-    ops.ReadLineStations(ReviewLineIndex);
-    const int32_t n = ops.CountStationRepetitions();
-    ops.FillRepetitionList();
-    if (ReviewStandardEntryCount + ReviewUserGateEntryCount > 0) {
-        SelectRepetitionEntry(ops, n);
-        // The record box shows the station's first reading: the index goes with it.
-        FirstProfileStation(ops);
-        return;
-    }
-    // Nothing to plot: back to the decay view.
-    ops.Message("No profiles to draw for this survey line", "Profile Mode");
-    ReviewMode = 0;
-    ReviewViewChoice = 0;
-    ops.FillProcessingList();
-    ops.ReadStationRecords(0);
-    ops.FillRecordList();
-    ops.SetSelection(ReviewViewComboId, 0);
-    ops.SetSelection(ReviewRecordComboId, ReviewRecordIndex);
-    ReviewRecordNumber = ops.RecordNumber(ReviewRecordIndex);
-    redraw = true;
+    // The decay view's place stays where the line has nothing to plot.
+    return ShowLineProfile(ops, ReviewLineIndex, ReviewStationIndex, ReviewRecordIndex, target);
 }
 
-void OnProcessingChanged(ReviewOps& ops, int32_t sel, bool& redraw)
+void OnProcessingChanged(ReviewOps& ops, int32_t sel, DecayTarget& target)
 {
     if (ReviewMode != 0) {
         ProfileProcessingChoice = sel;
@@ -185,23 +182,18 @@ void OnProcessingChanged(ReviewOps& ops, int32_t sel, bool& redraw)
     } else {
         ops.ShowRecordList(0);
     }
-    redraw = true;
+    target = Here();
 }
 
 // Decay view controls. False when a contents check left review.
-bool OnDecayControl(ReviewOps& ops, int32_t id, bool& redraw)
+bool OnDecayControl(ReviewOps& ops, int32_t id, DecayTarget& target)
 {
     switch (id) {
     case ReviewLineComboId: {
         const int32_t sel = SelectionIn(ops, id, ReviewLineCount);
         if (sel < 0)
             return true;
-        ReviewLineIndex = sel;
-        ReviewStationIndex = 0;
-        ReviewRecordIndex = 0;
-        RefreshLineValues(ops);
-        ops.DrawLineDirectionField();
-        ops.ReadLineStations(ReviewLineIndex);
+        ops.ReadLineStations(sel);
         ops.FillStationList();
         if (ops.CheckReviewContents(2) == 0)
             return false;
@@ -209,174 +201,174 @@ bool OnDecayControl(ReviewOps& ops, int32_t id, bool& redraw)
         ops.FillRecordList();
         if (ops.CheckReviewContents(3) == 0)
             return false;
-        ReviewStationNumber = ops.StationValue(ReviewStationIndex);
-        ReviewRecordNumber = ops.RecordNumber(ReviewRecordIndex);
-        redraw = true;
+        target = {true, sel, 0, 0};
         return true;
     }
     case ReviewStationComboId: {
         const int32_t sel = SelectionIn(ops, id, ReviewStationCount);
         if (sel < 0)
             return true;
-        ReviewStationIndex = sel;
-        ReviewStationNumber = ops.StationValue(sel);
-        ReviewRecordIndex = 0;
         ops.ReadStationRecords(sel);
         ops.FillRecordList();
         if (ops.CheckReviewContents(3) == 0)
             return false;
-        ReviewRecordNumber = ops.RecordNumber(ReviewRecordIndex);
-        redraw = true;
+        target = {true, ReviewLineIndex, sel, 0};
         return true;
     }
     case ReviewRecordComboId: {
+        // An excluded reading too is the one shown and named: in "Single" without its curve.
         const int32_t sel = SelectionIn(ops, id, ReviewRecordCount);
-        if (sel < 0)
-            return true;
-        ReviewRecordIndex = sel;
-        if (ops.RecordTag(sel) != -1)
-            ReviewRecordNumber = ops.RecordNumber(sel);
-        redraw = true;
+        if (sel >= 0)
+            target = {true, ReviewLineIndex, ReviewStationIndex, sel};
         return true;
     }
     case ReviewRecordListId:
         ReadTagsFromRecordList(ops);
-        redraw = true;
+        target = Here();
         return true;
     default:
         return true;
     }
 }
 
-void OnProfileControl(ReviewOps& ops, int32_t id)
+// Profile view controls. False when a contents check left review.
+bool OnProfileControl(ReviewOps& ops, int32_t id, DecayTarget& target)
 {
     switch (id) {
     case ReviewRepetitionComboId: {
         const int32_t sel = SelectionIn(ops, id, ops.ItemCount(id));
         if (sel < 0)
-            return;
+            return true;
         ops.ReadLineStations(ReviewLineIndex);
         ops.FillStationList();
-        ReviewRepetitionIndex = sel;
-        if (sel < ReviewStandardEntryCount)
-            ops.SelectReviewRepetition(sel);
-        else
-            ops.SelectReviewUserGateSet(sel);
-        FirstProfileStation(ops);
-        return;
+        SelectRepetitionEntry(ops, sel);
+        ShowFirstProfileStation(ops, ReviewLineIndex);
+        return true;
     }
     case ReviewLineComboId: {
         const int32_t sel = SelectionIn(ops, id, ReviewLineCount);
-        if (sel < 0)
-            return;
-        ReviewLineIndex = sel;
-        RefreshLineValues(ops);
-        ops.ReadLineStations(sel);
-        ops.FillStationList();
-        const int32_t n = ops.CountStationRepetitions();
-        ops.FillRepetitionList();
-        SelectRepetitionEntry(ops, n);
-        FirstProfileStation(ops);
-        ops.DrawLineDirectionField();
-        return;
+        return sel < 0 || ShowLineProfile(ops, sel, 0, 0, target);
     }
     case ReviewStationComboId: {
         const int32_t sel = SelectionIn(ops, id, ReviewListedStationCount);
         if (sel < 0)
-            return;
+            return true;
         ops.RestoreProfileCursorColumn(ReviewStationIndex);
-        ReviewStationIndex = sel;
-        ops.SaveProfileCursorColumn(sel);
-        ReviewStationNumber = ops.ProfileStation(sel);
-        ReviewRecordIndex = 0;
-        ReviewRecordNumber = ops.ProfileRecordNumber(0);
         ops.SelectReviewStation(sel, ReviewRepetitionIndex);
+        ShowReviewPlace(ops, ReviewLineIndex, sel, 0);
         ops.SaveProfileCursorColumn(sel);
         ops.DrawProfileCursor(sel);
-        return;
+        return true;
     }
     case ReviewRecordComboId: {
         const int32_t sel = SelectionIn(ops, id, ProfileRecordCount);
         if (sel < 0)
-            return;
-        ReviewRecordIndex = sel;
-        if (ops.ProfileRecordTag(sel) == -1)
-            return;
-        ReviewRecordNumber = ops.ProfileRecordNumber(sel);
-        ops.ShowProfileRecord(sel, ReviewStationIndex);
-        ops.DrawParameterPanel();
+            return true;
+        // The profile lists only included readings; another is not shown, and the box stays
+        // on the one that is.
+        if (ops.ProfileRecordTag(sel) == -1) {
+            ops.SetSelection(ReviewRecordComboId, ReviewRecordIndex);
+            return true;
+        }
+        ShowReviewPlace(ops, ReviewLineIndex, ReviewStationIndex, sel);
         ops.ClearDisplayArea(0);
         ops.DrawProfilePlot();
         ops.SaveProfileCursorColumn(ReviewStationIndex);
         ops.DrawProfileCursor(ReviewStationIndex);
         ops.DrawReviewNumbers(true);
-        ops.DrawParameterPanel();
-        return;
+        return true;
     }
     default:
-        return;
+        return true;
     }
 }
 
+// The decay view of the target, when the message has one.
+void ShowDecayTarget(ReviewOps& ops, const DecayTarget& target)
+{
+    if (!target.Show)
+        return;
+    ShowReviewPlace(ops, target.Line, target.Station, target.Record);
+    DrawDecayView(ops);
+}
+
 }  // namespace
+
+void ShowReviewPlace(ReviewOps& ops, int32_t line, int32_t station, int32_t record)
+{
+    const bool profile = ReviewMode == 1;
+    ReviewLineIndex = line;
+    ReviewStationIndex = station;
+    ReviewRecordIndex = record;
+    ReviewLineNumber = ops.LineNumber(line);
+    ReviewLineDirection = ops.LineDirection(line);
+    ReviewStationNumber = profile ? ops.ProfileStation(station) : ops.StationValue(station);
+    ReviewRecordNumber = profile ? ops.ProfileRecordNumber(record) : ops.RecordNumber(record);
+    // The read sets the reading itself, its offset and whether it could be read.
+    if (profile)
+        ops.ShowProfileRecord(record, station);
+    else
+        ops.ShowDecayRecord(record);
+    ops.SetSelection(ReviewLineComboId, line);
+    ops.SetSelection(ReviewStationComboId, station);
+    ops.SetSelection(ReviewRecordComboId, record);
+    ops.DrawLineDirectionField();
+    ops.DrawParameterPanel();
+}
 
 bool RouteReviewNotification(uint32_t message, uint32_t wParam, ReviewOps& ops)
 {
     const bool selectionChange = message == MsgCommand && ((wParam >> 16) & 0xFFFF) == SelectionChangeCode;
     const int32_t id = static_cast<int32_t>(wParam & 0xFFFF);
-    bool redraw = false;
+    DecayTarget target;
 
     if (selectionChange && id == ReviewViewComboId) {
         const int32_t sel = SelectionIn(ops, id, ops.ItemCount(id));
-        if (sel >= 0)
-            OnReviewViewChanged(ops, sel, redraw);
+        if (sel >= 0 && !OnReviewViewChanged(ops, sel, target))
+            return false;
     }
     if (selectionChange && id == ReviewProcessingComboId) {
         const int32_t sel = SelectionIn(ops, id, ops.ItemCount(id));
         if (sel >= 0)
-            OnProcessingChanged(ops, sel, redraw);
+            OnProcessingChanged(ops, sel, target);
     }
     if (ReviewViewChoice == 0) {
         ops.EnableRepetitionCombo(false);
-        if (selectionChange && !OnDecayControl(ops, id, redraw))
+        if (selectionChange && !OnDecayControl(ops, id, target))
             return false;
     } else {
         ops.EnableRepetitionCombo(true);
-        if (selectionChange)
-            OnProfileControl(ops, id);
+        if (selectionChange && !OnProfileControl(ops, id, target))
+            return false;
     }
-    if (redraw)
-        RedrawDecayView(ops);
+    ShowDecayTarget(ops, target);
     return true;
 }
 
 bool StepReviewStation(bool next, ReviewOps& ops)
 {
+    int32_t to = ReviewStationIndex;
     if (ReviewMode == 0) {
-        if (!StepReviewIndex(next, ReviewStationCount, ReviewStationIndex))
+        if (!StepReviewIndex(next, ReviewStationCount, to))
             return true;
-        ops.SetSelection(ReviewStationComboId, ReviewStationIndex);
-        ReviewRecordIndex = 0;
-        ops.ReadStationRecords(ReviewStationIndex);
+        ops.ReadStationRecords(to);
         ops.FillRecordList();
         if (ops.CheckReviewContents(3) == 0)
             return false;
-        ShowSteppedStation(ops);
+        ShowReviewPlace(ops, ReviewLineIndex, to, 0);
+        DrawSteppedStation(ops);
         return true;
     }
     if (ReviewMode == 1) {
         ops.RestoreProfileCursorColumn(ReviewStationIndex);
-        if (!StepReviewIndex(next, ReviewListedStationCount, ReviewStationIndex)) {
+        if (!StepReviewIndex(next, ReviewListedStationCount, to)) {
             ops.DrawProfileCursor(ReviewStationIndex);
             return true;
         }
-        ReviewStationNumber = ops.ProfileStation(ReviewStationIndex);
-        ops.SetSelection(ReviewStationComboId, ReviewStationIndex);
-        ReviewRecordIndex = 0;
-        ReviewRecordNumber = ops.ProfileRecordNumber(0);
-        ops.SelectReviewStation(ReviewStationIndex, ReviewRepetitionIndex);
-        ops.SaveProfileCursorColumn(ReviewStationIndex);
-        ops.DrawProfileCursor(ReviewStationIndex);
+        ops.SelectReviewStation(to, ReviewRepetitionIndex);
+        ShowReviewPlace(ops, ReviewLineIndex, to, 0);
+        ops.SaveProfileCursorColumn(to);
+        ops.DrawProfileCursor(to);
     }
     return true;
 }
@@ -385,34 +377,48 @@ bool StepReviewLine(bool next, ReviewOps& ops)
 {
     if (ReviewMode != 0 && ReviewMode != 1)
         return true;
-    if (!StepReviewIndex(next, ReviewLineCount, ReviewLineIndex))
+    int32_t to = ReviewLineIndex;
+    if (!StepReviewIndex(next, ReviewLineCount, to))
         return true;
-    ops.SetSelection(ReviewLineComboId, ReviewLineIndex);
-    if (ReviewMode == 0) {
-        ReviewStationIndex = 0;
-        ops.ReadLineStations(ReviewLineIndex);
-        ops.FillStationList();
-        if (ops.CheckReviewContents(2) == 0)
+    if (ReviewMode == 1) {
+        // The new line's profile, or its first station's decays when it has none.
+        DecayTarget target;
+        if (!ShowLineProfile(ops, to, 0, 0, target))
             return false;
-        ReviewRecordIndex = 0;
-        ops.ReadStationRecords(ReviewStationIndex);
-        ops.FillRecordList();
-        if (ops.CheckReviewContents(3) == 0)
-            return false;
-        RefreshLineValues(ops);
-        ops.DrawLineDirectionField();
-        // The new line's first reading is shown as a station step shows it, so that the screen,
-        // the boxes and every command that writes name the same reading.
-        ShowSteppedStation(ops);
+        ShowDecayTarget(ops, target);
         return true;
     }
-    RefreshLineValues(ops);
-    ops.ReadLineStations(ReviewLineIndex);
+    ops.ReadLineStations(to);
     ops.FillStationList();
-    const int32_t n = ops.CountStationRepetitions();
-    ops.FillRepetitionList();
-    SelectRepetitionEntry(ops, n);
-    FirstProfileStation(ops);
-    ops.DrawLineDirectionField();
+    if (ops.CheckReviewContents(2) == 0)
+        return false;
+    ops.ReadStationRecords(0);
+    ops.FillRecordList();
+    if (ops.CheckReviewContents(3) == 0)
+        return false;
+    // The new line's first reading is shown as a station step shows it.
+    ShowReviewPlace(ops, to, 0, 0);
+    DrawSteppedStation(ops);
     return true;
+}
+
+void StepReviewRecord(bool next, ReviewOps& ops)
+{
+    int32_t to = ReviewRecordIndex;
+    if (ReviewMode == 0) {
+        if (!StepReviewIndex(next, ReviewRecordCount, to))
+            return;
+        ShowReviewPlace(ops, ReviewLineIndex, ReviewStationIndex, to);
+        DrawSteppedStation(ops);
+    } else if (ReviewMode == 1) {
+        // Only included readings are listed; another would not be shown, so the step stops.
+        if (!StepReviewIndex(next, ProfileRecordCount, to) || ops.ProfileRecordTag(to) == -1)
+            return;
+        ShowReviewPlace(ops, ReviewLineIndex, ReviewStationIndex, to);
+        ops.ClearDisplayArea(0);
+        ops.DrawProfilePlot();
+        ops.SaveProfileCursorColumn(ReviewStationIndex);
+        ops.DrawProfileCursor(ReviewStationIndex);
+        ops.DrawReviewNumbers(true);
+    }
 }

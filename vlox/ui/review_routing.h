@@ -84,12 +84,24 @@ public:
     virtual void UpdateMainWindow() = 0;
 };
 
+// The one writer of the review selection: makes the reading at (line, station, record) the one
+// shown. The entries are of the line list, and of the line's stations and the station's
+// readings in the decay view, of the listed stations and their readings in the profile view;
+// the caller has read those lists. Reads the reading (or records that it could not be read),
+// sets the indices and the shown line, direction, station and record numbers from them, moves
+// the line, station and record boxes there and fills the parameter panel. Whatever names the
+// reading afterwards (the boxes, the comments, the edits, the page) names this one.
+void ShowReviewPlace(ReviewOps& ops, int32_t line, int32_t station, int32_t record);
+
 // Step 1 of the command handler while reviewing (ReviewMode not -1): the selection changes
 // of the review controls. Returns false when a contents check left review, which ends the
 // whole message. A selection outside its list is ignored.
 bool RouteReviewNotification(uint32_t message, uint32_t wParam, ReviewOps& ops);
 
 // Previous (next false) and Next Station, Previous and Next Line on the review screen.
-// Return false when a contents check left review.
+// Return false when a contents check left review. A line step in the profile view onto a line
+// with nothing to plot tells so and shows that line's first station in the decay view.
 bool StepReviewStation(bool next, ReviewOps& ops);
 bool StepReviewLine(bool next, ReviewOps& ops);
+// Previous and Next Record; at either end of the list nothing changes.
+void StepReviewRecord(bool next, ReviewOps& ops);

@@ -18,6 +18,7 @@
 #include "vlox/settings/settings_file.h"
 #include "vlox/ui/command_handler_win.h"
 #include "vlox/ui/commands.h"
+#include "vlox/ui/review_commands_win.h"
 #include "vlox/ui/scale_steps.h"
 #include "vlox/ui/status_panel_win.h"
 #include "vlox/ui/status_strip_win.h"
@@ -113,7 +114,7 @@ void ScaleCommand()
         SettingsFile(SettingsSave);
         // The profile's rows were converted when they were read: another unit reads them again.
         if (ReviewMode == 1 && Settings.DisplayUnit != unitBefore) {
-            RereadProfile(ReviewStationIndex);
+            ShowRereadProfile();
             return;
         }
         ClearDisplayArea(0);
@@ -205,11 +206,15 @@ void AttributesCommand()
             ClearDisplayArea(2);
         return;
     }
-    // The profile view: the chosen repetition selected again, with the new pens.
+    // The profile view: the chosen repetition selected again, with the new pens, from its first
+    // listed station as a choice of it shows.
     if (ReviewRepetitionIndex < ReviewStandardEntryCount)
         SelectReviewRepetition(ReviewRepetitionIndex);
     else
         SelectReviewUserGateSet(ReviewRepetitionIndex);
+    ShowReviewPlaceOnScreen(ReviewLineIndex, 0, 0);
+    SaveProfileCursorColumn(0);
+    DrawProfileCursor(0);
 }
 
 }  // namespace

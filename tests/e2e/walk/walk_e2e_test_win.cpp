@@ -5,10 +5,12 @@
 // taken, Cancel), Monitor, Pause, MEASURE, STORE (also onto a card that refuses the station
 // index), Cancel, Next Station, Next Line, Repeat Last Station, Comment, Start Review (Yes, No
 // with another file, Cancel, a damaged, a locked and a read-only file, and a survey with one
-// reading the reader refuses), the review steps, the view and processing boxes ("Selected"
-// with the readings chosen in its list), Auto Scale, Display Available Comments (a reading's
-// comment changed, or Cancel), Manage Records, Edit Parameters (OK with each range and Cancel,
-// decay and profile views, often right after a station or line step), the main window
+// reading the reader refuses, and one whose lines lack a profile or hold one station), the
+// review steps in either view, the view, processing, line, station and record boxes ("Selected"
+// with the readings chosen in its list; Profiles on every line), Auto Scale, Display Available
+// Comments (a reading's comment changed, or Cancel; its labels name the reading), Manage
+// Records, Edit Parameters (OK with each range and Cancel, decay and profile views, often right
+// after a station or line step; refused before any dialog on a reading that cannot be read), the main window
 // minimised and restored, New File, Exit Review, Close File and Exit with a restart. After
 // every step the screen (Create File or Close File, MEASURE, the status panel's file name, the
 // review screen, its lists and the parameter panel of the reading they name) and every file on
@@ -67,8 +69,11 @@ using walk::Station;
 // index and "Average"; 155 an edit with the damaged reading shown; 160 edits, Manage Records and
 // a repaint on that survey and the profile view; 3 a line step in "Single"; 8 "Avg.+All" at the
 // damaged reading; 22 a comment with it shown; 34 "Selected" with every reading of its station;
-// 37 Auto Scale and a comment in "Selected".
-const uint64_t FixedSeeds[] = {12, 16, 155, 160, 3, 8, 22, 34, 37};
+// 37 Auto Scale and a comment in "Selected" (chosen before the walk took the boxes' roads, which
+// moved their steps); 7 the line box and 60 Next Line of the profile view onto a line without a
+// profile; 40 Edit Parameters with the damaged reading shown; 68 an excluded reading chosen in the
+// record box under "Selected".
+const uint64_t FixedSeeds[] = {12, 16, 155, 160, 3, 8, 22, 34, 37, 7, 40, 60, 68};
 const int DefaultSteps = 40;
 
 const double NoLine = -999999.0;
@@ -156,10 +161,11 @@ std::string Configuration(const std::wstring& dataFolder)
     return ComposeConfigurationFile(WalkSettings(dataFolder), *nulls, none, NullTimeStamp{});
 }
 
-// A survey of lines of two stations, two readings each (both rates), written by the program's
-// own writers, each station with a current and each reading with a comment of its own: the
-// file the walk puts on a read-only card (one line) and the one with a damaged reading.
-std::string SurveyFixture(int lines)
+// A survey of lines of the stations given, two readings each (both rates), written by the
+// program's own writers, each station with a current and each reading with a comment of its
+// own: the file the walk puts on a read-only card (one line of two stations), the one with a
+// damaged reading (two such lines) and the one whose lines have no profile.
+std::string SurveyFixture(const std::vector<std::vector<double>>& lines)
 {
     SettingsValues s = WalkSettings(L"C:\\");
     MemoryFile f;
@@ -172,9 +178,9 @@ std::string SurveyFixture(int lines)
     for (int g = 0; g < 30; ++g)
         rows[1].GateRow[g] = 1e-3 / (g + 1);
     int stored = 0;
-    for (int l = 0; l < lines; ++l) {
-        s.SurveyLine = FirstLine + l * LineStep;
-        for (double station : {0.0, 5.0}) {
+    for (size_t l = 0; l < lines.size(); ++l) {
+        s.SurveyLine = FirstLine + double(l) * LineStep;
+        for (double station : lines[l]) {
             ReadingParameters p = ReadingParametersFromSettings(s, station, 1);
             p.TxCurrent = 2.0 + 0.5 * stored++;
             StoreDualRepetitionReadingTo(&f, nullptr, p, choice, rows, rows, MeterValues{}, clock);
@@ -201,6 +207,18 @@ std::string WithDamagedReading(std::string bytes)
             break;
         }
     }
+    return bytes;
+}
+
+// A survey whose second line has no profile (its second station's readings are all excluded)
+// and whose third holds one station; the first line has one.
+std::string SurveyWithoutProfiles()
+{
+    std::string bytes = SurveyFixture({{0.0, 5.0}, {0.0, 5.0}, {0.0}});
+    int readings = 0;
+    for (size_t at = 0; at + DataLineLength <= bytes.size(); at += DataLineLength)
+        if (bytes[at] == 'W' && ++readings >= 7 && readings <= 8)
+            bytes[at + 1] = '0';
     return bytes;
 }
 
@@ -332,19 +350,24 @@ private:
             return "cannot empty " + e2e::ToUtf8(data_);
         // A damaged survey, one that another program holds and one on a read-only card.
         damaged_ = AddSpecial(L"walk_damaged.vlx", walk::FileKind::Damaged, "this is not a survey\r\n");
-        locked_ = AddSpecial(L"walk_locked.vlx", walk::FileKind::Locked, SurveyFixture(1));
+        locked_ = AddSpecial(L"walk_locked.vlx", walk::FileKind::Locked, SurveyFixture({{0.0, 5.0}}));
         lockedHandle_ = CreateFileW(files_[locked_].Path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
         if (lockedHandle_ == INVALID_HANDLE_VALUE)
             return "cannot hold the locked file";
-        readOnly_ = AddSpecial(L"walk_card.vlx", walk::FileKind::ReadOnly, SurveyFixture(1));
+        readOnly_ = AddSpecial(L"walk_card.vlx", walk::FileKind::ReadOnly, SurveyFixture({{0.0, 5.0}}));
         std::string why = ReadBack(files_[readOnly_]);
         if (!why.empty())
             return "the read-only survey: " + why;
         const int bad =
-            AddSpecial(L"walk_bad_reading.vlx", walk::FileKind::BadReading, WithDamagedReading(SurveyFixture(2)));
+            AddSpecial(L"walk_bad_reading.vlx", walk::FileKind::BadReading,
+                       WithDamagedReading(SurveyFixture({{0.0, 5.0}, {0.0, 5.0}})));
         why = ReadBack(files_[bad]);
         if (!why.empty())
             return "the survey with a damaged reading: " + why;
+        const int bare = AddSpecial(L"walk_no_profiles.vlx", walk::FileKind::Survey, SurveyWithoutProfiles());
+        why = ReadBack(files_[bare]);
+        if (!why.empty())
+            return "the survey without profiles: " + why;
         if (Tolerated("readonly") || !card_.Protect(files_[readOnly_].Path)) {
             std::printf("walk: no read-only card here (the file stays writable); its steps are left out\n");
             readOnlyCard_ = false;
@@ -540,8 +563,9 @@ private:
                 c.push_back({"Next Line (review)", 3, [this] { return ReviewStep(IDC_NEXT_LINE); }});
                 c.push_back({"Prev. Line", 2, [this] { return ReviewStep(IDC_PREVIOUS_LINE); }});
             }
-            if (!bad && !walk::ProfileSlots(line).empty())
-                c.push_back({"view Profiles", 5, [this] { return ShowProfiles(); }});
+            // Profiles on every line: one without a profile tells so and stays on the decays.
+            c.push_back({"view Profiles", 5, [this] { return ShowProfiles(); }});
+            AddBoxChoices(c, int(f.Lines.size()), int(line.Stations.size()), int(s.Readings.size()));
             const int next = (processing_ + 1 + random_.Below(3)) % 4;
             c.push_back({"processing " + std::to_string(next), 5, [this, next] { return Processing(next); }});
             if (processing_ == 1)
@@ -558,6 +582,11 @@ private:
                 c.push_back({"Next Rcd. (profile)", 3, [this] { return ReviewStep(IDC_NEXT_RECORD); }});
             c.push_back({"Next Station (profile)", 4, [this] { return ReviewStep(IDC_NEXT_STATION); }});
             c.push_back({"Prev. Station (profile)", 2, [this] { return ReviewStep(IDC_PREVIOUS_STATION); }});
+            if (f.Lines.size() > 1) {
+                c.push_back({"Next Line (profile)", 3, [this] { return ReviewStep(IDC_NEXT_LINE); }});
+                c.push_back({"Prev. Line (profile)", 2, [this] { return ReviewStep(IDC_PREVIOUS_LINE); }});
+            }
+            AddBoxChoices(c, int(f.Lines.size()), int(listed.size()), int(readings.size()));
             if (slots.size() > 1) {
                 const int e = (entry_ + 1) % int(slots.size());
                 c.push_back({"repetition " + std::to_string(e), 4, [this, e] { return Repetition(e); }});
@@ -591,6 +620,23 @@ private:
         }
         if (!Tolerated("starts"))
             c.push_back({"New File, the open dialog cancelled", 1, [this] { return NewFile(-2); }});
+    }
+
+    // An item of the line, station or record box other than the one chosen, in either view
+    // (excluded readings too: the decay view's record box lists them).
+    void AddBoxChoices(std::vector<Choice>& c, int lines, int stations, int records)
+    {
+        const int counts[3] = {lines, stations, records};
+        const int ids[3] = {IDC_COMBO_LINE, IDC_COMBO_STATION, IDC_COMBO_RECORD};
+        const char* names[3] = {"line", "station", "record"};
+        for (int b = 0; b < 3; ++b) {
+            if (counts[b] < 2)
+                continue;
+            const int item = random_.Below(counts[b]);
+            const int id = ids[b];
+            c.push_back({std::string(names[b]) + " box item " + std::to_string(item) + (profile_ ? " (profile)" : ""),
+                         3, [this, id, item] { return ChooseInBox(id, item); }});
+        }
     }
 
     // -----------------------------------------------------------------------------------
@@ -1169,6 +1215,10 @@ private:
             index = to;
             return true;
         };
+        if (profile_ && (id == IDC_NEXT_LINE || id == IDC_PREVIOUS_LINE)) {
+            int to = lineIdx_;
+            return step(to, int(f.Lines.size())) ? ProfileLine(to) : std::string();
+        }
         if (profile_) {
             const Line& line = f.Lines[lineIdx_];
             const int slot = walk::ProfileSlots(line)[entry_];
@@ -1194,8 +1244,59 @@ private:
     {
         if (!e2e::SelectComboItem(Ctl(IDC_COMBO_REVIEW_VIEW), 1))
             return "cannot choose Profiles";
-        profile_ = true;
-        entry_ = listedIdx_ = profileIdx_ = 0;
+        afterStep_ = true;
+        return ProfilesOrNone(false);
+    }
+
+    // The profile view of line lineIdx_ from its first listed station and reading; a line
+    // without one is told so, and the decay view shows its reading (the one shown before, or
+    // after a line change the new line's first).
+    std::string ProfilesOrNone(bool lineChanged)
+    {
+        if (!walk::ProfileSlots(files_[reviewed_].Lines[lineIdx_]).empty()) {
+            profile_ = true;
+            entry_ = listedIdx_ = profileIdx_ = 0;
+            return std::string();
+        }
+        // On the survey with a damaged reading, counting the line's repetitions tells it first.
+        std::string why;
+        HWND box = DialogOrRefusal(L"Profile Mode", ReviewingBad(), &why);
+        if (box == nullptr && why.empty())
+            box = Expect(L"Profile Mode", 10000);
+        e2e::MessageBoxInfo info;
+        if (box == nullptr || !e2e::ReadMessageBox(box, &info))
+            return "no box tells that the line has no profile";
+        if (info.text != L"No profiles to draw for this survey line")
+            return "the Profile Mode box reads " + e2e::ToUtf8(info.text);
+        profile_ = false;
+        if (lineChanged)
+            stationIdx_ = recordIdx_ = 0;
+        return Answer(box, IDOK);
+    }
+
+    // A line change in the profile view: the new line's profile, or its decays.
+    std::string ProfileLine(int line)
+    {
+        lineIdx_ = line;
+        return ProfilesOrNone(true);
+    }
+
+    // An item chosen in the line, station or record box: in the decay view the line's first
+    // station and the station's first reading follow a line or station; in the profile view the
+    // line's profile (or its decays), the listed station's first reading, or the reading.
+    std::string ChooseInBox(int id, int item)
+    {
+        if (!e2e::SelectComboItem(Ctl(id), item))
+            return "cannot choose in a review box";
+        afterStep_ = true;
+        if (id == IDC_COMBO_LINE)
+            return profile_ ? ProfileLine(item) : (lineIdx_ = item, stationIdx_ = recordIdx_ = 0, std::string());
+        if (id == IDC_COMBO_STATION) {
+            (profile_ ? listedIdx_ : stationIdx_) = item;
+            (profile_ ? profileIdx_ : recordIdx_) = 0;
+        } else {
+            (profile_ ? profileIdx_ : recordIdx_) = item;
+        }
         return std::string();
     }
 
@@ -1260,14 +1361,8 @@ private:
         if (dialog == nullptr)
             return why;
         HWND edit = e2e::Control(dialog, IDC_VIEW_COMMENT_RECORD);
-        if (!refused) {
-            const std::string label = e2e::ToUtf8(e2e::TextOf(e2e::Control(dialog, IDC_VIEW_COMMENT_RECORD_LABEL)));
-            const std::string comment = e2e::ToUtf8(e2e::TextOf(edit));
-            if (label != "Comment for Record " + std::to_string(r.Number) || comment != r.Comment)
-                return "the comments dialog shows \"" + label + "\": \"" + comment + "\", the model reading " +
-                       std::to_string(r.Number) + ": \"" + r.Comment + "\" (processing " + std::to_string(processing_) +
-                       ")";
-        }
+        if (!refused && !(why = CommentsDialogNames(dialog, shown)).empty())
+            return why;
         if (text.empty())
             return Answer(dialog, IDCANCEL);
         if (!e2e::SetText(edit, e2e::FromUtf8(text)))
@@ -1288,6 +1383,41 @@ private:
         ++comments_;
         mayChange_.push_back(reviewed_);
         return why;
+    }
+
+    // The comments dialog's three labels name the reading shown, and it shows that reading's
+    // comment: what OK writes goes there.
+    std::string CommentsDialogNames(HWND dialog, const Place& shown)
+    {
+        const Line& line = files_[reviewed_].Lines[shown.Line];
+        const Reading& r = line.Stations[shown.Station].Readings[shown.Reading];
+        char expected[128];
+        std::snprintf(expected, sizeof expected, "Comment for Line %.2f|Comment for Station %.2f|Comment for Record %d",
+                      line.Number, line.Stations[shown.Station].Value, r.Number);
+        std::string labels;
+        for (int id : {IDC_VIEW_COMMENT_LINE_LABEL, IDC_VIEW_COMMENT_STATION_LABEL, IDC_VIEW_COMMENT_RECORD_LABEL})
+            labels += (labels.empty() ? "" : "|") + e2e::ToUtf8(e2e::TextOf(e2e::Control(dialog, id)));
+        const std::string comment = e2e::ToUtf8(e2e::TextOf(e2e::Control(dialog, IDC_VIEW_COMMENT_RECORD)));
+        if (labels == expected && comment == r.Comment)
+            return std::string();
+        return "the comments dialog shows \"" + labels + "\": \"" + comment + "\", the model \"" + expected +
+               "\": \"" + r.Comment + "\" (processing " + std::to_string(processing_) + ")";
+    }
+
+    // After every step of a review: the comments dialog opened and cancelled names the reading
+    // shown (one the reader refuses would be told instead, and is left out).
+    std::string CheckCommentsDialog()
+    {
+        const Place shown = Shown();
+        if (!walk::At(files_[reviewed_].Lines, shown).Refused.empty())
+            return std::string();
+        std::string why = Menu(IDM_DISPLAY_COMMENTS, "Display Available Comments");
+        HWND dialog = why.empty() ? Expect(L"View and Edit Available Comments", 10000) : nullptr;
+        if (dialog == nullptr)
+            return why.empty() ? "no comments dialog after the step" : why;
+        why = CommentsDialogNames(dialog, shown);
+        const std::string closed = Answer(dialog, IDCANCEL);
+        return why.empty() ? closed : "after the step " + why;
     }
 
     // The main window minimised and restored: the program paints, and a paint reads nothing and
@@ -1328,6 +1458,20 @@ private:
         return Answer(box, IDOK);
     }
 
+    // The reading shown could not be read: the command is refused with one "File Error" box and
+    // no dialog comes.
+    std::string RefusedUnread(const char* what)
+    {
+        e2e::MessageBoxInfo info;
+        HWND box = vlox_->WaitMessageBox(nullptr, 10000);
+        if (box == nullptr || !e2e::ReadMessageBox(box, &info))
+            return std::string(what) + " on a reading that could not be read: no box";
+        if (info.caption != L"File Error")
+            return std::string(what) + " on a reading that could not be read opens " + e2e::ToUtf8(info.caption);
+        expectedBoxes_.insert("File Error");
+        return Answer(box, IDOK);
+    }
+
     std::string ManageRecords(int reading, bool ok)
     {
         std::string why = Menu(IDM_MANAGE_RECORDS, "Manage Records");
@@ -1336,6 +1480,8 @@ private:
         File& f = files_[reviewed_];
         if (f.Kind == walk::FileKind::ReadOnly)
             return Refused("Manage Records");
+        if (!walk::At(f.Lines, Shown()).Refused.empty())
+            return RefusedUnread("Manage Records");
         HWND dialog = Expect(L"Manage Records", 10000);
         if (dialog == nullptr)
             return "no Manage Records dialog";
@@ -1373,9 +1519,12 @@ private:
             return Refused("Edit Parameters");
         const Place shown = Shown();
         const bool refused = !walk::At(f.Lines, shown).Refused.empty();
-        HWND dialog = DialogOrRefusal(L"Edit Selected Parameters", refused, &why);
+        // A reading that could not be read is refused with one box before any dialog opens.
+        if (refused)
+            return RefusedUnread("Edit Parameters");
+        HWND dialog = Expect(L"Edit Selected Parameters", 10000);
         if (dialog == nullptr)
-            return why;
+            return "no Edit Selected Parameters dialog";
         if (!ok) {
             why = Answer(dialog, IDCANCEL);
             if (!why.empty())
@@ -1472,8 +1621,10 @@ private:
         if (field != expected)
             return "the status panel's file field shows \"" + field + "\", the model \"" + expected + "\"";
         if (Reviewing()) {
-            const std::string why = CheckReviewLists();
-            return why.empty() && panel ? CheckPanel(painted) : why;
+            std::string why = CheckReviewLists();
+            if (why.empty() && panel)
+                why = CheckPanel(painted);
+            return why.empty() ? CheckCommentsDialog() : why;
         }
         if (Shown(IDC_CREATE_DATA_FILE) == FileOpen() || Shown(IDC_CLOSE_DATA_FILE) != FileOpen())
             return FileOpen() ? "Create File is shown with a data file open" : "Close File is shown with no data file";

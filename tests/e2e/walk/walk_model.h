@@ -96,6 +96,12 @@ inline int SlotOfReading(const Reading& r)
     return SlotOf(r.Rate, r.GateSet);
 }
 
+// A reading the profiles may list: included, and one the reader can read.
+inline bool Listed(const Reading& r)
+{
+    return r.Included && r.Refused.empty();
+}
+
 // The profile view of a line: the slots with included readings at more than one station (the
 // repetition list), and for one slot the stations that have one (the profile's stations).
 inline std::vector<int> ProfileSlots(const Line& line)
@@ -105,7 +111,7 @@ inline std::vector<int> ProfileSlots(const Line& line)
         int stations = 0;
         for (const Station& s : line.Stations)
             for (const Reading& r : s.Readings)
-                if (r.Included && SlotOfReading(r) == k) {
+                if (Listed(r) && SlotOfReading(r) == k) {
                     ++stations;
                     break;
                 }
@@ -120,7 +126,7 @@ inline std::vector<int> ProfileStations(const Line& line, int slot)
     std::vector<int> listed;
     for (int s = 0; s < int(line.Stations.size()); ++s)
         for (const Reading& r : line.Stations[s].Readings)
-            if (r.Included && SlotOfReading(r) == slot) {
+            if (Listed(r) && SlotOfReading(r) == slot) {
                 listed.push_back(s);
                 break;
             }
@@ -131,7 +137,7 @@ inline std::vector<int> ProfileReadings(const Station& station, int slot)
 {
     std::vector<int> listed;
     for (int r = 0; r < int(station.Readings.size()); ++r)
-        if (station.Readings[r].Included && SlotOfReading(station.Readings[r]) == slot)
+        if (Listed(station.Readings[r]) && SlotOfReading(station.Readings[r]) == slot)
             listed.push_back(r);
     return listed;
 }
