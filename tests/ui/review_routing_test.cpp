@@ -251,14 +251,23 @@ TEST_F(ReviewRouting, SelectedProcessingShowsTheListAndReadsTheTagsBack)
     EXPECT_TRUE(RouteReviewNotification(MsgCommand, Changed(ReviewProcessingComboId), ops));
     EXPECT_EQ(ProcessingChoice, 1);
     EXPECT_EQ(ops.calls[0], "ShowRecordList(1)");
-    EXPECT_EQ(ops.calls[1], "CopyRecords");
-    // The reading shown stays, and the record box on it.
-    EXPECT_EQ(ops.calls[2], "ShowDecay(1)");
-    EXPECT_EQ(ops.calls[5], "Set84(1)");
+    // The reading shown stays, the record box on it, and the list is of its station.
+    EXPECT_EQ(ops.calls[1], "ShowDecay(1)");
+    EXPECT_EQ(ops.calls[4], "Set84(1)");
+    EXPECT_EQ(ops.calls[5], "CopyRecords");
     EXPECT_EQ(ops.calls[8], "Deselect(0)");
     EXPECT_EQ(ReviewRecordIndex, 1);
     EXPECT_EQ(ops.tags[0], -1);
     EXPECT_EQ(ops.tags[1], 1);
+
+    // A station step fills the list with the new station's readings before their tags are read
+    // back from it.
+    ops.calls.clear();
+    ReviewStationIndex = 0;
+    EXPECT_TRUE(StepReviewStation(true, ops));
+    const auto copy = std::find(ops.calls.begin(), ops.calls.end(), "CopyRecords");
+    EXPECT_LT(std::find(ops.calls.begin(), ops.calls.end(), "ReadStation(1)"), copy);
+    EXPECT_LT(copy, std::find(ops.calls.begin(), ops.calls.end(), "Deselect(0)"));
 }
 
 TEST_F(ReviewRouting, RecordListKeepsExcludedReadingsExcluded)

@@ -90,6 +90,19 @@ void DrawSteppedStation(ReviewOps& ops)
     ops.InvalidateMap();
 }
 
+// The decay view's lists of a line: its stations, and its first station's readings. False
+// when a contents check left review.
+bool ReadDecayLists(ReviewOps& ops, int32_t line)
+{
+    ops.ReadLineStations(line);
+    ops.FillStationList();
+    if (ops.CheckReviewContents(2) == 0)
+        return false;
+    ops.ReadStationRecords(0);
+    ops.FillRecordList();
+    return ops.CheckReviewContents(3) != 0;
+}
+
 // A place the message is to show in the decay view, drawn once at its end.
 struct DecayTarget {
     bool Show = false;
@@ -176,12 +189,7 @@ void OnProcessingChanged(ReviewOps& ops, int32_t sel, DecayTarget& target)
         return;
     }
     ProcessingChoice = sel;
-    if (sel == 1) {
-        ops.ShowRecordList(1);
-        ops.CopyRecordsToListBox();
-    } else {
-        ops.ShowRecordList(0);
-    }
+    ops.ShowRecordList(sel == 1 ? 1 : 0);
     target = Here();
 }
 
@@ -193,13 +201,7 @@ bool OnDecayControl(ReviewOps& ops, int32_t id, DecayTarget& target)
         const int32_t sel = SelectionIn(ops, id, ReviewLineCount);
         if (sel < 0)
             return true;
-        ops.ReadLineStations(sel);
-        ops.FillStationList();
-        if (ops.CheckReviewContents(2) == 0)
-            return false;
-        ops.ReadStationRecords(0);
-        ops.FillRecordList();
-        if (ops.CheckReviewContents(3) == 0)
+        if (!ReadDecayLists(ops, sel))
             return false;
         target = {true, sel, 0, 0};
         return true;
@@ -312,6 +314,10 @@ void ShowReviewPlace(ReviewOps& ops, int32_t line, int32_t station, int32_t reco
     ops.SetSelection(ReviewLineComboId, line);
     ops.SetSelection(ReviewStationComboId, station);
     ops.SetSelection(ReviewRecordComboId, record);
+    // The record list of "Selected" names the station's readings too: filled again with the
+    // station shown, so that choices made at another station never tag this one's readings.
+    if (!profile && ProcessingChoice == 1)
+        ops.CopyRecordsToListBox();
     ops.DrawLineDirectionField();
     ops.DrawParameterPanel();
 }
@@ -388,13 +394,7 @@ bool StepReviewLine(bool next, ReviewOps& ops)
         ShowDecayTarget(ops, target);
         return true;
     }
-    ops.ReadLineStations(to);
-    ops.FillStationList();
-    if (ops.CheckReviewContents(2) == 0)
-        return false;
-    ops.ReadStationRecords(0);
-    ops.FillRecordList();
-    if (ops.CheckReviewContents(3) == 0)
+    if (!ReadDecayLists(ops, to))
         return false;
     // The new line's first reading is shown as a station step shows it.
     ShowReviewPlace(ops, to, 0, 0);

@@ -6,6 +6,7 @@
 #include "vlox/common/gdi_guard_win.h"
 #include "vlox/common/program_windows_win.h"
 #include "vlox/common/screen_state.h"
+#include "vlox/datafile/review_reader.h"
 #include "vlox/datafile/review_state.h"
 #include "vlox/display/map_window_win.h"
 #include "vlox/measure/acquisition_state.h"
@@ -152,7 +153,14 @@ void CopyRecordsToListBox(int32_t)
             SendMessageW(hComboRecord, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
         SendMessageW(hListRecords, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
     }
+    // The readings already chosen stay chosen; with none, the reading in the record box is.
+    bool chosen = false;
+    for (int32_t i = 0; i < ReviewRecordCount && i < items && i < MaxReviewRecords; ++i)
+        if (ReviewRecordTags[i] == 1) {
+            SendMessageW(hListRecords, LB_SETSEL, TRUE, i);
+            chosen = true;
+        }
     const LRESULT selected = SendMessageW(hComboRecord, CB_GETCURSEL, 0, 0);
-    if (selected >= 0)
+    if (!chosen && selected >= 0)
         SendMessageW(hListRecords, LB_SETSEL, TRUE, selected);
 }

@@ -1672,6 +1672,21 @@ private:
                    " \"" + stationText + "\", record " + std::to_string(recordSel) + " \"" + recordText +
                    "\"; the model " + walk::Describe(f.Lines, p) + " (entries " + std::to_string(p.Line) + ", " +
                    std::to_string(stationEntry) + ", " + std::to_string(recordEntry) + ")";
+        // "Selected" lists the readings of the station shown, not those of the last one.
+        if (!profile_ && processing_ == 1) {
+            std::string listed, expected;
+            for (size_t i = 0; i < station.Readings.size(); ++i) {
+                const Reading& r = station.Readings[i];
+                expected += std::to_string(r.Number) + (r.Included ? " " : "X ");
+                wchar_t text[64] = {};
+                DWORD_PTR length = 0;
+                SendMessageTimeoutW(Ctl(IDC_LIST_RECORDS), LB_GETTEXT, i, LPARAM(text), SMTO_ABORTIFHUNG,
+                                    e2e::ReadTimeoutMs, &length);
+                listed += e2e::ToUtf8(text) + " ";
+            }
+            if (listed != expected)
+                return "the record list holds \"" + listed + "\", the station \"" + expected + "\"";
+        }
         return std::string();
     }
 
