@@ -274,6 +274,7 @@ TEST_F(ReviewRouting, RecordListKeepsExcludedReadingsExcluded)
 {
     ops.tags[0] = -1;
     ops.tags[1] = 1;
+    ops.listSelected[0] = true;  // chosen in the list, as "every reading" chooses it
     ops.listSelected[1] = false;
     EXPECT_TRUE(RouteReviewNotification(MsgCommand, Changed(ReviewRecordListId), ops));
     EXPECT_EQ(ops.tags[0], -1);

@@ -36,14 +36,13 @@ void ShowFirstProfileStation(ReviewOps& ops, int32_t line)
     ops.DrawProfileCursor(0);
 }
 
+// An excluded reading keeps its exclusion whatever the list shows chosen: Manage Records writes
+// the tags back to the file, where a chosen one would turn up included.
 void ReadTagsFromRecordList(ReviewOps& ops)
 {
-    for (int32_t i = 0; i < ReviewRecordCount; ++i) {
-        if (ops.RecordListSelected(i))
-            ops.SetRecordTag(i, 1);
-        else if (ops.RecordTag(i) != -1)
-            ops.SetRecordTag(i, 0);
-    }
+    for (int32_t i = 0; i < ReviewRecordCount; ++i)
+        if (ops.RecordTag(i) != -1)
+            ops.SetRecordTag(i, ops.RecordListSelected(i) ? 1 : 0);
 }
 
 // The decay view's drawing by processing around the reading shown.
