@@ -166,8 +166,8 @@ bool FinishDataFile(const std::wstring& path, HANDLE file)
     // Companions that cannot be created leave the data file as it is.
     NullingLogFile = CreateCompanion(NullingLogFileName);
     StationIndexFile = CreateCompanion(StationIndexFileName);
-    if (DataFileInputs.StationIndexReplaced)
-        DataFileInputs.StationIndexReplaced();
+    if (DataFileInputs.StationIndexChanged)
+        DataFileInputs.StationIndexChanged();
 
     size_t nameAt = FileNameOffset(path);
     DataFileTitle = FileTitleOf(DataFilePath);
@@ -271,6 +271,8 @@ int32_t ReportStore(const StoreOutcome& out, int32_t report)
     if (out.Result == StoreResult::Stored) {
         if (out.IndexWriteFailed)
             ReportStationIndexFailure(report);
+        if (out.NewStation && DataFileInputs.StationIndexChanged)
+            DataFileInputs.StationIndexChanged();
         if (out.NewStation && MapLayoutMode == 2 && DataFileInputs.StationMapChanged)
             DataFileInputs.StationMapChanged();
         return 1;
@@ -459,8 +461,8 @@ void CloseStationIndexFile()
 {
     std::lock_guard<std::recursive_mutex> hold(DataFileLock);
     CloseHandleVariable(StationIndexFile);
-    if (DataFileInputs.StationIndexReplaced)
-        DataFileInputs.StationIndexReplaced();
+    if (DataFileInputs.StationIndexChanged)
+        DataFileInputs.StationIndexChanged();
     // The index is a scratch file; the data file is never deleted in its place.
     if (!StationIndexFileName.empty() && !SameFileName(StationIndexFileName, DataFileWidePath))
         DeleteFileW(StationIndexFileName.c_str());

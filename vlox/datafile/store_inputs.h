@@ -21,8 +21,9 @@ struct DataFileSources {
     void (*ClearGpsPositionCount)() = nullptr;
     // A new station was stored while the map shows the station map.
     void (*StationMapChanged)() = nullptr;
-    // The station index was created or closed: the station map's list is read again.
-    void (*StationIndexReplaced)() = nullptr;
+    // The station index was created, closed or gained a station: the station map's list is
+    // read again, whichever map is shown, so that it is current whenever the station map opens.
+    void (*StationIndexChanged)() = nullptr;
     // The two-frequency store moved the rate: the monitor pass count and sums start again.
     void (*ClearMonitorSums)() = nullptr;
 };

@@ -66,11 +66,8 @@ void ConnectProgramParts()
     GpsMapHooks.CreateMapPens = CreateMapPens;
     GpsMapHooks.SetupMapView = [] { SetupMapView(); };
     // A stored reading at a new station shows on the station map at once.
-    DataFileInputs.StationMapChanged = [] {
-        ReadStationMapIndex();
-        RedrawStationMap(hWndMap);
-    };
-    DataFileInputs.StationIndexReplaced = ReadStationMapIndex;
+    DataFileInputs.StationMapChanged = [] { RedrawStationMap(hWndMap); };
+    DataFileInputs.StationIndexChanged = ReadStationMapIndex;
 
     // The GPS monitor's Exit shows the command buttons it hid.
     MonitorGpsServices.RestoreCommandButtons = [] {

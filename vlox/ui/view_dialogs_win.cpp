@@ -288,7 +288,6 @@ void TakeGpsPort(HWND dialog)
     if (plan.StartMonitor || plan.StartReader)
         StartGpsReading(plan.StartMonitor);
     MapLayoutMode = 2;
-    ReadStationMapIndex();
 }
 
 // ---------------------------------------------------------------------------------------
@@ -363,8 +362,6 @@ bool TakeGpsMapType(HWND dialog)
                         GpsMapTypeRefusalOfLine(Settings, e.CornerType, line, FieldRefusalKind::OutOfRange), caption))
         return false;
     MapLayoutMode = MapLayoutFor(Settings.GpsMapType, Settings.GpsInput);
-    if (MapLayoutMode == 2)
-        ReadStationMapIndex();
     // The corners may be the loop in use.
     ComputeTxLoopArea();
     return true;
