@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/common/shown_reading_test_peer.h"
 #include "tests/common/printed_page_check_win.h"
 #include "tests/common/win_test_util.h"
 #include "tests/converters/vlx_fixture.h"
@@ -163,22 +164,25 @@ TEST_F(PrintPageTest, PortraitAndLandscapePagesOnThePostScriptPrinter)
 // numbers 1 to 8 out), and no header line runs into another (the time ran into "Coil Type").
 TEST_F(PrintPageTest, EveryGateNumberAndHeaderLineReadsBack)
 {
-    const ReviewReadingData kept = ReviewReading;
+    const ShownReadingData kept = ShownReadingTestPeer::Current();
     const std::wstring keptTitle = ReviewFileTitle;
-    ReviewReading.GateCount = 30;
-    ReviewReading.GateSet = 1;
-    ReviewReading.RepRateIndex = 2;
-    ReviewReading.DateText = "15/03/2024";
-    ReviewReading.TimeText = "09:00:03";
-    ReviewReading.CoilType = 9;
-    ReviewReading.RepetitionRate = 237.5;
-    ReviewReading.TurnOffTimeUs = 105.9;
+    ShownReadingData shown = kept;
+    shown.Read = 1;
+    shown.Reading.GateCount = 30;
+    shown.Reading.GateSet = 1;
+    shown.Reading.RepRateIndex = 2;
+    shown.Reading.DateText = "15/03/2024";
+    shown.Reading.TimeText = "09:00:03";
+    shown.Reading.CoilType = 9;
+    shown.Reading.RepetitionRate = 237.5;
+    shown.Reading.TurnOffTimeUs = 105.9;
     ReviewFileTitle = L"20261209_000.VLX";
     std::vector<double> values;
     for (int32_t i = 0; i < 30; ++i) {
         values.push_back(191079.89 - i * 2987.65);
-        ReviewDisplayValues[i] = values.back();
+        shown.Values[i] = values.back();
     }
+    ShownReadingTestPeer::Show(shown);
     for (bool landscape : {false, true}) {
         SCOPED_TRACE(landscape ? "landscape" : "portrait");
         pspage::PrinterPage page;
@@ -199,7 +203,7 @@ TEST_F(PrintPageTest, EveryGateNumberAndHeaderLineReadsBack)
         for (const WideString& line : PrintHeaderTexts(GatherPrintPageInputs(page.Caps).Header))
             pspage::CheckLineRunsIntoNothing(baselines, WideToNarrow(line));
     }
-    ReviewReading = kept;
+    ShownReadingTestPeer::Show(kept);
     ReviewFileTitle = keptTitle;
 }
 
@@ -251,11 +255,14 @@ TEST_F(PrintPageTest, PreviewOnAMemoryDcDrawsTheBoxAndKeepsNoObject)
     HFONT small = CreatePrintFont(SmallPrintFontHeight(caps));
     HFONT large = CreatePrintFont(LargePrintFontHeight(caps));
     // A reading far above the amplitude axis: its curve stays inside the box.
-    ReviewReading.GateCount = 20;
-    ReviewReading.GateSet = 0;
-    ReviewReading.RepRateIndex = 2;
+    ShownReadingData shown = ShownReadingTestPeer::Current();
+    shown.Read = 1;
+    shown.Reading.GateCount = 20;
+    shown.Reading.GateSet = 0;
+    shown.Reading.RepRateIndex = 2;
     for (int32_t i = 0; i < 20; ++i)
-        ReviewDisplayValues[i] = 1.0e3 / ((i + 1) * (i + 1));
+        shown.Values[i] = 1.0e3 / ((i + 1) * (i + 1));
+    ShownReadingTestPeer::Show(shown);
     const PrintPageInputs in = GatherPrintPageInputs(caps);
     class FixedMeasure : public PrintTextMeasure {
     public:
@@ -305,11 +312,14 @@ TEST_F(PrintPageTest, GatheringThePageLeavesTheReviewAsItWas)
     ASSERT_EQ(ReadStationRecords(f, ReviewStationOffsets[0], msg), 1);
     ASSERT_EQ(ReviewRecordCount, 3);  // station 0: A, B (excluded), A2
     ReviewRecordIndex = 0;
-    ASSERT_EQ(ReadMeasurementRecord(f, ReviewRecordOffsets[0], ReviewReading, msg), 1);
-    BuildReviewGateTimes(ReviewReading);
-    ReviewReading.Gain = 2;
+    ShownReadingData shown;
+    ASSERT_EQ(ReadMeasurementRecord(f, ReviewRecordOffsets[0], shown.Reading, msg), 1);
+    shown.Read = 1;
+    shown.Offset = ReviewRecordOffsets[0];
+    shown.Reading.Gain = 2;
     for (int32_t i = 0; i < MaxGateCount; ++i)
-        ReviewDisplayValues[i] = i;
+        shown.Values[i] = i;
+    ShownReadingTestPeer::Show(shown);
     const ReviewReadingData reading = ReviewReading;
     const std::vector<double> centres(&ReviewGateCentres[0][0], &ReviewGateCentres[0][0] + RepRateCount * MaxGateCount);
     const std::vector<double> low(&TimeAxisLow[0][0], &TimeAxisLow[0][0] + RepRateCount * 3);
