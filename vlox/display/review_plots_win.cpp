@@ -520,13 +520,15 @@ ReviewedPanelParameters ReviewedParametersOfReading()
 void PaintReviewPlots(HDC numbersPaintDc)
 {
     // A repaint draws from memory: it reads no file and tells nothing.
+    // The numbers as the reading was shown: "Selected" only for a chosen reading.
     if (ReviewMode == 0) {
         ClearDisplayArea(0);
         DrawDecayFromMemory();
-        if (ProcessingChoice == 0 || ProcessingChoice == 1)
+        if (ProcessingChoice == 0 || (ProcessingChoice == 1 && ReviewShownTag == 1))
             DrawReviewNumbers();
     } else if (ReviewMode == 1) {
         DrawNumbersHeader(numbersPaintDc, ReviewGates(), ReviewReading.Component, ReviewReading.ComponentCount);
+        DrawReviewNumbers();
         ClearDisplayArea(0);
         DrawProfilePlot();
         DrawProfileCursor(ReviewStationIndex);
