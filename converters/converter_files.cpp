@@ -206,11 +206,11 @@ bool VlxRecords::NextRecord(Scanner& bytes, ScanPoint& point, Found& found)
         found.Cut = true;
         return 2 * (FileSize - at) >= RecordLength;
     }
-    FrameStretch(bytes, point, found, nullptr);
+    FrameStretch(bytes, point, found, nullptr, false);
     return true;
 }
 
-void VlxRecords::FrameStretch(Scanner& bytes, ScanPoint& point, Found& found, const ScanPoint* end)
+void VlxRecords::FrameStretch(Scanner& bytes, ScanPoint& point, Found& found, const ScanPoint* end, bool endNoted)
 {
     const int64_t at = point.Offset;
     found.Damaged = true;
@@ -228,8 +228,8 @@ void VlxRecords::FrameStretch(Scanner& bytes, ScanPoint& point, Found& found, co
     if (endByte == '\r' && crLf)
         ++lineEnd;
     found.What = DescribeDamage(bytes.Byte(at), lineEnd - at + 1, crLf, endByte);
-    if (end != nullptr) {
-        // The last record of a block: the scan noted where it ends.
+    if (end != nullptr && endNoted) {
+        // The last record of a block: the scan noted where it ends and what it may hold.
         point.Offset = end->Offset;
         point.Line = end->Line;
         found.HoldsLine = end->AfterLineStretch;
@@ -237,8 +237,8 @@ void VlxRecords::FrameStretch(Scanner& bytes, ScanPoint& point, Found& found, co
     }
     // Reading goes on at the next line that starts a whole record (or the record the end of
     // the file cuts short).
-    int64_t resume = at + 1;
-    for (; resume < FileSize && !bytes.Failed(); ++resume)
+    int64_t resume = end != nullptr ? end->Offset : at + 1;
+    for (; end == nullptr && resume < FileSize && !bytes.Failed(); ++resume)
         if (bytes.Byte(resume - 1) == '\n' && bytes.Byte(resume - 2) == '\r' &&
             (bytes.WholeRecord(resume) || bytes.CutShort(resume)))
             break;
@@ -293,6 +293,8 @@ void VlxRecords::Scan()
             WholeRecords.back() |= uint64_t{1} << (RecordCount % 64);
         lineStretch = found.Damaged && found.HoldsLine;
         LastCut = found.Cut;
+        if (found.Cut)
+            CutOffset = found.Offset;
         ++RecordCount;
     }
 }
@@ -332,6 +334,21 @@ void VlxRecords::Frame(size_t index, HeldBlock& block)
     block.First = from.First;
     block.Text.assign(static_cast<size_t>(count) * RecordLength, ' ');
     block.Places.assign(static_cast<size_t>(count), Found());
+    // The records after the block's last stretch are whole (or the cut last one): placed back
+    // from the block's end, they tell where that stretch ends, which is then not looked for.
+    int32_t lastStretch = count - 1;
+    ScanPoint tail = to;
+    for (; lastStretch >= 0; --lastStretch) {
+        const int32_t n = from.First + lastStretch;
+        if (n == RecordCount && LastCut) {
+            tail.Offset = CutOffset;
+        } else if (Whole(n)) {
+            tail.Offset -= RecordLength;
+            --tail.Line;
+        } else {
+            break;
+        }
+    }
     Scanner bytes(*this, true);
     ScanPoint point = from;
     int32_t run = 0;  // the first of the whole records since the last stretch
@@ -350,29 +367,21 @@ void VlxRecords::Frame(size_t index, HeldBlock& block)
         }
         ReadTexts(block, run, i);
         run = i + 1;
-        FrameStretch(bytes, point, found, i + 1 == count ? &to : nullptr);
+        FrameStretch(bytes, point, found, i == lastStretch ? &tail : nullptr, i + 1 == count);
         if (!bytes.Failed())
             continue;
-        // A stretch the scan read cannot be read now: where its records end is not known, so
-        // they read blank up to the whole records that end the block, placed from its end.
+        // A stretch the scan read cannot be read now: where the records up to the block's last
+        // stretch end is not known, so they read blank; the records after it are placed back
+        // from the block's end.
         Failed = true;
         const int64_t line = found.Line;
-        int32_t last = count - 1;
-        while (last > i && Whole(from.First + last))
-            --last;
-        for (int32_t k = i; k <= last; ++k) {
+        for (int32_t k = i; k <= lastStretch; ++k) {
             block.Places[static_cast<size_t>(k)] = Found();
             block.Places[static_cast<size_t>(k)].Line = line;
         }
-        point.Offset = to.Offset - static_cast<int64_t>(count - 1 - last) * RecordLength;
-        point.Line = to.Line - (count - 1 - last);
-        for (int32_t k = last + 1; k < count; ++k) {
-            block.Places[static_cast<size_t>(k)].Offset = point.Offset;
-            block.Places[static_cast<size_t>(k)].Line = point.Line++;
-            point.Offset += RecordLength;
-        }
-        run = last + 1;
-        break;
+        point = tail;
+        i = lastStretch;
+        run = lastStretch + 1;
     }
     ReadTexts(block, run, count);
 }

@@ -131,9 +131,10 @@ private:
     void Scan();
     // The record at the point, and the point moved past it; false where none starts.
     bool NextRecord(Scanner& bytes, ScanPoint& point, Found& found);
-    // The damaged stretch at the point, the point moved past it; end: where the scan found it
-    // ends (the last record of a block), nullptr to look.
-    void FrameStretch(Scanner& bytes, ScanPoint& point, Found& found, const ScanPoint* end);
+    // The damaged stretch at the point, the point moved past it; end: where it is known to
+    // end, nullptr to look; endNoted: the scan noted there what it may hold (the last record
+    // of a block, however long).
+    void FrameStretch(Scanner& bytes, ScanPoint& point, Found& found, const ScanPoint* end, bool endNoted);
     bool Whole(int32_t n) const;
     // Block `index` framed and its records' texts read into `block`.
     void Frame(size_t index, HeldBlock& block);
@@ -152,7 +153,8 @@ private:
     int64_t FileSize = 0;
     int32_t RecordCount = 0;
     bool Failed = false;
-    bool LastCut = false;  // the last record is cut short
+    bool LastCut = false;   // the last record is cut short
+    int64_t CutOffset = 0;  // where it starts
     std::string FirstBytes;
     std::vector<ScanPoint> BlockStarts;  // every block's start, then where the records end
     std::vector<uint64_t> WholeRecords;  // bit n - 1: record n is whole
