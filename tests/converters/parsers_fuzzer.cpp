@@ -9,13 +9,18 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 using namespace converters;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    // Half the inputs are repeated past record 1025, into the reader's later blocks.
+    std::string repeated(reinterpret_cast<const char*>(data), size);
+    while (size > 2 && data[2] % 2 == 1 && repeated.size() < 1100 * 60)
+        repeated.append(reinterpret_cast<const char*>(data), size);
+    const std::string_view bytes(repeated);
     for (int32_t mode : {ModeLz5, ModeUsf, ModeTxt, ModeXyz}) {
         ConverterState state;
         state.ConverterMode = mode;
@@ -28,14 +33,30 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         for (int32_t i = 1; i <= records.Count(); ++i) {
             const std::string_view r = records.Record(i);
             switch (r[0]) {
-            case 'H': ParseHeaderRecord(state, r); break;
-            case 'W': ParseReadingRecord(r); break;
-            case 'L': ParseLineRecord(state, r); break;
-            case 'S': ParseStationRecord(state, r); break;
-            case 'T': ParseTransmitterRecord(state, r); break;
-            case 'P': ParseLoopRecord(state, r); break;
-            case 'R': ParseReceiverRecord(state, r); break;
-            case 'V': ParseGateValueRecord(state, r); break;
+            case 'H':
+                ParseHeaderRecord(state, r);
+                break;
+            case 'W':
+                ParseReadingRecord(r);
+                break;
+            case 'L':
+                ParseLineRecord(state, r);
+                break;
+            case 'S':
+                ParseStationRecord(state, r);
+                break;
+            case 'T':
+                ParseTransmitterRecord(state, r);
+                break;
+            case 'P':
+                ParseLoopRecord(state, r);
+                break;
+            case 'R':
+                ParseReceiverRecord(state, r);
+                break;
+            case 'V':
+                ParseGateValueRecord(state, r);
+                break;
             case '@': {
                 double x = NmeaAngleToDegrees(Columns(r, 10, 20), Columns(r, 21, 21));
                 double y = NmeaAngleToDegrees(Columns(r, 22, 33), Columns(r, 34, 34));
@@ -44,7 +65,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                 ConvertUtmUnits(x, y, zone);
                 break;
             }
-            default: break;
+            default:
+                break;
             }
         }
         BuildGateTimeTable(state.Parsed, state.Parsed.FileRepRateIndex, state.Parsed.FileGateSet);
