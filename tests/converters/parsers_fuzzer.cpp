@@ -32,31 +32,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         VlxRecords records(input);
         for (int32_t i = 1; i <= records.Count(); ++i) {
             const std::string_view r = records.Record(i);
+            // clang-format off
             switch (r[0]) {
-            case 'H':
-                ParseHeaderRecord(state, r);
-                break;
-            case 'W':
-                ParseReadingRecord(r);
-                break;
-            case 'L':
-                ParseLineRecord(state, r);
-                break;
-            case 'S':
-                ParseStationRecord(state, r);
-                break;
-            case 'T':
-                ParseTransmitterRecord(state, r);
-                break;
-            case 'P':
-                ParseLoopRecord(state, r);
-                break;
-            case 'R':
-                ParseReceiverRecord(state, r);
-                break;
-            case 'V':
-                ParseGateValueRecord(state, r);
-                break;
+            case 'H': ParseHeaderRecord(state, r); break;
+            case 'W': ParseReadingRecord(r); break;
+            case 'L': ParseLineRecord(state, r); break;
+            case 'S': ParseStationRecord(state, r); break;
+            case 'T': ParseTransmitterRecord(state, r); break;
+            case 'P': ParseLoopRecord(state, r); break;
+            case 'R': ParseReceiverRecord(state, r); break;
+            case 'V': ParseGateValueRecord(state, r); break;
             case '@': {
                 double x = NmeaAngleToDegrees(Columns(r, 10, 20), Columns(r, 21, 21));
                 double y = NmeaAngleToDegrees(Columns(r, 22, 33), Columns(r, 34, 34));
@@ -65,9 +50,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                 ConvertUtmUnits(x, y, zone);
                 break;
             }
-            default:
-                break;
+            default: break;
             }
+            // clang-format on
         }
         BuildGateTimeTable(state.Parsed, state.Parsed.FileRepRateIndex, state.Parsed.FileGateSet);
         ConverterSettings settings;
