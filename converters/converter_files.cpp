@@ -11,8 +11,11 @@ int64_t MemoryInputFile::ReadAt(int64_t offset, char* buffer, size_t n)
         return 0;
     const size_t start = static_cast<size_t>(offset);
     const size_t count = std::min(n, Bytes.size() - start);
-    if (FailFrom >= 0 && offset + static_cast<int64_t>(count) > FailFrom)
-        return -1;
+    if (FailFrom >= 0 && offset + static_cast<int64_t>(count) > FailFrom && (FailTo < 0 || offset < FailTo)) {
+        if (ReadsBeforeFailing <= 0)
+            return -1;
+        --ReadsBeforeFailing;
+    }
     std::memcpy(buffer, Bytes.data() + start, count);
     return static_cast<int64_t>(count);
 }
@@ -70,7 +73,8 @@ void BlankControlCharacters(char* text, size_t n)
 // The file's bytes one at a time through a window, for the framing check. A window that
 // cannot be read is tried again a record at a time from then on, so the records before a bad
 // place are kept. In the first scan a record that cannot be read ends the file there; when a
-// block is framed again (Again), a read that fails where the first scan read is only noted.
+// damaged stretch is framed again (Again), a read that fails where the first scan read is only
+// noted.
 class VlxRecords::Scanner {
 public:
     Scanner(VlxRecords& records, bool again) : Records(records), Again(again) {}
@@ -99,18 +103,6 @@ public:
             Length = static_cast<size_t>(got);
         }
         return static_cast<unsigned char>(Window[static_cast<size_t>(at - Start)]);
-    }
-    // n bytes from the offset, blanks for those that cannot be read.
-    void Copy(int64_t at, char* to, size_t n)
-    {
-        if (Byte(at) >= 0 && at + static_cast<int64_t>(n) <= Start + static_cast<int64_t>(Length)) {
-            std::memcpy(to, Window.data() + (at - Start), n);
-            return;
-        }
-        for (size_t i = 0; i < n; ++i) {
-            const int b = Byte(at + static_cast<int64_t>(i));
-            to[i] = b < 0 ? ' ' : static_cast<char>(b);
-        }
     }
     // A whole record at the offset: a tag, then CR LF in bytes 59 and 60.
     bool WholeRecord(int64_t at)
@@ -214,25 +206,39 @@ bool VlxRecords::NextRecord(Scanner& bytes, ScanPoint& point, Found& found)
         found.Cut = true;
         return 2 * (FileSize - at) >= RecordLength;
     }
+    FrameStretch(bytes, point, found, nullptr, false);
+    return true;
+}
+
+void VlxRecords::FrameStretch(Scanner& bytes, ScanPoint& point, Found& found, const ScanPoint* end, bool endNoted)
+{
+    const int64_t at = point.Offset;
     found.Damaged = true;
     // The line it begins: its length and how it ends.
-    int64_t end = at;
-    int lineEnd = -1;
-    for (; end < FileSize && end - at < 4096; ++end) {
-        const int b = bytes.Byte(end);
+    int64_t lineEnd = at;
+    int endByte = -1;
+    for (; lineEnd < FileSize && lineEnd - at < 4096; ++lineEnd) {
+        const int b = bytes.Byte(lineEnd);
         if (b == '\n' || b == '\r') {
-            lineEnd = b;
+            endByte = b;
             break;
         }
     }
-    const bool crLf = lineEnd == '\r' && bytes.Byte(end + 1) == '\n';
-    if (lineEnd == '\r' && crLf)
-        ++end;
-    found.What = DescribeDamage(bytes.Byte(at), end - at + 1, crLf, lineEnd);
+    const bool crLf = endByte == '\r' && bytes.Byte(lineEnd + 1) == '\n';
+    if (endByte == '\r' && crLf)
+        ++lineEnd;
+    found.What = DescribeDamage(bytes.Byte(at), lineEnd - at + 1, crLf, endByte);
+    if (end != nullptr && endNoted) {
+        // The last record of a block: the scan noted where it ends and what it may hold.
+        point.Offset = end->Offset;
+        point.Line = end->Line;
+        found.HoldsLine = end->AfterLineStretch;
+        return;
+    }
     // Reading goes on at the next line that starts a whole record (or the record the end of
     // the file cuts short).
-    int64_t resume = at + 1;
-    for (; resume < FileSize && !bytes.Failed(); ++resume)
+    int64_t resume = end != nullptr ? end->Offset : at + 1;
+    for (; end == nullptr && resume < FileSize && !bytes.Failed(); ++resume)
         if (bytes.Byte(resume - 1) == '\n' && bytes.Byte(resume - 2) == '\r' &&
             (bytes.WholeRecord(resume) || bytes.CutShort(resume)))
             break;
@@ -251,7 +257,6 @@ bool VlxRecords::NextRecord(Scanner& bytes, ScanPoint& point, Found& found)
         previous = b;
     }
     point.Offset = resume;
-    return true;
 }
 
 void VlxRecords::Scan()
@@ -265,52 +270,148 @@ void VlxRecords::Scan()
     }
     BlankControlCharacters(FirstBytes.data(), FirstBytes.size());
 
-    // Only the count and every block's start are kept: the rest is framed again by block.
+    // Kept: the count, which records are whole and where every block starts. A block ends
+    // after 1024 records, or sooner where its records would span more than BlockSpan bytes, so
+    // that framing one again never reads far whatever the damage.
     ScanPoint point;
     Found found;
+    bool lineStretch = false;  // the record before is a stretch that may hold a line record
     for (;;) {
-        const ScanPoint start = point;
-        if (!NextRecord(bytes, point, found))
-            break;
-        if (RecordCount % BlockRecords == 0)
+        ScanPoint start = point;
+        start.First = RecordCount + 1;
+        start.AfterLineStretch = lineStretch;
+        if (!NextRecord(bytes, point, found)) {
             BlockStarts.push_back(start);
+            break;
+        }
+        if (BlockStarts.empty() || start.First - BlockStarts.back().First >= BlockRecords ||
+            start.Offset - BlockStarts.back().Offset >= BlockSpan)
+            BlockStarts.push_back(start);
+        if (RecordCount % 64 == 0)
+            WholeRecords.push_back(0);
+        if (!found.Damaged && !found.Cut)
+            WholeRecords.back() |= uint64_t{1} << (RecordCount % 64);
+        lineStretch = found.Damaged && found.HoldsLine;
+        LastCut = found.Cut;
+        if (found.Cut)
+            CutOffset = found.Offset;
         ++RecordCount;
     }
 }
 
-const VlxRecords::Found* VlxRecords::Place(int32_t n)
+bool VlxRecords::Whole(int32_t n) const
+{
+    return (WholeRecords[static_cast<size_t>(n - 1) / 64] >> ((n - 1) % 64) & 1) != 0;
+}
+
+void VlxRecords::ReadTexts(HeldBlock& block, int32_t from, int32_t to)
+{
+    if (from >= to)
+        return;
+    char* text = block.Text.data() + static_cast<size_t>(from) * RecordLength;
+    const size_t size = static_cast<size_t>(to - from) * RecordLength;
+    const int64_t offset = block.Places[static_cast<size_t>(from)].Offset;
+    if (ReadBytes(offset, text, size) < 0) {
+        // Record by record, so that one bad place costs only its own records.
+        std::memset(text, ' ', size);
+        for (size_t at = 0; at < size; at += RecordLength)
+            if (ReadBytes(offset + static_cast<int64_t>(at), text + at, RecordLength) < 0) {
+                Failed = true;
+                std::memset(text + at, ' ', RecordLength);
+            }
+    }
+    // Texts of the records reach the outputs; a control character in them (a damaged file)
+    // would break an output's lines.
+    for (size_t at = 0; at < size; at += RecordLength)
+        BlankControlCharacters(text + at, RecordTextLength);
+}
+
+void VlxRecords::Frame(size_t index, HeldBlock& block)
+{
+    const ScanPoint& from = BlockStarts[index];
+    const ScanPoint& to = BlockStarts[index + 1];
+    const int32_t count = to.First - from.First;
+    block.First = from.First;
+    block.Text.assign(static_cast<size_t>(count) * RecordLength, ' ');
+    block.Places.assign(static_cast<size_t>(count), Found());
+    // The records after the block's last stretch are whole (or the cut last one): placed back
+    // from the block's end, they tell where that stretch ends, which is then not looked for.
+    int32_t lastStretch = count - 1;
+    ScanPoint tail = to;
+    for (; lastStretch >= 0; --lastStretch) {
+        const int32_t n = from.First + lastStretch;
+        if (n == RecordCount && LastCut) {
+            tail.Offset = CutOffset;
+        } else if (Whole(n)) {
+            tail.Offset -= RecordLength;
+            --tail.Line;
+        } else {
+            break;
+        }
+    }
+    Scanner bytes(*this, true);
+    ScanPoint point = from;
+    int32_t run = 0;  // the first of the whole records since the last stretch
+    for (int32_t i = 0; i < count; ++i) {
+        Found& found = block.Places[static_cast<size_t>(i)];
+        found.Offset = point.Offset;
+        found.Line = point.Line;
+        const int32_t n = from.First + i;
+        // The framing of whole records and of the cut last one is known from the scan: no
+        // place that goes bad later can move them.
+        if (Whole(n) || (n == RecordCount && LastCut)) {
+            found.Cut = !Whole(n);
+            point.Offset += RecordLength;
+            ++point.Line;
+            continue;
+        }
+        ReadTexts(block, run, i);
+        run = i + 1;
+        FrameStretch(bytes, point, found, i == lastStretch ? &tail : nullptr, i + 1 == count);
+        if (!bytes.Failed())
+            continue;
+        // A stretch the scan read cannot be read now: where the records up to the block's last
+        // stretch end is not known, so they read blank; the records after it are placed back
+        // from the block's end.
+        Failed = true;
+        const int64_t line = found.Line;
+        for (int32_t k = i; k <= lastStretch; ++k) {
+            block.Places[static_cast<size_t>(k)] = Found();
+            block.Places[static_cast<size_t>(k)].Line = line;
+        }
+        point = tail;
+        i = lastStretch;
+        run = lastStretch + 1;
+    }
+    ReadTexts(block, run, count);
+}
+
+VlxRecords::HeldBlock* VlxRecords::BlockOf(int32_t n)
 {
     if (n < 1 || n > RecordCount)
         return nullptr;
-    if (BlockFirst == 0 || n < BlockFirst || n >= BlockFirst + static_cast<int32_t>(BlockFound.size())) {
-        const int32_t index = (n - 1) / BlockRecords;
-        BlockFirst = index * BlockRecords + 1;
-        const int32_t count = std::min(BlockRecords, RecordCount - BlockFirst + 1);
-        Block.assign(static_cast<size_t>(count) * RecordLength, ' ');
-        BlockFound.assign(static_cast<size_t>(count), Found());
-        Scanner bytes(*this, true);
-        ScanPoint point = BlockStarts[static_cast<size_t>(index)];
-        for (int32_t i = 0; i < count; ++i) {
-            Found& found = BlockFound[static_cast<size_t>(i)];
-            char* text = Block.data() + static_cast<size_t>(i) * RecordLength;
-            const int64_t line = point.Line;
-            if (!bytes.Failed() && NextRecord(bytes, point, found) && !found.Damaged)
-                bytes.Copy(found.Offset, text,
-                           static_cast<size_t>(std::min<int64_t>(RecordLength, FileSize - found.Offset)));
-            if (bytes.Failed()) {
-                // A place the first scan read cannot be read now: blanks from there on.
-                std::memset(text, ' ', RecordLength);
-                found = Found();
-                found.Line = line;
-                point.Line = line + 1;
-                continue;
-            }
-            // Texts of the records reach the outputs; a control character in them (a damaged
-            // file) would break an output's lines.
-            BlankControlCharacters(text, RecordTextLength);
+    HeldBlock* oldest = &Held[0];
+    for (HeldBlock& b : Held) {
+        if (!b.Places.empty() && n >= b.First && n < b.First + static_cast<int32_t>(b.Places.size())) {
+            b.Used = ++Uses;
+            return &b;
         }
+        if (b.Used < oldest->Used)
+            oldest = &b;
     }
-    return &BlockFound[static_cast<size_t>(n - BlockFirst)];
+    // The reader goes back and forth between a few places (a reading, the sentences it is
+    // paired with): the blocks used last are kept, the one used longest ago framed anew.
+    const auto next = std::upper_bound(BlockStarts.begin(), BlockStarts.end() - 1, n,
+                                       [](int32_t number, const ScanPoint& p) { return number < p.First; });
+    Frame(static_cast<size_t>(next - BlockStarts.begin() - 1), *oldest);
+    oldest->Used = ++Uses;
+    return oldest;
+}
+
+const VlxRecords::Found* VlxRecords::Place(int32_t n)
+{
+    HeldBlock* b = BlockOf(n);
+    return b ? &b->Places[static_cast<size_t>(n - b->First)] : nullptr;
 }
 
 const std::string& VlxRecords::Damage(int32_t n)
@@ -340,9 +441,10 @@ bool VlxRecords::CutShort(int32_t n)
 
 std::string_view VlxRecords::Record(int32_t n)
 {
-    if (Place(n) == nullptr)
+    const HeldBlock* b = BlockOf(n);
+    if (b == nullptr)
         return std::string_view(Single, RecordLength);
-    return std::string_view(Block.data() + static_cast<size_t>(n - BlockFirst) * RecordLength, RecordLength);
+    return std::string_view(b->Text.data() + static_cast<size_t>(n - b->First) * RecordLength, RecordLength);
 }
 
 void OutputText::Line(std::string_view text)

@@ -52,7 +52,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     uint8_t options[8] = {};
     for (size_t i = 0; i < sizeof options && i < size; ++i)
         options[i] = data[i];
-    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    // Half the inputs are repeated past record 1025, so that their damage meets the reader's
+    // later blocks and its block switches too.
+    std::string bytes(reinterpret_cast<const char*>(data), size);
+    while (options[6] / 9 % 2 == 1 && size > 0 && bytes.size() < 1100 * 60)
+        bytes.append(reinterpret_cast<const char*>(data), size);
     for (int32_t mode : {ModeLz5, ModeUsf, ModeTxt, ModeXyz}) {
         ConverterState state;
         state.ConverterMode = mode;
