@@ -89,8 +89,10 @@ public:
     {
         if (at < 0 || at >= Records.FileSize)
             return -1;
-        if (at >= BadFrom && at < BadTo)
+        if (at >= BadFrom && at < BadTo) {
+            ++Unread;
             return Unreadable;
+        }
         if (at < Start || at >= Start + static_cast<int64_t>(Length)) {
             int64_t got = Load(at, RecordAtATime ? RecordLength : WindowSize);
             if (got < 0 && !RecordAtATime) {
