@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <initializer_list>
+#include <utility>
 
 namespace converters {
 
@@ -73,30 +75,43 @@ void BlankControlCharacters(char* text, size_t n)
 // The file's bytes one at a time through a window, for the framing check. A window that
 // cannot be read is tried again a record at a time from then on, so the records before a bad
 // place are kept. In the first scan a record that cannot be read ends the file there; when a
-// damaged stretch is framed again (Again), a read that fails where the first scan read is only
-// noted.
+// block is framed again (Again), a place that cannot be read any more is passed byte by byte,
+// each of its bytes Unreadable, so that the framing can be found again past it.
 class VlxRecords::Scanner {
 public:
+    static constexpr int Unreadable = -2;
+    static constexpr int AnyTag = -3;
+    enum class Match { No, Yes, Unknown };
+
     Scanner(VlxRecords& records, bool again) : Records(records), Again(again) {}
-    // The byte at the offset, -1 at or past the end or after a failed read.
+    // The byte at the offset, -1 at or past the end, Unreadable where it cannot be read now.
     int Byte(int64_t at)
     {
-        if (at < 0 || at >= Records.FileSize || ReadFailed)
+        if (at < 0 || at >= Records.FileSize)
             return -1;
+        if (at >= BadFrom && at < BadTo) {
+            ++Unread;
+            return Unreadable;
+        }
         if (at < Start || at >= Start + static_cast<int64_t>(Length)) {
-            int64_t got = Load(at);
+            int64_t got = Load(at, RecordAtATime ? RecordLength : WindowSize);
             if (got < 0 && !RecordAtATime) {
                 RecordAtATime = true;
-                got = Load(at);
+                got = Load(at, RecordLength);
             }
+            if (got < 0 && Again)
+                got = Load(at, 1);
             if (got <= 0) {
-                Records.Failed = Records.Failed || got < 0;
-                if (Again)
-                    ReadFailed = true;
-                else
-                    Records.FileSize = at;
                 Start = -1;
                 Length = 0;
+                if (Again) {
+                    ++Unread;
+                    BadFrom = at == BadTo ? BadFrom : at;
+                    BadTo = at + 1;
+                    return Unreadable;
+                }
+                Records.Failed = Records.Failed || got < 0;
+                Records.FileSize = at;
                 return -1;
             }
             Start = at;
@@ -104,30 +119,64 @@ public:
         }
         return static_cast<unsigned char>(Window[static_cast<size_t>(at - Start)]);
     }
-    // A whole record at the offset: a tag, then CR LF in bytes 59 and 60.
-    bool WholeRecord(int64_t at)
+    // The bytes at the offsets against what each must be (AnyTag: a record tag), in order up
+    // to the first that is not: No, Yes, or Unknown where one could not be read.
+    Match Matches(std::initializer_list<std::pair<int64_t, int>> checks)
     {
-        return IsRecordTag(Byte(at)) && Byte(at + RecordTextLength) == '\r' && Byte(at + RecordTextLength + 1) == '\n';
+        Match m = Match::Yes;
+        for (const auto& [at, must] : checks) {
+            const int b = Byte(at);
+            if (b == Unreadable)
+                m = Match::Unknown;
+            else if (must == AnyTag ? !IsRecordTag(b) : b != must)
+                return Match::No;
+        }
+        return m;
+    }
+    // A whole record at the offset: a tag, then CR LF in bytes 59 and 60.
+    Match WholeRecord(int64_t at)
+    {
+        return Matches({{at, AnyTag}, {at + RecordTextLength, '\r'}, {at + RecordTextLength + 1, '\n'}});
     }
     // The end of the file cuts the record at the offset short: a tag, and no line end in what
     // is there.
-    bool CutShort(int64_t at)
+    Match CutShort(int64_t at)
     {
-        if (Records.FileSize - at >= RecordLength || !IsRecordTag(Byte(at)))
-            return false;
-        for (int64_t i = at; i < Records.FileSize; ++i) {
+        if (Records.FileSize - at >= RecordLength)
+            return Match::No;
+        Match m = Matches({{at, AnyTag}});
+        for (int64_t i = at; m != Match::No && i < Records.FileSize; ++i) {
             const int b = Byte(i);
             if (b == '\r' || b == '\n')
-                return false;
+                m = Match::No;
+            else if (b == Unreadable)
+                m = Match::Unknown;
         }
-        return true;
+        return m;
     }
-    bool Failed() const { return ReadFailed; }
+    // Reading goes on at the offset after a damaged stretch: a line starts there with a whole
+    // record (or the record the end of the file cuts short). Record: how the part from the
+    // offset on matches, alone.
+    Match Resumes(int64_t at, Match& record)
+    {
+        record = Match::No;
+        const Match lineStart = Matches({{at - 1, '\n'}, {at - 2, '\r'}});
+        if (lineStart == Match::No)
+            return Match::No;
+        record = WholeRecord(at);
+        if (record != Match::Yes) {
+            const Match cut = CutShort(at);
+            record = cut == Match::Yes || (cut == Match::Unknown && record == Match::No) ? cut : record;
+        }
+        return record == Match::No ? Match::No : lineStart == Match::Yes ? record : Match::Unknown;
+    }
+
+    // The bytes met that could not be read (what the scan read may be gone).
+    int64_t Unread = 0;
 
 private:
-    int64_t Load(int64_t at)
+    int64_t Load(int64_t at, int64_t most)
     {
-        const int64_t most = RecordAtATime ? RecordLength : WindowSize;
         Window.resize(static_cast<size_t>(std::min<int64_t>(most, Records.FileSize - at)));
         return Records.ReadBytes(at, Window.data(), Window.size());
     }
@@ -135,11 +184,11 @@ private:
     static constexpr int64_t WindowSize = 1 << 16;
     VlxRecords& Records;
     const bool Again;
-    bool ReadFailed = false;
     std::vector<char> Window;
     int64_t Start = -1;
     size_t Length = 0;
     bool RecordAtATime = false;
+    int64_t BadFrom = -1, BadTo = -1;  // the bytes that could not be read last
 };
 
 VlxRecords::VlxRecords(InputFile& file) : File(file)
@@ -193,26 +242,37 @@ bool VlxRecords::NextRecord(Scanner& bytes, ScanPoint& point, Found& found)
     found.Line = point.Line;
     if (at >= FileSize)
         return false;
-    if (bytes.WholeRecord(at)) {
+    if (bytes.WholeRecord(at) == Scanner::Match::Yes) {
         point.Offset += RecordLength;
         ++point.Line;
         return true;
     }
-    if (at >= FileSize || bytes.Failed())
+    if (at >= FileSize)
         return false;
-    if (bytes.CutShort(at)) {
+    if (bytes.CutShort(at) == Scanner::Match::Yes) {
         // Counted when at least half of it is there, as the record count rounds.
         point.Offset = FileSize;
         found.Cut = true;
         return 2 * (FileSize - at) >= RecordLength;
     }
-    FrameStretch(bytes, point, found, nullptr, false);
+    FrameStretch(bytes, point, found, nullptr, INT64_MAX);
     return true;
 }
 
-void VlxRecords::FrameStretch(Scanner& bytes, ScanPoint& point, Found& found, const ScanPoint* end, bool endNoted)
+namespace {
+
+// Told for a damaged stretch whose first line cannot be read any more; a failed read is told
+// in its place, so the operator never sees it.
+const char UnreadableStretch[] = "it cannot be read";
+
+}  // namespace
+
+VlxRecords::StretchRead VlxRecords::FrameStretch(Scanner& bytes, ScanPoint& point, Found& found, const ScanPoint* end,
+                                                 int64_t limit)
 {
+    StretchRead read;
     const int64_t at = point.Offset;
+    int64_t unread = bytes.Unread;
     found.Damaged = true;
     // The line it begins: its length and how it ends.
     int64_t lineEnd = at;
@@ -228,24 +288,33 @@ void VlxRecords::FrameStretch(Scanner& bytes, ScanPoint& point, Found& found, co
     if (endByte == '\r' && crLf)
         ++lineEnd;
     found.What = DescribeDamage(bytes.Byte(at), lineEnd - at + 1, crLf, endByte);
-    if (end != nullptr && endNoted) {
-        // The last record of a block: the scan noted where it ends and what it may hold.
+    if (bytes.Unread > unread) {
+        found.What = UnreadableStretch;
+        read.What = false;
+    }
+    if (end != nullptr) {
+        // The block's last stretch: the scan noted where the block ends, and the whole records
+        // after it place its end back from there.
         point.Offset = end->Offset;
         point.Line = end->Line;
-        found.HoldsLine = end->AfterLineStretch;
-        return;
+        return read;
     }
     // Reading goes on at the next line that starts a whole record (or the record the end of
-    // the file cuts short).
-    int64_t resume = end != nullptr ? end->Offset : at + 1;
-    for (; end == nullptr && resume < FileSize && !bytes.Failed(); ++resume)
-        if (bytes.Byte(resume - 1) == '\n' && bytes.Byte(resume - 2) == '\r' &&
-            (bytes.WholeRecord(resume) || bytes.CutShort(resume)))
+    // the file cuts short). Where a place that cannot be read hides whether a line does, the
+    // end found is not sure.
+    int64_t resume = at + 1;
+    for (Scanner::Match record; resume < std::min(limit, FileSize); ++resume) {
+        const Scanner::Match m = bytes.Resumes(resume, record);
+        if (m == Scanner::Match::Yes)
             break;
+        read.End = read.End && m == Scanner::Match::No;
+    }
+    read.End = read.End && resume < limit;
     if (resume > FileSize)
         resume = FileSize;
     // A line of it that starts with "L", or with no record tag at all (the tag itself may be
     // what was lost), may have been a line record.
+    unread = bytes.Unread;
     int previous = '\n';
     for (int64_t i = at; i < resume; ++i) {
         const int b = bytes.Byte(i);
@@ -256,7 +325,9 @@ void VlxRecords::FrameStretch(Scanner& bytes, ScanPoint& point, Found& found, co
             ++point.Line;
         previous = b;
     }
+    read.Lines = bytes.Unread == unread;
     point.Offset = resume;
+    return read;
 }
 
 void VlxRecords::Scan()
@@ -270,16 +341,15 @@ void VlxRecords::Scan()
     }
     BlankControlCharacters(FirstBytes.data(), FirstBytes.size());
 
-    // Kept: the count, which records are whole and where every block starts. A block ends
-    // after 1024 records, or sooner where its records would span more than BlockSpan bytes, so
-    // that framing one again never reads far whatever the damage.
+    // Kept: the count, which records are whole and which are stretches that may hold a line
+    // record, and where every block starts. A block ends after 1024 records, or sooner where
+    // its records would span more than BlockSpan bytes, so that framing one again never reads
+    // far whatever the damage.
     ScanPoint point;
     Found found;
-    bool lineStretch = false;  // the record before is a stretch that may hold a line record
     for (;;) {
         ScanPoint start = point;
         start.First = RecordCount + 1;
-        start.AfterLineStretch = lineStretch;
         if (!NextRecord(bytes, point, found)) {
             BlockStarts.push_back(start);
             break;
@@ -287,11 +357,15 @@ void VlxRecords::Scan()
         if (BlockStarts.empty() || start.First - BlockStarts.back().First >= BlockRecords ||
             start.Offset - BlockStarts.back().Offset >= BlockSpan)
             BlockStarts.push_back(start);
-        if (RecordCount % 64 == 0)
+        if (RecordCount % 64 == 0) {
             WholeRecords.push_back(0);
+            LineStretches.push_back(0);
+        }
+        const uint64_t bit = uint64_t{1} << (RecordCount % 64);
         if (!found.Damaged && !found.Cut)
-            WholeRecords.back() |= uint64_t{1} << (RecordCount % 64);
-        lineStretch = found.Damaged && found.HoldsLine;
+            WholeRecords.back() |= bit;
+        if (found.Damaged && found.HoldsLine)
+            LineStretches.back() |= bit;
         LastCut = found.Cut;
         if (found.Cut)
             CutOffset = found.Offset;
@@ -299,9 +373,9 @@ void VlxRecords::Scan()
     }
 }
 
-bool VlxRecords::Whole(int32_t n) const
+bool VlxRecords::Noted(const std::vector<uint64_t>& bits, int32_t n)
 {
-    return (WholeRecords[static_cast<size_t>(n - 1) / 64] >> ((n - 1) % 64) & 1) != 0;
+    return (bits[static_cast<size_t>(n - 1) / 64] >> ((n - 1) % 64) & 1) != 0;
 }
 
 void VlxRecords::ReadTexts(HeldBlock& block, int32_t from, int32_t to)
@@ -326,6 +400,58 @@ void VlxRecords::ReadTexts(HeldBlock& block, int32_t from, int32_t to)
         BlankControlCharacters(text + at, RecordTextLength);
 }
 
+int32_t VlxRecords::FramedFrom(Scanner& bytes, int64_t at, const ScanPoint& tail, int32_t first, int32_t after,
+                               int32_t last)
+{
+    std::vector<bool> whole;
+    while (at < tail.Offset) {
+        const Scanner::Match w = bytes.WholeRecord(at);
+        if (w == Scanner::Match::Unknown)
+            return -1;
+        whole.push_back(w == Scanner::Match::Yes);
+        if (w == Scanner::Match::Yes) {
+            at += RecordLength;
+            continue;
+        }
+        Scanner::Match m = Scanner::Match::No, record;
+        while (++at <= tail.Offset && (m = bytes.Resumes(at, record)) == Scanner::Match::No) {
+        }
+        if (m != Scanner::Match::Yes)
+            return -1;
+    }
+    const int32_t k = last + 1 - static_cast<int32_t>(whole.size());
+    if (at != tail.Offset || k <= after)
+        return -1;
+    for (size_t t = 0; t < whole.size(); ++t)
+        if (whole[t] != Noted(WholeRecords, first + k + static_cast<int32_t>(t)))
+            return -1;
+    return k;
+}
+
+int32_t VlxRecords::FrameAgain(Scanner& bytes, HeldBlock& block, int32_t i, int32_t last, const ScanPoint& tail,
+                               ScanPoint& point)
+{
+    // A line that may start the record after the stretch, in order: the first that surely does,
+    // and before it those where only the line end before it cannot be read. One is taken where
+    // the records framed from it to the block's last stretch are as many, and as whole, as the
+    // scan found them.
+    const Found& stretch = block.Places[static_cast<size_t>(i)];
+    Scanner::Match m = Scanner::Match::No, record;
+    for (int64_t at = stretch.Offset + 1; at < tail.Offset && m != Scanner::Match::Yes; ++at) {
+        m = bytes.Resumes(at, record);
+        if (m == Scanner::Match::No || record != Scanner::Match::Yes)
+            continue;
+        const int32_t k = FramedFrom(bytes, at, tail, block.First, i, last);
+        if (k >= 0) {
+            point.Offset = at;
+            point.Line = stretch.Line + (k - i);
+            return k;
+        }
+    }
+    point = tail;
+    return last + 1;
+}
+
 void VlxRecords::Frame(size_t index, HeldBlock& block)
 {
     const ScanPoint& from = BlockStarts[index];
@@ -342,7 +468,7 @@ void VlxRecords::Frame(size_t index, HeldBlock& block)
         const int32_t n = from.First + lastStretch;
         if (n == RecordCount && LastCut) {
             tail.Offset = CutOffset;
-        } else if (Whole(n)) {
+        } else if (Noted(WholeRecords, n)) {
             tail.Offset -= RecordLength;
             --tail.Line;
         } else {
@@ -351,7 +477,8 @@ void VlxRecords::Frame(size_t index, HeldBlock& block)
     }
     Scanner bytes(*this, true);
     ScanPoint point = from;
-    int32_t run = 0;  // the first of the whole records since the last stretch
+    int32_t run = 0;         // the first of the whole records since the last stretch
+    int32_t linesFrom = -1;  // the lines after this stretch are counted short
     for (int32_t i = 0; i < count; ++i) {
         Found& found = block.Places[static_cast<size_t>(i)];
         found.Offset = point.Offset;
@@ -359,29 +486,50 @@ void VlxRecords::Frame(size_t index, HeldBlock& block)
         const int32_t n = from.First + i;
         // The framing of whole records and of the cut last one is known from the scan: no
         // place that goes bad later can move them.
-        if (Whole(n) || (n == RecordCount && LastCut)) {
-            found.Cut = !Whole(n);
+        if (Noted(WholeRecords, n) || (n == RecordCount && LastCut)) {
+            found.Cut = !Noted(WholeRecords, n);
             point.Offset += RecordLength;
             ++point.Line;
             continue;
         }
         ReadTexts(block, run, i);
         run = i + 1;
-        FrameStretch(bytes, point, found, i == lastStretch ? &tail : nullptr, i + 1 == count);
-        if (!bytes.Failed())
+        // Lines counted short before it are counted again from where the block ends.
+        const bool recount = i == lastStretch && linesFrom >= 0;
+        StretchRead read =
+            FrameStretch(bytes, point, found, i == lastStretch && !recount ? &tail : nullptr, tail.Offset + 1);
+        found.HoldsLine = Noted(LineStretches, n);
+        if (recount) {
+            const int64_t shift = tail.Line - point.Line;
+            for (int32_t k = linesFrom + 1; k <= i; ++k)
+                block.Places[static_cast<size_t>(k)].Line += shift;
+            Failed = Failed || !read.What || !read.End || !read.Lines || point.Offset != tail.Offset;
+            point = tail;
             continue;
-        // A stretch the scan read cannot be read now: where the records up to the block's last
-        // stretch end is not known, so they read blank; the records after it are placed back
-        // from the block's end.
-        Failed = true;
-        const int64_t line = found.Line;
-        for (int32_t k = i; k <= lastStretch; ++k) {
-            block.Places[static_cast<size_t>(k)] = Found();
-            block.Places[static_cast<size_t>(k)].Line = line;
         }
-        point = tail;
-        i = lastStretch;
-        run = lastStretch + 1;
+        Failed = Failed || !read.What;
+        const int32_t stretch = i;
+        if (!read.End) {
+            // A place that cannot be read hides where the stretch ends: the framing is found
+            // again past it, and the records whose start it hides read blank.
+            const int32_t next = FrameAgain(bytes, block, i, lastStretch, tail, point);
+            for (int32_t k = i + 1; k < next; ++k) {
+                Found& hidden = block.Places[static_cast<size_t>(k)];
+                hidden.Line = point.Line - (next - k);
+                hidden.Damaged = !Noted(WholeRecords, from.First + k);
+                hidden.What = hidden.Damaged ? UnreadableStretch : "";
+                hidden.HoldsLine = Noted(LineStretches, from.First + k);
+            }
+            Failed = Failed || next > i + 1;
+            read.Lines = next > lastStretch;
+            i = next - 1;
+            run = next;
+        }
+        if (!read.Lines) {
+            // Two such places in a block leave the lines between them unknown.
+            Failed = Failed || linesFrom >= 0;
+            linesFrom = stretch;
+        }
     }
     ReadTexts(block, run, count);
 }

@@ -71,13 +71,14 @@ private:
 // reads with blanks in place of its missing bytes, never past the end of the file, else it is
 // left out (the record count of a plain file is its size divided by 60, rounded). Control
 // characters in columns 1-58 read as blanks. A read that fails in the opening scan ends the
-// file there; a record that cannot be read whole reads blank, and only it. Either is
-// remembered (ReadFailed).
+// file there; a record that cannot be read whole reads blank, and only it, and so does a
+// record whose start a place that went bad after the scan hides. Either is remembered
+// (ReadFailed), as is a stretch whose first line cannot be read any more.
 //
 // What it keeps does not grow with the damage: one scan counts the records, notes which are
-// whole and where every block starts; a block (1024 records at most, spanning little more
-// than 64 KiB) is framed again from there when it is read, with what is wrong in each of its
-// stretches. The few blocks used last are held.
+// whole, which stretches may hold a line record and where every block starts; a block (1024
+// records at most, spanning little more than 64 KiB) is framed again from there when it is
+// read, with what is wrong in each of its stretches. The few blocks used last are held.
 class VlxRecords {
 public:
     explicit VlxRecords(InputFile& file);
@@ -102,13 +103,11 @@ public:
     std::string_view FirstRecordText() const { return FirstBytes; }
 
 private:
-    // Where a record starts: its offset, the file's line there, its number, and whether the
-    // record before it is a damaged stretch that may hold a line record.
+    // Where a record starts: its offset, the file's line there and its number.
     struct ScanPoint {
         int64_t Offset = 0;
         int64_t Line = 1;
         int32_t First = 1;
-        bool AfterLineStretch = false;
     };
     // A record as the framing finds it: whole, cut short by the end of the file, or one
     // damaged stretch.
@@ -119,6 +118,13 @@ private:
         bool HoldsLine = false;
         bool Cut = false;
         std::string What;
+    };
+    // What of a damaged stretch could be read when it was framed: what is wrong with it,
+    // where it ends, the lines in it.
+    struct StretchRead {
+        bool What = true;
+        bool End = true;
+        bool Lines = true;
     };
     // A block framed: its records' places and texts.
     struct HeldBlock {
@@ -132,12 +138,19 @@ private:
     // The record at the point, and the point moved past it; false where none starts.
     bool NextRecord(Scanner& bytes, ScanPoint& point, Found& found);
     // The damaged stretch at the point, the point moved past it; end: where it is known to
-    // end, nullptr to look; endNoted: the scan noted there what it may hold (the last record
-    // of a block, however long).
-    void FrameStretch(Scanner& bytes, ScanPoint& point, Found& found, const ScanPoint* end, bool endNoted);
-    bool Whole(int32_t n) const;
+    // end (the block's last stretch), nullptr to look for it before limit.
+    StretchRead FrameStretch(Scanner& bytes, ScanPoint& point, Found& found, const ScanPoint* end, int64_t limit);
+    static bool Noted(const std::vector<uint64_t>& bits, int32_t n);
     // Block `index` framed and its records' texts read into `block`.
     void Frame(size_t index, HeldBlock& block);
+    // Where the framing goes on after stretch `i` of the block, whose end a place that cannot
+    // be read hides: the record (up to last + 1, past the block's last stretch) and its place.
+    int32_t FrameAgain(Scanner& bytes, HeldBlock& block, int32_t i, int32_t last, const ScanPoint& tail,
+                       ScanPoint& point);
+    // The record of the block (after `after`, up to `last`) that starts at the offset, where
+    // the records framed from there to the tail are as many and as whole as the scan found
+    // them; -1 where not.
+    int32_t FramedFrom(Scanner& bytes, int64_t at, const ScanPoint& tail, int32_t first, int32_t after, int32_t last);
     // The texts of the whole records from..to-1 of a block, which follow one another.
     void ReadTexts(HeldBlock& block, int32_t from, int32_t to);
     // The block that holds record n, framed first when it is not held; nullptr outside
@@ -156,8 +169,9 @@ private:
     bool LastCut = false;   // the last record is cut short
     int64_t CutOffset = 0;  // where it starts
     std::string FirstBytes;
-    std::vector<ScanPoint> BlockStarts;  // every block's start, then where the records end
-    std::vector<uint64_t> WholeRecords;  // bit n - 1: record n is whole
+    std::vector<ScanPoint> BlockStarts;   // every block's start, then where the records end
+    std::vector<uint64_t> WholeRecords;   // bit n - 1: record n is whole
+    std::vector<uint64_t> LineStretches;  // bit n - 1: record n is a stretch that may hold a line record
     HeldBlock Held[4];
     uint64_t Uses = 0;
     char Single[RecordLength];
