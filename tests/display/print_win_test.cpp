@@ -161,6 +161,7 @@ TEST_F(PrintPageTest, PortraitAndLandscapePagesOnThePostScriptPrinter)
 // Pins the mend: a 30-gate table of 6-digit values, as a reading at gain 6 gives, prints
 // every gate number where it reads back beside its value (the values' blanks painted the
 // numbers 1 to 8 out), and no header line runs into another (the time ran into "Coil Type").
+// Then a shorter job replaces that page whole.
 TEST_F(PrintPageTest, EveryGateNumberAndHeaderLineReadsBack)
 {
     const ReviewReadingData kept = ReviewReading;
@@ -199,6 +200,24 @@ TEST_F(PrintPageTest, EveryGateNumberAndHeaderLineReadsBack)
         for (const WideString& line : PrintHeaderTexts(GatherPrintPageInputs(page.Caps).Header))
             pspage::CheckLineRunsIntoNothing(baselines, WideToNarrow(line));
     }
+    // A shorter job after it replaces the page whole: no tail of the longer page is left after
+    // its end, which Ghostscript would read on and fail at.
+    std::string page;
+    ASSERT_TRUE(pspage::ReadFileText(PagePath, &page));
+    const size_t longer = page.size();
+    ReviewReading.GateCount = 1;
+    {
+        DialogAnswer answer(IDOK);
+        EXPECT_EQ(PrintPage(hWndMain), 1);
+    }
+    ASSERT_TRUE(pspage::WaitForPage(PagePath) && pspage::ReadFileText(PagePath, &page));
+    EXPECT_LT(page.size(), longer) << "the longer page's tail is left";
+    const std::wstring shorter = BinFolder() + L"\\print_shorter_job_";
+    for (const wchar_t* n : {L"1.png", L"2.png"})
+        DeleteFileW((shorter + n).c_str());
+    EXPECT_TRUE(pspage::RenderPng(PagePath, shorter + L"%d.png", 50)) << "Ghostscript fails after the page";
+    EXPECT_TRUE(FileExists((shorter + L"1.png").c_str()));
+    EXPECT_FALSE(FileExists((shorter + L"2.png").c_str())) << "a second page";
     ReviewReading = kept;
     ReviewFileTitle = keptTitle;
 }
