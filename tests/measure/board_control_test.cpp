@@ -58,6 +58,7 @@ struct Fake {
     std::vector<std::pair<std::string, std::string>> messages;
     std::vector<int32_t> delays;
     int staleUses = 0;
+    int reuseNotices = 0;
 };
 
 Fake F;
@@ -413,6 +414,11 @@ BoardLibrary MakeLibrary()
     l.GetBufferPointer = GetBufferPointer;
     l.ShowMessage = ShowMessage;
     l.Delay = Delay;
+    l.TakeReuseNotices = [] {
+        const int32_t any = F.reuseNotices > 0 ? 1 : 0;
+        F.reuseNotices = 0;
+        return any;
+    };
     l.NotifyWindow = Window;
     return l;
 }
@@ -684,6 +690,71 @@ TEST_F(BoardControl, BufferHandOffAndRequeue)
     EXPECT_EQ(F.ready.size(), 8u);
     StopAcquisitionWith(Lib);
     EXPECT_TRUE(NothingOpen());
+}
+
+// The library's queues as scripts: c a transfer completes, r the library queues the oldest
+// finished buffer again itself (no transfer left in process while the program is behind), n
+// its notice of that arrives, t the program takes a buffer, q it hands it back. Each take
+// says whether samples were lost before it.
+TEST_F(BoardControl, TakeAfterBuffersQueuedAgainByTheLibrarySaysSamplesWereLost)
+{
+    struct Case {
+        const char* script;
+        const char* lost;  // one digit per take
+    };
+    const Case cases[] = {
+        {"ctqctqctq", "000"},
+        // Eight finished while the program was away: the oldest's samples are gone, the rest
+        // follow it, and it comes back after them with the samples that followed theirs.
+        {"ccccccccr"
+         "tqtqtqtqtqtqtq"
+         "ctqctq",
+         "1000000"
+         "00"},
+        {"ccccccccrcr"
+         "tqtqtqtqtqtq"
+         "ctqctq",
+         "100000"
+         "00"},
+        // Queued again while the program held one, the notices still on their way.
+        {"ct"
+         "cccccccrcrq"
+         "tqtqtqtqtq"
+         "tqctqctq",
+         "0"
+         "10000"
+         "000"},
+        // A whole round lost leaves the order as it was: the notice tells.
+        {"cccccccc"
+         "rcrcrcrcrcrcrcrc"
+         "n"
+         "tqtq",
+         "10"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.script);
+        F = Fake{};
+        ClearBoardState();
+        ASSERT_EQ(Monitor(), 1);
+        std::string lost;
+        for (const char* op = c.script; *op != '\0'; ++op) {
+            if (*op == 'c' || *op == 'r') {
+                std::deque<uintptr_t>& from = *op == 'c' ? F.ready : F.done;
+                ASSERT_FALSE(from.empty());
+                (*op == 'c' ? F.done : F.ready).push_back(from.front());
+                from.pop_front();
+            } else if (*op == 'n') {
+                ++F.reuseNotices;
+            } else if (*op == 't') {
+                ASSERT_EQ(TakeDoneBufferWith(Lib), 1);
+                lost += static_cast<char>('0' + BufferFollowsLostSamples);
+            } else {
+                ASSERT_EQ(RequeueBufferWith(Lib), 1);
+            }
+        }
+        EXPECT_EQ(lost, c.lost);
+        StopAcquisitionWith(Lib);
+    }
 }
 
 // Stop and restart inside the cycle while it holds a buffer: the held buffer is freed, the
