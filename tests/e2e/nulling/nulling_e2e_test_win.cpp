@@ -272,12 +272,8 @@ TEST(SelectiveNullingRun, OneRateEndToEnd)
             }
             const TruthRowFit fit = e2e::SimRowAgainstHalfSpace(row);
             std::printf("slot %d gain %d against the half-space, %s\n", slot, g, e2e::DescribeFit(fit).c_str());
-            const bool within =
-                fit.Lowest > 1.0 - e2e::HalfSpaceTolerance && fit.Highest < 1.0 + e2e::HalfSpaceTolerance;
-            EXPECT_TRUE(within) << "slot " << slot << " gain " << g << ": " << fit.Lowest << " to " << fit.Highest;
-            for (size_t i = 0; !within && i < row.Volts.size(); ++i)
-                std::printf("  gate %2zu: %+.6e V, truth %+.6e V\n", i, row.Volts[i],
-                            fit.Ratios[i] != 0.0 ? row.Volts[i] / fit.Ratios[i] : 0.0);
+            EXPECT_GT(fit.Lowest, 1.0 - e2e::HalfSpaceTolerance) << "slot " << slot << " gain " << g;
+            EXPECT_LT(fit.Highest, 1.0 + e2e::HalfSpaceTolerance) << "slot " << slot << " gain " << g;
             comparedToTruth += fit.Compared;
         }
     }
