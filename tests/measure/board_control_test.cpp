@@ -17,6 +17,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -58,6 +59,7 @@ struct Fake {
     std::vector<std::pair<std::string, std::string>> messages;
     std::vector<int32_t> delays;
     int staleUses = 0;
+    int reuseNotices = 0;
 };
 
 Fake F;
@@ -413,6 +415,7 @@ BoardLibrary MakeLibrary()
     l.GetBufferPointer = GetBufferPointer;
     l.ShowMessage = ShowMessage;
     l.Delay = Delay;
+    l.TakeReuseNotices = [] { return std::exchange(F.reuseNotices, 0) > 0 ? 1 : 0; };
     l.NotifyWindow = Window;
     return l;
 }
@@ -684,6 +687,38 @@ TEST_F(BoardControl, BufferHandOffAndRequeue)
     EXPECT_EQ(F.ready.size(), 8u);
     StopAcquisitionWith(Lib);
     EXPECT_TRUE(NothingOpen());
+}
+
+// The library's queues as scripts: c a transfer completes, r the library queues the oldest
+// finished buffer again itself (no transfer left in process while the program is behind), n
+// its notice of that arrives, t the program takes a buffer, q it hands it back. Each take
+// says whether samples were lost before it.
+TEST_F(BoardControl, TakeAfterBuffersQueuedAgainByTheLibrarySaysSamplesWereLost)
+{
+    // Eight finished while the program was away: the oldest's samples are gone, the rest
+    // follow it, and it comes back after them with the samples that followed theirs. Then
+    // queued again twice while the program held one, the notices still on their way. A whole
+    // round lost leaves the order as it was: the notice tells.
+    const char* const cases[][2] = {{"ccccccccr tqtqtqtqtqtqtq ctqctq", "100000000"},
+                                    {"ct cccccccrcrq tqtqtqtqtq tqctqctq", "010000000"},
+                                    {"cccccccc rcrcrcrcrcrcrcrc n tqtq", "10"}};
+    for (const auto& c : cases) {
+        ASSERT_EQ(Monitor(), 1);
+        std::string lost;
+        for (const char* op = c[0]; *op != '\0'; ++op) {
+            std::deque<uintptr_t>& from = *op == 'c' ? F.ready : F.done;
+            if (*op == 'c' || *op == 'r') {
+                (*op == 'c' ? F.done : F.ready).push_back(from.front());
+                from.pop_front();
+            }
+            F.reuseNotices += *op == 'n' ? 1 : 0;
+            if (*op == 't' && TakeDoneBufferWith(Lib) == 1)
+                lost += static_cast<char>('0' + BufferFollowsLostSamples);
+            if (*op == 'q')
+                RequeueBufferWith(Lib);
+        }
+        EXPECT_EQ(lost, c[1]) << c[0];
+    }
 }
 
 // Stop and restart inside the cycle while it holds a buffer: the held buffer is freed, the

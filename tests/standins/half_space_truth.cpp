@@ -1,5 +1,6 @@
 #include "tests/standins/half_space_truth.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -150,4 +151,68 @@ double ReceiverGateTruth(const TruthGround& ground, const TruthWaveform& wavefor
     for (int i = 0; i < 8; ++i)
         sum += GateValue(ground, waveform, gate, centreUs, delayUs, scanUs, lateUs * (i + 0.5) / 8.0);
     return sum / 8.0;
+}
+
+TruthRowFit FitRowToTruth(const TruthGround& ground, const TruthWaveform& waveform,
+                          const std::vector<TruthRowGate>& gates, double delayUs, double scanUs, double lateUs,
+                          double offsetSpanUs)
+{
+    auto fitAt = [&](double offsetUs) {
+        TruthRowFit fit;
+        fit.OffsetUs = offsetUs;
+        fit.Ratios.assign(gates.size(), 0.0);
+        for (size_t g = 0; g < gates.size(); ++g) {
+            const TruthRowGate& gate = gates[g];
+            if (!gate.Compared)
+                continue;
+            const double truth = ReceiverGateTruth(ground, waveform, gate.FromUs, gate.ToUs, gate.CentreUs,
+                                                   delayUs + offsetUs, scanUs, lateUs);
+            const double ratio = gate.Measured / truth;
+            fit.Ratios[g] = ratio;
+            fit.Lowest = fit.Compared == 0 ? ratio : std::min(fit.Lowest, ratio);
+            fit.Highest = fit.Compared == 0 ? ratio : std::max(fit.Highest, ratio);
+            ++fit.Compared;
+        }
+        return fit;
+    };
+    auto misfit = [&](double offsetUs) {
+        double sum = 0.0;
+        for (double r : fitAt(offsetUs).Ratios)
+            sum += r > 0.0 ? std::log(r) * std::log(r) : (r < 0.0 ? 1e6 : 0.0);
+        return sum;
+    };
+    if (!(offsetSpanUs > 0.0))
+        return fitAt(0.0);
+    // A coarse look over the span, then a golden-section search around its best.
+    constexpr int Steps = 16;
+    const double step = 2.0 * offsetSpanUs / Steps;
+    double best = 0.0, bestMisfit = HUGE_VAL;
+    for (int i = 0; i <= Steps; ++i) {
+        const double at = -offsetSpanUs + i * step, m = misfit(at);
+        if (m < bestMisfit) {
+            best = at;
+            bestMisfit = m;
+        }
+    }
+    double low = std::max(-offsetSpanUs, best - step), high = std::min(offsetSpanUs, best + step);
+    const double golden = 0.5 * (std::sqrt(5.0) - 1.0);
+    double a = high - golden * (high - low), b = low + golden * (high - low);
+    double atA = misfit(a), atB = misfit(b);
+    for (int i = 0; i < 20; ++i) {
+        if (atA < atB) {
+            high = b;
+            b = a;
+            atB = atA;
+            a = high - golden * (high - low);
+            atA = misfit(a);
+        } else {
+            low = a;
+            a = b;
+            atA = atB;
+            b = low + golden * (high - low);
+            atB = misfit(b);
+        }
+    }
+    const double refined = 0.5 * (low + high);
+    return fitAt(misfit(refined) < bestMisfit ? refined : best);
 }

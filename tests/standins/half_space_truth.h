@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 struct TruthGround {
     double ResistivityOhmM = 100.0;
@@ -47,3 +48,30 @@ double ReceiverGateTruth(const TruthGround& ground, const TruthWaveform& wavefor
 // The scan (from 1 at the edge) from which a gate's largest sample can come: the one before
 // the gate's first, which the straight line reads.
 int64_t ScanBeforeGate(double fromUs, double scanUs);
+
+// One gate of a row that a receiver read: its span and centre after the sync edge as in
+// ReceiverGateTruth, what it read in the truth's unit, and whether it is held to the truth.
+struct TruthRowGate {
+    double FromUs = 0.0;
+    double ToUs = 0.0;
+    double CentreUs = 0.0;
+    double Measured = 0.0;
+    bool Compared = false;
+};
+
+// A row against the truth at its best time offset.
+struct TruthRowFit {
+    double OffsetUs = 0.0;       // the receiver's dates run this much late
+    std::vector<double> Ratios;  // measured / truth by gate; 0 for a gate not compared
+    int32_t Compared = 0;
+    double Lowest = 0.0, Highest = 0.0;  // over the compared gates
+};
+
+// A board start finds time zero to a scan at a phase of its own, so a row read on the board
+// is held to the truth at the offset of its dates, within offsetSpanUs either way, that fits
+// it best (the least sum of squared log ratios over the compared gates); a gain or stack
+// that is wrong for the whole row moves every gate alike, which no offset hides. delayUs,
+// scanUs and lateUs as for ReceiverGateTruth.
+TruthRowFit FitRowToTruth(const TruthGround& ground, const TruthWaveform& waveform,
+                          const std::vector<TruthRowGate>& gates, double delayUs, double scanUs, double lateUs,
+                          double offsetSpanUs);

@@ -5,6 +5,7 @@
 #include "vlox/settings/settings.h"
 #include "vlox/measure/acquisition_state.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -25,6 +26,7 @@ const uint16_t* BufferSamples = nullptr;
 double InputRangeMax = 0.0;
 double InputRangeMin = 0.0;
 int32_t InputResolution = 0;
+int32_t BufferFollowsLostSamples = 0;
 
 const char* const NoBoardText = " No A/D module, please switch on the board";
 const char* const NoAnalogInputText = "No Available A/D Subsystems!";
@@ -59,6 +61,35 @@ void ShowLibraryText(const BoardLibrary& lib, QZSTATUS code)
                       static_cast<unsigned long>(code));
     BoardErrorText[BoardErrorTextSize - 1] = '\0';
     Show(lib, BoardErrorText, BoardErrorCaption);
+}
+
+// The running analog input's buffers in the order they were handed to the library, the
+// order its queues give them back in.
+HBUF HandedBuffers[QueuedBufferCount] = {};
+int32_t HandedCount = 0;
+
+void NoteHanded(HBUF buffer)
+{
+    if (HandedCount == QueuedBufferCount) {
+        std::copy(HandedBuffers + 1, HandedBuffers + HandedCount, HandedBuffers);
+        --HandedCount;
+    }
+    HandedBuffers[HandedCount++] = buffer;
+}
+
+// False when buffers handed over before this one have not come back: the library has queued
+// them again itself, their samples unread. They come back later, each after the samples the
+// one before it took, as does a buffer the program never handed over.
+bool TakenInOrder(HBUF buffer)
+{
+    HBUF* const end = HandedBuffers + HandedCount;
+    HBUF* const at = std::find(HandedBuffers, end, buffer);
+    if (at == end)
+        return true;
+    const bool first = at == HandedBuffers;
+    std::copy(at + 1, end, HandedBuffers);
+    HandedCount = static_cast<int32_t>(end - at - 1);
+    return first;
 }
 
 // A buffer that the cycle holds is on none of the library's queues, so releasing the
@@ -326,6 +357,7 @@ int32_t SetupAnalogInputWith(const BoardLibrary& lib)
 
     // The allocation goes through a local handle: `CurrentBuffer` names only a buffer that
     // the cycle holds, never one on the library's queues.
+    HandedCount = 0;
     for (int32_t i = 0; i < QueuedBufferCount; ++i) {
         HBUF buffer = nullptr;
         if (!Ok(lib.AllocBuffer(0, 0, static_cast<uint32_t>(SampleRate), BytesPerSample, &buffer)))
@@ -334,6 +366,7 @@ int32_t SetupAnalogInputWith(const BoardLibrary& lib)
             lib.FreeBuffer(buffer);
             return BoardFailure(lib);
         }
+        NoteHanded(buffer);
     }
 
     const QzWindowHandle window = lib.NotifyWindow != nullptr ? lib.NotifyWindow() : nullptr;
@@ -414,6 +447,11 @@ int32_t TakeDoneBufferWith(const BoardLibrary& lib)
     if (!Ok(lib.GetBuffer(BoardAnalogInput, &buffer)))
         return BoardFailure(lib);
     CurrentBuffer = buffer;
+    // The notices catch a loss of a whole round of the buffers, which leaves their order as
+    // it was; the order catches a loss whose notice is still on its way.
+    const bool inOrder = buffer == nullptr || TakenInOrder(buffer);
+    const bool noticed = lib.TakeReuseNotices != nullptr && lib.TakeReuseNotices() != 0;
+    BufferFollowsLostSamples = buffer != nullptr && (!inOrder || noticed) ? 1 : 0;
     return buffer != nullptr ? 1 : 0;
 }
 
@@ -447,6 +485,7 @@ int32_t RequeueBufferWith(const BoardLibrary& lib)
     const HBUF buffer = CurrentBuffer;
     if (!Ok(lib.PutBuffer(BoardAnalogInput, buffer)))
         return BoardFailure(lib);
+    NoteHanded(buffer);
     CurrentBuffer = nullptr;
     BufferSamples = nullptr;
     BufferSampleCount = 0;

@@ -26,6 +26,16 @@ QzWindowHandle CurveWindow()
     return BoardNotifyWindow;
 }
 
+int32_t TakeReuseNotices()
+{
+    MSG message;
+    int32_t taken = 0;
+    while (BoardNotifyWindow != nullptr &&
+           PeekMessageW(&message, BoardNotifyWindow, QZMSG_BUFFER_REUSED, QZMSG_BUFFER_REUSED, PM_REMOVE))
+        taken = 1;
+    return taken;
+}
+
 BoardLibrary MakeBoardCalls()
 {
     BoardLibrary lib;
@@ -68,6 +78,7 @@ BoardLibrary MakeBoardCalls()
     lib.ShowMessage = ShowBoardMessage;
     lib.Delay = BoardDelay;
     lib.NotifyWindow = CurveWindow;
+    lib.TakeReuseNotices = TakeReuseNotices;
     return lib;
 }
 

@@ -5,6 +5,8 @@
 #include "vlox/measure/ticks.h"
 #include "vlox/settings/rate_tables.h"
 
+#include <cstdio>
+
 std::atomic<int32_t> MeasureState{MeasureStateMonitor};
 int32_t MeasurementRunning = 0;
 std::atomic<int32_t> InternalTestMode{0};
@@ -258,6 +260,17 @@ int32_t HandleInternalTest(const SyncCycleState& cycle, CycleServices& services)
     return CycleHoldBuffer;
 }
 
+void LogLostSamples(CycleServices& services)
+{
+    char text[160];
+    std::snprintf(text, sizeof text,
+                  "the synchronisation is searched afresh; state %d, rate index %d, gate set %d, gain code %d, "
+                  "nulling step %d, periods stacked %d",
+                  static_cast<int>(MeasureState), Settings.RepRateIndex, Settings.GateSet, GainCodeSent,
+                  NullingStepIndex, MeasureState == MeasureStateNulling ? NullingStackCount : StackCount);
+    services.LogDiagnostic("Samples lost", text);
+}
+
 }  // namespace
 
 double ProgressFraction(uint32_t now, uint32_t startTick, int32_t averagingMs)
@@ -339,8 +352,16 @@ int32_t RunMeasurementCycle(const SampleBuffer& buffer, const SyncCycleConfig& c
         services.DrawProgressBar(ProgressFraction(services.Now(), AveragingStartTick, t));
         services.SetBusyIndicator(0);
     }
-    // A failed buffer query leaves no samples: nothing is read, the buffer goes back.
-    if (buffer.Samples == nullptr || buffer.Count <= 0)
+    // Samples lost before this buffer, or a buffer without samples (a failed transfer or
+    // query), break the time axis: a half-cycle or period begun before them would be completed
+    // with samples of another time, so the search starts afresh. Nothing is read of an empty
+    // buffer; it goes back.
+    const bool empty = buffer.Samples == nullptr || buffer.Count <= 0;
+    if (buffer.FollowsLostSamples != 0 || empty) {
+        ResetSyncState(SyncCycle);
+        LogLostSamples(services);
+    }
+    if (empty)
         return CycleRequeue;
     while (RunSyncStages(SyncCycle, config, buffer) == SyncHalfCycleDone) {
         const int32_t step = HandleHalfCycle(SyncCycle, services);

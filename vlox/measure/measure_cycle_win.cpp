@@ -37,6 +37,7 @@ void ProcessOneBuffer()
     buffer.RangeMin = InputRangeMin;
     buffer.RangeMax = InputRangeMax;
     buffer.Resolution = InputResolution;
+    buffer.FollowsLostSamples = BufferFollowsLostSamples;
     const int32_t outcome = RunMeasurementCycle(buffer, CurrentSyncConfig(PolaritySign), *MeasurementCycleServices);
     ++BuffersProcessed;
     if (outcome == CycleRequeue)

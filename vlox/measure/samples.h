@@ -10,9 +10,10 @@
 struct SampleBuffer {
     const uint16_t* Samples = nullptr;
     int32_t Count = 0;
-    double RangeMin = 0.0;   // volts
-    double RangeMax = 0.0;   // volts
-    int32_t Resolution = 0;  // bits
+    double RangeMin = 0.0;           // volts
+    double RangeMax = 0.0;           // volts
+    int32_t Resolution = 0;          // bits
+    int32_t FollowsLostSamples = 0;  // 1: samples of the stream were lost before the first
 };
 
 // Offset and step of the conversion. The level search uses the range as doubles; the edge

@@ -1,14 +1,15 @@
-// Selective nulling of the fastest rate on the simulated board, at the shortest averaging
-// time so that the run takes a few seconds: started from Monitor with a data file open, the
-// "Selective Nulling" dialog answered with one rate, the "NULLING" box confirmed; the run ends
-// with "Selective Nulling Completed"; a second run leaves the GDI object count where the
-// first left it. Afterwards the configuration file holds the new null
-// rows of that rate (the simulated board gives a signal, so they are not zero) and no others,
-// and the data file's NLG file has that rate's slot appended after the tables written at its
-// creation. During the run the progress box stands where no control is, its title and
-// column label inside it and its column over its label, and no two shown controls overlap;
-// the screenshot that shows it is kept beside the test (e2e_nulling_progress.png).
+// Selective nulling on the simulated board, at the shortest averaging time so that a run
+// takes little time: started from Monitor with a data file open, the "Selective Nulling"
+// dialog answered with the fastest rate, the "NULLING" box confirmed; the run ends with
+// "Selective Nulling Completed"; a second run, of every rate, leaves the GDI object count where
+// the first left it. Afterwards the configuration file holds null rows in every slot of the
+// 60 Hz tables and none at 50 Hz, each row the simulated half-space at its gain, and the data
+// file's NLG file has each run's slots appended after the tables written at its creation.
+// During the first run the progress box stands where no control is, its title and column
+// label inside it and its column over its label, and no two shown controls overlap; the
+// screenshot that shows it is kept beside the test (e2e_nulling_progress.png).
 #include "tests/e2e/harness/e2e_harness_win.h"
+#include "tests/e2e/harness/sim_half_space.h"
 #include "tests/e2e/harness/vlox_steps.h"
 
 #include "resources/nulling_ids.h"
@@ -21,6 +22,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -141,11 +143,15 @@ void CheckProgressBox(e2e::Program& vlox, HWND main, long from)
 
 TEST(SelectiveNullingRun, OneRateEndToEnd)
 {
-    // No noise floor: the rows of one rate then differ only by the gain.
-    SetEnvironmentVariableW(L"QZSIM_OPTIONS", L"SpeedUp=4;NoiseVolts=0;HumVolts=0");
+    // No noise floor: the rows of one rate then differ only by the gain. A conductive ground
+    // and a stronger current, so that every slot has gates between the converter's range and
+    // its steps at every gain.
+    const char options[] = "SpeedUp=4;NoiseVolts=0;HumVolts=0;ResistivityOhmM=0.2;AmpereTurns=10";
+    SetEnvironmentVariableA("QZSIM_OPTIONS", options);
     e2e::Program vlox;
     std::string error;
-    HWND main = e2e::StartVloxPastSplash(vlox, RunFolder, &error, StartConfiguration());
+    // The program runs from the run folder, where it keeps its cycle log.
+    HWND main = e2e::StartVloxPastSplash(vlox, RunFolder, &error, StartConfiguration(), {L"V-LOX.exe"});
     ASSERT_NE(main, nullptr) << error;
 
     // A data file, so that the run appends to its NLG file.
@@ -168,8 +174,9 @@ TEST(SelectiveNullingRun, OneRateEndToEnd)
         EXPECT_EQ(vlox.WaitMessageBox(L"NULLING", 0), nullptr) << button;
     }
 
-    // One run of rate index 0: dialog, confirmation, the run to its end box.
-    auto runOneRate = [&](bool screenshot) {
+    // One run of the first rates of the list (285 Hz first): dialog, confirmation, the run to
+    // its end box.
+    auto runRates = [&](int32_t rates, bool screenshot) {
         ASSERT_TRUE(e2e::PostCommand(main, IDM_SELECTIVE_NULLING));
         HWND dialog = vlox.WaitMessageBox(L"Selective Nulling", 60000);
         ASSERT_NE(dialog, nullptr) << "no \"Selective Nulling\" dialog";
@@ -177,8 +184,9 @@ TEST(SelectiveNullingRun, OneRateEndToEnd)
         ASSERT_NE(list, nullptr);
         EXPECT_EQ(Ask(list, LB_GETCOUNT, 0, 0), 7);
         EXPECT_EQ(Ask(list, LB_GETTEXTLEN, 0, 0), 6) << "\"285 Hz\" first";
-        ASSERT_TRUE(PostMessageW(list, LB_SETSEL, TRUE, 0));
-        ASSERT_TRUE(e2e::WaitUntil([&] { return Ask(list, LB_GETSEL, 0, 0) > 0; }, 60000));
+        for (int32_t r = 0; r < rates; ++r)
+            ASSERT_TRUE(PostMessageW(list, LB_SETSEL, TRUE, r));
+        ASSERT_TRUE(e2e::WaitUntil([&] { return Ask(list, LB_GETSELCOUNT, 0, 0) == rates; }, 60000));
         ASSERT_TRUE(e2e::PressButton(dialog, IDOK));
 
         HWND confirm = vlox.WaitMessageBox(L"NULLING", 60000);
@@ -193,7 +201,7 @@ TEST(SelectiveNullingRun, OneRateEndToEnd)
         if (screenshot)
             CheckProgressBox(vlox, main, from);
 
-        HWND done = vlox.WaitMessageBox(L"Nulling", 180000);
+        HWND done = vlox.WaitMessageBox(L"Nulling", 180000 * rates);
         ASSERT_NE(done, nullptr) << "the run did not end";
         ASSERT_TRUE(e2e::ReadMessageBox(done, &info));
         EXPECT_EQ(info.text, L"Selective Nulling Completed");
@@ -206,14 +214,14 @@ TEST(SelectiveNullingRun, OneRateEndToEnd)
         for (int id : {IDC_NEXT_STATION, IDC_NEXT_LINE, IDC_INVERT})
             EXPECT_TRUE(e2e::IsShown(e2e::Control(main, id))) << id;
     };
-    runOneRate(true);
+    runRates(1, true);
     if (HasFatalFailure())
         return;
-    // Each row restarts the board: a second run must leave the program holding no more GDI
-    // objects than the first left it with.
+    // Each row restarts the board: a second run, of every rate, must leave the program holding
+    // no more GDI objects than the first left it with.
     DWORD afterFirst = 0, afterSecond = 0;
     ASSERT_TRUE(vlox.GdiObjects(main, &afterFirst));
-    runOneRate(false);
+    runRates(RepRateCount, false);
     if (HasFatalFailure())
         return;
     ASSERT_TRUE(vlox.GdiObjects(main, &afterSecond));
@@ -229,7 +237,8 @@ TEST(SelectiveNullingRun, OneRateEndToEnd)
             << caption << ": " << e2e::ToUtf8(box.text);
     }
 
-    // The configuration file: the rows of slot 0 at 60 Hz, every gain; nothing elsewhere.
+    // The configuration file: the rows of every slot at 60 Hz, every gain, each within its gate
+    // count; no row at 50 Hz.
     std::vector<uint8_t> bytes;
     ASSERT_TRUE(e2e::ReadFileBytes(ConfigPath(), &bytes));
     SettingsValues s{};
@@ -239,16 +248,36 @@ TEST(SelectiveNullingRun, OneRateEndToEnd)
     EXPECT_EQ(d.ConfigInvalid, 0);
     EXPECT_EQ(s.AveragingTimeIndex, 0);
     EXPECT_EQ(s.RepRateIndex, SettingsValues{}.RepRateIndex) << "the user's rate is back";
-    EXPECT_EQ(nulls.NullingValid[1][0], 1);
-    EXPECT_EQ(nulls.NullingValid[1][1], 0);
-    for (int32_t g = 0; g < GainCodeCount; ++g) {
-        int32_t nonZero = 0;
-        for (int32_t i = 0; i < 20; ++i)
-            nonZero += nulls.NullingTables[1][0][g][i] != 0.0 ? 1 : 0;
-        EXPECT_GT(nonZero, 0) << "gain " << g;
-        for (int32_t i = 20; i < MaxGateCount; ++i)
-            ASSERT_EQ(nulls.NullingTables[1][0][g][i], 0.0);
+    // The simulated transmitter runs during nulling, so each row is the half-space at its gain,
+    // at the row's best time offset (each row restarts the board at a phase of its own): a row
+    // that stacked periods taken before its final code on the output falls short of it.
+    // The cycle's log names each buffer that followed lost samples (the program fell behind and
+    // the library queued a finished buffer again): such rows must still be whole periods.
+    std::vector<uint8_t> cycleLog;
+    e2e::ReadFileBytes(std::wstring(RunFolder) + L"\\VLOXCYCLE.LOG", &cycleLog);
+    std::printf("cycle log:\n%s\n", Text(cycleLog).c_str());
+    int32_t comparedToTruth = 0;
+    for (int32_t slot = 0; slot < NullSlotCount; ++slot) {
+        const int32_t gates = slot < RepRateCount ? 20 : 30, rate = slot < RepRateCount ? slot : slot - 5;
+        EXPECT_EQ(nulls.NullingValid[1][rate], 1) << slot;
+        for (int32_t g = 0; g < GainCodeCount; ++g) {
+            e2e::SimRow row{1, rate, gates == 30 ? 1 : 0, g, {}, {}};
+            ASSERT_TRUE(ParseSimOptions(options, row.Sim));
+            for (int32_t i = 0; i < MaxGateCount; ++i) {
+                ASSERT_EQ(nulls.NullingTables[0][slot][g][i], 0.0) << slot;
+                if (i >= gates)
+                    ASSERT_EQ(nulls.NullingTables[1][slot][g][i], 0.0) << slot;
+                else
+                    row.Volts.push_back(nulls.NullingTables[1][slot][g][i]);
+            }
+            const TruthRowFit fit = e2e::SimRowAgainstHalfSpace(row);
+            std::printf("slot %d gain %d against the half-space, %s\n", slot, g, e2e::DescribeFit(fit).c_str());
+            EXPECT_GT(fit.Lowest, 1.0 - e2e::HalfSpaceTolerance) << "slot " << slot << " gain " << g;
+            EXPECT_LT(fit.Highest, 1.0 + e2e::HalfSpaceTolerance) << "slot " << slot << " gain " << g;
+            comparedToTruth += fit.Compared;
+        }
     }
+    EXPECT_GT(comparedToTruth, 1000);
     // Each row restarts the board at its gain, through code 3 from 4 on: a row that stacked
     // periods taken before its final code on the output would fall short of twice the row
     // below it, as the same gain on a board that has been running gives.
@@ -262,22 +291,16 @@ TEST(SelectiveNullingRun, OneRateEndToEnd)
             ++compared;
         }
     EXPECT_GT(compared, 10);
-    for (int32_t slot = 1; slot < NullSlotCount; ++slot)
-        for (int32_t g = 0; g < GainCodeCount; ++g)
-            for (int32_t i = 0; i < MaxGateCount; ++i) {
-                ASSERT_EQ(nulls.NullingTables[1][slot][g][i], 0.0) << slot;
-                ASSERT_EQ(nulls.NullingTables[0][slot][g][i], 0.0) << slot;
-            }
 
     // The NLG file: at creation all twelve slots (609 records) and the user-gates block (7 x
-    // 11 records at 40 gates), then slot 0 alone: seven headers of rate index 0, five value
-    // records each.
+    // 11 records at 40 gates), then slot 0 alone (seven headers of rate index 0, five value
+    // records each), then every slot.
     ASSERT_TRUE(e2e::ReadFileBytes(nlg, &bytes));
     const std::string log = Text(bytes);
     const size_t atCreation = 609 + 77;
     const size_t appended = 7 * 6;
-    ASSERT_EQ(log.size(), (atCreation + 2 * appended) * 60) << "each run appends its slot";
-    const std::string tail = log.substr(log.size() - appended * 60);
+    ASSERT_EQ(log.size(), (atCreation + appended + 609) * 60) << "each run appends its slots";
+    const std::string tail = log.substr(atCreation * 60, appended * 60);
     int32_t nonZeroFields = 0;
     for (size_t r = 0; r < appended; ++r) {
         const std::string record = tail.substr(r * 60, 60);

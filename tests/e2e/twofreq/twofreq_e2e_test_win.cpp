@@ -4,10 +4,12 @@
 // time), Create File, Monitor, Measure, the reading's end, Store, then a second Measure and
 // Store at the next station, Exit. The data file then holds, for every record of each
 // reading, the first rate's reading and then the second rate's, each with its own rate, gate
-// set, gate count and gain in its receiver record and gate values that decay. The second
-// reading's first-rate values match the first reading's: Store has put the board back on the
-// first rate. One program run serves the suite; the tests run in the order written.
+// set, gate count and gain in its receiver record and gate values that decay as the simulated
+// half-space does at that gain. The second reading's first-rate values match the first
+// reading's: Store has put the board back on the first rate. One program run serves the
+// suite; the tests run in the order written.
 #include "tests/e2e/harness/e2e_harness_win.h"
+#include "tests/e2e/harness/sim_half_space.h"
 #include "tests/e2e/harness/vlox_steps.h"
 #include "tests/e2e/harness/vlx_records.h"
 
@@ -34,6 +36,7 @@ using e2e::RecordTags;
 
 const wchar_t RunFolder[] = L"C:\\vloxtwofreq";
 const wchar_t DataFolder[] = L"C:\\Vlox_Data";
+const char SimOptions[] = "SpeedUp=1;NoiseVolts=0;HumVolts=0";
 
 // The two rates: choice 3 is rate index 3 (7.5 Hz at 60 Hz mains) with 20 gates, choice 7 rate
 // index 2 (30 Hz) with 30 gates. Gains differ so that each record shows whose it is, and both
@@ -189,7 +192,7 @@ protected:
         // without its noise floor, so that the values are exact, and at its own pace, which a
         // busy machine keeps up with (at four times the pace the rows of one rate differed
         // between records).
-        SetEnvironmentVariableW(L"QZSIM_OPTIONS", L"SpeedUp=1;NoiseVolts=0;HumVolts=0");
+        SetEnvironmentVariableA("QZSIM_OPTIONS", SimOptions);
         Begin(RunFolder, StartConfiguration());
     }
 
@@ -320,6 +323,17 @@ TEST_F(VloxTwoFrequency, ExitLeavesBothRatesOfEveryRecord)
         if (measured > 0) {
             EXPECT_LT(std::fabs(w.Gates[measured - 1]), std::fabs(w.Gates[0]) / 50);
         }
+        // The half-space itself, at the row's best time offset: a gain or stack that is wrong
+        // for every row of a rate alike passes the rows' agreement with each other below.
+        e2e::SimRow row{1, rate.RateIndex, rate.GateSet, rate.Gain, {}, {}};
+        ASSERT_TRUE(ParseSimOptions(SimOptions, row.Sim));
+        for (double nv : w.Gates)
+            row.Volts.push_back(nv * 1e-9);
+        const TruthRowFit fit = e2e::SimRowAgainstHalfSpace(row);
+        std::printf("stored reading %zu against the half-space, %s\n", n + 1, e2e::DescribeFit(fit).c_str());
+        EXPECT_GE(fit.Compared, 5);
+        EXPECT_GT(fit.Lowest, 1.0 - e2e::HalfSpaceTolerance);
+        EXPECT_LT(fit.Highest, 1.0 + e2e::HalfSpaceTolerance);
     }
 
     // The readings of a pair were taken one after the other, first rate first, and the pairs
