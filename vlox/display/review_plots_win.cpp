@@ -169,6 +169,9 @@ void DrawAverages(HDC dc, bool withReadings)
             ++slots;
             thirty = thirty || k >= 7;
         }
+    // One slot shows its averages in the numbers window; none or several show no column.
+    if (slots != 1)
+        ClearDisplayArea(2);
     if (slots == 0)
         return;
     const int32_t frameSet = thirty ? 1 : 0;
@@ -181,8 +184,6 @@ void DrawAverages(HDC dc, bool withReadings)
                 continue;
             DrawReviewCurveAt(dc, d->CentresMs, d->Values, d->GateCount, IntermediateDecayPen);
         }
-    if (slots != 1)
-        ClearDisplayArea(2);
     for (int32_t k = 0; k < ReviewSlotCount; ++k) {
         if (StationSlotAverageCounts[k] <= 0)
             continue;
