@@ -9,11 +9,13 @@
 // review steps in either view, the view, processing, line, station and record boxes ("Selected"
 // with the readings chosen in its list; Profiles on every line), Auto Scale, Display Available
 // Comments (a reading's comment changed, or Cancel; its labels name the reading), Manage
-// Records, Edit Parameters (OK with each range and Cancel, decay and profile views, often right
+// Records in either view (the reading shown, another of its station or all of them excluded or
+// included; the profile read again picks its place as a fresh selection would), Edit Parameters (OK with each range and Cancel, decay and profile views, often right
 // after a station or line step; refused before any dialog on a reading that cannot be read), the main window
 // minimised and restored, New File, Exit Review, Close File and Exit with a restart. After
 // every step the screen (Create File or Close File, MEASURE, the status panel's file name, the
-// review screen, its lists and the parameter panel of the reading they name) and every file on
+// review screen, its lists, the parameter panel and the numbers window's Gate 0 of the reading
+// they name) and every file on
 // disk (read with the program's own review reader, byte for byte where nothing may change it)
 // are compared with the model. On the survey with the damaged reading a command may tell it in
 // one "File Error" box, a paint in none. A failing walk prints its seed and steps, to be
@@ -78,10 +80,11 @@ using walk::Station;
 // moved their steps); 7 the line box and 60 Next Line of the profile view onto a line without a
 // profile; 40 Edit Parameters with the damaged reading shown; 68 an excluded reading chosen in the
 // record box under "Selected". Since the walk takes Manage Records in both views (which moved the
-// steps of those chosen before): 12 Next Rcd. onto the damaged reading (Gate 0) at step 6, 3 the
-// same at step 27; 16 the profile view's last station left by the reading shown, which leaves
-// the line without a profile; 17 the reading shown excluded in the profile view, whose station
-// is then no longer listed, and every reading of a station included again.
+// steps of those chosen before): 12 and 7 Next Rcd. onto the damaged reading (Gate 0, steps 6
+// and 29); 3 and 16 the reading shown excluded in a profile of two stations, which leaves the
+// line without one (steps 14 and 37); 8 every reading of the station shown excluded in
+// the profile view (step 19), 37, 22 and 17 the reading shown excluded there (steps 13, 26, 31),
+// each moving the place to the nearest station listed; 17 also every reading included again.
 const uint64_t FixedSeeds[] = {12, 16, 155, 160, 3, 8, 22, 34, 37, 7, 40, 60, 68, 17};
 const int DefaultSteps = 40;
 
