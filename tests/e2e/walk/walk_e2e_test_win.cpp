@@ -1878,9 +1878,9 @@ private:
                 slots.insert(walk::SlotOfReading(x));
         if (!profile_ && processing_ >= 2 && slots.empty())
             return false;
-        const bool drawn = r.Refused.empty() && (profile_ || processing_ == 0 ||
-                                                 (processing_ == 1 && r.Included && ChosenInList(p.Reading)) ||
-                                                 (processing_ >= 2 && slots.size() == 1));
+        const bool drawn =
+            r.Refused.empty() && (profile_ || processing_ == 0 || (processing_ == 1 && ChosenInList(p.Reading)) ||
+                                  (processing_ >= 2 && slots.size() == 1));
         *text = drawn ? RowZeroText(r.Early) : std::wstring();
         *cleared = !drawn && r.Refused.empty();
         return true;
