@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <initializer_list>
+#include <utility>
 
 namespace converters {
 
@@ -11,8 +13,11 @@ int64_t MemoryInputFile::ReadAt(int64_t offset, char* buffer, size_t n)
         return 0;
     const size_t start = static_cast<size_t>(offset);
     const size_t count = std::min(n, Bytes.size() - start);
-    if (FailFrom >= 0 && offset + static_cast<int64_t>(count) > FailFrom)
-        return -1;
+    if (FailFrom >= 0 && offset + static_cast<int64_t>(count) > FailFrom && (FailTo < 0 || offset < FailTo)) {
+        if (ReadsBeforeFailing <= 0)
+            return -1;
+        --ReadsBeforeFailing;
+    }
     std::memcpy(buffer, Bytes.data() + start, count);
     return static_cast<int64_t>(count);
 }
@@ -70,29 +75,43 @@ void BlankControlCharacters(char* text, size_t n)
 // The file's bytes one at a time through a window, for the framing check. A window that
 // cannot be read is tried again a record at a time from then on, so the records before a bad
 // place are kept. In the first scan a record that cannot be read ends the file there; when a
-// block is framed again (Again), a read that fails where the first scan read is only noted.
+// block is framed again (Again), a place that cannot be read any more is passed byte by byte,
+// each of its bytes Unreadable, so that the framing can be found again past it.
 class VlxRecords::Scanner {
 public:
+    static constexpr int Unreadable = -2;
+    static constexpr int AnyTag = -3;
+    enum class Match { No, Yes, Unknown };
+
     Scanner(VlxRecords& records, bool again) : Records(records), Again(again) {}
-    // The byte at the offset, -1 at or past the end or after a failed read.
+    // The byte at the offset, -1 at or past the end, Unreadable where it cannot be read now.
     int Byte(int64_t at)
     {
-        if (at < 0 || at >= Records.FileSize || ReadFailed)
+        if (at < 0 || at >= Records.FileSize)
             return -1;
+        if (at >= BadFrom && at < BadTo) {
+            ++Unread;
+            return Unreadable;
+        }
         if (at < Start || at >= Start + static_cast<int64_t>(Length)) {
-            int64_t got = Load(at);
+            int64_t got = Load(at, RecordAtATime ? RecordLength : WindowSize);
             if (got < 0 && !RecordAtATime) {
                 RecordAtATime = true;
-                got = Load(at);
+                got = Load(at, RecordLength);
             }
+            if (got < 0 && Again)
+                got = Load(at, 1);
             if (got <= 0) {
-                Records.Failed = Records.Failed || got < 0;
-                if (Again)
-                    ReadFailed = true;
-                else
-                    Records.FileSize = at;
                 Start = -1;
                 Length = 0;
+                if (Again) {
+                    ++Unread;
+                    BadFrom = at == BadTo ? BadFrom : at;
+                    BadTo = at + 1;
+                    return Unreadable;
+                }
+                Records.Failed = Records.Failed || got < 0;
+                Records.FileSize = at;
                 return -1;
             }
             Start = at;
@@ -100,42 +119,64 @@ public:
         }
         return static_cast<unsigned char>(Window[static_cast<size_t>(at - Start)]);
     }
-    // n bytes from the offset, blanks for those that cannot be read.
-    void Copy(int64_t at, char* to, size_t n)
+    // The bytes at the offsets against what each must be (AnyTag: a record tag), in order up
+    // to the first that is not: No, Yes, or Unknown where one could not be read.
+    Match Matches(std::initializer_list<std::pair<int64_t, int>> checks)
     {
-        if (Byte(at) >= 0 && at + static_cast<int64_t>(n) <= Start + static_cast<int64_t>(Length)) {
-            std::memcpy(to, Window.data() + (at - Start), n);
-            return;
+        Match m = Match::Yes;
+        for (const auto& [at, must] : checks) {
+            const int b = Byte(at);
+            if (b == Unreadable)
+                m = Match::Unknown;
+            else if (must == AnyTag ? !IsRecordTag(b) : b != must)
+                return Match::No;
         }
-        for (size_t i = 0; i < n; ++i) {
-            const int b = Byte(at + static_cast<int64_t>(i));
-            to[i] = b < 0 ? ' ' : static_cast<char>(b);
-        }
+        return m;
     }
     // A whole record at the offset: a tag, then CR LF in bytes 59 and 60.
-    bool WholeRecord(int64_t at)
+    Match WholeRecord(int64_t at)
     {
-        return IsRecordTag(Byte(at)) && Byte(at + RecordTextLength) == '\r' && Byte(at + RecordTextLength + 1) == '\n';
+        return Matches({{at, AnyTag}, {at + RecordTextLength, '\r'}, {at + RecordTextLength + 1, '\n'}});
     }
     // The end of the file cuts the record at the offset short: a tag, and no line end in what
     // is there.
-    bool CutShort(int64_t at)
+    Match CutShort(int64_t at)
     {
-        if (Records.FileSize - at >= RecordLength || !IsRecordTag(Byte(at)))
-            return false;
-        for (int64_t i = at; i < Records.FileSize; ++i) {
+        if (Records.FileSize - at >= RecordLength)
+            return Match::No;
+        Match m = Matches({{at, AnyTag}});
+        for (int64_t i = at; m != Match::No && i < Records.FileSize; ++i) {
             const int b = Byte(i);
             if (b == '\r' || b == '\n')
-                return false;
+                m = Match::No;
+            else if (b == Unreadable)
+                m = Match::Unknown;
         }
-        return true;
+        return m;
     }
-    bool Failed() const { return ReadFailed; }
+    // Reading goes on at the offset after a damaged stretch: a line starts there with a whole
+    // record (or the record the end of the file cuts short). Record: how the part from the
+    // offset on matches, alone.
+    Match Resumes(int64_t at, Match& record)
+    {
+        record = Match::No;
+        const Match lineStart = Matches({{at - 1, '\n'}, {at - 2, '\r'}});
+        if (lineStart == Match::No)
+            return Match::No;
+        record = WholeRecord(at);
+        if (record != Match::Yes) {
+            const Match cut = CutShort(at);
+            record = cut == Match::Yes || (cut == Match::Unknown && record == Match::No) ? cut : record;
+        }
+        return record == Match::No ? Match::No : lineStart == Match::Yes ? record : Match::Unknown;
+    }
+
+    // The bytes met that could not be read (what the scan read may be gone).
+    int64_t Unread = 0;
 
 private:
-    int64_t Load(int64_t at)
+    int64_t Load(int64_t at, int64_t most)
     {
-        const int64_t most = RecordAtATime ? RecordLength : WindowSize;
         Window.resize(static_cast<size_t>(std::min<int64_t>(most, Records.FileSize - at)));
         return Records.ReadBytes(at, Window.data(), Window.size());
     }
@@ -143,11 +184,11 @@ private:
     static constexpr int64_t WindowSize = 1 << 16;
     VlxRecords& Records;
     const bool Again;
-    bool ReadFailed = false;
     std::vector<char> Window;
     int64_t Start = -1;
     size_t Length = 0;
     bool RecordAtATime = false;
+    int64_t BadFrom = -1, BadTo = -1;  // the bytes that could not be read last
 };
 
 VlxRecords::VlxRecords(InputFile& file) : File(file)
@@ -201,45 +242,79 @@ bool VlxRecords::NextRecord(Scanner& bytes, ScanPoint& point, Found& found)
     found.Line = point.Line;
     if (at >= FileSize)
         return false;
-    if (bytes.WholeRecord(at)) {
+    if (bytes.WholeRecord(at) == Scanner::Match::Yes) {
         point.Offset += RecordLength;
         ++point.Line;
         return true;
     }
-    if (at >= FileSize || bytes.Failed())
+    if (at >= FileSize)
         return false;
-    if (bytes.CutShort(at)) {
+    if (bytes.CutShort(at) == Scanner::Match::Yes) {
         // Counted when at least half of it is there, as the record count rounds.
         point.Offset = FileSize;
         found.Cut = true;
         return 2 * (FileSize - at) >= RecordLength;
     }
+    FrameStretch(bytes, point, found, nullptr, INT64_MAX);
+    return true;
+}
+
+namespace {
+
+// Told for a damaged stretch whose first line cannot be read any more; a failed read is told
+// in its place, so the operator never sees it.
+const char UnreadableStretch[] = "it cannot be read";
+
+}  // namespace
+
+VlxRecords::StretchRead VlxRecords::FrameStretch(Scanner& bytes, ScanPoint& point, Found& found, const ScanPoint* end,
+                                                 int64_t limit)
+{
+    StretchRead read;
+    const int64_t at = point.Offset;
+    int64_t unread = bytes.Unread;
     found.Damaged = true;
     // The line it begins: its length and how it ends.
-    int64_t end = at;
-    int lineEnd = -1;
-    for (; end < FileSize && end - at < 4096; ++end) {
-        const int b = bytes.Byte(end);
+    int64_t lineEnd = at;
+    int endByte = -1;
+    for (; lineEnd < FileSize && lineEnd - at < 4096; ++lineEnd) {
+        const int b = bytes.Byte(lineEnd);
         if (b == '\n' || b == '\r') {
-            lineEnd = b;
+            endByte = b;
             break;
         }
     }
-    const bool crLf = lineEnd == '\r' && bytes.Byte(end + 1) == '\n';
-    if (lineEnd == '\r' && crLf)
-        ++end;
-    found.What = DescribeDamage(bytes.Byte(at), end - at + 1, crLf, lineEnd);
+    const bool crLf = endByte == '\r' && bytes.Byte(lineEnd + 1) == '\n';
+    if (endByte == '\r' && crLf)
+        ++lineEnd;
+    found.What = DescribeDamage(bytes.Byte(at), lineEnd - at + 1, crLf, endByte);
+    if (bytes.Unread > unread) {
+        found.What = UnreadableStretch;
+        read.What = false;
+    }
+    if (end != nullptr) {
+        // The block's last stretch: the scan noted where the block ends, and the whole records
+        // after it place its end back from there.
+        point.Offset = end->Offset;
+        point.Line = end->Line;
+        return read;
+    }
     // Reading goes on at the next line that starts a whole record (or the record the end of
-    // the file cuts short).
+    // the file cuts short). Where a place that cannot be read hides whether a line does, the
+    // end found is not sure.
     int64_t resume = at + 1;
-    for (; resume < FileSize && !bytes.Failed(); ++resume)
-        if (bytes.Byte(resume - 1) == '\n' && bytes.Byte(resume - 2) == '\r' &&
-            (bytes.WholeRecord(resume) || bytes.CutShort(resume)))
+    for (Scanner::Match record; resume < std::min(limit, FileSize); ++resume) {
+        const Scanner::Match m = bytes.Resumes(resume, record);
+        if (m == Scanner::Match::Yes)
             break;
+        read.End = read.End && m == Scanner::Match::No;
+    }
+    read.End = read.End && resume < limit;
     if (resume > FileSize)
         resume = FileSize;
     // A line of it that starts with "L", or with no record tag at all (the tag itself may be
     // what was lost), may have been a line record.
+    unread = bytes.Unread;
     int previous = '\n';
     for (int64_t i = at; i < resume; ++i) {
         const int b = bytes.Byte(i);
@@ -250,8 +325,9 @@ bool VlxRecords::NextRecord(Scanner& bytes, ScanPoint& point, Found& found)
             ++point.Line;
         previous = b;
     }
+    read.Lines = bytes.Unread == unread;
     point.Offset = resume;
-    return true;
+    return read;
 }
 
 void VlxRecords::Scan()
@@ -265,52 +341,225 @@ void VlxRecords::Scan()
     }
     BlankControlCharacters(FirstBytes.data(), FirstBytes.size());
 
-    // Only the count and every block's start are kept: the rest is framed again by block.
+    // Kept: the count, which records are whole and which are stretches that may hold a line
+    // record, and where every block starts. A block ends after 1024 records, or sooner where
+    // its records would span more than BlockSpan bytes, so that framing one again never reads
+    // far whatever the damage.
     ScanPoint point;
     Found found;
     for (;;) {
-        const ScanPoint start = point;
-        if (!NextRecord(bytes, point, found))
-            break;
-        if (RecordCount % BlockRecords == 0)
+        ScanPoint start = point;
+        start.First = RecordCount + 1;
+        if (!NextRecord(bytes, point, found)) {
             BlockStarts.push_back(start);
+            break;
+        }
+        if (BlockStarts.empty() || start.First - BlockStarts.back().First >= BlockRecords ||
+            start.Offset - BlockStarts.back().Offset >= BlockSpan)
+            BlockStarts.push_back(start);
+        if (RecordCount % 64 == 0) {
+            WholeRecords.push_back(0);
+            LineStretches.push_back(0);
+        }
+        const uint64_t bit = uint64_t{1} << (RecordCount % 64);
+        if (!found.Damaged && !found.Cut)
+            WholeRecords.back() |= bit;
+        if (found.Damaged && found.HoldsLine)
+            LineStretches.back() |= bit;
+        LastCut = found.Cut;
+        if (found.Cut)
+            CutOffset = found.Offset;
         ++RecordCount;
     }
 }
 
-const VlxRecords::Found* VlxRecords::Place(int32_t n)
+bool VlxRecords::Noted(const std::vector<uint64_t>& bits, int32_t n)
+{
+    return (bits[static_cast<size_t>(n - 1) / 64] >> ((n - 1) % 64) & 1) != 0;
+}
+
+void VlxRecords::ReadTexts(HeldBlock& block, int32_t from, int32_t to)
+{
+    if (from >= to)
+        return;
+    char* text = block.Text.data() + static_cast<size_t>(from) * RecordLength;
+    const size_t size = static_cast<size_t>(to - from) * RecordLength;
+    const int64_t offset = block.Places[static_cast<size_t>(from)].Offset;
+    if (ReadBytes(offset, text, size) < 0) {
+        // Record by record, so that one bad place costs only its own records.
+        std::memset(text, ' ', size);
+        for (size_t at = 0; at < size; at += RecordLength)
+            if (ReadBytes(offset + static_cast<int64_t>(at), text + at, RecordLength) < 0) {
+                Failed = true;
+                std::memset(text + at, ' ', RecordLength);
+            }
+    }
+    // Texts of the records reach the outputs; a control character in them (a damaged file)
+    // would break an output's lines.
+    for (size_t at = 0; at < size; at += RecordLength)
+        BlankControlCharacters(text + at, RecordTextLength);
+}
+
+int32_t VlxRecords::FramedFrom(Scanner& bytes, int64_t at, const ScanPoint& tail, int32_t first, int32_t after,
+                               int32_t last)
+{
+    std::vector<bool> whole;
+    while (at < tail.Offset) {
+        const Scanner::Match w = bytes.WholeRecord(at);
+        if (w == Scanner::Match::Unknown)
+            return -1;
+        whole.push_back(w == Scanner::Match::Yes);
+        if (w == Scanner::Match::Yes) {
+            at += RecordLength;
+            continue;
+        }
+        Scanner::Match m = Scanner::Match::No, record;
+        while (++at <= tail.Offset && (m = bytes.Resumes(at, record)) == Scanner::Match::No) {
+        }
+        if (m != Scanner::Match::Yes)
+            return -1;
+    }
+    const int32_t k = last + 1 - static_cast<int32_t>(whole.size());
+    if (at != tail.Offset || k <= after)
+        return -1;
+    for (size_t t = 0; t < whole.size(); ++t)
+        if (whole[t] != Noted(WholeRecords, first + k + static_cast<int32_t>(t)))
+            return -1;
+    return k;
+}
+
+int32_t VlxRecords::FrameAgain(Scanner& bytes, HeldBlock& block, int32_t i, int32_t last, const ScanPoint& tail,
+                               ScanPoint& point)
+{
+    // A line that may start the record after the stretch, in order: the first that surely does,
+    // and before it those where only the line end before it cannot be read. One is taken where
+    // the records framed from it to the block's last stretch are as many, and as whole, as the
+    // scan found them.
+    const Found& stretch = block.Places[static_cast<size_t>(i)];
+    Scanner::Match m = Scanner::Match::No, record;
+    for (int64_t at = stretch.Offset + 1; at < tail.Offset && m != Scanner::Match::Yes; ++at) {
+        m = bytes.Resumes(at, record);
+        if (m == Scanner::Match::No || record != Scanner::Match::Yes)
+            continue;
+        const int32_t k = FramedFrom(bytes, at, tail, block.First, i, last);
+        if (k >= 0) {
+            point.Offset = at;
+            point.Line = stretch.Line + (k - i);
+            return k;
+        }
+    }
+    point = tail;
+    return last + 1;
+}
+
+void VlxRecords::Frame(size_t index, HeldBlock& block)
+{
+    const ScanPoint& from = BlockStarts[index];
+    const ScanPoint& to = BlockStarts[index + 1];
+    const int32_t count = to.First - from.First;
+    block.First = from.First;
+    block.Text.assign(static_cast<size_t>(count) * RecordLength, ' ');
+    block.Places.assign(static_cast<size_t>(count), Found());
+    // The records after the block's last stretch are whole (or the cut last one): placed back
+    // from the block's end, they tell where that stretch ends, which is then not looked for.
+    int32_t lastStretch = count - 1;
+    ScanPoint tail = to;
+    for (; lastStretch >= 0; --lastStretch) {
+        const int32_t n = from.First + lastStretch;
+        if (n == RecordCount && LastCut) {
+            tail.Offset = CutOffset;
+        } else if (Noted(WholeRecords, n)) {
+            tail.Offset -= RecordLength;
+            --tail.Line;
+        } else {
+            break;
+        }
+    }
+    Scanner bytes(*this, true);
+    ScanPoint point = from;
+    int32_t run = 0;         // the first of the whole records since the last stretch
+    int32_t linesFrom = -1;  // the lines after this stretch are counted short
+    for (int32_t i = 0; i < count; ++i) {
+        Found& found = block.Places[static_cast<size_t>(i)];
+        found.Offset = point.Offset;
+        found.Line = point.Line;
+        const int32_t n = from.First + i;
+        // The framing of whole records and of the cut last one is known from the scan: no
+        // place that goes bad later can move them.
+        if (Noted(WholeRecords, n) || (n == RecordCount && LastCut)) {
+            found.Cut = !Noted(WholeRecords, n);
+            point.Offset += RecordLength;
+            ++point.Line;
+            continue;
+        }
+        ReadTexts(block, run, i);
+        run = i + 1;
+        // Lines counted short before it are counted again from where the block ends.
+        const bool recount = i == lastStretch && linesFrom >= 0;
+        StretchRead read =
+            FrameStretch(bytes, point, found, i == lastStretch && !recount ? &tail : nullptr, tail.Offset + 1);
+        found.HoldsLine = Noted(LineStretches, n);
+        if (recount) {
+            const int64_t shift = tail.Line - point.Line;
+            for (int32_t k = linesFrom + 1; k <= i; ++k)
+                block.Places[static_cast<size_t>(k)].Line += shift;
+            Failed = Failed || !read.What || !read.End || !read.Lines || point.Offset != tail.Offset;
+            point = tail;
+            continue;
+        }
+        Failed = Failed || !read.What;
+        const int32_t stretch = i;
+        if (!read.End) {
+            // A place that cannot be read hides where the stretch ends: the framing is found
+            // again past it, and the records whose start it hides read blank.
+            const int32_t next = FrameAgain(bytes, block, i, lastStretch, tail, point);
+            for (int32_t k = i + 1; k < next; ++k) {
+                Found& hidden = block.Places[static_cast<size_t>(k)];
+                hidden.Line = point.Line - (next - k);
+                hidden.Damaged = !Noted(WholeRecords, from.First + k);
+                hidden.What = hidden.Damaged ? UnreadableStretch : "";
+                hidden.HoldsLine = Noted(LineStretches, from.First + k);
+            }
+            Failed = Failed || next > i + 1;
+            read.Lines = next > lastStretch;
+            i = next - 1;
+            run = next;
+        }
+        if (!read.Lines) {
+            // Two such places in a block leave the lines between them unknown.
+            Failed = Failed || linesFrom >= 0;
+            linesFrom = stretch;
+        }
+    }
+    ReadTexts(block, run, count);
+}
+
+VlxRecords::HeldBlock* VlxRecords::BlockOf(int32_t n)
 {
     if (n < 1 || n > RecordCount)
         return nullptr;
-    if (BlockFirst == 0 || n < BlockFirst || n >= BlockFirst + static_cast<int32_t>(BlockFound.size())) {
-        const int32_t index = (n - 1) / BlockRecords;
-        BlockFirst = index * BlockRecords + 1;
-        const int32_t count = std::min(BlockRecords, RecordCount - BlockFirst + 1);
-        Block.assign(static_cast<size_t>(count) * RecordLength, ' ');
-        BlockFound.assign(static_cast<size_t>(count), Found());
-        Scanner bytes(*this, true);
-        ScanPoint point = BlockStarts[static_cast<size_t>(index)];
-        for (int32_t i = 0; i < count; ++i) {
-            Found& found = BlockFound[static_cast<size_t>(i)];
-            char* text = Block.data() + static_cast<size_t>(i) * RecordLength;
-            const int64_t line = point.Line;
-            if (!bytes.Failed() && NextRecord(bytes, point, found) && !found.Damaged)
-                bytes.Copy(found.Offset, text,
-                           static_cast<size_t>(std::min<int64_t>(RecordLength, FileSize - found.Offset)));
-            if (bytes.Failed()) {
-                // A place the first scan read cannot be read now: blanks from there on.
-                std::memset(text, ' ', RecordLength);
-                found = Found();
-                found.Line = line;
-                point.Line = line + 1;
-                continue;
-            }
-            // Texts of the records reach the outputs; a control character in them (a damaged
-            // file) would break an output's lines.
-            BlankControlCharacters(text, RecordTextLength);
+    HeldBlock* oldest = &Held[0];
+    for (HeldBlock& b : Held) {
+        if (!b.Places.empty() && n >= b.First && n < b.First + static_cast<int32_t>(b.Places.size())) {
+            b.Used = ++Uses;
+            return &b;
         }
+        if (b.Used < oldest->Used)
+            oldest = &b;
     }
-    return &BlockFound[static_cast<size_t>(n - BlockFirst)];
+    // The reader goes back and forth between a few places (a reading, the sentences it is
+    // paired with): the blocks used last are kept, the one used longest ago framed anew.
+    const auto next = std::upper_bound(BlockStarts.begin(), BlockStarts.end() - 1, n,
+                                       [](int32_t number, const ScanPoint& p) { return number < p.First; });
+    Frame(static_cast<size_t>(next - BlockStarts.begin() - 1), *oldest);
+    oldest->Used = ++Uses;
+    return oldest;
+}
+
+const VlxRecords::Found* VlxRecords::Place(int32_t n)
+{
+    HeldBlock* b = BlockOf(n);
+    return b ? &b->Places[static_cast<size_t>(n - b->First)] : nullptr;
 }
 
 const std::string& VlxRecords::Damage(int32_t n)
@@ -340,9 +589,10 @@ bool VlxRecords::CutShort(int32_t n)
 
 std::string_view VlxRecords::Record(int32_t n)
 {
-    if (Place(n) == nullptr)
+    const HeldBlock* b = BlockOf(n);
+    if (b == nullptr)
         return std::string_view(Single, RecordLength);
-    return std::string_view(Block.data() + static_cast<size_t>(n - BlockFirst) * RecordLength, RecordLength);
+    return std::string_view(b->Text.data() + static_cast<size_t>(n - b->First) * RecordLength, RecordLength);
 }
 
 void OutputText::Line(std::string_view text)

@@ -32,14 +32,17 @@ public:
     virtual bool Close() = 0;
 };
 
-// An input held in memory; a read reaching FailFrom (a bad sector of a card) fails, negative
-// for none.
+// An input held in memory; a read reaching the place from FailFrom up to FailTo (a bad sector
+// of a card; FailTo negative: to the end) fails, FailFrom negative for none. The place may
+// still read ReadsBeforeFailing times first (a card that goes bad as it is read).
 class MemoryInputFile : public InputFile {
 public:
     explicit MemoryInputFile(std::string_view bytes) : Bytes(bytes) {}
     int64_t Size() override { return static_cast<int64_t>(Bytes.size()); }
     int64_t ReadAt(int64_t offset, char* buffer, size_t n) override;
     int64_t FailFrom = -1;
+    int64_t FailTo = -1;
+    int32_t ReadsBeforeFailing = 0;
 
 private:
     std::string_view Bytes;
@@ -67,12 +70,15 @@ private:
 // as a power cut during a store leaves it) is no damage: when at least half of it is there it
 // reads with blanks in place of its missing bytes, never past the end of the file, else it is
 // left out (the record count of a plain file is its size divided by 60, rounded). Control
-// characters in columns 1-58 read as blanks. A read that fails ends the file there and is
-// remembered (ReadFailed).
+// characters in columns 1-58 read as blanks. A read that fails in the opening scan ends the
+// file there; a record that cannot be read whole reads blank, and only it, and so does a
+// record whose start a place that went bad after the scan hides. Either is remembered
+// (ReadFailed), as is a stretch whose first line cannot be read any more.
 //
-// What it keeps does not grow with the damage: one scan counts the records and notes where
-// every 1024th starts; a block of 1024 records is framed again from there when it is read,
-// with what is wrong in each of its stretches.
+// What it keeps does not grow with the damage: one scan counts the records, notes which are
+// whole, which stretches may hold a line record and where every block starts; a block (1024
+// records at most, spanning little more than 64 KiB) is framed again from there when it is
+// read, with what is wrong in each of its stretches. The few blocks used last are held.
 class VlxRecords {
 public:
     explicit VlxRecords(InputFile& file);
@@ -90,17 +96,18 @@ public:
     int64_t LineOf(int32_t n);
     // True for the last record when the file ends inside it: what it held is not all there.
     bool CutShort(int32_t n);
-    // A read of the file failed: the records from there on are missing.
+    // A read of the file failed: records are missing or blank.
     bool ReadFailed() const { return Failed; }
     // The first 60 bytes of the file as they are (control characters as blanks), whether or
     // not they frame a record: where its signature stands.
     std::string_view FirstRecordText() const { return FirstBytes; }
 
 private:
-    // Where a record starts: its offset and the file's line there.
+    // Where a record starts: its offset, the file's line there and its number.
     struct ScanPoint {
         int64_t Offset = 0;
         int64_t Line = 1;
+        int32_t First = 1;
     };
     // A record as the framing finds it: whole, cut short by the end of the file, or one
     // damaged stretch.
@@ -112,26 +119,61 @@ private:
         bool Cut = false;
         std::string What;
     };
+    // What of a damaged stretch could be read when it was framed: what is wrong with it,
+    // where it ends, the lines in it.
+    struct StretchRead {
+        bool What = true;
+        bool End = true;
+        bool Lines = true;
+    };
+    // A block framed: its records' places and texts.
+    struct HeldBlock {
+        int32_t First = 0;
+        uint64_t Used = 0;  // when it was last asked for
+        std::vector<Found> Places;
+        std::vector<char> Text;
+    };
     class Scanner;
     void Scan();
     // The record at the point, and the point moved past it; false where none starts.
     bool NextRecord(Scanner& bytes, ScanPoint& point, Found& found);
-    // Record n's place in the block that holds it, that block read first; nullptr outside
+    // The damaged stretch at the point, the point moved past it; end: where it is known to
+    // end (the block's last stretch), nullptr to look for it before limit.
+    StretchRead FrameStretch(Scanner& bytes, ScanPoint& point, Found& found, const ScanPoint* end, int64_t limit);
+    static bool Noted(const std::vector<uint64_t>& bits, int32_t n);
+    // Block `index` framed and its records' texts read into `block`.
+    void Frame(size_t index, HeldBlock& block);
+    // Where the framing goes on after stretch `i` of the block, whose end a place that cannot
+    // be read hides: the record (up to last + 1, past the block's last stretch) and its place.
+    int32_t FrameAgain(Scanner& bytes, HeldBlock& block, int32_t i, int32_t last, const ScanPoint& tail,
+                       ScanPoint& point);
+    // The record of the block (after `after`, up to `last`) that starts at the offset, where
+    // the records framed from there to the tail are as many and as whole as the scan found
+    // them; -1 where not.
+    int32_t FramedFrom(Scanner& bytes, int64_t at, const ScanPoint& tail, int32_t first, int32_t after, int32_t last);
+    // The texts of the whole records from..to-1 of a block, which follow one another.
+    void ReadTexts(HeldBlock& block, int32_t from, int32_t to);
+    // The block that holds record n, framed first when it is not held; nullptr outside
     // 1..Count().
+    HeldBlock* BlockOf(int32_t n);
     const Found* Place(int32_t n);
     // Reads n bytes (fewer at the end of the file); -1 after a failed read.
     int64_t ReadBytes(int64_t offset, char* buffer, size_t n);
 
     static constexpr int32_t BlockRecords = 1024;
+    static constexpr int64_t BlockSpan = 1 << 16;
     InputFile& File;
     int64_t FileSize = 0;
     int32_t RecordCount = 0;
     bool Failed = false;
+    bool LastCut = false;   // the last record is cut short
+    int64_t CutOffset = 0;  // where it starts
     std::string FirstBytes;
-    std::vector<ScanPoint> BlockStarts;  // where records 1, 1025, 2049, ... start
-    int32_t BlockFirst = 0;              // first record held in Block (0: none)
-    std::vector<char> Block;
-    std::vector<Found> BlockFound;
+    std::vector<ScanPoint> BlockStarts;   // every block's start, then where the records end
+    std::vector<uint64_t> WholeRecords;   // bit n - 1: record n is whole
+    std::vector<uint64_t> LineStretches;  // bit n - 1: record n is a stretch that may hold a line record
+    HeldBlock Held[4];
+    uint64_t Uses = 0;
     char Single[RecordLength];
 };
 

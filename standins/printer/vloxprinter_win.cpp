@@ -2,7 +2,7 @@
 // with Wine's generic PPD, printing into a file, as the default printer; or takes it away.
 //
 //   vloxprinter add [PORT]   PORT defaults to C:\vlox-print\page.ps (a file of the prefix,
-//                            rewritten by every job); a Unix path works too
+//                            replaced whole by every job); a Unix path works too
 //   vloxprinter remove       deletes the printer (the prefix then has none)
 //
 // Exit code 0 when done.
@@ -11,6 +11,7 @@
 
 #include <cstdio>
 #include <cwchar>
+#include <cwctype>
 #include <string>
 #include <vector>
 
@@ -85,16 +86,35 @@ bool RemovePrinter()
     return ok;
 }
 
-bool AddVloxPrinter(const std::wstring& port)
+// Wine's local port monitor opens a file port without truncating it, so a shorter job would
+// keep the tail of a longer one before it. A file of the prefix is therefore written by a
+// shell through a pipe port, which replaces it whole. The prefix is found when the job runs
+// (tests print in copies of a template prefix); C: is its drive_c, other drives their
+// dosdevices link.
+std::wstring PipePortWritingWhole(const std::wstring& path)
+{
+    std::wstring unix = L"${WINEPREFIX:-$HOME/.wine}/";
+    const wchar_t drive = static_cast<wchar_t>(towlower(path[0]));
+    unix += drive == L'c' ? std::wstring(L"drive_c") : std::wstring(L"dosdevices/") + drive + L":";
+    for (size_t i = 2; i < path.size(); ++i) {
+        if (path[i] == L'$' || path[i] == L'`' || path[i] == L'"')
+            unix += L'\\';
+        unix += path[i] == L'\\' ? L'/' : path[i];
+    }
+    return L"|cat > \"" + unix + L"\"";
+}
+
+bool AddVloxPrinter(const std::wstring& given)
 {
     if (!AddDriver())
         return false;
     RemovePrinter();
+    std::wstring port = given;
     // A port that is a file of the prefix: its folder must exist for the job to be written.
-    if (port.size() > 3 && port[1] == L':') {
+    if (port.size() > 3 && port[1] == L':' && port[2] == L'\\') {
         const size_t slash = port.find_last_of(L'\\');
-        if (slash != std::wstring::npos)
-            CreateDirectoryW(port.substr(0, slash).c_str(), nullptr);
+        CreateDirectoryW(port.substr(0, slash).c_str(), nullptr);
+        port = PipePortWritingWhole(port);
     }
     PRINTER_INFO_2W pi{};
     pi.pPrinterName = const_cast<wchar_t*>(PrinterName);

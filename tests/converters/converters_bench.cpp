@@ -81,7 +81,30 @@ public:
     }
 };
 
-enum Survey { UserGates100, Gates30, Gates20 };
+enum Survey { UserGates100, Gates30, Gates20, EarlyGps, EarlyGpsZeroed };
+
+// 2000 readings of 30 gates whose GGA sentences come with the first 10 only; zeroed: 1 MiB of
+// zero bytes after those (a zeroed area of a card), so every later reading is paired with a
+// sentence before it.
+std::string EarlyGpsSurvey(bool zeroed)
+{
+    VlxFixture f(1, 1, "EARLYGPS");
+    f.Params.GateSet = 1;
+    f.Params.RepRateIndex = 2;
+    for (int32_t i = 0, tick = 1000000; i < 2000; ++i, tick += 10000) {
+        if (i % 20 == 0)
+            f.Line(10.0 * (i / 20), (i / 20) % 2, 0.0);
+        else
+            f.Station(5.0 * (i % 20));
+        const LocalTime t = FixtureTime(8 + i / 3600, i / 60 % 60, i % 60);
+        if (i < 10)
+            f.Sentence(GgaSentence(t, 49.27 + 0.0001 * i, -123.18, 1, 8, 0.9, 70.0), tick - 2000);
+        f.Reading(DecayVolts(30, 3.0e-3, 0.9), 50000.0, t, tick);
+        if (zeroed && i == 9)
+            f.Bytes += std::string(1 << 20, '\0');
+    }
+    return f.Bytes;
+}
 
 // The survey's file, written once.
 const std::string& SurveyPath(Survey survey)
@@ -91,7 +114,8 @@ const std::string& SurveyPath(Survey survey)
     if (path.empty()) {
         const std::string bytes = survey == UserGates100 ? LargeSurvey(10000, 2, 100)
                                   : survey == Gates30    ? LargeSurvey(10000, 1)
-                                                         : LargeSurvey(9999, 0);
+                                  : survey == Gates20    ? LargeSurvey(9999, 0)
+                                                         : EarlyGpsSurvey(survey == EarlyGpsZeroed);
         path = "/tmp/vlox-converters-bench-" + std::to_string(static_cast<int>(survey)) + ".VLX";
         std::FILE* f = std::fopen(path.c_str(), "wb");
         std::fwrite(bytes.data(), 1, bytes.size(), f);
@@ -160,7 +184,7 @@ void DecodeRead(benchmark::State& st, Survey survey)
     }
 }
 
-void Convert(benchmark::State& st, int32_t mode, Survey survey)
+void Convert(benchmark::State& st, int32_t mode, Survey survey, bool ags = false)
 {
     ConverterState state;
     state.ConverterMode = mode;
@@ -173,12 +197,17 @@ void Convert(benchmark::State& st, int32_t mode, Survey survey)
         state.Settings.IncludeElevation = 1;
         state.Settings.IncludeGpsQuality = 1;
     }
+    if (ags) {
+        state.Settings.XyzFileFormat = 3;
+        state.Settings.XyzPositioning = 0;
+    }
     state.InputPath = SurveyPath(survey);
     state.OutputPath = "/tmp/vlox-converters-bench.out";
     DiskHost host;
     const auto start = std::chrono::steady_clock::now();
     for (auto _ : st) {
-        if (RunConverterWriter(state, host) != 1)
+        // The zeroed area is damage, told as such.
+        if (RunConverterWriter(state, host) != (survey == EarlyGpsZeroed ? -1 : 1))
             st.SkipWithError("conversion failed");
     }
     const double each = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() /
@@ -191,6 +220,14 @@ void Convert(benchmark::State& st, int32_t mode, Survey survey)
     std::remove(state.OutputPath.c_str());
 }
 
+// The pairing on a GPS survey with a zeroed area against the same survey without it: format
+// (0 TXT, 1 USF, 2 XYZ by GPS, 3 AGS XYZ, 4 LZ5), zeroed area (0 none, 1 of 1 MiB).
+void ZeroedArea(benchmark::State& st)
+{
+    const int32_t modes[] = {ModeTxt, ModeUsf, ModeXyz, ModeXyz, ModeLz5};
+    Convert(st, modes[st.range(0)], st.range(1) == 1 ? EarlyGpsZeroed : EarlyGps, st.range(0) == 3);
+}
+
 BENCHMARK_CAPTURE(PlainRead, user_gates_100, UserGates100)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(PlainRead, gates_30, Gates30)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(PlainRead, gates_20, Gates20)->Unit(benchmark::kMillisecond);
@@ -201,5 +238,6 @@ BENCHMARK_CAPTURE(Convert, txt_user_gates_100, ModeTxt, UserGates100)->Unit(benc
 BENCHMARK_CAPTURE(Convert, usf_user_gates_100, ModeUsf, UserGates100)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(Convert, xyz_gps_gates_30, ModeXyz, Gates30)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(Convert, lz5_gates_20, ModeLz5, Gates20)->Unit(benchmark::kMillisecond);
+BENCHMARK(ZeroedArea)->ArgsProduct({{0, 1, 2, 3, 4}, {0, 1}})->Unit(benchmark::kMillisecond);
 
 }  // namespace

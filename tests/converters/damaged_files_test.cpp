@@ -122,6 +122,9 @@ struct Damage {
     bool Told;         // the operator must be told
     int64_t Line;      // the line the message names (0: not checked)
     int32_t Readings;  // readings that reach the output
+    // A place that cannot be read: from, to (negative: the end), the reads it still gives.
+    int64_t FailFrom = -1, FailTo = -1;
+    int32_t ReadsBeforeFailing = 0;
 };
 
 const int32_t Modes[] = {ModeTxt, ModeLz5, ModeUsf, ModeXyz};
@@ -160,6 +163,7 @@ TEST(DamagedFiles, EveryReadingIsWrittenOrTheOperatorIsTold)
     const size_t v34 = RecordOffset(good, "V3", 4);
     const size_t w3 = RecordOffset(good, "W1", 3);
     const size_t w4 = RecordOffset(good, "W1", 4);
+    const size_t v32 = RecordOffset(good, "V3", 2);
     // Reading 3's record of the tag copied into reading 4 after its own.
     auto copiedIntoReading4 = [&](const char* tag) {
         const size_t own = RecordOffset(good, tag, 4);
@@ -207,7 +211,26 @@ TEST(DamagedFiles, EveryReadingIsWrittenOrTheOperatorIsTold)
          LineAt(v2), 4},
         {"reading 4's C7 with no record tag", [&](const std::string& b) { return Replaced(b, c7, "X"); }, true,
          LineAt(c7), 3},
-        {"a read failure at byte 4096", [](const std::string& b) { return b; }, true, 0, 3},
+        {"a read failure at byte 4096", [](const std::string& b) { return b; }, true, 0, 3, 4096},
+        // Mended: a place that went bad after the opening scan, or that the scan never read
+        // (the middle of the record after a damaged line), blanked the rest of its block.
+        {"a place in reading 3's V3 going bad after the opening scan", [](const std::string& b) { return b; }, true, 0,
+         4, static_cast<int64_t>(v3 + 10), static_cast<int64_t>(v3 + 30), 1},
+        {"a small place inside the record after a damaged line",
+         [&](const std::string& b) { return std::string(b).erase(v3 + 20, 1); }, true, 0, 4,
+         static_cast<int64_t>(v3 + 59 + 10), static_cast<int64_t>(v3 + 59 + 40)},
+        // Mended: with two damaged stretches in a block, a place going bad after the scan in the
+        // first or at the start of the record after it blanked the records up to the second
+        // (reading 3 here); one at the end of a stretch's second line moved no line.
+        {"a place in the first of two stretches going bad after the scan",
+         [&](const std::string& b) { return std::string(b).erase(v34 + 20, 1).erase(v32 + 20, 1); }, true, 0, 3,
+         static_cast<int64_t>(v32 + 5), static_cast<int64_t>(v32 + 10), 1},
+        {"a place in the record after the first of two stretches going bad after the scan",
+         [&](const std::string& b) { return std::string(b).erase(v34 + 20, 1).erase(v32 + 20, 1); }, true, 0, 3,
+         static_cast<int64_t>(v32 + 59), static_cast<int64_t>(v32 + 60), 1},
+        {"the line end of a stretch's second line going bad after the scan",
+         [&](const std::string& b) { return std::string(b).erase(z5 + 30, 1).erase(v3 + 80, 1).erase(v3 + 20, 1); },
+         true, LineAt(v3), 3, static_cast<int64_t>(v3 + 116), static_cast<int64_t>(v3 + 118), 1},
         // A power cut during a store: the reading it interrupts is left out without a word.
         {"cut inside reading 5", [&](const std::string& b) { return b.substr(0, v2 + 33); }, false, 0, 4},
         {"cut at a record's end inside reading 5", [&](const std::string& b) { return b.substr(0, v2 + 60); }, false, 0,
@@ -242,10 +265,14 @@ TEST(DamagedFiles, EveryReadingIsWrittenOrTheOperatorIsTold)
         for (const Damage& d : damages) {
             SCOPED_TRACE(std::string(d.Name) + ", mode " + std::to_string(mode));
             const std::string bytes = d.Make(good);
-            const bool readFailure = std::string(d.Name).find("read failure") != std::string::npos;
+            const bool readFailure = d.FailFrom >= 0 && d.Line == 0;
             const Converted c = Convert(
                 mode, bytes, [&](ConverterSettings& s) { Adjust(mode, s); },
-                [&](MemoryHost& h) { h.InputFailFrom = readFailure ? 4096 : -1; });
+                [&](MemoryHost& h) {
+                    h.InputFailFrom = d.FailFrom;
+                    h.InputFailTo = d.FailTo;
+                    h.InputReadsBeforeFailing = d.ReadsBeforeFailing;
+                });
             ExpectWholeOrTold(mode, intact, d.Told ? intact.size() : static_cast<size_t>(d.Readings), c);
             EXPECT_EQ(!c.Host.Messages.empty(), d.Told);
             EXPECT_EQ(ReadingsOf(mode, c).size(), static_cast<size_t>(d.Readings));
@@ -407,42 +434,65 @@ TEST(VlxFraming, StretchesResumeAtTheNextWholeRecord)
         EXPECT_FALSE(records.MayHoldLineRecord(static_cast<int32_t>(l1 / 60)));
         EXPECT_EQ(records.Record(static_cast<int32_t>(l1 / 60 + 1)).substr(0, 2), "L1");
     }
-    // A read that fails ends the file there; the records before it are kept.
+    // A read that fails in the opening scan ends the file there; the records before it are
+    // kept, but one that cannot be read whole (the scan's reads end inside record 1093). A
+    // place that goes bad after the scan blanks only the records it covers (mended: the rest
+    // of its block), in either block.
     {
-        MemoryInputFile input(good);
-        input.FailFrom = 4096;
-        VlxRecords records(input);
-        EXPECT_TRUE(records.ReadFailed());
-        EXPECT_EQ(records.Count(), 4096 / 60);
-        EXPECT_EQ(records.Record(68), good.substr(67 * 60, 60));
+        std::string big;
+        while (big.size() < 2100 * 60)
+            big += good;
+        const int32_t all = static_cast<int32_t>(big.size() / 60);
+        const struct {
+            int64_t From, To;
+            int32_t ReadsBefore, Count, Blank;
+        } failures[] = {
+            {4096, -1, 0, 68, 0}, {65579, -1, 0, 1093, 1093}, {2000, 2001, 1, all, 34}, {61440, 61500, 1, all, 1025}};
+        for (const auto& f : failures) {
+            SCOPED_TRACE(f.From);
+            MemoryInputFile input(big);
+            input.FailFrom = f.From;
+            input.FailTo = f.To;
+            input.ReadsBeforeFailing = f.ReadsBefore;
+            VlxRecords records(input);
+            EXPECT_EQ(records.ReadFailed(), f.ReadsBefore == 0);
+            ASSERT_EQ(records.Count(), f.Count);
+            EXPECT_EQ(records.CutShort(f.Count), f.Blank == f.Count);
+            for (int32_t k = 1; k <= f.Count; ++k)
+                ASSERT_EQ(records.Record(k), k == f.Blank ? std::string(60, ' ') : big.substr((k - 1) * 60u, 60)) << k;
+            EXPECT_TRUE(records.ReadFailed());
+        }
     }
 }
 
 // Mended: every damaged stretch kept a record of its own with its message, so a survey whose
 // every other line is a byte long took memory by the stretch. Blocks are now framed again as
 // they are read: records, lines and damage must come out alike in every block, read in
-// either direction.
+// either direction, also where a zeroed area (before record 1001, one stretch of its own)
+// ends a block early.
 TEST(VlxFraming, EveryBlockFramesAlikeWhateverTheOrder)
 {
     std::string good;
     while (good.size() < 3000 * 60)
         good += FiveReadings();
     std::string bytes;
-    const int32_t n = static_cast<int32_t>(good.size() / 60);
+    const int32_t n = static_cast<int32_t>(good.size() / 60), zeroed = 1000;
     for (int32_t k = 0; k < n; ++k)
-        bytes += good.substr(static_cast<size_t>(k) * 60, 58) + (k % 2 == 1 && k > 1500 ? " \r\n" : "\r\n");
+        bytes += (k == zeroed ? std::string(200000, '\0') + "\r\n" : "") +
+                 good.substr(static_cast<size_t>(k) * 60, 58) + (k % 2 == 1 && k > 1500 ? " \r\n" : "\r\n");
     MemoryInputFile input(bytes);
     VlxRecords records(input);
-    ASSERT_EQ(records.Count(), n);
+    ASSERT_EQ(records.Count(), n + 1);
     for (int32_t pass = 0; pass < 2; ++pass)
-        for (int32_t i = 0; i < n; ++i) {
-            const int32_t k = pass == 0 ? i : n - 1 - i;
-            const bool damaged = k % 2 == 1 && k > 1500;
-            ASSERT_EQ(records.LineOf(k + 1), k + 1) << k;
-            ASSERT_EQ(records.Damage(k + 1).empty(), !damaged) << k;
-            ASSERT_EQ(records.Record(k + 1),
-                      damaged ? std::string(60, ' ') : good.substr(static_cast<size_t>(k) * 60, 60))
-                << k;
+        for (int32_t i = 0; i <= n; ++i) {
+            const int32_t m = pass == 0 ? i + 1 : n + 1 - i;
+            const int32_t k = m <= zeroed ? m - 1 : m - 2;
+            const bool damaged = m == zeroed + 1 || (k % 2 == 1 && k > 1500);
+            ASSERT_EQ(records.LineOf(m), m) << m;
+            ASSERT_EQ(records.Damage(m).empty(), !damaged) << m;
+            ASSERT_EQ(records.MayHoldLineRecord(m), m == zeroed + 1 || (damaged && good[k * 60u] == 'L')) << m;
+            ASSERT_EQ(records.Record(m), damaged ? std::string(60, ' ') : good.substr(static_cast<size_t>(k) * 60, 60))
+                << m;
         }
 }
 

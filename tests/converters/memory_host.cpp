@@ -34,6 +34,8 @@ std::unique_ptr<InputFile> MemoryHost::OpenInput(const std::string&)
         return nullptr;
     auto file = std::make_unique<MemoryInputFile>(Input);
     file->FailFrom = InputFailFrom;
+    file->FailTo = InputFailTo;
+    file->ReadsBeforeFailing = InputReadsBeforeFailing;
     return file;
 }
 

@@ -15,6 +15,8 @@ public:
     std::string Input;
     bool InputMissing = false;
     int64_t InputFailFrom = -1;  // reads reaching this byte fail (a bad place on the card)
+    int64_t InputFailTo = -1;    // where the bad place ends (negative: at the file's end)
+    int32_t InputReadsBeforeFailing = 0;
     bool OutputRefused = false;
     int64_t OutputFailAfter = -1;  // bytes the output takes before writes fail
     bool Record = true;            // keep statuses and progress (the benchmark does not)

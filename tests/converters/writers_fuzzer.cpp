@@ -2,6 +2,7 @@
 // sanitizer report, no output line longer than its format allows (LZ5's exactly 48 or 204
 // characters before CR LF), and a conversion that is not done tells the operator in one
 // message, one that is done in none.
+#include "converters/converter_files.h"
 #include "converters/converter_settings.h"
 #include "converters/writers.h"
 #include "memory_host.h"
@@ -10,6 +11,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 
 using namespace converters;
 
@@ -44,6 +46,31 @@ void CheckLines(const std::string& output, int32_t mode)
     }
 }
 
+// A place that goes bad after the opening scan blanks only records: every other reads as
+// the sound file gives it, in whatever order the records are read.
+void CheckPlaceBlanksOnly(const std::string& bytes, int64_t from, int64_t to)
+{
+    MemoryInputFile sound(bytes), failing(bytes);
+    failing.FailFrom = from;
+    failing.FailTo = to;
+    failing.ReadsBeforeFailing = 1;
+    VlxRecords a(sound), b(failing);
+    if (b.ReadFailed() || a.Count() != b.Count())
+        return;  // the scan itself met it
+    for (int64_t k = 0; k < 2 * static_cast<int64_t>(a.Count()); ++k) {
+        const int32_t n = static_cast<int32_t>(k < a.Count() ? k + 1 : (k * 7919) % a.Count() + 1);
+        const std::string_view text = b.Record(n);
+        if ((text != a.Record(n) && text != std::string(RecordLength, ' ')) ||
+            b.Damage(n).empty() != a.Damage(n).empty() || b.MayHoldLineRecord(n) != a.MayHoldLineRecord(n) ||
+            b.CutShort(n) != a.CutShort(n))
+            std::abort();
+    }
+    if (!b.ReadFailed())
+        for (int32_t n = 1; n <= a.Count(); ++n)
+            if (b.Record(n) != a.Record(n) || b.Damage(n) != a.Damage(n) || b.LineOf(n) != a.LineOf(n))
+                std::abort();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -52,7 +79,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     uint8_t options[8] = {};
     for (size_t i = 0; i < sizeof options && i < size; ++i)
         options[i] = data[i];
-    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    // Half the inputs are repeated past record 1025, so that their damage meets the reader's
+    // later blocks and its block switches too.
+    std::string bytes(reinterpret_cast<const char*>(data), size);
+    while (options[6] / 9 % 2 == 1 && size > 0 && bytes.size() < 1100 * 60)
+        bytes.append(reinterpret_cast<const char*>(data), size);
+    // A quarter of them have a small place that goes bad after the opening scan.
+    const bool bad = options[7] / 12 % 4 == 1 && !bytes.empty();
+    const int64_t badFrom = bad ? static_cast<int64_t>((options[1] << 8 | options[0]) * 61u % bytes.size()) : -1;
+    if (bad)
+        CheckPlaceBlanksOnly(bytes, badFrom, badFrom + options[4] % 70 + 1);
     for (int32_t mode : {ModeLz5, ModeUsf, ModeTxt, ModeXyz}) {
         ConverterState state;
         state.ConverterMode = mode;
@@ -78,6 +114,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         MemoryHost host;
         host.Record = false;
         host.Input = bytes;
+        host.InputFailFrom = badFrom;
+        host.InputFailTo = badFrom + options[4] % 70 + 1;
+        host.InputReadsBeforeFailing = 1;
         if (mode == ModeXyz)
             AnalyseVlxFile(state, host);
         const size_t analysisMessages = host.Messages.size();

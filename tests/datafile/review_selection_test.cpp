@@ -3,6 +3,7 @@
 // automatic axis limits.
 #include "vlox/datafile/comments.h"
 #include "vlox/datafile/review_selection.h"
+#include "vlox/datafile/review_shown.h"
 #include "vlox/datafile/review_state.h"
 #include "vlox/datafile/store.h"
 
@@ -97,7 +98,13 @@ TEST_F(ReviewSelection, SlotsAndUserGateSetsOfALine)
     EXPECT_EQ(ProfileValues[2][0], 23.0);
     ASSERT_EQ(ProfileRecordCount, 2);  // readings 1 and 2 of station 0
     EXPECT_EQ(ProfileRecordNumbers[1], 2);
-    EXPECT_EQ(ReviewDisplayValues[0], 1.0);
+    // A selection lists; the reading shown is left to the place shown.
+    EXPECT_EQ(ReviewShownOffset, -1);
+    // Where each repetition stands in the list, as a selection made again finds it.
+    EXPECT_EQ(RepetitionEntryOf(7, 0, false), 1);
+    EXPECT_EQ(RepetitionEntryOf(2, 100, true), 2);
+    EXPECT_EQ(RepetitionEntryOf(4, 0, false), -1);  // one station only
+    EXPECT_EQ(RepetitionEntryOf(2, 40, true), -1);
 
     // "30Hz/30" at stations 0 and 5.
     ASSERT_EQ(SelectReviewRepetition(ctx, 1), 1);
@@ -113,7 +120,7 @@ TEST_F(ReviewSelection, SlotsAndUserGateSetsOfALine)
     EXPECT_EQ(ProfileValues[1][99], 19.0 * 100);
     ASSERT_EQ(SelectReviewStation(ctx, 1, 2), 1);
     EXPECT_EQ(ProfileRecordCount, 1);
-    EXPECT_EQ(ReviewReading.GateCount, 100);
+    EXPECT_EQ(ReadReadingToShow(ctx, ProfileRecordOffsets[0], 0).Reading.GateCount, 100);
 
     // Choices outside the lists change nothing.
     EXPECT_EQ(SelectReviewRepetition(ctx, -1), 0);
@@ -165,7 +172,8 @@ TEST_F(ReviewSelection, ReadingsReadForTheDrawingLeaveTheReadingShownAlone)
     FileMessage msg;
     ASSERT_EQ(ReadStationRecords(f, ReviewStationOffsets[0], msg), 1);
     ASSERT_EQ(ReviewRecordCount, 4);
-    ASSERT_EQ(ShowReviewReading(ctx, ReviewRecordOffsets[0]), 1);  // 1 x (g + 1)
+    const ShownReadingData shown = ReadReadingToShow(ctx, ReviewRecordOffsets[0], 0);  // 1 x (g + 1)
+    ASSERT_EQ(shown.Read, 1);
     const ReviewCommentEntry comment = ReviewComments[ReviewReadingComment];
     ReviewRecordTags[1] = 1;  // 3 x (g + 1)
     ReviewRecordTags[3] = 1;  // 7 x (g + 1)
@@ -189,21 +197,21 @@ TEST_F(ReviewSelection, ReadingsReadForTheDrawingLeaveTheReadingShownAlone)
     EXPECT_EQ(StationSlotAverageCounts[2], 2);
     EXPECT_EQ(StationDrawingReadingOf(2)->Read, 0);
 
-    EXPECT_EQ(ReviewShownOffset, ReviewRecordOffsets[0]);
-    EXPECT_EQ(ReviewShownRead, 1);
-    EXPECT_EQ(ReviewReading.GateValues[0], 1.0);
-    EXPECT_EQ(ReviewDisplayValues[0], 1.0);
+    EXPECT_EQ(ReviewShownOffset, -1);
+    EXPECT_EQ(shown.Reading.GateValues[0], 1.0);
+    EXPECT_EQ(shown.Values[0], 1.0);
     EXPECT_EQ(ReviewComments[ReviewReadingComment].Offset, comment.Offset);
     EXPECT_TRUE(Reported.empty());
 
-    // Shown, it still takes the place: nothing meant for it lands on the reading before.
-    EXPECT_EQ(ShowReviewReading(ctx, ReviewRecordOffsets[2]), 0);
-    EXPECT_EQ(ReviewShownOffset, ReviewRecordOffsets[2]);
-    EXPECT_EQ(ReviewShownRead, 0);
-    EXPECT_EQ(ReviewComments[ReviewReadingComment].Present, 0);
-    EXPECT_EQ(Reported.size(), 1u);
-    EXPECT_EQ(SeekPastShownReading(f, msg), 0);
-    Reported.clear();
+    // Read for showing, it still takes the place, blank, with its tag and the reader's message:
+    // nothing meant for it lands on the reading before.
+    const ShownReadingData damaged = ReadReadingToShow(ctx, ReviewRecordOffsets[2], -1);
+    EXPECT_EQ(damaged.Offset, ReviewRecordOffsets[2]);
+    EXPECT_EQ(damaged.Read, 0);
+    EXPECT_EQ(damaged.Tag, -1);
+    EXPECT_EQ(damaged.Reading.EarlyWindowValue, 0.0);
+    EXPECT_NE(damaged.Failure.Text.find("-Error in file line"), std::string::npos);
+    EXPECT_EQ(SeekPastReading(f, damaged.Offset, msg), 0);
 }
 
 // Edit Selected Parameters lands on the reading the review shows, whichever list showed it:
@@ -229,16 +237,17 @@ TEST_F(ReviewSelection, TheEditLandsOnTheReadingShown)
         FileMessage msg;
         ASSERT_EQ(ReadLineStations(f, ReviewLineOffsets[0], msg), 1);
         ASSERT_EQ(ReadStationRecords(f, ReviewStationOffsets[0], msg), 1);
+        int64_t shown = -1;
         if (c.profileEntry < 0) {
-            ReviewShownOffset = ReviewRecordOffsets[c.record];
+            shown = ReviewRecordOffsets[c.record];
         } else {
             ASSERT_EQ(CountStationRepetitions(ctx), 0);
             RepetitionListLabels(1);
             ASSERT_EQ(SelectReviewRepetition(ctx, c.profileEntry), 1);
             ASSERT_GT(ProfileRecordCount, c.record);
-            ReviewShownOffset = ProfileRecordOffsets[c.record];
+            shown = ProfileRecordOffsets[c.record];
         }
-        ASSERT_EQ(SeekPastShownReading(f, msg), 1) << msg.Text;
+        ASSERT_EQ(SeekPastReading(f, shown, msg), 1) << msg.Text;
         HeaderEditRequestData edit;
         edit.UpdateCurrent = 1;
         edit.TxCurrent = 9.5;
@@ -253,9 +262,8 @@ TEST_F(ReviewSelection, TheEditLandsOnTheReadingShown)
         }
     }
     // Nothing shown yet: nothing to edit.
-    ResetReviewSelection();
     FileMessage msg;
-    EXPECT_EQ(SeekPastShownReading(f, msg), 0);
+    EXPECT_EQ(SeekPastReading(f, -1, msg), 0);
 }
 
 TEST(ReviewAxis, Limits)

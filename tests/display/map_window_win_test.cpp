@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/common/shown_reading_test_peer.h"
 #include "tests/common/win_test_util.h"
 
 #include "vlox/common/drawing_objects_win.h"
@@ -172,10 +173,13 @@ TEST_F(MapWindow, ReviewMapPaintsTheFilesStationsAndLoop)
     ScanFileMapExtents(f);
     EXPECT_NEAR(ReviewMapSize, 110.0, 1e-9);
     ReviewMode = 0;
-    ReviewMapLoop.Shape = 0;
-    ReviewMapLoop.CentreX = 0.0;
-    ReviewMapLoop.CentreY = 50.0;
-    ReviewMapLoop.SideX = 50.0;
+    ShownReadingData shown;
+    shown.Read = 1;
+    shown.Reading.LoopShape = 0;
+    shown.Reading.CentreX = 0.0;
+    shown.Reading.CentreY = 50.0;
+    shown.Reading.SideX = 50.0;
+    ShownReadingTestPeer::Show(shown);
     ReviewLineNumber = 0.0;
     ReviewStationNumber = 50.0;
     InvalidateRect(hWndMap, nullptr, TRUE);

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/common/shown_reading_test_peer.h"
 #include "tests/common/printed_page_check_win.h"
 #include "tests/common/win_test_util.h"
 #include "tests/converters/vlx_fixture.h"
@@ -161,24 +162,28 @@ TEST_F(PrintPageTest, PortraitAndLandscapePagesOnThePostScriptPrinter)
 // Pins the mend: a 30-gate table of 6-digit values, as a reading at gain 6 gives, prints
 // every gate number where it reads back beside its value (the values' blanks painted the
 // numbers 1 to 8 out), and no header line runs into another (the time ran into "Coil Type").
+// Then a shorter job replaces that page whole.
 TEST_F(PrintPageTest, EveryGateNumberAndHeaderLineReadsBack)
 {
-    const ReviewReadingData kept = ReviewReading;
+    const ShownReadingData kept = ShownReadingTestPeer::Current();
     const std::wstring keptTitle = ReviewFileTitle;
-    ReviewReading.GateCount = 30;
-    ReviewReading.GateSet = 1;
-    ReviewReading.RepRateIndex = 2;
-    ReviewReading.DateText = "15/03/2024";
-    ReviewReading.TimeText = "09:00:03";
-    ReviewReading.CoilType = 9;
-    ReviewReading.RepetitionRate = 237.5;
-    ReviewReading.TurnOffTimeUs = 105.9;
+    ShownReadingData shown = kept;
+    shown.Read = 1;
+    shown.Reading.GateCount = 30;
+    shown.Reading.GateSet = 1;
+    shown.Reading.RepRateIndex = 2;
+    shown.Reading.DateText = "15/03/2024";
+    shown.Reading.TimeText = "09:00:03";
+    shown.Reading.CoilType = 9;
+    shown.Reading.RepetitionRate = 237.5;
+    shown.Reading.TurnOffTimeUs = 105.9;
     ReviewFileTitle = L"20261209_000.VLX";
     std::vector<double> values;
     for (int32_t i = 0; i < 30; ++i) {
         values.push_back(191079.89 - i * 2987.65);
-        ReviewDisplayValues[i] = values.back();
+        shown.Values[i] = values.back();
     }
+    ShownReadingTestPeer::Show(shown);
     for (bool landscape : {false, true}) {
         SCOPED_TRACE(landscape ? "landscape" : "portrait");
         pspage::PrinterPage page;
@@ -199,7 +204,26 @@ TEST_F(PrintPageTest, EveryGateNumberAndHeaderLineReadsBack)
         for (const WideString& line : PrintHeaderTexts(GatherPrintPageInputs(page.Caps).Header))
             pspage::CheckLineRunsIntoNothing(baselines, WideToNarrow(line));
     }
-    ReviewReading = kept;
+    // A shorter job after it replaces the page whole: no tail of the longer page is left after
+    // its end, which Ghostscript would read on and fail at.
+    std::string page;
+    ASSERT_TRUE(pspage::ReadFileText(PagePath, &page));
+    const size_t longer = page.size();
+    shown.Reading.GateCount = 1;
+    ShownReadingTestPeer::Show(shown);
+    {
+        DialogAnswer answer(IDOK);
+        EXPECT_EQ(PrintPage(hWndMain), 1);
+    }
+    ASSERT_TRUE(pspage::WaitForPage(PagePath) && pspage::ReadFileText(PagePath, &page));
+    EXPECT_LT(page.size(), longer) << "the longer page's tail is left";
+    const std::wstring shorter = BinFolder() + L"\\print_shorter_job_";
+    for (const wchar_t* n : {L"1.png", L"2.png"})
+        DeleteFileW((shorter + n).c_str());
+    EXPECT_TRUE(pspage::RenderPng(PagePath, shorter + L"%d.png", 50)) << "Ghostscript fails after the page";
+    EXPECT_TRUE(FileExists((shorter + L"1.png").c_str()));
+    EXPECT_FALSE(FileExists((shorter + L"2.png").c_str())) << "a second page";
+    ShownReadingTestPeer::Show(kept);
     ReviewFileTitle = keptTitle;
 }
 
@@ -251,11 +275,14 @@ TEST_F(PrintPageTest, PreviewOnAMemoryDcDrawsTheBoxAndKeepsNoObject)
     HFONT small = CreatePrintFont(SmallPrintFontHeight(caps));
     HFONT large = CreatePrintFont(LargePrintFontHeight(caps));
     // A reading far above the amplitude axis: its curve stays inside the box.
-    ReviewReading.GateCount = 20;
-    ReviewReading.GateSet = 0;
-    ReviewReading.RepRateIndex = 2;
+    ShownReadingData shown = ShownReadingTestPeer::Current();
+    shown.Read = 1;
+    shown.Reading.GateCount = 20;
+    shown.Reading.GateSet = 0;
+    shown.Reading.RepRateIndex = 2;
     for (int32_t i = 0; i < 20; ++i)
-        ReviewDisplayValues[i] = 1.0e3 / ((i + 1) * (i + 1));
+        shown.Values[i] = 1.0e3 / ((i + 1) * (i + 1));
+    ShownReadingTestPeer::Show(shown);
     const PrintPageInputs in = GatherPrintPageInputs(caps);
     class FixedMeasure : public PrintTextMeasure {
     public:
@@ -305,11 +332,14 @@ TEST_F(PrintPageTest, GatheringThePageLeavesTheReviewAsItWas)
     ASSERT_EQ(ReadStationRecords(f, ReviewStationOffsets[0], msg), 1);
     ASSERT_EQ(ReviewRecordCount, 3);  // station 0: A, B (excluded), A2
     ReviewRecordIndex = 0;
-    ASSERT_EQ(ReadMeasurementRecord(f, ReviewRecordOffsets[0], ReviewReading, msg), 1);
-    BuildReviewGateTimes(ReviewReading);
-    ReviewReading.Gain = 2;
+    ShownReadingData shown;
+    ASSERT_EQ(ReadMeasurementRecord(f, ReviewRecordOffsets[0], shown.Reading, msg), 1);
+    shown.Read = 1;
+    shown.Offset = ReviewRecordOffsets[0];
+    shown.Reading.Gain = 2;
     for (int32_t i = 0; i < MaxGateCount; ++i)
-        ReviewDisplayValues[i] = i;
+        shown.Values[i] = i;
+    ShownReadingTestPeer::Show(shown);
     const ReviewReadingData reading = ReviewReading;
     const std::vector<double> centres(&ReviewGateCentres[0][0], &ReviewGateCentres[0][0] + RepRateCount * MaxGateCount);
     const std::vector<double> low(&TimeAxisLow[0][0], &TimeAxisLow[0][0] + RepRateCount * 3);

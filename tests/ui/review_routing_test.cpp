@@ -13,10 +13,13 @@
 
 #include "vlox/ui/commands.h"
 #include "vlox/datafile/review_state.h"
+#include "vlox/datafile/store.h"
+#include "vlox/display/map_geometry.h"
+#include "vlox/display/print_inputs.h"
 
 namespace {
 
-class RecordingOps final : public ReviewOps {
+class RecordingOps : public ReviewOps {
 public:
     std::vector<std::string> calls;
     std::map<int32_t, int32_t> selection;
@@ -72,14 +75,21 @@ public:
     int32_t ProfileRecordTag(int32_t r) override { return tags.count(r) ? tags[r] : 0; }
     std::vector<int32_t> profileStations;
     int32_t shownEntry = -1;
+    int32_t shownProfileEntry = -1;
     int32_t ProfileStationEntry(int32_t s) override
     {
         return s >= 0 && s < static_cast<int32_t>(profileStations.size()) ? profileStations[s] : -1;
     }
     int32_t ShownRecordEntry() override { return shownEntry; }
-    void ShowDecayRecord(int32_t r) override { Note("ShowDecay", r); }
-    void ShowProfileRecord(int32_t r, int32_t) override { Note("ShowProfile", r); }
-    void DrawReviewNumbers(bool) override { Note("Numbers"); }
+    int32_t ShownProfileRecordEntry() override { return shownProfileEntry; }
+    // Offsets 100 + r of the station's readings, 200 + r of the profile's.
+    int64_t RecordOffset(int32_t r) override { return 100 + r; }
+    int64_t ProfileRecordOffset(int32_t r) override { return 200 + r; }
+    void ShowReading(ShownReadingKey, int64_t offset, int32_t) override
+    {
+        Note(offset >= 200 ? "ShowProfile" : "ShowDecay", static_cast<int32_t>(offset % 100));
+    }
+    void DrawReviewNumbers() override { Note("Numbers"); }
     void ClearDisplayArea(int32_t area) override { Note("Clear", area); }
     void DrawReviewDecay() override { Note("Decay"); }
     void DrawProfilePlot() override { Note("Profile"); }
@@ -131,12 +141,11 @@ TEST_F(ReviewRouting, LineChangeInDecayViewReadsTheLineAndRedraws)
     EXPECT_EQ(ReviewStationIndex, 0);
     EXPECT_DOUBLE_EQ(ReviewLineNumber, 102.0);
     EXPECT_EQ(ReviewLineDirection, 2);
-    const std::vector<std::string> expected = {"ReadLine(2)", "FillStations", "Check(2)", "ReadStation(0)",
-                                               "FillRecords", "Check(3)",
-                                               // the reading shown, the boxes on it, then the "Single" redraw
-                                               "ShowDecay(0)", "Set82(2)", "Set83(0)", "Set84(0)", "DirectionField",
-                                               "Panel", "Numbers", "Clear(0)", "Decay", "FileField", "InvalidateMap",
-                                               "UpdateMain"};
+    const std::vector<std::string> expected = {
+        "ReadLine(2)", "FillStations", "Check(2)", "ReadStation(0)", "FillRecords", "Check(3)",
+        // the boxes, the reading shown, then the "Single" redraw
+        "Set82(2)", "Set83(0)", "Set84(0)", "ShowDecay(0)", "DirectionField", "Panel", "Numbers", "InvalidateMap",
+        "Clear(0)", "Decay", "FileField", "UpdateMain"};
     EXPECT_EQ(ops.calls, expected);
 }
 
@@ -209,9 +218,11 @@ TEST_F(ReviewRouting, ProfileViewSelectsTheCountedRepetitionAndStationZero)
     // The record box shows the station's first reading, and the index with it.
     EXPECT_EQ(ReviewRecordIndex, 0);
     EXPECT_EQ(ReviewRecordNumber, 7);
-    EXPECT_EQ(ops.calls, (std::vector<std::string>{"FillProcessing", "FillRepetition", "ReadLine(0)", "FillRepetition",
-                                                   "SelectUserGates(2)", "ShowProfile(0)", "Set82(0)", "Set83(0)",
-                                                   "Set84(0)", "DirectionField", "Panel", "SaveCursor(0)", "Cursor(0)"}));
+    EXPECT_EQ(ops.calls,
+              (std::vector<std::string>{"FillProcessing", "FillRepetition", "ReadLine(0)", "FillRepetition",
+                                        "SelectUserGates(2)", "Set82(0)", "Set83(0)", "Set84(0)", "Set87(2)",
+                                        "ShowProfile(0)", "DirectionField", "Panel", "Numbers", "InvalidateMap",
+                                        "Clear(0)", "Profile", "SaveCursor(0)", "Cursor(0)"}));
 }
 
 // Pins: back from the profiles the decay view shows the station and the reading the profile
@@ -234,10 +245,9 @@ TEST_F(ReviewRouting, BackFromTheProfilesTheDecayKeepsTheStationAndReadingShown)
     EXPECT_DOUBLE_EQ(ReviewStationNumber, 20.0);
     EXPECT_EQ(ReviewRecordNumber, 2);
     const std::vector<std::string> start(ops.calls.begin(), ops.calls.begin() + 10);
-    EXPECT_EQ(start,
-              (std::vector<std::string>{"FillProcessing", "FillRepetition", "ReadLine(0)", "FillStations",
-                                        "ReadStation(2)", "FillRecords", "ShowDecay(1)", "Set82(0)", "Set83(2)",
-                                        "Set84(1)"}));
+    EXPECT_EQ(start, (std::vector<std::string>{"FillProcessing", "FillRepetition", "ReadLine(0)", "FillStations",
+                                               "ReadStation(2)", "FillRecords", "Set82(0)", "Set83(2)", "Set84(1)",
+                                               "ShowDecay(1)"}));
 }
 
 TEST_F(ReviewRouting, SelectedProcessingShowsTheListAndReadsTheTagsBack)
@@ -251,11 +261,12 @@ TEST_F(ReviewRouting, SelectedProcessingShowsTheListAndReadsTheTagsBack)
     EXPECT_TRUE(RouteReviewNotification(MsgCommand, Changed(ReviewProcessingComboId), ops));
     EXPECT_EQ(ProcessingChoice, 1);
     EXPECT_EQ(ops.calls[0], "ShowRecordList(1)");
-    // The reading shown stays, the record box on it, and the list is of its station.
-    EXPECT_EQ(ops.calls[1], "ShowDecay(1)");
-    EXPECT_EQ(ops.calls[4], "Set84(1)");
-    EXPECT_EQ(ops.calls[5], "CopyRecords");
-    EXPECT_EQ(ops.calls[8], "Deselect(0)");
+    // The reading shown stays, the record box on it, and the list is of its station; the
+    // reading is shown with the tag the list gives it.
+    EXPECT_EQ(ops.calls[3], "Set84(1)");
+    EXPECT_EQ(ops.calls[4], "CopyRecords");
+    EXPECT_EQ(ops.calls[5], "Deselect(0)");
+    EXPECT_EQ(ops.calls[6], "ShowDecay(1)");
     EXPECT_EQ(ReviewRecordIndex, 1);
     EXPECT_EQ(ops.tags[0], -1);
     EXPECT_EQ(ops.tags[1], 1);
@@ -302,14 +313,14 @@ TEST_F(ReviewRouting, StationStepsStopAtTheEndsOfTheLine)
     EXPECT_DOUBLE_EQ(ReviewStationNumber, 20.0);
     EXPECT_EQ(ops.calls.front(), "ReadStation(2)");
     EXPECT_NE(std::find(ops.calls.begin(), ops.calls.end(), "Set83(2)"), ops.calls.end());
-    EXPECT_EQ(ops.calls.back(), "InvalidateMap");
+    EXPECT_EQ(ops.calls.back(), "Decay");
 
-    // Profile view: at a bound only the cursor is drawn again.
+    // Profile view: at a bound nothing changes.
     ReviewMode = 1;
     ops.calls.clear();
     ReviewStationIndex = 3;
     EXPECT_TRUE(StepReviewStation(true, ops));
-    EXPECT_EQ(ops.calls, (std::vector<std::string>{"RestoreCursor(3)", "Cursor(3)"}));
+    EXPECT_TRUE(ops.calls.empty());
 }
 
 TEST_F(ReviewRouting, LineStepsReadTheNewLine)
@@ -322,16 +333,16 @@ TEST_F(ReviewRouting, LineStepsReadTheNewLine)
     EXPECT_DOUBLE_EQ(ReviewLineNumber, 101.0);
     EXPECT_EQ(ops.calls.front(), "ReadLine(1)");
     // The new line's first reading is shown as a station step shows it.
-    const std::vector<std::string> shown = {"ShowDecay(0)", "Set82(1)", "Set83(0)", "Set84(0)", "DirectionField",
-                                            "Panel", "Numbers", "Clear(0)", "Decay", "InvalidateMap"};
+    const std::vector<std::string> shown = {"Set82(1)", "Set83(0)", "Set84(0)",      "ShowDecay(0)", "DirectionField",
+                                            "Panel",    "Numbers",  "InvalidateMap", "Clear(0)",     "Decay"};
     EXPECT_TRUE(std::equal(shown.begin(), shown.end(), ops.calls.end() - 10)) << ::testing::PrintToString(ops.calls);
     // "Average" too shows the reading the boxes name, with the averages.
     ProcessingChoice = 2;
     ops.calls.clear();
     ops.selection[ReviewRecordComboId] = 1;
     EXPECT_TRUE(RouteReviewNotification(MsgCommand, Changed(ReviewRecordComboId), ops));
-    EXPECT_EQ(ops.calls, (std::vector<std::string>{"ShowDecay(1)", "Set82(1)", "Set83(0)", "Set84(1)",
-                                                   "DirectionField", "Panel", "Clear(0)", "Decay"}));
+    EXPECT_EQ(ops.calls, (std::vector<std::string>{"Set82(1)", "Set83(0)", "Set84(1)", "ShowDecay(1)", "DirectionField",
+                                                   "Panel", "InvalidateMap", "Clear(0)", "Decay"}));
     // An excluded reading chosen there is named as well as shown.
     ops.tags[0] = -1;
     ops.selection[ReviewRecordComboId] = 0;
@@ -341,4 +352,142 @@ TEST_F(ReviewRouting, LineStepsReadTheNewLine)
     ProcessingChoice = 0;
     ops.contents[3] = 0;
     EXPECT_FALSE(StepReviewLine(false, ops));
+}
+
+namespace {
+
+// The review's own tables and reader over a survey in memory, the controls recorded: what the
+// screen, the page and the map would show after each road.
+class SurveyOps final : public RecordingOps {
+public:
+    MemoryFile f;
+    ReviewContext ctx;
+    void ReadLineStations(int32_t line) override
+    {
+        FileMessage m;
+        ::ReadLineStations(f, ReviewLineOffsets[line], m);
+    }
+    void ReadStationRecords(int32_t s) override
+    {
+        FileMessage m;
+        ::ReadStationRecords(f, ReviewStationOffsets[s], m);
+    }
+    int32_t CountStationRepetitions() override { return ::CountStationRepetitions(ctx); }
+    void FillRepetitionList() override { RepetitionListLabels(1); }
+    void SelectReviewRepetition(int32_t e) override { ::SelectReviewRepetition(ctx, e); }
+    void SelectReviewStation(int32_t s, int32_t e) override { ::SelectReviewStation(ctx, s, e); }
+    double LineNumber(int32_t l) override { return ReviewLineNumbers[l]; }
+    double StationValue(int32_t s) override { return ReviewStationValues[s]; }
+    int32_t RecordNumber(int32_t r) override { return ReviewRecordNumbers[r]; }
+    int32_t RecordTag(int32_t r) override { return r < ReviewRecordCount ? ReviewRecordTags[r] : 0; }
+    double ProfileStation(int32_t s) override { return ProfileStations[s]; }
+    int32_t ProfileRecordNumber(int32_t r) override { return ProfileRecordNumbers[r]; }
+    int32_t ProfileRecordTag(int32_t r) override { return r < ProfileRecordCount ? ProfileRecordTags[r] : 0; }
+    int32_t ProfileStationEntry(int32_t s) override
+    {
+        return s < ReviewListedStationCount ? ProfileStationOffsets[s] : -1;
+    }
+    int32_t ShownRecordEntry() override
+    {
+        return EntryOfOffset(ReviewRecordOffsets, ReviewRecordCount, ReviewShownOffset);
+    }
+    int32_t ShownProfileRecordEntry() override
+    {
+        return EntryOfOffset(ProfileRecordOffsets, ProfileRecordCount, ReviewShownOffset);
+    }
+    int64_t RecordOffset(int32_t r) override { return r < ReviewRecordCount ? ReviewRecordOffsets[r] : -1; }
+    int64_t ProfileRecordOffset(int32_t r) override { return r < ProfileRecordCount ? ProfileRecordOffsets[r] : -1; }
+    void ShowReading(ShownReadingKey key, int64_t offset, int32_t tag) override
+    {
+        ShowReviewReading(key, ctx, offset, tag);
+    }
+};
+
+void Identity(const ReviewReadingData& r, const double*, double* out)
+{
+    for (int g = 0; g < r.GateCount; ++g)
+        out[g] = r.GateValues[g];
+}
+
+// Reading n of a station, told apart by its early window (station + n / 10) and loop side.
+void StoreReading(MemoryFile& f, double station, int n)
+{
+    ReadingParameters p;
+    p.SurveyLine = 100;
+    p.CurrentStation = station;
+    p.RepRateIndex = 2;
+    p.TxLoopSideX = 10 * n + station;
+    ReadingRecordResult rows[2];
+    rows[1].EarlyWindowValue = station + n / 10.0;
+    for (int g = 0; g < 101; ++g)
+        rows[1].GateRow[g] = (g + 1) * 1e-9;
+    StoreReadingTo(&f, nullptr, p, ReceiverGateCount(p), rows, MeterValues{}, [] { return LocalTime{}; });
+}
+
+}  // namespace
+
+// Pins: after Manage Records in the profile view the reading shown, the page and the map named
+// another reading than the boxes: the selection read the first listed station's reading into the
+// reading shown and the boxes stayed; the page judged the exclusion from the station's first
+// reading; the map kept the loop of the last decay reading. Every reader now names the place.
+TEST_F(ReviewRouting, EveryReaderNamesThePlaceTheProfileShows)
+{
+    SurveyOps s;
+    s.ctx.File = &s.f;
+    s.ctx.Convert = Identity;
+    BeginDataFile(s.f, FileHeaderFields{}, LocalTime{});
+    for (const auto& [station, n] :
+         std::vector<std::pair<double, int>>{{200, 1}, {200, 2}, {225, 1}, {225, 2}, {250, 1}})
+        StoreReading(s.f, station, n);
+    ResetReviewTables();
+    FileMessage msg;
+    ASSERT_EQ(ReadFileHeader(s.f, msg), 1);
+    IndexLines(s.f);
+    s.ReadLineStations(0);
+    s.ReadStationRecords(1);
+    const int32_t excludeFirst[2] = {-1, 0};  // 225 holds 1X and 2
+    RewriteRecordTags(s.f, ReviewRecordOffsets, excludeFirst, 2, msg);
+    s.items[ReviewViewComboId] = 2;
+    s.selection[ReviewViewComboId] = 1;
+    ASSERT_TRUE(RouteReviewNotification(MsgCommand, Changed(ReviewViewComboId), s));
+    ReviewViewChoice = 1;
+    s.selection[ReviewStationComboId] = 1;
+    ASSERT_TRUE(RouteReviewNotification(MsgCommand, Changed(ReviewStationComboId), s));
+
+    // What each reader names: the boxes' station and record, the reading itself, its tag, the
+    // page's header and gate table, the map's loop.
+    auto expectShown = [](double station, int n, int tag) {
+        SCOPED_TRACE(std::to_string(station) + "/" + std::to_string(n));
+        EXPECT_DOUBLE_EQ(ReviewStationNumber, station);
+        EXPECT_EQ(ReviewRecordNumber, n);
+        EXPECT_EQ(ReviewShownRead, 1);
+        EXPECT_EQ(ReviewShownTag, tag);
+        EXPECT_DOUBLE_EQ(ReviewReading.EarlyWindowValue, station + n / 10.0);
+        const PrintPageInputs page = GatherReviewPageInputs(PrintDeviceCaps{}, WideString());
+        EXPECT_EQ(page.Header.RecordNumber, n);
+        EXPECT_DOUBLE_EQ(page.Header.EarlyWindowValue, station + n / 10.0);
+        EXPECT_EQ(page.Decay.Selected.Tag, tag);
+        EXPECT_DOUBLE_EQ(ShownReadingLoop().SideX, 10 * n + station);
+    };
+    EXPECT_EQ(ReviewMode, 1);
+    expectShown(225, 2, 0);
+
+    // Manage Records excludes every reading of 225: the nearest listed station (200 before 250
+    // on the tie) and its first reading.
+    const int32_t excludeAll[2] = {-1, -1};
+    RewriteRecordTags(s.f, ReviewRecordOffsets, excludeAll, 2, msg);
+    ASSERT_TRUE(ShowProfileAgain(s));
+    EXPECT_EQ(ReviewMode, 1);
+    EXPECT_EQ(ReviewListedStationCount, 2);
+    expectShown(200, 1, 0);
+
+    // And every reading of 200: one station is left, no profile; the decay view shows the
+    // reading the profile showed, excluded.
+    RewriteRecordTags(s.f, ReviewRecordOffsets, excludeAll, 2, msg);
+    ASSERT_TRUE(ShowProfileAgain(s));
+    EXPECT_EQ(ReviewMode, 0);
+    EXPECT_NE(
+        std::find(s.calls.begin(), s.calls.end(), "Message:No profiles to draw for this survey line|Profile Mode"),
+        s.calls.end());
+    expectShown(200, 1, -1);
 }

@@ -22,7 +22,6 @@ int32_t ReviewRecordTags[MaxReviewRecords];
 int32_t ReviewRecordNumbers[MaxReviewRecords];
 
 ReviewHeaderData ReviewHeader;
-ReviewReadingData ReviewReading;
 int32_t ReviewTestMode = 0;
 double ReviewGateCentres[RepRateCount][MaxGateCount];
 
@@ -417,7 +416,6 @@ void ResetReviewTables()
     ReviewStationCount = 0;
     ReviewRecordCount = 0;
     ReviewHeader = ReviewHeaderData{};
-    ReviewReading = ReviewReadingData{};
     ReviewTestMode = 0;
     for (ReviewCommentEntry& c : ReviewComments)
         c = ReviewCommentEntry{};

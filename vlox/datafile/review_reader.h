@@ -103,7 +103,6 @@ extern int32_t ReviewRecordTags[MaxReviewRecords];  // -1 excluded, 0 included, 
 extern int32_t ReviewRecordNumbers[MaxReviewRecords];
 
 extern ReviewHeaderData ReviewHeader;
-extern ReviewReadingData ReviewReading;
 // 45-48 for a file or reading of the internal test, 0 for a survey file.
 extern int32_t ReviewTestMode;
 // Gate centres of the reviewed reading, ms, a row per rate index.

@@ -1,6 +1,7 @@
 #include "vlox/datafile/review_selection.h"
 
 #include "vlox/datafile/comments.h"
+#include "vlox/datafile/review_shown.h"
 #include "vlox/datafile/review_state.h"
 #include "vlox/settings/rate_tables.h"
 
@@ -25,9 +26,7 @@ double StationSlotAverages[ReviewSlotCount][MaxGateCount];
 int32_t StationSlotAverageCounts[ReviewSlotCount];
 int32_t StationSlotRates[ReviewSlotCount];
 int32_t UserGateReadingsSkipped = 0;
-double ReviewDisplayValues[MaxGateCount];
-int64_t ReviewShownOffset = -1;
-int32_t ReviewShownRead = 0;
+int32_t ReviewRepetitionMains = 1;
 StationDrawingReading StationDrawingReadings[MaxReviewRecords];
 int32_t StationDrawingCount = 0;
 
@@ -90,8 +89,8 @@ bool Matches(const ReviewReadingData& r, const Match& m, bool countToo)
     return !countToo || r.GateCount == m.GateCount;
 }
 
-// Steps 3-6 of a selection: the listed stations, their profile rows, the readings of the
-// first listed station and the first of them shown.
+// Steps 3-5 of a selection: the listed stations, their profile rows and the readings of the
+// first listed station; the routine that shows places shows the first of them.
 int32_t SelectProfile(const ReviewContext& ctx, const Match& m, bool userSet, const int32_t (&count)[MaxReviewStations])
 {
     ReviewListedStationCount = 0;
@@ -205,38 +204,7 @@ void ResetReviewSelection()
     ReviewStandardEntryCount = 0;
     ReviewUserGateEntryCount = 0;
     UserGateReadingsSkipped = 0;
-    ReviewShownOffset = -1;
-    ReviewShownRead = 0;
     StationDrawingCount = 0;
-}
-
-int32_t ShowReviewReading(const ReviewContext& ctx, int64_t offset)
-{
-    ReviewShownOffset = offset;
-    ReviewShownRead = 0;
-    ReviewCommentEntry& comment = ReviewComments[ReviewReadingComment];
-    ReviewReadingData r;
-    FileMessage msg;
-    if (offset < 0 || ReadMeasurementRecord(*ctx.File, offset, r, msg) == 0) {
-        // The place is taken all the same: what is meant for this reading must not land on the
-        // one shown before.
-        std::memset(ReviewDisplayValues, 0, sizeof ReviewDisplayValues);
-        comment = ReviewCommentEntry{};
-        Report(ctx, msg);
-        return 0;
-    }
-    BuildReviewGateTimes(r);
-    const int32_t rate = r.RepRateIndex < 0 ? 0 : (r.RepRateIndex >= RepRateCount ? RepRateCount - 1 : r.RepRateIndex);
-    std::memset(ReviewDisplayValues, 0, sizeof ReviewDisplayValues);
-    if (ctx.Convert != nullptr)
-        ctx.Convert(r, ReviewGateCentres[rate], ReviewDisplayValues);
-    ReviewReading = r;
-    ReviewShownRead = 1;
-    comment.Text = r.Comment;
-    comment.HasText = r.Comment.empty() ? 0 : 1;
-    comment.Present = r.CommentPresent;
-    comment.Offset = r.CommentOffset;
-    return 1;
 }
 
 int32_t ReadStationDrawing(const ReviewContext& ctx, int32_t processing, bool gateLabels, FileMessage& firstFailure)
@@ -290,6 +258,7 @@ int32_t CountStationRepetitions(const ReviewContext& ctx)
             ReviewReadingData r;
             if (!ReadOnly(ctx, ReviewRecordOffsets[i], r))
                 continue;
+            ReviewRepetitionMains = r.PowerLineFrequency;
             if (r.GateSet == 2)
                 ++StationUserGateCounts[s][r.RepRateIndex][r.GateCount];
             else if (const int32_t slot = SlotOf(r.RepRateIndex, r.GateSet); slot >= 0)
@@ -391,9 +360,40 @@ int32_t SelectReviewStation(const ReviewContext& ctx, int32_t k, int32_t choice)
         ProfileRecordOffsets[ProfileRecordCount] = ReviewRecordOffsets[i];
         ++ProfileRecordCount;
     }
-    if (ProfileRecordCount == 0)
-        return 0;
-    return ShowReviewReading(ctx, ProfileRecordOffsets[0]);
+    return ProfileRecordCount > 0 ? 1 : 0;
+}
+
+int32_t RepetitionEntryOf(int32_t slot, int32_t userGateCount, bool userSet)
+{
+    int32_t entry = 0;
+    for (int32_t k = 0; k < ReviewSlotCount; ++k)
+        if (SlotStationCounts[k] > 1) {
+            if (!userSet && k == slot)
+                return entry;
+            ++entry;
+        }
+    for (int32_t r = 0; r < RepRateCount; ++r)
+        for (int32_t n = 1; n <= MaxGateCount; ++n)
+            if (UserGateSetStationCounts[r][n] > 1) {
+                if (userSet && r == slot && n == userGateCount)
+                    return entry;
+                ++entry;
+            }
+    return -1;
+}
+
+int32_t NearestListedStation(int32_t lineStation, double station)
+{
+    int32_t nearest = -1;
+    for (int32_t k = 0; k < ReviewListedStationCount && k < MaxReviewStations; ++k) {
+        if (ProfileStationOffsets[k] == lineStation)
+            return k;
+        const double d = std::fabs(ProfileStations[k] - station);
+        const double best = nearest < 0 ? 0.0 : std::fabs(ProfileStations[nearest] - station);
+        if (nearest < 0 || d < best || (d == best && ProfileStations[k] < ProfileStations[nearest]))
+            nearest = k;
+    }
+    return nearest;
 }
 
 void AverageStationRecords()
@@ -507,10 +507,10 @@ void AutoScaleReview(int32_t reviewMode, const double* liveValues, int32_t liveC
     ReviewAxisLimits(smallest, largest, axisMin, axisMax);
 }
 
-int32_t SeekPastShownReading(RecordFile& f, FileMessage& msg)
+int32_t SeekPastReading(RecordFile& f, int64_t offset, FileMessage& msg)
 {
-    ReviewReadingData shown;
-    return ReviewShownOffset >= 0 ? ReadMeasurementRecord(f, ReviewShownOffset, shown, msg) : 0;
+    ReviewReadingData r;
+    return offset >= 0 ? ReadMeasurementRecord(f, offset, r, msg) : 0;
 }
 
 int32_t EntryOfOffset(const int64_t* offsets, int32_t count, int64_t offset)

@@ -42,17 +42,6 @@ extern double StationSlotAverages[ReviewSlotCount][MaxGateCount];
 extern int32_t StationSlotAverageCounts[ReviewSlotCount];
 extern int32_t StationSlotRates[ReviewSlotCount];
 extern int32_t UserGateReadingsSkipped;
-// The reading the review shows is ReviewReading, its values in the display unit, the offset
-// of its W record and its comments (ReviewComments): the one the decay view or the profile
-// view showed last, whichever list it came from, and the one every command that writes, and
-// printing, acts on. Only ShowReviewReading changes them; the readings that are only averaged
-// or overlaid never do.
-extern double ReviewDisplayValues[MaxGateCount];
-// -1: none shown yet.
-extern int64_t ReviewShownOffset;
-// 1 when the reading shown could be read; 0 when it could not (its place is kept all the
-// same, so that nothing meant for it lands on another reading) or none is shown.
-extern int32_t ReviewShownRead;
 
 // One reading of the reviewed station as the decay drawings ("Selected", "Average",
 // "Avg.+All") and the printed page use it: read when the selection changes, kept in memory so
@@ -85,12 +74,6 @@ std::string RecordListText(int32_t number, int32_t tag);
 // Clears the counts, lists and averages of a review (a new file is opened).
 void ResetReviewSelection();
 
-// Makes the reading at offset the one the review shows: read into ReviewReading, gate times
-// built, converted into ReviewDisplayValues, its comments taken. 1 when read. One that cannot
-// be read still takes the place (ReviewShownOffset, ReviewShownRead 0, values and reading
-// comment cleared) and the reader's message is reported; offset -1 shows none.
-int32_t ShowReviewReading(const ReviewContext& ctx, int64_t offset);
-
 // Reads the readings of the station (the ReviewRecord tables) that the drawing by processing
 // needs ("Selected" the readings tagged 1, with gate labels every reading for the time axis;
 // "Average" and "Avg.+All" the included ones; "Single" none: it draws the reading shown),
@@ -107,22 +90,31 @@ int32_t CountStationRepetitions(const ReviewContext& ctx);
 // The repetition list: slots with more than one station, then user-gate sets likewise;
 // sets ReviewStandardEntryCount and ReviewUserGateEntryCount.
 std::vector<std::string> RepetitionListLabels(int32_t mains);
-// The profile and the reading list for the choice-th listed slot / user-gate set. 1 when a
-// first reading was read and converted into ReviewReading and ReviewDisplayValues. A choice
-// outside the list changes nothing and answers 0.
+// The profile and the reading list for the choice-th listed slot / user-gate set: the listed
+// stations, their rows and the readings of the first listed station. 1 when that station lists
+// a reading (the place to show is listed station 0, its reading 0). A choice outside the list
+// changes nothing and answers 0. The reading shown is left alone: the caller shows the place.
 int32_t SelectReviewRepetition(const ReviewContext& ctx, int32_t choice);
 int32_t SelectReviewUserGateSet(const ReviewContext& ctx, int32_t choice);
-// The reading list of listed station k for the repetition entry choice; 1 when a first
-// reading is shown.
+// The reading list of listed station k for the repetition entry choice; 1 when it lists a
+// reading (the place is its reading 0).
 int32_t SelectReviewStation(const ReviewContext& ctx, int32_t k, int32_t choice);
+// The entry of the repetition list that offers a slot (userSet false) or the user-gate set of
+// a rate and gate count (userSet true), as the counts now stand; -1 when it is not offered.
+int32_t RepetitionEntryOf(int32_t slot, int32_t userGateCount, bool userSet);
+// The listed profile station at lineStation of the line's stations; else the one nearest to
+// the station value (on a tie the lower value); -1 when none is listed.
+int32_t NearestListedStation(int32_t lineStation, double station);
+// The mains family (1: 60 Hz) of the readings the last count read: the repetition labels'.
+extern int32_t ReviewRepetitionMains;
 // Averages the included readings of the station per slot, from the readings the drawing read
 // (StationDrawingReadings); a reading that could not be read takes no part.
 void AverageStationRecords();
 
-// Puts f at the end of the reading the review shows (ReviewShownOffset), in every view and
-// processing: where Edit Selected Parameters counts "Current Reading" and "Current and All
-// Earlier Readings" from. 1, or 0 with the reader's message (or none when nothing is shown).
-int32_t SeekPastShownReading(RecordFile& f, FileMessage& msg);
+// Puts f at the end of the reading at offset (the reading shown, ReviewShownOffset, in every
+// view and processing): where Edit Selected Parameters counts "Current Reading" and "Current and
+// All Earlier Readings" from. 1, or 0 with the reader's message (or none for offset -1).
+int32_t SeekPastReading(RecordFile& f, int64_t offset, FileMessage& msg);
 // The entry of offsets[0..count) that holds offset, -1 when none does.
 int32_t EntryOfOffset(const int64_t* offsets, int32_t count, int64_t offset);
 

@@ -1,6 +1,8 @@
 #include "vlox/display/map_geometry.h"
 
 #include "vlox/datafile/fileio.h"
+#include "vlox/datafile/review_shown.h"
+#include "vlox/datafile/review_state.h"
 
 #include <algorithm>
 #include <cmath>
@@ -423,6 +425,26 @@ void MapExtents::IncludeY(double y)
         return;
     YMin = std::min(YMin, y);
     YMax = std::max(YMax, y);
+}
+
+MapLoop MapLoopOfReading(const ReviewReadingData& r, bool read)
+{
+    MapLoop loop;
+    loop.Shape = read && r.LoopShape >= 0 && r.LoopShape <= 2 ? r.LoopShape : -1;
+    loop.CentreX = r.CentreX;
+    loop.CentreY = r.CentreY;
+    loop.SideX = r.SideX;
+    loop.SideY = r.SideY;
+    for (int32_t i = 0; i < 4; ++i) {
+        loop.CornerX[i] = r.CornerX[i];
+        loop.CornerY[i] = r.CornerY[i];
+    }
+    return loop;
+}
+
+MapLoop ShownReadingLoop()
+{
+    return ReviewMode != -1 ? MapLoopOfReading(ReviewReading, ReviewShownRead == 1) : MapLoop{-1};
 }
 
 std::vector<double> LoopOutline(const MapLoop& loop)

@@ -9,6 +9,7 @@
 // gives 0. Loops over lines are bounded by the pane, never by the data.
 #pragma once
 
+#include "vlox/datafile/review_reader.h"
 #include "vlox/display/curve_plot.h"  // SaturatePixel
 
 #include <cstdint>
@@ -197,6 +198,11 @@ struct MapLoop {
 // Closed polyline of the loop (5 points), empty for shapes that are not drawn; square and
 // rectangle from the south-west corner through north-west, north-east and south-east.
 std::vector<double> LoopOutline(const MapLoop& loop);  // x0, y0, x1, y1, ...
+// The loop of a stored reading as the review map draws it: none when it could not be read
+// (read false); corners in GPS coordinates are not drawn there.
+MapLoop MapLoopOfReading(const ReviewReadingData& r, bool read);
+// The loop the review map draws: the reading shown's; none outside review.
+MapLoop ShownReadingLoop();
 
 // One station index line (33 bytes): line, station, direction. False when short.
 bool ParseStationIndexLine(const char* line, size_t length, double& surveyLine, double& station, int32_t& direction);

@@ -7,6 +7,7 @@
 #include "vlox/common/screen_state.h"
 #include "vlox/datafile/datafile.h"
 #include "vlox/datafile/datafile_win.h"
+#include "vlox/datafile/review_shown.h"
 #include "vlox/datafile/review_state.h"
 #include "vlox/display/measure_windows_win.h"
 #include "vlox/instruments/gps.h"
@@ -30,7 +31,6 @@ double ReviewMapOriginX = 0.0;
 double ReviewMapOriginY = 0.0;
 double ReviewPixelsPerMetre = 1.0;
 HANDLE ReviewMapFile = INVALID_HANDLE_VALUE;
-MapLoop ReviewMapLoop{-1};  // no loop until a reading is reviewed
 int32_t MapZoomPercent = 10;
 int32_t MapShiftStep = 10;
 
@@ -849,7 +849,7 @@ void PaintReviewMap(HDC dc, HANDLE file)
         SelectGuard pen(dc, PenOr(DrawingObjects.WideGreenPen, BLACK_PEN));
         DrawStationDot(dc, SurveyPixelOf(view, x, y), 4);
     }
-    MapLoop loop = ReviewMapLoop;
+    MapLoop loop = ShownReadingLoop();
     if (loop.Shape == 0)
         loop.SideY = loop.SideX;
     if (loop.Shape == 0 || loop.Shape == 1)
@@ -868,7 +868,7 @@ void RedrawReviewMap(HWND mapWindow, HANDLE file)
 void FitReviewMap(double marginFactor)
 {
     const ReviewMapContents contents = ReviewMapFile != INVALID_HANDLE_VALUE ? ReviewMapRead : ReviewMapContents{};
-    MapLoop loop = ReviewMapLoop;
+    MapLoop loop = ShownReadingLoop();
     if (loop.Shape == 0)
         loop.SideY = loop.SideX;
     SetReviewView(FitReviewMapView(loop, contents, marginFactor, PaneWidth()));
@@ -877,8 +877,9 @@ void FitReviewMap(double marginFactor)
 void ZoomReviewMap(int32_t percent)
 {
     SurveyMapView v = ReviewView();
-    const double sideY = ReviewMapLoop.Shape == 0 ? ReviewMapLoop.SideX : ReviewMapLoop.SideY;
-    if (ZoomMapView(v, percent, ReviewMapLoop.SideX, sideY, PaneWidth()))
+    const MapLoop loop = ShownReadingLoop();
+    const double sideY = loop.Shape == 0 ? loop.SideX : loop.SideY;
+    if (ZoomMapView(v, percent, loop.SideX, sideY, PaneWidth()))
         SetReviewView(v);
 }
 

@@ -34,13 +34,12 @@ extern uint64_t (*MapFreeMemoryBytes)();
 // scale PixelsPerMetre.
 extern double StationMapOriginX;
 extern double StationMapOriginY;
-// The review map: its corner and scale (its side is ReviewMapSize), the file it shows and the
-// reviewed reading's loop, which the review selection sets.
+// The review map: its corner and scale (its side is ReviewMapSize) and the file it shows; the
+// loop it draws is the reading shown's.
 extern double ReviewMapOriginX;
 extern double ReviewMapOriginY;
 extern double ReviewPixelsPerMetre;
 extern HANDLE ReviewMapFile;
-extern MapLoop ReviewMapLoop;
 
 // Zoom and pan steps in percent (the map options set them).
 extern int32_t MapZoomPercent;

@@ -322,7 +322,7 @@ void DrawNumbersColumn(HWND window, int32_t gateCount, const double* values)
 }
 
 void DrawNumbersColumnWith(HWND window, int32_t gateCount, const double* values, double earlyWindowValue,
-                           bool showValues)
+                           bool showValues, bool showEarly)
 {
     if (window == nullptr || values == nullptr)
         return;
@@ -344,7 +344,8 @@ void DrawNumbersColumnWith(HWND window, int32_t gateCount, const double* values,
     SelectClipRgn(dc.get(), clip);
     std::string text = GateValueText(earlyWindowValue);
     measure.Measure(text, w, h);
-    DrawNarrowText(dc.get(), ValueTextX(l, w), l.RowZeroValueRect.Top, text);
+    if (showEarly)
+        DrawNarrowText(dc.get(), ValueTextX(l, w), l.RowZeroValueRect.Top, text);
     DeleteObject(clip);
 
     SetTextColor(dc.get(), RGB(0, 0, 0));

@@ -50,9 +50,10 @@ void RestoreCurveFrame(HWND window);
 void DrawNumbersHeader(HDC dc, int32_t gateCount, int32_t component, int32_t componentCount);
 // Row 0 with `EarlyWindowValue`, then the values in their rows.
 void DrawNumbersColumn(HWND window, int32_t gateCount, const double* values);
-// Row 0 with earlyWindowValue, then the values unless showValues is false.
+// Row 0 with earlyWindowValue unless showEarly is false, then the values unless showValues is
+// false.
 void DrawNumbersColumnWith(HWND window, int32_t gateCount, const double* values, double earlyWindowValue,
-                           bool showValues);
+                           bool showValues, bool showEarly = true);
 // The review plots of a repaint (review_plots_win.cpp), on the numbers window's paint context.
 void PaintReviewPlots(HDC numbersPaintDc);
 

@@ -137,7 +137,8 @@ StandardAxis StandardAxisOf(int32_t rate, int32_t gateSet)
 }
 
 // The numbers window's review column: gates values with the reading shown's component, early
-// window and meter lines; the values are left out when shown is false.
+// window and meter lines; the values are left out when shown is false, the early window when
+// the reading shown could not be read (it has none).
 void DrawReviewColumn(int32_t gates, const double* values, bool shown)
 {
     if (hWndNumbers == nullptr)
@@ -148,7 +149,7 @@ void DrawReviewColumn(int32_t gates, const double* values, bool shown)
             return;
         DrawNumbersHeader(dc.get(), gates, ReviewReading.Component, ReviewReading.ComponentCount);
     }
-    DrawNumbersColumnWith(hWndNumbers, gates, values, ReviewReading.EarlyWindowValue, shown);
+    DrawNumbersColumnWith(hWndNumbers, gates, values, ReviewReading.EarlyWindowValue, shown, ReviewShownRead == 1);
     if (hWndMain != nullptr) {
         WindowDc dc(hWndMain);
         // A reading shown that could not be read has no meter values: the lines are left empty.
@@ -226,14 +227,11 @@ void DrawDecayFromMemory()
     // The saved live frame no longer matches what the window shows.
     CurveBackgroundSaved = 0;
     switch (ProcessingChoice) {
-    case 0: {
+    case 0:
         DrawReviewFrame(dc.get(), ReviewRate(), ReviewReading.GateSet, ReviewGates());
-        const bool excluded = ReviewRecordIndex >= 0 && ReviewRecordIndex < ReviewRecordCount &&
-                              ReviewRecordTags[ReviewRecordIndex] == -1;
-        if (!excluded && ReviewShownRead == 1)
+        if (ReviewShownTag != -1 && ReviewShownRead == 1)
             DrawReviewCurve(dc.get(), ReviewRate(), ReviewDisplayValues, ReviewGates(), FinalDecayPen);
         break;
-    }
     case 1:
         DrawSelected(dc.get());
         break;
@@ -257,18 +255,10 @@ bool CursorX(int32_t station, int32_t& x)
     return StationToX(s, ProfileStations[station], x) && x >= 0 && x <= CurvePaneRect.width;
 }
 
-void ShowFirstProfileReading(bool shown)
+void FillProfileLists()
 {
     FillStations(ProfileStations, ReviewListedStationCount);
     FillRecords(ProfileRecordNumbers, ProfileRecordTags, ProfileRecordCount);
-    if (!shown)
-        return;
-    DrawReviewNumbers(true);
-    DrawParameterPanel();
-    ClearDisplayArea(0);
-    DrawProfilePlot();
-    if (hWndMain != nullptr)
-        UpdateWindow(hWndMain);
 }
 
 }  // namespace
@@ -309,7 +299,7 @@ void FillProcessingList()
 
 void FillRepetitionList()
 {
-    FillCombo(hComboRepetition, RepetitionListLabels(ReviewReading.PowerLineFrequency), 0);
+    FillCombo(hComboRepetition, RepetitionListLabels(ReviewRepetitionMains), 0);
 }
 
 void ReadLineStationsOf(int32_t lineIndex)
@@ -341,22 +331,20 @@ int32_t CountStationRepetitions()
 
 void SelectReviewRepetition(int32_t entry)
 {
-    ShowFirstProfileReading(SelectReviewRepetition(ProgramReviewContext(), entry) == 1);
+    SelectReviewRepetition(ProgramReviewContext(), entry);
+    FillProfileLists();
 }
 
 void SelectReviewUserGateSet(int32_t entry)
 {
-    ShowFirstProfileReading(SelectReviewUserGateSet(ProgramReviewContext(), entry) == 1);
+    SelectReviewUserGateSet(ProgramReviewContext(), entry);
+    FillProfileLists();
 }
 
 void SelectReviewStation(int32_t station, int32_t repetition)
 {
-    const int32_t shown = SelectReviewStation(ProgramReviewContext(), station, repetition);
+    SelectReviewStation(ProgramReviewContext(), station, repetition);
     FillRecords(ProfileRecordNumbers, ProfileRecordTags, ProfileRecordCount);
-    if (shown == 1) {
-        DrawReviewNumbers(true);
-        DrawParameterPanel();
-    }
 }
 
 void AutoScaleReview()
@@ -367,60 +355,9 @@ void AutoScaleReview()
     Settings.AmplitudeAxisMax = hi;
 }
 
-void ShowDecayRecord(int32_t record)
+void ShowReviewReadingOnScreen(ShownReadingKey key, int64_t offset, int32_t tag)
 {
-    const bool listed = record >= 0 && record < ReviewRecordCount;
-    const int32_t read = ShowReviewReading(ProgramReviewContext(), listed ? ReviewRecordOffsets[record] : -1);
-    // The review map draws the loop of the reading shown; corners in GPS coordinates are not
-    // drawn there.
-    const ReviewReadingData& r = ReviewReading;
-    MapLoop loop;
-    loop.Shape = read == 1 && r.LoopShape >= 0 && r.LoopShape <= 2 ? r.LoopShape : -1;
-    loop.CentreX = r.CentreX;
-    loop.CentreY = r.CentreY;
-    loop.SideX = r.SideX;
-    loop.SideY = r.SideY;
-    for (int32_t i = 0; i < 4; ++i) {
-        loop.CornerX[i] = r.CornerX[i];
-        loop.CornerY[i] = r.CornerY[i];
-    }
-    ReviewMapLoop = loop;
-}
-
-void ConvertReviewedReading()
-{
-    if (ReviewShownRead != 1)
-        return;
-    BuildReviewGateTimes(ReviewReading);
-    ConvertReviewReading(ReviewReading, ReviewGateCentres[ReviewRate()], ReviewDisplayValues);
-}
-
-void ShowProfileRecord(int32_t record, int32_t station)
-{
-    const bool listed = record >= 0 && record < ProfileRecordCount;
-    if (ShowReviewReading(ProgramReviewContext(), listed ? ProfileRecordOffsets[record] : -1) == 0)
-        return;
-    if (station >= 0 && station < MaxReviewStations)
-        std::memcpy(ProfileValues[station], ReviewDisplayValues, sizeof(double) * ReviewGates());
-}
-
-int32_t RereadProfile(int32_t station)
-{
-    const int64_t shown = ReviewShownOffset;
-    const ReviewContext ctx = ProgramReviewContext();
-    const int32_t entry = ReviewRepetitionIndex;
-    const int32_t read =
-        entry < ReviewStandardEntryCount ? SelectReviewRepetition(ctx, entry) : SelectReviewUserGateSet(ctx, entry);
-    if (read == 0 || station < 0 || station >= ReviewListedStationCount)
-        return -1;
-    SelectReviewStation(ctx, station, entry);
-    // The reading shown, or the station's first when it is no longer listed (excluded).
-    int32_t record = EntryOfOffset(ProfileRecordOffsets, ProfileRecordCount, shown);
-    if (record < 0 && ProfileRecordCount > 0)
-        record = 0;
-    FillStations(ProfileStations, ReviewListedStationCount);
-    FillRecords(ProfileRecordNumbers, ProfileRecordTags, ProfileRecordCount);
-    return record;
+    ShowReviewReading(key, ProgramReviewContext(), offset, tag);
 }
 
 void DrawMeterReadings(HDC dc, int32_t state, double value1, double value2, char dipole)
@@ -443,12 +380,9 @@ void DrawMeterReadings(HDC dc, int32_t state, double value1, double value2, char
     DrawNarrowText(dc, r.left + (r.right - r.left - NarrowTextWidth(dc, text)) / 2, r.top, text);
 }
 
-void DrawReviewNumbers(bool profileTags)
+void DrawReviewNumbers()
 {
-    const int32_t* tags = profileTags ? ProfileRecordTags : ReviewRecordTags;
-    const int32_t count = profileTags ? ProfileRecordCount : ReviewRecordCount;
-    const bool excluded = ReviewRecordIndex >= 0 && ReviewRecordIndex < count && tags[ReviewRecordIndex] == -1;
-    DrawReviewColumn(ReviewGates(), ReviewDisplayValues, !excluded && ReviewShownRead == 1);
+    DrawReviewColumn(ReviewGates(), ReviewDisplayValues, ReviewShownTag != -1 && ReviewShownRead == 1);
 }
 
 void DrawReviewDecay(bool tellUser)
@@ -586,13 +520,15 @@ ReviewedPanelParameters ReviewedParametersOfReading()
 void PaintReviewPlots(HDC numbersPaintDc)
 {
     // A repaint draws from memory: it reads no file and tells nothing.
+    // The numbers as the reading was shown: "Selected" only for a chosen reading.
     if (ReviewMode == 0) {
         ClearDisplayArea(0);
         DrawDecayFromMemory();
-        if (ProcessingChoice == 0 || ProcessingChoice == 1)
-            DrawReviewNumbers(false);
+        if (ProcessingChoice == 0 || (ProcessingChoice == 1 && ReviewShownTag == 1))
+            DrawReviewNumbers();
     } else if (ReviewMode == 1) {
         DrawNumbersHeader(numbersPaintDc, ReviewGates(), ReviewReading.Component, ReviewReading.ComponentCount);
+        DrawReviewNumbers();
         ClearDisplayArea(0);
         DrawProfilePlot();
         DrawProfileCursor(ReviewStationIndex);

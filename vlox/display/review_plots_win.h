@@ -6,6 +6,7 @@
 #pragma once
 
 #include "vlox/datafile/review_selection.h"
+#include "vlox/datafile/review_shown.h"
 #include "vlox/display/parameter_panel.h"
 
 #include <windows.h>
@@ -25,29 +26,21 @@ void FillRepetitionList();
 void ReadLineStationsOf(int32_t lineIndex);
 void ReadStationRecordsOf(int32_t stationIndex);
 int32_t CountStationRepetitions();
-// The selections with what they show (numbers, parameter panel, profile plot).
+// The selections with their lists in the station and record boxes; the place they pick is
+// shown by the review routing.
 void SelectReviewRepetition(int32_t entry);
 void SelectReviewUserGateSet(int32_t entry);
 void SelectReviewStation(int32_t station, int32_t repetition);
 // The automatic amplitude scale of the review (or live) plot into the settings.
 void AutoScaleReview();
 
-// Show record r: read into ReviewReading, gate times, conversion into ReviewDisplayValues.
-// An entry outside the list shows no reading.
-void ShowDecayRecord(int32_t record);
-// The reviewed reading converted again into `DisplayUnit` (its gate times built again), so a
-// change of unit shows at once.
-void ConvertReviewedReading();
-// The profile list's reading r, its values copied into the profile row of station.
-void ShowProfileRecord(int32_t record, int32_t station);
-// The profile of the chosen repetition read again after the file was changed under it (every
-// row may have changed) with its lists in the boxes, listed station station's readings listed:
-// the entry of the reading shown before (the first when it is no longer listed), -1 none.
-int32_t RereadProfile(int32_t station);
+// Makes the reading at offset, with its tag, the one shown; only the review routing holds the
+// key.
+void ShowReviewReadingOnScreen(ShownReadingKey key, int64_t offset, int32_t tag);
 
-// The numbers window's review column (profileTags: the tags of the profile list) and the
-// meter lines of the reviewed reading.
-void DrawReviewNumbers(bool profileTags);
+// The numbers window's review column and the meter lines of the reading shown: its gate values
+// unless it is excluded, its row 0 when it could be read.
+void DrawReviewNumbers();
 // state -1 "DISABLED", 0 "RESULT NOT VALID", 1 the two values with the dipole.
 void DrawMeterReadings(HDC dc, int32_t state, double value1, double value2, char dipole);
 // The review decay plot by `ProcessingChoice`. tellUser: the command (not a repaint) draws

@@ -177,14 +177,28 @@ public:
     {
         return EntryOf(ProfileStationOffsets, ReviewListedStationCount, station, -1);
     }
+    int64_t RecordOffset(int32_t record) override
+    {
+        return EntryOf(ReviewRecordOffsets, ReviewRecordCount, record, int64_t{-1});
+    }
+    int64_t ProfileRecordOffset(int32_t record) override
+    {
+        return EntryOf(ProfileRecordOffsets, ProfileRecordCount, record, int64_t{-1});
+    }
     int32_t ShownRecordEntry() override
     {
         return EntryOfOffset(ReviewRecordOffsets, ReviewRecordCount, ReviewShownOffset);
     }
+    int32_t ShownProfileRecordEntry() override
+    {
+        return EntryOfOffset(ProfileRecordOffsets, ProfileRecordCount, ReviewShownOffset);
+    }
 
-    void ShowDecayRecord(int32_t record) override { ::ShowDecayRecord(record); }
-    void ShowProfileRecord(int32_t record, int32_t station) override { ::ShowProfileRecord(record, station); }
-    void DrawReviewNumbers(bool profileTags) override { ::DrawReviewNumbers(profileTags); }
+    void ShowReading(ShownReadingKey key, int64_t offset, int32_t tag) override
+    {
+        ShowReviewReadingOnScreen(key, offset, tag);
+    }
+    void DrawReviewNumbers() override { ::DrawReviewNumbers(); }
     void ClearDisplayArea(int32_t area) override { ::ClearDisplayArea(area); }
     void DrawReviewDecay() override { ::DrawReviewDecay(true); }
     void DrawProfilePlot() override { ::DrawProfilePlot(); }
@@ -365,6 +379,12 @@ void ShowReviewPlaceOnScreen(int32_t line, int32_t station, int32_t record)
 {
     MainReviewOps ops;
     ShowReviewPlace(ops, line, station, record);
+}
+
+bool ShowProfileAgainOnScreen()
+{
+    MainReviewOps ops;
+    return ShowProfileAgain(ops);
 }
 
 void RunMainCommand(int32_t command)

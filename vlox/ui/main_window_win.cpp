@@ -9,6 +9,7 @@
 #include "vlox/common/message_table_win.h"
 #include "vlox/datafile/datafile_win.h"
 #include "vlox/datafile/review_reader.h"
+#include "vlox/datafile/review_shown.h"
 #include "vlox/display/map_window_win.h"
 #include "vlox/display/measure_windows_win.h"
 #include "vlox/display/profile_pens_win.h"

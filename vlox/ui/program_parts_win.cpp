@@ -2,6 +2,7 @@
 
 #include "vlox/common/program_windows_win.h"
 #include "vlox/datafile/review_reader_win.h"
+#include "vlox/datafile/review_shown.h"
 #include "vlox/datafile/store_inputs.h"
 #include "vlox/display/map_window_win.h"
 #include "vlox/display/monitor_gps_window_win.h"

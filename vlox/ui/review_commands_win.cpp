@@ -9,6 +9,7 @@
 #include "vlox/datafile/comments_win.h"
 #include "vlox/datafile/editheader.h"
 #include "vlox/datafile/review_reader_win.h"
+#include "vlox/datafile/review_shown.h"
 #include "vlox/datafile/review_state.h"
 #include "vlox/display/map_window_win.h"
 #include "vlox/display/measure_windows_win.h"
@@ -252,8 +253,7 @@ bool SetUpReview(int32_t command)
     Invalidate(hWndMain);
     UpdateWindow(hWndMain);
     DrawReviewDecay(true);
-    DrawReviewNumbers(false);
-    Invalidate(hWndMap);
+    DrawReviewNumbers();
     DrawMapSizeField(hWndMain);
     return true;
 }
@@ -341,7 +341,6 @@ void LeaveReviewMode()
 {
     ReviewMode = -1;
     ReviewMapFile = INVALID_HANDLE_VALUE;
-    ReviewMapLoop = MapLoop{-1};
     CloseReviewFile();
     if (DataFileState != 0) {
         ReopenDataFileAtEnd();
@@ -418,19 +417,6 @@ void StepRecordCommand(int32_t command)
     StepReviewRecordOnScreen(command == CmdNextRecord);
 }
 
-void ShowRereadProfile()
-{
-    const int32_t station = ReviewStationIndex;
-    const int32_t record = RereadProfile(station);
-    if (record >= 0)
-        ShowReviewPlaceOnScreen(ReviewLineIndex, station, record);
-    DrawReviewNumbers(true);
-    ClearDisplayArea(0);
-    DrawProfilePlot();
-    SaveProfileCursorColumn(station);
-    DrawProfileCursor(station);
-}
-
 void ExitReviewCommand()
 {
     RestoreLoggingButtons();
@@ -447,7 +433,7 @@ bool RefusedOnUnreadReading()
         return false;
     HandleFile f = ReviewRecordFile();
     FileMessage msg;
-    if (SeekPastShownReading(f, msg) == 1 || msg.Text.empty())
+    if (SeekPastReading(f, ReviewShownOffset, msg) == 1 || msg.Text.empty())
         msg = {"The reading shown could not be read. Choose it again.", FileErrorCaption};
     ReportReviewMessage(msg);
     return true;
@@ -496,18 +482,15 @@ void ManageRecordsCommand()
         FileMessage msg;
         RewriteRecordTags(f, ReviewRecordOffsets, ReviewRecordTags, ReviewRecordCount, msg);
         ReportReviewMessage(msg);
-        // The profile view stays: its lists are read again with the new tags, whose decay
-        // lists and plot would not belong on it.
+        // The profile view stays: it is read again with the new tags, as a choice of it would,
+        // and moves on where the reading or station shown is no longer listed.
         if (ReviewMode == 1) {
-            ShowRereadProfile();
-            Invalidate(hWndMap);
+            ShowProfileAgainOnScreen();
             return;
         }
         RefillRecordControls();
         // The reading shown stays, with its new tag.
         ShowReviewPlaceOnScreen(ReviewLineIndex, ReviewStationIndex, ReviewRecordIndex);
-        if (ProcessingChoice == 0 || ProcessingChoice == 1)
-            DrawReviewNumbers(false);
         if (ProcessingChoice >= 0 && ProcessingChoice <= 3) {
             ClearDisplayArea(0);
             DrawReviewDecay(true);
@@ -546,22 +529,20 @@ void EditParametersCommand()
     // The edit lands on the reading shown, whichever view and list it came from.
     HandleFile f = ReviewRecordFile();
     FileMessage msg;
-    if (SeekPastShownReading(f, msg) == 0) {
+    if (SeekPastReading(f, ReviewShownOffset, msg) == 0) {
         ReportReviewMessage(msg);
         return;
     }
     EditHeader(ReviewFile);
     // The view as it was, drawn again from the edited file.
     if (ReviewMode == 1) {
-        ShowRereadProfile();
+        ShowProfileAgainOnScreen();
         return;
     }
     const int32_t shown = EntryOfOffset(ReviewRecordOffsets, ReviewRecordCount, ReviewShownOffset);
     ShowReviewPlaceOnScreen(ReviewLineIndex, ReviewStationIndex, shown >= 0 ? shown : ReviewRecordIndex);
-    DrawReviewNumbers(false);
     ClearDisplayArea(0);
     DrawReviewDecay(false);
-    Invalidate(hWndMap);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -24,9 +24,6 @@ void DisplayCommentsCommand();
 void ManageRecordsCommand();
 void AutoScaleCommand();
 void EditParametersCommand();
-// The profile view read again after the file changed under it (an edit, a new display unit),
-// the reading it shows made the one shown.
-void ShowRereadProfile();
 
 INT_PTR CALLBACK ManageRecordsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK EditHeaderDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

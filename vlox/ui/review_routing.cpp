@@ -2,7 +2,10 @@
 
 #include "vlox/ui/command_rules.h"
 #include "vlox/ui/commands.h"
+#include "vlox/datafile/review_selection.h"
 #include "vlox/datafile/review_state.h"
+
+#include <cmath>
 
 namespace {
 
@@ -28,12 +31,10 @@ void SelectRepetitionEntry(ReviewOps& ops, int32_t n)
         ops.SelectReviewUserGateSet(n);
 }
 
-// The profile from its first listed station and that station's first reading, with the cursor.
+// The profile from its first listed station and that station's first reading.
 void ShowFirstProfileStation(ReviewOps& ops, int32_t line)
 {
     ShowReviewPlace(ops, line, 0, 0);
-    ops.SaveProfileCursorColumn(0);
-    ops.DrawProfileCursor(0);
 }
 
 // An excluded reading keeps its exclusion whatever the list shows chosen: Manage Records writes
@@ -45,48 +46,25 @@ void ReadTagsFromRecordList(ReviewOps& ops)
             ops.SetRecordTag(i, ops.RecordListSelected(i) ? 1 : 0);
 }
 
-// The decay view's drawing by processing around the reading shown.
+// The decay view's drawing by processing around the reading shown (its numbers are drawn where
+// it was shown).
 void DrawDecayView(ReviewOps& ops)
 {
-    switch (ProcessingChoice) {
-    case 0:
-        ops.DrawReviewNumbers(false);
-        ops.ClearDisplayArea(0);
-        ops.DrawReviewDecay();
+    if (ProcessingChoice < 0 || ProcessingChoice > 3)
+        return;
+    ops.ClearDisplayArea(0);
+    ops.DrawReviewDecay();
+    if (ProcessingChoice == 0) {
         ops.DrawFileStateField();
-        ops.InvalidateMap();
         ops.UpdateMainWindow();
-        break;
-    case 1:
-        for (int32_t i = 0; i < ReviewRecordCount; ++i)
-            if (ops.RecordTag(i) == -1)
-                ops.DeselectRecordListItem(i);
-        ReadTagsFromRecordList(ops);
-        if (ops.RecordTag(ReviewRecordIndex) == 1)
-            ops.DrawReviewNumbers(false);
-        else
-            ops.ClearDisplayArea(2);
-        ops.ClearDisplayArea(0);
-        ops.DrawReviewDecay();
-        break;
-    case 2:
-    case 3:
-        // The averages are drawn; the reading the boxes name is the one shown.
-        ops.ClearDisplayArea(0);
-        ops.DrawReviewDecay();
-        break;
-    default:
-        break;
     }
 }
 
-// The decay view after a station or line step: the reading shown with its numbers and plot.
+// The decay view after a station or line step: the plot of the reading shown.
 void DrawSteppedStation(ReviewOps& ops)
 {
-    ops.DrawReviewNumbers(false);
     ops.ClearDisplayArea(0);
     ops.DrawReviewDecay();
-    ops.InvalidateMap();
 }
 
 // The decay view's lists of a line: its stations, and its first station's readings. False
@@ -133,7 +111,10 @@ bool NoProfilesBackToDecays(ReviewOps& ops, int32_t line, int32_t station, int32
     ops.FillRecordList();
     if (ops.CheckReviewContents(3) == 0)
         return false;
-    target = {true, line, station, record < ReviewRecordCount ? record : 0};
+    // record -1: the reading shown, where the station still lists it.
+    if (record < 0)
+        record = ops.ShownRecordEntry();
+    target = {true, line, station, record >= 0 && record < ReviewRecordCount ? record : 0};
     return true;
 }
 
@@ -254,11 +235,8 @@ bool OnProfileControl(ReviewOps& ops, int32_t id, DecayTarget& target)
         const int32_t sel = SelectionIn(ops, id, ReviewListedStationCount);
         if (sel < 0)
             return true;
-        ops.RestoreProfileCursorColumn(ReviewStationIndex);
         ops.SelectReviewStation(sel, ReviewRepetitionIndex);
         ShowReviewPlace(ops, ReviewLineIndex, sel, 0);
-        ops.SaveProfileCursorColumn(sel);
-        ops.DrawProfileCursor(sel);
         return true;
     }
     case ReviewRecordComboId: {
@@ -272,11 +250,6 @@ bool OnProfileControl(ReviewOps& ops, int32_t id, DecayTarget& target)
             return true;
         }
         ShowReviewPlace(ops, ReviewLineIndex, ReviewStationIndex, sel);
-        ops.ClearDisplayArea(0);
-        ops.DrawProfilePlot();
-        ops.SaveProfileCursorColumn(ReviewStationIndex);
-        ops.DrawProfileCursor(ReviewStationIndex);
-        ops.DrawReviewNumbers(true);
         return true;
     }
     default:
@@ -305,20 +278,80 @@ void ShowReviewPlace(ReviewOps& ops, int32_t line, int32_t station, int32_t reco
     ReviewLineDirection = ops.LineDirection(line);
     ReviewStationNumber = profile ? ops.ProfileStation(station) : ops.StationValue(station);
     ReviewRecordNumber = profile ? ops.ProfileRecordNumber(record) : ops.RecordNumber(record);
-    // The read sets the reading itself, its offset and whether it could be read.
-    if (profile)
-        ops.ShowProfileRecord(record, station);
-    else
-        ops.ShowDecayRecord(record);
     ops.SetSelection(ReviewLineComboId, line);
     ops.SetSelection(ReviewStationComboId, station);
     ops.SetSelection(ReviewRecordComboId, record);
+    if (profile)
+        ops.SetSelection(ReviewRepetitionComboId, ReviewRepetitionIndex);
     // The record list of "Selected" names the station's readings too: filled again with the
-    // station shown, so that choices made at another station never tag this one's readings.
-    if (!profile && ProcessingChoice == 1)
+    // station shown, so that choices made at another station never tag this one's readings; its
+    // choices are the tags, an excluded reading never chosen.
+    if (!profile && ProcessingChoice == 1) {
         ops.CopyRecordsToListBox();
+        for (int32_t i = 0; i < ReviewRecordCount; ++i)
+            if (ops.RecordTag(i) == -1)
+                ops.DeselectRecordListItem(i);
+        ReadTagsFromRecordList(ops);
+    }
+    const int32_t tag = profile ? ops.ProfileRecordTag(record) : ops.RecordTag(record);
+    ops.ShowReading(ShownReadingKey{}, profile ? ops.ProfileRecordOffset(record) : ops.RecordOffset(record), tag);
+    if (profile)
+        CopyShownReadingToProfileRow(station);
     ops.DrawLineDirectionField();
     ops.DrawParameterPanel();
+    // "Selected" shows the numbers of a chosen reading only; "Average" and "Avg.+All" those of
+    // the averages, with the plot.
+    if (profile || ProcessingChoice == 0 || (ProcessingChoice == 1 && tag == 1))
+        ops.DrawReviewNumbers();
+    else if (ProcessingChoice == 1)
+        ops.ClearDisplayArea(2);
+    ops.InvalidateMap();
+    if (profile) {
+        ops.ClearDisplayArea(0);
+        ops.DrawProfilePlot();
+        ops.SaveProfileCursorColumn(station);
+        ops.DrawProfileCursor(station);
+    }
+}
+
+bool ShowProfileAgain(ReviewOps& ops)
+{
+    // What is shown now; the reading shown stays until the place is shown again.
+    const int32_t lineStation = ops.ProfileStationEntry(ReviewStationIndex);
+    const double station = ReviewStationNumber;
+    const bool userSet = ReviewRepetitionIndex >= ReviewStandardEntryCount;
+    const int32_t slot = ReviewSlot;
+    const int32_t userGates = ReviewUserGateCount;
+    ops.ReadLineStations(ReviewLineIndex);
+    ops.CountStationRepetitions();
+    ops.FillRepetitionList();
+    if (!LineHasProfiles()) {
+        DecayTarget target;
+        if (!NoProfilesBackToDecays(ops, ReviewLineIndex, lineStation >= 0 ? lineStation : 0, -1, target))
+            return false;
+        ShowDecayTarget(ops, target);
+        return true;
+    }
+    const int32_t entry = RepetitionEntryOf(slot, userGates, userSet);
+    ops.FillStationList();
+    SelectRepetitionEntry(ops, entry >= 0 ? entry : 0);
+    // The station shown when it is still listed, else the nearest listed (the lower on a tie).
+    int32_t k = -1;
+    for (int32_t i = 0; i < ReviewListedStationCount; ++i) {
+        if (ops.ProfileStationEntry(i) == lineStation) {
+            k = i;
+            break;
+        }
+        const double d = std::fabs(ops.ProfileStation(i) - station);
+        const double best = k < 0 ? 0.0 : std::fabs(ops.ProfileStation(k) - station);
+        if (k < 0 || d < best || (d == best && ops.ProfileStation(i) < ops.ProfileStation(k)))
+            k = i;
+    }
+    if (k > 0)
+        ops.SelectReviewStation(k, ReviewRepetitionIndex);
+    const int32_t shown = ops.ShownProfileRecordEntry();
+    ShowReviewPlace(ops, ReviewLineIndex, k > 0 ? k : 0, shown >= 0 ? shown : 0);
+    return true;
 }
 
 bool RouteReviewNotification(uint32_t message, uint32_t wParam, ReviewOps& ops)
@@ -364,16 +397,9 @@ bool StepReviewStation(bool next, ReviewOps& ops)
         DrawSteppedStation(ops);
         return true;
     }
-    if (ReviewMode == 1) {
-        ops.RestoreProfileCursorColumn(ReviewStationIndex);
-        if (!StepReviewIndex(next, ReviewListedStationCount, to)) {
-            ops.DrawProfileCursor(ReviewStationIndex);
-            return true;
-        }
+    if (ReviewMode == 1 && StepReviewIndex(next, ReviewListedStationCount, to)) {
         ops.SelectReviewStation(to, ReviewRepetitionIndex);
         ShowReviewPlace(ops, ReviewLineIndex, to, 0);
-        ops.SaveProfileCursorColumn(to);
-        ops.DrawProfileCursor(to);
     }
     return true;
 }
@@ -414,10 +440,5 @@ void StepReviewRecord(bool next, ReviewOps& ops)
         if (!StepReviewIndex(next, ProfileRecordCount, to) || ops.ProfileRecordTag(to) == -1)
             return;
         ShowReviewPlace(ops, ReviewLineIndex, ReviewStationIndex, to);
-        ops.ClearDisplayArea(0);
-        ops.DrawProfilePlot();
-        ops.SaveProfileCursorColumn(ReviewStationIndex);
-        ops.DrawProfileCursor(ReviewStationIndex);
-        ops.DrawReviewNumbers(true);
     }
 }

@@ -4,6 +4,8 @@
 // tested natively against a recorder; the main window gives the real controls and plots.
 #pragma once
 
+#include "vlox/datafile/review_shown.h"
+
 #include <cstdint>
 
 // Control ids of the review controls.
@@ -58,19 +60,21 @@ public:
     virtual double ProfileStation(int32_t station) = 0;
     virtual int32_t ProfileRecordNumber(int32_t record) = 0;
     virtual int32_t ProfileRecordTag(int32_t record) = 0;
+    // The W record offsets of the station's readings and of the profile's (-1 outside).
+    virtual int64_t RecordOffset(int32_t record) = 0;
+    virtual int64_t ProfileRecordOffset(int32_t record) = 0;
     // The entry of the line's station list that a listed profile station is (-1: none), and
-    // the entry of the station's reading list that holds the reading shown (-1: none).
+    // the entry of the station's reading list, or of the profile's, that holds the reading
+    // shown (-1: none).
     virtual int32_t ProfileStationEntry(int32_t station) = 0;
     virtual int32_t ShownRecordEntry() = 0;
+    virtual int32_t ShownProfileRecordEntry() = 0;
 
-    // Reading a record for display: read, (decay view) gate times, loop area, conversion into
-    // the display unit; the profile variant reads the record of the profile list and copies
-    // its values into the profile row of the station.
-    virtual void ShowDecayRecord(int32_t record) = 0;
-    virtual void ShowProfileRecord(int32_t record, int32_t station) = 0;
+    // Makes the reading at offset, with its tag, the one shown (ShowReviewReading).
+    virtual void ShowReading(ShownReadingKey key, int64_t offset, int32_t tag) = 0;
 
     // Plots and fields.
-    virtual void DrawReviewNumbers(bool profileTags) = 0;
+    virtual void DrawReviewNumbers() = 0;
     virtual void ClearDisplayArea(int32_t area) = 0;
     virtual void DrawReviewDecay() = 0;
     virtual void DrawProfilePlot() = 0;
@@ -84,14 +88,25 @@ public:
     virtual void UpdateMainWindow() = 0;
 };
 
-// The one writer of the review selection: makes the reading at (line, station, record) the one
-// shown. The entries are of the line list, and of the line's stations and the station's
-// readings in the decay view, of the listed stations and their readings in the profile view;
-// the caller has read those lists. Reads the reading (or records that it could not be read),
-// sets the indices and the shown line, direction, station and record numbers from them, moves
-// the line, station and record boxes there and fills the parameter panel. Whatever names the
-// reading afterwards (the boxes, the comments, the edits, the page) names this one.
+// The one writer of the review selection and of the reading shown: makes the reading at (line,
+// station, record) the one shown. The entries are of the line list, and of the line's stations
+// and the station's readings in the decay view, of the listed stations and their readings in
+// the profile view; the caller has read those lists. Sets the indices and the shown line,
+// direction, station and record numbers, moves the boxes there (in "Selected" the record list
+// too, whose choices are the tags), reads the reading with its tag (or records that it could
+// not be read), fills the parameter panel and the numbers window and has the map drawn again
+// with its loop; in the profile view its values become the station's row and the profile is
+// drawn with the cursor at the station. Whatever names the reading afterwards (the boxes, the
+// comments, the edits, the page) names this one.
 void ShowReviewPlace(ReviewOps& ops, int32_t line, int32_t station, int32_t record);
+
+// The profile view after the file changed under it (tags, parameters) or the unit changed: the
+// line's repetitions counted again and the profile read again, as a choice of it would. The
+// same repetition when it is still offered (else the first); the station shown, or the listed
+// one nearest to it; the reading shown, or that station's first. When the line has no profile
+// left the operator is told and the decay view shows the station and reading shown. False when
+// a contents check left review.
+bool ShowProfileAgain(ReviewOps& ops);
 
 // Step 1 of the command handler while reviewing (ReviewMode not -1): the selection changes
 // of the review controls. Returns false when a contents check left review, which ends the

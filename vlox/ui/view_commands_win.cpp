@@ -6,6 +6,7 @@
 #include "vlox/common/program_windows_win.h"
 #include "vlox/datafile/datafile_win.h"
 #include "vlox/datafile/review_reader_win.h"
+#include "vlox/datafile/review_shown.h"
 #include "vlox/datafile/review_state.h"
 #include "vlox/display/curve_plot.h"
 #include "vlox/display/map_window_win.h"
@@ -113,10 +114,14 @@ void ScaleCommand()
         DrawParameterPanel();
         SettingsFile(SettingsSave);
         // The profile's rows were converted when they were read: another unit reads them again.
+        // The values were converted when they were read, in the unit of that time: another
+        // unit reads the reading shown, and the profile's rows, again.
         if (ReviewMode == 1 && Settings.DisplayUnit != unitBefore) {
-            ShowRereadProfile();
+            ShowProfileAgainOnScreen();
             return;
         }
+        if (Settings.DisplayUnit != unitBefore)
+            ShowReviewPlaceOnScreen(ReviewLineIndex, ReviewStationIndex, ReviewRecordIndex);
         ClearDisplayArea(0);
         RedrawReview();
         return;
@@ -125,7 +130,7 @@ void ScaleCommand()
     Update(hWndCurve);
     // The review plot as it was.
     if (ReviewMode == 0) {
-        DrawReviewNumbers(false);
+        DrawReviewNumbers();
         ClearDisplayArea(0);
         DrawReviewDecay(false);
     } else if (ReviewMode == 1) {
@@ -196,14 +201,9 @@ void AttributesCommand()
         return;
     }
     if (ReviewMode == 0) {
-        // "Selected" shows numbers only for a reading chosen in the list.
-        const bool numbers =
-            ProcessingChoice == 0 || (ProcessingChoice == 1 && ReviewRecordIndex >= 0 &&
-                                      ReviewRecordIndex < MaxReviewRecords && ReviewRecordTags[ReviewRecordIndex] == 1);
-        if (numbers)
-            DrawReviewNumbers(false);
-        else if (ProcessingChoice == 1)
-            ClearDisplayArea(2);
+        // The reading shown again: its numbers as its processing shows them ("Selected" only
+        // for a reading chosen in the list).
+        ShowReviewPlaceOnScreen(ReviewLineIndex, ReviewStationIndex, ReviewRecordIndex);
         return;
     }
     // The profile view: the chosen repetition selected again, with the new pens, from its first
@@ -213,8 +213,6 @@ void AttributesCommand()
     else
         SelectReviewUserGateSet(ReviewRepetitionIndex);
     ShowReviewPlaceOnScreen(ReviewLineIndex, 0, 0);
-    SaveProfileCursorColumn(0);
-    DrawProfileCursor(0);
 }
 
 }  // namespace
@@ -222,9 +220,7 @@ void AttributesCommand()
 void RedrawReview()
 {
     if (ReviewMode == 0) {
-        // The values were converted when the reading was read: in the unit of that time.
-        ConvertReviewedReading();
-        DrawReviewNumbers(false);
+        DrawReviewNumbers();
         DrawReviewDecay(false);
     } else if (ReviewMode == 1) {
         DrawProfilePlot();

@@ -9,7 +9,6 @@
 // Runs a view command's case; false for a command that is not one of them.
 bool RunViewCommand(int32_t command);
 
-// The review plot drawn again in the display unit, by the review view (decay: the reviewed
-// reading converted again, numbers and decay curve; profiles: the profile plot). Nothing
-// while not reviewing.
+// The review plot drawn again, by the review view (decay: numbers and decay curve of the reading
+// shown; profiles: the profile plot). Nothing while not reviewing.
 void RedrawReview();

@@ -1,0 +1,23 @@
+// The tests' own way to put a reading on show, field by field; in the program only the review
+// routing can show one.
+#pragma once
+
+#include "vlox/datafile/review_shown.h"
+
+#include <cstring>
+
+class ShownReadingTestPeer {
+public:
+    // The reading shown now, to change and show again or to put back.
+    static ShownReadingData Current()
+    {
+        ShownReadingData s;
+        s.Reading = ReviewReading;
+        std::memcpy(s.Values, ReviewDisplayValues, sizeof s.Values);
+        s.Offset = ReviewShownOffset;
+        s.Read = ReviewShownRead;
+        s.Tag = ReviewShownTag;
+        return s;
+    }
+    static void Show(const ShownReadingData& s) { SetShownReading(ShownReadingKey{}, s); }
+};
