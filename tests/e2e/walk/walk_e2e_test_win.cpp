@@ -1904,9 +1904,14 @@ private:
         const std::wstring shown = ink ? rowZero_ : std::wstring();
         if (shown == expected || (cleared && Tolerated("cleared")) || (!ink && Tolerated("repaint")))
             return std::string();
-        return "the numbers window's Gate 0 shows \"" + e2e::ToUtf8(shown) + "\", the model \"" +
-               e2e::ToUtf8(expected) + "\" of " + walk::Describe(files_[reviewed_].Lines, Shown()) +
-               (profile_ ? " (profile)" : "") + " (processing " + std::to_string(processing_) + ")";
+        std::vector<Line>& lines = files_[reviewed_].Lines;
+        std::string whose;
+        for (const Place& q : walk::FileOrder(lines))
+            if (whose.empty() && !shown.empty() && RowZeroText(walk::At(lines, q).Early) == shown)
+                whose = ", that of " + walk::Describe(lines, q);
+        return "the numbers window's Gate 0 shows \"" + e2e::ToUtf8(shown) + "\"" + whose + "; the model \"" +
+               e2e::ToUtf8(expected) + "\" of " + walk::Describe(lines, Shown()) + (profile_ ? " (profile)" : "") +
+               " (processing " + std::to_string(processing_) + ")";
     }
 
     // -----------------------------------------------------------------------------------
