@@ -9,11 +9,13 @@
 // review steps in either view, the view, processing, line, station and record boxes ("Selected"
 // with the readings chosen in its list; Profiles on every line), Auto Scale, Display Available
 // Comments (a reading's comment changed, or Cancel; its labels name the reading), Manage
-// Records, Edit Parameters (OK with each range and Cancel, decay and profile views, often right
+// Records in either view (the reading shown, another of its station or all of them excluded or
+// included; the profile read again picks its place as a fresh selection would), Edit Parameters (OK with each range and Cancel, decay and profile views, often right
 // after a station or line step; refused before any dialog on a reading that cannot be read), the main window
 // minimised and restored, New File, Exit Review, Close File and Exit with a restart. After
 // every step the screen (Create File or Close File, MEASURE, the status panel's file name, the
-// review screen, its lists and the parameter panel of the reading they name) and every file on
+// review screen, its lists, the parameter panel and the numbers window's Gate 0 of the reading
+// they name) and every file on
 // disk (read with the program's own review reader, byte for byte where nothing may change it)
 // are compared with the model. On the survey with the damaged reading a command may tell it in
 // one "File Error" box, a paint in none. A failing walk prints its seed and steps, to be
@@ -28,9 +30,14 @@
 //                              that would not start (and reviews with no file open), "cancel"
 //                              the check that Edit Parameters, Cancel leaves the plot as it was,
 //                              "panel" the parameter panel's check (so that the comments show
-//                              a fault of the reading's state first); "verbose" prints the steps
-//                              of a walk that passed too
+//                              a fault of the reading's state first), "cleared" the check that
+//                              row 0 of the numbers window is empty where its column is cleared
+//                              ("Selected" with the reading not chosen, averages of more than
+//                              one slot), "repaint" its check where row 0 is empty (a repaint
+//                              of the profile view draws the header alone); "verbose" prints
+//                              the steps of a walk that passed too
 #include "tests/e2e/harness/e2e_harness_win.h"
+#include "tests/e2e/harness/hook_protocol.h"
 #include "tests/e2e/harness/vlox_steps.h"
 #include "tests/e2e/walk/walk_model.h"
 
@@ -72,8 +79,13 @@ using walk::Station;
 // 37 Auto Scale and a comment in "Selected" (chosen before the walk took the boxes' roads, which
 // moved their steps); 7 the line box and 60 Next Line of the profile view onto a line without a
 // profile; 40 Edit Parameters with the damaged reading shown; 68 an excluded reading chosen in the
-// record box under "Selected".
-const uint64_t FixedSeeds[] = {12, 16, 155, 160, 3, 8, 22, 34, 37, 7, 40, 60, 68};
+// record box under "Selected". Since the walk takes Manage Records in both views (which moved the
+// steps of those chosen before): 12 and 7 Next Rcd. onto the damaged reading (Gate 0, steps 6
+// and 29); 3 and 16 the reading shown excluded in a profile of two stations, which leaves the
+// line without one (steps 14 and 37); 8 every reading of the station shown excluded in
+// the profile view (step 19), 37, 22 and 17 the reading shown excluded there (steps 13, 26, 31),
+// each moving the place to the nearest station listed; 17 also every reading included again.
+const uint64_t FixedSeeds[] = {12, 16, 155, 160, 3, 8, 22, 34, 37, 7, 40, 60, 68, 17};
 const int DefaultSteps = 40;
 
 const double NoLine = -999999.0;
@@ -174,16 +186,19 @@ std::string SurveyFixture(const std::vector<std::vector<double>>& lines)
     DualRepetitionChoice choice;
     choice.FirstRepetitionChoice = 2;
     choice.SecondRepetitionChoice = 9;
-    ReadingRecordResult rows[2];
+    ReadingRecordResult rows[2][2];
     for (int g = 0; g < 30; ++g)
-        rows[1].GateRow[g] = 1e-3 / (g + 1);
+        rows[0][1].GateRow[g] = rows[1][1].GateRow[g] = 1e-3 / (g + 1);
     int stored = 0;
     for (size_t l = 0; l < lines.size(); ++l) {
         s.SurveyLine = FirstLine + double(l) * LineStep;
         for (double station : lines[l]) {
             ReadingParameters p = ReadingParametersFromSettings(s, station, 1);
+            // Gate 0 of its own in each reading: the numbers window shows whose it is.
+            rows[0][1].EarlyWindowValue = 1.25 + stored;
+            rows[1][1].EarlyWindowValue = 52.5 + 10.0 * stored;
             p.TxCurrent = 2.0 + 0.5 * stored++;
-            StoreDualRepetitionReadingTo(&f, nullptr, p, choice, rows, rows, MeterValues{}, clock);
+            StoreDualRepetitionReadingTo(&f, nullptr, p, choice, rows[0], rows[1], MeterValues{}, clock);
         }
     }
     int n = 0;
@@ -211,15 +226,27 @@ std::string WithDamagedReading(std::string bytes)
 }
 
 // A survey whose second line has no profile (its second station's readings are all excluded)
-// and whose third holds one station; the first line has one.
+// and whose third holds one station; the first line has one of three stations.
 std::string SurveyWithoutProfiles()
 {
-    std::string bytes = SurveyFixture({{0.0, 5.0}, {0.0, 5.0}, {0.0}});
+    std::string bytes = SurveyFixture({{0.0, 5.0, 10.0}, {0.0, 5.0}, {0.0}});
     int readings = 0;
     for (size_t at = 0; at + DataLineLength <= bytes.size(); at += DataLineLength)
-        if (bytes[at] == 'W' && ++readings >= 7 && readings <= 8)
+        if (bytes[at] == 'W' && ++readings >= 9 && readings <= 10)
             bytes[at + 1] = '0';
     return bytes;
+}
+
+// Row 0 of the numbers window: where its value is drawn, and the value's text by magnitude.
+const int RowZeroLeft = 16;
+const int RowZeroTop = 18;
+
+std::wstring RowZeroText(double v)
+{
+    wchar_t text[64];
+    const double m = std::fabs(v);
+    swprintf(text, 64, m >= 100.0 ? L"%8.0f" : m >= 10.0 ? L"%8.1f" : L"%8.2f", v);
+    return text;
 }
 
 std::string Lower(std::wstring text)
@@ -358,9 +385,8 @@ private:
         std::string why = ReadBack(files_[readOnly_]);
         if (!why.empty())
             return "the read-only survey: " + why;
-        const int bad =
-            AddSpecial(L"walk_bad_reading.vlx", walk::FileKind::BadReading,
-                       WithDamagedReading(SurveyFixture({{0.0, 5.0}, {0.0, 5.0}})));
+        const int bad = AddSpecial(L"walk_bad_reading.vlx", walk::FileKind::BadReading,
+                                   WithDamagedReading(SurveyFixture({{0.0, 5.0}, {0.0, 5.0}})));
         why = ReadBack(files_[bad]);
         if (!why.empty())
             return "the survey with a damaged reading: " + why;
@@ -417,6 +443,7 @@ private:
             return "V-LOX did not start: " + error;
         long count = 0;
         vlox_->DrawnTextCount(main_, &count);  // the panel's texts are recorded from now on
+        numbersRecorded_ = false;
         seenBoxes_ = vlox_->MessageBoxesSeen().size();
         // The program's state after a start.
         open_ = -1;
@@ -570,10 +597,6 @@ private:
             c.push_back({"processing " + std::to_string(next), 5, [this, next] { return Processing(next); }});
             if (processing_ == 1)
                 c.push_back({"every reading chosen in the record list", 3, [this] { return ChooseEveryReading(); }});
-            const int r = random_.Below(int(s.Readings.size()));
-            c.push_back({"Manage Records, toggle reading " + std::to_string(r), 4,
-                         [this, r] { return ManageRecords(r, true); }});
-            c.push_back({"Manage Records, Cancel", 1, [this] { return ManageRecords(0, false); }});
         } else {
             const std::vector<int> slots = walk::ProfileSlots(line);
             const std::vector<int> listed = walk::ProfileStations(line, slots[entry_]);
@@ -593,6 +616,7 @@ private:
             }
             c.push_back({"view Decay", 3, [this] { return ShowDecay(); }});
         }
+        AddManageChoices(c);
         c.push_back({"Auto Scale", 2, [this] { return Press(IDC_AUTO_SCALE, "Auto Scale"); }});
         const bool button = random_.Below(2) == 0;
         const std::string comment = "rc " + std::to_string(log_.size() + 1);
@@ -639,6 +663,35 @@ private:
         }
     }
 
+    // Manage Records on the station shown, in either view: the reading shown, another reading
+    // of the station, or every one of them excluded or included again, or Cancel. The profile
+    // view is seldom long shown, so there they come more often.
+    void AddManageChoices(std::vector<Choice>& c)
+    {
+        const Place p = Shown();
+        const std::vector<Reading>& readings = files_[reviewed_].Lines[p.Line].Stations[p.Station].Readings;
+        auto add = [&](const std::string& what, int weight, std::vector<int> which, bool exclude) {
+            c.push_back({"Manage Records, " + std::string(exclude ? "exclude " : "include ") + what +
+                             (profile_ ? " (profile)" : ""),
+                         profile_ ? 3 * weight : weight,
+                         [this, which, exclude] { return ManageRecords(which, exclude); }});
+        };
+        add("the reading shown", 2, {p.Reading}, readings[p.Reading].Included);
+        if (readings.size() > 1) {
+            int other = random_.Below(int(readings.size()) - 1);
+            other += other >= p.Reading ? 1 : 0;
+            add("reading " + std::to_string(readings[other].Number), 2, {other}, readings[other].Included);
+        }
+        std::vector<int> all(readings.size());
+        for (size_t i = 0; i < all.size(); ++i)
+            all[i] = int(i);
+        for (bool exclude : {true, false})
+            if (std::any_of(readings.begin(), readings.end(),
+                            [exclude](const Reading& r) { return r.Included == exclude; }))
+                add("every reading of the station", 1, all, exclude);
+        c.push_back({"Manage Records, Cancel", 1, [this] { return ManageRecords({}, false); }});
+    }
+
     // -----------------------------------------------------------------------------------
     // One step: the command, then the screen, the boxes and the files against the model.
 
@@ -648,7 +701,9 @@ private:
         expectedBoxes_.clear();
         fileErrorsAllowed_ = 1;
         badStep_ = ReviewingBad();
-        std::string why = c.Run();
+        std::string why = RecordNumbers(Reviewing());
+        if (why.empty())
+            why = c.Run();
         if (why.empty())
             why = Settle();
         if (why.empty())
@@ -681,6 +736,7 @@ private:
         }
         if (!vlox_->WaitIdle(60000))
             return "V-LOX is not idle: " + OpenBoxesText();
+        NoteRowZero();
         return std::string();
     }
 
@@ -1172,7 +1228,7 @@ private:
         processing_ = 0;
         monitoring_ = false;  // the review screen shows Monitor again
         ++reviews_;
-        return std::string();
+        return RecordNumbers(true);
     }
 
     // A review that ended at its start: the live screen as it was, the data file open again.
@@ -1183,7 +1239,7 @@ private:
         if (wasReviewing)
             monitoring_ = false;
         reviewed_ = -1;
-        return std::string();
+        return RecordNumbers(false);
     }
 
     std::string ExitReview()
@@ -1194,7 +1250,7 @@ private:
         if (!e2e::WaitUntil([this] { return !Shown(IDC_EXIT_REVIEW); }, 10000))
             return "the review screen stays after Exit Review";
         reviewed_ = -1;
-        return std::string();
+        return RecordNumbers(false);
     }
 
     // -----------------------------------------------------------------------------------
@@ -1258,6 +1314,15 @@ private:
             entry_ = listedIdx_ = profileIdx_ = 0;
             return std::string();
         }
+        if (lineChanged)
+            stationIdx_ = recordIdx_ = 0;
+        return NoProfileBox();
+    }
+
+    // The line has no profile: the operator is told so, and the decay view shows the place
+    // the model holds in stationIdx_ and recordIdx_.
+    std::string NoProfileBox()
+    {
         // On the survey with a damaged reading, counting the line's repetitions tells it first.
         std::string why;
         HWND box = DialogOrRefusal(L"Profile Mode", ReviewingBad(), &why);
@@ -1269,8 +1334,6 @@ private:
         if (info.text != L"No profiles to draw for this survey line")
             return "the Profile Mode box reads " + e2e::ToUtf8(info.text);
         profile_ = false;
-        if (lineChanged)
-            stationIdx_ = recordIdx_ = 0;
         return Answer(box, IDOK);
     }
 
@@ -1400,8 +1463,8 @@ private:
         const std::string comment = e2e::ToUtf8(e2e::TextOf(e2e::Control(dialog, IDC_VIEW_COMMENT_RECORD)));
         if (labels == expected && comment == r.Comment)
             return std::string();
-        return "the comments dialog shows \"" + labels + "\": \"" + comment + "\", the model \"" + expected +
-               "\": \"" + r.Comment + "\" (processing " + std::to_string(processing_) + ")";
+        return "the comments dialog shows \"" + labels + "\": \"" + comment + "\", the model \"" + expected + "\": \"" +
+               r.Comment + "\" (processing " + std::to_string(processing_) + ")";
     }
 
     // After every step of a review: the comments dialog opened and cancelled names the reading
@@ -1472,7 +1535,11 @@ private:
         return Answer(box, IDOK);
     }
 
-    std::string ManageRecords(int reading, bool ok)
+    // Manage Records on the station shown: the readings given (its entries in the dialog's list,
+    // the station's whole reading list) excluded or included, then OK; none given: Cancel. The
+    // decay view goes on showing its reading; the profile view is read again with the new tags
+    // as a fresh selection of it would be (ProfileAfterTags).
+    std::string ManageRecords(const std::vector<int>& readings, bool exclude)
     {
         std::string why = Menu(IDM_MANAGE_RECORDS, "Manage Records");
         if (!why.empty())
@@ -1480,26 +1547,61 @@ private:
         File& f = files_[reviewed_];
         if (f.Kind == walk::FileKind::ReadOnly)
             return Refused("Manage Records");
-        if (!walk::At(f.Lines, Shown()).Refused.empty())
+        const Place shown = Shown();
+        if (!walk::At(f.Lines, shown).Refused.empty())
             return RefusedUnread("Manage Records");
         HWND dialog = Expect(L"Manage Records", 10000);
         if (dialog == nullptr)
             return "no Manage Records dialog";
-        if (!ok)
+        if (readings.empty())
             return Answer(dialog, IDCANCEL);
-        Reading& r = f.Lines[lineIdx_].Stations[stationIdx_].Readings[reading];
-        HWND mode = e2e::Control(dialog, r.Included ? IDC_EXCLUDE_RECORD_MODE : IDC_INCLUDE_RECORD_MODE);
+        log_.back() += " on " + walk::Describe(f.Lines, shown);
+        HWND mode = e2e::Control(dialog, exclude ? IDC_EXCLUDE_RECORD_MODE : IDC_INCLUDE_RECORD_MODE);
         if (!PostMessageW(mode, BM_CLICK, 0, 0) || !e2e::WaitUntil([mode] { return Checked(mode); }, 5000))
             return "cannot check the mode";
         HWND list = e2e::Control(dialog, IDC_TAG_RECORD_LIST);
-        DWORD_PTR result = 0;
-        SendMessageTimeoutW(list, LB_SETCURSEL, WPARAM(reading), 0, SMTO_ABORTIFHUNG, 3000, &result);
-        if (!e2e::PostCommand(dialog, IDC_TAG_RECORD_LIST, LBN_SELCHANGE, list) || !vlox_->WaitIdle(60000))
-            return "cannot pick the reading";
+        for (int reading : readings) {
+            DWORD_PTR result = 0;
+            SendMessageTimeoutW(list, LB_SETCURSEL, WPARAM(reading), 0, SMTO_ABORTIFHUNG, 3000, &result);
+            if (!e2e::PostCommand(dialog, IDC_TAG_RECORD_LIST, LBN_SELCHANGE, list) || !vlox_->WaitIdle(60000))
+                return "cannot pick the reading";
+        }
+        const int slot = profile_ ? walk::ProfileSlots(f.Lines[lineIdx_])[entry_] : -1;
         why = Answer(dialog, IDOK);
-        r.Included = !r.Included;
+        for (int reading : readings)
+            f.Lines[shown.Line].Stations[shown.Station].Readings[reading].Included = !exclude;
         mayChange_.push_back(reviewed_);
-        return why;
+        return why.empty() && profile_ ? ProfileAfterTags(shown, slot) : why;
+    }
+
+    // The profile read again after its tags changed: the same repetition while it is offered,
+    // else the first; the station shown while it is listed, else the listed one nearest to it
+    // (the lower on a tie); the reading shown while it is listed, else the station's first. With
+    // no profile left, the decay view of the same station and reading.
+    std::string ProfileAfterTags(const Place& before, int slot)
+    {
+        const Line& line = files_[reviewed_].Lines[lineIdx_];
+        const std::vector<int> slots = walk::ProfileSlots(line);
+        if (slots.empty()) {
+            stationIdx_ = before.Station;
+            recordIdx_ = before.Reading;
+            return NoProfileBox();
+        }
+        const auto same = std::find(slots.begin(), slots.end(), slot);
+        entry_ = same == slots.end() ? 0 : int(same - slots.begin());
+        const std::vector<int> listed = walk::ProfileStations(line, slots[entry_]);
+        auto value = [&](int i) { return line.Stations[listed[i]].Value; };
+        auto distance = [&](int i) { return std::fabs(value(i) - line.Stations[before.Station].Value); };
+        const auto kept = std::find(listed.begin(), listed.end(), before.Station);
+        listedIdx_ = kept == listed.end() ? 0 : int(kept - listed.begin());
+        for (int i = 1; kept == listed.end() && i < int(listed.size()); ++i)
+            if (distance(i) < distance(listedIdx_) ||
+                (distance(i) == distance(listedIdx_) && value(i) < value(listedIdx_)))
+                listedIdx_ = i;
+        const std::vector<int> readings = walk::ProfileReadings(line.Stations[listed[listedIdx_]], slots[entry_]);
+        const auto at = std::find(readings.begin(), readings.end(), before.Reading);
+        profileIdx_ = listed[listedIdx_] == before.Station && at != readings.end() ? int(at - readings.begin()) : 0;
+        return std::string();
     }
 
     // Edit Selected Parameters on the reading shown: the current (and the polarity) of that
@@ -1596,6 +1698,10 @@ private:
             [&] {
                 std::vector<e2e::DrawnText> texts;
                 vlox_->DrawnTexts(main_, from, &texts);
+                HWND numbers = Ctl(IDC_NUMBERS_WND);
+                texts.erase(std::remove_if(texts.begin(), texts.end(),
+                                           [numbers](const e2e::DrawnText& t) { return t.window == numbers; }),
+                            texts.end());
                 for (size_t i = 0; i + 1 < texts.size(); ++i)
                     if (std::find(labels.begin(), labels.end(), texts[i].text) != labels.end())
                         values[texts[i].text] = texts[i + 1].text;
@@ -1613,6 +1719,14 @@ private:
                                      : FileOpen() ? Lower(files_[open_].Title)
                                                   : "none";
         const bool panel = Reviewing() && !Tolerated("panel");
+        if (Reviewing()) {
+            // Row 0 as the step left it, before the checks' repaint.
+            std::string why = CheckReviewLists();
+            if (why.empty())
+                why = CheckRowZero();
+            if (!why.empty())
+                return why;
+        }
         std::vector<std::wstring> labels = {L"File:   "};
         if (panel)
             labels.insert(labels.end(), {L"Repetition:   ", L"Gates:", L"Tx Current:"});
@@ -1621,9 +1735,7 @@ private:
         if (field != expected)
             return "the status panel's file field shows \"" + field + "\", the model \"" + expected + "\"";
         if (Reviewing()) {
-            std::string why = CheckReviewLists();
-            if (why.empty() && panel)
-                why = CheckPanel(painted);
+            const std::string why = panel ? CheckPanel(painted) : std::string();
             return why.empty() ? CheckCommentsDialog() : why;
         }
         if (Shown(IDC_CREATE_DATA_FILE) == FileOpen() || Shown(IDC_CLOSE_DATA_FILE) != FileOpen())
@@ -1710,6 +1822,96 @@ private:
             return "the parameter panel shows " + e2e::ToUtf8(shown) + ", the model " + e2e::ToUtf8(model) + " of " +
                    walk::Describe(f.Lines, p) + " (processing " + std::to_string(processing_) + ")";
         return std::string();
+    }
+
+    // The numbers window's texts are recorded in review: the live screen redraws its values many
+    // times a second, which would push the panel's texts out of the record.
+    std::string RecordNumbers(bool on)
+    {
+        if (on == numbersRecorded_)
+            return std::string();
+        if (!vlox_->RecordTextsOfChild(main_, on ? Ctl(IDC_NUMBERS_WND) : nullptr) ||
+            !vlox_->DrawnTextCount(main_, &textsNoted_))
+            return "cannot record the numbers window's texts";
+        numbersRecorded_ = on;
+        rowZeroKnown_ = false;
+        return std::string();
+    }
+
+    // The texts drawn on the numbers window since the last look: the last one in row 0 is what
+    // row 0 shows while it holds ink (a fill that empties it draws no text).
+    void NoteRowZero()
+    {
+        long count = 0;
+        if (!vlox_ || !numbersRecorded_ || !vlox_->DrawnTextCount(main_, &count))
+            return;
+        if (count - textsNoted_ > e2e::HookTextSlots)
+            rowZeroKnown_ = false;  // overwritten in the record unseen
+        for (const e2e::DrawnText& t : e2e::TextsDrawnOn(*vlox_, main_, Ctl(IDC_NUMBERS_WND), textsNoted_))
+            if (t.y == RowZeroTop && t.x >= RowZeroLeft) {
+                rowZero_ = t.text;
+                rowZeroKnown_ = true;
+            }
+        textsNoted_ = count;
+    }
+
+    bool ChosenInList(int item)
+    {
+        DWORD_PTR selected = 0;
+        return SendMessageTimeoutW(Ctl(IDC_LIST_RECORDS), LB_GETSEL, WPARAM(item), 0, SMTO_ABORTIFHUNG,
+                                   e2e::ReadTimeoutMs, &selected) != 0 &&
+               LRESULT(selected) > 0;
+    }
+
+    // What row 0 of the numbers window shows: the early-window value of the reading the boxes
+    // name (excluded too), or nothing where the column is not drawn for it: a reading that could
+    // not be read, "Selected" with it not chosen, the averages of more than one slot. False
+    // where the rules say nothing (the averages of no slot).
+    bool ExpectedRowZero(std::wstring* text, bool* cleared)
+    {
+        const Place p = Shown();
+        const Station& s = files_[reviewed_].Lines[p.Line].Stations[p.Station];
+        const Reading& r = s.Readings[p.Reading];
+        std::set<int> slots;
+        for (const Reading& x : s.Readings)
+            if (walk::Listed(x))
+                slots.insert(walk::SlotOfReading(x));
+        if (!profile_ && processing_ >= 2 && slots.empty())
+            return false;
+        const bool drawn =
+            r.Refused.empty() && (profile_ || processing_ == 0 || (processing_ == 1 && ChosenInList(p.Reading)) ||
+                                  (processing_ >= 2 && slots.size() == 1));
+        *text = drawn ? RowZeroText(r.Early) : std::wstring();
+        *cleared = !drawn && r.Refused.empty();
+        return true;
+    }
+
+    // Row 0 of the numbers window (Gate 0) against the model's reading that the boxes name.
+    std::string CheckRowZero()
+    {
+        std::wstring expected;
+        bool cleared = false;
+        if (!ExpectedRowZero(&expected, &cleared))
+            return std::string();
+        e2e::RgbImage image;
+        if (!vlox_->WaitDrawn(main_, 60000) || !e2e::CaptureClient(Ctl(IDC_NUMBERS_WND), &image))
+            return "cannot capture the numbers window";
+        NoteRowZero();
+        const bool ink =
+            e2e::DarkPixels(image, RECT{RowZeroLeft + 1, RowZeroTop + 1, image.width - 1, RowZeroTop + 12}) > 0;
+        if (ink && !rowZeroKnown_)
+            return std::string();
+        const std::wstring shown = ink ? rowZero_ : std::wstring();
+        if (shown == expected || (cleared && Tolerated("cleared")) || (!ink && Tolerated("repaint")))
+            return std::string();
+        std::vector<Line>& lines = files_[reviewed_].Lines;
+        std::string whose;
+        for (const Place& q : walk::FileOrder(lines))
+            if (whose.empty() && !shown.empty() && RowZeroText(walk::At(lines, q).Early) == shown)
+                whose = ", that of " + walk::Describe(lines, q);
+        return "the numbers window's Gate 0 shows \"" + e2e::ToUtf8(shown) + "\"" + whose + "; the model \"" +
+               e2e::ToUtf8(expected) + "\" of " + walk::Describe(lines, Shown()) + (profile_ ? " (profile)" : "") +
+               " (processing " + std::to_string(processing_) + ")";
     }
 
     // -----------------------------------------------------------------------------------
@@ -1811,6 +2013,11 @@ private:
     int entry_ = 0, listedIdx_ = 0, profileIdx_ = 0;
     int processing_ = 0;
     bool afterStep_ = false;  // the last step went to another station or line
+    // The numbers window's texts looked at so far, and the last one drawn in row 0.
+    bool numbersRecorded_ = false;
+    long textsNoted_ = 0;
+    std::wstring rowZero_;
+    bool rowZeroKnown_ = false;
     // The step's "File Error" boxes are counted: it concerns the survey with a damaged reading.
     bool badStep_ = false;
     int fileErrorsAllowed_ = 1;

@@ -28,6 +28,7 @@ struct Reading {
     // The first gate value as first read back: later reads must give it times Sign.
     bool BaseKnown = false;
     double Base = 0.0;
+    double Early = 0.0;  // the early-window value (Gate 0) as the file holds it
     std::string Comment;
     std::string Refused;  // why the review reader refuses it (a damaged reading), else empty
 };
@@ -185,6 +186,7 @@ inline std::string ReadBack(const std::string& bytes, std::vector<Line>& lines)
                 r.Coil = d.CoilType;
                 r.BaseKnown = true;
                 r.Base = d.GateValues[0];
+                r.Early = d.EarlyWindowValue;
                 r.Comment = d.Comment;
                 station.Readings.push_back(r);
             }
@@ -241,6 +243,7 @@ inline std::string Compare(const std::vector<Line>& file, std::vector<Line>& mod
                     return r + "turn-off time or coil type changed";
                 if (a.Comment != m.Comment)
                     return r + "comment \"" + a.Comment + "\" in the file, \"" + m.Comment + "\" in the model";
+                m.Early = a.Early;
                 if (!m.BaseKnown) {
                     m.Base = a.Base * m.Sign;
                     m.BaseKnown = true;
