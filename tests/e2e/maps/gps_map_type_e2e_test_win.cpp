@@ -150,6 +150,8 @@ protected:
 TEST_F(GpsMapTypeRun, CancelChangesNothing)
 {
     const std::string before = Config();
+    // The map is painted once V-LOX has started; on a busy machine that comes later.
+    e2e::WaitUntil([] { return InkOf(MapPicture(mainWindow)).green > 0; }, 60000);
     EXPECT_GT(InkOf(MapPicture(mainWindow)).green, 0) << "the grid map shows no current station";
     HWND dialog = OpenGpsMapType(*vlox, mainWindow);
     ASSERT_NE(dialog, nullptr);
