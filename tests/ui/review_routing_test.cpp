@@ -94,7 +94,6 @@ public:
     void DrawReviewDecay() override { Note("Decay"); }
     void DrawProfilePlot() override { Note("Profile"); }
     void SaveProfileCursorColumn(int32_t s) override { Note("SaveCursor", s); }
-    void RestoreProfileCursorColumn(int32_t s) override { Note("RestoreCursor", s); }
     void DrawProfileCursor(int32_t s) override { Note("Cursor", s); }
     void DrawFileStateField() override { Note("FileField"); }
     void DrawLineDirectionField() override { Note("DirectionField"); }

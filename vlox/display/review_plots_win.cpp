@@ -471,16 +471,6 @@ void SaveProfileCursorColumn(int32_t station)
         BitBlt(CurveBackBuffers.ColumnDc, 0, 0, 1, CurvePaneRect.height, dc.get(), x, 0, SRCCOPY);
 }
 
-void RestoreProfileCursorColumn(int32_t station)
-{
-    int32_t x = 0;
-    if (hWndCurve == nullptr || CurveBackBuffers.ColumnDc == nullptr || !CursorX(station, x))
-        return;
-    WindowDc dc(hWndCurve);
-    if (dc)
-        BitBlt(dc.get(), x, 0, 1, CurvePaneRect.height, CurveBackBuffers.ColumnDc, 0, 0, SRCCOPY);
-}
-
 void DrawProfileCursor(int32_t station)
 {
     int32_t x = 0;

@@ -48,7 +48,6 @@ void DrawMeterReadings(HDC dc, int32_t state, double value1, double value2, char
 void DrawReviewDecay(bool tellUser);
 void DrawProfilePlot();
 void SaveProfileCursorColumn(int32_t station);
-void RestoreProfileCursorColumn(int32_t station);
 void DrawProfileCursor(int32_t station);
 
 // The reviewed reading's parameters for the parameter panel.

@@ -203,7 +203,6 @@ public:
     void DrawReviewDecay() override { ::DrawReviewDecay(true); }
     void DrawProfilePlot() override { ::DrawProfilePlot(); }
     void SaveProfileCursorColumn(int32_t station) override { ::SaveProfileCursorColumn(station); }
-    void RestoreProfileCursorColumn(int32_t station) override { ::RestoreProfileCursorColumn(station); }
     void DrawProfileCursor(int32_t station) override { ::DrawProfileCursor(station); }
     void DrawFileStateField() override { ::DrawFileStateField(hWndMain); }
     void DrawLineDirectionField() override { ::DrawLineDirectionField(hWndMain); }

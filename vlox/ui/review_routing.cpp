@@ -5,8 +5,6 @@
 #include "vlox/datafile/review_selection.h"
 #include "vlox/datafile/review_state.h"
 
-#include <cmath>
-
 namespace {
 
 // The selection of a combo box when it names one of count entries, else -1.
@@ -335,18 +333,7 @@ bool ShowProfileAgain(ReviewOps& ops)
     const int32_t entry = RepetitionEntryOf(slot, userGates, userSet);
     ops.FillStationList();
     SelectRepetitionEntry(ops, entry >= 0 ? entry : 0);
-    // The station shown when it is still listed, else the nearest listed (the lower on a tie).
-    int32_t k = -1;
-    for (int32_t i = 0; i < ReviewListedStationCount; ++i) {
-        if (ops.ProfileStationEntry(i) == lineStation) {
-            k = i;
-            break;
-        }
-        const double d = std::fabs(ops.ProfileStation(i) - station);
-        const double best = k < 0 ? 0.0 : std::fabs(ops.ProfileStation(k) - station);
-        if (k < 0 || d < best || (d == best && ops.ProfileStation(i) < ops.ProfileStation(k)))
-            k = i;
-    }
+    const int32_t k = NearestListedStation(lineStation, station);
     if (k > 0)
         ops.SelectReviewStation(k, ReviewRepetitionIndex);
     const int32_t shown = ops.ShownProfileRecordEntry();

@@ -79,7 +79,6 @@ public:
     virtual void DrawReviewDecay() = 0;
     virtual void DrawProfilePlot() = 0;
     virtual void SaveProfileCursorColumn(int32_t station) = 0;
-    virtual void RestoreProfileCursorColumn(int32_t station) = 0;
     virtual void DrawProfileCursor(int32_t station) = 0;
     virtual void DrawFileStateField() = 0;
     virtual void DrawLineDirectionField() = 0;
