@@ -104,6 +104,8 @@ protected:
         for (int32_t& s : NullingSteps)
             s = 0;
         SavedMeasureSettings = CaptureMeasureSettings(Settings, GateCount, GainCodeSent);
+        ReleaseOperatorSettings();
+        HoldOperatorSettings();  // as the command does when the run starts
     }
 
     // Runs the list as the cycle does: the first call sets up, then each row is "measured"
@@ -120,6 +122,9 @@ protected:
                 GateAverages[g] = Marker(Settings.PowerLineFrequency, NullingSlot, GainCodeSent, g);
             StackSums[0] = 1.0;
             NullingStackCount = 9;
+            // A save while the run measures keeps the operator's rate and gains.
+            EXPECT_EQ(SettingsToSave().RepRateIndex, 3);
+            EXPECT_EQ(SettingsToSave().GainZ, 5);
             ++rows;
             ++NullingStepIndex;
             EXPECT_EQ(step(), 0);
@@ -140,6 +145,7 @@ protected:
         EXPECT_EQ(GainCodeSent, 5);
         EXPECT_DOUBLE_EQ(RepetitionRate, RepRateValue(Settings.PowerLineFrequency, 3));
         EXPECT_EQ(MeasureState, MeasureStateMonitor);
+        EXPECT_FALSE(OperatorSettingsHeld()) << "the put-back ends the hold";
     }
 };
 
@@ -469,6 +475,29 @@ TEST_F(RepetitionSwitchTest, SecondChoiceNineIsRateFourWithThirtyGates)
     EXPECT_EQ(MonitorSums[20], 1.0);
     const std::vector<std::string> expected = {"gates", "panel", "restart-if-open"};
     EXPECT_EQ(services.Calls, expected);
+}
+
+// The second rate is the reading's own: while it is active the configuration keeps the first,
+// and a reading starts only once the first is active again.
+TEST_F(RepetitionSwitchTest, TheSecondRateIsNeverSaved)
+{
+    RecordingNullingServices services;
+    SelectActiveRepetitionWith(1, services);
+    EXPECT_TRUE(RepetitionActive(1, Settings, GainCodeSent));
+    EXPECT_FALSE(RepetitionActive(2, Settings, GainCodeSent));
+    SelectActiveRepetitionWith(2, services);
+    EXPECT_TRUE(RepetitionActive(2, Settings, GainCodeSent));
+    EXPECT_FALSE(RepetitionActive(1, Settings, GainCodeSent));
+    Settings.GraphView = 1;  // a setting no run changes is saved as it is
+    const SettingsValues saved = SettingsToSave();
+    EXPECT_EQ(saved.RepRateIndex, 4);
+    EXPECT_EQ(saved.GateSet, 0);
+    EXPECT_EQ(saved.GainZ, 2);
+    EXPECT_EQ(saved.GraphView, 1);
+    SelectActiveRepetitionWith(1, services);
+    EXPECT_TRUE(SettingsToSave() == Settings);
+    GainCodeSent = 3;
+    EXPECT_FALSE(RepetitionActive(1, Settings, GainCodeSent)) << "the gain sent counts too";
 }
 
 TEST_F(RepetitionSwitchTest, FirstChoiceFourIsRateFourWithTwentyGates)

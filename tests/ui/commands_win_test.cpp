@@ -28,6 +28,7 @@
 #include "vlox/ui/acquisition_commands_win.h"
 #include "vlox/measure/acquisition_state.h"
 #include "vlox/ui/command_handler_win.h"
+#include "vlox/ui/commands.h"
 #include "vlox/ui/main_window_win.h"
 #include "vlox/datafile/review_state.h"
 #include "vlox/ui/status_panel_win.h"
@@ -141,7 +142,10 @@ TEST_F(Commands, KeysOfCommandsNotOfferedRunNothing)
     EXPECT_EQ(MeasurementRunning, 0);
     EXPECT_EQ(MeasureState, 0);
 
-    // Offered, the same key measures; STOP then puts the screen back.
+    // Offered, and Monitor running into a data file, the same key measures; STOP then puts the
+    // screen back.
+    ShowButton(ButtonSlotOf(CmdPause), true);
+    DataFileState = 1;
     EnableMenuItem(hMenuMain, IDM_MEASURE, MF_BYCOMMAND | MF_ENABLED);
     Key('O');
     EXPECT_EQ(MeasurementRunning, 1);
@@ -158,7 +162,8 @@ TEST_F(Commands, KeysOfCommandsNotOfferedRunNothing)
     EXPECT_FALSE(ButtonShown(14));
     EXPECT_TRUE(ButtonShown(13));
     EXPECT_DOUBLE_EQ(Settings.SurveyLine, line);
-    EnableMenuItem(hMenuMain, IDM_MEASURE, MF_BYCOMMAND | MF_GRAYED);
+    ShowButton(ButtonSlotOf(CmdPause), false);
+    DataFileState = 0;
 }
 
 TEST_F(Commands, NullingAndInternalTestRefuseWithoutMonitor)

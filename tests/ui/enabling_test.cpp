@@ -1,5 +1,8 @@
 #include "vlox/ui/enabling.h"
 
+#include "resources/resource.h"
+#include "vlox/ui/command_states.h"
+
 #include "vlox/common/screen_layout.h"
 
 #include <gtest/gtest.h>
@@ -284,4 +287,149 @@ TEST(GiveWay, HidesTheShownAndGivesExactlyThemBack)
     RecordingSink again;
     ApplyTakeBackPlaces(given, again);
     EXPECT_TRUE(again.shown.empty()) << "taken back once";
+}
+
+// ---------------------------------------------------------------------------------------
+// Which commands act in which state, and what the screen offers of it.
+
+TEST(BoardRun, NamedFromTheCycleState)
+{
+    struct Row {
+        int32_t measureState, running, test, survey;
+        BoardRun run;
+    };
+    const Row rows[] = {
+        {0, 0, 0, 0, BoardRun::None},          {1, 1, 0, 0, BoardRun::ReadingTaken},
+        {2, 1, 0, 0, BoardRun::ReadingTaken},  {0, 1, 0, 0, BoardRun::ReadingComplete},
+        {1, 1, 0, 1, BoardRun::AutoSurvey},    {0, 1, 0, 1, BoardRun::AutoSurvey},
+        {-1, 0, 0, 0, BoardRun::Nulling},      {-1, 0, 0, 1, BoardRun::Nulling},
+        {1, 1, 46, 0, BoardRun::InternalTest}, {0, 0, 45, 0, BoardRun::InternalTest},  // finished, screen up
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(BoardRunOf(r.measureState, r.running, r.test, r.survey), r.run)
+            << r.measureState << " " << r.running << " " << r.test << " " << r.survey;
+}
+
+namespace {
+
+std::set<int32_t> AdmittedIn(const CommandFacts& f)
+{
+    std::set<int32_t> out;
+    for (int32_t c = -1; c <= MainCommandCount; ++c)
+        if (CommandAdmitted(c, f))
+            out.insert(c);
+    return out;
+}
+
+// Views, maps, the child programs, Exit and the two that run nothing: no run is disturbed.
+const std::set<int32_t> kFree = {CmdTest,         CmdAnalysis,      CmdTransfer,  CmdExit,         CmdZoomIn,
+                                 CmdZoomOut,      CmdFitAll,        CmdHide,      CmdShiftMapLeft, CmdShiftMapUp,
+                                 CmdShiftMapDown, CmdShiftMapRight, CmdDecayView, CmdProfileView,  CmdInversionAnalysis,
+                                 CmdExportUsf,    CmdExportLz5,     CmdExportXyz, CmdExportTxt};
+
+std::set<int32_t> FreeAnd(std::initializer_list<int32_t> more)
+{
+    std::set<int32_t> out = kFree;
+    out.insert(more);
+    return out;
+}
+
+}  // namespace
+
+// While a run owns the board nothing starts, stops, stores or changes a reading or the
+// settings, except the run's own way out; monitoring and a data file change nothing of it.
+TEST(CommandAdmitted, EachRunLetsOnlyItsOwnWayOut)
+{
+    struct Row {
+        BoardRun run;
+        std::set<int32_t> admitted;
+    };
+    const Row rows[] = {
+        {BoardRun::ReadingTaken, FreeAnd({CmdStop})},
+        {BoardRun::AutoSurvey, FreeAnd({CmdStop})},
+        {BoardRun::ReadingComplete, FreeAnd({CmdStoreReading, CmdCancelReading})},
+        {BoardRun::Nulling, kFree},
+        {BoardRun::InternalTest, FreeAnd({CmdTestDc, CmdTest100ms, CmdTest3ms, CmdTest01ms, CmdExitTest})},
+    };
+    for (const Row& r : rows)
+        for (bool monitoring : {false, true})
+            for (bool file : {false, true}) {
+                CommandFacts f;
+                f.Run = r.run;
+                f.Monitoring = monitoring;
+                f.DataFileOpen = file;
+                EXPECT_EQ(AdmittedIn(f), r.admitted) << int(r.run) << " " << monitoring << " " << file;
+            }
+}
+
+// With the board free the Logging commands need exactly their state; review keeps to its own
+// commands, the steps and the settings that do not touch the live survey.
+TEST(CommandAdmitted, LoggingCommandsNeedTheirStateAndReviewItsOwn)
+{
+    const int32_t logging[] = {CmdCreateDataFile, CmdCloseDataFile, CmdMonitor,       CmdPause,       CmdMeasure,
+                               CmdStop,           CmdStoreReading,  CmdCancelReading, CmdEnterComment};
+    struct Row {
+        bool monitoring, file;
+        std::set<int32_t> admitted;  // of the Logging commands
+    };
+    const Row rows[] = {
+        {false, false, {CmdCreateDataFile, CmdMonitor}},
+        {false, true, {CmdCloseDataFile, CmdMonitor, CmdEnterComment}},
+        {true, false, {CmdCreateDataFile, CmdPause}},
+        {true, true, {CmdCloseDataFile, CmdPause, CmdMeasure, CmdEnterComment}},
+    };
+    for (const Row& r : rows) {
+        CommandFacts f;
+        f.Monitoring = r.monitoring;
+        f.DataFileOpen = r.file;
+        std::set<int32_t> got;
+        for (int32_t c : logging)
+            if (CommandAdmitted(c, f))
+                got.insert(c);
+        EXPECT_EQ(got, r.admitted) << r.monitoring << " " << r.file;
+        f.Reviewing = true;
+        for (int32_t c : logging)
+            EXPECT_FALSE(CommandAdmitted(c, f)) << c << " in review";
+    }
+    CommandFacts live, review;
+    review.Reviewing = true;
+    for (int32_t c : {CmdPreviousRecord, CmdNextRecord, CmdExitReview, CmdPrint, CmdDisplayComments, CmdOpenDataFile,
+                      CmdManageRecords, CmdEditParameters}) {
+        EXPECT_TRUE(CommandAdmitted(c, review)) << c;
+        EXPECT_FALSE(CommandAdmitted(c, live)) << c;
+    }
+    for (int32_t c : {CmdSurveyParameters, CmdSystemParameters, CmdStartReview, CmdFullNulling, CmdResetDefaults,
+                      CmdInvert, CmdRepeatLastStation, CmdTestDc, CmdExitTest})
+        EXPECT_FALSE(CommandAdmitted(c, review)) << c;
+    for (int32_t c : {CmdScale, CmdAttributes, CmdNextStation, CmdPreviousLine, CmdAutoScale, CmdMapOptions})
+        EXPECT_TRUE(CommandAdmitted(c, review)) << c;
+}
+
+// The screen shows an item enabled only while the routines want it and its command may act;
+// every change of state shows again just the items whose state changes.
+TEST(OfferedControls, ShownIsWantedAndAdmitted)
+{
+    OfferedControls offered;
+    RecordingSink screen;
+    CommandFacts ready;
+    ready.Monitoring = ready.DataFileOpen = true;
+    offered.FoundMenuItem(IDM_STORE_READING, true);  // as the resource made it
+    for (int32_t id : {IDM_MEASURE, IDM_CREATE_DATA_FILE, IDM_ABOUT})
+        offered.WantMenuItem(id, true, ready, screen);
+    offered.WantButton(ButtonSlotForId(IDC_MEASURE), true, ready, screen);
+    EXPECT_EQ(screen.menus,
+              (std::map<int32_t, bool>{{IDM_MEASURE, true}, {IDM_CREATE_DATA_FILE, false}, {IDM_ABOUT, true}}));
+    EXPECT_TRUE(screen.enabled[ButtonSlotForId(IDC_MEASURE)]);
+
+    screen.menus.clear();
+    CommandFacts complete = ready;
+    complete.Run = BoardRun::ReadingComplete;
+    offered.Show(complete, screen);
+    EXPECT_EQ(screen.menus, (std::map<int32_t, bool>{{IDM_MEASURE, false}})) << "Store was found enabled already";
+    EXPECT_FALSE(screen.enabled[ButtonSlotForId(IDC_MEASURE)]);
+
+    screen.menus.clear();
+    offered.Show(ready, screen);
+    EXPECT_EQ(screen.menus, (std::map<int32_t, bool>{{IDM_STORE_READING, false}, {IDM_MEASURE, true}}));
+    EXPECT_TRUE(offered.MenuItemWanted(IDM_STORE_READING)) << "the wish outlives the state";
 }

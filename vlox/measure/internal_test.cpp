@@ -104,6 +104,8 @@ namespace {
 
 void SaveUserSettings()
 {
+    // The test's rate and plot are its own: the configuration keeps the operator's.
+    HoldOperatorSettings();
     TestSettingsBackupValues& b = TestSettingsBackup;
     const SettingsValues& s = Settings;
     b.TotalTurnOffDelay = TotalTurnOffDelay;
@@ -132,6 +134,7 @@ void RestoreUserSettings()
     const TestSettingsBackupValues& b = TestSettingsBackup;
     if (b.Saved == 0)
         return;
+    ReleaseOperatorSettings();
     SettingsValues& s = Settings;
     TotalTurnOffDelay = b.TotalTurnOffDelay;
     s.TimeAxisMinMs = b.TimeAxisMinMs;

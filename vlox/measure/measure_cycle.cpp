@@ -273,6 +273,29 @@ void LogLostSamples(CycleServices& services)
 
 }  // namespace
 
+BoardRun BoardRunOf(int32_t measureState, int32_t measurementRunning, int32_t internalTestMode, int32_t surveyMode)
+{
+    // The test screen holds the board until Exit Test, also once its test has finished.
+    if (internalTestMode != 0)
+        return BoardRun::InternalTest;
+    if (measureState == MeasureStateNulling)
+        return BoardRun::Nulling;
+    if (measurementRunning == 0)
+        return BoardRun::None;
+    if (surveyMode == 1)
+        return BoardRun::AutoSurvey;
+    if (measureState == MeasureStateAveraging || measureState == MeasureStateSequence)
+        return BoardRun::ReadingTaken;
+    // The cycle leaves the state of a finished reading to monitoring with the series still
+    // running, until STORE or Cancel.
+    return BoardRun::ReadingComplete;
+}
+
+BoardRun CurrentBoardRun()
+{
+    return BoardRunOf(MeasureState, MeasurementRunning, InternalTestMode, Settings.SurveyMode);
+}
+
 double ProgressFraction(uint32_t now, uint32_t startTick, int32_t averagingMs)
 {
     if (!(averagingMs > 0))

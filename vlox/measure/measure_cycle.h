@@ -42,6 +42,22 @@ extern std::atomic<int32_t> InternalTestMode;
 // 0 stopped, 1 live decay curve, 2 live profile.
 extern int32_t LiveDisplayMode;
 
+// The run that owns the board. While one does, no command may start, stop, store or change a
+// reading or the settings, except the run's own way out (Stop; STORE or Cancel; Exit Test; a
+// nulling run ends by itself). It is read from the cycle's own state above, so that it can
+// never disagree with what the cycle does.
+enum class BoardRun : int32_t {
+    None = 0,         // monitoring, paused or stopped: the board is free
+    ReadingTaken,     // a reading of the manual survey is averaged (one rate or both)
+    ReadingComplete,  // a reading is complete and waits for STORE or Cancel
+    AutoSurvey,       // the automatic survey measures and stores readings
+    Nulling,          // a nulling run
+    InternalTest,     // the test screen is up, while its test runs and after it has finished
+};
+BoardRun BoardRunOf(int32_t measureState, int32_t measurementRunning, int32_t internalTestMode, int32_t surveyMode);
+// The run of the program-wide state.
+BoardRun CurrentBoardRun();
+
 extern double StackSums[StackSumCount];
 extern int32_t StackCount;
 extern int32_t NullingStackCount;

@@ -102,6 +102,7 @@ void ApplyStep(const NullingStepAction& a, NullingServices& services)
 // The user's measurement settings as the run found them, with gate tables and panel.
 void PutBackSavedSettings(NullingServices& services)
 {
+    ReleaseOperatorSettings();
     const SavedMeasureSettingsValues& saved = SavedMeasureSettings;
     Settings.RepRateIndex = saved.RepRateIndex;
     RepetitionRate = RateValue(Settings.RepRateIndex);
@@ -208,20 +209,59 @@ NullingStepAction UserGatesNullingStepAction(int32_t code)
     return a;
 }
 
+namespace {
+
+// Rate index and gate set of a repetition choice (0-6 the rate with 20 gates, 7-11 rates 2-6
+// with 30); false outside 0..11.
+bool RepetitionRateOf(int32_t choice, int32_t& rateIndex, int32_t& gateSet)
+{
+    if (choice < 0 || choice > 11)
+        return false;
+    rateIndex = choice >= 7 ? choice - 5 : choice;
+    gateSet = choice >= 7 ? 1 : 0;
+    return true;
+}
+
+int32_t ComponentGain(const SettingsValues& s)
+{
+    switch (s.SelectedComponent) {
+    case 1:
+        return s.GainX;
+    case 2:
+        return s.GainY;
+    default:
+        return s.GainZ;
+    }
+}
+
+}  // namespace
+
+bool RepetitionActive(int32_t which, const SettingsValues& s, int32_t gainCodeSent)
+{
+    const int32_t choice = which == 1 ? s.FirstRepetitionChoice : s.SecondRepetitionChoice;
+    const int32_t gain = which == 1 ? s.FirstRepetitionGain : s.SecondRepetitionGain;
+    int32_t rate = 0;
+    int32_t gateSet = 0;
+    return RepetitionRateOf(choice, rate, gateSet) && s.RepRateIndex == rate && s.GateSet == gateSet &&
+           gainCodeSent == gain && (s.SelectedComponent < 0 || s.SelectedComponent > 2 || ComponentGain(s) == gain);
+}
+
 void SelectActiveRepetitionWith(int32_t which, NullingServices& services)
 {
     const int32_t choice = which == 1 ? Settings.FirstRepetitionChoice : Settings.SecondRepetitionChoice;
     const int32_t gain = which == 1 ? Settings.FirstRepetitionGain : Settings.SecondRepetitionGain;
+    int32_t rate = 0;
+    int32_t gateSet = 0;
     // The loader holds both to their ranges; anything else would index past the rate tables.
-    if (choice < 0 || choice > 11 || gain < 0 || gain >= GainCodeCount)
+    if (!RepetitionRateOf(choice, rate, gateSet) || gain < 0 || gain >= GainCodeCount)
         return;
-    if (choice >= 7) {
-        Settings.RepRateIndex = choice - 5;
-        Settings.GateSet = 1;
-    } else {
-        Settings.RepRateIndex = choice;
-        Settings.GateSet = 0;
-    }
+    // The second rate is the reading's own: the configuration keeps the first, the operator's.
+    if (which == 1)
+        ReleaseOperatorSettings();
+    else
+        HoldOperatorSettings();
+    Settings.RepRateIndex = rate;
+    Settings.GateSet = gateSet;
     MonitorPassPeriods =
         MonitorPassPeriodsFor(Settings.RepRateIndex, MonitorPassPeriodsFast, Settings.MonitorPassPeriodsMedium);
     MonitorPassCount = 0;

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "vlox/measure/nulling.h"
+#include "vlox/settings/settings.h"
 
 // Last standard-gates code that measures; any code above ends the run.
 constexpr int32_t NullingLastStandardCode = 83;
@@ -75,6 +76,10 @@ public:
 constexpr const char NullingDoneCaption[] = "Nulling";
 constexpr const char SelectiveNullingDoneText[] = "Selective Nulling Completed";
 constexpr const char UserGatesNullingDoneText[] = "User Gates Setup Nulling Completed";
+
+// True when the settings measure at that repetition (1 the first, any other value the second)
+// of a two-frequency reading: its rate, gate set and gain, the gain sent too.
+bool RepetitionActive(int32_t which, const SettingsValues& s, int32_t gainCodeSent);
 
 // Takes the first repetition (which = 1) or the second (any other value) of a two-frequency
 // reading: rate, gate set and gain, then rebuilds the gate tables, redraws the panel and

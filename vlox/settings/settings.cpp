@@ -7,6 +7,56 @@
 SettingsValues Settings;
 SharedSettingsValues SharedSettings;
 
+namespace {
+
+bool OperatorHeld = false;
+SettingsValues OperatorSettings;
+
+}  // namespace
+
+void HoldOperatorSettings()
+{
+    if (OperatorHeld)
+        return;
+    OperatorSettings = Settings;
+    OperatorHeld = true;
+}
+
+void ReleaseOperatorSettings()
+{
+    OperatorHeld = false;
+}
+
+bool OperatorSettingsHeld()
+{
+    return OperatorHeld;
+}
+
+SettingsValues SettingsToSave()
+{
+    SettingsValues out = Settings;
+    if (!OperatorHeld)
+        return out;
+    // What the runs change: the rate, gate set and gains they measure at, and the plot of the test.
+    const SettingsValues& o = OperatorSettings;
+    out.RepRateIndex = o.RepRateIndex;
+    out.GateSet = o.GateSet;
+    out.GainX = o.GainX;
+    out.GainY = o.GainY;
+    out.GainZ = o.GainZ;
+    out.TimeAxisMinMs = o.TimeAxisMinMs;
+    out.TimeAxisMaxMs = o.TimeAxisMaxMs;
+    out.AmplitudeAxisMin = o.AmplitudeAxisMin;
+    out.AmplitudeAxisMax = o.AmplitudeAxisMax;
+    out.TimeAxisMinorGrid = o.TimeAxisMinorGrid;
+    out.AmplitudeAxisMinorGrid = o.AmplitudeAxisMinorGrid;
+    out.TimeAxisLabels = o.TimeAxisLabels;
+    out.DisplayUnit = o.DisplayUnit;
+    out.LinearSectionMin = o.LinearSectionMin;
+    out.LinearSectionMax = o.LinearSectionMax;
+    return out;
+}
+
 void PublishSharedSettings()
 {
     SharedSettings.SurveyMode = Settings.SurveyMode;

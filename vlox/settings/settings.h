@@ -164,6 +164,18 @@ struct SettingsValues {
 
 extern SettingsValues Settings;
 
+// A run that puts measurement and plot settings of its own in place (a nulling run, the
+// internal test, the second rate of a two-frequency reading) holds the operator's first.
+// While they are held, the configuration file is written with the operator's rate, gate set,
+// gains, axes and unit, so that no save keeps a value the run chose for itself; every other
+// setting is written as it is. A second hold keeps the first copy; the run's own put-back
+// releases it.
+void HoldOperatorSettings();
+void ReleaseOperatorSettings();
+bool OperatorSettingsHeld();
+// `Settings` as the configuration file is to keep them.
+SettingsValues SettingsToSave();
+
 // The settings another thread reads (the GPS reader plans each sentence with them), copied
 // from `Settings` by the user-interface thread with PublishSharedSettings: at every load and
 // save of the configuration (every change of them is saved) and when the GPS link opens.

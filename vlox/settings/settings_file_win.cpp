@@ -76,7 +76,7 @@ public:
 // operator is told, since the next start would otherwise find older settings silently.
 static bool WriteConfigurationFile()
 {
-    std::string bytes = ComposeConfigurationFile(Settings, NullTablesStore, NullRateSelected, LocalTimeNow());
+    std::string bytes = ComposeConfigurationFile(SettingsToSave(), NullTablesStore, NullRateSelected, LocalTimeNow());
     // A text the next start would refuse would cost the operator every setting and null table
     // at that start: it is never written.
     const int32_t refused = RefusedConfigurationLine(bytes, SettingsLoadEnvironment);

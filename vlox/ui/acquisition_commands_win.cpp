@@ -20,6 +20,7 @@
 #include "vlox/measure/acquisition_state.h"
 #include "vlox/measure/board_control_win.h"
 #include "vlox/measure/internal_test_win.h"
+#include "vlox/measure/repetition.h"
 #include "vlox/settings/null_tables.h"
 #include "vlox/settings/rate_tables.h"
 #include "vlox/settings/settings.h"
@@ -182,11 +183,16 @@ bool ConfirmNulling(NullingKind kind)
 {
     const std::string text =
         NullingConfirmText(kind, NullingMainsHz(Settings.PowerLineFrequency), NullingEstimateSeconds);
-    return ShowCommandMessage(hWndCurve, text.c_str(), NullingCaption, MB_OKCANCEL) == IDOK;
+    const bool ok = ShowCommandMessage(hWndCurve, text.c_str(), NullingCaption, MB_OKCANCEL) == IDOK;
+    // The boxes' own loops may have run another command meanwhile: a run starts only on a
+    // board that is still free.
+    return ok && CurrentBoardRun() == BoardRun::None && MonitorRunning();
 }
 
 void StartNullingRun(int32_t kind, bool drawAxes)
 {
+    // The run's rates and gains are its own: the configuration keeps the operator's.
+    HoldOperatorSettings();
     DrawNullingProgress(kind, 0);
     MeasureState = -1;
     NullingProgressCount = 0;
@@ -223,18 +229,8 @@ void ShowButton(int32_t slot, bool shown)
 {
     if (HWND b = ButtonAt(slot))
         ShowWindow(b, shown ? SW_SHOW : SW_HIDE);
-}
-
-void EnableButton(int32_t slot, bool enabled)
-{
-    if (HWND b = ButtonAt(slot))
-        EnableWindow(b, enabled ? TRUE : FALSE);
-}
-
-void SetMenuItem(UINT id, bool enabled)
-{
-    if (hMenuMain != nullptr)
-        EnableMenuItem(hMenuMain, id, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+    // A button comes up as the state allows it, not as the state before its command left it.
+    ShowOfferedControls();
 }
 
 bool MonitorRunning()
@@ -316,6 +312,9 @@ void MeasureCommand()
             Settings.GraphView = 0;
             Invalidate(hWndMain);
         }
+        // A two-frequency reading starts at its first rate, whatever rate was left active.
+        if (Settings.TwoFrequencyMode > 0 && !RepetitionActive(1, Settings, GainCodeSent))
+            SelectActiveRepetition(1);
         // No GPS fixes are plotted while the reading is taken.
         MapGpsPlotOn = 0;
         MeasurementRunning = 1;

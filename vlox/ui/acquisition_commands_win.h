@@ -40,11 +40,10 @@ void MeterSetupCommand();
 void ExitCommand();
 
 // Command buttons by slot in hButtons (control id - 420): shown (its own visible flag, so
-// the answer holds while the main window itself is hidden), shown or hidden, enabled.
+// the answer holds while the main window itself is hidden), shown or hidden. Enabled ones and
+// menu items are set through the enabling (enabling_win.h).
 bool ButtonShown(int32_t slot);
 void ShowButton(int32_t slot, bool shown);
-void EnableButton(int32_t slot, bool enabled);
-void SetMenuItem(UINT id, bool enabled);
 
 // Monitor runs while "Pause" is shown; a data file is open while "Close File" is shown.
 bool MonitorRunning();

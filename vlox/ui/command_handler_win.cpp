@@ -388,6 +388,9 @@ bool ShowProfileAgainOnScreen()
 
 void RunMainCommand(int32_t command)
 {
+    // Whatever brought it, a command acts only in the state it needs.
+    if (!CommandAdmitted(command, CurrentCommandFacts()))
+        return;
     switch (command) {
     case CmdTest:
     case CmdAnalysis:
@@ -563,12 +566,16 @@ LRESULT CALLBACK OnCommand(HWND, UINT message, WPARAM wParam, LPARAM lParam)
         SetCursor(LoadCursorW(nullptr, inPanel ? IDC_HAND : IDC_ARROW));
     }
 
-    // 3. A click on the panel opens its popup.
-    if (buttonUp && ReviewMode == -1 && MeasurementRunning == 0)
+    // 3. A click on the panel opens its popup: the parameters' while no run owns the board,
+    // the test's once the test has finished.
+    const BoardRun run = CurrentBoardRun();
+    const bool panelFree =
+        ReviewMode == -1 && MeasurementRunning == 0 && (run == BoardRun::None || run == BoardRun::InternalTest);
+    if (buttonUp && panelFree)
         PopupChoicePending = InternalTestMode > 0 ? TestPanelPopupMenu(x, y) : ParameterPopupMenu(x, y);
 
     // 4. The popup's choice.
-    if (message == WM_COMMAND && ReviewMode == -1 && MeasurementRunning == 0 && PopupChoicePending == 1) {
+    if (message == WM_COMMAND && panelFree && PopupChoicePending == 1) {
         PopupChoicePending = 0;
         ApplyPopupChoice(static_cast<int32_t>(LOWORD(wParam)));
         if (InternalTestMode == 0)
@@ -583,5 +590,7 @@ LRESULT CALLBACK OnCommand(HWND, UINT message, WPARAM wParam, LPARAM lParam)
     // 8. The case.
     if (IsMainCommand(r.command) && CommandAllowed(r, HighlightedButton, MainWindowGate()))
         RunMainCommand(r.command);
+    // The menu and the buttons show what the state now allows, whichever road led to it.
+    ShowOfferedControls();
     return 0;
 }

@@ -77,6 +77,7 @@ public:
         EnableButton(ButtonSlotOf(CmdStoreReading), storeEnabled != 0);
         ShowButton(ButtonSlotOf(CmdCancelReading), true);
         EnableMenusForState(LogReadingComplete);
+        ShowOfferedControls();
     }
     // The box of a failed store comes after the cycle has returned.
     int32_t StoreReading() override { return ::StoreReading(StoreReportPosted); }
@@ -145,16 +146,21 @@ void SelectActiveRepetition(int32_t which)
     SelectActiveRepetitionWith(which, services);
 }
 
+// A step may end the run (or abandon it): the commands it held back are offered again.
 int32_t StandardGatesNullingStep()
 {
     WinNullingServices services;
-    return StandardGatesNullingStepWith(services);
+    const int32_t r = StandardGatesNullingStepWith(services);
+    ShowOfferedControls();
+    return r;
 }
 
 int32_t UserGatesNullingStep()
 {
     WinNullingServices services;
-    return UserGatesNullingStepWith(services);
+    const int32_t r = UserGatesNullingStepWith(services);
+    ShowOfferedControls();
+    return r;
 }
 
 CycleServices& ProgramCycleServices()

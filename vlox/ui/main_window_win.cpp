@@ -263,6 +263,9 @@ LRESULT CALLBACK OnMainCreate(HWND window, UINT, WPARAM, LPARAM)
         return 0;
     }
 
+    // The menu's and the buttons' states as made: the enabling changes them from here on.
+    FindOfferedControls();
+
     SetTimer(hWndSplash, SplashTimerId, SplashTimerMs, nullptr);
     SetCapture(hWndSplash);
     SetCursor(LoadCursorW(nullptr, IDC_ARROW));
@@ -424,7 +427,7 @@ void LayoutMainWindow(HWND window)
         MoveTo(hButtons[slot], b.box);
         FitCaption(hButtons[slot], slot, b.box.width);
         ShowIf(hButtons[slot], b.shown);
-        EnableWindow(hButtons[slot], b.enabled ? TRUE : FALSE);
+        EnableButton(slot, b.enabled);
     }
 
     // The bar is shown and hidden by the enabling and test commands; only placed here.
@@ -439,6 +442,8 @@ void LayoutMainWindow(HWND window)
 
     EnableMenusForState(LogNoDataFile);
     EnableNullingMenus();
+    // What the start state allows: no item offers a command that could not act.
+    ShowOfferedControls();
     if (Settings.GraphView == 0 || Settings.GraphView == 1) {
         const bool profileView = Settings.GraphView == 1;
         CheckMenuItem(hMenuMain, IDM_DECAY_VIEW, MF_BYCOMMAND | (profileView ? MF_UNCHECKED : MF_CHECKED));

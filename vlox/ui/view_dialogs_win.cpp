@@ -20,6 +20,7 @@
 #include "vlox/ui/acquisition_commands_win.h"
 #include "vlox/ui/commands.h"
 #include "vlox/ui/dialog_fields_win.h"
+#include "vlox/ui/enabling_win.h"
 #include "vlox/ui/survey_dialog_win.h"
 #include "vlox/ui/view_dialogs.h"
 

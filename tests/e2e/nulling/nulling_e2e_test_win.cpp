@@ -2,7 +2,8 @@
 // takes little time: started from Monitor with a data file open, the "Selective Nulling"
 // dialog answered with the fastest rate, the "NULLING" box confirmed; the run ends with
 // "Selective Nulling Completed"; a second run, of every rate, leaves the GDI object count where
-// the first left it. Afterwards the configuration file holds null rows in every slot of the
+// the first left it; Measure given during it (menu, button, key) starts nothing, and a reading
+// stored after it carries the user's rate and gains, as the configuration file keeps them. Afterwards the configuration file holds null rows in every slot of the
 // 60 Hz tables and none at 50 Hz, each row the simulated half-space at its gain, and the data
 // file's NLG file has each run's slots appended after the tables written at its creation.
 // During the first run the progress box stands where no control is, its title and column
@@ -11,6 +12,7 @@
 #include "tests/e2e/harness/e2e_harness_win.h"
 #include "tests/e2e/harness/sim_half_space.h"
 #include "tests/e2e/harness/vlox_steps.h"
+#include "tests/e2e/harness/vlx_records.h"
 
 #include "resources/nulling_ids.h"
 #include "resources/resource.h"
@@ -176,7 +178,7 @@ TEST(SelectiveNullingRun, OneRateEndToEnd)
 
     // One run of the first rates of the list (285 Hz first): dialog, confirmation, the run to
     // its end box.
-    auto runRates = [&](int32_t rates, bool screenshot) {
+    auto runRates = [&](int32_t rates, bool screenshot, bool measureDuring) {
         ASSERT_TRUE(e2e::PostCommand(main, IDM_SELECTIVE_NULLING));
         HWND dialog = vlox.WaitMessageBox(L"Selective Nulling", 60000);
         ASSERT_NE(dialog, nullptr) << "no \"Selective Nulling\" dialog";
@@ -200,6 +202,18 @@ TEST(SelectiveNullingRun, OneRateEndToEnd)
         ASSERT_TRUE(e2e::PressButton(confirm, IDOK));
         if (screenshot)
             CheckProgressBox(vlox, main, from);
+        if (measureDuring) {
+            // The run owns the board: Measure is not offered, and from the menu, its button or
+            // its key starts nothing; the run goes on to its end.
+            UINT state = 0;
+            ASSERT_TRUE(vlox.MenuState(main, IDM_MEASURE, &state));
+            EXPECT_NE(state & MF_GRAYED, 0u) << "Measure offered while nulling";
+            ASSERT_TRUE(e2e::PostCommand(main, IDM_MEASURE));
+            ASSERT_TRUE(e2e::PostCommand(main, IDC_MEASURE));
+            ASSERT_TRUE(e2e::PostChar(main, L'o'));
+            ASSERT_TRUE(vlox.WaitIdle(60000));
+            ASSERT_FALSE(e2e::IsShown(e2e::Control(main, IDC_STOP))) << "a reading started while nulling";
+        }
 
         HWND done = vlox.WaitMessageBox(L"Nulling", 180000 * rates);
         ASSERT_NE(done, nullptr) << "the run did not end";
@@ -214,18 +228,20 @@ TEST(SelectiveNullingRun, OneRateEndToEnd)
         for (int id : {IDC_NEXT_STATION, IDC_NEXT_LINE, IDC_INVERT})
             EXPECT_TRUE(e2e::IsShown(e2e::Control(main, id))) << id;
     };
-    runRates(1, true);
+    runRates(1, true, false);
     if (HasFatalFailure())
         return;
     // Each row restarts the board: a second run, of every rate, must leave the program holding
     // no more GDI objects than the first left it with.
     DWORD afterFirst = 0, afterSecond = 0;
     ASSERT_TRUE(vlox.GdiObjects(main, &afterFirst));
-    runRates(RepRateCount, false);
+    runRates(RepRateCount, false, true);
     if (HasFatalFailure())
         return;
     ASSERT_TRUE(vlox.GdiObjects(main, &afterSecond));
     EXPECT_EQ(afterSecond, afterFirst);
+    // A reading after the runs is measured and labelled at the operator's rate and gains.
+    ASSERT_EQ(e2e::MeasureAndStore(vlox, main, 120000), "");
 
     DWORD code = 255;
     ASSERT_EQ(e2e::ExitVlox(vlox, main, &code), "");
@@ -248,6 +264,23 @@ TEST(SelectiveNullingRun, OneRateEndToEnd)
     EXPECT_EQ(d.ConfigInvalid, 0);
     EXPECT_EQ(s.AveragingTimeIndex, 0);
     EXPECT_EQ(s.RepRateIndex, SettingsValues{}.RepRateIndex) << "the user's rate is back";
+    EXPECT_EQ(s.GateSet, SettingsValues{}.GateSet);
+    EXPECT_EQ(s.GainX * 100 + s.GainY * 10 + s.GainZ, 555) << "the user's gains are back";
+    ASSERT_TRUE(e2e::ReadFileBytes(e2e::TodaysFirstDataFile(L"VLX"), &bytes));
+    const std::string survey = Text(bytes);
+    const std::vector<std::string> tags = e2e::RecordTags(survey);
+    int receivers = 0;
+    for (size_t n = 0; n < tags.size(); ++n) {
+        if (tags[n] != "R1")
+            continue;
+        const std::string r1 = survey.substr(n * e2e::RecordLength, e2e::RecordLength);
+        EXPECT_EQ(e2e::Column(r1, 7, 9, -1), SettingsValues{}.RepRateIndex) << r1;
+        EXPECT_EQ(e2e::Column(r1, 31, 33, -1) * 100 + e2e::Column(r1, 35, 37, -1) * 10 + e2e::Column(r1, 39, 41, -1),
+                  555)
+            << r1;
+        ++receivers;
+    }
+    EXPECT_GT(receivers, 0) << "no reading stored";
     // The simulated transmitter runs during nulling, so each row is the half-space at its gain,
     // at the row's best time offset (each row restarts the board at a phase of its own): a row
     // that stacked periods taken before its final code on the output falls short of it.

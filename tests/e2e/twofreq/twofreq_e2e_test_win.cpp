@@ -1,7 +1,7 @@
 // Two-frequency readings on the simulated board, driven from outside as an operator would:
 // a configuration with the two-frequency measurement on (7.5 Hz with 20 gates at gain 6 first,
 // 30 Hz with 30 gates at gain 5 second, two records per reading, the shortest averaging
-// time), Create File, Monitor, Measure, the reading's end, Store, then a second Measure and
+// time; the second rate left active), Create File, Monitor, Measure, the reading's end, Store, then a second Measure and
 // Store at the next station, Exit. The data file then holds, for every record of each
 // reading, the first rate's reading and then the second rate's, each with its own rate, gate
 // set, gate count and gain in its receiver record and gate values that decay as the simulated
@@ -54,8 +54,9 @@ struct RateShape {
 const RateShape FirstRate{3, 0, 20, FirstGain};
 const RateShape SecondRate{2, 1, 30, SecondGain};
 
-// As the system dialog leaves a two-frequency configuration: the measurement settings are
-// those of the first choice. 60 Hz mains, 0.5 s per half, no GPS and no meter.
+// A two-frequency configuration whose measurement settings are those of the second choice, as
+// a save while the second rate was active once left it: a reading still starts at the first.
+// 60 Hz mains, 0.5 s per half, no GPS and no meter.
 std::string StartConfiguration()
 {
     SettingsValues s{};
@@ -68,10 +69,10 @@ std::string StartConfiguration()
     s.FirstRepetitionGain = FirstGain;
     s.SecondRepetitionGain = SecondGain;
     s.RecordCountIndex = RecordsPerReading - 1;
-    s.RepRateIndex = FirstRate.RateIndex;
-    s.GateSet = FirstRate.GateSet;
+    s.RepRateIndex = SecondRate.RateIndex;
+    s.GateSet = SecondRate.GateSet;
     s.SelectedComponent = 0;
-    s.GainZ = FirstGain;
+    s.GainZ = SecondGain;
     s.TimeAxisLabels = 0;
     s.GpsInput = 0;
     s.MeterInput = 0;

@@ -41,7 +41,9 @@
 #include "tests/e2e/harness/vlox_steps.h"
 #include "tests/e2e/walk/walk_model.h"
 
+#include "resources/acquisition_ids.h"
 #include "resources/datafile_ids.h"
+#include "resources/nulling_ids.h"
 #include "resources/review_ids.h"
 #include "vlox/datafile/store.h"
 #include "vlox/datafile/store_inputs.h"
@@ -87,6 +89,29 @@ using walk::Station;
 // each moving the place to the nearest station listed; 17 also every reading included again.
 const uint64_t FixedSeeds[] = {12, 16, 155, 160, 3, 8, 22, 34, 37, 7, 40, 60, 68, 17};
 const int DefaultSteps = 40;
+// Seeds from here on also take the runs that own the board (a reading stopped while it is
+// taken, selective nulling cancelled and run, the internal test and its exit, the automatic
+// survey) and every Logging item from the menu, offered or not; the seeds below keep the
+// roads they were chosen for.
+const uint64_t RunSeedsFrom = 1000;
+
+// The Logging items of the menu, with the buttons that give the same commands.
+struct LoggingItem {
+    UINT Menu;
+    int Button;
+    const char* Name;
+};
+const LoggingItem LoggingItems[] = {
+    {IDM_CREATE_DATA_FILE, IDC_CREATE_DATA_FILE, "Create Data File"},
+    {IDM_CLOSE_DATA_FILE, IDC_CLOSE_DATA_FILE, "Close Data File"},
+    {IDM_MONITOR, IDC_MONITOR, "Monitor"},
+    {IDM_PAUSE, IDC_PAUSE, "Pause"},
+    {IDM_MEASURE, IDC_MEASURE, "Measure"},
+    {IDM_STOP, IDC_STOP, "Stop"},
+    {IDM_STORE_READING, IDC_STORE_READING, "Store Reading"},
+    {IDM_CANCEL_READING, IDC_CANCEL_READING, "Cancel Reading"},
+    {IDM_ENTER_COMMENT, IDC_ENTER_COMMENT, "Enter Comment"},
+};
 
 const double NoLine = -999999.0;
 const double StationStep = 5.0;
@@ -327,7 +352,7 @@ class Walker {
 public:
     Walker(uint64_t seed, int steps)
         : seed_(seed), steps_(steps), random_(seed), run_(L"C:\\walk\\s" + std::to_wstring(seed) + L"\\run"),
-          data_(L"C:\\walk\\s" + std::to_wstring(seed) + L"\\data\\")
+          data_(L"C:\\walk\\s" + std::to_wstring(seed) + L"\\data\\"), runs_(seed >= RunSeedsFrom)
     {
     }
 
@@ -447,7 +472,7 @@ private:
         seenBoxes_ = vlox_->MessageBoxesSeen().size();
         // The program's state after a start.
         open_ = -1;
-        monitoring_ = pending_ = repeatShown_ = false;
+        monitoring_ = pending_ = repeatShown_ = testing_ = false;
         line_ = FirstLine;
         station_ = FirstStation;
         lastLine_ = NoLine;
@@ -484,8 +509,16 @@ private:
             ReviewChoices(c);
         else if (pending_)
             PendingChoices(c);
+        else if (testing_)
+            TestChoices(c);
         else
             LiveChoices(c);
+        // Any Logging item from the menu, offered or not: one not offered must do nothing.
+        if (runs_ && !Reviewing()) {
+            const LoggingItem& item = LoggingItems[random_.Below(int(std::size(LoggingItems)))];
+            c.push_back({std::string("menu ") + item.Name + (ModelOffers(item.Menu) ? "" : " (not offered)"), 6,
+                         [this, &item] { return GiveLoggingItem(item); }});
+        }
         int total = 0;
         for (const Choice& x : c)
             total += x.Weight;
@@ -516,6 +549,20 @@ private:
         } else {
             c.push_back({"Monitor", FileOpen() ? 14 : 5, [this] { return Monitor(); }});
         }
+        if (runs_ && monitoring_) {
+            if (FileOpen()) {
+                c.push_back({"MEASURE, then Stop while it is taken", 3, [this] { return MeasureThenStop(); }});
+                c.push_back({"automatic survey, then Stop", 2, [this] { return AutoSurvey(); }});
+            }
+            c.push_back({"Selective Nulling of 285 Hz, Cancel at its box", 1, [this] { return Nulling(false); }});
+            c.push_back({"Selective Nulling of 285 Hz, run", 2, [this] { return Nulling(true); }});
+            // Creating a data file grays the tests until it is closed.
+            if (!FileOpen()) {
+                const UINT test = IDM_TEST_DC + UINT(random_.Below(4));
+                c.push_back({"internal test " + std::to_string(test - IDM_TEST_DC), 3,
+                             [this, test] { return InternalTest(test); }});
+            }
+        }
         c.push_back({"Next Station", 4, [this] { return LiveStep(IDC_NEXT_STATION); }});
         c.push_back({"Next Line", 3, [this] { return LiveStep(IDC_NEXT_LINE); }});
         if (repeatShown_)
@@ -530,6 +577,19 @@ private:
         c.push_back({"Cancel", 2, [this] { return CancelReading(); }});
         if (fullCard_ && StoreMakesStation())
             c.push_back({"STORE onto a card that refuses the station index", 2, [this] { return Store(true); }});
+    }
+
+    // The test screen: its own way out, another test, and the buttons of a reading, which do
+    // nothing while it holds the board.
+    void TestChoices(std::vector<Choice>& c)
+    {
+        c.push_back({"Exit Test", 4, [this] { return ExitTest(); }});
+        const UINT test = IDM_TEST_DC + UINT(random_.Below(4));
+        c.push_back({"another internal test " + std::to_string(test - IDM_TEST_DC), 2,
+                     [this, test] { return InternalTest(test); }});
+        c.push_back({"MEASURE and STORE given as messages", 1, [this] {
+                         return PostNothing({IDC_MEASURE, IDC_STORE_READING});
+                     }});
     }
 
     // The files a review may be started on, with how likely each is.
@@ -771,6 +831,10 @@ private:
     // Presses a button the model says is offered; a button not offered is itself a fault.
     std::string Press(int id, const char* name)
     {
+        if (viaMenu_)
+            for (const LoggingItem& item : LoggingItems)
+                if (item.Button == id)
+                    return Menu(item.Menu, name);
         if (!Usable(id))
             return std::string(name) + " is not offered";
         if (!e2e::ClickButton(Ctl(id)))
@@ -966,6 +1030,276 @@ private:
             return "Cancel did not return to the idle buttons";
         pending_ = false;
         return std::string();
+    }
+
+    // -----------------------------------------------------------------------------------
+    // The Logging items from the menu, and the runs that own the board
+
+    // What the menu offers in the model's state: each item only where its command may act.
+    bool ModelOffers(UINT id) const
+    {
+        if (Reviewing())
+            return false;
+        const bool idle = !pending_ && !testing_;
+        switch (id) {
+        case IDM_CREATE_DATA_FILE:
+            return idle && !FileOpen();
+        case IDM_CLOSE_DATA_FILE:
+        case IDM_ENTER_COMMENT:
+            return idle && FileOpen();
+        case IDM_MONITOR:
+            return idle && !monitoring_;
+        case IDM_PAUSE:
+            return idle && monitoring_;
+        case IDM_MEASURE:
+            return idle && monitoring_ && FileOpen();
+        case IDM_STORE_READING:
+        case IDM_CANCEL_READING:
+            return pending_;
+        default:  // Stop: no reading is being taken between steps
+            return false;
+        }
+    }
+
+    std::string CheckLoggingMenu()
+    {
+        for (const LoggingItem& item : LoggingItems) {
+            UINT state = 0;
+            if (!vlox_->MenuState(main_, item.Menu, &state))
+                return std::string("cannot read the menu item ") + item.Name;
+            const bool offered = (state & (MF_GRAYED | MF_DISABLED)) == 0;
+            if (offered != ModelOffers(item.Menu))
+                return std::string("the menu ") + (offered ? "offers " : "grays ") + item.Name + ", the model " +
+                       (offered ? "does not" : "does");
+        }
+        return std::string();
+    }
+
+    // An item offered acts as its button does; one not offered, given anyway, does nothing:
+    // the checks after the step find anything it did.
+    std::string GiveLoggingItem(const LoggingItem& item)
+    {
+        if (!ModelOffers(item.Menu))
+            return e2e::PostCommand(main_, int(item.Menu)) ? std::string() : "cannot give " + std::string(item.Name);
+        viaMenu_ = true;
+        std::string why;
+        switch (item.Menu) {
+        case IDM_CREATE_DATA_FILE:
+            why = Create(random_.Below(4));
+            break;
+        case IDM_CLOSE_DATA_FILE:
+            why = CloseFile();
+            break;
+        case IDM_MONITOR:
+            why = Monitor();
+            break;
+        case IDM_PAUSE:
+            why = Pause();
+            break;
+        case IDM_MEASURE:
+            why = Measure();
+            break;
+        case IDM_STORE_READING:
+            why = Store(false);
+            break;
+        case IDM_CANCEL_READING:
+            why = CancelReading();
+            break;
+        default:
+            why = Comment();
+            break;
+        }
+        viaMenu_ = false;
+        return why;
+    }
+
+    // Commands given as messages while something else owns the board: each must do nothing.
+    std::string PostNothing(std::initializer_list<int> ids)
+    {
+        for (int id : ids)
+            if (!e2e::PostCommand(main_, id))
+                return "cannot give " + std::to_string(id);
+        return vlox_->WaitIdle(60000) ? std::string() : "V-LOX is not idle";
+    }
+
+    // While a run owns the board only its way out is offered: the Logging items the model's
+    // state allows (none but STORE and Cancel of a reading complete, Stop of a reading taken).
+    std::string CheckHeldBoard(UINT offeredItem)
+    {
+        for (const LoggingItem& item : LoggingItems) {
+            UINT state = 0;
+            if (!vlox_->MenuState(main_, item.Menu, &state))
+                return std::string("cannot read the menu item ") + item.Name;
+            if (((state & MF_GRAYED) == 0) != (item.Menu == offeredItem))
+                return std::string("the menu item ") + item.Name +
+                       ((state & MF_GRAYED) ? " is grayed" : " is offered") + " while a run owns the board";
+        }
+        return std::string();
+    }
+
+    // MEASURE, then Stop (menu or button) while the reading is taken; a reading that ends first
+    // waits for STORE as usual.
+    std::string MeasureThenStop()
+    {
+        std::string why = Press(IDC_MEASURE, "MEASURE");
+        if (!why.empty())
+            return why;
+        if (!e2e::WaitUntil([this] { return Shown(IDC_STOP) || Shown(IDC_STORE_READING); }, 15000))
+            return "the reading did not start";
+        const bool menu = random_.Below(2) == 0;
+        if (!(menu ? e2e::PostCommand(main_, IDM_STOP) : e2e::PostCommand(main_, IDC_STOP)))
+            return "cannot give Stop";
+        if (!e2e::WaitUntil([this] { return !Shown(IDC_STOP); }, 30000))
+            return "STOP stays";
+        vlox_->WaitIdle(60000);
+        repeatShown_ = false;
+        pending_ = Shown(IDC_STORE_READING);
+        log_.back() += pending_ ? " (the reading had ended)" : menu ? " (menu)" : "";
+        return pending_ || Shown(IDC_MEASURE) ? std::string() : "MEASURE is not shown after Stop";
+    }
+
+    // Selective nulling of the fastest rate, cancelled at its "NULLING" box or run to its end;
+    // while it runs, the commands of a reading given as messages do nothing and only the run's
+    // own end is offered.
+    std::string Nulling(bool run)
+    {
+        std::string why = Menu(IDM_SELECTIVE_NULLING, "Selective Nulling");
+        if (!why.empty())
+            return why;
+        HWND dialog = Expect(L"Selective Nulling", 15000);
+        if (dialog == nullptr)
+            return "no Selective Nulling dialog";
+        if (!PostMessageW(e2e::Control(dialog, IDC_NULLING_RATES), LB_SETSEL, TRUE, 0))
+            return "cannot choose 285 Hz";
+        if (!vlox_->WaitIdle(60000) || !e2e::PressButton(dialog, IDOK))
+            return "cannot confirm the rates";
+        HWND box = Expect(L"NULLING", 15000);
+        if (box == nullptr)
+            return "no NULLING box";
+        why = Answer(box, run ? IDOK : IDCANCEL);
+        if (!why.empty() || !run)
+            return why;
+        why = PostNothing({IDM_MEASURE, IDC_MEASURE, IDM_STORE_READING, IDM_PAUSE, IDM_CLOSE_DATA_FILE});
+        if (why.empty())
+            why = CheckHeldBoard(0);
+        if (!why.empty())
+            return why;
+        e2e::MessageBoxInfo info;
+        HWND done = Expect(L"Nulling", 300000, &info);
+        if (done == nullptr)
+            return "the nulling run did not end";
+        if (info.text != L"Selective Nulling Completed")
+            return "the run ended with " + e2e::ToUtf8(info.text);
+        return Answer(done, IDOK);
+    }
+
+    std::string InternalTest(UINT test)
+    {
+        std::string why = Menu(test, "the internal test");
+        if (!why.empty())
+            return why;
+        if (!e2e::WaitUntil([this] { return Shown(IDC_EXIT_TEST); }, 15000))
+            return "the test screen did not come: " + OpenBoxesText();
+        testing_ = true;
+        return std::string();
+    }
+
+    std::string ExitTest()
+    {
+        std::string why = Press(IDC_EXIT_TEST, "Exit Test");
+        if (!why.empty())
+            return why;
+        if (!e2e::WaitUntil([this] { return !Shown(IDC_EXIT_TEST) && Shown(IDC_PAUSE); }, 15000))
+            return "the test screen stays after Exit Test";
+        testing_ = false;
+        return std::string();
+    }
+
+    // System Parameters, its survey mode set (IDC_SYS_AUTO or IDC_SYS_MANUAL), OK.
+    std::string SurveyMode(int radio)
+    {
+        std::string why = Menu(IDM_SYSTEM_PARAMETERS, "System Parameters");
+        if (!why.empty())
+            return why;
+        HWND dialog = Expect(L"System Parameters", 15000);
+        if (dialog == nullptr)
+            return "no System Parameters dialog";
+        if (!e2e::ClickButton(e2e::Control(dialog, radio)) || !vlox_->WaitIdle(60000))
+            return "cannot choose the survey mode";
+        return Answer(dialog, IDOK);
+    }
+
+    int ReadingsIn(const std::string& bytes) const
+    {
+        int n = 0;
+        for (size_t at = 0; at + DataLineLength <= bytes.size(); at += DataLineLength)
+            n += bytes[at] == 'W' ? 1 : 0;
+        return n;
+    }
+
+    // The automatic survey: Auto Trigger, MEASURE, readings stored one per station until Stop
+    // (while it runs the commands of a reading do nothing and Stop alone is offered), Manual
+    // again. The readings the survey stored join the model as the program numbers them: one
+    // rate each, at the stations the survey walked.
+    std::string AutoSurvey()
+    {
+        std::string why = SurveyMode(IDC_SYS_AUTO);
+        if (why.empty())
+            why = Press(IDC_MEASURE, "MEASURE");
+        if (!why.empty())
+            return why;
+        File& f = files_[open_];
+        std::string bytes;
+        const int before = Readable(f.Path, &bytes) ? ReadingsIn(bytes) : -1;
+        if (!e2e::WaitUntil([&] { return Readable(f.Path, &bytes) && ReadingsIn(bytes) >= before + 2; }, 60000))
+            return "the automatic survey stores no readings";
+        why =
+            PostNothing({IDM_STORE_READING, IDM_CANCEL_READING, IDM_MEASURE, IDM_START_REVIEW, IDM_SELECTIVE_NULLING});
+        if (why.empty() && vlox_->OpenMessageBoxes().empty())
+            why = CheckHeldBoard(IDM_STOP);
+        if (why.empty())
+            why = Press(IDC_STOP, "STOP");
+        if (why.empty() && !e2e::WaitUntil([this] { return !Shown(IDC_STOP) && Shown(IDC_MEASURE); }, 15000))
+            why = "STOP stays after Stop";
+        if (why.empty())
+            why = SurveyMode(IDC_SYS_MANUAL);
+        if (!why.empty())
+            return why;
+        vlox_->WaitIdle(60000);
+        if (!Readable(f.Path, &bytes))
+            return "cannot read the survey";
+        const int stored = ReadingsIn(bytes) - before;
+        log_.back() += " (" + std::to_string(stored) + " readings)";
+        for (int k = 0; k < stored; ++k)
+            ModelAutoStore();
+        mayChange_.push_back(open_);
+        return std::string();
+    }
+
+    // One reading of the automatic survey: the first rate alone, numbered 1 at its station.
+    void ModelAutoStore()
+    {
+        File& f = files_[open_];
+        if (line_ != lastLine_) {
+            f.Lines.push_back({line_, {}});
+            lastLine_ = line_;
+            lastStation_ = NoLine;
+        }
+        if (station_ != lastStation_) {
+            f.Lines.back().Stations.push_back({station_, {}});
+            lastStation_ = station_;
+            ++f.IndexLines;
+        }
+        Reading r;
+        r.Number = 1;
+        r.Rate = Rates[0][0];
+        r.GateSet = Rates[0][1];
+        r.Current = TxCurrent;
+        r.Comment = nextComment_;
+        f.Lines.back().Stations.back().Readings.push_back(r);
+        ++stored_;
+        counter_ = 0;
+        station_ += StationStep;
     }
 
     std::string LiveStep(int id)
@@ -1738,6 +2072,11 @@ private:
             const std::string why = panel ? CheckPanel(painted) : std::string();
             return why.empty() ? CheckCommentsDialog() : why;
         }
+        std::string menu = CheckLoggingMenu();
+        if (!menu.empty())
+            return menu;
+        if (testing_)
+            return Shown(IDC_EXIT_TEST) ? std::string() : "the test screen is not shown";
         if (Shown(IDC_CREATE_DATA_FILE) == FileOpen() || Shown(IDC_CLOSE_DATA_FILE) != FileOpen())
             return FileOpen() ? "Create File is shown with a data file open" : "Close File is shown with no data file";
         if (Shown(IDC_PAUSE) != monitoring_ || Shown(IDC_MONITOR) == monitoring_)
@@ -2004,6 +2343,10 @@ private:
     std::vector<File> files_;
     int open_ = -1;  // the current data file (closed while it is reviewed)
     bool monitoring_ = false, pending_ = false, repeatShown_ = false;
+    bool testing_ = false;  // the internal test's screen is up
+    // The seed takes the runs that own the board and every Logging item from the menu.
+    bool runs_ = false;
+    bool viaMenu_ = false;  // the step gives its command from the menu
     double line_ = FirstLine, station_ = FirstStation, lastLine_ = NoLine, lastStation_ = FirstStation;
     int counter_ = 0, previousCounter_ = 0;
     std::string nextComment_;
