@@ -74,8 +74,8 @@ HBUF QueuedOrder[QueuedBufferCount] = {};
 int32_t QueuedCount = 0;
 // Buffers a take found queued again before the library's notices of them came: each notice
 // that comes then stands for one of them, not for another loss. Those still without a notice
-// at the next take were never queued again (the record had them in a wrong place): the
-// record gives their places up rather than keep a wrong one.
+// at the next take may never have been queued again (the record had them in a wrong place):
+// the record gives their places up rather than keep a wrong one.
 HBUF Unnoticed[QueuedBufferCount] = {};
 int32_t UnnoticedCount = 0;
 // Samples lost since the last buffer with samples was taken.
