@@ -60,6 +60,7 @@ struct Fake {
     std::vector<int32_t> delays;
     int staleUses = 0;
     int reuseNotices = 0;
+    std::set<uintptr_t> empty;  // buffers whose transfer failed or was never made
 };
 
 Fake F;
@@ -343,11 +344,11 @@ uint32_t QZMEM_CALL FreeBuffer(HBUF buffer)
     return 0;
 }
 
-uint32_t QZMEM_CALL GetValidSamples(HBUF, uint32_t* count)
+uint32_t QZMEM_CALL GetValidSamples(HBUF buffer, uint32_t* count)
 {
     if (Refuse("GetValidSamples"))
         return 202;
-    *count = static_cast<uint32_t>(F.samples.size());
+    *count = F.empty.count(reinterpret_cast<uintptr_t>(buffer)) != 0 ? 0 : static_cast<uint32_t>(F.samples.size());
     return 0;
 }
 
@@ -415,7 +416,7 @@ BoardLibrary MakeLibrary()
     l.GetBufferPointer = GetBufferPointer;
     l.ShowMessage = ShowMessage;
     l.Delay = Delay;
-    l.TakeReuseNotices = [] { return std::exchange(F.reuseNotices, 0) > 0 ? 1 : 0; };
+    l.TakeReuseNotices = [] { return std::exchange(F.reuseNotices, 0); };
     l.NotifyWindow = Window;
     return l;
 }
@@ -689,10 +690,11 @@ TEST_F(BoardControl, BufferHandOffAndRequeue)
     EXPECT_TRUE(NothingOpen());
 }
 
-// The library's queues as scripts: c a transfer completes, r the library queues the oldest
-// finished buffer again itself (no transfer left in process while the program is behind), n
-// its notice of that arrives, t the program takes a buffer, q it hands it back. Each take
-// says whether samples were lost before it.
+// The library's queues as scripts: c a transfer completes, e one fails, x the read of the
+// buffer handed over last cannot be issued (it is finished empty ahead of those in process), r
+// the library queues the oldest finished buffer again itself (no transfer left in process
+// while the program is behind), n a notice of that arrives, t the program takes a buffer, q it
+// hands it back, s the board is restarted. Each take says whether samples were lost before it.
 TEST_F(BoardControl, TakeAfterBuffersQueuedAgainByTheLibrarySaysSamplesWereLost)
 {
     // Eight finished while the program was away: the oldest's samples are gone, the rest
@@ -701,21 +703,44 @@ TEST_F(BoardControl, TakeAfterBuffersQueuedAgainByTheLibrarySaysSamplesWereLost)
     // round lost leaves the order as it was: the notice tells.
     const char* const cases[][2] = {{"ccccccccr tqtqtqtqtqtqtq ctqctq", "100000000"},
                                     {"ct cccccccrcrq tqtqtqtqtq tqctqctq", "010000000"},
-                                    {"cccccccc rcrcrcrcrcrcrcrc n tqtq", "10"}};
+                                    {"cccccccc rcrcrcrcrcrcrcrc n tqtq", "10"},
+                                    {"cccccccc rcrcrcrcrcrcrcrc nnnnnnnn tq tq", "10"},
+                                    // A loss the notice told of, the next take not in the
+                                    // record: the record kept the lost place and found a loss
+                                    // before a later buffer that followed its predecessor.
+                                    {"cccccccc t rn t t cc tt ccc t c rn t t", "01000010"},
+                                    // The notice after the take that showed its loss.
+                                    {"ct ccccccc r q t n q tq tq tq", "01000"},
+                                    {"ct ccccccc r q e t n q tq tq tq", "01000"},
+                                    // Two lost while one was held, told before its hand-back.
+                                    {"ct ccccccc rcrc nn q tq tq tq tq tq tq tq cc tq", "010000000"},
+                                    // An empty buffer's samples are lost too, in its turn or
+                                    // ahead of it.
+                                    {"ct ccc e ccc q tq tq tq tq tq tq c tq c tq", "000011000"},
+                                    {"ct cc x ccc q tq tq tq tq tq tq c tq c tq", "000110000"},
+                                    // A notice of the board before its restart.
+                                    {"ct ccccccc rn s ctq ctq", "000"}};
     for (const auto& c : cases) {
         ASSERT_EQ(Monitor(), 1);
         std::string lost;
         for (const char* op = c[0]; *op != '\0'; ++op) {
-            std::deque<uintptr_t>& from = *op == 'c' ? F.ready : F.done;
-            if (*op == 'c' || *op == 'r') {
-                (*op == 'c' ? F.done : F.ready).push_back(from.front());
-                from.pop_front();
+            std::deque<uintptr_t>& from = *op == 'r' ? F.done : F.ready;
+            if (*op == 'c' || *op == 'e' || *op == 'r' || *op == 'x') {
+                const uintptr_t b = *op == 'x' ? from.back() : from.front();
+                (*op == 'r' ? F.ready : F.done).push_back(b);
+                from.erase(*op == 'x' ? from.end() - 1 : from.begin());
+                if (*op == 'e' || *op == 'x')
+                    F.empty.insert(b);
+                else if (*op == 'c')
+                    F.empty.erase(b);
             }
             F.reuseNotices += *op == 'n' ? 1 : 0;
             if (*op == 't' && TakeDoneBufferWith(Lib) == 1)
                 lost += static_cast<char>('0' + BufferFollowsLostSamples);
             if (*op == 'q')
                 RequeueBufferWith(Lib);
+            if (*op == 's')
+                RestartAcquisitionWith(Lib);
         }
         EXPECT_EQ(lost, c[1]) << c[0];
     }

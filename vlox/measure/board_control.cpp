@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 DeviceHandle BoardDevice = nullptr;
 SubsystemHandle BoardCurrentSubsystem = nullptr;
@@ -63,33 +64,102 @@ void ShowLibraryText(const BoardLibrary& lib, QZSTATUS code)
     Show(lib, BoardErrorText, BoardErrorCaption);
 }
 
-// The running analog input's buffers in the order they were handed to the library, the
-// order its queues give them back in.
-HBUF HandedBuffers[QueuedBufferCount] = {};
-int32_t HandedCount = 0;
+// The hand-off's record of the running analog input's buffers. `QueuedOrder` holds those on
+// the library's queues in the order it fills them, which is the order it gives them back in:
+// a buffer handed over goes last, and so does one the library queues again itself (it does
+// so only when nothing else is queued, taking the oldest finished one, whose samples are then
+// lost). A buffer that comes back before the first of the record shows those before it
+// queued again; the library's notices show what the order cannot, a whole round of them.
+HBUF QueuedOrder[QueuedBufferCount] = {};
+int32_t QueuedCount = 0;
+// Buffers a take found queued again before the library's notices of them came: each notice
+// that comes then stands for one of them, not for another loss. Those still without a notice
+// at the next take may never have been queued again (the record had them in a wrong place):
+// the record gives their places up rather than keep a wrong one.
+HBUF Unnoticed[QueuedBufferCount] = {};
+int32_t UnnoticedCount = 0;
+// Samples lost since the last buffer with samples was taken.
+int32_t SamplesLost = 0;
+
+int32_t PlaceInOrder(HBUF buffer)
+{
+    HBUF* const end = QueuedOrder + QueuedCount;
+    HBUF* const at = std::find(QueuedOrder, end, buffer);
+    return at == end ? -1 : static_cast<int32_t>(at - QueuedOrder);
+}
+
+void DropFromOrder(int32_t at)
+{
+    std::copy(QueuedOrder + at + 1, QueuedOrder + QueuedCount, QueuedOrder + at);
+    --QueuedCount;
+}
 
 void NoteHanded(HBUF buffer)
 {
-    if (HandedCount == QueuedBufferCount) {
-        std::copy(HandedBuffers + 1, HandedBuffers + HandedCount, HandedBuffers);
-        --HandedCount;
-    }
-    HandedBuffers[HandedCount++] = buffer;
+    const int32_t at = PlaceInOrder(buffer);
+    if (at >= 0)
+        DropFromOrder(at);
+    if (QueuedCount == QueuedBufferCount)
+        DropFromOrder(0);
+    QueuedOrder[QueuedCount++] = buffer;
 }
 
-// False when buffers handed over before this one have not come back: the library has queued
-// them again itself, their samples unread. They come back later, each after the samples the
-// one before it took, as does a buffer the program never handed over.
-bool TakenInOrder(HBUF buffer)
+// The notices that came since the last look. Each is a move of the oldest finished buffer to
+// the end, made before now: while the record holds every buffer not in the program's hand
+// (`held` 1 while it holds one) its first is that buffer; otherwise the record cannot say
+// which one went, and gives its first place up.
+void NoteQueuedAgain(const BoardLibrary& lib, int32_t held)
 {
-    HBUF* const end = HandedBuffers + HandedCount;
-    HBUF* const at = std::find(HandedBuffers, end, buffer);
-    if (at == end)
-        return true;
-    const bool first = at == HandedBuffers;
-    std::copy(at + 1, end, HandedBuffers);
-    HandedCount = static_cast<int32_t>(end - at - 1);
-    return first;
+    int32_t notices = lib.TakeReuseNotices != nullptr ? lib.TakeReuseNotices() : 0;
+    const bool whole = QueuedCount + held == QueuedBufferCount;
+    for (; notices > 0; --notices) {
+        if (UnnoticedCount > 0) {
+            std::copy(Unnoticed + 1, Unnoticed + UnnoticedCount, Unnoticed);
+            --UnnoticedCount;
+            continue;
+        }
+        SamplesLost = 1;
+        if (QueuedCount == 0)
+            continue;
+        const HBUF oldest = QueuedOrder[0];
+        DropFromOrder(0);
+        if (whole)
+            QueuedOrder[QueuedCount++] = oldest;
+    }
+}
+
+void ForgetUnnoticed()
+{
+    for (int32_t i = 0; i < UnnoticedCount; ++i) {
+        const int32_t at = PlaceInOrder(Unnoticed[i]);
+        if (at >= 0)
+            DropFromOrder(at);
+    }
+    UnnoticedCount = 0;
+}
+
+// A buffer taken from the done queue; 1 when samples were lost before its first. An empty
+// one (a failed transfer, or a read that could not be issued and so left its turn) shows
+// nothing of the order, and its own samples are lost before the next buffer's.
+int32_t NoteTaken(HBUF buffer, bool hasSamples)
+{
+    int32_t at = PlaceInOrder(buffer);
+    if (!hasSamples) {
+        if (at >= 0)
+            DropFromOrder(at);
+        SamplesLost = 1;
+        return 1;
+    }
+    if (at > 0) {
+        std::copy(QueuedOrder, QueuedOrder + at, Unnoticed);
+        UnnoticedCount = at;
+        std::rotate(QueuedOrder, QueuedOrder + at, QueuedOrder + QueuedCount);
+        SamplesLost = 1;
+        at = 0;
+    }
+    if (at == 0)
+        DropFromOrder(0);
+    return std::exchange(SamplesLost, 0);
 }
 
 // A buffer that the cycle holds is on none of the library's queues, so releasing the
@@ -355,9 +425,12 @@ int32_t SetupAnalogInputWith(const BoardLibrary& lib)
     PublishAcquisitionCounts(counts);
     SyncCycle.SyncStep = counts.SyncStep;
 
+    // Notices still waiting are of the subsystem before.
+    QueuedCount = UnnoticedCount = SamplesLost = 0;
+    if (lib.TakeReuseNotices != nullptr)
+        lib.TakeReuseNotices();
     // The allocation goes through a local handle: `CurrentBuffer` names only a buffer that
     // the cycle holds, never one on the library's queues.
-    HandedCount = 0;
     for (int32_t i = 0; i < QueuedBufferCount; ++i) {
         HBUF buffer = nullptr;
         if (!Ok(lib.AllocBuffer(0, 0, static_cast<uint32_t>(SampleRate), BytesPerSample, &buffer)))
@@ -443,16 +516,21 @@ int32_t TakeDoneBufferWith(const BoardLibrary& lib)
     // One buffer is held at a time: one still held goes back before the next is taken.
     if (CurrentBuffer != nullptr && RequeueBufferWith(lib) == 0)
         return 0;
+    // The notices read before the take are all of moves made before it; a move made since is
+    // shown by the order.
+    NoteQueuedAgain(lib, 0);
+    ForgetUnnoticed();
     HBUF buffer = nullptr;
     if (!Ok(lib.GetBuffer(BoardAnalogInput, &buffer)))
         return BoardFailure(lib);
     CurrentBuffer = buffer;
-    // The notices catch a loss of a whole round of the buffers, which leaves their order as
-    // it was; the order catches a loss whose notice is still on its way.
-    const bool inOrder = buffer == nullptr || TakenInOrder(buffer);
-    const bool noticed = lib.TakeReuseNotices != nullptr && lib.TakeReuseNotices() != 0;
-    BufferFollowsLostSamples = buffer != nullptr && (!inOrder || noticed) ? 1 : 0;
-    return buffer != nullptr ? 1 : 0;
+    if (buffer == nullptr)
+        return 0;
+    uint32_t valid = 0;
+    if (!Ok(lib.GetValidSamples(buffer, &valid)))
+        return BoardFailure(lib);
+    BufferFollowsLostSamples = NoteTaken(buffer, valid > 0);
+    return 1;
 }
 
 int32_t GetBufferInfoWith(const BoardLibrary& lib)
@@ -485,6 +563,10 @@ int32_t RequeueBufferWith(const BoardLibrary& lib)
     const HBUF buffer = CurrentBuffer;
     if (!Ok(lib.PutBuffer(BoardAnalogInput, buffer)))
         return BoardFailure(lib);
+    // Notices read now are of moves made while the buffer was held, before it in the order:
+    // the library queues a buffer again only when none waits or is in process, so not again
+    // until this one has been filled.
+    NoteQueuedAgain(lib, 1);
     NoteHanded(buffer);
     CurrentBuffer = nullptr;
     BufferSamples = nullptr;

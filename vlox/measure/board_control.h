@@ -55,8 +55,8 @@ struct BoardLibrary {
     void (*ShowMessage)(const char* text, const char* caption) = nullptr;
     void (*Delay)(int32_t ms) = nullptr;
     QzWindowHandle (*NotifyWindow)() = nullptr;  // the curve window, for buffer-done
-    // 1 when the library has said since the last call that it queued a finished buffer again
-    // itself (its notices are taken from the queue); 0 when it has not.
+    // How many times the library has said since the last call that it queued a finished buffer
+    // of the analog input again itself (its notices are taken from the queue).
     int32_t (*TakeReuseNotices)() = nullptr;
 };
 
@@ -84,9 +84,10 @@ extern const uint16_t* BufferSamples;
 extern double InputRangeMax;     // volts
 extern double InputRangeMin;     // volts
 extern int32_t InputResolution;  // bits
-// 1 when samples of the stream were lost before the held buffer's first: the library, in the
-// wrap mode that keeps the board running when the program falls behind, has queued a
-// finished buffer again before the program read it, or held back a failed transfer.
+// 1 when samples of the stream were lost between the last samples taken and the held buffer's
+// first: the library, in the wrap mode that keeps the board running when the program falls
+// behind, has queued a finished buffer again before the program read it, held back a failed
+// transfer, or given back an empty buffer (1 for the empty one too).
 extern int32_t BufferFollowsLostSamples;
 
 // The first three fields of the board state as one record: the board enumeration's user data.
@@ -142,7 +143,8 @@ int32_t StopAcquisitionWith(const BoardLibrary& lib);
 int32_t ReleaseSubsystemsWith(const BoardLibrary& lib);
 
 // Buffer hand-off. The library gives the buffers back in the order they were handed to it
-// unless it has queued some again itself: the take then sets `BufferFollowsLostSamples`.
+// unless it has queued some again itself: the take then sets `BufferFollowsLostSamples`, from
+// that order and from the library's notices, read before the take and after the hand-back.
 int32_t TakeDoneBufferWith(const BoardLibrary& lib);
 // 1 when the buffer info was read and the samples may be used, 0 after the failure path.
 int32_t GetBufferInfoWith(const BoardLibrary& lib);

@@ -32,7 +32,8 @@ int32_t TakeReuseNotices()
     int32_t taken = 0;
     while (BoardNotifyWindow != nullptr &&
            PeekMessageW(&message, BoardNotifyWindow, QZMSG_BUFFER_REUSED, QZMSG_BUFFER_REUSED, PM_REMOVE))
-        taken = 1;
+        if (reinterpret_cast<SubsystemHandle>(message.wParam) == BoardAnalogInput)
+            ++taken;
     return taken;
 }
 
