@@ -22,7 +22,6 @@
 
 int32_t CurveBackgroundSaved = 0;
 CurveBackBufferSet CurveBackBuffers;
-int32_t ProfileDrawn = 0;
 
 namespace {
 
