@@ -450,7 +450,17 @@ TEST_F(Commands, EveryRoadThatRestartsTheLiveStripForgetsItsPoints)
         {"Bottom of Scale Down", [] { Command(IDM_BOTTOM_OF_SCALE_DOWN); }},
         {"Bottom of Scale Up", [] { Command(IDM_BOTTOM_OF_SCALE_UP); }},
         {"Profile View", [] { Settings.GraphView = 0, Command(IDM_PROFILE_VIEW); }},
-        {"Exit Review", [] { Command(IDM_EXIT_REVIEW); }},
+        {"leaving review",
+         [] {
+             // The review of the current file, which holds no line, ends at once.
+             ASSERT_EQ(CreateDataFileAt(L"C:\\Vlox_Data\\STRIPREV.VLX"), 1);
+             BoxAnswer = IDYES;
+             Command(IDM_START_REVIEW);
+             BoxAnswer = IDOK;
+             EXPECT_EQ(Boxes.size(), 2u);
+             Boxes.clear();
+             Command(IDM_CLOSE_DATA_FILE);
+         }},
     };
     for (const auto& [road, run] : roads) {
         ScrollProfile();
