@@ -493,6 +493,23 @@ TEST(NumbersLayout, ZeroCountsAreGuarded)
     EXPECT_TRUE(ListedGates(0, nullptr, 0).empty());
 }
 
+// Pins the mend: a clear took row 0 live too, where it holds the early-window value of the
+// reading measured. Only in review, where it would name another reading, is it cleared.
+TEST(NumbersLayout, AClearTakesRowZeroOnlyInReview)
+{
+    const NumbersLayoutValues l = ComputeNumbersLayout(120, 450, 20, 3);
+    for (const bool reviewing : {false, true}) {
+        bool numbers = false, values = false, rowZero = false;
+        for (const NumbersRect& a : NumbersClearAreas(l, reviewing)) {
+            numbers = numbers || (a.Left == 2 && a.Top == 50 && a.Right == 16 && a.Bottom == 450);
+            values = values || (a.Left == 16 && a.Top == 50 && a.Right == 120 && a.Bottom == 450);
+            rowZero = rowZero || (a.Top <= 18 && a.Bottom >= 30);
+        }
+        EXPECT_TRUE(numbers && values) << reviewing;
+        EXPECT_EQ(rowZero, reviewing);
+    }
+}
+
 TEST(NumbersFormat, ByMagnitude)
 {
     EXPECT_EQ(GateValueText(-150.0), "    -150");

@@ -9,13 +9,17 @@
 
 #include "tests/common/win_test_util.h"
 
+#include <algorithm>
 #include <atomic>
 #include <string>
+#include <utility>
 #include <thread>
 #include <vector>
 
+#include "resources/acquisition_ids.h"
 #include "resources/resource.h"
 #include "vlox/datafile/datafile_win.h"
+#include "vlox/display/measure_windows_win.h"
 #include "vlox/display/parameter_panel_win.h"
 #include "vlox/display/splash_win.h"
 #include "vlox/instruments/meter_win.h"
@@ -385,6 +389,99 @@ TEST_F(Commands, FullNullingMarksEveryRateAndItsEndSavesTheFlags)
     EXPECT_EQ(flagLines, 2u) << "both mains settings mark every rate";
     ShowButton(12, false);
     Pump();
+}
+
+// Runs the command while a thread answers the dialog of this caption that it opens: fill (sent
+// from there: the dialog's modal loop handles it), then OK; a second such dialog is cancelled.
+void CommandAnswered(int id, const wchar_t* caption, void (*fill)(HWND) = nullptr)
+{
+    std::atomic<bool> done{false};
+    std::thread answer([&] {
+        for (int answers = 0; !done; Sleep(20)) {
+            HWND d = FindWindowW(L"#32770", caption);
+            if (d == nullptr || !IsWindowVisible(d))
+                continue;
+            if (answers == 0 && fill != nullptr)
+                fill(d);
+            const int button = answers++ == 0 ? IDOK : IDCANCEL;
+            PostMessageW(d, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), LPARAM(GetDlgItem(d, button)));
+            while (!done && IsWindow(d))
+                Sleep(20);
+        }
+    });
+    Command(id);
+    done = true;
+    answer.join();
+}
+
+BOOL CALLBACK NameTheNewFile(HWND child, LPARAM)
+{
+    wchar_t cls[8] = {};
+    GetClassNameW(child, cls, 8);
+    if (lstrcmpiW(cls, L"Edit") != 0 || !IsWindowVisible(child))
+        return TRUE;
+    SendMessageW(child, WM_SETTEXT, 0, LPARAM(L"C:\\Vlox_Data\\STRIPNEW.VLX"));
+    return FALSE;
+}
+
+// Pins the mend: roads that restart the live profile strip left the gates' previous points
+// (a change of survey mode reset nothing), so the new strip's first column was joined to the
+// old strip's points across the pane. After each road the next column draws first points only.
+TEST_F(Commands, EveryRoadThatRestartsTheLiveStripForgetsItsPoints)
+{
+    std::fill(std::begin(DisplayValues), std::end(DisplayValues), 5.0);
+    DataFileMessageBox = RecordBox;
+    CreateDirectoryW(L"C:\\Vlox_Data", nullptr);
+    Settings.SurveyMode = 0;
+    const std::pair<const char*, void (*)()> roads[] = {
+        {"a new file",
+         [] {
+             CommandAnswered(IDM_CREATE_DATA_FILE, L"Create Data File",
+                             [](HWND d) { EnumChildWindows(d, NameTheNewFile, 0); });
+             EXPECT_NE(DataFile, INVALID_HANDLE_VALUE);
+             Command(IDM_CLOSE_DATA_FILE);
+         }},
+        {"the survey mode",
+         [] {
+             CommandAnswered(IDM_SYSTEM_PARAMETERS, L"System Parameters",
+                             [](HWND d) { SendMessageW(d, WM_COMMAND, MAKEWPARAM(IDC_SYS_AUTO, BN_CLICKED), 0); });
+             EXPECT_EQ(Settings.SurveyMode, 1);
+         }},
+        {"Next Line", [] { Command(IDM_NEXT_LINE); }},
+        {"Survey Parameters", [] { CommandAnswered(IDM_SURVEY_PARAMETERS, L"Survey Parameters"); }},
+        {"Scale", [] { CommandAnswered(IDM_SCALE, L"Plot Scale Setup"); }},
+        {"Top of Scale Up", [] { Command(IDM_TOP_OF_SCALE_UP); }},
+        {"Top of Scale Down", [] { Command(IDM_TOP_OF_SCALE_DOWN); }},
+        {"Bottom of Scale Down", [] { Command(IDM_BOTTOM_OF_SCALE_DOWN); }},
+        {"Bottom of Scale Up", [] { Command(IDM_BOTTOM_OF_SCALE_UP); }},
+        {"Profile View", [] { Settings.GraphView = 0, Command(IDM_PROFILE_VIEW); }},
+        {"leaving review",
+         [] {
+             // The review of the current file, which holds no line, ends at once.
+             ASSERT_EQ(CreateDataFileAt(L"C:\\Vlox_Data\\STRIPREV.VLX"), 1);
+             BoxAnswer = IDYES;
+             Command(IDM_START_REVIEW);
+             BoxAnswer = IDOK;
+             EXPECT_EQ(Boxes.size(), 2u);
+             Boxes.clear();
+             Command(IDM_CLOSE_DATA_FILE);
+         }},
+    };
+    for (const auto& [road, run] : roads) {
+        ScrollProfile();
+        ScrollProfile();
+        ASSERT_TRUE(ProfileStrip().HasPoint(0)) << road;
+        Settings.GraphView = 1;
+        run();
+        int points = 0;
+        for (int32_t gate = 0; gate < MaxGateCount; ++gate)
+            points += ProfileStrip().HasPoint(gate) ? 1 : 0;
+        EXPECT_EQ(points, 0) << road;
+        EXPECT_EQ(ProfileDrawn, 0) << road;
+    }
+    Settings.SurveyMode = Settings.GraphView = 0;
+    DataFileMessageBox = MessageBoxW;
+    EXPECT_TRUE(Boxes.empty());
 }
 
 TEST_F(Commands, CreateDataFileNeverOpensASecondFile)

@@ -49,6 +49,17 @@ TEST(ParameterPanel, LiveRowsFromTheDefaults)
     }
 }
 
+// Pins the mend: in review the panel wrote the live map size where the field wrote the review
+// map's, so the size under the map flipped with the painter that ran last. Both write this.
+TEST(ParameterPanel, MapSizeUnderTheMapIsThatOfTheMapShown)
+{
+    for (const bool reviewing : {false, true}) {
+        const MapSizeFieldValue f = MapSizeField(reviewing, 137.5, 125.0);
+        EXPECT_EQ(f.Text, reviewing ? "  125.00 m" : "  137.50 m");
+        EXPECT_FALSE(f.Bold) << reviewing;
+    }
+}
+
 TEST(ParameterPanel, TwoFrequenciesShowBothRatesGainsAndGateSets)
 {
     SettingsValues s;

@@ -6,6 +6,7 @@
 #include "vlox/common/screen_state.h"
 #include "vlox/datafile/datafile_win.h"
 #include "vlox/display/curve_plot.h"
+#include "vlox/display/live_strip.h"
 #include "vlox/display/measure_windows_win.h"
 #include "vlox/display/plot_text_win.h"
 #include "vlox/display/review_plot.h"
@@ -22,9 +23,9 @@
 namespace {
 
 std::vector<int32_t> DecadeRows, MinorRows, FrameRows;
-int32_t StripTickCount = 0;
-int32_t StripPointDrawn[MaxGateCount] = {};
-int32_t StripLastY[MaxGateCount] = {};
+// The strip's columns and per-gate previous points: written by its drawing and by
+// RestartProfileStrip only.
+LiveStripState Strip;
 
 HPEN PenOf(AxisPen pen)
 {
@@ -78,12 +79,36 @@ void DrawFrameOn(HDC dc)
     FrameRows = {g.PlotBottom, g.PlotTop};
     for (const AxisLabel& label : frame.Labels)
         DrawNarrowText(dc, label.X, label.Y, label.Text);
-    StripTickCount = 0;
-    for (int32_t& d : StripPointDrawn)
-        d = 0;
+}
+
+// The gate lines of the strip, in their pens, inside the plot frame (a wide pen too).
+void DrawMarks(HDC dc, const std::vector<StripMark>& marks)
+{
+    PlotBoxClip clip(dc, CurvePlotGeometry);
+    for (const StripMark& m : marks) {
+        if (m.Point) {
+            SetPixel(dc, m.X2, m.Y2, static_cast<COLORREF>(Settings.LineColours[m.Gate]));
+            continue;
+        }
+        SelectGuard pen(dc, CurvePen(m.Gate));
+        MoveToEx(dc, m.X1, m.Y1, nullptr);
+        LineTo(dc, m.X2, m.Y2);
+    }
 }
 
 }  // namespace
+
+const int32_t& ProfileDrawn = Strip.Drawn();
+
+const LiveStripState& ProfileStrip()
+{
+    return Strip;
+}
+
+void RestartProfileStrip()
+{
+    Strip.Restart();
+}
 
 void ScaleProfileAxis()
 {
@@ -106,8 +131,8 @@ void ScrollProfile()
     WindowDc dc(hWndCurve);
     if (!dc)
         return;
-    ProfileDrawn = 1;
     const CurvePlotGeometryValues& g = CurvePlotGeometry;
+    const StripColumnDrawing column = Strip.AddColumn(g, DisplayValues, GateCount, Settings.ProfileGateVisible.data());
     const int32_t r = g.StripRight;
     const int32_t step = g.ColumnStep;
     BitBlt(dc.get(), g.StripLeft, g.StripTop, g.ScrollWidth, g.StripHeight, dc.get(), g.PlotLeft + 1 + step, g.StripTop,
@@ -120,25 +145,9 @@ void ScrollProfile()
         Line(dc.get(), DrawingObjects.GridPen, r - step, y, r + 1, y);
     for (int32_t y : FrameRows)
         Line(dc.get(), DrawingObjects.BlackPen, r - step, y, r + 1, y);
-    if (++StripTickCount >= g.ProfileTickStep) {
-        StripTickCount = 0;
+    if (column.Tick)
         StationTickAt(dc.get(), r, CurrentStation - Settings.StationIncrement);
-    }
-    const int32_t gates = GateCount < 0 ? 0 : (GateCount > MaxGateCount ? MaxGateCount : GateCount);
-    for (int32_t gate = 0; gate < gates; ++gate) {
-        int32_t y = 0;
-        if (Settings.ProfileGateVisible[gate] == 0 || !ValueToY(g, DisplayValues[gate], y))
-            continue;
-        SelectGuard pen(dc.get(), CurvePen(gate));
-        if (StripPointDrawn[gate] == 0) {
-            SetPixel(dc.get(), r, y, static_cast<COLORREF>(Settings.LineColours[gate]));
-            StripPointDrawn[gate] = 1;
-        } else {
-            MoveToEx(dc.get(), r - step, StripLastY[gate], nullptr);
-            LineTo(dc.get(), r, y);
-        }
-        StripLastY[gate] = y;
-    }
+    DrawMarks(dc.get(), column.Marks);
 }
 
 void RedrawProfileFromFile()
@@ -148,17 +157,20 @@ void RedrawProfileFromFile()
         std::lock_guard<std::recursive_mutex> hold(DataFileLock);
         if (DataFile == INVALID_HANDLE_VALUE)
             return;
-        ProfileDrawn = 1;
         const CurvePlotGeometryValues& g = CurvePlotGeometry;
         HandleFile f(DataFile);
         walk = WalkLineBackwards(f, g.StripRight, g.ColumnStep, g.StripLeft, -1, Settings.DisplayUnit, TxLoopArea);
     }
+    // Drawn or not, the strip starts again from what the file holds.
+    const int32_t* visible = Settings.ProfileGateVisible.data();
     if (!walk.Message.Text.empty()) {
+        Strip.Rebuild(CurvePlotGeometry, {}, visible);
         MessageBoxW(nullptr, NarrowToWide(walk.Message.Text).c_str(), L"File Error", MB_OK | MB_TASKMODAL);
         return;
     }
     ClearDisplayArea(0);
     ScaleProfileAxis();
+    const std::vector<StripMark> marks = Strip.Rebuild(CurvePlotGeometry, walk.Columns, visible);
     if (hWndCurve == nullptr)
         return;
     WindowDc dc(hWndCurve);
@@ -167,27 +179,5 @@ void RedrawProfileFromFile()
     DrawFrameOn(dc.get());
     for (const StripTickMark& t : walk.Ticks)
         StationTickAt(dc.get(), t.X, t.Station);
-    for (int32_t gate = 0; gate < MaxGateCount; ++gate) {
-        if (Settings.ProfileGateVisible[gate] == 0)
-            continue;
-        std::vector<POINT> points;
-        for (const StripColumn& c : walk.Columns) {
-            int32_t y = 0;
-            if (gate < c.GateCount && ValueToY(CurvePlotGeometry, c.Values[gate], y))
-                points.push_back(POINT{c.X, y});
-        }
-        if (points.size() < 2)
-            continue;
-        SelectGuard pen(dc.get(), CurvePen(gate));
-        Polyline(dc.get(), points.data(), static_cast<int>(points.size()));
-        // The next stored reading continues the newest column's line.
-        StripPointDrawn[gate] = 1;
-        StripLastY[gate] = points.front().y;
-    }
-}
-
-void ClearProfileStripPoints()
-{
-    for (int32_t& d : StripPointDrawn)
-        d = 0;
+    DrawMarks(dc.get(), marks);
 }

@@ -22,7 +22,6 @@
 
 int32_t CurveBackgroundSaved = 0;
 CurveBackBufferSet CurveBackBuffers;
-int32_t ProfileDrawn = 0;
 
 namespace {
 
@@ -162,12 +161,8 @@ void ClearDisplayArea(int32_t area)
     } else if (area == 2) {
         window = hWndNumbers;
         brush = static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH));
-        const NumbersLayoutValues& l = NumbersLayout;
-        rects.push_back({l.GateNumberArea.Left, l.GateNumberArea.Top, l.GateNumberArea.Right, l.GateNumberArea.Bottom});
-        rects.push_back({l.ValueArea.Left, l.ValueArea.Top, l.ValueArea.Right, l.ValueArea.Bottom});
-        // Row 0 too: its value belongs to the reading whose column is cleared.
-        const NumbersRect& z = l.RowZeroValueRect;
-        rects.push_back({z.Left, z.Top, z.Right, z.Bottom});
+        for (const NumbersRect& a : NumbersClearAreas(NumbersLayout, ReviewMode != -1))
+            rects.push_back({a.Left, a.Top, a.Right, a.Bottom});
     }
     if (window == nullptr)
         return;

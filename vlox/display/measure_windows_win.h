@@ -9,6 +9,8 @@
 
 #include <cstdint>
 
+#include "vlox/display/live_strip.h"
+
 LRESULT CALLBACK MeasureWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // 1 once the plot buffer holds the frame of the current scale.
@@ -60,16 +62,20 @@ void PaintReviewPlots(HDC numbersPaintDc);
 // ---------------------------------------------------------------------------------------
 // The live profile strip of the curve window (profile view in automatic survey mode).
 
-// 1 once the live profile strip has been drawn; cleared to restart it.
-extern int32_t ProfileDrawn;
+// 1 once the live profile strip has been drawn; 0 again after RestartProfileStrip.
+extern const int32_t& ProfileDrawn;
+// The strip starts again: the drawn flag and every gate's previous point are cleared together,
+// so that no line of the strip joins a point from before. Every road that restarts the strip
+// calls this; nothing else writes the strip's state but its own drawing.
+void RestartProfileStrip();
+// The strip's state, to read.
+const LiveStripState& ProfileStrip();
 // The strip moves on by one column with the reading just stored.
 void ScrollProfile();
 // The strip's amplitude geometry (that of the decay plot).
 void ScaleProfileAxis();
-// The strip's empty amplitude frame; the strip's lines start again.
+// The strip's empty amplitude frame.
 void DrawLiveProfileFrame();
-// The strip of the current line rebuilt from the data file, walking back from its end.
+// The strip of the current line rebuilt from the data file, walking back from its end; the
+// strip starts again with it.
 void RedrawProfileFromFile();
-// The strip's per-gate previous points are forgotten, so the next station starts each gate's
-// line anew.
-void ClearProfileStripPoints();

@@ -47,6 +47,14 @@ std::string GateValueText(double v)
     return FormatText(format, v);
 }
 
+std::vector<NumbersRect> NumbersClearAreas(const NumbersLayoutValues& l, bool reviewing)
+{
+    std::vector<NumbersRect> areas{l.GateNumberArea, l.ValueArea};
+    if (reviewing)
+        areas.push_back(l.RowZeroValueRect);
+    return areas;
+}
+
 int32_t ValueTextX(const NumbersLayoutValues& l, int32_t textWidth)
 {
     return 16 + l.ColumnWidth - textWidth - 9;

@@ -42,6 +42,11 @@ std::vector<int32_t> ListedGates(int32_t gateCount, const int32_t* visible, int3
 // infinities print as the C library prints them, in the same width.
 std::string GateValueText(double v);
 
+// The areas a clear of the numbers column fills: the gate numbers and the values, and in
+// review row 0's value too, which would otherwise name another reading than the boxes. Live,
+// row 0 keeps the early-window value of the reading measured.
+std::vector<NumbersRect> NumbersClearAreas(const NumbersLayoutValues& l, bool reviewing);
+
 // Left of a value text of the given width in the first column.
 int32_t ValueTextX(const NumbersLayoutValues& l, int32_t textWidth);
 

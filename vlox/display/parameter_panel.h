@@ -67,3 +67,12 @@ std::string GatesText(int32_t gateSet, int32_t gateCount, double firstGateTimeUs
 std::string RecordsText(int32_t records);
 // "%8.2f m": the map size field.
 std::string MapSizeText(double metres);
+
+// The map size under the map pane, as both its painters write it (the parameter panel and the
+// status panel's field): the size of the map shown there, the review map's while reviewing,
+// in the normal font.
+struct MapSizeFieldValue {
+    std::string Text;
+    bool Bold = false;
+};
+MapSizeFieldValue MapSizeField(bool reviewing, double mapSize, double reviewMapSize);

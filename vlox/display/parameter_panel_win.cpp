@@ -55,12 +55,20 @@ void DrawParameterPanel()
                     static_cast<UINT>(row.Value.size()), nullptr);
     }
 
-    // The live map size under the map pane, also in review.
+    // The size of the map shown, under the map pane.
     const MainLayout& m = MainScreenLayout;
     Text(dc, m.MapPaneX, m.MapPaneY + m.MapPaneSize + 2, VLOX_WIDE("Map Size:"));
-    const FieldRect& line = m.MessageLineRect;
+    PaintMapSizeField(dc);
+}
+
+void PaintMapSizeField(HDC dc)
+{
+    const MapSizeFieldValue field = MapSizeField(ReviewMode != -1, Settings.MapSize, ReviewMapSize);
+    const FieldRect& line = MainScreenLayout.MessageLineRect;
     const RECT r{line.left, line.top, line.right, line.bottom};
+    SetBkMode(dc, TRANSPARENT);
     FillRect(dc, &r, PanelBrush());
-    const WideString size = NarrowToWide(MapSizeText(Settings.MapSize));
+    SelectGuard font(dc, field.Bold ? hFontBold : hFontNormal);
+    const WideString size = NarrowToWide(field.Text);
     ExtTextOutW(dc, r.left, r.top, ETO_CLIPPED, &r, size.c_str(), static_cast<UINT>(size.size()), nullptr);
 }

@@ -692,7 +692,7 @@ void LiveLineStep(bool next)
     StationMarkerStep(true);
     ReadingCounter = 0;
     if (next && Settings.GraphView == 1) {
-        ProfileDrawn = 0;
+        RestartProfileStrip();
         ClearDisplayArea(0);
         Invalidate(hWndCurve);
     }

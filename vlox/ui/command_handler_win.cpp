@@ -264,6 +264,7 @@ void CreateDataFileCommand()
     if (MapLayoutMode == 1)
         PreserveMapBackground(0);
     if (CreateDataFile(hWndCurve) == 1) {
+        RestartProfileStrip();
         Invalidate(hWndCurve);
         ShowButton(ButtonSlotOf(CmdCreateDataFile), false);
         ShowButton(ButtonSlotOf(CmdCloseDataFile), true);

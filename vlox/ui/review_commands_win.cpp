@@ -359,6 +359,7 @@ void LeaveReviewMode()
     ShowCommandButton(open ? CmdCreateDataFile : CmdCloseDataFile, false);
     EnableButton(ButtonSlotOf(CmdEnterComment), open);
     ClearDisplayArea(0);
+    RestartProfileStrip();
     CurveBackgroundSaved = 0;
     // The live gate tables again (the review changed the time axes).
     BuildGateTables();

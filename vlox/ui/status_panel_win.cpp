@@ -133,15 +133,6 @@ void PaintRecordNumber(HDC dc)
            RecordNumberText(Reviewing() ? ReviewRecordNumber : ReadingCounter));
 }
 
-void PaintMapSize(HDC dc)
-{
-    const FieldRect& r = MainScreenLayout.MessageLineRect;
-    SetBkMode(dc, TRANSPARENT);
-    SelectGuard font(dc, hFontNormal);
-    Fill(dc, r, PanelBrush());
-    TextAt(dc, r.left, r.top, MapSizeText(Reviewing() ? ReviewMapSize : Settings.MapSize));
-}
-
 // Runs a painter on a device context of the window.
 void OnWindowDc(HWND window, void (*paint)(HDC))
 {
@@ -334,7 +325,7 @@ void DrawRecordNumberField(HWND window)
 
 void DrawMapSizeField(HWND window)
 {
-    OnWindowDc(window, PaintMapSize);
+    OnWindowDc(window, PaintMapSizeField);
 }
 
 void RedrawNumbersHeader()

@@ -347,7 +347,7 @@ void SurveyParametersCommand()
     MovedAtOk = false;
     if (OpenSettingsDialog(L"NEWSURVEY", SurveyParametersDlgProc) == 1) {
         if (Settings.GraphView == 1) {
-            ProfileDrawn = 0;
+            RestartProfileStrip();
             ClearDisplayArea(0);
             if (hWndCurve != nullptr)
                 InvalidateRect(hWndCurve, nullptr, TRUE);

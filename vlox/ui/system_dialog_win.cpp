@@ -223,7 +223,11 @@ void SystemParametersCommand()
 {
     if (MapLayoutMode == 1)
         PreserveMapBackground(0);
+    const int32_t surveyMode = Settings.SurveyMode;
     if (OpenSettingsDialog(L"SYSTEM", SystemParametersDlgProc) == 1) {
+        // The strip of the other survey mode is not continued.
+        if (Settings.SurveyMode != surveyMode)
+            RestartProfileStrip();
         if (Settings.TwoFrequencyMode > 0)
             Settings.TimeAxisLabels = 0;
         ComputeCurveScale();

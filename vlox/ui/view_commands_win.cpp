@@ -46,7 +46,7 @@ void ScaleStepCommand(ScaleStep step)
     ComputeCurveScale();
     CurveBackgroundSaved = 0;
     SettingsFile(SettingsSave);
-    ClearProfileStripPoints();
+    RestartProfileStrip();
     ClearDisplayArea(0);
     Invalidate(hWndMain);
     Update(hWndMain);
@@ -81,6 +81,7 @@ void ProfileViewCommand()
     CheckGraphView(1);
     Settings.GraphView = 1;
     SettingsFile(SettingsSave);
+    RestartProfileStrip();
     if (DataFile == INVALID_HANDLE_VALUE) {
         Invalidate(hWndMain);
         return;
@@ -101,7 +102,7 @@ void ScaleCommand()
     if (PlotScaleDialog(hWndMain) == 1) {
         if (ReviewMode == -1) {
             SettingsFile(SettingsSave);
-            ClearProfileStripPoints();
+            RestartProfileStrip();
             ClearDisplayArea(0);
             if (Settings.SurveyMode == 0) {
                 Invalidate(hWndCurve);
