@@ -550,10 +550,10 @@ private:
             c.push_back({"Monitor", FileOpen() ? 14 : 5, [this] { return Monitor(); }});
         }
         if (runs_ && monitoring_) {
-            if (FileOpen()) {
+            if (FileOpen())
                 c.push_back({"MEASURE, then Stop while it is taken", 3, [this] { return MeasureThenStop(); }});
-                c.push_back({"automatic survey, then Stop", 2, [this] { return AutoSurvey(); }});
-            }
+            else
+                c.push_back({"automatic survey into a file of its own", 2, [this] { return AutoSurvey(); }});
             c.push_back({"Selective Nulling of 285 Hz, Cancel at its box", 1, [this] { return Nulling(false); }});
             c.push_back({"Selective Nulling of 285 Hz, run", 2, [this] { return Nulling(true); }});
             // Creating a data file grays the tests until it is closed.
@@ -1215,8 +1215,10 @@ private:
         return std::string();
     }
 
-    // System Parameters, its survey mode set (IDC_SYS_AUTO or IDC_SYS_MANUAL), OK.
-    std::string SurveyMode(int radio)
+    // System Parameters for the automatic survey (two-frequency off, Auto Trigger) or back to
+    // the walk's own (Manual, two-frequency on), OK. The survey mode is offered with no data
+    // file open and one rate only.
+    std::string SurveyMode(bool automatic)
     {
         std::string why = Menu(IDM_SYSTEM_PARAMETERS, "System Parameters");
         if (!why.empty())
@@ -1224,8 +1226,12 @@ private:
         HWND dialog = Expect(L"System Parameters", 15000);
         if (dialog == nullptr)
             return "no System Parameters dialog";
-        if (!e2e::ClickButton(e2e::Control(dialog, radio)) || !vlox_->WaitIdle(60000))
-            return "cannot choose the survey mode";
+        auto twoFrequency = [&] {
+            return e2e::PostMouseClick(e2e::Control(dialog, IDC_SYS_TWOFREQ), 3, 3) && vlox_->WaitIdle(60000);
+        };
+        auto mode = [&](int radio) { return e2e::ClickButton(e2e::Control(dialog, radio)) && vlox_->WaitIdle(60000); };
+        if (!(automatic ? twoFrequency() && mode(IDC_SYS_AUTO) : mode(IDC_SYS_MANUAL) && twoFrequency()))
+            return "cannot set the survey mode";
         return Answer(dialog, IDOK);
     }
 
@@ -1237,21 +1243,23 @@ private:
         return n;
     }
 
-    // The automatic survey: Auto Trigger, MEASURE, readings stored one per station until Stop
-    // (while it runs the commands of a reading do nothing and Stop alone is offered), Manual
-    // again. The readings the survey stored join the model as the program numbers them: one
-    // rate each, at the stations the survey walked.
+    // The automatic survey into a data file of its own: Auto Trigger, Create File, MEASURE,
+    // readings stored one per station until Stop (while it runs the commands of a reading do
+    // nothing and Stop alone is offered), Close File, the walk's settings again. The readings
+    // the survey stored join the model as the program numbers them: one rate each, at the
+    // stations the survey walked.
     std::string AutoSurvey()
     {
-        std::string why = SurveyMode(IDC_SYS_AUTO);
+        std::string why = SurveyMode(true);
+        if (why.empty())
+            why = Create(0);
         if (why.empty())
             why = Press(IDC_MEASURE, "MEASURE");
         if (!why.empty())
             return why;
-        File& f = files_[open_];
+        const File& f = files_[open_];
         std::string bytes;
-        const int before = Readable(f.Path, &bytes) ? ReadingsIn(bytes) : -1;
-        if (!e2e::WaitUntil([&] { return Readable(f.Path, &bytes) && ReadingsIn(bytes) >= before + 2; }, 60000))
+        if (!e2e::WaitUntil([&] { return Readable(f.Path, &bytes) && ReadingsIn(bytes) >= 2; }, 60000))
             return "the automatic survey stores no readings";
         why =
             PostNothing({IDM_STORE_READING, IDM_CANCEL_READING, IDM_MEASURE, IDM_START_REVIEW, IDM_SELECTIVE_NULLING});
@@ -1261,19 +1269,17 @@ private:
             why = Press(IDC_STOP, "STOP");
         if (why.empty() && !e2e::WaitUntil([this] { return !Shown(IDC_STOP) && Shown(IDC_MEASURE); }, 15000))
             why = "STOP stays after Stop";
-        if (why.empty())
-            why = SurveyMode(IDC_SYS_MANUAL);
         if (!why.empty())
             return why;
         vlox_->WaitIdle(60000);
         if (!Readable(f.Path, &bytes))
             return "cannot read the survey";
-        const int stored = ReadingsIn(bytes) - before;
+        const int stored = ReadingsIn(bytes);
         log_.back() += " (" + std::to_string(stored) + " readings)";
         for (int k = 0; k < stored; ++k)
             ModelAutoStore();
-        mayChange_.push_back(open_);
-        return std::string();
+        why = CloseFile();
+        return why.empty() ? SurveyMode(false) : why;
     }
 
     // One reading of the automatic survey: the first rate alone, numbered 1 at its station.
