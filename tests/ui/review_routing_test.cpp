@@ -9,6 +9,7 @@
 
 #include <map>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "vlox/ui/commands.h"
@@ -18,6 +19,18 @@
 #include "vlox/display/print_inputs.h"
 #include "vlox/display/review_plot.h"
 #include "tests/common/shown_reading_test_peer.h"
+
+// The place has one writer, ShowReviewPlace: its names cannot be assigned, and no other code can
+// make the key that SetReviewPlace asks for.
+static_assert(!std::is_assignable_v<decltype((ReviewLineIndex)), int32_t>);
+static_assert(!std::is_assignable_v<decltype((ReviewStationIndex)), int32_t>);
+static_assert(!std::is_assignable_v<decltype((ReviewRecordIndex)), int32_t>);
+static_assert(!std::is_assignable_v<decltype((ReviewRepetitionIndex)), int32_t>);
+static_assert(!std::is_assignable_v<decltype((ReviewLineNumber)), double>);
+static_assert(!std::is_assignable_v<decltype((ReviewLineDirection)), int32_t>);
+static_assert(!std::is_assignable_v<decltype((ReviewStationNumber)), double>);
+static_assert(!std::is_assignable_v<decltype((ReviewRecordNumber)), int32_t>);
+static_assert(!std::is_default_constructible_v<ShownReadingKey>);
 
 namespace {
 
