@@ -1,6 +1,7 @@
-// Program-wide state of the review screen that the command handler reads and keeps: the
-// view (live, decay or profile review) and the selection in the review lists. The lists
-// themselves (offsets, numbers, tags) belong to the review reader, which fills the counts.
+// Program-wide state of the review screen: the view (live, decay or profile review) that the
+// command handler keeps, and the place in the review lists, which only the review routing
+// moves. The lists themselves (offsets, numbers, tags) belong to the review reader, which
+// fills the counts.
 #pragma once
 
 #include <cstdint>
