@@ -1,8 +1,9 @@
-// The tests' own way to put a reading on show, field by field; in the program only the review
-// routing can show one.
+// The tests' own way to put a reading on show, field by field, and to put the review at a
+// place; in the program only the review routing can do either.
 #pragma once
 
 #include "vlox/datafile/review_shown.h"
+#include "vlox/datafile/review_state.h"
 
 #include <cstring>
 
@@ -20,4 +21,5 @@ public:
         return s;
     }
     static void Show(const ShownReadingData& s) { SetShownReading(ShownReadingKey{}, s); }
+    static void Place(const ReviewPlace& p) { SetReviewPlace(ShownReadingKey{}, p); }
 };

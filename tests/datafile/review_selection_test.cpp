@@ -120,7 +120,7 @@ TEST_F(ReviewSelection, SlotsAndUserGateSetsOfALine)
     EXPECT_EQ(ProfileValues[1][99], 19.0 * 100);
     ASSERT_EQ(SelectReviewStation(ctx, 1, 2), 1);
     EXPECT_EQ(ProfileRecordCount, 1);
-    EXPECT_EQ(ReadReadingToShow(ctx, ProfileRecordOffsets[0], 0).Reading.GateCount, 100);
+    EXPECT_EQ(ReadReadingToShow(ctx, ProfileRecordOffsets[0], 0, {}).Reading.GateCount, 100);
 
     // Choices outside the lists change nothing.
     EXPECT_EQ(SelectReviewRepetition(ctx, -1), 0);
@@ -172,7 +172,7 @@ TEST_F(ReviewSelection, ReadingsReadForTheDrawingLeaveTheReadingShownAlone)
     FileMessage msg;
     ASSERT_EQ(ReadStationRecords(f, ReviewStationOffsets[0], msg), 1);
     ASSERT_EQ(ReviewRecordCount, 4);
-    const ShownReadingData shown = ReadReadingToShow(ctx, ReviewRecordOffsets[0], 0);  // 1 x (g + 1)
+    const ShownReadingData shown = ReadReadingToShow(ctx, ReviewRecordOffsets[0], 0, {});  // 1 x (g + 1)
     ASSERT_EQ(shown.Read, 1);
     const ReviewCommentEntry comment = ReviewComments[ReviewReadingComment];
     ReviewRecordTags[1] = 1;  // 3 x (g + 1)
@@ -205,7 +205,7 @@ TEST_F(ReviewSelection, ReadingsReadForTheDrawingLeaveTheReadingShownAlone)
 
     // Read for showing, it still takes the place, blank, with its tag and the reader's message:
     // nothing meant for it lands on the reading before.
-    const ShownReadingData damaged = ReadReadingToShow(ctx, ReviewRecordOffsets[2], -1);
+    const ShownReadingData damaged = ReadReadingToShow(ctx, ReviewRecordOffsets[2], -1, {});
     EXPECT_EQ(damaged.Offset, ReviewRecordOffsets[2]);
     EXPECT_EQ(damaged.Read, 0);
     EXPECT_EQ(damaged.Tag, -1);

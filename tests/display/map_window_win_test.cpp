@@ -180,8 +180,9 @@ TEST_F(MapWindow, ReviewMapPaintsTheFilesStationsAndLoop)
     shown.Reading.CentreY = 50.0;
     shown.Reading.SideX = 50.0;
     ShownReadingTestPeer::Show(shown);
-    ReviewLineNumber = 0.0;
-    ReviewStationNumber = 50.0;
+    ReviewPlace place;
+    place.StationNumber = 50.0;
+    ShownReadingTestPeer::Place(place);
     InvalidateRect(hWndMap, nullptr, TRUE);
     UpdateWindow(hWndMap);
     const Colours c = MapColours();

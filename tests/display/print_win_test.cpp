@@ -331,7 +331,7 @@ TEST_F(PrintPageTest, GatheringThePageLeavesTheReviewAsItWas)
     ASSERT_EQ(ReadLineStations(f, ReviewLineOffsets[0], msg), 1);
     ASSERT_EQ(ReadStationRecords(f, ReviewStationOffsets[0], msg), 1);
     ASSERT_EQ(ReviewRecordCount, 3);  // station 0: A, B (excluded), A2
-    ReviewRecordIndex = 0;
+    ShownReadingTestPeer::Place(ReviewPlace{});
     ShownReadingData shown;
     ASSERT_EQ(ReadMeasurementRecord(f, ReviewRecordOffsets[0], shown.Reading, msg), 1);
     shown.Read = 1;

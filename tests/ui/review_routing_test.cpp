@@ -9,6 +9,7 @@
 
 #include <map>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "vlox/ui/commands.h"
@@ -16,6 +17,20 @@
 #include "vlox/datafile/store.h"
 #include "vlox/display/map_geometry.h"
 #include "vlox/display/print_inputs.h"
+#include "vlox/display/review_plot.h"
+#include "tests/common/shown_reading_test_peer.h"
+
+// The place has one writer, ShowReviewPlace: its names cannot be assigned, and no other code can
+// make the key that SetReviewPlace asks for.
+static_assert(!std::is_assignable_v<decltype((ReviewLineIndex)), int32_t>);
+static_assert(!std::is_assignable_v<decltype((ReviewStationIndex)), int32_t>);
+static_assert(!std::is_assignable_v<decltype((ReviewRecordIndex)), int32_t>);
+static_assert(!std::is_assignable_v<decltype((ReviewRepetitionIndex)), int32_t>);
+static_assert(!std::is_assignable_v<decltype((ReviewLineNumber)), double>);
+static_assert(!std::is_assignable_v<decltype((ReviewLineDirection)), int32_t>);
+static_assert(!std::is_assignable_v<decltype((ReviewStationNumber)), double>);
+static_assert(!std::is_assignable_v<decltype((ReviewRecordNumber)), int32_t>);
+static_assert(!std::is_default_constructible_v<ShownReadingKey>);
 
 namespace {
 
@@ -85,7 +100,7 @@ public:
     // Offsets 100 + r of the station's readings, 200 + r of the profile's.
     int64_t RecordOffset(int32_t r) override { return 100 + r; }
     int64_t ProfileRecordOffset(int32_t r) override { return 200 + r; }
-    void ShowReading(ShownReadingKey, int64_t offset, int32_t) override
+    void ShowReading(ShownReadingKey, int64_t offset, int32_t, const RepetitionGates&) override
     {
         Note(offset >= 200 ? "ShowProfile" : "ShowDecay", static_cast<int32_t>(offset % 100));
     }
@@ -113,7 +128,7 @@ protected:
     {
         ReviewMode = 0;
         ReviewViewChoice = 0;
-        ReviewLineIndex = ReviewStationIndex = ReviewRecordIndex = ReviewRepetitionIndex = 0;
+        ShownReadingTestPeer::Place({0, 0, 0});
         ReviewLineCount = 3;
         ReviewStationCount = 4;
         ReviewRecordCount = 2;
@@ -133,7 +148,7 @@ protected:
 TEST_F(ReviewRouting, LineChangeInDecayViewReadsTheLineAndRedraws)
 {
     ops.selection[ReviewLineComboId] = 2;
-    ReviewStationIndex = 3;
+    ShownReadingTestPeer::Place({0, 3, 0});
     EXPECT_TRUE(RouteReviewNotification(MsgCommand, Changed(ReviewLineComboId), ops));
     EXPECT_FALSE(ops.repetitionEnabled);
     EXPECT_EQ(ReviewLineIndex, 2);
@@ -208,8 +223,7 @@ TEST_F(ReviewRouting, ProfileViewSelectsTheCountedRepetitionAndStationZero)
     ops.items[ReviewViewComboId] = 2;
     ops.selection[ReviewViewComboId] = 1;
     ops.repetitions = 2;  // the user-gate set after the two standard entries
-    ReviewStationIndex = 3;
-    ReviewRecordIndex = 1;
+    ShownReadingTestPeer::Place({0, 3, 1});
     EXPECT_TRUE(RouteReviewNotification(MsgCommand, Changed(ReviewViewComboId), ops));
     EXPECT_EQ(ReviewMode, 1);
     EXPECT_EQ(ReviewRepetitionIndex, 2);
@@ -231,8 +245,7 @@ TEST_F(ReviewRouting, BackFromTheProfilesTheDecayKeepsTheStationAndReadingShown)
 {
     ReviewMode = 1;
     ReviewViewChoice = 1;
-    ReviewStationIndex = 1;  // the second station of the profile: the line's third
-    ReviewRecordIndex = 0;
+    ShownReadingTestPeer::Place({0, 1, 0});  // the second station of the profile: the line's third
     ops.profileStations = {0, 2};
     ops.shownEntry = 1;
     ops.items[ReviewViewComboId] = 2;
@@ -253,7 +266,7 @@ TEST_F(ReviewRouting, SelectedProcessingShowsTheListAndReadsTheTagsBack)
 {
     ops.items[ReviewProcessingComboId] = 4;
     ops.selection[ReviewProcessingComboId] = 1;
-    ReviewRecordIndex = 1;
+    ShownReadingTestPeer::Place({0, 0, 1});
     ops.tags[0] = -1;
     ops.listSelected[0] = true;  // an excluded reading never becomes selected
     ops.listSelected[1] = true;
@@ -273,7 +286,7 @@ TEST_F(ReviewRouting, SelectedProcessingShowsTheListAndReadsTheTagsBack)
     // A station step fills the list with the new station's readings before their tags are read
     // back from it.
     ops.calls.clear();
-    ReviewStationIndex = 0;
+    ShownReadingTestPeer::Place({0, 0, 1});
     EXPECT_TRUE(StepReviewStation(true, ops));
     const auto copy = std::find(ops.calls.begin(), ops.calls.end(), "CopyRecords");
     EXPECT_LT(std::find(ops.calls.begin(), ops.calls.end(), "ReadStation(1)"), copy);
@@ -301,10 +314,9 @@ TEST_F(ReviewRouting, OtherMessagesOnlySetTheRepetitionCombo)
 
 TEST_F(ReviewRouting, StationStepsStopAtTheEndsOfTheLine)
 {
-    ReviewStationIndex = 0;
     EXPECT_TRUE(StepReviewStation(false, ops));
     EXPECT_TRUE(ops.calls.empty());
-    ReviewStationIndex = 3;
+    ShownReadingTestPeer::Place({0, 3, 0});
     EXPECT_TRUE(StepReviewStation(true, ops));
     EXPECT_TRUE(ops.calls.empty());
     EXPECT_TRUE(StepReviewStation(false, ops));
@@ -317,14 +329,14 @@ TEST_F(ReviewRouting, StationStepsStopAtTheEndsOfTheLine)
     // Profile view: at a bound nothing changes.
     ReviewMode = 1;
     ops.calls.clear();
-    ReviewStationIndex = 3;
+    ShownReadingTestPeer::Place({0, 3, 0});
     EXPECT_TRUE(StepReviewStation(true, ops));
     EXPECT_TRUE(ops.calls.empty());
 }
 
 TEST_F(ReviewRouting, LineStepsReadTheNewLine)
 {
-    ReviewLineIndex = 2;
+    ShownReadingTestPeer::Place({2, 0, 0});
     EXPECT_TRUE(StepReviewLine(true, ops));
     EXPECT_TRUE(ops.calls.empty());
     EXPECT_TRUE(StepReviewLine(false, ops));
@@ -396,9 +408,9 @@ public:
     }
     int64_t RecordOffset(int32_t r) override { return r < ReviewRecordCount ? ReviewRecordOffsets[r] : -1; }
     int64_t ProfileRecordOffset(int32_t r) override { return r < ProfileRecordCount ? ProfileRecordOffsets[r] : -1; }
-    void ShowReading(ShownReadingKey key, int64_t offset, int32_t tag) override
+    void ShowReading(ShownReadingKey key, int64_t offset, int32_t tag, const RepetitionGates& listed) override
     {
-        ShowReviewReading(key, ctx, offset, tag);
+        ShowReviewReading(key, ctx, offset, tag, listed);
     }
 };
 
@@ -408,13 +420,15 @@ void Identity(const ReviewReadingData& r, const double*, double* out)
         out[g] = r.GateValues[g];
 }
 
-// Reading n of a station, told apart by its early window (station + n / 10) and loop side.
+// Reading n of a station, told apart by its early window (station + n / 10) and loop side; 30
+// gates at 30 Hz.
 void StoreReading(MemoryFile& f, double station, int n)
 {
     ReadingParameters p;
     p.SurveyLine = 100;
     p.CurrentStation = station;
     p.RepRateIndex = 2;
+    p.GateSet = 1;
     p.TxLoopSideX = 10 * n + station;
     ReadingRecordResult rows[2];
     rows[1].EarlyWindowValue = station + n / 10.0;
@@ -423,20 +437,14 @@ void StoreReading(MemoryFile& f, double station, int n)
     StoreReadingTo(&f, nullptr, p, ReceiverGateCount(p), rows, MeterValues{}, [] { return LocalTime{}; });
 }
 
-}  // namespace
-
-// Pins: after Manage Records in the profile view the reading shown, the page and the map named
-// another reading than the boxes: the selection read the first listed station's reading into the
-// reading shown and the boxes stayed; the page judged the exclusion from the station's first
-// reading; the map kept the loop of the last decay reading. Every reader now names the place.
-TEST_F(ReviewRouting, EveryReaderNamesThePlaceTheProfileShows)
+// The survey 200 (1, 2), 225 (1X, 2), 250 (1), 260 (1) in review, its profile shown at 225.
+void OpenSurveyAt225(SurveyOps& s)
 {
-    SurveyOps s;
     s.ctx.File = &s.f;
     s.ctx.Convert = Identity;
     BeginDataFile(s.f, FileHeaderFields{}, LocalTime{});
     for (const auto& [station, n] :
-         std::vector<std::pair<double, int>>{{200, 1}, {200, 2}, {225, 1}, {225, 2}, {250, 1}})
+         std::vector<std::pair<double, int>>{{200, 1}, {200, 2}, {225, 1}, {225, 2}, {250, 1}, {260, 1}})
         StoreReading(s.f, station, n);
     ResetReviewTables();
     FileMessage msg;
@@ -444,7 +452,7 @@ TEST_F(ReviewRouting, EveryReaderNamesThePlaceTheProfileShows)
     IndexLines(s.f);
     s.ReadLineStations(0);
     s.ReadStationRecords(1);
-    const int32_t excludeFirst[2] = {-1, 0};  // 225 holds 1X and 2
+    const int32_t excludeFirst[2] = {-1, 0};
     RewriteRecordTags(s.f, ReviewRecordOffsets, excludeFirst, 2, msg);
     s.items[ReviewViewComboId] = 2;
     s.selection[ReviewViewComboId] = 1;
@@ -452,6 +460,27 @@ TEST_F(ReviewRouting, EveryReaderNamesThePlaceTheProfileShows)
     ReviewViewChoice = 1;
     s.selection[ReviewStationComboId] = 1;
     ASSERT_TRUE(RouteReviewNotification(MsgCommand, Changed(ReviewStationComboId), s));
+}
+
+// Every reading of the station whose readings the tables hold excluded in the file.
+void ExcludeStation(SurveyOps& s)
+{
+    const std::vector<int32_t> excluded(static_cast<size_t>(ReviewRecordCount), -1);
+    FileMessage msg;
+    RewriteRecordTags(s.f, ReviewRecordOffsets, excluded.data(), ReviewRecordCount, msg);
+}
+
+}  // namespace
+
+// Pins: after Manage Records in the profile view the reading shown, the page and the map named
+// another reading than the boxes: the selection read the first listed station's reading into the
+// reading shown and the boxes stayed; the page judged the exclusion from the station's first
+// reading; the map kept the loop of the last decay reading. Every reader now names the place.
+// The station left for is the nearest listed one, which need not be the first.
+TEST_F(ReviewRouting, EveryReaderNamesThePlaceTheProfileShows)
+{
+    SurveyOps s;
+    OpenSurveyAt225(s);
 
     // What each reader names: the boxes' station and record, the reading itself, its tag, the
     // page's header and gate table, the map's loop.
@@ -473,20 +502,77 @@ TEST_F(ReviewRouting, EveryReaderNamesThePlaceTheProfileShows)
 
     // Manage Records excludes every reading of 225: the nearest listed station (200 before 250
     // on the tie) and its first reading.
-    const int32_t excludeAll[2] = {-1, -1};
-    RewriteRecordTags(s.f, ReviewRecordOffsets, excludeAll, 2, msg);
+    ExcludeStation(s);
     ASSERT_TRUE(ShowProfileAgain(s));
     EXPECT_EQ(ReviewMode, 1);
-    EXPECT_EQ(ReviewListedStationCount, 2);
+    EXPECT_EQ(ReviewListedStationCount, 3);
     expectShown(200, 1, 0);
 
-    // And every reading of 200: one station is left, no profile; the decay view shows the
+    // At 260, the last listed, the same: 250 is nearest, the second listed.
+    s.selection[ReviewStationComboId] = 2;
+    ASSERT_TRUE(RouteReviewNotification(MsgCommand, Changed(ReviewStationComboId), s));
+    expectShown(260, 1, 0);
+    ExcludeStation(s);
+    ASSERT_TRUE(ShowProfileAgain(s));
+    EXPECT_EQ(ReviewStationIndex, 1);
+    expectShown(250, 1, 0);
+
+    // And every reading of 250: one station is left, no profile; the decay view shows the
     // reading the profile showed, excluded.
-    RewriteRecordTags(s.f, ReviewRecordOffsets, excludeAll, 2, msg);
+    ExcludeStation(s);
     ASSERT_TRUE(ShowProfileAgain(s));
     EXPECT_EQ(ReviewMode, 0);
     EXPECT_NE(
         std::find(s.calls.begin(), s.calls.end(), "Message:No profiles to draw for this survey line|Profile Mode"),
         s.calls.end());
-    expectShown(200, 1, -1);
+    expectShown(250, 1, -1);
+}
+
+// Pins: a profile reading that could not be read shrank the profile to the blank reading's 20
+// gates, and its rate 0 and gate set 0 drew the frame on the tables of the reading before. It
+// keeps its repetition's gates now (30 at 30 Hz); in the decay view, whose lists give none, its
+// frame is its own. Each time the reading before had user gates at the frame's rate, whose
+// centres stood in that row of the tables.
+TEST_F(ReviewRouting, AReadingThatCannotBeReadKeepsItsListsGates)
+{
+    SurveyOps s;
+    OpenSurveyAt225(s);
+    size_t v2 = static_cast<size_t>(ReviewShownOffset);
+    while (s.f.Bytes.compare(v2, 2, "V2") != 0)
+        v2 += DataLineLength;
+    s.f.Bytes[v2] = 'Q';
+
+    auto expectFrame = [](int32_t rate, int32_t gateSet, int32_t gates) {
+        SCOPED_TRACE(std::to_string(rate) + "/" + std::to_string(gateSet));
+        EXPECT_EQ(ReviewShownRead, 0);
+        EXPECT_EQ(ReviewRate(), rate);
+        EXPECT_EQ(ReviewGates(), gates);
+        double centres[MaxGateCount], low = 0.0, high = 0.0;
+        ASSERT_TRUE(StandardGateTimes(rate, gateSet, centres, low, high));
+        const GateAxisSpan frame = ReviewFrameAxis();
+        EXPECT_EQ(frame.GateCount, gates);
+        EXPECT_DOUBLE_EQ(frame.LowMs, low);
+        EXPECT_DOUBLE_EQ(frame.HighMs, high);
+        EXPECT_TRUE(std::equal(centres, centres + gates, frame.CentresMs));
+    };
+    auto userGatesBefore = [](int32_t rate) {
+        ShownReadingData before = ShownReadingTestPeer::Current();
+        before.Read = 1;
+        before.Reading.RepRateIndex = rate;
+        before.Reading.GateSet = 2;
+        before.Reading.FirstGateTimeUs = 10.0;
+        before.Reading.RepetitionRate = 30.0;
+        ShownReadingTestPeer::Show(before);
+    };
+    userGatesBefore(2);
+    ShowReviewPlace(s, ReviewLineIndex, ReviewStationIndex, ReviewRecordIndex, ReviewRepetitionIndex);
+    expectFrame(2, 1, 30);
+    EXPECT_EQ(GatherReviewPageInputs(PrintDeviceCaps{}, WideString()).Profile.GateCount, 30);
+
+    userGatesBefore(0);
+    s.selection[ReviewViewComboId] = 0;
+    ASSERT_TRUE(RouteReviewNotification(MsgCommand, Changed(ReviewViewComboId), s));
+    EXPECT_EQ(ReviewMode, 0);
+    EXPECT_DOUBLE_EQ(ReviewStationNumber, 225);
+    expectFrame(0, 0, 20);
 }

@@ -68,30 +68,24 @@ bool ReadOnly(const ReviewContext& ctx, int64_t offset, ReviewReadingData& r)
     return false;
 }
 
-// What a repetition entry matches: rate, gate set, gate count.
-struct Match {
-    int32_t Rate = 0;
-    int32_t GateSet = 0;
-    int32_t GateCount = 20;
-};
-
-Match MatchOfSlot(int32_t slot)
+RepetitionGates GatesOfSlot(int32_t slot)
 {
     if (slot >= 7)
         return {slot - 5, 1, 30};
     return {slot, 0, 20};
 }
 
-bool Matches(const ReviewReadingData& r, const Match& m, bool countToo)
+bool Matches(const ReviewReadingData& r, const RepetitionGates& m, bool countToo)
 {
-    if (r.RepRateIndex != m.Rate || r.GateSet != m.GateSet)
+    if (r.RepRateIndex != m.RateIndex || r.GateSet != m.GateSet)
         return false;
     return !countToo || r.GateCount == m.GateCount;
 }
 
 // Steps 3-5 of a selection: the listed stations, their profile rows and the readings of the
 // first listed station; the routine that shows places shows the first of them.
-int32_t SelectProfile(const ReviewContext& ctx, const Match& m, bool userSet, const int32_t (&count)[MaxReviewStations])
+int32_t SelectProfile(const ReviewContext& ctx, const RepetitionGates& m, bool userSet,
+                      const int32_t (&count)[MaxReviewStations])
 {
     ReviewListedStationCount = 0;
     for (int32_t s = 0; s < StationCount(); ++s) {
@@ -318,7 +312,7 @@ int32_t SelectReviewRepetition(const ReviewContext& ctx, int32_t choice)
     int32_t count[MaxReviewStations] = {};
     for (int32_t s = 0; s < StationCount(); ++s)
         count[s] = StationSlotCounts[s][ReviewSlot];
-    return SelectProfile(ctx, MatchOfSlot(ReviewSlot), false, count);
+    return SelectProfile(ctx, GatesOfSlot(ReviewSlot), false, count);
 }
 
 int32_t SelectReviewUserGateSet(const ReviewContext& ctx, int32_t choice)
@@ -339,7 +333,7 @@ int32_t SelectReviewUserGateSet(const ReviewContext& ctx, int32_t choice)
     int32_t count[MaxReviewStations] = {};
     for (int32_t s = 0; s < StationCount(); ++s)
         count[s] = StationUserGateCounts[s][ReviewSlot][ReviewUserGateCount];
-    return SelectProfile(ctx, Match{ReviewSlot, 2, ReviewUserGateCount}, true, count);
+    return SelectProfile(ctx, RepetitionGates{ReviewSlot, 2, ReviewUserGateCount}, true, count);
 }
 
 int32_t SelectReviewStation(const ReviewContext& ctx, int32_t k, int32_t choice)
@@ -347,8 +341,7 @@ int32_t SelectReviewStation(const ReviewContext& ctx, int32_t k, int32_t choice)
     ProfileRecordCount = 0;
     if (k < 0 || k >= ReviewListedStationCount || !ReadStation(ctx, ProfileStationOffsets[k]))
         return 0;
-    const bool userSet = choice >= ReviewStandardEntryCount;
-    const Match m = userSet ? Match{ReviewSlot, 2, ReviewUserGateCount} : MatchOfSlot(ReviewSlot);
+    const RepetitionGates m = RepetitionGatesOf(choice);
     for (int32_t i = 0; i < RecordCount(); ++i) {
         if (ReviewRecordTags[i] == -1)
             continue;
@@ -361,6 +354,12 @@ int32_t SelectReviewStation(const ReviewContext& ctx, int32_t k, int32_t choice)
         ++ProfileRecordCount;
     }
     return ProfileRecordCount > 0 ? 1 : 0;
+}
+
+RepetitionGates RepetitionGatesOf(int32_t choice)
+{
+    return choice >= ReviewStandardEntryCount ? RepetitionGates{ReviewSlot, 2, ReviewUserGateCount}
+                                              : GatesOfSlot(ReviewSlot);
 }
 
 int32_t RepetitionEntryOf(int32_t slot, int32_t userGateCount, bool userSet)

@@ -99,6 +99,16 @@ int32_t SelectReviewUserGateSet(const ReviewContext& ctx, int32_t choice);
 // The reading list of listed station k for the repetition entry choice; 1 when it lists a
 // reading (the place is its reading 0).
 int32_t SelectReviewStation(const ReviewContext& ctx, int32_t k, int32_t choice);
+// What the readings of a repetition entry hold to: rate index, gate set (0 20 gates, 1 30, 2
+// user gates) and gate count. GateCount 0: no list gives them (the decay view's lists).
+struct RepetitionGates {
+    int32_t RateIndex = 0;
+    int32_t GateSet = 0;
+    int32_t GateCount = 0;
+};
+// Those of entry choice of the repetition list as the selection now stands (the chosen slot,
+// or the chosen user-gate set for an entry after the standard ones).
+RepetitionGates RepetitionGatesOf(int32_t choice);
 // The entry of the repetition list that offers a slot (userSet false) or the user-gate set of
 // a rate and gate count (userSet true), as the counts now stand; -1 when it is not offered.
 int32_t RepetitionEntryOf(int32_t slot, int32_t userGateCount, bool userSet);

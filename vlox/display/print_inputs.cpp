@@ -4,6 +4,7 @@
 #include "vlox/datafile/review_selection.h"
 #include "vlox/datafile/review_shown.h"
 #include "vlox/datafile/review_state.h"
+#include "vlox/display/review_plot.h"
 #include "vlox/settings/settings.h"
 
 #include <algorithm>
@@ -74,7 +75,7 @@ void GatherProfile(PrintPageInputs& in)
         std::memcpy(row.data(), ProfileValues[s], sizeof(double) * MaxGateCount);
         in.Profile.Values.push_back(row);
     }
-    in.Profile.GateCount = std::clamp(ReviewReading.GateCount, 0, MaxGateCount);
+    in.Profile.GateCount = ReviewGates();
     in.Decay.Selected = ReadingForPrint(ReviewReading, ReviewDisplayValues, ReviewShownTag);
 }
 

@@ -1,8 +1,10 @@
 #include "vlox/display/review_plot.h"
 
 #include "vlox/datafile/records.h"
+#include "vlox/datafile/review_shown.h"
 #include "vlox/measure/units.h"
 #include "vlox/settings/config_stream.h"
+#include "vlox/settings/rate_tables.h"
 
 #include <algorithm>
 #include <cmath>
@@ -43,6 +45,23 @@ void ConvertReviewReadingTo(const ReviewReadingData& r, const double* centresMs,
 void ConvertReviewReading(const ReviewReadingData& r, const double* centresMs, double* out)
 {
     ConvertReviewReadingTo(r, centresMs, Settings.DisplayUnit, ReviewLoopArea(r), out);
+}
+
+int32_t ReviewRate()
+{
+    return std::clamp(ReviewReading.RepRateIndex, 0, RepRateCount - 1);
+}
+
+int32_t ReviewGates()
+{
+    return std::clamp(ReviewReading.GateCount, 0, MaxGateCount);
+}
+
+GateAxisSpan ReviewFrameAxis()
+{
+    const int32_t rate = ReviewRate();
+    const int32_t gateSet = std::clamp(ReviewReading.GateSet, 0, 2);
+    return {TimeAxisLow[rate][gateSet], TimeAxisHigh[rate][gateSet], ReviewGates(), ReviewGateCentres[rate]};
 }
 
 bool WidenGateAxis(const std::vector<GateAxisSpan>& readings, GateAxisSpan& axis)

@@ -35,6 +35,14 @@ struct GateAxisSpan {
 // could not be built) takes no part. false, with axis as it was, when no reading does.
 bool WidenGateAxis(const std::vector<GateAxisSpan>& readings, GateAxisSpan& axis);
 
+// The reading shown as the review draws it (one that could not be read as the list it was shown
+// from gives it): its rate index (0-6) and gate count (0-100) for the curve, the profile, the
+// numbers and the page, and the decay frame's axis of its rate and gate set in the review's
+// gate tables.
+int32_t ReviewRate();
+int32_t ReviewGates();
+GateAxisSpan ReviewFrameAxis();
+
 // The station axis of the profile plot.
 struct ProfileScaleValues {
     int32_t Left = 80;

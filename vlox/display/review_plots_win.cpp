@@ -64,16 +64,6 @@ int32_t Clamp(int32_t v, int32_t lo, int32_t hi)
     return v < lo ? lo : (v > hi ? hi : v);
 }
 
-int32_t ReviewRate()
-{
-    return Clamp(ReviewReading.RepRateIndex, 0, RepRateCount - 1);
-}
-
-int32_t ReviewGates()
-{
-    return Clamp(ReviewReading.GateCount, 0, MaxGateCount);
-}
-
 void DrawPolyline(HDC dc, const std::vector<PlotPoint>& points, HPEN pen)
 {
     if (points.size() < 2)
@@ -105,20 +95,6 @@ void DrawReviewFrameOver(HDC dc, const GateAxisSpan& axis)
     RECT r{0, 0, CurvePaneRect.width, CurvePaneRect.height};
     FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     DrawCurveAxesWith(dc, axis.CentresMs, axis.GateCount);
-}
-
-// The gate-label axis of a rate and gate set as the review's tables hold it.
-GateAxisSpan ReviewGateAxis(int32_t rate, int32_t gateSet, int32_t gates)
-{
-    rate = Clamp(rate, 0, RepRateCount - 1);
-    gateSet = Clamp(gateSet, 0, 2);
-    return {TimeAxisLow[rate][gateSet], TimeAxisHigh[rate][gateSet], gates, ReviewGateCentres[rate]};
-}
-
-// The decay frame on the reviewed reading's time axis.
-void DrawReviewFrame(HDC dc, int32_t rate, int32_t gateSet, int32_t gates)
-{
-    DrawReviewFrameOver(dc, ReviewGateAxis(rate, gateSet, gates));
 }
 
 // The gate centres and gate-label axis of a standard set at a rate (the averages' slots), built
@@ -200,7 +176,7 @@ void DrawAverages(HDC dc, bool withReadings)
 // a reading of another rate or gate set is not cut at the reviewed reading's axis.
 void DrawSelected(HDC dc)
 {
-    GateAxisSpan axis = ReviewGateAxis(ReviewRate(), ReviewReading.GateSet, ReviewGates());
+    GateAxisSpan axis = ReviewFrameAxis();
     if (Settings.TimeAxisLabels == 1) {
         std::vector<GateAxisSpan> spans;
         for (int32_t i = 0; i < ReviewRecordCount && i < MaxReviewRecords; ++i)
@@ -229,7 +205,7 @@ void DrawDecayFromMemory()
     CurveBackgroundSaved = 0;
     switch (ProcessingChoice) {
     case 0:
-        DrawReviewFrame(dc.get(), ReviewRate(), ReviewReading.GateSet, ReviewGates());
+        DrawReviewFrameOver(dc.get(), ReviewFrameAxis());
         if (ReviewShownTag != -1 && ReviewShownRead == 1)
             DrawReviewCurve(dc.get(), ReviewRate(), ReviewDisplayValues, ReviewGates(), FinalDecayPen);
         break;
@@ -356,9 +332,9 @@ void AutoScaleReview()
     Settings.AmplitudeAxisMax = hi;
 }
 
-void ShowReviewReadingOnScreen(ShownReadingKey key, int64_t offset, int32_t tag)
+void ShowReviewReadingOnScreen(ShownReadingKey key, int64_t offset, int32_t tag, const RepetitionGates& listed)
 {
-    ShowReviewReading(key, ProgramReviewContext(), offset, tag);
+    ShowReviewReading(key, ProgramReviewContext(), offset, tag, listed);
 }
 
 void DrawMeterReadings(HDC dc, int32_t state, double value1, double value2, char dipole)

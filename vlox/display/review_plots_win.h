@@ -34,9 +34,9 @@ void SelectReviewStation(int32_t station, int32_t repetition);
 // The automatic amplitude scale of the review (or live) plot into the settings.
 void AutoScaleReview();
 
-// Makes the reading at offset, with its tag, the one shown; only the review routing holds the
-// key.
-void ShowReviewReadingOnScreen(ShownReadingKey key, int64_t offset, int32_t tag);
+// Makes the reading at offset, with its tag, the one shown (blank but for the listed gates when
+// it cannot be read); only the review routing holds the key.
+void ShowReviewReadingOnScreen(ShownReadingKey key, int64_t offset, int32_t tag, const RepetitionGates& listed);
 
 // The numbers window's review column and the meter lines of the reading shown: its gate values
 // unless it is excluded, its row 0 when it could be read.

@@ -194,9 +194,9 @@ public:
         return EntryOfOffset(ProfileRecordOffsets, ProfileRecordCount, ReviewShownOffset);
     }
 
-    void ShowReading(ShownReadingKey key, int64_t offset, int32_t tag) override
+    void ShowReading(ShownReadingKey key, int64_t offset, int32_t tag, const RepetitionGates& listed) override
     {
-        ShowReviewReadingOnScreen(key, offset, tag);
+        ShowReviewReadingOnScreen(key, offset, tag, listed);
     }
     void DrawReviewNumbers() override { ::DrawReviewNumbers(); }
     void ClearDisplayArea(int32_t area) override { ::ClearDisplayArea(area); }
@@ -378,7 +378,7 @@ void StepReviewRecordOnScreen(bool next)
 void ShowReviewPlaceOnScreen(int32_t line, int32_t station, int32_t record)
 {
     MainReviewOps ops;
-    ShowReviewPlace(ops, line, station, record);
+    ShowReviewPlace(ops, line, station, record, ReviewRepetitionIndex);
 }
 
 bool ShowProfileAgainOnScreen()

@@ -24,7 +24,8 @@ extern int32_t ButtonCount;
 LRESULT CALLBACK OnCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // The review's selection on the main window's controls (review_routing.h): the reading at
-// (line, station, record) made the one shown, and the steps of Previous and Next Record.
+// (line, station, record) of the repetition shown made the one shown, and the steps of
+// Previous and Next Record.
 void ShowReviewPlaceOnScreen(int32_t line, int32_t station, int32_t record);
 // The profile view read again after its file or unit changed (ShowProfileAgain). False when a
 // contents check left review.

@@ -19,20 +19,22 @@ bool LineHasProfiles()
     return ReviewStandardEntryCount + ReviewUserGateEntryCount > 0;
 }
 
-// Selects the repetition entry n (a standard repetition, or a user-gate set after them).
+// Selects the repetition entry n (a standard repetition, or a user-gate set after them); the
+// place shown takes it.
 void SelectRepetitionEntry(ReviewOps& ops, int32_t n)
 {
-    ReviewRepetitionIndex = n;
     if (n < ReviewStandardEntryCount)
         ops.SelectReviewRepetition(n);
     else
         ops.SelectReviewUserGateSet(n);
 }
 
-// The profile from its first listed station and that station's first reading.
-void ShowFirstProfileStation(ReviewOps& ops, int32_t line)
+// The profile of repetition entry n from its first listed station and that station's first
+// reading.
+void ShowFirstProfileStation(ReviewOps& ops, int32_t line, int32_t n)
 {
-    ShowReviewPlace(ops, line, 0, 0);
+    SelectRepetitionEntry(ops, n);
+    ShowReviewPlace(ops, line, 0, 0, n);
 }
 
 // An excluded reading keeps its exclusion whatever the list shows chosen: Manage Records writes
@@ -125,8 +127,7 @@ bool ShowLineProfile(ReviewOps& ops, int32_t line, int32_t station, int32_t reco
     ops.FillRepetitionList();
     if (!LineHasProfiles())
         return NoProfilesBackToDecays(ops, line, station, record, target);
-    SelectRepetitionEntry(ops, n);
-    ShowFirstProfileStation(ops, line);
+    ShowFirstProfileStation(ops, line, n);
     return true;
 }
 
@@ -221,8 +222,7 @@ bool OnProfileControl(ReviewOps& ops, int32_t id, DecayTarget& target)
             return true;
         ops.ReadLineStations(ReviewLineIndex);
         ops.FillStationList();
-        SelectRepetitionEntry(ops, sel);
-        ShowFirstProfileStation(ops, ReviewLineIndex);
+        ShowFirstProfileStation(ops, ReviewLineIndex, sel);
         return true;
     }
     case ReviewLineComboId: {
@@ -234,7 +234,7 @@ bool OnProfileControl(ReviewOps& ops, int32_t id, DecayTarget& target)
         if (sel < 0)
             return true;
         ops.SelectReviewStation(sel, ReviewRepetitionIndex);
-        ShowReviewPlace(ops, ReviewLineIndex, sel, 0);
+        ShowReviewPlace(ops, ReviewLineIndex, sel, 0, ReviewRepetitionIndex);
         return true;
     }
     case ReviewRecordComboId: {
@@ -247,7 +247,7 @@ bool OnProfileControl(ReviewOps& ops, int32_t id, DecayTarget& target)
             ops.SetSelection(ReviewRecordComboId, ReviewRecordIndex);
             return true;
         }
-        ShowReviewPlace(ops, ReviewLineIndex, ReviewStationIndex, sel);
+        ShowReviewPlace(ops, ReviewLineIndex, ReviewStationIndex, sel, ReviewRepetitionIndex);
         return true;
     }
     default:
@@ -260,27 +260,30 @@ void ShowDecayTarget(ReviewOps& ops, const DecayTarget& target)
 {
     if (!target.Show)
         return;
-    ShowReviewPlace(ops, target.Line, target.Station, target.Record);
+    ShowReviewPlace(ops, target.Line, target.Station, target.Record, ReviewRepetitionIndex);
     DrawDecayView(ops);
 }
 
 }  // namespace
 
-void ShowReviewPlace(ReviewOps& ops, int32_t line, int32_t station, int32_t record)
+void ShowReviewPlace(ReviewOps& ops, int32_t line, int32_t station, int32_t record, int32_t repetition)
 {
     const bool profile = ReviewMode == 1;
-    ReviewLineIndex = line;
-    ReviewStationIndex = station;
-    ReviewRecordIndex = record;
-    ReviewLineNumber = ops.LineNumber(line);
-    ReviewLineDirection = ops.LineDirection(line);
-    ReviewStationNumber = profile ? ops.ProfileStation(station) : ops.StationValue(station);
-    ReviewRecordNumber = profile ? ops.ProfileRecordNumber(record) : ops.RecordNumber(record);
+    ReviewPlace place;
+    place.LineIndex = line;
+    place.StationIndex = station;
+    place.RecordIndex = record;
+    place.RepetitionIndex = repetition;
+    place.LineNumber = ops.LineNumber(line);
+    place.LineDirection = ops.LineDirection(line);
+    place.StationNumber = profile ? ops.ProfileStation(station) : ops.StationValue(station);
+    place.RecordNumber = profile ? ops.ProfileRecordNumber(record) : ops.RecordNumber(record);
+    SetReviewPlace(ShownReadingKey{}, place);
     ops.SetSelection(ReviewLineComboId, line);
     ops.SetSelection(ReviewStationComboId, station);
     ops.SetSelection(ReviewRecordComboId, record);
     if (profile)
-        ops.SetSelection(ReviewRepetitionComboId, ReviewRepetitionIndex);
+        ops.SetSelection(ReviewRepetitionComboId, repetition);
     // The record list of "Selected" names the station's readings too: filled again with the
     // station shown, so that choices made at another station never tag this one's readings; its
     // choices are the tags, an excluded reading never chosen.
@@ -292,7 +295,11 @@ void ShowReviewPlace(ReviewOps& ops, int32_t line, int32_t station, int32_t reco
         ReadTagsFromRecordList(ops);
     }
     const int32_t tag = profile ? ops.ProfileRecordTag(record) : ops.RecordTag(record);
-    ops.ShowReading(ShownReadingKey{}, profile ? ops.ProfileRecordOffset(record) : ops.RecordOffset(record), tag);
+    // A profile reading that cannot be read keeps its repetition's gates: the profile, its
+    // numbers and its page stay whole. The decay view's lists give none.
+    const RepetitionGates listed = profile ? RepetitionGatesOf(repetition) : RepetitionGates{};
+    ops.ShowReading(ShownReadingKey{}, profile ? ops.ProfileRecordOffset(record) : ops.RecordOffset(record), tag,
+                    listed);
     if (profile)
         CopyShownReadingToProfileRow(station);
     ops.DrawLineDirectionField();
@@ -330,14 +337,15 @@ bool ShowProfileAgain(ReviewOps& ops)
         ShowDecayTarget(ops, target);
         return true;
     }
-    const int32_t entry = RepetitionEntryOf(slot, userGates, userSet);
+    const int32_t found = RepetitionEntryOf(slot, userGates, userSet);
+    const int32_t entry = found >= 0 ? found : 0;
     ops.FillStationList();
-    SelectRepetitionEntry(ops, entry >= 0 ? entry : 0);
+    SelectRepetitionEntry(ops, entry);
     const int32_t k = NearestListedStation(lineStation, station);
     if (k > 0)
-        ops.SelectReviewStation(k, ReviewRepetitionIndex);
+        ops.SelectReviewStation(k, entry);
     const int32_t shown = ops.ShownProfileRecordEntry();
-    ShowReviewPlace(ops, ReviewLineIndex, k > 0 ? k : 0, shown >= 0 ? shown : 0);
+    ShowReviewPlace(ops, ReviewLineIndex, k > 0 ? k : 0, shown >= 0 ? shown : 0, entry);
     return true;
 }
 
@@ -380,13 +388,13 @@ bool StepReviewStation(bool next, ReviewOps& ops)
         ops.FillRecordList();
         if (ops.CheckReviewContents(3) == 0)
             return false;
-        ShowReviewPlace(ops, ReviewLineIndex, to, 0);
+        ShowReviewPlace(ops, ReviewLineIndex, to, 0, ReviewRepetitionIndex);
         DrawSteppedStation(ops);
         return true;
     }
     if (ReviewMode == 1 && StepReviewIndex(next, ReviewListedStationCount, to)) {
         ops.SelectReviewStation(to, ReviewRepetitionIndex);
-        ShowReviewPlace(ops, ReviewLineIndex, to, 0);
+        ShowReviewPlace(ops, ReviewLineIndex, to, 0, ReviewRepetitionIndex);
     }
     return true;
 }
@@ -409,7 +417,7 @@ bool StepReviewLine(bool next, ReviewOps& ops)
     if (!ReadDecayLists(ops, to))
         return false;
     // The new line's first reading is shown as a station step shows it.
-    ShowReviewPlace(ops, to, 0, 0);
+    ShowReviewPlace(ops, to, 0, 0, ReviewRepetitionIndex);
     DrawSteppedStation(ops);
     return true;
 }
@@ -420,12 +428,12 @@ void StepReviewRecord(bool next, ReviewOps& ops)
     if (ReviewMode == 0) {
         if (!StepReviewIndex(next, ReviewRecordCount, to))
             return;
-        ShowReviewPlace(ops, ReviewLineIndex, ReviewStationIndex, to);
+        ShowReviewPlace(ops, ReviewLineIndex, ReviewStationIndex, to, ReviewRepetitionIndex);
         DrawSteppedStation(ops);
     } else if (ReviewMode == 1) {
         // Only included readings are listed; another would not be shown, so the step stops.
         if (!StepReviewIndex(next, ProfileRecordCount, to) || ops.ProfileRecordTag(to) == -1)
             return;
-        ShowReviewPlace(ops, ReviewLineIndex, ReviewStationIndex, to);
+        ShowReviewPlace(ops, ReviewLineIndex, ReviewStationIndex, to, ReviewRepetitionIndex);
     }
 }

@@ -70,8 +70,9 @@ public:
     virtual int32_t ShownRecordEntry() = 0;
     virtual int32_t ShownProfileRecordEntry() = 0;
 
-    // Makes the reading at offset, with its tag, the one shown (ShowReviewReading).
-    virtual void ShowReading(ShownReadingKey key, int64_t offset, int32_t tag) = 0;
+    // Makes the reading at offset, with its tag, the one shown (ShowReviewReading); listed: the
+    // gates of the list it is shown from.
+    virtual void ShowReading(ShownReadingKey key, int64_t offset, int32_t tag, const RepetitionGates& listed) = 0;
 
     // Plots and fields.
     virtual void DrawReviewNumbers() = 0;
@@ -88,16 +89,17 @@ public:
 };
 
 // The one writer of the review selection and of the reading shown: makes the reading at (line,
-// station, record) the one shown. The entries are of the line list, and of the line's stations
-// and the station's readings in the decay view, of the listed stations and their readings in
-// the profile view; the caller has read those lists. Sets the indices and the shown line,
-// direction, station and record numbers, moves the boxes there (in "Selected" the record list
-// too, whose choices are the tags), reads the reading with its tag (or records that it could
-// not be read), fills the parameter panel and the numbers window and has the map drawn again
-// with its loop; in the profile view its values become the station's row and the profile is
-// drawn with the cursor at the station. Whatever names the reading afterwards (the boxes, the
-// comments, the edits, the page) names this one.
-void ShowReviewPlace(ReviewOps& ops, int32_t line, int32_t station, int32_t record);
+// station, record) of the repetition entry the one shown. The entries are of the line list, and
+// of the line's stations and the station's readings in the decay view, of the listed stations
+// and their readings in the profile view (the decay view keeps the repetition given); the
+// caller has read those lists. Sets the indices and the shown line, direction, station and
+// record numbers, moves the boxes there (in "Selected" the record list too, whose choices are
+// the tags), reads the reading with its tag (or records that it could not be read, keeping the
+// gates of the profile's repetition), fills the parameter panel and the numbers window and has
+// the map drawn again with its loop; in the profile view its values become the station's row
+// and the profile is drawn with the cursor at the station. Whatever names the reading
+// afterwards (the boxes, the comments, the edits, the page) names this one.
+void ShowReviewPlace(ReviewOps& ops, int32_t line, int32_t station, int32_t record, int32_t repetition);
 
 // The profile view after the file changed under it (tags, parameters) or the unit changed: the
 // line's repetitions counted again and the profile read again, as a choice of it would. The
