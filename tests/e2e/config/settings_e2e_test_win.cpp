@@ -77,7 +77,7 @@ TEST_F(VloxRefusals, EveryDialogRefusesOnTheFieldAndWritesNothing)
     // sets the map size in memory): Profile View and Decay View each save.
     const std::string started = ConfigText();
     ASSERT_TRUE(e2e::PostCommand(mainWindow, IDM_PROFILE_VIEW));
-    ASSERT_TRUE(e2e::WaitUntil([&] { return ConfigText() != started; }, 10000));
+    ASSERT_TRUE(e2e::WaitUntil([&] { return ConfigText() != started; }, 60000));
     ASSERT_TRUE(e2e::PostCommand(mainWindow, IDM_DECAY_VIEW));
     ASSERT_TRUE(vlox->WaitIdle(60000));
     const std::string before = ConfigText();
