@@ -87,7 +87,9 @@ using walk::Station;
 // line without one (steps 14 and 37); 8 every reading of the station shown excluded in
 // the profile view (step 19), 37, 22 and 17 the reading shown excluded there (steps 13, 26, 31),
 // each moving the place to the nearest station listed; 17 also every reading included again.
-const uint64_t FixedSeeds[] = {12, 16, 155, 160, 3, 8, 22, 34, 37, 7, 40, 60, 68, 17};
+// Of the seeds that take the runs: 1024 the automatic survey (step 16) and Logging items not
+// offered, 1030 the internal tests and their exits (steps 9-18), 1039 a nulling run (step 7).
+const uint64_t FixedSeeds[] = {12, 16, 155, 160, 3, 8, 22, 34, 37, 7, 40, 60, 68, 17, 1024, 1030, 1039};
 const int DefaultSteps = 40;
 // Seeds from here on also take the runs that own the board (a reading stopped while it is
 // taken, selective nulling cancelled and run, the internal test and its exit, the automatic
@@ -1061,16 +1063,19 @@ private:
         }
     }
 
-    std::string CheckLoggingMenu()
+    // The Logging items the menu offers against the model's state; while a run owns the board
+    // (heldBy its way out, or 0 for none) that alone is offered.
+    std::string CheckLoggingMenu(UINT heldBy = ~0u)
     {
         for (const LoggingItem& item : LoggingItems) {
             UINT state = 0;
             if (!vlox_->MenuState(main_, item.Menu, &state))
                 return std::string("cannot read the menu item ") + item.Name;
             const bool offered = (state & (MF_GRAYED | MF_DISABLED)) == 0;
-            if (offered != ModelOffers(item.Menu))
+            const bool expected = heldBy == ~0u ? ModelOffers(item.Menu) : item.Menu == heldBy;
+            if (offered != expected)
                 return std::string("the menu ") + (offered ? "offers " : "grays ") + item.Name + ", the model " +
-                       (offered ? "does not" : "does");
+                       (offered ? "does not" : "does") + (heldBy == ~0u ? "" : " while a run owns the board");
         }
         return std::string();
     }
@@ -1122,21 +1127,6 @@ private:
         return vlox_->WaitIdle(60000) ? std::string() : "V-LOX is not idle";
     }
 
-    // While a run owns the board only its way out is offered: the Logging items the model's
-    // state allows (none but STORE and Cancel of a reading complete, Stop of a reading taken).
-    std::string CheckHeldBoard(UINT offeredItem)
-    {
-        for (const LoggingItem& item : LoggingItems) {
-            UINT state = 0;
-            if (!vlox_->MenuState(main_, item.Menu, &state))
-                return std::string("cannot read the menu item ") + item.Name;
-            if (((state & MF_GRAYED) == 0) != (item.Menu == offeredItem))
-                return std::string("the menu item ") + item.Name +
-                       ((state & MF_GRAYED) ? " is grayed" : " is offered") + " while a run owns the board";
-        }
-        return std::string();
-    }
-
     // MEASURE, then Stop (menu or button) while the reading is taken; a reading that ends first
     // waits for STORE as usual.
     std::string MeasureThenStop()
@@ -1181,7 +1171,7 @@ private:
             return why;
         why = PostNothing({IDM_MEASURE, IDC_MEASURE, IDM_STORE_READING, IDM_PAUSE, IDM_CLOSE_DATA_FILE});
         if (why.empty())
-            why = CheckHeldBoard(0);
+            why = CheckLoggingMenu(0);
         if (!why.empty())
             return why;
         e2e::MessageBoxInfo info;
@@ -1264,7 +1254,7 @@ private:
         why =
             PostNothing({IDM_STORE_READING, IDM_CANCEL_READING, IDM_MEASURE, IDM_START_REVIEW, IDM_SELECTIVE_NULLING});
         if (why.empty() && vlox_->OpenMessageBoxes().empty())
-            why = CheckHeldBoard(IDM_STOP);
+            why = CheckLoggingMenu(IDM_STOP);
         if (why.empty())
             why = Press(IDC_STOP, "STOP");
         if (why.empty() && !e2e::WaitUntil([this] { return !Shown(IDC_STOP) && Shown(IDC_MEASURE); }, 15000))
