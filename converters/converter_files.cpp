@@ -413,10 +413,12 @@ int32_t VlxRecords::FramedFrom(Scanner& bytes, int64_t at, const ScanPoint& tail
             at += RecordLength;
             continue;
         }
+        // A stretch that reaches the tail is the block's last: the scan found it ends there,
+        // whether or not whole records follow (a zeroed tail ends the file in one).
         Scanner::Match m = Scanner::Match::No, record;
-        while (++at <= tail.Offset && (m = bytes.Resumes(at, record)) == Scanner::Match::No) {
+        while (++at < tail.Offset && (m = bytes.Resumes(at, record)) == Scanner::Match::No) {
         }
-        if (m != Scanner::Match::Yes)
+        if (at < tail.Offset && m != Scanner::Match::Yes)
             return -1;
     }
     const int32_t k = last + 1 - static_cast<int32_t>(whole.size());

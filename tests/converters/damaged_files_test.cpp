@@ -173,6 +173,11 @@ TEST(DamagedFiles, EveryReadingIsWrittenOrTheOperatorIsTold)
     };
     const std::string inserted =
         "copied by hand from the field book, station 30 re-read after the storm" + std::string("\r\n");
+    // Six readings (station 40 stored twice), reading 1's C7 3 bytes short, a zeroed tail.
+    const size_t c71 = RecordOffset(good, "C7", 1);
+    auto sixShortC7ZeroedTail = [&](const std::string& b) {
+        return (b + b.substr(RecordOffset(good, "S1", 5))).erase(c71 + 20, 3) + std::string(500, '\0');
+    };
 
     const Damage damages[] = {
         {"a byte lost inside reading 3's V3", [&](const std::string& b) { return std::string(b).erase(v3 + 20, 1); },
@@ -231,6 +236,17 @@ TEST(DamagedFiles, EveryReadingIsWrittenOrTheOperatorIsTold)
         {"the line end of a stretch's second line going bad after the scan",
          [&](const std::string& b) { return std::string(b).erase(z5 + 30, 1).erase(v3 + 80, 1).erase(v3 + 20, 1); },
          true, LineAt(v3), 3, static_cast<int64_t>(v3 + 116), static_cast<int64_t>(v3 + 118), 1},
+        // Mended: in a survey that ends in a damaged stretch, a place going bad after the scan
+        // at the line end of a stretch, or at the tag or line end of the record after it,
+        // blanked every record from there on (no reading written).
+        {"a short C7's LF going bad after the scan, a zeroed tail", sixShortC7ZeroedTail, true, 0, 5,
+         static_cast<int64_t>(c71 + 56), static_cast<int64_t>(c71 + 57), 1},
+        {"a short C7's CR LF going bad after the scan, a zeroed tail", sixShortC7ZeroedTail, true, 0, 5,
+         static_cast<int64_t>(c71 + 55), static_cast<int64_t>(c71 + 57), 1},
+        {"the tag after a short C7 going bad after the scan, a zeroed tail", sixShortC7ZeroedTail, true, 0, 5,
+         static_cast<int64_t>(c71 + 57), static_cast<int64_t>(c71 + 58), 1},
+        {"the line end after a short C7 going bad after the scan, a zeroed tail", sixShortC7ZeroedTail, true, 0, 5,
+         static_cast<int64_t>(c71 + 115), static_cast<int64_t>(c71 + 117), 1},
         // A power cut during a store: the reading it interrupts is left out without a word.
         {"cut inside reading 5", [&](const std::string& b) { return b.substr(0, v2 + 33); }, false, 0, 4},
         {"cut at a record's end inside reading 5", [&](const std::string& b) { return b.substr(0, v2 + 60); }, false, 0,
