@@ -242,6 +242,9 @@ bool VlxRecords::NextRecord(Scanner& bytes, ScanPoint& point, Found& found)
     found.Line = point.Line;
     if (at >= FileSize)
         return false;
+    // The tag first, as the framing check reads it: reading it again later could read a
+    // place the scan otherwise passes.
+    found.HoldsLine = bytes.Byte(at) == 'L';
     if (bytes.WholeRecord(at) == Scanner::Match::Yes) {
         point.Offset += RecordLength;
         ++point.Line;
@@ -341,8 +344,8 @@ void VlxRecords::Scan()
     }
     BlankControlCharacters(FirstBytes.data(), FirstBytes.size());
 
-    // Kept: the count, which records are whole and which are stretches that may hold a line
-    // record, and where every block starts. A block ends after 1024 records, or sooner where
+    // Kept: the count, which records are whole, which are line records or stretches that may
+    // hold one, and where every block starts. A block ends after 1024 records, or sooner where
     // its records would span more than BlockSpan bytes, so that framing one again never reads
     // far whatever the damage.
     ScanPoint point;
@@ -359,13 +362,13 @@ void VlxRecords::Scan()
             BlockStarts.push_back(start);
         if (RecordCount % 64 == 0) {
             WholeRecords.push_back(0);
-            LineStretches.push_back(0);
+            LineRecords.push_back(0);
         }
         const uint64_t bit = uint64_t{1} << (RecordCount % 64);
         if (!found.Damaged && !found.Cut)
             WholeRecords.back() |= bit;
-        if (found.Damaged && found.HoldsLine)
-            LineStretches.back() |= bit;
+        if (found.HoldsLine)
+            LineRecords.back() |= bit;
         LastCut = found.Cut;
         if (found.Cut)
             CutOffset = found.Offset;
@@ -392,6 +395,11 @@ void VlxRecords::ReadTexts(HeldBlock& block, int32_t from, int32_t to)
             if (ReadBytes(offset + static_cast<int64_t>(at), text + at, RecordLength) < 0) {
                 Failed = true;
                 std::memset(text + at, ' ', RecordLength);
+                // Told where it stands, so that no reading is written without it, nor with the
+                // line or station before it.
+                const int32_t k = from + static_cast<int32_t>(at / RecordLength);
+                block.Places[static_cast<size_t>(k)].What = UnreadableStretch;
+                block.Places[static_cast<size_t>(k)].HoldsLine = Noted(LineRecords, block.First + k);
             }
     }
     // Texts of the records reach the outputs; a control character in them (a damaged file)
@@ -500,7 +508,7 @@ void VlxRecords::Frame(size_t index, HeldBlock& block)
         const bool recount = i == lastStretch && linesFrom >= 0;
         StretchRead read =
             FrameStretch(bytes, point, found, i == lastStretch && !recount ? &tail : nullptr, tail.Offset + 1);
-        found.HoldsLine = Noted(LineStretches, n);
+        found.HoldsLine = Noted(LineRecords, n);
         if (recount) {
             const int64_t shift = tail.Line - point.Line;
             for (int32_t k = linesFrom + 1; k <= i; ++k)
@@ -519,8 +527,8 @@ void VlxRecords::Frame(size_t index, HeldBlock& block)
                 Found& hidden = block.Places[static_cast<size_t>(k)];
                 hidden.Line = point.Line - (next - k);
                 hidden.Damaged = !Noted(WholeRecords, from.First + k);
-                hidden.What = hidden.Damaged ? UnreadableStretch : "";
-                hidden.HoldsLine = Noted(LineStretches, from.First + k);
+                hidden.What = UnreadableStretch;
+                hidden.HoldsLine = Noted(LineRecords, from.First + k);
             }
             Failed = Failed || next > i + 1;
             read.Lines = next > lastStretch;
@@ -581,6 +589,12 @@ int64_t VlxRecords::LineOf(int32_t n)
 {
     const Found* f = Place(n);
     return f ? f->Line : 0;
+}
+
+int64_t VlxRecords::OffsetOf(int32_t n)
+{
+    const Found* f = Place(n);
+    return f ? f->Offset : 0;
 }
 
 bool VlxRecords::CutShort(int32_t n)

@@ -247,6 +247,12 @@ TEST(DamagedFiles, EveryReadingIsWrittenOrTheOperatorIsTold)
          static_cast<int64_t>(c71 + 57), static_cast<int64_t>(c71 + 58), 1},
         {"the line end after a short C7 going bad after the scan, a zeroed tail", sixShortC7ZeroedTail, true, 0, 5,
          static_cast<int64_t>(c71 + 115), static_cast<int64_t>(c71 + 117), 1},
+        // Mended: a line or station record that went bad after the scan gave the readings
+        // after it the line or station before it.
+        {"station 20's S1 going bad after the scan", [](const std::string& b) { return b; }, true, 0, 4,
+         static_cast<int64_t>(s3 + 10), static_cast<int64_t>(s3 + 11), 1},
+        {"the L1 going bad after the scan", [](const std::string& b) { return b; }, true, 0, 0,
+         static_cast<int64_t>(l1 + 10), static_cast<int64_t>(l1 + 11), 1},
         // A power cut during a store: the reading it interrupts is left out without a word.
         {"cut inside reading 5", [&](const std::string& b) { return b.substr(0, v2 + 33); }, false, 0, 4},
         {"cut at a record's end inside reading 5", [&](const std::string& b) { return b.substr(0, v2 + 60); }, false, 0,
