@@ -1,17 +1,20 @@
 // Every writer, and the XYZ analysis, over any bytes as the survey file, into memory: no
 // sanitizer report, no output line longer than its format allows (LZ5's exactly 48 or 204
 // characters before CR LF), and a conversion that is not done tells the operator in one
-// message, one that is done in none.
+// message, one that is done in none. A place that goes bad after the opening scan costs only
+// the readings that the records it covers belong to.
 #include "converters/converter_files.h"
 #include "converters/converter_settings.h"
 #include "converters/writers.h"
 #include "memory_host.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <utility>
 
 using namespace converters;
 
@@ -46,9 +49,13 @@ void CheckLines(const std::string& output, int32_t mode)
     }
 }
 
-// A place that goes bad after the opening scan blanks only records: every other reads as
-// the sound file gives it, in whatever order the records are read.
-void CheckPlaceBlanksOnly(const std::string& bytes, int64_t from, int64_t to)
+// A place that goes bad after the opening scan blanks only the records it covers, told as
+// damage (a line record as one): every other reads as the sound file gives it, in whatever
+// order the records are read. Returns the file with each record it covers made a damaged line
+// of the same tag kind, which the writers must convert as they do the file with the place;
+// empty where the scan met the place, or where it covers the first record, whose signature
+// the scan keeps.
+std::string CheckPlaceBlanksOnly(const std::string& bytes, int64_t from, int64_t to)
 {
     MemoryInputFile sound(bytes), failing(bytes);
     failing.FailFrom = from;
@@ -56,12 +63,18 @@ void CheckPlaceBlanksOnly(const std::string& bytes, int64_t from, int64_t to)
     failing.ReadsBeforeFailing = 1;
     VlxRecords a(sound), b(failing);
     if (b.ReadFailed() || a.Count() != b.Count())
-        return;  // the scan itself met it
+        return std::string();  // the scan itself met it
+    auto covered = [&](int32_t n) {
+        const int64_t at = a.OffsetOf(n);
+        return a.Damage(n).empty() && at < to && std::min<int64_t>(at + RecordLength, bytes.size()) > from;
+    };
     for (int64_t k = 0; k < 2 * static_cast<int64_t>(a.Count()); ++k) {
         const int32_t n = static_cast<int32_t>(k < a.Count() ? k + 1 : (k * 7919) % a.Count() + 1);
         const std::string_view text = b.Record(n);
-        if ((text != a.Record(n) && text != std::string(RecordLength, ' ')) ||
-            b.Damage(n).empty() != a.Damage(n).empty() || b.MayHoldLineRecord(n) != a.MayHoldLineRecord(n) ||
+        const bool blanked = text != a.Record(n);
+        if ((blanked && (text != std::string(RecordLength, ' ') || !covered(n))) ||
+            b.Damage(n).empty() != (a.Damage(n).empty() && !blanked) ||
+            b.MayHoldLineRecord(n) != (blanked ? a.Record(n)[0] == 'L' : a.MayHoldLineRecord(n)) ||
             b.CutShort(n) != a.CutShort(n))
             std::abort();
     }
@@ -69,27 +82,46 @@ void CheckPlaceBlanksOnly(const std::string& bytes, int64_t from, int64_t to)
         for (int32_t n = 1; n <= a.Count(); ++n)
             if (b.Record(n) != a.Record(n) || b.Damage(n) != a.Damage(n) || b.LineOf(n) != a.LineOf(n))
                 std::abort();
+    std::string marked = bytes;
+    for (int32_t n = a.Count(); n >= 1; --n) {
+        const size_t at = static_cast<size_t>(a.OffsetOf(n)),
+                     length = std::min<size_t>(RecordLength, bytes.size() - at);
+        const std::string line = (a.Record(n)[0] == 'L' ? "L" : "C") + std::string(RecordTextLength - 2, ' ');
+        if (covered(n))
+            marked.replace(at, length, a.CutShort(n) ? std::string(line, 0, length) : line + "\r\n");
+    }
+    return a.Count() == 0 || covered(1) ? std::string() : marked;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    // The first bytes choose the options, in and out of their lists; the rest is the file.
+    // Bytes 9-16 choose the options, in and out of their lists: in a survey they are columns
+    // of H1 after its signature that no converter reads, so a survey that converts can have
+    // any. All the bytes are the file.
     uint8_t options[8] = {};
-    for (size_t i = 0; i < sizeof options && i < size; ++i)
-        options[i] = data[i];
+    for (size_t i = 0; i < sizeof options && 8 + i < size; ++i)
+        options[i] = data[8 + i];
     // Half the inputs are repeated past record 1025, so that their damage meets the reader's
     // later blocks and its block switches too.
     std::string bytes(reinterpret_cast<const char*>(data), size);
     while (options[6] / 9 % 2 == 1 && size > 0 && bytes.size() < 1100 * 60)
         bytes.append(reinterpret_cast<const char*>(data), size);
-    // A quarter of them have a small place that goes bad after the opening scan.
-    const bool bad = options[7] / 12 % 4 == 1 && !bytes.empty();
+    // Half of them have a small place that goes bad after the opening scan (the seeds too).
+    const bool bad = options[7] % 2 == 0 && !bytes.empty();
     const int64_t badFrom = bad ? static_cast<int64_t>((options[1] << 8 | options[0]) * 61u % bytes.size()) : -1;
-    if (bad)
-        CheckPlaceBlanksOnly(bytes, badFrom, badFrom + options[4] % 70 + 1);
-    for (int32_t mode : {ModeLz5, ModeUsf, ModeTxt, ModeXyz}) {
+    const int64_t badTo = badFrom + options[4] % 70 + 1;
+    const std::string marked = bad ? CheckPlaceBlanksOnly(bytes, badFrom, badTo) : std::string();
+    // Each writer with the place going bad, then over the file with what it covers marked:
+    // every reading the failing bytes do not touch is written as the intact file gives it.
+    const int32_t modes[] = {ModeLz5, ModeUsf, ModeTxt, ModeXyz};
+    std::pair<bool, std::string> failed;
+    for (int32_t k = 0; k < 8; ++k) {
+        const int32_t mode = modes[k / 2];
+        const bool marking = k % 2 == 1;
+        if (marking && marked.empty())
+            continue;
         ConverterState state;
         state.ConverterMode = mode;
         DefaultConverterSettings(state.Settings, mode);
@@ -113,9 +145,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         s.HdopMask = options[7] % 12;
         MemoryHost host;
         host.Record = false;
-        host.Input = bytes;
-        host.InputFailFrom = badFrom;
-        host.InputFailTo = badFrom + options[4] % 70 + 1;
+        host.Input = marking ? marked : bytes;
+        host.InputFailFrom = marking ? -1 : badFrom;
+        host.InputFailTo = badTo;
         host.InputReadsBeforeFailing = 1;
         if (mode == ModeXyz)
             AnalyseVlxFile(state, host);
@@ -126,6 +158,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (host.Messages.size() - analysisMessages != (result == 1 ? 0u : 1u))
             std::abort();
         if (host.ProgressOutOfRange)
+            std::abort();
+        if (!marking)
+            failed = {host.OutputCreated, host.Output};
+        else if (failed != std::make_pair(host.OutputCreated, host.Output))
             std::abort();
     }
     return 0;
