@@ -174,9 +174,9 @@ private:
     bool LastCut = false;   // the last record is cut short
     int64_t CutOffset = 0;  // where it starts
     std::string FirstBytes;
-    std::vector<ScanPoint> BlockStarts;   // every block's start, then where the records end
-    std::vector<uint64_t> WholeRecords;   // bit n - 1: record n is whole
-    std::vector<uint64_t> LineRecords;    // bit n - 1: record n is a line record or a stretch that may hold one
+    std::vector<ScanPoint> BlockStarts;  // every block's start, then where the records end
+    std::vector<uint64_t> WholeRecords;  // bit n - 1: record n is whole
+    std::vector<uint64_t> LineRecords;   // bit n - 1: record n is a line record or a stretch that may hold one
     HeldBlock Held[4];
     uint64_t Uses = 0;
     char Single[RecordLength];

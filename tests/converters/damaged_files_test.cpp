@@ -239,8 +239,6 @@ TEST(DamagedFiles, EveryReadingIsWrittenOrTheOperatorIsTold)
         // Mended: in a survey that ends in a damaged stretch, a place going bad after the scan
         // at the line end of a stretch, or at the tag or line end of the record after it,
         // blanked every record from there on (no reading written).
-        {"a short C7's LF going bad after the scan, a zeroed tail", sixShortC7ZeroedTail, true, 0, 5,
-         static_cast<int64_t>(c71 + 56), static_cast<int64_t>(c71 + 57), 1},
         {"a short C7's CR LF going bad after the scan, a zeroed tail", sixShortC7ZeroedTail, true, 0, 5,
          static_cast<int64_t>(c71 + 55), static_cast<int64_t>(c71 + 57), 1},
         {"the tag after a short C7 going bad after the scan, a zeroed tail", sixShortC7ZeroedTail, true, 0, 5,

@@ -1,8 +1,7 @@
 // Every writer, and the XYZ analysis, over any bytes as the survey file, into memory: no
 // sanitizer report, no output line longer than its format allows (LZ5's exactly 48 or 204
 // characters before CR LF), and a conversion that is not done tells the operator in one
-// message, one that is done in none. A place that goes bad after the opening scan costs only
-// the readings that the records it covers belong to.
+// message, one that is done in none.
 #include "converters/converter_files.h"
 #include "converters/converter_settings.h"
 #include "converters/writers.h"
@@ -14,7 +13,6 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
-#include <utility>
 
 using namespace converters;
 
@@ -49,12 +47,11 @@ void CheckLines(const std::string& output, int32_t mode)
     }
 }
 
-// A place that goes bad after the opening scan blanks only the records it covers, told as
-// damage (a line record as one): every other reads as the sound file gives it, in whatever
-// order the records are read. Returns the file with each record it covers made a damaged line
-// of the same tag kind, which the writers must convert as they do the file with the place;
-// empty where the scan met the place, or where it covers the first record, whose signature
-// the scan keeps.
+// A place that goes bad after the opening scan blanks only the records it covers: every other
+// reads as the sound file gives it, in whatever order the records are read. Returns the file
+// with each record it covers made a damaged line, starting with "L" where it was a line record,
+// which the writers must convert as the file with the place; empty where the scan met the
+// place or never read it, or the place covers the first record, whose signature the scan keeps.
 std::string CheckPlaceBlanksOnly(const std::string& bytes, int64_t from, int64_t to)
 {
     MemoryInputFile sound(bytes), failing(bytes);
@@ -62,44 +59,40 @@ std::string CheckPlaceBlanksOnly(const std::string& bytes, int64_t from, int64_t
     failing.FailTo = to;
     failing.ReadsBeforeFailing = 1;
     VlxRecords a(sound), b(failing);
-    if (b.ReadFailed() || a.Count() != b.Count())
-        return std::string();  // the scan itself met it
-    auto covered = [&](int32_t n) {
-        const int64_t at = a.OffsetOf(n);
-        return a.Damage(n).empty() && at < to && std::min<int64_t>(at + RecordLength, bytes.size()) > from;
-    };
+    if (b.ReadFailed() || a.Count() != b.Count() || failing.ReadsBeforeFailing > 0)
+        return std::string();  // the scan itself met it, or never read it
+    std::string marked;
+    int64_t kept = 0;  // the bytes before it are in it
     for (int64_t k = 0; k < 2 * static_cast<int64_t>(a.Count()); ++k) {
         const int32_t n = static_cast<int32_t>(k < a.Count() ? k + 1 : (k * 7919) % a.Count() + 1);
         const std::string_view text = b.Record(n);
-        const bool blanked = text != a.Record(n);
-        if ((blanked && (text != std::string(RecordLength, ' ') || !covered(n))) ||
-            b.Damage(n).empty() != (a.Damage(n).empty() && !blanked) ||
-            b.MayHoldLineRecord(n) != (blanked ? a.Record(n)[0] == 'L' : a.MayHoldLineRecord(n)) ||
+        const int64_t at = a.OffsetOf(n),
+                      end = std::min<int64_t>(at + RecordLength, static_cast<int64_t>(bytes.size()));
+        const bool covered = a.Damage(n).empty() && at < to && end > from, blanked = text != a.Record(n);
+        if ((blanked && (text != std::string(RecordLength, ' ') || !covered)) ||
+            (!blanked &&
+             (b.Damage(n).empty() != a.Damage(n).empty() || b.MayHoldLineRecord(n) != a.MayHoldLineRecord(n))) ||
             b.CutShort(n) != a.CutShort(n))
             std::abort();
+        if (k < a.Count() && covered) {
+            const std::string line = (a.Record(n)[0] == 'L' ? "L" : "C") + std::string(56, ' ') + "\r\n";
+            marked.append(bytes, kept, at - kept).append(line, 0, a.CutShort(n) ? std::min<int64_t>(end - at, 57) : 59);
+            kept = end;
+        }
     }
     if (!b.ReadFailed())
         for (int32_t n = 1; n <= a.Count(); ++n)
             if (b.Record(n) != a.Record(n) || b.Damage(n) != a.Damage(n) || b.LineOf(n) != a.LineOf(n))
                 std::abort();
-    std::string marked = bytes;
-    for (int32_t n = a.Count(); n >= 1; --n) {
-        const size_t at = static_cast<size_t>(a.OffsetOf(n)),
-                     length = std::min<size_t>(RecordLength, bytes.size() - at);
-        const std::string line = (a.Record(n)[0] == 'L' ? "L" : "C") + std::string(RecordTextLength - 2, ' ');
-        if (covered(n))
-            marked.replace(at, length, a.CutShort(n) ? std::string(line, 0, length) : line + "\r\n");
-    }
-    return a.Count() == 0 || covered(1) ? std::string() : marked;
+    return from < RecordLength && a.Damage(1).empty() ? std::string() : marked.append(bytes, kept);
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    // Bytes 9-16 choose the options, in and out of their lists: in a survey they are columns
-    // of H1 after its signature that no converter reads, so a survey that converts can have
-    // any. All the bytes are the file.
+    // Bytes 9-16 (a survey's H1 after its signature, which no converter reads) choose the
+    // options, in and out of their lists; all the bytes are the file.
     uint8_t options[8] = {};
     for (size_t i = 0; i < sizeof options && 8 + i < size; ++i)
         options[i] = data[8 + i];
@@ -115,10 +108,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::string marked = bad ? CheckPlaceBlanksOnly(bytes, badFrom, badTo) : std::string();
     // Each writer with the place going bad, then over the file with what it covers marked:
     // every reading the failing bytes do not touch is written as the intact file gives it.
-    const int32_t modes[] = {ModeLz5, ModeUsf, ModeTxt, ModeXyz};
-    std::pair<bool, std::string> failed;
+    std::string failed;
     for (int32_t k = 0; k < 8; ++k) {
-        const int32_t mode = modes[k / 2];
+        const int32_t mode = k < 2 ? ModeLz5 : k < 4 ? ModeUsf : k < 6 ? ModeTxt : ModeXyz;
         const bool marking = k % 2 == 1;
         if (marking && marked.empty())
             continue;
@@ -159,10 +151,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             std::abort();
         if (host.ProgressOutOfRange)
             std::abort();
-        if (!marking)
-            failed = {host.OutputCreated, host.Output};
-        else if (failed != std::make_pair(host.OutputCreated, host.Output))
+        if (marking && failed != (host.OutputCreated ? host.Output : "(none)"))
             std::abort();
+        failed = host.OutputCreated ? host.Output : "(none)";
     }
     return 0;
 }
