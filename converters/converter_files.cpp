@@ -264,8 +264,8 @@ bool VlxRecords::NextRecord(Scanner& bytes, ScanPoint& point, Found& found)
 
 namespace {
 
-// Told for a damaged stretch whose first line cannot be read any more; a failed read is told
-// in its place, so the operator never sees it.
+// Told for a record, or a damaged stretch's first line, that cannot be read any more; a failed
+// read is told in its place, so the operator never sees it.
 const char UnreadableStretch[] = "it cannot be read";
 
 }  // namespace
@@ -381,6 +381,14 @@ bool VlxRecords::Noted(const std::vector<uint64_t>& bits, int32_t n)
     return (bits[static_cast<size_t>(n - 1) / 64] >> ((n - 1) % 64) & 1) != 0;
 }
 
+void VlxRecords::CannotRead(Found& found, int32_t n)
+{
+    // Told where it stands, so that no reading is written without it, nor with the line or
+    // station before it.
+    found.What = UnreadableStretch;
+    found.HoldsLine = Noted(LineRecords, n);
+}
+
 void VlxRecords::ReadTexts(HeldBlock& block, int32_t from, int32_t to)
 {
     if (from >= to)
@@ -395,11 +403,8 @@ void VlxRecords::ReadTexts(HeldBlock& block, int32_t from, int32_t to)
             if (ReadBytes(offset + static_cast<int64_t>(at), text + at, RecordLength) < 0) {
                 Failed = true;
                 std::memset(text + at, ' ', RecordLength);
-                // Told where it stands, so that no reading is written without it, nor with the
-                // line or station before it.
                 const int32_t k = from + static_cast<int32_t>(at / RecordLength);
-                block.Places[static_cast<size_t>(k)].What = UnreadableStretch;
-                block.Places[static_cast<size_t>(k)].HoldsLine = Noted(LineRecords, block.First + k);
+                CannotRead(block.Places[static_cast<size_t>(k)], block.First + k);
             }
     }
     // Texts of the records reach the outputs; a control character in them (a damaged file)
@@ -527,8 +532,7 @@ void VlxRecords::Frame(size_t index, HeldBlock& block)
                 Found& hidden = block.Places[static_cast<size_t>(k)];
                 hidden.Line = point.Line - (next - k);
                 hidden.Damaged = !Noted(WholeRecords, from.First + k);
-                hidden.What = UnreadableStretch;
-                hidden.HoldsLine = Noted(LineRecords, from.First + k);
+                CannotRead(hidden, from.First + k);
             }
             Failed = Failed || next > i + 1;
             read.Lines = next > lastStretch;

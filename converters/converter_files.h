@@ -77,9 +77,10 @@ private:
 // stretch whose first line cannot be read any more.
 //
 // What it keeps does not grow with the damage: one scan counts the records, notes which are
-// whole, which are line records or stretches that may hold one, and where every block starts; a block (1024
-// records at most, spanning little more than 64 KiB) is framed again from there when it is
-// read, with what is wrong in each of its stretches. The few blocks used last are held.
+// whole, which are line records or stretches that may hold one, and where every block starts;
+// a block (1024 records at most, spanning little more than 64 KiB) is framed again from there
+// when it is read, with what is wrong in each of its stretches. The few blocks used last are
+// held.
 class VlxRecords {
 public:
     explicit VlxRecords(InputFile& file);
@@ -156,6 +157,8 @@ private:
     // the records framed from there to the tail are as many and as whole as the scan found
     // them; -1 where not.
     int32_t FramedFrom(Scanner& bytes, int64_t at, const ScanPoint& tail, int32_t first, int32_t after, int32_t last);
+    // Record n, at `found`, cannot be read any more.
+    void CannotRead(Found& found, int32_t n);
     // The texts of the whole records from..to-1 of a block, which follow one another.
     void ReadTexts(HeldBlock& block, int32_t from, int32_t to);
     // The block that holds record n, framed first when it is not held; nullptr outside
@@ -176,7 +179,7 @@ private:
     std::string FirstBytes;
     std::vector<ScanPoint> BlockStarts;  // every block's start, then where the records end
     std::vector<uint64_t> WholeRecords;  // bit n - 1: record n is whole
-    std::vector<uint64_t> LineRecords;   // bit n - 1: record n is a line record or a stretch that may hold one
+    std::vector<uint64_t> LineRecords;   // bit n - 1: a line record, or a stretch that may hold one
     HeldBlock Held[4];
     uint64_t Uses = 0;
     char Single[RecordLength];
