@@ -94,28 +94,9 @@ public:
             return Unreadable;
         }
         if (at < Start || at >= Start + static_cast<int64_t>(Length)) {
-            int64_t got = Load(at, RecordAtATime ? RecordLength : WindowSize);
-            if (got < 0 && !RecordAtATime) {
-                RecordAtATime = true;
-                got = Load(at, RecordLength);
-            }
-            if (got < 0 && Again)
-                got = Load(at, 1);
-            if (got <= 0) {
-                Start = -1;
-                Length = 0;
-                if (Again) {
-                    ++Unread;
-                    BadFrom = at == BadTo ? BadFrom : at;
-                    BadTo = at + 1;
-                    return Unreadable;
-                }
-                Records.Failed = Records.Failed || got < 0;
-                Records.FileSize = at;
-                return -1;
-            }
-            Start = at;
-            Length = static_cast<size_t>(got);
+            const int moved = Move(at);
+            if (moved < 0)
+                return moved;
         }
         return static_cast<unsigned char>(Window[static_cast<size_t>(at - Start)]);
     }
@@ -175,6 +156,9 @@ public:
     int64_t Unread = 0;
 
 private:
+    // The window moved to start at the offset: 0, or what Byte gives where it cannot be read.
+    // Apart from Byte, so that the byte at hand is read inline.
+    int Move(int64_t at);
     int64_t Load(int64_t at, int64_t most)
     {
         Window.resize(static_cast<size_t>(std::min<int64_t>(most, Records.FileSize - at)));
@@ -190,6 +174,33 @@ private:
     bool RecordAtATime = false;
     int64_t BadFrom = -1, BadTo = -1;  // the bytes that could not be read last
 };
+
+int VlxRecords::Scanner::Move(int64_t at)
+{
+    int64_t got = Load(at, RecordAtATime ? RecordLength : WindowSize);
+    if (got < 0 && !RecordAtATime) {
+        RecordAtATime = true;
+        got = Load(at, RecordLength);
+    }
+    if (got < 0 && Again)
+        got = Load(at, 1);
+    if (got <= 0) {
+        Start = -1;
+        Length = 0;
+        if (Again) {
+            ++Unread;
+            BadFrom = at == BadTo ? BadFrom : at;
+            BadTo = at + 1;
+            return Unreadable;
+        }
+        Records.Failed = Records.Failed || got < 0;
+        Records.FileSize = at;
+        return -1;
+    }
+    Start = at;
+    Length = static_cast<size_t>(got);
+    return 0;
+}
 
 VlxRecords::VlxRecords(InputFile& file) : File(file)
 {
@@ -242,10 +253,12 @@ bool VlxRecords::NextRecord(Scanner& bytes, ScanPoint& point, Found& found)
     found.Line = point.Line;
     if (at >= FileSize)
         return false;
-    // The tag first, as the framing check reads it: reading it again later could read a
-    // place the scan otherwise passes.
-    found.HoldsLine = bytes.Byte(at) == 'L';
-    if (bytes.WholeRecord(at) == Scanner::Match::Yes) {
+    // A whole record, its tag read once: read again, it could read a place that the scan
+    // otherwise passes.
+    const int tag = bytes.Byte(at);
+    found.HoldsLine = tag == 'L';
+    if (IsRecordTag(tag) &&
+        bytes.Matches({{at + RecordTextLength, '\r'}, {at + RecordTextLength + 1, '\n'}}) == Scanner::Match::Yes) {
         point.Offset += RecordLength;
         ++point.Line;
         return true;
@@ -348,6 +361,7 @@ void VlxRecords::Scan()
     // hold one, and where every block starts. A block ends after 1024 records, or sooner where
     // its records would span more than BlockSpan bytes, so that framing one again never reads
     // far whatever the damage.
+    OffsetBytes.reserve(static_cast<size_t>(FileSize / RecordLength + 1));
     ScanPoint point;
     Found found;
     for (;;) {
@@ -369,6 +383,7 @@ void VlxRecords::Scan()
             WholeRecords.back() |= bit;
         if (found.HoldsLine)
             LineRecords.back() |= bit;
+        OffsetBytes.push_back(static_cast<uint8_t>(found.Offset));
         LastCut = found.Cut;
         if (found.Cut)
             CutOffset = found.Offset;
@@ -416,12 +431,12 @@ void VlxRecords::ReadTexts(HeldBlock& block, int32_t from, int32_t to)
 int32_t VlxRecords::FramedFrom(Scanner& bytes, int64_t at, const ScanPoint& tail, int32_t first, int32_t after,
                                int32_t last)
 {
-    std::vector<bool> whole;
+    std::vector<std::pair<int64_t, bool>> framed;  // where each record starts, whether whole
     while (at < tail.Offset) {
         const Scanner::Match w = bytes.WholeRecord(at);
         if (w == Scanner::Match::Unknown)
             return -1;
-        whole.push_back(w == Scanner::Match::Yes);
+        framed.emplace_back(at, w == Scanner::Match::Yes);
         if (w == Scanner::Match::Yes) {
             at += RecordLength;
             continue;
@@ -434,12 +449,17 @@ int32_t VlxRecords::FramedFrom(Scanner& bytes, int64_t at, const ScanPoint& tail
         if (at < tail.Offset && m != Scanner::Match::Yes)
             return -1;
     }
-    const int32_t k = last + 1 - static_cast<int32_t>(whole.size());
+    const int32_t k = last + 1 - static_cast<int32_t>(framed.size());
     if (at != tail.Offset || k <= after)
         return -1;
-    for (size_t t = 0; t < whole.size(); ++t)
-        if (whole[t] != Noted(WholeRecords, first + k + static_cast<int32_t>(t)))
+    // A line in a stretch can look like the start of the record after it, when the place hides
+    // that record's line end: where each record starts tells the two framings apart.
+    for (size_t t = 0; t < framed.size(); ++t) {
+        const int32_t n = first + k + static_cast<int32_t>(t);
+        if (framed[t].second != Noted(WholeRecords, n) ||
+            static_cast<uint8_t>(framed[t].first) != OffsetBytes[static_cast<size_t>(n - 1)])
             return -1;
+    }
     return k;
 }
 

@@ -77,10 +77,10 @@ private:
 // stretch whose first line cannot be read any more.
 //
 // What it keeps does not grow with the damage: one scan counts the records, notes which are
-// whole, which are line records or stretches that may hold one, and where every block starts;
-// a block (1024 records at most, spanning little more than 64 KiB) is framed again from there
-// when it is read, with what is wrong in each of its stretches. The few blocks used last are
-// held.
+// whole, which are line records or stretches that may hold one, the low byte of where each
+// starts, and where every block starts; a block (1024 records at most, spanning little more
+// than 64 KiB) is framed again from there when it is read, with what is wrong in each of its
+// stretches. The few blocks used last are held.
 class VlxRecords {
 public:
     explicit VlxRecords(InputFile& file);
@@ -180,6 +180,7 @@ private:
     std::vector<ScanPoint> BlockStarts;  // every block's start, then where the records end
     std::vector<uint64_t> WholeRecords;  // bit n - 1: record n is whole
     std::vector<uint64_t> LineRecords;   // bit n - 1: a line record, or a stretch that may hold one
+    std::vector<uint8_t> OffsetBytes;    // n - 1: the low byte of where record n starts
     HeldBlock Held[4];
     uint64_t Uses = 0;
     char Single[RecordLength];
