@@ -358,9 +358,9 @@ void VlxRecords::Scan()
     BlankControlCharacters(FirstBytes.data(), FirstBytes.size());
 
     // Kept: the count, which records are whole, which are line records or stretches that may
-    // hold one, and where every block starts. A block ends after 1024 records, or sooner where
-    // its records would span more than BlockSpan bytes, so that framing one again never reads
-    // far whatever the damage.
+    // hold one, the low byte of where each starts, and where every block starts. A block ends
+    // after 1024 records, or sooner where its records would span more than BlockSpan bytes, so
+    // that framing one again never reads far whatever the damage.
     OffsetBytes.reserve(static_cast<size_t>(FileSize / RecordLength + 1));
     ScanPoint point;
     Found found;

@@ -155,7 +155,7 @@ private:
                        ScanPoint& point);
     // The record of the block (after `after`, up to `last`) that starts at the offset, where
     // the records framed from there to the tail are as many and as whole as the scan found
-    // them; -1 where not.
+    // them, and start where it found them; -1 where not.
     int32_t FramedFrom(Scanner& bytes, int64_t at, const ScanPoint& tail, int32_t first, int32_t after, int32_t last);
     // Record n, at `found`, cannot be read any more.
     void CannotRead(Found& found, int32_t n);
