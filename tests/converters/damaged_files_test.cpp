@@ -454,6 +454,22 @@ TEST(VlxFraming, StretchesResumeAtTheNextWholeRecord)
         EXPECT_FALSE(records.MayHoldLineRecord(static_cast<int32_t>(l1 / 60)));
         EXPECT_EQ(records.Record(static_cast<int32_t>(l1 / 60 + 1)).substr(0, 2), "L1");
     }
+    // Mended: with H2 and C2 a byte short and the line end of the H3 between them going bad
+    // after the scan, the P1 that the damaged C1 holds after 23 characters was read in H3's
+    // place.
+    {
+        const std::string bytes = good.substr(0, 60) + good.substr(61, 59) + good.substr(120, 62) +
+                                  std::string(23, ' ') + good.substr(RecordOffset(good, "P1", 1), 58) + "\r\n" +
+                                  good.substr(241, 59) + good.substr(300);
+        MemoryInputFile input(bytes);
+        input.FailFrom = 177;
+        input.FailTo = 204;
+        input.ReadsBeforeFailing = 1;
+        VlxRecords records(input);
+        EXPECT_EQ(records.Record(3), std::string(60, ' '));
+        EXPECT_EQ(records.Damage(3), "it cannot be read");
+        EXPECT_EQ(records.Record(5), good.substr(300, 60));
+    }
     // A read that fails in the opening scan ends the file there; the records before it are
     // kept, but one that cannot be read whole (the scan's reads end inside record 1093). A
     // place that goes bad after the scan blanks only the records it covers (mended: the rest
