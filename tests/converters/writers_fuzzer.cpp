@@ -59,8 +59,10 @@ std::string CheckPlaceBlanksOnly(const std::string& bytes, int64_t from, int64_t
     failing.FailTo = to;
     failing.ReadsBeforeFailing = 1;
     VlxRecords a(sound), b(failing);
-    if (b.ReadFailed() || a.Count() != b.Count() || failing.ReadsBeforeFailing > 0)
-        return std::string();  // the scan itself met it, or never read it
+    if (b.ReadFailed() || a.Count() != b.Count())
+        return std::string();  // the scan itself met it
+    // The scan never read it: a conversion's first read of it still succeeds.
+    const bool unread = failing.ReadsBeforeFailing > 0;
     std::string marked;
     int64_t kept = 0;  // the bytes before it are in it
     for (int64_t k = 0; k < 2 * static_cast<int64_t>(a.Count()); ++k) {
@@ -84,7 +86,7 @@ std::string CheckPlaceBlanksOnly(const std::string& bytes, int64_t from, int64_t
         for (int32_t n = 1; n <= a.Count(); ++n)
             if (b.Record(n) != a.Record(n) || b.Damage(n) != a.Damage(n) || b.LineOf(n) != a.LineOf(n))
                 std::abort();
-    return from < RecordLength && a.Damage(1).empty() ? std::string() : marked.append(bytes, kept);
+    return unread || (from < RecordLength && a.Damage(1).empty()) ? std::string() : marked.append(bytes, kept);
 }
 
 }  // namespace
