@@ -94,28 +94,9 @@ public:
             return Unreadable;
         }
         if (at < Start || at >= Start + static_cast<int64_t>(Length)) {
-            int64_t got = Load(at, RecordAtATime ? RecordLength : WindowSize);
-            if (got < 0 && !RecordAtATime) {
-                RecordAtATime = true;
-                got = Load(at, RecordLength);
-            }
-            if (got < 0 && Again)
-                got = Load(at, 1);
-            if (got <= 0) {
-                Start = -1;
-                Length = 0;
-                if (Again) {
-                    ++Unread;
-                    BadFrom = at == BadTo ? BadFrom : at;
-                    BadTo = at + 1;
-                    return Unreadable;
-                }
-                Records.Failed = Records.Failed || got < 0;
-                Records.FileSize = at;
-                return -1;
-            }
-            Start = at;
-            Length = static_cast<size_t>(got);
+            const int moved = Move(at);
+            if (moved < 0)
+                return moved;
         }
         return static_cast<unsigned char>(Window[static_cast<size_t>(at - Start)]);
     }
@@ -175,6 +156,9 @@ public:
     int64_t Unread = 0;
 
 private:
+    // The window moved to start at the offset: 0, or what Byte gives where it cannot be read.
+    // Apart from Byte, so that the byte at hand is read inline.
+    int Move(int64_t at);
     int64_t Load(int64_t at, int64_t most)
     {
         Window.resize(static_cast<size_t>(std::min<int64_t>(most, Records.FileSize - at)));
@@ -190,6 +174,33 @@ private:
     bool RecordAtATime = false;
     int64_t BadFrom = -1, BadTo = -1;  // the bytes that could not be read last
 };
+
+int VlxRecords::Scanner::Move(int64_t at)
+{
+    int64_t got = Load(at, RecordAtATime ? RecordLength : WindowSize);
+    if (got < 0 && !RecordAtATime) {
+        RecordAtATime = true;
+        got = Load(at, RecordLength);
+    }
+    if (got < 0 && Again)
+        got = Load(at, 1);
+    if (got <= 0) {
+        Start = -1;
+        Length = 0;
+        if (Again) {
+            ++Unread;
+            BadFrom = at == BadTo ? BadFrom : at;
+            BadTo = at + 1;
+            return Unreadable;
+        }
+        Records.Failed = Records.Failed || got < 0;
+        Records.FileSize = at;
+        return -1;
+    }
+    Start = at;
+    Length = static_cast<size_t>(got);
+    return 0;
+}
 
 VlxRecords::VlxRecords(InputFile& file) : File(file)
 {
@@ -242,7 +253,12 @@ bool VlxRecords::NextRecord(Scanner& bytes, ScanPoint& point, Found& found)
     found.Line = point.Line;
     if (at >= FileSize)
         return false;
-    if (bytes.WholeRecord(at) == Scanner::Match::Yes) {
+    // A whole record, its tag read once: read again, it could read a place that the scan
+    // otherwise passes.
+    const int tag = bytes.Byte(at);
+    found.HoldsLine = tag == 'L';
+    if (IsRecordTag(tag) &&
+        bytes.Matches({{at + RecordTextLength, '\r'}, {at + RecordTextLength + 1, '\n'}}) == Scanner::Match::Yes) {
         point.Offset += RecordLength;
         ++point.Line;
         return true;
@@ -261,8 +277,8 @@ bool VlxRecords::NextRecord(Scanner& bytes, ScanPoint& point, Found& found)
 
 namespace {
 
-// Told for a damaged stretch whose first line cannot be read any more; a failed read is told
-// in its place, so the operator never sees it.
+// Told for a record, or a damaged stretch's first line, that cannot be read any more; a failed
+// read is told in its place, so the operator never sees it.
 const char UnreadableStretch[] = "it cannot be read";
 
 }  // namespace
@@ -341,10 +357,11 @@ void VlxRecords::Scan()
     }
     BlankControlCharacters(FirstBytes.data(), FirstBytes.size());
 
-    // Kept: the count, which records are whole and which are stretches that may hold a line
-    // record, and where every block starts. A block ends after 1024 records, or sooner where
-    // its records would span more than BlockSpan bytes, so that framing one again never reads
-    // far whatever the damage.
+    // Kept: the count, which records are whole, which are line records or stretches that may
+    // hold one, the low byte of where each starts, and where every block starts. A block ends
+    // after 1024 records, or sooner where its records would span more than BlockSpan bytes, so
+    // that framing one again never reads far whatever the damage.
+    OffsetBytes.reserve(static_cast<size_t>(FileSize / RecordLength + 1));
     ScanPoint point;
     Found found;
     for (;;) {
@@ -359,13 +376,14 @@ void VlxRecords::Scan()
             BlockStarts.push_back(start);
         if (RecordCount % 64 == 0) {
             WholeRecords.push_back(0);
-            LineStretches.push_back(0);
+            LineRecords.push_back(0);
         }
         const uint64_t bit = uint64_t{1} << (RecordCount % 64);
         if (!found.Damaged && !found.Cut)
             WholeRecords.back() |= bit;
-        if (found.Damaged && found.HoldsLine)
-            LineStretches.back() |= bit;
+        if (found.HoldsLine)
+            LineRecords.back() |= bit;
+        OffsetBytes.push_back(static_cast<uint8_t>(found.Offset));
         LastCut = found.Cut;
         if (found.Cut)
             CutOffset = found.Offset;
@@ -376,6 +394,14 @@ void VlxRecords::Scan()
 bool VlxRecords::Noted(const std::vector<uint64_t>& bits, int32_t n)
 {
     return (bits[static_cast<size_t>(n - 1) / 64] >> ((n - 1) % 64) & 1) != 0;
+}
+
+void VlxRecords::CannotRead(Found& found, int32_t n)
+{
+    // Told where it stands, so that no reading is written without it, nor with the line or
+    // station before it.
+    found.What = UnreadableStretch;
+    found.HoldsLine = Noted(LineRecords, n);
 }
 
 void VlxRecords::ReadTexts(HeldBlock& block, int32_t from, int32_t to)
@@ -392,6 +418,8 @@ void VlxRecords::ReadTexts(HeldBlock& block, int32_t from, int32_t to)
             if (ReadBytes(offset + static_cast<int64_t>(at), text + at, RecordLength) < 0) {
                 Failed = true;
                 std::memset(text + at, ' ', RecordLength);
+                const int32_t k = from + static_cast<int32_t>(at / RecordLength);
+                CannotRead(block.Places[static_cast<size_t>(k)], block.First + k);
             }
     }
     // Texts of the records reach the outputs; a control character in them (a damaged file)
@@ -403,28 +431,35 @@ void VlxRecords::ReadTexts(HeldBlock& block, int32_t from, int32_t to)
 int32_t VlxRecords::FramedFrom(Scanner& bytes, int64_t at, const ScanPoint& tail, int32_t first, int32_t after,
                                int32_t last)
 {
-    std::vector<bool> whole;
+    std::vector<std::pair<int64_t, bool>> framed;  // where each record starts, whether whole
     while (at < tail.Offset) {
         const Scanner::Match w = bytes.WholeRecord(at);
         if (w == Scanner::Match::Unknown)
             return -1;
-        whole.push_back(w == Scanner::Match::Yes);
+        framed.emplace_back(at, w == Scanner::Match::Yes);
         if (w == Scanner::Match::Yes) {
             at += RecordLength;
             continue;
         }
+        // A stretch that reaches the tail is the block's last: the scan found it ends there,
+        // whether or not whole records follow (a zeroed tail ends the file in one).
         Scanner::Match m = Scanner::Match::No, record;
-        while (++at <= tail.Offset && (m = bytes.Resumes(at, record)) == Scanner::Match::No) {
+        while (++at < tail.Offset && (m = bytes.Resumes(at, record)) == Scanner::Match::No) {
         }
-        if (m != Scanner::Match::Yes)
+        if (at < tail.Offset && m != Scanner::Match::Yes)
             return -1;
     }
-    const int32_t k = last + 1 - static_cast<int32_t>(whole.size());
+    const int32_t k = last + 1 - static_cast<int32_t>(framed.size());
     if (at != tail.Offset || k <= after)
         return -1;
-    for (size_t t = 0; t < whole.size(); ++t)
-        if (whole[t] != Noted(WholeRecords, first + k + static_cast<int32_t>(t)))
+    // A line in a stretch can look like the start of the record after it, when the place hides
+    // that record's line end: where each record starts tells the two framings apart.
+    for (size_t t = 0; t < framed.size(); ++t) {
+        const int32_t n = first + k + static_cast<int32_t>(t);
+        if (framed[t].second != Noted(WholeRecords, n) ||
+            static_cast<uint8_t>(framed[t].first) != OffsetBytes[static_cast<size_t>(n - 1)])
             return -1;
+    }
     return k;
 }
 
@@ -498,7 +533,7 @@ void VlxRecords::Frame(size_t index, HeldBlock& block)
         const bool recount = i == lastStretch && linesFrom >= 0;
         StretchRead read =
             FrameStretch(bytes, point, found, i == lastStretch && !recount ? &tail : nullptr, tail.Offset + 1);
-        found.HoldsLine = Noted(LineStretches, n);
+        found.HoldsLine = Noted(LineRecords, n);
         if (recount) {
             const int64_t shift = tail.Line - point.Line;
             for (int32_t k = linesFrom + 1; k <= i; ++k)
@@ -517,8 +552,7 @@ void VlxRecords::Frame(size_t index, HeldBlock& block)
                 Found& hidden = block.Places[static_cast<size_t>(k)];
                 hidden.Line = point.Line - (next - k);
                 hidden.Damaged = !Noted(WholeRecords, from.First + k);
-                hidden.What = hidden.Damaged ? UnreadableStretch : "";
-                hidden.HoldsLine = Noted(LineStretches, from.First + k);
+                CannotRead(hidden, from.First + k);
             }
             Failed = Failed || next > i + 1;
             read.Lines = next > lastStretch;
@@ -579,6 +613,12 @@ int64_t VlxRecords::LineOf(int32_t n)
 {
     const Found* f = Place(n);
     return f ? f->Line : 0;
+}
+
+int64_t VlxRecords::OffsetOf(int32_t n)
+{
+    const Found* f = Place(n);
+    return f ? f->Offset : 0;
 }
 
 bool VlxRecords::CutShort(int32_t n)

@@ -72,13 +72,15 @@ private:
 // left out (the record count of a plain file is its size divided by 60, rounded). Control
 // characters in columns 1-58 read as blanks. A read that fails in the opening scan ends the
 // file there; a record that cannot be read whole reads blank, and only it, and so does a
-// record whose start a place that went bad after the scan hides. Either is remembered
-// (ReadFailed), as is a stretch whose first line cannot be read any more.
+// record whose start a place that went bad after the scan hides: either is damage where it
+// stands, a line record where the scan found one. Either is remembered (ReadFailed), as is a
+// stretch whose first line cannot be read any more.
 //
 // What it keeps does not grow with the damage: one scan counts the records, notes which are
-// whole, which stretches may hold a line record and where every block starts; a block (1024
-// records at most, spanning little more than 64 KiB) is framed again from there when it is
-// read, with what is wrong in each of its stretches. The few blocks used last are held.
+// whole, which are line records or stretches that may hold one, the low byte of where each
+// starts, and where every block starts; a block (1024 records at most, spanning little more
+// than 64 KiB) is framed again from there when it is read, with what is wrong in each of its
+// stretches. The few blocks used last are held.
 class VlxRecords {
 public:
     explicit VlxRecords(InputFile& file);
@@ -90,10 +92,14 @@ public:
     // What is wrong where record n stands; empty for a record read whole.
     const std::string& Damage(int32_t n);
     // True for a damaged stretch that may have held a line record (one of its lines starts
-    // with "L" or with no record tag): the line of the records after it is not known.
+    // with "L" or with no record tag), or a line record that cannot be read any more: the line
+    // of the records after it is not known.
     bool MayHoldLineRecord(int32_t n);
     // The line of the file at which record n starts, from 1.
     int64_t LineOf(int32_t n);
+    // The byte of the file at which record n starts (0 for one whose start a place that
+    // cannot be read hides).
+    int64_t OffsetOf(int32_t n);
     // True for the last record when the file ends inside it: what it held is not all there.
     bool CutShort(int32_t n);
     // A read of the file failed: records are missing or blank.
@@ -149,8 +155,10 @@ private:
                        ScanPoint& point);
     // The record of the block (after `after`, up to `last`) that starts at the offset, where
     // the records framed from there to the tail are as many and as whole as the scan found
-    // them; -1 where not.
+    // them, and start where it found them; -1 where not.
     int32_t FramedFrom(Scanner& bytes, int64_t at, const ScanPoint& tail, int32_t first, int32_t after, int32_t last);
+    // Record n, at `found`, cannot be read any more.
+    void CannotRead(Found& found, int32_t n);
     // The texts of the whole records from..to-1 of a block, which follow one another.
     void ReadTexts(HeldBlock& block, int32_t from, int32_t to);
     // The block that holds record n, framed first when it is not held; nullptr outside
@@ -169,9 +177,10 @@ private:
     bool LastCut = false;   // the last record is cut short
     int64_t CutOffset = 0;  // where it starts
     std::string FirstBytes;
-    std::vector<ScanPoint> BlockStarts;   // every block's start, then where the records end
-    std::vector<uint64_t> WholeRecords;   // bit n - 1: record n is whole
-    std::vector<uint64_t> LineStretches;  // bit n - 1: record n is a stretch that may hold a line record
+    std::vector<ScanPoint> BlockStarts;  // every block's start, then where the records end
+    std::vector<uint64_t> WholeRecords;  // bit n - 1: record n is whole
+    std::vector<uint64_t> LineRecords;   // bit n - 1: a line record, or a stretch that may hold one
+    std::vector<uint8_t> OffsetBytes;    // n - 1: the low byte of where record n starts
     HeldBlock Held[4];
     uint64_t Uses = 0;
     char Single[RecordLength];

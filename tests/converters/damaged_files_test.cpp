@@ -173,6 +173,11 @@ TEST(DamagedFiles, EveryReadingIsWrittenOrTheOperatorIsTold)
     };
     const std::string inserted =
         "copied by hand from the field book, station 30 re-read after the storm" + std::string("\r\n");
+    // Six readings (station 40 stored twice), reading 1's C7 3 bytes short, a zeroed tail.
+    const size_t c71 = RecordOffset(good, "C7", 1);
+    auto sixShortC7ZeroedTail = [&](const std::string& b) {
+        return (b + b.substr(RecordOffset(good, "S1", 5))).erase(c71 + 20, 3) + std::string(500, '\0');
+    };
 
     const Damage damages[] = {
         {"a byte lost inside reading 3's V3", [&](const std::string& b) { return std::string(b).erase(v3 + 20, 1); },
@@ -231,6 +236,21 @@ TEST(DamagedFiles, EveryReadingIsWrittenOrTheOperatorIsTold)
         {"the line end of a stretch's second line going bad after the scan",
          [&](const std::string& b) { return std::string(b).erase(z5 + 30, 1).erase(v3 + 80, 1).erase(v3 + 20, 1); },
          true, LineAt(v3), 3, static_cast<int64_t>(v3 + 116), static_cast<int64_t>(v3 + 118), 1},
+        // Mended: in a survey that ends in a damaged stretch, a place going bad after the scan
+        // at the line end of a stretch, or at the tag or line end of the record after it,
+        // blanked every record from there on (no reading written).
+        {"a short C7's CR LF going bad after the scan, a zeroed tail", sixShortC7ZeroedTail, true, 0, 5,
+         static_cast<int64_t>(c71 + 55), static_cast<int64_t>(c71 + 57), 1},
+        {"the tag after a short C7 going bad after the scan, a zeroed tail", sixShortC7ZeroedTail, true, 0, 5,
+         static_cast<int64_t>(c71 + 57), static_cast<int64_t>(c71 + 58), 1},
+        {"the line end after a short C7 going bad after the scan, a zeroed tail", sixShortC7ZeroedTail, true, 0, 5,
+         static_cast<int64_t>(c71 + 115), static_cast<int64_t>(c71 + 117), 1},
+        // Mended: a line or station record that went bad after the scan gave the readings
+        // after it the line or station before it.
+        {"station 20's S1 going bad after the scan", [](const std::string& b) { return b; }, true, 0, 4,
+         static_cast<int64_t>(s3 + 10), static_cast<int64_t>(s3 + 11), 1},
+        {"the L1 going bad after the scan", [](const std::string& b) { return b; }, true, 0, 0,
+         static_cast<int64_t>(l1 + 10), static_cast<int64_t>(l1 + 11), 1},
         // A power cut during a store: the reading it interrupts is left out without a word.
         {"cut inside reading 5", [&](const std::string& b) { return b.substr(0, v2 + 33); }, false, 0, 4},
         {"cut at a record's end inside reading 5", [&](const std::string& b) { return b.substr(0, v2 + 60); }, false, 0,
@@ -433,6 +453,22 @@ TEST(VlxFraming, StretchesResumeAtTheNextWholeRecord)
         VlxRecords records(input);
         EXPECT_FALSE(records.MayHoldLineRecord(static_cast<int32_t>(l1 / 60)));
         EXPECT_EQ(records.Record(static_cast<int32_t>(l1 / 60 + 1)).substr(0, 2), "L1");
+    }
+    // Mended: with H2 and C2 a byte short and the line end of the H3 between them going bad
+    // after the scan, the P1 that the damaged C1 holds after 23 characters was read in H3's
+    // place.
+    {
+        const std::string bytes = good.substr(0, 60) + good.substr(61, 59) + good.substr(120, 62) +
+                                  std::string(23, ' ') + good.substr(RecordOffset(good, "P1", 1), 58) + "\r\n" +
+                                  good.substr(241, 59) + good.substr(300);
+        MemoryInputFile input(bytes);
+        input.FailFrom = 177;
+        input.FailTo = 204;
+        input.ReadsBeforeFailing = 1;
+        VlxRecords records(input);
+        EXPECT_EQ(records.Record(3), std::string(60, ' '));
+        EXPECT_EQ(records.Damage(3), "it cannot be read");
+        EXPECT_EQ(records.Record(5), good.substr(300, 60));
     }
     // A read that fails in the opening scan ends the file there; the records before it are
     // kept, but one that cannot be read whole (the scan's reads end inside record 1093). A

@@ -7,6 +7,7 @@
 #include "converters/writers.h"
 #include "memory_host.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -46,9 +47,12 @@ void CheckLines(const std::string& output, int32_t mode)
     }
 }
 
-// A place that goes bad after the opening scan blanks only records: every other reads as
-// the sound file gives it, in whatever order the records are read.
-void CheckPlaceBlanksOnly(const std::string& bytes, int64_t from, int64_t to)
+// A place that goes bad after the opening scan blanks only the records it covers: every other
+// reads as the sound file gives it, in whatever order the records are read. Returns the file
+// with each record it covers made a damaged line, starting with "L" where it was a line record,
+// which the writers must convert as the file with the place; empty where the scan met the
+// place or never read it, or the place covers the first record, whose signature the scan keeps.
+std::string CheckPlaceBlanksOnly(const std::string& bytes, int64_t from, int64_t to)
 {
     MemoryInputFile sound(bytes), failing(bytes);
     failing.FailFrom = from;
@@ -56,40 +60,62 @@ void CheckPlaceBlanksOnly(const std::string& bytes, int64_t from, int64_t to)
     failing.ReadsBeforeFailing = 1;
     VlxRecords a(sound), b(failing);
     if (b.ReadFailed() || a.Count() != b.Count())
-        return;  // the scan itself met it
+        return std::string();  // the scan itself met it
+    // The scan never read it: a conversion's first read of it still succeeds.
+    const bool unread = failing.ReadsBeforeFailing > 0;
+    std::string marked;
+    int64_t kept = 0;  // the bytes before it are in it
     for (int64_t k = 0; k < 2 * static_cast<int64_t>(a.Count()); ++k) {
         const int32_t n = static_cast<int32_t>(k < a.Count() ? k + 1 : (k * 7919) % a.Count() + 1);
         const std::string_view text = b.Record(n);
-        if ((text != a.Record(n) && text != std::string(RecordLength, ' ')) ||
-            b.Damage(n).empty() != a.Damage(n).empty() || b.MayHoldLineRecord(n) != a.MayHoldLineRecord(n) ||
+        const int64_t at = a.OffsetOf(n),
+                      end = std::min<int64_t>(at + RecordLength, static_cast<int64_t>(bytes.size()));
+        const bool covered = a.Damage(n).empty() && at < to && end > from, blanked = text != a.Record(n);
+        if ((blanked && (text != std::string(RecordLength, ' ') || !covered)) ||
+            (!blanked &&
+             (b.Damage(n).empty() != a.Damage(n).empty() || b.MayHoldLineRecord(n) != a.MayHoldLineRecord(n))) ||
             b.CutShort(n) != a.CutShort(n))
             std::abort();
+        if (k < a.Count() && covered) {
+            const std::string line = (a.Record(n)[0] == 'L' ? "L" : "C") + std::string(56, ' ') + "\r\n";
+            marked.append(bytes, kept, at - kept).append(line, 0, a.CutShort(n) ? std::min<int64_t>(end - at, 57) : 59);
+            kept = end;
+        }
     }
     if (!b.ReadFailed())
         for (int32_t n = 1; n <= a.Count(); ++n)
             if (b.Record(n) != a.Record(n) || b.Damage(n) != a.Damage(n) || b.LineOf(n) != a.LineOf(n))
                 std::abort();
+    return unread || (from < RecordLength && a.Damage(1).empty()) ? std::string() : marked.append(bytes, kept);
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    // The first bytes choose the options, in and out of their lists; the rest is the file.
+    // Bytes 9-16 (a survey's H1 after its signature, which no converter reads) choose the
+    // options, in and out of their lists; all the bytes are the file.
     uint8_t options[8] = {};
-    for (size_t i = 0; i < sizeof options && i < size; ++i)
-        options[i] = data[i];
+    for (size_t i = 0; i < sizeof options && 8 + i < size; ++i)
+        options[i] = data[8 + i];
     // Half the inputs are repeated past record 1025, so that their damage meets the reader's
     // later blocks and its block switches too.
     std::string bytes(reinterpret_cast<const char*>(data), size);
     while (options[6] / 9 % 2 == 1 && size > 0 && bytes.size() < 1100 * 60)
         bytes.append(reinterpret_cast<const char*>(data), size);
-    // A quarter of them have a small place that goes bad after the opening scan.
-    const bool bad = options[7] / 12 % 4 == 1 && !bytes.empty();
+    // Half of them have a small place that goes bad after the opening scan (the seeds too).
+    const bool bad = options[7] % 2 == 0 && !bytes.empty();
     const int64_t badFrom = bad ? static_cast<int64_t>((options[1] << 8 | options[0]) * 61u % bytes.size()) : -1;
-    if (bad)
-        CheckPlaceBlanksOnly(bytes, badFrom, badFrom + options[4] % 70 + 1);
-    for (int32_t mode : {ModeLz5, ModeUsf, ModeTxt, ModeXyz}) {
+    const int64_t badTo = badFrom + options[4] % 70 + 1;
+    const std::string marked = bad ? CheckPlaceBlanksOnly(bytes, badFrom, badTo) : std::string();
+    // Each writer with the place going bad, then over the file with what it covers marked:
+    // every reading the failing bytes do not touch is written as the intact file gives it.
+    std::string failed;
+    for (int32_t k = 0; k < 8; ++k) {
+        const int32_t mode = k < 2 ? ModeLz5 : k < 4 ? ModeUsf : k < 6 ? ModeTxt : ModeXyz;
+        const bool marking = k % 2 == 1;
+        if (marking && marked.empty())
+            continue;
         ConverterState state;
         state.ConverterMode = mode;
         DefaultConverterSettings(state.Settings, mode);
@@ -113,9 +139,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         s.HdopMask = options[7] % 12;
         MemoryHost host;
         host.Record = false;
-        host.Input = bytes;
-        host.InputFailFrom = badFrom;
-        host.InputFailTo = badFrom + options[4] % 70 + 1;
+        host.Input = marking ? marked : bytes;
+        host.InputFailFrom = marking ? -1 : badFrom;
+        host.InputFailTo = badTo;
         host.InputReadsBeforeFailing = 1;
         if (mode == ModeXyz)
             AnalyseVlxFile(state, host);
@@ -127,6 +153,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             std::abort();
         if (host.ProgressOutOfRange)
             std::abort();
+        if (marking && failed != (host.OutputCreated ? host.Output : "(none)"))
+            std::abort();
+        failed = host.OutputCreated ? host.Output : "(none)";
     }
     return 0;
 }
