@@ -204,7 +204,10 @@ TEST(SelectiveNullingRun, OneRateEndToEnd)
             CheckProgressBox(vlox, main, from);
         if (measureDuring) {
             // The run owns the board: Measure is not offered, and from the menu, its button or
-            // its key starts nothing; the run goes on to its end.
+            // its key starts nothing; the run goes on to its end. The box's own loop answers
+            // until the box is gone.
+            ASSERT_TRUE(e2e::WaitUntil([&] { return vlox.OpenMessageBoxes().empty(); }, 60000));
+            ASSERT_TRUE(vlox.WaitIdle(60000));
             UINT state = 0;
             ASSERT_TRUE(vlox.MenuState(main, IDM_MEASURE, &state));
             EXPECT_NE(state & MF_GRAYED, 0u) << "Measure offered while nulling";
