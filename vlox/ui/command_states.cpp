@@ -143,83 +143,72 @@ int32_t CommandOfSlot(int32_t slot)
 
 }  // namespace
 
+OfferedControls::Item* OfferedControls::MenuItem(int32_t id)
+{
+    return id >= FirstMenuId && id <= LastMenuId ? &menu_[id - FirstMenuId] : nullptr;
+}
+
+OfferedControls::Item* OfferedControls::Button(int32_t slot)
+{
+    return slot >= 0 && slot < ButtonSlots ? &buttons_[slot] : nullptr;
+}
+
+void OfferedControls::Found(Item* i, bool enabled)
+{
+    if (i == nullptr)
+        return;
+    i->Wanted = i->Shown = enabled;
+    i->Known = true;
+}
+
+// Shown as wanted and admitted; set even when unchanged, since the routine's call is what sets
+// the real item.
+bool OfferedControls::Want(Item& i, bool enabled, int32_t command, const CommandFacts& facts)
+{
+    i.Wanted = enabled;
+    i.Known = true;
+    i.Shown = enabled && Admitted(command, facts);
+    return i.Shown;
+}
+
+// True when the item's shown state changes for the facts.
+bool OfferedControls::Refresh(Item& i, int32_t command, const CommandFacts& facts)
+{
+    const bool s = i.Wanted && Admitted(command, facts);
+    if (!i.Known || s == i.Shown)
+        return false;
+    i.Shown = s;
+    return true;
+}
+
 void OfferedControls::FoundMenuItem(int32_t id, bool enabled)
 {
-    if (id < FirstMenuId || id > LastMenuId)
-        return;
-    Item& i = menu_[id - FirstMenuId];
-    i.Wanted = i.Shown = enabled;
-    i.Known = i.Set = true;
+    Found(MenuItem(id), enabled);
 }
 
 void OfferedControls::FoundButton(int32_t slot, bool enabled)
 {
-    if (slot < 0 || slot >= ButtonSlots)
-        return;
-    Item& i = buttons_[slot];
-    i.Wanted = i.Shown = enabled;
-    i.Known = i.Set = true;
+    Found(Button(slot), enabled);
 }
 
 void OfferedControls::WantMenuItem(int32_t id, bool enabled, const CommandFacts& facts, EnablingSink& shown)
 {
-    if (id < FirstMenuId || id > LastMenuId) {
-        shown.SetMenuItemEnabled(id, enabled);
-        return;
-    }
-    Item& i = menu_[id - FirstMenuId];
-    i.Wanted = enabled;
-    i.Known = true;
-    // Set even when unchanged: the routine's call is what sets the real item.
-    i.Shown = enabled && Admitted(CommandForMenu(id), facts);
-    i.Set = true;
-    shown.SetMenuItemEnabled(id, i.Shown);
+    Item* i = MenuItem(id);
+    shown.SetMenuItemEnabled(id, i == nullptr ? enabled : Want(*i, enabled, CommandForMenu(id), facts));
 }
 
 void OfferedControls::WantButton(int32_t slot, bool enabled, const CommandFacts& facts, EnablingSink& shown)
 {
-    if (slot < 0 || slot >= ButtonSlots)
-        return;
-    Item& i = buttons_[slot];
-    i.Wanted = enabled;
-    i.Known = true;
-    i.Shown = enabled && Admitted(CommandOfSlot(slot), facts);
-    i.Set = true;
-    shown.SetButtonEnabled(slot, i.Shown);
+    if (Item* i = Button(slot))
+        shown.SetButtonEnabled(slot, Want(*i, enabled, CommandOfSlot(slot), facts));
 }
 
 void OfferedControls::Show(const CommandFacts& facts, EnablingSink& shown)
 {
-    for (int32_t k = 0; k < MenuCount; ++k) {
-        Item& i = menu_[k];
-        if (!i.Known)
-            continue;
-        const bool s = i.Wanted && Admitted(CommandForMenu(FirstMenuId + k), facts);
-        if (i.Set && s == i.Shown)
-            continue;
-        i.Shown = s;
-        i.Set = true;
-        shown.SetMenuItemEnabled(FirstMenuId + k, s);
-    }
-    for (int32_t slot = 0; slot < ButtonSlots; ++slot) {
-        Item& i = buttons_[slot];
-        if (!i.Known)
-            continue;
-        const bool s = i.Wanted && Admitted(CommandOfSlot(slot), facts);
-        if (i.Set && s == i.Shown)
-            continue;
-        i.Shown = s;
-        i.Set = true;
-        shown.SetButtonEnabled(slot, s);
-    }
-}
-
-bool OfferedControls::MenuItemWanted(int32_t id) const
-{
-    return id >= FirstMenuId && id <= LastMenuId ? menu_[id - FirstMenuId].Wanted : false;
-}
-
-bool OfferedControls::ButtonWanted(int32_t slot) const
-{
-    return slot >= 0 && slot < ButtonSlots ? buttons_[slot].Wanted : false;
+    for (int32_t id = FirstMenuId; id <= LastMenuId; ++id)
+        if (Refresh(*MenuItem(id), CommandForMenu(id), facts))
+            shown.SetMenuItemEnabled(id, MenuItem(id)->Shown);
+    for (int32_t slot = 0; slot < ButtonSlots; ++slot)
+        if (Refresh(buttons_[slot], CommandOfSlot(slot), facts))
+            shown.SetButtonEnabled(slot, buttons_[slot].Shown);
 }

@@ -42,17 +42,19 @@ public:
     // Every item shown again for the facts; only the items whose shown state changes are set.
     void Show(const CommandFacts& facts, EnablingSink& shown);
 
-    bool MenuItemWanted(int32_t id) const;
-    bool ButtonWanted(int32_t slot) const;
-
 private:
     static constexpr int32_t MenuCount = LastMenuId - FirstMenuId + 1;
     struct Item {
         bool Wanted = true;
         bool Known = false;  // found or wanted
         bool Shown = false;  // as last set through the sink
-        bool Set = false;    // set through the sink at least once
     };
+    Item* MenuItem(int32_t id);
+    Item* Button(int32_t slot);
+    static void Found(Item* i, bool enabled);
+    static bool Want(Item& i, bool enabled, int32_t command, const CommandFacts& facts);
+    static bool Refresh(Item& i, int32_t command, const CommandFacts& facts);
+
     Item menu_[MenuCount];
     Item buttons_[ButtonSlots];
 };

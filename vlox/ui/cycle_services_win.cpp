@@ -77,7 +77,6 @@ public:
         EnableButton(ButtonSlotOf(CmdStoreReading), storeEnabled != 0);
         ShowButton(ButtonSlotOf(CmdCancelReading), true);
         EnableMenusForState(LogReadingComplete);
-        ShowOfferedControls();
     }
     // The box of a failed store comes after the cycle has returned.
     int32_t StoreReading() override { return ::StoreReading(StoreReportPosted); }
