@@ -80,6 +80,8 @@ HBUF Unnoticed[QueuedBufferCount] = {};
 int32_t UnnoticedCount = 0;
 // Samples lost since the last buffer with samples was taken.
 int32_t SamplesLost = 0;
+// The held buffer's valid samples, as its take read them.
+uint32_t TakenValidSamples = 0;
 
 int32_t PlaceInOrder(HBUF buffer)
 {
@@ -526,10 +528,9 @@ int32_t TakeDoneBufferWith(const BoardLibrary& lib)
     CurrentBuffer = buffer;
     if (buffer == nullptr)
         return 0;
-    uint32_t valid = 0;
-    if (!Ok(lib.GetValidSamples(buffer, &valid)))
+    if (!Ok(lib.GetValidSamples(buffer, &TakenValidSamples)))
         return BoardFailure(lib);
-    BufferFollowsLostSamples = NoteTaken(buffer, valid > 0);
+    BufferFollowsLostSamples = NoteTaken(buffer, TakenValidSamples > 0);
     return 1;
 }
 
@@ -537,13 +538,12 @@ int32_t GetBufferInfoWith(const BoardLibrary& lib)
 {
     if (CurrentBuffer == nullptr || BoardAnalogInput == nullptr)
         return 0;
-    uint32_t valid = 0;
+    uint32_t valid = TakenValidSamples;
     void* data = nullptr;
     double maximum = 0.0;
     double minimum = 0.0;
     uint32_t bits = 0;
-    if (!Ok(lib.GetValidSamples(CurrentBuffer, &valid)) || !Ok(lib.GetBufferPointer(CurrentBuffer, &data)) ||
-        !Ok(lib.GetRange(BoardAnalogInput, &maximum, &minimum)) || !Ok(lib.GetResolution(BoardAnalogInput, &bits)))
+    if (!Ok(lib.GetBufferPointer(CurrentBuffer, &data)) || !Ok(lib.GetRange(BoardAnalogInput, &maximum, &minimum)) || !Ok(lib.GetResolution(BoardAnalogInput, &bits)))
         return BoardFailure(lib);
     // More valid samples than the buffer was made for would read past its end.
     if (valid > static_cast<uint32_t>(SampleRate > 0 ? SampleRate : 0))

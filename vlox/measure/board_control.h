@@ -146,7 +146,8 @@ int32_t ReleaseSubsystemsWith(const BoardLibrary& lib);
 // unless it has queued some again itself: the take then sets `BufferFollowsLostSamples`, from
 // that order and from the library's notices, read before the take and after the hand-back.
 int32_t TakeDoneBufferWith(const BoardLibrary& lib);
-// 1 when the buffer info was read and the samples may be used, 0 after the failure path.
+// 1 when the buffer info was read and the samples may be used, 0 after the failure path. The
+// valid samples are those the take read.
 int32_t GetBufferInfoWith(const BoardLibrary& lib);
 // Hands the held buffer back; 1 also when none is held (a stop in the cycle has freed it).
 int32_t RequeueBufferWith(const BoardLibrary& lib);
