@@ -176,7 +176,7 @@ std::string MapSizeText(double metres)
     return FormatText("%8.2f m", metres);
 }
 
-MapSizeFieldValue MapSizeField(bool reviewing, double mapSize, double reviewMapSize)
+std::string MapSizeField(bool reviewing, double mapSize, double reviewMapSize)
 {
-    return MapSizeFieldValue{MapSizeText(reviewing ? reviewMapSize : mapSize), false};
+    return MapSizeText(reviewing ? reviewMapSize : mapSize);
 }

@@ -69,10 +69,6 @@ std::string RecordsText(int32_t records);
 std::string MapSizeText(double metres);
 
 // The map size under the map pane, as both its painters write it (the parameter panel and the
-// status panel's field): the size of the map shown there, the review map's while reviewing,
-// in the normal font.
-struct MapSizeFieldValue {
-    std::string Text;
-    bool Bold = false;
-};
-MapSizeFieldValue MapSizeField(bool reviewing, double mapSize, double reviewMapSize);
+// status panel's field, both in the normal font): the size of the map shown there, the review
+// map's while reviewing.
+std::string MapSizeField(bool reviewing, double mapSize, double reviewMapSize);

@@ -63,12 +63,12 @@ void DrawParameterPanel()
 
 void PaintMapSizeField(HDC dc)
 {
-    const MapSizeFieldValue field = MapSizeField(ReviewMode != -1, Settings.MapSize, ReviewMapSize);
+    const std::string field = MapSizeField(ReviewMode != -1, Settings.MapSize, ReviewMapSize);
     const FieldRect& line = MainScreenLayout.MessageLineRect;
     const RECT r{line.left, line.top, line.right, line.bottom};
     SetBkMode(dc, TRANSPARENT);
     FillRect(dc, &r, PanelBrush());
-    SelectGuard font(dc, field.Bold ? hFontBold : hFontNormal);
-    const WideString size = NarrowToWide(field.Text);
+    SelectGuard font(dc, hFontNormal);
+    const WideString size = NarrowToWide(field);
     ExtTextOutW(dc, r.left, r.top, ETO_CLIPPED, &r, size.c_str(), static_cast<UINT>(size.size()), nullptr);
 }
