@@ -145,7 +145,10 @@ protected:
         EXPECT_EQ(GainCodeSent, 5);
         EXPECT_DOUBLE_EQ(RepetitionRate, RepRateValue(Settings.PowerLineFrequency, 3));
         EXPECT_EQ(MeasureState, MeasureStateMonitor);
-        EXPECT_FALSE(OperatorSettingsHeld()) << "the put-back ends the hold";
+        // The put-back ends the hold: a save writes the settings as they now are.
+        Settings.GainZ = 6;
+        EXPECT_EQ(SettingsToSave().GainZ, 6) << "still held";
+        Settings.GainZ = 5;
     }
 };
 

@@ -1,5 +1,6 @@
 #include "vlox/measure/repetition.h"
 
+#include "vlox/measure/board_control.h"
 #include "vlox/measure/measure_cycle.h"
 #include "vlox/settings/null_tables.h"
 #include "vlox/settings/rate_tables.h"
@@ -222,36 +223,30 @@ bool RepetitionRateOf(int32_t choice, int32_t& rateIndex, int32_t& gateSet)
     return true;
 }
 
-int32_t ComponentGain(const SettingsValues& s)
+// The repetition list's choice and the gain of the first repetition (which = 1) or the second.
+void RepetitionOf(int32_t which, const SettingsValues& s, int32_t& choice, int32_t& gain)
 {
-    switch (s.SelectedComponent) {
-    case 1:
-        return s.GainX;
-    case 2:
-        return s.GainY;
-    default:
-        return s.GainZ;
-    }
+    choice = which == 1 ? s.FirstRepetitionChoice : s.SecondRepetitionChoice;
+    gain = which == 1 ? s.FirstRepetitionGain : s.SecondRepetitionGain;
 }
 
 }  // namespace
 
 bool RepetitionActive(int32_t which, const SettingsValues& s, int32_t gainCodeSent)
 {
-    const int32_t choice = which == 1 ? s.FirstRepetitionChoice : s.SecondRepetitionChoice;
-    const int32_t gain = which == 1 ? s.FirstRepetitionGain : s.SecondRepetitionGain;
-    int32_t rate = 0;
-    int32_t gateSet = 0;
+    int32_t choice = 0, gain = 0, rate = 0, gateSet = 0;
+    RepetitionOf(which, s, choice, gain);
+    // A component without a gain of its own is not held to the repetition's.
+    int32_t componentGain = gain;
+    GainCodeForComponent(s.SelectedComponent, s.GainZ, s.GainX, s.GainY, componentGain);
     return RepetitionRateOf(choice, rate, gateSet) && s.RepRateIndex == rate && s.GateSet == gateSet &&
-           gainCodeSent == gain && (s.SelectedComponent < 0 || s.SelectedComponent > 2 || ComponentGain(s) == gain);
+           gainCodeSent == gain && componentGain == gain;
 }
 
 void SelectActiveRepetitionWith(int32_t which, NullingServices& services)
 {
-    const int32_t choice = which == 1 ? Settings.FirstRepetitionChoice : Settings.SecondRepetitionChoice;
-    const int32_t gain = which == 1 ? Settings.FirstRepetitionGain : Settings.SecondRepetitionGain;
-    int32_t rate = 0;
-    int32_t gateSet = 0;
+    int32_t choice = 0, gain = 0, rate = 0, gateSet = 0;
+    RepetitionOf(which, Settings, choice, gain);
     // The loader holds both to their ranges; anything else would index past the rate tables.
     if (!RepetitionRateOf(choice, rate, gateSet) || gain < 0 || gain >= GainCodeCount)
         return;

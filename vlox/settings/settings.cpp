@@ -27,11 +27,6 @@ void ReleaseOperatorSettings()
     OperatorHeld = false;
 }
 
-bool OperatorSettingsHeld()
-{
-    return OperatorHeld;
-}
-
 SettingsValues SettingsToSave()
 {
     SettingsValues out = Settings;

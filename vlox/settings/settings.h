@@ -172,7 +172,6 @@ extern SettingsValues Settings;
 // releases it.
 void HoldOperatorSettings();
 void ReleaseOperatorSettings();
-bool OperatorSettingsHeld();
 // `Settings` as the configuration file is to keep them.
 SettingsValues SettingsToSave();
 
