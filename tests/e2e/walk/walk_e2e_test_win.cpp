@@ -987,7 +987,9 @@ private:
         return std::string();
     }
 
-    void ModelStore(bool indexWritten)
+    // A reading stored: both rates, or the first alone for one of the automatic survey, whose
+    // station moves on by itself.
+    void ModelStore(bool indexWritten, bool automatic = false)
     {
         File& f = files_[open_];
         if (line_ != lastLine_) {
@@ -1013,6 +1015,13 @@ private:
             r.Comment = nextComment_;
             s.Readings.push_back(r);
             ++stored_;
+            if (automatic)
+                break;
+        }
+        if (automatic) {
+            counter_ = 0;
+            station_ += StationStep;
+            return;
         }
         previousCounter_ = counter_;
         counter_ = 0;
@@ -1267,35 +1276,9 @@ private:
         const int stored = ReadingsIn(bytes);
         log_.back() += " (" + std::to_string(stored) + " readings)";
         for (int k = 0; k < stored; ++k)
-            ModelAutoStore();
+            ModelStore(true, true);
         why = CloseFile();
         return why.empty() ? SurveyMode(false) : why;
-    }
-
-    // One reading of the automatic survey: the first rate alone, numbered 1 at its station.
-    void ModelAutoStore()
-    {
-        File& f = files_[open_];
-        if (line_ != lastLine_) {
-            f.Lines.push_back({line_, {}});
-            lastLine_ = line_;
-            lastStation_ = NoLine;
-        }
-        if (station_ != lastStation_) {
-            f.Lines.back().Stations.push_back({station_, {}});
-            lastStation_ = station_;
-            ++f.IndexLines;
-        }
-        Reading r;
-        r.Number = 1;
-        r.Rate = Rates[0][0];
-        r.GateSet = Rates[0][1];
-        r.Current = TxCurrent;
-        r.Comment = nextComment_;
-        f.Lines.back().Stations.back().Readings.push_back(r);
-        ++stored_;
-        counter_ = 0;
-        station_ += StationStep;
     }
 
     std::string LiveStep(int id)
