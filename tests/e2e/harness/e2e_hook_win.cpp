@@ -255,6 +255,13 @@ LRESULT Answer(HWND window, WPARAM query, LPARAM argument)
         // drawing to the display; no message lies in this range.
         MSG none;
         PeekMessageW(&none, nullptr, WM_APP + 0x3FF0, WM_APP + 0x3FF0, PM_NOREMOVE);
+        // The hand-over only sends the drawing; another process's capture can reach the
+        // display first. A read of the screen waits for the display's answer, which comes
+        // after it has drawn everything this process sent before it.
+        if (HDC screen = GetDC(nullptr)) {
+            GetPixel(screen, 0, 0);
+            ReleaseDC(nullptr, screen);
+        }
         return 1;
     }
     case e2e::HookMenuState:

@@ -280,9 +280,15 @@ TEST_F(StationMapRun, StoredStationsShowAndTheButtonsMoveTheMap)
         HWND button = e2e::Control(mainWindow, id);
         ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::IsEnabled(button); }, 60000)) << id;
         ASSERT_TRUE(e2e::ClickButton(button)) << id;
-        ASSERT_TRUE(vlox->WaitDrawn(e2e::Control(mainWindow, IDC_MAP_WND), 60000));
-        const e2e::RgbImage now = MapPicture(mainWindow);
-        EXPECT_NE(now.rgb, last.rgb) << "button " << id << " did not move the map";
+        e2e::RgbImage now;
+        EXPECT_TRUE(e2e::WaitUntil(
+            [&] {
+                vlox->WaitDrawn(e2e::Control(mainWindow, IDC_MAP_WND), 60000);
+                now = MapPicture(mainWindow);
+                return now.rgb != last.rgb;
+            },
+            60000))
+            << "button " << id << " did not move the map";
         EXPECT_GT(InkOf(now).black, 5) << "button " << id << " lost the stations";
         last = now;
     }
