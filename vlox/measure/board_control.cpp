@@ -543,7 +543,8 @@ int32_t GetBufferInfoWith(const BoardLibrary& lib)
     double maximum = 0.0;
     double minimum = 0.0;
     uint32_t bits = 0;
-    if (!Ok(lib.GetBufferPointer(CurrentBuffer, &data)) || !Ok(lib.GetRange(BoardAnalogInput, &maximum, &minimum)) || !Ok(lib.GetResolution(BoardAnalogInput, &bits)))
+    if (!Ok(lib.GetBufferPointer(CurrentBuffer, &data)) || !Ok(lib.GetRange(BoardAnalogInput, &maximum, &minimum)) ||
+        !Ok(lib.GetResolution(BoardAnalogInput, &bits)))
         return BoardFailure(lib);
     // More valid samples than the buffer was made for would read past its end.
     if (valid > static_cast<uint32_t>(SampleRate > 0 ? SampleRate : 0))

@@ -87,8 +87,9 @@ using walk::Station;
 // line without one (steps 14 and 37); 8 every reading of the station shown excluded in
 // the profile view (step 19), 37, 22 and 17 the reading shown excluded there (steps 13, 26, 31),
 // each moving the place to the nearest station listed; 17 also every reading included again.
-// Of the seeds that take the runs: 1024 the automatic survey (step 16) and Logging items not
-// offered, 1030 the internal tests and their exits (steps 9-18), 1039 a nulling run (step 7).
+// Of the seeds that take the runs: 1024 the automatic survey (step 16) and Logging items from
+// the menu, 1030 the internal tests and their exits with Logging items not offered (steps
+// 9-18), 1039 a nulling run (step 7), with Measure and Store given during it.
 const uint64_t FixedSeeds[] = {12, 16, 155, 160, 3, 8, 22, 34, 37, 7, 40, 60, 68, 17, 1024, 1030, 1039};
 const int DefaultSteps = 40;
 // Seeds from here on also take the runs that own the board (a reading stopped while it is
